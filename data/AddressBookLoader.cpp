@@ -1,0 +1,188 @@
+#include "AddressBookLoader.h"
+
+#include "XMLReader.h"
+
+#include "framework/core/CodePage.h"
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kNoField = -1;
+const int kIdField = -2;
+
+// The contact field an element sets, kIdField for "id", or kNoField.
+int FieldOfElement(const CString& strName) {
+    if (strName == "id") {
+        return kIdField;
+    }
+    for (int i = 0; i < CContact::kFieldCount; ++i) {
+        if (strName == CContact::FieldTag(i)) {
+            return i;
+        }
+    }
+    return kNoField;
+}
+
+// Leading white space, an optional sign and decimal digits; anything else ends the number.
+// Values beyond the integer range are clamped.
+int ParseInteger(const CString& strText) {
+    const char* p = strText.GetString();
+    while (IsTrimSpace(*p)) {
+        ++p;
+    }
+    bool bNegative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
+    }
+    long long n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        n = n * 10 + (*p - '0');
+        if (n > static_cast<long long>(INT_MAX) + 1) {
+            n = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (bNegative) {
+        n = -n;
+    }
+    return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+class CCountingSink : public CXMLWarningSink {
+public:
+    explicit CCountingSink(CXMLWarningSink* pNext) : m_pNext(pNext) {}
+    void OnWarning(const CString& strText) override {
+        ++m_nCount;
+        if (m_pNext) {
+            m_pNext->OnWarning(strText);
+        }
+    }
+    int m_nCount = 0;
+
+private:
+    CXMLWarningSink* m_pNext;
+};
+
+bool HasPrintable(const CString& strText) {
+    for (int i = 0; i < strText.GetLength(); ++i) {
+        unsigned char c = static_cast<unsigned char>(strText[i]);
+        if (c >= 33 && c <= 127) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// True when anything but white space, comments and processing instructions follows the root.
+bool HasDataAfterRoot(CFile& file) {
+    CXML scratch;
+    CXMLReader reader(file);
+    std::string token;
+    for (;;) {
+        reader.ReadToken(scratch, token);
+        if (HasPrintable(scratch.GetText())) {
+            return true;
+        }
+        if (scratch.IsEndOfFile()) {
+            return false;
+        }
+        if (token.size() < 2 || (token[1] != '!' && token[1] != '?')) {
+            return true;
+        }
+        scratch.Clear();
+    }
+}
+
+LoadStatus Classify(CFile& file, CXML& root, const CLoadResult& result) {
+    if (!result.nParsed) {
+        return file.Seek(0, CFile::end) == 0 ? LoadStatus::complete : LoadStatus::partial;
+    }
+    if (result.nWarnings > 0 || !root.IsClosed() || HasDataAfterRoot(file)) {
+        return LoadStatus::partial;
+    }
+    return LoadStatus::complete;
+}
+
+} // namespace
+
+CString GetAttributeValue(CXML* pElement, const CString& strName) {
+    for (CAttribute* p = pElement->GetFirstAttribute(); p; p = pElement->GetNextAttribute()) {
+        if (p->GetName() == strName) {
+            return p->GetValue();
+        }
+    }
+    return CString();
+}
+
+void CollectEntries(CXML& root, CContactArray& contacts) {
+    static const CString strValue("value");
+    struct Frame {
+        CXML* pNode;
+        CXML* pNextChild;
+    };
+    // The walk keeps its own stack: a damaged file may nest a hundred thousand levels deep.
+    std::vector<Frame> path;
+    std::vector<CContact> openEntries;
+    auto enter = [&](CXML* pNode) {
+        if (pNode->GetName() == "entry") {
+            openEntries.emplace_back();
+        }
+        path.push_back(Frame{pNode, pNode->GetFirstChild()});
+    };
+    enter(&root);
+    while (!path.empty()) {
+        Frame& frame = path.back();
+        CXML* pChild = frame.pNextChild;
+        if (!pChild) {
+            if (frame.pNode->GetName() == "entry") {
+                contacts.Add(std::move(openEntries.back()));
+                openEntries.pop_back();
+            }
+            path.pop_back();
+            continue;
+        }
+        frame.pNextChild = frame.pNode->GetNextChild();
+        int nField = FieldOfElement(pChild->GetName());
+        if (nField != kNoField && !openEntries.empty()) {
+            CContact& entry = openEntries.back();
+            if (nField == kIdField) {
+                entry.id = ParseInteger(GetAttributeValue(pChild, strValue));
+            } else {
+                entry.FieldAt(nField) = GetAttributeValue(pChild, strValue);
+            }
+        }
+        enter(pChild);
+    }
+}
+
+CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink) {
+    root.Clear();
+    CFile file;
+    CFileException error;
+    if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+        CLoadResult result;
+        bool bMissing = error.m_cause == CFileException::fileNotFound || error.m_cause == CFileException::badPath;
+        result.status = bMissing ? LoadStatus::missing : LoadStatus::unreadable;
+        result.failure = error;
+        return result;
+    }
+    return ReadAddressBook(file, root, contacts, pSink);
+}
+
+CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink) {
+    CLoadResult result;
+    root.Clear();
+    CCountingSink counter(pSink);
+    result.nParsed = root.Load(file, CString(), &counter);
+    result.nWarnings = counter.m_nCount;
+    CollectEntries(root, contacts);
+    result.status = Classify(file, root, result);
+    if (file.GetFailure().m_cause != CFileException::none) {
+        result.status = LoadStatus::unreadable;
+        result.failure = file.GetFailure();
+    }
+    return result;
+}

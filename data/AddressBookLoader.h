@@ -1,0 +1,33 @@
+// Reading the address book file into contacts, and telling the caller how much of the file
+// was understood, so that a file read only in part is never silently replaced.
+#pragma once
+
+#include "ContactArray.h"
+#include "XML.h"
+
+enum class LoadStatus {
+    missing,    // no file yet: the normal first start
+    unreadable, // the file exists but could not be opened or read
+    complete,   // the root element ended with its own end tag, nothing followed, no warning
+    partial,    // read only in part: a warning, no root in a non-empty file, or cut off
+};
+
+struct CLoadResult {
+    LoadStatus status = LoadStatus::missing;
+    int nParsed = 0;        // 1 when a root element was found
+    int nWarnings = 0;      // warnings the reader reported
+    CFileException failure; // why an unreadable file could not be read
+};
+
+// Clears root, parses the file into it and appends every entry to contacts in document order
+// (unsorted). Each warning goes to pSink as it occurs.
+CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
+// The same from a file already open at its start.
+CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
+
+// Appends one contact per "entry" element anywhere below root, in the order the entries end.
+// Each entry starts empty; field elements set the field of the innermost entry around them.
+void CollectEntries(CXML& root, CContactArray& contacts);
+
+// The value of the element's attribute with exactly that name, or an empty text.
+CString GetAttributeValue(CXML* pElement, const CString& strName);

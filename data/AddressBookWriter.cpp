@@ -1,0 +1,98 @@
+#include "AddressBookWriter.h"
+
+#include <string>
+
+namespace {
+
+const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
+const char kRootStart[] = "\t<addressbook name=\"Tovano Address Book\" value=\"";
+const char kRootEnd[] = "\t</addressbook>\r\n";
+const char kEntryStart[] = "\t\t<entry id=\"";
+const char kEntryEnd[] = "\t\t</entry>\r\n";
+const char kTagStartEnd[] = "\">\r\n";
+// A field line is three tabs, "<" tag " value=\"" text "\"/>" and CR LF.
+const size_t kFieldLineOverhead = 3 + 1 + 8 + 3 + 2;
+
+void AppendNumber(std::string& out, int n) { out += std::to_string(n); }
+
+size_t EstimateSize(const CContactArray& contacts) {
+    size_t nSize = 256;
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        const CContact& contact = contacts.ElementAt(i);
+        nSize += 64;
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            nSize += kFieldLineOverhead + 16 + static_cast<size_t>(contact.FieldAt(f).GetLength());
+        }
+    }
+    return nSize;
+}
+
+bool WriteAll(CFile& file, const CString& strDocument, CFileException* pError) {
+    // One write for any real address book; the loop only keeps a length beyond 32 bits exact.
+    const size_t kMaxWrite = 0x40000000;
+    const char* p = strDocument.GetString();
+    size_t nLeft = static_cast<size_t>(strDocument.GetLength());
+    do {
+        size_t nCount = nLeft < kMaxWrite ? nLeft : kMaxWrite;
+        if (!file.Write(p, static_cast<unsigned>(nCount), pError)) {
+            return false;
+        }
+        p += nCount;
+        nLeft -= nCount;
+    } while (nLeft > 0);
+    return true;
+}
+
+} // namespace
+
+CString BuildAddressBookDocument(const CContactArray& contacts) {
+    std::string doc;
+    doc.reserve(EstimateSize(contacts));
+    doc += kDeclaration;
+    doc += kRootStart;
+    AppendNumber(doc, contacts.GetSize());
+    doc += kTagStartEnd;
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        const CContact& contact = contacts.ElementAt(i);
+        doc += kEntryStart;
+        AppendNumber(doc, i);
+        doc += kTagStartEnd;
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            const CString& strValue = contact.FieldAt(f);
+            doc += "\t\t\t<";
+            doc += CContact::FieldTag(f);
+            doc += " value=\"";
+            doc.append(strValue.GetString(), static_cast<size_t>(strValue.GetLength()));
+            doc += "\"/>\r\n";
+        }
+        doc += kEntryEnd;
+    }
+    doc += kRootEnd;
+    return CString(std::move(doc));
+}
+
+bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFileException* pError) {
+    CFile file;
+    return SaveAddressBook(contacts, pszPath, file, pError);
+}
+
+bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& file, CFileException* pError) {
+    CString strDocument = BuildAddressBookDocument(contacts);
+    CString strTemp = CString(pszPath) + ".tmp";
+    CFileException error;
+    bool bOpened = file.Open(strTemp, CFile::modeCreate | CFile::modeWrite, &error);
+    bool bSaved = bOpened && WriteAll(file, strDocument, &error) && file.Flush(&error) && file.Close(&error) &&
+                  file.Rename(strTemp, pszPath, &error);
+    if (!bSaved) {
+        if (bOpened) {
+            file.Close(nullptr);
+            file.Remove(strTemp, nullptr);
+        }
+        if (pError) {
+            // The user knows the address book, not its temporary twin.
+            *pError = error;
+            pError->m_strFileName = pszPath;
+        }
+    }
+    return bSaved;
+}

@@ -1,0 +1,16 @@
+// Writing the address book file: the document's exact bytes, and the save that replaces the
+// file on disk in one step so that a failure at any point leaves the previous file as it was.
+#pragma once
+
+#include "ContactArray.h"
+#include "framework/core/File.h"
+
+// The whole document for the list, in list order: declaration, root, one entry per contact.
+CString BuildAddressBookDocument(const CContactArray& contacts);
+
+// Writes the document to a temporary file beside pszPath, flushes it to disk, and moves it over
+// pszPath. On failure the previous file is untouched, the temporary file is removed, and
+// pError (if given) names the cause.
+bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFileException* pError);
+// The same through the given file object, the seam where tests inject failures.
+bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& file, CFileException* pError);

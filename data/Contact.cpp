@@ -1,0 +1,95 @@
+#include "Contact.h"
+
+#include "framework/core/CodePage.h"
+
+#include <string>
+#include <string_view>
+
+namespace {
+
+struct FieldInfo {
+    CString CContact::*pMember;
+    const char* pszTag;
+};
+
+const FieldInfo g_fields[CContact::kFieldCount] = {
+    {&CContact::lastname, "lastname"},       {&CContact::firstname, "firstname"},
+    {&CContact::nickname, "nickname"},       {&CContact::company, "company"},
+    {&CContact::jobtitle, "jobtitle"},       {&CContact::homephone, "homephone"},
+    {&CContact::mobile, "mobile"},           {&CContact::homeemail, "homeemail"},
+    {&CContact::homewww, "homewww"},         {&CContact::homeaddress, "homeaddress"},
+    {&CContact::officephone, "officephone"}, {&CContact::officefax, "officefax"},
+    {&CContact::officeemail, "officeemail"}, {&CContact::officewww, "officewww"},
+    {&CContact::officeaddress, "officeaddress"}, {&CContact::note, "note"},
+};
+
+const char kStoredLineBreak[] = "\\r\\n";
+const char kStoredQuote[] = "&quote;";
+
+} // namespace
+
+CContact& CContact::CopyFrom(const CContact& other) {
+    if (this != &other) {
+        for (int i = 0; i < kFieldCount; ++i) {
+            FieldAt(i) = other.FieldAt(i);
+        }
+        id = other.id;
+        marked = other.marked;
+    }
+    return *this;
+}
+
+CString& CContact::FieldAt(int nField) { return this->*g_fields[nField].pMember; }
+const CString& CContact::FieldAt(int nField) const { return this->*g_fields[nField].pMember; }
+const char* CContact::FieldTag(int nField) { return g_fields[nField].pszTag; }
+
+bool CContact::IsMultiLineField(int nField) {
+    return nField == fieldHomeAddress || nField == fieldOfficeAddress || nField == fieldNote;
+}
+
+int CContact::Matches(CString strSearch) const {
+    strSearch.MakeLower();
+    std::string_view needle(strSearch.GetString(), static_cast<size_t>(strSearch.GetLength()));
+    // One buffer for the lower-cased copies, so a search over many contacts does not allocate.
+    thread_local std::string lowered;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const CString& strField = FieldAt(i);
+        lowered.assign(strField.GetString(), static_cast<size_t>(strField.GetLength()));
+        AnsiLowerBuffer(&lowered[0], lowered.size());
+        if (lowered.find(needle) != std::string::npos) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CContact::IsEmpty() const {
+    for (int i = 0; i < fieldNote; ++i) {
+        if (!FieldAt(i).IsEmpty()) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+void CContact::EncodeStoredText() {
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (IsMultiLineField(i)) {
+            FieldAt(i).Replace("\r\n", kStoredLineBreak);
+        }
+    }
+    for (int i = 0; i < kFieldCount; ++i) {
+        FieldAt(i).Replace("\"", kStoredQuote);
+    }
+}
+
+void CContact::DecodeStoredText() {
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (IsMultiLineField(i)) {
+            FieldAt(i).Replace(kStoredLineBreak, "\r\n");
+        }
+    }
+    for (int i = 0; i < kFieldCount; ++i) {
+        FieldAt(i).Replace(kStoredQuote, "\"");
+    }
+}

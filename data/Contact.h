@@ -1,0 +1,73 @@
+// CContact: one address book entry, sixteen texts and two integers, held by value.
+// Texts are kept in their stored form: a double quote as "&quote;" and, in the three multi-line
+// fields, a line break as the four characters \r\n. Only the editor converts to plain text.
+#pragma once
+
+#include "framework/core/String.h"
+
+class CContact {
+public:
+    enum Field {
+        fieldLastName,
+        fieldFirstName,
+        fieldNickname,
+        fieldCompany,
+        fieldJobTitle,
+        fieldHomePhone,
+        fieldMobile,
+        fieldHomeEMail,
+        fieldHomeWWW,
+        fieldHomeAddress,
+        fieldOfficePhone,
+        fieldOfficeFax,
+        fieldOfficeEMail,
+        fieldOfficeWWW,
+        fieldOfficeAddress,
+        fieldNote,
+        kFieldCount
+    };
+
+    CContact() = default;
+    CContact(const CContact& other) = default;
+    CContact(CContact&& other) noexcept = default;
+    CContact& operator=(const CContact& other) { return CopyFrom(other); }
+    CContact& operator=(CContact&& other) noexcept = default;
+    virtual ~CContact() = default;
+
+    // Copies the sixteen texts, then id, then marked.
+    CContact& CopyFrom(const CContact& other);
+
+    // 1 when any field contains the search text, ignoring case; an empty text matches.
+    int Matches(CString strSearch) const;
+    // 1 when the fifteen fields before the note are all empty.
+    int IsEmpty() const;
+
+    // Editor text to stored form, and back.
+    void EncodeStoredText();
+    void DecodeStoredText();
+
+    CString& FieldAt(int nField);
+    const CString& FieldAt(int nField) const;
+    // The element name of a field in the address book file.
+    static const char* FieldTag(int nField);
+    static bool IsMultiLineField(int nField);
+
+    int marked = 0;
+    int id = 0;
+    CString lastname;
+    CString firstname;
+    CString nickname;
+    CString company;
+    CString jobtitle;
+    CString homephone;
+    CString mobile;
+    CString homeemail;
+    CString homewww;
+    CString homeaddress;
+    CString officephone;
+    CString officefax;
+    CString officeemail;
+    CString officewww;
+    CString officeaddress;
+    CString note;
+};

@@ -1,0 +1,12 @@
+// CContactArray: the program's one contact list, in list order. A contact's index is also the
+// item data of its row in the list view.
+#pragma once
+
+#include "Contact.h"
+#include "framework/core/Array.h"
+
+class CContactArray : public CArray<CContact> {
+public:
+    // Index of the first contact whose marked flag is set, or -1.
+    int FindMarkedContact() const;
+};

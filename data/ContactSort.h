@@ -1,0 +1,11 @@
+// The order of the contact list: ascending by last name, then first name, ignoring case.
+// Contacts whose names are equal apart from case trade places on every sort.
+#pragma once
+
+#include "ContactArray.h"
+
+// Nonzero when a must be exchanged with b, that is when b's name is lower than or equal to a's.
+int CompareContacts(const CContact& a, const CContact& b);
+
+// Sorts the list in place, in O(n log n) with each record moved once.
+void SortContacts(CContactArray& contacts);

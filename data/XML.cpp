@@ -1,0 +1,155 @@
+// The tree operations of CXML: ownership, linking, attributes, iteration.
+#include "XML.h"
+
+#include "framework/core/CodePage.h"
+#include "framework/core/FixedPool.h"
+
+#include <vector>
+
+void* CAttribute::operator new(size_t nSize) {
+    return nSize == sizeof(CAttribute) ? CFixedPool<sizeof(CAttribute)>::Allocate() : ::operator new(nSize);
+}
+
+void CAttribute::operator delete(void* p, size_t nSize) {
+    nSize == sizeof(CAttribute) ? CFixedPool<sizeof(CAttribute)>::Free(p) : ::operator delete(p);
+}
+
+void* CXML::operator new(size_t nSize) {
+    return nSize == sizeof(CXML) ? CFixedPool<sizeof(CXML)>::Allocate() : ::operator new(nSize);
+}
+
+void CXML::operator delete(void* p, size_t nSize) {
+    nSize == sizeof(CXML) ? CFixedPool<sizeof(CXML)>::Free(p) : ::operator delete(p);
+}
+
+CXML::~CXML() {
+    if (m_pParent) {
+        m_pParent->RemoveChild(this);
+    }
+    DestroyAttributes();
+    DestroyChildren();
+}
+
+void CXML::Clear() {
+    DestroyAttributes();
+    DestroyChildren();
+    m_strText.Empty();
+}
+
+void CXML::DestroyAttributes() {
+    CAttribute* p = m_pFirstAttribute;
+    m_pFirstAttribute = m_pNextAttributePos = nullptr;
+    while (p) {
+        CAttribute* pNext = p->m_pNext;
+        delete p;
+        p = pNext;
+    }
+}
+
+void CXML::DestroyChildren() {
+    // Detached subtrees wait on a work list, so a node is destroyed only once it has no
+    // children left: no recursion, however deep the tree, and linear in its size.
+    std::vector<CXML*> pending;
+    for (CXML* p = m_pLastChild; p; p = p->m_pPrevSibling) {
+        pending.push_back(p);
+    }
+    m_pFirstChild = m_pLastChild = m_pNextChildPos = nullptr;
+    while (!pending.empty()) {
+        CXML* pNode = pending.back();
+        pending.pop_back();
+        for (CXML* p = pNode->m_pLastChild; p; p = p->m_pPrevSibling) {
+            pending.push_back(p);
+        }
+        pNode->m_pFirstChild = pNode->m_pLastChild = pNode->m_pNextChildPos = nullptr;
+        pNode->m_pParent = nullptr;
+        delete pNode;
+    }
+}
+
+void CXML::AppendChild(CXML* pChild) {
+    pChild->m_pParent = this;
+    pChild->m_pPrevSibling = m_pLastChild;
+    pChild->m_pNextSibling = nullptr;
+    if (m_pLastChild) {
+        m_pLastChild->m_pNextSibling = pChild;
+    } else {
+        m_pFirstChild = pChild;
+    }
+    m_pLastChild = pChild;
+}
+
+void CXML::AddChild(CXML* pChild) {
+    if (!pChild || pChild == this) {
+        return;
+    }
+    if (pChild->m_strName.IsEmpty()) {
+        pChild->m_strName = "Unknown";
+    }
+    pChild->SetParent(this);
+}
+
+int CXML::SetParent(CXML* pParent) {
+    if (m_pParent) {
+        m_pParent->RemoveChild(this);
+    }
+    if (pParent) {
+        pParent->AppendChild(this);
+    }
+    return 1;
+}
+
+void CXML::RemoveChild(CXML* pChild) {
+    if (!pChild || pChild->m_pParent != this) {
+        return;
+    }
+    if (m_pNextChildPos == pChild) {
+        m_pNextChildPos = pChild->m_pNextSibling;
+    }
+    (pChild->m_pPrevSibling ? pChild->m_pPrevSibling->m_pNextSibling : m_pFirstChild) = pChild->m_pNextSibling;
+    (pChild->m_pNextSibling ? pChild->m_pNextSibling->m_pPrevSibling : m_pLastChild) = pChild->m_pPrevSibling;
+    pChild->m_pPrevSibling = pChild->m_pNextSibling = nullptr;
+    pChild->m_pParent = nullptr;
+}
+
+void CXML::SetAttribute(const CString& strName, const CString& strValue) {
+    CAttribute** ppLink = &m_pFirstAttribute;
+    for (; *ppLink; ppLink = &(*ppLink)->m_pNext) {
+        CAttribute* p = *ppLink;
+        if (p->m_strName == strName) {
+            p->m_strValue = strValue;
+            return;
+        }
+        if (MbsCompare(p->m_strName, strName) > 0) {
+            break;
+        }
+    }
+    CAttribute* pNew = new CAttribute(strName, strValue);
+    pNew->m_pNext = *ppLink;
+    *ppLink = pNew;
+}
+
+CXML* CXML::GetFirstChild() {
+    m_pNextChildPos = m_pFirstChild;
+    return GetNextChild();
+}
+
+CXML* CXML::GetNextChild() {
+    CXML* p = m_pNextChildPos;
+    if (p) {
+        m_pNextChildPos = p->m_pNextSibling;
+    }
+    return p;
+}
+
+CAttribute* CXML::GetFirstAttribute() {
+    m_pNextAttributePos = m_pFirstAttribute;
+    return GetNextAttribute();
+}
+
+CAttribute* CXML::GetNextAttribute() {
+    CAttribute* p = m_pNextAttributePos;
+    if (p) {
+        m_pNextAttributePos = p->m_pNext;
+    }
+    return p;
+}

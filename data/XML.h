@@ -1,0 +1,126 @@
+// CXML and CAttribute: the element tree of the address book's own small XML reader.
+//
+// A node owns its attributes (kept sorted by name, one per name) and its child elements; the
+// parent pointer is borrowed. Destroying a node detaches it from its parent and destroys the
+// whole subtree. Trees of any depth and width are built, walked and destroyed without
+// recursion: damaged files nest deeply (every stray end tag opens a level), so depth is not
+// capped, and the stack must not be what limits it.
+//
+// The reader does not validate. On malformed input it reports one of two warnings to the
+// caller's sink and carries on; it never stops early and never fails on any input.
+#pragma once
+
+#include "framework/core/File.h"
+#include "framework/core/Object.h"
+#include "framework/core/String.h"
+
+#include <string_view>
+
+class CXMLReader;
+
+// Receives the reader's warnings, in document order.
+class CXMLWarningSink {
+public:
+    virtual ~CXMLWarningSink() = default;
+    virtual void OnWarning(const CString& strText) = 0;
+};
+
+class CAttribute : public CObject {
+public:
+    CAttribute(const CString& strName, const CString& strValue) : m_strName(strName), m_strValue(strValue) {}
+    const char* GetRuntimeClassName() const override { return "CAttribute"; }
+
+    const CString& GetName() const { return m_strName; }
+    const CString& GetValue() const { return m_strValue; }
+
+    static void* operator new(size_t nSize);
+    static void operator delete(void* p, size_t nSize);
+
+private:
+    friend class CXML;
+    CString m_strName;
+    CString m_strValue;
+    CAttribute* m_pNext = nullptr;
+};
+
+class CXML : public CObject {
+public:
+    CXML() = default;
+    CXML(const CXML&) = delete;
+    CXML& operator=(const CXML&) = delete;
+    ~CXML() override;
+    const char* GetRuntimeClassName() const override { return "CXML"; }
+
+    // Reads one document from the file's current position into this node: declarations,
+    // processing instructions and comments before the root are skipped, and the first start
+    // tag named strName (any tag when strName is empty) becomes this node. Returns 1 when a
+    // root element was found, 0 when the file ended first.
+    int Load(CFile& file, const CString& strName, CXMLWarningSink* pSink = nullptr);
+    // Builds this node from a start tag and, unless it closes itself, from the content that
+    // follows in the file, up to its end tag or the end of the file.
+    void ParseElement(const CString& strToken, CFile& file, CXMLWarningSink* pSink = nullptr);
+    // Returns the next tag in the file (empty at the end); character data before it is added
+    // to this node's text.
+    CString ReadToken(CFile& file);
+
+    static int IsStartTag(const CString& strToken, const CString& strName);
+    static CString DecodeEntities(const CString& strText);
+    static const char* const kWarningUnmatchedEnd;
+    static const char* const kWarningIncomplete;
+
+    // Destroys the attributes and the children, and empties the text.
+    void Clear();
+    // Appends a child (an unnamed one is called "Unknown"), taking it from its former parent.
+    void AddChild(CXML* pChild);
+    // Unlinks a child without destroying it; does nothing for a node that is not a child.
+    void RemoveChild(CXML* pChild);
+    // Moves this node to the end of pParent's children (or detaches it, for null). Returns 1.
+    int SetParent(CXML* pParent);
+    // Sets the value of the attribute with that exact name, or inserts it in name order.
+    void SetAttribute(const CString& strName, const CString& strValue);
+
+    const CString& GetName() const { return m_strName; }
+    void SetName(const CString& strName) { m_strName = strName; }
+    const CString& GetText() const { return m_strText; }
+    CXML* GetParent() const { return m_pParent; }
+    int IsEndOfFile() const { return m_bEndOfFile; }
+    // True when the element ended with its own end tag or closed itself; false when the end
+    // of the file cut it off.
+    bool IsClosed() const { return m_bClosed; }
+
+    // Iteration over the children and the attributes; one iteration of each at a time. Removing
+    // the child that would come next is safe.
+    CXML* GetFirstChild();
+    CXML* GetNextChild();
+    CAttribute* GetFirstAttribute();
+    CAttribute* GetNextAttribute();
+
+    static void* operator new(size_t nSize);
+    static void operator delete(void* p, size_t nSize);
+
+private:
+    friend class CXMLReader;
+
+    void ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink* pSink);
+    // Sets the name and attributes from a tag; returns true when content follows.
+    bool BuildFromTag(std::string_view token, CXMLWarningSink* pSink);
+    void SetSortedAttributes(std::string_view attributes);
+    bool IsEndTag(const std::string& token) const;
+    void FinishContent();
+    void AppendChild(CXML* pChild);
+    void DestroyAttributes();
+    void DestroyChildren();
+
+    CString m_strName;
+    CString m_strText;
+    CXML* m_pParent = nullptr;
+    CXML* m_pFirstChild = nullptr;
+    CXML* m_pLastChild = nullptr;
+    CXML* m_pPrevSibling = nullptr;
+    CXML* m_pNextSibling = nullptr;
+    CXML* m_pNextChildPos = nullptr;
+    CAttribute* m_pFirstAttribute = nullptr;
+    CAttribute* m_pNextAttributePos = nullptr;
+    int m_bEndOfFile = 0;
+    bool m_bClosed = false;
+};

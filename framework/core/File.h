@@ -1,0 +1,64 @@
+// CFile: an open file of the system, read and written by bytes. Failures are returned, never
+// thrown: operations return false (or 0 bytes) and describe the cause in a CFileException.
+// The operations are virtual so that tests can fail any step of a save or a load; Remove and
+// Rename are instance operations for the same reason. One thread at a time.
+#pragma once
+
+#include "FileException.h"
+#include "String.h"
+
+#include <cstdint>
+
+class CFile {
+public:
+    enum OpenFlags : unsigned {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeCreate = 0x1000, // create, or truncate an existing file
+    };
+    enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+    CFile() = default;
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+    virtual ~CFile(); // closes an open file; a failure to close is then not reported
+
+    virtual bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
+    // Reads up to nCount bytes and returns how many were read: 0 at the end of the file, and
+    // also after a failure, which GetFailure then describes.
+    virtual unsigned Read(void* pBuf, unsigned nCount);
+    // Writes all nCount bytes; anything less is a failure.
+    virtual bool Write(const void* pBuf, unsigned nCount, CFileException* pError = nullptr);
+    // Returns the new position, or -1 on failure.
+    virtual int64_t Seek(int64_t nOffset, SeekPosition from);
+    virtual int64_t GetPosition() const;
+    // Writes the system's buffers through to the disk.
+    virtual bool Flush(CFileException* pError = nullptr);
+    virtual bool Close(CFileException* pError = nullptr);
+
+    // Deletes a file.
+    virtual bool Remove(const char* pszFileName, CFileException* pError = nullptr);
+    // Moves pszFrom over pszTo in one step: readers see either the old or the new file. A target
+    // held open by another program for a moment is retried a few times over about a second.
+    virtual bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError = nullptr);
+
+    bool IsOpen() const { return m_hFile != kNoFile; }
+    const CString& GetFilePath() const { return m_strFileName; }
+    // The last failure of Read or Seek; cause none when there was none.
+    const CFileException& GetFailure() const { return m_failure; }
+
+protected:
+    static constexpr intptr_t kNoFile = -1;
+    // Records a failure of the system call just made and copies it to pError.
+    bool Fail(CFileException* pError);
+
+    intptr_t m_hFile = kNoFile; // a HANDLE on Windows, a descriptor elsewhere
+    CString m_strFileName;
+    CFileException m_failure;
+};

@@ -1,0 +1,169 @@
+#include "File.h"
+#include "FilePlatform.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+int FileDescriptor(intptr_t h) { return static_cast<int>(h); }
+
+// Makes a rename durable: the directory entry lives in the folder, not in the file.
+void SyncFolderOf(const char* pszPath) {
+    CString strFolder(pszPath);
+    int nSlash = strFolder.ReverseFind('/');
+    strFolder = nSlash < 0 ? CString(".") : nSlash == 0 ? CString("/") : strFolder.Left(nSlash);
+    int fd = ::open(strFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+int CFileException::OsErrorToCause(long lOsError) {
+    switch (lOsError) {
+    case 0: return none;
+    case ENOENT: return fileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP: return badPath;
+    case EMFILE:
+    case ENFILE: return tooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return accessDenied;
+    case EBADF: return invalidFile;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return diskFull;
+    case EIO: return hardIO;
+    case EBUSY:
+    case ETXTBSY: return sharingViolation;
+    case ESPIPE: return badSeek;
+    default: return genericException;
+    }
+}
+
+CFile::~CFile() {
+    if (IsOpen()) {
+        ::close(FileDescriptor(m_hFile));
+    }
+}
+
+bool CFile::Fail(CFileException* pError) {
+    m_failure.SetFromOsError(errno, m_strFileName);
+    if (pError) {
+        *pError = m_failure;
+    }
+    return false;
+}
+
+bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
+    if (IsOpen()) {
+        Close();
+    }
+    m_strFileName = pszFileName;
+    m_failure = CFileException();
+    int flags = O_CLOEXEC;
+    switch (nOpenFlags & 3) {
+    case modeWrite: flags |= O_WRONLY; break;
+    case modeReadWrite: flags |= O_RDWR; break;
+    default: flags |= O_RDONLY; break;
+    }
+    if (nOpenFlags & modeCreate) {
+        flags |= O_CREAT | O_TRUNC;
+    }
+    int fd = ::open(pszFileName, flags, 0666);
+    if (fd < 0) {
+        return Fail(pError);
+    }
+    m_hFile = fd;
+    return true;
+}
+
+unsigned CFile::Read(void* pBuf, unsigned nCount) {
+    for (;;) {
+        ssize_t n = ::read(FileDescriptor(m_hFile), pBuf, nCount);
+        if (n >= 0) {
+            return static_cast<unsigned>(n);
+        }
+        if (errno != EINTR) {
+            Fail(nullptr);
+            return 0;
+        }
+    }
+}
+
+bool CFile::Write(const void* pBuf, unsigned nCount, CFileException* pError) {
+    const char* p = static_cast<const char*>(pBuf);
+    while (nCount > 0) {
+        ssize_t n = ::write(FileDescriptor(m_hFile), p, nCount);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = ENOSPC;
+            }
+            return Fail(pError);
+        }
+        p += n;
+        nCount -= static_cast<unsigned>(n);
+    }
+    return true;
+}
+
+int64_t CFile::Seek(int64_t nOffset, SeekPosition from) {
+    int whence = from == begin ? SEEK_SET : from == current ? SEEK_CUR : SEEK_END;
+    off_t pos = ::lseek(FileDescriptor(m_hFile), static_cast<off_t>(nOffset), whence);
+    if (pos < 0) {
+        Fail(nullptr);
+        return -1;
+    }
+    return pos;
+}
+
+int64_t CFile::GetPosition() const { return ::lseek(FileDescriptor(m_hFile), 0, SEEK_CUR); }
+
+bool CFile::Flush(CFileException* pError) {
+    return ::fsync(FileDescriptor(m_hFile)) == 0 || Fail(pError);
+}
+
+bool CFile::Close(CFileException* pError) {
+    if (!IsOpen()) {
+        return true;
+    }
+    int fd = FileDescriptor(m_hFile);
+    m_hFile = kNoFile;
+    return ::close(fd) == 0 || Fail(pError);
+}
+
+bool CFile::Remove(const char* pszFileName, CFileException* pError) {
+    if (::unlink(pszFileName) == 0) {
+        return true;
+    }
+    int nError = errno;
+    if (pError) {
+        pError->SetFromOsError(nError, pszFileName);
+    }
+    return false;
+}
+
+long RenameReplacing(const char* pszFrom, const char* pszTo) {
+    if (::rename(pszFrom, pszTo) != 0) {
+        return errno;
+    }
+    SyncFolderOf(pszTo);
+    return 0;
+}
+
+bool IsTransientOsError(long lOsError) { return lOsError == EBUSY || lOsError == ETXTBSY; }
+
+void SleepBriefly(int nMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds)); }

@@ -1,0 +1,169 @@
+#include "File.h"
+#include "FilePlatform.h"
+
+#include <windows.h>
+
+namespace {
+
+HANDLE Handle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+} // namespace
+
+int CFileException::OsErrorToCause(long lOsError) {
+    switch (lOsError) {
+    case NO_ERROR: return none;
+    case ERROR_FILE_NOT_FOUND: return fileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_DIRECTORY:
+    case ERROR_FILENAME_EXCED_RANGE: return badPath;
+    case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED: return accessDenied;
+    case ERROR_INVALID_HANDLE: return invalidFile;
+    case ERROR_CURRENT_DIRECTORY: return removeCurrentDir;
+    case ERROR_CANNOT_MAKE: return directoryFull;
+    case ERROR_SEEK:
+    case ERROR_NEGATIVE_SEEK: return badSeek;
+    case ERROR_NOT_READY:
+    case ERROR_CRC:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE: return hardIO;
+    case ERROR_SHARING_VIOLATION: return sharingViolation;
+    case ERROR_LOCK_VIOLATION: return lockViolation;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return diskFull;
+    case ERROR_HANDLE_EOF: return endOfFile;
+    default: return genericException;
+    }
+}
+
+CFile::~CFile() {
+    if (IsOpen()) {
+        CloseHandle(Handle(m_hFile));
+    }
+}
+
+bool CFile::Fail(CFileException* pError) {
+    m_failure.SetFromOsError(static_cast<long>(GetLastError()), m_strFileName);
+    if (pError) {
+        *pError = m_failure;
+    }
+    return false;
+}
+
+bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
+    if (IsOpen()) {
+        Close();
+    }
+    m_strFileName = pszFileName;
+    m_failure = CFileException();
+
+    DWORD dwAccess = GENERIC_READ;
+    switch (nOpenFlags & 3) {
+    case modeWrite: dwAccess = GENERIC_WRITE; break;
+    case modeReadWrite: dwAccess = GENERIC_READ | GENERIC_WRITE; break;
+    }
+    DWORD dwShare = 0; // compatibility mode and exclusive mode alike
+    switch (nOpenFlags & 0x70) {
+    case shareDenyWrite: dwShare = FILE_SHARE_READ; break;
+    case shareDenyRead: dwShare = FILE_SHARE_WRITE; break;
+    case shareDenyNone: dwShare = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
+    }
+    DWORD dwCreation = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    HANDLE h = CreateFileA(pszFileName, dwAccess, dwShare, nullptr, dwCreation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return Fail(pError);
+    }
+    m_hFile = reinterpret_cast<intptr_t>(h);
+    return true;
+}
+
+unsigned CFile::Read(void* pBuf, unsigned nCount) {
+    DWORD nRead = 0;
+    if (!ReadFile(Handle(m_hFile), pBuf, nCount, &nRead, nullptr)) {
+        Fail(nullptr);
+        return 0;
+    }
+    return nRead;
+}
+
+bool CFile::Write(const void* pBuf, unsigned nCount, CFileException* pError) {
+    const char* p = static_cast<const char*>(pBuf);
+    while (nCount > 0) {
+        DWORD nWritten = 0;
+        if (!WriteFile(Handle(m_hFile), p, nCount, &nWritten, nullptr)) {
+            return Fail(pError);
+        }
+        if (nWritten == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return Fail(pError);
+        }
+        p += nWritten;
+        nCount -= nWritten;
+    }
+    return true;
+}
+
+int64_t CFile::Seek(int64_t nOffset, SeekPosition from) {
+    LARGE_INTEGER distance;
+    distance.QuadPart = nOffset;
+    LARGE_INTEGER position;
+    DWORD dwMethod = from == begin ? FILE_BEGIN : from == current ? FILE_CURRENT : FILE_END;
+    if (!SetFilePointerEx(Handle(m_hFile), distance, &position, dwMethod)) {
+        Fail(nullptr);
+        return -1;
+    }
+    return position.QuadPart;
+}
+
+int64_t CFile::GetPosition() const {
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    LARGE_INTEGER position;
+    if (!SetFilePointerEx(Handle(m_hFile), zero, &position, FILE_CURRENT)) {
+        return -1;
+    }
+    return position.QuadPart;
+}
+
+bool CFile::Flush(CFileException* pError) { return FlushFileBuffers(Handle(m_hFile)) || Fail(pError); }
+
+bool CFile::Close(CFileException* pError) {
+    if (!IsOpen()) {
+        return true;
+    }
+    HANDLE h = Handle(m_hFile);
+    m_hFile = kNoFile;
+    return CloseHandle(h) || Fail(pError);
+}
+
+bool CFile::Remove(const char* pszFileName, CFileException* pError) {
+    if (DeleteFileA(pszFileName)) {
+        return true;
+    }
+    if (pError) {
+        pError->SetFromOsError(static_cast<long>(GetLastError()), pszFileName);
+    }
+    return false;
+}
+
+long RenameReplacing(const char* pszFrom, const char* pszTo) {
+    // Not ReplaceFile: it is not atomic everywhere (under Wine it deletes the old file first).
+    if (MoveFileExA(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    return static_cast<long>(GetLastError());
+}
+
+bool IsTransientOsError(long lOsError) {
+    return lOsError == ERROR_SHARING_VIOLATION || lOsError == ERROR_ACCESS_DENIED ||
+           lOsError == ERROR_LOCK_VIOLATION;
+}
+
+void SleepBriefly(int nMilliseconds) { Sleep(static_cast<DWORD>(nMilliseconds)); }

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The private Wine test environment of one build folder.
+#   wine-env.sh setup BUILD_DIR     make the prefix once, start a private Xvfb and one wineserver
+#   wine-env.sh teardown BUILD_DIR  stop them
+#   wine-env.sh exec BUILD_DIR CMD  run CMD inside the environment (starting it if needed)
+# The environment is described by BUILD_DIR/wine/env, which wine-run.sh sources.
+set -euo pipefail
+
+cmd=$1
+build=$(cd "$2" && pwd)
+shift 2
+root="$build/wine"
+envfile="$root/env"
+
+base_env() {
+    export WINEPREFIX="$root/prefix"
+    export WINEARCH=win64
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # Wine takes the ANSI code page from the locale; C gives English with code page 1252.
+    export LC_ALL=C LANG=C
+    unset LANGUAGE
+}
+
+make_prefix() {
+    [ -f "$WINEPREFIX/.tbook-ready" ] && return 0
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$root"
+    wineboot -i >/dev/null 2>&1
+    # A virtual desktop gives windows a taskbar and a notification area and makes
+    # hiding and destroying windows fast (no waiting for a window manager).
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x700 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.tbook-ready"
+}
+
+start_xvfb() {
+    local fifo="$root/displayfd"
+    rm -f "$fifo"
+    mkfifo "$fifo"
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    local pid=$!
+    local display
+    read -r -t 20 display <"$fifo" || { echo "Xvfb did not start" >&2; kill "$pid" 2>/dev/null; exit 1; }
+    rm -f "$fifo"
+    echo "$pid :$display"
+}
+
+setup() {
+    base_env
+    teardown_quiet
+    make_prefix
+    read -r xpid display < <(start_xvfb)
+    export DISPLAY=$display
+    setsid wineserver -p >/dev/null 2>&1 </dev/null &
+    # The first Wine program of a session starts Wine's own services, which live as long as the
+    # server and keep that program's output open. Start them here with no output attached, or
+    # they would hold the first test's output pipe and its runner would wait forever.
+    wine reg query 'HKCU\Software\Wine\Explorer' >/dev/null 2>&1 </dev/null
+    cat >"$envfile" <<EOT
+export WINEPREFIX='$WINEPREFIX' WINEARCH=win64 WINEDEBUG=-all LC_ALL=C LANG=C
+export DISPLAY='$display'
+TBOOK_XVFB_PID=$xpid
+EOT
+}
+
+teardown_quiet() {
+    if [ -f "$envfile" ]; then
+        # shellcheck disable=SC1090
+        . "$envfile"
+        WINEPREFIX="$root/prefix" wineserver -k 2>/dev/null || true
+        kill "${TBOOK_XVFB_PID:-0}" 2>/dev/null || true
+        rm -f "$envfile"
+    fi
+}
+
+case "$cmd" in
+    setup) setup ;;
+    teardown) base_env; teardown_quiet ;;
+    exec)
+        [ -f "$envfile" ] || setup
+        . "$envfile"
+        export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mscoree,mshtml="
+        exec "$@"
+        ;;
+    *) echo "usage: $0 setup|teardown|exec BUILD_DIR [CMD...]" >&2; exit 2 ;;
+esac

@@ -1,0 +1,110 @@
+#include "framework/core/File.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+TEST(FileTest, OpeningAMissingFileReportsItByName) {
+    CTempFolder folder;
+    CFile file;
+    CFileException error;
+    EXPECT_FALSE(file.Open(folder.Path("absent.xml").c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(CFileException::fileNotFound, error.m_cause);
+    EXPECT_FALSE(file.IsOpen());
+    CString strMessage = error.GetErrorMessage();
+    EXPECT_NE(-1, strMessage.Find("absent.xml")) << strMessage.GetString();
+
+    EXPECT_FALSE(file.Open(folder.Path("no-folder/x.xml").c_str(), CFile::modeCreate | CFile::modeWrite, &error));
+    EXPECT_TRUE(error.m_cause == CFileException::badPath || error.m_cause == CFileException::fileNotFound);
+}
+
+TEST(FileTest, WritesReadsAndSeeks) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("f.bin");
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
+        ASSERT_TRUE(file.Write("hello world", 11));
+        EXPECT_EQ(11, file.GetPosition());
+        ASSERT_TRUE(file.Flush());
+        ASSERT_TRUE(file.Close());
+    }
+    CFile file;
+    ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeRead));
+    char buf[32] = {};
+    EXPECT_EQ(5u, file.Read(buf, 5));
+    EXPECT_EQ(std::string("hello"), std::string(buf, 5));
+    EXPECT_EQ(6, file.Seek(6, CFile::begin));
+    EXPECT_EQ(5u, file.Read(buf, sizeof buf));
+    EXPECT_EQ(std::string("world"), std::string(buf, 5));
+    EXPECT_EQ(0u, file.Read(buf, sizeof buf));
+    EXPECT_EQ(CFileException::none, file.GetFailure().m_cause);
+    EXPECT_EQ(11, file.Seek(0, CFile::end));
+}
+
+TEST(FileTest, CreateTruncatesAnExistingFile) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("f.txt");
+    WriteBytes(strPath, "a long old content");
+    CFile file;
+    ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
+    ASSERT_TRUE(file.Write("new", 3));
+    ASSERT_TRUE(file.Close());
+    EXPECT_EQ("new", ReadBytes(strPath));
+}
+
+TEST(FileTest, RenameReplacesTheTargetAndRemoveDeletes) {
+    CTempFolder folder;
+    std::string strFrom = folder.Path("new.tmp");
+    std::string strTo = folder.Path("book.xml");
+    WriteBytes(strFrom, "new");
+    WriteBytes(strTo, "old");
+    CFile file;
+    ASSERT_TRUE(file.Rename(strFrom.c_str(), strTo.c_str()));
+    EXPECT_EQ("new", ReadBytes(strTo));
+    EXPECT_FALSE(FileExists(strFrom));
+
+    CFileException error;
+    EXPECT_FALSE(file.Rename(strFrom.c_str(), strTo.c_str(), &error));
+    EXPECT_EQ(CFileException::fileNotFound, error.m_cause);
+
+    EXPECT_TRUE(file.Remove(strTo.c_str()));
+    EXPECT_FALSE(FileExists(strTo));
+    EXPECT_FALSE(file.Remove(strTo.c_str(), &error));
+    EXPECT_EQ(CFileException::fileNotFound, error.m_cause);
+}
+
+// On Windows a file that another program holds open cannot be replaced; the rename waits a
+// moment for the holder to let go.
+TEST(FileTest, RenameWaitsForABriefHoldOnTheTarget) {
+    CTempFolder folder;
+    std::string strFrom = folder.Path("new.tmp");
+    std::string strTo = folder.Path("book.xml");
+    WriteBytes(strFrom, "new");
+    WriteBytes(strTo, "old");
+    CFile holder;
+    ASSERT_TRUE(holder.Open(strTo.c_str(), CFile::modeRead | CFile::shareDenyNone));
+    std::thread release([&holder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        holder.Close();
+    });
+    CFile file;
+    CFileException error;
+    bool bRenamed = file.Rename(strFrom.c_str(), strTo.c_str(), &error);
+    release.join();
+    EXPECT_TRUE(bRenamed) << error.GetErrorMessage().GetString();
+    EXPECT_EQ("new", ReadBytes(strTo));
+}
+
+TEST(FileTest, EveryCauseHasItsOwnMessage) {
+    CString strPrevious;
+    for (int cause = CFileException::none; cause <= CFileException::endOfFile; ++cause) {
+        CString strMessage = CFileException(cause, 0, "C:\\data\\tbk.xml").GetErrorMessage();
+        EXPECT_NE(-1, strMessage.Find("C:\\data\\tbk.xml")) << cause;
+        EXPECT_NE(strPrevious, strMessage) << cause;
+        strPrevious = strMessage;
+    }
+    EXPECT_NE(-1, CFileException(CFileException::accessDenied).GetErrorMessage().Find("nnamed"));
+}

@@ -1,0 +1,82 @@
+#include "framework/core/String.h"
+
+#include <gtest/gtest.h>
+
+TEST(StringTest, FindReturnsFirstOccurrenceFromStart) {
+    CString s("abcabc");
+    EXPECT_EQ(1, s.Find("bc"));
+    EXPECT_EQ(4, s.Find("bc", 2));
+    EXPECT_EQ(-1, s.Find("x"));
+    EXPECT_EQ(2, s.Find('c'));
+    EXPECT_EQ(-1, s.Find('c', 6));
+    EXPECT_EQ(3, s.Find("", 3));
+    EXPECT_EQ(-1, s.Find("a", 7));
+    EXPECT_EQ(5, s.ReverseFind('c'));
+}
+
+TEST(StringTest, ReplaceWorksLeftToRightWithoutOverlap) {
+    CString s("aaaa");
+    EXPECT_EQ(2, s.Replace("aa", "b"));
+    EXPECT_EQ("bb", s);
+
+    CString t("aaa");
+    EXPECT_EQ(1, t.Replace("aa", "a"));
+    EXPECT_EQ("aa", t); // the result is not scanned again
+
+    CString u("\\r\\n\\r\\n");
+    EXPECT_EQ(2, u.Replace("\\r\\n", "\r\n"));
+    EXPECT_EQ("\r\n\r\n", u);
+
+    CString v("x");
+    EXPECT_EQ(0, v.Replace("", "y"));
+    EXPECT_EQ("x", v);
+}
+
+TEST(StringTest, SubstringsClampOutOfRangeArguments) {
+    CString s("Hello");
+    EXPECT_EQ("He", s.Left(2));
+    EXPECT_EQ("Hello", s.Left(99));
+    EXPECT_EQ("", s.Left(-1));
+    EXPECT_EQ("llo", s.Mid(2));
+    EXPECT_EQ("el", s.Mid(1, 2));
+    EXPECT_EQ("", s.Mid(9));
+    EXPECT_EQ("Hel", s.Mid(-3, 3));
+    EXPECT_EQ("lo", s.Right(2));
+    EXPECT_EQ("Hello", s.Right(9));
+}
+
+TEST(StringTest, TrimRemovesWhiteSpaceOnlyAtTheEnds) {
+    CString s(" \t\r\n a b \n\v\f");
+    EXPECT_EQ("a b", s.Trim());
+    CString t("xxaxx");
+    EXPECT_EQ("axx", t.TrimLeft("x"));
+    EXPECT_EQ("a", t.TrimRight("x"));
+    CString u("   ");
+    EXPECT_EQ("", u.TrimLeft());
+}
+
+TEST(StringTest, FormatProducesPrintfOutputOfAnyLength) {
+    CString s;
+    s.Format("<entry id=\"%d\">%s", 42, "x");
+    EXPECT_EQ("<entry id=\"42\">x", s);
+    CString strLong(std::string(10000, 'z'));
+    s.Format("[%s]", strLong.GetString());
+    EXPECT_EQ(10002, s.GetLength());
+}
+
+TEST(StringTest, CompareTreatsBytesAsUnsignedAndStopsAtZero) {
+    EXPECT_LT(CString("z").Compare("\x80"), 0);
+    EXPECT_GT(CString("ab").Compare("a"), 0);
+    EXPECT_EQ(0, CString("a").Compare("a"));
+    CString withZero("a\0b", 3);
+    EXPECT_EQ(3, withZero.GetLength());
+    EXPECT_EQ(0, withZero.Compare("a"));
+    EXPECT_FALSE(withZero == CString("a")); // equality looks at every byte
+}
+
+TEST(StringTest, CaseConversionCoversTheAnsiCodePage) {
+    CString s("\xC9TIENNE \x8A Zoe");
+    EXPECT_EQ("\xE9tienne \x9A zoe", s.MakeLower());
+    EXPECT_EQ("\xC9TIENNE \x8A ZOE", s.MakeUpper());
+    EXPECT_EQ(0, CString("ABC").CompareNoCase("abc"));
+}

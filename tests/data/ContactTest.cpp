@@ -1,0 +1,113 @@
+#include "data/ContactArray.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CContact Named(const char* pszLast, const char* pszFirst) {
+    CContact c;
+    c.lastname = pszLast;
+    c.firstname = pszFirst;
+    return c;
+}
+
+} // namespace
+
+TEST(ContactTest, MatchesFindsTextInAnyFieldIgnoringCase) {
+    CContact c;
+    EXPECT_EQ(1, c.Matches("")); // an empty text is in every field, even an empty one
+    EXPECT_EQ(0, c.Matches("a"));
+    c.company = "Smithson Ltd";
+    EXPECT_EQ(1, c.Matches("SMITH"));
+    EXPECT_EQ(1, c.Matches("son l"));
+    EXPECT_EQ(0, c.Matches("smithsonltd"));
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        CContact d;
+        d.FieldAt(f) = "\xC9lise";
+        EXPECT_EQ(1, d.Matches("\xE9LISE")) << "field " << f;
+    }
+}
+
+TEST(ContactTest, MatchesSeesTheStoredForm) {
+    CContact c;
+    c.note = "say &quote;hi&quote;\\r\\nbye";
+    EXPECT_EQ(0, c.Matches("\"hi\""));
+    EXPECT_EQ(1, c.Matches("&quote;hi"));
+    EXPECT_EQ(1, c.Matches("\\r\\n"));
+    c.marked = 7;
+    c.id = 7;
+    c.note.Empty();
+    EXPECT_EQ(0, c.Matches("7")); // the integers are not searched
+}
+
+TEST(ContactTest, IsEmptyIgnoresTheNote) {
+    CContact c;
+    EXPECT_EQ(1, c.IsEmpty());
+    c.note = "only a note";
+    EXPECT_EQ(1, c.IsEmpty());
+    c.officeaddress = "x";
+    EXPECT_EQ(0, c.IsEmpty());
+}
+
+TEST(ContactTest, StoredFormEncodesLineBreaksOnlyInMultiLineFields) {
+    CContact c;
+    c.lastname = "O\"Brien\r\n";
+    c.homeaddress = "1 \"Main\" St\r\nTown";
+    c.note = "a\r\nb\nc";
+    c.EncodeStoredText();
+    EXPECT_EQ("O&quote;Brien\r\n", c.lastname);
+    EXPECT_EQ("1 &quote;Main&quote; St\\r\\nTown", c.homeaddress);
+    EXPECT_EQ("a\\r\\nb\nc", c.note);
+    c.DecodeStoredText();
+    EXPECT_EQ("O\"Brien\r\n", c.lastname);
+    EXPECT_EQ("1 \"Main\" St\r\nTown", c.homeaddress);
+    EXPECT_EQ("a\r\nb\nc", c.note);
+}
+
+TEST(ContactTest, TypedEscapeSequencesComeBackDecoded) {
+    // The stored form has no escape for its own sequences: typed literally, they decode.
+    CContact c;
+    c.company = "&quote;";
+    c.note = "\\r\\n";
+    c.EncodeStoredText();
+    c.DecodeStoredText();
+    EXPECT_EQ("\"", c.company);
+    EXPECT_EQ("\r\n", c.note);
+}
+
+TEST(ContactTest, CopiesCarryEveryMember) {
+    CContact a;
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        a.FieldAt(f) = CString(CContact::FieldTag(f));
+    }
+    a.id = 5;
+    a.marked = 1;
+    CContact b;
+    b.CopyFrom(a);
+    CContact c(a);
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        EXPECT_EQ(CContact::FieldTag(f), b.FieldAt(f));
+        EXPECT_EQ(CContact::FieldTag(f), c.FieldAt(f));
+    }
+    EXPECT_EQ(5, b.id);
+    EXPECT_EQ(1, b.marked);
+    EXPECT_EQ(&a.lastname, &a.FieldAt(CContact::fieldLastName));
+    EXPECT_EQ(&a.note, &a.FieldAt(CContact::fieldNote));
+    EXPECT_EQ(&a.officeaddress, &a.FieldAt(CContact::fieldOfficeAddress));
+}
+
+TEST(ContactArrayTest, FindMarkedContactReturnsTheFirstMarked) {
+    CContactArray contacts;
+    EXPECT_EQ(-1, contacts.FindMarkedContact());
+    contacts.Add(Named("a", ""));
+    contacts.Add(Named("b", ""));
+    contacts.Add(Named("c", ""));
+    EXPECT_EQ(-1, contacts.FindMarkedContact());
+    contacts[2].marked = 1;
+    EXPECT_EQ(2, contacts.FindMarkedContact());
+    contacts[1].marked = -3;
+    EXPECT_EQ(1, contacts.FindMarkedContact());
+    contacts.RemoveAt(0);
+    EXPECT_EQ("b", contacts[0].lastname);
+    EXPECT_EQ("c", contacts[1].lastname);
+}

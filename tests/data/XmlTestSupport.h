@@ -1,0 +1,38 @@
+// Helpers for parser tests: parse text held in memory, record warnings, and describe a tree
+// in one line: name[attr=value,...](children) with texts left out.
+#pragma once
+
+#include "data/XML.h"
+#include "support/MemoryFile.h"
+
+#include <string>
+#include <vector>
+
+class CRecordingSink : public CXMLWarningSink {
+public:
+    void OnWarning(const CString& strText) override { m_warnings.push_back(strText.GetStdString()); }
+    std::vector<std::string> m_warnings;
+};
+
+inline int ParseText(const std::string& xml, CXML& root, CXMLWarningSink* pSink = nullptr, unsigned nMaxRead = ~0u) {
+    CMemoryFile file(xml);
+    file.LimitReadsTo(nMaxRead);
+    return root.Load(file, CString(), pSink);
+}
+
+inline std::string Describe(CXML& node) {
+    std::string s = node.GetName().GetStdString();
+    s += "[";
+    bool bFirst = true;
+    for (CAttribute* p = node.GetFirstAttribute(); p; p = node.GetNextAttribute()) {
+        s += (bFirst ? "" : ",") + p->GetName().GetStdString() + "=" + p->GetValue().GetStdString();
+        bFirst = false;
+    }
+    s += "](";
+    bFirst = true;
+    for (CXML* p = node.GetFirstChild(); p; p = node.GetNextChild()) {
+        s += (bFirst ? "" : ",") + Describe(*p);
+        bFirst = false;
+    }
+    return s + ")";
+}

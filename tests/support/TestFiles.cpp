@@ -1,0 +1,43 @@
+#include "TestFiles.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+CTempFolder::CTempFolder() {
+    static std::atomic<int> s_nCounter{0};
+    auto nTicks = std::chrono::steady_clock::now().time_since_epoch().count();
+    for (;;) {
+        fs::path folder = fs::temp_directory_path() /
+                          ("tbook-test-" + std::to_string(nTicks) + "-" + std::to_string(s_nCounter++));
+        if (fs::create_directory(folder)) {
+            m_strFolder = folder.string();
+            return;
+        }
+    }
+}
+
+CTempFolder::~CTempFolder() {
+    std::error_code ignored;
+    fs::remove_all(m_strFolder, ignored);
+}
+
+std::string CTempFolder::Path(const std::string& strName) const { return (fs::path(m_strFolder) / strName).string(); }
+
+void WriteBytes(const std::string& strPath, const std::string& bytes) {
+    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool FileExists(const std::string& strPath) { return fs::exists(strPath); }

@@ -1,0 +1,27 @@
+// Files and folders for tests: a fresh folder per test, removed afterwards, and whole-file
+// reads and writes.
+#pragma once
+
+#include <string>
+
+class CTempFolder {
+public:
+    CTempFolder();
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    // The path of a file in the folder, in the system's form.
+    std::string Path(const std::string& strName) const;
+    const std::string& Folder() const { return m_strFolder; }
+
+private:
+    std::string m_strFolder;
+};
+
+void WriteBytes(const std::string& strPath, const std::string& bytes);
+std::string ReadBytes(const std::string& strPath);
+bool FileExists(const std::string& strPath);
+
+// Runs fn on a new thread whose stack holds nBytes and waits for it; false when no thread started.
+bool RunWithStack(size_t nBytes, void (*fn)(void*), void* pContext);

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# tbkutil as a user runs it. Arguments: the command that runs tbkutil (a path, or the Wine
+# runner followed by the program).
+set -u
+tbkutil=("$@")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Under Wine the program sees the same files through the Z: drive.
+path_arg() {
+    case "${tbkutil[0]}" in
+        *wine-run.sh) echo "Z:$1" | tr / '\\' ;;
+        *) echo "$1" ;;
+    esac
+}
+
+run() { "${tbkutil[@]}" "$@"; }
+
+entry() { # id lastname firstname note
+    printf '\t\t<entry id="%s">\r\n' "$1"
+    printf '\t\t\t<lastname value="%s"/>\r\n' "$2"
+    printf '\t\t\t<firstname value="%s"/>\r\n' "$3"
+    for tag in nickname company jobtitle homephone mobile homeemail homewww homeaddress officephone \
+        officefax officeemail officewww officeaddress; do
+        printf '\t\t\t<%s value=""/>\r\n' "$tag"
+    done
+    printf '\t\t\t<note value="%s"/>\r\n' "$4"
+    printf '\t\t</entry>\r\n'
+}
+
+book() { # count, then the entries on stdin
+    printf '<?xml version="1.0" encoding="utf-8"?>\r\n'
+    printf '\t<addressbook name="Tovano Address Book" value="%s">\r\n' "$1"
+    cat
+    printf '\t</addressbook>\r\n'
+}
+
+# A file the program wrote, without names equal apart from case, comes back byte for byte.
+{ entry 0 Adams "Bob" 'says &quote;hi&quote;\r\nbye'; entry 1 "O'Brien" "Ann" ""; entry 2 "Zeta" "" "<&>"; } |
+    book 3 >"$work/sorted.xml"
+run resave "$(path_arg "$work/sorted.xml")" "$(path_arg "$work/out.xml")" 2>"$work/err" ||
+    fail "resave of a clean file exited $?"
+cmp -s "$work/sorted.xml" "$work/out.xml" || fail "resave changed a sorted file"
+[ -s "$work/err" ] && fail "resave of a clean file wrote to stderr: $(cat "$work/err")"
+
+# Names equal apart from case swap places on every load.
+{ entry 0 Brown Anna first; entry 1 brown anna second; } | book 2 >"$work/case.xml"
+run resave "$(path_arg "$work/case.xml")" "$(path_arg "$work/case1.xml")" || fail "resave exited $?"
+grep -q 'value="second"' "$work/case1.xml" || fail "case-equal names lost a record"
+first_note=$(grep -o 'note value="[a-z]*"' "$work/case1.xml" | head -n 1)
+[ "$first_note" = 'note value="second"' ] || fail "case-equal names did not swap: $first_note"
+run resave "$(path_arg "$work/case1.xml")" "$(path_arg "$work/case2.xml")" || fail "resave exited $?"
+cmp -s "$work/case.xml" "$work/case2.xml" || fail "two resaves did not restore the order"
+
+# check: the count, and exit codes 0, 1 and 2.
+out=$(run check "$(path_arg "$work/sorted.xml")")
+code=$?
+out=${out%$'\r'}
+[ "$out" = "3" ] && [ $code -eq 0 ] || fail "check of a clean file: '$out', exit $code"
+
+printf '<r><entry><lastname value="A"/></entry></x></r>' >"$work/warn.xml"
+out=$(run check "$(path_arg "$work/warn.xml")" 2>"$work/err")
+code=$?
+out=${out%$'\r'}
+[ $code -eq 1 ] || fail "check of a damaged file exited $code"
+[ "$out" = "1" ] || fail "check of a damaged file printed '$out'"
+tr -d '\r' <"$work/err" >"$work/err.txt"
+printf 'Warning Element Terminator exists without matching initial Block /x\nWarning Element Terminator exists without matching initial Block /r\n' >"$work/expected.txt"
+cmp -s "$work/err.txt" "$work/expected.txt" || fail "warnings on stderr: $(cat "$work/err.txt")"
+
+run resave "$(path_arg "$work/warn.xml")" "$(path_arg "$work/warn-out.xml")" 2>/dev/null
+code=$?
+[ $code -eq 0 ] || fail "resave with warnings exited $code"
+
+run check "$(path_arg "$work/absent.xml")" >/dev/null 2>"$work/err"
+code=$?
+[ $code -eq 2 ] || fail "check of a missing file exited $code"
+[ -s "$work/err" ] || fail "check of a missing file gave no message"
+
+run resave "$(path_arg "$work/sorted.xml")" "$(path_arg "$work/no-folder/out.xml")" 2>"$work/err"
+code=$?
+[ $code -eq 2 ] || fail "resave into a missing folder exited $code"
+grep -q 'out.xml' "$work/err" || fail "resave failure message does not name the file: $(cat "$work/err")"
+
+run >/dev/null 2>&1
+[ $? -eq 2 ] || fail "usage error did not exit 2"
+
+if [ $failures -ne 0 ]; then
+    exit 1
+fi
+echo "tbkutil: all checks passed"

@@ -1,0 +1,83 @@
+// tbkutil: loads and writes address book files exactly as the program does.
+//   tbkutil resave IN OUT   load IN, sort, and save the list to OUT
+//   tbkutil check FILE      print how many contacts FILE holds
+#include "data/AddressBookLoader.h"
+#include "data/AddressBookWriter.h"
+#include "data/ContactSort.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const int kExitClean = 0;
+const int kExitWarned = 1;
+const int kExitFailed = 2;
+
+class CStderrSink : public CXMLWarningSink {
+public:
+    void OnWarning(const CString& strText) override { std::fprintf(stderr, "%s\n", strText.GetString()); }
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: tbkutil resave IN OUT\n"
+                         "       tbkutil check FILE\n");
+    return kExitFailed;
+}
+
+// Loads the file; on failure prints why and returns false.
+bool Load(const char* pszPath, CXML& root, CContactArray& contacts, CLoadResult& result) {
+    CStderrSink sink;
+    result = ReadAddressBook(pszPath, root, contacts, &sink);
+    if (result.status == LoadStatus::missing || result.status == LoadStatus::unreadable) {
+        std::fprintf(stderr, "tbkutil: %s\n", result.failure.GetErrorMessage().GetString());
+        return false;
+    }
+    return true;
+}
+
+int Resave(const char* pszIn, const char* pszOut) {
+    CXML root;
+    CContactArray contacts;
+    CLoadResult result;
+    if (!Load(pszIn, root, contacts, result)) {
+        return kExitFailed;
+    }
+    SortContacts(contacts);
+    CFileException error;
+    if (!SaveAddressBook(contacts, pszOut, &error)) {
+        std::fprintf(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
+        return kExitFailed;
+    }
+    return kExitClean;
+}
+
+int Check(const char* pszPath) {
+    CXML root;
+    CContactArray contacts;
+    CLoadResult result;
+    if (!Load(pszPath, root, contacts, result)) {
+        return kExitFailed;
+    }
+    std::printf("%d\n", contacts.GetSize());
+    if (result.status == LoadStatus::complete) {
+        return kExitClean;
+    }
+    if (result.nWarnings == 0) {
+        std::fprintf(stderr, "tbkutil: %s was read only in part: it has no complete root element, "
+                             "or data follows it.\n", pszPath);
+    }
+    return kExitWarned;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "resave") == 0) {
+        return Resave(argv[2], argv[3]);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "check") == 0) {
+        return Check(argv[2]);
+    }
+    return Usage();
+}
