@@ -75,9 +75,10 @@ void SplitAttributes(std::string_view text, std::vector<ParsedAttribute>& out) {
                 rest.remove_prefix(nClose + 1);
             }
         } else {
-            // A value without quotes runs to the next white space.
+            // A value without quotes runs to the next white space or quote, so that no value
+            // ever holds a double quote (the writer puts values between double quotes).
             size_t nEnd = 0;
-            while (nEnd < rest.size() && !IsTrimSpace(rest[nEnd])) {
+            while (nEnd < rest.size() && !IsTrimSpace(rest[nEnd]) && rest[nEnd] != '"') {
                 ++nEnd;
             }
             attribute.value = rest.substr(0, nEnd);

@@ -51,6 +51,7 @@ TEST(XmlParserTest, QuotesInsideATagAreWrittenAsDoubleQuotes) {
 TEST(XmlParserTest, UnquotedValueRunsToWhiteSpaceAndDoesNotStopTheParser) {
     EXPECT_EQ("r[x=1,y=2](c[]())", ParseAndDescribe("<r x=1 y=\"2\"><c/></r>"));
     EXPECT_EQ("r[](c[]())", ParseAndDescribe("<r =\"1\" =><c/></r>"));
+    EXPECT_EQ("r[v=a](c[]())", ParseAndDescribe("<r v=a\"b c\"><c/></r>"));
 }
 
 TEST(XmlParserTest, StrayEndTagSwallowsRestOfDocument) {
