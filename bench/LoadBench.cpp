@@ -95,6 +95,8 @@ void LoadReferenceBench(benchmark::State& state) {
 void RegisterLoadBenchmarks() {
     for (int nCount : kBenchSizes) {
         benchmark::RegisterBenchmark("load/ours", LoadOursBench)->Arg(nCount)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("load/pugixml", LoadReferenceBench)->Arg(nCount)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("load/pugixml", LoadReferenceBench)
+            ->Arg(nCount)
+            ->Unit(benchmark::kMillisecond);
     }
 }

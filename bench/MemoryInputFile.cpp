@@ -13,8 +13,9 @@ unsigned CMemoryInputFile::Read(void* pBuf, unsigned nCount) {
 }
 
 int64_t CMemoryInputFile::Seek(int64_t nOffset, SeekPosition from) {
-    int64_t nBase = from == begin ? 0 : from == current ? static_cast<int64_t>(m_nPos)
-                                                        : static_cast<int64_t>(m_bytes.size());
+    int64_t nBase = from == begin     ? 0
+                    : from == current ? static_cast<int64_t>(m_nPos)
+                                      : static_cast<int64_t>(m_bytes.size());
     int64_t nNew = nBase + nOffset;
     if (nNew < 0) {
         return -1;

@@ -117,8 +117,12 @@ void RegisterSaveBenchmarks() {
     // A save waits for the disk, which the clock of the thread does not see: wall time it is.
     for (int nCount : kBenchSizes) {
         benchmark::RegisterBenchmark("save/ours", SaveOursBench)
-            ->Arg(nCount)->Unit(benchmark::kMillisecond)->UseRealTime();
+            ->Arg(nCount)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         benchmark::RegisterBenchmark("save/plain", SavePlainBench)
-            ->Arg(nCount)->Unit(benchmark::kMillisecond)->UseRealTime();
+            ->Arg(nCount)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     }
 }

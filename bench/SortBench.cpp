@@ -34,8 +34,9 @@ void SortByIndex(CContactArray& contacts) {
     for (int i = 0; i < n; ++i) {
         order[static_cast<size_t>(i)] = n - 1 - i;
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
+    });
     CContactArray sorted;
     sorted.Reserve(n);
     for (int i : order) {
@@ -60,8 +61,7 @@ void CheckSortsAgree(int nCount) {
 }
 
 // Runs sort over fresh copies of the unsorted list.
-template <typename SortFunction>
-void RunSortBench(benchmark::State& state, SortFunction sort) {
+template <typename SortFunction> void RunSortBench(benchmark::State& state, SortFunction sort) {
     const int nCount = static_cast<int>(state.range(0));
     CheckSortsAgree(nCount);
     const CContactArray& input = CachedContacts(nCount);
@@ -85,14 +85,20 @@ void RunSortBench(benchmark::State& state, SortFunction sort) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * nCount);
 }
 
-void SortOursBench(benchmark::State& state) { RunSortBench(state, SortContacts); }
-void SortIndexBench(benchmark::State& state) { RunSortBench(state, SortByIndex); }
+void SortOursBench(benchmark::State& state) {
+    RunSortBench(state, SortContacts);
+}
+void SortIndexBench(benchmark::State& state) {
+    RunSortBench(state, SortByIndex);
+}
 
 } // namespace
 
 void RegisterSortBenchmarks() {
     for (int nCount : kBenchSizes) {
         benchmark::RegisterBenchmark("sort/ours", SortOursBench)->Arg(nCount)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("sort/index", SortIndexBench)->Arg(nCount)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("sort/index", SortIndexBench)
+            ->Arg(nCount)
+            ->Unit(benchmark::kMillisecond);
     }
 }

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -14,14 +15,30 @@ namespace {
 const int kNoField = -1;
 const int kIdField = -2;
 
+// The element names that set something, with their lengths: every element of a file is looked
+// up, and most names differ from most tags in length already.
+struct FieldName {
+    std::string_view tag;
+    int nField;
+};
+
+const std::vector<FieldName>& FieldNames() {
+    static const std::vector<FieldName> names = [] {
+        std::vector<FieldName> list{{"id", kIdField}};
+        for (int i = 0; i < CContact::kFieldCount; ++i) {
+            list.push_back({CContact::FieldTag(i), i});
+        }
+        return list;
+    }();
+    return names;
+}
+
 // The contact field an element sets, kIdField for "id", or kNoField.
 int FieldOfElement(const CString& strName) {
-    if (strName == "id") {
-        return kIdField;
-    }
-    for (int i = 0; i < CContact::kFieldCount; ++i) {
-        if (strName == CContact::FieldTag(i)) {
-            return i;
+    std::string_view name(strName.GetString(), static_cast<size_t>(strName.GetLength()));
+    for (const FieldName& candidate : FieldNames()) {
+        if (candidate.tag == name) {
+            return candidate.nField;
         }
     }
     return kNoField;
@@ -119,6 +136,7 @@ CString GetAttributeValue(CXML* pElement, const CString& strName) {
 
 void CollectEntries(CXML& root, CContactArray& contacts) {
     static const CString strValue("value");
+    static const CString strEntry("entry");
     struct Frame {
         CXML* pNode;
         CXML* pNextChild;
@@ -127,7 +145,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
     std::vector<Frame> path;
     std::vector<CContact> openEntries;
     auto enter = [&](CXML* pNode) {
-        if (pNode->GetName() == "entry") {
+        if (pNode->GetName() == strEntry) {
             openEntries.emplace_back();
         }
         path.push_back(Frame{pNode, pNode->GetFirstChild()});
@@ -137,7 +155,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         Frame& frame = path.back();
         CXML* pChild = frame.pNextChild;
         if (!pChild) {
-            if (frame.pNode->GetName() == "entry") {
+            if (frame.pNode->GetName() == strEntry) {
                 contacts.Add(std::move(openEntries.back()));
                 openEntries.pop_back();
             }

@@ -15,6 +15,7 @@
 #include "framework/core/String.h"
 
 #include <string_view>
+#include <utility>
 
 class CXMLReader;
 
@@ -27,7 +28,9 @@ public:
 
 class CAttribute : public CObject {
 public:
-    CAttribute(const CString& strName, const CString& strValue) : m_strName(strName), m_strValue(strValue) {}
+    // Takes the texts by value: the reader hands over texts it has just made, without a copy.
+    CAttribute(CString strName, CString strValue)
+        : m_strName(std::move(strName)), m_strValue(std::move(strValue)) {}
     const char* GetRuntimeClassName() const override { return "CAttribute"; }
 
     const CString& GetName() const { return m_strName; }

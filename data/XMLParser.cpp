@@ -132,8 +132,21 @@ void MergeRepeatedNames(std::vector<ParsedAttribute>& attributes) {
         }
     }
     attributes.resize(nKept);
-    std::stable_sort(attributes.begin(), attributes.end(),
-                     [](const ParsedAttribute& a, const ParsedAttribute& b) { return NameLess(a.name, b.name); });
+    auto less = [](const ParsedAttribute& a, const ParsedAttribute& b) { return NameLess(a.name, b.name); };
+    if (nKept <= kSmall) {
+        // Nearly every tag holds one or two attributes: an insertion sort, stable as well, spares
+        // the merge sort's temporary buffer.
+        for (size_t i = 1; i < nKept; ++i) {
+            ParsedAttribute attribute = attributes[i];
+            size_t j = i;
+            for (; j > 0 && less(attribute, attributes[j - 1]); --j) {
+                attributes[j] = attributes[j - 1];
+            }
+            attributes[j] = attribute;
+        }
+    } else {
+        std::stable_sort(attributes.begin(), attributes.end(), less);
+    }
 }
 
 } // namespace

@@ -79,7 +79,15 @@ case "$cmd" in
     setup) setup ;;
     teardown) base_env; teardown_quiet ;;
     exec)
-        [ -f "$envfile" ] || setup
+        if [ ! -f "$envfile" ]; then
+            # Programs started side by side must share one environment, not race to make two.
+            mkdir -p "$root"
+            exec 9>"$root/lock"
+            flock 9
+            [ -f "$envfile" ] || setup
+            flock -u 9
+            exec 9>&-
+        fi
         . "$envfile"
         export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mscoree,mshtml="
         exec "$@"

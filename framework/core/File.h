@@ -20,7 +20,8 @@ public:
         shareDenyWrite = 0x0020,
         shareDenyRead = 0x0030,
         shareDenyNone = 0x0040,
-        modeCreate = 0x1000, // create, or truncate an existing file
+        modeCreate = 0x1000,    // create, or truncate an existing file
+        modeCreateNew = 0x4000, // create a new file; fail with alreadyExists when the name is taken
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 

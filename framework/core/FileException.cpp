@@ -24,6 +24,7 @@ CString CFileException::GetErrorMessage() const {
     case lockViolation: pszFormat = "Part of %s is locked by another program."; break;
     case diskFull: pszFormat = "The disk is full: %s could not be written."; break;
     case endOfFile: pszFormat = "An attempt was made to read past the end of %s."; break;
+    case alreadyExists: pszFormat = "%s already exists."; break;
     }
     CString strName = m_strFileName.IsEmpty() ? CString("an unnamed file") : m_strFileName;
     CString strText;

@@ -24,6 +24,7 @@ public:
         lockViolation,
         diskFull,
         endOfFile,
+        alreadyExists,
     };
 
     CFileException() = default;

@@ -47,6 +47,7 @@ int CFileException::OsErrorToCause(long lOsError) {
     case EBUSY:
     case ETXTBSY: return sharingViolation;
     case ESPIPE: return badSeek;
+    case EEXIST: return alreadyExists;
     default: return genericException;
     }
 }
@@ -77,7 +78,10 @@ bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* p
     case modeReadWrite: flags |= O_RDWR; break;
     default: flags |= O_RDONLY; break;
     }
-    if (nOpenFlags & modeCreate) {
+    if (nOpenFlags & modeCreateNew) {
+        // The check and the creation are one step, so two writers never claim the same name.
+        flags |= O_CREAT | O_EXCL;
+    } else if (nOpenFlags & modeCreate) {
         flags |= O_CREAT | O_TRUNC;
     }
     int fd = ::open(pszFileName, flags, 0666);

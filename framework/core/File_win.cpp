@@ -39,6 +39,8 @@ int CFileException::OsErrorToCause(long lOsError) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return diskFull;
     case ERROR_HANDLE_EOF: return endOfFile;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return alreadyExists;
     default: return genericException;
     }
 }
@@ -75,7 +77,12 @@ bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* p
     case shareDenyRead: dwShare = FILE_SHARE_WRITE; break;
     case shareDenyNone: dwShare = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
     }
-    DWORD dwCreation = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    DWORD dwCreation = OPEN_EXISTING;
+    if (nOpenFlags & modeCreateNew) {
+        dwCreation = CREATE_NEW;
+    } else if (nOpenFlags & modeCreate) {
+        dwCreation = CREATE_ALWAYS;
+    }
     HANDLE h = CreateFileA(pszFileName, dwAccess, dwShare, nullptr, dwCreation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return Fail(pError);

@@ -55,6 +55,34 @@ TEST(FileTest, CreateTruncatesAnExistingFile) {
     EXPECT_EQ("new", ReadBytes(strPath));
 }
 
+TEST(FileTest, CreateNewMakesAFileButNeverOpensAnExistingOne) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("f.bak");
+    {
+        CFile file;
+        CFileException error;
+        ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreateNew | CFile::modeWrite, &error))
+            << error.GetErrorMessage().GetString();
+        ASSERT_TRUE(file.Write("first", 5));
+        ASSERT_TRUE(file.Close());
+    }
+    EXPECT_EQ("first", ReadBytes(strPath));
+
+    CFile file;
+    CFileException error;
+    EXPECT_FALSE(file.Open(strPath.c_str(), CFile::modeCreateNew | CFile::modeWrite, &error));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(CFileException::alreadyExists, error.m_cause);
+    EXPECT_EQ(strPath, error.m_strFileName.GetStdString());
+    EXPECT_NE(-1, error.GetErrorMessage().Find("f.bak")) << error.GetErrorMessage().GetString();
+    EXPECT_EQ("first", ReadBytes(strPath));
+
+    // Read-write access refuses the existing file just the same.
+    EXPECT_FALSE(file.Open(strPath.c_str(), CFile::modeCreateNew | CFile::modeReadWrite, &error));
+    EXPECT_EQ(CFileException::alreadyExists, error.m_cause);
+    EXPECT_EQ("first", ReadBytes(strPath));
+}
+
 TEST(FileTest, RenameReplacesTheTargetAndRemoveDeletes) {
     CTempFolder folder;
     std::string strFrom = folder.Path("new.tmp");
@@ -100,7 +128,7 @@ TEST(FileTest, RenameWaitsForABriefHoldOnTheTarget) {
 
 TEST(FileTest, EveryCauseHasItsOwnMessage) {
     CString strPrevious;
-    for (int cause = CFileException::none; cause <= CFileException::endOfFile; ++cause) {
+    for (int cause = CFileException::none; cause <= CFileException::alreadyExists; ++cause) {
         CString strMessage = CFileException(cause, 0, "C:\\data\\tbk.xml").GetErrorMessage();
         EXPECT_NE(-1, strMessage.Find("C:\\data\\tbk.xml")) << cause;
         EXPECT_NE(strPrevious, strMessage) << cause;

@@ -1,0 +1,4 @@
+// The one application object of tbook.exe.
+#include "TBookApp.h"
+
+CTBookApp theApp;

@@ -1,0 +1,52 @@
+// CSignalWatcher: the first instance's side of the single-instance protocol. It owns the two
+// named events that later starts of the program set (show yourself, quit) and the thread that
+// waits on them. The thread never touches a window: it posts to the main window, whose
+// handlers do the showing and hiding on the user-interface thread.
+//
+// Timing, as the user sees it: with the start-hidden flag the thread first pauses five seconds
+// and then asks for the window to be hidden; after that each pass waits up to 250 ms for Show,
+// up to 250 ms for Quit and pauses 250 ms. Quit makes it post IDOK and end. Stop ends it at
+// once from any wait.
+#pragma once
+
+#include "framework/win/Thread.h"
+
+#include <memory>
+
+// The start-hidden pause is over: hide the window and move it to its saved place.
+const UINT WM_WATCHER_HIDE = WM_APP + 0x101;
+// Another start of the program asked for the window.
+const UINT WM_WATCHER_SHOW = WM_APP + 0x102;
+
+class CSignalWatcher {
+public:
+    CSignalWatcher() = default;
+    CSignalWatcher(const CSignalWatcher&) = delete;
+    CSignalWatcher& operator=(const CSignalWatcher&) = delete;
+    ~CSignalWatcher(); // stops the thread and closes the events
+
+    // Creates (or opens) the two named events; called when the main window is created.
+    void CreateEvents();
+    // Starts the thread that posts to hTarget.
+    bool Start(HWND hTarget);
+    // Stops the thread and waits until it has ended.
+    void Stop();
+    void CloseEvents();
+
+    bool IsRunning() const { return m_pWatcherThread != nullptr; }
+
+    static UINT WatcherThreadProc(LPVOID pParam);
+
+private:
+    void WatchForSignals();
+    // Waits for hEvent (or only the timeout, for null) unless Stop comes first; returns
+    // WAIT_OBJECT_0 when hEvent was set, WAIT_TIMEOUT when it was not, and WAIT_ABANDONED
+    // when the watcher is to stop.
+    DWORD Wait(HANDLE hEvent, DWORD dwMilliseconds) const;
+
+    HANDLE m_hShowEvent = nullptr;
+    HANDLE m_hQuitEvent = nullptr;
+    HANDLE m_hStopEvent = nullptr;
+    std::unique_ptr<CWinThread> m_pWatcherThread;
+    HWND m_hTarget = nullptr;
+};

@@ -1,0 +1,53 @@
+// CAddressBookStore: the program's one address book file over a run. It loads the file once and
+// saves the whole list over it after every change; when the load did not understand the whole
+// file (unreadable or partial), the first save of the run first copies the file to a backup
+// beside it, and does not replace the file until that copy exists. The store owns only the path
+// and this state; the caller owns the tree and the list. One thread at a time.
+#pragma once
+
+#include "AddressBookLoader.h"
+#include "ContactArray.h"
+#include "framework/core/File.h"
+
+class CAddressBookStore {
+public:
+    explicit CAddressBookStore(const CString& strPath);
+    CAddressBookStore(const CAddressBookStore&) = delete;
+    CAddressBookStore& operator=(const CAddressBookStore&) = delete;
+
+    // Reads the file (ReadAddressBook) into root and contacts and remembers how complete it was.
+    CLoadResult Load(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
+    bool IsLoaded() const { return m_bLoaded; }
+    // True while a save would first copy the file to a backup.
+    bool NeedsBackup() const { return m_bNeedsBackup; }
+
+    // Saves the list over the file (SaveAddressBook), backing the file up first when needed.
+    // False when the file was not replaced; pError then names the cause (for a failed backup,
+    // the cause of the failure and the file involved). A save before Load writes nothing.
+    bool Save(const CContactArray& contacts, CFileException* pError);
+    // The same through the given file objects, the seam where tests inject failures: source
+    // and backup make the backup copy (see BackUpFile), document writes the new file.
+    bool Save(const CContactArray& contacts, CFile& source, CFile& backup, CFile& document,
+              CFileException* pError);
+
+    // The backup made in this run, or empty.
+    const CString& GetBackupPath() const { return m_strBackupPath; }
+    const CString& GetPath() const { return m_strPath; }
+
+private:
+    CString m_strPath;
+    CString m_strBackupPath;
+    bool m_bLoaded = false;
+    bool m_bNeedsBackup = false;
+};
+
+// The n-th backup name for the file at strPath: strPath + ".bak" for 1, strPath + ".n.bak" after.
+CString BackupFileName(const CString& strPath, int nNumber);
+
+// Copies the file at pszPath to the first free backup name; false with the cause. Writes a backup
+// that is flushed to disk and complete, or none (a partial copy is removed). An existing file is
+// never overwritten. pBackupPath receives the name used.
+bool BackUpFile(const char* pszPath, CString* pBackupPath, CFileException* pError);
+// The same through the given file objects: source reads the file, backup writes the copy.
+bool BackUpFile(const char* pszPath, CFile& source, CFile& backup, CString* pBackupPath,
+                CFileException* pError);

@@ -1,0 +1,28 @@
+#include "CmdTarget.h"
+
+const CMessageTable* CCmdTarget::GetThisMessageTable() {
+    static const CMessageTable table = {nullptr, nullptr, 0};
+    return &table;
+}
+
+const CMessageEntry* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nId) const {
+    bool bRouted = nMessage == WM_COMMAND || nMessage == WM_NOTIFY;
+    for (const CMessageTable* pTable = GetMessageTable(); pTable; pTable = pTable->pBase) {
+        for (size_t i = 0; i < pTable->nCount; ++i) {
+            const CMessageEntry& entry = pTable->pEntries[i];
+            if (entry.nMessage == nMessage && (!bRouted || (entry.nCode == nCode && entry.nId == nId))) {
+                return &entry;
+            }
+        }
+    }
+    return nullptr;
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT nId, UINT nCode) {
+    const CMessageEntry* pEntry = FindMessageEntry(WM_COMMAND, nCode, nId);
+    if (!pEntry) {
+        return FALSE;
+    }
+    CallHandler(*pEntry, MAKEWPARAM(nId, nCode), 0);
+    return TRUE;
+}

@@ -1,0 +1,22 @@
+// CCmdTarget: an object that receives messages through its class's message table. Windows
+// (CWnd) and the application (CWinApp) are command targets.
+#pragma once
+
+#include "MessageTable.h"
+#include "framework/core/Object.h"
+
+class CCmdTarget : public CObject {
+public:
+    static const CMessageTable* GetThisMessageTable();
+    virtual const CMessageTable* GetMessageTable() const { return GetThisMessageTable(); }
+
+    // The first entry for the message, searching from this class towards the base classes;
+    // null when no table handles it. nCode and nId matter for WM_COMMAND and WM_NOTIFY only.
+    const CMessageEntry* FindMessageEntry(UINT nMessage, UINT nCode, UINT nId) const;
+    // Calls the entry's handler with the message's arguments and returns its result.
+    LRESULT CallHandler(const CMessageEntry& entry, WPARAM wParam, LPARAM lParam) {
+        return entry.pfnCall(this, wParam, lParam);
+    }
+    // Runs a command's handler; false when this target has none.
+    virtual BOOL OnCmdMsg(UINT nId, UINT nCode);
+};

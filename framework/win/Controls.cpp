@@ -1,0 +1,120 @@
+#include "Controls.h"
+
+const CMessageTable* CButton::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnDrawItemReflect<&CButton::DrawItem>(),
+    };
+    static const CMessageTable table = {CWnd::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+void CButton::DrawItem(DRAWITEMSTRUCT* pDraw) {
+    RECT rect = pDraw->rcItem;
+    bool bPressed = (pDraw->itemState & ODS_SELECTED) != 0;
+    ::DrawFrameControl(pDraw->hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (bPressed ? DFCS_PUSHED : 0));
+    CString strCaption = GetWindowText();
+    int nOldMode = ::SetBkMode(pDraw->hDC, TRANSPARENT);
+    bool bDisabled = (pDraw->itemState & ODS_DISABLED) != 0;
+    COLORREF oldColor = ::SetTextColor(pDraw->hDC, ::GetSysColor(bDisabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    RECT textRect = rect;
+    if (bPressed) {
+        ::OffsetRect(&textRect, 1, 1);
+    }
+    ::DrawTextA(pDraw->hDC, strCaption, strCaption.GetLength(), &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ::SetTextColor(pDraw->hDC, oldColor);
+    ::SetBkMode(pDraw->hDC, nOldMode);
+    if (pDraw->itemState & ODS_FOCUS) {
+        ::InflateRect(&rect, -4, -4);
+        ::DrawFocusRect(pDraw->hDC, &rect);
+    }
+}
+
+int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem) const {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | (nSubItem >= 0 ? LVCF_SUBITEM : 0);
+    column.fmt = nFormat;
+    column.cx = nWidth;
+    column.pszText = const_cast<char*>(pszHeading);
+    column.iSubItem = nSubItem;
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
+}
+
+DWORD CListCtrl::SetExtendedStyle(DWORD dwStyle) const {
+    return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwStyle)));
+}
+
+int CListCtrl::InsertItem(int nItem, const char* pszText) const {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = nItem;
+    item.pszText = const_cast<char*>(pszText);
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* pszText) const {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = nItem;
+    item.iSubItem = nSubItem;
+    item.pszText = const_cast<char*>(pszText);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
+    // The control copies at most the buffer's size; grow until the text fits.
+    for (int nSize = 256;; nSize *= 4) {
+        std::string text(static_cast<size_t>(nSize), '\0');
+        LVITEMA item = {};
+        item.iSubItem = nSubItem;
+        item.pszText = &text[0];
+        item.cchTextMax = nSize;
+        int nLength = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+        if (nLength < nSize - 1 || nSize >= (1 << 24)) {
+            text.resize(static_cast<size_t>(nLength < 0 ? 0 : nLength));
+            return CString(std::move(text));
+        }
+    }
+}
+
+BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData) const {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = nItem;
+    item.lParam = static_cast<LPARAM>(dwData);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+DWORD_PTR CListCtrl::GetItemData(int nItem) const {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = nItem;
+    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<DWORD_PTR>(item.lParam);
+}
+
+BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) const {
+    LVITEMA item = {};
+    item.state = nState;
+    item.stateMask = nMask;
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+}
+
+UINT CListCtrl::GetItemState(int nItem, UINT nMask) const {
+    return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), static_cast<LPARAM>(nMask)));
+}
+
+int CListCtrl::GetNextItem(int nItem, int nFlags) const {
+    return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
+}
+
+BOOL CListCtrl::EnsureVisible(int nItem, BOOL bPartialOK) const {
+    return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK));
+}
+
+BOOL CStatusBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId) {
+    return CreateEx(0, STATUSCLASSNAMEA, "", dwStyle, rect, pParent->m_hWnd, nId);
+}
+
+BOOL CStatusBarCtrl::SetText(const char* pszText, int nPane, int nType) const {
+    return static_cast<BOOL>(SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(pszText)));
+}

@@ -1,0 +1,44 @@
+// Wrappers of the standard and common controls the program uses; each is a thin layer of
+// messages over the control's window.
+#pragma once
+
+#include "Wnd.h"
+
+#include <commctrl.h>
+
+class CButton : public CWnd {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
+public:
+    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
+    void SetCheck(int nCheck) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
+    // Draws an owner-drawn button: a push button face with its caption, pressed, focused or
+    // disabled as the state says. Buttons with pictures draw themselves.
+    virtual void DrawItem(DRAWITEMSTRUCT* pDraw);
+};
+
+class CEdit : public CWnd {};
+
+class CListCtrl : public CWnd {
+public:
+    int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem = -1) const;
+    int GetColumnWidth(int nCol) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol))); }
+    DWORD SetExtendedStyle(DWORD dwStyle) const;
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    int InsertItem(int nItem, const char* pszText) const;
+    BOOL SetItemText(int nItem, int nSubItem, const char* pszText) const;
+    CString GetItemText(int nItem, int nSubItem) const;
+    BOOL SetItemData(int nItem, DWORD_PTR dwData) const;
+    DWORD_PTR GetItemData(int nItem) const;
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask) const;
+    UINT GetItemState(int nItem, UINT nMask) const;
+    int GetNextItem(int nItem, int nFlags) const;
+    BOOL EnsureVisible(int nItem, BOOL bPartialOK) const;
+    BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+};
+
+class CStatusBarCtrl : public CWnd {
+public:
+    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId);
+    BOOL SetText(const char* pszText, int nPane, int nType) const;
+};

@@ -1,0 +1,165 @@
+#include "Dialog.h"
+
+#include "WinApp.h"
+
+#include <string>
+
+namespace {
+
+int g_nModalDepth = 0;
+
+} // namespace
+
+BOOL AfxPreTranslateMessage(HWND hStop, MSG* pMsg) {
+    for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
+        CWnd* pWnd = CWnd::FromHandle(hWnd);
+        if (pWnd && pWnd->PreTranslateMessage(pMsg)) {
+            return TRUE;
+        }
+        if (hWnd == hStop) {
+            break;
+        }
+    }
+    return FALSE;
+}
+
+int AfxGetModalDepth() { return g_nModalDepth; }
+
+HWND AfxFindModalWindow() {
+    struct Search {
+        HWND hMain;
+        HWND hFound;
+    } search = {AfxGetApp() && AfxGetApp()->m_pMainWnd ? AfxGetApp()->m_pMainWnd->m_hWnd : nullptr, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            Search* pSearch = reinterpret_cast<Search*>(lParam);
+            char szClass[16] = "";
+            ::GetClassNameA(hWnd, szClass, sizeof szClass);
+            if (hWnd != pSearch->hMain && ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd) &&
+                std::string(szClass) == "#32770") {
+                pSearch->hFound = hWnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+CModalScope::CModalScope() { ++g_nModalDepth; }
+CModalScope::~CModalScope() { --g_nModalDepth; }
+
+void DDX_Control(CDataExchange* pDX, int nId, CWnd& control) {
+    if (!control.m_hWnd) {
+        control.SubclassDlgItem(static_cast<UINT>(nId), pDX->m_pDlgWnd);
+    }
+}
+
+const CMessageTable* CDialog::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommand<&CDialog::OnOK>(IDOK),
+        OnCommand<&CDialog::OnCancel>(IDCANCEL),
+    };
+    static const CMessageTable table = {CWnd::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMessage, WPARAM, LPARAM) {
+    // Every other message reaches the wrapper through its window procedure first.
+    if (nMessage == WM_INITDIALOG) {
+        CDialog* pDlg = static_cast<CDialog*>(CWnd::FromHandle(hWnd));
+        return pDlg ? pDlg->OnInitDialog() : TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParent) {
+    m_nIDTemplate = nIDTemplate;
+    m_pParentWnd = pParent;
+    HookWindowCreate(this);
+    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate),
+                                     pParent ? pParent->m_hWnd : nullptr, &CDialog::DialogProc, 0);
+    UnhookWindowCreate();
+    return hWnd != nullptr;
+}
+
+INT_PTR CDialog::DoModal() {
+    HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    CModalScope modal;
+    m_bEndModal = false;
+    m_nModalResult = -1;
+    if (!Create(m_nIDTemplate, m_pParentWnd)) {
+        return -1;
+    }
+    bool bOwnerDisabled = hOwner && ::IsWindowEnabled(hOwner);
+    if (bOwnerDisabled) {
+        ::EnableWindow(hOwner, FALSE);
+    }
+    if (!m_bEndModal) {
+        ShowWindow(SW_SHOWNORMAL);
+        RunModalLoop();
+    }
+    if (bOwnerDisabled) {
+        ::EnableWindow(hOwner, TRUE);
+        if (::GetActiveWindow() == m_hWnd) {
+            ::SetActiveWindow(hOwner);
+        }
+    }
+    DestroyWindow();
+    return m_nModalResult;
+}
+
+void CDialog::RunModalLoop() {
+    m_bInModalLoop = true;
+    MSG msg;
+    while (!m_bEndModal) {
+        BOOL bResult = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (bResult == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam)); // leave the quit for the outer loop
+            break;
+        }
+        if (bResult == -1) {
+            break;
+        }
+        if (!AfxPreTranslateMessage(m_hWnd, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    m_bInModalLoop = false;
+}
+
+bool CDialog::HasNestedModal() const { return AfxGetModalDepth() > (m_bInModalLoop ? 1 : 0); }
+
+void CDialog::EndDialog(int nResult) {
+    m_nModalResult = nResult;
+    m_bEndModal = true;
+    if (m_bInModalLoop) {
+        PostMessage(WM_NULL); // wake the loop
+    } else if (m_hWnd) {
+        ShowWindow(SW_HIDE);
+    }
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(TRUE)) {
+        EndDialog(IDOK);
+    }
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg) { return PreTranslateInput(pMsg); }

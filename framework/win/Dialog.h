@@ -1,0 +1,77 @@
+// CDialog: a window made from a dialog template. DoModal runs the framework's own modal loop:
+// the dialog is created modeless, its owner disabled, and each message of the loop is first
+// offered to PreTranslateMessage of the target window and of its parents up to the dialog
+// (whose default is the dialog manager's keyboard handling), so that a dialog sees its keys
+// before the controls do.
+#pragma once
+
+#include "Wnd.h"
+
+class CDialog;
+
+// Binds the dialog's controls to their wrapper objects (and, later, values to controls).
+class CDataExchange {
+public:
+    CDataExchange(CDialog* pDlg, BOOL bSaveAndValidate) : m_pDlgWnd(pDlg), m_bSaveAndValidate(bSaveAndValidate) {}
+    CDialog* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+
+// Subclasses control nId with the wrapper, once.
+void DDX_Control(CDataExchange* pDX, int nId, CWnd& control);
+
+class CDialog : public CWnd {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParent = nullptr) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
+
+    // Runs the dialog until EndDialog; returns the result given there, or -1 when the dialog
+    // could not be created.
+    virtual INT_PTR DoModal();
+    // Creates the dialog modeless.
+    BOOL Create(UINT nIDTemplate, CWnd* pParent = nullptr);
+    void EndDialog(int nResult);
+    bool IsInModalLoop() const { return m_bInModalLoop; }
+    // True while another modal window (a message box, a dialog) runs inside this one's loop.
+    bool HasNestedModal() const;
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(CDataExchange* pDX);
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+protected:
+    void RunModalLoop();
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+
+    bool m_bInModalLoop = false;
+    bool m_bEndModal = false;
+    int m_nModalResult = -1;
+};
+
+// Offers a message to its target window's and the target's parents' PreTranslateMessage, up
+// to hStop; true when one of them consumed it.
+BOOL AfxPreTranslateMessage(HWND hStop, MSG* pMsg);
+
+// How many modal loops (dialogs and message boxes of this framework) are running.
+int AfxGetModalDepth();
+// A visible dialog or message box of this thread other than the main window, or null: the
+// window a user should be sent to while the program waits for it.
+HWND AfxFindModalWindow();
+
+// Counts a modal window for AfxGetModalDepth while it lives.
+class CModalScope {
+public:
+    CModalScope();
+    ~CModalScope();
+    CModalScope(const CModalScope&) = delete;
+    CModalScope& operator=(const CModalScope&) = delete;
+};

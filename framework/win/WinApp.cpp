@@ -1,0 +1,88 @@
+#include "WinApp.h"
+
+#include "Dialog.h"
+
+namespace {
+
+CWinApp* g_pApp = nullptr;
+
+} // namespace
+
+const CMessageTable* CWinApp::GetThisMessageTable() {
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), nullptr, 0};
+    return &table;
+}
+
+CWinApp::CWinApp(const char* pszAppName) {
+    g_pApp = this;
+    if (pszAppName) {
+        m_strAppName = pszAppName;
+        m_pszAppName = m_strAppName;
+    }
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this) {
+        g_pApp = nullptr;
+    }
+}
+
+void CWinApp::SetUp(HINSTANCE hInstance, const char* pszModulePath, const char* pszCmdLine) {
+    m_hInstance = hInstance;
+    CString strPath(pszModulePath);
+    CString strFile = strPath.Mid(strPath.ReverseFind('\\') + 1);
+    int nDot = strFile.ReverseFind('.');
+    m_strExeName = nDot < 0 ? strFile : strFile.Left(nDot);
+    int nPathDot = strPath.ReverseFind('.');
+    bool bHasExtension = nPathDot > strPath.ReverseFind('\\');
+    m_strHelpFilePath = (bHasExtension ? strPath.Left(nPathDot) : strPath) + ".HLP";
+    if (m_strAppName.IsEmpty()) {
+        m_strAppName = m_strExeName;
+    }
+    m_strCmdLine = pszCmdLine ? pszCmdLine : "";
+    m_pszExeName = m_strExeName;
+    m_pszHelpFilePath = m_strHelpFilePath;
+    m_pszAppName = m_strAppName;
+    m_lpCmdLine = const_cast<char*>(m_strCmdLine.GetString());
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return ExitInstance();
+}
+
+void CWinApp::OnHelp() {
+    if (!m_pMainWnd || !m_pMainWnd->m_hWnd) {
+        return;
+    }
+    HELPINFO info = {};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.hItemHandle = m_pMainWnd->m_hWnd;
+    ::GetCursorPos(&info.MousePos);
+    m_pMainWnd->SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+
+int AfxMessageBox(const char* pszText, UINT nType) {
+    HWND hOwner = nullptr;
+    if (g_pApp && g_pApp->m_pMainWnd && g_pApp->m_pMainWnd->m_hWnd) {
+        hOwner = ::GetLastActivePopup(g_pApp->m_pMainWnd->m_hWnd);
+    }
+    const char* pszCaption = g_pApp && *g_pApp->m_pszAppName ? g_pApp->m_pszAppName : nullptr;
+    CModalScope modal;
+    return ::MessageBoxA(hOwner, pszText, pszCaption, nType);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType) {
+    char szText[1024] = "";
+    ::LoadStringA(AfxGetResourceHandle(), nIDPrompt, szText, sizeof szText);
+    return AfxMessageBox(szText, nType);
+}

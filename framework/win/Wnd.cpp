@@ -1,0 +1,257 @@
+#include "Wnd.h"
+
+#include "Dialog.h"
+#include "WinApp.h"
+
+namespace {
+
+const char kWrapperProperty[] = "TBookWnd";
+
+thread_local CWnd* t_pWndInit = nullptr;
+thread_local HHOOK t_hCreateHook = nullptr;
+
+} // namespace
+
+// Binds the window that is being created to the wrapper waiting for it, before the window's
+// first message (WM_NCCREATE) arrives, so that handlers see WM_CREATE.
+class CWindowCreateHook {
+public:
+    static LRESULT CALLBACK Proc(int nCode, WPARAM wParam, LPARAM lParam) {
+        if (nCode == HCBT_CREATEWND && t_pWndInit) {
+            CWnd* pWnd = t_pWndInit;
+            t_pWndInit = nullptr;
+            pWnd->Bind(reinterpret_cast<HWND>(wParam));
+            pWnd->m_bCreatedHere = true;
+        }
+        return CallNextHookEx(t_hCreateHook, nCode, wParam, lParam);
+    }
+};
+
+const CMessageTable* CWnd::GetThisMessageTable() {
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), nullptr, 0};
+    return &table;
+}
+
+CWnd::~CWnd() {
+    if (m_hWnd && ::IsWindow(m_hWnd)) {
+        if (m_bCreatedHere) {
+            ::DestroyWindow(m_hWnd);
+        } else {
+            UnsubclassWindow();
+        }
+    }
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd) {
+    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kWrapperProperty)) : nullptr;
+}
+
+void CWnd::Bind(HWND hWnd) {
+    m_hWnd = hWnd;
+    ::SetPropA(hWnd, kWrapperProperty, this);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
+}
+
+void CWnd::Unbind() {
+    if (m_hWnd) {
+        ::RemovePropA(m_hWnd, kWrapperProperty);
+    }
+    m_hWnd = nullptr;
+    m_pfnSuper = nullptr;
+    m_bCreatedHere = false;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+    if (!hWnd || m_hWnd || FromHandle(hWnd)) {
+        return FALSE;
+    }
+    Bind(hWnd);
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nId, CWnd* pParent) { return SubclassWindow(pParent->GetDlgItem(static_cast<int>(nId))); }
+
+HWND CWnd::UnsubclassWindow() {
+    HWND hWnd = m_hWnd;
+    if (hWnd && m_pfnSuper) {
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    }
+    Unbind();
+    return hWnd;
+}
+
+void CWnd::HookWindowCreate(CWnd* pWnd) {
+    t_pWndInit = pWnd;
+    if (!t_hCreateHook) {
+        t_hCreateHook = ::SetWindowsHookExA(WH_CBT, &CWindowCreateHook::Proc, nullptr, ::GetCurrentThreadId());
+    }
+}
+
+void CWnd::UnhookWindowCreate() {
+    t_pWndInit = nullptr;
+    if (t_hCreateHook) {
+        ::UnhookWindowsHookEx(t_hCreateHook);
+        t_hCreateHook = nullptr;
+    }
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, DWORD dwStyle, const RECT& rect,
+                    HWND hParent, UINT nId) {
+    HookWindowCreate(this);
+    HWND hWnd = ::CreateWindowExA(dwExStyle, pszClass, pszName, dwStyle, rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top, hParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)),
+                                  AfxGetInstanceHandle(), nullptr);
+    UnhookWindowCreate();
+    return hWnd != nullptr;
+}
+
+BOOL CWnd::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
+
+LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    CWnd* pWnd = FromHandle(hWnd);
+    if (!pWnd) {
+        return ::DefWindowProcA(hWnd, nMessage, wParam, lParam);
+    }
+    CurrentMessage saved = pWnd->m_current;
+    pWnd->m_current = {nMessage, wParam, lParam};
+    LRESULT result = pWnd->WindowProc(nMessage, wParam, lParam);
+    pWnd->m_current = saved;
+    if (nMessage == WM_NCDESTROY) {
+        pWnd->Unbind();
+        pWnd->PostNcDestroy(); // may delete the wrapper
+    }
+    return result;
+}
+
+LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (!OnWndMsg(nMessage, wParam, lParam, &result)) {
+        result = DefWindowProc(nMessage, wParam, lParam);
+    }
+    return result;
+}
+
+LRESULT CWnd::DefWindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    if (m_pfnSuper) {
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, nMessage, wParam, lParam);
+    }
+    return ::DefWindowProcA(m_hWnd, nMessage, wParam, lParam);
+}
+
+LRESULT CWnd::Default() { return DefWindowProc(m_current.nMessage, m_current.wParam, m_current.lParam); }
+
+BOOL CWnd::ReflectToChild(HWND hChild, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    CWnd* pChild = FromHandle(hChild);
+    return pChild && pChild != this && pChild->OnChildNotify(nMessage, wParam, lParam, pResult);
+}
+
+BOOL CWnd::OnChildNotify(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    UINT nCode = nMessage == WM_COMMAND ? HIWORD(wParam) : 0;
+    const CMessageEntry* pEntry = FindMessageEntry(WM_REFLECT_BASE + nMessage, nCode, 0);
+    if (!pEntry) {
+        return FALSE;
+    }
+    *pResult = CallHandler(*pEntry, wParam, lParam);
+    return TRUE;
+}
+
+BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    switch (nMessage) {
+    case WM_COMMAND: {
+        if (lParam && ReflectToChild(reinterpret_cast<HWND>(lParam), nMessage, wParam, lParam, pResult)) {
+            return TRUE;
+        }
+        *pResult = 0;
+        if (OnCmdMsg(LOWORD(wParam), HIWORD(wParam))) {
+            return TRUE;
+        }
+        // Commands no window handles go to the application, as menu commands do.
+        CWinApp* pApp = AfxGetApp();
+        return pApp && pApp->m_pMainWnd == this && pApp->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+    }
+    case WM_NOTIFY: {
+        NMHDR* pHeader = reinterpret_cast<NMHDR*>(lParam);
+        if (ReflectToChild(pHeader->hwndFrom, nMessage, wParam, lParam, pResult)) {
+            return TRUE;
+        }
+        const CMessageEntry* pEntry =
+            FindMessageEntry(WM_NOTIFY, static_cast<UINT>(pHeader->code), static_cast<UINT>(pHeader->idFrom));
+        if (!pEntry) {
+            return FALSE;
+        }
+        *pResult = CallHandler(*pEntry, wParam, lParam);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        DRAWITEMSTRUCT* pDraw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (pDraw->CtlType != ODT_MENU && ReflectToChild(pDraw->hwndItem, nMessage, wParam, lParam, pResult)) {
+            return TRUE;
+        }
+        break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (ReflectToChild(reinterpret_cast<HWND>(lParam), nMessage, wParam, lParam, pResult)) {
+            return TRUE;
+        }
+        break;
+    default: break;
+    }
+    const CMessageEntry* pEntry = FindMessageEntry(nMessage, 0, 0);
+    if (!pEntry) {
+        return FALSE;
+    }
+    *pResult = CallHandler(*pEntry, wParam, lParam);
+    return TRUE;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+BOOL CWnd::PreTranslateInput(MSG* pMsg) {
+    bool bKey = pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST;
+    bool bMouse = pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST;
+    return (bKey || bMouse) && ::IsDialogMessageA(m_hWnd, pMsg);
+}
+
+LRESULT CWnd::SendMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const {
+    return ::SendMessageA(m_hWnd, nMessage, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const {
+    return ::PostMessageA(m_hWnd, nMessage, wParam, lParam);
+}
+
+BOOL CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) const {
+    return ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
+}
+
+BOOL CWnd::MoveWindow(const RECT& rect, BOOL bRepaint) const {
+    return MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, bRepaint);
+}
+
+CString CWnd::GetWindowText() const {
+    int nLength = ::GetWindowTextLengthA(m_hWnd);
+    std::string text(static_cast<size_t>(nLength) + 1, '\0');
+    int nCopied = ::GetWindowTextA(m_hWnd, &text[0], nLength + 1);
+    text.resize(static_cast<size_t>(nCopied > 0 ? nCopied : 0));
+    return CString(std::move(text));
+}
+
+void CWnd::SetRedraw(BOOL bRedraw) const {
+    SendMessage(WM_SETREDRAW, bRedraw);
+    if (bRedraw) {
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    }
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) const {
+    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+}
+
+int CWnd::MessageBox(const char* pszText, const char* pszCaption, UINT nType) const {
+    CModalScope modal;
+    return ::MessageBoxA(m_hWnd, pszText, pszCaption, nType);
+}

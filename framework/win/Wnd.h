@@ -1,0 +1,105 @@
+// CWnd: the wrapper of one window. Every wrapped window runs through one window procedure,
+// which finds the wrapper from the handle and dispatches through the class's message table;
+// unhandled messages go to the window's original procedure (Default). A wrapper is bound to
+// its window when the window is created through it (CreateEx, CDialog) or when it subclasses
+// an existing window, and is unbound at WM_NCDESTROY.
+//
+// Notifications a control sends its parent (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_CTLCOLOR*)
+// are first offered back to the control's own wrapper (OnChildNotify), so that a control can
+// handle its own drawing and clicks.
+//
+// A wrapper belongs to the thread that made its window; only PostMessage may be used from
+// other threads.
+#pragma once
+
+#include "CmdTarget.h"
+#include "framework/core/String.h"
+
+class CWnd : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
+public:
+    CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+    // Destroys a window this wrapper created; a subclassed window is only released.
+    ~CWnd() override;
+
+    HWND m_hWnd = nullptr;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // The wrapper bound to a window, or null.
+    static CWnd* FromHandle(HWND hWnd);
+
+    // Binds this wrapper to an existing window, routing its messages through the table.
+    BOOL SubclassWindow(HWND hWnd);
+    BOOL SubclassDlgItem(UINT nId, CWnd* pParent);
+    // Gives the window its original procedure back and unbinds it.
+    HWND UnsubclassWindow();
+    // Creates a window of any class, bound to this wrapper before its first message.
+    BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, DWORD dwStyle, const RECT& rect,
+                  HWND hParent, UINT nId);
+    BOOL DestroyWindow();
+
+    // Gives the window a chance to handle a message before the message loop dispatches it.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    virtual LRESULT WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam);
+    // Handles a notification this control sent its parent; true when handled.
+    virtual BOOL OnChildNotify(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Called after the window is gone (WM_NCDESTROY); the wrapper is already unbound.
+    virtual void PostNcDestroy() {}
+
+    // Runs the original procedure for the message being handled.
+    LRESULT Default();
+    // The dialog manager's keyboard handling (Tab, arrows, mnemonics) for input messages.
+    BOOL PreTranslateInput(MSG* pMsg);
+
+    LRESULT SendMessage(UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    BOOL PostMessage(UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    BOOL ShowWindow(int nCmdShow) const { return ::ShowWindow(m_hWnd, nCmdShow); }
+    BOOL MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE) const;
+    BOOL MoveWindow(const RECT& rect, BOOL bRepaint = TRUE) const;
+    void GetWindowRect(RECT* pRect) const { ::GetWindowRect(m_hWnd, pRect); }
+    void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
+    void SetWindowText(const char* pszText) const { ::SetWindowTextA(m_hWnd, pszText); }
+    CString GetWindowText() const;
+    HWND GetDlgItem(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
+    HWND SetFocus() const { return ::SetFocus(m_hWnd); }
+    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    BOOL EnableWindow(BOOL bEnable = TRUE) const { return ::EnableWindow(m_hWnd, bEnable); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    // Switches drawing off during bulk changes and back on (with a repaint).
+    void SetRedraw(BOOL bRedraw = TRUE) const;
+    void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
+    HICON SetIcon(HICON hIcon, BOOL bBigIcon) const;
+    // A message box owned by this window, counted as a modal window while it is open.
+    int MessageBox(const char* pszText, const char* pszCaption, UINT nType = MB_OK) const;
+
+protected:
+    // Looks the message up in the tables (reflecting control notifications first); true when
+    // a handler ran.
+    BOOL OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    LRESULT DefWindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam);
+
+    // The next window created on this thread is bound to pWnd as it is created.
+    static void HookWindowCreate(CWnd* pWnd);
+    static void UnhookWindowCreate();
+
+private:
+    friend class CWindowCreateHook;
+    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+    BOOL ReflectToChild(HWND hChild, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    void Bind(HWND hWnd);
+    void Unbind();
+
+    WNDPROC m_pfnSuper = nullptr;
+    bool m_bCreatedHere = false;
+    struct CurrentMessage {
+        UINT nMessage;
+        WPARAM wParam;
+        LPARAM lParam;
+    } m_current = {};
+};

@@ -1,0 +1,68 @@
+// Resource ids of tbook.exe. Plain #defines only, because windres reads this file as well as the
+// C++ compiler. The numbers are fixed: anything that names a resource by number, help topics
+// included, relies on them, so never renumber.
+// ID_HELP (the framework's help command) is deliberately absent; the framework defines it.
+#pragma once
+
+// Dialogs
+#define IDD_TBOOK_DIALOG 102
+#define IDD_CONTACT 104
+#define IDD_ABOUTBOX 139
+
+// Icons and menus
+#define IDR_MAINFRAME 128
+#define IDR_TRAY_MENU 138
+#define IDI_TRAY 172
+
+// Strings
+#define IDP_OLE_INIT_FAILED 100
+
+// Bitmaps
+#define IDB_ABOUT 140
+#define IDB_SEARCH_DOWN 160
+#define IDB_SEARCH_UP 169
+
+// Raw image strips of the toolbar buttons
+#define IDR_RAW_ADDNEW 162
+#define IDR_RAW_DELETE 163
+#define IDR_RAW_EXIT 164
+#define IDR_RAW_HELP 165
+#define IDR_RAW_VIEWEDIT 167
+#define IDR_RAW_HOME 173
+
+// Main window controls (IDOK is the Exit button)
+#define IDC_LIST 1000
+#define IDC_SEARCH_EDIT 1002
+#define IDC_ADD_NEW 1003
+#define IDC_VIEW_EDIT 1004
+#define IDC_DELETE 1005
+#define IDC_HELP_BUTTON 1006
+#define IDC_HOME 1007
+#define IDC_SEARCH 1008
+
+// Contact editor controls
+#define IDC_EDIT_HOMEPHONE 1010
+#define IDC_EDIT_MOBILE 1011
+#define IDC_EDIT_HOMEEMAIL 1012
+#define IDC_EDIT_HOMEWWW 1013
+#define IDC_EDIT_HOMEADDRESS 1014
+#define IDC_EDIT_OFFICEFAX 1015
+#define IDC_EDIT_OFFICEEMAIL 1016
+#define IDC_EDIT_OFFICEWWW 1017
+#define IDC_EDIT_OFFICEADDRESS 1018
+#define IDC_EDIT_OFFICEPHONE 1019
+#define IDC_EDIT_COMPANY 1020
+#define IDC_EDIT_JOBTITLE 1021
+#define IDC_EDIT_LASTNAME 1022
+#define IDC_EDIT_FIRSTNAME 1023
+#define IDC_EDIT_NICKNAME 1024
+#define IDC_EDIT_NOTE 1025
+
+// Tray menu commands
+#define ID_TRAY_SHOW_CONTACTS 32771
+#define ID_TRAY_ADD_NEW 32772
+#define ID_TRAY_HELP 32773
+#define ID_TRAY_ABOUT 32774
+#define ID_TRAY_TELL_A_FRIEND 32775
+#define ID_TRAY_LAUNCH_ON_STARTUP 32776
+#define ID_TRAY_EXIT 32778

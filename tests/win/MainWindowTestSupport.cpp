@@ -1,0 +1,97 @@
+#include "MainWindowTestSupport.h"
+
+#include "res/resource.h"
+
+namespace {
+
+CTBookApp g_app;
+int g_nTestKey = 0;
+
+} // namespace
+
+BOOL CTestableDlg::OnCmdMsg(UINT nId, UINT nCode) {
+    if (nCode == 0 && (nId == IDC_ADD_NEW || nId == IDC_VIEW_EDIT || nId == IDC_DELETE || nId == IDC_SEARCH)) {
+        m_commands.push_back(nId);
+    }
+    return CTBookDlg::OnCmdMsg(nId, nCode);
+}
+
+void MainWindowTest::SetUp() {
+    g_app.SetUp(::GetModuleHandleA(nullptr), "C:\\Programs\\Book\\tbook.exe", "");
+    m_strTestRoot = "Software\\TBookWindowTests\\" + std::to_string(::GetCurrentProcessId()) + "-" +
+                    std::to_string(++g_nTestKey);
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, m_strTestRoot.c_str(), 0, nullptr, 0,
+                                               KEY_ALL_ACCESS, nullptr, &m_hTestRoot, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOverridePredefKey(HKEY_CURRENT_USER, m_hTestRoot));
+    g_strAddressBookPath = BookPath().c_str();
+    g_strProgramPath = "C:\\Programs\\Book\\tbook.exe";
+    g_strProgramFolder = "C:\\Programs\\Book\\";
+    g_bStartHidden = 0;
+    g_bLaunchOnStartup = 0;
+}
+
+void MainWindowTest::TearDown() {
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    if (m_hTestRoot) {
+        ::RegCloseKey(m_hTestRoot);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, m_strTestRoot.c_str());
+    }
+    g_app.m_pMainWnd = nullptr;
+}
+
+void MainWindowTest::WriteBook(const CContactArray& contacts) const {
+    WriteBytes(BookPath(), BuildAddressBookDocument(contacts).GetStdString());
+}
+
+std::vector<std::string> MainWindowTest::Rows(CTestableDlg& dlg) {
+    std::vector<std::string> rows;
+    for (int r = 0; r < dlg.List().GetItemCount(); ++r) {
+        rows.push_back(dlg.List().GetItemText(r, 0).GetStdString() + "," + dlg.List().GetItemText(r, 1).GetStdString());
+    }
+    return rows;
+}
+
+std::vector<int> MainWindowTest::RowData(CTestableDlg& dlg) {
+    std::vector<int> data;
+    for (int r = 0; r < dlg.List().GetItemCount(); ++r) {
+        data.push_back(static_cast<int>(dlg.List().GetItemData(r)));
+    }
+    return data;
+}
+
+std::vector<int> MainWindowTest::SelectedRows(CTestableDlg& dlg) {
+    std::vector<int> rows;
+    for (int r = dlg.List().GetNextItem(-1, LVNI_SELECTED); r != -1; r = dlg.List().GetNextItem(r, LVNI_SELECTED)) {
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+int MainWindowTest::ReadSetting(const char* pszName, int nDefault) {
+    DWORD dwValue = 0;
+    DWORD dwSize = sizeof dwValue;
+    if (::RegGetValueA(HKEY_CURRENT_USER, kSettingsKeyPath, pszName, RRF_RT_REG_DWORD, nullptr, &dwValue, &dwSize) !=
+        ERROR_SUCCESS) {
+        return nDefault;
+    }
+    return static_cast<int>(dwValue);
+}
+
+bool MainWindowTest::ReadRunValue(std::string* pValue) {
+    char szValue[1024] = "";
+    DWORD dwSize = sizeof szValue;
+    if (::RegGetValueA(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, RRF_RT_REG_SZ, nullptr, szValue, &dwSize) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    *pValue = szValue;
+    return true;
+}
+
+CContact MakeContact(const char* pszLast, const char* pszFirst, const char* pszMobile) {
+    CContact contact;
+    contact.lastname = pszLast;
+    contact.firstname = pszFirst;
+    contact.mobile = pszMobile;
+    return contact;
+}

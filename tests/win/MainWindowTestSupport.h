@@ -1,0 +1,55 @@
+// The main window in a test: a private registry (the process's HKEY_CURRENT_USER is redirected
+// to a fresh key), a private data folder, and a window that records the commands it receives.
+#pragma once
+
+#include "WindowTestSupport.h"
+#include "app/TBookApp.h"
+#include "data/AddressBookWriter.h"
+#include "support/TestFiles.h"
+#include "ui/main/Registry.h"
+#include "ui/main/TBookDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class CTestableDlg : public CTBookDlg {
+public:
+    BOOL OnCmdMsg(UINT nId, UINT nCode) override;
+
+    CListCtrl& List() { return m_list; }
+    CStatusBarCtrl& StatusBar() { return m_statusBar; }
+    CButton& SearchButton() { return m_btnSearch; }
+    const int* ColumnWidths() const { return m_columnWidths; }
+    bool IsTrayIconAdded() const { return m_bTrayIconAdded; }
+    bool IsLoadFinished() const { return m_bLoadFinished; }
+    CSignalWatcher& Watcher() { return m_watcher; }
+
+    // Commands that later parts of the window handle, in the order they arrived.
+    std::vector<UINT> m_commands;
+};
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string BookPath() const { return m_folder.Path("tbk.xml"); }
+    void WriteBook(const CContactArray& contacts) const;
+    // The rows as "last,first" texts, and their item data.
+    static std::vector<std::string> Rows(CTestableDlg& dlg);
+    static std::vector<int> RowData(CTestableDlg& dlg);
+    static std::vector<int> SelectedRows(CTestableDlg& dlg);
+    // A value under the redirected HKEY_CURRENT_USER, or nDefault.
+    static int ReadSetting(const char* pszName, int nDefault);
+    static bool ReadRunValue(std::string* pValue);
+
+    CTempFolder m_folder;
+
+private:
+    HKEY m_hTestRoot = nullptr;
+    std::string m_strTestRoot;
+};
+
+CContact MakeContact(const char* pszLast, const char* pszFirst, const char* pszMobile = "");

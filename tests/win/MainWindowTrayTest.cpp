@@ -1,0 +1,257 @@
+// The main window's life in the tray: hiding and showing, the exit path, the settings it
+// remembers, and what it does with a damaged address book.
+#include "MainWindowTestSupport.h"
+#include "app/SignalWatcher.h"
+#include "data/ContactSort.h"
+#include "res/resource.h"
+
+namespace {
+
+CContactArray TwoContacts() {
+    CContactArray contacts;
+    contacts.Add(MakeContact("Adams", "Ann"));
+    contacts.Add(MakeContact("Baker", "Bob"));
+    return contacts;
+}
+
+const char kDamagedBook[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+                            "\t<addressbook name=\"Tovano Address Book\" value=\"1\">\r\n"
+                            "\t\t<entry id=\"0\">\r\n\t\t\t<lastname value=\"Adams\"/>\r\n\t\t</entry>\r\n"
+                            "\t\t</x>\r\n\t</addressbook>\r\n";
+
+} // namespace
+
+TEST_F(MainWindowTest, ExitSavesTheSettingsAndTheAddressBook) {
+    CContactArray contacts = TwoContacts();
+    WriteBook(contacts);
+    CTestableDlg dlg;
+    INT_PTR nResult = CStepRunner()
+                          .Do([&] {
+                              dlg.MoveWindow(30, 40, 700, 500);
+                              dlg.List().SendMessage(LVM_SETCOLUMNWIDTH, 2, 77);
+                              dlg.SendMessage(WM_COMMAND, ID_TRAY_EXIT, 0);
+                          })
+                          .ThenProgramEnds()
+                          .RunModal(dlg);
+    EXPECT_EQ(IDOK, nResult);
+    EXPECT_EQ(30, ReadSetting("WindowLeft", -1));
+    EXPECT_EQ(40, ReadSetting("WindowTop", -1));
+    EXPECT_EQ(730, ReadSetting("WindowRight", -1));
+    EXPECT_EQ(540, ReadSetting("WindowBottom", -1));
+    EXPECT_EQ(77, ReadSetting("HomePhoneWidth", -1));
+    EXPECT_EQ(100, ReadSetting("OfficeEMailWidth", -1));
+    SortContacts(contacts);
+    EXPECT_EQ(BuildAddressBookDocument(contacts).GetStdString(), ReadBytes(BookPath()));
+}
+
+TEST_F(MainWindowTest, StoredRectangleAndWidthsComeBack) {
+    CRegistry registry;
+    const int rect[4] = {50, 60, 850, 560};
+    for (int i = 0; i < 4; ++i) {
+        registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kWindowValueNames[i], rect[i]);
+    }
+    registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, "CompanyWidth", 0);
+    registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, "LastNameWidth", 150);
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            RECT window;
+            dlg.GetWindowRect(&window);
+            EXPECT_EQ(50, window.left);
+            EXPECT_EQ(60, window.top);
+            EXPECT_EQ(850, window.right);
+            EXPECT_EQ(560, window.bottom);
+            EXPECT_EQ(150, dlg.List().GetColumnWidth(0));
+            EXPECT_EQ(0, dlg.List().GetColumnWidth(5)); // a hidden column stays hidden
+            EXPECT_EQ(100, dlg.List().GetColumnWidth(1));
+        })
+        .RunModal(dlg);
+}
+
+TEST_F(MainWindowTest, AWindowParkedOffScreenKeepsTheStoredRectangle) {
+    CRegistry registry;
+    registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, "WindowLeft", 12);
+    g_bStartHidden = 1;
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            RECT window;
+            dlg.GetWindowRect(&window);
+            EXPECT_EQ(-5000, window.left);
+            EXPECT_EQ(-5000, window.top);
+            dlg.SendMessage(WM_COMMAND, IDOK, 0);
+        })
+        .ThenProgramEnds()
+        .RunModal(dlg);
+    g_bStartHidden = 0;
+    EXPECT_EQ(12, ReadSetting("WindowLeft", -1));
+    EXPECT_EQ(-1, ReadSetting("WindowTop", -1));
+    EXPECT_EQ(100, ReadSetting("MobileWidth", -1)); // the widths are stored all the same
+}
+
+TEST_F(MainWindowTest, CloseBoxHidesToTheTrayAndTheIconBringsItBack) {
+    WriteBook(TwoContacts());
+    const std::string before = ReadBytes(BookPath());
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            ASSERT_TRUE(dlg.IsTrayIconAdded());
+            dlg.SendMessage(WM_CLOSE);
+        })
+        .Then([&] { return dlg.IsHiddenToTray(); })
+        .Do([&] {
+            EXPECT_FALSE(dlg.IsWindowVisible());
+            EXPECT_EQ(before, ReadBytes(BookPath()));
+            dlg.PostMessage(WM_TRAYNOTIFY, IDR_TRAY_MENU, WM_LBUTTONDOWN); // single clicks do nothing
+            dlg.PostMessage(WM_TRAYNOTIFY, IDR_TRAY_MENU, WM_LBUTTONUP);
+        })
+        .Do([&] {
+            EXPECT_FALSE(dlg.IsWindowVisible());
+            dlg.PostMessage(WM_TRAYNOTIFY, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
+        })
+        .Then([&] { return dlg.IsWindowVisible() != FALSE; })
+        .Do([&] { EXPECT_FALSE(dlg.IsHiddenToTray()); })
+        .RunModal(dlg);
+}
+
+TEST_F(MainWindowTest, TrayMenuShowsTheDefaultItemAndTheStartupCheckMark) {
+    CTestableDlg dlg;
+    auto checkMenu = [&](bool bChecked) {
+        HMENU hMenu = dlg.GetTrayIcon().BuildPopupMenu();
+        ASSERT_NE(nullptr, hMenu);
+        EXPECT_EQ(static_cast<UINT>(ID_TRAY_SHOW_CONTACTS), ::GetMenuDefaultItem(hMenu, FALSE, 0));
+        EXPECT_EQ(bChecked, (::GetMenuState(hMenu, ID_TRAY_LAUNCH_ON_STARTUP, MF_BYCOMMAND) & MF_CHECKED) != 0);
+        EXPECT_EQ(9, ::GetMenuItemCount(hMenu));
+        ::DestroyMenu(hMenu);
+    };
+    std::string strRun;
+    CStepRunner()
+        .Do([&] { checkMenu(false); })
+        .Do([&] { dlg.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0); })
+        .Do([&] {
+            EXPECT_EQ(1, g_bLaunchOnStartup);
+            ASSERT_TRUE(ReadRunValue(&strRun));
+            EXPECT_EQ("\"C:\\Programs\\Book\\tbook.exe\" -m", strRun);
+            checkMenu(true);
+            dlg.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0);
+        })
+        .Do([&] {
+            EXPECT_EQ(0, g_bLaunchOnStartup);
+            EXPECT_FALSE(ReadRunValue(&strRun));
+            checkMenu(false);
+        })
+        .RunModal(dlg);
+}
+
+TEST_F(MainWindowTest, RunValueRemovedElsewhereStillUnchecks) {
+    CRegistry registry;
+    registry.WriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, "\"x.exe\" -m");
+    CTestableDlg dlg;
+    CMessageBoxAnswerer answerer;
+    CStepRunner()
+        .Do([&] {
+            EXPECT_EQ(1, g_bLaunchOnStartup);
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
+            dlg.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0);
+            EXPECT_EQ(0, g_bLaunchOnStartup);
+        })
+        .RunModal(dlg);
+    EXPECT_TRUE(answerer.m_boxes.empty());
+}
+
+TEST_F(MainWindowTest, WatcherRequestsHideAndShowTheWindow) {
+    CRegistry registry;
+    const int rect[4] = {100, 110, 800, 600};
+    for (int i = 0; i < 4; ++i) {
+        registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kWindowValueNames[i], rect[i]);
+    }
+    g_bStartHidden = 1;
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] { dlg.SendMessage(WM_WATCHER_HIDE); })
+        .Do([&] {
+            EXPECT_FALSE(dlg.IsWindowVisible());
+            EXPECT_TRUE(dlg.IsHiddenToTray());
+            RECT window;
+            dlg.GetWindowRect(&window);
+            EXPECT_EQ(100, window.left);
+            EXPECT_EQ(600, window.bottom);
+            dlg.SendMessage(WM_WATCHER_SHOW);
+        })
+        .Do([&] {
+            EXPECT_TRUE(dlg.IsWindowVisible());
+            EXPECT_FALSE(dlg.IsHiddenToTray());
+        })
+        .RunModal(dlg);
+    g_bStartHidden = 0;
+}
+
+TEST_F(MainWindowTest, TrayOnlyBringsAnOpenMessageBoxForward) {
+    WriteBook(TwoContacts());
+    CTestableDlg dlg;
+    CMessageBoxAnswerer answerer;
+    answerer.m_onOpen = [&](HWND) {
+        // Arrives while the box is open: it must not run "Show Contacts" inside the box.
+        dlg.PostMessage(WM_TRAYNOTIFY, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
+    };
+    CStepRunner()
+        .Do([&] { dlg.SendMessage(WM_CLOSE); })
+        .Then([&] { return dlg.IsHiddenToTray(); })
+        .Do([&] { AfxMessageBox("A question"); })
+        .Do([&] {
+            EXPECT_TRUE(dlg.IsHiddenToTray());
+            EXPECT_FALSE(dlg.IsWindowVisible());
+        })
+        .RunModal(dlg);
+    EXPECT_EQ(1u, answerer.m_boxes.size());
+}
+
+TEST_F(MainWindowTest, DamagedFileIsReportedOnceAndBackedUpBeforeTheFirstSave) {
+    WriteBytes(BookPath(), kDamagedBook);
+    CMessageBoxAnswerer answerer;
+    CTestableDlg dlg;
+    INT_PTR nResult = CStepRunner()
+                          .Then([&] { return dlg.IsLoadFinished(); })
+                          .Do([&] { dlg.SendMessage(WM_COMMAND, IDOK, 0); })
+                          .ThenProgramEnds()
+                          .RunModal(dlg);
+    EXPECT_EQ(IDOK, nResult);
+    ASSERT_EQ(2u, answerer.m_boxes.size());
+    EXPECT_EQ("tbook", answerer.m_boxes[0].strCaption);
+    EXPECT_EQ("Warning Element Terminator exists without matching initial Block /x", answerer.m_boxes[0].strText);
+    EXPECT_EQ("Tovano Address Book", answerer.m_boxes[1].strCaption);
+    EXPECT_NE(std::string::npos, answerer.m_boxes[1].strText.find("1 more warnings"));
+    EXPECT_EQ(kDamagedBook, ReadBytes(BookPath() + ".bak"));
+    EXPECT_NE(kDamagedBook, ReadBytes(BookPath()));
+}
+
+TEST_F(MainWindowTest, ExitWhileTheLoadWarningIsShownWritesNothing) {
+    WriteBytes(BookPath(), kDamagedBook);
+    CTestableDlg dlg;
+    CMessageBoxAnswerer answerer;
+    answerer.m_onOpen = [&](HWND) {
+        if (answerer.m_boxes.empty()) {
+            dlg.PostMessage(WM_COMMAND, IDOK, 0); // as the quit signal or the tray's Exit would
+        }
+    };
+    INT_PTR nResult = CStepRunner().ThenProgramEnds().RunModal(dlg);
+    EXPECT_EQ(IDOK, nResult);
+    EXPECT_EQ(kDamagedBook, ReadBytes(BookPath()));
+    EXPECT_FALSE(FileExists(BookPath() + ".bak"));
+}
+
+TEST_F(MainWindowTest, FailedSaveOnExitIsReportedAndTheProgramKeepsRunning) {
+    g_strAddressBookPath = m_folder.Path("missing-folder\\tbk.xml").c_str();
+    CMessageBoxAnswerer answerer;
+    CTestableDlg dlg;
+    INT_PTR nResult = CStepRunner()
+                          .Do([&] { dlg.SendMessage(WM_COMMAND, IDOK, 0); })
+                          .Do([&] {
+                              EXPECT_NE(nullptr, dlg.m_hWnd);
+                              EXPECT_TRUE(dlg.Watcher().IsRunning());
+                          })
+                          .RunModal(dlg);
+    EXPECT_EQ(-2, nResult); // ended by the test, not by the exit path
+    ASSERT_EQ(1u, answerer.m_boxes.size());
+    EXPECT_NE(std::string::npos, answerer.m_boxes[0].strText.find("tbk.xml"));
+}

@@ -1,0 +1,414 @@
+// Checks the resources compiled from res/tbook.rc into this test program: the ids the program's
+// code relies on, the main window's template down to each control's style and rectangle, the tray
+// menu, the strings, the icons and the manifest. Everything is read from this module's own
+// resources, the way the program itself will load them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+// commctrl.h needs the types of windows.h.
+#include <commctrl.h>
+
+#include <cctype>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "res/resource.h"
+
+// The numbers are fixed: anything that names a resource by number, help topics included, relies on them.
+static_assert(IDD_TBOOK_DIALOG == 102 && IDD_CONTACT == 104 && IDD_ABOUTBOX == 139);
+static_assert(IDR_MAINFRAME == 128 && IDI_TRAY == 172 && IDR_TRAY_MENU == 138 && IDP_OLE_INIT_FAILED == 100);
+static_assert(IDB_ABOUT == 140 && IDB_SEARCH_DOWN == 160 && IDB_SEARCH_UP == 169);
+static_assert(IDR_RAW_ADDNEW == 162 && IDR_RAW_DELETE == 163 && IDR_RAW_EXIT == 164 && IDR_RAW_HELP == 165 &&
+              IDR_RAW_VIEWEDIT == 167 && IDR_RAW_HOME == 173);
+static_assert(IDC_LIST == 1000 && IDC_SEARCH_EDIT == 1002 && IDC_ADD_NEW == 1003 && IDC_VIEW_EDIT == 1004 &&
+              IDC_DELETE == 1005 && IDC_HELP_BUTTON == 1006 && IDC_HOME == 1007 && IDC_SEARCH == 1008);
+static_assert(ID_TRAY_SHOW_CONTACTS == 32771 && ID_TRAY_ADD_NEW == 32772 && ID_TRAY_HELP == 32773 &&
+              ID_TRAY_ABOUT == 32774 && ID_TRAY_TELL_A_FRIEND == 32775 &&
+              ID_TRAY_LAUNCH_ON_STARTUP == 32776 && ID_TRAY_EXIT == 32778);
+static_assert(IDC_EDIT_HOMEPHONE == 1010 && IDC_EDIT_MOBILE == 1011 && IDC_EDIT_HOMEEMAIL == 1012 &&
+              IDC_EDIT_HOMEWWW == 1013 && IDC_EDIT_HOMEADDRESS == 1014 && IDC_EDIT_OFFICEFAX == 1015 &&
+              IDC_EDIT_OFFICEEMAIL == 1016 && IDC_EDIT_OFFICEWWW == 1017 && IDC_EDIT_OFFICEADDRESS == 1018 &&
+              IDC_EDIT_OFFICEPHONE == 1019 && IDC_EDIT_COMPANY == 1020 && IDC_EDIT_JOBTITLE == 1021 &&
+              IDC_EDIT_LASTNAME == 1022 && IDC_EDIT_FIRSTNAME == 1023 && IDC_EDIT_NICKNAME == 1024 &&
+              IDC_EDIT_NOTE == 1025);
+
+namespace {
+
+const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+struct MenuDeleter {
+    void operator()(HMENU h) const { DestroyMenu(h); }
+};
+struct IconDeleter {
+    void operator()(HICON h) const { DestroyIcon(h); }
+};
+struct GdiDeleter {
+    void operator()(HGDIOBJ h) const { DeleteObject(h); }
+};
+struct WindowDeleter {
+    void operator()(HWND h) const { DestroyWindow(h); }
+};
+using MenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+using IconPtr = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using GdiPtr = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiDeleter>;
+using WindowPtr = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+
+// The bytes of one resource of this module, or an empty vector when it is missing.
+std::vector<BYTE> ResourceBytes(LPCSTR type, int id, WORD language) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceExA(module, type, MAKEINTRESOURCEA(id), language);
+    if (!info)
+        return {};
+    HGLOBAL loaded = LoadResource(module, info);
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    if (!data)
+        return {};
+    return std::vector<BYTE>(data, data + SizeofResource(module, info));
+}
+
+// Reads the fields of a DLGTEMPLATEEX in order. Reading past the end yields zeros and sets
+// Overran(), so a truncated template fails the checks instead of reading foreign memory.
+class CTemplateReader {
+public:
+    explicit CTemplateReader(const std::vector<BYTE>& bytes) : m_bytes(bytes) {}
+
+    bool Overran() const { return m_bOverran; }
+
+    WORD Word() { return static_cast<WORD>(Read(2)); }
+    DWORD Dword() { return static_cast<DWORD>(Read(4)); }
+    short Short() { return static_cast<short>(Word()); }
+    BYTE Byte() { return static_cast<BYTE>(Read(1)); }
+
+    // Items start on DWORD boundaries, counted from the start of the template.
+    void AlignToDword() { m_nPos = (m_nPos + 3) & ~size_t(3); }
+
+    std::wstring String() {
+        std::wstring s;
+        for (WORD c = Word(); c != 0 && !m_bOverran; c = Word())
+            s += static_cast<wchar_t>(c);
+        return s;
+    }
+
+    // A name or an ordinal. Ordinals are spelled "#n", and the predefined control classes are
+    // given by name, since resource compilers write either form.
+    std::wstring NameOrOrdinal() {
+        if (PeekWord() != 0xFFFF)
+            return String();
+        Word();
+        WORD ordinal = Word();
+        static const wchar_t* const kClasses[] = {L"Button",  L"Edit",      L"Static",
+                                                  L"ListBox", L"ScrollBar", L"ComboBox"};
+        if (ordinal >= 0x80 && ordinal < 0x80 + 6)
+            return kClasses[ordinal - 0x80];
+        return L"#" + std::to_wstring(ordinal);
+    }
+
+    void Skip(size_t count) {
+        if (count > m_bytes.size() - m_nPos)
+            m_bOverran = true;
+        else
+            m_nPos += count;
+    }
+
+private:
+    WORD PeekWord() const {
+        return m_nPos + 2 <= m_bytes.size() ? static_cast<WORD>(m_bytes[m_nPos] | m_bytes[m_nPos + 1] << 8)
+                                            : 0;
+    }
+
+    unsigned Read(size_t count) {
+        if (m_bOverran || count > m_bytes.size() - m_nPos) {
+            m_bOverran = true;
+            return 0;
+        }
+        unsigned value = 0;
+        for (size_t i = 0; i < count; ++i)
+            value |= unsigned(m_bytes[m_nPos + i]) << (8 * i);
+        m_nPos += count;
+        return value;
+    }
+
+    const std::vector<BYTE>& m_bytes;
+    size_t m_nPos = 0;
+    bool m_bOverran = false;
+};
+
+struct DialogItem {
+    int nId;
+    std::wstring strClass;
+    std::wstring strText;
+    DWORD dwStyle;
+    DWORD dwExStyle;
+    short x, y, cx, cy;
+};
+
+struct DialogTemplate {
+    WORD wVersion = 0, wSignature = 0;
+    DWORD dwStyle = 0, dwExStyle = 0;
+    WORD nItems = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    std::wstring strMenu, strClass, strCaption, strFont;
+    WORD nPointSize = 0;
+    std::vector<DialogItem> items;
+    bool bComplete = false;
+};
+
+DialogTemplate ParseDialogEx(const std::vector<BYTE>& bytes) {
+    CTemplateReader in(bytes);
+    DialogTemplate dlg;
+    dlg.wVersion = in.Word();
+    dlg.wSignature = in.Word();
+    in.Dword(); // help id
+    dlg.dwExStyle = in.Dword();
+    dlg.dwStyle = in.Dword();
+    dlg.nItems = in.Word();
+    dlg.x = in.Short();
+    dlg.y = in.Short();
+    dlg.cx = in.Short();
+    dlg.cy = in.Short();
+    dlg.strMenu = in.NameOrOrdinal();
+    dlg.strClass = in.NameOrOrdinal();
+    dlg.strCaption = in.String();
+    if (dlg.dwStyle & (DS_SETFONT | DS_SHELLFONT)) {
+        dlg.nPointSize = in.Word();
+        in.Word(); // weight
+        in.Byte(); // italic
+        in.Byte(); // charset
+        dlg.strFont = in.String();
+    }
+    for (WORD i = 0; i < dlg.nItems && !in.Overran(); ++i) {
+        in.AlignToDword();
+        DialogItem item;
+        in.Dword(); // help id
+        item.dwExStyle = in.Dword();
+        item.dwStyle = in.Dword();
+        item.x = in.Short();
+        item.y = in.Short();
+        item.cx = in.Short();
+        item.cy = in.Short();
+        item.nId = static_cast<int>(in.Dword());
+        item.strClass = in.NameOrOrdinal();
+        item.strText = in.NameOrOrdinal();
+        in.Skip(in.Word()); // creation data
+        dlg.items.push_back(item);
+    }
+    dlg.bComplete = !in.Overran() && dlg.items.size() == dlg.nItems;
+    return dlg;
+}
+
+// Window class names compare without regard to case, as the window manager does.
+bool SameClass(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() &&
+           CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string Narrow(const std::wstring& s) {
+    return std::string(s.begin(), s.end());
+}
+
+const DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+const DialogItem kMainWindowItems[] = {
+    {-1, L"Static", L"Search for text:", kChild | WS_GROUP, 0, 7, 7, 86, 10},
+    {IDC_SEARCH_EDIT, L"Edit", L"", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_WANTRETURN, 0, 7,
+     19, 115, 15},
+    {IDC_SEARCH, L"Button", L"", kChild | BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 0, 127, 7, 37, 34},
+    {IDC_ADD_NEW, L"Button", L"Add New", kChild | BS_OWNERDRAW | WS_TABSTOP, 0, 168, 7, 37, 34},
+    {IDC_VIEW_EDIT, L"Button", L"View/Edit", kChild | WS_TABSTOP, 0, 208, 7, 37, 34},
+    {IDC_DELETE, L"Button", L"Delete", kChild | WS_TABSTOP, 0, 248, 7, 37, 34},
+    {IDC_HELP_BUTTON, L"Button", L"Help", kChild | WS_TABSTOP, 0, 288, 7, 37, 34},
+    {IDOK, L"Button", L"Exit", kChild | WS_TABSTOP, 0, 328, 7, 37, 34},
+    {IDC_HOME, L"Button", L"Home", kChild | WS_TABSTOP, 0, 368, 7, 37, 34},
+    {IDC_LIST, L"SysListView32", L"List1", kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+     0, 7, 100, 498, 220},
+};
+
+} // namespace
+
+TEST(ResourceTest, TrayMenuHoldsCommandsInOrderWithSeparators) {
+    MenuPtr menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(1, GetMenuItemCount(menu.get()));
+    HMENU popup = GetSubMenu(menu.get(), 0);
+    ASSERT_NE(nullptr, popup);
+
+    struct Expected {
+        UINT nId; // 0 for a separator
+        const char* pszText;
+    };
+    const Expected expected[] = {
+        {ID_TRAY_SHOW_CONTACTS, "Show Contacts"},
+        {ID_TRAY_ADD_NEW, "Add New Contact"},
+        {0, nullptr},
+        {ID_TRAY_HELP, "Help"},
+        {ID_TRAY_ABOUT, "About Program"},
+        {ID_TRAY_TELL_A_FRIEND, "Tell a friend"},
+        {0, nullptr},
+        {ID_TRAY_LAUNCH_ON_STARTUP, "Launch on Startup"},
+        {ID_TRAY_EXIT, "Exit"},
+    };
+    ASSERT_EQ(int(std::size(expected)), GetMenuItemCount(popup));
+    for (UINT i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE("position " + std::to_string(i));
+        char text[64] = {};
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
+        info.dwTypeData = text;
+        info.cch = sizeof(text);
+        ASSERT_TRUE(GetMenuItemInfoA(popup, i, TRUE, &info));
+        if (!expected[i].pszText) {
+            EXPECT_TRUE(info.fType & MFT_SEPARATOR);
+            continue;
+        }
+        EXPECT_FALSE(info.fType & MFT_SEPARATOR);
+        EXPECT_EQ(expected[i].nId, info.wID);
+        EXPECT_STREQ(expected[i].pszText, text);
+        // The default item is chosen at run time, never by the resource.
+        EXPECT_FALSE(info.fState & MFS_DEFAULT);
+    }
+}
+
+TEST(ResourceTest, OleFailureMessageIsExact) {
+    char text[256] = {};
+    int length = LoadStringA(GetModuleHandleA(nullptr), IDP_OLE_INIT_FAILED, text, sizeof(text));
+    EXPECT_STREQ("OLE initialization failed.  Make sure that the OLE libraries are the correct version.",
+                 text);
+    EXPECT_EQ(int(std::strlen(text)), length);
+}
+
+TEST(ResourceTest, IconsHold16And32And48PixelImagesOf32Bits) {
+    for (int id : {IDR_MAINFRAME, IDI_TRAY}) {
+        SCOPED_TRACE("icon " + std::to_string(id));
+        std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, id, kEnglishUs);
+        // GRPICONDIR: three WORDs, then 14-byte entries.
+        ASSERT_GE(group.size(), 6u);
+        WORD count = WORD(group[4] | group[5] << 8);
+        ASSERT_EQ(3, count);
+        ASSERT_EQ(6u + 14u * count, group.size());
+        std::vector<int> sizes;
+        for (WORD i = 0; i < count; ++i) {
+            const BYTE* entry = group.data() + 6 + 14 * i;
+            EXPECT_EQ(entry[0], entry[1]) << "square";
+            EXPECT_EQ(32, entry[6] | entry[7] << 8) << "bits per pixel";
+            sizes.push_back(entry[0]);
+        }
+        EXPECT_EQ((std::vector<int>{16, 32, 48}), sizes);
+        EXPECT_NE(nullptr, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+    }
+}
+
+TEST(ResourceTest, TrayIconLoadsAtSmallIconSize) {
+    IconPtr icon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
+                                               IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    ASSERT_TRUE(icon);
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(icon.get(), &info));
+    GdiPtr color(info.hbmColor), mask(info.hbmMask);
+    BITMAP bitmap = {};
+    ASSERT_TRUE(color);
+    ASSERT_NE(0, GetObjectA(color.get(), sizeof(bitmap), &bitmap));
+    EXPECT_EQ(16, bitmap.bmWidth);
+    EXPECT_EQ(16, bitmap.bmHeight);
+}
+
+TEST(ResourceTest, MainWindowTemplateHeaderGivesStyleSizeCaptionAndFont) {
+    std::vector<BYTE> bytes = ResourceBytes(RT_DIALOG, IDD_TBOOK_DIALOG, kEnglishUs);
+    ASSERT_FALSE(bytes.empty()) << "dialog missing, or not in U.S. English";
+    DialogTemplate dlg = ParseDialogEx(bytes);
+    ASSERT_TRUE(dlg.bComplete);
+    EXPECT_EQ(1, dlg.wVersion);
+    EXPECT_EQ(0xFFFF, dlg.wSignature) << "not a DIALOGEX";
+    // Hidden until the program has restored the window's placement: no WS_VISIBLE.
+    EXPECT_EQ(DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                    DS_SETFONT),
+              dlg.dwStyle);
+    EXPECT_EQ(DWORD(WS_EX_APPWINDOW | WS_EX_NOPARENTNOTIFY), dlg.dwExStyle);
+    EXPECT_EQ(10, dlg.nItems);
+    EXPECT_EQ(0, dlg.x);
+    EXPECT_EQ(0, dlg.y);
+    EXPECT_EQ(512, dlg.cx);
+    EXPECT_EQ(327, dlg.cy);
+    EXPECT_EQ(L"", dlg.strMenu);
+    EXPECT_EQ(L"", dlg.strClass);
+    EXPECT_EQ(L"Tovano Address Book - List View", dlg.strCaption);
+    EXPECT_EQ(L"Tahoma", dlg.strFont);
+    EXPECT_EQ(8, dlg.nPointSize);
+}
+
+TEST(ResourceTest, MainWindowControlsHaveExactIdsClassesStylesAndRectangles) {
+    DialogTemplate dlg = ParseDialogEx(ResourceBytes(RT_DIALOG, IDD_TBOOK_DIALOG, kEnglishUs));
+    ASSERT_TRUE(dlg.bComplete);
+    ASSERT_EQ(std::size(kMainWindowItems), dlg.items.size());
+    for (size_t i = 0; i < dlg.items.size(); ++i) {
+        const DialogItem& want = kMainWindowItems[i];
+        const DialogItem& got = dlg.items[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + Narrow(want.strText) + ")");
+        EXPECT_EQ(want.nId, got.nId);
+        EXPECT_TRUE(SameClass(want.strClass, got.strClass)) << Narrow(got.strClass);
+        EXPECT_EQ(want.strText, got.strText);
+        EXPECT_EQ(want.dwStyle, got.dwStyle)
+            << std::hex << "want 0x" << want.dwStyle << ", got 0x" << got.dwStyle;
+        EXPECT_EQ(want.dwExStyle, got.dwExStyle);
+        EXPECT_EQ(want.x, got.x);
+        EXPECT_EQ(want.y, got.y);
+        EXPECT_EQ(want.cx, got.cx);
+        EXPECT_EQ(want.cy, got.cy);
+    }
+}
+
+TEST(ResourceTest, MainWindowTemplateCreatesEveryControlHidden) {
+    INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    ASSERT_TRUE(InitCommonControlsEx(&init));
+    DLGPROC ignore = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+    WindowPtr dialog(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TBOOK_DIALOG),
+                                        nullptr, ignore, 0));
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(IsWindowVisible(dialog.get()));
+    for (const DialogItem& item : kMainWindowItems) {
+        if (item.nId == -1)
+            continue;
+        SCOPED_TRACE(Narrow(item.strText));
+        HWND control = GetDlgItem(dialog.get(), item.nId);
+        ASSERT_NE(nullptr, control);
+        wchar_t name[64] = {};
+        ASSERT_NE(0, GetClassNameW(control, name, int(std::size(name))));
+        EXPECT_TRUE(SameClass(item.strClass, name)) << Narrow(name);
+    }
+}
+
+TEST(ResourceTest, ManifestAsksForCommonControls6AndNoElevation) {
+    std::vector<BYTE> bytes = ResourceBytes(RT_MANIFEST, 1, kEnglishUs);
+    ASSERT_FALSE(bytes.empty());
+    std::string manifest(bytes.begin(), bytes.end());
+    size_t dependency = manifest.find("<dependentAssembly>");
+    ASSERT_NE(std::string::npos, dependency);
+    std::string identity =
+        manifest.substr(dependency, manifest.find("</dependentAssembly>", dependency) - dependency);
+    EXPECT_NE(std::string::npos, identity.find("name=\"Microsoft.Windows.Common-Controls\""));
+    EXPECT_NE(std::string::npos, identity.find("version=\"6.0.0.0\""));
+    EXPECT_NE(std::string::npos, identity.find("publicKeyToken=\"6595b64144ccf1df\""));
+    EXPECT_NE(std::string::npos, manifest.find("level=\"asInvoker\""));
+    EXPECT_NE(std::string::npos, manifest.find("uiAccess=\"false\""));
+    // The layout is in pixels, so the program must let the system scale it.
+    EXPECT_EQ(std::string::npos, manifest.find("dpiAware"));
+}
+
+TEST(ResourceTest, ManifestMakesTheProgramLoadCommonControls6) {
+    INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES};
+    ASSERT_TRUE(InitCommonControlsEx(&init));
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(nullptr, comctl);
+    char path[MAX_PATH] = {};
+    ASSERT_NE(0u, GetModuleFileNameA(comctl, path, sizeof(path)));
+    // Version 6 lives only in the side-by-side store; without the dependency the loader takes
+    // version 5 from the system folder. DllGetVersion cannot tell them apart under Wine.
+    std::string lower(path);
+    for (char& c : lower)
+        c = char(tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(std::string::npos, lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6.")) << path;
+}

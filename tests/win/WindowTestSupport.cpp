@@ -1,0 +1,150 @@
+#include "WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CStepRunner* g_pRunner = nullptr;
+CMessageBoxAnswerer* g_pAnswerer = nullptr;
+
+const UINT kTickMs = 20;
+const int kMaxTries = 400; // eight seconds of ticks
+
+bool IsMessageBox(HWND hWnd) {
+    char szClass[16] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof szClass);
+    // A message box is a dialog with a text of id -1 and neither edits nor lists.
+    return std::string(szClass) == "#32770" && ::GetDlgItem(hWnd, 0xFFFF) &&
+           !::FindWindowExA(hWnd, nullptr, "Edit", nullptr) && !::FindWindowExA(hWnd, nullptr, "SysListView32", nullptr);
+}
+
+} // namespace
+
+CStepRunner& CStepRunner::Then(Step step) {
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+CStepRunner& CStepRunner::Do(std::function<void()> action) {
+    return Then([action] {
+        action();
+        return true;
+    });
+}
+
+CStepRunner& CStepRunner::ThenProgramEnds() {
+    m_bProgramEnds = true;
+    return *this;
+}
+
+INT_PTR CStepRunner::RunModal(CDialog& dlg) {
+    m_pDialog = &dlg;
+    m_nNext = 0;
+    m_nTries = 0;
+    m_nSettledTicks = 0;
+    g_pRunner = this;
+    m_nTimer = ::SetTimer(nullptr, 0, kTickMs, &CStepRunner::OnTimer);
+    INT_PTR nResult = dlg.DoModal();
+    ::KillTimer(nullptr, m_nTimer);
+    g_pRunner = nullptr;
+    EXPECT_EQ(m_steps.size(), m_nNext) << "the dialog ended before every step ran";
+    return nResult;
+}
+
+void CALLBACK CStepRunner::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_pRunner) {
+        g_pRunner->Tick();
+    }
+}
+
+void CStepRunner::Tick() {
+    static bool s_bInStep = false;
+    if (s_bInStep) {
+        return; // a step's own message box or loop lets the timer in again
+    }
+    if (m_nNext >= m_steps.size()) {
+        bool bWaitForProgram = m_bProgramEnds && ++m_nTries <= kMaxTries;
+        if (m_bProgramEnds && !bWaitForProgram) {
+            ADD_FAILURE() << "the program did not end the dialog";
+        }
+        if (!bWaitForProgram && m_pDialog->m_hWnd && m_pDialog->IsInModalLoop()) {
+            m_pDialog->EndDialog(-2);
+        }
+        return;
+    }
+    // Focus set before the window is settled as the active one would be undone by its
+    // activation, which under a virtual desktop arrives a little later.
+    if (m_nNext == 0 && m_pDialog->IsWindowVisible() && m_nSettledTicks < 5 && m_nTries < kMaxTries / 4) {
+        ++m_nTries;
+        m_nSettledTicks = ::GetActiveWindow() == m_pDialog->m_hWnd ? m_nSettledTicks + 1 : 0;
+        return;
+    }
+    s_bInStep = true;
+    bool bDone = m_steps[m_nNext]();
+    s_bInStep = false;
+    if (bDone) {
+        ++m_nNext;
+        m_nTries = 0;
+    } else if (++m_nTries > kMaxTries) {
+        ADD_FAILURE() << "step " << m_nNext << " did not finish";
+        ++m_nNext;
+        m_nTries = 0;
+    }
+}
+
+CMessageBoxAnswerer::CMessageBoxAnswerer(int nAnswer) : m_nAnswer(nAnswer) {
+    g_pAnswerer = this;
+    m_hHook = ::SetWindowsHookExA(WH_CBT, &CMessageBoxAnswerer::HookProc, nullptr, ::GetCurrentThreadId());
+}
+
+CMessageBoxAnswerer::~CMessageBoxAnswerer() {
+    ::UnhookWindowsHookEx(m_hHook);
+    g_pAnswerer = nullptr;
+}
+
+LRESULT CALLBACK CMessageBoxAnswerer::HookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HCBT_ACTIVATE && g_pAnswerer) {
+        HWND hWnd = reinterpret_cast<HWND>(wParam);
+        if (IsMessageBox(hWnd)) {
+            char szCaption[256] = "";
+            char szText[4096] = "";
+            ::GetWindowTextA(hWnd, szCaption, sizeof szCaption);
+            ::GetDlgItemTextA(hWnd, 0xFFFF, szText, sizeof szText);
+            // Answer each box once, however often it is activated.
+            if (!::GetPropA(hWnd, "TestAnswered")) {
+                ::SetPropA(hWnd, "TestAnswered", hWnd);
+                if (g_pAnswerer->m_onOpen) {
+                    g_pAnswerer->m_onOpen(hWnd);
+                }
+                g_pAnswerer->m_boxes.push_back({szCaption, szText});
+                ::PostMessageA(hWnd, WM_COMMAND, static_cast<WPARAM>(g_pAnswerer->m_nAnswer), 0);
+            }
+        }
+    }
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void SetControlKey(bool bDown) {
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_CONTROL] = bDown ? 0x80 : 0;
+    state[VK_LCONTROL] = bDown ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
+void PostKey(HWND hWnd, WPARAM nKey, bool bControl) {
+    SetControlKey(bControl);
+    UINT nScan = ::MapVirtualKeyA(static_cast<UINT>(nKey), MAPVK_VK_TO_VSC);
+    ::PostMessageA(hWnd, WM_KEYDOWN, nKey, 1 | (nScan << 16));
+    ::PostMessageA(hWnd, WM_KEYUP, nKey, 1 | (nScan << 16) | (1u << 30) | (1u << 31));
+}
+
+void PumpMessages(HWND hDialog) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!AfxPreTranslateMessage(hDialog, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}

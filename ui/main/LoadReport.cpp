@@ -1,0 +1,24 @@
+#include "LoadReport.h"
+
+namespace {
+
+const char kKept[] = "\n\nThe file is kept as it is: before the first change is saved, it is copied to a backup "
+                     "in the same folder.";
+
+} // namespace
+
+CString DescribeIncompleteLoad(const CString& strPath, const CLoadResult& result) {
+    CString strText;
+    if (result.status == LoadStatus::unreadable) {
+        strText.Format("The address book file could not be read:\n%s", result.failure.GetErrorMessage().GetString());
+    } else if (result.nWarnings > 1) {
+        strText.Format("The address book file %s could not be read completely: %d more warnings followed the "
+                       "first one.",
+                       strPath.GetString(), result.nWarnings - 1);
+    } else {
+        strText.Format("The address book file %s could not be read completely: it is damaged or cut off, "
+                       "so some contacts may be missing from the list.",
+                       strPath.GetString());
+    }
+    return strText + kKept;
+}
