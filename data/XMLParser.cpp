@@ -48,6 +48,7 @@ CString ToCString(std::string_view text) { return CString(text.data(), static_ca
 struct ParsedAttribute {
     std::string_view name;
     std::string_view value;
+    std::string_view key; // the name up to its first zero byte, set for sorting
 };
 
 // Splits the attribute text of a tag into name and value pairs, in tag order.
@@ -92,14 +93,15 @@ void SplitAttributes(std::string_view text, std::vector<ParsedAttribute>& out) {
     }
 }
 
-bool NameLess(std::string_view a, std::string_view b) {
-    // Names compare as the runtime compares C strings: up to the first zero byte.
-    std::string_view ca = a.substr(0, a.find('\0'));
-    std::string_view cb = b.substr(0, b.find('\0'));
-    return std::lexicographical_compare(ca.begin(), ca.end(), cb.begin(), cb.end(), [](char x, char y) {
-        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    });
+// Names compare as the runtime compares C strings: up to the first zero byte, as unsigned bytes
+// (which is how the character traits compare). The cut is made once per name, not per comparison.
+void SetSortKeys(std::vector<ParsedAttribute>& attributes) {
+    for (ParsedAttribute& attribute : attributes) {
+        attribute.key = attribute.name.substr(0, attribute.name.find('\0'));
+    }
 }
+
+bool KeyLess(const ParsedAttribute& a, const ParsedAttribute& b) { return a.key.compare(b.key) < 0; }
 
 // Gives the same list as setting the attributes one by one in tag order (a repeated name keeps
 // its first place and its last value; names sort ascending, ties in order of first appearance),
@@ -123,7 +125,7 @@ void MergeRepeatedNames(std::vector<ParsedAttribute>& attributes) {
         std::unordered_map<std::string_view, size_t> firstIndex;
         firstIndex.reserve(attributes.size());
         for (size_t i = 0; i < attributes.size(); ++i) {
-            auto inserted = firstIndex.emplace(attributes[i].name, nKept);
+            auto inserted = firstIndex.try_emplace(attributes[i].name, nKept);
             if (inserted.second) {
                 attributes[nKept++] = attributes[i];
             } else {
@@ -132,20 +134,23 @@ void MergeRepeatedNames(std::vector<ParsedAttribute>& attributes) {
         }
     }
     attributes.resize(nKept);
-    auto less = [](const ParsedAttribute& a, const ParsedAttribute& b) { return NameLess(a.name, b.name); };
+    if (nKept < 2) {
+        return;
+    }
+    SetSortKeys(attributes);
     if (nKept <= kSmall) {
         // Nearly every tag holds one or two attributes: an insertion sort, stable as well, spares
         // the merge sort's temporary buffer.
         for (size_t i = 1; i < nKept; ++i) {
             ParsedAttribute attribute = attributes[i];
             size_t j = i;
-            for (; j > 0 && less(attribute, attributes[j - 1]); --j) {
+            for (; j > 0 && KeyLess(attribute, attributes[j - 1]); --j) {
                 attributes[j] = attributes[j - 1];
             }
             attributes[j] = attribute;
         }
     } else {
-        std::stable_sort(attributes.begin(), attributes.end(), less);
+        std::stable_sort(attributes.begin(), attributes.end(), KeyLess);
     }
 }
 

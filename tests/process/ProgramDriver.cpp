@@ -1,0 +1,179 @@
+#include "ProgramDriver.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const char kMainCaption[] = "Tovano Address Book - List View";
+
+std::string ProgramPath() {
+    char szPath[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, szPath, sizeof szPath);
+    std::string strPath = szPath;
+    return strPath.substr(0, strPath.rfind('\\') + 1) + "tbook.exe";
+}
+
+struct WindowSearch {
+    DWORD dwProcessId;
+    std::function<bool(HWND)> match;
+    HWND hFound;
+};
+
+HWND FindProcessWindow(DWORD dwProcessId, std::function<bool(HWND)> match) {
+    WindowSearch search = {dwProcessId, std::move(match), nullptr};
+    ::EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            WindowSearch* pSearch = reinterpret_cast<WindowSearch*>(lParam);
+            DWORD dwOwner = 0;
+            ::GetWindowThreadProcessId(hWnd, &dwOwner);
+            if (dwOwner == pSearch->dwProcessId && pSearch->match(hWnd)) {
+                pSearch->hFound = hWnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+std::string ClassOf(HWND hWnd) {
+    char szClass[64] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof szClass);
+    return szClass;
+}
+
+} // namespace
+
+CProgram::~CProgram() {
+    if (m_info.hProcess) {
+        if (IsRunning()) {
+            ::TerminateProcess(m_info.hProcess, 99);
+            ::WaitForSingleObject(m_info.hProcess, 5000);
+        }
+        ::CloseHandle(m_info.hProcess);
+        ::CloseHandle(m_info.hThread);
+    }
+}
+
+bool CProgram::Start(const std::string& strArguments) {
+    std::string strCommand = "\"" + ProgramPath() + "\"" + (strArguments.empty() ? "" : " " + strArguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info);
+}
+
+int CProgram::WaitForExit(DWORD dwTimeoutMs) {
+    if (::WaitForSingleObject(m_info.hProcess, dwTimeoutMs) != WAIT_OBJECT_0) {
+        return -1;
+    }
+    DWORD dwCode = 0;
+    ::GetExitCodeProcess(m_info.hProcess, &dwCode);
+    return static_cast<int>(dwCode);
+}
+
+bool CProgram::IsRunning() const { return ::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
+
+HWND CProgram::FindMainWindow() const {
+    return FindProcessWindow(m_info.dwProcessId, [](HWND hWnd) { return WindowText(hWnd) == kMainCaption; });
+}
+
+HWND CProgram::FindMessageBox() const {
+    return FindProcessWindow(m_info.dwProcessId, [](HWND hWnd) {
+        return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && WindowText(hWnd) != kMainCaption &&
+               ::GetDlgItem(hWnd, 0xFFFF) && !::FindWindowExA(hWnd, nullptr, "SysListView32", nullptr);
+    });
+}
+
+HWND CProgram::FindPopupMenu() const {
+    return FindProcessWindow(m_info.dwProcessId,
+                             [](HWND hWnd) { return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32768"; });
+}
+
+int CProgram::ListRowCount() const {
+    HWND hList = ::GetDlgItem(FindMainWindow(), 1000);
+    return hList ? static_cast<int>(::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)) : -1;
+}
+
+std::string CProgram::ListText(int nRow, int nColumn) const {
+    HWND hList = ::GetDlgItem(FindMainWindow(), 1000);
+    HANDLE hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, m_info.dwProcessId);
+    if (!hList || !hProcess) {
+        return "";
+    }
+    // The item record and its text buffer must live in the program's own memory.
+    const SIZE_T kTextSize = 1024;
+    char* pRemote = static_cast<char*>(
+        ::VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
+    LVITEMA item = {};
+    item.iSubItem = nColumn;
+    item.pszText = pRemote + sizeof(LVITEMA);
+    item.cchTextMax = static_cast<int>(kTextSize);
+    ::WriteProcessMemory(hProcess, pRemote, &item, sizeof item, nullptr);
+    ::SendMessageA(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(pRemote));
+    std::vector<char> text(kTextSize + 1, '\0');
+    ::ReadProcessMemory(hProcess, pRemote + sizeof(LVITEMA), text.data(), kTextSize, nullptr);
+    ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    ::CloseHandle(hProcess);
+    return text.data();
+}
+
+int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs) {
+    CProgram program;
+    if (!program.Start(strArguments)) {
+        return -2;
+    }
+    return program.WaitForExit(dwTimeoutMs);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs) {
+    DWORD dwStart = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - dwStart > dwTimeoutMs) {
+            return false;
+        }
+        ::Sleep(20);
+    }
+    return true;
+}
+
+std::string DataFolder() {
+    char szBase[MAX_PATH] = "";
+    ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, szBase);
+    return std::string(szBase) + "\\TovanoSoft\\Tovano Address Book";
+}
+
+std::string BookPath() { return DataFolder() + "\\tbk.xml"; }
+
+std::string ReadFileText(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void WriteFileText(const std::string& strPath, const std::string& text) {
+    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+bool PathExists(const std::string& strPath) { return ::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void ResetProgramState() {
+    for (const char* pszName : {"\\tbk.xml", "\\tbk.xml.bak", "\\tbk.xml.2.bak", "\\tbk.xml.tmp"}) {
+        ::DeleteFileA((DataFolder() + pszName).c_str());
+    }
+    ::RemoveDirectoryA(DataFolder().c_str());
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TovanoSoft");
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tovano Address Book");
+}
+
+std::string WindowText(HWND hWnd) {
+    char szText[256] = "";
+    ::GetWindowTextA(hWnd, szText, sizeof szText);
+    return szText;
+}

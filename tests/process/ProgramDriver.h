@@ -1,0 +1,51 @@
+// Driving the real tbook.exe from another process, as a user and the system would: starting
+// it with options, finding its windows, reading its list, and waiting for it to end.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class CProgram {
+public:
+    CProgram() = default;
+    CProgram(const CProgram&) = delete;
+    CProgram& operator=(const CProgram&) = delete;
+    ~CProgram(); // ends a program still running
+
+    // Starts tbook.exe (beside this test program) with the given command line text.
+    bool Start(const std::string& strArguments = "");
+    // Waits for the program to end; its exit code, or -1 when it did not end in time.
+    int WaitForExit(DWORD dwTimeoutMs = 10000);
+    bool IsRunning() const;
+    DWORD ProcessId() const { return m_info.dwProcessId; }
+
+    // The main window (visible or not) once it exists, else null.
+    HWND FindMainWindow() const;
+    // A message box of the program's that is open, else null.
+    HWND FindMessageBox() const;
+    // A popup menu of the program's that is shown, else null.
+    HWND FindPopupMenu() const;
+    std::string ListText(int nRow, int nColumn) const;
+    int ListRowCount() const;
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};
+
+// Runs the program to its end and returns its exit code.
+int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs = 10000);
+
+// Polls until the condition holds; false when it did not within the time.
+bool WaitUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs = 10000);
+
+std::string DataFolder();
+std::string BookPath();
+std::string ReadFileText(const std::string& strPath);
+void WriteFileText(const std::string& strPath, const std::string& text);
+bool PathExists(const std::string& strPath);
+// Removes the address book, its backups and the program's settings.
+void ResetProgramState();
+// The main window's caption text of a window.
+std::string WindowText(HWND hWnd);

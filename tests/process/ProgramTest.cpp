@@ -1,0 +1,177 @@
+// The real tbook.exe under Wine: one instance, the signals of later starts, the options, the
+// tray, and the exit path.
+#include "ProgramDriver.h"
+#include "data/AddressBookWriter.h"
+#include "data/ContactSort.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const UINT WM_TRAYNOTIFY = 0x8001;
+const UINT kTrayIconId = 138;
+const UINT ID_TRAY_EXIT = 32778;
+
+CContactArray SampleContacts() {
+    CContactArray contacts;
+    const char* const names[][2] = {{"Zeta", "Zoe"}, {"adams", "Ann"}, {"Kent", "Clark"}};
+    for (const auto& name : names) {
+        CContact contact;
+        contact.lastname = name[0];
+        contact.firstname = name[1];
+        contacts.Add(contact);
+    }
+    return contacts;
+}
+
+std::string SortedDocument(CContactArray contacts) {
+    SortContacts(contacts);
+    return BuildAddressBookDocument(contacts).GetStdString();
+}
+
+int ReadSetting(const char* pszName) {
+    DWORD dwValue = 0;
+    DWORD dwSize = sizeof dwValue;
+    LONG lStatus = ::RegGetValueA(HKEY_CURRENT_USER, "Software\\TovanoSoft\\Tovano Address Book\\1.0\\Settings",
+                                  pszName, RRF_RT_REG_DWORD, nullptr, &dwValue, &dwSize);
+    return lStatus == ERROR_SUCCESS ? static_cast<int>(dwValue) : -1;
+}
+
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        ::CreateDirectoryA((DataFolder().substr(0, DataFolder().rfind('\\'))).c_str(), nullptr);
+        ::CreateDirectoryA(DataFolder().c_str(), nullptr);
+    }
+    void TearDown() override { ResetProgramState(); }
+
+    // Starts the program with a book and waits until its window shows the rows.
+    void StartWithBook(CProgram& program, const CContactArray& contacts, const std::string& strArguments = "") {
+        WriteFileText(BookPath(), BuildAddressBookDocument(contacts).GetStdString());
+        ASSERT_TRUE(program.Start(strArguments));
+        ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == contacts.GetSize(); }));
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramTest, WindowListsTheContactsSorted) {
+    CProgram program;
+    StartWithBook(program, SampleContacts());
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(program.FindMainWindow()) != FALSE; }));
+    EXPECT_EQ("adams", program.ListText(0, 0));
+    EXPECT_EQ("Clark", program.ListText(1, 1));
+    EXPECT_EQ("Zeta", program.ListText(2, 0));
+}
+
+TEST_F(ProgramTest, SecondStartEndsWithCodeOneAndShowsTheFirst) {
+    CProgram program;
+    StartWithBook(program, SampleContacts());
+    HWND hMain = program.FindMainWindow();
+    ::PostMessageA(hMain, WM_CLOSE, 0, 0); // into the tray
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(hMain); }));
+    EXPECT_EQ(1, RunProgram(""));
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(hMain) != FALSE; }, 3000));
+    EXPECT_TRUE(program.IsRunning());
+}
+
+TEST_F(ProgramTest, QuitOptionMakesTheRunningProgramSaveAndEnd) {
+    CProgram program;
+    CContactArray contacts = SampleContacts();
+    StartWithBook(program, contacts);
+    DWORD dwStart = ::GetTickCount();
+    EXPECT_EQ(1, RunProgram("-quit"));
+    DWORD dwElapsed = ::GetTickCount() - dwStart;
+    EXPECT_GE(dwElapsed, 900u); // it waits a second for the first one to end
+    EXPECT_EQ(0, program.WaitForExit(5000));
+    EXPECT_EQ(SortedDocument(contacts), ReadFileText(BookPath()));
+    EXPECT_EQ(100, ReadSetting("LastNameWidth"));
+}
+
+TEST_F(ProgramTest, QuitOptionAloneEndsAtOnceAndMakesTheDataFolder) {
+    ::RemoveDirectoryA(DataFolder().c_str());
+    ASSERT_FALSE(PathExists(DataFolder()));
+    CProgram program;
+    ASSERT_TRUE(program.Start("-quit"));
+    EXPECT_EQ(1, program.WaitForExit(5000));
+    EXPECT_EQ(nullptr, program.FindMainWindow());
+    EXPECT_TRUE(PathExists(DataFolder()));
+    EXPECT_FALSE(PathExists(BookPath()));
+}
+
+TEST_F(ProgramTest, OtherOptionTextsStartNormally) {
+    CProgram program;
+    StartWithBook(program, SampleContacts(), "-Quit");
+    EXPECT_TRUE(program.IsRunning());
+}
+
+TEST_F(ProgramTest, StartHiddenParksTheWindowThenHidesItInTheTray) {
+    HKEY hKey = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TovanoSoft\\Tovano Address Book\\1.0\\Settings", 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
+    const char* const names[] = {"WindowLeft", "WindowTop", "WindowRight", "WindowBottom"};
+    const DWORD sides[] = {40, 50, 740, 550};
+    for (int i = 0; i < 4; ++i) {
+        ::RegSetValueExA(hKey, names[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&sides[i]), sizeof(DWORD));
+    }
+    ::RegCloseKey(hKey);
+
+    CProgram program;
+    StartWithBook(program, SampleContacts(), "-m");
+    HWND hMain = program.FindMainWindow();
+    RECT rect;
+    ::GetWindowRect(hMain, &rect);
+    EXPECT_EQ(-5000, rect.left);
+    EXPECT_EQ(-5000, rect.top);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(hMain); }, 9000));
+    ::GetWindowRect(hMain, &rect);
+    EXPECT_EQ(40, rect.left);
+    EXPECT_EQ(550, rect.bottom);
+
+    EXPECT_EQ(1, RunProgram("")); // the Show signal brings it back
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(hMain) != FALSE; }, 3000));
+}
+
+TEST_F(ProgramTest, TrayIconOpensItsMenuAndRestoresTheWindow) {
+    CProgram program;
+    StartWithBook(program, SampleContacts());
+    HWND hMain = program.FindMainWindow();
+    ::PostMessageA(hMain, WM_TRAYNOTIFY, kTrayIconId, WM_RBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return program.FindPopupMenu() != nullptr; }, 3000));
+    ::PostMessageA(program.FindPopupMenu(), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program.FindPopupMenu() == nullptr; }, 3000));
+
+    ::PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(hMain); }));
+    ::PostMessageA(hMain, WM_TRAYNOTIFY, kTrayIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(hMain) != FALSE; }, 3000));
+}
+
+TEST_F(ProgramTest, ExitFromTheTraySavesAndEnds) {
+    CProgram program;
+    CContactArray contacts = SampleContacts();
+    StartWithBook(program, contacts);
+    ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit(5000));
+    EXPECT_EQ(SortedDocument(contacts), ReadFileText(BookPath()));
+    EXPECT_NE(-1, ReadSetting("WindowLeft"));
+}
+
+TEST_F(ProgramTest, QuitWhileAStartUpWarningIsShownKeepsTheFile) {
+    const std::string damaged = "<addressbook><entry><lastname value=\"Kept\"/></entry></stray></addressbook>";
+    WriteFileText(BookPath(), damaged);
+    CProgram program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(WaitUntil([&] { return program.FindMessageBox() != nullptr; }));
+    EXPECT_EQ(1, RunProgram("-quit"));
+    // Answer whatever the program still shows; it then ends without writing.
+    EXPECT_TRUE(WaitUntil([&] {
+        if (HWND hBox = program.FindMessageBox()) {
+            ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+        }
+        return !program.IsRunning();
+    }));
+    EXPECT_EQ(damaged, ReadFileText(BookPath()));
+    EXPECT_FALSE(PathExists(BookPath() + ".bak"));
+}
