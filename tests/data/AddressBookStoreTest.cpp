@@ -1,5 +1,6 @@
 #include "data/AddressBookStore.h"
 #include "data/AddressBookWriter.h"
+#include "support/FailingFile.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -11,64 +12,6 @@
 #include <vector>
 
 namespace {
-
-enum class Step { none, open, read, write, flush, close, rename };
-
-// A real file that fails one chosen step, as a locked file, a bad sector or a full disk would.
-// A failed read hands out a few bytes first, so the copy is already under way when it fails.
-class CFailingFile : public CFile {
-public:
-    explicit CFailingFile(Step failAt) : m_failAt(failAt) {}
-
-    bool Open(const char* pszFileName, unsigned nFlags, CFileException* pError) override {
-        m_nReads = 0;
-        if (m_failAt == Step::open) {
-            m_strFileName = pszFileName;
-            return Refuse(CFileException::sharingViolation, pError);
-        }
-        return CFile::Open(pszFileName, nFlags, pError);
-    }
-    unsigned Read(void* pBuf, unsigned nCount) override {
-        if (m_failAt == Step::read && m_nReads++ > 0) {
-            m_failure = CFileException(CFileException::hardIO, 0, GetFilePath());
-            return 0;
-        }
-        return CFile::Read(pBuf, m_failAt == Step::read ? std::min(nCount, 16u) : nCount);
-    }
-    bool Write(const void* pBuf, unsigned nCount, CFileException* pError) override {
-        if (m_failAt == Step::write) {
-            CFile::Write(pBuf, nCount / 2, nullptr);
-            return Refuse(CFileException::diskFull, pError);
-        }
-        return CFile::Write(pBuf, nCount, pError);
-    }
-    bool Flush(CFileException* pError) override {
-        return m_failAt == Step::flush ? Refuse(CFileException::hardIO, pError) : CFile::Flush(pError);
-    }
-    bool Close(CFileException* pError) override {
-        if (m_failAt == Step::close && IsOpen()) {
-            CFile::Close(nullptr);
-            return Refuse(CFileException::hardIO, pError);
-        }
-        return CFile::Close(pError);
-    }
-    bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError) override {
-        if (m_failAt == Step::rename) {
-            return Refuse(CFileException::sharingViolation, pError);
-        }
-        return CFile::Rename(pszFrom, pszTo, pError);
-    }
-
-private:
-    bool Refuse(int cause, CFileException* pError) {
-        if (pError) {
-            *pError = CFileException(cause, 0, GetFilePath());
-        }
-        return false;
-    }
-    Step m_failAt;
-    int m_nReads = 0;
-};
 
 CContactArray SomeContacts(int n) {
     CContactArray contacts;
@@ -226,13 +169,16 @@ TEST(AddressBookStoreTest, BackUpFileCopiesAnEmptyFileAndReportsAMissingOne) {
 TEST(AddressBookStoreTest, AFailedBackupKeepsTheFileAndIsRetriedByTheNextSave) {
     struct Case {
         bool bSourceFails; // else the backup's file object fails
-        Step step;
+        FailStep step;
         int cause;
     };
     const Case cases[] = {
-        {true, Step::open, CFileException::sharingViolation},  {true, Step::read, CFileException::hardIO},
-        {false, Step::open, CFileException::sharingViolation}, {false, Step::write, CFileException::diskFull},
-        {false, Step::flush, CFileException::hardIO},          {false, Step::close, CFileException::hardIO},
+        {true, FailStep::open, CFileException::sharingViolation},
+        {true, FailStep::read, CFileException::hardIO},
+        {false, FailStep::open, CFileException::sharingViolation},
+        {false, FailStep::shortWrite, CFileException::diskFull},
+        {false, FailStep::flush, CFileException::hardIO},
+        {false, FailStep::close, CFileException::hardIO},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.bSourceFails) + " " + std::to_string(static_cast<int>(c.step)));
@@ -303,7 +249,7 @@ TEST(AddressBookStoreTest, ABackupIsMadeOnceEvenWhenTheSaveAfterItFails) {
 
     CFile source;
     CFile backup;
-    CFailingFile document(Step::rename);
+    CFailingFile document(FailStep::rename);
     CFileException error;
     EXPECT_FALSE(store.Save(SomeContacts(2), source, backup, document, &error));
     EXPECT_EQ(CFileException::sharingViolation, error.m_cause);

@@ -1,59 +1,10 @@
 #include "data/AddressBookWriter.h"
+#include "support/FailingFile.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-enum class Step { none, open, write, shortWrite, flush, close, rename };
-
-// A real file that fails one chosen step of a save, as a full disk or a locked file would.
-class CFailingFile : public CFile {
-public:
-    explicit CFailingFile(Step failAt) : m_failAt(failAt) {}
-
-    bool Open(const char* pszFileName, unsigned nFlags, CFileException* pError) override {
-        if (m_failAt == Step::open) {
-            return Refuse(CFileException::accessDenied, pError);
-        }
-        return CFile::Open(pszFileName, nFlags, pError);
-    }
-    bool Write(const void* pBuf, unsigned nCount, CFileException* pError) override {
-        if (m_failAt == Step::write) {
-            return Refuse(CFileException::diskFull, pError);
-        }
-        if (m_failAt == Step::shortWrite) {
-            CFile::Write(pBuf, nCount / 2, nullptr);
-            return Refuse(CFileException::diskFull, pError);
-        }
-        return CFile::Write(pBuf, nCount, pError);
-    }
-    bool Flush(CFileException* pError) override {
-        return m_failAt == Step::flush ? Refuse(CFileException::hardIO, pError) : CFile::Flush(pError);
-    }
-    bool Close(CFileException* pError) override {
-        if (m_failAt == Step::close && IsOpen()) {
-            CFile::Close(nullptr);
-            return Refuse(CFileException::hardIO, pError);
-        }
-        return CFile::Close(pError);
-    }
-    bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError) override {
-        if (m_failAt == Step::rename) {
-            return Refuse(CFileException::sharingViolation, pError);
-        }
-        return CFile::Rename(pszFrom, pszTo, pError);
-    }
-
-private:
-    bool Refuse(int cause, CFileException* pError) {
-        if (pError) {
-            *pError = CFileException(cause, 0, GetFilePath());
-        }
-        return false;
-    }
-    Step m_failAt;
-};
 
 CContactArray SomeContacts(int n) {
     CContactArray contacts;
@@ -83,9 +34,11 @@ TEST(SaveTest, SaveCreatesAndReplacesTheFile) {
 }
 
 TEST(SaveTest, AFailureAtAnyStepKeepsThePreviousFile) {
-    const Step steps[] = {Step::open, Step::write, Step::shortWrite, Step::flush, Step::close, Step::rename};
-    const int causes[] = {CFileException::accessDenied, CFileException::diskFull, CFileException::diskFull,
-                          CFileException::hardIO,       CFileException::hardIO,   CFileException::sharingViolation};
+    const FailStep steps[] = {FailStep::open,  FailStep::write, FailStep::shortWrite,
+                              FailStep::flush, FailStep::close, FailStep::rename};
+    const int causes[] = {CFileException::sharingViolation, CFileException::diskFull,
+                          CFileException::diskFull,         CFileException::hardIO,
+                          CFileException::hardIO,           CFileException::sharingViolation};
     for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
         SCOPED_TRACE(static_cast<int>(i));
         CTempFolder folder;
