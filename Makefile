@@ -36,9 +36,7 @@ run: win64
 	@scripts/run-program.sh build/win64
 
 bench: deps
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build/bench -j$(JOBS) --target tbook_bench
-	@scripts/run-bench.sh build/bench
+	@bench/run.sh build/bench $(BENCH_ARGS)
 
 clean:
 	rm -rf build

@@ -134,6 +134,33 @@ CString GetAttributeValue(CXML* pElement, const CString& strName) {
     return CString();
 }
 
+namespace {
+
+// Moves the records from nBase on into the given order: position nBase + k receives the record
+// now at order[k]. Following each cycle moves every record once; order is used up.
+void PutInOrder(CContactArray& contacts, int nBase, std::vector<int>& order) {
+    const int n = static_cast<int>(order.size());
+    for (int nStart = 0; nStart < n; ++nStart) {
+        if (order[static_cast<size_t>(nStart)] == nBase + nStart) {
+            continue; // in place already, or its cycle is done
+        }
+        CContact held(std::move(contacts.ElementAt(nBase + nStart)));
+        int k = nStart;
+        for (;;) {
+            int nFrom = order[static_cast<size_t>(k)];
+            order[static_cast<size_t>(k)] = nBase + k;
+            if (nFrom == nBase + nStart) {
+                contacts.ElementAt(nBase + k) = std::move(held);
+                break;
+            }
+            contacts.ElementAt(nBase + k) = std::move(contacts.ElementAt(nFrom));
+            k = nFrom - nBase;
+        }
+    }
+}
+
+} // namespace
+
 void CollectEntries(CXML& root, CContactArray& contacts) {
     static const CString strValue("value");
     static const CString strEntry("entry");
@@ -141,12 +168,29 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         CXML* pNode;
         CXML* pNextChild;
     };
+    // A saved book holds its entries as the root's children. Making room for them first spares
+    // moving every record while the list grows, and for a large book tens of megabytes of
+    // freshly mapped memory; entries elsewhere still find room as the list grows.
+    int nRootEntries = root.GetName() == strEntry;
+    for (CXML* pChild = root.GetFirstChild(); pChild; pChild = root.GetNextChild()) {
+        nRootEntries += pChild->GetName() == strEntry;
+    }
+    contacts.Reserve(contacts.GetSize() + nRootEntries);
+
+    // Each entry's record is made in the list when the entry starts and filled in place. Entries
+    // end in the order they start unless they nest; only then is the list reordered at the end.
+    // Open entries are held as indices, so a deep nest costs no more than a flat list.
+    const int nBase = contacts.GetSize();
+    std::vector<int> openEntries; // innermost last
+    std::vector<int> endOrder;
+    bool bNested = false;
     // The walk keeps its own stack: a damaged file may nest a hundred thousand levels deep.
     std::vector<Frame> path;
-    std::vector<CContact> openEntries;
     auto enter = [&](CXML* pNode) {
         if (pNode->GetName() == strEntry) {
-            openEntries.emplace_back();
+            bNested = bNested || !openEntries.empty();
+            openEntries.push_back(contacts.GetSize());
+            contacts.SetSize(contacts.GetSize() + 1);
         }
         path.push_back(Frame{pNode, pNode->GetFirstChild()});
     };
@@ -156,7 +200,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         CXML* pChild = frame.pNextChild;
         if (!pChild) {
             if (frame.pNode->GetName() == strEntry) {
-                contacts.Add(std::move(openEntries.back()));
+                endOrder.push_back(openEntries.back());
                 openEntries.pop_back();
             }
             path.pop_back();
@@ -165,7 +209,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         frame.pNextChild = frame.pNode->GetNextChild();
         int nField = FieldOfElement(pChild->GetName());
         if (nField != kNoField && !openEntries.empty()) {
-            CContact& entry = openEntries.back();
+            CContact& entry = contacts.ElementAt(openEntries.back());
             if (nField == kIdField) {
                 entry.id = ParseInteger(GetAttributeValue(pChild, strValue));
             } else {
@@ -173,6 +217,9 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
             }
         }
         enter(pChild);
+    }
+    if (bNested) {
+        PutInOrder(contacts, nBase, endOrder);
     }
 }
 
