@@ -134,33 +134,6 @@ CString GetAttributeValue(CXML* pElement, const CString& strName) {
     return CString();
 }
 
-namespace {
-
-// Moves the records from nBase on into the given order: position nBase + k receives the record
-// now at order[k]. Following each cycle moves every record once; order is used up.
-void PutInOrder(CContactArray& contacts, int nBase, std::vector<int>& order) {
-    const int n = static_cast<int>(order.size());
-    for (int nStart = 0; nStart < n; ++nStart) {
-        if (order[static_cast<size_t>(nStart)] == nBase + nStart) {
-            continue; // in place already, or its cycle is done
-        }
-        CContact held(std::move(contacts.ElementAt(nBase + nStart)));
-        int k = nStart;
-        for (;;) {
-            int nFrom = order[static_cast<size_t>(k)];
-            order[static_cast<size_t>(k)] = nBase + k;
-            if (nFrom == nBase + nStart) {
-                contacts.ElementAt(nBase + k) = std::move(held);
-                break;
-            }
-            contacts.ElementAt(nBase + k) = std::move(contacts.ElementAt(nFrom));
-            k = nFrom - nBase;
-        }
-    }
-}
-
-} // namespace
-
 void CollectEntries(CXML& root, CContactArray& contacts) {
     static const CString strValue("value");
     static const CString strEntry("entry");
@@ -219,7 +192,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         enter(pChild);
     }
     if (bNested) {
-        PutInOrder(contacts, nBase, endOrder);
+        contacts.MoveIntoOrder(nBase, endOrder);
     }
 }
 

@@ -8,3 +8,26 @@ int CContactArray::FindMarkedContact() const {
     }
     return -1;
 }
+
+void CContactArray::MoveIntoOrder(int nFirst, std::vector<int>& order) {
+    // Following each cycle of the permutation moves every contact once; for a large book a
+    // second list would be tens of megabytes of fresh memory.
+    const int n = static_cast<int>(order.size());
+    for (int nStart = 0; nStart < n; ++nStart) {
+        if (order[static_cast<size_t>(nStart)] == nFirst + nStart) {
+            continue; // in place already, or its cycle is done
+        }
+        CContact held(std::move(ElementAt(nFirst + nStart)));
+        int k = nStart;
+        for (;;) {
+            int nFrom = order[static_cast<size_t>(k)];
+            order[static_cast<size_t>(k)] = nFirst + k;
+            if (nFrom == nFirst + nStart) {
+                ElementAt(nFirst + k) = std::move(held);
+                break;
+            }
+            ElementAt(nFirst + k) = std::move(ElementAt(nFrom));
+            k = nFrom - nFirst;
+        }
+    }
+}

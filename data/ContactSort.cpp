@@ -55,24 +55,5 @@ void SortContacts(CContactArray& contacts) {
         return MbsCompare(pKeys + firstAt[static_cast<size_t>(a)], pKeys + firstAt[static_cast<size_t>(b)]) < 0;
     });
 
-    // Position k receives the record now at order[k]. Following each cycle of the permutation
-    // moves every record once and needs no second list, which for a large book would be tens of
-    // megabytes of fresh memory.
-    for (int nStart = 0; nStart < n; ++nStart) {
-        if (order[static_cast<size_t>(nStart)] == nStart) {
-            continue; // in place already, or its cycle is done
-        }
-        CContact held(std::move(contacts.ElementAt(nStart)));
-        int k = nStart;
-        for (;;) {
-            int nFrom = order[static_cast<size_t>(k)];
-            order[static_cast<size_t>(k)] = k;
-            if (nFrom == nStart) {
-                contacts.ElementAt(k) = std::move(held);
-                break;
-            }
-            contacts.ElementAt(k) = std::move(contacts.ElementAt(nFrom));
-            k = nFrom;
-        }
-    }
+    contacts.MoveIntoOrder(0, order);
 }
