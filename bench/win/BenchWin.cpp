@@ -8,13 +8,14 @@ double CStopwatch::ElapsedMs() const {
     LARGE_INTEGER frequency;
     ::QueryPerformanceCounter(&now);
     ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - m_start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    return static_cast<double>(now.QuadPart - m_start.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
 }
 
 std::string DescribeError(DWORD dwError) {
     char szText[512] = "";
-    DWORD dwLength = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0,
-                                      szText, sizeof szText, nullptr);
+    DWORD dwLength = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                      dwError, 0, szText, sizeof szText, nullptr);
     std::string strText(szText, dwLength);
     while (!strText.empty() && (strText.back() == '\n' || strText.back() == '\r' || strText.back() == ' ')) {
         strText.pop_back();
@@ -26,10 +27,11 @@ bool CScratchRegistry::Redirect(const char* pszProgram, std::string* pError) {
     m_strParent = std::string("Software\\TBookBenchScratch");
     std::string strPath = m_strParent + "\\" + pszProgram + "-" + std::to_string(::GetCurrentProcessId());
     HKEY hKey = nullptr;
-    LONG nStatus = ::RegCreateKeyExA(HKEY_CURRENT_USER, strPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
-                                     nullptr);
+    LONG nStatus = ::RegCreateKeyExA(HKEY_CURRENT_USER, strPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                     nullptr, &hKey, nullptr);
     if (nStatus != ERROR_SUCCESS) {
-        *pError = "cannot create HKEY_CURRENT_USER\\" + strPath + ": " + DescribeError(static_cast<DWORD>(nStatus));
+        *pError =
+            "cannot create HKEY_CURRENT_USER\\" + strPath + ": " + DescribeError(static_cast<DWORD>(nStatus));
         return false;
     }
     m_hKey = hKey;
@@ -90,7 +92,8 @@ bool WriteWholeFile(const std::string& strPath, const std::string& strBytes, std
     struct CHandleCloser {
         void operator()(void* h) const { ::CloseHandle(h); }
     };
-    HANDLE hRaw = ::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hRaw = ::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hRaw == INVALID_HANDLE_VALUE) {
         *pError = "cannot create " + strPath + ": " + DescribeError(::GetLastError());
         return false;
@@ -100,7 +103,8 @@ bool WriteWholeFile(const std::string& strPath, const std::string& strBytes, std
     while (nDone < strBytes.size()) {
         DWORD dwChunk = static_cast<DWORD>(std::min<size_t>(strBytes.size() - nDone, 1u << 20));
         DWORD dwWritten = 0;
-        if (!::WriteFile(hRaw, strBytes.data() + nDone, dwChunk, &dwWritten, nullptr) || dwWritten != dwChunk) {
+        if (!::WriteFile(hRaw, strBytes.data() + nDone, dwChunk, &dwWritten, nullptr) ||
+            dwWritten != dwChunk) {
             *pError = "cannot write " + strPath + ": " + DescribeError(::GetLastError());
             return false;
         }

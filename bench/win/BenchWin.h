@@ -2,8 +2,6 @@
 // performance counter and the owners of the scratch places a run works in. Single-threaded.
 #pragma once
 
-#include "framework/core/String.h"
-
 #include <windows.h>
 
 #include <string>

@@ -51,6 +51,15 @@ int CListCtrl::InsertItem(int nItem, const char* pszText) const {
     return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+int CListCtrl::InsertItem(int nItem, const char* pszText, LPARAM lParam) const {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = nItem;
+    item.pszText = const_cast<char*>(pszText);
+    item.lParam = lParam;
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* pszText) const {
     LVITEMA item = {};
     item.mask = LVIF_TEXT;

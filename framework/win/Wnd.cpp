@@ -3,9 +3,15 @@
 #include "Dialog.h"
 #include "WinApp.h"
 
+#include <mutex>
+#include <unordered_map>
+
 namespace {
 
-const char kWrapperProperty[] = "TBookWnd";
+// The wrappers by window. Every message looks its window up here, so the map lives in the
+// process: a window property would cost a trip to the window server (under Wine) each time.
+std::mutex g_wrappersLock;
+std::unordered_map<HWND, CWnd*> g_wrappers;
 
 thread_local CWnd* t_pWndInit = nullptr;
 thread_local HHOOK t_hCreateHook = nullptr;
@@ -43,19 +49,28 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
-    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kWrapperProperty)) : nullptr;
+    if (!hWnd) {
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(g_wrappersLock);
+    auto found = g_wrappers.find(hWnd);
+    return found == g_wrappers.end() ? nullptr : found->second;
 }
 
 void CWnd::Bind(HWND hWnd) {
     m_hWnd = hWnd;
-    ::SetPropA(hWnd, kWrapperProperty, this);
+    {
+        std::lock_guard<std::mutex> lock(g_wrappersLock);
+        g_wrappers[hWnd] = this;
+    }
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
 }
 
 void CWnd::Unbind() {
     if (m_hWnd) {
-        ::RemovePropA(m_hWnd, kWrapperProperty);
+        std::lock_guard<std::mutex> lock(g_wrappersLock);
+        g_wrappers.erase(m_hWnd);
     }
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;

@@ -23,11 +23,12 @@ void CTBookDlg::RefillList(BOOL bSort) {
 void CTBookDlg::AddListRow(const char* pszLastName, const char* pszFirstName, const char* pszHomePhone,
                            const char* pszMobile, const char* pszHomeEMail, const char* pszCompany,
                            const char* pszOfficePhone, const char* pszOfficeEMail, int nIndex) {
-    int nRow = m_list.InsertItem(m_list.GetItemCount(), pszLastName);
+    // Text and item data in one insertion: a separate LVM_SETITEM would notify the window twice
+    // more per row.
+    int nRow = m_list.InsertItem(m_list.GetItemCount(), pszLastName, static_cast<LPARAM>(nIndex));
     if (nRow < 0) {
         return;
     }
-    m_list.SetItemData(nRow, static_cast<DWORD_PTR>(nIndex));
     const char* const subItems[] = {pszFirstName, pszHomePhone,   pszMobile,     pszHomeEMail,
                                     pszCompany,   pszOfficePhone, pszOfficeEMail};
     for (int nSubItem = 1; nSubItem <= 7; ++nSubItem) {

@@ -1,0 +1,336 @@
+// startup_timer: how long tbook.exe takes from being started to showing its list filled with a
+// large address book, beside the same with a three-contact book, measured in this run.
+//
+// Before each start the prepared book is written where the program keeps it; the clock runs
+// from CreateProcess until the main window is visible and its list holds every contact. The
+// program is then ended through its own exit command, as the tray menu's Exit does. The two
+// sizes alternate (ABBA order), after one unmeasured start of each, and the medians are
+// compared. Whatever address book was in place before is put back at the end.
+//
+//   startup_timer TBOOK_EXE [--rounds N] [--strict]
+// --strict: exit status 1 when the large book's start-up exceeds the small one's by more than
+// the target.
+#include "BenchContacts.h"
+#include "BenchWin.h"
+
+#include "app/Paths.h"
+#include "data/AddressBookWriter.h"
+#include "data/ContactSort.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kMainCaption[] = "Tovano Address Book - List View";
+const int kListId = 1000;
+const WPARAM kTrayExitCommand = 32778;
+
+const int kSmallBook = 3;
+const int kLargeBook = 10000;
+// The most the large book's start-up may add to the small one's.
+const double kTargetDifferenceMs = 1500;
+const int kDefaultRounds = 5;
+
+const DWORD kPollMs = 3;
+const double kStartTimeoutMs = 60000;
+const DWORD kExitTimeoutMs = 60000;
+const UINT kCountTimeoutMs = 5000;
+
+struct CHandleCloser {
+    void operator()(void* h) const {
+        if (h) {
+            ::CloseHandle(h);
+        }
+    }
+};
+using CHandle = std::unique_ptr<void, CHandleCloser>;
+
+bool FileExists(const std::string& strPath) {
+    return ::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Holds the program's address book aside while the timer writes its own books in its place,
+// and puts it back at the end; a folder without a book is left without one.
+class CBookSwap {
+public:
+    CBookSwap() = default;
+    CBookSwap(const CBookSwap&) = delete;
+    CBookSwap& operator=(const CBookSwap&) = delete;
+    ~CBookSwap();
+
+    bool Begin(const std::string& strBook, std::string* pError);
+
+private:
+    std::string m_strBook;
+    std::string m_strSaved;
+    bool m_bHadBook = false;
+};
+
+bool CBookSwap::Begin(const std::string& strBook, std::string* pError) {
+    std::string strSaved = strBook + ".startup-timer-saved";
+    if (FileExists(strSaved)) {
+        // Left by a run that did not finish: it may be the user's only copy of the book.
+        *pError = strSaved + " exists already; put it back as " + strBook + " (or remove it) first";
+        return false;
+    }
+    if (FileExists(strBook)) {
+        if (!::MoveFileExA(strBook.c_str(), strSaved.c_str(), 0)) {
+            *pError = "cannot move " + strBook + " aside: " + DescribeError(::GetLastError());
+            return false;
+        }
+        m_bHadBook = true;
+    }
+    m_strBook = strBook;
+    m_strSaved = strSaved;
+    return true;
+}
+
+CBookSwap::~CBookSwap() {
+    if (m_strBook.empty()) {
+        return;
+    }
+    ::DeleteFileA(m_strBook.c_str());
+    if (m_bHadBook && !::MoveFileExA(m_strSaved.c_str(), m_strBook.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        std::fprintf(stderr, "startup_timer: could not put the address book back: %s is still in %s\n",
+                     DescribeError(::GetLastError()).c_str(), m_strSaved.c_str());
+    }
+}
+
+// The program's data folder, created as the program would create it.
+bool ResolveDataFolder(std::string* pFolder, std::string* pError) {
+    char szBase[MAX_PATH] = "";
+    if (::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, szBase) != S_OK) {
+        *pError = "the shell reports no local application-data folder";
+        return false;
+    }
+    CString strParent = DataParentBelow(szBase);
+    CString strFolder = DataFolderBelow(szBase);
+    ::CreateDirectoryA(strParent, nullptr);
+    ::CreateDirectoryA(strFolder, nullptr);
+    if (!FileExists(strFolder.GetStdString())) {
+        *pError = "cannot create " + strFolder.GetStdString() + ": " + DescribeError(::GetLastError());
+        return false;
+    }
+    *pFolder = strFolder.GetStdString();
+    return true;
+}
+
+// The main window of the given process, or null.
+HWND FindMainWindow(DWORD dwProcessId) {
+    for (HWND hWnd = ::FindWindowExA(nullptr, nullptr, nullptr, kMainCaption); hWnd;
+         hWnd = ::FindWindowExA(nullptr, hWnd, nullptr, kMainCaption)) {
+        DWORD dwOwner = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwOwner);
+        if (dwOwner == dwProcessId) {
+            return hWnd;
+        }
+    }
+    return nullptr;
+}
+
+// The document the program itself would write for the contacts: in list order.
+std::string MakeBookDocument(int nCount) {
+    CContactArray contacts = MakeBenchContacts(nCount);
+    SortContacts(contacts);
+    return BuildAddressBookDocument(contacts).GetStdString();
+}
+
+struct CStartTimes {
+    double dShownMs = 0; // from CreateProcess to the filled list on a visible window
+    double dExitMs = 0;  // from the exit command to the end of the process
+};
+
+class CStartupTimer {
+public:
+    CStartupTimer(std::string strExe, std::string strBook)
+        : m_strExe(std::move(strExe)), m_strBook(std::move(strBook)) {}
+
+    // Writes the book, starts the program and times it; false with the cause in *pError.
+    bool TimeOneStart(const std::string& strDocument, int nRows, CStartTimes* pTimes, std::string* pError);
+
+private:
+    bool WaitForFilledWindow(HANDLE hProcess, DWORD dwProcessId, int nRows, const CStopwatch& watch,
+                             HWND* pMain, std::string* pError);
+
+    std::string m_strExe;
+    std::string m_strBook;
+};
+
+bool CStartupTimer::WaitForFilledWindow(HANDLE hProcess, DWORD dwProcessId, int nRows,
+                                        const CStopwatch& watch, HWND* pMain, std::string* pError) {
+    // Waiting on the process doubles as the pause between polls, and notices an early end.
+    while (::WaitForSingleObject(hProcess, kPollMs) == WAIT_TIMEOUT) {
+        if (watch.ElapsedMs() > kStartTimeoutMs) {
+            *pError =
+                "no filled window after " + std::to_string(static_cast<int>(kStartTimeoutMs / 1000)) + " s";
+            return false;
+        }
+        HWND hMain = FindMainWindow(dwProcessId);
+        if (!hMain || !::IsWindowVisible(hMain)) {
+            continue;
+        }
+        HWND hList = ::GetDlgItem(hMain, kListId);
+        DWORD_PTR nCount = 0;
+        if (hList &&
+            ::SendMessageTimeoutA(hList, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, kCountTimeoutMs, &nCount) &&
+            static_cast<int>(nCount) == nRows) {
+            *pMain = hMain;
+            return true;
+        }
+    }
+    DWORD dwCode = 0;
+    ::GetExitCodeProcess(hProcess, &dwCode);
+    *pError = "the program ended (exit code " + std::to_string(dwCode) + ") before its list was filled";
+    return false;
+}
+
+bool CStartupTimer::TimeOneStart(const std::string& strDocument, int nRows, CStartTimes* pTimes,
+                                 std::string* pError) {
+    if (::FindWindowA(nullptr, kMainCaption)) {
+        // A running instance would take the start as a request to show itself.
+        *pError = "another tbook.exe is running in this environment";
+        return false;
+    }
+    if (!WriteWholeFile(m_strBook, strDocument, pError)) {
+        return false;
+    }
+    std::string strCommandLine = "\"" + m_strExe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    CStopwatch watch;
+    if (!::CreateProcessA(m_strExe.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        *pError = "cannot start " + m_strExe + ": " + DescribeError(::GetLastError());
+        return false;
+    }
+    CHandle hProcess(process.hProcess);
+    CHandle hThread(process.hThread);
+    HWND hMain = nullptr;
+    if (!WaitForFilledWindow(process.hProcess, process.dwProcessId, nRows, watch, &hMain, pError)) {
+        ::TerminateProcess(process.hProcess, 3);
+        ::WaitForSingleObject(process.hProcess, kExitTimeoutMs);
+        return false;
+    }
+    pTimes->dShownMs = watch.ElapsedMs();
+
+    CStopwatch exitWatch;
+    ::PostMessageA(hMain, WM_COMMAND, kTrayExitCommand, 0);
+    if (::WaitForSingleObject(process.hProcess, kExitTimeoutMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.hProcess, 3);
+        ::WaitForSingleObject(process.hProcess, kExitTimeoutMs);
+        *pError = "the program did not end after its exit command";
+        return false;
+    }
+    pTimes->dExitMs = exitWatch.ElapsedMs();
+    DWORD dwCode = 0;
+    ::GetExitCodeProcess(process.hProcess, &dwCode);
+    if (dwCode != 0) {
+        *pError = "the program ended with exit code " + std::to_string(dwCode);
+        return false;
+    }
+    return true;
+}
+
+struct CBookRuns {
+    int nRows = 0;
+    std::string strDocument;
+    std::vector<double> shown;
+    std::vector<double> exits;
+};
+
+void PrintTable(const CBookRuns& small, const CBookRuns& large, int nRounds) {
+    std::printf("Start-up of tbook.exe under Wine to its visible window with the list filled\n");
+    std::printf(
+        "  median of %d starts each, the two books alternating, after one unmeasured start of each\n\n",
+        nRounds);
+    std::printf("%9s %10s %9s %9s %14s %10s\n", "contacts", "start ms", "min ms", "max ms", "book bytes",
+                "exit ms");
+    for (const CBookRuns* pRuns : {&small, &large}) {
+        auto range = std::minmax_element(pRuns->shown.begin(), pRuns->shown.end());
+        std::printf("%9d %10.0f %9.0f %9.0f %14zu %10.0f\n", pRuns->nRows, Median(pRuns->shown), *range.first,
+                    *range.second, pRuns->strDocument.size(), Median(pRuns->exits));
+    }
+    double dDifference = Median(large.shown) - Median(small.shown);
+    std::printf("\n%d contacts start %.0f ms later than %d (ratio %.2f); target at most %.0f ms: %s\n",
+                large.nRows, dDifference, small.nRows, Median(large.shown) / Median(small.shown),
+                kTargetDifferenceMs, dDifference <= kTargetDifferenceMs ? "met" : "MISSED");
+}
+
+int Run(const std::string& strExe, int nRounds, bool bStrict) {
+    std::string strError;
+    std::string strFolder;
+    if (!ResolveDataFolder(&strFolder, &strError)) {
+        std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
+        return 2;
+    }
+    std::string strBook = strFolder + "\\tbk.xml";
+    CBookSwap swap;
+    if (!swap.Begin(strBook, &strError)) {
+        std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
+        return 2;
+    }
+    CBookRuns small;
+    small.nRows = kSmallBook;
+    small.strDocument = MakeBookDocument(kSmallBook);
+    CBookRuns large;
+    large.nRows = kLargeBook;
+    large.strDocument = MakeBookDocument(kLargeBook);
+
+    CStartupTimer timer(strExe, strBook);
+    // Round 0 warms Wine's caches and the program's settings up and is not counted; then
+    // small-large, large-small, ... so that neither book always follows the other.
+    for (int nRound = 0; nRound <= nRounds; ++nRound) {
+        bool bSmallFirst = nRound % 2 == 0;
+        for (CBookRuns* pRuns : {bSmallFirst ? &small : &large, bSmallFirst ? &large : &small}) {
+            CStartTimes times;
+            if (!timer.TimeOneStart(pRuns->strDocument, pRuns->nRows, &times, &strError)) {
+                std::fprintf(stderr, "startup_timer: with %d contacts: %s\n", pRuns->nRows, strError.c_str());
+                return 2;
+            }
+            if (nRound > 0) {
+                pRuns->shown.push_back(times.dShownMs);
+                pRuns->exits.push_back(times.dExitMs);
+            }
+        }
+    }
+    PrintTable(small, large, nRounds);
+    bool bMet = Median(large.shown) - Median(small.shown) <= kTargetDifferenceMs;
+    return bStrict && !bMet ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A failure must end the run with a message, never wait on a system dialog.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    std::string strExe;
+    int nRounds = kDefaultRounds;
+    bool bStrict = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
+            nRounds = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--strict") == 0) {
+            bStrict = true;
+        } else if (strExe.empty() && argv[i][0] != '-') {
+            strExe = argv[i];
+        } else {
+            strExe.clear();
+            break;
+        }
+    }
+    if (strExe.empty()) {
+        std::fprintf(stderr, "usage: startup_timer TBOOK_EXE [--rounds N] [--strict]\n");
+        return 2;
+    }
+    return Run(strExe, nRounds, bStrict);
+}
