@@ -4,7 +4,7 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps native win64 fuzz-build test run bench fuzz clean
+.PHONY: all deps native win64 fuzz-build test run bench bench-wine fuzz clean
 
 all: native win64
 
@@ -37,6 +37,10 @@ run: win64
 
 bench: deps
 	@bench/run.sh build/bench $(BENCH_ARGS)
+
+# The list refill and the start-up under Wine (a quarter of an hour).
+bench-wine: deps
+	@scripts/run-wine-bench.sh build/wine-bench
 
 clean:
 	rm -rf build
