@@ -4,17 +4,11 @@
 // benchmarks run on one thread.
 #pragma once
 
+#include "BenchContacts.h"
 #include "data/ContactArray.h"
 
 #include <string>
 
-// The seed of every generated address book.
-const unsigned kBenchSeed = 20240917;
-
-// Realistic contacts in stored form: about half the fields filled, multi-line addresses and
-// notes, some Windows-1252 letters, many names that are equal apart from case. Each contact's
-// id is its index, so an order can be checked after a sort.
-CContactArray GenerateContacts(int nCount, unsigned nSeed);
 
 // The contacts for a size, generated once.
 const CContactArray& CachedContacts(int nCount);

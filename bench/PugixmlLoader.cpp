@@ -1,5 +1,7 @@
 #include "PugixmlLoader.h"
 
+#include "data/AddressBookLoader.h"
+
 #include <pugixml.hpp>
 
 #include <climits>
@@ -23,25 +25,6 @@ int FieldOfElement(const char* pszName) {
     return kNoField;
 }
 
-int ParseId(const char* p) {
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) {
-        ++p;
-    }
-    bool bNegative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
-    long long n = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        n = n * 10 + (*p - '0');
-        if (n > static_cast<long long>(INT_MAX) + 1) {
-            n = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    n = bNegative ? -n : n;
-    return n > INT_MAX ? INT_MAX : static_cast<int>(n);
-}
-
 class CEntryCollector {
 public:
     explicit CEntryCollector(CContactArray& contacts) : m_contacts(contacts) {}
@@ -51,7 +34,7 @@ public:
         if (!m_openEntries.empty()) {
             int nField = FieldOfElement(pszName);
             if (nField == kIdField) {
-                m_openEntries.back().id = ParseId(node.attribute("value").value());
+                m_openEntries.back().id = ParseIdValue(node.attribute("value").value());
             } else if (nField != kNoField) {
                 m_openEntries.back().FieldAt(nField) = node.attribute("value").value();
             }

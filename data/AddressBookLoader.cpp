@@ -44,30 +44,6 @@ int FieldOfElement(const CString& strName) {
     return kNoField;
 }
 
-// Leading white space, an optional sign and decimal digits; anything else ends the number.
-// Values beyond the integer range are clamped.
-int ParseInteger(const CString& strText) {
-    const char* p = strText.GetString();
-    while (IsTrimSpace(*p)) {
-        ++p;
-    }
-    bool bNegative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
-    long long n = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        n = n * 10 + (*p - '0');
-        if (n > static_cast<long long>(INT_MAX) + 1) {
-            n = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (bNegative) {
-        n = -n;
-    }
-    return n > INT_MAX ? INT_MAX : static_cast<int>(n);
-}
-
 class CCountingSink : public CXMLWarningSink {
 public:
     explicit CCountingSink(CXMLWarningSink* pNext) : m_pNext(pNext) {}
@@ -124,6 +100,28 @@ LoadStatus Classify(CFile& file, CXML& root, const CLoadResult& result) {
 }
 
 } // namespace
+
+int ParseIdValue(const char* pszText) {
+    const char* p = pszText;
+    while (IsTrimSpace(*p)) {
+        ++p;
+    }
+    bool bNegative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
+    }
+    long long n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        n = n * 10 + (*p - '0');
+        if (n > static_cast<long long>(INT_MAX) + 1) {
+            n = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (bNegative) {
+        n = -n;
+    }
+    return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
 
 CString GetAttributeValue(CXML* pElement, const CString& strName) {
     for (CAttribute* p = pElement->GetFirstAttribute(); p; p = pElement->GetNextAttribute()) {
@@ -184,7 +182,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         if (nField != kNoField && !openEntries.empty()) {
             CContact& entry = contacts.ElementAt(openEntries.back());
             if (nField == kIdField) {
-                entry.id = ParseInteger(GetAttributeValue(pChild, strValue));
+                entry.id = ParseIdValue(GetAttributeValue(pChild, strValue));
             } else {
                 entry.FieldAt(nField) = GetAttributeValue(pChild, strValue);
             }

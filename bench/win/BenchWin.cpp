@@ -112,3 +112,12 @@ bool WriteWholeFile(const std::string& strPath, const std::string& strBytes, std
     }
     return true;
 }
+
+double Median(std::vector<double> samples) {
+    if (samples.empty()) {
+        return 0;
+    }
+    std::sort(samples.begin(), samples.end());
+    size_t nMiddle = samples.size() / 2;
+    return samples.size() % 2 ? samples[nMiddle] : (samples[nMiddle - 1] + samples[nMiddle]) / 2;
+}

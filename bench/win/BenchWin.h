@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The median of the samples (the mean of the middle two for an even count); 0 for none.
+double Median(std::vector<double> samples);
+
 // Milliseconds since construction or the last Restart.
 class CStopwatch {
 public:

@@ -140,7 +140,7 @@ bool CRefillBench::Run(Way way, const CContactArray& unsorted, const CContactArr
 
 bool CRefillBench::MeasureSize(int nSize, CSizeResult* pResult) {
     pResult->nSize = nSize;
-    const CContactArray unsorted = MakeBenchContacts(nSize);
+    const CContactArray unsorted = GenerateContacts(nSize, kBenchSeed);
     CContactArray sorted = unsorted;
     SortContacts(sorted);
     int nPlainRuns = nSize > kLargestPlainSize ? 0

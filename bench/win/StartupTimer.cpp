@@ -139,7 +139,7 @@ HWND FindMainWindow(DWORD dwProcessId) {
 
 // The document the program itself would write for the contacts: in list order.
 std::string MakeBookDocument(int nCount) {
-    CContactArray contacts = MakeBenchContacts(nCount);
+    CContactArray contacts = GenerateContacts(nCount, kBenchSeed);
     SortContacts(contacts);
     return BuildAddressBookDocument(contacts).GetStdString();
 }

@@ -55,7 +55,6 @@ public:
     // Ends a shown search result and shows the full list.
     void CancelSearch();
 
-    const CContactArray& GetContacts() const { return m_contacts; }
     CContactArray& GetContactsForTest() { return m_contacts; }
     bool IsHiddenToTray() const { return m_bHiddenToTray != 0; }
     CTrayIcon& GetTrayIcon() { return m_trayIcon; }
