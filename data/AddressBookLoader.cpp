@@ -59,10 +59,9 @@ private:
     CXMLWarningSink* m_pNext;
 };
 
-bool HasPrintable(const CString& strText) {
+bool HasText(const CString& strText) {
     for (int i = 0; i < strText.GetLength(); ++i) {
-        unsigned char c = static_cast<unsigned char>(strText[i]);
-        if (c >= 33 && c <= 127) {
+        if (IsTextByte(strText[i])) {
             return true;
         }
     }
@@ -76,13 +75,13 @@ bool HasDataAfterRoot(CFile& file) {
     std::string token;
     for (;;) {
         reader.ReadToken(scratch, token);
-        if (HasPrintable(scratch.GetText())) {
+        if (HasText(scratch.GetText())) {
             return true;
         }
         if (scratch.IsEndOfFile()) {
             return false;
         }
-        if (token.size() < 2 || (token[1] != '!' && token[1] != '?')) {
+        if (!IsSkippedTag(token)) {
             return true;
         }
         scratch.Clear();
@@ -200,8 +199,7 @@ CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& cont
     CFileException error;
     if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
         CLoadResult result;
-        bool bMissing = error.m_cause == CFileException::fileNotFound || error.m_cause == CFileException::badPath;
-        result.status = bMissing ? LoadStatus::missing : LoadStatus::unreadable;
+        result.status = error.IsMissingFile() ? LoadStatus::missing : LoadStatus::unreadable;
         result.failure = error;
         return result;
     }

@@ -49,11 +49,6 @@ bool CopyAll(CFile& source, CFile& backup, CFileException& error) {
     }
 }
 
-// The loader treats these as "no file there"; at save time they mean there is nothing to keep.
-bool IsNoFile(const CFileException& error) {
-    return error.m_cause == CFileException::fileNotFound || error.m_cause == CFileException::badPath;
-}
-
 } // namespace
 
 CString BackupFileName(const CString& strPath, int nNumber) {
@@ -130,7 +125,7 @@ bool CAddressBookStore::Save(const CContactArray& contacts, CFile& source, CFile
         if (BackUpFile(m_strPath, source, backup, &strBackup, &error)) {
             m_strBackupPath = strBackup;
             m_bNeedsBackup = false;
-        } else if (!IsNoFile(error)) {
+        } else if (!error.IsMissingFile()) { // a file that is not there holds nothing to keep
             Report(error, pError);
             return false;
         }

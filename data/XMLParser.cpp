@@ -14,8 +14,6 @@ const char* const CXML::kWarningIncomplete = "Warning Tag Block is Incomplete";
 
 namespace {
 
-bool IsSkippedTag(std::string_view token) { return token.size() > 1 && (token[1] == '?' || token[1] == '!'); }
-
 // The element name of a tag: up to the first blank, or else up to the last character, less a
 // "/" just before it.
 std::string_view ElementNameOf(std::string_view token) {

@@ -4,14 +4,14 @@
 
 #include <cstring>
 
-namespace {
-
-// A character with a visible glyph in the text rule; bytes of 128 and above count as white
-// space there (a byte-order mark adds nothing).
-bool IsPrintable(char c) {
+bool IsTextByte(char c) {
     unsigned char u = static_cast<unsigned char>(c);
     return u >= 33 && u <= 127;
 }
+
+bool IsSkippedTag(std::string_view token) { return token.size() > 1 && (token[1] == '?' || token[1] == '!'); }
+
+namespace {
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
@@ -122,7 +122,7 @@ void CXMLReader::GatherText(CXML& node, const std::string& piece) {
     size_t nLastLine = piece.rfind('\n');
     size_t nTail = nLastLine == std::string::npos ? 0 : nLastLine + 1;
     for (size_t i = nTail; i < piece.size(); ++i) {
-        if (IsPrintable(piece[i])) {
+        if (IsTextByte(piece[i])) {
             node.m_strText.Append(piece.data(), static_cast<int>(piece.size()));
             return;
         }

@@ -6,8 +6,15 @@
 #include "framework/core/File.h"
 
 #include <string>
+#include <string_view>
 
 class CXML;
+
+// Whether a byte counts as text in character data: a visible character from 33 to 127. Bytes
+// of 128 and above count as white space there, so a byte-order mark adds nothing.
+bool IsTextByte(char c);
+// Whether a tag is a comment, a declaration or a processing instruction, which adds no node.
+bool IsSkippedTag(std::string_view token);
 
 class CXMLReader {
 public:

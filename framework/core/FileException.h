@@ -37,6 +37,10 @@ public:
     void SetFromOsError(long lOsError, const CString& strFileName);
     static int OsErrorToCause(long lOsError);
 
+    // Whether the failure means there is no such file (or no folder for it): for an address
+    // book, the first start rather than a problem.
+    bool IsMissingFile() const { return m_cause == fileNotFound || m_cause == badPath; }
+
     // One sentence naming the cause and the file, for a message box.
     CString GetErrorMessage() const;
 
