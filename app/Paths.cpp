@@ -5,11 +5,12 @@ CString ProgramFolderFromHelpPath(const CString& strHelpFilePath) {
     return nSlash < 0 ? CString() : strHelpFilePath.Left(nSlash);
 }
 
-CString DataParentBelow(const CString& strBase) { return strBase + "\\TovanoSoft"; }
-CString DataFolderBelow(const CString& strBase) { return DataParentBelow(strBase) + "\\Tovano Address Book"; }
-CString LegacyDataParentBelow(const CString& strWindowsFolder) {
-    return strWindowsFolder + "\\Application Data\\TovanoSoft";
-}
+CString DataFolderBelow(const CString& strBase) { return strBase + "\\TovanoSoft\\Tovano Address Book"; }
 CString LegacyDataFolderBelow(const CString& strWindowsFolder) {
-    return LegacyDataParentBelow(strWindowsFolder) + "\\Tovano Address Book";
+    return strWindowsFolder + "\\Application Data\\TovanoSoft\\Tovano Address Book";
+}
+
+CString ParentFolderOf(const CString& strFolder) {
+    int nSlash = strFolder.ReverseFind('\\');
+    return nSlash < 0 ? strFolder : strFolder.Left(nSlash);
 }

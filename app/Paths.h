@@ -7,12 +7,12 @@
 // extension): everything before the last backslash.
 CString ProgramFolderFromHelpPath(const CString& strHelpFilePath);
 
-// The data folder below a per-user base folder, and its parent.
+// The data folder below a per-user base folder.
 CString DataFolderBelow(const CString& strBase);
-CString DataParentBelow(const CString& strBase);
 // The same below the Windows folder, for systems without per-user folders.
 CString LegacyDataFolderBelow(const CString& strWindowsFolder);
-CString LegacyDataParentBelow(const CString& strWindowsFolder);
+// Everything before the last backslash (the whole text when there is none).
+CString ParentFolderOf(const CString& strFolder);
 
 const char kAddressBookFileName[] = "tbk.xml";
 const char kShowEventName[] = "ApplicationTovanoAddressBookShow";

@@ -1,7 +1,7 @@
 #include "SignalWatcher.h"
 
 #include "Paths.h"
-#include "TBookApp.h"
+#include "Globals.h"
 
 namespace {
 
@@ -15,29 +15,27 @@ CSignalWatcher::~CSignalWatcher() {
     CloseEvents();
 }
 
-void CSignalWatcher::CreateEvents() {
+bool CSignalWatcher::CreateEvents() {
     if (!m_hShowEvent) {
-        m_hShowEvent = ::CreateEventA(nullptr, FALSE, FALSE, kShowEventName);
+        m_hShowEvent.Attach(::CreateEventA(nullptr, FALSE, FALSE, kShowEventName));
     }
     if (!m_hQuitEvent) {
-        m_hQuitEvent = ::CreateEventA(nullptr, FALSE, FALSE, kQuitEventName);
+        m_hQuitEvent.Attach(::CreateEventA(nullptr, FALSE, FALSE, kQuitEventName));
     }
     if (!m_hStopEvent) {
-        m_hStopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_hStopEvent.Attach(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     }
+    return m_hShowEvent && m_hQuitEvent && m_hStopEvent;
 }
 
 void CSignalWatcher::CloseEvents() {
-    for (HANDLE* pHandle : {&m_hShowEvent, &m_hQuitEvent, &m_hStopEvent}) {
-        if (*pHandle) {
-            ::CloseHandle(*pHandle);
-            *pHandle = nullptr;
-        }
-    }
+    m_hShowEvent.Close();
+    m_hQuitEvent.Close();
+    m_hStopEvent.Close();
 }
 
 bool CSignalWatcher::Start(HWND hTarget) {
-    if (m_pWatcherThread || !m_hStopEvent) {
+    if (m_pWatcherThread || !m_hStopEvent || !m_hShowEvent || !m_hQuitEvent) {
         return false;
     }
     m_hTarget = hTarget;
@@ -68,46 +66,48 @@ UINT CSignalWatcher::WatcherThreadProc(LPVOID pParam) {
     return 0;
 }
 
-DWORD CSignalWatcher::Wait(HANDLE hEvent, DWORD dwMilliseconds) const {
+CSignalWatcher::WaitResult CSignalWatcher::Wait(HANDLE hEvent, DWORD dwMilliseconds) const {
     HANDLE handles[2] = {m_hStopEvent, hEvent};
     DWORD dwResult = ::WaitForMultipleObjects(hEvent ? 2 : 1, handles, FALSE, dwMilliseconds);
     if (dwResult == WAIT_OBJECT_0) {
-        return WAIT_ABANDONED;
+        return WaitResult::stop;
     }
     if (dwResult == WAIT_OBJECT_0 + 1) {
-        return WAIT_OBJECT_0;
+        return WaitResult::signalled;
     }
     if (dwResult == WAIT_FAILED) {
-        // A missing event: keep the pace of a pass instead of spinning.
-        return Wait(nullptr, dwMilliseconds) == WAIT_ABANDONED ? WAIT_ABANDONED : WAIT_TIMEOUT;
+        // The stop event is still heard on its own, so Stop never waits for more than one pass.
+        if (::WaitForSingleObject(m_hStopEvent, dwMilliseconds) == WAIT_OBJECT_0) {
+            return WaitResult::stop;
+        }
     }
-    return WAIT_TIMEOUT;
+    return WaitResult::timedOut;
 }
 
 void CSignalWatcher::WatchForSignals() {
     if (g_bStartHidden) {
-        if (Wait(nullptr, kStartHiddenPauseMs) == WAIT_ABANDONED) {
+        if (Wait(nullptr, kStartHiddenPauseMs) == WaitResult::stop) {
             return;
         }
         ::PostMessageA(m_hTarget, WM_WATCHER_HIDE, 0, 0);
         g_bStartHidden = 0;
     }
     for (;;) {
-        DWORD dwShow = Wait(m_hShowEvent, kPassStepMs);
-        if (dwShow == WAIT_ABANDONED) {
+        WaitResult show = Wait(m_hShowEvent, kPassStepMs);
+        if (show == WaitResult::stop) {
             return;
         }
-        if (dwShow == WAIT_OBJECT_0) {
+        if (show == WaitResult::signalled) {
             ::PostMessageA(m_hTarget, WM_WATCHER_SHOW, 0, 0);
         }
-        DWORD dwQuit = Wait(m_hQuitEvent, kPassStepMs);
-        if (dwQuit == WAIT_ABANDONED) {
+        WaitResult quit = Wait(m_hQuitEvent, kPassStepMs);
+        if (quit == WaitResult::stop) {
             return;
         }
-        if (dwQuit == WAIT_OBJECT_0) {
+        if (quit == WaitResult::signalled) {
             break;
         }
-        if (Wait(nullptr, kPassStepMs) == WAIT_ABANDONED) {
+        if (Wait(nullptr, kPassStepMs) == WaitResult::stop) {
             return;
         }
     }

@@ -9,6 +9,7 @@
 // once from any wait.
 #pragma once
 
+#include "framework/win/Handles.h"
 #include "framework/win/Thread.h"
 
 #include <memory>
@@ -25,9 +26,12 @@ public:
     CSignalWatcher& operator=(const CSignalWatcher&) = delete;
     ~CSignalWatcher(); // stops the thread and closes the events
 
-    // Creates (or opens) the two named events; called when the main window is created.
-    void CreateEvents();
-    // Starts the thread that posts to hTarget.
+    // Creates (or opens) the two named events and the private stop event; called when the main
+    // window is created. False when one of them could not be made: the other starts' signals
+    // then go unheard.
+    bool CreateEvents();
+    // Starts the thread that posts to hTarget; false when it could not be started (or the events
+    // are missing).
     bool Start(HWND hTarget);
     // Stops the thread and waits until it has ended.
     void Stop();
@@ -38,15 +42,16 @@ public:
     static UINT WatcherThreadProc(LPVOID pParam);
 
 private:
-    void WatchForSignals();
-    // Waits for hEvent (or only the timeout, for null) unless Stop comes first; returns
-    // WAIT_OBJECT_0 when hEvent was set, WAIT_TIMEOUT when it was not, and WAIT_ABANDONED
-    // when the watcher is to stop.
-    DWORD Wait(HANDLE hEvent, DWORD dwMilliseconds) const;
+    enum class WaitResult { signalled, timedOut, stop };
 
-    HANDLE m_hShowEvent = nullptr;
-    HANDLE m_hQuitEvent = nullptr;
-    HANDLE m_hStopEvent = nullptr;
+    void WatchForSignals();
+    // Waits for hEvent (or only the timeout, for null) unless Stop comes first. A wait the
+    // system refuses keeps the pace of a pass instead of spinning.
+    WaitResult Wait(HANDLE hEvent, DWORD dwMilliseconds) const;
+
+    CKernelHandle m_hShowEvent;
+    CKernelHandle m_hQuitEvent;
+    CKernelHandle m_hStopEvent;
     std::unique_ptr<CWinThread> m_pWatcherThread;
     HWND m_hTarget = nullptr;
 };

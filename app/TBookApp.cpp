@@ -1,39 +1,40 @@
 #include "TBookApp.h"
 
+#include "Globals.h"
 #include "Paths.h"
+#include "framework/win/Handles.h"
 #include "ui/main/TBookDlg.h"
 
 #include <memory>
 
-CString g_strAddressBookPath = kAddressBookFileName;
-CString g_strDataFolder;
-CString g_strVersion = "1.0";
-CString g_strProgramPath;
-CString g_strProgramFolder;
-std::atomic<int> g_bStartHidden{0};
-int g_bLaunchOnStartup = 0;
-
 namespace {
 
 const int kCsidlLocalAppData = 28;
-const char kSystemCaption[] = "Tovano Address Book";
 const char kQuitOption[] = "-quit";
 const char kStartHiddenOption[] = "-m";
 
 bool IsNtFamily() { return (::GetVersion() & 0x80000000u) == 0; }
 
+// The Windows folder, or an empty text when the system does not say (the data folder then
+// falls back as it does without a shell folder).
 CString WindowsFolder() {
     char szFolder[2048] = "";
-    ::GetWindowsDirectoryA(szFolder, sizeof szFolder);
-    return szFolder;
+    UINT nLength = ::GetWindowsDirectoryA(szFolder, sizeof szFolder);
+    return nLength > 0 && nLength < sizeof szFolder ? CString(szFolder) : CString();
 }
 
-void SignalEvent(const char* pszName) {
-    HANDLE hEvent = ::CreateEventA(nullptr, FALSE, FALSE, pszName);
-    if (hEvent) {
-        ::SetEvent(hEvent);
-        ::CloseHandle(hEvent);
-    }
+// Sets a named event of the running instance; false when the event could not be reached.
+bool SignalEvent(const char* pszName) {
+    CKernelHandle event(::CreateEventA(nullptr, FALSE, FALSE, pszName));
+    return event && ::SetEvent(event);
+}
+
+// The per-user base of the data folder when the shell cannot name it: the environment says the
+// same on every system that has the folder.
+CString LocalAppDataFromEnvironment() {
+    char szFolder[MAX_PATH] = "";
+    DWORD dwLength = ::GetEnvironmentVariableA("LOCALAPPDATA", szFolder, sizeof szFolder);
+    return dwLength > 0 && dwLength < sizeof szFolder ? CString(szFolder) : CString();
 }
 
 } // namespace
@@ -48,41 +49,34 @@ const CMessageTable* CTBookApp::GetThisMessageTable() {
 
 CString CTBookApp::GetShellFolderPath(int nCsidl) {
     using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-    CString strPath;
-    HMODULE hModule = ::LoadLibraryA("Shfolder.dll");
-    if (!hModule) {
-        return strPath;
+    CLibrary library(::LoadLibraryA("Shfolder.dll"));
+    if (!library) {
+        return CString();
     }
     auto pfnGetFolderPath = reinterpret_cast<GetFolderPathFn>(
-        reinterpret_cast<void*>(::GetProcAddress(hModule, "SHGetFolderPathA")));
+        reinterpret_cast<void*>(::GetProcAddress(library, "SHGetFolderPathA")));
     char szPath[MAX_PATH] = "";
     if (pfnGetFolderPath && pfnGetFolderPath(nullptr, nCsidl, nullptr, 0, szPath) == S_OK) {
-        strPath = szPath;
+        return szPath;
     }
-    ::FreeLibrary(hModule);
-    return strPath;
+    return CString();
 }
 
 void CTBookApp::ResolveDataFolder() {
-    g_strDataFolder = IsNtFamily() ? DataFolderBelow(GetShellFolderPath(kCsidlLocalAppData))
-                                   : LegacyDataFolderBelow(WindowsFolder());
+    if (IsNtFamily()) {
+        CString strBase = GetShellFolderPath(kCsidlLocalAppData);
+        g_strDataFolder = DataFolderBelow(strBase.IsEmpty() ? LocalAppDataFromEnvironment() : strBase);
+    } else {
+        g_strDataFolder = LegacyDataFolderBelow(WindowsFolder());
+    }
 }
 
 int CTBookApp::CreateDataFolder() {
-    CString strParent;
-    CString strFolder;
-    if (IsNtFamily()) {
-        CString strBase = GetShellFolderPath(kCsidlLocalAppData);
-        strParent = DataParentBelow(strBase);
-        strFolder = DataFolderBelow(strBase);
-    } else {
-        strParent = LegacyDataParentBelow(WindowsFolder());
-        strFolder = LegacyDataFolderBelow(WindowsFolder());
-    }
-    // An existing folder is fine, and a folder that cannot be made shows up later as a file
-    // that cannot be read or written, with its own message.
-    ::CreateDirectoryA(strParent, nullptr);
-    ::CreateDirectoryA(strFolder, nullptr);
+    // The folder and its parent, as ResolveDataFolder formed them. An existing folder is fine,
+    // and a folder that cannot be made shows up later as a file that cannot be read or
+    // written, with its own message.
+    ::CreateDirectoryA(ParentFolderOf(g_strDataFolder), nullptr);
+    ::CreateDirectoryA(g_strDataFolder, nullptr);
     return 1;
 }
 
@@ -108,12 +102,18 @@ BOOL CTBookApp::InitInstance() {
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (strCmdLine == kQuitOption) {
-            SignalEvent(kQuitEventName);
+            if (!SignalEvent(kQuitEventName)) {
+                ::MessageBoxA(nullptr, "Tovano Address Book is running but could not be asked to quit.",
+                              kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+            }
             ::Sleep(1000);
         } else {
             // Lets the running instance come to the front when it handles the signal.
             ::AllowSetForegroundWindow(ASFW_ANY);
-            SignalEvent(kShowEventName);
+            if (!SignalEvent(kShowEventName)) {
+                ::MessageBoxA(nullptr, "Tovano Address Book is running already, but its window could not be shown.",
+                              kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+            }
         }
         ::ExitProcess(1);
     }

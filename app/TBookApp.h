@@ -6,19 +6,6 @@
 #include "framework/core/String.h"
 #include "framework/win/WinApp.h"
 
-#include <atomic>
-
-// Process-wide values, set by InitInstance before the main window exists.
-extern CString g_strAddressBookPath; // full path of the address book file
-extern CString g_strDataFolder;
-extern CString g_strVersion;
-extern CString g_strProgramPath;   // the executable's full path
-extern CString g_strProgramFolder; // the executable's folder, ending in a backslash
-// Set when started with "-m"; the watcher thread clears it after hiding the window.
-extern std::atomic<int> g_bStartHidden;
-// Whether the program is registered to run at logon (user-interface thread only).
-extern int g_bLaunchOnStartup;
-
 class CTBookApp : public CWinApp {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
@@ -26,7 +13,7 @@ public:
     CTBookApp() = default;
     BOOL InitInstance() override;
 
-    // Sets g_strDataFolder.
+    // Sets g_strDataFolder (the process-wide values are in Globals.h).
     static void ResolveDataFolder();
     // Creates the data folder and its parent; an existing folder is fine.
     static int CreateDataFolder();

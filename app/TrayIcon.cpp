@@ -1,53 +1,43 @@
 #include "TrayIcon.h"
 
-#include "res/resource.h"
+#include "framework/win/Handles.h"
 
 #include <shellapi.h>
 
 #include <cstddef>
-#include <memory>
-#include <type_traits>
 
 namespace {
 
 const char kTrayWindowClass[] = "TrayIconClass";
 const char kTaskbarCreatedMessage[] = "TaskbarCreated";
 
-// The menu item whose check mark shows whether the program runs at logon.
-const UINT kLaunchOnStartupCommand = ID_TRAY_LAUNCH_ON_STARTUP;
 // The first Windows version with a notification area that takes callback messages.
 const BYTE kFirstTrayMajorVersion = 4;
 // The tip of the structure's first version: 63 characters and the terminating zero.
 const int kTipBufferSize = 64;
-
-struct MenuDeleter {
-    void operator()(HMENU hMenu) const { ::DestroyMenu(hMenu); }
-};
-using CMenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + kTipBufferSize,
               "the first version of the structure ends with its tip");
 
 } // namespace
 
-CTrayIcon* CTrayIcon::s_pTray = nullptr;
 // Registered while the program loads, so the hidden window knows the message from its start.
 const UINT CTrayIcon::s_uMsgTaskbarCreated = ::RegisterWindowMessageA(kTaskbarCreatedMessage);
 
-CTrayIcon::CTrayIcon() : m_data() {
-    s_pTray = this;
+LRESULT CTrayWindow::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    // A restarted taskbar has lost our icon; so may a taskbar that moved with the work area.
+    if ((CTrayIcon::s_uMsgTaskbarCreated != 0 && nMessage == CTrayIcon::s_uMsgTaskbarCreated) ||
+        (nMessage == WM_WININICHANGE && wParam == SPI_SETWORKAREA)) {
+        m_tray.ReinstallIcon();
+        return 0;
+    }
+    if (nMessage == m_tray.m_data.uCallbackMessage && m_tray.m_data.uCallbackMessage != 0) {
+        return m_tray.HandleTrayMessage(wParam, lParam);
+    }
+    return CWnd::WindowProc(nMessage, wParam, lParam);
 }
 
-CTrayIcon::~CTrayIcon() {
-    RemoveFromTray();
-    if (m_hOwnWnd) {
-        ::DestroyWindow(m_hOwnWnd);
-        m_hOwnWnd = nullptr;
-    }
-    if (s_pTray == this) {
-        s_pTray = nullptr;
-    }
-}
+CTrayIcon::~CTrayIcon() { RemoveFromTray(); }
 
 BOOL CTrayIcon::AddToTray(HINSTANCE hInst, HWND hOwner, UINT nCallbackMessage, LPCSTR pszTip, HICON hIcon,
                           UINT nId) {
@@ -57,23 +47,27 @@ BOOL CTrayIcon::AddToTray(HINSTANCE hInst, HWND hOwner, UINT nCallbackMessage, L
     }
     m_hInst = hInst;
 
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = TrayWindowProc;
-    wc.hInstance = hInst;
-    wc.lpszClassName = kTrayWindowClass;
-    // Fails harmlessly when an earlier call registered the class already.
-    ::RegisterClassExA(&wc);
+    // A second add replaces the first icon rather than leaving it behind.
+    RemoveFromTray();
 
-    // Never shown: it exists to hear the shell's broadcasts (and the callback when no owner is
-    // given). Without it the icon still works through the owner.
-    m_hOwnWnd = ::CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, hInst, nullptr);
+    if (!m_wndOwn.m_hWnd) {
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+        // The wrapper's subclass does the work; the class only has to exist.
+        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.hInstance = hInst;
+        wc.lpszClassName = kTrayWindowClass;
+        // Fails harmlessly when an earlier call registered the class already.
+        ::RegisterClassExA(&wc);
+        // Never shown: it exists to hear the shell's broadcasts (and the callback when no owner
+        // is given). Without it the icon still works through the owner.
+        m_wndOwn.CreateEx(0, kTrayWindowClass, "", WS_POPUP, RECT{0, 0, 0, 0}, nullptr, 0);
+    }
 
     // The first version of the structure: every shell understands it, and it carries all we use.
     m_data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    m_data.hWnd = hOwner ? hOwner : m_hOwnWnd;
+    m_data.hWnd = hOwner ? hOwner : m_wndOwn.m_hWnd;
     m_data.uID = nId;
     m_data.hIcon = hIcon;
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -114,18 +108,18 @@ BOOL CTrayIcon::ChooseDefaultItem(UINT nItem, BOOL bByPosition) {
     }
     m_uDefaultItem = nItem;
     m_bDefaultIsPosition = bByPosition;
-    CMenuPtr popup(LoadPopup());
+    CMenu popup(LoadPopup());
     return popup ? TRUE : FALSE;
 }
 
 HMENU CTrayIcon::LoadPopup() const {
-    CMenuPtr bar(::LoadMenuA(m_hInst, MAKEINTRESOURCEA(m_data.uID)));
+    CMenu bar(::LoadMenuA(m_hInst, MAKEINTRESOURCEA(m_data.uID)));
     if (!bar) {
         return nullptr;
     }
-    HMENU hPopup = ::GetSubMenu(bar.get(), 0);
+    HMENU hPopup = ::GetSubMenu(bar, 0);
     // Taking the popup off the bar keeps it alive when the bar is destroyed.
-    if (!hPopup || !::RemoveMenu(bar.get(), 0, MF_BYPOSITION)) {
+    if (!hPopup || !::RemoveMenu(bar, 0, MF_BYPOSITION)) {
         return nullptr;
     }
     return hPopup;
@@ -136,10 +130,11 @@ HMENU CTrayIcon::BuildPopupMenu() const {
     if (!hPopup) {
         return nullptr;
     }
-    bool bLaunchOnStartup = m_pbLaunchOnStartup && *m_pbLaunchOnStartup;
+    bool bChecked = m_pbChecked && *m_pbChecked;
     // A menu without these items is shown as it is: nothing to check, nothing in bold.
-    ::CheckMenuItem(hPopup, kLaunchOnStartupCommand,
-                    MF_BYCOMMAND | (bLaunchOnStartup ? MF_CHECKED : MF_UNCHECKED));
+    if (m_nCheckCommand) {
+        ::CheckMenuItem(hPopup, m_nCheckCommand, MF_BYCOMMAND | (bChecked ? MF_CHECKED : MF_UNCHECKED));
+    }
     ::SetMenuDefaultItem(hPopup, m_uDefaultItem, m_bDefaultIsPosition);
     return hPopup;
 }
@@ -150,7 +145,7 @@ LRESULT CTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
     }
     switch (LOWORD(lParam)) {
     case WM_RBUTTONUP: {
-        CMenuPtr popup(BuildPopupMenu());
+        CMenu popup(BuildPopupMenu());
         if (!popup) {
             return 0;
         }
@@ -160,7 +155,7 @@ LRESULT CTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
         // the posted message lets the shell see the menu has ended (a known quirk of popups
         // opened from the notification area).
         ::SetForegroundWindow(m_data.hWnd);
-        ::TrackPopupMenu(popup.get(), 0, pt.x, pt.y, 0, m_hNotifyWnd, nullptr);
+        ::TrackPopupMenu(popup, 0, pt.x, pt.y, 0, m_hNotifyWnd, nullptr);
         ::PostMessageA(m_data.hWnd, WM_NULL, 0, 0);
         break;
     }
@@ -168,11 +163,11 @@ LRESULT CTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
         ::SetForegroundWindow(m_data.hWnd);
         UINT nCommand = m_uDefaultItem;
         if (m_bDefaultIsPosition) {
-            CMenuPtr popup(LoadPopup());
+            CMenu popup(LoadPopup());
             if (!popup) {
                 return 0;
             }
-            nCommand = ::GetMenuItemID(popup.get(), static_cast<int>(m_uDefaultItem));
+            nCommand = ::GetMenuItemID(popup, static_cast<int>(m_uDefaultItem));
         }
         ::SendMessageA(m_hNotifyWnd, WM_COMMAND, nCommand, 0);
         break;
@@ -181,22 +176,4 @@ LRESULT CTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
         break;
     }
     return 1;
-}
-
-LRESULT CALLBACK CTrayIcon::TrayWindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
-    CTrayIcon* pTray = s_pTray;
-    // Messages that arrive while the window is being created, or after the object is gone.
-    if (!pTray || hWnd != pTray->m_hOwnWnd) {
-        return ::DefWindowProcA(hWnd, nMessage, wParam, lParam);
-    }
-    // A restarted taskbar has lost our icon; so may a taskbar that moved with the work area.
-    if ((s_uMsgTaskbarCreated != 0 && nMessage == s_uMsgTaskbarCreated) ||
-        (nMessage == WM_WININICHANGE && wParam == SPI_SETWORKAREA)) {
-        pTray->ReinstallIcon();
-        return 0;
-    }
-    if (nMessage == pTray->m_data.uCallbackMessage) {
-        return pTray->HandleTrayMessage(wParam, lParam);
-    }
-    return ::DefWindowProcA(hWnd, nMessage, wParam, lParam);
 }

@@ -5,15 +5,30 @@
 // and owns. The hidden window also puts the icon back when the taskbar is recreated (Explorer
 // restarted) or the work area changes.
 //
-// One object per process: the hidden window's procedure finds it through s_pTray, which the
-// constructor sets. Everything runs on the user-interface thread.
+// The hidden window is a wrapped window of its own (m_wndOwn) that knows its icon object, so
+// several objects can live side by side. Everything runs on the user-interface thread.
 #pragma once
+
+#include "framework/win/Wnd.h"
 
 #include <windows.h>
 
+class CTrayIcon;
+
+// The never-shown window of an icon: hears the shell's broadcasts and, without an owner, the
+// icon's callback message.
+class CTrayWindow : public CWnd {
+public:
+    explicit CTrayWindow(CTrayIcon& tray) : m_tray(tray) {}
+    LRESULT WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CTrayIcon& m_tray;
+};
+
 class CTrayIcon {
 public:
-    CTrayIcon();
+    CTrayIcon() : m_data(), m_wndOwn(*this) {}
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
     // Takes the icon out of the notification area and destroys the hidden window.
@@ -22,6 +37,7 @@ public:
     // Creates the hidden window and adds the icon; tip is cut to 63 characters. Owner, when
     // given, receives the callback message and the menu's commands. False when the system has
     // no notification area or the shell refused the icon; the icon then counts as deleted.
+    // Called again, it keeps its hidden window and replaces the icon it added before.
     BOOL AddToTray(HINSTANCE hInst, HWND hOwner, UINT nCallbackMessage, LPCSTR pszTip, HICON hIcon, UINT nId);
     // Takes the icon out; true when it is out (or never was in).
     BOOL RemoveFromTray();
@@ -33,10 +49,13 @@ public:
     // is stored all the same).
     BOOL ChooseDefaultItem(UINT nItem, BOOL bByPosition);
 
-    // Where the "launch on startup" item's check mark comes from: a flag owned elsewhere, read
-    // each time the menu is built, so the menu always shows its current value. Borrowed, it must
-    // outlive this object; null leaves the item unchecked.
-    void SetCheckSource(const int* pbLaunchOnStartup) { m_pbLaunchOnStartup = pbLaunchOnStartup; }
+    // The menu item nCommand carries a check mark while *pbChecked is set: a flag owned elsewhere,
+    // read each time the menu is built, so the menu always shows its current value. Borrowed, it
+    // must outlive this object; null leaves the item unchecked.
+    void SetCheckSource(const int* pbChecked, UINT nCommand) {
+        m_pbChecked = pbChecked;
+        m_nCheckCommand = nCommand;
+    }
 
     // The icon's callback message: wParam the icon id, lParam the mouse message. Right button up
     // shows the menu at the cursor, a double click sends the default command to the notify
@@ -47,17 +66,13 @@ public:
     // null when the menu resource or its popup is missing. The caller owns it (DestroyMenu).
     HMENU BuildPopupMenu() const;
 
-    static LRESULT CALLBACK TrayWindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
-
-    // The live object, for the hidden window's procedure.
-    static CTrayIcon* s_pTray;
     // Broadcast by the shell when the taskbar has been (re)created.
     static const UINT s_uMsgTaskbarCreated;
 
     // The icon's state, open for the owner window and tests to read; only this class changes it.
     NOTIFYICONDATAA m_data;
     HINSTANCE m_hInst = nullptr;
-    HWND m_hOwnWnd = nullptr;    // the hidden window, owned
+    CTrayWindow m_wndOwn;        // the hidden window, owned
     HWND m_hNotifyWnd = nullptr; // receives the menu's commands, borrowed
     BOOL m_bTraySupported = FALSE;
     BOOL m_bIconDeleted = TRUE;
@@ -70,5 +85,6 @@ private:
     // missing. The caller owns it.
     HMENU LoadPopup() const;
 
-    const int* m_pbLaunchOnStartup = nullptr;
+    const int* m_pbChecked = nullptr;
+    UINT m_nCheckCommand = 0;
 };

@@ -4,10 +4,7 @@
 // The result is only the end point of the window's minimise animation, so an estimate is fine.
 #pragma once
 
-// A rectangle in screen coordinates, laid out like the platform's RECT.
-struct CRectI {
-    int left, top, right, bottom;
-};
+#include "framework/core/Rect.h"
 
 // The taskbar's edge of the screen, numbered as the shell reports it.
 const unsigned kTaskbarEdgeLeft = 0;

@@ -17,6 +17,7 @@
 #include "BenchWin.h"
 #include "ListFill.h"
 
+#include "app/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
@@ -101,10 +102,11 @@ void CRefillBench::ShowOnly(HWND hTop) {
 bool CRefillBench::Run(Way way, const CContactArray& unsorted, const CContactArray& sorted, double* pMs) {
     HWND hTop = way == Way::bare ? m_bare.Frame() : m_hDlg;
     HWND hList = way == Way::bare ? m_bare.List() : m_hList;
+    // Contacts with names equal apart from case change places on every sort, so each run
+    // starts from the order they were loaded in.
+    CContactArray contacts;
     if (way == Way::ours) {
-        // Contacts with names equal apart from case change places on every sort, so each run
-        // starts from the order they were loaded in.
-        m_dlg.GetContactsForTest() = unsorted;
+        contacts = unsorted;
     }
     ShowOnly(hTop);
     DrainMessages();
@@ -115,7 +117,8 @@ bool CRefillBench::Run(Way way, const CContactArray& unsorted, const CContactArr
     CStopwatch watch;
     switch (way) {
     case Way::ours:
-        m_dlg.RefillList(TRUE);
+        // The window's own list view, as the program refills it.
+        static_cast<CContactListView*>(CWnd::FromHandle(m_hList))->RefillList(contacts, TRUE);
         break;
     case Way::plain:
         FillRows(hList, sorted);

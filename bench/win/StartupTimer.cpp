@@ -112,7 +112,7 @@ bool ResolveDataFolder(std::string* pFolder, std::string* pError) {
         *pError = "the shell reports no local application-data folder";
         return false;
     }
-    CString strParent = DataParentBelow(szBase);
+    CString strParent = ParentFolderOf(DataFolderBelow(szBase));
     CString strFolder = DataFolderBelow(szBase);
     ::CreateDirectoryA(strParent, nullptr);
     ::CreateDirectoryA(strFolder, nullptr);

@@ -6,7 +6,7 @@ const CMessageTable* CCmdTarget::GetThisMessageTable() {
 }
 
 const CMessageEntry* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nId) const {
-    bool bRouted = nMessage == WM_COMMAND || nMessage == WM_NOTIFY;
+    bool bRouted = IsRoutedMessage(nMessage);
     for (const CMessageTable* pTable = GetMessageTable(); pTable; pTable = pTable->pBase) {
         for (size_t i = 0; i < pTable->nCount; ++i) {
             const CMessageEntry& entry = pTable->pEntries[i];
@@ -23,6 +23,6 @@ BOOL CCmdTarget::OnCmdMsg(UINT nId, UINT nCode) {
     if (!pEntry) {
         return FALSE;
     }
-    CallHandler(*pEntry, MAKEWPARAM(nId, nCode), 0);
-    return TRUE;
+    LRESULT result = 0;
+    return CallHandler(*pEntry, WM_COMMAND, MAKEWPARAM(nId, nCode), 0, &result);
 }

@@ -11,11 +11,13 @@ public:
     virtual const CMessageTable* GetMessageTable() const { return GetThisMessageTable(); }
 
     // The first entry for the message, searching from this class towards the base classes;
-    // null when no table handles it. nCode and nId matter for WM_COMMAND and WM_NOTIFY only.
+    // null when no table handles it. nCode and nId matter for WM_COMMAND and WM_NOTIFY, and
+    // nCode for their reflected forms.
     const CMessageEntry* FindMessageEntry(UINT nMessage, UINT nCode, UINT nId) const;
-    // Calls the entry's handler with the message's arguments and returns its result.
-    LRESULT CallHandler(const CMessageEntry& entry, WPARAM wParam, LPARAM lParam) {
-        return entry.pfnCall(this, wParam, lParam);
+    // Calls the entry's handler with the message's arguments and stores its result; false when
+    // the handler declined the message.
+    BOOL CallHandler(const CMessageEntry& entry, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+        return entry.pfnCall(this, nMessage, wParam, lParam, pResult);
     }
     // Runs a command's handler; false when this target has none.
     virtual BOOL OnCmdMsg(UINT nId, UINT nCode);

@@ -49,10 +49,14 @@ HWND AfxFindModalWindow() {
 CModalScope::CModalScope() { ++g_nModalDepth; }
 CModalScope::~CModalScope() { --g_nModalDepth; }
 
-void DDX_Control(CDataExchange* pDX, int nId, CWnd& control) {
-    if (!control.m_hWnd) {
-        control.SubclassDlgItem(static_cast<UINT>(nId), pDX->m_pDlgWnd);
+BOOL DDX_Control(CDataExchange* pDX, int nId, CWnd& control) {
+    if (control.m_hWnd || control.SubclassDlgItem(static_cast<UINT>(nId), pDX->m_pDlgWnd)) {
+        return TRUE;
     }
+    if (!pDX->m_nFailedId) {
+        pDX->m_nFailedId = nId;
+    }
+    return FALSE;
 }
 
 const CMessageTable* CDialog::GetThisMessageTable() {
@@ -159,7 +163,8 @@ void CDialog::DoDataExchange(CDataExchange*) {}
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
-    return TRUE;
+    m_nFailedControlId = dx.m_nFailedId;
+    return dx.m_nFailedId == 0;
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) { return PreTranslateInput(pMsg); }

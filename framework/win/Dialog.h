@@ -15,10 +15,13 @@ public:
     CDataExchange(CDialog* pDlg, BOOL bSaveAndValidate) : m_pDlgWnd(pDlg), m_bSaveAndValidate(bSaveAndValidate) {}
     CDialog* m_pDlgWnd;
     BOOL m_bSaveAndValidate;
+    // The first control that could not be bound, or 0.
+    int m_nFailedId = 0;
 };
 
-// Subclasses control nId with the wrapper, once.
-void DDX_Control(CDataExchange* pDX, int nId, CWnd& control);
+// Subclasses control nId with the wrapper, once; false (noted in pDX) when the template has no
+// such control or it cannot be wrapped.
+BOOL DDX_Control(CDataExchange* pDX, int nId, CWnd& control);
 
 class CDialog : public CWnd {
     TBOOK_DECLARE_MESSAGE_TABLE()
@@ -40,7 +43,9 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* pDX);
+    // False when a control could not be bound (GetFailedControlId tells which).
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    int GetFailedControlId() const { return m_nFailedControlId; }
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
@@ -53,6 +58,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
 
     bool m_bInModalLoop = false;
+    int m_nFailedControlId = 0;
     bool m_bEndModal = false;
     int m_nModalResult = -1;
 };

@@ -12,7 +12,14 @@
 //       static const CMessageTable table = {CDialog::GetThisMessageTable(), entries, std::size(entries)};
 //       return &table;
 //   }
+//
+// Reflection: a control's wrapper may handle the notifications its parent receives about it
+// (OnCommandReflect, OnNotifyReflect, OnCtlColorReflect, OnDrawItemReflect). Reflected command
+// and notify rows match on their notification code; their handlers return TRUE when the parent
+// is not to see the notification any more, FALSE to let it through to the parent's own table.
 #pragma once
+
+#include "DC.h"
 
 #include <windows.h>
 
@@ -24,9 +31,11 @@ class CCmdTarget;
 
 struct CMessageEntry {
     UINT nMessage;
-    UINT nCode; // notification code of WM_COMMAND and WM_NOTIFY
-    UINT nId;   // control or command id of WM_COMMAND and WM_NOTIFY
-    LRESULT (*pfnCall)(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam);
+    UINT nCode; // notification code of WM_COMMAND and WM_NOTIFY, reflected or not
+    UINT nId;   // control or command id of WM_COMMAND and WM_NOTIFY (0 when reflected)
+    // Runs the handler with the message as it arrived and stores its result; false when the
+    // handler declined the message (a reflected notification left for the parent).
+    BOOL (*pfnCall)(CCmdTarget* pTarget, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 };
 
 struct CMessageTable {
@@ -37,6 +46,15 @@ struct CMessageTable {
 
 // Messages a control receives back from its parent when it handles its own notifications.
 const UINT WM_REFLECT_BASE = 0xBC00;
+// The one reflected row for every colour message (WM_CTLCOLOREDIT, WM_CTLCOLORSTATIC, ...),
+// numbered after the colour message of old that they replaced.
+const UINT WM_REFLECT_CTLCOLOR = WM_REFLECT_BASE + 0x0019;
+
+// Whether rows of this message are told apart by notification code and id.
+inline bool IsRoutedMessage(UINT nMessage) {
+    return nMessage == WM_COMMAND || nMessage == WM_NOTIFY || nMessage == WM_REFLECT_BASE + WM_COMMAND ||
+           nMessage == WM_REFLECT_BASE + WM_NOTIFY;
+}
 
 namespace MessageTableDetail {
 
@@ -55,46 +73,71 @@ auto* Target(CCmdTarget* pTarget) {
 }
 
 template <auto Pmf>
-LRESULT CallVoid(CCmdTarget* p, WPARAM, LPARAM) {
+BOOL CallVoid(CCmdTarget* p, UINT, WPARAM, LPARAM, LRESULT* pResult) {
     (Target<Pmf>(p)->*Pmf)();
-    return 0;
-}
-template <auto Pmf>
-LRESULT CallRaw(CCmdTarget* p, WPARAM wParam, LPARAM lParam) {
-    return (Target<Pmf>(p)->*Pmf)(wParam, lParam);
-}
-template <auto Pmf>
-LRESULT CallNotify(CCmdTarget* p, WPARAM, LPARAM lParam) {
-    LRESULT result = 0;
-    (Target<Pmf>(p)->*Pmf)(reinterpret_cast<NMHDR*>(lParam), &result);
-    return result;
-}
-template <auto Pmf>
-LRESULT CallCreate(CCmdTarget* p, WPARAM, LPARAM lParam) {
-    return (Target<Pmf>(p)->*Pmf)(reinterpret_cast<CREATESTRUCTA*>(lParam));
-}
-template <auto Pmf>
-LRESULT CallSize(CCmdTarget* p, WPARAM wParam, LPARAM lParam) {
-    (Target<Pmf>(p)->*Pmf)(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-    return 0;
-}
-template <auto Pmf>
-LRESULT CallMinMax(CCmdTarget* p, WPARAM, LPARAM lParam) {
-    (Target<Pmf>(p)->*Pmf)(reinterpret_cast<MINMAXINFO*>(lParam));
-    return 0;
-}
-template <auto Pmf>
-LRESULT CallHelp(CCmdTarget* p, WPARAM, LPARAM lParam) {
-    return (Target<Pmf>(p)->*Pmf)(reinterpret_cast<HELPINFO*>(lParam));
-}
-template <auto Pmf>
-LRESULT CallQueryDragIcon(CCmdTarget* p, WPARAM, LPARAM) {
-    return reinterpret_cast<LRESULT>((Target<Pmf>(p)->*Pmf)());
-}
-template <auto Pmf>
-LRESULT CallDrawItem(CCmdTarget* p, WPARAM, LPARAM lParam) {
-    (Target<Pmf>(p)->*Pmf)(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    *pResult = 0;
     return TRUE;
+}
+template <auto Pmf>
+BOOL CallRaw(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    *pResult = (Target<Pmf>(p)->*Pmf)(wParam, lParam);
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallNotify(CCmdTarget* p, UINT, WPARAM, LPARAM lParam, LRESULT* pResult) {
+    *pResult = 0;
+    (Target<Pmf>(p)->*Pmf)(reinterpret_cast<NMHDR*>(lParam), pResult);
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallCreate(CCmdTarget* p, UINT, WPARAM, LPARAM lParam, LRESULT* pResult) {
+    *pResult = (Target<Pmf>(p)->*Pmf)(reinterpret_cast<CREATESTRUCTA*>(lParam));
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallSize(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    (Target<Pmf>(p)->*Pmf)(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+    *pResult = 0;
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallMinMax(CCmdTarget* p, UINT, WPARAM, LPARAM lParam, LRESULT* pResult) {
+    (Target<Pmf>(p)->*Pmf)(reinterpret_cast<MINMAXINFO*>(lParam));
+    *pResult = 0;
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallHelp(CCmdTarget* p, UINT, WPARAM, LPARAM lParam, LRESULT* pResult) {
+    *pResult = (Target<Pmf>(p)->*Pmf)(reinterpret_cast<HELPINFO*>(lParam));
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallQueryDragIcon(CCmdTarget* p, UINT, WPARAM, LPARAM, LRESULT* pResult) {
+    *pResult = reinterpret_cast<LRESULT>((Target<Pmf>(p)->*Pmf)());
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallDrawItem(CCmdTarget* p, UINT, WPARAM, LPARAM lParam, LRESULT* pResult) {
+    (Target<Pmf>(p)->*Pmf)(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    *pResult = TRUE;
+    return TRUE;
+}
+template <auto Pmf>
+BOOL CallCommandReflect(CCmdTarget* p, UINT, WPARAM, LPARAM, LRESULT* pResult) {
+    *pResult = 0;
+    return (Target<Pmf>(p)->*Pmf)();
+}
+template <auto Pmf>
+BOOL CallNotifyReflect(CCmdTarget* p, UINT, WPARAM, LPARAM lParam, LRESULT* pResult) {
+    *pResult = 0;
+    return (Target<Pmf>(p)->*Pmf)(reinterpret_cast<NMHDR*>(lParam), pResult);
+}
+template <auto Pmf>
+BOOL CallCtlColorReflect(CCmdTarget* p, UINT nMessage, WPARAM wParam, LPARAM, LRESULT* pResult) {
+    CDC dc(reinterpret_cast<HDC>(wParam));
+    HBRUSH hBrush = (Target<Pmf>(p)->*Pmf)(&dc, nMessage - WM_CTLCOLORMSGBOX);
+    *pResult = reinterpret_cast<LRESULT>(hBrush);
+    return hBrush != nullptr;
 }
 
 } // namespace MessageTableDetail
@@ -157,9 +200,29 @@ CMessageEntry OnWmQueryDragIcon() {
     return {WM_QUERYDRAGICON, 0, 0, &MessageTableDetail::CallQueryDragIcon<Pmf>};
 }
 // WM_DRAWITEM reflected by the parent to the owner-drawn control itself: void DrawItem(DRAWITEMSTRUCT*).
+// The control draws itself; the parent does not see the message.
 template <auto Pmf>
 CMessageEntry OnDrawItemReflect() {
     return {WM_REFLECT_BASE + WM_DRAWITEM, 0, 0, &MessageTableDetail::CallDrawItem<Pmf>};
+}
+// The control's own WM_COMMAND notification with this code: BOOL Handler(), TRUE when the parent
+// is not to see it.
+template <auto Pmf>
+CMessageEntry OnCommandReflect(UINT nCode) {
+    return {WM_REFLECT_BASE + WM_COMMAND, nCode, 0, &MessageTableDetail::CallCommandReflect<Pmf>};
+}
+// The control's own WM_NOTIFY with this code: BOOL Handler(NMHDR*, LRESULT* pResult), TRUE when
+// the parent is not to see it.
+template <auto Pmf>
+CMessageEntry OnNotifyReflect(UINT nCode) {
+    return {WM_REFLECT_BASE + WM_NOTIFY, nCode, 0, &MessageTableDetail::CallNotifyReflect<Pmf>};
+}
+// The colours of the control, for every WM_CTLCOLOR* message its parent receives about it:
+// HBRUSH Handler(CDC* pDC, UINT nCtlColor) with nCtlColor CTLCOLOR_EDIT, CTLCOLOR_STATIC, ...
+// A null brush leaves the colours to the parent.
+template <auto Pmf>
+CMessageEntry OnCtlColorReflect() {
+    return {WM_REFLECT_CTLCOLOR, 0, 0, &MessageTableDetail::CallCtlColorReflect<Pmf>};
 }
 
 // Declares a class's message table. The definition lists the entries (see the top of this file).

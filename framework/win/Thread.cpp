@@ -2,11 +2,7 @@
 
 #include <process.h>
 
-CWinThread::~CWinThread() {
-    if (m_hThread) {
-        ::CloseHandle(m_hThread);
-    }
-}
+CWinThread::~CWinThread() = default;
 
 unsigned __stdcall CWinThread::Start(void* pThread) {
     CWinThread* pSelf = static_cast<CWinThread*>(pThread);
@@ -27,7 +23,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
         delete pThread;
         return nullptr;
     }
-    pThread->m_hThread = reinterpret_cast<HANDLE>(hThread);
+    pThread->m_hThread.Attach(reinterpret_cast<HANDLE>(hThread));
     ::SetThreadPriority(pThread->m_hThread, nPriority);
     if (!(dwCreateFlags & CREATE_SUSPENDED)) {
         pThread->ResumeThread();

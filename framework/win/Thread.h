@@ -3,6 +3,8 @@
 // m_bAutoDelete while the thread is still suspended, and deletes the object after the wait.
 #pragma once
 
+#include "Handles.h"
+
 #include <windows.h>
 
 typedef UINT (*AFX_THREADPROC)(LPVOID);
@@ -16,7 +18,7 @@ public:
 
     DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
 
-    HANDLE m_hThread = nullptr;
+    CKernelHandle m_hThread;
     unsigned m_nThreadID = 0;
     BOOL m_bAutoDelete = TRUE;
 

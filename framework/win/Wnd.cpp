@@ -3,10 +3,15 @@
 #include "Dialog.h"
 #include "WinApp.h"
 
+#include <commctrl.h>
+
 #include <mutex>
 #include <unordered_map>
 
 namespace {
+
+// Our one entry in every wrapped window's subclass chain.
+const UINT_PTR kWrapperSubclassId = 1;
 
 // The wrappers by window. Every message looks its window up here, so the map lives in the
 // process: a window property would cost a trip to the window server (under Wine) each time.
@@ -26,7 +31,10 @@ public:
         if (nCode == HCBT_CREATEWND && t_pWndInit) {
             CWnd* pWnd = t_pWndInit;
             t_pWndInit = nullptr;
-            pWnd->Bind(reinterpret_cast<HWND>(wParam));
+            // A window that cannot be wrapped is refused rather than left half made.
+            if (!pWnd->Bind(reinterpret_cast<HWND>(wParam))) {
+                return 1;
+            }
             pWnd->m_bCreatedHere = true;
         }
         return CallNextHookEx(t_hCreateHook, nCode, wParam, lParam);
@@ -57,31 +65,31 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
     return found == g_wrappers.end() ? nullptr : found->second;
 }
 
-void CWnd::Bind(HWND hWnd) {
-    m_hWnd = hWnd;
-    {
-        std::lock_guard<std::mutex> lock(g_wrappersLock);
-        g_wrappers[hWnd] = this;
+BOOL CWnd::Bind(HWND hWnd) {
+    if (!::SetWindowSubclass(hWnd, &CWnd::SubclassProc, kWrapperSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        return FALSE;
     }
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
+    m_hWnd = hWnd;
+    std::lock_guard<std::mutex> lock(g_wrappersLock);
+    g_wrappers[hWnd] = this;
+    return TRUE;
 }
 
 void CWnd::Unbind() {
     if (m_hWnd) {
+        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kWrapperSubclassId);
         std::lock_guard<std::mutex> lock(g_wrappersLock);
         g_wrappers.erase(m_hWnd);
     }
     m_hWnd = nullptr;
-    m_pfnSuper = nullptr;
     m_bCreatedHere = false;
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
-    if (!hWnd || m_hWnd || FromHandle(hWnd)) {
+    if (!hWnd || m_hWnd || FromHandle(hWnd) || !Bind(hWnd)) {
         return FALSE;
     }
-    Bind(hWnd);
+    PreSubclassWindow();
     return TRUE;
 }
 
@@ -89,9 +97,6 @@ BOOL CWnd::SubclassDlgItem(UINT nId, CWnd* pParent) { return SubclassWindow(pPar
 
 HWND CWnd::UnsubclassWindow() {
     HWND hWnd = m_hWnd;
-    if (hWnd && m_pfnSuper) {
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    }
     Unbind();
     return hWnd;
 }
@@ -123,10 +128,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, 
 
 BOOL CWnd::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
 
-LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
-    CWnd* pWnd = FromHandle(hWnd);
-    if (!pWnd) {
-        return ::DefWindowProcA(hWnd, nMessage, wParam, lParam);
+LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR dwRefData) {
+    CWnd* pWnd = reinterpret_cast<CWnd*>(dwRefData);
+    if (pWnd->m_hWnd != hWnd) {
+        return ::DefSubclassProc(hWnd, nMessage, wParam, lParam);
     }
     CurrentMessage saved = pWnd->m_current;
     pWnd->m_current = {nMessage, wParam, lParam};
@@ -148,10 +154,7 @@ LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
-    if (m_pfnSuper) {
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, nMessage, wParam, lParam);
-    }
-    return ::DefWindowProcA(m_hWnd, nMessage, wParam, lParam);
+    return ::DefSubclassProc(m_hWnd, nMessage, wParam, lParam);
 }
 
 LRESULT CWnd::Default() { return DefWindowProc(m_current.nMessage, m_current.wParam, m_current.lParam); }
@@ -162,13 +165,22 @@ BOOL CWnd::ReflectToChild(HWND hChild, UINT nMessage, WPARAM wParam, LPARAM lPar
 }
 
 BOOL CWnd::OnChildNotify(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    UINT nCode = nMessage == WM_COMMAND ? HIWORD(wParam) : 0;
-    const CMessageEntry* pEntry = FindMessageEntry(WM_REFLECT_BASE + nMessage, nCode, 0);
-    if (!pEntry) {
-        return FALSE;
+    UINT nReflected = WM_REFLECT_BASE + nMessage;
+    UINT nCode = 0;
+    switch (nMessage) {
+    case WM_COMMAND: nCode = HIWORD(wParam); break;
+    case WM_NOTIFY: nCode = static_cast<UINT>(reinterpret_cast<NMHDR*>(lParam)->code); break;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: nReflected = WM_REFLECT_CTLCOLOR; break;
+    default: break;
     }
-    *pResult = CallHandler(*pEntry, wParam, lParam);
-    return TRUE;
+    const CMessageEntry* pEntry = FindMessageEntry(nReflected, nCode, 0);
+    return pEntry && CallHandler(*pEntry, nMessage, wParam, lParam, pResult);
 }
 
 BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
@@ -192,11 +204,7 @@ BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResul
         }
         const CMessageEntry* pEntry =
             FindMessageEntry(WM_NOTIFY, static_cast<UINT>(pHeader->code), static_cast<UINT>(pHeader->idFrom));
-        if (!pEntry) {
-            return FALSE;
-        }
-        *pResult = CallHandler(*pEntry, wParam, lParam);
-        return TRUE;
+        return pEntry && CallHandler(*pEntry, nMessage, wParam, lParam, pResult);
     }
     case WM_DRAWITEM: {
         DRAWITEMSTRUCT* pDraw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
@@ -209,6 +217,7 @@ BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResul
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
         if (ReflectToChild(reinterpret_cast<HWND>(lParam), nMessage, wParam, lParam, pResult)) {
             return TRUE;
         }
@@ -216,11 +225,7 @@ BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResul
     default: break;
     }
     const CMessageEntry* pEntry = FindMessageEntry(nMessage, 0, 0);
-    if (!pEntry) {
-        return FALSE;
-    }
-    *pResult = CallHandler(*pEntry, wParam, lParam);
-    return TRUE;
+    return pEntry && CallHandler(*pEntry, nMessage, wParam, lParam, pResult);
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }

@@ -1,12 +1,14 @@
-// CWnd: the wrapper of one window. Every wrapped window runs through one window procedure,
-// which finds the wrapper from the handle and dispatches through the class's message table;
-// unhandled messages go to the window's original procedure (Default). A wrapper is bound to
-// its window when the window is created through it (CreateEx, CDialog) or when it subclasses
-// an existing window, and is unbound at WM_NCDESTROY.
+// CWnd: the wrapper of one window. Every wrapped window runs through one window procedure, a
+// common-controls subclass whose reference data is the wrapper, which dispatches through the
+// class's message table; unhandled messages go on down the window's subclass chain to its own
+// procedure (Default). A wrapper is bound to its window when the window is created through it
+// (CreateEx, CDialog) or when it subclasses an existing window, and is unbound at WM_NCDESTROY.
+// Because the subclass chain is the system's, removing a wrapper never puts back a procedure
+// that someone subclassed over it meanwhile.
 //
 // Notifications a control sends its parent (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_CTLCOLOR*)
 // are first offered back to the control's own wrapper (OnChildNotify), so that a control can
-// handle its own drawing and clicks.
+// handle its own drawing, colours and clicks; see MessageTable.h for which the parent still sees.
 //
 // A wrapper belongs to the thread that made its window; only PostMessage may be used from
 // other threads.
@@ -32,7 +34,8 @@ public:
     // The wrapper bound to a window, or null.
     static CWnd* FromHandle(HWND hWnd);
 
-    // Binds this wrapper to an existing window, routing its messages through the table.
+    // Binds this wrapper to an existing window, routing its messages through the table; false
+    // when the window is missing, already wrapped, or cannot be subclassed.
     BOOL SubclassWindow(HWND hWnd);
     BOOL SubclassDlgItem(UINT nId, CWnd* pParent);
     // Gives the window its original procedure back and unbinds it.
@@ -49,6 +52,9 @@ public:
     virtual BOOL OnChildNotify(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Called after the window is gone (WM_NCDESTROY); the wrapper is already unbound.
     virtual void PostNcDestroy() {}
+    // Called when this wrapper has been attached to an existing window (SubclassWindow), before
+    // the window's next message: the place to adjust a control made from a template.
+    virtual void PreSubclassWindow() {}
 
     // Runs the original procedure for the message being handled.
     LRESULT Default();
@@ -90,12 +96,12 @@ protected:
 
 private:
     friend class CWindowCreateHook;
-    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR uIdSubclass, DWORD_PTR dwRefData);
     BOOL ReflectToChild(HWND hChild, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    void Bind(HWND hWnd);
+    BOOL Bind(HWND hWnd);
     void Unbind();
 
-    WNDPROC m_pfnSuper = nullptr;
     bool m_bCreatedHere = false;
     struct CurrentMessage {
         UINT nMessage;

@@ -22,7 +22,8 @@ TEST(PathsTest, FoldersComeFromTheSystemsAnswers) {
     EXPECT_EQ("C:\\Programs\\Book", ProgramFolderFromHelpPath("C:\\Programs\\Book\\TBOOK.HLP"));
     EXPECT_EQ("C:\\Users\\ann\\AppData\\Local\\TovanoSoft\\Tovano Address Book",
               DataFolderBelow("C:\\Users\\ann\\AppData\\Local"));
-    EXPECT_EQ("C:\\Users\\ann\\AppData\\Local\\TovanoSoft", DataParentBelow("C:\\Users\\ann\\AppData\\Local"));
+    EXPECT_EQ("C:\\Users\\ann\\AppData\\Local\\TovanoSoft",
+              ParentFolderOf(DataFolderBelow("C:\\Users\\ann\\AppData\\Local")));
     // Without a shell folder the data lands at the root of the current drive.
     EXPECT_EQ("\\TovanoSoft\\Tovano Address Book", DataFolderBelow(""));
     EXPECT_EQ("C:\\WINDOWS\\Application Data\\TovanoSoft\\Tovano Address Book", LegacyDataFolderBelow("C:\\WINDOWS"));

@@ -126,8 +126,8 @@ TEST_F(MainWindowTest, LetterOnASearchResultSelectsAmongTheRowsShown) {
     CStepRunner()
         .Do([&] {
             dlg.List().DeleteAllItems(); // a search result: brown and Zeta
-            dlg.AddListRow("brown", "bob", "", "", "", "", "", "", 1);
-            dlg.AddListRow("Zeta", "Zoe", "", "", "", "", "", "", 4);
+            dlg.List().AddListRow("brown", "bob", "", "", "", "", "", "", 1);
+            dlg.List().AddListRow("Zeta", "Zoe", "", "", "", "", "", "", 4);
             PostKey(dlg.List().m_hWnd, 'Z');
         })
         .Then([&] { return SelectedRows(dlg) == std::vector<int>{1}; })
@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, DoubleClickOpensTheSelectionOrANewContact) {
         .Do(doubleClick)
         .Then([&] { return dlg.m_commands.size() == 1; })
         .Do([&] {
-            dlg.SelectRow(2);
+            dlg.List().SelectRow(2);
             doubleClick();
         })
         .Then([&] { return dlg.m_commands.size() == 2; })
@@ -247,12 +247,12 @@ TEST_F(MainWindowTest, SelectionOperationsCountRows) {
     CTestableDlg dlg;
     CStepRunner()
         .Do([&] {
-            EXPECT_EQ(5, dlg.SelectAllRows());
+            EXPECT_EQ(5, dlg.List().SelectAllRows());
             EXPECT_EQ(5u, SelectedRows(dlg).size());
-            EXPECT_EQ(5, dlg.DeselectAllRows());
+            EXPECT_EQ(5, dlg.List().DeselectAllRows());
             EXPECT_TRUE(SelectedRows(dlg).empty());
-            dlg.SelectRow(1);
-            dlg.SelectRow(3);
+            dlg.List().SelectRow(1);
+            dlg.List().SelectRow(3);
             EXPECT_EQ((std::vector<int>{1, 3}), SelectedRows(dlg));
             EXPECT_EQ(3, dlg.List().GetNextItem(-1, LVNI_FOCUSED));
         })

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "WindowTestSupport.h"
+#include "app/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "support/TestFiles.h"
@@ -18,12 +19,14 @@ class CTestableDlg : public CTBookDlg {
 public:
     BOOL OnCmdMsg(UINT nId, UINT nCode) override;
 
-    CListCtrl& List() { return m_list; }
+    CContactListView& List() { return m_list; }
     CStatusBarCtrl& StatusBar() { return m_statusBar; }
     CButton& SearchButton() { return m_btnSearch; }
-    const int* ColumnWidths() const { return m_columnWidths; }
-    bool IsTrayIconAdded() const { return m_bTrayIconAdded; }
-    bool IsLoadFinished() const { return m_bLoadFinished; }
+    const int* ColumnWidths() const { return m_settings.m_columnWidths; }
+    bool IsTrayIconAdded() const { return m_tray.IsIconAdded(); }
+    bool IsHiddenToTray() const { return m_tray.IsHiddenToTray(); }
+    CTrayIcon& GetTrayIcon() { return m_tray.GetTrayIcon(); }
+    bool IsLoadFinished() const { return m_book.IsLoadFinished(); }
     CSignalWatcher& Watcher() { return m_watcher; }
 
     // Commands that later parts of the window handle, in the order they arrived.

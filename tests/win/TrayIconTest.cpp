@@ -199,38 +199,37 @@ protected:
 
 } // namespace
 
-TEST_F(TrayIconTest, NewObjectHasNoIconAndIsTheLiveOne) {
+TEST_F(TrayIconTest, NewObjectHasNothingToShowOrRemove) {
     CTrayIcon tray;
-    EXPECT_EQ(&tray, CTrayIcon::s_pTray);
-    EXPECT_FALSE(tray.m_bTraySupported);
-    EXPECT_TRUE(tray.m_bIconDeleted);
-    EXPECT_EQ(0u, tray.m_uDefaultItem);
-    EXPECT_TRUE(tray.m_bDefaultIsPosition);
-    EXPECT_EQ(nullptr, tray.m_hNotifyWnd);
-    EXPECT_EQ(nullptr, tray.m_hOwnWnd);
-    EXPECT_EQ(0u, tray.m_uAddFlags);
-    EXPECT_EQ(0u, tray.m_data.cbSize);
-    EXPECT_EQ(nullptr, tray.m_data.hWnd);
-    EXPECT_EQ(0u, tray.m_data.uID);
-    EXPECT_EQ('\0', tray.m_data.szTip[0]);
-    // Nothing was added, so there is nothing to take out.
-    EXPECT_TRUE(tray.RemoveFromTray());
+    EXPECT_TRUE(tray.RemoveFromTray()); // nothing was added, so there is nothing to take out
+    EXPECT_EQ(0, tray.HandleTrayMessage(0, WM_RBUTTONUP));
+    EXPECT_EQ(nullptr, tray.BuildPopupMenu());
+    tray.ReinstallIcon(); // adds nothing that was never there
+    EXPECT_FALSE(IconIsShown(nullptr, 0));
     EXPECT_NE(0u, CTrayIcon::s_uMsgTaskbarCreated);
 }
 
-TEST_F(TrayIconTest, DestructorForgetsOnlyItself) {
-    {
-        CTrayIcon older;
-        {
-            CTrayIcon newer;
-            EXPECT_EQ(&newer, CTrayIcon::s_pTray);
-        }
-        EXPECT_EQ(nullptr, CTrayIcon::s_pTray);
-    }
-    auto* pFirst = new CTrayIcon;
-    CTrayIcon second;
-    delete pFirst;
-    EXPECT_EQ(&second, CTrayIcon::s_pTray);
+TEST_F(TrayIconTest, EachIconHasItsOwnHiddenWindowAndAddingAgainKeepsIt) {
+    CRecordingTray first;
+    CRecordingTray second;
+    ASSERT_TRUE(first.AddToTray(Instance(), nullptr, kTrayCallback, "first", m_hIcon, IDR_TRAY_MENU));
+    ASSERT_TRUE(second.AddToTray(Instance(), nullptr, kTrayCallback, "second", m_hIcon, IDR_TRAY_MENU + 1));
+    HWND hFirst = first.m_wndOwn.m_hWnd;
+    ASSERT_NE(hFirst, second.m_wndOwn.m_hWnd);
+
+    SendMessageA(second.m_wndOwn.m_hWnd, kTrayCallback, IDR_TRAY_MENU + 1, WM_RBUTTONUP);
+    EXPECT_TRUE(first.m_calls.empty());
+    EXPECT_EQ(1u, second.m_calls.size());
+
+    // A second add replaces the icon and keeps the one hidden window.
+    ASSERT_TRUE(first.AddToTray(Instance(), nullptr, kTrayCallback, "again", m_hIcon, IDR_TRAY_MENU));
+    EXPECT_EQ(hFirst, first.m_wndOwn.m_hWnd);
+    EXPECT_TRUE(IconIsShown(hFirst, IDR_TRAY_MENU));
+    EXPECT_STREQ("again", first.m_data.szTip);
+    SendMessageA(hFirst, kTrayCallback, IDR_TRAY_MENU, WM_RBUTTONUP);
+    EXPECT_EQ(1u, first.m_calls.size());
+    EXPECT_TRUE(first.RemoveFromTray());
+    EXPECT_TRUE(second.RemoveFromTray());
 }
 
 TEST_F(TrayIconTest, AddToTrayWithOwnerShowsTheIconAndRecordsIt) {
@@ -252,9 +251,9 @@ TEST_F(TrayIconTest, AddToTrayWithOwnerShowsTheIconAndRecordsIt) {
     EXPECT_TRUE(IconIsShown(m_hOwner, IDR_TRAY_MENU));
 
     // The hidden window exists even with an owner, to hear the shell's broadcasts.
-    ASSERT_TRUE(IsWindow(tray.m_hOwnWnd));
-    EXPECT_EQ(kTrayWindowClass, ClassOf(tray.m_hOwnWnd));
-    EXPECT_FALSE(IsWindowVisible(tray.m_hOwnWnd));
+    ASSERT_TRUE(IsWindow(tray.m_wndOwn.m_hWnd));
+    EXPECT_EQ(kTrayWindowClass, ClassOf(tray.m_wndOwn.m_hWnd));
+    EXPECT_FALSE(IsWindowVisible(tray.m_wndOwn.m_hWnd));
 
     EXPECT_TRUE(tray.RemoveFromTray());
     EXPECT_FALSE(IconIsShown(m_hOwner, IDR_TRAY_MENU));
@@ -265,7 +264,7 @@ TEST_F(TrayIconTest, AddToTrayWithoutOwnerUsesTheHiddenWindow) {
     {
         CTrayIcon tray;
         ASSERT_TRUE(tray.AddToTray(Instance(), nullptr, kTrayCallback, "tip", m_hIcon, IDR_TRAY_MENU));
-        hHidden = tray.m_hOwnWnd;
+        hHidden = tray.m_wndOwn.m_hWnd;
         ASSERT_TRUE(IsWindow(hHidden));
         EXPECT_EQ(hHidden, tray.m_data.hWnd);
         EXPECT_EQ(hHidden, tray.m_hNotifyWnd);
@@ -440,7 +439,7 @@ TEST_F(TrayIconTest, PopupMenuShowsTheDefaultItemAndTheStartupCheck) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszName);
         bLaunch = c.nFlag;
-        tray.SetCheckSource(c.pFlag);
+        tray.SetCheckSource(c.pFlag, ID_TRAY_LAUNCH_ON_STARTUP);
         HMENU hMenu = tray.BuildPopupMenu();
         ASSERT_TRUE(hMenu != nullptr);
         EXPECT_EQ(kTrayMenuItemCount, GetMenuItemCount(hMenu));
@@ -474,7 +473,7 @@ TEST_F(TrayIconTest, RightClickShowsThePopupAndTheChosenCommandReachesTheOwner) 
     ASSERT_TRUE(AddWithOwner(tray));
     ASSERT_TRUE(tray.ChooseDefaultItem(ID_TRAY_SHOW_CONTACTS, FALSE));
     int bLaunch = 1;
-    tray.SetCheckSource(&bLaunch);
+    tray.SetCheckSource(&bLaunch, ID_TRAY_LAUNCH_ON_STARTUP);
     {
         // Up from no selection lands on the last item.
         CMenuWatcher watcher({VK_UP, VK_RETURN});
@@ -516,7 +515,7 @@ TEST_F(TrayIconTest, RightClickWithoutMenuReturnsZero) {
 TEST_F(TrayIconTest, HiddenWindowPassesOnlyTheCallbackMessage) {
     CRecordingTray tray;
     ASSERT_TRUE(tray.AddToTray(Instance(), nullptr, kTrayCallback, "tip", m_hIcon, IDR_TRAY_MENU));
-    HWND hHidden = tray.m_hOwnWnd;
+    HWND hHidden = tray.m_wndOwn.m_hWnd;
 
     EXPECT_EQ(42, SendMessageA(hHidden, kTrayCallback, IDR_TRAY_MENU, WM_RBUTTONUP));
     ASSERT_EQ(1u, tray.m_calls.size());
@@ -542,7 +541,7 @@ TEST_F(TrayIconTest, HiddenWindowPassesOnlyTheCallbackMessage) {
 TEST_F(TrayIconTest, TaskbarRecreatedPutsTheIconBack) {
     CTrayIcon tray;
     ASSERT_TRUE(AddWithOwner(tray));
-    HWND hHidden = tray.m_hOwnWnd;
+    HWND hHidden = tray.m_wndOwn.m_hWnd;
 
     struct Case {
         const char* pszName;
@@ -596,7 +595,7 @@ TEST_F(TrayIconTest, RemoveFromTrayThenDestructorRemoveOnlyOnce) {
     {
         CTrayIcon tray;
         ASSERT_TRUE(AddWithOwner(tray));
-        hHidden = tray.m_hOwnWnd;
+        hHidden = tray.m_wndOwn.m_hWnd;
         EXPECT_TRUE(tray.RemoveFromTray());
         EXPECT_TRUE(tray.m_bIconDeleted);
         EXPECT_FALSE(IconIsShown(m_hOwner, IDR_TRAY_MENU));

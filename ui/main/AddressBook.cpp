@@ -1,13 +1,11 @@
-// Loading and saving the address book file from the main window.
-#include "TBookDlg.h"
+#include "AddressBook.h"
 
+#include "app/Globals.h"
 #include "framework/win/FileError.h"
 #include "framework/win/WinApp.h"
 #include "ui/main/LoadReport.h"
 
 namespace {
-
-const char kSystemCaption[] = "Tovano Address Book";
 
 // Keeps the reader's first warning; a damaged file can hold thousands.
 class CFirstWarningSink : public CXMLWarningSink {
@@ -25,24 +23,27 @@ private:
 
 } // namespace
 
-int CTBookDlg::LoadAddressBook() {
+int CAddressBook::LoadAddressBook() {
     CFirstWarningSink sink(m_strFirstWarning);
     m_loadResult = m_store.Load(m_xml, m_contacts, &sink);
-    RefillList(TRUE);
+    m_bLoadFinished = !HasLoadProblems();
     return m_loadResult.nParsed;
 }
 
-LRESULT CTBookDlg::OnShowLoadProblems(WPARAM, LPARAM) {
+bool CAddressBook::HasLoadProblems() const {
+    return m_loadResult.status == LoadStatus::partial || m_loadResult.status == LoadStatus::unreadable;
+}
+
+void CAddressBook::ShowLoadProblems(CWnd* pOwner) {
     if (!m_strFirstWarning.IsEmpty()) {
         AfxMessageBox(m_strFirstWarning);
     }
-    MessageBox(DescribeIncompleteLoad(m_store.GetPath(), m_loadResult), kSystemCaption,
-                  MB_OK | MB_ICONEXCLAMATION);
+    pOwner->MessageBox(DescribeIncompleteLoad(m_store.GetPath(), m_loadResult), kSystemCaption,
+                       MB_OK | MB_ICONEXCLAMATION);
     m_bLoadFinished = true;
-    return 0;
 }
 
-bool CTBookDlg::SaveAddressBook() {
+bool CAddressBook::SaveAddressBook() {
     CFileException error;
     if (m_store.Save(m_contacts, &error)) {
         return true;

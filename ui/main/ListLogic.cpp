@@ -21,10 +21,51 @@ int FindJumpRow(const CContactArray& contacts, const std::vector<int>& rowContac
     return nTarget;
 }
 
-CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight) {
+namespace {
+
+enum class When { down, up };
+enum class Need { any, yes, no };
+
+struct CKeyRule {
+    When when;
+    unsigned nFirstKey, nLastKey;
+    Need control;
+    Need searchFocus;
+    KeyAction action;
+};
+
+// The first rule that applies decides; read top to bottom it is the window's key table.
+const CKeyRule kKeyTable[] = {
+    {When::down, kKeyEscape, kKeyEscape, Need::any, Need::any, KeyAction::cancelSearch},
+    {When::down, kKeyShift, kKeyShift, Need::any, Need::any, KeyAction::swallow},
+    {When::up, kKeyShift, kKeyShift, Need::any, Need::any, KeyAction::swallow},
+    {When::down, 'A', 'A', Need::yes, Need::any, KeyAction::selectAll},
+    {When::down, 'A', 'Z', Need::no, Need::no, KeyAction::jumpToLetter},
+    {When::down, kKeyReturn, kKeyReturn, Need::any, Need::no, KeyAction::viewEdit},
+    {When::down, kKeyReturn, kKeyReturn, Need::any, Need::yes, KeyAction::searchEnter},
+    {When::down, kKeySpace, kKeySpace, Need::any, Need::any, KeyAction::viewEdit},
+    {When::down, kKeyInsert, kKeyInsert, Need::any, Need::any, KeyAction::addNew},
+    {When::down, kKeyDelete, kKeyDelete, Need::any, Need::no, KeyAction::deleteRows},
+};
+
+bool Meets(Need need, bool bValue) { return need == Need::any || (need == Need::yes) == bValue; }
+
+} // namespace
+
+KeyAction ChooseKeyAction(bool bDown, unsigned nKey, bool bControl, bool bSearchHasFocus) {
+    for (const CKeyRule& rule : kKeyTable) {
+        if ((rule.when == When::down) == bDown && nKey >= rule.nFirstKey && nKey <= rule.nLastKey &&
+            Meets(rule.control, bControl) && Meets(rule.searchFocus, bSearchHasFocus)) {
+            return rule.action;
+        }
+    }
+    return KeyAction::passOn;
+}
+
+CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar) {
     const int kMargin = 11;
     const int kListTop = 74;
-    const int kStatusHeight = 24;
+    const int kStatusHeight = bStatusBar ? 24 : 0;
     CMainLayout layout;
     layout.listX = kMargin;
     layout.listY = kListTop;

@@ -1,5 +1,6 @@
 // The rules of the contact list view that need no window: which row a typed letter selects,
-// and where the list and the status bar go in the client area.
+// what each key does in the main window, and where the list and the status bar go in the
+// client area.
 #pragma once
 
 #include "data/ContactArray.h"
@@ -19,9 +20,36 @@ struct CMainLayout {
 };
 
 // Places the list below the button row with margins of 11 pixels, and the 24-pixel status
-// bar along the bottom, for a client area of the given size.
-CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight);
+// bar along the bottom, for a client area of the given size. Without a status bar the list
+// reaches down to the bottom.
+CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar = true);
 
 // The main window's smallest outer size.
 const int kMinWindowWidth = 620;
 const int kMinWindowHeight = 240;
+
+// What a key does in the main window. Keys are commands there: Escape never closes the window,
+// Enter never presses a default button, and letters jump through the list instead of reaching
+// the list's own incremental search.
+enum class KeyAction {
+    passOn,       // not ours: the dialog manager's keyboard handling (Tab, arrows, mnemonics)
+    swallow,      // consumed, nothing happens
+    cancelSearch, // the full list back and the search text emptied
+    selectAll,
+    jumpToLetter, // the key's letter
+    viewEdit,
+    searchEnter,  // end a shown search, or start one
+    addNew,
+    deleteRows,
+};
+
+// The key codes the table knows, as the platform numbers them.
+const unsigned kKeyReturn = 0x0D;
+const unsigned kKeyShift = 0x10;
+const unsigned kKeyEscape = 0x1B;
+const unsigned kKeySpace = 0x20;
+const unsigned kKeyInsert = 0x2D;
+const unsigned kKeyDelete = 0x2E;
+
+// The action for a key message: bDown for a key going down, false for one coming up.
+KeyAction ChooseKeyAction(bool bDown, unsigned nKey, bool bControl, bool bSearchHasFocus);

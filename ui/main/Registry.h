@@ -5,6 +5,7 @@
 
 #include "framework/core/Object.h"
 #include "framework/core/String.h"
+#include "framework/win/Handles.h"
 
 #include <windows.h>
 
@@ -26,8 +27,9 @@ public:
     // The system's status code of the last write or delete (ERROR_SUCCESS when it worked).
     LONG GetLastStatus() const { return m_lLastStatus; }
 
-    HKEY OpenKey(HKEY hRoot, const char* pszPath, REGSAM access);
-    HKEY OpenOrCreateKey(HKEY hRoot, const char* pszPath);
+    // The open key, or an empty owner (the status then in GetLastStatus).
+    CRegKey OpenKey(HKEY hRoot, const char* pszPath, REGSAM access);
+    CRegKey OpenOrCreateKey(HKEY hRoot, const char* pszPath);
     int QueryInt(HKEY hRoot, const char* pszPath, const char* pszName, int nDefault);
     CString QueryString(HKEY hRoot, const char* pszPath, const char* pszName, const char* pszDefault);
 

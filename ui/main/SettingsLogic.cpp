@@ -6,7 +6,7 @@ const char* const kColumnWidthValueNames[kColumnCount] = {
     "HomeEMailWidth", "CompanyWidth", "OfficePhoneWidth", "OfficeEMailWidth",
 };
 
-bool ShouldStoreWindowRect(const CWindowRect& rect) {
+bool ShouldStoreWindowRect(const CRectI& rect) {
     return rect.left >= 0 && rect.top >= 0 && rect.right >= 0 && rect.bottom >= 0;
 }
 

@@ -2,6 +2,7 @@
 // no registry to decide.
 #pragma once
 
+#include "framework/core/Rect.h"
 #include "framework/core/String.h"
 
 const char kSettingsKeyPath[] = "Software\\TovanoSoft\\Tovano Address Book\\1.0\\Settings";
@@ -15,13 +16,9 @@ const int kDefaultColumnWidth = 100;
 extern const char* const kWindowValueNames[4]; // left, top, right, bottom
 extern const char* const kColumnWidthValueNames[kColumnCount];
 
-struct CWindowRect {
-    int left, top, right, bottom;
-};
-
 // A rectangle is stored only when no side is negative: a window parked off-screen (or on a
 // monitor left of or above the main one) keeps the rectangle stored before.
-bool ShouldStoreWindowRect(const CWindowRect& rect);
+bool ShouldStoreWindowRect(const CRectI& rect);
 
 // The Run value that starts the program hidden at logon.
 CString MakeRunValue(const CString& strProgramPath);

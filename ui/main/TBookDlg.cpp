@@ -1,24 +1,21 @@
-// The main window's construction, set-up and geometry.
 #include "TBookDlg.h"
 
-#include "app/TBookApp.h"
+#include "app/Globals.h"
 #include "framework/win/Gdi.h"
+#include "framework/win/WinApp.h"
 #include "res/resource.h"
 #include "ui/main/ListLogic.h"
 
 namespace {
 
-const char kSystemCaption[] = "Tovano Address Book";
-const char kTrayTip[] = "Tovano Address Book";
-
-// Headings in column order; widths come from the settings.
-const char* const kColumnHeadings[kColumnCount] = {
-    "Last Name", "First Name", "Phone (home)", "Mobile", "E-Mail (home)", "Company", "Phone (office)", "E-Mail (office)",
-};
 const DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
 const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP;
 const int kStartHiddenPosition = -5000;
 const int kStartHiddenSize = 500;
+
+const char kTrayFailed[] = "Tray icon initialization failed";
+const char kSignalsFailed[] = "Tovano Address Book cannot hear its later starts: starting it again will not bring "
+                              "this window back, and \"-quit\" will not end it. Use the Exit button instead.";
 
 } // namespace
 
@@ -46,11 +43,15 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
     return &table;
 }
 
-CTBookDlg::CTBookDlg(CWnd* pParent) : CDialog(IDD_TBOOK_DIALOG, pParent), m_store(g_strAddressBookPath) {
+CTBookDlg::CTBookDlg(CWnd* pParent) : CDialog(IDD_TBOOK_DIALOG, pParent), m_book(g_strAddressBookPath) {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
-CTBookDlg::~CTBookDlg() = default;
+CTBookDlg::~CTBookDlg() {
+    if (m_pProxy) {
+        m_pProxy->OnHostGone();
+    }
+}
 
 void CTBookDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -68,6 +69,7 @@ int CTBookDlg::OnCreate(CREATESTRUCTA*) {
     if (Default() == -1) {
         return -1;
     }
+    // A failure shows when the watcher cannot start, with its message.
     m_watcher.CreateEvents();
     return 0;
 }
@@ -81,53 +83,58 @@ void CTBookDlg::OnDestroy() {
 
 BOOL CTBookDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    if (GetFailedControlId()) {
+        CString strText;
+        strText.Format("The main window is incomplete: control %d is missing.", GetFailedControlId());
+        MessageBox(strText, kSystemCaption, MB_OK | MB_ICONSTOP);
+    }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    m_trayIcon.SetCheckSource(&g_bLaunchOnStartup);
-    HICON hTrayIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TRAY));
-    m_bTrayIconAdded = m_trayIcon.AddToTray(AfxGetInstanceHandle(), m_hWnd, WM_TRAYNOTIFY, kTrayTip, hTrayIcon,
-                                            IDR_TRAY_MENU) != FALSE;
-    if (m_bTrayIconAdded) {
-        m_trayIcon.ChooseDefaultItem(ID_TRAY_SHOW_CONTACTS, FALSE);
-    } else {
+    if (!m_tray.AddToTray(this)) {
         // Without an icon to come back from, the window must stay reachable: the rest of the
         // set-up goes on, and the close box minimises instead of hiding.
-        MessageBox("Tray icon initialization failed", kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(kTrayFailed, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
     }
 
-    LoadSettings();
-    CreateColumns();
+    m_settings.LoadSettings(GetWindowRectI());
+    m_list.CreateColumns(m_settings.m_columnWidths);
     m_list.SetExtendedStyle(kListExtendedStyle);
-    if (g_bStartHidden) {
-        MoveWindow(kStartHiddenPosition, kStartHiddenPosition, kStartHiddenSize, kStartHiddenSize, TRUE);
-    } else {
-        MoveWindow(m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
-                   m_rcWindow.bottom - m_rcWindow.top, TRUE);
-    }
+    PlaceWindow();
+    // Without a status bar the list simply reaches down to the bottom.
     m_statusBar.Create(kStatusBarStyle, RECT{0, 0, 0, 0}, this, 0);
     LayoutControls();
     m_statusBar.SetText(kSystemCaption, 0, 0);
-    m_watcher.Start(m_hWnd);
-
-    LoadAddressBook();
-    m_bInitialised = 1;
-    if (m_loadResult.status == LoadStatus::partial || m_loadResult.status == LoadStatus::unreadable) {
-        PostMessage(WM_SHOW_LOAD_PROBLEMS);
-    } else {
-        m_bLoadFinished = true;
+    if (!m_watcher.Start(m_hWnd)) {
+        MessageBox(kSignalsFailed, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
     }
-    if (m_contacts.GetSize() == 0) {
+
+    m_book.LoadAddressBook();
+    RefillList(TRUE);
+    m_bInitialised = 1;
+    if (m_book.HasLoadProblems()) {
+        PostMessage(WM_SHOW_LOAD_PROBLEMS);
+    }
+    if (m_book.Contacts().GetSize() == 0) {
         PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
     }
     return TRUE;
 }
 
-void CTBookDlg::CreateColumns() {
-    // Each column goes in at position 0, so they are inserted from the last to the first.
-    for (int nColumn = kColumnCount - 1; nColumn >= 0; --nColumn) {
-        m_list.InsertColumn(0, kColumnHeadings[nColumn], LVCFMT_RIGHT, m_columnWidths[nColumn]);
+void CTBookDlg::PlaceWindow() {
+    if (g_bStartHidden) {
+        // Off every screen until the watcher hides the window and moves it to its place.
+        MoveWindow(kStartHiddenPosition, kStartHiddenPosition, kStartHiddenSize, kStartHiddenSize, TRUE);
+        return;
     }
+    const CRectI& rc = m_settings.m_rcWindow;
+    MoveWindow(rc.left, rc.top, rc.Width(), rc.Height(), TRUE);
+}
+
+CRectI CTBookDlg::GetWindowRectI() const {
+    RECT rect;
+    GetWindowRect(&rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 void CTBookDlg::OnPaint() {
@@ -156,7 +163,7 @@ void CTBookDlg::OnSize(UINT, int, int) {
 void CTBookDlg::LayoutControls() {
     RECT rect;
     GetClientRect(&rect);
-    CMainLayout layout = ComputeMainLayout(rect.right - rect.left, rect.bottom - rect.top);
+    CMainLayout layout = ComputeMainLayout(rect.right - rect.left, rect.bottom - rect.top, m_statusBar.m_hWnd != nullptr);
     m_list.MoveWindow(layout.listX, layout.listY, layout.listWidth, layout.listHeight, TRUE);
     m_statusBar.MoveWindow(layout.statusX, layout.statusY, layout.statusWidth, layout.statusHeight, TRUE);
 }
@@ -165,4 +172,102 @@ void CTBookDlg::OnGetMinMaxInfo(MINMAXINFO* pInfo) {
     pInfo->ptMinTrackSize.x = kMinWindowWidth;
     pInfo->ptMinTrackSize.y = kMinWindowHeight;
     Default();
+}
+
+void CTBookDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
+    PostMessage(WM_COMMAND, m_list.HasSelection() ? IDC_VIEW_EDIT : IDC_ADD_NEW, 0);
+    *pResult = 0;
+}
+
+void CTBookDlg::CancelSearch() {
+    ::CheckDlgButton(m_hWnd, IDC_SEARCH, BST_UNCHECKED);
+    RefillList(TRUE);
+}
+
+BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message != WM_KEYDOWN && pMsg->message != WM_KEYUP) {
+        return PreTranslateInput(pMsg);
+    }
+    WPARAM nKey = pMsg->wParam;
+    bool bControl = ::GetKeyState(VK_CONTROL) < 0;
+    switch (ChooseKeyAction(pMsg->message == WM_KEYDOWN, static_cast<unsigned>(nKey), bControl, m_bSearchHasFocus != 0)) {
+    case KeyAction::passOn: return PreTranslateInput(pMsg);
+    case KeyAction::swallow: break;
+    case KeyAction::cancelSearch:
+        CancelSearch();
+        ::SetDlgItemTextA(m_hWnd, IDC_SEARCH_EDIT, "");
+        break;
+    case KeyAction::selectAll: m_list.SelectAllRows(); break;
+    case KeyAction::jumpToLetter: m_list.JumpToLetter(m_book.Contacts(), CString(static_cast<char>(nKey), 1)); break;
+    case KeyAction::viewEdit: PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0); break;
+    case KeyAction::searchEnter:
+        if (m_btnSearch.GetCheck() == BST_CHECKED) {
+            CancelSearch();
+        } else {
+            m_btnSearch.SetCheck(BST_CHECKED);
+            PostMessage(WM_COMMAND, IDC_SEARCH, 0);
+        }
+        break;
+    case KeyAction::addNew: PostMessage(WM_COMMAND, IDC_ADD_NEW, 0); break;
+    case KeyAction::deleteRows: PostMessage(WM_COMMAND, IDC_DELETE, 0); break;
+    }
+    return TRUE;
+}
+
+BOOL CTBookDlg::MayClose() {
+    if (m_pProxy) {
+        // An automation client still holds the program: only hide.
+        ShowWindow(SW_HIDE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CTBookDlg::OnClose() {
+    if (MayClose()) {
+        Default(); // the dialog turns the close box into IDCANCEL
+    }
+}
+
+void CTBookDlg::OnCancel() { m_tray.HideWindow(this); }
+
+void CTBookDlg::OnOK() {
+    int columnWidths[kColumnCount];
+    m_list.ReadColumnWidths(columnWidths);
+    m_settings.SaveSettings(GetWindowRectI(), columnWidths);
+    if (!MayClose()) {
+        return;
+    }
+    // Until the user has seen what went wrong with the file at start-up, the list may not
+    // hold everything the file does: nothing is written then.
+    if (m_book.IsLoadFinished() && !m_book.SaveAddressBook()) {
+        // The changes exist only in memory now: keep running, and keep listening for the
+        // other instances' signals (a quit signal ended the watcher).
+        m_watcher.Stop();
+        m_watcher.Start(m_hWnd);
+        return;
+    }
+    CDialog::OnOK();
+}
+
+LRESULT CTBookDlg::OnWatcherHide(WPARAM, LPARAM) {
+    m_tray.HideAfterStartHidden(this, m_settings.m_rcWindow);
+    return 0;
+}
+
+LRESULT CTBookDlg::OnWatcherShow(WPARAM, LPARAM) {
+    OnShowContacts();
+    return 0;
+}
+
+void CTBookDlg::OnLaunchOnStartup() {
+    CString strError;
+    if (!m_settings.ToggleLaunchOnStartup(g_strProgramPath, &strError)) {
+        MessageBox(strError, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+LRESULT CTBookDlg::OnShowLoadProblems(WPARAM, LPARAM) {
+    m_book.ShowLoadProblems(this);
+    return 0;
 }

@@ -1,0 +1,13 @@
+#include "Globals.h"
+
+#include "Paths.h"
+
+CString g_strAddressBookPath = kAddressBookFileName;
+CString g_strDataFolder;
+CString g_strVersion = "1.0";
+CString g_strProgramPath;
+CString g_strProgramFolder;
+std::atomic<int> g_bStartHidden{0};
+int g_bLaunchOnStartup = 0;
+
+const char kSystemCaption[] = "Tovano Address Book";

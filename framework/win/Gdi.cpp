@@ -1,0 +1,25 @@
+#include "Gdi.h"
+
+BOOL CBitmap::GetSize(SIZE* pSize) const {
+    BITMAP info = {};
+    if (!m_hObject || !::GetObjectA(m_hObject, sizeof info, &info)) {
+        return FALSE;
+    }
+    *pSize = {info.bmWidth, info.bmHeight};
+    return TRUE;
+}
+
+BOOL CRgn::CopyRgn(HRGN hSource) {
+    if (!m_hObject && !CreateRectRgn(0, 0, 0, 0)) {
+        return FALSE;
+    }
+    return ::CombineRgn(m_hObject, hSource, nullptr, RGN_COPY) != ERROR;
+}
+
+BOOL CRgn::SetWindowRgn(HWND hWnd, BOOL bRedraw) {
+    if (!m_hObject || !::SetWindowRgn(hWnd, m_hObject, bRedraw)) {
+        return FALSE;
+    }
+    Detach(); // the system deletes it with the window or the next region
+    return TRUE;
+}

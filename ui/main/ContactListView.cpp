@@ -1,0 +1,99 @@
+#include "ContactListView.h"
+
+#include "data/ContactSort.h"
+#include "ui/main/ListLogic.h"
+
+namespace {
+
+// Headings in column order.
+const char* const kColumnHeadings[kColumnCount] = {
+    "Last Name", "First Name", "Phone (home)", "Mobile", "E-Mail (home)", "Company", "Phone (office)", "E-Mail (office)",
+};
+
+} // namespace
+
+void CContactListView::CreateColumns(const int columnWidths[kColumnCount]) {
+    // Each column goes in at position 0, so they are inserted from the last to the first.
+    for (int nColumn = kColumnCount - 1; nColumn >= 0; --nColumn) {
+        InsertColumn(0, kColumnHeadings[nColumn], LVCFMT_RIGHT, columnWidths[nColumn]);
+    }
+}
+
+void CContactListView::ReadColumnWidths(int columnWidths[kColumnCount]) const {
+    for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
+        columnWidths[nColumn] = GetColumnWidth(nColumn);
+    }
+}
+
+void CContactListView::RefillList(CContactArray& contacts, BOOL bSort) {
+    // Drawing every row as it is added costs seconds for a large address book.
+    SetRedraw(FALSE);
+    DeleteAllItems();
+    if (bSort) {
+        SortContacts(contacts);
+    }
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        const CContact& contact = contacts.ElementAt(i);
+        AddListRow(contact.lastname, contact.firstname, contact.homephone, contact.mobile, contact.homeemail,
+                   contact.company, contact.officephone, contact.officeemail, i);
+    }
+    SetRedraw(TRUE);
+}
+
+void CContactListView::AddListRow(const char* pszLastName, const char* pszFirstName, const char* pszHomePhone,
+                                  const char* pszMobile, const char* pszHomeEMail, const char* pszCompany,
+                                  const char* pszOfficePhone, const char* pszOfficeEMail, int nIndex) {
+    // Text and item data in one insertion: a separate LVM_SETITEM would notify the window twice
+    // more per row.
+    int nRow = InsertItem(GetItemCount(), pszLastName, static_cast<LPARAM>(nIndex));
+    if (nRow < 0) {
+        return;
+    }
+    const char* const subItems[] = {pszFirstName, pszHomePhone,   pszMobile,     pszHomeEMail,
+                                    pszCompany,   pszOfficePhone, pszOfficeEMail};
+    for (int nSubItem = 1; nSubItem <= 7; ++nSubItem) {
+        SetItemText(nRow, nSubItem, subItems[nSubItem - 1]);
+    }
+}
+
+void CContactListView::SelectRow(int nRow) {
+    SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
+    SetItemState(nRow, LVIS_FOCUSED, LVIS_FOCUSED);
+    EnsureVisible(nRow, FALSE);
+}
+
+int CContactListView::SelectAllRows() {
+    int nRow = 0;
+    for (; nRow < GetItemCount(); ++nRow) {
+        SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    return nRow;
+}
+
+int CContactListView::DeselectAllRows() {
+    int nCount = GetItemCount();
+    for (int nRow = 0; nRow < nCount; ++nRow) {
+        if (GetItemState(nRow, LVIS_SELECTED) & LVIS_SELECTED) {
+            SetItemState(nRow, 0, LVIS_SELECTED);
+        }
+    }
+    return nCount;
+}
+
+std::vector<int> CContactListView::RowContacts() const {
+    std::vector<int> rowContacts(static_cast<size_t>(GetItemCount()));
+    for (size_t nRow = 0; nRow < rowContacts.size(); ++nRow) {
+        rowContacts[nRow] = static_cast<int>(GetItemData(static_cast<int>(nRow)));
+    }
+    return rowContacts;
+}
+
+void CContactListView::JumpToLetter(const CContactArray& contacts, const CString& strLetter) {
+    // The rows shown decide, so that the jump also works on a search result.
+    int nRow = FindJumpRow(contacts, RowContacts(), strLetter.IsEmpty() ? '\0' : strLetter[0]);
+    DeselectAllRows();
+    if (nRow >= 0) {
+        SelectRow(nRow);
+    }
+    ::SendMessageA(::GetParent(m_hWnd), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWnd), TRUE);
+}

@@ -1,0 +1,36 @@
+// CContactListView: the main window's list control 1000, showing contacts as rows of eight
+// columns. Every row carries the index of its contact in the list it was filled from as its item
+// data, so the rows keep pointing at their contacts whatever order or subset they show. The view
+// owns nothing but its rows; the contacts belong to the caller. User-interface thread only.
+#pragma once
+
+#include "data/ContactArray.h"
+#include "framework/win/Controls.h"
+#include "ui/main/SettingsLogic.h"
+
+#include <vector>
+
+class CContactListView : public CListCtrl {
+public:
+    // The eight columns, "Last Name" first, right-aligned, with the given widths.
+    void CreateColumns(const int columnWidths[kColumnCount]);
+    void ReadColumnWidths(int columnWidths[kColumnCount]) const;
+
+    // Empties the list, sorts the contacts first when bSort, and adds one row per contact.
+    void RefillList(CContactArray& contacts, BOOL bSort);
+    // Appends one row showing these texts, with nIndex as its item data; nothing is selected.
+    void AddListRow(const char* pszLastName, const char* pszFirstName, const char* pszHomePhone,
+                    const char* pszMobile, const char* pszHomeEMail, const char* pszCompany,
+                    const char* pszOfficePhone, const char* pszOfficeEMail, int nIndex);
+
+    void SelectRow(int nRow);
+    // Both return the number of rows.
+    int SelectAllRows();
+    int DeselectAllRows();
+    // Selects the row for a typed letter (only that row) and gives the list the focus.
+    void JumpToLetter(const CContactArray& contacts, const CString& strLetter);
+
+    bool HasSelection() const { return GetNextItem(-1, LVNI_SELECTED) != -1; }
+    // The contact index of every row, top to bottom.
+    std::vector<int> RowContacts() const;
+};

@@ -1,0 +1,56 @@
+#include "WindowSettings.h"
+
+#include "app/Globals.h"
+#include "ui/main/Registry.h"
+
+void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
+    m_rcWindow = rcCurrent;
+    CRegistry registry;
+    registry.SetKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+    int* const sides[4] = {&m_rcWindow.left, &m_rcWindow.top, &m_rcWindow.right, &m_rcWindow.bottom};
+    for (int i = 0; i < 4; ++i) {
+        *sides[i] = registry.ReadInt(kWindowValueNames[i], *sides[i]);
+    }
+    for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
+        m_columnWidths[nColumn] = registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth);
+    }
+
+    registry.SetKey(HKEY_CURRENT_USER, kRunKeyPath);
+    g_bLaunchOnStartup = IsRegisteredToRun(registry.ReadString(kRunValueName, kRunValueMissing)) ? 1 : 0;
+}
+
+void CWindowSettings::SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]) {
+    m_rcWindow = rcCurrent;
+    CRegistry registry;
+    if (ShouldStoreWindowRect(m_rcWindow)) {
+        const int sides[4] = {m_rcWindow.left, m_rcWindow.top, m_rcWindow.right, m_rcWindow.bottom};
+        for (int i = 0; i < 4; ++i) {
+            registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kWindowValueNames[i], sides[i]);
+        }
+    }
+    for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
+        m_columnWidths[nColumn] = columnWidths[nColumn];
+        registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kColumnWidthValueNames[nColumn], columnWidths[nColumn]);
+    }
+}
+
+bool CWindowSettings::ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError) {
+    CRegistry registry;
+    int bLaunch = !g_bLaunchOnStartup;
+    BOOL bDone = FALSE;
+    if (bLaunch) {
+        bDone = registry.WriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, MakeRunValue(strProgramPath));
+    } else {
+        // A value someone else removed already is as good as deleted.
+        bDone = registry.DeleteValue(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName) ||
+                registry.GetLastStatus() == ERROR_FILE_NOT_FOUND;
+    }
+    if (!bDone) {
+        pError->Format("The program could not be %s the programs that start at logon:\n%s",
+                       bLaunch ? "added to" : "removed from", DescribeSystemError(registry.GetLastStatus()).GetString());
+        return false;
+    }
+    // The menu's check mark shows this flag, so it changes only with the registry.
+    g_bLaunchOnStartup = bLaunch;
+    return true;
+}

@@ -1,0 +1,25 @@
+// CWindowSettings: what the main window remembers between runs in the per-user registry (its
+// rectangle and the eight column widths) and the switch that starts the program at logon. The
+// values are read once at set-up and written once on the exit path; the logon switch is
+// written each time the user flips it. User-interface thread only.
+#pragma once
+
+#include "framework/core/Rect.h"
+#include "framework/core/String.h"
+#include "ui/main/SettingsLogic.h"
+
+class CWindowSettings {
+public:
+    // Reads the rectangle (each side defaulting to rcCurrent's), the widths (default 100) and
+    // whether the program is registered to run at logon (into g_bLaunchOnStartup).
+    void LoadSettings(const CRectI& rcCurrent);
+    // Writes the rectangle, unless a side is negative (the stored one then stays), and the widths.
+    void SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]);
+
+    // Registers the program to run at logon, or removes it, whichever it is not; g_bLaunchOnStartup
+    // follows only a change that was made. False with the system's reason when the registry refused.
+    bool ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError);
+
+    CRectI m_rcWindow = {0, 0, 0, 0};
+    int m_columnWidths[kColumnCount] = {};
+};
