@@ -197,7 +197,9 @@ CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& cont
     root.Clear();
     CFile file;
     CFileException error;
-    if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+    // A file another program holds for a moment is read once it lets go, rather than taken
+    // for an empty book.
+    if (!file.OpenRetrying(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
         CLoadResult result;
         result.status = error.IsMissingFile() ? LoadStatus::missing : LoadStatus::unreadable;
         result.failure = error;

@@ -102,6 +102,7 @@ CLoadResult CAddressBookStore::Load(CXML& root, CContactArray& contacts, CXMLWar
     CLoadResult result = ReadAddressBook(m_strPath, root, contacts, pSink);
     m_bLoaded = true;
     m_bNeedsBackup = result.status == LoadStatus::unreadable || result.status == LoadStatus::partial;
+    m_bReadCompletely = !m_bNeedsBackup;
     return result;
 }
 
@@ -117,6 +118,11 @@ bool CAddressBookStore::Save(const CContactArray& contacts, CFile& source, CFile
     if (!m_bLoaded) {
         // Without a load nothing says what the file holds, so nothing may replace it.
         Report(CFileException(CFileException::genericException, -1, m_strPath), pError);
+        return false;
+    }
+    if (document.IsReadOnly(m_strPath)) {
+        // Not replaced, so there is nothing to back up either.
+        Report(CFileException(CFileException::readOnly, -1, m_strPath), pError);
         return false;
     }
     if (m_bNeedsBackup) {
@@ -135,5 +141,7 @@ bool CAddressBookStore::Save(const CContactArray& contacts, CFile& source, CFile
     }
     // The file on disk is now one this run wrote in full; a later save may replace it freely.
     m_bNeedsBackup = false;
+    m_bReadCompletely = true;
+    m_bUnsaved = false;
     return true;
 }

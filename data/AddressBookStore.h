@@ -30,6 +30,14 @@ public:
     bool Save(const CContactArray& contacts, CFile& source, CFile& backup, CFile& document,
               CFileException* pError);
 
+    // An accepted change to the list: from now on the exit path writes the file, and the change
+    // counts as unsaved until a save succeeds.
+    void NoteChange() { m_bChanged = m_bUnsaved = true; }
+    bool HasUnsavedChanges() const { return m_bUnsaved; }
+    // Whether the exit path is to write the file: not when the file was not read completely and
+    // nothing changed in this run, so that a damaged or locked book stays exactly as it was.
+    bool IsWriteOnExitNeeded() const { return m_bLoaded && (m_bChanged || m_bReadCompletely); }
+
     // The backup made in this run, or empty.
     const CString& GetBackupPath() const { return m_strBackupPath; }
     const CString& GetPath() const { return m_strPath; }
@@ -39,6 +47,9 @@ private:
     CString m_strBackupPath;
     bool m_bLoaded = false;
     bool m_bNeedsBackup = false;
+    bool m_bReadCompletely = false;
+    bool m_bChanged = false;
+    bool m_bUnsaved = false;
 };
 
 // The n-th backup name for the file at strPath: strPath + ".bak" for 1, strPath + ".n.bak" after.

@@ -4,6 +4,9 @@
 
 namespace {
 
+// Names taken by saves of other processes are skipped; this many in a row means something else.
+const int kMaxTemporaryNames = 100;
+
 const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
 const char kRootStart[] = "\t<addressbook name=\"Tovano Address Book\" value=\"";
 const char kRootEnd[] = "\t</addressbook>\r\n";
@@ -76,11 +79,35 @@ bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFileEx
     return SaveAddressBook(contacts, pszPath, file, pError);
 }
 
+CString TemporaryFileName(const CString& strPath, unsigned long nProcess, int nAttempt) {
+    CString strSuffix;
+    strSuffix.Format(".%lu-%d.tmp", nProcess, nAttempt);
+    return strPath + strSuffix;
+}
+
 bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& file, CFileException* pError) {
-    CString strDocument = BuildAddressBookDocument(contacts);
-    CString strTemp = CString(pszPath) + ".tmp";
     CFileException error;
-    bool bOpened = file.Open(strTemp, CFile::modeCreate | CFile::modeWrite, &error);
+    if (file.IsReadOnly(pszPath)) {
+        // The folder may well allow replacing it, but its owner asked for it to stay as it is.
+        error = CFileException(CFileException::readOnly, -1, pszPath);
+        if (pError) {
+            *pError = error;
+        }
+        return false;
+    }
+    CString strDocument = BuildAddressBookDocument(contacts);
+    // A name of its own for every save, claimed by creating it, so that two saves into one
+    // folder never write into each other's file.
+    static int s_nSaves = 0;
+    CString strTemp;
+    bool bOpened = false;
+    for (int nAttempt = 0; nAttempt < kMaxTemporaryNames && !bOpened; ++nAttempt) {
+        strTemp = TemporaryFileName(pszPath, CurrentProcessId(), ++s_nSaves);
+        bOpened = file.Open(strTemp, CFile::modeCreateNew | CFile::modeWrite, &error);
+        if (!bOpened && error.m_cause != CFileException::alreadyExists) {
+            break;
+        }
+    }
     bool bSaved = bOpened && WriteAll(file, strDocument, &error) && file.Flush(&error) && file.Close(&error) &&
                   file.Rename(strTemp, pszPath, &error);
     if (!bSaved) {

@@ -8,9 +8,13 @@
 // The whole document for the list, in list order: declaration, root, one entry per contact.
 CString BuildAddressBookDocument(const CContactArray& contacts);
 
-// Writes the document to a temporary file beside pszPath, flushes it to disk, and moves it over
-// pszPath. On failure the previous file is untouched, the temporary file is removed, and
-// pError (if given) names the cause.
+// Writes the document to a temporary file of its own beside pszPath (pszPath + ".PID-N.tmp"),
+// flushes it to disk, and moves it over pszPath. A read-only file is not replaced. On failure
+// the previous file is untouched, the temporary file is removed, and pError (if given) names
+// the cause.
 bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFileException* pError);
 // The same through the given file object, the seam where tests inject failures.
 bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& file, CFileException* pError);
+
+// The temporary file name of a save: never the book's own name nor a backup's.
+CString TemporaryFileName(const CString& strPath, unsigned long nProcess, int nAttempt);

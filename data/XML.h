@@ -127,3 +127,7 @@ private:
     int m_bEndOfFile = 0;
     bool m_bClosed = false;
 };
+
+// The text with every control byte (below 0x20, and 0x7F) written as \xHH, so that a warning
+// shows the bytes a damaged file holds; printable text is left exactly as it is.
+CString EscapeControlBytes(const CString& strText);

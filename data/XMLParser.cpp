@@ -12,6 +12,22 @@
 const char* const CXML::kWarningUnmatchedEnd = "Warning Element Terminator exists without matching initial Block ";
 const char* const CXML::kWarningIncomplete = "Warning Tag Block is Incomplete";
 
+CString EscapeControlBytes(const CString& strText) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(static_cast<size_t>(strText.GetLength()));
+    for (int i = 0; i < strText.GetLength(); ++i) {
+        unsigned char c = static_cast<unsigned char>(strText[i]);
+        // A damaged file's control bytes would show as nothing, or cut the message short.
+        if (c < 0x20 || c == 0x7F) {
+            out += std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return CString(std::move(out));
+}
+
 namespace {
 
 // The element name of a tag: up to the first blank, or else up to the last character, less a
@@ -262,7 +278,7 @@ bool CXML::BuildFromTag(std::string_view token, CXMLWarningSink* pSink) {
     std::string_view name = ElementNameOf(token);
     m_strName = ToCString(name);
     if (!name.empty() && name[0] == '/' && pSink) {
-        pSink->OnWarning(CString(kWarningUnmatchedEnd) + m_strName);
+        pSink->OnWarning(CString(kWarningUnmatchedEnd) + EscapeControlBytes(m_strName));
     }
     if (token.back() != '>' && pSink) {
         pSink->OnWarning(kWarningIncomplete);

@@ -2,10 +2,31 @@
 
 #include "FilePlatform.h"
 
+namespace {
+
+// A virus scanner or backup tool may hold a file for a moment; give it about a second.
+const int kTries = 5;
+const int kPauseMs = 250;
+
+} // namespace
+
+bool CFile::OpenRetrying(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
+    for (int nTry = 1;; ++nTry) {
+        CFileException error;
+        if (Open(pszFileName, nOpenFlags, &error)) {
+            return true;
+        }
+        if (!IsTransientOsError(error.m_lOsError) || nTry == kTries) {
+            if (pError) {
+                *pError = error;
+            }
+            return false;
+        }
+        SleepBriefly(kPauseMs);
+    }
+}
+
 bool CFile::Rename(const char* pszFrom, const char* pszTo, CFileException* pError) {
-    // A virus scanner or backup tool may hold the target for a moment; give it about a second.
-    const int kTries = 5;
-    const int kPauseMs = 250;
     for (int nTry = 1;; ++nTry) {
         long lError = RenameReplacing(pszFrom, pszTo);
         if (lError == 0) {

@@ -31,6 +31,9 @@ public:
     virtual ~CFile(); // closes an open file; a failure to close is then not reported
 
     virtual bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
+    // Open, retried a few times over about a second while another program holds the file for a
+    // moment (a virus scanner, a backup tool, a sync client).
+    bool OpenRetrying(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
     // Reads up to nCount bytes and returns how many were read: 0 at the end of the file, and
     // also after a failure, which GetFailure then describes.
     virtual unsigned Read(void* pBuf, unsigned nCount);
@@ -48,6 +51,9 @@ public:
     // Moves pszFrom over pszTo in one step: readers see either the old or the new file. A target
     // held open by another program for a moment is retried a few times over about a second.
     virtual bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError = nullptr);
+    // Whether the file is there and marked read-only (Windows' attribute; elsewhere, no write
+    // permission for anyone), which a save honours although the folder would allow replacing it.
+    virtual bool IsReadOnly(const char* pszFileName) const;
 
     bool IsOpen() const { return m_hFile != kNoFile; }
     const CString& GetFilePath() const { return m_strFileName; }
@@ -63,3 +69,6 @@ protected:
     CString m_strFileName;
     CFileException m_failure;
 };
+
+// The system's number of this process, for file names no other process picks.
+unsigned long CurrentProcessId();

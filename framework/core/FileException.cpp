@@ -25,6 +25,10 @@ CString CFileException::GetErrorMessage() const {
     case diskFull: pszFormat = "The disk is full: %s could not be written."; break;
     case endOfFile: pszFormat = "An attempt was made to read past the end of %s."; break;
     case alreadyExists: pszFormat = "%s already exists."; break;
+    case readOnly:
+        pszFormat = "%s is marked read-only, so it was not changed. To allow changes again, clear the "
+                    "file's read-only attribute (Properties, General) and try again.";
+        break;
     }
     CString strName = m_strFileName.IsEmpty() ? CString("an unnamed file") : m_strFileName;
     CString strText;

@@ -25,6 +25,7 @@ public:
         diskFull,
         endOfFile,
         alreadyExists,
+        readOnly, // marked read-only by its owner: not a failure of the system, a wish to honour
     };
 
     CFileException() = default;

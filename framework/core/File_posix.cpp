@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -169,5 +170,12 @@ long RenameReplacing(const char* pszFrom, const char* pszTo) {
 }
 
 bool IsTransientOsError(long lOsError) { return lOsError == EBUSY || lOsError == ETXTBSY; }
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool CFile::IsReadOnly(const char* pszFileName) const {
+    struct stat info;
+    return ::stat(pszFileName, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
 
 void SleepBriefly(int nMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds)); }

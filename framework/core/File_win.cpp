@@ -174,3 +174,11 @@ bool IsTransientOsError(long lOsError) {
 }
 
 void SleepBriefly(int nMilliseconds) { Sleep(static_cast<DWORD>(nMilliseconds)); }
+
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
+bool CFile::IsReadOnly(const char* pszFileName) const {
+    DWORD dwAttributes = GetFileAttributesA(pszFileName);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&
+           !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}

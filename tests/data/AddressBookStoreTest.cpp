@@ -30,11 +30,8 @@ std::string Document(const CContactArray& contacts) {
 
 // The names of everything in the folder, to show that no stray backup or temporary file is left.
 std::set<std::string> FolderContents(const CTempFolder& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Folder())) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
+    std::vector<std::string> names = folder.Files();
+    return {names.begin(), names.end()};
 }
 
 // Files the loader reads only in part, each of them worth keeping.
@@ -307,4 +304,67 @@ TEST(AddressBookStoreTest, NothingIsSavedBeforeTheLoad) {
     CAddressBookStore absent(empty.Path("tbk.xml").c_str());
     EXPECT_FALSE(absent.Save(SomeContacts(1), nullptr));
     EXPECT_TRUE(FolderContents(empty).empty());
+}
+
+TEST(AddressBookStoreTest, TheExitWritesABookNotReadCompletelyOnlyAfterAChange) {
+    struct Case {
+        const char* pszName;
+        const char* pszBytes; // null: no file
+        bool bChange;
+        bool bWrite;
+    };
+    const std::string whole = Document(SomeContacts(2));
+    const Case cases[] = {
+        {"complete, unchanged", whole.c_str(), false, true},
+        {"missing, unchanged", nullptr, false, true},
+        {"damaged, unchanged", "<addressbook><entry>", false, false},
+        {"damaged, changed", "<addressbook><entry>", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CTempFolder folder;
+        std::string strPath = folder.Path("tbk.xml");
+        if (c.pszBytes) {
+            WriteBytes(strPath, c.pszBytes);
+        }
+        CAddressBookStore store(strPath.c_str());
+        EXPECT_FALSE(store.IsWriteOnExitNeeded()); // nothing is known before the load
+        LoadStore(store);
+        if (c.bChange) {
+            store.NoteChange();
+        }
+        EXPECT_EQ(c.bWrite, store.IsWriteOnExitNeeded());
+    }
+}
+
+TEST(AddressBookStoreTest, AChangeStaysUnsavedUntilASaveSucceeds) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("tbk.xml");
+    CAddressBookStore store(strPath.c_str());
+    LoadStore(store);
+    EXPECT_FALSE(store.HasUnsavedChanges());
+    store.NoteChange();
+    CFailingFile source(FailStep::none), backup(FailStep::none), failing(FailStep::write);
+    CFileException error;
+    EXPECT_FALSE(store.Save(SomeContacts(1), source, backup, failing, &error));
+    EXPECT_TRUE(store.HasUnsavedChanges());
+    ASSERT_TRUE(store.Save(SomeContacts(1), &error));
+    EXPECT_FALSE(store.HasUnsavedChanges());
+}
+
+TEST(AddressBookStoreTest, AReadOnlyBookIsNeitherBackedUpNorReplaced) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("tbk.xml");
+    const std::string damaged = DamagedBooks()[0];
+    WriteBytes(strPath, damaged);
+    SetReadOnly(strPath, true);
+    CAddressBookStore store(strPath.c_str());
+    LoadStore(store);
+    store.NoteChange();
+    CFileException error;
+    EXPECT_FALSE(store.Save(SomeContacts(1), &error));
+    EXPECT_EQ(CFileException::readOnly, error.m_cause);
+    EXPECT_EQ(std::set<std::string>{"tbk.xml"}, FolderContents(folder));
+    SetReadOnly(strPath, false);
+    EXPECT_EQ(damaged, ReadBytes(strPath));
 }

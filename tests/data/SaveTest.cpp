@@ -30,7 +30,7 @@ TEST(SaveTest, SaveCreatesAndReplacesTheFile) {
     CFileException error;
     ASSERT_TRUE(SaveAddressBook(contacts, strPath.c_str(), &error));
     EXPECT_EQ(BuildAddressBookDocument(contacts).GetStdString(), ReadBytes(strPath));
-    EXPECT_FALSE(FileExists(strPath + ".tmp"));
+    EXPECT_EQ(std::vector<std::string>{"tbk.xml"}, folder.Files());
 }
 
 TEST(SaveTest, AFailureAtAnyStepKeepsThePreviousFile) {
@@ -52,7 +52,7 @@ TEST(SaveTest, AFailureAtAnyStepKeepsThePreviousFile) {
         EXPECT_EQ(causes[i], error.m_cause);
         EXPECT_EQ(strPath, error.m_strFileName.GetStdString());
         EXPECT_EQ(previous, ReadBytes(strPath));
-        EXPECT_FALSE(FileExists(strPath + ".tmp"));
+        EXPECT_EQ(std::vector<std::string>{"tbk.xml"}, folder.Files()); // no temporary file left
         EXPECT_FALSE(file.IsOpen());
     }
 }
@@ -65,4 +65,36 @@ TEST(SaveTest, AMissingFolderIsReportedNotThrown) {
     EXPECT_NE(CFileException::none, error.m_cause);
     EXPECT_NE(-1, error.GetErrorMessage().Find(strPath.c_str()));
     EXPECT_EQ(-1, error.GetErrorMessage().Find(".tmp"));
+}
+
+TEST(SaveTest, EverySaveWritesItsOwnTemporaryFileAndLeavesOthersAlone) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("tbk.xml");
+    // Left by a save that was killed.
+    const std::string strStale = TemporaryFileName(strPath.c_str(), 999999, 1).GetStdString();
+    WriteBytes(strStale, "half a book");
+    CContactArray contacts = SomeContacts(2);
+    ASSERT_TRUE(SaveAddressBook(contacts, strPath.c_str(), nullptr));
+    // A name another save claimed first is passed over, not written into.
+    CFailingFile taken(FailStep::nameTaken);
+    CFileException error;
+    ASSERT_TRUE(SaveAddressBook(contacts, strPath.c_str(), taken, &error)) << error.GetErrorMessage().GetString();
+    EXPECT_EQ(BuildAddressBookDocument(contacts).GetStdString(), ReadBytes(strPath));
+    EXPECT_EQ("half a book", ReadBytes(strStale));
+    EXPECT_EQ((std::vector<std::string>{"tbk.xml", strStale.substr(strStale.find_last_of("/\\") + 1)}), folder.Files());
+}
+
+TEST(SaveTest, AReadOnlyBookIsNotReplacedAndTheMessageSaysHowToAllowChanges) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("tbk.xml");
+    WriteBytes(strPath, "protected");
+    SetReadOnly(strPath, true);
+    CFileException error;
+    EXPECT_FALSE(SaveAddressBook(SomeContacts(1), strPath.c_str(), &error));
+    EXPECT_EQ(CFileException::readOnly, error.m_cause);
+    EXPECT_NE(-1, error.GetErrorMessage().Find(strPath.c_str()));
+    EXPECT_NE(-1, error.GetErrorMessage().Find("read-only attribute"));
+    SetReadOnly(strPath, false);
+    EXPECT_EQ("protected", ReadBytes(strPath));
+    EXPECT_TRUE(SaveAddressBook(SomeContacts(1), strPath.c_str(), nullptr));
 }

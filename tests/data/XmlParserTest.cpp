@@ -64,6 +64,12 @@ TEST(XmlParserTest, StrayEndTagSwallowsRestOfDocument) {
     CXML root;
     ParseText("<a></b></a>", root);
     EXPECT_FALSE(root.IsClosed());
+
+    // A damaged file's control bytes are shown, printable text exactly as it is.
+    warnings.clear();
+    ParseAndDescribe(std::string("<a></b\x1F\x7F\\x\xE9></a>"), &warnings);
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_EQ(kUnmatched + "/b\\x1F\\x7F\\x\xE9", warnings[0]);
 }
 
 TEST(XmlParserTest, EndTagWithSpaceBeforeBracketIsNotAnEndTag) {

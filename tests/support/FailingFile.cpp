@@ -8,6 +8,11 @@ bool CFailingFile::Open(const char* pszFileName, unsigned nFlags, CFileException
         m_strFileName = pszFileName;
         return Refuse(CFileException::sharingViolation, pError);
     }
+    if (m_failAt == FailStep::nameTaken && !m_bNameTaken) {
+        m_bNameTaken = true;
+        m_strFileName = pszFileName;
+        return Refuse(CFileException::alreadyExists, pError);
+    }
     return CFile::Open(pszFileName, nFlags, pError);
 }
 

@@ -4,13 +4,13 @@
 
 #include "framework/core/File.h"
 
-enum class FailStep { none, open, read, write, shortWrite, flush, close, rename };
+enum class FailStep { none, open, nameTaken, read, write, shortWrite, flush, close, rename };
 
 class CFailingFile : public CFile {
 public:
     explicit CFailingFile(FailStep failAt) : m_failAt(failAt) {}
 
-    // open: sharing violation. read: a few bytes, then a hardware error. write: disk full,
+    // open: sharing violation. nameTaken: the first name opened exists already. read: a few bytes, then a hardware error. write: disk full,
     // nothing written. shortWrite: half written, then disk full. flush, close: hardware error.
     // rename: sharing violation.
     bool Open(const char* pszFileName, unsigned nFlags, CFileException* pError) override;
@@ -25,4 +25,5 @@ private:
 
     FailStep m_failAt;
     int m_nReads = 0;
+    bool m_bNameTaken = false;
 };

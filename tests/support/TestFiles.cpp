@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -41,3 +42,19 @@ std::string ReadBytes(const std::string& strPath) {
 }
 
 bool FileExists(const std::string& strPath) { return fs::exists(strPath); }
+
+std::vector<std::string> CTempFolder::Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_strFolder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void SetReadOnly(const std::string& strPath, bool bReadOnly) {
+    namespace fs = std::filesystem;
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(strPath, bReadOnly ? write : fs::perms::owner_write,
+                    bReadOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
