@@ -4,11 +4,47 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 TEST(SettingsLogicTest, RectangleIsStoredOnlyWithoutNegativeSides) {
     EXPECT_TRUE(ShouldStoreWindowRect({0, 0, 620, 240}));
     EXPECT_FALSE(ShouldStoreWindowRect({-5000, -5000, -4500, -4500}));
     EXPECT_FALSE(ShouldStoreWindowRect({-8, 10, 600, 400})); // a maximised window's frame
     EXPECT_FALSE(ShouldStoreWindowRect({10, 10, 600, -1}));
+}
+
+TEST(SettingsLogicTest, StoredWidthsOutsideTheSaneRangeReadAsTheDefault) {
+    const int cases[][2] = {{1, 1}, {150, 150}, {2000, 2000}, {0, 100}, {-20, 100}, {2001, 100}, {6513249, 100}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c[1], SaneColumnWidth(c[0])) << c[0];
+    }
+}
+
+TEST(SettingsLogicTest, AStoredRectangleIsKeptWholeOnItsMonitor) {
+    const CRectI work = {0, 0, 1024, 700};
+    const CRectI fallback = {10, 10, 630, 250};
+    struct Case {
+        const char* pszName;
+        CRectI stored;
+        CRectI expected;
+    };
+    const Case cases[] = {
+        {"inside", {50, 60, 850, 560}, {50, 60, 850, 560}},
+        {"partly right and below", {900, 600, 1400, 900}, {524, 400, 1024, 700}},
+        {"partly left and above", {-100, -50, 400, 350}, {0, 0, 500, 400}},
+        {"larger than the work area", {-10, -10, 2000, 1500}, {0, 0, 1024, 700}},
+        {"off every monitor", {32767, 32767, 33367, 33167}, fallback},
+        {"no size", {100, 100, 100, 400}, fallback},
+        {"left beyond right", {800, 100, 200, 400}, fallback},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CRectI placed = FitWindowRect(c.stored, fallback, &work);
+        EXPECT_EQ((std::vector<int>{c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}),
+                  (std::vector<int>{placed.left, placed.top, placed.right, placed.bottom}));
+    }
+    CRectI noMonitor = FitWindowRect({50, 60, 850, 560}, fallback, nullptr);
+    EXPECT_EQ(fallback.left, noMonitor.left);
 }
 
 TEST(SettingsLogicTest, RunValueStartsTheProgramHidden) {

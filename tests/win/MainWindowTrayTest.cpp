@@ -62,7 +62,7 @@ TEST_F(MainWindowTest, StoredRectangleAndWidthsComeBack) {
             EXPECT_EQ(850, window.right);
             EXPECT_EQ(560, window.bottom);
             EXPECT_EQ(150, dlg.List().GetColumnWidth(0));
-            EXPECT_EQ(0, dlg.List().GetColumnWidth(5)); // a hidden column stays hidden
+            EXPECT_EQ(100, dlg.List().GetColumnWidth(5)); // a column of no width comes back
             EXPECT_EQ(100, dlg.List().GetColumnWidth(1));
         })
         .RunModal(dlg);

@@ -34,6 +34,41 @@ TEST_F(RegistryTest, NumbersOfTheWrongSizeGiveTheDefault) {
     EXPECT_EQ(-3, registry.ReadInt("Four", -3));
 }
 
+TEST_F(RegistryTest, OnlyANumberReadsAsANumberAndOnlyATextAsAText) {
+    const DWORD dwNumber = 12;
+    SetRaw("Text", REG_SZ, "abc", 4);
+    SetRaw("Binary", REG_BINARY, "abcd", 4);
+    SetRaw("Number", REG_DWORD, &dwNumber, sizeof dwNumber);
+    CRegistry registry;
+    registry.SetKey(HKEY_CURRENT_USER, kPath);
+    EXPECT_EQ(5, registry.ReadInt("Text", 5));
+    EXPECT_EQ(5, registry.ReadInt("Binary", 5));
+    EXPECT_EQ("NULL", registry.ReadString("Number", "NULL"));
+    EXPECT_EQ("NULL", registry.ReadString("Binary", "NULL"));
+}
+
+TEST_F(RegistryTest, AbsurdSettingsGiveASaneWindow) {
+    const DWORD dwFarAway = 32767;
+    const DWORD dwWide = 6513249;
+    for (const char* pszSide : {"WindowLeft", "WindowTop"}) {
+        SetRaw(pszSide, REG_DWORD, &dwFarAway, sizeof dwFarAway);
+    }
+    SetRaw("WindowRight", REG_SZ, "abc", 4);
+    SetRaw("LastNameWidth", REG_DWORD, &dwWide, sizeof dwWide);
+    SetRaw("CompanyWidth", REG_BINARY, "abcd", 4);
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            RECT window;
+            dlg.GetWindowRect(&window);
+            EXPECT_LT(window.left, 1024); // on the screen, not at 32767
+            EXPECT_LT(window.top, 700);
+            EXPECT_EQ(100, dlg.List().GetColumnWidth(0));
+            EXPECT_EQ(100, dlg.List().GetColumnWidth(5));
+        })
+        .RunModal(dlg);
+}
+
 TEST_F(RegistryTest, TextsEndEvenWithoutTheirZero) {
     SetRaw("Unterminated", REG_SZ, "abc", 3);
     SetRaw("Inner", REG_SZ, "ab\0cd", 6);

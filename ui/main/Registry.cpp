@@ -47,9 +47,11 @@ int CRegistry::QueryInt(HKEY hRoot, const char* pszPath, const char* pszName, in
     }
     DWORD dwValue = 0;
     DWORD dwSize = sizeof dwValue;
-    LONG lStatus = ::RegQueryValueExA(key, pszName, nullptr, nullptr, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
-    // A shorter value would leave part of the number unset.
-    if (lStatus != ERROR_SUCCESS || dwSize != sizeof dwValue) {
+    DWORD dwType = REG_NONE;
+    LONG lStatus = ::RegQueryValueExA(key, pszName, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
+    // Only a number is a number: four bytes of text or binary data would read as nonsense, and a
+    // shorter value would leave part of it unset.
+    if (lStatus != ERROR_SUCCESS || dwType != REG_DWORD || dwSize != sizeof dwValue) {
         return nDefault;
     }
     return static_cast<int>(dwValue);
@@ -61,7 +63,9 @@ CString CRegistry::QueryString(HKEY hRoot, const char* pszPath, const char* pszN
         return pszDefault;
     }
     DWORD dwSize = 0;
-    if (::RegQueryValueExA(key, pszName, nullptr, nullptr, nullptr, &dwSize) != ERROR_SUCCESS) {
+    DWORD dwType = REG_NONE;
+    if (::RegQueryValueExA(key, pszName, nullptr, &dwType, nullptr, &dwSize) != ERROR_SUCCESS ||
+        (dwType != REG_SZ && dwType != REG_EXPAND_SZ)) {
         return pszDefault;
     }
     // One byte more than the data, so that text stored without its terminating zero ends.

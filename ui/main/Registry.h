@@ -1,6 +1,7 @@
 // CRegistry: the one way the program reads and writes the registry. It holds no open key:
 // every operation opens its key, does its work and closes it again. Reads fall back to the
-// caller's default for anything missing, too large or malformed.
+// caller's default for anything missing, too large, malformed or of another type (a number is
+// a REG_DWORD, a text a REG_SZ or REG_EXPAND_SZ).
 #pragma once
 
 #include "framework/core/Object.h"

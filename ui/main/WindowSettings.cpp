@@ -3,16 +3,36 @@
 #include "app/Globals.h"
 #include "ui/main/Registry.h"
 
+namespace {
+
+// The work area of the monitor a rectangle lies on, or false when it lies on none.
+bool GetWorkAreaOf(const CRectI& rc, CRectI* pWorkArea) {
+    RECT rect = {rc.left, rc.top, rc.right, rc.bottom};
+    HMONITOR hMonitor = ::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!hMonitor || !::GetMonitorInfoA(hMonitor, &info)) {
+        return false;
+    }
+    *pWorkArea = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    return true;
+}
+
+} // namespace
+
 void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
-    m_rcWindow = rcCurrent;
     CRegistry registry;
     registry.SetKey(HKEY_CURRENT_USER, kSettingsKeyPath);
-    int* const sides[4] = {&m_rcWindow.left, &m_rcWindow.top, &m_rcWindow.right, &m_rcWindow.bottom};
+    CRectI rcStored = rcCurrent;
+    int* const sides[4] = {&rcStored.left, &rcStored.top, &rcStored.right, &rcStored.bottom};
     for (int i = 0; i < 4; ++i) {
         *sides[i] = registry.ReadInt(kWindowValueNames[i], *sides[i]);
     }
+    CRectI rcWork;
+    bool bOnMonitor = rcStored.Width() > 0 && rcStored.Height() > 0 && GetWorkAreaOf(rcStored, &rcWork);
+    m_rcWindow = FitWindowRect(rcStored, rcCurrent, bOnMonitor ? &rcWork : nullptr);
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
-        m_columnWidths[nColumn] = registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth);
+        m_columnWidths[nColumn] = SaneColumnWidth(registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth));
     }
 
     registry.SetKey(HKEY_CURRENT_USER, kRunKeyPath);

@@ -11,7 +11,9 @@
 class CWindowSettings {
 public:
     // Reads the rectangle (each side defaulting to rcCurrent's), the widths (default 100) and
-    // whether the program is registered to run at logon (into g_bLaunchOnStartup).
+    // whether the program is registered to run at logon (into g_bLaunchOnStartup). A rectangle
+    // on no monitor gives rcCurrent, one partly off its monitor is moved onto it, and widths
+    // out of all reason read as the default.
     void LoadSettings(const CRectI& rcCurrent);
     // Writes the rectangle, unless a side is negative (the stored one then stays), and the widths.
     void SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]);
