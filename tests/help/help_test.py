@@ -246,8 +246,8 @@ def main(argv):
         elif name.endswith(".css"):
             with open(path, encoding="utf-8") as f:
                 check_stylesheet(name, f.read())
-        else:
-            fail(f"{name}: the help folder holds pages and style sheets only")
+        elif not name.endswith((".png", ".gif", ".jpg")):
+            fail(f"{name}: the help folder holds pages, style sheets and pictures only")
 
     strings = program_strings(root)
     for name in trees:
