@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     make cmake g++ clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb xauth imagemagick
+    wine wine64 xvfb xauth imagemagick python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
 )
 
