@@ -1,7 +1,7 @@
 // Checks the resources compiled from res/tbook.rc into this test program: the ids the program's
 // code relies on, the main window's template down to each control's style and rectangle, the tray
-// menu, the strings, the icons, the pictures and the manifest. Everything is read from this module's own
-// resources, the way the program itself will load them.
+// menu, the strings, the icons, the pictures and the manifest. Everything is read from this
+// module's own resources, the way the program itself will load them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -320,8 +320,8 @@ TEST(ResourceTest, TrayIconLoadsAtSmallIconSize) {
 TEST(ResourceTest, ImageStripsHoldFourStatesWithSoftEdges) {
     const int kStateWidth = 55, kStateHeight = 55, kStates = 4;
     const size_t kStateBytes = size_t(kStateWidth) * kStateHeight * 4;
-    for (int id : {IDR_RAW_ADDNEW, IDR_RAW_DELETE, IDR_RAW_EXIT, IDR_RAW_HELP, IDR_RAW_SEARCH, IDR_RAW_VIEWEDIT,
-                   IDR_RAW_HOME}) {
+    for (int id : {IDR_RAW_ADDNEW, IDR_RAW_DELETE, IDR_RAW_EXIT, IDR_RAW_HELP, IDR_RAW_SEARCH,
+                   IDR_RAW_VIEWEDIT, IDR_RAW_HOME}) {
         const std::string strName = "#" + std::to_string(id);
         SCOPED_TRACE("strip " + strName);
         HMODULE module = GetModuleHandleA(nullptr);
@@ -359,8 +359,8 @@ TEST(ResourceTest, SearchBitmapsAre53PixelMagnifiersOnTheTransparentColour) {
     std::vector<std::vector<COLORREF>> pictures;
     for (int id : {IDB_SEARCH_DOWN, IDB_SEARCH_UP}) {
         SCOPED_TRACE("bitmap " + std::to_string(id));
-        GdiPtr bitmap(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
-                                 LR_DEFAULTCOLOR));
+        GdiPtr bitmap(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
         ASSERT_TRUE(bitmap);
         BITMAP info = {};
         ASSERT_NE(0, GetObjectA(bitmap.get(), sizeof(info), &info));
