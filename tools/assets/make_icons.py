@@ -30,7 +30,10 @@ import os
 import struct
 import sys
 
-from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
+try:
+    from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
+except ImportError:
+    sys.exit("make_icons.py: Pillow is missing; install python3-pil and run the script with /usr/bin/python3")
 
 SS = 8  # supersampling factor of shapes
 
@@ -90,6 +93,20 @@ def mask_of(size, draw_shape):
     m = Image.new("L", size, 0)
     draw_shape(ImageDraw.Draw(m))
     return m
+
+
+def ellipse_mask(size, x0, y0, x1, y1):
+    """An ellipse given in output pixels."""
+    return mask_of(size, lambda d: d.ellipse(sc(x0, y0, x1, y1), fill=255))
+
+
+def rect_mask(size, x0, y0, x1, y1):
+    return mask_of(size, lambda d: d.rectangle(sc(x0, y0, x1, y1), fill=255))
+
+
+def stroke_mask(size, points, width):
+    """A round-ended stroke through points given in output pixels, width in output pixels."""
+    return mask_of(size, lambda d: thick_polyline(d, [sc(x, y) for x, y in points], width * SS))
 
 
 def solid(size, rgb, alpha=255):
@@ -158,12 +175,12 @@ def orb(canvas, cx, cy, r, palette):
     paint(canvas, gradient(size, light, base, top, top + (bottom - top) * 0.75), body)
 
     # Light scattered back from the bottom edge, as in a glass ball.
-    glow = mask_of(size, lambda d: d.ellipse(sc(cx - r * 0.75, cy + r * 0.15, cx + r * 0.75, cy + r * 1.15), fill=255))
+    glow = ellipse_mask(size, cx - r * 0.75, cy + r * 0.15, cx + r * 0.75, cy + r * 1.15)
     glow = ImageChops.multiply(glow.filter(ImageFilter.GaussianBlur(2.5 * SS)), body)
     fill(canvas, light, glow, 0.55)
 
     # The gloss: a lens of white on the upper half, fading downwards.
-    gloss = mask_of(size, lambda d: d.ellipse(sc(cx - r * 0.72, cy - r * 0.93, cx + r * 0.72, cy + r * 0.12), fill=255))
+    gloss = ellipse_mask(size, cx - r * 0.72, cy - r * 0.93, cx + r * 0.72, cy + r * 0.12)
     fade = vertical_ramp(size, (cy - r) * SS, (cy + r * 0.15) * SS).point(lambda v: 255 - v)
     gloss = ImageChops.multiply(ImageChops.multiply(gloss, fade), body)
     fill(canvas, WHITE, gloss, 0.70)
@@ -183,7 +200,8 @@ def unit(cx, cy, r):
 
 
 def check_mark(size, at, r):
-    return mask_of(size, lambda d: thick_polyline(d, [at(-0.46, 0.02), at(-0.13, 0.36), at(0.47, -0.34)], 0.24 * r * SS))
+    points = [at(-0.46, 0.02), at(-0.13, 0.36), at(0.47, -0.34)]
+    return mask_of(size, lambda d: thick_polyline(d, points, 0.24 * r * SS))
 
 
 def cross(size, at, r):
@@ -194,38 +212,36 @@ def cross(size, at, r):
     return mask_of(size, shape)
 
 
-def pencil(size, at, r):
-    """A pencil pointing to the lower left: body, sharpened wood, a dark point and the eraser."""
-    angle = math.radians(-45)
-    ux, uy = math.cos(angle), math.sin(angle)  # along the pencil, towards the eraser
-    nx, ny = -uy, ux  # across it
-    half = 0.17
+def pencil_axes(at):
+    """Maps (along, across) coordinates of a pencil lying at 45 degrees, its point to the lower
+    left, to layer coordinates."""
+    ux, uy = math.cos(math.radians(-45)), math.sin(math.radians(-45))
+    return lambda t, s: at(ux * t - uy * s, uy * t + ux * s)
 
-    def p(t, s):
-        return at(ux * t + nx * s, uy * t + ny * s)
+
+PENCIL_HALF = 0.17  # half the pencil's thickness
+
+
+def pencil(size, at, r):
+    """A pencil: body, sharpened wood and eraser."""
+    p, h = pencil_axes(at), PENCIL_HALF
 
     def shape(d):
-        d.polygon([p(-0.22, -half), p(0.58, -half), p(0.58, half), p(-0.22, half)], fill=255)  # body
-        d.polygon([p(-0.24, -half), p(-0.24, half), p(-0.62, 0.0)], fill=255)  # wood
-        d.polygon([p(0.64, -half), p(0.76, -half), p(0.76, half), p(0.64, half)], fill=255)  # eraser
+        d.polygon([p(-0.22, -h), p(0.58, -h), p(0.58, h), p(-0.22, h)], fill=255)  # body
+        d.polygon([p(-0.24, -h), p(-0.24, h), p(-0.62, 0.0)], fill=255)  # wood
+        d.polygon([p(0.64, -h), p(0.76, -h), p(0.76, h), p(0.64, h)], fill=255)  # eraser
 
     return mask_of(size, shape)
 
 
 def pencil_details(size, at, r):
-    """The lines the pencil is drawn with, cut out of its white: ferrule gap, point, grooves."""
-    angle = math.radians(-45)
-    ux, uy = math.cos(angle), math.sin(angle)
-    nx, ny = -uy, ux
-    half = 0.17
-
-    def p(t, s):
-        return at(ux * t + nx * s, uy * t + ny * s)
+    """What is cut out of the pencil's white: the gap before the eraser, the lead, the wood's edge."""
+    p, w = pencil_axes(at), PENCIL_HALF + 0.02
 
     def shape(d):
-        d.polygon([p(0.58, -half - 0.02), p(0.64, -half - 0.02), p(0.64, half + 0.02), p(0.58, half + 0.02)], fill=255)
+        d.polygon([p(0.58, -w), p(0.64, -w), p(0.64, w), p(0.58, w)], fill=255)
         d.polygon([p(-0.50, -0.055), p(-0.50, 0.055), p(-0.62, 0.0)], fill=255)
-        d.polygon([p(-0.22, -half - 0.02), p(-0.26, -half - 0.02), p(-0.26, half + 0.02), p(-0.22, half + 0.02)], fill=255)
+        d.polygon([p(-0.22, -w), p(-0.26, -w), p(-0.26, w), p(-0.22, w)], fill=255)
 
     return mask_of(size, shape)
 
@@ -374,6 +390,8 @@ def shifted(picture, dx, dy):
 
 
 def tool_strip(palette, draw_symbol, text, details=None, pressed_is_normal=False):
+    """The four states of a tool bar button: normal; pressed, a faded grey; hover, brighter and
+    glowing with a blue caption; disabled, a pale grey with an embossed caption."""
     ball = emblem(palette, draw_symbol, details)
     normal = with_caption(ball, text, CAPTION)
     hover = with_caption(halo(recolour(ball, brighter), palette[0], 0.55), text, CAPTION_HOVER)
@@ -414,6 +432,8 @@ def raw_bytes(strip):
 
 
 def magnifier(down):
+    """The search toggle's picture: a lens in a steel rim on a wooden handle. Down, it sits one
+    pixel lower and to the right and its glass is a deeper blue, so a search in force shows."""
     n = 53
     canvas = layer(n)
     size = canvas.size
@@ -424,16 +444,19 @@ def magnifier(down):
     hx0, hy0 = cx + math.cos(a) * (r + 0.5), cy + math.sin(a) * (r + 0.5)
     hx1, hy1 = cx + math.cos(a) * (r + 15.0), cy + math.sin(a) * (r + 15.0)
 
-    shadow = mask_of(size, lambda d: (d.ellipse(box(cx + 1.2, cy + 1.6, r + 2.2), fill=255),
-                                      thick_polyline(d, [sc(hx0 + 1.2, hy0 + 1.6), sc(hx1 + 1.2, hy1 + 1.6)], 6.0 * SS)))
+    shadow = ImageChops.lighter(
+        mask_of(size, lambda d: d.ellipse(box(cx + 1.2, cy + 1.6, r + 2.2), fill=255)),
+        stroke_mask(size, [(hx0 + 1.2, hy0 + 1.6), (hx1 + 1.2, hy1 + 1.6)], 6.0),
+    )
     fill(canvas, (0, 0, 0), shadow.filter(ImageFilter.GaussianBlur(1.4 * SS)), 0.30)
 
-    handle = mask_of(size, lambda d: thick_polyline(d, [sc(hx0, hy0), sc(hx1, hy1)], 6.0 * SS))
+    handle = stroke_mask(size, [(hx0, hy0), (hx1, hy1)], 6.0)
     fill(canvas, (0x2A, 0x1A, 0x10), handle)
-    handle_core = mask_of(size, lambda d: thick_polyline(d, [sc(hx0 + 0.3, hy0 - 0.3), sc(hx1 - 0.2, hy1 - 0.8)], 3.4 * SS))
+    handle_core = stroke_mask(size, [(hx0 + 0.3, hy0 - 0.3), (hx1 - 0.2, hy1 - 0.8)], 3.4)
     paint(canvas, gradient(size, (0x9A, 0x5A, 0x2C), (0x4A, 0x26, 0x10), hy0 * SS, hy1 * SS), handle_core)
-    collar = mask_of(size, lambda d: thick_polyline(d, [sc(hx0 - 1.0, hy0 - 1.0), sc(hx0 + 2.2, hy0 + 2.2)], 6.6 * SS))
-    paint(canvas, gradient(size, (0xE8, 0xEC, 0xF2), (0x70, 0x78, 0x84), (hy0 - 3) * SS, (hy0 + 4) * SS), collar)
+    collar = stroke_mask(size, [(hx0 - 1.0, hy0 - 1.0), (hx0 + 2.2, hy0 + 2.2)], 6.6)
+    steel = gradient(size, (0xE8, 0xEC, 0xF2), (0x70, 0x78, 0x84), (hy0 - 3) * SS, (hy0 + 4) * SS)
+    paint(canvas, steel, collar)
 
     rim = mask_of(size, lambda d: d.ellipse(box(cx, cy, r + 2.0), fill=255))
     paint(canvas, gradient(size, (0xF4, 0xF6, 0xFA), (0x5A, 0x62, 0x70), (cy - r) * SS, (cy + r) * SS), rim)
@@ -447,7 +470,7 @@ def magnifier(down):
     paint(canvas, gradient(size, top, bottom, (cy - r) * SS, (cy + r) * SS), glass)
     inner = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 0.2), outline=255, width=round(0.8 * SS)))
     fill(canvas, (0x50, 0x5A, 0x68), inner, 0.8)
-    gloss = mask_of(size, lambda d: d.ellipse(sc(cx - r * 0.68, cy - r * 0.80, cx + r * 0.40, cy - r * 0.05), fill=255))
+    gloss = ellipse_mask(size, cx - r * 0.68, cy - r * 0.80, cx + r * 0.40, cy - r * 0.05)
     fade = vertical_ramp(size, (cy - r) * SS, (cy) * SS).point(lambda v: 255 - v)
     fill(canvas, WHITE, ImageChops.multiply(gloss, fade), 0.85)
     spark = mask_of(size, lambda d: d.ellipse(box(cx + r * 0.42, cy + r * 0.42, 1.4), fill=255))
@@ -477,8 +500,9 @@ def keyed(picture):
 # --- The address book: icons and the product picture.
 
 
-def rounded(d, x0, y0, x1, y1, r, value=255):
-    d.rounded_rectangle(sc(x0, y0, x1, y1), radius=r * SS, fill=value)
+def rounded_mask(size, x0, y0, x1, y1, r):
+    """A rectangle with rounded corners, in output pixels."""
+    return mask_of(size, lambda d: d.rounded_rectangle(sc(x0, y0, x1, y1), radius=r * SS, fill=255))
 
 
 def person(d, cx, head_y, head_r, body_y, body_rx, body_ry, cut_y):
@@ -495,7 +519,6 @@ def book(n):
     canvas = layer(n)
     size = canvas.size
     small = n <= 16
-    u = n / 16.0
     if small:
         x0, y0, x1, y1, radius = 1, 0, 15, 16, 2
     else:
@@ -506,22 +529,31 @@ def book(n):
         tab_h, gap, top = 0.14 * n, 0.05 * n, 0.18 * n
         for i, rgb in enumerate(TAB_COLOURS):
             ty = top + i * (tab_h + gap)
-            tab = mask_of(size, lambda d: rounded(d, x1 - 0.06 * n, ty, x1 + 0.09 * n, ty + tab_h, 0.035 * n))
+            tx0, tx1 = x1 - 0.06 * n, x1 + 0.09 * n
+            tab = rounded_mask(size, tx0, ty, tx1, ty + tab_h, 0.035 * n)
             fill(canvas, lerp(rgb, (0, 0, 0), 0.35), tab)
-            inner = mask_of(size, lambda d: rounded(d, x1 - 0.06 * n, ty + edge, x1 + 0.09 * n - edge, ty + tab_h - edge, 0.025 * n))
+            inner = rounded_mask(size, tx0, ty + edge, tx1 - edge, ty + tab_h - edge, 0.025 * n)
             paint(canvas, gradient(size, lerp(rgb, WHITE, 0.35), rgb, ty * SS, (ty + tab_h) * SS), inner)
 
-    fill(canvas, BOOK_OUTLINE, mask_of(size, lambda d: rounded(d, x0, y0, x1, y1, radius)))
-    inner = mask_of(size, lambda d: rounded(d, x0 + edge, y0 + edge, x1 - edge, y1 - edge, max(radius - edge, 0)))
+    if n >= 48:
+        # The edges of the pages, showing between the cover and the tabs.
+        pages = rounded_mask(size, x0 + 2, y0 + 1.5, x1 + 0.035 * n, y1 - 1.5, radius)
+        fill(canvas, (0x8A, 0x86, 0x7A), pages)
+        leaves = rounded_mask(size, x0 + 2, y0 + 2.5, x1 + 0.035 * n - 1, y1 - 2.5, radius)
+        paint(canvas, gradient(size, (0xFF, 0xFD, 0xF4), (0xDA, 0xD4, 0xC4), y0 * SS, y1 * SS), leaves)
+
+    fill(canvas, BOOK_OUTLINE, rounded_mask(size, x0, y0, x1, y1, radius))
+    inner = rounded_mask(size, x0 + edge, y0 + edge, x1 - edge, y1 - edge, max(radius - edge, 0))
     paint(canvas, gradient(size, BOOK_TOP, BOOK_BOTTOM, y0 * SS, y1 * SS), inner)
 
     spine_w = 3 if small else 0.16 * n
-    spine = ImageChops.multiply(inner, mask_of(size, lambda d: d.rectangle(sc(0, 0, x0 + spine_w, n), fill=255)))
+    spine = ImageChops.multiply(inner, rect_mask(size, 0, 0, x0 + spine_w, n))
     fill(canvas, BOOK_SPINE, spine)
     if not small:
-        seam = mask_of(size, lambda d: d.rectangle(sc(x0 + spine_w, y0 + edge, x0 + spine_w + 0.9, y1 - edge), fill=255))
+        seam = rect_mask(size, x0 + spine_w, y0 + edge, x0 + spine_w + 0.9, y1 - edge)
         fill(canvas, WHITE, seam, 0.35)
-        gloss = ImageChops.multiply(inner, mask_of(size, lambda d: d.rectangle(sc(x0 + spine_w + 1, y0 + edge, x1 - edge, y0 + (y1 - y0) * 0.45), fill=255)))
+        shine_y = y0 + (y1 - y0) * 0.45
+        gloss = ImageChops.multiply(inner, rect_mask(size, x0 + spine_w + 1, y0 + edge, x1 - edge, shine_y))
         fade = vertical_ramp(size, y0 * SS, (y0 + (y1 - y0) * 0.45) * SS).point(lambda v: 255 - v)
         fill(canvas, WHITE, ImageChops.multiply(gloss, fade), 0.22)
 
@@ -548,11 +580,12 @@ def tray(n):
     else:
         x0, y0, x1, y1, radius = 0.04 * n, 0.04 * n, 0.96 * n, 0.96 * n, 0.22 * n
     edge = 1.0
-    fill(canvas, BOOK_OUTLINE, mask_of(size, lambda d: rounded(d, x0, y0, x1, y1, radius)))
-    inner = mask_of(size, lambda d: rounded(d, x0 + edge, y0 + edge, x1 - edge, y1 - edge, radius - edge))
+    fill(canvas, BOOK_OUTLINE, rounded_mask(size, x0, y0, x1, y1, radius))
+    inner = rounded_mask(size, x0 + edge, y0 + edge, x1 - edge, y1 - edge, radius - edge)
     paint(canvas, gradient(size, BOOK_TOP, BOOK_BOTTOM, y0 * SS, y1 * SS), inner)
     if not small:
-        gloss = ImageChops.multiply(inner, mask_of(size, lambda d: d.ellipse(sc(x0 - 0.2 * n, y0 - 0.55 * n, x1 + 0.2 * n, y0 + 0.42 * n), fill=255)))
+        shine = ellipse_mask(size, x0 - 0.2 * n, y0 - 0.55 * n, x1 + 0.2 * n, y0 + 0.42 * n)
+        gloss = ImageChops.multiply(inner, shine)
         fill(canvas, WHITE, gloss, 0.18)
     figure = Image.new("L", size, 0)
     d = ImageDraw.Draw(figure)
@@ -698,13 +731,17 @@ def write_previews(folder, strips, toggles, about, icons):
             sheet.paste(icon, (ix, y + STATE - icon.height), icon)
             ix += icon.width + 2
     sheet.save(os.path.join(folder, "sheet.png"))
-    sheet.resize((sheet.width * 4, sheet.height * 4), Image.NEAREST).save(os.path.join(folder, "sheet-x4.png"))
+    magnified = sheet.resize((sheet.width * 4, sheet.height * 4), Image.NEAREST)
+    magnified.save(os.path.join(folder, "sheet-x4.png"))
 
 
 # --- Main.
 
 
 def main(argv):
+    for path in (CAPTION_FONT[0], GLYPH_FONT):
+        if not os.path.exists(path):
+            sys.exit("make_icons.py: %s is missing; install fonts-liberation and fonts-dejavu-core" % path)
     args = argv[1:]
     preview = None
     if len(args) >= 2 and args[0] == "--preview":
