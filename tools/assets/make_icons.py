@@ -60,7 +60,7 @@ CAPTION_DISABLED = (0x9A, 0x9E, 0xA4)
 
 # Tool bar strips.
 STATE = 55
-EMBLEM_CENTRE = (27.5, 20.5)
+EMBLEM_CENTRE = (27.5, 21.5)
 EMBLEM_RADIUS = 17.0
 CAPTION_BASELINE = 51
 
@@ -284,13 +284,13 @@ def maker_mark(size, at, r):
 
 def magnifier_mark(size, at, r):
     def shape(d):
-        x0, y0 = at(-0.50, -0.50)
-        x1, y1 = at(0.22, 0.22)
+        x0, y0 = at(-0.56, -0.56)
+        x1, y1 = at(0.26, 0.26)
         d.ellipse((x0, y0, x1, y1), fill=255)
-        x0, y0 = at(-0.34, -0.34)
-        x1, y1 = at(0.06, 0.06)
+        x0, y0 = at(-0.38, -0.38)
+        x1, y1 = at(0.08, 0.08)
         d.ellipse((x0, y0, x1, y1), fill=0)
-        thick_polyline(d, [at(0.18, 0.18), at(0.50, 0.50)], 0.22 * r * SS)
+        thick_polyline(d, [at(0.20, 0.20), at(0.54, 0.54)], 0.24 * r * SS)
 
     return mask_of(size, shape)
 
@@ -375,7 +375,7 @@ def faded(amount_grey, lift):
 def halo(picture, rgb, opacity):
     """A soft glow around the ball, drawn beneath it."""
     big = picture.resize((STATE * SS, STATE * SS), Image.BICUBIC).getchannel("A")
-    glow = big.filter(ImageFilter.GaussianBlur(2.2 * SS)).point(lambda v: min(255, v * 2))
+    glow = big.filter(ImageFilter.GaussianBlur(1.8 * SS)).point(lambda v: min(255, v * 2))
     under = layer(STATE)
     fill(under, rgb, glow, opacity)
     under = reduce(under)
