@@ -8,6 +8,7 @@
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <iterator>
@@ -316,8 +317,27 @@ TEST(ResourceTest, TrayIconLoadsAtSmallIconSize) {
     EXPECT_EQ(16, bitmap.bmHeight);
 }
 
+namespace {
+
+// What a red, green, blue pixel of a strip looks like, summed over a state image weighted by
+// each pixel's alpha.
+int Brightness(const BYTE* p) {
+    return p[0] + p[1] + p[2];
+}
+int Colourfulness(const BYTE* p) {
+    return std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]});
+}
+long long Visible(const BYTE* pState, size_t nBytes, int (*measure)(const BYTE*)) {
+    long long nSum = 0;
+    for (size_t i = 0; i < nBytes; i += 4)
+        nSum += static_cast<long long>(measure(pState + i)) * pState[i + 3];
+    return nSum;
+}
+
+} // namespace
+
 // The tool bar's image strips, found by name and type the way the buttons find them.
-TEST(ResourceTest, ImageStripsHoldFourStatesWithSoftEdges) {
+TEST(ResourceTest, ImageStripsHoldFourStatesWithSoftEdgesAndTheirLooks) {
     const int kStateWidth = 55, kStateHeight = 55, kStates = 4;
     const size_t kStateBytes = size_t(kStateWidth) * kStateHeight * 4;
     for (int id : {IDR_RAW_ADDNEW, IDR_RAW_DELETE, IDR_RAW_EXIT, IDR_RAW_HELP, IDR_RAW_SEARCH,
@@ -348,9 +368,19 @@ TEST(ResourceTest, ImageStripsHoldFourStatesWithSoftEdges) {
         const BYTE* pNormal = pBytes;
         const BYTE* pPressed = pBytes + kStateBytes;
         const BYTE* pHover = pBytes + 2 * kStateBytes;
-        EXPECT_NE(0, std::memcmp(pNormal, pHover, kStateBytes)) << "hover looks like normal";
-        // The maker's emblem does not change when pressed; every other button does.
-        EXPECT_EQ(id == IDR_RAW_HOME, std::memcmp(pNormal, pPressed, kStateBytes) == 0);
+        const BYTE* pDisabled = pBytes + 3 * kStateBytes;
+        EXPECT_GT(Visible(pHover, kStateBytes, Brightness), Visible(pNormal, kStateBytes, Brightness))
+            << "hover not brighter";
+        EXPECT_LT(Visible(pDisabled, kStateBytes, Colourfulness),
+                  Visible(pNormal, kStateBytes, Colourfulness))
+            << "disabled not greyer";
+        // The maker's emblem does not change when pressed; every other button fades.
+        if (id == IDR_RAW_HOME)
+            EXPECT_EQ(0, std::memcmp(pNormal, pPressed, kStateBytes));
+        else
+            EXPECT_LT(Visible(pPressed, kStateBytes, Colourfulness),
+                      Visible(pNormal, kStateBytes, Colourfulness))
+                << "pressed not greyer";
     }
 }
 
