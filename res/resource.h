@@ -27,6 +27,7 @@
 #define IDR_RAW_DELETE 163
 #define IDR_RAW_EXIT 164
 #define IDR_RAW_HELP 165
+#define IDR_RAW_SEARCH 166 // stored for a search button; no control shows it
 #define IDR_RAW_VIEWEDIT 167
 #define IDR_RAW_HOME 173
 

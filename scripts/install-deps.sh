@@ -7,6 +7,8 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth imagemagick python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+    # Only for redrawing the pictures (tools/assets/make_icons.py); the build uses the committed files.
+    python3-pil fonts-dejavu-core fonts-liberation
 )
 
 missing=()

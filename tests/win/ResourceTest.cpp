@@ -1,13 +1,14 @@
 // Checks the resources compiled from res/tbook.rc into this test program: the ids the program's
 // code relies on, the main window's template down to each control's style and rectangle, the tray
-// menu, the strings, the icons and the manifest. Everything is read from this module's own
-// resources, the way the program itself will load them.
+// menu, the strings, the icons, the pictures and the manifest. Everything is read from this
+// module's own resources, the way the program itself will load them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <iterator>
@@ -23,7 +24,7 @@ static_assert(IDD_TBOOK_DIALOG == 102 && IDD_CONTACT == 104 && IDD_ABOUTBOX == 1
 static_assert(IDR_MAINFRAME == 128 && IDI_TRAY == 172 && IDR_TRAY_MENU == 138 && IDP_OLE_INIT_FAILED == 100);
 static_assert(IDB_ABOUT == 140 && IDB_SEARCH_DOWN == 160 && IDB_SEARCH_UP == 169);
 static_assert(IDR_RAW_ADDNEW == 162 && IDR_RAW_DELETE == 163 && IDR_RAW_EXIT == 164 && IDR_RAW_HELP == 165 &&
-              IDR_RAW_VIEWEDIT == 167 && IDR_RAW_HOME == 173);
+              IDR_RAW_SEARCH == 166 && IDR_RAW_VIEWEDIT == 167 && IDR_RAW_HOME == 173);
 static_assert(IDC_LIST == 1000 && IDC_SEARCH_EDIT == 1002 && IDC_ADD_NEW == 1003 && IDC_VIEW_EDIT == 1004 &&
               IDC_DELETE == 1005 && IDC_HELP_BUTTON == 1006 && IDC_HOME == 1007 && IDC_SEARCH == 1008);
 static_assert(ID_TRAY_SHOW_CONTACTS == 32771 && ID_TRAY_ADD_NEW == 32772 && ID_TRAY_HELP == 32773 &&
@@ -314,6 +315,122 @@ TEST(ResourceTest, TrayIconLoadsAtSmallIconSize) {
     ASSERT_NE(0, GetObjectA(color.get(), sizeof(bitmap), &bitmap));
     EXPECT_EQ(16, bitmap.bmWidth);
     EXPECT_EQ(16, bitmap.bmHeight);
+}
+
+namespace {
+
+// What a red, green, blue pixel of a strip looks like, summed over a state image weighted by
+// each pixel's alpha.
+int Brightness(const BYTE* p) {
+    return p[0] + p[1] + p[2];
+}
+int Colourfulness(const BYTE* p) {
+    return std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]});
+}
+long long Visible(const BYTE* pState, size_t nBytes, int (*measure)(const BYTE*)) {
+    long long nSum = 0;
+    for (size_t i = 0; i < nBytes; i += 4)
+        nSum += static_cast<long long>(measure(pState + i)) * pState[i + 3];
+    return nSum;
+}
+
+} // namespace
+
+// The tool bar's image strips, found by name and type the way the buttons find them.
+TEST(ResourceTest, ImageStripsHoldFourStatesWithSoftEdgesAndTheirLooks) {
+    const int kStateWidth = 55, kStateHeight = 55, kStates = 4;
+    const size_t kStateBytes = size_t(kStateWidth) * kStateHeight * 4;
+    for (int id : {IDR_RAW_ADDNEW, IDR_RAW_DELETE, IDR_RAW_EXIT, IDR_RAW_HELP, IDR_RAW_SEARCH,
+                   IDR_RAW_VIEWEDIT, IDR_RAW_HOME}) {
+        const std::string strName = "#" + std::to_string(id);
+        SCOPED_TRACE("strip " + strName);
+        HMODULE module = GetModuleHandleA(nullptr);
+        HRSRC info = FindResourceA(module, strName.c_str(), "RAW");
+        ASSERT_NE(nullptr, info);
+        ASSERT_EQ(kStateBytes * kStates, SizeofResource(module, info));
+        const BYTE* pBytes = static_cast<const BYTE*>(LockResource(LoadResource(module, info)));
+        ASSERT_NE(nullptr, pBytes);
+
+        // normal, pressed, hover, disabled
+        for (int k = 0; k < kStates; ++k) {
+            SCOPED_TRACE("state " + std::to_string(k));
+            int nOpaque = 0, nClear = 0, nSoft = 0;
+            for (size_t i = 0; i < kStateBytes; i += 4) {
+                BYTE alpha = pBytes[k * kStateBytes + i + 3];
+                nOpaque += alpha == 255;
+                nClear += alpha == 0;
+                nSoft += alpha != 0 && alpha != 255;
+            }
+            EXPECT_GT(nOpaque, 0);
+            EXPECT_GT(nClear, 0);
+            EXPECT_GT(nSoft, 0) << "hard edges";
+        }
+        const BYTE* pNormal = pBytes;
+        const BYTE* pPressed = pBytes + kStateBytes;
+        const BYTE* pHover = pBytes + 2 * kStateBytes;
+        const BYTE* pDisabled = pBytes + 3 * kStateBytes;
+        EXPECT_GT(Visible(pHover, kStateBytes, Brightness), Visible(pNormal, kStateBytes, Brightness))
+            << "hover not brighter";
+        EXPECT_LT(Visible(pDisabled, kStateBytes, Colourfulness),
+                  Visible(pNormal, kStateBytes, Colourfulness))
+            << "disabled not greyer";
+        // The maker's emblem does not change when pressed; every other button fades.
+        if (id == IDR_RAW_HOME)
+            EXPECT_EQ(0, std::memcmp(pNormal, pPressed, kStateBytes));
+        else
+            EXPECT_LT(Visible(pPressed, kStateBytes, Colourfulness),
+                      Visible(pNormal, kStateBytes, Colourfulness))
+                << "pressed not greyer";
+    }
+}
+
+TEST(ResourceTest, SearchBitmapsAre53PixelMagnifiersOnTheTransparentColour) {
+    const COLORREF kTransparent = RGB(0xC0, 0xC0, 0xC0);
+    std::vector<std::vector<COLORREF>> pictures;
+    for (int id : {IDB_SEARCH_DOWN, IDB_SEARCH_UP}) {
+        SCOPED_TRACE("bitmap " + std::to_string(id));
+        GdiPtr bitmap(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        ASSERT_TRUE(bitmap);
+        BITMAP info = {};
+        ASSERT_NE(0, GetObjectA(bitmap.get(), sizeof(info), &info));
+        ASSERT_EQ(53, info.bmWidth);
+        ASSERT_EQ(53, info.bmHeight);
+
+        HDC dc = CreateCompatibleDC(nullptr);
+        ASSERT_NE(nullptr, dc);
+        HGDIOBJ old = SelectObject(dc, bitmap.get());
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < 53; ++y)
+            for (int x = 0; x < 53; ++x)
+                pixels.push_back(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteDC(dc);
+
+        // The border stays clear, so the button's bevel shows around the picture.
+        for (int i = 0; i < 53; ++i) {
+            EXPECT_EQ(kTransparent, pixels[i]);
+            EXPECT_EQ(kTransparent, pixels[52 * 53 + i]);
+            EXPECT_EQ(kTransparent, pixels[i * 53]);
+            EXPECT_EQ(kTransparent, pixels[i * 53 + 52]);
+        }
+        size_t nDrawn = 0;
+        for (COLORREF c : pixels)
+            nDrawn += c != kTransparent;
+        EXPECT_GT(nDrawn, pixels.size() / 8) << "hardly anything drawn";
+        pictures.push_back(pixels);
+    }
+    EXPECT_NE(pictures[0], pictures[1]) << "down and up look the same";
+}
+
+TEST(ResourceTest, AboutPictureIs64PixelsSquare) {
+    GdiPtr bitmap(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0,
+                             LR_DEFAULTCOLOR));
+    ASSERT_TRUE(bitmap);
+    BITMAP info = {};
+    ASSERT_NE(0, GetObjectA(bitmap.get(), sizeof(info), &info));
+    EXPECT_EQ(64, info.bmWidth);
+    EXPECT_EQ(64, info.bmHeight);
 }
 
 TEST(ResourceTest, MainWindowTemplateHeaderGivesStyleSizeCaptionAndFont) {

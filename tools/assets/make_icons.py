@@ -1,21 +1,28 @@
-#!/usr/bin/env python3
-"""Draws the program's icons and writes them as ICO files.
+#!/usr/bin/python3
+"""Draws every picture of the program and writes the files that res/tbook.rc compiles.
 
 Regenerate from the repository root with
 
-    python3 tools/assets/make_icons.py
+    tools/assets/make_icons.py                 # rewrites the pictures in res/
+    tools/assets/make_icons.py OUTDIR          # writes them to OUTDIR instead
+    tools/assets/make_icons.py --preview DIR   # also writes PNG previews to DIR (not for committing)
 
-which rewrites res/tbook.ico (window icon) and res/tray.ico (notification area icon). Pass an
-output folder to write them elsewhere: python3 tools/assets/make_icons.py /tmp/icons
+It needs Debian's Pillow (python3-pil) and fonts (fonts-dejavu-core, fonts-liberation), hence the
+shebang: a Python from elsewhere on PATH may lack Pillow. The build uses the committed files and
+needs none of this.
 
-Only the standard library is used, so the build never needs an image tool. Each icon holds 16x16,
-32x32 and 48x48 images, 32-bit BGRA with straight alpha, stored the classic way: a
-BITMAPINFOHEADER whose height counts the colour rows and the mask rows, the bottom-up colour rows,
-then a 1-bit AND mask. The output is deterministic, so regenerating without changes leaves the
-files byte for byte the same.
+What it writes:
+- the seven tool bar strips (*.raw): 55 x 220 pixels, the states normal, pressed, hover and
+  disabled stacked top to bottom, 4 bytes a pixel (red, green, blue, alpha; straight alpha), rows
+  top to bottom, no header;
+- search_down.bmp and search_up.bmp: the search toggle's magnifier, 53 x 53, 24 bits, with light
+  grey 0xC0C0C0 as the colour the button leaves transparent;
+- about.bmp: the product picture of the About dialog, 64 x 64, 24 bits;
+- tbook.ico and tray.ico: 16, 32 and 48 pixels, 32-bit images with straight alpha.
 
-The artwork is vector shapes in a unit square, rendered with 8x8 supersampling per pixel. The small
-sizes get their own simplified geometry because detail that reads at 48 pixels turns to mud at 16.
+Shapes are drawn supersampled and reduced with an area filter, which gives soft edges; captions
+are drawn at their real size with the font's hinting, which keeps small text crisp. The output is
+deterministic: regenerating without changes leaves every file byte for byte the same.
 """
 
 import math
@@ -23,235 +30,749 @@ import os
 import struct
 import sys
 
-SIZES = (16, 32, 48)
-SUPERSAMPLE = 8
-P = 1.0 / 16  # one pixel of the 16x16 image, for the geometry that is drawn to its grid
+try:
+    from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
+except ImportError:
+    sys.exit("make_icons.py: Pillow is missing; install python3-pil and run the script with /usr/bin/python3")
 
-# Colours as (r, g, b), 0..255.
-CARD_TOP = (0x2E, 0x6C, 0xC8)
-CARD_BOTTOM = (0x17, 0x3F, 0x8A)
-SPINE = (0x10, 0x2C, 0x66)
-OUTLINE = (0x0B, 0x1F, 0x4A)
-WHITE = (0xFF, 0xFF, 0xFF)
+SS = 8  # supersampling factor of shapes
+
+FONT_DIR_DEJAVU = "/usr/share/fonts/truetype/dejavu"
+FONT_DIR_LIBERATION = "/usr/share/fonts/truetype/liberation"
+CAPTION_FONT = (os.path.join(FONT_DIR_LIBERATION, "LiberationSans-Regular.ttf"), 11)
+GLYPH_FONT = os.path.join(FONT_DIR_DEJAVU, "DejaVuSans-Bold.ttf")
+
+# The dialog face the pictures are seen on. Soft edges of the 24-bit bitmaps, which have no
+# alpha, are blended into it.
+FACE = (0xF0, 0xF0, 0xF0)
+KEY = (0xC0, 0xC0, 0xC0)  # the colour the search toggle leaves transparent
+
+# One palette for every picture: (light, base, dark) of each emblem.
+GREEN = ((0x9B, 0xE0, 0x5A), (0x3C, 0xA8, 0x1E), (0x1D, 0x66, 0x0C))
+AMBER = ((0xFF, 0xD2, 0x6A), (0xF0, 0x8C, 0x0A), (0x9A, 0x50, 0x00))
+ORANGE = ((0xFF, 0xB0, 0x78), (0xE8, 0x5A, 0x14), (0x93, 0x2A, 0x04))
+BLUE = ((0x8C, 0xC4, 0xFF), (0x1E, 0x6C, 0xD8), (0x0A, 0x36, 0x84))
+GREY = ((0xD8, 0xDE, 0xE6), (0x78, 0x84, 0x94), (0x3A, 0x42, 0x4E))
+TEAL = ((0x7E, 0xE8, 0xC4), (0x0E, 0x9A, 0x74), (0x04, 0x58, 0x40))
+CAPTION = (0x1E, 0x28, 0x36)
+CAPTION_HOVER = (0x0A, 0x3C, 0x96)
+CAPTION_DISABLED = (0x9A, 0x9E, 0xA4)
+
+# Tool bar strips.
+STATE = 55
+EMBLEM_CENTRE = (27.5, 21.5)
+EMBLEM_RADIUS = 17.0
+CAPTION_BASELINE = 51
+
+# The address book of the icons and the product picture.
+BOOK_TOP = (0x3A, 0x7C, 0xD6)
+BOOK_BOTTOM = (0x15, 0x3E, 0x8C)
+BOOK_SPINE = (0x10, 0x2C, 0x66)
+BOOK_OUTLINE = (0x0B, 0x1F, 0x4A)
 TAB_COLOURS = ((0xF2, 0x9E, 0x1F), (0x4C, 0xB5, 0x4F), (0xE0, 0x4E, 0x4E))
+WHITE = (0xFF, 0xFF, 0xFF)
 
 
-# --- Shapes: each answers "is this point inside?" for a point in unit coordinates (y grows down).
+# --- Drawing helpers. Coordinates are in output pixels; layers are SS times larger.
 
 
-def rounded_rect(x0, y0, x1, y1, r):
-    def inside(x, y):
-        if x < x0 or x > x1 or y < y0 or y > y1:
-            return False
-        cx = min(max(x, x0 + r), x1 - r)
-        cy = min(max(y, y0 + r), y1 - r)
-        return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
-
-    return inside
+def layer(width, height=None):
+    return Image.new("RGBA", (width * SS, (height or width) * SS), (0, 0, 0, 0))
 
 
-def circle(cx, cy, r):
-    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+def sc(*values):
+    """Output pixels to layer pixels."""
+    return tuple(v * SS for v in values)
 
 
-def shoulders(cx, cy, rx, ry, cut_y):
-    """Upper part of an ellipse, cut flat at cut_y: the body of the person glyph."""
-    return lambda x, y: y <= cut_y and ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1.0
+def box(cx, cy, r):
+    return sc(cx - r, cy - r, cx + r, cy + r)
 
 
-def union(*shapes):
-    return lambda x, y: any(s(x, y) for s in shapes)
+def mask_of(size, draw_shape):
+    m = Image.new("L", size, 0)
+    draw_shape(ImageDraw.Draw(m))
+    return m
 
 
-def minus(shape, hole):
-    return lambda x, y: shape(x, y) and not hole(x, y)
+def ellipse_mask(size, x0, y0, x1, y1):
+    """An ellipse given in output pixels."""
+    return mask_of(size, lambda d: d.ellipse(sc(x0, y0, x1, y1), fill=255))
 
 
-def vertical_gradient(top, bottom, y0, y1):
-    def colour(_x, y):
-        t = min(max((y - y0) / (y1 - y0), 0.0), 1.0)
-        return tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
-
-    return colour
+def rect_mask(size, x0, y0, x1, y1):
+    return mask_of(size, lambda d: d.rectangle(sc(x0, y0, x1, y1), fill=255))
 
 
-def solid(rgb):
-    return lambda _x, _y: rgb
+def stroke_mask(size, points, width):
+    """A round-ended stroke through points given in output pixels, width in output pixels."""
+    return mask_of(size, lambda d: thick_polyline(d, [sc(x, y) for x, y in points], width * SS))
 
 
-# --- Rendering
+def solid(size, rgb, alpha=255):
+    return Image.new("RGBA", size, tuple(rgb) + (alpha,))
 
 
-class Canvas:
-    """Premultiplied RGBA floats, composited layer by layer with "source over"."""
-
-    def __init__(self, size):
-        self.size = size
-        self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
-
-    def fill(self, shape, paint, opacity=1.0):
-        n = self.size
-        step = 1.0 / (n * SUPERSAMPLE)
-        samples = SUPERSAMPLE * SUPERSAMPLE
-        for py in range(n):
-            for px in range(n):
-                hits = 0
-                for sy in range(SUPERSAMPLE):
-                    y = (py * SUPERSAMPLE + sy + 0.5) * step
-                    for sx in range(SUPERSAMPLE):
-                        x = (px * SUPERSAMPLE + sx + 0.5) * step
-                        if shape(x, y):
-                            hits += 1
-                if hits == 0:
-                    continue
-                a = opacity * hits / samples
-                r, g, b = paint((px + 0.5) / n, (py + 0.5) / n)
-                dst = self.pixels[py * n + px]
-                keep = 1.0 - a
-                dst[0] = r / 255.0 * a + dst[0] * keep
-                dst[1] = g / 255.0 * a + dst[1] * keep
-                dst[2] = b / 255.0 * a + dst[2] * keep
-                dst[3] = a + dst[3] * keep
-
-    def rgba_rows(self):
-        """Rows top to bottom of straight-alpha (r, g, b, a) bytes."""
-        rows = []
-        for py in range(self.size):
-            row = []
-            for px in range(self.size):
-                r, g, b, a = self.pixels[py * self.size + px]
-                if a <= 0.0:
-                    row.append((0, 0, 0, 0))
-                    continue
-                row.append(tuple(min(255, round(c / a * 255.0)) for c in (r, g, b)) + (round(a * 255.0),))
-            rows.append(row)
-        return rows
+def vertical_ramp(size, y0, y1):
+    """An L image going from 0 at layer row y0 to 255 at layer row y1."""
+    w, h = size
+    ramp = Image.new("L", (1, h))
+    span = max(y1 - y0, 1)
+    ramp.putdata([min(255, max(0, round((y - y0) * 255 / span))) for y in range(h)])
+    return ramp.resize((w, h))
 
 
-# --- Artwork
+def gradient(size, top, bottom, y0, y1):
+    return Image.composite(solid(size, bottom), solid(size, top), vertical_ramp(size, y0, y1))
 
 
-def person(cx, head_y, head_r, body_y, body_rx, body_ry, cut_y):
-    return union(circle(cx, head_y, head_r), shoulders(cx, body_y, body_rx, body_ry, cut_y))
+def paint(target, colour_image, mask, opacity=1.0):
+    """Source-over of colour_image through mask (scaled by opacity) onto target, in place."""
+    if opacity < 1.0:
+        mask = mask.point(lambda v: round(v * opacity))
+    alpha = ImageChops.multiply(colour_image.getchannel("A"), mask)
+    src = colour_image.copy()
+    src.putalpha(alpha)
+    target.alpha_composite(src)
 
 
-def draw_book(size):
-    """The window icon: a blue address book with coloured index tabs and a white person."""
-    canvas = Canvas(size)
-    small = size <= 16
-    # At 16 pixels every edge sits on a pixel boundary (multiples of P), or it blurs.
-    x0, y0, x1, y1 = (1 * P, 0.0, 15 * P, 1.0) if small else (0.10, 0.05, 0.86, 0.95)
-    radius = 2 * P if small else 0.09
+def fill(target, rgb, mask, opacity=1.0):
+    paint(target, solid(target.size, rgb), mask, opacity)
+
+
+def reduce(image):
+    """Layer to output size; the area filter averages in premultiplied alpha."""
+    return image.resize((image.width // SS, image.height // SS), Image.BOX)
+
+
+def thick_polyline(draw, points, width, fill_value=255):
+    """A stroked polyline with round joins and caps, in layer coordinates."""
+    draw.line(points, fill=fill_value, width=round(width), joint="curve")
+    r = width / 2.0
+    for x, y in (points[0], points[-1]):
+        draw.ellipse((x - r, y - r, x + r, y + r), fill=fill_value)
+
+
+def lerp(a, b, t):
+    return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
+
+
+# --- Emblems of the tool bar: a glossy ball with a white symbol.
+
+
+def orb(canvas, cx, cy, r, palette):
+    """Draws the ball into canvas (a layer), with its shadow, rim, body, glow and gloss."""
+    light, base, dark = palette
+    size = canvas.size
+    shadow = mask_of(size, lambda d: d.ellipse(box(cx, cy + 1.2, r), fill=255))
+    shadow = shadow.filter(ImageFilter.GaussianBlur(1.3 * SS))
+    fill(canvas, (0, 0, 0), shadow, 0.40)
+
+    rim = mask_of(size, lambda d: d.ellipse(box(cx, cy, r), fill=255))
+    fill(canvas, dark, rim)
+    body = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 1.0), fill=255))
+    top, bottom = (cy - r) * SS, (cy + r) * SS
+    paint(canvas, gradient(size, light, base, top, top + (bottom - top) * 0.75), body)
+
+    # Light scattered back from the bottom edge, as in a glass ball.
+    glow = ellipse_mask(size, cx - r * 0.75, cy + r * 0.15, cx + r * 0.75, cy + r * 1.15)
+    glow = ImageChops.multiply(glow.filter(ImageFilter.GaussianBlur(2.5 * SS)), body)
+    fill(canvas, light, glow, 0.55)
+
+    # The gloss: a lens of white on the upper half, fading downwards.
+    gloss = ellipse_mask(size, cx - r * 0.72, cy - r * 0.93, cx + r * 0.72, cy + r * 0.12)
+    fade = vertical_ramp(size, (cy - r) * SS, (cy + r * 0.15) * SS).point(lambda v: 255 - v)
+    gloss = ImageChops.multiply(ImageChops.multiply(gloss, fade), body)
+    fill(canvas, WHITE, gloss, 0.70)
+
+
+def symbol(canvas, shape_mask, palette):
+    """A white symbol with a soft shadow in the ball's dark colour beneath it."""
+    dark = palette[2]
+    shadow = ImageChops.offset(shape_mask, 0, round(0.9 * SS)).filter(ImageFilter.GaussianBlur(0.8 * SS))
+    fill(canvas, dark, shadow, 0.75)
+    fill(canvas, WHITE, shape_mask)
+
+
+def unit(cx, cy, r):
+    """Maps unit coordinates of the ball (radius 1, y down) to layer coordinates."""
+    return lambda u, v: ((cx + u * r) * SS, (cy + v * r) * SS)
+
+
+def check_mark(size, at, r):
+    points = [at(-0.46, 0.02), at(-0.13, 0.36), at(0.47, -0.34)]
+    return mask_of(size, lambda d: thick_polyline(d, points, 0.24 * r * SS))
+
+
+def cross(size, at, r):
+    def shape(d):
+        thick_polyline(d, [at(-0.36, -0.36), at(0.36, 0.36)], 0.24 * r * SS)
+        thick_polyline(d, [at(0.36, -0.36), at(-0.36, 0.36)], 0.24 * r * SS)
+
+    return mask_of(size, shape)
+
+
+def pencil_axes(at):
+    """Maps (along, across) coordinates of a pencil lying at 45 degrees, its point to the lower
+    left, to layer coordinates."""
+    ux, uy = math.cos(math.radians(-45)), math.sin(math.radians(-45))
+    return lambda t, s: at(ux * t - uy * s, uy * t + ux * s)
+
+
+PENCIL_HALF = 0.17  # half the pencil's thickness
+
+
+def pencil(size, at, r):
+    """A pencil: body, sharpened wood and eraser."""
+    p, h = pencil_axes(at), PENCIL_HALF
+
+    def shape(d):
+        d.polygon([p(-0.22, -h), p(0.58, -h), p(0.58, h), p(-0.22, h)], fill=255)  # body
+        d.polygon([p(-0.24, -h), p(-0.24, h), p(-0.62, 0.0)], fill=255)  # wood
+        d.polygon([p(0.64, -h), p(0.76, -h), p(0.76, h), p(0.64, h)], fill=255)  # eraser
+
+    return mask_of(size, shape)
+
+
+def pencil_details(size, at, r):
+    """What is cut out of the pencil's white: the gap before the eraser, the lead, the wood's edge."""
+    p, w = pencil_axes(at), PENCIL_HALF + 0.02
+
+    def shape(d):
+        d.polygon([p(0.58, -w), p(0.64, -w), p(0.64, w), p(0.58, w)], fill=255)
+        d.polygon([p(-0.50, -0.055), p(-0.50, 0.055), p(-0.62, 0.0)], fill=255)
+        d.polygon([p(-0.22, -w), p(-0.26, -w), p(-0.26, w), p(-0.22, w)], fill=255)
+
+    return mask_of(size, shape)
+
+
+def glyph(size, at, r, text, height):
+    """A character of the bold symbol font, centred on the ball."""
+    font = ImageFont.truetype(GLYPH_FONT, round(height * r * SS), layout_engine=ImageFont.Layout.BASIC)
+    x, y = at(0.0, 0.0)
+    return mask_of(size, lambda d: d.text((x, y), text, font=font, fill=255, anchor="mm"))
+
+
+def swirl(size, at, r):
+    """A spiral opening outwards, the sign of leaving."""
+    points = []
+    turns = 1.6
+    steps = 120
+    for i in range(steps + 1):
+        t = i / steps
+        theta = -math.pi / 2 + t * turns * 2 * math.pi
+        radius = 0.10 + 0.50 * t
+        points.append(at(radius * math.cos(theta), radius * math.sin(theta)))
+    return mask_of(size, lambda d: thick_polyline(d, points, 0.17 * r * SS))
+
+
+def maker_mark(size, at, r):
+    """The maker's mark: a ring with a T inside."""
+
+    def shape(d):
+        x0, y0 = at(-0.62, -0.62)
+        x1, y1 = at(0.62, 0.62)
+        d.ellipse((x0, y0, x1, y1), fill=255)
+        x0, y0 = at(-0.46, -0.46)
+        x1, y1 = at(0.46, 0.46)
+        d.ellipse((x0, y0, x1, y1), fill=0)
+        d.polygon([at(-0.34, -0.30), at(0.34, -0.30), at(0.34, -0.14), at(-0.34, -0.14)], fill=255)
+        d.polygon([at(-0.09, -0.16), at(0.09, -0.16), at(0.09, 0.40), at(-0.09, 0.40)], fill=255)
+
+    return mask_of(size, shape)
+
+
+def magnifier_mark(size, at, r):
+    def shape(d):
+        x0, y0 = at(-0.56, -0.56)
+        x1, y1 = at(0.26, 0.26)
+        d.ellipse((x0, y0, x1, y1), fill=255)
+        x0, y0 = at(-0.38, -0.38)
+        x1, y1 = at(0.08, 0.08)
+        d.ellipse((x0, y0, x1, y1), fill=0)
+        thick_polyline(d, [at(0.20, 0.20), at(0.54, 0.54)], 0.24 * r * SS)
+
+    return mask_of(size, shape)
+
+
+def emblem(palette, draw_symbol, details=None):
+    """The ball of a tool bar button at output size, without its caption."""
+    canvas = layer(STATE)
+    cx, cy = EMBLEM_CENTRE
+    r = EMBLEM_RADIUS
+    orb(canvas, cx, cy, r, palette)
+    at = unit(cx, cy, r)
+    shape = draw_symbol(canvas.size, at, r)
+    if details is not None:
+        shape = ImageChops.subtract(shape, details(canvas.size, at, r))
+    symbol(canvas, shape, palette)
+    return reduce(canvas)
+
+
+# --- Captions, at their real size.
+
+
+def caption_font():
+    path, pixels = CAPTION_FONT
+    return ImageFont.truetype(path, pixels, layout_engine=ImageFont.Layout.BASIC)
+
+
+def caption_mask(text, dx=0, dy=0):
+    """The caption's coverage, centred on whole pixels on the common baseline."""
+    font = caption_font()
+    left, _top, right, _bottom = font.getbbox(text, anchor="ls")
+    x = (STATE - (right - left)) // 2 - left + dx
+    m = Image.new("L", (STATE, STATE), 0)
+    ImageDraw.Draw(m).text((x, CAPTION_BASELINE + dy), text, font=font, fill=255, anchor="ls")
+    return m
+
+
+def with_caption(picture, text, rgb, emboss=False):
+    out = picture.copy()
+    if emboss:
+        fill(out, WHITE, caption_mask(text, 1, 1))
+    fill(out, rgb, caption_mask(text))
+    return out
+
+
+# --- State variants, derived from the normal picture.
+
+
+def recolour(picture, mapping):
+    """Applies mapping(r, g, b) -> (r, g, b) to every visible pixel."""
+    out = picture.copy()
+    pixels = out.load()
+    for y in range(out.height):
+        for x in range(out.width):
+            r, g, b, a = pixels[x, y]
+            if a:
+                pixels[x, y] = mapping(r, g, b) + (a,)
+    return out
+
+
+def luminance(r, g, b):
+    return 0.299 * r + 0.587 * g + 0.114 * b
+
+
+def brighter(r, g, b):
+    return tuple(min(255, round(c * 1.10 + (255 - c) * 0.18)) for c in (r, g, b))
+
+
+def faded(amount_grey, lift):
+    """Towards grey by amount_grey, then towards white by lift."""
+
+    def mapping(r, g, b):
+        y = luminance(r, g, b)
+        out = []
+        for c in (r, g, b):
+            c = c + (y - c) * amount_grey
+            out.append(round(c + (255 - c) * lift))
+        return tuple(min(255, max(0, c)) for c in out)
+
+    return mapping
+
+
+def halo(picture, rgb, opacity):
+    """A soft glow around the ball, drawn beneath it."""
+    big = picture.resize((STATE * SS, STATE * SS), Image.BICUBIC).getchannel("A")
+    glow = big.filter(ImageFilter.GaussianBlur(1.8 * SS)).point(lambda v: min(255, v * 2))
+    under = layer(STATE)
+    fill(under, rgb, glow, opacity)
+    under = reduce(under)
+    under.alpha_composite(picture)
+    return under
+
+
+def shifted(picture, dx, dy):
+    out = Image.new("RGBA", picture.size, (0, 0, 0, 0))
+    out.paste(picture, (dx, dy))
+    return out
+
+
+def tool_strip(palette, draw_symbol, text, details=None, pressed_is_normal=False):
+    """The four states of a tool bar button: normal; pressed, a faded grey; hover, brighter and
+    glowing with a blue caption; disabled, a pale grey with an embossed caption."""
+    ball = emblem(palette, draw_symbol, details)
+    normal = with_caption(ball, text, CAPTION)
+    hover = with_caption(halo(recolour(ball, brighter), palette[0], 0.55), text, CAPTION_HOVER)
+    if pressed_is_normal:
+        pressed = normal
+    else:
+        # Pressed: a greyed ball and its caption pushed one pixel down and right, as a key goes down.
+        pressed = shifted(recolour(ball, faded(0.80, 0.0)), 1, 1)
+        fill(pressed, CAPTION, caption_mask(text, 1, 1))
+    disabled = with_caption(recolour(ball, faded(1.0, 0.45)), text, CAPTION_DISABLED, emboss=True)
+    strip = Image.new("RGBA", (STATE, STATE * 4), (0, 0, 0, 0))
+    for i, state in enumerate((normal, pressed, hover, disabled)):
+        strip.paste(state, (0, i * STATE))
+    return strip
+
+
+TOOL_STRIPS = (
+    ("addnew.raw", GREEN, check_mark, "Add New", None, False),
+    ("delete.raw", ORANGE, cross, "Delete", None, False),
+    ("exit.raw", GREY, swirl, "Exit", None, False),
+    ("help.raw", BLUE, lambda s, at, r: glyph(s, at, r, "?", 1.4), "Help", None, False),
+    ("search.raw", BLUE, magnifier_mark, "Search", None, False),
+    ("viewedit.raw", AMBER, pencil, "View/Edit", pencil_details, False),
+    ("home.raw", TEAL, maker_mark, "Home", None, True),
+)
+
+
+def raw_bytes(strip):
+    """RGBA rows top to bottom; invisible pixels are stored as zero."""
+    data = bytearray(strip.tobytes())
+    for i in range(0, len(data), 4):
+        if data[i + 3] == 0:
+            data[i : i + 3] = b"\0\0\0"
+    return bytes(data)
+
+
+# --- The search toggle's magnifier (24 bits, keyed transparency).
+
+
+def magnifier(down):
+    """The search toggle's picture: a lens in a steel rim on a wooden handle. Down, it sits one
+    pixel lower and to the right and its glass is a deeper blue, so a search in force shows."""
+    n = 53
+    canvas = layer(n)
+    size = canvas.size
+    shift = 1.0 if down else 0.0
+    cx, cy, r = 22.0 + shift, 21.0 + shift, 12.5  # the lens
+    # The handle, from the lens towards the lower right.
+    a = math.radians(45)
+    hx0, hy0 = cx + math.cos(a) * (r + 0.5), cy + math.sin(a) * (r + 0.5)
+    hx1, hy1 = cx + math.cos(a) * (r + 15.0), cy + math.sin(a) * (r + 15.0)
+
+    shadow = ImageChops.lighter(
+        mask_of(size, lambda d: d.ellipse(box(cx + 1.2, cy + 1.6, r + 2.2), fill=255)),
+        stroke_mask(size, [(hx0 + 1.2, hy0 + 1.6), (hx1 + 1.2, hy1 + 1.6)], 6.0),
+    )
+    fill(canvas, (0, 0, 0), shadow.filter(ImageFilter.GaussianBlur(1.4 * SS)), 0.30)
+
+    handle = stroke_mask(size, [(hx0, hy0), (hx1, hy1)], 6.0)
+    fill(canvas, (0x2A, 0x1A, 0x10), handle)
+    handle_core = stroke_mask(size, [(hx0 + 0.3, hy0 - 0.3), (hx1 - 0.2, hy1 - 0.8)], 3.4)
+    paint(canvas, gradient(size, (0x9A, 0x5A, 0x2C), (0x4A, 0x26, 0x10), hy0 * SS, hy1 * SS), handle_core)
+    collar = stroke_mask(size, [(hx0 - 1.0, hy0 - 1.0), (hx0 + 2.2, hy0 + 2.2)], 6.6)
+    steel = gradient(size, (0xE8, 0xEC, 0xF2), (0x70, 0x78, 0x84), (hy0 - 3) * SS, (hy0 + 4) * SS)
+    paint(canvas, steel, collar)
+
+    rim = mask_of(size, lambda d: d.ellipse(box(cx, cy, r + 2.0), fill=255))
+    paint(canvas, gradient(size, (0xF4, 0xF6, 0xFA), (0x5A, 0x62, 0x70), (cy - r) * SS, (cy + r) * SS), rim)
+    edge = mask_of(size, lambda d: d.ellipse(box(cx, cy, r + 2.0), outline=255, width=round(0.9 * SS)))
+    fill(canvas, (0x3A, 0x40, 0x4A), edge)
+
+    glass = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 0.2), fill=255))
+    top, bottom = (0xE6, 0xF4, 0xFF), (0x7E, 0xB8, 0xEC)
+    if down:
+        top, bottom = (0xB4, 0xDC, 0xFF), (0x1E, 0x6C, 0xD8)
+    paint(canvas, gradient(size, top, bottom, (cy - r) * SS, (cy + r) * SS), glass)
+    inner = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 0.2), outline=255, width=round(0.8 * SS)))
+    fill(canvas, (0x50, 0x5A, 0x68), inner, 0.8)
+    gloss = ellipse_mask(size, cx - r * 0.68, cy - r * 0.80, cx + r * 0.40, cy - r * 0.05)
+    fade = vertical_ramp(size, (cy - r) * SS, (cy) * SS).point(lambda v: 255 - v)
+    fill(canvas, WHITE, ImageChops.multiply(gloss, fade), 0.85)
+    spark = mask_of(size, lambda d: d.ellipse(box(cx + r * 0.42, cy + r * 0.42, 1.4), fill=255))
+    fill(canvas, WHITE, spark.filter(ImageFilter.GaussianBlur(0.5 * SS)), 0.8)
+    return keyed(reduce(canvas))
+
+
+def keyed(picture):
+    """A 24-bit picture for keyed transparency: the key where nothing is drawn, the face blended
+    into soft edges, and the key itself never used by a drawn pixel."""
+    out = Image.new("RGB", picture.size, KEY)
+    src = picture.load()
+    dst = out.load()
+    for y in range(picture.height):
+        for x in range(picture.width):
+            r, g, b, a = src[x, y]
+            if a < 24:
+                continue
+            t = a / 255.0
+            rgb = tuple(round(c * t + f * (1 - t)) for c, f in zip((r, g, b), FACE))
+            if rgb == KEY:
+                rgb = (KEY[0] + 1, KEY[1], KEY[2])
+            dst[x, y] = rgb
+    return out
+
+
+# --- The address book: icons and the product picture.
+
+
+def rounded_mask(size, x0, y0, x1, y1, r):
+    """A rectangle with rounded corners, in output pixels."""
+    return mask_of(size, lambda d: d.rounded_rectangle(sc(x0, y0, x1, y1), radius=r * SS, fill=255))
+
+
+def person(d, cx, head_y, head_r, body_y, body_rx, body_ry, cut_y):
+    d.ellipse(box(cx, head_y, head_r), fill=255)
+    body = Image.new("L", d.im.size, 0)
+    ImageDraw.Draw(body).ellipse(sc(cx - body_rx, body_y - body_ry, cx + body_rx, body_y + body_ry), fill=255)
+    ImageDraw.Draw(body).rectangle(sc(0, cut_y, d.im.size[0] / SS, d.im.size[1] / SS), fill=0)
+    return body
+
+
+def book(n):
+    """The window icon: a blue address book with coloured index tabs and a white person on it.
+    At 16 pixels every edge sits on the pixel grid, or it blurs."""
+    canvas = layer(n)
+    size = canvas.size
+    small = n <= 16
+    if small:
+        x0, y0, x1, y1, radius = 1, 0, 15, 16, 2
+    else:
+        x0, y0, x1, y1, radius = 0.10 * n, 0.05 * n, 0.86 * n, 0.95 * n, 0.09 * n
+    edge = 1.0
 
     if not small:
-        # Index tabs sticking out of the right edge, as in a paper address book.
-        tab_h, gap = 0.14, 0.05
-        top = 0.18
+        tab_h, gap, top = 0.14 * n, 0.05 * n, 0.18 * n
         for i, rgb in enumerate(TAB_COLOURS):
             ty = top + i * (tab_h + gap)
-            canvas.fill(rounded_rect(x1 - 0.06, ty, x1 + 0.09, ty + tab_h, 0.035), solid(rgb))
+            tx0, tx1 = x1 - 0.06 * n, x1 + 0.09 * n
+            tab = rounded_mask(size, tx0, ty, tx1, ty + tab_h, 0.035 * n)
+            fill(canvas, lerp(rgb, (0, 0, 0), 0.35), tab)
+            inner = rounded_mask(size, tx0, ty + edge, tx1 - edge, ty + tab_h - edge, 0.025 * n)
+            paint(canvas, gradient(size, lerp(rgb, WHITE, 0.35), rgb, ty * SS, (ty + tab_h) * SS), inner)
 
-    cover = rounded_rect(x0, y0, x1, y1, radius)
-    canvas.fill(cover, solid(OUTLINE))
-    edge = 1.0 / size
-    inner = rounded_rect(x0 + edge, y0 + edge, x1 - edge, y1 - edge, max(radius - edge, 0.0))
-    canvas.fill(inner, vertical_gradient(CARD_TOP, CARD_BOTTOM, y0, y1))
+    if n >= 48:
+        # The edges of the pages, showing between the cover and the tabs.
+        pages = rounded_mask(size, x0 + 2, y0 + 1.5, x1 + 0.035 * n, y1 - 1.5, radius)
+        fill(canvas, (0x8A, 0x86, 0x7A), pages)
+        leaves = rounded_mask(size, x0 + 2, y0 + 2.5, x1 + 0.035 * n - 1, y1 - 2.5, radius)
+        paint(canvas, gradient(size, (0xFF, 0xFD, 0xF4), (0xDA, 0xD4, 0xC4), y0 * SS, y1 * SS), leaves)
 
-    # The spine: a darker band along the left edge, with a light seam where the cover folds.
-    spine_w = 3 * P if small else 0.16
-    canvas.fill(minus(inner, lambda x, _y: x > x0 + spine_w), solid(SPINE))
+    fill(canvas, BOOK_OUTLINE, rounded_mask(size, x0, y0, x1, y1, radius))
+    inner = rounded_mask(size, x0 + edge, y0 + edge, x1 - edge, y1 - edge, max(radius - edge, 0))
+    paint(canvas, gradient(size, BOOK_TOP, BOOK_BOTTOM, y0 * SS, y1 * SS), inner)
+
+    spine_w = 3 if small else 0.16 * n
+    spine = ImageChops.multiply(inner, rect_mask(size, 0, 0, x0 + spine_w, n))
+    fill(canvas, BOOK_SPINE, spine)
     if not small:
-        seam = lambda x, y: x0 + spine_w <= x <= x0 + spine_w + edge * 0.9 and y0 + edge <= y <= y1 - edge
-        canvas.fill(seam, solid(WHITE), opacity=0.35)
+        seam = rect_mask(size, x0 + spine_w, y0 + edge, x0 + spine_w + 0.9, y1 - edge)
+        fill(canvas, WHITE, seam, 0.35)
+        shine_y = y0 + (y1 - y0) * 0.45
+        gloss = ImageChops.multiply(inner, rect_mask(size, x0 + spine_w + 1, y0 + edge, x1 - edge, shine_y))
+        fade = vertical_ramp(size, y0 * SS, (y0 + (y1 - y0) * 0.45) * SS).point(lambda v: 255 - v)
+        fill(canvas, WHITE, ImageChops.multiply(gloss, fade), 0.22)
 
-    # The person sits on the cover, right of the spine.
     cx = (x0 + spine_w + x1) / 2.0
+    figure = Image.new("L", size, 0)
+    d = ImageDraw.Draw(figure)
     if small:
-        # A pixel of cover between head and shoulders keeps them apart.
-        glyph = person(cx, 4.5 * P, 2.5 * P, 14.0 * P, 4.6 * P, 6.0 * P, 13.0 * P)
+        cx = round(cx * 2) / 2.0
+        body = person(d, cx, 4.5, 2.5, 14.0, 4.6, 6.0, 13.0)
     else:
-        glyph = person(cx, 0.36, 0.13, 0.88, 0.25, 0.26, 0.78)
-    canvas.fill(glyph, solid(WHITE))
-    return canvas
+        body = person(d, cx, 0.36 * n, 0.13 * n, 0.88 * n, 0.25 * n, 0.26 * n, 0.78 * n)
+    figure = ImageChops.lighter(figure, body)
+    fill(canvas, WHITE, figure)
+    return reduce(canvas)
 
 
-def draw_tray(size):
-    """The tray icon: the same blue and person, on a plain rounded square with bolder proportions."""
-    canvas = Canvas(size)
-    small = size <= 16
-    x0, y0, x1, y1 = (0.0, 0.0, 1.0, 1.0) if small else (0.04, 0.04, 0.96, 0.96)
-    radius = 3.5 * P if small else 0.22
-    canvas.fill(rounded_rect(x0, y0, x1, y1, radius), solid(OUTLINE))
-    edge = 1.0 / size
-    inner = rounded_rect(x0 + edge, y0 + edge, x1 - edge, y1 - edge, radius - edge)
-    canvas.fill(inner, vertical_gradient(CARD_TOP, CARD_BOTTOM, y0, y1))
+def tray(n):
+    """The tray icon: the same blue and person on a plain rounded square, bolder for the tray."""
+    canvas = layer(n)
+    size = canvas.size
+    small = n <= 16
     if small:
-        glyph = person(0.5, 5.0 * P, 2.8 * P, 15.5 * P, 5.5 * P, 6.5 * P, 14.0 * P)
+        x0, y0, x1, y1, radius = 0, 0, 16, 16, 3.5
     else:
-        glyph = person(0.5, 0.36, 0.18, 0.98, 0.36, 0.36, 0.84)
-    canvas.fill(glyph, solid(WHITE))
-    return canvas
+        x0, y0, x1, y1, radius = 0.04 * n, 0.04 * n, 0.96 * n, 0.96 * n, 0.22 * n
+    edge = 1.0
+    fill(canvas, BOOK_OUTLINE, rounded_mask(size, x0, y0, x1, y1, radius))
+    inner = rounded_mask(size, x0 + edge, y0 + edge, x1 - edge, y1 - edge, radius - edge)
+    paint(canvas, gradient(size, BOOK_TOP, BOOK_BOTTOM, y0 * SS, y1 * SS), inner)
+    if not small:
+        shine = ellipse_mask(size, x0 - 0.2 * n, y0 - 0.55 * n, x1 + 0.2 * n, y0 + 0.42 * n)
+        gloss = ImageChops.multiply(inner, shine)
+        fill(canvas, WHITE, gloss, 0.18)
+    figure = Image.new("L", size, 0)
+    d = ImageDraw.Draw(figure)
+    if small:
+        body = person(d, 8.0, 5.0, 2.8, 15.5, 5.5, 6.5, 14.0)
+    else:
+        body = person(d, 0.5 * n, 0.36 * n, 0.18 * n, 0.98 * n, 0.36 * n, 0.36 * n, 0.84 * n)
+    figure = ImageChops.lighter(figure, ImageChops.multiply(body, inner))
+    fill(canvas, WHITE, figure)
+    return reduce(canvas)
 
 
-# --- ICO writer
+def product_picture():
+    """The About dialog's picture: the address book, large, on a light panel."""
+    n = 64
+    panel = Image.new("RGBA", (n, n))
+    panel.paste(gradient((n, n), (0xFF, 0xFF, 0xFF), (0xC8, 0xDC, 0xF4), 0, n), (0, 0))
+    art = book(52)
+    shadow = Image.new("RGBA", (n, n), (0, 0, 0, 0))
+    shadow.paste(art, (8, 9))
+    alpha = shadow.getchannel("A").filter(ImageFilter.GaussianBlur(2.0)).point(lambda v: round(v * 0.35))
+    shade = Image.new("RGBA", (n, n), (0x10, 0x20, 0x40, 0))
+    shade.putalpha(alpha)
+    panel.alpha_composite(shade)
+    panel.alpha_composite(art, (6, 6))
+    return panel.convert("RGB")
 
 
-def bmp_image(canvas):
+# --- Writers.
+
+
+def ico_image(picture):
     """One ICO image: BITMAPINFOHEADER, bottom-up BGRA rows, bottom-up AND mask."""
-    n = canvas.size
-    rows = canvas.rgba_rows()
+    n = picture.width
+    rgba = picture.tobytes()
+    rows = [rgba[y * n * 4 : (y + 1) * n * 4] for y in range(n)]
     xor = bytearray()
     for row in reversed(rows):
-        for r, g, b, a in row:
-            xor += bytes((b, g, r, a))
+        for x in range(n):
+            r, g, b, a = row[x * 4 : x * 4 + 4]
+            xor += bytes((b, g, r, a) if a else (0, 0, 0, 0))
     # The mask marks fully transparent pixels; rows are padded to 32 bits.
-    mask_stride = ((n + 31) // 32) * 4
+    stride = ((n + 31) // 32) * 4
     mask = bytearray()
     for row in reversed(rows):
-        line = bytearray(mask_stride)
-        for x, (_r, _g, _b, a) in enumerate(row):
-            if a == 0:
+        line = bytearray(stride)
+        for x in range(n):
+            if row[x * 4 + 3] == 0:
                 line[x // 8] |= 0x80 >> (x % 8)
         mask += line
-    header = struct.pack(
-        "<IiiHHIIiiII",
-        40,  # biSize
-        n,  # biWidth
-        n * 2,  # biHeight: colour rows plus mask rows
-        1,  # biPlanes
-        32,  # biBitCount
-        0,  # biCompression: BI_RGB
-        len(xor) + len(mask),  # biSizeImage
-        0,
-        0,
-        0,
-        0,
-    )
-    return bytes(header) + bytes(xor) + bytes(mask)
+    header = struct.pack("<IiiHHIIiiII", 40, n, n * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    return header + bytes(xor) + bytes(mask)
 
 
-def ico_file(canvases):
-    images = [bmp_image(c) for c in canvases]
-    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))  # ICONDIR: reserved, type icon, count
+def ico_file(pictures):
+    images = [ico_image(p) for p in pictures]
+    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))  # reserved, type icon, count
     offset = 6 + 16 * len(images)
-    for canvas, data in zip(canvases, images):
-        size_byte = canvas.size if canvas.size < 256 else 0
-        out += struct.pack("<BBBBHHII", size_byte, size_byte, 0, 0, 1, 32, len(data), offset)
+    for picture, data in zip(pictures, images):
+        out += struct.pack("<BBBBHHII", picture.width, picture.height, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     for data in images:
         out += data
     return bytes(out)
 
 
+def bmp_file(picture):
+    """A 24-bit bottom-up BMP with no colour table."""
+    w, h = picture.size
+    stride = (w * 3 + 3) & ~3
+    rgb = picture.tobytes()
+    pixels = bytearray()
+    for y in reversed(range(h)):
+        row = rgb[y * w * 3 : (y + 1) * w * 3]
+        for x in range(w):
+            r, g, b = row[x * 3 : x * 3 + 3]
+            pixels += bytes((b, g, r))
+        pixels += bytes(stride - w * 3)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    return head + info + bytes(pixels)
+
+
+# --- Previews: the pictures as the program shows them, at real size and magnified.
+
+
+def composite_like_program(strip_state, face):
+    """Blends a state over a plain face with the program's own arithmetic (a shift by 8)."""
+    out = Image.new("RGB", strip_state.size)
+    src = strip_state.load()
+    dst = out.load()
+    for y in range(strip_state.height):
+        for x in range(strip_state.width):
+            r, g, b, a = src[x, y]
+            if a == 0:
+                dst[x, y] = face
+            else:
+                dst[x, y] = tuple((f * (255 - a) + c * a) >> 8 for c, f in zip((r, g, b), face))
+    return out
+
+
+def toggle_on_face(toggle, down):
+    """The search toggle's bitmap as the button draws it: a bevel, then the bitmap through its key."""
+    face = Image.new("RGB", (STATE, STATE), FACE)
+    d = ImageDraw.Draw(face)
+    if down:
+        d.rectangle((0, 0, STATE - 1, STATE - 1), outline=(0xA0, 0xA0, 0xA0))
+    else:
+        d.line((0, STATE - 1, 0, 0, STATE - 1, 0), fill=WHITE)
+        d.line((0, STATE - 1, STATE - 1, STATE - 1, STATE - 1, 0), fill=(0x69, 0x69, 0x69))
+        d.line((1, STATE - 2, STATE - 2, STATE - 2, STATE - 2, 1), fill=(0xA0, 0xA0, 0xA0))
+    mask = Image.new("L", toggle.size, 0)
+    pixels, m = toggle.load(), mask.load()
+    for y in range(toggle.height):
+        for x in range(toggle.width):
+            m[x, y] = 0 if pixels[x, y] == KEY else 255
+    face.paste(toggle, (1, 1), mask)
+    return face
+
+
+def write_previews(folder, strips, toggles, about, icons):
+    """sheet.png: every state of every strip over the face, the toggle up and down, the product
+    picture and the icons on the face and on a dark bar; sheet-x4.png: the same magnified."""
+    os.makedirs(folder, exist_ok=True)
+    gap = 5
+    cell = STATE + gap
+    width = gap + cell * (len(strips) + 1) + 110
+    sheet = Image.new("RGB", (width, gap + cell * 4), FACE)
+    for i, strip in enumerate(strips):
+        for k in range(4):
+            state = strip.crop((0, k * STATE, STATE, (k + 1) * STATE))
+            sheet.paste(composite_like_program(state, FACE), (gap + i * cell, gap + k * cell))
+    x = gap + len(strips) * cell
+    sheet.paste(toggle_on_face(toggles[0], False), (x, gap))
+    sheet.paste(toggle_on_face(toggles[1], True), (x, gap + cell))
+    sheet.paste(about, (x, gap + 2 * cell))
+    x += cell
+    for row, background in enumerate((FACE, (0x24, 0x2C, 0x3A))):
+        y = gap + row * cell
+        ImageDraw.Draw(sheet).rectangle((x, y, x + 104, y + STATE), fill=background)
+        ix = x
+        for icon in icons[:3] if row == 0 else icons[3:]:
+            sheet.paste(icon, (ix, y + STATE - icon.height), icon)
+            ix += icon.width + 2
+    sheet.save(os.path.join(folder, "sheet.png"))
+    magnified = sheet.resize((sheet.width * 4, sheet.height * 4), Image.NEAREST)
+    magnified.save(os.path.join(folder, "sheet-x4.png"))
+
+
+# --- Main.
+
+
 def main(argv):
+    for path in (CAPTION_FONT[0], GLYPH_FONT):
+        if not os.path.exists(path):
+            sys.exit("make_icons.py: %s is missing; install fonts-liberation and fonts-dejavu-core" % path)
+    args = argv[1:]
+    preview = None
+    if len(args) >= 2 and args[0] == "--preview":
+        preview = args[1]
+        args = args[2:]
     here = os.path.dirname(os.path.abspath(__file__))
-    out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "..", "res")
+    out_dir = args[0] if args else os.path.normpath(os.path.join(here, "..", "..", "res"))
     os.makedirs(out_dir, exist_ok=True)
-    for name, draw in (("tbook.ico", draw_book), ("tray.ico", draw_tray)):
-        path = os.path.normpath(os.path.join(out_dir, name))
+
+    def write(name, data):
+        path = os.path.join(out_dir, name)
         with open(path, "wb") as f:
-            f.write(ico_file([draw(size) for size in SIZES]))
+            f.write(data)
         print("wrote", path)
+
+    strips = []
+    for name, palette, draw_symbol, text, details, pressed_is_normal in TOOL_STRIPS:
+        strip = tool_strip(palette, draw_symbol, text, details, pressed_is_normal)
+        strips.append(strip)
+        write(name, raw_bytes(strip))
+    toggles = [magnifier(down=False), magnifier(down=True)]
+    write("search_up.bmp", bmp_file(toggles[0]))
+    write("search_down.bmp", bmp_file(toggles[1]))
+    about = product_picture()
+    write("about.bmp", bmp_file(about))
+    books = [book(n) for n in (16, 32, 48)]
+    trays = [tray(n) for n in (16, 32, 48)]
+    write("tbook.ico", ico_file(books))
+    write("tray.ico", ico_file(trays))
+    if preview:
+        write_previews(preview, strips, toggles, about, books + trays)
     return 0
 
 
