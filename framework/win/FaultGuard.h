@@ -22,14 +22,12 @@ public:
     static BOOL Run(void (*pfnCall)(void*), void* pArg, DWORD* pdwFaultCode = nullptr);
 
     // The same for a callable, usually a lambda that captures its inputs and outputs by reference.
-    template <class TCall>
-    static BOOL Call(TCall&& call, DWORD* pdwFaultCode = nullptr) {
+    template <class TCall> static BOOL Call(TCall&& call, DWORD* pdwFaultCode = nullptr) {
         return Run(&Invoke<TCall>, &call, pdwFaultCode);
     }
 
 private:
-    template <class TCall>
-    static void Invoke(void* pCall) {
+    template <class TCall> static void Invoke(void* pCall) {
         (*static_cast<std::remove_reference_t<TCall>*>(pCall))();
     }
 };

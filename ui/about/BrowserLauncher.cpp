@@ -4,6 +4,7 @@
 #include "ui/main/Registry.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 namespace {

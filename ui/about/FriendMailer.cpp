@@ -13,7 +13,8 @@
 namespace {
 
 const char kMessagingKeyPath[] = "SOFTWARE\\Microsoft\\Windows Messaging Subsystem";
-const char kNtProfilesKeyPath[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
+const char kNtProfilesKeyPath[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
 const char kProfilesKeyPath[] = "Software\\Microsoft\\Windows Messaging Subsystem\\Profiles";
 const UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
 
@@ -56,8 +57,7 @@ private:
     char* m_psz = nullptr;
 };
 
-template <class TFunction>
-TFunction* FindEntryPoint(HMODULE hModule, const char* pszName) {
+template <class TFunction> TFunction* FindEntryPoint(HMODULE hModule, const char* pszName) {
     return reinterpret_cast<TFunction*>(reinterpret_cast<void*>(::GetProcAddress(hModule, pszName)));
 }
 
@@ -95,7 +95,8 @@ struct CMapiEntryPoints {
 bool LogOn(const CMapiEntryPoints& mapi, char* pszProfile, FLAGS flFlags, LHANDLE& hSession) {
     ULONG ulResult = MAPI_E_FAILURE;
     LHANDLE hNew = 0;
-    BOOL bReturned = CFaultGuard::Call([&] { ulResult = mapi.pfnLogon(0, pszProfile, nullptr, flFlags, 0, &hNew); });
+    BOOL bReturned =
+        CFaultGuard::Call([&] { ulResult = mapi.pfnLogon(0, pszProfile, nullptr, flFlags, 0, &hNew); });
     if (!bReturned || ulResult != SUCCESS_SUCCESS) {
         return false;
     }
