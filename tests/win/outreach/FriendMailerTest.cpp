@@ -75,6 +75,10 @@ protected:
         }
         EXPECT_EQ(nCallersMode, ::SetErrorMode(nTestMode));
         EXPECT_EQ(nullptr, ::GetModuleHandleA("mapi32.dll"));
+        return ReadLog();
+    }
+
+    std::vector<std::string> ReadLog() {
         std::vector<std::string> lines;
         std::ifstream log(m_strLog);
         for (std::string strLine; std::getline(log, strLine);) {
@@ -97,6 +101,15 @@ protected:
 };
 
 using Lines = std::vector<std::string>;
+
+LRESULT CALLBACK SendingWindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    if (nMessage == WM_APP) {
+        CFriendMailer mailer;
+        mailer.SendRecommendation(hWnd);
+        return 1;
+    }
+    return ::DefWindowProcA(hWnd, nMessage, wParam, lParam);
+}
 
 } // namespace
 
@@ -161,4 +174,27 @@ TEST_F(FriendMailerTest, AnythingButTheSwitchOneMeansNotAvailable) {
         EXPECT_TRUE(Send().empty()); // the library was never loaded
         ExpectOneBox("MAPI services are not available on this system.");
     }
+}
+
+TEST_F(FriendMailerTest, FaultIsSurvivedInsideAWindowsMessageHandler) {
+    // Where the program sends from: a command handler, reached through the window manager.
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &SendingWindowProc;
+    windowClass.lpszClassName = "TBookSendingWindow";
+    ::RegisterClassA(&windowClass);
+    HWND hWnd = ::CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(nullptr, hWnd);
+    ::DeleteFileA(m_strLog.c_str());
+    ::SetEnvironmentVariableA("TBOOK_MAPI_MODE", "fault-send");
+    EXPECT_EQ(1, ::SendMessageA(hWnd, WM_APP, 0, 0));
+    ::PostMessageA(hWnd, WM_APP, 0, 0);
+    MSG message;
+    while (::PeekMessageA(&message, hWnd, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageA(&message);
+    }
+    EXPECT_TRUE(::IsWindow(hWnd));
+    ::DestroyWindow(hWnd);
+    EXPECT_EQ((Lines{kLoad, kLogon, kSend, kLogoff, kUnload, kLoad, kLogon, kSend, kLogoff, kUnload}),
+              ReadLog());
 }
