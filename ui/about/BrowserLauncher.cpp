@@ -11,6 +11,8 @@ namespace {
 
 const char kHttpShellPath[] = "HTTP\\shell";
 const char kHttpOpenCommandPath[] = "HTTP\\shell\\open\\command";
+// ShellExecuteA's results up to this one are errors.
+const INT_PTR kLastShellError = 32;
 
 // Reads a key's default value; empty when the key or the value is missing.
 CString ReadDefaultValue(const CString& strPath) {
@@ -26,7 +28,7 @@ bool StartBrowser(const CString& strBrowser, const CString& strUrl) {
     }
     CString strParameters = MakeBrowserParameters(strUrl);
     HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strBrowser, strParameters, nullptr, SW_SHOW);
-    return reinterpret_cast<INT_PTR>(hResult) > 32;
+    return reinterpret_cast<INT_PTR>(hResult) > kLastShellError;
 }
 
 } // namespace

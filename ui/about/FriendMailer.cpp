@@ -164,5 +164,7 @@ void CFriendMailer::SendRecommendation(HWND hOwner) {
     message.lpszNoteText = body.Get();
     // The user may cancel the compose window: the result tells nothing worth showing.
     CFaultGuard::Call([&] { mapi.pfnSendMail(hSession, 0, &message, MAPI_DIALOG, 0); });
-    CFaultGuard::Call([&] { mapi.pfnLogoff(hSession, 0, 0, 0); });
+    if (hSession) {
+        CFaultGuard::Call([&] { mapi.pfnLogoff(hSession, 0, 0, 0); });
+    }
 }
