@@ -109,6 +109,7 @@ BOOL CFaultGuard::Run(void (*pfnCall)(void*), void* pArg, DWORD* pdwFaultCode) {
     frame.dwFaultCode = 0;
     frame.dwMxCsr = __builtin_ia32_stmxcsr();
     // Installed only while a guard runs, first in line so that no other handler sees the fault.
+    // Should the system refuse it, the call still runs, as it would without a guard.
     PVOID hHandler = ::AddVectoredExceptionHandler(1, &OnException);
     bool bReturned = RunWithRecoveryPoint(&frame, pfnCall, pArg);
     t_pActive = frame.pOuter;
