@@ -69,13 +69,20 @@ HMODULE LoadQuietly(const char* pszName) {
     return hModule;
 }
 
-CString ReadDefaultProfile() {
-    CRegistry registry;
-    const char* pszPath = kProfilesKeyPath;
-    if (HKEY hKey = registry.OpenKey(HKEY_CURRENT_USER, kNtProfilesKeyPath, KEY_READ)) {
-        ::RegCloseKey(hKey);
-        pszPath = kNtProfilesKeyPath;
+bool KeyExists(HKEY hRoot, const char* pszPath) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(hRoot, pszPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS) {
+        return false;
     }
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+CString ReadDefaultProfile() {
+    // The newer key, once there, is the one in use, even without a default profile in it.
+    const char* pszPath =
+        KeyExists(HKEY_CURRENT_USER, kNtProfilesKeyPath) ? kNtProfilesKeyPath : kProfilesKeyPath;
+    CRegistry registry;
     return registry.QueryString(HKEY_CURRENT_USER, pszPath, "DefaultProfile", "");
 }
 
@@ -114,12 +121,7 @@ bool CFriendMailer::IsMapiAvailable() {
     }
     if (version.dwMajorVersion > 3 || (version.dwMajorVersion == 3 && version.dwMinorVersion > 51)) {
         CRegistry registry;
-        HKEY hKey = registry.OpenKey(HKEY_LOCAL_MACHINE, kMessagingKeyPath, KEY_READ);
-        if (!hKey) {
-            return false;
-        }
-        ::RegCloseKey(hKey);
-        // Only the one character "1" switches it on; "0", "1 " or a missing value do not.
+        // Only the one character "1" switches it on; "0", "1 ", a missing value or key do not.
         return registry.QueryString(HKEY_LOCAL_MACHINE, kMessagingKeyPath, "MAPI", "") == "1";
     }
     return ::GetProfileIntA("Mail", "MAPI", 0) != 0;
