@@ -1,0 +1,60 @@
+#include "BrowserLauncher.h"
+
+#include "BrowserCommand.h"
+#include "ui/main/Registry.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+namespace {
+
+const char kHttpShellPath[] = "HTTP\\shell";
+const char kHttpOpenCommandPath[] = "HTTP\\shell\\open\\command";
+// ShellExecuteA's results up to this one are errors.
+const INT_PTR kLastShellError = 32;
+
+// Reads a key's default value; empty when the key or the value is missing.
+CString ReadDefaultValue(const CString& strPath) {
+    CRegistry registry;
+    return registry.QueryString(HKEY_CLASSES_ROOT, strPath, nullptr, "");
+}
+
+// Whether the shell started the browser with the URL as its argument.
+bool StartBrowser(const CString& strBrowser, const CString& strUrl) {
+    // An empty program name would have the shell open something else entirely.
+    if (strBrowser.IsEmpty()) {
+        return false;
+    }
+    CString strParameters = MakeBrowserParameters(strUrl);
+    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strBrowser, strParameters, nullptr, SW_SHOW);
+    return reinterpret_cast<INT_PTR>(hResult) > kLastShellError;
+}
+
+} // namespace
+
+int CBrowserLauncher::OpenUrl(CString strUrl) {
+    if (StartBrowser(GetBrowserFromDefaultVerb(), strUrl)) {
+        return 0;
+    }
+    if (StartBrowser(GetBrowserFromOpenCommand(), strUrl)) {
+        return 0;
+    }
+    ::ShellExecuteA(nullptr, "open", strUrl, nullptr, nullptr, SW_SHOW);
+    return 1;
+}
+
+CString CBrowserLauncher::GetBrowserFromDefaultVerb() {
+    CString strVerb = ReadDefaultValue(kHttpShellPath);
+    // An empty default verb names no command of its own.
+    if (strVerb.IsEmpty()) {
+        return CString();
+    }
+    CString strCommand = ReadDefaultValue(CString(kHttpShellPath) + "\\" + strVerb + "\\command");
+    return strCommand.IsEmpty() ? CString() : ExtractBrowserProgram(strCommand);
+}
+
+CString CBrowserLauncher::GetBrowserFromOpenCommand() {
+    CString strCommand = ReadDefaultValue(kHttpOpenCommandPath);
+    return strCommand.IsEmpty() ? CString() : ExtractBrowserProgram(strCommand);
+}
