@@ -116,8 +116,11 @@ bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop) 
                 prop.types.push_back(strKey);
             }
         } else if (strKey == "TYPE") {
-            for (const std::string& strType : SplitOutsideQuotes(strValue, ',')) {
-                prop.types.push_back(Upper(Unquote(strType)));
+            // Some writers quote the whole list: TYPE="WORK,FAX".
+            for (const std::string& strQuoted : SplitOutsideQuotes(strValue, ',')) {
+                for (const std::string& strType : SplitOutsideQuotes(Unquote(strQuoted), ',')) {
+                    prop.types.push_back(Upper(strType));
+                }
             }
         } else if (strKey == "ENCODING") {
             prop.strEncoding = Upper(Unquote(strValue));

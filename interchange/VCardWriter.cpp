@@ -2,6 +2,8 @@
 
 #include "Charset.h"
 
+#include <algorithm>
+
 namespace {
 
 const size_t kMaxLine = 75; // octets per line before the line break
@@ -53,14 +55,17 @@ std::string Escape(const std::string& str, VCardVersion version) {
 // inside a UTF-8 sequence.
 void AppendFolded(std::string& strOut, const std::string& strLine) {
     size_t nColumn = 0;
-    for (size_t i = 0; i < strLine.size(); ++i) {
+    for (size_t i = 0; i < strLine.size();) {
         unsigned char c = static_cast<unsigned char>(strLine[i]);
-        if (nColumn >= kMaxLine && (c & 0xC0) != 0x80) {
+        size_t nLength = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        nLength = std::min(nLength, strLine.size() - i);
+        if (nColumn + nLength > kMaxLine) {
             strOut += "\r\n ";
             nColumn = 1;
         }
-        strOut += strLine[i];
-        ++nColumn;
+        strOut.append(strLine, i, nLength);
+        nColumn += nLength;
+        i += nLength;
     }
     strOut += "\r\n";
 }
@@ -92,7 +97,7 @@ void Append21(std::string& strOut, const std::string& strHead, const std::string
         } else {
             strCode = {'=', s_hex[c >> 4], s_hex[c & 15]};
         }
-        if (strLine.size() + strCode.size() > kMaxLine) {
+        if (strLine.size() + strCode.size() + 1 > kMaxLine) { // room for the "=" of a soft break
             strOut += strLine + "=\r\n";
             strLine.clear();
         }
