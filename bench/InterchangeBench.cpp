@@ -37,15 +37,16 @@ void WriteAtomically(const std::string& strPath, const std::string& strData) {
     std::string strTemp = strPath + ".tmp";
     CFile file;
     bool bDone = file.Open(strTemp.c_str(), CFile::modeCreate | CFile::modeWrite) &&
-                 file.Write(strData.data(), static_cast<unsigned>(strData.size())) && file.Flush() && file.Close() &&
-                 file.Rename(strTemp.c_str(), strPath.c_str());
+                 file.Write(strData.data(), static_cast<unsigned>(strData.size())) && file.Flush() &&
+                 file.Close() && file.Rename(strTemp.c_str(), strPath.c_str());
     if (!bDone) {
         BenchFailure("cannot write " + strPath);
     }
 }
 
 std::string Exported(const CContactArray& contacts, Kind kind) {
-    return kind == Kind::vcard ? BuildVCards(contacts, VCardVersion::v30) : BuildCsv(contacts, CsvColumns::outlook);
+    return kind == Kind::vcard ? BuildVCards(contacts, VCardVersion::v30)
+                               : BuildCsv(contacts, CsvColumns::outlook);
 }
 
 void ResaveBench(benchmark::State& state) {
@@ -96,7 +97,10 @@ void ImportBench(benchmark::State& state, Kind kind) {
 
 void RegisterInterchangeBenchmarks() {
     auto add = [](const char* pszName, auto fn) {
-        benchmark::RegisterBenchmark(pszName, fn)->Arg(kInterchangeSize)->UseRealTime()->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(pszName, fn)
+            ->Arg(kInterchangeSize)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
     };
     add("interchange/resave", ResaveBench);
     add("interchange/export_vcard", [](benchmark::State& s) { ExportBench(s, Kind::vcard); });

@@ -5,8 +5,8 @@
 namespace {
 
 const char* const g_labels[CContact::kFieldCount] = {
-    "last name",   "first name",   "nickname",    "company",        "job title",  "home phone",
-    "mobile",      "home e-mail",  "home web page", "home address", "office phone", "office fax",
+    "last name",     "first name",      "nickname",       "company",      "job title",    "home phone",
+    "mobile",        "home e-mail",     "home web page",  "home address", "office phone", "office fax",
     "office e-mail", "office web page", "office address", "note",
 };
 
@@ -78,7 +78,9 @@ std::string NormaliseLineBreaks(const std::string& str) {
 CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, int nLine)
     : m_report(report), m_strFile(strFile), m_nLine(nLine) {}
 
-const char* CContactBuilder::FieldLabel(int nField) { return g_labels[nField]; }
+const char* CContactBuilder::FieldLabel(int nField) {
+    return g_labels[nField];
+}
 
 void CContactBuilder::SetField(int nField, const std::string& strValue, bool bPreferred) {
     if (strValue.empty()) {

@@ -28,7 +28,8 @@ public:
     // A display name next to the name fields: dropped when the names give it, split into first
     // and last name when there are no names (unless it is the company's name), else kept in the note.
     void ApplyDisplayName(const std::string& strDisplay, const std::string& strMiddle = std::string(),
-                          const std::string& strPrefix = std::string(), const std::string& strSuffix = std::string());
+                          const std::string& strPrefix = std::string(),
+                          const std::string& strSuffix = std::string());
     void SkipBinary() { ++m_report.nPhotosSkipped; }
 
     // False when the card held nothing at all; the report then says so.

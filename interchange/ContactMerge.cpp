@@ -53,8 +53,8 @@ bool IsSameContact(const CContact& a, const CContact& b) {
     return false;
 }
 
-void MergeContacts(CContactArray& book, const CContactArray& imported, bool bKeepDuplicates, const CString& strFile,
-                   CImportReport& report) {
+void MergeContacts(CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
+                   const CString& strFile, CImportReport& report) {
     // Candidates by name, so a large import into a large book stays fast.
     std::unordered_multimap<std::string, int> byName;
     for (int i = 0; i < book.GetSize(); ++i) {

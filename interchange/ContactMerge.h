@@ -10,5 +10,5 @@ bool IsSameContact(const CContact& a, const CContact& b);
 
 // Appends the imported contacts to book; one the book (or an earlier imported one) already
 // holds is skipped and reported, unless bKeepDuplicates. Counts go to the report.
-void MergeContacts(CContactArray& book, const CContactArray& imported, bool bKeepDuplicates, const CString& strFile,
-                   CImportReport& report);
+void MergeContacts(CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
+                   const CString& strFile, CImportReport& report);

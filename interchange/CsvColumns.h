@@ -33,8 +33,8 @@ enum class CsvTarget { field, addressPart, displayName, middleName, ignoredDefau
 struct CCsvReadColumn {
     const char* pszName;
     CsvTarget target;
-    int nField;          // field, or the address for addressPart
-    int nPart;           // address part (0 box ... 6 country); the street may come in several
+    int nField;           // field, or the address for addressPart
+    int nPart;            // address part (0 box ... 6 country); the street may come in several
     const char* pszEmpty; // ignoredDefault: the value that means nothing
 };
 // The known column of that name (ignoring case), or nullptr.

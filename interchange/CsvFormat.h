@@ -15,5 +15,5 @@ std::string BuildCsv(const CContactArray& contacts, CsvColumns columns);
 // Appends one contact per row. Columns are recognised by their names, in any order and from any
 // of the known sets; unknown columns go into the note. False when the file has no header row of
 // a known set; strError then says why.
-bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts, CImportReport& report,
-             CString& strError);
+bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
+             CImportReport& report, CString& strError);

@@ -131,7 +131,8 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
         }
     }
     if (bQuoted) {
-        report.Warn(strFile, nQuoteLine, "a quoted value is not closed; the rest of the file was read into it");
+        report.Warn(strFile, nQuoteLine,
+                    "a quoted value is not closed; the rest of the file was read into it");
     }
     if (bCellStarted || !record.cells.empty()) {
         endRecord();
@@ -247,7 +248,8 @@ private:
                 if (!m_bHasColumn[carried.nField] && !builder.IsFieldSet(carried.nField) &&
                     strNotes.compare(nStart, strPrefix.size(), strPrefix) == 0) {
                     builder.SetField(carried.nField, strNotes.substr(nStart + strPrefix.size()));
-                    size_t nCut = nStart > 0 && nBreak > 0 && strNotes[nBreak - 1] == '\r' ? nBreak - 1 : nBreak;
+                    size_t nCut =
+                        nStart > 0 && nBreak > 0 && strNotes[nBreak - 1] == '\r' ? nBreak - 1 : nBreak;
                     strNotes.erase(nStart == 0 ? 0 : nCut);
                     bFound = true;
                     break;
@@ -259,8 +261,8 @@ private:
 
     // Work values to the office field, home ones to the home field, others to the home field
     // when it is free and otherwise into the note.
-    void Typed(CContactBuilder& builder, const std::string& strType, int nHome, int nWork, const std::string& strLabel,
-               const std::string& strValue) {
+    void Typed(CContactBuilder& builder, const std::string& strType, int nHome, int nWork,
+               const std::string& strLabel, const std::string& strValue) {
         if (strType == "work") {
             builder.SetField(nWork, strValue);
         } else if (strType == "home" || strType == "home page" || !builder.IsFieldSet(nHome)) {
@@ -291,7 +293,8 @@ private:
         }
         for (const std::string& strOne : values) {
             if (strKind == "e-mail") {
-                Typed(builder, strType, CContact::fieldHomeEMail, CContact::fieldOfficeEMail, "E-mail", strOne);
+                Typed(builder, strType, CContact::fieldHomeEMail, CContact::fieldOfficeEMail, "E-mail",
+                      strOne);
             } else if (strKind == "website") {
                 Typed(builder, strType, CContact::fieldHomeWWW, CContact::fieldOfficeWWW, "Web page", strOne);
             } else if (strKind == "phone" && strType == "mobile") {
@@ -299,7 +302,8 @@ private:
             } else if (strKind == "phone" && strType == "work fax") {
                 builder.SetField(CContact::fieldOfficeFax, strOne);
             } else if (strKind == "phone" && (strType == "home" || strType == "work" || strType.empty())) {
-                Typed(builder, strType, CContact::fieldHomePhone, CContact::fieldOfficePhone, "Phone", strOne);
+                Typed(builder, strType, CContact::fieldHomePhone, CContact::fieldOfficePhone, "Phone",
+                      strOne);
             } else if (strKind == "phone") {
                 builder.AddToNote("Phone (" + strType + ")", strOne);
             } else {
@@ -310,11 +314,12 @@ private:
         if (strKind == "address") {
             std::string strText = attributes["Formatted"];
             if (strText.empty()) {
-                strText = ComposeAddress({attributes["PO Box"], attributes["Extended Address"], attributes["Street"],
-                                          attributes["City"], attributes["Region"], attributes["Postal Code"],
-                                          attributes["Country"]});
+                strText = ComposeAddress({attributes["PO Box"], attributes["Extended Address"],
+                                          attributes["Street"], attributes["City"], attributes["Region"],
+                                          attributes["Postal Code"], attributes["Country"]});
             }
-            Typed(builder, strType, CContact::fieldHomeAddress, CContact::fieldOfficeAddress, "Address", strText);
+            Typed(builder, strType, CContact::fieldHomeAddress, CContact::fieldOfficeAddress, "Address",
+                  strText);
             return;
         }
         if (strKind == "organization") {
@@ -338,8 +343,8 @@ private:
 
 } // namespace
 
-bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts, CImportReport& report,
-             CString& strError) {
+bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
+             CImportReport& report, CString& strError) {
     std::vector<CRecord> records = ParseRecords(AsUtf8(strData), strFile, report);
     if (records.empty()) {
         strError.Format("%s: the file is empty", strFile.GetString());

@@ -11,10 +11,20 @@ struct PropertyLabel {
 
 // Labels of the properties a user meets in notes; others keep their own name.
 const PropertyLabel g_labels[] = {
-    {"BDAY", "Birthday"}, {"ANNIVERSARY", "Anniversary"}, {"ROLE", "Role"},
-    {"CATEGORIES", "Categories"}, {"IMPP", "Instant messaging"}, {"GEO", "Location"},
-    {"TZ", "Time zone"}, {"SOUND", "Sound"}, {"PHOTO", "Photo"}, {"LOGO", "Logo"},
-    {"X-SIP", "SIP"}, {"AGENT", "Agent"}, {"GENDER", "Gender"}, {"LANG", "Language"},
+    {"BDAY", "Birthday"},
+    {"ANNIVERSARY", "Anniversary"},
+    {"ROLE", "Role"},
+    {"CATEGORIES", "Categories"},
+    {"IMPP", "Instant messaging"},
+    {"GEO", "Location"},
+    {"TZ", "Time zone"},
+    {"SOUND", "Sound"},
+    {"PHOTO", "Photo"},
+    {"LOGO", "Logo"},
+    {"X-SIP", "SIP"},
+    {"AGENT", "Agent"},
+    {"GENDER", "Gender"},
+    {"LANG", "Language"},
 };
 
 std::string LabelOf(const CVCardProperty& prop) {
@@ -26,7 +36,9 @@ std::string LabelOf(const CVCardProperty& prop) {
     return prop.strWrittenName;
 }
 
-std::string Part(const Parts& parts, size_t n) { return n < parts.size() ? parts[n] : std::string(); }
+std::string Part(const Parts& parts, size_t n) {
+    return n < parts.size() ? parts[n] : std::string();
+}
 
 class CMapper {
 public:
@@ -177,7 +189,8 @@ private:
     }
 
     void FormattedName(const std::string& strFormatted) {
-        m_builder.ApplyDisplayName(strFormatted, Part(m_nameParts, 2), Part(m_nameParts, 3), Part(m_nameParts, 4));
+        m_builder.ApplyDisplayName(strFormatted, Part(m_nameParts, 2), Part(m_nameParts, 3),
+                                   Part(m_nameParts, 4));
     }
 
     CContactBuilder& m_builder;

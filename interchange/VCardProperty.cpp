@@ -137,7 +137,8 @@ bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop) 
 }
 
 std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
-    std::string strBytes = prop.strEncoding == "QUOTED-PRINTABLE" ? DecodeQuotedPrintable(prop.strRaw) : prop.strRaw;
+    std::string strBytes =
+        prop.strEncoding == "QUOTED-PRINTABLE" ? DecodeQuotedPrintable(prop.strRaw) : prop.strRaw;
     std::string strText;
     bKnownCharset = true;
     if (!prop.strCharset.empty()) {

@@ -27,7 +27,9 @@ const TypedField g_typed[] = {
     {CContact::fieldOfficeWWW, "URL", "WORK", "WORK", "work"},
 };
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Escapes text for a value: backslash and semicolon always; comma and line breaks from 3.0 on.
 // Version 2.1 keeps line breaks, which quoted-printable then carries.

@@ -45,7 +45,7 @@ TEST(CharsetTest, CharactersOutsideWindows1252AreCountedAsReplaced) {
     } const cases[] = {
         {"UTF-8", "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "Caf\xE9 ??", 2},
         {"utf-8", "bad \xC3( \xED\xA0\x80", "bad ?( ???", 4}, // not UTF-8: each byte marked
-        {"ISO-8859-1", "Caf\xE9 \x80", "Caf\xE9 ?", 1},     // 0x80 is a control there, not the euro
+        {"ISO-8859-1", "Caf\xE9 \x80", "Caf\xE9 ?", 1},       // 0x80 is a control there, not the euro
         {"Shift_JIS", "\x83\x81\x83\x82 A", "?? A", 2},
         {"WINDOWS-1252", "\x80", "\x80", 0},
     };
@@ -89,10 +89,11 @@ TEST(CsvReaderTest, ColumnsAreKnownByNameAndTheRestGoesIntoTheNote) {
 
 TEST(CsvReaderTest, GoogleGroupsAreReadByTheirTypes) {
     CImportReport report;
-    CContactArray contacts = ReadCsvText("Name,Given Name,Family Name,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,"
-                                         "Phone 2 - Value,E-mail 1 - Type,E-mail 1 - Value\r\n"
-                                         "Ann Lee,Ann,Lee,* Mobile,111 ::: 222,Work Fax,333,Work,a@b.c\r\n",
-                                         report);
+    CContactArray contacts =
+        ReadCsvText("Name,Given Name,Family Name,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,"
+                    "Phone 2 - Value,E-mail 1 - Type,E-mail 1 - Value\r\n"
+                    "Ann Lee,Ann,Lee,* Mobile,111 ::: 222,Work Fax,333,Work,a@b.c\r\n",
+                    report);
     ASSERT_EQ(1, contacts.GetSize());
     EXPECT_STREQ("111", contacts[0].mobile.GetString());
     EXPECT_STREQ("333", contacts[0].officefax.GetString());
@@ -124,7 +125,8 @@ TEST(CsvReaderTest, UnreadableFilesAreRefusedWithTheirLine) {
 
 TEST(CsvReaderTest, AnUnclosedQuoteIsReportedAtItsLine) {
     CImportReport report;
-    CContactArray contacts = ReadCsvText("Last Name,Notes\r\nDoe,ok\r\nRoe,\"never closed\r\nmore\r\n", report);
+    CContactArray contacts =
+        ReadCsvText("Last Name,Notes\r\nDoe,ok\r\nRoe,\"never closed\r\nmore\r\n", report);
     ASSERT_EQ(2, contacts.GetSize());
     EXPECT_STREQ("never closed\\r\\nmore\\r\\n", contacts[1].note.GetString());
     ASSERT_EQ(1u, report.warnings.size());
@@ -133,11 +135,15 @@ TEST(CsvReaderTest, AnUnclosedQuoteIsReportedAtItsLine) {
 
 TEST(VCardReaderTest, TypeSpellingsAndFoldingsAgree) {
     const char* const spellings[] = {
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=WORK,FAX:1\r\nTEL;TYPE=CELL:2\r\nEND:VCARD\r\n",
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=work;TYPE=fax:1\r\nTEL;type=cell:2\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=WORK,FAX:1\r\nTEL;TYPE=CELL:2\r\nEND:"
+        "VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=work;TYPE=fax:1\r\nTEL;type=cell:2\r\nEND:"
+        "VCARD\r\n",
         "BEGIN:VCARD\nVERSION:2.1\nN:Doe;Jo\nTEL;WORK;FAX:1\nitem1.TEL;CELL:2\nEND:VCARD\n",
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:D\r\n oe;J\r\n\to;;;\r\nTEL;TYPE=\"WORK,FAX\":1\r\nTEL;TYPE=CELL;PREF=1:2\r\nEND:VCARD",
-        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:=44oe;=\r\nJo\r\nTEL;FAX;WORK:1\r\n\r\nTEL;CELL:2\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:D\r\n "
+        "oe;J\r\n\to;;;\r\nTEL;TYPE=\"WORK,FAX\":1\r\nTEL;TYPE=CELL;PREF=1:2\r\nEND:VCARD",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:=44oe;=\r\nJo\r\nTEL;FAX;WORK:"
+        "1\r\n\r\nTEL;CELL:2\r\nEND:VCARD\r\n",
     };
     for (const char* pszCard : spellings) {
         SCOPED_TRACE(pszCard);
@@ -154,8 +160,9 @@ TEST(VCardReaderTest, TypeSpellingsAndFoldingsAgree) {
 
 TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherMovesToTheNote) {
     CImportReport report;
-    CContactArray contacts = ReadVCardText(
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=HOME:1\r\nTEL;TYPE=HOME,PREF:2\r\nEND:VCARD\r\n", report);
+    CContactArray contacts = ReadVCardText("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=HOME:"
+                                           "1\r\nTEL;TYPE=HOME,PREF:2\r\nEND:VCARD\r\n",
+                                           report);
     ASSERT_EQ(1, contacts.GetSize());
     EXPECT_STREQ("2", contacts[0].homephone.GetString());
     EXPECT_STREQ("Home phone: 1", contacts[0].note.GetString());
@@ -182,7 +189,8 @@ TEST(ContactMergeTest, SameNamesWithOneSharedNumberOrAddressAreDuplicates) {
         {make("Doe", "Jo", C::fieldNote, "+1 (555) 0100"), false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.bSame, IsSameContact(existing, c.candidate)) << c.candidate.FieldAt(C::fieldHomePhone).GetString();
+        EXPECT_EQ(c.bSame, IsSameContact(existing, c.candidate))
+            << c.candidate.FieldAt(C::fieldHomePhone).GetString();
     }
     CContactArray book;
     book.Add(existing);

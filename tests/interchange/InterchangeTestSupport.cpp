@@ -10,8 +10,25 @@ std::string SampleFile(const std::string& strName) {
 
 CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
     static const char* const s_pieces[] = {
-        "a",  "Zo\xEB", "M\xFCller", ",", ";", ":", "\\", "\\n", "\"", "O'Brien", "<&>", "\x80", "\xDF",
-        "  ", "=",     "\t",        "\x81\x8D\x8F\x90\x9D", "BEGIN:VCARD", "x",
+        "a",
+        "Zo\xEB",
+        "M\xFCller",
+        ",",
+        ";",
+        ":",
+        "\\",
+        "\\n",
+        "\"",
+        "O'Brien",
+        "<&>",
+        "\x80",
+        "\xDF",
+        "  ",
+        "=",
+        "\t",
+        "\x81\x8D\x8F\x90\x9D",
+        "BEGIN:VCARD",
+        "x",
     };
     std::string strLong(90, 'y');
     std::mt19937 random(nSeed);

@@ -40,7 +40,8 @@ TEST(InterchangeRoundTripTest, EveryFieldComesBackByteForByte) {
         ASSERT_EQ(contacts.GetSize(), back.GetSize());
         for (int n = 0; n < contacts.GetSize(); ++n) {
             for (int f = 0; f < CContact::kFieldCount; ++f) {
-                ASSERT_EQ(contacts[n].FieldAt(f), back[n].FieldAt(f)) << "contact " << n << ", " << CContact::FieldTag(f);
+                ASSERT_EQ(contacts[n].FieldAt(f), back[n].FieldAt(f))
+                    << "contact " << n << ", " << CContact::FieldTag(f);
             }
         }
     }
@@ -68,8 +69,10 @@ TEST(InterchangeRoundTripTest, VCardLinesAreFoldedWithinSeventyFiveOctets) {
 TEST(InterchangeRoundTripTest, CsvHeaderIsTheRowEachProgramWrites) {
     CContactArray none;
     std::string strThunderbird = SampleFile("csv/thunderbird_basic.csv");
-    EXPECT_EQ(strThunderbird.substr(0, strThunderbird.find('\n')) + "\r\n", BuildCsv(none, CsvColumns::thunderbird));
-    EXPECT_EQ(0u, BuildCsv(none, CsvColumns::outlook).find("\xEF\xBB\xBFTitle,First Name,Middle Name,Last Name,"));
+    EXPECT_EQ(strThunderbird.substr(0, strThunderbird.find('\n')) + "\r\n",
+              BuildCsv(none, CsvColumns::thunderbird));
+    EXPECT_EQ(
+        0u, BuildCsv(none, CsvColumns::outlook).find("\xEF\xBB\xBFTitle,First Name,Middle Name,Last Name,"));
     EXPECT_EQ(0u, BuildCsv(none, CsvColumns::google).find("\xEF\xBB\xBFName,Given Name,Additional Name,"));
 }
 

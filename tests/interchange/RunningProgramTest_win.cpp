@@ -10,7 +10,8 @@
 
 namespace {
 
-const char kCard[] = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Imported;Ivy;;;\r\nTEL;TYPE=CELL:555 0101\r\nEND:VCARD\r\n";
+const char kCard[] =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Imported;Ivy;;;\r\nTEL;TYPE=CELL:555 0101\r\nEND:VCARD\r\n";
 
 // Runs tbkutil (beside this test program) to its end; its exit code, or -1.
 int RunTbkutil(const std::string& strArguments) {
@@ -22,7 +23,8 @@ int RunTbkutil(const std::string& strArguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info)) {
         return -1;
     }
     DWORD dwCode = static_cast<DWORD>(-1);

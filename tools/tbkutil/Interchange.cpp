@@ -100,8 +100,10 @@ bool LoadBook(const char* pszPath, bool bMayBeMissing, CContactArray& contacts, 
     }
     bPartial = result.status == LoadStatus::partial;
     if (bPartial && result.nWarnings == 0) {
-        std::fprintf(stderr, "tbkutil: %s was read only in part: it has no complete root element, or data follows it.\n",
-                     pszPath);
+        std::fprintf(
+            stderr,
+            "tbkutil: %s was read only in part: it has no complete root element, or data follows it.\n",
+            pszPath);
     }
     return true;
 }
@@ -157,7 +159,8 @@ bool ChooseFormat(const COptions& options, const char* pszFile, Format& format) 
     return true;
 }
 
-bool BuildExport(const COptions& options, Format format, const CContactArray& contacts, std::string& strData) {
+bool BuildExport(const COptions& options, Format format, const CContactArray& contacts,
+                 std::string& strData) {
     if (format == Format::vcard) {
         const char* pszVersion = options.pszVersion ? options.pszVersion : "3.0";
         VCardVersion version = VCardVersion::v30;
@@ -213,8 +216,8 @@ bool MakeWayForImport(bool bQuitRunning) {
 int RunExport(int argc, char** argv) {
     COptions options;
     Format format;
-    if (!options.Parse(argc, argv) || options.positional.size() != 2 || options.pszInto || options.bKeepDuplicates ||
-        options.bQuitRunning) {
+    if (!options.Parse(argc, argv) || options.positional.size() != 2 || options.pszInto ||
+        options.bKeepDuplicates || options.bQuitRunning) {
         std::fprintf(stderr, "usage: tbkutil export FILE OUT.vcf [--vcard-version 2.1|3.0|4.0]\n"
                              "       tbkutil export FILE OUT.csv [--columns outlook|google|thunderbird]\n");
         return kExitFailed;
@@ -243,7 +246,8 @@ int RunExport(int argc, char** argv) {
 int RunImport(int argc, char** argv) {
     COptions options;
     Format format;
-    if (!options.Parse(argc, argv) || options.positional.size() != 1 || options.pszVersion || options.pszColumns) {
+    if (!options.Parse(argc, argv) || options.positional.size() != 1 || options.pszVersion ||
+        options.pszColumns) {
         std::fprintf(stderr, "usage: tbkutil import IN.vcf|IN.csv [--into FILE] [--keep-duplicates] "
                              "[--quit-running]\n");
         return kExitFailed;

@@ -34,8 +34,8 @@ CString LocalAppDataFolder() {
     if (!hModule) {
         return strPath;
     }
-    auto pfnGetFolderPath =
-        reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(::GetProcAddress(hModule, "SHGetFolderPathA")));
+    auto pfnGetFolderPath = reinterpret_cast<GetFolderPathFn>(
+        reinterpret_cast<void*>(::GetProcAddress(hModule, "SHGetFolderPathA")));
     char szPath[MAX_PATH] = "";
     if (pfnGetFolderPath && pfnGetFolderPath(nullptr, kCsidlLocalAppData, nullptr, 0, szPath) == S_OK) {
         strPath = szPath;
