@@ -114,6 +114,36 @@ bool IsUtf8(const std::string& strBytes) {
     return true;
 }
 
+bool DecodeByteOrderMark(std::string& strData) {
+    if (strData.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        strData.erase(0, 3);
+        return true;
+    }
+    bool bLittle = strData.compare(0, 2, "\xFF\xFE") == 0;
+    if (!bLittle && strData.compare(0, 2, "\xFE\xFF") != 0) {
+        return false;
+    }
+    auto unit = [&strData, bLittle](size_t i) {
+        unsigned a = static_cast<unsigned char>(strData[i]);
+        unsigned b = static_cast<unsigned char>(strData[i + 1]);
+        return bLittle ? (b << 8 | a) : (a << 8 | b);
+    };
+    std::string strOut;
+    for (size_t i = 2; i + 1 < strData.size(); i += 2) {
+        unsigned cp = unit(i);
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < strData.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) < 0xE000) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (cp >= 0xD800 && cp < 0xE000) {
+            cp = kReplacement; // half of a pair
+        }
+        AppendUtf8(strOut, cp);
+    }
+    strData.swap(strOut);
+    return true;
+}
+
 bool CharsetToUtf8(const CString& strCharset, const std::string& strIn, std::string& strOut) {
     CString strName = Upper(strCharset);
     strOut.clear();

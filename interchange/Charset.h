@@ -19,6 +19,10 @@ CString Utf8To1252(const std::string& strUtf8, int& nReplaced);
 // True when the bytes are well-formed UTF-8.
 bool IsUtf8(const std::string& strBytes);
 
+// Removes a UTF-8 byte-order mark, or converts text with a UTF-16 one to UTF-8. True when
+// there was a mark, so the text is now UTF-8.
+bool DecodeByteOrderMark(std::string& strData);
+
 // Converts text in the named character set (case ignored: "UTF-8", "ISO-8859-1", "SHIFT_JIS",
 // "WINDOWS-1252", ...) to UTF-8. False when the set is unknown or the text is not in it; strOut
 // then holds the best reading (unknown bytes as U+FFFD).

@@ -12,51 +12,12 @@ struct CRecord {
     int nLine = 0;
 };
 
-// UTF-16 with a byte-order mark, as some programs save, as UTF-8.
-std::string FromUtf16(const std::string& str, bool bBigEndian) {
-    std::string strOut;
-    for (size_t i = 2; i + 1 < str.size(); i += 2) {
-        unsigned char a = static_cast<unsigned char>(str[i]);
-        unsigned char b = static_cast<unsigned char>(str[i + 1]);
-        unsigned cp = bBigEndian ? (a << 8 | b) : (b << 8 | a);
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < str.size()) {
-            unsigned char c = static_cast<unsigned char>(str[i + 2]);
-            unsigned char d = static_cast<unsigned char>(str[i + 3]);
-            unsigned low = bBigEndian ? (c << 8 | d) : (d << 8 | c);
-            if (low >= 0xDC00 && low < 0xE000) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        // Through the 1252 table would lose text; build the sequence directly.
-        if (cp < 0x80) {
-            strOut += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            strOut += static_cast<char>(0xC0 | (cp >> 6));
-            strOut += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            strOut += static_cast<char>(0xE0 | (cp >> 12));
-            strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            strOut += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            strOut += static_cast<char>(0xF0 | (cp >> 18));
-            strOut += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            strOut += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return strOut;
-}
-
-std::string AsUtf8(const std::string& strData) {
-    if (strData.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        return strData.substr(3);
-    }
-    if (strData.compare(0, 2, "\xFF\xFE") == 0 || strData.compare(0, 2, "\xFE\xFF") == 0) {
-        return FromUtf16(strData, strData[0] == '\xFE');
-    }
+std::string AsUtf8(std::string strData) {
     // Without a mark: UTF-8 when it is, else the ANSI code page older programs write.
-    return IsUtf8(strData) ? strData : Cp1252ToUtf8(CString(strData));
+    if (DecodeByteOrderMark(strData) || IsUtf8(strData)) {
+        return strData;
+    }
+    return Cp1252ToUtf8(CString(strData));
 }
 
 // The separator of the header row: comma, or semicolon or tab where a regional setting chose one.

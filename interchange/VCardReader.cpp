@@ -1,5 +1,6 @@
 #include "VCardReader.h"
 
+#include "Charset.h"
 #include "ContactBuilder.h"
 #include "VCardMapper.h"
 
@@ -171,7 +172,10 @@ private:
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
                 CImportReport& report, CString& strError) {
     CVCardParser parser(strFile, contacts, report);
-    parser.Parse(strData);
+    std::string strText(strData);
+    // Without a mark each property's character set decides, so the bytes are left as they are.
+    DecodeByteOrderMark(strText);
+    parser.Parse(strText);
     if (parser.CardsFound() == 0) {
         strError.Format("%s: no vCard found (no line BEGIN:VCARD)", strFile.GetString());
         return false;

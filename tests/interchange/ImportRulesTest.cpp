@@ -74,6 +74,18 @@ TEST(CsvReaderTest, QuotedCellsHoldSeparatorsQuotesAndLineBreaks) {
     EXPECT_TRUE(report.warnings.empty());
 }
 
+TEST(CsvReaderTest, Utf16WithItsMarkIsRead) {
+    CImportReport report;
+    std::string strUtf16("\xFF\xFE", 2);
+    for (char c : std::string("Last Name\r\nM\xFCller\r\n")) {
+        strUtf16 += c;
+        strUtf16 += '\0';
+    }
+    CContactArray contacts = ReadCsvText(strUtf16, report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_STREQ("M\xFCller", contacts[0].lastname.GetString());
+}
+
 TEST(CsvReaderTest, ColumnsAreKnownByNameAndTheRestGoesIntoTheNote) {
     CImportReport report;
     CContactArray contacts =
@@ -140,6 +152,9 @@ TEST(VCardReaderTest, TypeSpellingsAndFoldingsAgree) {
         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=work;TYPE=fax:1\r\nTEL;type=cell:2\r\nEND:"
         "VCARD\r\n",
         "BEGIN:VCARD\nVERSION:2.1\nN:Doe;Jo\nTEL;WORK;FAX:1\nitem1.TEL;CELL:2\nEND:VCARD\n",
+        "\xEF\xBB\xBF"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=work,fax:1\r\nTEL;TYPE=cell:2\r\nEND:"
+        "VCARD\r\n",
         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:D\r\n "
         "oe;J\r\n\to;;;\r\nTEL;TYPE=\"WORK,FAX\":1\r\nTEL;TYPE=CELL;PREF=1:2\r\nEND:VCARD",
         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:=44oe;=\r\nJo\r\nTEL;FAX;WORK:"
