@@ -141,10 +141,17 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
         }
         return;
     }
-    if (str.empty() || str == Join({strFirst, strLast}, " ") || str == Join({strLast, strFirst}, " ") ||
-        str == Join({strLast, strFirst}, ", ") || str == Join({strFirst, strMiddle, strLast}, " ") ||
-        str == Collapsed(Join({strPrefix, strFirst, strMiddle, strLast, strSuffix}, " "))) {
-        return;
+    const std::string candidates[] = {
+        Join({strFirst, strLast}, " "),
+        Join({strLast, strFirst}, " "),
+        Join({strLast, strFirst}, ", "),
+        Join({strFirst, strMiddle, strLast}, " "),
+        Join({strPrefix, strFirst, strMiddle, strLast, strSuffix}, " "),
+    };
+    for (const std::string& strCandidate : candidates) {
+        if (str.empty() || str == Collapsed(strCandidate)) {
+            return;
+        }
     }
     AddToNote("Display name", strDisplay);
 }

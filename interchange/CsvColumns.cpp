@@ -2,6 +2,8 @@
 
 #include "data/Contact.h"
 
+#include <cstring>
+
 namespace {
 
 typedef CContact C;
@@ -325,6 +327,7 @@ const CNoteCarriedField g_carried[] = {
     {C::fieldNickname, "Nickname"},
     {C::fieldOfficeWWW, "Office web page"},
 };
+const size_t g_nCarried = sizeof g_carried / sizeof g_carried[0];
 
 } // namespace
 
@@ -348,6 +351,60 @@ const std::vector<CCsvWriteColumn>& ThunderbirdColumns() {
 const std::vector<CNoteCarriedField>& NoteCarriedFields() {
     static const std::vector<CNoteCarriedField> s_fields(std::begin(g_carried), std::end(g_carried));
     return s_fields;
+}
+
+namespace {
+
+// Where the block starts in the note (its first line), or npos when the note does not end
+// with one.
+size_t CarriedBlockStart(const std::string& strNote) {
+    size_t nEnd = strNote.size(); // end of the line looked at
+    for (size_t k = g_nCarried; k-- > 0;) {
+        std::string strPrefix = std::string(g_carried[k].pszLabel) + ": ";
+        size_t nBreak = nEnd == 0 ? std::string::npos : strNote.rfind("\r\n", nEnd - 1);
+        size_t nLine = nBreak == std::string::npos ? 0 : nBreak + 2;
+        if (nLine + strPrefix.size() > nEnd || strNote.compare(nLine, strPrefix.size(), strPrefix) != 0) {
+            return std::string::npos;
+        }
+        if (k == 0) {
+            return nLine;
+        }
+        if (nLine == 0) {
+            return std::string::npos;
+        }
+        nEnd = nLine - 2;
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+void AppendCarriedFields(std::string& strNote, const std::string* pFieldTexts) {
+    bool bAny = CarriedBlockStart(strNote) != std::string::npos;
+    for (const CNoteCarriedField& carried : g_carried) {
+        bAny = bAny || !pFieldTexts[carried.nField].empty();
+    }
+    for (size_t k = 0; bAny && k < g_nCarried; ++k) {
+        strNote += (strNote.empty() ? "" : "\r\n") + std::string(g_carried[k].pszLabel) + ": " +
+                   pFieldTexts[g_carried[k].nField];
+    }
+}
+
+bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts) {
+    size_t nStart = CarriedBlockStart(strNote);
+    if (nStart == std::string::npos) {
+        return false;
+    }
+    size_t nLine = nStart;
+    for (const CNoteCarriedField& carried : g_carried) {
+        size_t nEnd = strNote.find("\r\n", nLine);
+        size_t nValue = nLine + std::strlen(carried.pszLabel) + 2;
+        pFieldTexts[carried.nField] =
+            strNote.substr(nValue, nEnd == std::string::npos ? nEnd : nEnd - nValue);
+        nLine = nEnd == std::string::npos ? strNote.size() : nEnd + 2;
+    }
+    strNote.erase(nStart >= 2 ? nStart - 2 : 0);
+    return true;
 }
 
 const CCsvReadColumn* FindCsvColumn(const CString& strName) {

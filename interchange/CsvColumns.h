@@ -3,6 +3,7 @@
 
 #include "framework/core/String.h"
 
+#include <string>
 #include <vector>
 
 // A column to write: the text of a field, or a fixed text when the field (or, for kAlways, every
@@ -20,13 +21,18 @@ const std::vector<CCsvWriteColumn>& OutlookColumns();
 const std::vector<CCsvWriteColumn>& GoogleColumns();
 const std::vector<CCsvWriteColumn>& ThunderbirdColumns();
 
-// Fields a set has no column for travel in the note's last lines under these labels, so a file
-// read back gives them back.
+// Fields a set has no column for (Outlook's has no nickname and no office web page) travel as
+// a block of lines at the end of the note, "Nickname: ..." and "Office web page: ...".
 struct CNoteCarriedField {
     int nField;
     const char* pszLabel;
 };
 const std::vector<CNoteCarriedField>& NoteCarriedFields();
+// Appends the block to the note when one of the fields has a value, or when the note ends like
+// a block already, so that reading the file back takes off exactly what was added.
+void AppendCarriedFields(std::string& strNote, const std::string* pFieldTexts);
+// Takes the block off the end of the note into pFieldTexts; false when there is none.
+bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts);
 
 // What a column that is read holds.
 enum class CsvTarget { field, addressPart, displayName, middleName, ignoredDefault };

@@ -187,7 +187,7 @@ public:
         for (const auto& group : groups) {
             Group(builder, group.first, group.second);
         }
-        builder.AppendNote(TakeCarriedFields(builder, strNotes));
+        builder.AppendNote(TakeCarried(builder, strNotes));
         builder.ApplyDisplayName(strDisplay, strMiddle);
         builder.AddToNote("Middle name", strMiddle);
         CContact contact;
@@ -197,24 +197,16 @@ public:
     }
 
 private:
-    // Fields the file has no column for come back from the note's last lines.
-    std::string TakeCarriedFields(CContactBuilder& builder, std::string strNotes) {
-        bool bFound = true;
-        while (bFound) {
-            bFound = false;
-            size_t nBreak = strNotes.rfind('\n');
-            size_t nStart = nBreak == std::string::npos ? 0 : nBreak + 1;
+    // Fields the file has no column for come back from the end of the note.
+    std::string TakeCarried(CContactBuilder& builder, std::string strNotes) {
+        bool bCarried = true;
+        for (const CNoteCarriedField& carried : NoteCarriedFields()) {
+            bCarried = bCarried && !m_bHasColumn[carried.nField];
+        }
+        std::string values[CContact::kFieldCount];
+        if (bCarried && TakeCarriedFields(strNotes, values)) {
             for (const CNoteCarriedField& carried : NoteCarriedFields()) {
-                std::string strPrefix = std::string(carried.pszLabel) + ": ";
-                if (!m_bHasColumn[carried.nField] && !builder.IsFieldSet(carried.nField) &&
-                    strNotes.compare(nStart, strPrefix.size(), strPrefix) == 0) {
-                    builder.SetField(carried.nField, strNotes.substr(nStart + strPrefix.size()));
-                    size_t nCut =
-                        nStart > 0 && nBreak > 0 && strNotes[nBreak - 1] == '\r' ? nBreak - 1 : nBreak;
-                    strNotes.erase(nStart == 0 ? 0 : nCut);
-                    bFound = true;
-                    break;
-                }
+                builder.SetField(carried.nField, values[carried.nField]);
             }
         }
         return strNotes;

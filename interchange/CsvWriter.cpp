@@ -56,6 +56,11 @@ std::string BuildCsv(const CContactArray& contacts, CsvColumns set) {
         AppendCell(strOut, columns[i].pszName);
     }
     strOut += "\r\n";
+    // Fields the set has no column for ride at the end of the note.
+    bool bCarries = false;
+    for (const CNoteCarriedField& carried : NoteCarriedFields()) {
+        bCarries = bCarries || !HasColumnFor(columns, carried.nField);
+    }
     for (int n = 0; n < contacts.GetSize(); ++n) {
         CContact contact(contacts[n]);
         contact.DecodeStoredText();
@@ -63,13 +68,8 @@ std::string BuildCsv(const CContactArray& contacts, CsvColumns set) {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
             strText[f] = Cp1252ToUtf8(contact.FieldAt(f));
         }
-        // A field the set has no column for rides at the end of the note.
-        for (const CNoteCarriedField& carried : NoteCarriedFields()) {
-            if (!HasColumnFor(columns, carried.nField) && !strText[carried.nField].empty()) {
-                std::string& strNote = strText[CContact::fieldNote];
-                strNote += (strNote.empty() ? "" : "\r\n") + std::string(carried.pszLabel) + ": " +
-                           strText[carried.nField];
-            }
+        if (bCarries) {
+            AppendCarriedFields(strText[CContact::fieldNote], strText);
         }
         for (size_t i = 0; i < columns.size(); ++i) {
             strOut += i ? "," : "";

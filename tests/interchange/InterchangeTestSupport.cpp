@@ -54,6 +54,9 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
             contact.firstname.Empty();
             contact.company = "Acme & Sons, Ltd.";
         }
+        if (n % 11 == 0) { // a note that ends like the lines Outlook's columns carry the other fields in
+            contact.note = "Nickname: x\r\nOffice web page: y";
+        }
         contact.EncodeStoredText();
         contacts.Add(contact);
     }
