@@ -225,6 +225,10 @@ int RunExport(int argc, char** argv) {
     if (!ChooseFormat(options, options.positional[1], format)) {
         return kExitFailed;
     }
+    if ((format == Format::vcard && options.pszColumns) || (format == Format::csv && options.pszVersion)) {
+        return Fail("%s", format == Format::vcard ? "--columns is for CSV files; a vCard file has no columns"
+                                                  : "--vcard-version is for vCard files");
+    }
     CContactArray contacts;
     bool bPartial = false;
     std::string strData;
