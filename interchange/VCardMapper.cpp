@@ -71,7 +71,8 @@ private:
         std::string str = DecodeValue(prop, bKnown);
         if (!bKnown) {
             CString strText;
-            strText.Format("unknown character set \"%s\"; the value was read as Windows-1252",
+            strText.Format("unknown character set \"%s\"; the value was read as UTF-8, or as Windows-1252 "
+                           "where it is not UTF-8",
                            prop.strCharset.c_str());
             m_report.Warn(m_strFile, prop.nLine, strText);
         }

@@ -25,7 +25,8 @@ struct CVCardProperty {
 bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop);
 
 // The value's text as UTF-8: quoted-printable undone and the character set converted. Text in
-// no known set is read as Windows-1252, which holds any byte; bKnownCharset tells.
+// no known set is read as UTF-8 where it is UTF-8, else as Windows-1252, which holds any byte;
+// bKnownCharset tells.
 std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset);
 
 // Undoes the backslash escapes; with bStructured, unescaped semicolons separate components.
