@@ -15,5 +15,7 @@ CString LegacyDataFolderBelow(const CString& strWindowsFolder);
 CString ParentFolderOf(const CString& strFolder);
 
 const char kAddressBookFileName[] = "tbk.xml";
+// The program's file name; its single-instance token is a file mapping of this name.
+const char kProgramFileName[] = "tbook.exe";
 const char kShowEventName[] = "ApplicationTovanoAddressBookShow";
 const char kQuitEventName[] = "ApplicationTovanoAddressBookQuit";

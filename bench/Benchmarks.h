@@ -7,6 +7,7 @@ void RegisterSaveBenchmarks();
 void RegisterSortBenchmarks();
 void RegisterSearchBenchmarks();
 void RegisterHostileBenchmarks();
+void RegisterInterchangeBenchmarks();
 
 // The address book sizes measured.
 const int kBenchSizes[] = {1000, 10000, 100000};

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     RegisterSortBenchmarks();
     RegisterSearchBenchmarks();
     RegisterHostileBenchmarks();
+    RegisterInterchangeBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -146,6 +146,11 @@ def main():
         cells = " ".join(f"{(f'{v:.2f}' if v else '-'):>10}" for v in per_mb)
         print(f"  {kind:<28} {cells} {(f'{growth:.2f}' if growth else '-'):>8} {verdict}")
 
+    r.header("6. moving contacts in and out, 10,000 contacts (wall time)",
+             "tbkutil resave of the same book: load, sort, save")
+    for side in ("export_vcard", "export_csv", "import_vcard", "import_csv"):
+        r.ratio_row(side.replace("_", " "), f"interchange/{side}/10000", "interchange/resave/10000")
+
     if r.missing:
         print(f"\nNot in the output (filtered out or failed): {len(r.missing)} figures")
     print("\nTargets missed: " + ("; ".join(r.missed) if r.missed else "none"))

@@ -88,6 +88,61 @@ code=$?
 [ $code -eq 2 ] || fail "resave into a missing folder exited $code"
 grep -q 'out.xml' "$work/err" || fail "resave failure message does not name the file: $(cat "$work/err")"
 
+# export and import: formats, the summary, duplicates, backups, and nothing written on an error.
+on_wine() { case "${tbkutil[0]}" in *wine-run.sh) return 0 ;; *) return 1 ;; esac; }
+{ entry 0 Adams "Bob" 'says &quote;hi&quote;, ok; no:\\r\\nbye'; entry 1 "Zoe" "Ann" ""; } | book 2 >"$work/two.xml"
+for target in two.vcf two.csv; do
+    run export "$(path_arg "$work/two.xml")" "$(path_arg "$work/$target")" >/dev/null 2>"$work/err" ||
+        fail "export to $target exited $?"
+done
+grep -q '^VERSION:3.0' "$work/two.vcf" || fail "export wrote no vCard 3.0"
+head -c 3 "$work/two.csv" | cmp -s - <(printf '\xEF\xBB\xBF') || fail "Outlook CSV without byte-order mark"
+run export "$(path_arg "$work/two.xml")" "$(path_arg "$work/two.txt")" >/dev/null 2>"$work/err"
+[ $? -eq 2 ] && grep -q -- '--format' "$work/err" || fail "export to an unknown extension: $(cat "$work/err")"
+run export "$(path_arg "$work/two.xml")" "$(path_arg "$work/x.vcf")" --vcard-version 5.0 >/dev/null 2>&1
+[ $? -eq 2 ] && [ ! -e "$work/x.vcf" ] || fail "an unknown vCard version was accepted"
+
+out=$(run import "$(path_arg "$work/two.vcf")" --into "$(path_arg "$work/new.xml")" 2>"$work/err")
+code=$?
+[ $code -eq 0 ] || fail "import into a new book exited $code: $(cat "$work/err")"
+echo "$out" | grep -q 'added 2, skipped as duplicates 0, characters replaced 0, properties moved into notes 0, photos skipped 0' ||
+    fail "import summary: $out"
+run resave "$(path_arg "$work/two.xml")" "$(path_arg "$work/two-sorted.xml")"
+cmp -s "$work/two-sorted.xml" "$work/new.xml" || fail "vCard import did not give back the book"
+
+# The same names and one shared number: a duplicate, skipped unless kept on purpose.
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Bob;;;\r\nTEL;TYPE=CELL:555 0100\r\nEND:VCARD\r\n' >"$work/dup.vcf"
+run import "$(path_arg "$work/dup.vcf")" --into "$(path_arg "$work/dup.xml")" >/dev/null 2>&1
+cp "$work/dup.xml" "$work/dup-first.xml"
+out=$(run import "$(path_arg "$work/dup.vcf")" --into "$(path_arg "$work/dup.xml")" 2>"$work/err")
+[ $? -eq 0 ] || fail "import of a duplicate exited $?"
+echo "$out" | grep -q 'added 0, skipped as duplicates 1' || fail "duplicate not reported: $out"
+grep -q 'Adams, Bob' "$work/err" || fail "duplicate not named: $(cat "$work/err")"
+cmp -s "$work/dup-first.xml" "$work/dup.xml" || fail "an import of duplicates changed the book"
+[ -e "$work/dup.xml.bak" ] && fail "an import that added nothing made a backup"
+run import "$(path_arg "$work/dup.vcf")" --into "$(path_arg "$work/dup.xml")" --keep-duplicates >/dev/null 2>&1
+[ "$(run check "$(path_arg "$work/dup.xml")" | tr -d '\r')" = "2" ] || fail "--keep-duplicates did not add"
+cmp -s "$work/dup-first.xml" "$work/dup.xml.bak" || fail "the previous book was not kept as a backup"
+
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Roe;Ray;;;\r\nthis is no property\r\nEND:VCARD\r\n' >"$work/bad-line.vcf"
+run import "$(path_arg "$work/bad-line.vcf")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
+code=$?
+[ $code -eq 1 ] || fail "import with a malformed line exited $code"
+grep -q 'bad-line.vcf:4: skipped a line' "$work/err" || fail "malformed line not named: $(cat "$work/err")"
+
+cp "$work/new.xml" "$work/before.xml"
+printf 'alpha,beta\r\n1,2\r\n' >"$work/unknown.csv"
+run import "$(path_arg "$work/unknown.csv")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
+code=$?
+[ $code -eq 2 ] && grep -q 'unknown.csv:1:' "$work/err" || fail "unknown CSV header: exit $code, $(cat "$work/err")"
+cmp -s "$work/before.xml" "$work/new.xml" && [ ! -e "$work/new.xml.2.bak" ] || fail "a failed import wrote"
+run import "$(path_arg "$work/absent.vcf")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
+[ $? -eq 2 ] && grep -q 'absent.vcf' "$work/err" || fail "a missing input file: $(cat "$work/err")"
+if ! on_wine; then
+    run import "$(path_arg "$work/two.vcf")" >/dev/null 2>"$work/err"
+    [ $? -eq 2 ] && grep -q -- '--into' "$work/err" || fail "import without a book here: $(cat "$work/err")"
+fi
+
 run >/dev/null 2>&1
 [ $? -eq 2 ] || fail "usage error did not exit 2"
 

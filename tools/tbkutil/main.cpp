@@ -1,9 +1,11 @@
 // tbkutil: loads and writes address book files exactly as the program does.
 //   tbkutil resave IN OUT   load IN, sort, and save the list to OUT
 //   tbkutil check FILE      print how many contacts FILE holds
+//   tbkutil export / import move contacts to and from vCard and CSV files (Interchange.h)
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
+#include "Interchange.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,7 +23,9 @@ public:
 
 int Usage() {
     std::fprintf(stderr, "usage: tbkutil resave IN OUT\n"
-                         "       tbkutil check FILE\n");
+                         "       tbkutil check FILE\n"
+                         "       tbkutil export FILE OUT.vcf|OUT.csv [options]\n"
+                         "       tbkutil import IN.vcf|IN.csv [--into FILE] [options]\n");
     return kExitFailed;
 }
 
@@ -78,6 +82,12 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "check") == 0) {
         return Check(argv[2]);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "export") == 0) {
+        return RunExport(argc - 2, argv + 2);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "import") == 0) {
+        return RunImport(argc - 2, argv + 2);
     }
     return Usage();
 }

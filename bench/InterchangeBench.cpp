@@ -1,0 +1,110 @@
+// Moving contacts in and out: export to vCard and CSV and import from them, each beside
+// tbkutil resave of the same book (load, sort, save), all on 10,000 contacts and in wall time,
+// since every side waits for its file to reach the disk.
+#include "BenchData.h"
+#include "Benchmarks.h"
+
+#include "data/AddressBookLoader.h"
+#include "data/AddressBookWriter.h"
+#include "data/ContactSort.h"
+#include "framework/core/File.h"
+#include "interchange/ContactMerge.h"
+#include "interchange/CsvFormat.h"
+#include "interchange/VCardReader.h"
+#include "interchange/VCardWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const int kInterchangeSize = 10000;
+
+enum class Kind { vcard, csv };
+
+CContactArray LoadSorted(const std::string& strPath) {
+    CXML root;
+    CContactArray contacts;
+    ReadAddressBook(strPath.c_str(), root, contacts, nullptr);
+    SortContacts(contacts);
+    return contacts;
+}
+
+// The export's write: a temporary file, flushed, moved over the target.
+void WriteAtomically(const std::string& strPath, const std::string& strData) {
+    std::string strTemp = strPath + ".tmp";
+    CFile file;
+    bool bDone = file.Open(strTemp.c_str(), CFile::modeCreate | CFile::modeWrite) &&
+                 file.Write(strData.data(), static_cast<unsigned>(strData.size())) && file.Flush() &&
+                 file.Close() && file.Rename(strTemp.c_str(), strPath.c_str());
+    if (!bDone) {
+        BenchFailure("cannot write " + strPath);
+    }
+}
+
+std::string Exported(const CContactArray& contacts, Kind kind) {
+    return kind == Kind::vcard ? BuildVCards(contacts, VCardVersion::v30)
+                               : BuildCsv(contacts, CsvColumns::outlook);
+}
+
+void ResaveBench(benchmark::State& state) {
+    const std::string& strIn = CachedBookFile(kInterchangeSize);
+    std::string strOut = BenchFilePath("resaved.xml");
+    for (auto _ : state) {
+        CContactArray contacts = LoadSorted(strIn);
+        if (!SaveAddressBook(contacts, strOut.c_str(), nullptr)) {
+            BenchFailure("cannot save " + strOut);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kInterchangeSize);
+}
+
+void ExportBench(benchmark::State& state, Kind kind) {
+    const std::string& strIn = CachedBookFile(kInterchangeSize);
+    std::string strOut = BenchFilePath(kind == Kind::vcard ? "export.vcf" : "export.csv");
+    for (auto _ : state) {
+        WriteAtomically(strOut, Exported(LoadSorted(strIn), kind));
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kInterchangeSize);
+}
+
+// Import into a book that does not exist yet: read, convert, check duplicates, sort, save.
+void ImportBench(benchmark::State& state, Kind kind) {
+    std::string strData = Exported(CachedContacts(kInterchangeSize), kind);
+    std::string strBook = BenchFilePath("imported.xml");
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::remove(strBook.c_str());
+        state.ResumeTiming();
+        CContactArray imported;
+        CImportReport report;
+        CString strError;
+        bool bRead = kind == Kind::vcard ? ReadVCards(strData, "bench", imported, report, strError)
+                                         : ReadCsv(strData, "bench", imported, report, strError);
+        CContactArray book = LoadSorted(strBook);
+        MergeContacts(book, imported, false, "bench", report);
+        SortContacts(book);
+        if (!bRead || book.GetSize() == 0 || !SaveAddressBook(book, strBook.c_str(), nullptr)) {
+            BenchFailure("import failed: " + std::string(strError.GetString()));
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kInterchangeSize);
+}
+
+} // namespace
+
+void RegisterInterchangeBenchmarks() {
+    auto add = [](const char* pszName, auto fn) {
+        benchmark::RegisterBenchmark(pszName, fn)
+            ->Arg(kInterchangeSize)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    };
+    add("interchange/resave", ResaveBench);
+    add("interchange/export_vcard", [](benchmark::State& s) { ExportBench(s, Kind::vcard); });
+    add("interchange/export_csv", [](benchmark::State& s) { ExportBench(s, Kind::csv); });
+    add("interchange/import_vcard", [](benchmark::State& s) { ImportBench(s, Kind::vcard); });
+    add("interchange/import_csv", [](benchmark::State& s) { ImportBench(s, Kind::csv); });
+}

@@ -1,0 +1,195 @@
+#include "ContactBuilder.h"
+
+#include "Charset.h"
+
+namespace {
+
+const char* const g_labels[CContact::kFieldCount] = {
+    "last name",     "first name",      "nickname",       "company",      "job title",    "home phone",
+    "mobile",        "home e-mail",     "home web page",  "home address", "office phone", "office fax",
+    "office e-mail", "office web page", "office address", "note",
+};
+
+void AppendLine(std::string& strText, const std::string& strLine) {
+    if (!strText.empty()) {
+        strText += "\r\n";
+    }
+    strText += strLine;
+}
+
+std::string Capitalised(const char* psz) {
+    std::string str(psz);
+    if (!str.empty() && str[0] >= 'a' && str[0] <= 'z') {
+        str[0] = static_cast<char>(str[0] - 'a' + 'A');
+    }
+    return str;
+}
+
+} // namespace
+
+std::string Join(std::initializer_list<std::string> texts, const char* pszSeparator) {
+    std::string str;
+    for (const std::string& strText : texts) {
+        if (!strText.empty()) {
+            str += (str.empty() ? "" : pszSeparator) + strText;
+        }
+    }
+    return str;
+}
+
+std::string Collapsed(const std::string& str) {
+    std::string strOut;
+    for (char c : str) {
+        bool bBlank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (!bBlank) {
+            strOut += c;
+        } else if (!strOut.empty() && strOut.back() != ' ') {
+            strOut += ' ';
+        }
+    }
+    while (!strOut.empty() && strOut.back() == ' ') {
+        strOut.pop_back();
+    }
+    return strOut;
+}
+
+std::string ComposeAddress(const std::vector<std::string>& p) {
+    auto part = [&p](size_t n) { return n < p.size() ? p[n] : std::string(); };
+    std::string strPlace = Join({part(3), Join({part(4), part(5)}, " ")}, ", ");
+    return Join({part(0), part(1), part(2), strPlace, part(6)}, "\r\n");
+}
+
+std::string NormaliseLineBreaks(const std::string& str) {
+    std::string strOut;
+    strOut.reserve(str.size());
+    for (size_t i = 0; i < str.size(); ++i) {
+        if (str[i] == '\r' || str[i] == '\n') {
+            if (str[i] == '\r' && i + 1 < str.size() && str[i + 1] == '\n') {
+                ++i;
+            }
+            strOut += "\r\n";
+        } else {
+            strOut += str[i];
+        }
+    }
+    return strOut;
+}
+
+CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, int nLine)
+    : m_report(report), m_strFile(strFile), m_nLine(nLine) {}
+
+const char* CContactBuilder::FieldLabel(int nField) {
+    return g_labels[nField];
+}
+
+void CContactBuilder::SetField(int nField, const std::string& strValue, bool bPreferred) {
+    if (strValue.empty()) {
+        return;
+    }
+    if (nField == CContact::fieldNote) {
+        AppendNote(strValue);
+        return;
+    }
+    if (m_values[nField].empty()) {
+        m_values[nField] = strValue;
+        m_bPreferred[nField] = bPreferred;
+        return;
+    }
+    if (m_values[nField] == strValue) {
+        return; // the same value twice is one value
+    }
+    std::string strLabel = Capitalised(g_labels[nField]);
+    if (bPreferred && !m_bPreferred[nField]) {
+        AddToNote(strLabel, m_values[nField]);
+        m_values[nField] = strValue;
+        m_bPreferred[nField] = true;
+    } else {
+        AddToNote(strLabel, strValue);
+    }
+}
+
+void CContactBuilder::AddToNote(const std::string& strLabel, const std::string& strValue) {
+    if (strValue.empty()) {
+        return;
+    }
+    AppendLine(m_strExtraNote, strLabel + ": " + strValue);
+    ++m_report.nMovedToNote;
+}
+
+void CContactBuilder::AppendNote(const std::string& strValue) {
+    if (!strValue.empty()) {
+        AppendLine(m_values[CContact::fieldNote], strValue);
+    }
+}
+
+void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std::string& strMiddle,
+                                       const std::string& strPrefix, const std::string& strSuffix) {
+    const std::string& strLast = m_values[CContact::fieldLastName];
+    const std::string& strFirst = m_values[CContact::fieldFirstName];
+    std::string str = Collapsed(strDisplay);
+    if (strLast.empty() && strFirst.empty()) {
+        if (str.empty() || str == Collapsed(m_values[CContact::fieldCompany])) {
+            return;
+        }
+        // Only a display name: its last word is taken as the last name.
+        size_t nSpace = strDisplay.rfind(' ');
+        if (nSpace == std::string::npos) {
+            SetField(CContact::fieldLastName, strDisplay);
+        } else {
+            SetField(CContact::fieldFirstName, strDisplay.substr(0, nSpace));
+            SetField(CContact::fieldLastName, strDisplay.substr(nSpace + 1));
+        }
+        return;
+    }
+    const std::string candidates[] = {
+        Join({strFirst, strLast}, " "),
+        Join({strLast, strFirst}, " "),
+        Join({strLast, strFirst}, ", "),
+        Join({strFirst, strMiddle, strLast}, " "),
+        Join({strPrefix, strFirst, strMiddle, strLast, strSuffix}, " "),
+    };
+    for (const std::string& strCandidate : candidates) {
+        if (str.empty() || str == Collapsed(strCandidate)) {
+            return;
+        }
+    }
+    AddToNote("Display name", strDisplay);
+}
+
+bool CContactBuilder::Finish(CContact& contact) {
+    AppendNote(m_strExtraNote);
+    m_strExtraNote.clear();
+    contact = CContact();
+    bool bAny = false;
+    int nIgnored = 0;
+    CString strName = Utf8To1252(m_values[CContact::fieldLastName], nIgnored);
+    CString strFirst = Utf8To1252(m_values[CContact::fieldFirstName], nIgnored);
+    if (strName.IsEmpty() || strFirst.IsEmpty()) {
+        strName += strFirst;
+    } else {
+        strName += ", " + strFirst;
+    }
+    if (strName.IsEmpty()) {
+        strName = Utf8To1252(m_values[CContact::fieldCompany], nIgnored);
+    }
+    for (int i = 0; i < CContact::kFieldCount; ++i) {
+        int nReplaced = 0;
+        contact.FieldAt(i) = Utf8To1252(NormaliseLineBreaks(m_values[i]), nReplaced);
+        bAny = bAny || !m_values[i].empty();
+        if (nReplaced > 0) {
+            m_report.nReplaced += nReplaced;
+            CString strText;
+            strText.Format("contact \"%s\": %d character%s in the %s cannot be held in Windows-1252 and %s "
+                           "written as ?",
+                           strName.GetString(), nReplaced, nReplaced == 1 ? "" : "s", g_labels[i],
+                           nReplaced == 1 ? "is" : "are");
+            m_report.Warn(m_strFile, m_nLine, strText);
+        }
+    }
+    if (!bAny) {
+        m_report.Warn(m_strFile, m_nLine, "a contact without any text was left out");
+        return false;
+    }
+    contact.EncodeStoredText();
+    return true;
+}

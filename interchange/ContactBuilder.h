@@ -1,0 +1,59 @@
+// CContactBuilder: collects the values of one imported card or row into a contact. Values arrive
+// as UTF-8; a value whose field is taken, or that has no field, goes into the note on its own
+// line with a short label, so nothing is lost. Finish converts to Windows-1252, reports every
+// character the code page cannot hold by contact and field, and gives the stored form.
+#pragma once
+
+#include "ImportReport.h"
+#include "data/Contact.h"
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+class CContactBuilder {
+public:
+    // strFile and nLine say where the card or row starts, for the report.
+    CContactBuilder(CImportReport& report, const CString& strFile, int nLine);
+
+    // Sets a field; when it holds a value already, the later one goes into the note, unless it
+    // is preferred and the earlier one is not, which then moves instead. Empty values are ignored.
+    void SetField(int nField, const std::string& strValue, bool bPreferred = false);
+    bool IsFieldSet(int nField) const { return !m_values[nField].empty(); }
+    const std::string& GetField(int nField) const { return m_values[nField]; }
+    // A labelled line in the note: "Label: value".
+    void AddToNote(const std::string& strLabel, const std::string& strValue);
+    // Text of the card's own note; a second one follows on its own line.
+    void AppendNote(const std::string& strValue);
+    // A display name next to the name fields: dropped when the names give it, split into first
+    // and last name when there are no names (unless it is the company's name), else kept in the note.
+    void ApplyDisplayName(const std::string& strDisplay, const std::string& strMiddle = std::string(),
+                          const std::string& strPrefix = std::string(),
+                          const std::string& strSuffix = std::string());
+    void SkipBinary() { ++m_report.nPhotosSkipped; }
+
+    // False when the card held nothing at all; the report then says so.
+    bool Finish(CContact& contact);
+
+    // The label of a field in note lines and messages ("home phone").
+    static const char* FieldLabel(int nField);
+
+private:
+    CImportReport& m_report;
+    CString m_strFile;
+    int m_nLine;
+    std::string m_values[CContact::kFieldCount];
+    bool m_bPreferred[CContact::kFieldCount] = {};
+    std::string m_strExtraNote; // labelled lines, after the card's own note
+};
+
+// Joins the non-empty texts with the separator.
+std::string Join(std::initializer_list<std::string> texts, const char* pszSeparator);
+// Runs of blanks and line breaks as one blank, without blanks at the ends.
+std::string Collapsed(const std::string& str);
+// An address's lines from its parts (box, extended, street, city, region, postcode, country):
+// box, extended address and street, then "city, region postcode", then the country.
+std::string ComposeAddress(const std::vector<std::string>& parts);
+
+// Line breaks of any kind (CR LF, LF, CR) as CR LF, the contact's own.
+std::string NormaliseLineBreaks(const std::string& str);

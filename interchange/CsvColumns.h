@@ -1,0 +1,47 @@
+// The columns of the CSV sets: what each program writes, and what each known column holds.
+#pragma once
+
+#include "framework/core/String.h"
+
+#include <string>
+#include <vector>
+
+// A column to write: the text of a field, or a fixed text when the field (or, for kAlways, every
+// contact) has a value.
+struct CCsvWriteColumn {
+    const char* pszName;
+    int nField;
+    const char* pszFixed;
+};
+const int kAlways = -1;
+const int kDisplayName = -2; // "first last", or the company
+
+// The columns written for each set, in the order the program writes them.
+const std::vector<CCsvWriteColumn>& OutlookColumns();
+const std::vector<CCsvWriteColumn>& GoogleColumns();
+const std::vector<CCsvWriteColumn>& ThunderbirdColumns();
+
+// Fields a set has no column for (Outlook's has no nickname and no office web page) travel as
+// a block of lines at the end of the note, "Nickname: ..." and "Office web page: ...".
+struct CNoteCarriedField {
+    int nField;
+    const char* pszLabel;
+};
+const std::vector<CNoteCarriedField>& NoteCarriedFields();
+// Appends the block to the note when one of the fields has a value, or when the note ends like
+// a block already, so that reading the file back takes off exactly what was added.
+void AppendCarriedFields(std::string& strNote, const std::string* pFieldTexts);
+// Takes the block off the end of the note into pFieldTexts; false when there is none.
+bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts);
+
+// What a column that is read holds.
+enum class CsvTarget { field, addressPart, displayName, middleName, ignoredDefault };
+struct CCsvReadColumn {
+    const char* pszName;
+    CsvTarget target;
+    int nField;           // field, or the address for addressPart
+    int nPart;            // address part (0 box ... 6 country); the street may come in several
+    const char* pszEmpty; // ignoredDefault: the value that means nothing
+};
+// The known column of that name (ignoring case), or nullptr.
+const CCsvReadColumn* FindCsvColumn(const CString& strName);

@@ -1,0 +1,81 @@
+#include "Charset.h"
+#include "CsvColumns.h"
+#include "CsvFormat.h"
+
+namespace {
+
+void AppendCell(std::string& strOut, const std::string& strValue) {
+    bool bQuote = strValue.find_first_of(",\"\r\n") != std::string::npos ||
+                  (!strValue.empty() && (strValue.front() == ' ' || strValue.back() == ' '));
+    if (!bQuote) {
+        strOut += strValue;
+        return;
+    }
+    strOut += '"';
+    for (char c : strValue) {
+        if (c == '"') {
+            strOut += '"';
+        }
+        strOut += c;
+    }
+    strOut += '"';
+}
+
+bool HasColumnFor(const std::vector<CCsvWriteColumn>& columns, int nField) {
+    for (const CCsvWriteColumn& column : columns) {
+        if (column.nField == nField && column.pszFixed == nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string CellText(const CCsvWriteColumn& column, const std::string* pText) {
+    if (column.nField == kDisplayName) {
+        const std::string& strFirst = pText[CContact::fieldFirstName];
+        const std::string& strLast = pText[CContact::fieldLastName];
+        std::string strName = strFirst + (strFirst.empty() || strLast.empty() ? "" : " ") + strLast;
+        return strName.empty() ? pText[CContact::fieldCompany] : strName;
+    }
+    bool bHasValue = column.nField == kAlways || !pText[column.nField].empty();
+    if (column.pszFixed) {
+        return bHasValue ? column.pszFixed : "";
+    }
+    return column.nField == kAlways ? std::string() : pText[column.nField];
+}
+
+} // namespace
+
+std::string BuildCsv(const CContactArray& contacts, CsvColumns set) {
+    const std::vector<CCsvWriteColumn>& columns = set == CsvColumns::outlook  ? OutlookColumns()
+                                                  : set == CsvColumns::google ? GoogleColumns()
+                                                                              : ThunderbirdColumns();
+    std::string strOut = set == CsvColumns::thunderbird ? "" : "\xEF\xBB\xBF";
+    for (size_t i = 0; i < columns.size(); ++i) {
+        strOut += i ? "," : "";
+        AppendCell(strOut, columns[i].pszName);
+    }
+    strOut += "\r\n";
+    // Fields the set has no column for ride at the end of the note.
+    bool bCarries = false;
+    for (const CNoteCarriedField& carried : NoteCarriedFields()) {
+        bCarries = bCarries || !HasColumnFor(columns, carried.nField);
+    }
+    for (int n = 0; n < contacts.GetSize(); ++n) {
+        CContact contact(contacts[n]);
+        contact.DecodeStoredText();
+        std::string strText[CContact::kFieldCount];
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            strText[f] = Cp1252ToUtf8(contact.FieldAt(f));
+        }
+        if (bCarries) {
+            AppendCarriedFields(strText[CContact::fieldNote], strText);
+        }
+        for (size_t i = 0; i < columns.size(); ++i) {
+            strOut += i ? "," : "";
+            AppendCell(strOut, CellText(columns[i], strText));
+        }
+        strOut += "\r\n";
+    }
+    return strOut;
+}

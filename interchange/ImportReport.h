@@ -1,0 +1,19 @@
+// What an import did, for the summary line and the warnings a user reads.
+#pragma once
+
+#include "framework/core/String.h"
+
+#include <vector>
+
+struct CImportReport {
+    int nAdded = 0;                // contacts added to the address book
+    int nDuplicates = 0;           // contacts skipped because the book holds them already
+    int nReplaced = 0;             // characters Windows-1252 cannot hold, written as "?"
+    int nMovedToNote = 0;          // values without a field of their own, kept in the note
+    int nPhotosSkipped = 0;        // photos, sounds and other binary values left out
+    std::vector<CString> warnings; // each names the file and, where there is one, the line
+
+    void Warn(const CString& strFile, int nLine, const CString& strText);
+    // "added 3, skipped as duplicates 1, characters replaced 0, ..."
+    CString Summary() const;
+};

@@ -1,0 +1,198 @@
+// Real files that other programs wrote, each with the fields it must give.
+#include "InterchangeTestSupport.h"
+#include "interchange/CsvFormat.h"
+#include "interchange/VCardReader.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+typedef CContact C;
+
+struct FieldValue {
+    int nField;
+    const char* pszValue; // stored form
+};
+
+struct CorpusCase {
+    const char* pszFile;
+    int nContact;                   // which contact of the file, in file order
+    std::vector<FieldValue> fields; // every field not named here must be empty
+    int nContacts, nWarnings, nReplaced, nPhotos;
+};
+
+const CorpusCase g_cases[] = {
+    {"vcard/v21_complicated.vcf",
+     0,
+     {{C::fieldLastName, "Gump"},
+      {C::fieldFirstName, "Forrest"},
+      {C::fieldCompany, "Gump Shrimp Co."},
+      {C::fieldJobTitle, "Shrimp Man"},
+      {C::fieldHomePhone, "(404) 555-1212"},
+      {C::fieldMobile, "0311111111"},
+      {C::fieldOfficePhone, "(111) 555-1212"},
+      {C::fieldHomeEMail, "forrestgump@walladalla.com"},
+      {C::fieldHomeWWW, "http://www.example.com/"},
+      {C::fieldHomeAddress, "42 Plantation St.\\r\\nBaytown, LA 30314\\r\\nUnited States of America"},
+      {C::fieldOfficeAddress, "100 Waters Edge\\r\\nBaytown, LA 30314\\r\\nUnited States of America"},
+      {C::fieldNote,
+       "The following note is the example from RFC 2045.\\r\\n"
+       "Now's the time for all folk to come to the aid of their country.\\r\\n"
+       "Middle name: Hoge\\r\\nName prefix: Pos\\r\\nName suffix: Tao\\r\\n"
+       "Department: Sales Dept.;Manager, Fish keeper\\r\\nRole: Fish Cake Keeper!\\r\\n"
+       "X-CLASS: PUBLIC\\r\\nPhone (video): 0322222222\\r\\nPhone: 0333333333\\r\\n"
+       "E-mail: cell@example.com\\r\\nX-ATTRIBUTE: Some String\\r\\nBirthday: 19800101\\r\\n"
+       "Location: 35.6563854,139.6994233\\r\\nREV: 20080424T195243Z\\r\\nDisplay name: Joe Due"}},
+     1,
+     0,
+     0,
+     1},
+    // Shift_JIS in quoted-printable: converted, and the Japanese letters reported as "?".
+    {"vcard/v21_japanese_2.vcf",
+     0,
+     {{C::fieldLastName, "??"},
+      {C::fieldFirstName, "???1"},
+      {C::fieldHomeAddress, "?????????26-1????????6?\\r\\n150-8512"},
+      {C::fieldNote, "??\\r\\nSound: ?????;????1;;;\\r\\nDisplay name: ?? ??? 1"}},
+     1,
+     4,
+     39,
+     0},
+    // Shift_JIS letters whose second byte is a backslash do not escape the separator after them.
+    {"vcard/v30_japanese.vcf",
+     0,
+     {{C::fieldLastName, "??"},
+      {C::fieldFirstName, "??"},
+      {C::fieldNote, "Middle name: ??\\r\\nDisplay name: ?? ?? ??"}},
+     1,
+     3,
+     12,
+     0},
+    // A soft line break carries a line that looks like a comment; the real comments are skipped.
+    {"vcard/v21_invalid_comment_line.vcf",
+     0,
+     {{C::fieldFirstName, "Conference Call"},
+      {C::fieldNote,
+       "This is an (sharp ->#<- sharp) example. This message must NOT be ignored.\\r\\nUID: 357"}},
+     1,
+     2,
+     0,
+     0},
+    {"vcard/v21_multiple_entry.vcf",
+     2,
+     {{C::fieldLastName, "?????5"},
+      {C::fieldNote, "Sound: ?????????5;;;;\\r\\nPhone (x-nec-boy): 17\\r\\nPhone (x-nec-friend): 18\\r\\n"
+                     "Phone (x-nec-phs): 19\\r\\nPhone (x-nec-restaurant): 20"}},
+     3,
+     6,
+     42,
+     0},
+    // A second home address continued with backslashes at the line ends.
+    {"vcard/v21_adr_multiple_line.vcf",
+     0,
+     {{C::fieldLastName, "bogus"},
+      {C::fieldHomeWWW, "http://bogus.com/"},
+      {C::fieldHomeAddress, "Grindelberg 999\\r\\nHamburg, 99999\\r\\nDeutschland"},
+      {C::fieldNote,
+       "Home address: Hermann v. Brevern\\r\\n9999999\\r\\nPackstation 999\\r\\nHamburg, 99999\\r\\n"
+       "Deutschland\\r\\nBirthday: 20081203"}},
+     1,
+     0,
+     0,
+     0},
+    // CR CR LF line ends, grouped properties, a folded photo.
+    {"vcard/v30_ios_613_multiline.vcf",
+     0,
+     {{C::fieldLastName, "Smith"},
+      {C::fieldFirstName, "Bob"},
+      {C::fieldCompany, "Smith Auto Repair"},
+      {C::fieldMobile, "(650) 555-1212"},
+      {C::fieldHomeEMail, "bob@smithauto.com"},
+      {C::fieldHomeWWW, "www.smithauto.com"},
+      {C::fieldNote, "X-ABLabel: _$!<HomePage>!$_"}},
+     1,
+     0,
+     0,
+     1},
+    {"vcard/v21_pref_handling.vcf",
+     0,
+     {{C::fieldLastName, "Smith"},
+      {C::fieldCompany, "Company"},
+      {C::fieldJobTitle, "Engineer"},
+      {C::fieldHomePhone, "1"},
+      {C::fieldOfficePhone, "2"},
+      {C::fieldHomeEMail, "test@example.com"},
+      {C::fieldNote, "Phone (isdn): 3\\r\\nE-mail: test2@examination.com\\r\\nCompany: Mystery\\r\\n"
+                     "Job title: Blogger\\r\\nCompany: Poetry\\r\\nJob title: Poet"}},
+     1,
+     0,
+     0,
+     0},
+    // Cards inside a card are cards of their own; the outer one ends last.
+    {"vcard/v21_nest.vcf", 2, {{C::fieldLastName, "parent"}, {C::fieldHomePhone, "1"}}, 3, 0, 0, 0},
+    {"vcard/v40_sip.vcf",
+     0,
+     {{C::fieldLastName, "??"},
+      {C::fieldFirstName, "???"},
+      {C::fieldHomePhone, "1"},
+      {C::fieldNote, "Home phone: sip:example@example.com"}},
+     1,
+     2,
+     5,
+     0},
+    // A 2.1 value folded onto a line that starts with blanks keeps them.
+    {"vcard/v21_invalid_multiple_line.vcf",
+     0,
+     {{C::fieldFirstName, "Omega"}, {C::fieldHomeEMail, "&quote;Omega&quote;  <omega@example.com>"}},
+     1,
+     0,
+     0,
+     0},
+    {"csv/thunderbird_basic.csv",
+     1,
+     {{C::fieldLastName, "Doe"}, {C::fieldFirstName, "Jane"}, {C::fieldHomeEMail, "jane@doe.invalid"}},
+     2,
+     0,
+     0,
+     0},
+};
+
+TEST(InterchangeCorpusTest, SampleFilesGiveTheirFields) {
+    for (const CorpusCase& c : g_cases) {
+        SCOPED_TRACE(c.pszFile);
+        std::string strData = SampleFile(c.pszFile);
+        ASSERT_FALSE(strData.empty());
+        CContactArray contacts;
+        CImportReport report;
+        CString strError;
+        bool bVCard = std::string(c.pszFile).find(".vcf") != std::string::npos;
+        ASSERT_TRUE(bVCard ? ReadVCards(strData, c.pszFile, contacts, report, strError)
+                           : ReadCsv(strData, c.pszFile, contacts, report, strError));
+        ASSERT_EQ(c.nContacts, contacts.GetSize());
+        EXPECT_EQ(c.nWarnings, static_cast<int>(report.warnings.size()));
+        EXPECT_EQ(c.nReplaced, report.nReplaced);
+        EXPECT_EQ(c.nPhotos, report.nPhotosSkipped);
+        const CContact& contact = contacts[c.nContact];
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            const char* pszExpected = "";
+            for (const FieldValue& value : c.fields) {
+                pszExpected = value.nField == f ? value.pszValue : pszExpected;
+            }
+            EXPECT_STREQ(pszExpected, contact.FieldAt(f).GetString()) << CContact::FieldTag(f);
+        }
+    }
+}
+
+TEST(InterchangeCorpusTest, MalformedLinesAreNamedByTheirLineNumber) {
+    CContactArray contacts;
+    CImportReport report;
+    CString strError;
+    ReadVCards(SampleFile("vcard/v21_invalid_comment_line.vcf"), "in.vcf", contacts, report, strError);
+    ASSERT_EQ(2u, report.warnings.size());
+    EXPECT_STREQ("in.vcf:6: skipped a line that is not a vCard property", report.warnings[0].GetString());
+    EXPECT_STREQ("in.vcf:9: skipped a line that is not a vCard property", report.warnings[1].GetString());
+}
+
+} // namespace

@@ -1,0 +1,225 @@
+// The rules of reading files that are not round trips: character sets, CSV quoting and column
+// sets, vCard dialects, and duplicates.
+#include "interchange/Charset.h"
+#include "interchange/ContactMerge.h"
+#include "interchange/CsvFormat.h"
+#include "interchange/VCardReader.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+typedef CContact C;
+
+CContactArray ReadCsvText(const std::string& strData, CImportReport& report) {
+    CContactArray contacts;
+    CString strError;
+    EXPECT_TRUE(ReadCsv(strData, "in.csv", contacts, report, strError)) << strError.GetString();
+    return contacts;
+}
+
+CContactArray ReadVCardText(const std::string& strData, CImportReport& report) {
+    CContactArray contacts;
+    CString strError;
+    EXPECT_TRUE(ReadVCards(strData, "in.vcf", contacts, report, strError)) << strError.GetString();
+    return contacts;
+}
+
+TEST(CharsetTest, EveryWindows1252ByteSurvivesUtf8) {
+    std::string strAll;
+    for (int c = 1; c < 256; ++c) {
+        strAll += static_cast<char>(c);
+    }
+    int nReplaced = 0;
+    EXPECT_EQ(strAll, Utf8To1252(Cp1252ToUtf8(CString(strAll)), nReplaced).GetStdString());
+    EXPECT_EQ(0, nReplaced);
+    EXPECT_EQ("\xE2\x82\xAC", Cp1252ToUtf8("\x80")); // the euro sign
+}
+
+TEST(CharsetTest, CharactersOutsideWindows1252AreCountedAsReplaced) {
+    struct Case {
+        const char* pszCharset;
+        std::string strIn;
+        const char* pszExpected;
+        int nReplaced;
+    } const cases[] = {
+        {"UTF-8", "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "Caf\xE9 ??", 2},
+        {"utf-8", "bad \xC3( \xED\xA0\x80", "bad ?( ???", 4}, // not UTF-8: each byte marked
+        {"ISO-8859-1", "Caf\xE9 \x80", "Caf\xE9 ?", 1},       // 0x80 is a control there, not the euro
+        {"Shift_JIS", "\x83\x81\x83\x82 A", "?? A", 2},
+        {"WINDOWS-1252", "\x80", "\x80", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszCharset);
+        std::string strUtf8;
+        CharsetToUtf8(c.pszCharset, c.strIn, strUtf8);
+        int nReplaced = 0;
+        EXPECT_STREQ(c.pszExpected, Utf8To1252(strUtf8, nReplaced).GetString());
+        EXPECT_EQ(c.nReplaced, nReplaced);
+    }
+    std::string strOut;
+    EXPECT_FALSE(CharsetToUtf8("X-NO-SUCH-SET", "abc", strOut));
+}
+
+TEST(CsvReaderTest, QuotedCellsHoldSeparatorsQuotesAndLineBreaks) {
+    CImportReport report;
+    CContactArray contacts = ReadCsvText("\xEF\xBB\xBF"
+                                         "Notes,Last Name,First Name,Home Street\r\n"
+                                         "\"a, \"\"b\"\"\r\nc\",Doe,Jane,\"1 Road\nTown\"\r\n",
+                                         report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_STREQ("a, &quote;b&quote;\\r\\nc", contacts[0].note.GetString());
+    EXPECT_STREQ("Doe", contacts[0].lastname.GetString());
+    EXPECT_STREQ("1 Road\\r\\nTown", contacts[0].homeaddress.GetString());
+    EXPECT_TRUE(report.warnings.empty());
+}
+
+TEST(CsvReaderTest, Utf16WithItsMarkIsRead) {
+    CImportReport report;
+    std::string strUtf16("\xFF\xFE", 2);
+    for (char c : std::string("Last Name\r\nM\xFCller\r\n")) {
+        strUtf16 += c;
+        strUtf16 += '\0';
+    }
+    CContactArray contacts = ReadCsvText(strUtf16, report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_STREQ("M\xFCller", contacts[0].lastname.GetString());
+}
+
+TEST(CsvReaderTest, ColumnsAreKnownByNameAndTheRestGoesIntoTheNote) {
+    CImportReport report;
+    CContactArray contacts =
+        ReadCsvText("Business City,Mobile Phone,Last Name,Home Phone 2,Business Street,Priority,Spouse\r\n"
+                    "Springfield,555 1,Doe,555 2,1 Main St,Normal,Kim\r\n",
+                    report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_STREQ("555 1", contacts[0].mobile.GetString());
+    EXPECT_STREQ("1 Main St\\r\\nSpringfield", contacts[0].officeaddress.GetString());
+    EXPECT_STREQ("Home Phone 2: 555 2\\r\\nSpouse: Kim", contacts[0].note.GetString());
+    EXPECT_EQ(2, report.nMovedToNote);
+}
+
+TEST(CsvReaderTest, GoogleGroupsAreReadByTheirTypes) {
+    CImportReport report;
+    CContactArray contacts =
+        ReadCsvText("Name,Given Name,Family Name,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,"
+                    "Phone 2 - Value,E-mail 1 - Type,E-mail 1 - Value\r\n"
+                    "Ann Lee,Ann,Lee,* Mobile,111 ::: 222,Work Fax,333,Work,a@b.c\r\n",
+                    report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_STREQ("111", contacts[0].mobile.GetString());
+    EXPECT_STREQ("333", contacts[0].officefax.GetString());
+    EXPECT_STREQ("a@b.c", contacts[0].officeemail.GetString());
+    EXPECT_STREQ("Mobile: 222", contacts[0].note.GetString());
+}
+
+TEST(CsvReaderTest, UnreadableFilesAreRefusedWithTheirLine) {
+    struct Case {
+        const char* pszData;
+        const char* pszError;
+    } const cases[] = {
+        {"", "in.csv: the file is empty"},
+        {"alpha,beta\r\n1,2\r\n", "in.csv:1: the first line is not a known header row"},
+    };
+    for (const Case& c : cases) {
+        CContactArray contacts;
+        CImportReport report;
+        CString strError;
+        EXPECT_FALSE(ReadCsv(c.pszData, "in.csv", contacts, report, strError));
+        EXPECT_EQ(0, strError.Find(c.pszError)) << strError.GetString();
+    }
+    CContactArray contacts;
+    CImportReport report;
+    CString strError;
+    EXPECT_FALSE(ReadVCards("N:Doe\r\n", "in.vcf", contacts, report, strError));
+    EXPECT_STREQ("in.vcf: no vCard found (no line BEGIN:VCARD)", strError.GetString());
+}
+
+TEST(CsvReaderTest, AnUnclosedQuoteIsReportedAtItsLine) {
+    CImportReport report;
+    CContactArray contacts =
+        ReadCsvText("Last Name,Notes\r\nDoe,ok\r\nRoe,\"never closed\r\nmore\r\n", report);
+    ASSERT_EQ(2, contacts.GetSize());
+    EXPECT_STREQ("never closed\\r\\nmore\\r\\n", contacts[1].note.GetString());
+    ASSERT_EQ(1u, report.warnings.size());
+    EXPECT_EQ(0, report.warnings[0].Find("in.csv:3: a quoted value is not closed"));
+}
+
+TEST(VCardReaderTest, TypeSpellingsAndFoldingsAgree) {
+    const char* const spellings[] = {
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=WORK,FAX:1\r\nTEL;TYPE=CELL:2\r\nEND:"
+        "VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=work;TYPE=fax:1\r\nTEL;type=cell:2\r\nEND:"
+        "VCARD\r\n",
+        "BEGIN:VCARD\nVERSION:2.1\nN:Doe;Jo\nTEL;WORK;FAX:1\nitem1.TEL;CELL:2\nEND:VCARD\n",
+        "\xEF\xBB\xBF"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=work,fax:1\r\nTEL;TYPE=cell:2\r\nEND:"
+        "VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:D\r\n "
+        "oe;J\r\n\to;;;\r\nTEL;TYPE=\"WORK,FAX\":1\r\nTEL;TYPE=CELL;PREF=1:2\r\nEND:VCARD",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:=44oe;=\r\nJo\r\nTEL;FAX;WORK:"
+        "1\r\n\r\nTEL;CELL:2\r\nEND:VCARD\r\n",
+    };
+    for (const char* pszCard : spellings) {
+        SCOPED_TRACE(pszCard);
+        CImportReport report;
+        CContactArray contacts = ReadVCardText(pszCard, report);
+        ASSERT_EQ(1, contacts.GetSize());
+        EXPECT_STREQ("Doe", contacts[0].lastname.GetString());
+        EXPECT_STREQ("Jo", contacts[0].firstname.GetString());
+        EXPECT_STREQ("1", contacts[0].officefax.GetString());
+        EXPECT_STREQ("2", contacts[0].mobile.GetString());
+        EXPECT_STREQ("", contacts[0].note.GetString());
+    }
+}
+
+TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherMovesToTheNote) {
+    CImportReport report;
+    CContactArray contacts = ReadVCardText("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=HOME:"
+                                           "1\r\nTEL;TYPE=HOME,PREF:2\r\nEND:VCARD\r\n",
+                                           report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_STREQ("2", contacts[0].homephone.GetString());
+    EXPECT_STREQ("Home phone: 1", contacts[0].note.GetString());
+}
+
+TEST(ContactMergeTest, SameNamesWithOneSharedNumberOrAddressAreDuplicates) {
+    auto make = [](const char* pszLast, const char* pszFirst, int nField, const char* pszValue) {
+        CContact contact;
+        contact.lastname = pszLast;
+        contact.firstname = pszFirst;
+        contact.FieldAt(nField) = pszValue;
+        return contact;
+    };
+    CContact existing = make("Doe", "Jo", C::fieldMobile, "+1 (555) 0100");
+    existing.officeemail = "Jo@Example.com";
+    struct Case {
+        CContact candidate;
+        bool bSame;
+    } const cases[] = {
+        {make("Doe", "Jo", C::fieldHomePhone, "+1 555 0100"), true},
+        {make("Doe", "Jo", C::fieldHomeEMail, "jo@example.com"), true},
+        {make("Doe", "Jo", C::fieldHomePhone, "555 0199"), false},
+        {make("Doe", "Jon", C::fieldMobile, "+1 (555) 0100"), false},
+        {make("Doe", "Jo", C::fieldNote, "+1 (555) 0100"), false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.bSame, IsSameContact(existing, c.candidate))
+            << c.candidate.FieldAt(C::fieldHomePhone).GetString();
+    }
+    CContactArray book;
+    book.Add(existing);
+    CContactArray imported;
+    imported.Add(cases[0].candidate);
+    imported.Add(cases[2].candidate);
+    imported.Add(cases[2].candidate); // twice in the file: the second is the first's duplicate
+    CImportReport report;
+    MergeContacts(book, imported, false, "in.vcf", report);
+    EXPECT_EQ(2, book.GetSize());
+    EXPECT_EQ(1, report.nAdded);
+    EXPECT_EQ(2, report.nDuplicates);
+    MergeContacts(book, imported, true, "in.vcf", report);
+    EXPECT_EQ(5, book.GetSize());
+}
+
+} // namespace

@@ -1,0 +1,14 @@
+// Shared pieces of the interchange tests: where the sample files are, and a generated address
+// book full of text that is awkward to carry through vCard and CSV.
+#pragma once
+
+#include "data/ContactArray.h"
+
+#include <string>
+
+// A sample file below tests/interchange/files.
+std::string SampleFile(const std::string& strName);
+
+// nCount contacts in stored form: separators, quotes, backslashes, Windows-1252 letters,
+// line breaks in the multi-line fields, long texts that fold, and empty fields.
+CContactArray AwkwardContacts(int nCount, unsigned nSeed);

@@ -1,0 +1,17 @@
+// The running address book program, as tbkutil sees it from outside: whether it runs, how to
+// ask it to end, and where it keeps its address book. Builds without the program (Linux) see
+// none running and have no address book of their own.
+#pragma once
+
+#include "framework/core/String.h"
+
+// True while the program's single-instance token exists.
+bool IsProgramRunning();
+
+// Signals the program to quit (it saves and ends) and waits up to nTimeoutMs for it to end.
+// False when it could not be signalled or still runs.
+bool QuitRunningProgram(unsigned nTimeoutMs);
+
+// The path of the user's address book, creating its folder if needed. False when the system
+// has none.
+bool DefaultAddressBookPath(CString& strPath);

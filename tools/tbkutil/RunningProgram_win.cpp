@@ -1,0 +1,78 @@
+#include "RunningProgram.h"
+
+#include "app/Paths.h"
+
+#include <windows.h>
+
+namespace {
+
+const int kCsidlLocalAppData = 0x001C;
+const DWORD kPollMs = 100;
+
+// Owns a kernel handle.
+class CHandle {
+public:
+    explicit CHandle(HANDLE h) : m_h(h) {}
+    ~CHandle() {
+        if (m_h) {
+            ::CloseHandle(m_h);
+        }
+    }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return m_h; }
+
+private:
+    HANDLE m_h;
+};
+
+// The per-user local application-data folder, looked up where the program looks it up.
+CString LocalAppDataFolder() {
+    using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+    CString strPath;
+    HMODULE hModule = ::LoadLibraryA("Shfolder.dll");
+    if (!hModule) {
+        return strPath;
+    }
+    auto pfnGetFolderPath = reinterpret_cast<GetFolderPathFn>(
+        reinterpret_cast<void*>(::GetProcAddress(hModule, "SHGetFolderPathA")));
+    char szPath[MAX_PATH] = "";
+    if (pfnGetFolderPath && pfnGetFolderPath(nullptr, kCsidlLocalAppData, nullptr, 0, szPath) == S_OK) {
+        strPath = szPath;
+    }
+    ::FreeLibrary(hModule);
+    return strPath;
+}
+
+} // namespace
+
+bool IsProgramRunning() {
+    CHandle token(::OpenFileMappingA(FILE_MAP_READ, FALSE, kProgramFileName));
+    return token.Get() != nullptr;
+}
+
+bool QuitRunningProgram(unsigned nTimeoutMs) {
+    CHandle quit(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kQuitEventName));
+    if (!quit.Get() || !::SetEvent(quit.Get())) {
+        return false;
+    }
+    for (unsigned nWaited = 0; nWaited < nTimeoutMs; nWaited += kPollMs) {
+        if (!IsProgramRunning()) {
+            return true;
+        }
+        ::Sleep(kPollMs);
+    }
+    return !IsProgramRunning();
+}
+
+bool DefaultAddressBookPath(CString& strPath) {
+    CString strBase = LocalAppDataFolder();
+    if (strBase.IsEmpty()) {
+        return false;
+    }
+    // An existing folder is fine; one that cannot be made shows up as a file that cannot be written.
+    ::CreateDirectoryA(DataParentBelow(strBase), nullptr);
+    ::CreateDirectoryA(DataFolderBelow(strBase), nullptr);
+    strPath = DataFolderBelow(strBase) + "\\" + kAddressBookFileName;
+    return true;
+}
