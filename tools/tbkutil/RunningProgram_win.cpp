@@ -71,7 +71,7 @@ bool DefaultAddressBookPath(CString& strPath) {
         return false;
     }
     // An existing folder is fine; one that cannot be made shows up as a file that cannot be written.
-    ::CreateDirectoryA(DataParentBelow(strBase), nullptr);
+    ::CreateDirectoryA(ParentFolderOf(DataFolderBelow(strBase)), nullptr);
     ::CreateDirectoryA(DataFolderBelow(strBase), nullptr);
     strPath = DataFolderBelow(strBase) + "\\" + kAddressBookFileName;
     return true;

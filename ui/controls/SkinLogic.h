@@ -4,7 +4,7 @@
 // keeps state. Rectangles are in the button's client pixels, laid out like the platform's RECT.
 #pragma once
 
-#include "app/TrayRect.h" // CRectI
+#include "framework/core/Rect.h"
 
 #include <cstddef>
 #include <cstdint>
