@@ -17,6 +17,7 @@ template <typename THandle>
 class CGdiObjectT {
 public:
     CGdiObjectT() = default;
+    explicit CGdiObjectT(THandle hObject) : m_hObject(hObject) {}
     ~CGdiObjectT() { DeleteObject(); }
     CGdiObjectT(const CGdiObjectT&) = delete;
     CGdiObjectT& operator=(const CGdiObjectT&) = delete;
@@ -31,6 +32,7 @@ public:
     }
     THandle GetSafeHandle() const { return m_hObject; }
     operator THandle() const { return m_hObject; }
+    explicit operator bool() const { return m_hObject != nullptr; }
 
 protected:
     // Takes a newly created object; false (owning nothing new) when creation failed.

@@ -52,6 +52,8 @@ inline BOOL WINAPI CloseKernelHandle(HANDLE hHandle) { return ::CloseHandle(hHan
 inline BOOL WINAPI CloseKey(HKEY hKey) { return ::RegCloseKey(hKey) == ERROR_SUCCESS; }
 inline BOOL WINAPI FreeLibraryHandle(HMODULE hModule) { return ::FreeLibrary(hModule); }
 inline BOOL WINAPI DestroyMenuHandle(HMENU hMenu) { return ::DestroyMenu(hMenu); }
+inline BOOL WINAPI DestroyIconHandle(HICON hIcon) { return ::DestroyIcon(hIcon); }
+inline BOOL WINAPI DestroyWindowHandle(HWND hWnd) { return ::DestroyWindow(hWnd); }
 
 } // namespace HandlesDetail
 
@@ -63,3 +65,7 @@ using CRegKey = CHandleOwner<HKEY, &HandlesDetail::CloseKey>;
 using CLibrary = CHandleOwner<HMODULE, &HandlesDetail::FreeLibraryHandle>;
 // A menu or popup menu that no window owns.
 using CMenu = CHandleOwner<HMENU, &HandlesDetail::DestroyMenuHandle>;
+// An icon loaded or created for one use (not a shared resource icon, which is never destroyed).
+using CIcon = CHandleOwner<HICON, &HandlesDetail::DestroyIconHandle>;
+// A window that no wrapper owns, destroyed with its owner.
+using CWindowHandle = CHandleOwner<HWND, &HandlesDetail::DestroyWindowHandle>;

@@ -2,6 +2,9 @@
 // code relies on, the main window's template down to each control's style and rectangle, the tray
 // menu, the strings, the icons, the pictures and the manifest. Everything is read from this
 // module's own resources, the way the program itself will load them.
+#include "framework/win/Gdi.h"
+#include "framework/win/Handles.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -41,22 +44,7 @@ namespace {
 
 const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-struct MenuDeleter {
-    void operator()(HMENU h) const { DestroyMenu(h); }
-};
-struct IconDeleter {
-    void operator()(HICON h) const { DestroyIcon(h); }
-};
-struct GdiDeleter {
-    void operator()(HGDIOBJ h) const { DeleteObject(h); }
-};
-struct WindowDeleter {
-    void operator()(HWND h) const { DestroyWindow(h); }
-};
-using MenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
-using IconPtr = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-using GdiPtr = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiDeleter>;
-using WindowPtr = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+using CGdiObject = CGdiObjectT<HGDIOBJ>;
 
 // The bytes of one resource of this module, or an empty vector when it is missing.
 std::vector<BYTE> ResourceBytes(LPCSTR type, int id, WORD language) {
@@ -231,10 +219,10 @@ const DialogItem kMainWindowItems[] = {
 } // namespace
 
 TEST(ResourceTest, TrayMenuHoldsCommandsInOrderWithSeparators) {
-    MenuPtr menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
+    CMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
     ASSERT_TRUE(menu);
-    ASSERT_EQ(1, GetMenuItemCount(menu.get()));
-    HMENU popup = GetSubMenu(menu.get(), 0);
+    ASSERT_EQ(1, GetMenuItemCount(menu.Get()));
+    HMENU popup = GetSubMenu(menu.Get(), 0);
     ASSERT_NE(nullptr, popup);
 
     struct Expected {
@@ -304,15 +292,15 @@ TEST(ResourceTest, IconsHold16And32And48PixelImagesOf32Bits) {
 }
 
 TEST(ResourceTest, TrayIconLoadsAtSmallIconSize) {
-    IconPtr icon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
+    CIcon icon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
                                                IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     ASSERT_TRUE(icon);
     ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(icon.get(), &info));
-    GdiPtr color(info.hbmColor), mask(info.hbmMask);
+    ASSERT_TRUE(GetIconInfo(icon.Get(), &info));
+    CGdiObject color(info.hbmColor), mask(info.hbmMask);
     BITMAP bitmap = {};
     ASSERT_TRUE(color);
-    ASSERT_NE(0, GetObjectA(color.get(), sizeof(bitmap), &bitmap));
+    ASSERT_NE(0, GetObjectA(color.GetSafeHandle(), sizeof(bitmap), &bitmap));
     EXPECT_EQ(16, bitmap.bmWidth);
     EXPECT_EQ(16, bitmap.bmHeight);
 }
@@ -389,17 +377,17 @@ TEST(ResourceTest, SearchBitmapsAre53PixelMagnifiersOnTheTransparentColour) {
     std::vector<std::vector<COLORREF>> pictures;
     for (int id : {IDB_SEARCH_DOWN, IDB_SEARCH_UP}) {
         SCOPED_TRACE("bitmap " + std::to_string(id));
-        GdiPtr bitmap(
+        CGdiObject bitmap(
             LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
         ASSERT_TRUE(bitmap);
         BITMAP info = {};
-        ASSERT_NE(0, GetObjectA(bitmap.get(), sizeof(info), &info));
+        ASSERT_NE(0, GetObjectA(bitmap.GetSafeHandle(), sizeof(info), &info));
         ASSERT_EQ(53, info.bmWidth);
         ASSERT_EQ(53, info.bmHeight);
 
         HDC dc = CreateCompatibleDC(nullptr);
         ASSERT_NE(nullptr, dc);
-        HGDIOBJ old = SelectObject(dc, bitmap.get());
+        HGDIOBJ old = SelectObject(dc, bitmap.GetSafeHandle());
         std::vector<COLORREF> pixels;
         for (int y = 0; y < 53; ++y)
             for (int x = 0; x < 53; ++x)
@@ -424,11 +412,11 @@ TEST(ResourceTest, SearchBitmapsAre53PixelMagnifiersOnTheTransparentColour) {
 }
 
 TEST(ResourceTest, AboutPictureIs64PixelsSquare) {
-    GdiPtr bitmap(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0,
+    CGdiObject bitmap(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0,
                              LR_DEFAULTCOLOR));
     ASSERT_TRUE(bitmap);
     BITMAP info = {};
-    ASSERT_NE(0, GetObjectA(bitmap.get(), sizeof(info), &info));
+    ASSERT_NE(0, GetObjectA(bitmap.GetSafeHandle(), sizeof(info), &info));
     EXPECT_EQ(64, info.bmWidth);
     EXPECT_EQ(64, info.bmHeight);
 }
@@ -482,15 +470,15 @@ TEST(ResourceTest, MainWindowTemplateCreatesEveryControlHidden) {
     INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ASSERT_TRUE(InitCommonControlsEx(&init));
     DLGPROC ignore = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
-    WindowPtr dialog(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TBOOK_DIALOG),
+    CWindowHandle dialog(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TBOOK_DIALOG),
                                         nullptr, ignore, 0));
     ASSERT_TRUE(dialog);
-    EXPECT_FALSE(IsWindowVisible(dialog.get()));
+    EXPECT_FALSE(IsWindowVisible(dialog.Get()));
     for (const DialogItem& item : kMainWindowItems) {
         if (item.nId == -1)
             continue;
         SCOPED_TRACE(Narrow(item.strText));
-        HWND control = GetDlgItem(dialog.get(), item.nId);
+        HWND control = GetDlgItem(dialog.Get(), item.nId);
         ASSERT_NE(nullptr, control);
         wchar_t name[64] = {};
         ASSERT_NE(0, GetClassNameW(control, name, int(std::size(name))));
