@@ -1,6 +1,7 @@
 #include "RunningProgram.h"
 
 #include "app/Paths.h"
+#include "framework/win/Handles.h"
 
 #include <windows.h>
 
@@ -8,23 +9,6 @@ namespace {
 
 const int kCsidlLocalAppData = 0x001C;
 const DWORD kPollMs = 100;
-
-// Owns a kernel handle.
-class CHandle {
-public:
-    explicit CHandle(HANDLE h) : m_h(h) {}
-    ~CHandle() {
-        if (m_h) {
-            ::CloseHandle(m_h);
-        }
-    }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 // The per-user local application-data folder, looked up where the program looks it up.
 CString LocalAppDataFolder() {
@@ -47,12 +31,12 @@ CString LocalAppDataFolder() {
 } // namespace
 
 bool IsProgramRunning() {
-    CHandle token(::OpenFileMappingA(FILE_MAP_READ, FALSE, kProgramFileName));
+    CKernelHandle token(::OpenFileMappingA(FILE_MAP_READ, FALSE, kProgramFileName));
     return token.Get() != nullptr;
 }
 
 bool QuitRunningProgram(unsigned nTimeoutMs) {
-    CHandle quit(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kQuitEventName));
+    CKernelHandle quit(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kQuitEventName));
     if (!quit.Get() || !::SetEvent(quit.Get())) {
         return false;
     }

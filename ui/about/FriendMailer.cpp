@@ -3,6 +3,7 @@
 #include "RecommendationText.h"
 #include "framework/core/String.h"
 #include "framework/win/FaultGuard.h"
+#include "framework/win/Handles.h"
 #include "ui/main/Registry.h"
 
 #include <mapi.h>
@@ -17,23 +18,6 @@ const char kNtProfilesKeyPath[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
 const char kProfilesKeyPath[] = "Software\\Microsoft\\Windows Messaging Subsystem\\Profiles";
 const UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
-
-// Owns a loaded library and frees it when it goes out of scope.
-class CLibraryHolder {
-public:
-    explicit CLibraryHolder(HMODULE hModule) : m_hModule(hModule) {}
-    ~CLibraryHolder() {
-        if (m_hModule) {
-            ::FreeLibrary(m_hModule);
-        }
-    }
-    CLibraryHolder(const CLibraryHolder&) = delete;
-    CLibraryHolder& operator=(const CLibraryHolder&) = delete;
-    HMODULE Get() const { return m_hModule; }
-
-private:
-    HMODULE m_hModule;
-};
 
 // A text as the mail library receives it: a zero-terminated copy of its own, which the library
 // may not keep beyond the call, or a null pointer for empty text. Freed when it goes out of scope.
@@ -137,7 +121,7 @@ void CFriendMailer::SendRecommendation(HWND hOwner) {
         hModule = LoadQuietly("mapi32.dll");
     }
     // Declared before anything that uses the library, so it is unloaded last on every path.
-    CLibraryHolder library(hModule);
+    CLibrary library(hModule);
     if (!library.Get()) {
         ShowMessage(hOwner, kMapiNotAvailableText);
         return;
