@@ -31,7 +31,6 @@ public:
     bool SaveAddressBook();
 
     CContactArray& Contacts() { return m_contacts; }
-    const CLoadResult& GetLoadResult() const { return m_loadResult; }
 
 private:
     CContactArray m_contacts;

@@ -29,7 +29,7 @@ void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
         *sides[i] = registry.ReadInt(kWindowValueNames[i], *sides[i]);
     }
     CRectI rcWork;
-    bool bOnMonitor = rcStored.Width() > 0 && rcStored.Height() > 0 && GetWorkAreaOf(rcStored, &rcWork);
+    bool bOnMonitor = GetWorkAreaOf(rcStored, &rcWork);
     m_rcWindow = FitWindowRect(rcStored, rcCurrent, bOnMonitor ? &rcWork : nullptr);
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
         m_columnWidths[nColumn] = SaneColumnWidth(registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth));
