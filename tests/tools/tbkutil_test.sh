@@ -74,9 +74,16 @@ tr -d '\r' <"$work/err" >"$work/err.txt"
 printf 'Warning Element Terminator exists without matching initial Block /x\nWarning Element Terminator exists without matching initial Block /r\n' >"$work/expected.txt"
 cmp -s "$work/err.txt" "$work/expected.txt" || fail "warnings on stderr: $(cat "$work/err.txt")"
 
-run resave "$(path_arg "$work/warn.xml")" "$(path_arg "$work/warn-out.xml")" 2>/dev/null
+# A resave over the file it read only in part keeps that file as a numbered backup first.
+cp "$work/warn.xml" "$work/warn-copy.xml"
+run resave "$(path_arg "$work/warn-copy.xml")" "$(path_arg "$work/warn-copy.xml")" 2>"$work/err"
 code=$?
-[ $code -eq 0 ] || fail "resave with warnings exited $code"
+[ $code -eq 1 ] || fail "resave of a damaged file exited $code"
+cmp -s "$work/warn.xml" "$work/warn-copy.xml.bak" || fail "resave over a damaged file kept no backup"
+grep -q 'warn-copy.xml.bak' "$work/err" || fail "resave did not name the backup: $(cat "$work/err")"
+head -c 200 /dev/urandom | tr -d '<' >"$work/noise.xml"
+run resave "$(path_arg "$work/noise.xml")" "$(path_arg "$work/noise-out.xml")" 2>"$work/err"
+[ $? -eq 1 ] && grep -q 'read only in part' "$work/err" || fail "resave of a file with no root: $(cat "$work/err")"
 
 run check "$(path_arg "$work/absent.xml")" >/dev/null 2>"$work/err"
 code=$?

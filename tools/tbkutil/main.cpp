@@ -1,8 +1,10 @@
 // tbkutil: loads and writes address book files exactly as the program does.
-//   tbkutil resave IN OUT   load IN, sort, and save the list to OUT
+//   tbkutil resave IN OUT   load IN, sort, and save the list to OUT (an OUT written over after a
+//                           partial read of IN is kept as a numbered backup first)
 //   tbkutil check FILE      print how many contacts FILE holds
 //   tbkutil export / import move contacts to and from vCard and CSV files (Interchange.h)
 #include "data/AddressBookLoader.h"
+#include "data/AddressBookStore.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
 #include "Interchange.h"
@@ -40,6 +42,14 @@ bool Load(const char* pszPath, CXML& root, CContactArray& contacts, CLoadResult&
     return true;
 }
 
+// Says that pszPath was read only in part, unless the reader's warnings already said so.
+void ReportPartialRead(const char* pszPath, const CLoadResult& result) {
+    if (result.nWarnings == 0) {
+        std::fprintf(stderr, "tbkutil: %s was read only in part: it has no complete root element, "
+                             "or data follows it.\n", pszPath);
+    }
+}
+
 int Resave(const char* pszIn, const char* pszOut) {
     CXML root;
     CContactArray contacts;
@@ -47,13 +57,27 @@ int Resave(const char* pszIn, const char* pszOut) {
     if (!Load(pszIn, root, contacts, result)) {
         return kExitFailed;
     }
+    bool bComplete = result.status == LoadStatus::complete;
+    if (!bComplete) {
+        ReportPartialRead(pszIn, result);
+        // What the file held beyond the part that was read would be gone with the save: as the
+        // program does, the file written over is kept under a numbered name first.
+        CFileException error;
+        CString strBackup;
+        if (BackUpFile(pszOut, &strBackup, &error)) {
+            std::fprintf(stderr, "tbkutil: the previous %s is kept as %s\n", pszOut, strBackup.GetString());
+        } else if (!error.IsMissingFile()) { // a file that is not there holds nothing to keep
+            std::fprintf(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
+            return kExitFailed;
+        }
+    }
     SortContacts(contacts);
     CFileException error;
     if (!SaveAddressBook(contacts, pszOut, &error)) {
         std::fprintf(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
         return kExitFailed;
     }
-    return kExitClean;
+    return bComplete ? kExitClean : kExitWarned;
 }
 
 int Check(const char* pszPath) {
@@ -67,10 +91,7 @@ int Check(const char* pszPath) {
     if (result.status == LoadStatus::complete) {
         return kExitClean;
     }
-    if (result.nWarnings == 0) {
-        std::fprintf(stderr, "tbkutil: %s was read only in part: it has no complete root element, "
-                             "or data follows it.\n", pszPath);
-    }
+    ReportPartialRead(pszPath, result);
     return kExitWarned;
 }
 
