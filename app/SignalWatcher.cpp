@@ -111,5 +111,5 @@ void CSignalWatcher::WatchForSignals() {
             return;
         }
     }
-    ::PostMessageA(m_hTarget, WM_COMMAND, IDOK, 0);
+    ::PostMessageA(m_hTarget, WM_WATCHER_QUIT, 0, 0);
 }

@@ -5,7 +5,7 @@
 //
 // Timing, as the user sees it: with the start-hidden flag the thread first pauses five seconds
 // and then asks for the window to be hidden; after that each pass waits up to 250 ms for Show,
-// up to 250 ms for Quit and pauses 250 ms. Quit makes it post IDOK and end. Stop ends it at
+// up to 250 ms for Quit and pauses 250 ms. Quit makes it post WM_WATCHER_QUIT and end. Stop ends it at
 // once from any wait.
 #pragma once
 
@@ -18,6 +18,9 @@
 const UINT WM_WATCHER_HIDE = WM_APP + 0x101;
 // Another start of the program asked for the window.
 const UINT WM_WATCHER_SHOW = WM_APP + 0x102;
+// Another start of the program asked it to end. Unlike the Exit button, nobody may be there to
+// answer a question, so the window tells this apart from IDOK.
+const UINT WM_WATCHER_QUIT = WM_APP + 0x103;
 
 class CSignalWatcher {
 public:

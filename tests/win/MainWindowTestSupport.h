@@ -28,6 +28,7 @@ public:
     CTrayIcon& GetTrayIcon() { return m_tray.GetTrayIcon(); }
     bool IsLoadFinished() const { return m_book.IsLoadFinished(); }
     CSignalWatcher& Watcher() { return m_watcher; }
+    CAddressBook& Book() { return m_book; }
 
     // Commands that later parts of the window handle, in the order they arrived.
     std::vector<UINT> m_commands;

@@ -212,7 +212,11 @@ TEST_F(MainWindowTest, DamagedFileIsReportedOnceAndBackedUpBeforeTheFirstSave) {
     CTestableDlg dlg;
     INT_PTR nResult = CStepRunner()
                           .Then([&] { return dlg.IsLoadFinished(); })
-                          .Do([&] { dlg.SendMessage(WM_COMMAND, IDOK, 0); })
+                          .Do([&] {
+                              dlg.Book().Contacts().Add(MakeContact("Adams", "Bob"));
+                              EXPECT_TRUE(dlg.Book().CommitChange());
+                              dlg.SendMessage(WM_COMMAND, IDOK, 0);
+                          })
                           .ThenProgramEnds()
                           .RunModal(dlg);
     EXPECT_EQ(IDOK, nResult);
@@ -240,18 +244,92 @@ TEST_F(MainWindowTest, ExitWhileTheLoadWarningIsShownWritesNothing) {
     EXPECT_FALSE(FileExists(BookPath() + ".bak"));
 }
 
-TEST_F(MainWindowTest, FailedSaveOnExitIsReportedAndTheProgramKeepsRunning) {
-    g_strAddressBookPath = m_folder.Path("missing-folder\\tbk.xml").c_str();
+// A book that cannot be written never keeps the program from ending unless changes would be
+// lost: the user is asked then, and the quit signal, which nobody may answer, leaves it running.
+TEST_F(MainWindowTest, FailedSaveOnExitEndsUnlessChangesWouldBeLost) {
+    struct Case {
+        const char* pszName;
+        bool bUnsavedChange; // a change whose save failed (a folder stands in place of the book)
+        bool bQuitSignal;
+        int nAnswer;
+        bool bEnds;
+        size_t nBoxes;
+    };
+    const Case cases[] = {
+        {"nothing unsaved, Exit", false, false, IDOK, true, 1},            // the save's error, once
+        {"nothing unsaved, quit signal", false, true, IDOK, true, 1},      //
+        {"unsaved, Exit answered No", true, false, IDNO, false, 4},        // load, change, exit, question
+        {"unsaved, Exit answered Yes", true, false, IDYES, true, 4},       //
+        {"unsaved, two quit signals", true, true, IDYES, false, 3},        // the second one silent
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CTempFolder folder;
+        if (c.bUnsavedChange) {
+            g_strAddressBookPath = folder.Path("tbk.xml").c_str();
+            ASSERT_TRUE(::CreateDirectoryA(g_strAddressBookPath, nullptr));
+        } else {
+            g_strAddressBookPath = folder.Path("missing-folder\\tbk.xml").c_str();
+        }
+        CMessageBoxAnswerer answerer(c.nAnswer);
+        CTestableDlg dlg;
+        auto request = [&] {
+            if (c.bQuitSignal) {
+                dlg.SendMessage(WM_WATCHER_QUIT);
+            } else {
+                dlg.SendMessage(WM_COMMAND, IDOK, 0);
+            }
+        };
+        CStepRunner steps;
+        steps.Then([&] { return dlg.IsLoadFinished(); }).Do([&] {
+            if (c.bUnsavedChange) {
+                dlg.Book().Contacts().Add(MakeContact("Adams", "Bob"));
+                EXPECT_FALSE(dlg.Book().CommitChange());
+            }
+            request();
+        });
+        if (c.bQuitSignal && c.bUnsavedChange) {
+            steps.Do(request);
+        }
+        if (c.bEnds) {
+            steps.ThenProgramEnds();
+        } else {
+            steps.Do([&] {
+                EXPECT_NE(nullptr, dlg.m_hWnd);
+                EXPECT_TRUE(dlg.Watcher().IsRunning());
+            });
+        }
+        INT_PTR nResult = steps.RunModal(dlg);
+        EXPECT_EQ(c.bEnds ? IDOK : -2, nResult); // -2: ended by the test, not by the exit path
+        EXPECT_EQ(c.nBoxes, answerer.m_boxes.size());
+        bool bAsked = false;
+        for (const CMessageBoxRecord& box : answerer.m_boxes) {
+            bAsked |= box.strText.find("End Tovano Address Book anyway?") != std::string::npos;
+        }
+        EXPECT_EQ(c.bUnsavedChange && !c.bQuitSignal, bAsked);
+    }
+}
+
+// A book another program held while it was loaded was not read: once the lock is gone, ending
+// the program leaves the file exactly as it was, with no backup made.
+TEST_F(MainWindowTest, BookLockedAtStartIsLeftAsItWas) {
+    WriteBook(TwoContacts());
+    std::string strBefore = ReadBytes(BookPath());
+    HANDLE hLock = ::CreateFileA(BookPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hLock);
     CMessageBoxAnswerer answerer;
     CTestableDlg dlg;
     INT_PTR nResult = CStepRunner()
-                          .Do([&] { dlg.SendMessage(WM_COMMAND, IDOK, 0); })
+                          .Then([&] { return dlg.IsLoadFinished(); })
                           .Do([&] {
-                              EXPECT_NE(nullptr, dlg.m_hWnd);
-                              EXPECT_TRUE(dlg.Watcher().IsRunning());
+                              ::CloseHandle(hLock);
+                              dlg.SendMessage(WM_COMMAND, IDOK, 0);
                           })
+                          .ThenProgramEnds()
                           .RunModal(dlg);
-    EXPECT_EQ(-2, nResult); // ended by the test, not by the exit path
-    ASSERT_EQ(1u, answerer.m_boxes.size());
-    EXPECT_NE(std::string::npos, answerer.m_boxes[0].strText.find("tbk.xml"));
+    EXPECT_EQ(IDOK, nResult);
+    ASSERT_EQ(1u, answerer.m_boxes.size()); // what went wrong with the load
+    EXPECT_NE(std::string::npos, answerer.m_boxes[0].strText.find("could not be read"));
+    EXPECT_EQ(strBefore, ReadBytes(BookPath()));
+    EXPECT_FALSE(FileExists(BookPath() + ".bak"));
 }

@@ -43,11 +43,18 @@ void CAddressBook::ShowLoadProblems(CWnd* pOwner) {
     m_bLoadFinished = true;
 }
 
-bool CAddressBook::SaveAddressBook() {
+bool CAddressBook::SaveAddressBook(bool bReport) {
     CFileException error;
     if (m_store.Save(m_contacts, &error)) {
         return true;
     }
-    ReportFileError(error);
+    if (bReport) {
+        ReportFileError(error);
+    }
     return false;
+}
+
+bool CAddressBook::CommitChange() {
+    m_store.NoteChange();
+    return SaveAddressBook();
 }

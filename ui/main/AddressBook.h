@@ -27,8 +27,16 @@ public:
     // not hold everything the file does, and the exit path does not write it.
     bool IsLoadFinished() const { return m_bLoadFinished; }
 
-    // Saves the list over the file; on failure tells the user why and returns false.
-    bool SaveAddressBook();
+    // Saves the list over the file; on failure tells the user why (unless !bReport) and returns
+    // false.
+    bool SaveAddressBook(bool bReport = true);
+    // Saves after an accepted change to the list. A failed save keeps the change in memory as
+    // unsaved; the next save writes it with everything else.
+    bool CommitChange();
+    bool HasUnsavedChanges() const { return m_store.HasUnsavedChanges(); }
+    // Whether the exit path writes the file: not before the user has seen what went wrong with
+    // it, and not when it was read only in part and nothing changed (it then stays as it is).
+    bool IsWriteOnExitNeeded() const { return m_bLoadFinished && m_store.IsWriteOnExitNeeded(); }
 
     CContactArray& Contacts() { return m_contacts; }
 

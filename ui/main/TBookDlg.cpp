@@ -14,6 +14,8 @@ const int kStartHiddenPosition = -5000;
 const int kStartHiddenSize = 500;
 
 const char kTrayFailed[] = "Tray icon initialization failed";
+const char kLoseChanges[] = "Your latest changes to the address book could not be saved, so they would be lost.\n\n"
+                            "End Tovano Address Book anyway?";
 const char kSignalsFailed[] = "Tovano Address Book cannot hear its later starts: starting it again will not bring "
                               "this window back, and \"-quit\" will not end it. Use the Exit button instead.";
 
@@ -37,6 +39,7 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnWmGetMinMaxInfo<&CTBookDlg::OnGetMinMaxInfo>(),
         OnMessage<&CTBookDlg::OnWatcherHide>(WM_WATCHER_HIDE),
         OnMessage<&CTBookDlg::OnWatcherShow>(WM_WATCHER_SHOW),
+        OnMessage<&CTBookDlg::OnWatcherQuit>(WM_WATCHER_QUIT),
         OnMessage<&CTBookDlg::OnShowLoadProblems>(WM_SHOW_LOAD_PROBLEMS),
     };
     static const CMessageTable table = {CDialog::GetThisMessageTable(), entries, std::size(entries)};
@@ -231,23 +234,50 @@ void CTBookDlg::OnClose() {
 
 void CTBookDlg::OnCancel() { m_tray.HideWindow(this); }
 
-void CTBookDlg::OnOK() {
+void CTBookDlg::OnOK() { EndProgram(false); }
+
+bool CTBookDlg::EndProgram(bool bQuitSignal) {
+    if (m_bEnding) {
+        return false; // a second request while the first one shows a message
+    }
+    m_bEnding = true;
     int columnWidths[kColumnCount];
     m_list.ReadColumnWidths(columnWidths);
     m_settings.SaveSettings(GetWindowRectI(), columnWidths);
-    if (!MayClose()) {
-        return;
+    bool bEnd = MayClose() && SaveBeforeEnd(bQuitSignal);
+    m_bEnding = false;
+    if (bEnd) {
+        CDialog::OnOK();
     }
-    // Until the user has seen what went wrong with the file at start-up, the list may not
-    // hold everything the file does: nothing is written then.
-    if (m_book.IsLoadFinished() && !m_book.SaveAddressBook()) {
-        // The changes exist only in memory now: keep running, and keep listening for the
-        // other instances' signals (a quit signal ended the watcher).
+    return bEnd;
+}
+
+bool CTBookDlg::SaveBeforeEnd(bool bQuitSignal) {
+    if (!m_book.IsWriteOnExitNeeded()) {
+        return true;
+    }
+    // Nobody may be there to answer the quit signal: its failure is shown once, not again on
+    // every later signal.
+    if (m_book.SaveAddressBook(!(bQuitSignal && m_bQuitRefusalShown))) {
+        return true;
+    }
+    if (!m_book.HasUnsavedChanges()) {
+        return true; // the file holds every accepted change already
+    }
+    if (bQuitSignal) {
+        m_bQuitRefusalShown = true;
+        return false;
+    }
+    return MessageBox(kLoseChanges, kSystemCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION) == IDYES;
+}
+
+LRESULT CTBookDlg::OnWatcherQuit(WPARAM, LPARAM) {
+    if (!EndProgram(true)) {
+        // Still running: keep listening for the other starts (the watcher ended with the signal).
         m_watcher.Stop();
         m_watcher.Start(m_hWnd);
-        return;
     }
-    CDialog::OnOK();
+    return 0;
 }
 
 LRESULT CTBookDlg::OnWatcherHide(WPARAM, LPARAM) {

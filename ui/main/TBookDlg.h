@@ -63,6 +63,12 @@ protected:
     void OnTrayExit() { PostMessage(WM_COMMAND, IDOK, 0); }
     LRESULT OnWatcherHide(WPARAM wParam, LPARAM lParam);
     LRESULT OnWatcherShow(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWatcherQuit(WPARAM wParam, LPARAM lParam);
+    // The exit path of Exit (bQuitSignal false) and of another start's quit signal; true when
+    // the program ends.
+    bool EndProgram(bool bQuitSignal);
+    // Writes the address book before the end; false when the program is to keep running.
+    bool SaveBeforeEnd(bool bQuitSignal);
     void OnLaunchOnStartup();
     LRESULT OnShowLoadProblems(WPARAM wParam, LPARAM lParam);
 
@@ -85,4 +91,6 @@ protected:
     CStatusBarCtrl m_statusBar;
     int m_bInitialised = 0;
     int m_bSearchHasFocus = 0;
+    bool m_bEnding = false;          // the exit path runs (and may show a message)
+    bool m_bQuitRefusalShown = false; // a quit signal was refused over unsaved changes
 };
