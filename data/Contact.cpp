@@ -1,5 +1,7 @@
 #include "Contact.h"
 
+#include "data/ContactMatcher.h"
+
 #include "framework/core/CodePage.h"
 
 #include <string>
@@ -47,21 +49,7 @@ bool CContact::IsMultiLineField(int nField) {
     return nField == fieldHomeAddress || nField == fieldOfficeAddress || nField == fieldNote;
 }
 
-int CContact::Matches(CString strSearch) const {
-    strSearch.MakeLower();
-    std::string_view needle(strSearch.GetString(), static_cast<size_t>(strSearch.GetLength()));
-    // One buffer for the lower-cased copies, so a search over many contacts does not allocate.
-    thread_local std::string lowered;
-    for (int i = 0; i < kFieldCount; ++i) {
-        const CString& strField = FieldAt(i);
-        lowered.assign(strField.GetString(), static_cast<size_t>(strField.GetLength()));
-        AnsiLowerBuffer(&lowered[0], lowered.size());
-        if (lowered.find(needle) != std::string::npos) {
-            return 1;
-        }
-    }
-    return 0;
-}
+int CContact::Matches(CString strSearch) const { return CContactMatcher(strSearch).Matches(*this) ? 1 : 0; }
 
 int CContact::IsEmpty() const {
     for (int i = 0; i < fieldNote; ++i) {

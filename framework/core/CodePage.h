@@ -7,6 +7,10 @@
 // Lower-cases or upper-cases nLength bytes in place.
 void AnsiLowerBuffer(char* pch, size_t nLength);
 void AnsiUpperBuffer(char* pch, size_t nLength);
+// The lower-casing as a table of 256 bytes, for code that folds case as it reads instead of
+// lower-casing a copy; null for a multibyte code page, where a byte's case depends on its
+// neighbours.
+const unsigned char* AnsiLowerTable();
 
 // Compares two zero-terminated texts as the runtime's multibyte comparison does for single-byte
 // text: byte by byte as unsigned values. Returns <0, 0 or >0.

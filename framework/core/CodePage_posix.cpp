@@ -42,3 +42,4 @@ void Map(const unsigned char* table, char* pch, size_t nLength) {
 
 void AnsiLowerBuffer(char* pch, size_t nLength) { Map(g_tables.lower, pch, nLength); }
 void AnsiUpperBuffer(char* pch, size_t nLength) { Map(g_tables.upper, pch, nLength); }
+const unsigned char* AnsiLowerTable() { return g_tables.lower; }

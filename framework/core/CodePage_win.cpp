@@ -48,3 +48,4 @@ void Map(const unsigned char* table, SystemCall call, char* pch, size_t nLength)
 
 void AnsiLowerBuffer(char* pch, size_t nLength) { Map(Tables().lower, CharLowerBuffA, pch, nLength); }
 void AnsiUpperBuffer(char* pch, size_t nLength) { Map(Tables().upper, CharUpperBuffA, pch, nLength); }
+const unsigned char* AnsiLowerTable() { return Tables().bSingleByte ? Tables().lower : nullptr; }

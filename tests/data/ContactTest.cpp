@@ -1,6 +1,9 @@
 #include "data/ContactArray.h"
+#include "data/ContactSearchIndex.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -110,4 +113,36 @@ TEST(ContactArrayTest, FindMarkedContactReturnsTheFirstMarked) {
     contacts.RemoveAt(0);
     EXPECT_EQ("b", contacts[0].lastname);
     EXPECT_EQ("c", contacts[1].lastname);
+}
+
+// The index the main window searches through finds exactly what the rule finds, each contact
+// once, and never across two fields or two contacts.
+TEST(ContactTest, SearchIndexFindsWhatMatchesFinds) {
+    CContactArray contacts;
+    contacts.Add(Named("Smith", "Anne"));
+    contacts.Add(Named("\xC9lise", "Smithson"));  // a hit in two fields counts once
+    contacts.Add(Named("Jones", "Bob"));
+    contacts.Add(Named("", ""));
+    contacts[3].note = "Likes SMITH &quote;jr&quote;";
+    CContactSearchIndex index;
+    index.Build(contacts);
+    const char* const searches[] = {"smith", "\xE9LISE", "sjones", "hbob", "ne", " ", "&quote;j", "zzz", ""};
+    for (const char* pszSearch : searches) {
+        SCOPED_TRACE(pszSearch);
+        CDWordArray hits;
+        index.Find(pszSearch, hits);
+        std::vector<int> found, expected;
+        for (int i = 0; i < hits.GetSize(); ++i) {
+            found.push_back(static_cast<int>(hits[i]));
+        }
+        for (int i = 0; i < contacts.GetSize(); ++i) {
+            if (contacts[i].Matches(pszSearch)) {
+                expected.push_back(i);
+            }
+        }
+        EXPECT_EQ(expected, found);
+    }
+    CDWordArray hits;
+    index.Find("smith", hits);
+    EXPECT_EQ(3, hits.GetSize());
 }
