@@ -12,6 +12,9 @@ int g_nTestKey = 0;
 BOOL CTestableDlg::OnCmdMsg(UINT nId, UINT nCode) {
     if (nCode == 0 && (nId == IDC_ADD_NEW || nId == IDC_VIEW_EDIT || nId == IDC_DELETE || nId == IDC_SEARCH)) {
         m_commands.push_back(nId);
+        if (!m_bRunCommands) {
+            return TRUE;
+        }
     }
     return CTBookDlg::OnCmdMsg(nId, nCode);
 }

@@ -30,8 +30,10 @@ public:
     CSignalWatcher& Watcher() { return m_watcher; }
     CAddressBook& Book() { return m_book; }
 
-    // Commands that later parts of the window handle, in the order they arrived.
+    // The contact and search commands, in the order they arrived; they are only recorded unless
+    // m_bRunCommands.
     std::vector<UINT> m_commands;
+    bool m_bRunCommands = false;
 };
 
 class MainWindowTest : public testing::Test {

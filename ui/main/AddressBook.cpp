@@ -58,3 +58,10 @@ bool CAddressBook::CommitChange() {
     m_store.NoteChange();
     return SaveAddressBook();
 }
+
+void CAddressBook::FindContacts(const CString& strSearch, CDWordArray& hits) {
+    if (!m_searchIndex.IsBuilt()) {
+        m_searchIndex.Build(m_contacts);
+    }
+    m_searchIndex.Find(strSearch, hits);
+}

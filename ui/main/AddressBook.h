@@ -7,6 +7,7 @@
 
 #include "data/AddressBookStore.h"
 #include "data/ContactArray.h"
+#include "data/ContactSearchIndex.h"
 #include "data/XML.h"
 
 class CWnd;
@@ -38,10 +39,18 @@ public:
     // it, and not when it was read only in part and nothing changed (it then stays as it is).
     bool IsWriteOnExitNeeded() const { return m_bLoadFinished && m_store.IsWriteOnExitNeeded(); }
 
-    CContactArray& Contacts() { return m_contacts; }
+    // The list to change; the search index is made again before the next search.
+    CContactArray& Contacts() {
+        m_searchIndex.Clear();
+        return m_contacts;
+    }
+    const CContactArray& Contacts() const { return m_contacts; }
+    // Appends the index of every contact that holds strSearch (CContact::Matches), in order.
+    void FindContacts(const CString& strSearch, CDWordArray& hits);
 
 private:
     CContactArray m_contacts;
+    CContactSearchIndex m_searchIndex;
     CXML m_xml;
     CAddressBookStore m_store;
     CLoadResult m_loadResult;

@@ -33,11 +33,14 @@ void CContactListView::RefillList(CContactArray& contacts, BOOL bSort) {
         SortContacts(contacts);
     }
     for (int i = 0; i < contacts.GetSize(); ++i) {
-        const CContact& contact = contacts.ElementAt(i);
-        AddListRow(contact.lastname, contact.firstname, contact.homephone, contact.mobile, contact.homeemail,
-                   contact.company, contact.officephone, contact.officeemail, i);
+        AddContactRow(contacts.ElementAt(i), i);
     }
     SetRedraw(TRUE);
+}
+
+void CContactListView::AddContactRow(const CContact& contact, int nIndex) {
+    AddListRow(contact.lastname, contact.firstname, contact.homephone, contact.mobile, contact.homeemail,
+               contact.company, contact.officephone, contact.officeemail, nIndex);
 }
 
 void CContactListView::AddListRow(const char* pszLastName, const char* pszFirstName, const char* pszHomePhone,

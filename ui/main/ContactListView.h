@@ -18,6 +18,8 @@ public:
 
     // Empties the list, sorts the contacts first when bSort, and adds one row per contact.
     void RefillList(CContactArray& contacts, BOOL bSort);
+    // Appends one row showing the contact, with nIndex (its place in the list) as its item data.
+    void AddContactRow(const CContact& contact, int nIndex);
     // Appends one row showing these texts, with nIndex as its item data; nothing is selected.
     void AddListRow(const char* pszLastName, const char* pszFirstName, const char* pszHomePhone,
                     const char* pszMobile, const char* pszHomeEMail, const char* pszCompany,

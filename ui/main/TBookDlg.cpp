@@ -6,6 +6,8 @@
 #include "res/resource.h"
 #include "ui/main/ListLogic.h"
 
+#include <utility>
+
 namespace {
 
 const DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
@@ -33,8 +35,10 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnCommand<&CTBookDlg::OnTrayExit>(ID_TRAY_EXIT),
         OnWmSize<&CTBookDlg::OnSize>(),
         OnNotify<&CTBookDlg::OnListDblClk>(IDC_LIST, NM_DBLCLK),
+        OnCommand<&CTBookDlg::OnSearch>(IDC_SEARCH),
         OnControlCode<&CTBookDlg::OnSearchKillFocus>(IDC_SEARCH_EDIT, EN_KILLFOCUS),
         OnControlCode<&CTBookDlg::OnSearchSetFocus>(IDC_SEARCH_EDIT, EN_SETFOCUS),
+        OnControlCode<&CTBookDlg::OnSearchChange>(IDC_SEARCH_EDIT, EN_CHANGE),
         OnCommand<&CTBookDlg::OnLaunchOnStartup>(ID_TRAY_LAUNCH_ON_STARTUP),
         OnWmGetMinMaxInfo<&CTBookDlg::OnGetMinMaxInfo>(),
         OnMessage<&CTBookDlg::OnWatcherHide>(WM_WATCHER_HIDE),
@@ -182,11 +186,6 @@ void CTBookDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
 }
 
-void CTBookDlg::CancelSearch() {
-    ::CheckDlgButton(m_hWnd, IDC_SEARCH, BST_UNCHECKED);
-    RefillList(TRUE);
-}
-
 BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message != WM_KEYDOWN && pMsg->message != WM_KEYUP) {
         return PreTranslateInput(pMsg);
@@ -201,7 +200,7 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
         ::SetDlgItemTextA(m_hWnd, IDC_SEARCH_EDIT, "");
         break;
     case KeyAction::selectAll: m_list.SelectAllRows(); break;
-    case KeyAction::jumpToLetter: m_list.JumpToLetter(m_book.Contacts(), CString(static_cast<char>(nKey), 1)); break;
+    case KeyAction::jumpToLetter: m_list.JumpToLetter(std::as_const(m_book).Contacts(), CString(static_cast<char>(nKey), 1)); break;
     case KeyAction::viewEdit: PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0); break;
     case KeyAction::searchEnter:
         if (m_btnSearch.GetCheck() == BST_CHECKED) {

@@ -34,6 +34,8 @@ public:
     BOOL MayClose();
     // Ends a shown search result and shows the full list.
     void CancelSearch();
+    // Shows the row of a contact the search found, with its index as item data.
+    void AddSearchHit(int nIndex);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -51,10 +53,14 @@ protected:
     void LayoutControls();
     void PlaceWindow();
 
-    // The list's notifications and the search focus.
+    // The list's notifications and the search.
     void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
+    void OnSearch();
+    void OnSearchChange();
     void OnSearchSetFocus() { m_bSearchHasFocus = 1; }
     void OnSearchKillFocus() { m_bSearchHasFocus = 0; }
+    CString GetSearchText() const;
+    void FocusSearchEdit();
 
     // The tray, the other instances' signals and the exit path.
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam) { return m_tray.OnTrayNotify(this, wParam, lParam); }
