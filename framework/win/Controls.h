@@ -37,6 +37,8 @@ public:
     int GetNextItem(int nItem, int nFlags) const;
     BOOL EnsureVisible(int nItem, BOOL bPartialOK) const;
     BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+    BOOL DeleteItem(int nItem) const { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
+    int GetSelectedCount() const { return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT)); }
 };
 
 class CStatusBarCtrl : public CWnd {

@@ -80,19 +80,28 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMessage, WPARAM, LPARAM) {
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParent) {
     m_nIDTemplate = nIDTemplate;
     m_pParentWnd = pParent;
+    return CreateOwned(pParent ? pParent->m_hWnd : nullptr);
+}
+
+BOOL CDialog::CreateOwned(HWND hOwner) {
     HookWindowCreate(this);
-    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate),
-                                     pParent ? pParent->m_hWnd : nullptr, &CDialog::DialogProc, 0);
+    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+                                     &CDialog::DialogProc, 0);
     UnhookWindowCreate();
     return hWnd != nullptr;
 }
 
 INT_PTR CDialog::DoModal() {
+    // A dialog opened without a parent is still modal to the main window: the window under it
+    // takes no clicks or commands until it ends.
     HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    if (!hOwner && !(AfxGetApp() && AfxGetApp()->m_pMainWnd == this)) {
+        hOwner = AfxGetModalOwner();
+    }
     CModalScope modal;
     m_bEndModal = false;
     m_nModalResult = -1;
-    if (!Create(m_nIDTemplate, m_pParentWnd)) {
+    if (!CreateOwned(hOwner)) {
         return -1;
     }
     bool bOwnerDisabled = hOwner && ::IsWindowEnabled(hOwner);

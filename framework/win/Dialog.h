@@ -55,6 +55,7 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
+    BOOL CreateOwned(HWND hOwner);
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
 
     bool m_bInModalLoop = false;

@@ -71,11 +71,15 @@ CWinApp* AfxGetApp() { return g_pApp; }
 HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr); }
 HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
-int AfxMessageBox(const char* pszText, UINT nType) {
-    HWND hOwner = nullptr;
+HWND AfxGetModalOwner() {
     if (g_pApp && g_pApp->m_pMainWnd && g_pApp->m_pMainWnd->m_hWnd) {
-        hOwner = ::GetLastActivePopup(g_pApp->m_pMainWnd->m_hWnd);
+        return ::GetLastActivePopup(g_pApp->m_pMainWnd->m_hWnd);
     }
+    return nullptr;
+}
+
+int AfxMessageBox(const char* pszText, UINT nType) {
+    HWND hOwner = AfxGetModalOwner();
     const char* pszCaption = g_pApp && *g_pApp->m_pszAppName ? g_pApp->m_pszAppName : nullptr;
     CModalScope modal;
     return ::MessageBoxA(hOwner, pszText, pszCaption, nType);

@@ -46,6 +46,9 @@ CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 
+// The window that owns a message box or dialog opened without a parent: the main window, or
+// the popup it last activated (a dialog open over it). Null without a main window.
+HWND AfxGetModalOwner();
 // A message box captioned with the application's name, owned by the main window's active popup.
 int AfxMessageBox(const char* pszText, UINT nType = MB_OK);
 // The same with a text from the string table.
