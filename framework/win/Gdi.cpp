@@ -23,3 +23,13 @@ BOOL CRgn::SetWindowRgn(HWND hWnd, BOOL bRedraw) {
     Detach(); // the system deletes it with the window or the next region
     return TRUE;
 }
+
+void PaintMinimisedIcon(CWnd* pWnd, HICON hIcon) {
+    CPaintDC dc(pWnd);
+    pWnd->SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    RECT rect;
+    pWnd->GetClientRect(&rect);
+    int x = (rect.right - rect.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rect.bottom - rect.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, hIcon);
+}

@@ -128,6 +128,9 @@ public:
     }
 };
 
+// Paints a minimised window: its icon centred on the erased icon background.
+void PaintMinimisedIcon(CWnd* pWnd, HICON hIcon);
+
 class CSelectGuard {
 public:
     CSelectGuard(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC), m_hPrevious(::SelectObject(hDC, hObject)) {}

@@ -252,12 +252,33 @@ BOOL CWnd::MoveWindow(const RECT& rect, BOOL bRepaint) const {
     return MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, bRepaint);
 }
 
-CString CWnd::GetWindowText() const {
-    int nLength = ::GetWindowTextLengthA(m_hWnd);
+namespace {
+
+CString ReadWindowText(HWND hWnd) {
+    int nLength = hWnd ? ::GetWindowTextLengthA(hWnd) : 0;
+    if (nLength <= 0) {
+        return CString();
+    }
     std::string text(static_cast<size_t>(nLength) + 1, '\0');
-    int nCopied = ::GetWindowTextA(m_hWnd, &text[0], nLength + 1);
+    int nCopied = ::GetWindowTextA(hWnd, &text[0], nLength + 1);
     text.resize(static_cast<size_t>(nCopied > 0 ? nCopied : 0));
     return CString(std::move(text));
+}
+
+} // namespace
+
+CString CWnd::GetWindowText() const { return ReadWindowText(m_hWnd); }
+
+CString CWnd::GetDlgItemText(int nId) const { return ReadWindowText(GetDlgItem(nId)); }
+
+BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd) const {
+    DWORD dwOld = GetExStyle();
+    DWORD dwNew = (dwOld & ~dwRemove) | dwAdd;
+    if (dwNew == dwOld) {
+        return FALSE;
+    }
+    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(dwNew));
+    return TRUE;
 }
 
 void CWnd::SetRedraw(BOOL bRedraw) const {

@@ -71,12 +71,20 @@ public:
     void SetWindowText(const char* pszText) const { ::SetWindowTextA(m_hWnd, pszText); }
     CString GetWindowText() const;
     HWND GetDlgItem(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
+    void SetDlgItemText(int nId, const char* pszText) const { ::SetDlgItemTextA(m_hWnd, nId, pszText); }
+    // The whole text of a child, however long; empty when there is no such child.
+    CString GetDlgItemText(int nId) const;
+    void CheckDlgButton(int nId, UINT nCheck) const { ::CheckDlgButton(m_hWnd, nId, nCheck); }
+    UINT IsDlgButtonChecked(int nId) const { return ::IsDlgButtonChecked(m_hWnd, nId); }
     HWND SetFocus() const { return ::SetFocus(m_hWnd); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL EnableWindow(BOOL bEnable = TRUE) const { return ::EnableWindow(m_hWnd, bEnable); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)); }
+    // Removes and adds extended styles; false when nothing changed.
+    BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd) const;
     // Switches drawing off during bulk changes and back on (with a repaint).
     void SetRedraw(BOOL bRedraw = TRUE) const;
     void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }

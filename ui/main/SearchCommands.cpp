@@ -7,7 +7,6 @@
 #include "framework/win/WinApp.h"
 #include "res/resource.h"
 
-#include <string>
 #include <utility>
 
 namespace {
@@ -17,17 +16,7 @@ const char kNoContactsFound[] = "No contacts found with \"%s\". All fields have 
 
 } // namespace
 
-CString CTBookDlg::GetSearchText() const {
-    HWND hEdit = GetDlgItem(IDC_SEARCH_EDIT);
-    CString strText;
-    int nLength = ::GetWindowTextLengthA(hEdit);
-    if (nLength > 0) {
-        std::string buffer(static_cast<size_t>(nLength) + 1, '\0');
-        nLength = ::GetWindowTextA(hEdit, &buffer[0], nLength + 1);
-        strText = CString(buffer.data(), nLength);
-    }
-    return strText;
-}
+CString CTBookDlg::GetSearchText() const { return GetDlgItemText(IDC_SEARCH_EDIT); }
 
 void CTBookDlg::FocusSearchEdit() {
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_SEARCH_EDIT)), TRUE);
