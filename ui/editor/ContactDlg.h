@@ -1,0 +1,37 @@
+// CContactDlg: the modal editor of one contact, all sixteen fields at once. It works on its own
+// copy of the record (m_contact, in stored form before and after a run) and reports what the
+// user did through its result and flags; it never touches the list or the file. One object may
+// run several times, for one contact after another. User-interface thread only.
+#pragma once
+
+#include "data/Contact.h"
+#include "framework/win/Dialog.h"
+#include "ui/editor/ColorEdit.h"
+
+class CContactDlg : public CDialog {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
+public:
+    explicit CContactDlg(CWnd* pParent = nullptr);
+
+    // Ctrl+Alt (or AltGr) with S, D or C presses Save, Delete or Close.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    CContact m_contact;
+    int m_bNew = 0;     // a contact still to be added: nothing to delete yet
+    int m_bSaved = 0;   // Save accepted the record
+    int m_bDeleted = 0; // the user confirmed Delete
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // Save: the record is taken back from the fields, unless it would be empty.
+    void OnOK() override;
+    void OnDelete();
+    void OnPaint();
+
+    CColorEdit m_editNote;
+
+private:
+    HICON m_hIcon;
+};
