@@ -10,7 +10,8 @@ int g_nTestKey = 0;
 } // namespace
 
 BOOL CTestableDlg::OnCmdMsg(UINT nId, UINT nCode) {
-    if (nCode == 0 && (nId == IDC_ADD_NEW || nId == IDC_VIEW_EDIT || nId == IDC_DELETE || nId == IDC_SEARCH)) {
+    if (nCode == 0 && (nId == IDC_ADD_NEW || nId == IDC_VIEW_EDIT || nId == IDC_DELETE || nId == IDC_SEARCH ||
+                       nId == ID_TRAY_ADD_NEW)) {
         m_commands.push_back(nId);
         if (!m_bRunCommands) {
             return TRUE;

@@ -4,6 +4,7 @@
 #include "framework/win/Gdi.h"
 #include "framework/win/WinApp.h"
 #include "res/resource.h"
+#include "ui/editor/ContactDlg.h"
 #include "ui/main/ListLogic.h"
 
 #include <utility>
@@ -36,6 +37,10 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnWmSize<&CTBookDlg::OnSize>(),
         OnNotify<&CTBookDlg::OnListDblClk>(IDC_LIST, NM_DBLCLK),
         OnCommand<&CTBookDlg::OnSearch>(IDC_SEARCH),
+        OnCommand<&CTBookDlg::OnViewEdit>(IDC_VIEW_EDIT),
+        OnCommand<&CTBookDlg::OnAddNew>(IDC_ADD_NEW),
+        OnCommand<&CTBookDlg::OnDelete>(IDC_DELETE),
+        OnCommand<&CTBookDlg::OnAddNew>(ID_TRAY_ADD_NEW),
         OnControlCode<&CTBookDlg::OnSearchKillFocus>(IDC_SEARCH_EDIT, EN_KILLFOCUS),
         OnControlCode<&CTBookDlg::OnSearchSetFocus>(IDC_SEARCH_EDIT, EN_SETFOCUS),
         OnControlCode<&CTBookDlg::OnSearchChange>(IDC_SEARCH_EDIT, EN_CHANGE),
@@ -149,13 +154,7 @@ void CTBookDlg::OnPaint() {
         Default();
         return;
     }
-    CPaintDC dc(this);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
-    RECT rect;
-    GetClientRect(&rect);
-    int x = (rect.right - rect.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (rect.bottom - rect.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    dc.DrawIcon(x, y, m_hIcon);
+    PaintMinimisedIcon(this, m_hIcon);
 }
 
 HCURSOR CTBookDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
@@ -271,6 +270,14 @@ bool CTBookDlg::SaveBeforeEnd(bool bQuitSignal) {
 }
 
 LRESULT CTBookDlg::OnWatcherQuit(WPARAM, LPARAM) {
+    if (m_nCommandDepth > 0) {
+        // The command ends first (an open editor as by Close); it posts the signal again.
+        m_bQuitPending = true;
+        if (m_pOpenEditor) {
+            m_pOpenEditor->EndDialog(IDCANCEL);
+        }
+        return 0;
+    }
     if (!EndProgram(true)) {
         // Still running: keep listening for the other starts (the watcher ended with the signal).
         m_watcher.Stop();

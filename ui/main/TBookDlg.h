@@ -18,6 +18,8 @@
 // Shows what the load of the address book found wrong, once the window runs.
 const UINT WM_SHOW_LOAD_PROBLEMS = WM_APP + 0x110;
 
+class CContactDlg;
+
 class CTBookDlg : public CDialog, public CAutomationHost {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
@@ -62,6 +64,34 @@ protected:
     CString GetSearchText() const;
     void FocusSearchEdit();
 
+    // The contact commands.
+    void OnViewEdit();
+    void OnAddNew();
+    void OnDelete();
+    // Removes the row and its contact; the other rows keep theirs.
+    void DeleteRow(int nRow);
+    // After the contact at nIndex left the list (the rows still show nRow), every row keeps
+    // pointing at its own contact.
+    void ReindexRows(int nRow, int nIndex);
+    // Removes every row shown and its contact.
+    void DeleteShownRows();
+    int FindMarkedContact() const { return m_book.Contacts().FindMarkedContact(); }
+    // Replaces the contact at nIndex by the edited one, shows the full sorted list and selects
+    // the contact at its new place.
+    void StoreEditedContact(int nIndex, CContact& contact);
+    INT_PTR RunEditor(CContactDlg& dlg);
+    // While a command runs, a quit signal waits for it to end.
+    class CCommandScope {
+    public:
+        explicit CCommandScope(CTBookDlg& dlg);
+        ~CCommandScope();
+        CCommandScope(const CCommandScope&) = delete;
+        CCommandScope& operator=(const CCommandScope&) = delete;
+
+    private:
+        CTBookDlg& m_dlg;
+    };
+
     // The tray, the other instances' signals and the exit path.
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam) { return m_tray.OnTrayNotify(this, wParam, lParam); }
     void OnClose();
@@ -99,4 +129,7 @@ protected:
     int m_bSearchHasFocus = 0;
     bool m_bEnding = false;          // the exit path runs (and may show a message)
     bool m_bQuitRefusalShown = false; // a quit signal was refused over unsaved changes
+    int m_nCommandDepth = 0;               // contact commands running
+    bool m_bQuitPending = false;           // a quit signal waits for them to end
+    CContactDlg* m_pOpenEditor = nullptr;  // the editor while it runs
 };

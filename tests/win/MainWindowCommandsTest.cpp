@@ -1,0 +1,264 @@
+// The main window's contact commands with the real editor: what the list shows and what the
+// file holds after each of them.
+#include "MainWindowTestSupport.h"
+#include "data/AddressBookLoader.h"
+#include "res/resource.h"
+
+#include <memory>
+
+namespace {
+
+const char kEditorCaption[] = "Tovano Address Book - Single Contact View";
+
+CContactArray FiveContacts() {
+    CContactArray contacts;
+    for (const char* pszName : {"Adams", "Baker", "Clark", "Dunn", "Evans"}) {
+        contacts.Add(MakeContact(pszName, "X"));
+    }
+    return contacts;
+}
+
+HWND FindEditor() {
+    HWND hEditor = ::FindWindowA("#32770", kEditorCaption);
+    return hEditor && ::IsWindowVisible(hEditor) ? hEditor : nullptr;
+}
+
+std::string EditorText(int nId) {
+    char szText[256] = "";
+    ::GetDlgItemTextA(FindEditor(), nId, szText, sizeof szText);
+    return szText;
+}
+
+// The last names the file holds, in its order.
+std::vector<std::string> NamesInFile(const std::string& strPath) {
+    CXML root;
+    CContactArray contacts;
+    ReadAddressBook(strPath.c_str(), root, contacts, nullptr);
+    std::vector<std::string> names;
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        names.push_back(contacts[i].lastname.GetStdString());
+    }
+    return names;
+}
+
+void SelectRows(CTestableDlg& dlg, std::initializer_list<int> rows) {
+    dlg.List().DeselectAllRows();
+    for (int nRow : rows) {
+        dlg.List().SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
+    }
+}
+
+// Waits for the editor, lets check look at it, then presses nButton (IDOK Save, IDCANCEL Close).
+// The next editor of a View/Edit command may open at once, so the answered one is waited for
+// by its handle.
+void AnswerEditor(CStepRunner& steps, std::function<void(HWND)> check, int nButton) {
+    auto phAnswered = std::make_shared<HWND>();
+    steps.Then([] { return FindEditor() != nullptr; }).Do([=] {
+        *phAnswered = FindEditor();
+        check(*phAnswered);
+        ::PostMessageA(*phAnswered, WM_COMMAND, static_cast<WPARAM>(nButton), 0);
+    });
+    steps.Then([=] { return !::IsWindow(*phAnswered); });
+}
+
+} // namespace
+
+// Closing the editor moves on to the next selected contact; saving one ends the command, with
+// the list sorted again, the search ended and the edited contact selected at its new place.
+TEST_F(MainWindowTest, ViewEditWalksTheSelectionUntilOneIsSaved) {
+    WriteBook(FiveContacts());
+    CMessageBoxAnswerer answerer;
+    CTestableDlg dlg;
+    dlg.m_bRunCommands = true;
+    std::vector<std::string> shown;
+    CStepRunner steps;
+    steps.Do([&] {
+        dlg.SearchButton().SetCheck(BST_CHECKED);
+        SelectRows(dlg, {0, 2, 4});
+        dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
+    });
+    auto record = [&](HWND) { shown.push_back(EditorText(IDC_EDIT_LASTNAME)); };
+    AnswerEditor(steps, record, IDCANCEL);
+    AnswerEditor(steps, record, IDCANCEL);
+    AnswerEditor(steps, [&](HWND hEditor) {
+        record(hEditor);
+        ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "Aaron \"Al\"");
+    }, IDOK);
+    steps.Do([&] {
+        EXPECT_EQ((std::vector<std::string>{"Adams", "Clark", "Evans"}), shown);
+        EXPECT_EQ((std::vector<std::string>{"Aaron &quote;Al&quote;,X", "Adams,X", "Baker,X", "Clark,X", "Dunn,X"}),
+                  Rows(dlg));
+        EXPECT_EQ(std::vector<int>{0}, SelectedRows(dlg));
+        EXPECT_EQ(BST_UNCHECKED, dlg.SearchButton().GetCheck());
+        EXPECT_EQ(-1, std::as_const(dlg.Book()).Contacts().FindMarkedContact());
+        EXPECT_EQ((std::vector<std::string>{"Aaron &quote;Al&quote;", "Adams", "Baker", "Clark", "Dunn"}),
+                  NamesInFile(BookPath()));
+    });
+    steps.RunModal(dlg);
+    EXPECT_TRUE(answerer.m_boxes.empty());
+}
+
+// A deletion confirmed but refused by the emptiness check, then closed, must not turn the save
+// of the next selected contact into its deletion.
+TEST_F(MainWindowTest, AnUnfinishedDeletionDoesNotCarryOverToTheNextContact) {
+    WriteBook(FiveContacts());
+    CMessageBoxAnswerer answerer(IDYES);
+    CTestableDlg dlg;
+    dlg.m_bRunCommands = true;
+    CStepRunner steps;
+    steps.Do([&] {
+        SelectRows(dlg, {0, 1});
+        dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
+    });
+    steps.Then([] { return FindEditor() != nullptr; }).Do([&] {
+        HWND hEditor = FindEditor();
+        ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "");
+        ::SetDlgItemTextA(hEditor, IDC_EDIT_FIRSTNAME, "");
+        ::SetDlgItemTextA(hEditor, IDC_EDIT_MOBILE, "");
+        ::PostMessageA(hEditor, WM_COMMAND, IDC_DELETE, 0); // Yes, then the emptiness message
+    });
+    HWND hFirst = nullptr;
+    steps.Then([&] { return answerer.m_boxes.size() == 2; }).Do([&] {
+        EXPECT_EQ("You have to enter some information before saving a contact", answerer.m_boxes[1].strText);
+        hFirst = FindEditor();
+        ::PostMessageA(hFirst, WM_COMMAND, IDCANCEL, 0);
+    });
+    steps.Then([&] { return !::IsWindow(hFirst); });
+    AnswerEditor(steps, [](HWND hEditor) { ::SetDlgItemTextA(hEditor, IDC_EDIT_FIRSTNAME, "Y"); }, IDOK);
+    steps.Do([&] {
+        EXPECT_EQ((std::vector<std::string>{"Adams,X", "Baker,Y", "Clark,X", "Dunn,X", "Evans,X"}), Rows(dlg));
+    });
+    steps.RunModal(dlg);
+}
+
+// Add New puts the contact at its sorted place, unselected, and saves; a new contact deleted
+// through the editor's shortcut is not added.
+TEST_F(MainWindowTest, AddNewAddsTheSavedContactOnly) {
+    WriteBook(FiveContacts());
+    CMessageBoxAnswerer answerer(IDYES);
+    CTestableDlg dlg;
+    dlg.m_bRunCommands = true;
+    CStepRunner steps;
+    steps.Do([&] { dlg.PostMessage(WM_COMMAND, ID_TRAY_ADD_NEW, 0); });
+    AnswerEditor(steps, [](HWND hEditor) {
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hEditor, IDC_DELETE)));
+        ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "Carter");
+    }, IDOK);
+    steps.Do([&] {
+        EXPECT_EQ("Carter,", Rows(dlg)[2]);
+        EXPECT_TRUE(SelectedRows(dlg).empty());
+        EXPECT_EQ(6u, NamesInFile(BookPath()).size());
+        dlg.PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
+    });
+    AnswerEditor(steps, [](HWND hEditor) {
+        ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "Ghost");
+        ::SendMessageA(hEditor, WM_COMMAND, IDC_DELETE, 0); // as Ctrl+Alt+D does; answered Yes
+    }, IDCANCEL);
+    steps.Do([&] {
+        EXPECT_EQ(6, dlg.List().GetItemCount());
+        EXPECT_EQ(6u, NamesInFile(BookPath()).size());
+    });
+    steps.RunModal(dlg);
+}
+
+// Delete asks per contact unless every row shown is selected; the remaining rows keep their
+// contacts, also in a search result; the file follows.
+TEST_F(MainWindowTest, DeleteAsksAndKeepsEveryOtherRowOnItsContact) {
+    struct Case {
+        const char* pszName;
+        bool bSearch;                  // a search result of Baker, Dunn, Evans is shown
+        std::initializer_list<int> selected;
+        int nAnswer;
+        std::vector<std::string> questions;
+        std::vector<std::string> rows; // afterwards
+        std::vector<std::string> file;
+    };
+    const Case cases[] = {
+        {"two of five, Yes", false, {1, 3}, IDYES,
+         {"Deleting Baker, X...\r\nAre you sure?", "Deleting Dunn, X...\r\nAre you sure?"},
+         {"Adams,X", "Clark,X", "Evans,X"}, {"Adams", "Clark", "Evans"}},
+        {"two of five, No", false, {1, 3}, IDNO,
+         {"Deleting Baker, X...\r\nAre you sure?", "Deleting Dunn, X...\r\nAre you sure?"},
+         {"Adams,X", "Baker,X", "Clark,X", "Dunn,X", "Evans,X"}, {"Adams", "Baker", "Clark", "Dunn", "Evans"}},
+        {"all rows", false, {0, 1, 2, 3, 4}, IDYES, {"Are you sure you want to delete all contacts?"}, {}, {}},
+        {"one row of a result", true, {1}, IDYES, {"Deleting Dunn, X...\r\nAre you sure?"},
+         {"Baker,X", "Evans,X"}, {"Adams", "Baker", "Clark", "Evans"}},
+        {"a whole result", true, {0, 1, 2}, IDYES, {"Are you sure you want to delete all contacts?"}, {},
+         {"Adams", "Clark"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        WriteBook(FiveContacts());
+        CMessageBoxAnswerer answerer(c.nAnswer);
+        CTestableDlg dlg;
+        dlg.m_bRunCommands = true;
+        CStepRunner()
+            .Do([&] {
+                if (c.bSearch) {
+                    dlg.List().DeleteAllItems();
+                    for (int nIndex : {1, 3, 4}) {
+                        dlg.List().AddContactRow(std::as_const(dlg.Book()).Contacts()[nIndex], nIndex);
+                    }
+                }
+                SelectRows(dlg, c.selected);
+                dlg.SendMessage(WM_COMMAND, IDC_DELETE, 0);
+                std::vector<std::string> questions;
+                for (const CMessageBoxRecord& box : answerer.m_boxes) {
+                    questions.push_back(box.strText);
+                    EXPECT_EQ("Tovano Address Book", box.strCaption);
+                }
+                EXPECT_EQ(c.questions, questions);
+                EXPECT_EQ(c.rows, Rows(dlg));
+                EXPECT_TRUE(SelectedRows(dlg).empty());
+                for (int nRow = 0; nRow < dlg.List().GetItemCount(); ++nRow) {
+                    const CContact& contact = std::as_const(dlg.Book()).Contacts()[static_cast<int>(dlg.List().GetItemData(nRow))];
+                    EXPECT_EQ(dlg.List().GetItemText(nRow, 0), contact.lastname) << "row " << nRow;
+                }
+                EXPECT_EQ(c.file, NamesInFile(BookPath()));
+            })
+            .RunModal(dlg);
+    }
+}
+
+// A save that fails keeps the accepted change in memory; the next accepted change saves both.
+TEST_F(MainWindowTest, FailedSaveKeepsTheChangeForTheNextSave) {
+    CTempFolder folder;
+    std::string strMissing = folder.Path("later");
+    g_strAddressBookPath = (strMissing + "\\tbk.xml").c_str();
+    CMessageBoxAnswerer answerer;
+    CTestableDlg dlg;
+    dlg.m_bRunCommands = true;
+    CStepRunner steps;
+    // An empty book opens the editor at once.
+    AnswerEditor(steps, [](HWND hEditor) { ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "First"); }, IDOK);
+    steps.Then([&] { return answerer.m_boxes.size() == 1; }).Do([&] {
+        EXPECT_EQ(std::vector<std::string>{"First,"}, Rows(dlg));
+        ASSERT_TRUE(::CreateDirectoryA(strMissing.c_str(), nullptr));
+        dlg.PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
+    });
+    AnswerEditor(steps, [](HWND hEditor) { ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "Second"); }, IDOK);
+    steps.Do([&] { EXPECT_EQ((std::vector<std::string>{"First", "Second"}), NamesInFile(strMissing + "\\tbk.xml")); });
+    steps.RunModal(dlg);
+    EXPECT_EQ(1u, answerer.m_boxes.size());
+}
+
+// The quit signal while the editor is open closes it as Close does; the command ends and the
+// program then ends through its exit path, with what was saved before in the file.
+TEST_F(MainWindowTest, QuitSignalWhileTheEditorIsOpenClosesItAndEnds) {
+    WriteBook(FiveContacts());
+    CTestableDlg dlg;
+    dlg.m_bRunCommands = true;
+    CStepRunner steps;
+    steps.Do([&] {
+        SelectRows(dlg, {0, 1});
+        dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
+    });
+    steps.Then([] { return FindEditor() != nullptr; }).Do([&] {
+        ::SetDlgItemTextA(FindEditor(), IDC_EDIT_LASTNAME, "Unsaved");
+        dlg.PostMessage(WM_WATCHER_QUIT);
+    });
+    INT_PTR nResult = steps.ThenProgramEnds().RunModal(dlg);
+    EXPECT_EQ(IDOK, nResult);
+    EXPECT_EQ(nullptr, FindEditor());
+    EXPECT_EQ((std::vector<std::string>{"Adams", "Baker", "Clark", "Dunn", "Evans"}), NamesInFile(BookPath()));
+}
