@@ -486,6 +486,64 @@ TEST(ResourceTest, MainWindowTemplateCreatesEveryControlHidden) {
     }
 }
 
+// The editor's focusable controls and group boxes in tab order; the labels between them may sit
+// anywhere and take no focus.
+TEST(ResourceTest, EditorTemplateHasItsControlsInTabOrder) {
+    DialogTemplate dlg = ParseDialogEx(ResourceBytes(RT_DIALOG, IDD_CONTACT, kEnglishUs));
+    ASSERT_TRUE(dlg.bComplete);
+    EXPECT_EQ(DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT), dlg.dwStyle);
+    EXPECT_EQ(320, dlg.cx);
+    EXPECT_EQ(306, dlg.cy);
+    EXPECT_EQ(L"Tovano Address Book - Single Contact View", dlg.strCaption);
+    EXPECT_EQ(L"Tahoma", dlg.strFont);
+    EXPECT_EQ(8, dlg.nPointSize);
+
+    const DWORD kEdit = kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+    const DWORD kLines = ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
+    const DWORD kButton = kChild | WS_TABSTOP;
+    const DialogItem want[] = {
+        {IDC_EDIT_LASTNAME, L"Edit", L"", kEdit, 0, 7, 19, 95, 14},
+        {IDC_EDIT_FIRSTNAME, L"Edit", L"", kEdit, 0, 108, 19, 95, 14},
+        {IDC_EDIT_NICKNAME, L"Edit", L"", kEdit, 0, 209, 19, 95, 14},
+        {IDC_EDIT_COMPANY, L"Edit", L"", kEdit, 0, 50, 41, 95, 14},
+        {IDC_EDIT_JOBTITLE, L"Edit", L"", kEdit, 0, 210, 41, 95, 14},
+        {-1, L"Button", L"Home", kChild | BS_GROUPBOX, 0, 7, 61, 146, 168},
+        {IDC_EDIT_HOMEPHONE, L"Edit", L"", kEdit, 0, 50, 74, 95, 14},
+        {IDC_EDIT_MOBILE, L"Edit", L"", kEdit, 0, 50, 98, 95, 14},
+        {IDC_EDIT_HOMEEMAIL, L"Edit", L"", kEdit, 0, 50, 121, 95, 14},
+        {IDC_EDIT_HOMEWWW, L"Edit", L"", kEdit, 0, 50, 146, 95, 14},
+        {IDC_EDIT_HOMEADDRESS, L"Edit", L"", kEdit | kLines, 0, 50, 170, 95, 48},
+        {-1, L"Button", L"Office", kChild | BS_GROUPBOX, 0, 167, 61, 146, 168},
+        {IDC_EDIT_OFFICEPHONE, L"Edit", L"", kEdit, 0, 210, 74, 95, 14},
+        {IDC_EDIT_OFFICEFAX, L"Edit", L"", kEdit, 0, 210, 98, 95, 14},
+        {IDC_EDIT_OFFICEEMAIL, L"Edit", L"", kEdit, 0, 210, 121, 95, 14},
+        {IDC_EDIT_OFFICEWWW, L"Edit", L"", kEdit, 0, 210, 146, 95, 14},
+        {IDC_EDIT_OFFICEADDRESS, L"Edit", L"", (kEdit & ~ES_AUTOHSCROLL) | kLines, 0, 210, 170, 95, 48},
+        {IDC_EDIT_NOTE, L"Edit", L"", kEdit | kLines, 0, 7, 245, 306, 29},
+        {IDOK, L"Button", L"Save", kButton | BS_DEFPUSHBUTTON, 0, 151, 285, 50, 14},
+        {IDC_DELETE, L"Button", L"Delete", kButton, 0, 207, 285, 50, 14},
+        {IDCANCEL, L"Button", L"Close", kButton, 0, 263, 285, 50, 14},
+    };
+    std::vector<DialogItem> got;
+    for (const DialogItem& item : dlg.items) {
+        if (item.nId != -1 || (item.dwStyle & BS_TYPEMASK) == BS_GROUPBOX) {
+            got.push_back(item);
+        } else {
+            EXPECT_FALSE(item.dwStyle & WS_TABSTOP) << Narrow(item.strText);
+        }
+    }
+    ASSERT_EQ(std::size(want), got.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        SCOPED_TRACE("control " + std::to_string(want[i].nId) + " " + Narrow(want[i].strText));
+        EXPECT_EQ(want[i].nId, got[i].nId);
+        EXPECT_TRUE(SameClass(want[i].strClass, got[i].strClass)) << Narrow(got[i].strClass);
+        EXPECT_EQ(want[i].strText, got[i].strText);
+        EXPECT_EQ(want[i].dwStyle, got[i].dwStyle) << std::hex << "got 0x" << got[i].dwStyle;
+        EXPECT_EQ((std::vector<short>{want[i].x, want[i].y, want[i].cx, want[i].cy}),
+                  (std::vector<short>{got[i].x, got[i].y, got[i].cx, got[i].cy}));
+    }
+}
+
 TEST(ResourceTest, ManifestAsksForCommonControls6AndNoElevation) {
     std::vector<BYTE> bytes = ResourceBytes(RT_MANIFEST, 1, kEnglishUs);
     ASSERT_FALSE(bytes.empty());

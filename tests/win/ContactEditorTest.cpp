@@ -1,0 +1,258 @@
+// The contact editor on its own: what it shows of a stored record and stores back, each way of
+// leaving it, and the note field's colours as they are painted.
+#include "WindowTestSupport.h"
+#include "res/resource.h"
+#include "ui/editor/ContactDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char kDeleteQuestion[] = "Are you sure you want to delete this contact?";
+const char kEmptyMessage[] = "You have to enter some information before saving a contact";
+
+// Records the commands that reach the dialog itself, to show which notifications its controls
+// kept.
+class CRecordingEditor : public CContactDlg {
+public:
+    BOOL OnCmdMsg(UINT nId, UINT nCode) override {
+        m_commands.emplace_back(nId, nCode);
+        return CContactDlg::OnCmdMsg(nId, nCode);
+    }
+    CColorEdit& NoteEdit() { return m_editNote; }
+
+    std::vector<std::pair<UINT, UINT>> m_commands;
+};
+
+std::string ItemText(HWND hDlg, int nId) {
+    char szText[512] = "";
+    ::GetDlgItemTextA(hDlg, nId, szText, sizeof szText);
+    return szText;
+}
+
+// A key pressed with Ctrl and Alt down: a key-down (not a system key) with the Alt bit set.
+void PostCtrlAltKey(HWND hWnd, WPARAM nKey) {
+    UINT nScan = ::MapVirtualKeyA(static_cast<UINT>(nKey), MAPVK_VK_TO_VSC);
+    ::PostMessageA(hWnd, WM_KEYDOWN, nKey, 1 | (nScan << 16) | (1 << 29));
+}
+
+bool IsCloseTo(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 8 && std::abs(GetGValue(a) - GetGValue(b)) <= 8 &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= 8;
+}
+
+} // namespace
+
+// Stored text shows as the user reads it and is stored again unchanged; a double quote typed in
+// is stored in its stored form.
+TEST(ContactEditorTest, StoredTextRoundTripsThroughTheFields) {
+    const struct {
+        int nId;
+        int nField;
+        const char* pszStored;
+        const char* pszShown;
+    } fields[] = {
+        {IDC_EDIT_LASTNAME, CContact::fieldLastName, "&quote;Al&quote; Baker", "\"Al\" Baker"},
+        {IDC_EDIT_COMPANY, CContact::fieldCompany, "<b> & </b>", "<b> & </b>"},
+        {IDC_EDIT_FIRSTNAME, CContact::fieldFirstName, "J\xFCrgen \x80\xE9", "J\xFCrgen \x80\xE9"},
+        {IDC_EDIT_HOMEADDRESS, CContact::fieldHomeAddress, "1 Main St\\r\\nSpringfield", "1 Main St\r\nSpringfield"},
+        {IDC_EDIT_OFFICEADDRESS, CContact::fieldOfficeAddress, "Floor 2\\r\\n\\r\\nDock", "Floor 2\r\n\r\nDock"},
+        {IDC_EDIT_NOTE, CContact::fieldNote, "one\\r\\ntwo", "one\r\ntwo"},
+        // Outside the three multi-line fields the same characters are plain text.
+        {IDC_EDIT_NICKNAME, CContact::fieldNickname, "a\\r\\nb", "a\\r\\nb"},
+    };
+    CMessageBoxAnswerer answerer;
+    for (bool bTypeQuote : {false, true}) {
+        SCOPED_TRACE(bTypeQuote ? "a quote typed in" : "saved unchanged");
+        CContactDlg dlg;
+        for (const auto& field : fields) {
+            dlg.m_contact.FieldAt(field.nField) = field.pszStored;
+        }
+        CStepRunner()
+            .Do([&] {
+                for (const auto& field : fields) {
+                    EXPECT_EQ(field.pszShown, ItemText(dlg.m_hWnd, field.nId)) << field.nId;
+                }
+                if (bTypeQuote) {
+                    ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_MOBILE, "555 \"x\"");
+                }
+                dlg.PostMessage(WM_COMMAND, IDOK, 0);
+            })
+            .ThenProgramEnds()
+            .RunModal(dlg);
+        for (const auto& field : fields) {
+            EXPECT_EQ(field.pszStored, dlg.m_contact.FieldAt(field.nField)) << field.nId;
+        }
+        EXPECT_EQ(bTypeQuote ? "555 &quote;x&quote;" : "", dlg.m_contact.mobile);
+        EXPECT_EQ(1, dlg.m_bSaved);
+        EXPECT_EQ(0, dlg.m_bDeleted);
+    }
+    EXPECT_TRUE(answerer.m_boxes.empty());
+}
+
+// Every way of leaving the editor, with the result, the flags and the questions asked.
+TEST(ContactEditorTest, EachWayOutEndsWithItsResultAndFlags) {
+    struct Case {
+        const char* pszName;
+        bool bNew;
+        int nAnswer;
+        std::function<void(CContactDlg&)> act;
+        bool bStaysOpen; // the test closes it after the questions
+        INT_PTR nResult;
+        int bSaved, bDeleted;
+        std::vector<std::string> boxes;
+    };
+    auto command = [](int nId) { return [nId](CContactDlg& dlg) { dlg.PostMessage(WM_COMMAND, nId, 0); }; };
+    auto ctrlAlt = [](WPARAM nKey) { return [nKey](CContactDlg&) { PostCtrlAltKey(::GetFocus(), nKey); }; };
+    const Case cases[] = {
+        {"Close after editing", false, IDOK,
+         [](CContactDlg& dlg) {
+             ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_LASTNAME, "Changed");
+             dlg.PostMessage(WM_COMMAND, IDCANCEL, 0);
+         },
+         false, IDCANCEL, 0, 0, {}},
+        {"Escape", false, IDOK, [](CContactDlg&) { PostKey(::GetFocus(), VK_ESCAPE); }, false, IDCANCEL, 0, 0, {}},
+        {"Enter saves", false, IDOK, [](CContactDlg&) { PostKey(::GetFocus(), VK_RETURN); }, false, IDOK, 1, 0, {}},
+        {"Delete, No", false, IDNO, command(IDC_DELETE), true, IDCANCEL, 0, 0, {kDeleteQuestion}},
+        {"Delete, Yes", false, IDYES, command(IDC_DELETE), false, IDOK, 1, 1, {kDeleteQuestion}},
+        {"Save of a new contact with only a note", true, IDOK,
+         [](CContactDlg& dlg) {
+             ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_NOTE, "just a note");
+             dlg.PostMessage(WM_COMMAND, IDOK, 0);
+         },
+         true, IDCANCEL, 0, 0, {kEmptyMessage}},
+        {"Ctrl+Alt+S", false, IDOK, ctrlAlt('S'), false, IDOK, 1, 0, {}},
+        {"Ctrl+Alt+C", false, IDOK, ctrlAlt('C'), false, IDCANCEL, 0, 0, {}},
+        // The shortcut reaches Delete even while its button is disabled.
+        {"Ctrl+Alt+D on a new contact, Yes", true, IDYES,
+         [](CContactDlg& dlg) {
+             ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_LASTNAME, "New");
+             PostCtrlAltKey(::GetFocus(), 'D');
+         },
+         false, IDOK, 1, 1, {kDeleteQuestion}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CMessageBoxAnswerer answerer(c.nAnswer);
+        CContactDlg dlg;
+        dlg.m_bNew = c.bNew;
+        if (!c.bNew) {
+            dlg.m_contact.lastname = "Adams";
+        }
+        CStepRunner steps;
+        steps.Do([&] {
+            if (c.bNew) {
+                EXPECT_FALSE(::IsWindowEnabled(dlg.GetDlgItem(IDC_DELETE)));
+            }
+            EXPECT_EQ(dlg.GetDlgItem(IDC_EDIT_LASTNAME), ::GetFocus());
+            EXPECT_EQ(IDOK, LOWORD(dlg.SendMessage(DM_GETDEFID)));
+            c.act(dlg);
+        });
+        if (c.bStaysOpen) {
+            steps.Then([&] { return answerer.m_boxes.size() == c.boxes.size() && !::GetWindow(dlg.m_hWnd, GW_ENABLEDPOPUP); })
+                .Do([&] {
+                    EXPECT_TRUE(dlg.IsWindowVisible());
+                    EXPECT_EQ(0, dlg.m_bSaved);
+                    dlg.PostMessage(WM_COMMAND, IDCANCEL, 0);
+                });
+        }
+        EXPECT_EQ(c.nResult, steps.ThenProgramEnds().RunModal(dlg));
+        EXPECT_EQ(c.bSaved, dlg.m_bSaved);
+        EXPECT_EQ(c.bDeleted, dlg.m_bDeleted);
+        std::vector<std::string> boxes;
+        for (const CMessageBoxRecord& box : answerer.m_boxes) {
+            boxes.push_back(box.strText);
+        }
+        EXPECT_EQ(c.boxes, boxes);
+        if (!answerer.m_boxes.empty() && c.boxes[0] == kDeleteQuestion) {
+            EXPECT_EQ("Tovano Address Book", answerer.m_boxes[0].strCaption);
+        }
+    }
+}
+
+// The note paints on the tooltip colour in blue and keeps its changes to itself; the editor has
+// its own taskbar button.
+TEST(ContactEditorTest, NoteIsPaintedInItsColoursAndKeepsItsChanges) {
+    // The tooltip colour of a fresh Wine prefix is white, which would not tell it from the
+    // edit's own default.
+    const COLORREF kTooltipColour = RGB(255, 255, 225);
+    const int nElement = COLOR_INFOBK;
+    COLORREF oldColour = ::GetSysColor(COLOR_INFOBK);
+    ASSERT_TRUE(::SetSysColors(1, &nElement, &kTooltipColour));
+    CRecordingEditor dlg;
+    dlg.m_contact.lastname = "Adams";
+    dlg.m_contact.note = "MMMMMMMM IIIIIIII";
+    CStepRunner()
+        .Do([&] {
+            EXPECT_TRUE(dlg.GetExStyle() & WS_EX_APPWINDOW);
+            HWND hNote = dlg.GetDlgItem(IDC_EDIT_NOTE);
+            ::RedrawWindow(hNote, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            RECT client;
+            ::GetClientRect(hNote, &client);
+            HDC hDC = ::GetDC(hNote);
+            COLORREF background = ::GetPixel(hDC, client.right - 4, client.bottom - 4);
+            bool bTextBlue = false;
+            for (int y = 0; y < client.bottom / 2 && !bTextBlue; ++y) {
+                for (int x = 0; x < client.right / 2 && !bTextBlue; ++x) {
+                    bTextBlue = IsCloseTo(::GetPixel(hDC, x, y), RGB(68, 54, 235));
+                }
+            }
+            ::ReleaseDC(hNote, hDC);
+            EXPECT_EQ(kTooltipColour, background) << std::hex << background;
+            EXPECT_TRUE(bTextBlue) << "no pixel of the text colour in the note";
+            // Attached to the dialog's item, the note keeps the dialog's font.
+            EXPECT_NE(dlg.NoteEdit().GetOwnFont(), reinterpret_cast<HFONT>(::SendMessageA(hNote, WM_GETFONT, 0, 0)));
+
+            dlg.m_commands.clear();
+            ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_NOTE, "changed");
+            ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_MOBILE, "changed");
+            std::vector<std::pair<UINT, UINT>> changes;
+            for (const auto& command : dlg.m_commands) {
+                if (command.second == EN_CHANGE) {
+                    changes.push_back(command);
+                }
+            }
+            EXPECT_EQ((std::vector<std::pair<UINT, UINT>>{{IDC_EDIT_MOBILE, EN_CHANGE}}), changes);
+        })
+        .RunModal(dlg);
+    ::SetSysColors(1, &nElement, &oldColour);
+}
+
+// Created through its own class, the control takes its bold Verdana font; a new background
+// colour replaces the one brush it holds.
+TEST(ContactEditorTest, ColorEditOwnsOneBrushAndItsFont) {
+    CContactDlg dlg;
+    dlg.m_contact.lastname = "Adams";
+    CStepRunner()
+        .Do([&] {
+            CColorEdit edit;
+            ASSERT_TRUE(edit.CreateEx(0, "Edit", "text", WS_CHILD | WS_VISIBLE | WS_BORDER, RECT{10, 10, 200, 40},
+                                      dlg.m_hWnd, 2000));
+            LOGFONTA font = {};
+            ASSERT_NE(0, ::GetObjectA(reinterpret_cast<HFONT>(edit.SendMessage(WM_GETFONT)), sizeof font, &font));
+            EXPECT_EQ(14, font.lfHeight);
+            EXPECT_EQ(FW_BOLD, font.lfWeight);
+            EXPECT_EQ(VARIABLE_PITCH | FF_SWISS, font.lfPitchAndFamily);
+            EXPECT_STREQ("Verdana", font.lfFaceName);
+            EXPECT_EQ(RGB(255, 255, 255), edit.GetBkColor());
+            EXPECT_EQ(RGB(68, 54, 235), edit.GetTextColor());
+
+            HBRUSH hWhite = edit.GetBkBrush();
+            edit.SetBkColor(RGB(1, 2, 3));
+            HBRUSH hFirst = edit.GetBkBrush();
+            edit.SetBkColor(RGB(4, 5, 6));
+            EXPECT_EQ(0u, ::GetObjectType(hWhite));
+            EXPECT_EQ(0u, ::GetObjectType(hFirst));
+            LOGBRUSH brush = {};
+            ASSERT_NE(0, ::GetObjectA(edit.GetBkBrush(), sizeof brush, &brush));
+            EXPECT_EQ(RGB(4, 5, 6), brush.lbColor);
+            EXPECT_EQ(RGB(4, 5, 6), edit.GetBkColor());
+        })
+        .RunModal(dlg);
+}
