@@ -10,6 +10,7 @@
 namespace {
 
 const char kMainCaption[] = "Tovano Address Book - List View";
+const char kEditorCaption[] = "Tovano Address Book - Single Contact View";
 
 std::string ProgramPath() {
     char szPath[MAX_PATH] = "";
@@ -84,8 +85,16 @@ HWND CProgram::FindMainWindow() const {
 
 HWND CProgram::FindMessageBox() const {
     return FindProcessWindow(m_info.dwProcessId, [](HWND hWnd) {
-        return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && WindowText(hWnd) != kMainCaption &&
-               ::GetDlgItem(hWnd, 0xFFFF) && !::FindWindowExA(hWnd, nullptr, "SysListView32", nullptr);
+        std::string strCaption = WindowText(hWnd);
+        return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && strCaption != kMainCaption &&
+               strCaption != kEditorCaption && ::GetDlgItem(hWnd, 0xFFFF) &&
+               !::FindWindowExA(hWnd, nullptr, "SysListView32", nullptr);
+    });
+}
+
+HWND CProgram::FindEditor() const {
+    return FindProcessWindow(m_info.dwProcessId, [](HWND hWnd) {
+        return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && WindowText(hWnd) == kEditorCaption;
     });
 }
 
@@ -120,6 +129,27 @@ std::string CProgram::ListText(int nRow, int nColumn) const {
     ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
     ::CloseHandle(hProcess);
     return text.data();
+}
+
+bool CProgram::ClickListRow(int nRow) const {
+    HWND hList = ::GetDlgItem(FindMainWindow(), 1000);
+    HANDLE hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, m_info.dwProcessId);
+    if (!hList || !hProcess) {
+        return false;
+    }
+    RECT rect = {LVIR_LABEL, 0, 0, 0};
+    void* pRemote = ::VirtualAllocEx(hProcess, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE);
+    ::WriteProcessMemory(hProcess, pRemote, &rect, sizeof rect, nullptr);
+    bool bFound = ::SendMessageA(hList, LVM_GETITEMRECT, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(pRemote)) &&
+                  ::ReadProcessMemory(hProcess, pRemote, &rect, sizeof rect, nullptr);
+    ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    ::CloseHandle(hProcess);
+    if (bFound) {
+        LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        ::PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        ::PostMessageA(hList, WM_LBUTTONUP, 0, point);
+    }
+    return bFound;
 }
 
 int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs) {

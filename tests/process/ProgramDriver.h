@@ -25,9 +25,13 @@ public:
     HWND FindMainWindow() const;
     // A message box of the program's that is open, else null.
     HWND FindMessageBox() const;
+    // The contact editor while it is shown, else null.
+    HWND FindEditor() const;
     // A popup menu of the program's that is shown, else null.
     HWND FindPopupMenu() const;
     std::string ListText(int nRow, int nColumn) const;
+    // Clicks a row of the list as the mouse would: the list takes the focus and selects it.
+    bool ClickListRow(int nRow) const;
     int ListRowCount() const;
 
 private:

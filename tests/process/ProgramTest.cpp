@@ -3,6 +3,7 @@
 #include "ProgramDriver.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +11,23 @@ namespace {
 
 const UINT WM_TRAYNOTIFY = 0x8001;
 const UINT kTrayIconId = 138;
-const UINT ID_TRAY_EXIT = 32778;
 
-CContactArray SampleContacts() {
+CContactArray Contacts(std::initializer_list<std::pair<const char*, const char*>> names) {
     CContactArray contacts;
-    const char* const names[][2] = {{"Zeta", "Zoe"}, {"adams", "Ann"}, {"Kent", "Clark"}};
     for (const auto& name : names) {
         CContact contact;
-        contact.lastname = name[0];
-        contact.firstname = name[1];
+        contact.lastname = name.first;
+        contact.firstname = name.second;
         contacts.Add(contact);
     }
     return contacts;
+}
+
+CContactArray SampleContacts() { return Contacts({{"Zeta", "Zoe"}, {"adams", "Ann"}, {"Kent", "Clark"}}); }
+
+void PostKey(HWND hWnd, WPARAM nKey) {
+    ::PostMessageA(hWnd, WM_KEYDOWN, nKey, 1);
+    ::PostMessageA(hWnd, WM_KEYUP, nKey, 1 | (1u << 30) | (1u << 31));
 }
 
 std::string SortedDocument(CContactArray contacts) {
@@ -177,4 +183,68 @@ TEST_F(ProgramTest, QuitWhileAStartUpWarningIsShownKeepsTheFile) {
     }));
     EXPECT_EQ(damaged, ReadFileText(BookPath()));
     EXPECT_FALSE(PathExists(BookPath() + ".bak"));
+}
+
+// A new user's first steps: an empty start opens the editor; the contact is added, found, edited
+// and deleted, and the file follows every step.
+TEST_F(ProgramTest, AFirstContactIsAddedSearchedEditedAndDeleted) {
+    CProgram program;
+    ASSERT_TRUE(program.Start());
+    HWND hEditor = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hEditor = program.FindEditor()) != nullptr; }));
+    ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "Kent");
+    ::PostMessageA(hEditor, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 1 && program.FindEditor() == nullptr; }));
+    EXPECT_EQ(SortedDocument(Contacts({{"Kent", ""}})), ReadFileText(BookPath()));
+
+    HWND hMain = program.FindMainWindow();
+    ::PostMessageA(hMain, WM_COMMAND, IDC_ADD_NEW, 0);
+    ASSERT_TRUE(WaitUntil([&] { return (hEditor = program.FindEditor()) != nullptr; }));
+    ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "Adams");
+    ::PostMessageA(hEditor, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 2; }));
+
+    ::SetDlgItemTextA(hMain, IDC_SEARCH_EDIT, "ENT");
+    PostKey(::GetDlgItem(hMain, IDC_SEARCH_EDIT), VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 1; }));
+    EXPECT_EQ("Kent", program.ListText(0, 0));
+
+    HWND hList = ::GetDlgItem(hMain, IDC_LIST);
+    ASSERT_TRUE(program.ClickListRow(0));
+    PostKey(hList, VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return (hEditor = program.FindEditor()) != nullptr; }));
+    ::SetDlgItemTextA(hEditor, IDC_EDIT_FIRSTNAME, "Clark");
+    ::PostMessageA(hEditor, WM_COMMAND, IDOK, 0);
+    // The saved edit ends the search: both contacts are listed again.
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 2 && program.ListText(1, 1) == "Clark"; }));
+    EXPECT_EQ(SortedDocument(Contacts({{"Kent", "Clark"}, {"Adams", ""}})), ReadFileText(BookPath()));
+
+    PostKey(hList, VK_DELETE); // the edited contact is still selected
+    HWND hBox = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hBox = program.FindMessageBox()) != nullptr; }));
+    ::PostMessageA(hBox, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 1; }));
+    EXPECT_EQ(SortedDocument(Contacts({{"Adams", ""}})), ReadFileText(BookPath()));
+}
+
+// Ending the program while the editor is open closes the editor without its unsaved text and
+// ends through the exit path, whether the quit option or the tray's Exit asks.
+TEST_F(ProgramTest, EndingWhileTheEditorIsOpenKeepsTheSavedBook) {
+    for (bool bQuitOption : {true, false}) {
+        SCOPED_TRACE(bQuitOption ? "-quit" : "tray Exit");
+        CProgram program;
+        CContactArray contacts = SampleContacts();
+        StartWithBook(program, contacts);
+        ::PostMessageA(program.FindMainWindow(), WM_COMMAND, IDC_ADD_NEW, 0);
+        HWND hEditor = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hEditor = program.FindEditor()) != nullptr; }));
+        ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "Unsaved");
+        if (bQuitOption) {
+            EXPECT_EQ(1, RunProgram("-quit"));
+        } else {
+            ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+        }
+        EXPECT_EQ(0, program.WaitForExit(5000));
+        EXPECT_EQ(SortedDocument(contacts), ReadFileText(BookPath()));
+    }
 }

@@ -242,23 +242,31 @@ TEST_F(MainWindowTest, FailedSaveKeepsTheChangeForTheNextSave) {
     EXPECT_EQ(1u, answerer.m_boxes.size());
 }
 
-// The quit signal while the editor is open closes it as Close does; the command ends and the
-// program then ends through its exit path, with what was saved before in the file.
-TEST_F(MainWindowTest, QuitSignalWhileTheEditorIsOpenClosesItAndEnds) {
-    WriteBook(FiveContacts());
-    CTestableDlg dlg;
-    dlg.m_bRunCommands = true;
-    CStepRunner steps;
-    steps.Do([&] {
-        SelectRows(dlg, {0, 1});
-        dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
-    });
-    steps.Then([] { return FindEditor() != nullptr; }).Do([&] {
-        ::SetDlgItemTextA(FindEditor(), IDC_EDIT_LASTNAME, "Unsaved");
-        dlg.PostMessage(WM_WATCHER_QUIT);
-    });
-    INT_PTR nResult = steps.ThenProgramEnds().RunModal(dlg);
-    EXPECT_EQ(IDOK, nResult);
-    EXPECT_EQ(nullptr, FindEditor());
-    EXPECT_EQ((std::vector<std::string>{"Adams", "Baker", "Clark", "Dunn", "Evans"}), NamesInFile(BookPath()));
+// Exit or the quit signal while the editor is open closes it as Close does; the command ends and
+// the program then ends through its exit path, with what was saved before in the file.
+TEST_F(MainWindowTest, EndingWhileTheEditorIsOpenClosesItAndEnds) {
+    const struct {
+        const char* pszName;
+        UINT nMessage;
+        WPARAM wParam;
+    } requests[] = {{"quit signal", WM_WATCHER_QUIT, 0}, {"tray Exit", WM_COMMAND, ID_TRAY_EXIT}};
+    for (const auto& request : requests) {
+        SCOPED_TRACE(request.pszName);
+        WriteBook(FiveContacts());
+        CTestableDlg dlg;
+        dlg.m_bRunCommands = true;
+        CStepRunner steps;
+        steps.Do([&] {
+            SelectRows(dlg, {0, 1});
+            dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
+        });
+        steps.Then([] { return FindEditor() != nullptr; }).Do([&] {
+            ::SetDlgItemTextA(FindEditor(), IDC_EDIT_LASTNAME, "Unsaved");
+            dlg.PostMessage(request.nMessage, request.wParam, 0);
+        });
+        INT_PTR nResult = steps.ThenProgramEnds().RunModal(dlg);
+        EXPECT_EQ(IDOK, nResult);
+        EXPECT_EQ(nullptr, FindEditor());
+        EXPECT_EQ((std::vector<std::string>{"Adams", "Baker", "Clark", "Dunn", "Evans"}), NamesInFile(BookPath()));
+    }
 }

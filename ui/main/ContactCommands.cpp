@@ -2,8 +2,9 @@
 // list, bring the rows up to date and save after every accepted change. Rows refer to their
 // contacts through their item data, so a search result stays right while rows leave it.
 //
-// A quit signal that arrives while a command runs waits for it: an open editor is closed as by
-// Close (what was not saved is not kept), the command ends, and then the exit path runs once.
+// Exit or a quit signal that arrives while a command runs waits for it: an open editor is closed
+// as by Close (what was not saved is not kept), the command ends, and then the exit path runs
+// once.
 #include "TBookDlg.h"
 
 #include "app/Globals.h"
@@ -24,8 +25,13 @@ const UINT kQuestion = MB_YESNO | MB_DEFBUTTON2;
 CTBookDlg::CCommandScope::CCommandScope(CTBookDlg& dlg) : m_dlg(dlg) { ++m_dlg.m_nCommandDepth; }
 
 CTBookDlg::CCommandScope::~CCommandScope() {
-    if (--m_dlg.m_nCommandDepth == 0 && std::exchange(m_dlg.m_bQuitPending, false)) {
-        m_dlg.PostMessage(WM_WATCHER_QUIT);
+    if (--m_dlg.m_nCommandDepth > 0) {
+        return;
+    }
+    switch (std::exchange(m_dlg.m_pendingEnd, EPendingEnd::none)) {
+    case EPendingEnd::quitSignal: m_dlg.PostMessage(WM_WATCHER_QUIT); break;
+    case EPendingEnd::exit: m_dlg.PostMessage(WM_COMMAND, IDOK, 0); break;
+    case EPendingEnd::none: break;
     }
 }
 
@@ -40,7 +46,7 @@ void CTBookDlg::OnViewEdit() {
     CCommandScope command(*this);
     CContactDlg dlg;
     int nRow = m_list.GetNextItem(-1, LVNI_SELECTED);
-    while (nRow != -1 && !m_bQuitPending) {
+    while (nRow != -1 && m_pendingEnd == EPendingEnd::none) {
         int nNext = m_list.GetNextItem(nRow, LVNI_SELECTED);
         int nIndex = static_cast<int>(m_list.GetItemData(nRow));
         dlg.m_contact.CopyFrom(std::as_const(m_book).Contacts()[nIndex]);

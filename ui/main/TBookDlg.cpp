@@ -235,6 +235,17 @@ void CTBookDlg::OnCancel() { m_tray.HideWindow(this); }
 void CTBookDlg::OnOK() { EndProgram(false); }
 
 bool CTBookDlg::EndProgram(bool bQuitSignal) {
+    if (m_nCommandDepth > 0) {
+        // The command ends first (an open editor as by Close), and its end asks again. Exit,
+        // which may ask the user, goes before a quit signal.
+        if (m_pendingEnd != EPendingEnd::exit) {
+            m_pendingEnd = bQuitSignal ? EPendingEnd::quitSignal : EPendingEnd::exit;
+        }
+        if (m_pOpenEditor) {
+            m_pOpenEditor->EndDialog(IDCANCEL);
+        }
+        return false;
+    }
     if (m_bEnding) {
         return false; // a second request while the first one shows a message
     }
@@ -270,14 +281,6 @@ bool CTBookDlg::SaveBeforeEnd(bool bQuitSignal) {
 }
 
 LRESULT CTBookDlg::OnWatcherQuit(WPARAM, LPARAM) {
-    if (m_nCommandDepth > 0) {
-        // The command ends first (an open editor as by Close); it posts the signal again.
-        m_bQuitPending = true;
-        if (m_pOpenEditor) {
-            m_pOpenEditor->EndDialog(IDCANCEL);
-        }
-        return 0;
-    }
     if (!EndProgram(true)) {
         // Still running: keep listening for the other starts (the watcher ended with the signal).
         m_watcher.Stop();

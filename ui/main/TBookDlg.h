@@ -80,7 +80,7 @@ protected:
     // the contact at its new place.
     void StoreEditedContact(int nIndex, CContact& contact);
     INT_PTR RunEditor(CContactDlg& dlg);
-    // While a command runs, a quit signal waits for it to end.
+    // While a command runs, a request to end the program waits for it to end.
     class CCommandScope {
     public:
         explicit CCommandScope(CTBookDlg& dlg);
@@ -130,6 +130,7 @@ protected:
     bool m_bEnding = false;          // the exit path runs (and may show a message)
     bool m_bQuitRefusalShown = false; // a quit signal was refused over unsaved changes
     int m_nCommandDepth = 0;               // contact commands running
-    bool m_bQuitPending = false;           // a quit signal waits for them to end
+    enum class EPendingEnd { none, quitSignal, exit };
+    EPendingEnd m_pendingEnd = EPendingEnd::none; // a request to end waits for them
     CContactDlg* m_pOpenEditor = nullptr;  // the editor while it runs
 };
