@@ -10,13 +10,22 @@
 
 namespace {
 
-// Our one entry in every wrapped window's subclass chain.
-const UINT_PTR kWrapperSubclassId = 1;
-
-// The wrappers by window. Every message looks its window up here, so the map lives in the
-// process: a window property would cost a trip to the window server (under Wine) each time.
+// The wrappers by window, with the procedure each window had before. Every message looks its
+// window up here, so the map lives in the process: a window property would cost a trip to the
+// window server (under Wine) each time. A window whose wrapper has gone while another
+// procedure was put over it keeps its entry, without a wrapper, until it is destroyed.
+struct CWrapperEntry {
+    CWnd* pWnd;
+    WNDPROC pfnSuper;
+};
 std::mutex g_wrappersLock;
-std::unordered_map<HWND, CWnd*> g_wrappers;
+std::unordered_map<HWND, CWrapperEntry> g_wrappers;
+
+CWrapperEntry FindEntry(HWND hWnd) {
+    std::lock_guard<std::mutex> lock(g_wrappersLock);
+    auto found = g_wrappers.find(hWnd);
+    return found == g_wrappers.end() ? CWrapperEntry{nullptr, nullptr} : found->second;
+}
 
 thread_local CWnd* t_pWndInit = nullptr;
 thread_local HHOOK t_hCreateHook = nullptr;
@@ -56,32 +65,45 @@ CWnd::~CWnd() {
     }
 }
 
-CWnd* CWnd::FromHandle(HWND hWnd) {
-    if (!hWnd) {
-        return nullptr;
-    }
-    std::lock_guard<std::mutex> lock(g_wrappersLock);
-    auto found = g_wrappers.find(hWnd);
-    return found == g_wrappers.end() ? nullptr : found->second;
-}
+CWnd* CWnd::FromHandle(HWND hWnd) { return hWnd ? FindEntry(hWnd).pWnd : nullptr; }
 
 BOOL CWnd::Bind(HWND hWnd) {
-    if (!::SetWindowSubclass(hWnd, &CWnd::SubclassProc, kWrapperSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-        return FALSE;
+    std::lock_guard<std::mutex> lock(g_wrappersLock);
+    auto found = g_wrappers.find(hWnd);
+    if (found != g_wrappers.end()) {
+        if (found->second.pWnd) {
+            return FALSE;
+        }
+        // Our procedure is still in the window's chain, under someone else's: use it again.
+        found->second.pWnd = this;
+        m_pfnSuper = found->second.pfnSuper;
+    } else {
+        m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WrapperProc)));
+        if (!m_pfnSuper) {
+            return FALSE;
+        }
+        g_wrappers[hWnd] = {this, m_pfnSuper};
     }
     m_hWnd = hWnd;
-    std::lock_guard<std::mutex> lock(g_wrappersLock);
-    g_wrappers[hWnd] = this;
     return TRUE;
 }
 
-void CWnd::Unbind() {
+void CWnd::Unbind(bool bDestroyed) {
     if (m_hWnd) {
-        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kWrapperSubclassId);
         std::lock_guard<std::mutex> lock(g_wrappersLock);
-        g_wrappers.erase(m_hWnd);
+        bool bOnTop = ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WrapperProc);
+        if (bDestroyed || bOnTop) {
+            if (!bDestroyed) {
+                ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+            }
+            g_wrappers.erase(m_hWnd);
+        } else {
+            g_wrappers[m_hWnd].pWnd = nullptr; // left in the chain, passing messages on
+        }
     }
     m_hWnd = nullptr;
+    m_pfnSuper = nullptr;
     m_bCreatedHere = false;
 }
 
@@ -128,18 +150,24 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, 
 
 BOOL CWnd::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR dwRefData) {
-    CWnd* pWnd = reinterpret_cast<CWnd*>(dwRefData);
-    if (pWnd->m_hWnd != hWnd) {
-        return ::DefSubclassProc(hWnd, nMessage, wParam, lParam);
+LRESULT CALLBACK CWnd::WrapperProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    CWrapperEntry entry = FindEntry(hWnd);
+    if (!entry.pWnd) {
+        LRESULT result = entry.pfnSuper ? ::CallWindowProcA(entry.pfnSuper, hWnd, nMessage, wParam, lParam)
+                                        : ::DefWindowProcA(hWnd, nMessage, wParam, lParam);
+        if (nMessage == WM_NCDESTROY) {
+            std::lock_guard<std::mutex> lock(g_wrappersLock);
+            g_wrappers.erase(hWnd);
+        }
+        return result;
     }
+    CWnd* pWnd = entry.pWnd;
     CurrentMessage saved = pWnd->m_current;
     pWnd->m_current = {nMessage, wParam, lParam};
     LRESULT result = pWnd->WindowProc(nMessage, wParam, lParam);
     pWnd->m_current = saved;
     if (nMessage == WM_NCDESTROY) {
-        pWnd->Unbind();
+        pWnd->Unbind(true);
         pWnd->PostNcDestroy(); // may delete the wrapper
     }
     return result;
@@ -154,7 +182,7 @@ LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(m_hWnd, nMessage, wParam, lParam);
+    return ::CallWindowProcA(m_pfnSuper, m_hWnd, nMessage, wParam, lParam);
 }
 
 LRESULT CWnd::Default() { return DefWindowProc(m_current.nMessage, m_current.wParam, m_current.lParam); }

@@ -1,10 +1,13 @@
-// CWnd: the wrapper of one window. Every wrapped window runs through one window procedure, a
-// common-controls subclass whose reference data is the wrapper, which dispatches through the
-// class's message table; unhandled messages go on down the window's subclass chain to its own
-// procedure (Default). A wrapper is bound to its window when the window is created through it
-// (CreateEx, CDialog) or when it subclasses an existing window, and is unbound at WM_NCDESTROY.
-// Because the subclass chain is the system's, removing a wrapper never puts back a procedure
-// that someone subclassed over it meanwhile.
+// CWnd: the wrapper of one window. Every wrapped window runs through one window procedure,
+// put in place of the window's own (which is kept), which dispatches through the class's
+// message table; unhandled messages go on to the window's previous procedure (Default). A
+// wrapper is bound to its window when the window is created through it (CreateEx, CDialog) or
+// when it subclasses an existing window, and is unbound at WM_NCDESTROY. Removing a wrapper
+// never puts back a procedure that someone subclassed over it meanwhile: the wrapper's
+// procedure then stays in the chain and only passes messages on.
+//
+// The common controls' own subclassing (SetWindowSubclass) is not used for this: under Wine it
+// looks its chain up in a window property, a trip to the window server, on every message.
 //
 // Notifications a control sends its parent (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_CTLCOLOR*)
 // are first offered back to the control's own wrapper (OnChildNotify), so that a control can
@@ -104,11 +107,13 @@ protected:
 
 private:
     friend class CWindowCreateHook;
-    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR uIdSubclass, DWORD_PTR dwRefData);
+    static LRESULT CALLBACK WrapperProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
     BOOL ReflectToChild(HWND hChild, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     BOOL Bind(HWND hWnd);
-    void Unbind();
+    // bDestroyed: the window is gone (WM_NCDESTROY), so nothing of it is to be put back.
+    void Unbind(bool bDestroyed = false);
+
+    WNDPROC m_pfnSuper = nullptr; // the window's procedure before this wrapper's
 
     bool m_bCreatedHere = false;
     struct CurrentMessage {

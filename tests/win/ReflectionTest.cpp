@@ -226,5 +226,14 @@ TEST_F(ReflectionTest, RemovingAWrapperKeepsASubclassMadeOverIt) {
     ::SendMessageA(hEdit, WM_PROBE, 0, 0);
     EXPECT_EQ(1, probe.m_nProbes); // the wrapper is out of the chain
     EXPECT_EQ(2, nAbove);          // and the other still in it
+
+    // A new wrapper takes the place the old one left, under the other subclass.
+    CProbeWnd again;
+    ASSERT_TRUE(again.SubclassWindow(hEdit));
+    ::SendMessageA(hEdit, WM_PROBE, 0, 0);
+    EXPECT_EQ(1, again.m_nProbes);
+    EXPECT_EQ(3, nAbove);
+    ::SetWindowTextA(hEdit, "still an edit");
+    EXPECT_EQ("still an edit", std::string(again.GetWindowText().GetString()));
     ::RemoveWindowSubclass(hEdit, &CountingSubclassProc, 11);
 }
