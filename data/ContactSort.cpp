@@ -21,10 +21,10 @@ int CompareContacts(const CContact& a, const CContact& b) {
 // The list has always been sorted by an exchange sort that swaps on CompareContacts. Its result
 // equals a stable sort of the reversed list by the lower-cased (last name, first name) key,
 // which is what this does; the tests hold the exchange sort as the reference.
-void SortContacts(CContactArray& contacts) {
+bool SortContacts(CContactArray& contacts) {
     const int n = contacts.GetSize();
     if (n < 2) {
-        return;
+        return false;
     }
     // All keys lower-cased once into one buffer: the last name, a zero byte, the first name, a
     // zero byte. Names compare as C strings, so a zero byte inside a name ends it here too.
@@ -55,5 +55,11 @@ void SortContacts(CContactArray& contacts) {
         return MbsCompare(pKeys + firstAt[static_cast<size_t>(a)], pKeys + firstAt[static_cast<size_t>(b)]) < 0;
     });
 
-    contacts.MoveIntoOrder(0, order);
+    for (int i = 0; i < n; ++i) {
+        if (order[static_cast<size_t>(i)] != i) {
+            contacts.MoveIntoOrder(0, order);
+            return true;
+        }
+    }
+    return false;
 }

@@ -7,5 +7,6 @@
 // Nonzero when a must be exchanged with b, that is when b's name is lower than or equal to a's.
 int CompareContacts(const CContact& a, const CContact& b);
 
-// Sorts the list in place, in O(n log n) with each record moved once.
-void SortContacts(CContactArray& contacts);
+// Sorts the list in place, in O(n log n) with each record moved once; true when any record
+// moved.
+bool SortContacts(CContactArray& contacts);

@@ -28,8 +28,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -118,7 +116,8 @@ bool CRefillBench::Run(Way way, const CContactArray& unsorted, const CContactArr
     switch (way) {
     case Way::ours:
         // The window's own list view, as the program refills it.
-        static_cast<CContactListView*>(CWnd::FromHandle(m_hList))->RefillList(contacts, TRUE);
+        SortContacts(contacts);
+        static_cast<CContactListView*>(CWnd::FromHandle(m_hList))->RefillList(contacts);
         break;
     case Way::plain:
         FillRows(hList, sorted);
@@ -279,19 +278,10 @@ int Run(int nRepetitions) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A failure must end the run with a message, never wait on a system dialog.
-    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     int nRepetitions = kDefaultRepetitions;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
-            nRepetitions = std::atoi(argv[++i]);
-        } else {
-            std::fprintf(stderr, "usage: list_refill_bench [--reps N]\n");
-            return 2;
-        }
+    if (!StartWindowBench("list_refill_bench", argc, argv, &nRepetitions)) {
+        return 2;
     }
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&controls);
     char szModule[MAX_PATH * 2] = "";
     ::GetModuleFileNameA(nullptr, szModule, sizeof szModule);
     g_app.SetUp(::GetModuleHandleA(nullptr), szModule, "");

@@ -90,8 +90,20 @@ TEST(ContactSortTest, EqualNamesTradePlacesOnEverySort) {
     CContactArray contacts;
     contacts.Add(Named("Brown", "Anna", 1));
     contacts.Add(Named("brown", "anna", 2));
-    SortContacts(contacts);
+    EXPECT_TRUE(SortContacts(contacts));
     EXPECT_EQ((std::vector<int>{2, 1}), Ids(contacts));
-    SortContacts(contacts);
+    EXPECT_TRUE(SortContacts(contacts));
     EXPECT_EQ((std::vector<int>{1, 2}), Ids(contacts));
+}
+
+// Whether anything moved decides whether what was built over the order (the search index) stays.
+TEST(ContactSortTest, SaysWhetherAnyContactMoved) {
+    CContactArray contacts;
+    contacts.Add(Named("Adams", "", 1));
+    contacts.Add(Named("Baker", "", 2));
+    EXPECT_FALSE(SortContacts(contacts));
+    contacts.Add(Named("Aaron", "", 3));
+    EXPECT_TRUE(SortContacts(contacts));
+    EXPECT_EQ((std::vector<int>{3, 1, 2}), Ids(contacts));
+    EXPECT_FALSE(SortContacts(contacts));
 }

@@ -1,6 +1,7 @@
 #include "AddressBook.h"
 
 #include "app/Globals.h"
+#include "data/ContactSort.h"
 #include "framework/win/FileError.h"
 #include "framework/win/WinApp.h"
 #include "ui/main/LoadReport.h"
@@ -57,6 +58,12 @@ bool CAddressBook::SaveAddressBook(bool bReport) {
 bool CAddressBook::CommitChange() {
     m_store.NoteChange();
     return SaveAddressBook();
+}
+
+void CAddressBook::SortContacts() {
+    if (::SortContacts(m_contacts)) {
+        m_searchIndex.Clear();
+    }
 }
 
 void CAddressBook::FindContacts(const CString& strSearch, CDWordArray& hits) {

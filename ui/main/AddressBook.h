@@ -45,6 +45,8 @@ public:
         return m_contacts;
     }
     const CContactArray& Contacts() const { return m_contacts; }
+    // Sorts the list; the search index stays when no contact moved.
+    void SortContacts();
     // Appends the index of every contact that holds strSearch (CContact::Matches), in order.
     void FindContacts(const CString& strSearch, CDWordArray& hits);
 

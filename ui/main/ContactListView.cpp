@@ -1,6 +1,5 @@
 #include "ContactListView.h"
 
-#include "data/ContactSort.h"
 #include "ui/main/ListLogic.h"
 
 namespace {
@@ -25,15 +24,20 @@ void CContactListView::ReadColumnWidths(int columnWidths[kColumnCount]) const {
     }
 }
 
-void CContactListView::RefillList(CContactArray& contacts, BOOL bSort) {
+const CMessageTable* CContactListView::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnNotifyReflect<&CContactListView::OnDeleteAllItems>(LVN_DELETEALLITEMS),
+    };
+    static const CMessageTable table = {CListCtrl::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+void CContactListView::RefillList(const CContactArray& contacts) {
     // Drawing every row as it is added costs seconds for a large address book.
     SetRedraw(FALSE);
     DeleteAllItems();
-    if (bSort) {
-        SortContacts(contacts);
-    }
     for (int i = 0; i < contacts.GetSize(); ++i) {
-        AddContactRow(contacts.ElementAt(i), i);
+        AddContactRow(contacts[i], i);
     }
     SetRedraw(TRUE);
 }

@@ -11,13 +11,15 @@
 #include <vector>
 
 class CContactListView : public CListCtrl {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
 public:
     // The eight columns, "Last Name" first, right-aligned, with the given widths.
     void CreateColumns(const int columnWidths[kColumnCount]);
     void ReadColumnWidths(int columnWidths[kColumnCount]) const;
 
-    // Empties the list, sorts the contacts first when bSort, and adds one row per contact.
-    void RefillList(CContactArray& contacts, BOOL bSort);
+    // Empties the list and adds one row per contact, in their order.
+    void RefillList(const CContactArray& contacts);
     // Appends one row showing the contact, with nIndex (its place in the list) as its item data.
     void AddContactRow(const CContact& contact, int nIndex);
     // Appends one row showing these texts, with nIndex as its item data; nothing is selected.
@@ -35,4 +37,12 @@ public:
     bool HasSelection() const { return GetNextItem(-1, LVNI_SELECTED) != -1; }
     // The contact index of every row, top to bottom.
     std::vector<int> RowContacts() const;
+
+protected:
+    // The rows own nothing, so emptying the list asks for no notice per row: with one per row,
+    // emptying a list of 100,000 rows took seconds.
+    BOOL OnDeleteAllItems(NMHDR*, LRESULT* pResult) {
+        *pResult = TRUE;
+        return TRUE;
+    }
 };

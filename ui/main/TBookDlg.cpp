@@ -133,6 +133,13 @@ BOOL CTBookDlg::OnInitDialog() {
     return TRUE;
 }
 
+void CTBookDlg::RefillList(BOOL bSort) {
+    if (bSort) {
+        m_book.SortContacts();
+    }
+    m_list.RefillList(std::as_const(m_book).Contacts());
+}
+
 void CTBookDlg::PlaceWindow() {
     if (g_bStartHidden) {
         // Off every screen until the watcher hides the window and moves it to its place.

@@ -31,7 +31,7 @@ public:
     void AttachAutomationClient(CAutomationClient* pClient) override { m_pProxy = pClient; }
 
     // Sorts the contacts when bSort and shows them all.
-    void RefillList(BOOL bSort) { m_list.RefillList(m_book.Contacts(), bSort); }
+    void RefillList(BOOL bSort);
     // Hides the window without ending the program while something still needs it.
     BOOL MayClose();
     // Ends a shown search result and shows the full list.
