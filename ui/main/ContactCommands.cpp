@@ -143,8 +143,12 @@ void CTBookDlg::DeleteRow(int nRow) {
     }
     int nIndex = static_cast<int>(m_list.GetItemData(nRow));
     m_book.Contacts().RemoveAt(nIndex);
+    // Every row whose item data changes would otherwise be redrawn on its own, a trip to the
+    // window server each under Wine.
+    m_list.SetRedraw(FALSE);
     ReindexRows(nRow, nIndex);
     m_list.DeleteItem(nRow);
+    m_list.SetRedraw(TRUE);
 }
 
 void CTBookDlg::ReindexRows(int, int nIndex) {
