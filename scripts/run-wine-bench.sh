@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Usage: scripts/run-wine-bench.sh BUILD_DIR
 #
-# Builds list_refill_bench, startup_timer and tbook.exe in BUILD_DIR (a mingw-w64 build folder;
-# configured as Release when new) and runs both benchmarks in that folder's private Wine
+# Builds list_refill_bench, command_bench, startup_timer and tbook.exe in BUILD_DIR (a mingw-w64
+# build folder; configured as Release when new) and runs the three benchmarks in that folder's private Wine
 # environment, printing their tables. Each benchmark compares against a reference measured in
 # the same run. Use a folder of its own: the start-up timer replaces the address book of that
 # environment while it runs (and puts it back), and the windows share one desktop.
@@ -23,7 +23,7 @@ rounds=${WINE_BENCH_ROUNDS:-5}
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 fi
-if ! cmake --build "$build" -j2 --target list_refill_bench startup_timer tbook; then
+if ! cmake --build "$build" -j2 --target list_refill_bench command_bench startup_timer tbook; then
     echo "run-wine-bench: build failed; is $build a mingw-w64 build folder with bench/win added?" >&2
     exit 2
 fi
@@ -45,6 +45,9 @@ run() { scripts/wine-run.sh "$build" "$@"; }
 status=0
 echo "=== list refill ($build)"
 run "$build/bin/list_refill_bench.exe" --reps "$reps" || status=1
+echo
+echo "=== commands ($build)"
+run "$build/bin/command_bench.exe" --reps "$reps" || status=1
 echo
 echo "=== start-up ($build)"
 # The timer starts the program with CreateProcess, which wants the Windows form of the path.

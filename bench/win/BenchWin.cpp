@@ -1,7 +1,27 @@
 #include "BenchWin.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+
+bool StartWindowBench(const char* pszProgram, int argc, char** argv, int* pnRepetitions) {
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
+            *pnRepetitions = std::atoi(argv[++i]);
+        } else {
+            std::fprintf(stderr, "usage: %s [--reps N]\n", pszProgram);
+            return false;
+        }
+    }
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    return true;
+}
 
 double CStopwatch::ElapsedMs() const {
     LARGE_INTEGER now;

@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+// The start of a benchmark with windows: no system error dialogs (a failure ends the run with
+// a message), the common controls registered, and "--reps N" read from the command line into
+// *pnRepetitions. False, with the usage printed, for any other argument.
+bool StartWindowBench(const char* pszProgram, int argc, char** argv, int* pnRepetitions);
+
 // The median of the samples (the mean of the middle two for an even count); 0 for none.
 double Median(std::vector<double> samples);
 
