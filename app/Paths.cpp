@@ -10,6 +10,12 @@ CString LegacyDataFolderBelow(const CString& strWindowsFolder) {
     return strWindowsFolder + "\\Application Data\\TovanoSoft\\Tovano Address Book";
 }
 
+CString HelpPageUrl(const CString& strProgramFolder) {
+    CString strFolder = strProgramFolder;
+    strFolder.Replace("\\", "/");
+    return "file:///" + strFolder + "Help/index.html";
+}
+
 CString ParentFolderOf(const CString& strFolder) {
     int nSlash = strFolder.ReverseFind('\\');
     return nSlash < 0 ? strFolder : strFolder.Left(nSlash);

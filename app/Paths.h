@@ -13,6 +13,9 @@ CString DataFolderBelow(const CString& strBase);
 CString LegacyDataFolderBelow(const CString& strWindowsFolder);
 // Everything before the last backslash (the whole text when there is none).
 CString ParentFolderOf(const CString& strFolder);
+// The help page beside the program as a file URL: the folder (ending in a backslash) with
+// forward slashes. Nothing else is escaped: a browser takes blanks in a file URL as they are.
+CString HelpPageUrl(const CString& strProgramFolder);
 
 const char kAddressBookFileName[] = "tbk.xml";
 // The program's file name; its single-instance token is a file mapping of this name.

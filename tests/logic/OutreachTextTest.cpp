@@ -1,4 +1,5 @@
 #include "ui/about/BrowserCommand.h"
+#include "ui/about/BuildText.h"
 #include "ui/about/RecommendationText.h"
 
 #include <gtest/gtest.h>
@@ -49,4 +50,21 @@ TEST(RecommendationTextTest, MailReadsAsWritten) {
               "Might be interesting for you, too. Here is the link:\r\n"
               "http://www.tovanosoft.example/tbook/index.html\r\n\r\n",
               RecommendationBody());
+}
+
+TEST(BuildTextTest, DigitsOfTheVersionThenYearMonthAndDay) {
+    const struct {
+        const char* pszVersion;
+        const char* pszDate;
+        const char* pszNumber;
+    } cases[] = {
+        {"1.0", "Oct 22 2004", "10041022"},
+        {"1.0", "Feb  5 2011", "10110205"}, // a one-digit day has a blank before it
+        {"2.1.3", "Dec 31 1999", "213991231"},
+        {"1.0", "Okt 22 2004", "1004Okt22"}, // no month of that name
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.pszNumber, BuildNumber(c.pszVersion, c.pszDate)) << c.pszDate;
+    }
+    EXPECT_EQ("1.0 (build 10041022)", BuildText("1.0", kBuildDate));
 }

@@ -63,6 +63,7 @@ TEST(PathsTest, FoldersComeFromTheSystemsAnswers) {
     // Without a shell folder the data lands at the root of the current drive.
     EXPECT_EQ("\\TovanoSoft\\Tovano Address Book", DataFolderBelow(""));
     EXPECT_EQ("C:\\WINDOWS\\Application Data\\TovanoSoft\\Tovano Address Book", LegacyDataFolderBelow("C:\\WINDOWS"));
+    EXPECT_EQ("file:///D:/Programs/My Book/Help/index.html", HelpPageUrl("D:\\Programs\\My Book\\"));
 }
 
 TEST(LoadReportTest, TellsWhatWentWrongAndThatTheFileIsKept) {

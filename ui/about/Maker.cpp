@@ -1,9 +1,9 @@
 #include "Maker.h"
 
-#define TBOOK_MAKER_HOST "www.tovanosoft.example"
+#include "res/MakerNames.h"
 
-const char kMakerName[] = "TovanoSoft";
+const char kMakerName[] = TBOOK_MAKER_NAME;
 const char kMakerHost[] = TBOOK_MAKER_HOST;
-const char kSupportAddress[] = "support@tovanosoft.example";
-const char kHomePageUrl[] = "http://" TBOOK_MAKER_HOST "/tbook/index.html";
+const char kSupportAddress[] = TBOOK_SUPPORT_ADDRESS;
+const char kHomePageUrl[] = TBOOK_HOME_PAGE_URL;
 const char kMoreProgramsUrl[] = "http://" TBOOK_MAKER_HOST "/tbook/tstats.html";

@@ -1,4 +1,4 @@
-// Who makes the program and where it lives on the web: the one place that names them.
+// Who makes the program and where it lives on the web (named in res/MakerNames.h).
 #pragma once
 
 extern const char kMakerName[];
