@@ -19,6 +19,8 @@ public:
 
 class CEdit : public CWnd {};
 
+class CStatic : public CWnd {};
+
 class CListCtrl : public CWnd {
 public:
     int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem = -1) const;

@@ -201,6 +201,22 @@ std::string Narrow(const std::wstring& s) {
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 
+// The controls of a template, each field compared, in order.
+void ExpectItems(const std::vector<DialogItem>& want, const std::vector<DialogItem>& got) {
+    ASSERT_EQ(want.size(), got.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + Narrow(want[i].strText) + ")");
+        EXPECT_EQ(want[i].nId, got[i].nId);
+        EXPECT_TRUE(SameClass(want[i].strClass, got[i].strClass)) << Narrow(got[i].strClass);
+        EXPECT_EQ(want[i].strText, got[i].strText);
+        EXPECT_EQ(want[i].dwStyle, got[i].dwStyle)
+            << std::hex << "want 0x" << want[i].dwStyle << ", got 0x" << got[i].dwStyle;
+        EXPECT_EQ(want[i].dwExStyle, got[i].dwExStyle);
+        EXPECT_EQ((std::vector<short>{want[i].x, want[i].y, want[i].cx, want[i].cy}),
+                  (std::vector<short>{got[i].x, got[i].y, got[i].cx, got[i].cy}));
+    }
+}
+
 const DialogItem kMainWindowItems[] = {
     {-1, L"Static", L"Search for text:", kChild | WS_GROUP, 0, 7, 7, 86, 10},
     {IDC_SEARCH_EDIT, L"Edit", L"", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_WANTRETURN, 0, 7,
@@ -448,22 +464,7 @@ TEST(ResourceTest, MainWindowTemplateHeaderGivesStyleSizeCaptionAndFont) {
 TEST(ResourceTest, MainWindowControlsHaveExactIdsClassesStylesAndRectangles) {
     DialogTemplate dlg = ParseDialogEx(ResourceBytes(RT_DIALOG, IDD_TBOOK_DIALOG, kEnglishUs));
     ASSERT_TRUE(dlg.bComplete);
-    ASSERT_EQ(std::size(kMainWindowItems), dlg.items.size());
-    for (size_t i = 0; i < dlg.items.size(); ++i) {
-        const DialogItem& want = kMainWindowItems[i];
-        const DialogItem& got = dlg.items[i];
-        SCOPED_TRACE("control " + std::to_string(i) + " (" + Narrow(want.strText) + ")");
-        EXPECT_EQ(want.nId, got.nId);
-        EXPECT_TRUE(SameClass(want.strClass, got.strClass)) << Narrow(got.strClass);
-        EXPECT_EQ(want.strText, got.strText);
-        EXPECT_EQ(want.dwStyle, got.dwStyle)
-            << std::hex << "want 0x" << want.dwStyle << ", got 0x" << got.dwStyle;
-        EXPECT_EQ(want.dwExStyle, got.dwExStyle);
-        EXPECT_EQ(want.x, got.x);
-        EXPECT_EQ(want.y, got.y);
-        EXPECT_EQ(want.cx, got.cx);
-        EXPECT_EQ(want.cy, got.cy);
-    }
+    ExpectItems(std::vector<DialogItem>(std::begin(kMainWindowItems), std::end(kMainWindowItems)), dlg.items);
 }
 
 TEST(ResourceTest, MainWindowTemplateCreatesEveryControlHidden) {
@@ -532,16 +533,38 @@ TEST(ResourceTest, EditorTemplateHasItsControlsInTabOrder) {
             EXPECT_FALSE(item.dwStyle & WS_TABSTOP) << Narrow(item.strText);
         }
     }
-    ASSERT_EQ(std::size(want), got.size());
-    for (size_t i = 0; i < got.size(); ++i) {
-        SCOPED_TRACE("control " + std::to_string(want[i].nId) + " " + Narrow(want[i].strText));
-        EXPECT_EQ(want[i].nId, got[i].nId);
-        EXPECT_TRUE(SameClass(want[i].strClass, got[i].strClass)) << Narrow(got[i].strClass);
-        EXPECT_EQ(want[i].strText, got[i].strText);
-        EXPECT_EQ(want[i].dwStyle, got[i].dwStyle) << std::hex << "got 0x" << got[i].dwStyle;
-        EXPECT_EQ((std::vector<short>{want[i].x, want[i].y, want[i].cx, want[i].cy}),
-                  (std::vector<short>{got[i].x, got[i].y, got[i].cx, got[i].cy}));
-    }
+    ExpectItems(std::vector<DialogItem>(std::begin(want), std::end(want)), got);
+}
+
+TEST(ResourceTest, AboutTemplateHasItsControlsAndTheMakersNames) {
+    DialogTemplate dlg = ParseDialogEx(ResourceBytes(RT_DIALOG, IDD_ABOUTBOX, kEnglishUs));
+    ASSERT_TRUE(dlg.bComplete);
+    EXPECT_EQ(DWORD(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT), dlg.dwStyle);
+    EXPECT_EQ((std::vector<short>{249, 206}), (std::vector<short>{dlg.cx, dlg.cy}));
+    EXPECT_EQ(L"About Tovano Address Book", dlg.strCaption);
+    EXPECT_EQ(L"Tahoma", dlg.strFont);
+    EXPECT_EQ(8, dlg.nPointSize);
+
+    const DWORD kCentred = kChild | SS_CENTER;
+    const DWORD kButton = kChild | WS_TABSTOP;
+    const DialogItem want[] = {
+        {IDC_ABOUT_PRODUCT, L"Static", L"Tovano Address Book", kCentred, 0, 61, 9, 181, 14},
+        {IDC_ABOUT_VERSION, L"Static", L"Version", kCentred, 0, 61, 23, 181, 12},
+        {IDC_ABOUT_MAKER, L"Static", L"TovanoSoft", kCentred, 0, 61, 36, 181, 12},
+        {-1, L"Static", L"#140", kChild | SS_BITMAP | WS_BORDER, 0, 15, 9, 43, 41},
+        {-1, L"Button", L"", kChild | BS_GROUPBOX, 0, 9, 54, 233, 76},
+        {IDC_SUPPORT_ADDRESS, L"Static", L"Technical Support Address: support@tovanosoft.example", kChild, 0, 53, 64,
+         146, 8},
+        {IDC_SUPPORT_MAIL, L"Button", L"Compose New Mail Message", kButton, 0, 59, 76, 131, 17},
+        {IDC_HOME_PAGE_ADDRESS, L"Static", L"Program Homepage URL: http://www.tovanosoft.example/tbook/index.html",
+         kChild, 0, 16, 96, 218, 8},
+        {IDC_OPEN_HOME_PAGE, L"Button", L"Open in New Browser Window", kButton, 0, 59, 109, 131, 17},
+        {-1, L"Button", L"", kChild | BS_GROUPBOX, 0, 9, 130, 233, 46},
+        {-1, L"Static", L"Tovano Address Book is freeware.", kCentred, 0, 15, 140, 219, 9},
+        {IDC_TELL_A_FRIEND, L"Button", L"Tell a friend", kButton, 0, 59, 153, 131, 17},
+        {IDC_MORE_PROGRAMS, L"Button", L"Visit TovanoSoft for More Software", kButton, 0, 59, 182, 131, 17},
+    };
+    ExpectItems(std::vector<DialogItem>(std::begin(want), std::end(want)), dlg.items);
 }
 
 TEST(ResourceTest, ManifestAsksForCommonControls6AndNoElevation) {

@@ -1,0 +1,72 @@
+#include "AboutDlg.h"
+
+#include "app/Globals.h"
+#include "framework/win/WinApp.h"
+#include "res/resource.h"
+#include "ui/about/BrowserLauncher.h"
+#include "ui/about/BuildText.h"
+#include "ui/about/FriendMailer.h"
+#include "ui/about/Maker.h"
+
+#include <shellapi.h>
+
+#include <iterator>
+
+namespace {
+
+const char kMailClientError[] = "Error opening default mail client!";
+
+} // namespace
+
+const CMessageTable* CAboutDlg::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommand<&CAboutDlg::OnSupportMail>(IDC_SUPPORT_MAIL),
+        OnCommand<&CAboutDlg::OnHomePage>(IDC_OPEN_HOME_PAGE),
+        OnCommand<&CAboutDlg::OnTellAFriend>(IDC_TELL_A_FRIEND),
+        OnCommand<&CAboutDlg::OnTellAFriend>(ID_TRAY_TELL_A_FRIEND),
+        OnCommand<&CAboutDlg::OnMorePrograms>(IDC_MORE_PROGRAMS),
+    };
+    static const CMessageTable table = {CDialog::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD_ABOUTBOX, pParent), m_strVersion(g_strVersion) {}
+
+void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_ABOUT_MAKER, m_labelMaker);
+    DDX_Control(pDX, IDC_ABOUT_PRODUCT, m_labelProduct);
+    DDX_Control(pDX, IDC_ABOUT_VERSION, m_labelVersion);
+}
+
+BOOL CAboutDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetVersionText();
+    m_labelProduct.SetTextColor(RGB(60, 60, 220));
+    m_labelProduct.SetFontHeight(22);
+    m_labelVersion.SetTextColor(RGB(190, 60, 60));
+    m_labelVersion.SetFontHeight(17);
+    m_labelMaker.SetTextColor(RGB(100, 100, 220));
+    m_labelMaker.SetFontHeight(17);
+    SetVersionText();
+    return TRUE;
+}
+
+CString CAboutDlg::GetBuildText() const { return BuildText(m_strVersion, kBuildDate); }
+
+void CAboutDlg::SetVersionText() { SetDlgItemText(IDC_ABOUT_VERSION, "Version " + GetBuildText()); }
+
+void CAboutDlg::OnSupportMail() {
+    CString strAddress = CString("mailto:") + kSupportAddress + "?subject=Support request: Tovano Address Book " +
+                         GetBuildText();
+    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strAddress, nullptr, nullptr, SW_SHOW);
+    if (reinterpret_cast<UINT_PTR>(hResult) <= 32) {
+        AfxMessageBox(kMailClientError, MB_OK);
+    }
+}
+
+void CAboutDlg::OnHomePage() { CBrowserLauncher().OpenUrl(kHomePageUrl); }
+
+void CAboutDlg::OnTellAFriend() { CFriendMailer().SendRecommendation(m_hWnd); }
+
+void CAboutDlg::OnMorePrograms() { CBrowserLauncher().OpenUrl(kMoreProgramsUrl); }

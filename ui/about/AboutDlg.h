@@ -1,0 +1,31 @@
+// CAboutDlg: the modal About box, with the version and build, the maker, and buttons for a
+// support mail, the home page, a recommendation to a friend and the maker's further programs.
+// It has no OK button: Escape or the close box end it. It changes nothing of the program.
+#pragma once
+
+#include "framework/win/Dialog.h"
+#include "ui/controls/ColorLabel.h"
+
+class CAboutDlg : public CDialog {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
+public:
+    explicit CAboutDlg(CWnd* pParent = nullptr);
+
+    // "1.0 (build 10041022)".
+    CString GetBuildText() const;
+    void SetVersionText();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnSupportMail();
+    void OnHomePage();
+    void OnTellAFriend();
+    void OnMorePrograms();
+
+    CColorLabel m_labelMaker;
+    CColorLabel m_labelProduct;
+    CColorLabel m_labelVersion;
+    CString m_strVersion;
+};

@@ -1,0 +1,40 @@
+#include "ColorLabel.h"
+
+const CMessageTable* CColorLabel::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCtlColorReflect<&CColorLabel::CtlColor>(),
+    };
+    static const CMessageTable table = {CStatic::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+CColorLabel::CColorLabel() : m_clrBackground(::GetSysColor(COLOR_BTNFACE)) {
+    m_brBackground.CreateSolidBrush(m_clrBackground);
+}
+
+CColorLabel::~CColorLabel() {
+    // The window may outlive this object by a moment: it must not draw with a deleted font.
+    if (m_hWnd && reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)) == GetOwnFont()) {
+        SendMessage(WM_SETFONT, 0, FALSE);
+    }
+}
+
+void CColorLabel::SetTextColor(COLORREF color) {
+    m_clrText = color;
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CColorLabel::SetFontHeight(int nHeight) {
+    // The new font is in place before the old one goes, so the label never holds a deleted one.
+    auto pFont = std::make_unique<CFont>();
+    pFont->CreateFont(nHeight, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                      DEFAULT_QUALITY, VARIABLE_PITCH, "");
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(pFont->GetSafeHandle()), TRUE);
+    m_pFont = std::move(pFont);
+}
+
+HBRUSH CColorLabel::CtlColor(CDC* pDC, UINT) {
+    pDC->SetBkColor(m_clrBackground);
+    pDC->SetTextColor(m_clrText);
+    return m_brBackground;
+}

@@ -1,0 +1,36 @@
+// CColorLabel: a static text with its own text colour and, once SetFontHeight chose one, a
+// bold font of its own. The background is the button-face colour read at construction. It
+// answers its parent's colour message itself (reflected). User-interface thread only.
+#pragma once
+
+#include "framework/win/Controls.h"
+#include "framework/win/Gdi.h"
+
+#include <memory>
+
+class CColorLabel : public CStatic {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
+public:
+    CColorLabel();
+    ~CColorLabel() override;
+
+    // Takes effect at once: the label is repainted before this returns.
+    void SetTextColor(COLORREF color);
+    // A bold font of this cell height in a variable-pitch face the system chooses; replaces the
+    // font a previous call made.
+    void SetFontHeight(int nHeight);
+
+    COLORREF GetTextColor() const { return m_clrText; }
+    COLORREF GetBkColor() const { return m_clrBackground; }
+    HFONT GetOwnFont() const { return m_pFont ? m_pFont->GetSafeHandle() : nullptr; }
+
+protected:
+    HBRUSH CtlColor(CDC* pDC, UINT nCtlColor);
+
+private:
+    CBrush m_brBackground;
+    COLORREF m_clrBackground;
+    COLORREF m_clrText = 0;
+    std::unique_ptr<CFont> m_pFont;
+};
