@@ -46,6 +46,8 @@ const CKeyRule kKeyTable[] = {
     {When::down, kKeySpace, kKeySpace, Need::any, Need::any, KeyAction::viewEdit},
     {When::down, kKeyInsert, kKeyInsert, Need::any, Need::any, KeyAction::addNew},
     {When::down, kKeyDelete, kKeyDelete, Need::any, Need::no, KeyAction::deleteRows},
+    // Not every system turns F1 into WM_HELP for a window that takes its own keys first.
+    {When::down, kKeyF1, kKeyF1, Need::any, Need::any, KeyAction::help},
 };
 
 bool Meets(Need need, bool bValue) { return need == Need::any || (need == Need::yes) == bValue; }

@@ -41,6 +41,7 @@ enum class KeyAction {
     searchEnter,  // end a shown search, or start one
     addNew,
     deleteRows,
+    help,         // the help page, wherever the focus is in the window
 };
 
 // The key codes the table knows, as the platform numbers them.
@@ -50,6 +51,7 @@ const unsigned kKeyEscape = 0x1B;
 const unsigned kKeySpace = 0x20;
 const unsigned kKeyInsert = 0x2D;
 const unsigned kKeyDelete = 0x2E;
+const unsigned kKeyF1 = 0x70;
 
 // The action for a key message: bDown for a key going down, false for one coming up.
 KeyAction ChooseKeyAction(bool bDown, unsigned nKey, bool bControl, bool bSearchHasFocus);

@@ -45,6 +45,12 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnControlCode<&CTBookDlg::OnSearchSetFocus>(IDC_SEARCH_EDIT, EN_SETFOCUS),
         OnControlCode<&CTBookDlg::OnSearchChange>(IDC_SEARCH_EDIT, EN_CHANGE),
         OnCommand<&CTBookDlg::OnLaunchOnStartup>(ID_TRAY_LAUNCH_ON_STARTUP),
+        OnWmHelp<&CTBookDlg::OnHelpInfo>(),
+        OnCommand<&CTBookDlg::ShowHelp>(IDC_HELP_BUTTON),
+        OnCommand<&CTBookDlg::ShowHelp>(ID_TRAY_HELP),
+        OnCommand<&CTBookDlg::OnHome>(IDC_HOME),
+        OnCommand<&CTBookDlg::OnAbout>(ID_TRAY_ABOUT),
+        OnCommand<&CTBookDlg::OnTellAFriend>(ID_TRAY_TELL_A_FRIEND),
         OnWmGetMinMaxInfo<&CTBookDlg::OnGetMinMaxInfo>(),
         OnMessage<&CTBookDlg::OnWatcherHide>(WM_WATCHER_HIDE),
         OnMessage<&CTBookDlg::OnWatcherShow>(WM_WATCHER_SHOW),
@@ -218,6 +224,7 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
         break;
     case KeyAction::addNew: PostMessage(WM_COMMAND, IDC_ADD_NEW, 0); break;
     case KeyAction::deleteRows: PostMessage(WM_COMMAND, IDC_DELETE, 0); break;
+    case KeyAction::help: ShowHelp(); break;
     }
     return TRUE;
 }

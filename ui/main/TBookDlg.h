@@ -106,6 +106,17 @@ protected:
     // Writes the address book before the end; false when the program is to keep running.
     bool SaveBeforeEnd(bool bQuitSignal);
     void OnLaunchOnStartup();
+
+    // Help, the home page, About and the recommendation mail.
+    void ShowHelp();
+    void OnHome();
+    // F1 anywhere in the window: the help page, and nothing more.
+    BOOL OnHelpInfo(HELPINFO*) {
+        ShowHelp();
+        return TRUE;
+    }
+    void OnAbout();
+    void OnTellAFriend();
     LRESULT OnShowLoadProblems(WPARAM wParam, LPARAM lParam);
 
     CRectI GetWindowRectI() const;

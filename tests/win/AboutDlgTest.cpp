@@ -1,0 +1,143 @@
+// The About box: its texts, its coloured labels as painted, and its buttons as the recording
+// browser and a recording mail handler receive them.
+#include "WindowTestSupport.h"
+#include "outreach/RecordingBrowserTest.h"
+#include "res/resource.h"
+#include "ui/about/AboutDlg.h"
+
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+const char kMailtoKey[] = "Software\\Classes\\mailto";
+const char kSavedMailtoKey[] = "Software\\Classes\\tbooktest-saved-mailto";
+
+bool IsCloseTo(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 8 && std::abs(GetGValue(a) - GetGValue(b)) <= 8 &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= 8;
+}
+
+// Runs the About box, does the step, and closes it.
+void RunAbout(const std::function<void(CAboutDlg&)>& step) {
+    CAboutDlg dlg;
+    CStepRunner().Do([&] { step(dlg); }).RunModal(dlg);
+}
+
+// While alive, "mailto:" is opened by the recording browser, or by nothing at all.
+class CMailtoHandler {
+public:
+    CMailtoHandler(const CRecordingBrowser* pBrowser) {
+        HKEY hClasses = nullptr;
+        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes", 0, KEY_ALL_ACCESS, &hClasses);
+        HKEY hSaved = nullptr;
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSavedMailtoKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hSaved,
+                          nullptr);
+        ::RegCopyTreeA(hClasses, "mailto", hSaved);
+        ::RegCloseKey(hSaved);
+        ::RegCloseKey(hClasses);
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMailtoKey);
+        if (pBrowser) {
+            SetDefault(kMailtoKey, "URL:MailTo Protocol");
+            HKEY hKey = nullptr;
+            ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMailtoKey, 0, KEY_SET_VALUE, &hKey);
+            ::RegSetValueExA(hKey, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+            ::RegCloseKey(hKey);
+            SetDefault(std::string(kMailtoKey) + "\\shell\\open\\command", "\"" + pBrowser->m_strBrowser + "\" mail %1");
+        }
+    }
+    ~CMailtoHandler() {
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMailtoKey);
+        HKEY hMailto = nullptr;
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMailtoKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hMailto, nullptr);
+        ::RegCopyTreeA(HKEY_LOCAL_MACHINE, kSavedMailtoKey, hMailto);
+        ::RegCloseKey(hMailto);
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSavedMailtoKey);
+    }
+};
+
+} // namespace
+
+// The version line carries the build; each label paints in its colour and bold font of its height.
+TEST(AboutDlgTest, LabelsShowTheirTextsInTheirColoursAndFonts) {
+    const struct {
+        int nId;
+        const char* pszText;
+        COLORREF colour;
+        int nHeight;
+    } labels[] = {
+        {IDC_ABOUT_PRODUCT, "Tovano Address Book", RGB(60, 60, 220), 22},
+        {IDC_ABOUT_VERSION, "Version 1.0 (build 10041022)", RGB(190, 60, 60), 17},
+        {IDC_ABOUT_MAKER, "TovanoSoft", RGB(100, 100, 220), 17},
+    };
+    RunAbout([&](CAboutDlg& dlg) {
+        EXPECT_EQ("1.0 (build 10041022)", dlg.GetBuildText());
+        for (const auto& label : labels) {
+            SCOPED_TRACE(label.pszText);
+            HWND hLabel = dlg.GetDlgItem(label.nId);
+            EXPECT_EQ(label.pszText, dlg.GetDlgItemText(label.nId));
+            LOGFONTA font = {};
+            ASSERT_NE(0, ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hLabel, WM_GETFONT, 0, 0)), sizeof font,
+                                      &font));
+            EXPECT_EQ(label.nHeight, font.lfHeight);
+            EXPECT_EQ(FW_BOLD, font.lfWeight);
+
+            ::UpdateWindow(hLabel);
+            RECT client;
+            ::GetClientRect(hLabel, &client);
+            HDC hDC = ::GetDC(hLabel);
+            EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), ::GetPixel(hDC, 1, 1));
+            bool bFound = false;
+            for (int y = 0; y < client.bottom && !bFound; ++y) {
+                for (int x = 0; x < client.right && !bFound; ++x) {
+                    bFound = IsCloseTo(::GetPixel(hDC, x, y), label.colour);
+                }
+            }
+            ::ReleaseDC(hLabel, hDC);
+            EXPECT_TRUE(bFound) << "no pixel of the label's colour";
+        }
+    });
+}
+
+// The two page buttons open their pages; the support mail goes to the mail handler with the
+// build in its subject, and without a handler the user is told.
+TEST(AboutDlgTest, ButtonsOpenTheirPagesAndTheSupportMail) {
+    const struct {
+        const char* pszName;
+        int nButton;
+        bool bMailHandler;
+        const char* pszLaunch; // what the recording browser was started with; null: nothing
+        const char* pszMessage;
+    } cases[] = {
+        {"home page", IDC_OPEN_HOME_PAGE, true, "http://www.tovanosoft.example/tbook/index.html", nullptr},
+        {"more programs", IDC_MORE_PROGRAMS, true, "http://www.tovanosoft.example/tbook/tstats.html", nullptr},
+        {"support mail", IDC_SUPPORT_MAIL, true,
+         "mail mailto:support@tovanosoft.example?subject=Support request: Tovano Address Book 1.0 (build 10041022)",
+         nullptr},
+        {"support mail without a mail program", IDC_SUPPORT_MAIL, false, nullptr,
+         "Error opening default mail client!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CRecordingBrowser browser;
+        browser.RegisterForHttp();
+        CMailtoHandler mailto(c.bMailHandler ? &browser : nullptr);
+        CMessageBoxAnswerer answerer;
+        RunAbout([&](CAboutDlg& dlg) { dlg.SendMessage(WM_COMMAND, static_cast<WPARAM>(c.nButton), 0); });
+        std::vector<CLaunch> launches = browser.WaitForLaunches(c.pszLaunch ? 1 : 0);
+        std::vector<std::string> arguments;
+        for (const CLaunch& launch : launches) {
+            std::string strArguments = launch.strArguments;
+            if (strArguments.size() >= 2 && strArguments.front() == '"' && strArguments.back() == '"') {
+                strArguments = strArguments.substr(1, strArguments.size() - 2);
+            }
+            arguments.push_back(strArguments);
+        }
+        EXPECT_EQ(c.pszLaunch ? std::vector<std::string>{c.pszLaunch} : std::vector<std::string>{}, arguments);
+        std::vector<std::string> messages;
+        for (const CMessageBoxRecord& box : answerer.m_boxes) {
+            messages.push_back(box.strText);
+        }
+        EXPECT_EQ(c.pszMessage ? std::vector<std::string>{c.pszMessage} : std::vector<std::string>{}, messages);
+    }
+}

@@ -1,0 +1,65 @@
+// Help and Home from the main window, as the recording browser receives them.
+#include "MainWindowTestSupport.h"
+#include "outreach/RecordingBrowserTest.h"
+#include "res/resource.h"
+
+#include <functional>
+
+namespace {
+
+std::string Unquoted(std::string strText) {
+    if (strText.size() >= 2 && strText.front() == '"' && strText.back() == '"') {
+        strText = strText.substr(1, strText.size() - 2);
+    }
+    return strText;
+}
+
+} // namespace
+
+// F1 wherever the focus is, the Help button and the tray's "Help" open the page beside the
+// program; Home opens the maker's page.
+TEST_F(MainWindowTest, HelpAndHomeOpenTheirPagesInANewBrowser) {
+    const std::string kHelpUrl = "file:///C:/Programs/Book/Help/index.html";
+    const std::string kHomeUrl = "http://www.tovanosoft.example/tbook/tstats.html";
+    const struct {
+        const char* pszName;
+        std::function<void(CTestableDlg&)> act;
+        std::string strUrl;
+    } cases[] = {
+        {"F1 in the list",
+         [](CTestableDlg& dlg) {
+             dlg.List().SetFocus();
+             PostKey(dlg.List().m_hWnd, VK_F1);
+         },
+         kHelpUrl},
+        {"F1 in the search box",
+         [](CTestableDlg& dlg) {
+             ::SetFocus(dlg.GetDlgItem(IDC_SEARCH_EDIT));
+             PostKey(dlg.GetDlgItem(IDC_SEARCH_EDIT), VK_F1);
+         },
+         kHelpUrl},
+        {"Help button", [](CTestableDlg& dlg) { dlg.PostMessage(WM_COMMAND, IDC_HELP_BUTTON, 0); }, kHelpUrl},
+        {"tray Help", [](CTestableDlg& dlg) { dlg.PostMessage(WM_COMMAND, ID_TRAY_HELP, 0); }, kHelpUrl},
+        {"Home button", [](CTestableDlg& dlg) { dlg.PostMessage(WM_COMMAND, IDC_HOME, 0); }, kHomeUrl},
+    };
+    WriteBook([] {
+        CContactArray contacts;
+        contacts.Add(MakeContact("Adams", "X"));
+        return contacts;
+    }());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CRecordingBrowser browser;
+        browser.RegisterForHttp();
+        CTestableDlg dlg;
+        CStepRunner()
+            .Do([&] {
+                c.act(dlg);
+                PumpMessages(dlg.m_hWnd);
+            })
+            .RunModal(dlg);
+        std::vector<CLaunch> launches = browser.WaitForLaunches(1);
+        ASSERT_EQ(1u, launches.size());
+        EXPECT_EQ(c.strUrl, Unquoted(launches[0].strArguments));
+    }
+}
