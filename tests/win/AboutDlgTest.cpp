@@ -96,6 +96,15 @@ TEST(AboutDlgTest, LabelsShowTheirTextsInTheirColoursAndFonts) {
             ::ReleaseDC(hLabel, hDC);
             EXPECT_TRUE(bFound) << "no pixel of the label's colour";
         }
+
+        // A second font height replaces the first font, which is gone.
+        CColorLabel label;
+        ASSERT_TRUE(label.CreateEx(0, "Static", "label", WS_CHILD, RECT{0, 0, 50, 20}, dlg.m_hWnd, 2000));
+        label.SetFontHeight(12);
+        HFONT hFirst = label.GetOwnFont();
+        label.SetFontHeight(15);
+        EXPECT_EQ(0u, ::GetObjectType(hFirst));
+        EXPECT_EQ(label.GetOwnFont(), reinterpret_cast<HFONT>(label.SendMessage(WM_GETFONT)));
     });
 }
 

@@ -61,6 +61,15 @@ void AnswerEditor(CStepRunner& steps, std::function<void(HWND)> check, int nButt
     steps.Then([=] { return !::IsWindow(*phAnswered); });
 }
 
+// Selects the first two rows, starts View/Edit and waits for the first editor.
+void StartViewEditOfTwo(CStepRunner& steps, CTestableDlg& dlg) {
+    steps.Do([&dlg] {
+        SelectRows(dlg, {0, 1});
+        dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
+    });
+    steps.Then([] { return FindEditor() != nullptr; });
+}
+
 } // namespace
 
 // Closing the editor moves on to the next selected contact; saving one ends the command, with
@@ -106,11 +115,8 @@ TEST_F(MainWindowTest, AnUnfinishedDeletionDoesNotCarryOverToTheNextContact) {
     CTestableDlg dlg;
     dlg.m_bRunCommands = true;
     CStepRunner steps;
+    StartViewEditOfTwo(steps, dlg);
     steps.Do([&] {
-        SelectRows(dlg, {0, 1});
-        dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
-    });
-    steps.Then([] { return FindEditor() != nullptr; }).Do([&] {
         HWND hEditor = FindEditor();
         ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "");
         ::SetDlgItemTextA(hEditor, IDC_EDIT_FIRSTNAME, "");
@@ -256,11 +262,8 @@ TEST_F(MainWindowTest, EndingWhileTheEditorIsOpenClosesItAndEnds) {
         CTestableDlg dlg;
         dlg.m_bRunCommands = true;
         CStepRunner steps;
+        StartViewEditOfTwo(steps, dlg);
         steps.Do([&] {
-            SelectRows(dlg, {0, 1});
-            dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
-        });
-        steps.Then([] { return FindEditor() != nullptr; }).Do([&] {
             ::SetDlgItemTextA(FindEditor(), IDC_EDIT_LASTNAME, "Unsaved");
             dlg.PostMessage(request.nMessage, request.wParam, 0);
         });
