@@ -11,6 +11,7 @@ namespace {
 
 const char kMainCaption[] = "Tovano Address Book - List View";
 const char kEditorCaption[] = "Tovano Address Book - Single Contact View";
+const char kAboutCaption[] = "About Tovano Address Book";
 
 std::string ProgramPath() {
     char szPath[MAX_PATH] = "";
@@ -87,16 +88,20 @@ HWND CProgram::FindMessageBox() const {
     return FindProcessWindow(m_info.dwProcessId, [](HWND hWnd) {
         std::string strCaption = WindowText(hWnd);
         return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && strCaption != kMainCaption &&
-               strCaption != kEditorCaption && ::GetDlgItem(hWnd, 0xFFFF) &&
+               strCaption != kEditorCaption && strCaption != kAboutCaption && ::GetDlgItem(hWnd, 0xFFFF) &&
                !::FindWindowExA(hWnd, nullptr, "SysListView32", nullptr);
     });
 }
 
-HWND CProgram::FindEditor() const {
-    return FindProcessWindow(m_info.dwProcessId, [](HWND hWnd) {
-        return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && WindowText(hWnd) == kEditorCaption;
+HWND CProgram::FindDialog(const char* pszCaption) const {
+    return FindProcessWindow(m_info.dwProcessId, [pszCaption](HWND hWnd) {
+        return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && WindowText(hWnd) == pszCaption;
     });
 }
+
+HWND CProgram::FindEditor() const { return FindDialog(kEditorCaption); }
+
+HWND CProgram::FindAbout() const { return FindDialog(kAboutCaption); }
 
 HWND CProgram::FindPopupMenu() const {
     return FindProcessWindow(m_info.dwProcessId,

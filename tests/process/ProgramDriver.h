@@ -25,8 +25,9 @@ public:
     HWND FindMainWindow() const;
     // A message box of the program's that is open, else null.
     HWND FindMessageBox() const;
-    // The contact editor while it is shown, else null.
+    // The contact editor or the About box while it is shown, else null.
     HWND FindEditor() const;
+    HWND FindAbout() const;
     // A popup menu of the program's that is shown, else null.
     HWND FindPopupMenu() const;
     std::string ListText(int nRow, int nColumn) const;
@@ -35,6 +36,8 @@ public:
     int ListRowCount() const;
 
 private:
+    HWND FindDialog(const char* pszCaption) const;
+
     PROCESS_INFORMATION m_info = {};
 };
 

@@ -1,6 +1,7 @@
 // The real tbook.exe under Wine: one instance, the signals of later starts, the options, the
 // tray, and the exit path.
 #include "ProgramDriver.h"
+#include "win/outreach/RecordingBrowserTest.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
 #include "res/resource.h"
@@ -247,4 +248,37 @@ TEST_F(ProgramTest, EndingWhileTheEditorIsOpenKeepsTheSavedBook) {
         EXPECT_EQ(0, program.WaitForExit(5000));
         EXPECT_EQ(SortedDocument(contacts), ReadFileText(BookPath()));
     }
+}
+
+// The tray's Help opens the page the build put beside the program; its About shows the
+// version with the build and ends with Escape's command.
+TEST_F(ProgramTest, TrayOpensTheHelpBesideTheProgramAndTheAboutBox) {
+    CRecordingBrowser browser;
+    browser.RegisterForHttp();
+    CProgram program;
+    StartWithBook(program, SampleContacts());
+    HWND hMain = program.FindMainWindow();
+    ::PostMessageA(hMain, WM_COMMAND, ID_TRAY_HELP, 0);
+    std::vector<CLaunch> launches = browser.WaitForLaunches(1);
+    ASSERT_EQ(1u, launches.size());
+    std::string strUrl = launches[0].strArguments;
+    if (strUrl.size() >= 2 && strUrl.front() == '"') {
+        strUrl = strUrl.substr(1, strUrl.size() - 2);
+    }
+    const std::string kPrefix = "file:///";
+    ASSERT_EQ(0u, strUrl.find(kPrefix)) << strUrl;
+    std::string strPath = strUrl.substr(kPrefix.size());
+    EXPECT_EQ(std::string::npos, strPath.find('\\'));
+    EXPECT_TRUE(PathExists(strPath)) << strPath;
+    EXPECT_NE(std::string::npos, strPath.find("/Help/index.html"));
+
+    ::PostMessageA(hMain, WM_COMMAND, ID_TRAY_ABOUT, 0);
+    HWND hAbout = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hAbout = program.FindAbout()) != nullptr; }));
+    char szVersion[128] = "";
+    ::GetDlgItemTextA(hAbout, IDC_ABOUT_VERSION, szVersion, sizeof szVersion);
+    EXPECT_STREQ("Version 1.0 (build 10041022)", szVersion);
+    ::PostMessageA(hAbout, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return program.FindAbout() == nullptr; }));
+    EXPECT_TRUE(program.IsRunning());
 }

@@ -1,7 +1,7 @@
 // The About box: its texts, its coloured labels as painted, and its buttons as the recording
 // browser and a recording mail handler receive them.
 #include "WindowTestSupport.h"
-#include "outreach/RecordingBrowserTest.h"
+#include "win/outreach/RecordingBrowserTest.h"
 #include "res/resource.h"
 #include "ui/about/AboutDlg.h"
 

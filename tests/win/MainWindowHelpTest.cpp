@@ -1,6 +1,6 @@
 // Help and Home from the main window, as the recording browser receives them.
 #include "MainWindowTestSupport.h"
-#include "outreach/RecordingBrowserTest.h"
+#include "win/outreach/RecordingBrowserTest.h"
 #include "res/resource.h"
 
 #include <functional>

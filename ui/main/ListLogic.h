@@ -41,7 +41,7 @@ enum class KeyAction {
     searchEnter,  // end a shown search, or start one
     addNew,
     deleteRows,
-    help,         // the help page, wherever the focus is in the window
+    help,         // WM_HELP to the window, wherever the focus is in it
 };
 
 // The key codes the table knows, as the platform numbers them.

@@ -224,7 +224,11 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
         break;
     case KeyAction::addNew: PostMessage(WM_COMMAND, IDC_ADD_NEW, 0); break;
     case KeyAction::deleteRows: PostMessage(WM_COMMAND, IDC_DELETE, 0); break;
-    case KeyAction::help: ShowHelp(); break;
+    case KeyAction::help: {
+        HELPINFO info = {sizeof info, HELPINFO_WINDOW, ::GetDlgCtrlID(pMsg->hwnd), pMsg->hwnd, 0, {}};
+        SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        break;
+    }
     }
     return TRUE;
 }
