@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "WinApp.h"
+
 const CMessageTable* CButton::GetThisMessageTable() {
     static const CMessageEntry entries[] = {
         OnDrawItemReflect<&CButton::DrawItem>(),
@@ -126,4 +128,34 @@ BOOL CStatusBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT
 
 BOOL CStatusBarCtrl::SetText(const char* pszText, int nPane, int nType) const {
     return static_cast<BOOL>(SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(pszText)));
+}
+
+BOOL CToolTipCtrl::Create(CWnd* pParent, DWORD dwStyle) {
+    return CreateEx(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | dwStyle,
+                    RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT}, pParent->m_hWnd, 0);
+}
+
+namespace {
+
+TOOLINFOA MakeToolInfo(CWnd* pWnd, const char* pszText, UINT_PTR nId) {
+    TOOLINFOA info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = pWnd->m_hWnd;
+    info.uId = nId;
+    info.hinst = AfxGetInstanceHandle();
+    info.lpszText = const_cast<char*>(pszText);
+    return info;
+}
+
+} // namespace
+
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, const char* pszText, const RECT& rcTool, UINT_PTR nId) {
+    TOOLINFOA info = MakeToolInfo(pWnd, pszText, nId);
+    info.rect = rcTool;
+    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
+}
+
+void CToolTipCtrl::UpdateTipText(const char* pszText, CWnd* pWnd, UINT_PTR nId) {
+    TOOLINFOA info = MakeToolInfo(pWnd, pszText, nId);
+    SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
 }

@@ -43,6 +43,19 @@ public:
     int GetSelectedCount() const { return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT)); }
 };
 
+// A tooltip window; each tool is a rectangle of a window, known by its id.
+class CToolTipCtrl : public CWnd {
+public:
+    BOOL Create(CWnd* pParent, DWORD dwStyle = 0);
+    BOOL AddTool(CWnd* pWnd, const char* pszText, const RECT& rcTool, UINT_PTR nId);
+    void UpdateTipText(const char* pszText, CWnd* pWnd, UINT_PTR nId);
+    void RelayEvent(MSG* pMsg) const { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(pMsg)); }
+    void Activate(BOOL bActivate) const { SendMessage(TTM_ACTIVATE, static_cast<WPARAM>(bActivate)); }
+    int GetToolCount() const { return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT)); }
+    void SetDelayTime(DWORD dwDuration, int nTime) const { SendMessage(TTM_SETDELAYTIME, dwDuration, nTime); }
+    void Update() const { SendMessage(TTM_UPDATE); }
+};
+
 class CStatusBarCtrl : public CWnd {
 public:
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId);

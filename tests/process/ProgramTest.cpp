@@ -205,8 +205,11 @@ TEST_F(ProgramTest, AFirstContactIsAddedSearchedEditedAndDeleted) {
     ::PostMessageA(hEditor, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 2; }));
 
+    HWND hSearch = ::GetDlgItem(hMain, IDC_SEARCH_EDIT);
+    ::PostMessageA(hSearch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)); // into the search box
+    ::PostMessageA(hSearch, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     ::SetDlgItemTextA(hMain, IDC_SEARCH_EDIT, "ENT");
-    PostKey(::GetDlgItem(hMain, IDC_SEARCH_EDIT), VK_RETURN);
+    PostKey(hSearch, VK_RETURN);
     ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 1; }));
     EXPECT_EQ("Kent", program.ListText(0, 0));
 

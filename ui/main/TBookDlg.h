@@ -10,6 +10,8 @@
 #include "app/SignalWatcher.h"
 #include "framework/win/Controls.h"
 #include "framework/win/Dialog.h"
+#include "ui/controls/HoverButtonEx.h"
+#include "ui/controls/SkinButton.h"
 #include "ui/main/AddressBook.h"
 #include "ui/main/ContactListView.h"
 #include "ui/main/MainTray.h"
@@ -53,6 +55,8 @@ protected:
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void LayoutControls();
+    // The image buttons' strips and tooltips, and the search toggle's pictures.
+    void SetUpButtons();
     void PlaceWindow();
 
     // The list's notifications and the search.
@@ -121,13 +125,13 @@ protected:
 
     CRectI GetWindowRectI() const;
 
-    CButton m_btnHome;
-    CButton m_btnExit;
-    CButton m_btnSearch;
-    CButton m_btnViewEdit;
-    CButton m_btnHelp;
-    CButton m_btnDelete;
-    CButton m_btnAddNew;
+    CHoverButtonEx m_btnHome;
+    CHoverButtonEx m_btnExit;
+    CSkinButton m_btnSearch;
+    CHoverButtonEx m_btnViewEdit;
+    CHoverButtonEx m_btnHelp;
+    CHoverButtonEx m_btnDelete;
+    CHoverButtonEx m_btnAddNew;
     CContactListView m_list;
     CAutomationClient* m_pProxy = nullptr; // the automation object while a client holds the program
     HICON m_hIcon = nullptr;

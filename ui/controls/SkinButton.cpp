@@ -1,0 +1,305 @@
+#include "SkinButton.h"
+
+#include "framework/win/WinApp.h"
+
+#include <vector>
+
+namespace {
+
+const DWORD kButtonType = 0x1F; // the style bits of the button's kind
+
+RECT ToRect(const CRectI& rc) { return RECT{rc.left, rc.top, rc.right, rc.bottom}; }
+CRectI ToRectI(const RECT& rc) { return CRectI{rc.left, rc.top, rc.right, rc.bottom}; }
+
+int BevelColorIndex(EBevelColor color) {
+    switch (color) {
+    case kBevelHighlight: return COLOR_BTNHIGHLIGHT;
+    case kBevelLight: return COLOR_3DLIGHT;
+    case kBevelDarkShadow: return COLOR_3DDKSHADOW;
+    case kBevelShadow: return COLOR_BTNSHADOW;
+    }
+    return COLOR_BTNSHADOW;
+}
+
+// A one-pixel frame, one colour along the top and left, the other along the bottom and right.
+void Draw3dRect(HDC hDC, const CRectI& rc, COLORREF topLeft, COLORREF bottomRight) {
+    auto fill = [hDC](RECT part, COLORREF color) {
+        CBrush brush;
+        brush.CreateSolidBrush(color);
+        ::FillRect(hDC, &part, brush);
+    };
+    fill({rc.left, rc.top, rc.right - 1, rc.top + 1}, topLeft);
+    fill({rc.left, rc.top, rc.left + 1, rc.bottom - 1}, topLeft);
+    fill({rc.right - 1, rc.top, rc.right, rc.bottom}, bottomRight);
+    fill({rc.left, rc.bottom - 1, rc.right, rc.bottom}, bottomRight);
+}
+
+} // namespace
+
+const CMessageTable* CSkinButton::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommandReflect<&CSkinButton::OnClicked>(BN_CLICKED),
+        OnMessage<&CSkinButton::OnSetCheck>(BM_SETCHECK),
+        OnMessage<&CSkinButton::OnGetCheck>(BM_GETCHECK),
+        OnMessage<&CSkinButton::OnSetStyle>(BM_SETSTYLE),
+        OnMessage<&CSkinButton::OnGetDlgCode>(WM_GETDLGCODE),
+        OnCtlColorReflect<&CSkinButton::CtlColor>(),
+        OnMessage<&CSkinButton::OnSysColorChange>(WM_SYSCOLORCHANGE),
+        OnMessage<&CSkinButton::OnEnable>(WM_ENABLE),
+    };
+    static const CMessageTable table = {CButton::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+CSkinButton::CSkinButton() { ResetColors(); }
+
+CSkinButton::~CSkinButton() = default;
+
+void CSkinButton::ResetColors() {
+    for (auto& pair : m_colors) {
+        pair[0] = ::GetSysColor(COLOR_BTNFACE);
+        pair[1] = ::GetSysColor(COLOR_BTNTEXT);
+    }
+}
+
+void CSkinButton::PreSubclassWindow() {
+    DWORD dwStyle = GetStyle() & 0xFF;
+    if (dwStyle & BS_CHECKBOX) {
+        m_bCheckBox = true; // a check box of the template becomes a toggle
+    }
+    if ((dwStyle & kButtonType) == BS_DEFPUSHBUTTON) {
+        m_bDefault = true;
+    }
+    DWORD dwWindowStyle = GetStyle();
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((dwWindowStyle & ~kButtonType) | BS_OWNERDRAW));
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    CButton::PreSubclassWindow();
+}
+
+int CSkinButton::SetFlat(BOOL bFlat, BOOL bRepaint) {
+    m_bFlat = bFlat != FALSE;
+    if (bRepaint) {
+        Invalidate(TRUE);
+    }
+    return 0;
+}
+
+int CSkinButton::LoadBitmaps(UINT nInId, COLORREF inTransparent, UINT nOutId, COLORREF outTransparent) {
+    auto load = [](UINT nId) {
+        return static_cast<HBITMAP>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nId & 0xFFFF),
+                                                 IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    };
+    HBITMAP hIn = load(nInId);
+    HBITMAP hOut = nOutId ? load(nOutId) : nullptr;
+    return SetBitmaps(hIn, inTransparent, hOut, outTransparent);
+}
+
+int CSkinButton::MakeImage(CImage& image, HBITMAP hBitmap, COLORREF transparent) {
+    image.bitmap.Attach(hBitmap);
+    image.transparent = transparent;
+    SIZE size = {};
+    if (!image.bitmap.GetSize(&size)) {
+        return 1;
+    }
+    image.nWidth = size.cx;
+    image.nHeight = size.cy;
+    // The picture's pixels as 32-bit values, its mask from the transparent colour, and the
+    // transparent pixels turned black so that painting through the mask leaves the face there.
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> pixels(static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy));
+    CClientDC screen(nullptr);
+    if (!::GetDIBits(screen, hBitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS)) {
+        return 2;
+    }
+    std::vector<uint8_t> mask(MaskStride(size.cx) * static_cast<size_t>(size.cy));
+    MakeTransparencyMask(pixels.data(), size.cx, size.cy, transparent, mask.data());
+    ::SetDIBits(screen, hBitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS);
+    image.mask.Attach(::CreateBitmap(size.cx, size.cy, 1, 1, mask.data()));
+    return image.mask.GetSafeHandle() ? 0 : 2;
+}
+
+void CSkinButton::ReleaseImages() {
+    for (CImage* pImage : {&m_imageIn, &m_imageOut}) {
+        pImage->bitmap.DeleteObject();
+        pImage->mask.DeleteObject();
+        pImage->nWidth = pImage->nHeight = 0;
+        pImage->transparent = 0;
+    }
+}
+
+int CSkinButton::SetBitmaps(HBITMAP hIn, COLORREF inTransparent, HBITMAP hOut, COLORREF outTransparent) {
+    ReleaseImages();
+    int nResult = 0;
+    if (hIn) {
+        nResult = MakeImage(m_imageIn, hIn, inTransparent);
+        if (nResult == 0 && hOut) {
+            nResult = MakeImage(m_imageOut, hOut, outTransparent);
+        } else if (hOut) {
+            ::DeleteObject(hOut);
+        }
+    }
+    if (nResult != 0) {
+        ReleaseImages();
+    }
+    Invalidate(TRUE);
+    return nResult;
+}
+
+void CSkinButton::DrawItem(DRAWITEMSTRUCT* pDraw) {
+    CSkinDrawState state = ChooseSkinDrawState(m_bCheckBox, m_bChecked, (pDraw->itemState & ODS_SELECTED) != 0,
+                                               (pDraw->itemState & ODS_FOCUS) != 0);
+    m_bPressed = state.bPressed;
+    m_bFocused = state.bFocused;
+    CDC dc(pDraw->hDC);
+    CRectI rcItem = ToRectI(pDraw->rcItem);
+    CRectI rcWork = rcItem;
+    int nOldMode = dc.SetBkMode(TRANSPARENT);
+    PaintBackground(&dc, rcWork);
+    PaintBorder(&dc, rcWork);
+    CString strCaption = GetWindowText();
+    CRectI rcCaption = rcItem;
+    if (m_imageIn.bitmap.GetSafeHandle()) {
+        dc.SetBkColor(RGB(255, 255, 255)); // mask bits of 1 blit as white
+        PaintBitmap(&dc, !strCaption.IsEmpty(), rcItem, rcCaption, m_bPressed);
+    }
+    if (!strCaption.IsEmpty()) {
+        PaintCaption(&dc, strCaption, rcCaption, m_bPressed);
+    }
+    CSkinFace face = LayoutSkinFace(rcItem, m_bFlat, m_bFlatFocus, m_bFocused, m_bDefault);
+    if (face.bFocusRect) {
+        RECT rcFocus = ToRect(face.rcFocus);
+        ::DrawFocusRect(dc, &rcFocus);
+    }
+    dc.SetBkMode(nOldMode);
+}
+
+int CSkinButton::PaintBackground(CDC* pDC, CRectI& rc) {
+    CSkinFace face = LayoutSkinFace(rc, m_bFlat, m_bFlatFocus, m_bFocused, m_bDefault);
+    if (face.bBlackFrame) {
+        RECT rcFrame = ToRect(rc);
+        ::FrameRect(*pDC, &rcFrame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    rc = face.rcFace;
+    CBrush brush;
+    brush.CreateSolidBrush(m_colors[ChooseSkinColors(m_bPressed, m_bFocused)][0]);
+    RECT rcFill = ToRect(rc);
+    ::FillRect(*pDC, &rcFill, brush);
+    return 0;
+}
+
+int CSkinButton::PaintBorder(CDC* pDC, const CRectI& rc) {
+    switch (ChooseSkinBorder(m_bPressed, m_bFlat, m_bFlatBorder)) {
+    case kSkinBorderNone: break;
+    case kSkinBorderSunken:
+        Draw3dRect(*pDC, rc, ::GetSysColor(COLOR_BTNSHADOW), ::GetSysColor(COLOR_BTNHIGHLIGHT));
+        break;
+    case kSkinBorderFrame: {
+        RECT rcFrame = ToRect(rc);
+        ::FrameRect(*pDC, &rcFrame, ::GetSysColorBrush(COLOR_BTNSHADOW));
+        break;
+    }
+    case kSkinBorderRaised: {
+        CBevelLine lines[kBevelLineCount];
+        RaisedBevelLines(rc, lines);
+        for (const CBevelLine& line : lines) {
+            CPen pen;
+            pen.CreatePen(PS_SOLID, 1, ::GetSysColor(BevelColorIndex(line.color)));
+            CSelectGuard select(*pDC, pen);
+            ::MoveToEx(*pDC, line.x0, line.y0, nullptr);
+            ::LineTo(*pDC, line.x1, line.y1);
+            ::LineTo(*pDC, line.x2, line.y2);
+        }
+        break;
+    }
+    }
+    return 0;
+}
+
+void CSkinButton::PaintBitmap(CDC* pDC, bool bHasCaption, const CRectI& rcItem, CRectI& rcCaption, bool bPressed) {
+    ESkinImage which = ChooseSkinImage(bPressed, m_imageIn.bitmap.GetSafeHandle() != nullptr,
+                                       m_imageOut.bitmap.GetSafeHandle() != nullptr);
+    const CImage& image = which == kSkinImageOut ? m_imageOut : m_imageIn;
+    CSkinPlacement place = PlaceSkinImage(rcItem, bHasCaption, image.nWidth, image.nHeight, m_nMarginX,
+                                          bPressed && !m_bCheckBox, m_ptPushOffset.x, m_ptPushOffset.y);
+    rcCaption = place.rcCaption;
+    CMemoryDC memory(*pDC);
+    {
+        CSelectGuard select(memory, image.mask);
+        ::BitBlt(*pDC, place.rcImage.left, place.rcImage.top, image.nWidth, image.nHeight, memory, 0, 0, SRCAND);
+    }
+    CSelectGuard select(memory, image.bitmap);
+    ::BitBlt(*pDC, place.rcImage.left, place.rcImage.top, image.nWidth, image.nHeight, memory, 0, 0, SRCPAINT);
+}
+
+void CSkinButton::PaintCaption(CDC* pDC, const CString& strCaption, CRectI& rcCaption, bool bPressed) {
+    if (bPressed && !m_bCheckBox) {
+        rcCaption = CRectI{rcCaption.left + m_ptPushOffset.x, rcCaption.top + m_ptPushOffset.y,
+                           rcCaption.right + m_ptPushOffset.x, rcCaption.bottom + m_ptPushOffset.y};
+    }
+    RECT rcMeasured = ToRect(rcCaption);
+    ::DrawTextA(*pDC, strCaption, -1, &rcMeasured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    RECT rcText = ToRect(CentreText(ToRectI(rcMeasured), rcCaption));
+    pDC->SetBkMode(TRANSPARENT);
+    const COLORREF* pair = m_colors[ChooseSkinColors(bPressed, m_bFocused)];
+    pDC->SetTextColor(pair[1]);
+    pDC->SetBkColor(pair[0]);
+    ::DrawTextA(*pDC, strCaption, -1, &rcText, DT_WORDBREAK | DT_CENTER);
+}
+
+BOOL CSkinButton::PreTranslateMessage(MSG* pMsg) {
+    // A double click is two clicks: two toggles.
+    if (pMsg->message == WM_LBUTTONDBLCLK && pMsg->hwnd == m_hWnd) {
+        pMsg->message = WM_LBUTTONDOWN;
+    }
+    return CButton::PreTranslateMessage(pMsg);
+}
+
+BOOL CSkinButton::OnClicked() {
+    SetFocus();
+    if (m_bCheckBox) {
+        m_bChecked = !m_bChecked;
+        Invalidate(TRUE);
+    }
+    return FALSE; // the parent acts on the click too
+}
+
+LRESULT CSkinButton::OnSetCheck(WPARAM wParam, LPARAM) {
+    if (m_bCheckBox) {
+        m_bChecked = wParam == BST_CHECKED || wParam == BST_INDETERMINATE;
+        Invalidate(TRUE);
+    }
+    return 0;
+}
+
+LRESULT CSkinButton::OnSetStyle(WPARAM wParam, LPARAM lParam) {
+    DWORD dwType = static_cast<DWORD>(wParam) & kButtonType;
+    if (dwType == BS_DEFPUSHBUTTON) {
+        m_bDefault = true;
+    } else if (dwType == BS_PUSHBUTTON) {
+        m_bDefault = false;
+    }
+    // Always owner-drawn, whatever the dialog manager asks for.
+    return DefWindowProc(BM_SETSTYLE, (wParam & ~WPARAM(0x14)) | BS_OWNERDRAW, lParam);
+}
+
+LRESULT CSkinButton::OnGetDlgCode(WPARAM, LPARAM) {
+    return Default() | (m_bDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+}
+
+LRESULT CSkinButton::OnSysColorChange(WPARAM, LPARAM) {
+    Default();
+    ResetColors();
+    Invalidate(TRUE);
+    return 0;
+}
+
+LRESULT CSkinButton::OnEnable(WPARAM wParam, LPARAM) {
+    Default();
+    if (!wParam) {
+        HWND hParent = ::GetParent(m_hWnd);
+        HWND hNext = ::GetNextDlgTabItem(hParent, m_hWnd, FALSE);
+        ::SetFocus(hNext && hNext != m_hWnd ? hNext : hParent);
+    }
+    return 0;
+}
