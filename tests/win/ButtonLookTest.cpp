@@ -1,0 +1,162 @@
+// The main window's image buttons and search toggle as they are painted: pixels read back from
+// the screen against the strips and pictures in the resources.
+#include "MainWindowTestSupport.h"
+#include "res/resource.h"
+#include "ui/controls/HoverLogic.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const int kSide = 55;
+
+COLORREF ScreenPixel(HWND hWnd, int x, int y) {
+    HDC hDC = ::GetDC(hWnd);
+    COLORREF color = ::GetPixel(hDC, x, y);
+    ::ReleaseDC(hWnd, hDC);
+    return color;
+}
+
+// What a pixel of a state image of the strip looks like over the snapshot colour.
+COLORREF ExpectedPixel(UINT nStrip, int nState, int x, int y, COLORREF background) {
+    HRSRC hResource = ::FindResourceA(nullptr, MAKEINTRESOURCEA(nStrip), "RAW");
+    const uint8_t* pStrip = static_cast<const uint8_t*>(::LockResource(::LoadResource(nullptr, hResource)));
+    CStripLayout layout = MakeStripLayout(kSide, kSide * kHoverStateCount, false);
+    size_t nIndex = StateImageStart(layout, nState) + static_cast<size_t>(y) * kSide + static_cast<size_t>(x);
+    uint32_t nBlended = BlendStripPixel(pStrip + 4 * nIndex, SnapshotPixel(background));
+    return RGB((nBlended >> 16) & 0xFF, (nBlended >> 8) & 0xFF, nBlended & 0xFF);
+}
+
+std::string ToolTipText(HWND hToolTip, HWND hTool) {
+    char szText[80] = "";
+    TOOLINFOA info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = hTool;
+    info.uId = 1;
+    info.lpszText = szText;
+    ::SendMessageA(hToolTip, TTM_GETTEXTA, sizeof szText, reinterpret_cast<LPARAM>(&info));
+    return szText;
+}
+
+} // namespace
+
+// Each of the six buttons is one 55-pixel state image in its region, with its tooltip; each
+// state shows its image blended over what lay beneath the button.
+TEST_F(MainWindowTest, ImageButtonsShowTheStateImageOfTheirStrip) {
+    const struct {
+        int nId;
+        UINT nStrip;
+        const char* pszToolTip;
+    } buttons[] = {
+        {IDC_ADD_NEW, IDR_RAW_ADDNEW, "Add New"}, {IDC_VIEW_EDIT, IDR_RAW_VIEWEDIT, "View/Edit Contact"},
+        {IDC_HELP_BUTTON, IDR_RAW_HELP, "Help"},  {IDC_DELETE, IDR_RAW_DELETE, "Delete Contact"},
+        {IDOK, IDR_RAW_EXIT, "Exit Program"},     {IDC_HOME, IDR_RAW_HOME, "TovanoSoft"},
+    };
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+            for (const auto& button : buttons) {
+                SCOPED_TRACE(button.pszToolTip);
+                HWND hButton = dlg.GetDlgItem(button.nId);
+                RECT rcClient;
+                ::GetClientRect(hButton, &rcClient);
+                EXPECT_EQ((std::vector<LONG>{kSide, kSide}), (std::vector<LONG>{rcClient.right, rcClient.bottom}));
+                HRGN hRegion = ::CreateRectRgn(0, 0, 0, 0);
+                RECT rcRegion = {};
+                ASSERT_EQ(SIMPLEREGION, ::GetWindowRgn(hButton, hRegion));
+                ::GetRgnBox(hRegion, &rcRegion);
+                ::DeleteObject(hRegion);
+                EXPECT_EQ((std::vector<LONG>{0, 0, kSide, kSide}),
+                          (std::vector<LONG>{rcRegion.left, rcRegion.top, rcRegion.right, rcRegion.bottom}));
+                auto* pButton = static_cast<CHoverButtonEx*>(CWnd::FromHandle(hButton));
+                ASSERT_NE(nullptr, pButton->GetToolTip());
+                EXPECT_EQ(button.pszToolTip, ToolTipText(pButton->GetToolTip()->m_hWnd, hButton));
+            }
+
+            // The states of one button, from its centre (the emblem) to a corner (nothing of
+            // the strip, the snapshot itself).
+            HWND hButton = dlg.GetDlgItem(IDC_ADD_NEW);
+            const struct {
+                const char* pszName;
+                std::function<void()> enter;
+                int nState;
+            } states[] = {
+                {"normal", [] {}, kHoverStateNormal},
+                {"hover", [&] { ::SendMessageA(hButton, WM_MOUSEHOVER, 0, 0); }, kHoverStateHover},
+                {"pressed", [&] { ::SendMessageA(hButton, BM_SETSTATE, TRUE, 0); }, kHoverStatePressed},
+                {"released under the pointer", [&] { ::SendMessageA(hButton, BM_SETSTATE, FALSE, 0); },
+                 kHoverStateHover},
+                {"left", [&] { ::SendMessageA(hButton, WM_MOUSELEAVE, 0, 0); }, kHoverStateNormal},
+                {"disabled", [&] { ::EnableWindow(hButton, FALSE); }, kHoverStateDisabled},
+            };
+            for (const auto& state : states) {
+                SCOPED_TRACE(state.pszName);
+                state.enter();
+                ::RedrawWindow(hButton, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                for (POINT pt : {POINT{27, 27}, POINT{20, 15}, POINT{0, 0}}) {
+                    EXPECT_EQ(ExpectedPixel(IDR_RAW_ADDNEW, state.nState, pt.x, pt.y, face),
+                              ScreenPixel(hButton, pt.x, pt.y))
+                        << pt.x << "," << pt.y;
+                }
+            }
+            ::EnableWindow(hButton, TRUE);
+        })
+        .RunModal(dlg);
+}
+
+// The search toggle: raised with the up picture, sunken with the down picture while checked,
+// and the check states the button takes.
+TEST_F(MainWindowTest, SearchToggleShowsItsPictureForItsState) {
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            HWND hToggle = dlg.SearchButton().m_hWnd;
+            RECT rc;
+            ::GetClientRect(hToggle, &rc);
+            auto picturePixel = [](UINT nBitmap, int x, int y) {
+                HBITMAP hBitmap = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nBitmap));
+                HDC hMemory = ::CreateCompatibleDC(nullptr);
+                HGDIOBJ hOld = ::SelectObject(hMemory, hBitmap);
+                COLORREF color = ::GetPixel(hMemory, x, y);
+                ::SelectObject(hMemory, hOld);
+                ::DeleteDC(hMemory);
+                ::DeleteObject(hBitmap);
+                return color;
+            };
+            // The 53-pixel picture is centred; its centre is drawn at the button's centre.
+            int x = rc.right / 2, y = rc.bottom / 2;
+            int px = x - (rc.right - 53) / 2, py = y - (rc.bottom - 53) / 2;
+            const struct {
+                WPARAM nCheck;
+                int nExpected;
+                UINT nBitmap;
+                int nBorderColour; // of the left edge, halfway down
+            } cases[] = {
+                {BST_UNCHECKED, BST_UNCHECKED, IDB_SEARCH_UP, COLOR_BTNHIGHLIGHT},
+                {BST_CHECKED, BST_CHECKED, IDB_SEARCH_DOWN, COLOR_BTNSHADOW},
+                {BST_INDETERMINATE, BST_CHECKED, IDB_SEARCH_DOWN, COLOR_BTNSHADOW},
+                {3, BST_UNCHECKED, IDB_SEARCH_UP, COLOR_BTNHIGHLIGHT},
+            };
+            for (const auto& c : cases) {
+                SCOPED_TRACE(c.nCheck);
+                ::SendMessageA(hToggle, BM_SETCHECK, c.nCheck, 0);
+                EXPECT_EQ(c.nExpected, ::SendMessageA(hToggle, BM_GETCHECK, 0, 0));
+                ::RedrawWindow(hToggle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                EXPECT_EQ(picturePixel(c.nBitmap, px, py), ScreenPixel(hToggle, x, y));
+                EXPECT_EQ(::GetSysColor(c.nBorderColour), ScreenPixel(hToggle, 0, rc.bottom / 2));
+            }
+            ::SendMessageA(hToggle, BM_SETCHECK, BST_UNCHECKED, 0);
+
+            // A double click is two clicks: checked and unchecked again, and two commands.
+            dlg.m_commands.clear();
+            LPARAM point = MAKELPARAM(x, y);
+            for (UINT nMessage : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+                ::PostMessageA(hToggle, nMessage, nMessage == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
+            }
+            PumpMessages(dlg.m_hWnd);
+            EXPECT_EQ((std::vector<UINT>{IDC_SEARCH, IDC_SEARCH}), dlg.m_commands);
+            EXPECT_EQ(BST_UNCHECKED, ::SendMessageA(hToggle, BM_GETCHECK, 0, 0));
+        })
+        .RunModal(dlg);
+}
