@@ -2,6 +2,8 @@
 
 #include "Globals.h"
 #include "Paths.h"
+#include "app/AutoProxy.h"
+#include "res/resource.h"
 #include "framework/win/Handles.h"
 #include "ui/main/TBookDlg.h"
 
@@ -122,12 +124,24 @@ BOOL CTBookApp::InitInstance() {
     }
     g_bStartHidden = strCmdLine == kStartHiddenOption ? 1 : 0;
 
-    // OLE and the registration of the automation object will be initialised here.
+    if (FAILED(::OleInitialize(nullptr))) {
+        AfxMessageBox(IDP_OLE_INIT_FAILED);
+        return FALSE;
+    }
+    // Started for a client: offer the object. Otherwise keep the registration true to this
+    // program's place; where it cannot be written, clients simply do not find the program.
+    if (IsAutomationCommandLine(strCmdLine)) {
+        AutomationFactory().Register();
+    } else {
+        AutomationFactory().UpdateRegistry(g_strProgramPath);
+    }
 
     auto pDlg = std::make_unique<CTBookDlg>();
     m_pMainWnd = pDlg.get();
     pDlg->DoModal();
     m_pMainWnd = nullptr;
     pDlg.reset();
+    AutomationFactory().Revoke();
+    ::OleUninitialize();
     return FALSE;
 }

@@ -13,11 +13,11 @@ const char kMainCaption[] = "Tovano Address Book - List View";
 const char kEditorCaption[] = "Tovano Address Book - Single Contact View";
 const char kAboutCaption[] = "About Tovano Address Book";
 
-std::string ProgramPath() {
+std::string ProgramPath(const char* pszProgram) {
     char szPath[MAX_PATH] = "";
     ::GetModuleFileNameA(nullptr, szPath, sizeof szPath);
     std::string strPath = szPath;
-    return strPath.substr(0, strPath.rfind('\\') + 1) + "tbook.exe";
+    return strPath.substr(0, strPath.rfind('\\') + 1) + pszProgram;
 }
 
 struct WindowSearch {
@@ -62,8 +62,8 @@ CProgram::~CProgram() {
     }
 }
 
-bool CProgram::Start(const std::string& strArguments) {
-    std::string strCommand = "\"" + ProgramPath() + "\"" + (strArguments.empty() ? "" : " " + strArguments);
+bool CProgram::Start(const std::string& strArguments, const char* pszProgram) {
+    std::string strCommand = "\"" + ProgramPath(pszProgram) + "\"" + (strArguments.empty() ? "" : " " + strArguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     return ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info);

@@ -14,8 +14,9 @@ public:
     CProgram& operator=(const CProgram&) = delete;
     ~CProgram(); // ends a program still running
 
-    // Starts tbook.exe (beside this test program) with the given command line text.
-    bool Start(const std::string& strArguments = "");
+    // Starts tbook.exe, or another program beside this test program, with the given command
+    // line text.
+    bool Start(const std::string& strArguments = "", const char* pszProgram = "tbook.exe");
     // Waits for the program to end; its exit code, or -1 when it did not end in time.
     int WaitForExit(DWORD dwTimeoutMs = 10000);
     bool IsRunning() const;

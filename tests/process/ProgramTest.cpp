@@ -4,6 +4,7 @@
 #include "win/outreach/RecordingBrowserTest.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
+#include "framework/win/Handles.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -283,5 +284,56 @@ TEST_F(ProgramTest, TrayOpensTheHelpBesideTheProgramAndTheAboutBox) {
     EXPECT_STREQ("Version 1.0 (build 10041022)", szVersion);
     ::PostMessageA(hAbout, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return program.FindAbout() == nullptr; }));
+    EXPECT_TRUE(program.IsRunning());
+}
+
+// A normal start registers the automation object. A client's creation starts the program,
+// which then only hides on Exit, after saving its settings, until the client lets go.
+TEST_F(ProgramTest, AutomationClientKeepsTheProgramUntilItLetsGo) {
+    {
+        CProgram program;
+        StartWithBook(program, SampleContacts());
+        ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+        ASSERT_EQ(0, program.WaitForExit(5000));
+    }
+    char szClassId[64] = "";
+    DWORD dwSize = sizeof szClassId;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CLASSES_ROOT, "TovanoAddressBook.Application\\CLSID", nullptr,
+                                            RRF_RT_REG_SZ, nullptr, szClassId, &dwSize));
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TovanoSoft");
+
+    CKernelHandle created(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientCreated"));
+    CKernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientRelease"));
+    CProgram client;
+    ASSERT_TRUE(client.Start("TBookTestClientCreated TBookTestClientRelease", "automation_client.exe"));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(created.Get(), 30000)) << "exit " << client.WaitForExit(0);
+    HWND hMain = ::FindWindowA(nullptr, "Tovano Address Book - List View");
+    ASSERT_NE(nullptr, hMain);
+    DWORD dwServer = 0;
+    ::GetWindowThreadProcessId(hMain, &dwServer);
+    CKernelHandle server(::OpenProcess(SYNCHRONIZE, FALSE, dwServer));
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(hMain) != FALSE; }));
+
+    ::PostMessageA(hMain, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(hMain); }));
+    EXPECT_EQ(DWORD(WAIT_TIMEOUT), ::WaitForSingleObject(server.Get(), 500));
+    EXPECT_NE(-1, ReadSetting("WindowLeft"));
+
+    ::SetEvent(release.Get());
+    EXPECT_EQ(0, client.WaitForExit(10000));
+    ::PostMessageA(hMain, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(DWORD(WAIT_OBJECT_0), ::WaitForSingleObject(server.Get(), 10000));
+}
+
+// The server the system starts for a client while the program runs normally is a second
+// instance: it brings the first to the front and ends, so the creation fails.
+TEST_F(ProgramTest, AutomationCreationFailsWhileTheProgramRunsNormally) {
+    CProgram program;
+    StartWithBook(program, SampleContacts());
+    CKernelHandle created(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientCreated2"));
+    CKernelHandle release(::CreateEventA(nullptr, TRUE, TRUE, "TBookTestClientRelease2"));
+    CProgram client;
+    ASSERT_TRUE(client.Start("TBookTestClientCreated2 TBookTestClientRelease2", "automation_client.exe"));
+    EXPECT_EQ(2, client.WaitForExit(120000));
     EXPECT_TRUE(program.IsRunning());
 }
