@@ -148,6 +148,12 @@ TEST_F(MainWindowTest, SearchToggleShowsItsPictureForItsState) {
             }
             ::SendMessageA(hToggle, BM_SETCHECK, BST_UNCHECKED, 0);
 
+            // Focused: a black frame on the edge, the bevel one pixel inside it.
+            ::SetFocus(hToggle);
+            ::RedrawWindow(hToggle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            EXPECT_EQ(RGB(0, 0, 0), ScreenPixel(hToggle, 0, rc.bottom / 2));
+            EXPECT_EQ(::GetSysColor(COLOR_BTNHIGHLIGHT), ScreenPixel(hToggle, 1, rc.bottom / 2));
+
             // A double click is two clicks: checked and unchecked again, and two commands.
             dlg.m_commands.clear();
             LPARAM point = MAKELPARAM(x, y);
