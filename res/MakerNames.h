@@ -3,6 +3,6 @@
 #pragma once
 
 #define TBOOK_MAKER_NAME "TovanoSoft"
-#define TBOOK_MAKER_HOST "www.tovanosoft.example"
-#define TBOOK_SUPPORT_ADDRESS "support@tovanosoft.example"
+#define TBOOK_MAKER_HOST "tovano.example"
+#define TBOOK_SUPPORT_ADDRESS "support@tovano.example"
 #define TBOOK_HOME_PAGE_URL "http://" TBOOK_MAKER_HOST "/tbook/index.html"

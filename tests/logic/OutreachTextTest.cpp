@@ -35,8 +35,8 @@ TEST(BrowserCommandTest, ProgramIsExtractedFromRegisteredCommandLines) {
 }
 
 TEST(BrowserCommandTest, UrlIsOneArgumentOfTheBrowser) {
-    EXPECT_EQ("http://www.tovanosoft.example/tbook/index.html",
-              MakeBrowserParameters("http://www.tovanosoft.example/tbook/index.html"));
+    EXPECT_EQ("http://tovano.example/tbook/index.html",
+              MakeBrowserParameters("http://tovano.example/tbook/index.html"));
     EXPECT_EQ("\"file:///C:/Program Files/Book/Help/index.html\"",
               MakeBrowserParameters("file:///C:/Program Files/Book/Help/index.html"));
     EXPECT_EQ("\"file:///C:/Tab\tFolder/index.html\"",
@@ -48,7 +48,7 @@ TEST(RecommendationTextTest, MailReadsAsWritten) {
     EXPECT_EQ("Hi!\r\n\r\n"
               "Just found this cool free software  Tovano Address Book by TovanoSoft.\r\n"
               "Might be interesting for you, too. Here is the link:\r\n"
-              "http://www.tovanosoft.example/tbook/index.html\r\n\r\n",
+              "http://tovano.example/tbook/index.html\r\n\r\n",
               RecommendationBody());
 }
 

@@ -118,10 +118,10 @@ TEST(AboutDlgTest, ButtonsOpenTheirPagesAndTheSupportMail) {
         const char* pszLaunch; // what the recording browser was started with; null: nothing
         const char* pszMessage;
     } cases[] = {
-        {"home page", IDC_OPEN_HOME_PAGE, true, "http://www.tovanosoft.example/tbook/index.html", nullptr},
-        {"more programs", IDC_MORE_PROGRAMS, true, "http://www.tovanosoft.example/tbook/tstats.html", nullptr},
+        {"home page", IDC_OPEN_HOME_PAGE, true, "http://tovano.example/tbook/index.html", nullptr},
+        {"more programs", IDC_MORE_PROGRAMS, true, "http://tovano.example/tbook/tstats.html", nullptr},
         {"support mail", IDC_SUPPORT_MAIL, true,
-         "mail mailto:support@tovanosoft.example?subject=Support request: Tovano Address Book 1.0 (build 10041022)",
+         "mail mailto:support@tovano.example?subject=Support request: Tovano Address Book 1.0 (build 10041022)",
          nullptr},
         {"support mail without a mail program", IDC_SUPPORT_MAIL, false, nullptr,
          "Error opening default mail client!"},

@@ -20,7 +20,7 @@ std::string Unquoted(std::string strText) {
 // program; Home opens the maker's page.
 TEST_F(MainWindowTest, HelpAndHomeOpenTheirPagesInANewBrowser) {
     const std::string kHelpUrl = "file:///C:/Programs/Book/Help/index.html";
-    const std::string kHomeUrl = "http://www.tovanosoft.example/tbook/tstats.html";
+    const std::string kHomeUrl = "http://tovano.example/tbook/tstats.html";
     const struct {
         const char* pszName;
         std::function<void(CTestableDlg&)> act;

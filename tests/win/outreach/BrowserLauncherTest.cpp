@@ -11,14 +11,14 @@ TEST_F(BrowserLauncherTest, DefaultVerbStartsANewBrowserForEachUrl) {
     SetVerbCommand("browse", "\"" + m_strBrowser + "\" -new-window -url \"%1\"");
     SetVerbCommand("open", "\"C:\\nowhere\\other.exe\" \"%1\"");
     CBrowserLauncher launcher;
-    EXPECT_EQ(0, launcher.OpenUrl("http://www.tovanosoft.example/tbook/index.html"));
-    EXPECT_EQ(0, launcher.OpenUrl("http://www.tovanosoft.example/tbook/tstats.html"));
+    EXPECT_EQ(0, launcher.OpenUrl("http://tovano.example/tbook/index.html"));
+    EXPECT_EQ(0, launcher.OpenUrl("http://tovano.example/tbook/tstats.html"));
     std::vector<CLaunch> launches = WaitForLaunches(2);
     ASSERT_EQ(2u, launches.size());
     // The two browsers run side by side and may record in either order.
     std::set<std::string> urls = {launches[0].strArguments, launches[1].strArguments};
-    EXPECT_EQ((std::set<std::string>{"http://www.tovanosoft.example/tbook/index.html",
-                                     "http://www.tovanosoft.example/tbook/tstats.html"}),
+    EXPECT_EQ((std::set<std::string>{"http://tovano.example/tbook/index.html",
+                                     "http://tovano.example/tbook/tstats.html"}),
               urls);
     EXPECT_NE(launches[0].strProcess, launches[1].strProcess);
 }

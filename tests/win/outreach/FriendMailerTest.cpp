@@ -24,7 +24,7 @@ const char kSend[] =
     "send session=0x5151 ui=0x0 flags=0x8 reserved=0x0 subject=\"Tovano Address Book\" "
     "note=\"Hi!\\r\\n\\r\\nJust found this cool free software  Tovano Address Book by TovanoSoft.\\r\\n"
     "Might be interesting for you, too. Here is the link:\\r\\n"
-    "http://www.tovanosoft.example/tbook/index.html\\r\\n\\r\\n\" "
+    "http://tovano.example/tbook/index.html\\r\\n\\r\\n\" "
     "type=null date=null conversation=null msgflags=0x0 originator=null recipients=0x0 files=0x0";
 const char kLogoff[] = "logoff session=0x5151 ui=0x0 flags=0x0 reserved=0x0";
 const char kUnload[] = "unload";
