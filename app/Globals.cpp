@@ -1,10 +1,11 @@
 #include "Globals.h"
 
 #include "Paths.h"
+#include "res/Version.h"
 
 CString g_strAddressBookPath = kAddressBookFileName;
 CString g_strDataFolder;
-CString g_strVersion = "1.0";
+CString g_strVersion = TBOOK_VERSION;
 CString g_strProgramPath;
 CString g_strProgramFolder;
 std::atomic<int> g_bStartHidden{0};
