@@ -4,7 +4,7 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps native win64 fuzz-build test run screenshots bench bench-wine fuzz clean
+.PHONY: all deps native win64 fuzz-build test run dist screenshots bench bench-wine fuzz clean
 
 all: native win64
 
@@ -34,6 +34,9 @@ fuzz: fuzz-build
 
 run: win64
 	@scripts/run-program.sh build/win64
+
+# The Windows installer and the portable zip, into build/dist/ (every win64 build makes them).
+dist: win64
 
 # The README's pictures of the real program, into docs/screenshots/.
 screenshots: win64

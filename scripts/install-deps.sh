@@ -6,6 +6,8 @@ packages=(
     make cmake g++ clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth imagemagick python3
+    # The Windows installer and the portable zip (make dist).
+    nsis zip
     googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
     # Only for redrawing the pictures (tools/assets/make_icons.py); the build uses the committed files.
     python3-pil fonts-dejavu-core fonts-liberation

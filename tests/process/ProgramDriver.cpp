@@ -14,6 +14,9 @@ const char kEditorCaption[] = "Tovano Address Book - Single Contact View";
 const char kAboutCaption[] = "About Tovano Address Book";
 
 std::string ProgramPath(const char* pszProgram) {
+    if (std::string(pszProgram).find('\\') != std::string::npos) {
+        return pszProgram;
+    }
     char szPath[MAX_PATH] = "";
     ::GetModuleFileNameA(nullptr, szPath, sizeof szPath);
     std::string strPath = szPath;

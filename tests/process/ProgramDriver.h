@@ -14,8 +14,8 @@ public:
     CProgram& operator=(const CProgram&) = delete;
     ~CProgram(); // ends a program still running
 
-    // Starts tbook.exe, or another program beside this test program, with the given command
-    // line text.
+    // Starts tbook.exe, or another program beside this test program (or at a full path), with
+    // the given command line text.
     bool Start(const std::string& strArguments = "", const char* pszProgram = "tbook.exe");
     // Waits for the program to end; its exit code, or -1 when it did not end in time.
     int WaitForExit(DWORD dwTimeoutMs = 10000);

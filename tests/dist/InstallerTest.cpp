@@ -1,0 +1,238 @@
+// The installer and its uninstaller, run silently in the test's own Wine prefix: what they put
+// where, that the installed program runs, that an upgrade ends a running program and keeps the
+// address book, and what the uninstaller takes away and leaves.
+#include "data/AddressBookWriter.h"
+#include "data/ContactSort.h"
+#include "process/ProgramDriver.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+
+namespace {
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TovanoAddressBook";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kClassesProgId[] = "Software\\Classes\\TovanoAddressBook.Application";
+
+// The installer the build made, as Wine names a file of the host.
+std::string SetupPath() {
+    std::string strPath = std::string("Z:") + TBOOK_SETUP_PATH;
+    for (char& ch : strPath) {
+        if (ch == '/') {
+            ch = '\\';
+        }
+    }
+    return strPath;
+}
+
+std::string ShellFolder(int nFolder) {
+    char szPath[MAX_PATH] = "";
+    ::SHGetFolderPathA(nullptr, nFolder, nullptr, 0, szPath);
+    return szPath;
+}
+
+std::string InstallDir() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tovano Address Book"; }
+std::string StartMenuShortcut() { return ShellFolder(CSIDL_PROGRAMS) + "\\Tovano Address Book.lnk"; }
+std::string DesktopShortcut() { return ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tovano Address Book.lnk"; }
+
+int RunAndWait(const std::string& strCommand) {
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION info = {};
+    std::string strLine = strCommand;
+    if (!::CreateProcessA(nullptr, &strLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return -2;
+    }
+    DWORD dwCode = ::WaitForSingleObject(info.hProcess, 120000) == WAIT_OBJECT_0 ? 0 : DWORD(-1);
+    if (dwCode == 0) {
+        ::GetExitCodeProcess(info.hProcess, &dwCode);
+    }
+    ::CloseHandle(info.hProcess);
+    ::CloseHandle(info.hThread);
+    return static_cast<int>(dwCode);
+}
+
+bool KeyExists(HKEY hRoot, const char* pszKey) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(hRoot, pszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS) {
+        return false;
+    }
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+int InstallSilently() { return RunAndWait("\"" + SetupPath() + "\" /S"); }
+
+// The uninstaller runs on from a copy of itself, so the end of its work shows as the folder and,
+// last of all, its uninstall entry going.
+bool UninstallSilently() {
+    std::string strUninstaller = InstallDir() + "\\uninstall.exe";
+    if (!PathExists(strUninstaller)) {
+        return true;
+    }
+    RunAndWait("\"" + strUninstaller + "\" /S");
+    return WaitUntil([] { return !PathExists(InstallDir()) && !KeyExists(HKEY_CURRENT_USER, kUninstallKey); }, 30000);
+}
+
+bool RegString(HKEY hRoot, const char* pszKey, const char* pszValue, std::string* pText) {
+    char szText[1024] = "";
+    DWORD dwSize = sizeof szText;
+    if (::RegGetValueA(hRoot, pszKey, pszValue, RRF_RT_REG_SZ, nullptr, szText, &dwSize) != ERROR_SUCCESS) {
+        return false;
+    }
+    *pText = szText;
+    return true;
+}
+
+
+std::string ShortcutTarget(const std::string& strShortcut) {
+    std::string strTarget;
+    IShellLinkA* pLink = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&pLink)))) {
+        IPersistFile* pFile = nullptr;
+        std::wstring strWide(strShortcut.begin(), strShortcut.end());
+        if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile))) &&
+            SUCCEEDED(pFile->Load(strWide.c_str(), STGM_READ))) {
+            char szPath[MAX_PATH] = "";
+            if (SUCCEEDED(pLink->GetPath(szPath, MAX_PATH, nullptr, 0))) {
+                strTarget = szPath;
+            }
+        }
+        if (pFile) {
+            pFile->Release();
+        }
+        pLink->Release();
+    }
+    return strTarget;
+}
+
+std::string SortedBook() {
+    CContactArray contacts;
+    for (const char* pszName : {"Zeta", "Adams", "Kent"}) {
+        CContact contact;
+        contact.lastname = pszName;
+        contacts.Add(contact);
+    }
+    SortContacts(contacts);
+    return BuildAddressBookDocument(contacts).GetStdString();
+}
+
+class InstallerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ::CoInitialize(nullptr);
+        ASSERT_TRUE(UninstallSilently());
+        ResetProgramState();
+        ::CreateDirectoryA(ParentFolder(DataFolder()).c_str(), nullptr);
+        ::CreateDirectoryA(DataFolder().c_str(), nullptr);
+    }
+    void TearDown() override {
+        UninstallSilently();
+        ResetProgramState();
+        ::CoUninitialize();
+    }
+    static std::string ParentFolder(const std::string& strPath) { return strPath.substr(0, strPath.rfind('\\')); }
+
+    // Starts the installed program with the prepared book and waits for its rows.
+    void StartInstalled(CProgram& program, const std::string& strExe) {
+        WriteFileText(BookPath(), SortedBook());
+        ASSERT_TRUE(program.Start("", strExe.c_str()));
+        ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 3; }));
+    }
+};
+
+} // namespace
+
+TEST_F(InstallerTest, SilentInstallPutsTheProgramItsShortcutAndItsUninstallEntry) {
+    ASSERT_EQ(0, InstallSilently());
+    for (const char* pszFile : {"tbook.exe", "tbkutil.exe", "readme.txt", "uninstall.exe", "Help\\index.html",
+                                "Help\\help.css"}) {
+        EXPECT_TRUE(PathExists(InstallDir() + "\\" + pszFile)) << pszFile;
+    }
+    const std::string strExe = InstallDir() + "\\tbook.exe";
+    EXPECT_EQ(strExe, ShortcutTarget(StartMenuShortcut()));
+    EXPECT_FALSE(PathExists(DesktopShortcut())); // only when ticked
+    std::string strRun;
+    EXPECT_FALSE(RegString(HKEY_CURRENT_USER, kRunKey, "Tovano Address Book", &strRun));
+
+    const struct {
+        const char* pszName;
+        std::string strValue;
+    } values[] = {
+        {"DisplayName", "Tovano Address Book"},
+        {"DisplayVersion", "1.0"},
+        {"Publisher", "TovanoSoft"},
+        {"DisplayIcon", strExe + ",0"},
+        {"InstallLocation", InstallDir()},
+        {"UninstallString", "\"" + InstallDir() + "\\uninstall.exe\""},
+        {"QuietUninstallString", "\"" + InstallDir() + "\\uninstall.exe\" /S"},
+    };
+    for (const auto& value : values) {
+        std::string strText;
+        EXPECT_TRUE(RegString(HKEY_CURRENT_USER, kUninstallKey, value.pszName, &strText)) << value.pszName;
+        EXPECT_EQ(value.strValue, strText) << value.pszName;
+    }
+    for (const char* pszName : {"NoModify", "NoRepair", "EstimatedSize"}) {
+        DWORD dwValue = 0;
+        DWORD dwSize = sizeof dwValue;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, pszName, RRF_RT_REG_DWORD, nullptr,
+                                                &dwValue, &dwSize))
+            << pszName;
+        EXPECT_NE(0u, dwValue) << pszName;
+    }
+
+    // The program the shortcut names runs and lists the book.
+    CProgram program;
+    StartInstalled(program, ShortcutTarget(StartMenuShortcut()));
+    EXPECT_EQ("Adams", program.ListText(0, 0));
+    ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit(10000));
+}
+
+TEST_F(InstallerTest, UpgradeWhileTheProgramRunsEndsItAndKeepsTheBook) {
+    ASSERT_EQ(0, InstallSilently());
+    CProgram program;
+    StartInstalled(program, InstallDir() + "\\tbook.exe");
+    const std::string strBook = ReadFileText(BookPath());
+    ASSERT_EQ(0, InstallSilently());
+    EXPECT_EQ(0, program.WaitForExit(5000)) << "the upgrade did not end the running program";
+    EXPECT_EQ(strBook, ReadFileText(BookPath()));
+    EXPECT_TRUE(PathExists(InstallDir() + "\\tbook.exe"));
+}
+
+TEST_F(InstallerTest, SilentUninstallRemovesWhatItPutAndWhatTheProgramRegisteredButNotTheBook) {
+    ASSERT_EQ(0, InstallSilently());
+    {
+        // A normal start registers the automation object; the tray menu's "Launch on Startup"
+        // writes the Run value.
+        CProgram program;
+        StartInstalled(program, InstallDir() + "\\tbook.exe");
+        ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0);
+        std::string strRun;
+        ASSERT_TRUE(WaitUntil([&] { return RegString(HKEY_CURRENT_USER, kRunKey, "Tovano Address Book", &strRun); }));
+        EXPECT_EQ("\"" + InstallDir() + "\\tbook.exe\" -m", strRun);
+        ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+        ASSERT_EQ(0, program.WaitForExit(10000));
+    }
+    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kClassesProgId) || KeyExists(HKEY_CURRENT_USER, kClassesProgId));
+    const std::string strBook = ReadFileText(BookPath());
+
+    ASSERT_TRUE(UninstallSilently());
+    EXPECT_FALSE(PathExists(InstallDir()));
+    EXPECT_FALSE(PathExists(StartMenuShortcut()));
+    std::string strText;
+    EXPECT_FALSE(RegString(HKEY_CURRENT_USER, kRunKey, "Tovano Address Book", &strText));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    for (HKEY hRoot : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        EXPECT_FALSE(KeyExists(hRoot, kClassesProgId));
+        EXPECT_FALSE(KeyExists(hRoot, "Software\\Classes\\CLSID\\{6F1C2A40-8B3D-4E52-9A7C-1D2E3F405162}"));
+    }
+    EXPECT_EQ(strBook, ReadFileText(BookPath()));
+}
