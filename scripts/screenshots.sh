@@ -49,10 +49,14 @@ PY
 
 driver() { run wine "$build/bin/screenshot_driver.exe" "$@"; }
 # The main window as it stands on the desktop (a tooltip shows inside it, under the buttons).
+# $2: "top" for the window in front (a dialog), "desktop" for the whole desktop.
 shot() {
     sleep 1.5
     local geometry
-    geometry=$(driver geometry | tr -d '\r')
+    case "${2:-}" in
+        desktop) geometry=1024x700+0+0 ;;
+        *) geometry=$(driver geometry ${2:-} | tr -d '\r') ;;
+    esac
     run import -window root -crop "$geometry" +repage "$out/$1.png"
 }
 
@@ -67,6 +71,16 @@ shot button-under-mouse
 driver away
 driver search an
 shot search-result
+driver endsearch
+driver editor
+shot editor top
+driver close
+driver about
+shot about top
+driver close
+driver traymenu
+shot tray-menu desktop
+driver close
 driver exit
 wait "$program" || true
 echo "screenshots: $(ls "$out"/*.png | tr '\n' ' ')"

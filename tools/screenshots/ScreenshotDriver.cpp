@@ -5,8 +5,14 @@
 //   screenshot_driver hover ID        the pointer over control ID of the main window
 //   screenshot_driver away            the pointer off the window
 //   screenshot_driver search TEXT     TEXT in the search box, then a click on the toggle
+//   screenshot_driver endsearch       Escape: the whole list again
+//   screenshot_driver editor          the first contact opened in the editor
+//   screenshot_driver about           the About box, as the tray menu opens it
+//   screenshot_driver traymenu        the tray icon's menu, opened at the bottom right
+//   screenshot_driver close           closes the open menu or dialog
 //   screenshot_driver exit            the program's Exit
-//   screenshot_driver geometry        prints the main window's place as WIDTHxHEIGHT+X+Y
+//   screenshot_driver geometry [top]  prints the place of the main window (or of the window in
+//                                     front) as WIDTHxHEIGHT+X+Y
 #include <windows.h>
 
 #include <cstdio>
@@ -16,8 +22,18 @@
 namespace {
 
 const char kMainCaption[] = "Tovano Address Book - List View";
+const int kList = 1000;
 const int kSearchEdit = 1002;
 const int kSearchToggle = 1008;
+const UINT kTrayNotify = 0x8001;
+const UINT kTrayIconId = 138;
+const UINT kTrayAbout = 32774;
+
+void Click(HWND hWnd, int x, int y) {
+    LPARAM point = MAKELPARAM(x, y);
+    ::PostMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    ::PostMessageA(hWnd, WM_LBUTTONUP, 0, point);
+}
 
 HWND MainWindow() {
     HWND hMain = ::FindWindowA(nullptr, kMainCaption);
@@ -64,14 +80,47 @@ int main(int argc, char** argv) {
         HWND hToggle = ::GetDlgItem(hMain, kSearchToggle);
         RECT rc;
         ::GetClientRect(hToggle, &rc);
-        LPARAM point = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-        ::PostMessageA(hToggle, WM_LBUTTONDOWN, MK_LBUTTON, point);
-        ::PostMessageA(hToggle, WM_LBUTTONUP, 0, point);
+        Click(hToggle, rc.right / 2, rc.bottom / 2);
+        return 0;
+    }
+    if (std::strcmp(pszCommand, "endsearch") == 0) {
+        HWND hList = ::GetDlgItem(hMain, kList);
+        ::PostMessageA(hList, WM_KEYDOWN, VK_ESCAPE, 1);
+        ::PostMessageA(hList, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+        return 0;
+    }
+    if (std::strcmp(pszCommand, "editor") == 0) {
+        HWND hList = ::GetDlgItem(hMain, kList);
+        HWND hHeader = ::FindWindowExA(hList, nullptr, "SysHeader32", nullptr);
+        RECT rcHeader = {};
+        ::GetClientRect(hHeader, &rcHeader);
+        Click(hList, 30, rcHeader.bottom + 6); // the first row
+        ::PostMessageA(hList, WM_KEYDOWN, VK_RETURN, 1);
+        ::PostMessageA(hList, WM_KEYUP, VK_RETURN, 0xC0000001);
+        return 0;
+    }
+    if (std::strcmp(pszCommand, "about") == 0) {
+        ::PostMessageA(hMain, WM_COMMAND, kTrayAbout, 0);
+        return 0;
+    }
+    if (std::strcmp(pszCommand, "traymenu") == 0) {
+        PointerTo(::GetSystemMetrics(SM_CXSCREEN) - 40, ::GetSystemMetrics(SM_CYSCREEN) - 80);
+        ::PostMessageA(hMain, kTrayNotify, kTrayIconId, WM_RBUTTONUP);
+        return 0;
+    }
+    if (std::strcmp(pszCommand, "close") == 0) {
+        HWND hMenu = ::FindWindowA("#32768", nullptr);
+        if (hMenu && ::IsWindowVisible(hMenu)) {
+            ::PostMessageA(hMenu, WM_KEYDOWN, VK_ESCAPE, 0);
+        } else if (HWND hTop = ::GetForegroundWindow(); hTop && hTop != hMain) {
+            ::PostMessageA(hTop, WM_COMMAND, IDCANCEL, 0);
+        }
         return 0;
     }
     if (std::strcmp(pszCommand, "geometry") == 0) {
         RECT rc;
-        ::GetWindowRect(hMain, &rc);
+        HWND hTop = ::GetForegroundWindow();
+        ::GetWindowRect(argc == 3 && hTop ? hTop : hMain, &rc);
         std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
         return 0;
     }
