@@ -28,7 +28,9 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 
 echo "No display: running tbook.exe on a private Xvfb display ($DISPLAY)."
 wineboot -i >/dev/null 2>&1 || true # makes the prefix on first use
-wine "$exe" >/dev/null 2>&1 &
+# Inside a virtual desktop of its own, so that the window has its caption and the notification
+# area shows (nothing is changed in the prefix for it).
+wine explorer /desktop=TovanoAddressBook,1024x700 "$exe" >/dev/null 2>&1 &
 program=$!
 # Wait until something is drawn (the first start of a new prefix takes a while).
 for _ in $(seq 1 60); do
