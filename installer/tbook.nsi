@@ -1,5 +1,5 @@
 ; The Windows installer of Tovano Address Book: installs for the current user, without
-; administrator rights. The build passes VERSION (from res/Version.h), BIN (the folder of
+; administrator rights. The build passes VERSION (from res/Version.h), BIN (the staging folder of
 ; tbook.exe and tbkutil.exe, with Help\ beside them), SOURCE (the source tree) and OUTFILE.
 ;
 ; The user's address book, its backups and the settings are never touched: an upgrade or an
