@@ -265,10 +265,7 @@ TEST_F(ProgramTest, TrayOpensTheHelpBesideTheProgramAndTheAboutBox) {
     ::PostMessageA(hMain, WM_COMMAND, ID_TRAY_HELP, 0);
     std::vector<CLaunch> launches = browser.WaitForLaunches(1);
     ASSERT_EQ(1u, launches.size());
-    std::string strUrl = launches[0].strArguments;
-    if (strUrl.size() >= 2 && strUrl.front() == '"') {
-        strUrl = strUrl.substr(1, strUrl.size() - 2);
-    }
+    std::string strUrl = launches[0].Unquoted();
     const std::string kPrefix = "file:///";
     ASSERT_EQ(0u, strUrl.find(kPrefix)) << strUrl;
     std::string strPath = strUrl.substr(kPrefix.size());

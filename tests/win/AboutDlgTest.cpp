@@ -5,18 +5,12 @@
 #include "res/resource.h"
 #include "ui/about/AboutDlg.h"
 
-#include <cstdlib>
 #include <functional>
 
 namespace {
 
 const char kMailtoKey[] = "Software\\Classes\\mailto";
 const char kSavedMailtoKey[] = "Software\\Classes\\tbooktest-saved-mailto";
-
-bool IsCloseTo(COLORREF a, COLORREF b) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= 8 && std::abs(GetGValue(a) - GetGValue(b)) <= 8 &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= 8;
-}
 
 // Runs the About box, does the step, and closes it.
 void RunAbout(const std::function<void(CAboutDlg&)>& step) {
@@ -83,18 +77,8 @@ TEST(AboutDlgTest, LabelsShowTheirTextsInTheirColoursAndFonts) {
             EXPECT_EQ(FW_BOLD, font.lfWeight);
 
             ::UpdateWindow(hLabel);
-            RECT client;
-            ::GetClientRect(hLabel, &client);
-            HDC hDC = ::GetDC(hLabel);
-            EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), ::GetPixel(hDC, 1, 1));
-            bool bFound = false;
-            for (int y = 0; y < client.bottom && !bFound; ++y) {
-                for (int x = 0; x < client.right && !bFound; ++x) {
-                    bFound = IsCloseTo(::GetPixel(hDC, x, y), label.colour);
-                }
-            }
-            ::ReleaseDC(hLabel, hDC);
-            EXPECT_TRUE(bFound) << "no pixel of the label's colour";
+            EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), ScreenPixel(hLabel, 1, 1));
+            EXPECT_TRUE(HasPixelNear(hLabel, label.colour)) << "no pixel of the label's colour";
         }
 
         // A second font height replaces the first font, which is gone.
@@ -136,11 +120,7 @@ TEST(AboutDlgTest, ButtonsOpenTheirPagesAndTheSupportMail) {
         std::vector<CLaunch> launches = browser.WaitForLaunches(c.pszLaunch ? 1 : 0);
         std::vector<std::string> arguments;
         for (const CLaunch& launch : launches) {
-            std::string strArguments = launch.strArguments;
-            if (strArguments.size() >= 2 && strArguments.front() == '"' && strArguments.back() == '"') {
-                strArguments = strArguments.substr(1, strArguments.size() - 2);
-            }
-            arguments.push_back(strArguments);
+            arguments.push_back(launch.Unquoted());
         }
         EXPECT_EQ(c.pszLaunch ? std::vector<std::string>{c.pszLaunch} : std::vector<std::string>{}, arguments);
         std::vector<std::string> messages;

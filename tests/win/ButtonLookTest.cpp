@@ -10,13 +10,6 @@ namespace {
 
 const int kSide = 55;
 
-COLORREF ScreenPixel(HWND hWnd, int x, int y) {
-    HDC hDC = ::GetDC(hWnd);
-    COLORREF color = ::GetPixel(hDC, x, y);
-    ::ReleaseDC(hWnd, hDC);
-    return color;
-}
-
 // What a pixel of a state image of the strip looks like over the snapshot colour.
 COLORREF ExpectedPixel(UINT nStrip, int nState, int x, int y, COLORREF background) {
     HRSRC hResource = ::FindResourceA(nullptr, MAKEINTRESOURCEA(nStrip), "RAW");

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <utility>
@@ -40,11 +39,6 @@ std::string ItemText(HWND hDlg, int nId) {
 void PostCtrlAltKey(HWND hWnd, WPARAM nKey) {
     UINT nScan = ::MapVirtualKeyA(static_cast<UINT>(nKey), MAPVK_VK_TO_VSC);
     ::PostMessageA(hWnd, WM_KEYDOWN, nKey, 1 | (nScan << 16) | (1 << 29));
-}
-
-bool IsCloseTo(COLORREF a, COLORREF b) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= 8 && std::abs(GetGValue(a) - GetGValue(b)) <= 8 &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= 8;
 }
 
 } // namespace
@@ -195,17 +189,8 @@ TEST(ContactEditorTest, NoteIsPaintedInItsColoursAndKeepsItsChanges) {
             ::RedrawWindow(hNote, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
             RECT client;
             ::GetClientRect(hNote, &client);
-            HDC hDC = ::GetDC(hNote);
-            COLORREF background = ::GetPixel(hDC, client.right - 4, client.bottom - 4);
-            bool bTextBlue = false;
-            for (int y = 0; y < client.bottom / 2 && !bTextBlue; ++y) {
-                for (int x = 0; x < client.right / 2 && !bTextBlue; ++x) {
-                    bTextBlue = IsCloseTo(::GetPixel(hDC, x, y), RGB(68, 54, 235));
-                }
-            }
-            ::ReleaseDC(hNote, hDC);
-            EXPECT_EQ(kTooltipColour, background) << std::hex << background;
-            EXPECT_TRUE(bTextBlue) << "no pixel of the text colour in the note";
+            EXPECT_EQ(kTooltipColour, ScreenPixel(hNote, client.right - 4, client.bottom - 4));
+            EXPECT_TRUE(HasPixelNear(hNote, RGB(68, 54, 235))) << "no pixel of the text colour in the note";
             // Attached to the dialog's item, the note keeps the dialog's font.
             EXPECT_NE(dlg.NoteEdit().GetOwnFont(), reinterpret_cast<HFONT>(::SendMessageA(hNote, WM_GETFONT, 0, 0)));
 

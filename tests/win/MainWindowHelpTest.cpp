@@ -5,17 +5,6 @@
 
 #include <functional>
 
-namespace {
-
-std::string Unquoted(std::string strText) {
-    if (strText.size() >= 2 && strText.front() == '"' && strText.back() == '"') {
-        strText = strText.substr(1, strText.size() - 2);
-    }
-    return strText;
-}
-
-} // namespace
-
 // F1 wherever the focus is, the Help button and the tray's "Help" open the page beside the
 // program; Home opens the maker's page.
 TEST_F(MainWindowTest, HelpAndHomeOpenTheirPagesInANewBrowser) {
@@ -60,6 +49,6 @@ TEST_F(MainWindowTest, HelpAndHomeOpenTheirPagesInANewBrowser) {
             .RunModal(dlg);
         std::vector<CLaunch> launches = browser.WaitForLaunches(1);
         ASSERT_EQ(1u, launches.size());
-        EXPECT_EQ(c.strUrl, Unquoted(launches[0].strArguments));
+        EXPECT_EQ(c.strUrl, launches[0].Unquoted());
     }
 }

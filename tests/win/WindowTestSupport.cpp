@@ -148,3 +148,27 @@ void PumpMessages(HWND hDialog) {
         }
     }
 }
+
+COLORREF ScreenPixel(HWND hWnd, int x, int y) {
+    HDC hDC = ::GetDC(hWnd);
+    COLORREF color = ::GetPixel(hDC, x, y);
+    ::ReleaseDC(hWnd, hDC);
+    return color;
+}
+
+bool HasPixelNear(HWND hWnd, COLORREF color) {
+    auto isNear = [](int a, int b) { return a - b <= 8 && b - a <= 8; };
+    RECT rc;
+    ::GetClientRect(hWnd, &rc);
+    HDC hDC = ::GetDC(hWnd);
+    bool bFound = false;
+    for (int y = 0; y < rc.bottom && !bFound; ++y) {
+        for (int x = 0; x < rc.right && !bFound; ++x) {
+            COLORREF pixel = ::GetPixel(hDC, x, y);
+            bFound = isNear(GetRValue(pixel), GetRValue(color)) && isNear(GetGValue(pixel), GetGValue(color)) &&
+                     isNear(GetBValue(pixel), GetBValue(color));
+        }
+    }
+    ::ReleaseDC(hWnd, hDC);
+    return bFound;
+}

@@ -63,3 +63,9 @@ void PostKey(HWND hWnd, WPARAM nKey, bool bControl = false);
 void PumpMessages(HWND hDialog);
 // Whether the Ctrl key is reported down (for key tests).
 void SetControlKey(bool bDown);
+
+// A pixel of a shown window as it is on the screen.
+COLORREF ScreenPixel(HWND hWnd, int x, int y);
+// Whether some pixel of the window's client area is within 8 of the colour in every channel
+// (text may be drawn smoothed).
+bool HasPixelNear(HWND hWnd, COLORREF color);

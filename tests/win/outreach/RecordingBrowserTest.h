@@ -19,6 +19,11 @@ void SetDefault(const std::string& strPath, const std::string& strValue);
 struct CLaunch {
     std::string strProcess;
     std::string strArguments;
+    // The arguments without the quotes around the whole, as a program would read one argument.
+    std::string Unquoted() const {
+        bool bQuoted = strArguments.size() >= 2 && strArguments.front() == '"' && strArguments.back() == '"';
+        return bQuoted ? strArguments.substr(1, strArguments.size() - 2) : strArguments;
+    }
 };
 
 // While alive, pages opened through the HTTP class's commands set up with SetVerbCommand (or
