@@ -12,6 +12,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -69,15 +70,29 @@ bool KeyExists(HKEY hRoot, const char* pszKey) {
 
 int InstallSilently() { return RunAndWait("\"" + SetupPath() + "\" /S"); }
 
-// The uninstaller runs on from a copy of itself, so the end of its work shows as the folder and,
-// last of all, its uninstall entry going.
+// Whether the copy the uninstaller runs from (NSIS names it Au_.exe) is still running.
+bool UninstallerCopyRuns() {
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {sizeof entry};
+    bool bFound = false;
+    for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore && !bFound; bMore = ::Process32Next(hSnapshot, &entry)) {
+        bFound = ::lstrcmpiA(entry.szExeFile, "Au_.exe") == 0;
+    }
+    ::CloseHandle(hSnapshot);
+    return bFound;
+}
+
+// The uninstaller runs on from a copy of itself, so the end of its work shows as the folder and
+// its uninstall entry going, and the copy ending.
 bool UninstallSilently() {
     std::string strUninstaller = InstallDir() + "\\uninstall.exe";
     if (!PathExists(strUninstaller)) {
         return true;
     }
     RunAndWait("\"" + strUninstaller + "\" /S");
-    return WaitUntil([] { return !PathExists(InstallDir()) && !KeyExists(HKEY_CURRENT_USER, kUninstallKey); }, 30000);
+    return WaitUntil(
+        [] { return !PathExists(InstallDir()) && !KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !UninstallerCopyRuns(); },
+        30000);
 }
 
 bool RegString(HKEY hRoot, const char* pszKey, const char* pszValue, std::string* pText) {
