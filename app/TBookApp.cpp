@@ -3,8 +3,8 @@
 #include "Globals.h"
 #include "Paths.h"
 #include "app/AutoProxy.h"
-#include "res/resource.h"
 #include "framework/win/Handles.h"
+#include "res/resource.h"
 #include "ui/main/TBookDlg.h"
 
 #include <memory>
@@ -139,9 +139,9 @@ BOOL CTBookApp::InitInstance() {
     auto pDlg = std::make_unique<CTBookDlg>();
     m_pMainWnd = pDlg.get();
     pDlg->DoModal();
+    AutomationFactory().Revoke(); // no new client finds a window on its way out
     m_pMainWnd = nullptr;
     pDlg.reset();
-    AutomationFactory().Revoke();
     ::OleUninitialize();
     return FALSE;
 }

@@ -7,7 +7,7 @@ namespace {
 
 const UINT_PTR kToolId = 1;
 const DWORD kToolTipDelayMs = 2000;
-// The button style bits of a push, default push or owner-drawn button.
+// A button with any of these style bits (an owner-drawn one among them) keeps its style.
 const DWORD kOwnerDrawBits = BS_OWNERDRAW;
 
 } // namespace
