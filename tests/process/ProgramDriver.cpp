@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -69,7 +70,17 @@ bool CProgram::Start(const std::string& strArguments, const char* pszProgram) {
     std::string strCommand = "\"" + ProgramPath(pszProgram) + "\"" + (strArguments.empty() ? "" : " " + strArguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    return ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info);
+    // Now and then Wine refuses a start outright (seen once in many runs, with the machine
+    // busy); that says nothing of the program, so the start is tried once more.
+    for (int nTry = 0; nTry < 2; ++nTry) {
+        if (::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &m_info)) {
+            return true;
+        }
+        std::fprintf(stderr, "could not start %s: error %lu\n", strCommand.c_str(), ::GetLastError());
+        ::Sleep(500);
+    }
+    return false;
 }
 
 int CProgram::WaitForExit(DWORD dwTimeoutMs) {
