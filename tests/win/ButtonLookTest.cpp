@@ -94,6 +94,14 @@ TEST_F(MainWindowTest, ImageButtonsShowTheStateImageOfTheirStrip) {
                 }
             }
             ::EnableWindow(hButton, TRUE);
+
+            // A strip that is missing, or shorter than the size asked for, is not read: the
+            // button goes back to a plain push button with its caption.
+            auto* pButton = static_cast<CHoverButtonEx*>(CWnd::FromHandle(hButton));
+            EXPECT_FALSE(pButton->LoadRaw(IDR_RAW_ADDNEW, kSide, kSide * 8));
+            EXPECT_FALSE(pButton->LoadRaw(9999, kSide, kSide * kHoverStateCount));
+            ::RedrawWindow(hButton, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            EXPECT_NE(DWORD(BS_OWNERDRAW), ::GetWindowLongA(hButton, GWL_STYLE) & BS_TYPEMASK);
         })
         .RunModal(dlg);
 }

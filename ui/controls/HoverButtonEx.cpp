@@ -123,8 +123,9 @@ bool CHoverButtonEx::CaptureBackground(HDC hDC) {
 }
 
 void CHoverButtonEx::DrawItem(DRAWITEMSTRUCT* pDraw) {
-    if (m_layout.nStateWidth == 0 || m_layout.nStateHeight == 0) {
-        // No strip: a plain push button with its caption, drawn by the system.
+    if (!m_pRawPixels || m_layout.nStateWidth == 0 || m_layout.nStateHeight == 0) {
+        // No strip (or a later one that could not be found): a plain push button with its
+        // caption, drawn by the system.
         SendMessage(BM_SETSTYLE, GetStyle() & 0xF4, TRUE);
         return;
     }
