@@ -21,8 +21,6 @@ public:
     // font a previous call made.
     void SetFontHeight(int nHeight);
 
-    COLORREF GetTextColor() const { return m_clrText; }
-    COLORREF GetBkColor() const { return m_clrBackground; }
     HFONT GetOwnFont() const { return m_pFont ? m_pFont->GetSafeHandle() : nullptr; }
 
 protected:

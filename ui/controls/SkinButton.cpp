@@ -166,7 +166,7 @@ void CSkinButton::DrawItem(DRAWITEMSTRUCT* pDraw) {
     if (!strCaption.IsEmpty()) {
         PaintCaption(&dc, strCaption, rcCaption, m_bPressed);
     }
-    CSkinFace face = LayoutSkinFace(rcItem, m_bFlat, m_bFlatFocus, m_bFocused, m_bDefault);
+    CSkinFace face = LayoutSkinFace(rcItem, m_bFlat, kFlatFocus, m_bFocused, m_bDefault);
     if (face.bFocusRect) {
         RECT rcFocus = ToRect(face.rcFocus);
         ::DrawFocusRect(dc, &rcFocus);
@@ -175,7 +175,7 @@ void CSkinButton::DrawItem(DRAWITEMSTRUCT* pDraw) {
 }
 
 int CSkinButton::PaintBackground(CDC* pDC, CRectI& rc) {
-    CSkinFace face = LayoutSkinFace(rc, m_bFlat, m_bFlatFocus, m_bFocused, m_bDefault);
+    CSkinFace face = LayoutSkinFace(rc, m_bFlat, kFlatFocus, m_bFocused, m_bDefault);
     if (face.bBlackFrame) {
         RECT rcFrame = ToRect(rc);
         ::FrameRect(*pDC, &rcFrame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
@@ -189,7 +189,7 @@ int CSkinButton::PaintBackground(CDC* pDC, CRectI& rc) {
 }
 
 int CSkinButton::PaintBorder(CDC* pDC, const CRectI& rc) {
-    switch (ChooseSkinBorder(m_bPressed, m_bFlat, m_bFlatBorder)) {
+    switch (ChooseSkinBorder(m_bPressed, m_bFlat, kFlatBorder)) {
     case kSkinBorderNone: break;
     case kSkinBorderSunken:
         Draw3dRect(*pDC, rc, ::GetSysColor(COLOR_BTNSHADOW), ::GetSysColor(COLOR_BTNHIGHLIGHT));

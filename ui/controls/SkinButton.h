@@ -57,15 +57,16 @@ private:
     void ReleaseImages();
 
     int m_nMarginX = 3;
-    int m_nMarginY = 3;
     POINT m_ptPushOffset = {1, 1};
     bool m_bFlat = true;
     bool m_bPressed = false;
     bool m_bFocused = false;
     bool m_bDefault = false;
     bool m_bCheckBox = false;
-    bool m_bFlatBorder = true;
-    bool m_bFlatFocus = false;
+    // Nothing here turns these off or on: a flat button shows a sunken border while pressed
+    // and no focus rectangle.
+    static constexpr bool kFlatBorder = true;
+    static constexpr bool kFlatFocus = false;
     COLORREF m_colors[3][2] = {}; // (background, text) for active, normal and focused
     bool m_bChecked = false;
     CImage m_imageIn;

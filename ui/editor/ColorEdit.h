@@ -20,8 +20,6 @@ public:
 
     // Paints the background in this colour from now on, at once.
     void SetBkColor(COLORREF color);
-    COLORREF GetBkColor() const { return m_clrBackground; }
-    COLORREF GetTextColor() const { return m_clrText; }
     HBRUSH GetBkBrush() const { return m_brBackground; }
     HFONT GetOwnFont() const { return m_pFont ? m_pFont->GetSafeHandle() : nullptr; }
 
