@@ -43,22 +43,6 @@ std::string InstallDir() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs
 std::string StartMenuShortcut() { return ShellFolder(CSIDL_PROGRAMS) + "\\Tovano Address Book.lnk"; }
 std::string DesktopShortcut() { return ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Tovano Address Book.lnk"; }
 
-int RunAndWait(const std::string& strCommand) {
-    STARTUPINFOA startup = {sizeof startup};
-    PROCESS_INFORMATION info = {};
-    std::string strLine = strCommand;
-    if (!::CreateProcessA(nullptr, &strLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return -2;
-    }
-    DWORD dwCode = ::WaitForSingleObject(info.hProcess, 120000) == WAIT_OBJECT_0 ? 0 : DWORD(-1);
-    if (dwCode == 0) {
-        ::GetExitCodeProcess(info.hProcess, &dwCode);
-    }
-    ::CloseHandle(info.hProcess);
-    ::CloseHandle(info.hThread);
-    return static_cast<int>(dwCode);
-}
-
 bool KeyExists(HKEY hRoot, const char* pszKey) {
     HKEY hKey = nullptr;
     if (::RegOpenKeyExA(hRoot, pszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS) {
@@ -68,7 +52,7 @@ bool KeyExists(HKEY hRoot, const char* pszKey) {
     return true;
 }
 
-int InstallSilently() { return RunAndWait("\"" + SetupPath() + "\" /S"); }
+int InstallSilently() { return RunProgram("/S", 120000, SetupPath().c_str()); }
 
 // Whether the copy the uninstaller runs from (NSIS names it Au_.exe) is still running.
 bool UninstallerCopyRuns() {
@@ -89,7 +73,7 @@ bool UninstallSilently() {
     if (!PathExists(strUninstaller)) {
         return true;
     }
-    RunAndWait("\"" + strUninstaller + "\" /S");
+    RunProgram("/S", 120000, strUninstaller.c_str());
     return WaitUntil(
         [] { return !PathExists(InstallDir()) && !KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !UninstallerCopyRuns(); },
         30000);

@@ -171,9 +171,9 @@ bool CProgram::ClickListRow(int nRow) const {
     return bFound;
 }
 
-int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs) {
+int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs, const char* pszProgram) {
     CProgram program;
-    if (!program.Start(strArguments)) {
+    if (!program.Start(strArguments, pszProgram)) {
         return -2;
     }
     return program.WaitForExit(dwTimeoutMs);

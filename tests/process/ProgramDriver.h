@@ -42,8 +42,9 @@ private:
     PROCESS_INFORMATION m_info = {};
 };
 
-// Runs the program to its end and returns its exit code.
-int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs = 10000);
+// Runs the program (tbook.exe, or another as CProgram::Start takes it) to its end and returns
+// its exit code.
+int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs = 10000, const char* pszProgram = "tbook.exe");
 
 // Polls until the condition holds; false when it did not within the time.
 bool WaitUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs = 10000);

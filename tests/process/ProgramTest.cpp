@@ -284,12 +284,19 @@ TEST_F(ProgramTest, TrayOpensTheHelpBesideTheProgramAndTheAboutBox) {
     EXPECT_TRUE(program.IsRunning());
 }
 
-// A normal start registers the automation object. A client's creation starts the program,
-// which then only hides on Exit, after saving its settings, until the client lets go.
+// A normal start registers the automation object. While that instance runs, a creation fails:
+// the server the system starts is a second instance, which shows the first and ends. Once it has
+// ended, a client's creation starts the program, which then only hides on Exit, after saving
+// its settings, until the client lets go.
 TEST_F(ProgramTest, AutomationClientKeepsTheProgramUntilItLetsGo) {
+    CKernelHandle created(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientCreated"));
+    CKernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientRelease"));
+    const char kClientArguments[] = "TBookTestClientCreated TBookTestClientRelease";
     {
         CProgram program;
         StartWithBook(program, SampleContacts());
+        EXPECT_EQ(2, RunProgram(kClientArguments, 120000, "automation_client.exe"));
+        ASSERT_TRUE(program.IsRunning());
         ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
         ASSERT_EQ(0, program.WaitForExit(5000));
     }
@@ -299,10 +306,8 @@ TEST_F(ProgramTest, AutomationClientKeepsTheProgramUntilItLetsGo) {
                                             RRF_RT_REG_SZ, nullptr, szClassId, &dwSize));
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TovanoSoft");
 
-    CKernelHandle created(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientCreated"));
-    CKernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientRelease"));
     CProgram client;
-    ASSERT_TRUE(client.Start("TBookTestClientCreated TBookTestClientRelease", "automation_client.exe"));
+    ASSERT_TRUE(client.Start(kClientArguments, "automation_client.exe"));
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(created.Get(), 30000)) << "exit " << client.WaitForExit(0);
     HWND hMain = ::FindWindowA(nullptr, "Tovano Address Book - List View");
     ASSERT_NE(nullptr, hMain);
@@ -320,17 +325,4 @@ TEST_F(ProgramTest, AutomationClientKeepsTheProgramUntilItLetsGo) {
     EXPECT_EQ(0, client.WaitForExit(10000));
     ::PostMessageA(hMain, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(DWORD(WAIT_OBJECT_0), ::WaitForSingleObject(server.Get(), 10000));
-}
-
-// The server the system starts for a client while the program runs normally is a second
-// instance: it brings the first to the front and ends, so the creation fails.
-TEST_F(ProgramTest, AutomationCreationFailsWhileTheProgramRunsNormally) {
-    CProgram program;
-    StartWithBook(program, SampleContacts());
-    CKernelHandle created(::CreateEventA(nullptr, TRUE, FALSE, "TBookTestClientCreated2"));
-    CKernelHandle release(::CreateEventA(nullptr, TRUE, TRUE, "TBookTestClientRelease2"));
-    CProgram client;
-    ASSERT_TRUE(client.Start("TBookTestClientCreated2 TBookTestClientRelease2", "automation_client.exe"));
-    EXPECT_EQ(2, client.WaitForExit(120000));
-    EXPECT_TRUE(program.IsRunning());
 }

@@ -10,7 +10,6 @@
 namespace {
 
 const char kMailtoKey[] = "Software\\Classes\\mailto";
-const char kSavedMailtoKey[] = "Software\\Classes\\tbooktest-saved-mailto";
 
 // Runs the About box, does the step, and closes it.
 void RunAbout(const std::function<void(CAboutDlg&)>& step) {
@@ -18,36 +17,17 @@ void RunAbout(const std::function<void(CAboutDlg&)>& step) {
     CStepRunner().Do([&] { step(dlg); }).RunModal(dlg);
 }
 
-// While alive, "mailto:" is opened by the recording browser, or by nothing at all.
+// While alive, "mailto:" is opened by the recording browser, or by nothing at all. The test's
+// own prefix has no other use for the class, so it is simply removed at the end.
 class CMailtoHandler {
 public:
-    CMailtoHandler(const CRecordingBrowser* pBrowser) {
-        HKEY hClasses = nullptr;
-        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes", 0, KEY_ALL_ACCESS, &hClasses);
-        HKEY hSaved = nullptr;
-        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSavedMailtoKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hSaved,
-                          nullptr);
-        ::RegCopyTreeA(hClasses, "mailto", hSaved);
-        ::RegCloseKey(hSaved);
-        ::RegCloseKey(hClasses);
+    explicit CMailtoHandler(const CRecordingBrowser* pBrowser) {
         ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMailtoKey);
         if (pBrowser) {
-            SetDefault(kMailtoKey, "URL:MailTo Protocol");
-            HKEY hKey = nullptr;
-            ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMailtoKey, 0, KEY_SET_VALUE, &hKey);
-            ::RegSetValueExA(hKey, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-            ::RegCloseKey(hKey);
-            SetDefault(std::string(kMailtoKey) + "\\shell\\open\\command", "\"" + pBrowser->m_strBrowser + "\" mail %1");
+            RegisterScheme(kMailtoKey, "URL:MailTo Protocol", "\"" + pBrowser->m_strBrowser + "\" mail %1");
         }
     }
-    ~CMailtoHandler() {
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMailtoKey);
-        HKEY hMailto = nullptr;
-        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMailtoKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hMailto, nullptr);
-        ::RegCopyTreeA(HKEY_LOCAL_MACHINE, kSavedMailtoKey, hMailto);
-        ::RegCloseKey(hMailto);
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSavedMailtoKey);
-    }
+    ~CMailtoHandler() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMailtoKey); }
 };
 
 } // namespace

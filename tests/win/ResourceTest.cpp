@@ -201,6 +201,15 @@ std::string Narrow(const std::wstring& s) {
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 
+// A dialog's style, size and caption, in the program's Tahoma 8.
+void ExpectHeader(const DialogTemplate& dlg, DWORD dwStyle, short cx, short cy, const wchar_t* pszCaption) {
+    EXPECT_EQ(dwStyle, dlg.dwStyle) << std::hex << dlg.dwStyle;
+    EXPECT_EQ((std::vector<short>{cx, cy}), (std::vector<short>{dlg.cx, dlg.cy}));
+    EXPECT_EQ(pszCaption, dlg.strCaption);
+    EXPECT_EQ(L"Tahoma", dlg.strFont);
+    EXPECT_EQ(8, dlg.nPointSize);
+}
+
 // The controls of a template, each field compared, in order.
 void ExpectItems(const std::vector<DialogItem>& want, const std::vector<DialogItem>& got) {
     ASSERT_EQ(want.size(), got.size());
@@ -492,12 +501,8 @@ TEST(ResourceTest, MainWindowTemplateCreatesEveryControlHidden) {
 TEST(ResourceTest, EditorTemplateHasItsControlsInTabOrder) {
     DialogTemplate dlg = ParseDialogEx(ResourceBytes(RT_DIALOG, IDD_CONTACT, kEnglishUs));
     ASSERT_TRUE(dlg.bComplete);
-    EXPECT_EQ(DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT), dlg.dwStyle);
-    EXPECT_EQ(320, dlg.cx);
-    EXPECT_EQ(306, dlg.cy);
-    EXPECT_EQ(L"Tovano Address Book - Single Contact View", dlg.strCaption);
-    EXPECT_EQ(L"Tahoma", dlg.strFont);
-    EXPECT_EQ(8, dlg.nPointSize);
+    ExpectHeader(dlg, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT, 320, 306,
+                 L"Tovano Address Book - Single Contact View");
 
     const DWORD kEdit = kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
     const DWORD kLines = ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
@@ -539,11 +544,8 @@ TEST(ResourceTest, EditorTemplateHasItsControlsInTabOrder) {
 TEST(ResourceTest, AboutTemplateHasItsControlsAndTheMakersNames) {
     DialogTemplate dlg = ParseDialogEx(ResourceBytes(RT_DIALOG, IDD_ABOUTBOX, kEnglishUs));
     ASSERT_TRUE(dlg.bComplete);
-    EXPECT_EQ(DWORD(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT), dlg.dwStyle);
-    EXPECT_EQ((std::vector<short>{249, 206}), (std::vector<short>{dlg.cx, dlg.cy}));
-    EXPECT_EQ(L"About Tovano Address Book", dlg.strCaption);
-    EXPECT_EQ(L"Tahoma", dlg.strFont);
-    EXPECT_EQ(8, dlg.nPointSize);
+    ExpectHeader(dlg, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 249, 206,
+                 L"About Tovano Address Book");
 
     const DWORD kCentred = kChild | SS_CENTER;
     const DWORD kButton = kChild | WS_TABSTOP;

@@ -21,6 +21,15 @@ void SetDefault(const std::string& strPath, const std::string& strValue) {
     ::RegCloseKey(hKey);
 }
 
+void RegisterScheme(const std::string& strKey, const std::string& strDescription, const std::string& strCommand) {
+    SetDefault(strKey, strDescription);
+    HKEY hKey = nullptr;
+    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, KEY_SET_VALUE, &hKey);
+    ::RegSetValueExA(hKey, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    ::RegCloseKey(hKey);
+    SetDefault(strKey + "\\shell\\open\\command", strCommand);
+}
+
 CRecordingBrowser::CRecordingBrowser() {
     char szTemp[MAX_PATH] = "";
     ::GetTempPathA(sizeof szTemp, szTemp);
@@ -30,12 +39,7 @@ CRecordingBrowser::CRecordingBrowser() {
     m_strBrowser = ProgramFolder() + "recording_browser.exe";
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kHttpKey);
     // A scheme of its own shows when the shell's own opening of a URL is reached.
-    SetDefault(kTestSchemeKey, "URL:tbooktest");
-    HKEY hKey = nullptr;
-    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestSchemeKey, 0, KEY_SET_VALUE, &hKey);
-    ::RegSetValueExA(hKey, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    ::RegCloseKey(hKey);
-    SetDefault(std::string(kTestSchemeKey) + "\\shell\\open\\command", "\"" + m_strBrowser + "\" shell %1");
+    RegisterScheme(kTestSchemeKey, "URL:tbooktest", "\"" + m_strBrowser + "\" shell %1");
 }
 
 CRecordingBrowser::~CRecordingBrowser() {

@@ -15,6 +15,8 @@ extern const char kTestSchemeKey[];
 std::string ProgramFolder();
 // Sets the default value of a key under HKEY_LOCAL_MACHINE, making the key.
 void SetDefault(const std::string& strPath, const std::string& strValue);
+// Makes the class key (under HKEY_LOCAL_MACHINE) a URL scheme opened by this command.
+void RegisterScheme(const std::string& strKey, const std::string& strDescription, const std::string& strCommand);
 
 struct CLaunch {
     std::string strProcess;
