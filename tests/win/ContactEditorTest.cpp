@@ -101,6 +101,8 @@ TEST(ContactEditorTest, EachWayOutEndsWithItsResultAndFlags) {
         INT_PTR nResult;
         int bSaved, bDeleted;
         std::vector<std::string> boxes;
+        // What the test does once the questions were answered (default: Close).
+        std::function<void(CContactDlg&)> afterBoxes = nullptr;
     };
     auto command = [](int nId) { return [nId](CContactDlg& dlg) { dlg.PostMessage(WM_COMMAND, nId, 0); }; };
     auto ctrlAlt = [](WPARAM nKey) { return [nKey](CContactDlg&) { PostCtrlAltKey(::GetFocus(), nKey); }; };
@@ -130,6 +132,17 @@ TEST(ContactEditorTest, EachWayOutEndsWithItsResultAndFlags) {
              PostCtrlAltKey(::GetFocus(), 'D');
          },
          false, IDOK, 1, 1, {kDeleteQuestion}},
+        // A deletion the emptiness check refused is not carried into the next Save.
+        {"Delete of an emptied contact, Yes, then Save", false, IDYES,
+         [](CContactDlg& dlg) {
+             ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_LASTNAME, "");
+             dlg.PostMessage(WM_COMMAND, IDC_DELETE, 0);
+         },
+         true, IDOK, 1, 0, {kDeleteQuestion, kEmptyMessage},
+         [](CContactDlg& dlg) {
+             ::SetDlgItemTextA(dlg.m_hWnd, IDC_EDIT_LASTNAME, "Adams");
+             dlg.PostMessage(WM_COMMAND, IDOK, 0);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszName);
@@ -153,7 +166,11 @@ TEST(ContactEditorTest, EachWayOutEndsWithItsResultAndFlags) {
                 .Do([&] {
                     EXPECT_TRUE(dlg.IsWindowVisible());
                     EXPECT_EQ(0, dlg.m_bSaved);
-                    dlg.PostMessage(WM_COMMAND, IDCANCEL, 0);
+                    if (c.afterBoxes) {
+                        c.afterBoxes(dlg);
+                    } else {
+                        dlg.PostMessage(WM_COMMAND, IDCANCEL, 0);
+                    }
                 });
         }
         EXPECT_EQ(c.nResult, steps.ThenProgramEnds().RunModal(dlg));

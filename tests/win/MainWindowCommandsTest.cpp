@@ -226,6 +226,28 @@ TEST_F(MainWindowTest, DeleteAsksAndKeepsEveryOtherRowOnItsContact) {
     }
 }
 
+// A book read only in part stays as it is until something changes: a Delete answered No for
+// every contact changes nothing, so it writes nothing and makes no backup.
+TEST_F(MainWindowTest, DeleteAnsweredNoLeavesAPartlyReadBookAsItIs) {
+    std::string strWhole = BuildAddressBookDocument(FiveContacts()).GetStdString();
+    std::string strCut = strWhole.substr(0, strWhole.size() * 3 / 5);
+    WriteBytes(BookPath(), strCut);
+    CMessageBoxAnswerer answerer(IDNO);
+    CTestableDlg dlg;
+    dlg.m_bRunCommands = true;
+    CStepRunner()
+        .Then([&] { return dlg.IsLoadFinished(); })
+        .Do([&] {
+            ASSERT_GE(dlg.List().GetItemCount(), 2);
+            SelectRows(dlg, {0});
+            dlg.SendMessage(WM_COMMAND, IDC_DELETE, 0);
+            EXPECT_EQ("Deleting Adams, X...\r\nAre you sure?", answerer.m_boxes.back().strText);
+            EXPECT_EQ(strCut, ReadBytes(BookPath()));
+            EXPECT_FALSE(FileExists(BookPath() + ".bak"));
+        })
+        .RunModal(dlg);
+}
+
 // A save that fails keeps the accepted change in memory; the next accepted change saves both.
 TEST_F(MainWindowTest, FailedSaveKeepsTheChangeForTheNextSave) {
     CTempFolder folder;

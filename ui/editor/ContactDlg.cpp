@@ -93,6 +93,8 @@ void CContactDlg::OnOK() {
     }
     m_contact.EncodeStoredText();
     if (m_contact.IsEmpty()) {
+        // A deletion that ended here was refused with the save: the next Save only saves.
+        m_bDeleted = 0;
         AfxMessageBox(kEmptyContact, MB_OK);
         return;
     }

@@ -123,10 +123,10 @@ void CTBookDlg::OnDelete() {
         }
         nRow = m_list.GetNextItem(NextSelectedSearchStart(nRow, bDelete), LVNI_SELECTED);
     }
+    // Answered No for every contact, the command changed nothing: a book read only in part
+    // stays as it is.
     if (bDeletedAny) {
         m_book.CommitChange();
-    } else {
-        m_book.SaveAddressBook();
     }
 }
 
