@@ -10,6 +10,28 @@ const int kPauseMs = 250;
 
 } // namespace
 
+bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
+    if (IsOpen()) {
+        Close();
+    }
+    m_strFileName = pszFileName;
+    m_failure = CFileException();
+    intptr_t hFile = kNoFile;
+    if (!OpenOsFile(pszFileName, nOpenFlags, hFile)) {
+        return Fail(pError);
+    }
+    m_hFile = hFile;
+    return true;
+}
+
+bool CFile::Fail(CFileException* pError) {
+    m_failure.SetFromOsError(LastOsError(), m_strFileName);
+    if (pError) {
+        *pError = m_failure;
+    }
+    return false;
+}
+
 bool CFile::OpenRetrying(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
     for (int nTry = 1;; ++nTry) {
         CFileException error;

@@ -59,37 +59,26 @@ CFile::~CFile() {
     }
 }
 
-bool CFile::Fail(CFileException* pError) {
-    m_failure.SetFromOsError(errno, m_strFileName);
-    if (pError) {
-        *pError = m_failure;
-    }
-    return false;
-}
+long LastOsError() { return errno; }
 
-bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
-    if (IsOpen()) {
-        Close();
-    }
-    m_strFileName = pszFileName;
-    m_failure = CFileException();
+bool OpenOsFile(const char* pszFileName, unsigned nOpenFlags, intptr_t& hFile) {
     int flags = O_CLOEXEC;
     switch (nOpenFlags & 3) {
-    case modeWrite: flags |= O_WRONLY; break;
-    case modeReadWrite: flags |= O_RDWR; break;
+    case CFile::modeWrite: flags |= O_WRONLY; break;
+    case CFile::modeReadWrite: flags |= O_RDWR; break;
     default: flags |= O_RDONLY; break;
     }
-    if (nOpenFlags & modeCreateNew) {
+    if (nOpenFlags & CFile::modeCreateNew) {
         // The check and the creation are one step, so two writers never claim the same name.
         flags |= O_CREAT | O_EXCL;
-    } else if (nOpenFlags & modeCreate) {
+    } else if (nOpenFlags & CFile::modeCreate) {
         flags |= O_CREAT | O_TRUNC;
     }
     int fd = ::open(pszFileName, flags, 0666);
     if (fd < 0) {
-        return Fail(pError);
+        return false;
     }
-    m_hFile = fd;
+    hFile = fd;
     return true;
 }
 
@@ -137,9 +126,7 @@ int64_t CFile::Seek(int64_t nOffset, SeekPosition from) {
 
 int64_t CFile::GetPosition() const { return ::lseek(FileDescriptor(m_hFile), 0, SEEK_CUR); }
 
-bool CFile::Flush(CFileException* pError) {
-    return ::fsync(FileDescriptor(m_hFile)) == 0 || Fail(pError);
-}
+bool CFile::Flush(CFileException* pError) { return ::fsync(FileDescriptor(m_hFile)) == 0 || Fail(pError); }
 
 bool CFile::Close(CFileException* pError) {
     if (!IsOpen()) {
@@ -175,7 +162,10 @@ unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid())
 
 bool CFile::IsReadOnly(const char* pszFileName) const {
     struct stat info;
-    return ::stat(pszFileName, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return ::stat(pszFileName, &info) == 0 && S_ISREG(info.st_mode) &&
+           (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-void SleepBriefly(int nMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds)); }
+void SleepBriefly(int nMilliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds));
+}

@@ -51,43 +51,32 @@ CFile::~CFile() {
     }
 }
 
-bool CFile::Fail(CFileException* pError) {
-    m_failure.SetFromOsError(static_cast<long>(GetLastError()), m_strFileName);
-    if (pError) {
-        *pError = m_failure;
-    }
-    return false;
-}
+long LastOsError() { return static_cast<long>(GetLastError()); }
 
-bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
-    if (IsOpen()) {
-        Close();
-    }
-    m_strFileName = pszFileName;
-    m_failure = CFileException();
-
+bool OpenOsFile(const char* pszFileName, unsigned nOpenFlags, intptr_t& hFile) {
     DWORD dwAccess = GENERIC_READ;
     switch (nOpenFlags & 3) {
-    case modeWrite: dwAccess = GENERIC_WRITE; break;
-    case modeReadWrite: dwAccess = GENERIC_READ | GENERIC_WRITE; break;
+    case CFile::modeWrite: dwAccess = GENERIC_WRITE; break;
+    case CFile::modeReadWrite: dwAccess = GENERIC_READ | GENERIC_WRITE; break;
     }
     DWORD dwShare = 0; // compatibility mode and exclusive mode alike
     switch (nOpenFlags & 0x70) {
-    case shareDenyWrite: dwShare = FILE_SHARE_READ; break;
-    case shareDenyRead: dwShare = FILE_SHARE_WRITE; break;
-    case shareDenyNone: dwShare = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
+    case CFile::shareDenyWrite: dwShare = FILE_SHARE_READ; break;
+    case CFile::shareDenyRead: dwShare = FILE_SHARE_WRITE; break;
+    case CFile::shareDenyNone: dwShare = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
     }
     DWORD dwCreation = OPEN_EXISTING;
-    if (nOpenFlags & modeCreateNew) {
+    if (nOpenFlags & CFile::modeCreateNew) {
         dwCreation = CREATE_NEW;
-    } else if (nOpenFlags & modeCreate) {
+    } else if (nOpenFlags & CFile::modeCreate) {
         dwCreation = CREATE_ALWAYS;
     }
-    HANDLE h = CreateFileA(pszFileName, dwAccess, dwShare, nullptr, dwCreation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(pszFileName, dwAccess, dwShare, nullptr, dwCreation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        return Fail(pError);
+        return false;
     }
-    m_hFile = reinterpret_cast<intptr_t>(h);
+    hFile = reinterpret_cast<intptr_t>(h);
     return true;
 }
 

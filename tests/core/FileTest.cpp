@@ -16,7 +16,8 @@ TEST(FileTest, OpeningAMissingFileReportsItByName) {
     CString strMessage = error.GetErrorMessage();
     EXPECT_NE(-1, strMessage.Find("absent.xml")) << strMessage.GetString();
 
-    EXPECT_FALSE(file.Open(folder.Path("no-folder/x.xml").c_str(), CFile::modeCreate | CFile::modeWrite, &error));
+    EXPECT_FALSE(
+        file.Open(folder.Path("no-folder/x.xml").c_str(), CFile::modeCreate | CFile::modeWrite, &error));
     EXPECT_TRUE(error.m_cause == CFileException::badPath || error.m_cause == CFileException::fileNotFound);
 }
 
@@ -42,6 +43,27 @@ TEST(FileTest, WritesReadsAndSeeks) {
     EXPECT_EQ(0u, file.Read(buf, sizeof buf));
     EXPECT_EQ(CFileException::none, file.GetFailure().m_cause);
     EXPECT_EQ(11, file.Seek(0, CFile::end));
+}
+
+// Opening again starts afresh: the earlier file is closed, its failure forgotten, and a failed
+// open names the new file and leaves none open.
+TEST(FileTest, OpeningAgainClosesTheEarlierFileAndForgetsItsFailure) {
+    CTempFolder folder;
+    WriteBytes(folder.Path("a.txt"), "aaa");
+    WriteBytes(folder.Path("b.txt"), "bbb");
+    CFile file;
+    ASSERT_TRUE(file.Open(folder.Path("a.txt").c_str(), CFile::modeRead));
+    EXPECT_EQ(-1, file.Seek(-1, CFile::begin));
+    EXPECT_NE(CFileException::none, file.GetFailure().m_cause);
+    ASSERT_TRUE(file.Open(folder.Path("b.txt").c_str(), CFile::modeRead));
+    EXPECT_EQ(CFileException::none, file.GetFailure().m_cause);
+    char buf[8] = {};
+    EXPECT_EQ(3u, file.Read(buf, sizeof buf));
+    EXPECT_EQ(std::string("bbb"), std::string(buf, 3));
+    EXPECT_FALSE(file.Open(folder.Path("absent.txt").c_str(), CFile::modeRead));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(CFileException::fileNotFound, file.GetFailure().m_cause);
+    EXPECT_STREQ(folder.Path("absent.txt").c_str(), file.GetFilePath().GetString());
 }
 
 TEST(FileTest, CreateTruncatesAnExistingFile) {
