@@ -17,6 +17,20 @@ void AppendLine(std::string& strText, const std::string& strLine) {
     strText += strLine;
 }
 
+// The text a field keeps: line breaks as the contact's own, and in UTF-8 as Windows-1252. The
+// address book's XML cannot hold control characters other than tab and line breaks, so those
+// become "?" like the characters the code page cannot hold; each kind is counted.
+CString ImportedText(const std::string& strUtf8, int& nControls, int& nReplaced) {
+    std::string str = NormaliseLineBreaks(strUtf8);
+    for (char& c : str) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') {
+            c = '?';
+            ++nControls;
+        }
+    }
+    return Utf8To1252(str, nReplaced);
+}
+
 std::string Capitalised(const char* psz) {
     std::string str(psz);
     if (!str.empty() && str[0] >= 'a' && str[0] <= 'z') {
@@ -161,35 +175,41 @@ bool CContactBuilder::Finish(CContact& contact) {
     m_strExtraNote.clear();
     contact = CContact();
     bool bAny = false;
-    int nIgnored = 0;
-    CString strName = Utf8To1252(m_values[CContact::fieldLastName], nIgnored);
-    CString strFirst = Utf8To1252(m_values[CContact::fieldFirstName], nIgnored);
-    if (strName.IsEmpty() || strFirst.IsEmpty()) {
-        strName += strFirst;
-    } else {
-        strName += ", " + strFirst;
-    }
-    if (strName.IsEmpty()) {
-        strName = Utf8To1252(m_values[CContact::fieldCompany], nIgnored);
-    }
+    int nControls[CContact::kFieldCount] = {};
+    int nReplaced[CContact::kFieldCount] = {};
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        int nReplaced = 0;
-        contact.FieldAt(i) = Utf8To1252(NormaliseLineBreaks(m_values[i]), nReplaced);
+        contact.FieldAt(i) = ImportedText(m_values[i], nControls[i], nReplaced[i]);
         bAny = bAny || !m_values[i].empty();
-        if (nReplaced > 0) {
-            m_report.nReplaced += nReplaced;
-            CString strText;
-            strText.Format("contact \"%s\": %d character%s in the %s cannot be held in Windows-1252 and %s "
-                           "written as ?",
-                           strName.GetString(), nReplaced, nReplaced == 1 ? "" : "s", g_labels[i],
-                           nReplaced == 1 ? "is" : "are");
-            m_report.Warn(m_strFile, m_nLine, strText);
-        }
     }
     if (!bAny) {
         m_report.Warn(m_strFile, m_nLine, "a contact without any text was left out");
         return false;
     }
+    CString strName = contact.lastname;
+    if (strName.IsEmpty() || contact.firstname.IsEmpty()) {
+        strName += contact.firstname;
+    } else {
+        strName += ", " + contact.firstname;
+    }
+    if (strName.IsEmpty()) {
+        strName = contact.company;
+    }
+    for (int i = 0; i < CContact::kFieldCount; ++i) {
+        ReportReplaced(strName, i, nReplaced[i], "character", "cannot be held in Windows-1252 and ");
+        ReportReplaced(strName, i, nControls[i], "control character", "");
+    }
     contact.EncodeStoredText();
     return true;
+}
+
+void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCount, const char* pszKind,
+                                     const char* pszReason) {
+    if (nCount == 0) {
+        return;
+    }
+    m_report.nReplaced += nCount;
+    CString strText;
+    strText.Format("contact \"%s\": %d %s%s in the %s %s%s written as ?", strName.GetString(), nCount,
+                   pszKind, nCount == 1 ? "" : "s", g_labels[nField], pszReason, nCount == 1 ? "is" : "are");
+    m_report.Warn(m_strFile, m_nLine, strText);
 }

@@ -14,7 +14,7 @@ struct CCsvWriteColumn {
     const char* pszFixed;
 };
 const int kAlways = -1;
-const int kDisplayName = -2; // "first last", or the company
+const int kDisplayName = -2; // the display name of CExportedContact
 
 // The columns written for each set, in the order the program writes them.
 const std::vector<CCsvWriteColumn>& OutlookColumns();

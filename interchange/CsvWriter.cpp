@@ -1,6 +1,6 @@
-#include "Charset.h"
 #include "CsvColumns.h"
 #include "CsvFormat.h"
+#include "ExportedContact.h"
 
 namespace {
 
@@ -30,18 +30,15 @@ bool HasColumnFor(const std::vector<CCsvWriteColumn>& columns, int nField) {
     return false;
 }
 
-std::string CellText(const CCsvWriteColumn& column, const std::string* pText) {
+std::string CellText(const CCsvWriteColumn& column, const CExportedContact& contact) {
     if (column.nField == kDisplayName) {
-        const std::string& strFirst = pText[CContact::fieldFirstName];
-        const std::string& strLast = pText[CContact::fieldLastName];
-        std::string strName = strFirst + (strFirst.empty() || strLast.empty() ? "" : " ") + strLast;
-        return strName.empty() ? pText[CContact::fieldCompany] : strName;
+        return contact.strDisplayName;
     }
-    bool bHasValue = column.nField == kAlways || !pText[column.nField].empty();
+    bool bHasValue = column.nField == kAlways || !contact.texts[column.nField].empty();
     if (column.pszFixed) {
         return bHasValue ? column.pszFixed : "";
     }
-    return column.nField == kAlways ? std::string() : pText[column.nField];
+    return column.nField == kAlways ? std::string() : contact.texts[column.nField];
 }
 
 } // namespace
@@ -62,18 +59,13 @@ std::string BuildCsv(const CContactArray& contacts, CsvColumns set) {
         bCarries = bCarries || !HasColumnFor(columns, carried.nField);
     }
     for (int n = 0; n < contacts.GetSize(); ++n) {
-        CContact contact(contacts[n]);
-        contact.DecodeStoredText();
-        std::string strText[CContact::kFieldCount];
-        for (int f = 0; f < CContact::kFieldCount; ++f) {
-            strText[f] = Cp1252ToUtf8(contact.FieldAt(f));
-        }
+        CExportedContact contact(contacts[n]);
         if (bCarries) {
-            AppendCarriedFields(strText[CContact::fieldNote], strText);
+            AppendCarriedFields(contact.texts[CContact::fieldNote], contact.texts);
         }
         for (size_t i = 0; i < columns.size(); ++i) {
             strOut += i ? "," : "";
-            AppendCell(strOut, CellText(columns[i], strText));
+            AppendCell(strOut, CellText(columns[i], contact));
         }
         strOut += "\r\n";
     }

@@ -1,5 +1,7 @@
 #include "VCardMapper.h"
 
+#include "VCardFields.h"
+
 namespace {
 
 typedef std::vector<std::string> Parts;
@@ -36,8 +38,20 @@ std::string LabelOf(const CVCardProperty& prop) {
     return prop.strWrittenName;
 }
 
-std::string Part(const Parts& parts, size_t n) {
-    return n < parts.size() ? parts[n] : std::string();
+std::string Part(const Parts& parts, int n) {
+    return n < static_cast<int>(parts.size()) ? parts[static_cast<size_t>(n)] : std::string();
+}
+
+std::string Unescaped(const std::string& strDecoded) {
+    return SplitValue(strDecoded, false)[0];
+}
+
+// Kinds of number the contact has no field for; they go into the note under their kind.
+const char* UnfiledPhoneKind(const CVCardProperty& prop) {
+    if (prop.Has("FAX")) {
+        return prop.Has("HOME") && !prop.Has("WORK") ? "Home fax" : nullptr;
+    }
+    return prop.Has("PAGER") ? "Pager" : nullptr;
 }
 
 class CMapper {
@@ -63,8 +77,7 @@ public:
     }
 
 private:
-    std::string Text(const CVCardProperty& prop) { return SplitValue(Decoded(prop), false)[0]; }
-    Parts Structured(const CVCardProperty& prop) { return SplitValue(Decoded(prop), true); }
+    std::string Text(const CVCardProperty& prop) { return Unescaped(Decoded(prop)); }
 
     std::string Decoded(const CVCardProperty& prop) {
         bool bKnown = true;
@@ -80,107 +93,102 @@ private:
     }
 
     void One(const CVCardProperty& prop) {
-        const std::string& strName = prop.strName;
         if (prop.IsBinary()) {
             if (!prop.strRaw.empty()) {
                 m_builder.SkipBinary();
             }
-        } else if (strName == "N") {
-            Parts p = Structured(prop);
-            m_builder.SetField(CContact::fieldLastName, Part(p, 0));
-            m_builder.SetField(CContact::fieldFirstName, Part(p, 1));
-            m_builder.AddToNote("Middle name", Part(p, 2));
-            m_builder.AddToNote("Name prefix", Part(p, 3));
-            m_builder.AddToNote("Name suffix", Part(p, 4));
-            m_nameParts = p;
-        } else if (strName == "NICKNAME") {
-            m_builder.SetField(CContact::fieldNickname, Text(prop));
-        } else if (strName == "ORG") {
-            Parts p = Structured(prop);
-            m_builder.SetField(CContact::fieldCompany, p[0]);
-            p.erase(p.begin());
+            return;
+        }
+        if (prop.strName == "VERSION") {
+            return;
+        }
+        std::string strDecoded = Decoded(prop);
+        if (IsTypedProperty(prop.strName)) {
+            Typed(prop, strDecoded);
+        } else if (!Fields(prop, strDecoded)) {
+            m_builder.AddToNote(LabelOf(prop), Unescaped(strDecoded));
+        }
+    }
+
+    // The fields of an untyped property; false when it has none.
+    bool Fields(const CVCardProperty& prop, const std::string& strDecoded) {
+        Parts parts = SplitValue(strDecoded, true);
+        bool bAny = false;
+        for (const CVCardField& field : VCardFields()) {
+            if (prop.strName == field.pszProperty) {
+                m_builder.SetField(field.nField, field.nComponent < 0 ? Unescaped(strDecoded)
+                                                                      : Part(parts, field.nComponent));
+                bAny = true;
+            }
+        }
+        // The parts of the name and the organisation that have no field of their own.
+        if (prop.strName == "N") {
+            m_builder.AddToNote("Middle name", Part(parts, 2));
+            m_builder.AddToNote("Name prefix", Part(parts, 3));
+            m_builder.AddToNote("Name suffix", Part(parts, 4));
+            m_nameParts = parts;
+        } else if (prop.strName == "ORG") {
             std::string strUnits;
-            for (const std::string& strUnit : p) {
-                strUnits = Join({strUnits, strUnit}, ", ");
+            for (size_t k = 1; k < parts.size(); ++k) {
+                strUnits = Join({strUnits, parts[k]}, ", ");
             }
             m_builder.AddToNote("Department", strUnits);
-        } else if (strName == "TITLE") {
-            m_builder.SetField(CContact::fieldJobTitle, Text(prop));
-        } else if (strName == "NOTE") {
-            m_builder.AppendNote(Text(prop));
-        } else if (strName == "TEL") {
-            Phone(prop);
-        } else if (strName == "EMAIL") {
-            Typed(prop, CContact::fieldHomeEMail, CContact::fieldOfficeEMail, "E-mail");
-        } else if (strName == "URL") {
-            Typed(prop, CContact::fieldHomeWWW, CContact::fieldOfficeWWW, "Web page");
-        } else if (strName == "ADR") {
-            Parts p = Structured(prop);
-            TypedValue(prop, CContact::fieldHomeAddress, CContact::fieldOfficeAddress, "Address",
-                       ComposeAddress(p));
-
-        } else if (strName != "VERSION") {
-            m_builder.AddToNote(LabelOf(prop), Text(prop));
         }
+        return bAny;
     }
 
-    void Phone(const CVCardProperty& prop) {
-        std::string strNumber = Text(prop);
-        if (strNumber.compare(0, 4, "tel:") == 0) {
-            strNumber.erase(0, 4);
+    void Typed(const CVCardProperty& prop, const std::string& strDecoded) {
+        bool bPhone = prop.strName == "TEL";
+        std::string strValue =
+            prop.strName == "ADR" ? ComposeAddress(SplitValue(strDecoded, true)) : Unescaped(strDecoded);
+        if (bPhone && strValue.compare(0, 4, "tel:") == 0) {
+            strValue.erase(0, 4);
         }
-        bool bHome = prop.Has("HOME");
-        bool bWork = prop.Has("WORK");
-        if (prop.Has("FAX")) {
-            if (bHome && !bWork) {
-                m_builder.AddToNote("Home fax", strNumber);
-            } else {
-                m_builder.SetField(CContact::fieldOfficeFax, strNumber, prop.bPreferred);
-            }
-        } else if (prop.Has("PAGER")) {
-            m_builder.AddToNote("Pager", strNumber);
-        } else if (prop.Has("CELL")) {
-            m_builder.SetField(CContact::fieldMobile, strNumber, prop.bPreferred);
-        } else if (bWork || bHome) {
-            m_builder.SetField(bWork ? CContact::fieldOfficePhone : CContact::fieldHomePhone, strNumber,
-                               prop.bPreferred);
+        const CVCardField* pField = FindTypedField(prop.strName, prop);
+        const char* pszKind = bPhone ? UnfiledPhoneKind(prop) : nullptr;
+        if (pszKind) {
+            m_builder.AddToNote(pszKind, strValue);
+        } else if (pField) {
+            m_builder.SetField(pField->nField, strValue, prop.bPreferred);
+        } else if (bPhone) {
+            UntypedPhone(prop, strValue);
         } else {
-            std::string strKinds;
-            for (std::string strType : prop.types) {
-                if (strType != "VOICE" && strType != "PREF") {
-                    for (char& c : strType) {
-                        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-                    }
-                    strKinds = Join({strKinds, strType}, ", ");
+            // An untyped value takes the home field while it is free; another one different
+            // from it goes into the note under the plain label.
+            const CVCardField* pHome = DefaultTypedField(prop.strName);
+            if (!m_builder.IsFieldSet(pHome->nField)) {
+                m_builder.SetField(pHome->nField, strValue, prop.bPreferred);
+            } else if (m_builder.GetField(pHome->nField) != strValue) {
+                m_builder.AddToNote(pHome->pszNoteLabel, strValue);
+            }
+        }
+    }
+
+    // A number whose types select no field: a plain one takes the home phone while it is free,
+    // anything else goes into the note with its kinds ("Phone (video)").
+    void UntypedPhone(const CVCardProperty& prop, const std::string& strNumber) {
+        const CVCardField* pHome = DefaultTypedField(prop.strName);
+        std::string strKinds;
+        for (std::string strType : prop.types) {
+            if (strType != "VOICE" && strType != "PREF") {
+                for (char& c : strType) {
+                    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
                 }
+                strKinds = Join({strKinds, strType}, ", ");
             }
-            if (strKinds.empty() && !m_builder.IsFieldSet(CContact::fieldHomePhone)) {
-                m_builder.SetField(CContact::fieldHomePhone, strNumber, prop.bPreferred);
-            } else {
-                m_builder.AddToNote(strKinds.empty() ? "Phone" : "Phone (" + strKinds + ")", strNumber);
-            }
+        }
+        if (strKinds.empty() && !m_builder.IsFieldSet(pHome->nField)) {
+            m_builder.SetField(pHome->nField, strNumber, prop.bPreferred);
+        } else {
+            std::string strLabel = pHome->pszNoteLabel;
+            m_builder.AddToNote(strKinds.empty() ? strLabel : strLabel + " (" + strKinds + ")", strNumber);
         }
     }
 
-    void Typed(const CVCardProperty& prop, int nHome, int nWork, const char* pszLabel) {
-        TypedValue(prop, nHome, nWork, pszLabel, Text(prop));
-    }
-
-    // Work values go to the office field, home and untyped ones to the home field; an untyped
-    // value that finds the home field taken goes into the note under the plain label.
-    void TypedValue(const CVCardProperty& prop, int nHome, int nWork, const char* pszLabel,
-                    const std::string& strValue) {
-        if (prop.Has("WORK")) {
-            m_builder.SetField(nWork, strValue, prop.bPreferred);
-        } else if (prop.Has("HOME") || !m_builder.IsFieldSet(nHome)) {
-            m_builder.SetField(nHome, strValue, prop.bPreferred);
-        } else if (m_builder.GetField(nHome) != strValue) {
-            m_builder.AddToNote(pszLabel, strValue);
-        }
-    }
-
+    // A label is the text of the address of its type.
     void Label(const CVCardProperty& prop) {
-        int nField = prop.Has("WORK") ? CContact::fieldOfficeAddress : CContact::fieldHomeAddress;
+        const CVCardField* pField = FindTypedField("ADR", prop);
+        int nField = (pField ? pField : DefaultTypedField("ADR"))->nField;
         std::string strLabel = Text(prop);
         if (!m_builder.IsFieldSet(nField)) {
             m_builder.SetField(nField, strLabel);

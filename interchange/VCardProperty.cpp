@@ -1,6 +1,7 @@
 #include "VCardProperty.h"
 
 #include "Charset.h"
+#include "QuotedPrintable.h"
 
 #include <algorithm>
 
@@ -37,35 +38,6 @@ std::vector<std::string> SplitOutsideQuotes(const std::string& str, char chSepar
         }
     }
     return parts;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-std::string DecodeQuotedPrintable(const std::string& str) {
-    std::string strOut;
-    strOut.reserve(str.size());
-    for (size_t i = 0; i < str.size(); ++i) {
-        int nHigh = str[i] == '=' && i + 2 < str.size() ? HexDigit(str[i + 1]) : -1;
-        int nLow = nHigh >= 0 ? HexDigit(str[i + 2]) : -1;
-        if (nLow >= 0) {
-            strOut += static_cast<char>(nHigh * 16 + nLow);
-            i += 2;
-        } else {
-            strOut += str[i]; // a stray "=" stays as it is
-        }
-    }
-    return strOut;
 }
 
 } // namespace
@@ -156,27 +128,4 @@ std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
         return strBytes;
     }
     return Cp1252ToUtf8(CString(strBytes));
-}
-
-std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured) {
-    std::vector<std::string> parts(1);
-    for (size_t i = 0; i < strValue.size(); ++i) {
-        char c = strValue[i];
-        if (c == '\\' && i + 1 < strValue.size()) {
-            char chNext = strValue[++i];
-            if (chNext == 'n' || chNext == 'N') {
-                parts.back() += "\r\n";
-            } else if (chNext == '\\' || chNext == ';' || chNext == ',' || chNext == ':') {
-                parts.back() += chNext;
-            } else {
-                parts.back() += c;
-                parts.back() += chNext;
-            }
-        } else if (c == ';' && bStructured) {
-            parts.emplace_back();
-        } else {
-            parts.back() += c;
-        }
-    }
-    return parts;
 }

@@ -28,6 +28,3 @@ bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop);
 // no known set is read as UTF-8 where it is UTF-8, else as Windows-1252, which holds any byte;
 // bKnownCharset tells.
 std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset);
-
-// Undoes the backslash escapes; with bStructured, unescaped semicolons separate components.
-std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured);

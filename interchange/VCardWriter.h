@@ -3,10 +3,9 @@
 // where a value needs more than plain ASCII on one short line.
 #pragma once
 
+#include "VCardEscape.h"
 #include "data/ContactArray.h"
 
 #include <string>
-
-enum class VCardVersion { v21, v30, v40 };
 
 std::string BuildVCards(const CContactArray& contacts, VCardVersion version);

@@ -173,6 +173,37 @@ TEST(VCardReaderTest, TypeSpellingsAndFoldingsAgree) {
     }
 }
 
+// The most specific type decides the field; kinds without a field and extra untyped values go
+// into the note under their label.
+TEST(VCardReaderTest, TypesChooseTheField) {
+    struct Case {
+        const char* pszLines;
+        int nField;
+        const char* pszStored;
+    } const cases[] = {
+        {"TEL;TYPE=WORK,CELL:1", C::fieldMobile, "1"},
+        {"TEL;TYPE=HOME,WORK,FAX:1", C::fieldOfficeFax, "1"},
+        {"TEL;TYPE=HOME,FAX:1", C::fieldNote, "Home fax: 1"},
+        {"TEL;TYPE=PAGER,CELL:1", C::fieldNote, "Pager: 1"},
+        {"TEL;TYPE=HOME,WORK:1", C::fieldOfficePhone, "1"},
+        {"TEL;TYPE=VOICE:tel:1\r\nTEL:2\r\nTEL;TYPE=VIDEO:3", C::fieldNote, "Phone: 2\\r\\nPhone (video): 3"},
+        {"EMAIL;TYPE=INTERNET,WORK:a@b.c", C::fieldOfficeEMail, "a@b.c"},
+        {"EMAIL;TYPE=CELL:a@b.c\r\nEMAIL:a@b.c\r\nEMAIL:d@e.f", C::fieldNote, "E-mail: d@e.f"},
+        {"URL;TYPE=OTHER:x", C::fieldHomeWWW, "x"},
+        {"ADR;TYPE=WORK:;;1 Road;Town;;9;Land", C::fieldOfficeAddress, "1 Road\\r\\nTown, 9\\r\\nLand"},
+        {"LABEL;TYPE=CELL,WORK:1 Road", C::fieldOfficeAddress, "1 Road"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszLines);
+        CImportReport report;
+        CContactArray contacts = ReadVCardText(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\n") +
+                                                   c.pszLines + "\r\nEND:VCARD\r\n",
+                                               report);
+        ASSERT_EQ(1, contacts.GetSize());
+        EXPECT_STREQ(c.pszStored, contacts[0].FieldAt(c.nField).GetString());
+    }
+}
+
 TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherMovesToTheNote) {
     CImportReport report;
     CContactArray contacts = ReadVCardText("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=HOME:"
@@ -181,6 +212,39 @@ TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherMovesToTheNote) {
     ASSERT_EQ(1, contacts.GetSize());
     EXPECT_STREQ("2", contacts[0].homephone.GetString());
     EXPECT_STREQ("Home phone: 1", contacts[0].note.GetString());
+}
+
+// The address book cannot hold control characters other than tab and line breaks: an import
+// writes each as "?" and reports it like a character Windows-1252 lacks, naming contact and field.
+TEST(ContactBuilderTest, ControlCharactersAreReplacedAndReported) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string strData;
+        int nField;
+        const char* pszStored;
+        int nReplaced;
+        const char* pszLastWarning;
+    } const cases[] = {
+        {"BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jo\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=00b=1Fc=09d=0D=0Ae\r\n"
+         "END:VCARD\r\n",
+         C::fieldNote, "a?b?c\td\\r\\ne", 2,
+         "in.vcf:1: contact \"Doe, Jo\": 2 control characters in the note are written as ?"},
+        {"BEGIN:VCARD\r\nVERSION:3.0\r\nN:D\x01oe;Jo\r\nEND:VCARD\r\n", C::fieldLastName, "D?oe", 1,
+         "in.vcf:1: contact \"D?oe, Jo\": 1 control character in the last name is written as ?"},
+        {"Last Name,Home Phone\r\nDoe,\"1\x7F\0\x1B\x0B\xE6\x97\xA5\"\r\n"s, C::fieldHomePhone, "1\x7F????",
+         4, "in.csv:2: contact \"Doe\": 3 control characters in the home phone are written as ?"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszLastWarning);
+        CImportReport report;
+        bool bVCard = c.strData.compare(0, 5, "BEGIN") == 0;
+        CContactArray contacts = bVCard ? ReadVCardText(c.strData, report) : ReadCsvText(c.strData, report);
+        ASSERT_EQ(1, contacts.GetSize());
+        EXPECT_STREQ(c.pszStored, contacts[0].FieldAt(c.nField).GetString());
+        EXPECT_EQ(c.nReplaced, report.nReplaced);
+        ASSERT_FALSE(report.warnings.empty());
+        EXPECT_STREQ(c.pszLastWarning, report.warnings.back().GetString());
+    }
 }
 
 TEST(ContactMergeTest, SameNamesWithOneSharedNumberOrAddressAreDuplicates) {

@@ -1,0 +1,16 @@
+// The backslash escapes of vCard values, both ways: the writer escapes what it writes and the
+// reader undoes what any writer escaped, so the two stay in step here.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The versions the program writes; they differ in which characters a value escapes.
+enum class VCardVersion { v21, v30, v40 };
+
+// Escapes text for a value: backslash and semicolon always; comma and line breaks from 3.0 on.
+// Version 2.1 keeps line breaks (as CR LF), which quoted-printable then carries.
+std::string EscapeValue(const std::string& str, VCardVersion version);
+
+// Undoes the backslash escapes; with bStructured, unescaped semicolons separate components.
+std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured);
