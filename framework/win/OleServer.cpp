@@ -1,5 +1,7 @@
 #include "OleServer.h"
 
+#include "Handles.h"
+
 #include <string>
 
 namespace {
@@ -13,15 +15,14 @@ std::string ClassIdText(const CLSID& clsid) {
 }
 
 bool SetKeyValue(HKEY hRoot, const std::string& strPath, const char* pszName, const std::string& strValue) {
-    HKEY hKey = nullptr;
-    if (::RegCreateKeyExA(hRoot, strPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) !=
+    HKEY hCreated = nullptr;
+    if (::RegCreateKeyExA(hRoot, strPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hCreated, nullptr) !=
         ERROR_SUCCESS) {
         return false;
     }
-    LONG lStatus = ::RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
-                                    static_cast<DWORD>(strValue.size() + 1));
-    ::RegCloseKey(hKey);
-    return lStatus == ERROR_SUCCESS;
+    CRegKey key(hCreated);
+    return ::RegSetValueExA(key, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
+                            static_cast<DWORD>(strValue.size() + 1)) == ERROR_SUCCESS;
 }
 
 } // namespace

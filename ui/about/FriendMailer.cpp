@@ -54,11 +54,11 @@ HMODULE LoadQuietly(const char* pszName) {
 }
 
 bool KeyExists(HKEY hRoot, const char* pszPath) {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(hRoot, pszPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS) {
+    HKEY hOpened = nullptr;
+    if (::RegOpenKeyExA(hRoot, pszPath, 0, KEY_READ, &hOpened) != ERROR_SUCCESS) {
         return false;
     }
-    ::RegCloseKey(hKey);
+    CRegKey key(hOpened);
     return true;
 }
 
