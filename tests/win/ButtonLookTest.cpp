@@ -167,3 +167,60 @@ TEST_F(MainWindowTest, SearchToggleShowsItsPictureForItsState) {
         })
         .RunModal(dlg);
 }
+
+// The buttons take their kind from the style's type, not from single bits of it; a skin button
+// lets go of every bitmap it is handed; disabling a button moves the focus on only when it had
+// the focus.
+TEST_F(MainWindowTest, ButtonsReadTheirTypeAndKeepTheFocusWhereItBelongs) {
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            int nId = 3000;
+            auto makeButton = [&](DWORD dwType) {
+                return ::CreateWindowExA(0, "Button", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | dwType, 0, 0, 40, 40,
+                                         dlg.m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nId++)), nullptr,
+                                         nullptr);
+            };
+            const struct {
+                DWORD dwType;
+                bool bToggle;
+            } types[] = {
+                {BS_PUSHBUTTON, false}, {BS_DEFPUSHBUTTON, false}, {BS_CHECKBOX, true},  {BS_AUTOCHECKBOX, true},
+                {BS_3STATE, false},     {BS_GROUPBOX, false},      {BS_OWNERDRAW, false}, {BS_PUSHBOX, false},
+            };
+            for (const auto& type : types) {
+                SCOPED_TRACE(type.dwType);
+                CSkinButton skin;
+                ASSERT_TRUE(skin.SubclassWindow(makeButton(type.dwType)));
+                EXPECT_EQ(type.bToggle, skin.IsCheckBox());
+                ::DestroyWindow(skin.m_hWnd);
+            }
+
+            // A default push button is not owner-drawn until the strip makes it so.
+            CHoverButtonEx hover;
+            ASSERT_TRUE(hover.SubclassWindow(makeButton(BS_DEFPUSHBUTTON)));
+            ASSERT_TRUE(hover.LoadRaw(IDR_RAW_EXIT, kSide, kSide * kHoverStateCount));
+            EXPECT_EQ(DWORD(BS_OWNERDRAW), hover.GetStyle() & BS_TYPEMASK);
+
+            // Without an In picture the Out picture is not kept, and not left behind either.
+            CSkinButton skin;
+            ASSERT_TRUE(skin.SubclassWindow(makeButton(BS_AUTOCHECKBOX)));
+            HBITMAP hOut = ::CreateBitmap(8, 8, 1, 32, nullptr);
+            EXPECT_EQ(0, skin.SetBitmaps(nullptr, 0, hOut, 0));
+            EXPECT_EQ(0u, ::GetObjectType(hOut));
+
+            // Disabled without the focus, the toggle leaves the focus where it is.
+            HWND hSearchEdit = dlg.GetDlgItem(IDC_SEARCH_EDIT);
+            ::SetFocus(hSearchEdit);
+            skin.EnableWindow(FALSE);
+            EXPECT_EQ(hSearchEdit, ::GetFocus());
+            skin.EnableWindow(TRUE);
+            ::SetFocus(skin.m_hWnd);
+            skin.EnableWindow(FALSE);
+            HWND hFocus = ::GetFocus();
+            EXPECT_TRUE(hFocus && hFocus != skin.m_hWnd);
+            ::DestroyWindow(skin.m_hWnd);
+            ::DestroyWindow(hover.m_hWnd);
+        })
+        .RunModal(dlg);
+}

@@ -7,8 +7,6 @@ namespace {
 
 const UINT_PTR kToolId = 1;
 const DWORD kToolTipDelayMs = 2000;
-// A button with any of these style bits (an owner-drawn one among them) keeps its style.
-const DWORD kOwnerDrawBits = BS_OWNERDRAW;
 
 } // namespace
 
@@ -42,8 +40,8 @@ int CHoverButtonEx::SetRegion(HRGN hRegion) {
 
 BOOL CHoverButtonEx::LoadRaw(UINT nResourceId, int nStripWidth, int nStripHeight) {
     DWORD dwStyle = GetStyle() & 0xFF;
-    if (!(dwStyle & kOwnerDrawBits)) {
-        SendMessage(BM_SETSTYLE, dwStyle | BS_OWNERDRAW, TRUE);
+    if ((dwStyle & BS_TYPEMASK) != BS_OWNERDRAW) {
+        SendMessage(BM_SETSTYLE, (dwStyle & ~BS_TYPEMASK) | BS_OWNERDRAW, TRUE);
     }
     m_pRawPixels = nullptr;
     CString strName;
@@ -126,7 +124,7 @@ void CHoverButtonEx::DrawItem(DRAWITEMSTRUCT* pDraw) {
     if (!m_pRawPixels || m_layout.nStateWidth == 0 || m_layout.nStateHeight == 0) {
         // No strip (or a later one that could not be found): a plain push button with its
         // caption, drawn by the system.
-        SendMessage(BM_SETSTYLE, GetStyle() & 0xF4, TRUE);
+        SendMessage(BM_SETSTYLE, (GetStyle() & 0xFF & ~BS_TYPEMASK) | BS_PUSHBUTTON, TRUE);
         return;
     }
     if (m_background.empty() && !CaptureBackground(pDraw->hDC)) {

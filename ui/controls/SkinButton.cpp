@@ -6,7 +6,6 @@
 
 namespace {
 
-const DWORD kButtonType = 0x1F; // the style bits of the button's kind
 
 RECT ToRect(const CRectI& rc) { return RECT{rc.left, rc.top, rc.right, rc.bottom}; }
 CRectI ToRectI(const RECT& rc) { return CRectI{rc.left, rc.top, rc.right, rc.bottom}; }
@@ -63,15 +62,14 @@ void CSkinButton::ResetColors() {
 }
 
 void CSkinButton::PreSubclassWindow() {
-    DWORD dwStyle = GetStyle() & 0xFF;
-    if (dwStyle & BS_CHECKBOX) {
+    DWORD dwType = GetStyle() & BS_TYPEMASK;
+    if (dwType == BS_CHECKBOX || dwType == BS_AUTOCHECKBOX) {
         m_bCheckBox = true; // a check box of the template becomes a toggle
     }
-    if ((dwStyle & kButtonType) == BS_DEFPUSHBUTTON) {
+    if (dwType == BS_DEFPUSHBUTTON) {
         m_bDefault = true;
     }
-    DWORD dwWindowStyle = GetStyle();
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((dwWindowStyle & ~kButtonType) | BS_OWNERDRAW));
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((GetStyle() & ~BS_TYPEMASK) | BS_OWNERDRAW));
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     CButton::PreSubclassWindow();
 }
@@ -114,7 +112,9 @@ int CSkinButton::MakeImage(CImage& image, HBITMAP hBitmap, COLORREF transparent)
     }
     std::vector<uint8_t> mask(MaskStride(size.cx) * static_cast<size_t>(size.cy));
     MakeTransparencyMask(pixels.data(), size.cx, size.cy, transparent, mask.data());
-    ::SetDIBits(screen, hBitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS);
+    if (!::SetDIBits(screen, hBitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS)) {
+        return 2; // the transparent pixels would not paint through the mask as the face
+    }
     image.mask.Attach(::CreateBitmap(size.cx, size.cy, 1, 1, mask.data()));
     return image.mask.GetSafeHandle() ? 0 : 2;
 }
@@ -133,9 +133,12 @@ int CSkinButton::SetBitmaps(HBITMAP hIn, COLORREF inTransparent, HBITMAP hOut, C
     int nResult = 0;
     if (hIn) {
         nResult = MakeImage(m_imageIn, hIn, inTransparent);
-        if (nResult == 0 && hOut) {
+    }
+    if (hOut) {
+        // Taken over either way: without a usable In picture there is no Out picture.
+        if (hIn && nResult == 0) {
             nResult = MakeImage(m_imageOut, hOut, outTransparent);
-        } else if (hOut) {
+        } else {
             ::DeleteObject(hOut);
         }
     }
@@ -273,14 +276,14 @@ LRESULT CSkinButton::OnSetCheck(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CSkinButton::OnSetStyle(WPARAM wParam, LPARAM lParam) {
-    DWORD dwType = static_cast<DWORD>(wParam) & kButtonType;
+    DWORD dwType = static_cast<DWORD>(wParam) & BS_TYPEMASK;
     if (dwType == BS_DEFPUSHBUTTON) {
         m_bDefault = true;
     } else if (dwType == BS_PUSHBUTTON) {
         m_bDefault = false;
     }
     // Always owner-drawn, whatever the dialog manager asks for.
-    return DefWindowProc(BM_SETSTYLE, (wParam & ~WPARAM(0x14)) | BS_OWNERDRAW, lParam);
+    return DefWindowProc(BM_SETSTYLE, (wParam & ~WPARAM(BS_TYPEMASK)) | BS_OWNERDRAW, lParam);
 }
 
 LRESULT CSkinButton::OnGetDlgCode(WPARAM, LPARAM) {
@@ -296,7 +299,10 @@ LRESULT CSkinButton::OnSysColorChange(WPARAM, LPARAM) {
 
 LRESULT CSkinButton::OnEnable(WPARAM wParam, LPARAM) {
     Default();
-    if (!wParam) {
+    // Disabling the button that had the focus has just left its window with none: the focus goes
+    // on to the next control. A button disabled while another control has the focus leaves it
+    // there, and a window that is not active is not activated for it.
+    if (!wParam && !::GetFocus() && ::GetActiveWindow() == ::GetAncestor(m_hWnd, GA_ROOT)) {
         HWND hParent = ::GetParent(m_hWnd);
         HWND hNext = ::GetNextDlgTabItem(hParent, m_hWnd, FALSE);
         ::SetFocus(hNext && hNext != m_hWnd ? hNext : hParent);
