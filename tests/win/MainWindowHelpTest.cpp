@@ -52,3 +52,21 @@ TEST_F(MainWindowTest, HelpAndHomeOpenTheirPagesInANewBrowser) {
         EXPECT_EQ(c.strUrl, launches[0].Unquoted());
     }
 }
+
+// A page that neither a browser nor the shell can open is not lost in silence.
+TEST_F(MainWindowTest, HelpThatCannotBeOpenedSaysSo) {
+    CRecordingBrowser browser;
+    browser.SetVerbCommand("open", "\"C:\\nowhere\\gone.exe\" %1");
+    CMessageBoxAnswerer answerer;
+    CTestableDlg dlg;
+    CStepRunner()
+        .Do([&] {
+            dlg.SendMessage(WM_COMMAND, IDC_HELP_BUTTON, 0);
+            ASSERT_EQ(1u, answerer.m_boxes.size());
+            EXPECT_EQ("Tovano Address Book", answerer.m_boxes[0].strCaption);
+            EXPECT_EQ("The page file:///C:/Programs/Book/Help/index.html could not be opened: no web browser could "
+                      "be started.",
+                      answerer.m_boxes[0].strText);
+        })
+        .RunModal(dlg);
+}

@@ -65,8 +65,8 @@ void CAboutDlg::OnSupportMail() {
     }
 }
 
-void CAboutDlg::OnHomePage() { CBrowserLauncher().OpenUrl(kHomePageUrl); }
+void CAboutDlg::OnHomePage() { CBrowserLauncher().OpenPage(m_hWnd, kHomePageUrl); }
 
 void CAboutDlg::OnTellAFriend() { CFriendMailer().SendRecommendation(m_hWnd); }
 
-void CAboutDlg::OnMorePrograms() { CBrowserLauncher().OpenUrl(kMoreProgramsUrl); }
+void CAboutDlg::OnMorePrograms() { CBrowserLauncher().OpenPage(m_hWnd, kMoreProgramsUrl); }

@@ -1,6 +1,7 @@
 #include "BrowserLauncher.h"
 
 #include "BrowserCommand.h"
+#include "app/Globals.h"
 #include "ui/main/Registry.h"
 
 #include <windows.h>
@@ -13,6 +14,7 @@ const char kHttpShellPath[] = "HTTP\\shell";
 const char kHttpOpenCommandPath[] = "HTTP\\shell\\open\\command";
 // ShellExecuteA's results up to this one are errors.
 const INT_PTR kLastShellError = 32;
+const char kNoBrowser[] = "The page %s could not be opened: no web browser could be started.";
 
 // Reads a key's default value; empty when the key or the value is missing.
 CString ReadDefaultValue(const CString& strPath) {
@@ -40,8 +42,18 @@ int CBrowserLauncher::OpenUrl(CString strUrl) {
     if (StartBrowser(GetBrowserFromOpenCommand(), strUrl)) {
         return 0;
     }
-    ::ShellExecuteA(nullptr, "open", strUrl, nullptr, nullptr, SW_SHOW);
-    return 1;
+    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strUrl, nullptr, nullptr, SW_SHOW);
+    return reinterpret_cast<INT_PTR>(hResult) > kLastShellError ? 1 : 2;
+}
+
+bool CBrowserLauncher::OpenPage(HWND hOwner, const CString& strUrl) {
+    if (OpenUrl(strUrl) != 2) {
+        return true;
+    }
+    CString strText;
+    strText.Format(kNoBrowser, strUrl.GetString());
+    ::MessageBoxA(hOwner, strText, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 CString CBrowserLauncher::GetBrowserFromDefaultVerb() {

@@ -8,10 +8,10 @@
 #include "ui/about/FriendMailer.h"
 #include "ui/about/Maker.h"
 
-void CTBookDlg::ShowHelp() { CBrowserLauncher().OpenUrl(HelpPageUrl(g_strProgramFolder)); }
+void CTBookDlg::ShowHelp() { CBrowserLauncher().OpenPage(m_hWnd, HelpPageUrl(g_strProgramFolder)); }
 
 // Home leads to the maker's page of its programs, the same page as the About box's last button.
-void CTBookDlg::OnHome() { CBrowserLauncher().OpenUrl(kMoreProgramsUrl); }
+void CTBookDlg::OnHome() { CBrowserLauncher().OpenPage(m_hWnd, kMoreProgramsUrl); }
 
 void CTBookDlg::OnAbout() {
     CAboutDlg dlg;

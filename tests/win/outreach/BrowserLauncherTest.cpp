@@ -68,4 +68,6 @@ TEST_F(BrowserLauncherTest, WithoutAUsableBrowserTheShellOpensTheUrl) {
         ASSERT_EQ(1u, launches.size());
         EXPECT_EQ("shell tbooktest://page/index.html", launches[0].strArguments);
     }
+    // A URL nothing at all opens says so.
+    EXPECT_EQ(2, CBrowserLauncher().OpenUrl("tbooknowhere://page/index.html"));
 }
