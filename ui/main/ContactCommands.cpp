@@ -138,7 +138,7 @@ void CTBookDlg::DeleteShownRows() {
 }
 
 void CTBookDlg::DeleteRow(int nRow) {
-    if (nRow < 0 || nRow >= std::as_const(m_book).Contacts().GetSize()) {
+    if (nRow < 0 || nRow >= m_list.GetItemCount()) {
         return;
     }
     int nIndex = static_cast<int>(m_list.GetItemData(nRow));
@@ -151,13 +151,14 @@ void CTBookDlg::DeleteRow(int nRow) {
     m_list.SetRedraw(TRUE);
 }
 
-void CTBookDlg::ReindexRows(int, int nIndex) {
+void CTBookDlg::ReindexRows(int nRow, int nIndex) {
     std::vector<int> rowContacts = m_list.RowContacts();
     std::vector<int> before = rowContacts;
     ReindexRowContacts(rowContacts, nIndex);
-    for (size_t nRow = 0; nRow < rowContacts.size(); ++nRow) {
-        if (rowContacts[nRow] != before[nRow]) {
-            m_list.SetItemData(static_cast<int>(nRow), static_cast<DWORD_PTR>(rowContacts[nRow]));
+    for (size_t r = 0; r < rowContacts.size(); ++r) {
+        // The removed row goes next; what it points at no longer matters.
+        if (static_cast<int>(r) != nRow && rowContacts[r] != before[r]) {
+            m_list.SetItemData(static_cast<int>(r), static_cast<DWORD_PTR>(rowContacts[r]));
         }
     }
 }
