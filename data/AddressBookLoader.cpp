@@ -88,6 +88,30 @@ bool HasDataAfterRoot(CFile& file) {
     }
 }
 
+bool IsDamagingControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\r' && c != '\n'; }
+
+// Tab and line breaks aside, no program writes control characters into a value, and an editor
+// would cut the value short at a NUL: each field holding one is reported, once.
+void WarnOfControlCharacters(const CContactArray& contacts, int nFirst, CXMLWarningSink& sink) {
+    for (int i = nFirst; i < contacts.GetSize(); ++i) {
+        const CContact& contact = contacts[i];
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            const CString& strValue = contact.FieldAt(f);
+            for (int n = 0; n < strValue.GetLength(); ++n) {
+                unsigned char c = static_cast<unsigned char>(strValue[n]);
+                if (IsDamagingControl(c)) {
+                    CString strText;
+                    strText.Format("Warning Control character \\x%02X in %s of the contact \"%s, %s\"", c,
+                                   CContact::FieldTag(f), EscapeControlBytes(contact.lastname).GetString(),
+                                   EscapeControlBytes(contact.firstname).GetString());
+                    sink.OnWarning(strText);
+                    break;
+                }
+            }
+        }
+    }
+}
+
 LoadStatus Classify(CFile& file, CXML& root, const CLoadResult& result) {
     if (!result.nParsed) {
         return file.Seek(0, CFile::end) == 0 ? LoadStatus::complete : LoadStatus::partial;
@@ -213,8 +237,10 @@ CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CX
     root.Clear();
     CCountingSink counter(pSink);
     result.nParsed = root.Load(file, CString(), &counter);
-    result.nWarnings = counter.m_nCount;
+    int nFirst = contacts.GetSize();
     CollectEntries(root, contacts);
+    WarnOfControlCharacters(contacts, nFirst, counter);
+    result.nWarnings = counter.m_nCount;
     result.status = Classify(file, root, result);
     if (file.GetFailure().m_cause != CFileException::none) {
         result.status = LoadStatus::unreadable;

@@ -198,3 +198,28 @@ TEST(LoaderTest, EveryTruncatedFileLoadsWhatItHolds) {
         }
     }
 }
+
+// A control character in a value (tab and line breaks aside) is damage no editor can keep: a
+// warning names the field and the contact, and the book counts as read in part.
+TEST(LoaderTest, ControlCharactersInAValueAreReportedAsDamage) {
+    const struct {
+        std::string strMobile;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"555\t01\r\n00", {}},
+        {std::string("555\0" "0100", 8), {"Warning Control character \\x00 in mobile of the contact \"Adams, Bob\""}},
+        {"\x1F" "5\x07", {"Warning Control character \\x1F in mobile of the contact \"Adams, Bob\""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strMobile);
+        CContactArray contacts;
+        CRecordingSink sink;
+        CLoadResult result = LoadText(Book("<entry><lastname value=\"Adams\"/><firstname value=\"Bob\"/><mobile value=\"" +
+                                           c.strMobile + "\"/></entry>"),
+                                      contacts, &sink);
+        EXPECT_EQ(c.warnings, sink.m_warnings);
+        EXPECT_EQ(c.warnings.empty() ? LoadStatus::complete : LoadStatus::partial, result.status);
+        ASSERT_EQ(1, contacts.GetSize());
+        EXPECT_EQ(c.strMobile, contacts[0].mobile.GetStdString());
+    }
+}
