@@ -61,6 +61,8 @@ TEST(ContactEditorTest, StoredTextRoundTripsThroughTheFields) {
         // Outside the three multi-line fields the same characters are plain text.
         {IDC_EDIT_NICKNAME, CContact::fieldNickname, "a\\r\\nb", "a\\r\\nb"},
     };
+    // An edit shows a value only up to a zero byte; untouched, the value is kept whole.
+    const CString strCutPhone("555\0" "0100", 8);
     CMessageBoxAnswerer answerer;
     for (bool bTypeQuote : {false, true}) {
         SCOPED_TRACE(bTypeQuote ? "a quote typed in" : "saved unchanged");
@@ -68,6 +70,7 @@ TEST(ContactEditorTest, StoredTextRoundTripsThroughTheFields) {
         for (const auto& field : fields) {
             dlg.m_contact.FieldAt(field.nField) = field.pszStored;
         }
+        dlg.m_contact.homephone = strCutPhone;
         CStepRunner()
             .Do([&] {
                 for (const auto& field : fields) {
@@ -84,6 +87,7 @@ TEST(ContactEditorTest, StoredTextRoundTripsThroughTheFields) {
             EXPECT_EQ(field.pszStored, dlg.m_contact.FieldAt(field.nField)) << field.nId;
         }
         EXPECT_EQ(bTypeQuote ? "555 &quote;x&quote;" : "", dlg.m_contact.mobile);
+        EXPECT_EQ(strCutPhone, dlg.m_contact.homephone);
         EXPECT_EQ(1, dlg.m_bSaved);
         EXPECT_EQ(0, dlg.m_bDeleted);
     }

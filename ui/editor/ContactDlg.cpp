@@ -74,9 +74,11 @@ BOOL CContactDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
+    m_stored = m_contact;
     m_contact.DecodeStoredText();
     for (const auto& edit : kFieldEdits) {
         SetDlgItemText(edit.nId, m_contact.FieldAt(edit.nField));
+        m_strShown[edit.nField] = GetDlgItemText(edit.nId);
     }
     if (m_bNew) {
         ::EnableWindow(GetDlgItem(IDC_DELETE), FALSE);
@@ -88,16 +90,23 @@ BOOL CContactDlg::OnInitDialog() {
 }
 
 void CContactDlg::OnOK() {
+    CContact edited(m_stored);
     for (const auto& edit : kFieldEdits) {
-        m_contact.FieldAt(edit.nField) = GetDlgItemText(edit.nId);
+        edited.FieldAt(edit.nField) = GetDlgItemText(edit.nId);
     }
-    m_contact.EncodeStoredText();
-    if (m_contact.IsEmpty()) {
+    edited.EncodeStoredText();
+    for (const auto& edit : kFieldEdits) {
+        if (GetDlgItemText(edit.nId) == m_strShown[edit.nField]) {
+            edited.FieldAt(edit.nField) = m_stored.FieldAt(edit.nField);
+        }
+    }
+    if (edited.IsEmpty()) {
         // A deletion that ended here was refused with the save: the next Save only saves.
         m_bDeleted = 0;
         AfxMessageBox(kEmptyContact, MB_OK);
         return;
     }
+    m_contact = edited;
     m_bSaved = 1;
     EndDialog(IDOK);
 }

@@ -34,4 +34,9 @@ protected:
 
 private:
     HICON m_hIcon;
+    // The record as it came in, and the text each edit showed of it: a field the user did not
+    // touch is stored back exactly as it came, although an edit cannot show every byte (it ends
+    // a text at a zero byte).
+    CContact m_stored;
+    CString m_strShown[CContact::kFieldCount];
 };
