@@ -57,7 +57,8 @@ int InstallSilently() { return RunProgram("/S", 120000, SetupPath().c_str()); }
 // Whether the copy the uninstaller runs from (NSIS names it Au_.exe) is still running.
 bool UninstallerCopyRuns() {
     HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {sizeof entry};
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
     bool bFound = false;
     for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore && !bFound; bMore = ::Process32Next(hSnapshot, &entry)) {
         bFound = ::lstrcmpiA(entry.szExeFile, "Au_.exe") == 0;
