@@ -98,7 +98,10 @@ bool BackUpFile(const char* pszPath, CFile& source, CFile& backup, CString* pBac
 
 CAddressBookStore::CAddressBookStore(const CString& strPath) : m_strPath(strPath) {}
 
+bool CAddressBookStore::Lock(CFileException* pError) { return m_lock.Acquire(m_strPath, kLockWaitMs, pError); }
+
 CLoadResult CAddressBookStore::Load(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink) {
+    RemoveStaleTemporaryFiles(m_strPath);
     CLoadResult result = ReadAddressBook(m_strPath, root, contacts, pSink);
     m_bLoaded = true;
     m_bNeedsBackup = result.status == LoadStatus::unreadable || result.status == LoadStatus::partial;
@@ -123,6 +126,11 @@ bool CAddressBookStore::Save(const CContactArray& contacts, CFile& source, CFile
     if (document.IsReadOnly(m_strPath)) {
         // Not replaced, so there is nothing to back up either.
         Report(CFileException(CFileException::readOnly, -1, m_strPath), pError);
+        return false;
+    }
+    // Held for this save only, unless a writer holds it already from its read on.
+    CFileLock saveLock;
+    if (!m_lock.IsHeld() && !saveLock.Acquire(m_strPath, kLockWaitMs, pError)) {
         return false;
     }
     if (m_bNeedsBackup) {

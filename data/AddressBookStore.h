@@ -1,13 +1,16 @@
 // CAddressBookStore: the program's one address book file over a run. It loads the file once and
 // saves the whole list over it after every change; when the load did not understand the whole
 // file (unreadable or partial), the first save of the run first copies the file to a backup
-// beside it, and does not replace the file until that copy exists. The store owns only the path
-// and this state; the caller owns the tree and the list. One thread at a time.
+// beside it, and does not replace the file until that copy exists. Every save holds the book's
+// lock (CFileLock); a writer that reads the book to change it holds it from the read on (Lock).
+// The store owns only the path, the lock and this state; the caller owns the tree and the list.
+// One thread at a time.
 #pragma once
 
 #include "AddressBookLoader.h"
 #include "ContactArray.h"
 #include "framework/core/File.h"
+#include "framework/core/FileLock.h"
 
 class CAddressBookStore {
 public:
@@ -15,7 +18,16 @@ public:
     CAddressBookStore(const CAddressBookStore&) = delete;
     CAddressBookStore& operator=(const CAddressBookStore&) = delete;
 
+    // How long a writer waits for another one to finish with the book.
+    static const unsigned kLockWaitMs = 5000;
+
+    // Claims the book for a read, change and save that no other writer may come between; until
+    // Unlock (or the end of the store) other writers wait, then give up. False with the cause.
+    bool Lock(CFileException* pError);
+    void Unlock() { m_lock.Release(); }
+
     // Reads the file (ReadAddressBook) into root and contacts and remembers how complete it was.
+    // Temporary files that saves of ended processes left beside it are removed first.
     CLoadResult Load(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
     bool IsLoaded() const { return m_bLoaded; }
     // True while a save would first copy the file to a backup.
@@ -34,6 +46,8 @@ public:
     // counts as unsaved until a save succeeds.
     void NoteChange() { m_bChanged = m_bUnsaved = true; }
     bool HasUnsavedChanges() const { return m_bUnsaved; }
+    // The next save copies the file to a backup first, whatever the load found.
+    void KeepBackupBeforeNextSave() { m_bNeedsBackup = true; }
     // Whether the exit path is to write the file: not when the file was not read completely and
     // nothing changed in this run, so that a damaged or locked book stays exactly as it was.
     bool IsWriteOnExitNeeded() const { return m_bLoaded && (m_bChanged || m_bReadCompletely); }
@@ -45,6 +59,7 @@ public:
 private:
     CString m_strPath;
     CString m_strBackupPath;
+    CFileLock m_lock;
     bool m_bLoaded = false;
     bool m_bNeedsBackup = false;
     bool m_bReadCompletely = false;

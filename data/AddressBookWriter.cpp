@@ -1,5 +1,6 @@
 #include "AddressBookWriter.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -83,6 +84,44 @@ CString TemporaryFileName(const CString& strPath, unsigned long nProcess, int nA
     CString strSuffix;
     strSuffix.Format(".%lu-%d.tmp", nProcess, nAttempt);
     return strPath + strSuffix;
+}
+
+bool IsTemporaryFileOf(const CString& strName, const CString& strBookName, unsigned long& nProcess) {
+    // strBookName + "." + digits + "-" + digits + ".tmp"
+    const std::string& name = strName.GetStdString();
+    std::string prefix = strBookName.GetStdString() + ".";
+    const std::string kSuffix = ".tmp";
+    if (name.size() <= prefix.size() + kSuffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
+        return false;
+    }
+    std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+    size_t nDash = middle.find('-');
+    auto isNumber = [](const std::string& str) {
+        return !str.empty() && str.size() <= 10 && str.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (nDash == std::string::npos || !isNumber(middle.substr(0, nDash)) || !isNumber(middle.substr(nDash + 1))) {
+        return false;
+    }
+    nProcess = std::stoul(middle.substr(0, nDash));
+    return true;
+}
+
+int RemoveStaleTemporaryFiles(const char* pszPath) {
+    CString strPath(pszPath);
+    int nSlash = std::max(strPath.ReverseFind('\\'), strPath.ReverseFind('/'));
+    CString strFolder = nSlash < 0 ? CString(".") : strPath.Left(nSlash == 0 ? 1 : nSlash);
+    CString strBookName = strPath.Mid(nSlash + 1);
+    int nRemoved = 0;
+    for (const CString& strName : ListFolderFiles(strFolder)) {
+        unsigned long nProcess = 0;
+        if (IsTemporaryFileOf(strName, strBookName, nProcess) && nProcess != CurrentProcessId() &&
+            !IsProcessRunning(nProcess)) {
+            CFile file;
+            nRemoved += file.Remove(strPath.Left(nSlash + 1) + strName, nullptr) ? 1 : 0;
+        }
+    }
+    return nRemoved;
 }
 
 bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& file, CFileException* pError) {

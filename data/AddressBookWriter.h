@@ -18,3 +18,10 @@ bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& 
 
 // The temporary file name of a save: never the book's own name nor a backup's.
 CString TemporaryFileName(const CString& strPath, unsigned long nProcess, int nAttempt);
+// Whether strName (a name without folder) is one of TemporaryFileName's for the book file named
+// strBookName; nProcess then holds the number of the process whose save made it.
+bool IsTemporaryFileOf(const CString& strName, const CString& strBookName, unsigned long& nProcess);
+// Removes the temporary files that saves of the book at pszPath left behind because their
+// process was ended in the middle (killed, or the power went); files of a process that still
+// runs are its own business. Returns how many were removed.
+int RemoveStaleTemporaryFiles(const char* pszPath);

@@ -8,6 +8,7 @@
 #include "String.h"
 
 #include <cstdint>
+#include <vector>
 
 class CFile {
 public:
@@ -72,3 +73,7 @@ protected:
 
 // The system's number of this process, for file names no other process picks.
 unsigned long CurrentProcessId();
+// Whether a process of that number runs now (one the caller may not look into counts).
+bool IsProcessRunning(unsigned long nProcess);
+// The names of the files (not folders) in a folder; empty when it cannot be read.
+std::vector<CString> ListFolderFiles(const char* pszFolder);

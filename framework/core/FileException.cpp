@@ -29,6 +29,10 @@ CString CFileException::GetErrorMessage() const {
         pszFormat = "%s is marked read-only, so it was not changed. To allow changes again, clear the "
                     "file's read-only attribute (Properties, General) and try again.";
         break;
+    case changingElsewhere:
+        pszFormat = "%s is being changed by another program at the moment, so it was not changed here. Try "
+                    "again when the other program has finished.";
+        break;
     }
     CString strName = m_strFileName.IsEmpty() ? CString("an unnamed file") : m_strFileName;
     CString strText;

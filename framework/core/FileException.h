@@ -26,6 +26,7 @@ public:
         endOfFile,
         alreadyExists,
         readOnly, // marked read-only by its owner: not a failure of the system, a wish to honour
+        changingElsewhere, // another writer held it longer than we waited (CFileLock)
     };
 
     CFileException() = default;

@@ -2,6 +2,9 @@
 #include "FilePlatform.h"
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <dirent.h>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -159,6 +162,30 @@ long RenameReplacing(const char* pszFrom, const char* pszTo) {
 bool IsTransientOsError(long lOsError) { return lOsError == EBUSY || lOsError == ETXTBSY; }
 
 unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool IsProcessRunning(unsigned long nProcess) {
+    if (nProcess == 0 || nProcess > static_cast<unsigned long>(INT_MAX)) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(nProcess), 0) == 0 || errno == EPERM; // EPERM: another user's
+}
+
+std::vector<CString> ListFolderFiles(const char* pszFolder) {
+    std::vector<CString> names;
+    DIR* pDir = ::opendir(pszFolder);
+    if (!pDir) {
+        return names;
+    }
+    while (const dirent* pEntry = ::readdir(pDir)) {
+        struct stat info;
+        std::string strPath = std::string(pszFolder) + "/" + pEntry->d_name;
+        if (::stat(strPath.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+            names.emplace_back(pEntry->d_name);
+        }
+    }
+    ::closedir(pDir);
+    return names;
+}
 
 bool CFile::IsReadOnly(const char* pszFileName) const {
     struct stat info;

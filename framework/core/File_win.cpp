@@ -166,6 +166,32 @@ void SleepBriefly(int nMilliseconds) { Sleep(static_cast<DWORD>(nMilliseconds));
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
 
+bool IsProcessRunning(unsigned long nProcess) {
+    HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(nProcess));
+    if (!hProcess) {
+        return GetLastError() == ERROR_ACCESS_DENIED; // there, but another user's
+    }
+    bool bRunning = WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT;
+    CloseHandle(hProcess);
+    return bRunning;
+}
+
+std::vector<CString> ListFolderFiles(const char* pszFolder) {
+    std::vector<CString> names;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA(CString(pszFolder) + "\\*", &found);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.emplace_back(found.cFileName);
+        }
+    } while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return names;
+}
+
 bool CFile::IsReadOnly(const char* pszFileName) const {
     DWORD dwAttributes = GetFileAttributesA(pszFileName);
     return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&

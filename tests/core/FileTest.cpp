@@ -1,4 +1,5 @@
 #include "framework/core/File.h"
+#include "framework/core/FileLock.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -157,4 +158,22 @@ TEST(FileTest, EveryCauseHasItsOwnMessage) {
         strPrevious = strMessage;
     }
     EXPECT_NE(-1, CFileException(CFileException::accessDenied).GetErrorMessage().Find("nnamed"));
+}
+
+// One writer at a time: a second one waits, then gives up naming the file; the lock file goes
+// with the last holder.
+TEST(FileLockTest, ASecondWriterWaitsForTheFirstThenGivesUp) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("tbk.xml");
+    CFileLock first;
+    ASSERT_TRUE(first.Acquire(strPath.c_str(), 0, nullptr));
+    CFileLock second;
+    CFileException error;
+    EXPECT_FALSE(second.Acquire(strPath.c_str(), 300, &error));
+    EXPECT_EQ(CFileException::changingElsewhere, error.m_cause);
+    EXPECT_EQ(strPath, error.m_strFileName.GetStdString());
+    first.Release();
+    EXPECT_TRUE(second.Acquire(strPath.c_str(), 0, &error));
+    second.Release();
+    EXPECT_TRUE(folder.Files().empty());
 }

@@ -368,3 +368,28 @@ TEST(AddressBookStoreTest, AReadOnlyBookIsNeitherBackedUpNorReplaced) {
     SetReadOnly(strPath, false);
     EXPECT_EQ(damaged, ReadBytes(strPath));
 }
+
+// A save killed in the middle leaves its temporary file; the next load removes it, and nothing
+// else: not the files of a save that still runs, not files that only look alike.
+TEST(AddressBookStoreTest, ALoadRemovesWhatKilledSavesLeftBehind) {
+    CTempFolder folder;
+    std::string strPath = folder.Path("tbk.xml");
+    WriteBytes(strPath, Document(SomeContacts(2)));
+    // No system gives a process this number.
+    const unsigned long kEnded = 2147483000;
+    auto temporary = [&](unsigned long nProcess) {
+        std::string strName = TemporaryFileName(strPath.c_str(), nProcess, 3).GetStdString();
+        return strName.substr(strName.find_last_of("/\\") + 1);
+    };
+    const std::string kept[] = {"tbk.xml", temporary(CurrentProcessId()), "tbk.xml.bak", "other.xml.2147483000-3.tmp",
+                                "tbk.xml.2147483000-3.tmp.bak", "tbk.xml.x2147483000-3.tmp", "tbk.xml.-3.tmp"};
+    for (const std::string& strName : kept) {
+        if (strName != "tbk.xml") {
+            WriteBytes(folder.Path(strName), "kept");
+        }
+    }
+    WriteBytes(folder.Path(temporary(kEnded)), "half a book");
+    CAddressBookStore store(strPath.c_str());
+    EXPECT_EQ(LoadStatus::complete, LoadStore(store).status);
+    EXPECT_EQ(std::set<std::string>(std::begin(kept), std::end(kept)), FolderContents(folder));
+}

@@ -150,6 +150,37 @@ if ! on_wine; then
     [ $? -eq 2 ] && grep -q -- '--into' "$work/err" || fail "import without a book here: $(cat "$work/err")"
 fi
 
+# Two imports into one book at once: the second waits for the first, so neither is lost.
+python3 - "$work" <<'EOT'
+import sys
+work = sys.argv[1]
+fields = ["lastname", "firstname", "nickname", "company", "jobtitle", "homephone", "mobile", "homeemail",
+          "homewww", "homeaddress", "officephone", "officefax", "officeemail", "officewww", "officeaddress", "note"]
+with open(work + "/big.xml", "w", newline="") as book:
+    book.write('<?xml version="1.0" encoding="utf-8"?>\r\n\t<addressbook name="Tovano Address Book" value="20000">\r\n')
+    for i in range(20000):
+        book.write('\t\t<entry id="%d">\r\n' % i)
+        for field in fields:
+            value = {"lastname": "Book%05d" % i, "mobile": "555 %05d" % i}.get(field, "")
+            book.write('\t\t\t<%s value="%s"/>\r\n' % (field, value))
+        book.write('\t\t</entry>\r\n')
+    book.write('\t</addressbook>\r\n')
+for name in "AB":
+    with open("%s/import-%s.vcf" % (work, name), "w", newline="") as cards:
+        for i in range(3000):
+            cards.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:%s%04d;X;;;\r\nTEL;TYPE=CELL:%s %04d\r\nEND:VCARD\r\n"
+                        % (name, i, name, i))
+EOT
+run import "$(path_arg "$work/import-A.vcf")" --into "$(path_arg "$work/big.xml")" >/dev/null 2>"$work/errA" &
+first=$!
+run import "$(path_arg "$work/import-B.vcf")" --into "$(path_arg "$work/big.xml")" >/dev/null 2>"$work/errB"
+code_b=$?
+wait $first
+code_a=$?
+[ $code_a -eq 0 ] && [ $code_b -eq 0 ] || fail "imports side by side exited $code_a and $code_b: $(cat "$work/errA" "$work/errB")"
+[ "$(run check "$(path_arg "$work/big.xml")" | tr -d '\r')" = "26000" ] || fail "an import side by side was lost"
+[ -e "$work/big.xml.lock" ] && fail "the lock file stayed"
+
 run >/dev/null 2>&1
 [ $? -eq 2 ] || fail "usage error did not exit 2"
 

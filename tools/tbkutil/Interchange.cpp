@@ -89,11 +89,9 @@ bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileE
     return bDone;
 }
 
-// Loads an address book as the program does; a missing file is an empty book when bMayBeMissing.
-bool LoadBook(const char* pszPath, bool bMayBeMissing, CContactArray& contacts, bool& bPartial) {
-    CXML root;
-    CStderrSink sink;
-    CLoadResult result = ReadAddressBook(pszPath, root, contacts, &sink);
+// Reads an address book as the program does; a missing file is an empty book when bMayBeMissing.
+// False, after saying why, when it could not be read.
+bool CheckLoad(const char* pszPath, const CLoadResult& result, bool bMayBeMissing, bool& bPartial) {
     if (result.status == LoadStatus::unreadable || (result.status == LoadStatus::missing && !bMayBeMissing)) {
         Fail("%s", result.failure.GetErrorMessage().GetString());
         return false;
@@ -106,6 +104,12 @@ bool LoadBook(const char* pszPath, bool bMayBeMissing, CContactArray& contacts, 
             pszPath);
     }
     return true;
+}
+
+bool LoadBook(const char* pszPath, CContactArray& contacts, bool& bPartial) {
+    CXML root;
+    CStderrSink sink;
+    return CheckLoad(pszPath, ReadAddressBook(pszPath, root, contacts, &sink), false, bPartial);
 }
 
 // Options "--name value" and flags "--name"; the rest are positional.
@@ -232,7 +236,7 @@ int RunExport(int argc, char** argv) {
     CContactArray contacts;
     bool bPartial = false;
     std::string strData;
-    if (!LoadBook(options.positional[0], false, contacts, bPartial)) {
+    if (!LoadBook(options.positional[0], contacts, bPartial)) {
         return kExitFailed;
     }
     SortContacts(contacts); // in the order the program lists them
@@ -285,9 +289,17 @@ int RunImport(int argc, char** argv) {
         return kExitFailed;
     }
 
+    // Held from the read to the replace: a second import waits for this one instead of writing
+    // over it from the same old book.
+    CAddressBookStore store(strBook);
+    if (!store.Lock(&error)) {
+        return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
+    }
     CContactArray book;
     bool bPartial = false;
-    if (!LoadBook(strBook, true, book, bPartial)) {
+    CXML root;
+    CStderrSink sink;
+    if (!CheckLoad(strBook, store.Load(root, book, &sink), true, bPartial)) {
         return kExitFailed;
     }
     size_t nWarnings = report.warnings.size();
@@ -298,20 +310,13 @@ int RunImport(int argc, char** argv) {
     bool bWarned = bPartial || nWarnings > 0 || report.nPhotosSkipped > 0;
     if (report.nAdded > 0) {
         // The previous file stays beside the new one, as the program keeps a damaged one.
-        CString strBackup;
-        CFile probe;
-        if (probe.Open(strBook, CFile::modeRead | CFile::shareDenyNone, nullptr)) {
-            probe.Close(nullptr);
-            if (!BackUpFile(strBook, &strBackup, &error)) {
-                return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
-            }
-        }
+        store.KeepBackupBeforeNextSave();
         SortContacts(book);
-        if (!SaveAddressBook(book, strBook, &error)) {
+        if (!store.Save(book, &error)) {
             return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
         }
-        if (!strBackup.IsEmpty()) {
-            std::printf("tbkutil: the previous address book was kept as %s\n", strBackup.GetString());
+        if (!store.GetBackupPath().IsEmpty()) {
+            std::printf("tbkutil: the previous address book was kept as %s\n", store.GetBackupPath().GetString());
         }
     }
     std::printf("tbkutil: %s into %s: %s\n", report.nAdded > 0 ? "imported" : "nothing new to import",

@@ -51,6 +51,13 @@ void ReportPartialRead(const char* pszPath, const CLoadResult& result) {
 }
 
 int Resave(const char* pszIn, const char* pszOut) {
+    // From the read to the replace no other writer comes between (the input may be the output).
+    CFileLock lock;
+    CFileException lockError;
+    if (!lock.Acquire(pszOut, CAddressBookStore::kLockWaitMs, &lockError)) {
+        std::fprintf(stderr, "tbkutil: %s\n", lockError.GetErrorMessage().GetString());
+        return kExitFailed;
+    }
     CXML root;
     CContactArray contacts;
     CLoadResult result;
