@@ -229,6 +229,45 @@ TEST_F(MainWindowTest, DamagedFileIsReportedOnceAndBackedUpBeforeTheFirstSave) {
     EXPECT_NE(kDamagedBook, ReadBytes(BookPath()));
 }
 
+// A book that was not read completely is reported at once, and no editor opens at start: a
+// contact saved there would replace the book before the user knew. A long warning is cut short.
+TEST_F(MainWindowTest, AnUnreadBookIsReportedAndOpensNoEditor) {
+    const struct {
+        const char* pszName;
+        std::string strBook; // empty: a folder stands in its place
+        size_t nBoxes;
+    } cases[] = {
+        {"a stray end tag with a long name", "</" + std::string(5000, 'x') + ">", 2},
+        {"no tags at all", "\x01\x02 random \xFF bytes", 1},
+        {"a folder in its place", "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CTempFolder folder;
+        g_strAddressBookPath = folder.Path("tbk.xml").c_str();
+        if (c.strBook.empty()) {
+            ASSERT_TRUE(::CreateDirectoryA(g_strAddressBookPath, nullptr));
+        } else {
+            WriteBytes(folder.Path("tbk.xml"), c.strBook);
+        }
+        CMessageBoxAnswerer answerer;
+        CTestableDlg dlg;
+        int nTicks = 0;
+        CStepRunner()
+            .Then([&] { return dlg.IsLoadFinished() && ++nTicks > 5; })
+            .Do([&] {
+                EXPECT_TRUE(dlg.m_commands.empty());
+                ASSERT_EQ(c.nBoxes, answerer.m_boxes.size());
+                const std::string& strFirst = answerer.m_boxes[0].strText;
+                if (c.nBoxes == 2) {
+                    EXPECT_EQ(203u, strFirst.size());
+                    EXPECT_EQ("...", strFirst.substr(strFirst.size() - 3));
+                }
+            })
+            .RunModal(dlg);
+    }
+}
+
 TEST_F(MainWindowTest, ExitWhileTheLoadWarningIsShownWritesNothing) {
     WriteBytes(BookPath(), kDamagedBook);
     CTestableDlg dlg;

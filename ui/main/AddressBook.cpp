@@ -37,7 +37,7 @@ bool CAddressBook::HasLoadProblems() const {
 
 void CAddressBook::ShowLoadProblems(CWnd* pOwner) {
     if (!m_strFirstWarning.IsEmpty()) {
-        AfxMessageBox(m_strFirstWarning);
+        AfxMessageBox(ShortenWarning(m_strFirstWarning));
     }
     pOwner->MessageBox(DescribeIncompleteLoad(m_store.GetPath(), m_loadResult), kSystemCaption,
                        MB_OK | MB_ICONEXCLAMATION);

@@ -22,3 +22,15 @@ CString DescribeIncompleteLoad(const CString& strPath, const CLoadResult& result
     }
     return strText + kKept;
 }
+
+CString ShortenWarning(const CString& strWarning) {
+    if (strWarning.GetLength() <= kMaxShownWarning) {
+        return strWarning;
+    }
+    // Not inside a character of several bytes (UTF-8 continues with 10xxxxxx).
+    int nCut = kMaxShownWarning;
+    while (nCut > 0 && (static_cast<unsigned char>(strWarning[nCut]) & 0xC0) == 0x80) {
+        --nCut;
+    }
+    return strWarning.Left(nCut) + "...";
+}

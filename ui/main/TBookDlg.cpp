@@ -130,10 +130,11 @@ BOOL CTBookDlg::OnInitDialog() {
     m_book.LoadAddressBook();
     RefillList(TRUE);
     m_bInitialised = 1;
+    // A book not read completely is reported first; the editor opens at start only for a book
+    // that truly holds nothing, since a contact saved there would replace the file.
     if (m_book.HasLoadProblems()) {
         PostMessage(WM_SHOW_LOAD_PROBLEMS);
-    }
-    if (m_book.Contacts().GetSize() == 0) {
+    } else if (std::as_const(m_book).Contacts().GetSize() == 0) {
         PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
     }
     SetUpButtons();
