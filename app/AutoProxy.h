@@ -4,7 +4,7 @@
 // link when they end first.
 #pragma once
 
-#include "app/AutomationHost.h"
+#include "ui/shell/AutomationHost.h"
 #include "framework/win/OleServer.h"
 
 #include <oaidl.h>

@@ -1,7 +1,7 @@
 #include "TBookApp.h"
 
-#include "Globals.h"
-#include "Paths.h"
+#include "ui/shell/Globals.h"
+#include "ui/shell/Paths.h"
 #include "app/AutoProxy.h"
 #include "framework/win/Handles.h"
 #include "res/resource.h"

@@ -15,7 +15,7 @@
 #include "BenchWin.h"
 #include "ListFill.h"
 
-#include "app/Globals.h"
+#include "ui/shell/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "res/resource.h"

@@ -17,7 +17,7 @@
 #include "BenchWin.h"
 #include "ListFill.h"
 
-#include "app/Globals.h"
+#include "ui/shell/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"

@@ -13,7 +13,7 @@
 #include "BenchContacts.h"
 #include "BenchWin.h"
 
-#include "app/Paths.h"
+#include "ui/shell/Paths.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
 

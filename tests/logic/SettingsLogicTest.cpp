@@ -1,4 +1,4 @@
-#include "app/Paths.h"
+#include "ui/shell/Paths.h"
 #include "ui/main/LoadReport.h"
 #include "ui/main/SettingsLogic.h"
 

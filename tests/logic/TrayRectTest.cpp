@@ -1,4 +1,4 @@
-#include "app/TrayRect.h"
+#include "ui/shell/TrayRect.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "WindowTestSupport.h"
-#include "app/Globals.h"
+#include "ui/shell/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "support/TestFiles.h"
-#include "ui/main/Registry.h"
+#include "ui/shell/Registry.h"
 #include "ui/main/TBookDlg.h"
 
 #include <gtest/gtest.h>

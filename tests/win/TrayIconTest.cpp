@@ -2,9 +2,9 @@
 // commands it receives, the shell is asked whether the icon is there, and a popup menu opened by a
 // right click is inspected and answered from a timer while the menu's own loop runs. Needs the
 // tray menu and icon of TrayTest.rc.
-#include "app/TrayIcon.h"
-#include "app/TrayAnimation.h"
-#include "app/TrayRect.h"
+#include "ui/shell/TrayIcon.h"
+#include "ui/shell/TrayAnimation.h"
+#include "ui/shell/TrayRect.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "RunningProgram.h"
 
-#include "app/Paths.h"
+#include "ui/shell/Paths.h"
 #include "framework/win/Handles.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
 #include "BrowserLauncher.h"
 
 #include "BrowserCommand.h"
-#include "app/Globals.h"
-#include "ui/main/Registry.h"
+#include "ui/shell/Globals.h"
+#include "ui/shell/Registry.h"
 
 #include <windows.h>
 // After windows.h, which it needs.

@@ -4,7 +4,7 @@
 #include "framework/core/String.h"
 #include "framework/win/FaultGuard.h"
 #include "framework/win/Handles.h"
-#include "ui/main/Registry.h"
+#include "ui/shell/Registry.h"
 
 #include <mapi.h>
 

@@ -1,6 +1,6 @@
 #include "ContactDlg.h"
 
-#include "app/Globals.h"
+#include "ui/shell/Globals.h"
 #include "framework/win/WinApp.h"
 #include "res/resource.h"
 

@@ -1,6 +1,6 @@
 #include "AddressBook.h"
 
-#include "app/Globals.h"
+#include "ui/shell/Globals.h"
 #include "data/ContactSort.h"
 #include "framework/win/FileError.h"
 #include "framework/win/WinApp.h"

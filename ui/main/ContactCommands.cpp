@@ -7,7 +7,7 @@
 // once.
 #include "TBookDlg.h"
 
-#include "app/Globals.h"
+#include "ui/shell/Globals.h"
 #include "res/resource.h"
 #include "ui/editor/ContactDlg.h"
 #include "ui/main/CommandLogic.h"

@@ -1,7 +1,7 @@
 #include "MainTray.h"
 
-#include "app/Globals.h"
-#include "app/TrayAnimation.h"
+#include "ui/shell/Globals.h"
+#include "ui/shell/TrayAnimation.h"
 #include "framework/win/Dialog.h"
 #include "framework/win/WinApp.h"
 #include "res/resource.h"

@@ -4,7 +4,7 @@
 // window minimises instead. User-interface thread only (the watcher asks by posted messages).
 #pragma once
 
-#include "app/TrayIcon.h"
+#include "ui/shell/TrayIcon.h"
 #include "framework/core/Rect.h"
 
 class CDialog;

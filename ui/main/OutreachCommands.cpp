@@ -1,8 +1,8 @@
 // The main window's ways out to the user's browser and mail program, and its About box.
 #include "TBookDlg.h"
 
-#include "app/Globals.h"
-#include "app/Paths.h"
+#include "ui/shell/Globals.h"
+#include "ui/shell/Paths.h"
 #include "ui/about/AboutDlg.h"
 #include "ui/about/BrowserLauncher.h"
 #include "ui/about/FriendMailer.h"

@@ -3,7 +3,7 @@
 // comes back. A result is not refreshed by later changes; editing the text ends it.
 #include "TBookDlg.h"
 
-#include "app/Globals.h"
+#include "ui/shell/Globals.h"
 #include "framework/win/WinApp.h"
 #include "res/resource.h"
 

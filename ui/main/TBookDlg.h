@@ -6,8 +6,8 @@
 // window. Runs on the user-interface thread; the watcher talks to it only by posted messages.
 #pragma once
 
-#include "app/AutomationHost.h"
-#include "app/SignalWatcher.h"
+#include "ui/shell/AutomationHost.h"
+#include "ui/shell/SignalWatcher.h"
 #include "framework/win/Controls.h"
 #include "framework/win/Dialog.h"
 #include "ui/controls/HoverButtonEx.h"

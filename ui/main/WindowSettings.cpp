@@ -1,7 +1,7 @@
 #include "WindowSettings.h"
 
-#include "app/Globals.h"
-#include "ui/main/Registry.h"
+#include "ui/shell/Globals.h"
+#include "ui/shell/Registry.h"
 
 namespace {
 
