@@ -122,7 +122,11 @@ BOOL CTBookApp::InitInstance() {
     if (strCmdLine == kQuitOption) {
         ::ExitProcess(1);
     }
-    g_bStartHidden = strCmdLine == kStartHiddenOption ? 1 : 0;
+    CMainContext context;
+    context.strAddressBookPath = g_strAddressBookPath;
+    context.strProgramPath = g_strProgramPath;
+    context.strProgramFolder = g_strProgramFolder;
+    context.bStartHidden = strCmdLine == kStartHiddenOption;
 
     if (FAILED(::OleInitialize(nullptr))) {
         AfxMessageBox(IDP_OLE_INIT_FAILED);
@@ -136,7 +140,7 @@ BOOL CTBookApp::InitInstance() {
         AutomationFactory().UpdateRegistry(g_strProgramPath);
     }
 
-    auto pDlg = std::make_unique<CTBookDlg>();
+    auto pDlg = std::make_unique<CTBookDlg>(context);
     m_pMainWnd = pDlg.get();
     pDlg->DoModal();
     AutomationFactory().Revoke(); // no new client finds a window on its way out

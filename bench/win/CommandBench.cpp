@@ -15,7 +15,6 @@
 #include "BenchWin.h"
 #include "ListFill.h"
 
-#include "ui/shell/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "res/resource.h"
@@ -41,12 +40,22 @@ CTBookApp g_app;
 // The window with its commands in reach.
 class CBenchDlg : public CTBookDlg {
 public:
-    using CTBookDlg::DeleteRow;
+    explicit CBenchDlg(const CMainContext& context) : CTBookDlg(context) {}
     using CTBookDlg::OnSearch;
-    using CTBookDlg::StoreEditedContact;
-    CAddressBook& Book() { return m_book; }
+    CContactBook& Book() { return m_book; }
+    CContactCommands& Commands() { return m_contactCommands; }
     CContactListView& List() { return m_list; }
-    CButton& SearchButton() { return m_btnSearch; }
+    CButton& SearchButton() { return m_buttons.SearchToggle(); }
+    void RefillList(BOOL bSort) { m_list.RefillList(m_book, bSort); }
+    // The book holds these contacts instead of its own.
+    void Replace(const CContactArray& contacts) {
+        std::vector<int> all(static_cast<size_t>(m_book.Contacts().GetSize()));
+        for (size_t i = 0; i < all.size(); ++i) {
+            all[i] = static_cast<int>(i);
+        }
+        m_book.DeleteContacts(all);
+        m_book.AddContacts(contacts);
+    }
 };
 
 struct CFigure {
@@ -76,11 +85,10 @@ CContactArray SearchBook() {
 
 bool Measure(CBenchDlg& dlg, int nRepetitions, std::vector<CFigure>& figures) {
     HWND hTop = dlg.m_hWnd;
-    CContactArray& contacts = dlg.Book().Contacts();
 
     CFigure fromFull = {"search from the full list", {}, {}, "emptying the list alone"};
     CFigure search = {"search from a result", {}, {}, "refill of the hits"};
-    contacts = SearchBook();
+    dlg.Replace(SearchBook());
     ::SetDlgItemTextA(hTop, IDC_SEARCH_EDIT, kSearchText);
     for (int r = 0; r < nRepetitions; ++r) {
         // As the user starts it, with every contact listed; the index may be made again,
@@ -106,7 +114,7 @@ bool Measure(CBenchDlg& dlg, int nRepetitions, std::vector<CFigure>& figures) {
         }
         CContactArray hits;
         for (int nIndex : dlg.List().RowContacts()) {
-            hits.Add(std::as_const(dlg.Book()).Contacts()[nIndex]);
+            hits.Add(dlg.Book().Contacts()[nIndex]);
         }
         search.reference.push_back(Time(hTop, [&] { dlg.List().RefillList(hits); }));
         dlg.SearchButton().SetCheck(BST_UNCHECKED);
@@ -116,31 +124,29 @@ bool Measure(CBenchDlg& dlg, int nRepetitions, std::vector<CFigure>& figures) {
 
     CFigure edit = {"edit one of 10,000", {}, {}, "refill and save alone"};
     CFigure erase = {"delete one of 10,000", {}, {}, "save alone"};
-    dlg.Book().Contacts() = GenerateContacts(kEditSize, kBenchSeed);
+    dlg.Replace(GenerateContacts(kEditSize, kBenchSeed));
     dlg.RefillList(TRUE);
     for (int r = 0; r < nRepetitions; ++r) {
         int nIndex = (r * 997) % dlg.Book().Contacts().GetSize();
         CContact changed = dlg.Book().Contacts()[nIndex];
         changed.lastname = r % 2 ? "Aaron" : "Zyzzyva"; // moves to the other end of the list
         edit.ours.push_back(Time(hTop, [&] {
-            dlg.StoreEditedContact(nIndex, changed);
-            dlg.Book().CommitChange();
+            dlg.Commands().Commit(dlg.Commands().StoreEditedContact(nIndex, changed));
         }));
         edit.reference.push_back(Time(hTop, [&] {
             dlg.RefillList(TRUE);
-            dlg.Book().SaveAddressBook();
+            dlg.Book().SaveAddressBook(nullptr);
         }));
         int nCount = dlg.Book().Contacts().GetSize();
         erase.ours.push_back(Time(hTop, [&] {
-            dlg.DeleteRow(nCount / 2);
-            dlg.Book().CommitChange();
+            dlg.Commands().Commit(dlg.Commands().DeleteRow(nCount / 2));
         }));
         if (dlg.Book().Contacts().GetSize() != nCount - 1 || dlg.List().GetItemCount() != nCount - 1) {
             std::fprintf(stderr, "command_bench: the deletion left %d contacts and %d rows\n",
                          dlg.Book().Contacts().GetSize(), dlg.List().GetItemCount());
             return false;
         }
-        erase.reference.push_back(Time(hTop, [&] { dlg.Book().SaveAddressBook(); }));
+        erase.reference.push_back(Time(hTop, [&] { dlg.Book().SaveAddressBook(nullptr); }));
     }
     figures.push_back(edit);
     figures.push_back(erase);
@@ -166,14 +172,13 @@ int Run(int nRepetitions) {
         std::fprintf(stderr, "command_bench: %s\n", strError.c_str());
         return 2;
     }
-    g_strAddressBookPath = strBook.c_str();
-    g_bStartHidden = 0;
-    g_bLaunchOnStartup = 0;
+    CMainContext context;
+    context.strAddressBookPath = strBook.c_str();
 
     std::vector<CFigure> figures;
     bool bDone = false;
     {
-        CBenchDlg dlg;
+        CBenchDlg dlg(context);
         if (!dlg.Create(IDD_TBOOK_DIALOG)) {
             std::fprintf(stderr, "command_bench: the main window could not be created\n");
             return 2;

@@ -17,7 +17,6 @@
 #include "BenchWin.h"
 #include "ListFill.h"
 
-#include "ui/shell/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
@@ -233,14 +232,13 @@ int Run(int nRepetitions) {
         std::fprintf(stderr, "list_refill_bench: %s\n", strError.c_str());
         return 2;
     }
-    g_strAddressBookPath = strBook.c_str();
-    g_bStartHidden = 0;
-    g_bLaunchOnStartup = 0;
+    CMainContext context;
+    context.strAddressBookPath = strBook.c_str();
 
     std::vector<CSizeResult> results;
     bool bDone = true;
     {
-        CTBookDlg dlg;
+        CTBookDlg dlg(context);
         if (!dlg.Create(IDD_TBOOK_DIALOG)) {
             std::fprintf(stderr, "list_refill_bench: the main window could not be created\n");
             return 2;

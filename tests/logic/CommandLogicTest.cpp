@@ -1,3 +1,4 @@
+#include "data/ContactArray.h"
 #include "ui/main/CommandLogic.h"
 
 #include <gtest/gtest.h>
@@ -45,12 +46,4 @@ TEST(CommandLogicTest, RowsKeepTheirContactsWhenOneIsDeleted) {
             EXPECT_EQ(expected, Shown(contacts, rows)) << "row " << nRow << " of " << shown.size();
         }
     }
-}
-
-TEST(CommandLogicTest, RemoveContactsKeepsTheOthersInOrder) {
-    CContactArray contacts = Named({"Adams", "Baker", "Clark", "Dunn", "Evans"});
-    RemoveContacts(contacts, {3, 0, 4});
-    EXPECT_EQ((std::vector<std::string>{"Baker", "Clark"}), Shown(contacts, {0, 1}));
-    RemoveContacts(contacts, {0, 1});
-    EXPECT_EQ(0, contacts.GetSize());
 }

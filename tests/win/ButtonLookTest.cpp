@@ -45,7 +45,7 @@ TEST_F(MainWindowTest, ImageButtonsShowTheStateImageOfTheirStrip) {
         {IDC_HELP_BUTTON, IDR_RAW_HELP, "Help"},  {IDC_DELETE, IDR_RAW_DELETE, "Delete Contact"},
         {IDOK, IDR_RAW_EXIT, "Exit Program"},     {IDC_HOME, IDR_RAW_HOME, "TovanoSoft"},
     };
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             COLORREF face = ::GetSysColor(COLOR_BTNFACE);
@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, ImageButtonsShowTheStateImageOfTheirStrip) {
 // The search toggle: raised with the up picture, sunken with the down picture while checked,
 // and the check states the button takes.
 TEST_F(MainWindowTest, SearchToggleShowsItsPictureForItsState) {
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             HWND hToggle = dlg.SearchButton().m_hWnd;
@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, SearchToggleShowsItsPictureForItsState) {
 // lets go of every bitmap it is handed; disabling a button moves the focus on only when it had
 // the focus.
 TEST_F(MainWindowTest, ButtonsReadTheirTypeAndKeepTheFocusWhereItBelongs) {
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             int nId = 3000;

@@ -77,7 +77,7 @@ void StartViewEditOfTwo(CStepRunner& steps, CTestableDlg& dlg) {
 TEST_F(MainWindowTest, ViewEditWalksTheSelectionUntilOneIsSaved) {
     WriteBook(FiveContacts());
     CMessageBoxAnswerer answerer;
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     dlg.m_bRunCommands = true;
     std::vector<std::string> shown;
     CStepRunner steps;
@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, ViewEditWalksTheSelectionUntilOneIsSaved) {
                   Rows(dlg));
         EXPECT_EQ(std::vector<int>{0}, SelectedRows(dlg));
         EXPECT_EQ(BST_UNCHECKED, dlg.SearchButton().GetCheck());
-        EXPECT_EQ(-1, std::as_const(dlg.Book()).Contacts().FindMarkedContact());
+        EXPECT_EQ(-1, dlg.Book().Contacts().FindMarkedContact());
         EXPECT_EQ((std::vector<std::string>{"Aaron &quote;Al&quote;", "Adams", "Baker", "Clark", "Dunn"}),
                   NamesInFile(BookPath()));
     });
@@ -112,7 +112,7 @@ TEST_F(MainWindowTest, ViewEditWalksTheSelectionUntilOneIsSaved) {
 TEST_F(MainWindowTest, AnUnfinishedDeletionDoesNotCarryOverToTheNextContact) {
     WriteBook(FiveContacts());
     CMessageBoxAnswerer answerer(IDYES);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     dlg.m_bRunCommands = true;
     CStepRunner steps;
     StartViewEditOfTwo(steps, dlg);
@@ -142,7 +142,7 @@ TEST_F(MainWindowTest, AnUnfinishedDeletionDoesNotCarryOverToTheNextContact) {
 TEST_F(MainWindowTest, AddNewAddsTheSavedContactOnly) {
     WriteBook(FiveContacts());
     CMessageBoxAnswerer answerer(IDYES);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     dlg.m_bRunCommands = true;
     CStepRunner steps;
     steps.Do([&] { dlg.PostMessage(WM_COMMAND, ID_TRAY_ADD_NEW, 0); });
@@ -196,14 +196,14 @@ TEST_F(MainWindowTest, DeleteAsksAndKeepsEveryOtherRowOnItsContact) {
         SCOPED_TRACE(c.pszName);
         WriteBook(FiveContacts());
         CMessageBoxAnswerer answerer(c.nAnswer);
-        CTestableDlg dlg;
+        CTestableDlg dlg(m_context);
         dlg.m_bRunCommands = true;
         CStepRunner()
             .Do([&] {
                 if (c.bSearch) {
                     dlg.List().DeleteAllItems();
                     for (int nIndex : {1, 3, 4}) {
-                        dlg.List().AddContactRow(std::as_const(dlg.Book()).Contacts()[nIndex], nIndex);
+                        dlg.List().AddContactRow(dlg.Book().Contacts()[nIndex], nIndex);
                     }
                 }
                 SelectRows(dlg, c.selected);
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, DeleteAsksAndKeepsEveryOtherRowOnItsContact) {
                 EXPECT_EQ(c.rows, Rows(dlg));
                 EXPECT_TRUE(SelectedRows(dlg).empty());
                 for (int nRow = 0; nRow < dlg.List().GetItemCount(); ++nRow) {
-                    const CContact& contact = std::as_const(dlg.Book()).Contacts()[static_cast<int>(dlg.List().GetItemData(nRow))];
+                    const CContact& contact = dlg.Book().Contacts()[static_cast<int>(dlg.List().GetItemData(nRow))];
                     EXPECT_EQ(dlg.List().GetItemText(nRow, 0), contact.lastname) << "row " << nRow;
                 }
                 EXPECT_EQ(c.file, NamesInFile(BookPath()));
@@ -233,7 +233,7 @@ TEST_F(MainWindowTest, DeleteAnsweredNoLeavesAPartlyReadBookAsItIs) {
     std::string strCut = strWhole.substr(0, strWhole.size() * 3 / 5);
     WriteBytes(BookPath(), strCut);
     CMessageBoxAnswerer answerer(IDNO);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     dlg.m_bRunCommands = true;
     CStepRunner()
         .Then([&] { return dlg.IsLoadFinished(); })
@@ -252,9 +252,9 @@ TEST_F(MainWindowTest, DeleteAnsweredNoLeavesAPartlyReadBookAsItIs) {
 TEST_F(MainWindowTest, FailedSaveKeepsTheChangeForTheNextSave) {
     CTempFolder folder;
     std::string strMissing = folder.Path("later");
-    g_strAddressBookPath = (strMissing + "\\tbk.xml").c_str();
+    m_context.strAddressBookPath = (strMissing + "\\tbk.xml").c_str();
     CMessageBoxAnswerer answerer;
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     dlg.m_bRunCommands = true;
     CStepRunner steps;
     // An empty book opens the editor at once.
@@ -281,7 +281,7 @@ TEST_F(MainWindowTest, EndingWhileTheEditorIsOpenClosesItAndEnds) {
     for (const auto& request : requests) {
         SCOPED_TRACE(request.pszName);
         WriteBook(FiveContacts());
-        CTestableDlg dlg;
+        CTestableDlg dlg(m_context);
         dlg.m_bRunCommands = true;
         CStepRunner steps;
         StartViewEditOfTwo(steps, dlg);

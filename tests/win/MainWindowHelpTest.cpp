@@ -40,7 +40,7 @@ TEST_F(MainWindowTest, HelpAndHomeOpenTheirPagesInANewBrowser) {
         SCOPED_TRACE(c.pszName);
         CRecordingBrowser browser;
         browser.RegisterForHttp();
-        CTestableDlg dlg;
+        CTestableDlg dlg(m_context);
         CStepRunner()
             .Do([&] {
                 c.act(dlg);
@@ -58,7 +58,7 @@ TEST_F(MainWindowTest, HelpThatCannotBeOpenedSaysSo) {
     CRecordingBrowser browser;
     browser.SetVerbCommand("open", "\"C:\\nowhere\\gone.exe\" %1");
     CMessageBoxAnswerer answerer;
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             dlg.SendMessage(WM_COMMAND, IDC_HELP_BUTTON, 0);

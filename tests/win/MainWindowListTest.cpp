@@ -24,7 +24,7 @@ TEST_F(MainWindowTest, ListShowsTheContactsSortedWithTheirIndexes) {
     contacts[2].company = "Acme";
     contacts[2].officeemail = "ann@acme.example";
     WriteBook(contacts);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             EXPECT_EQ((std::vector<std::string>{"Adams,Ann", "brown,bob", "Kent,Clark", "king,Karl", "Zeta,Zoe"}),
@@ -40,14 +40,14 @@ TEST_F(MainWindowTest, ListShowsTheContactsSortedWithTheirIndexes) {
 }
 
 TEST_F(MainWindowTest, EmptyOrMissingAddressBookAsksForANewContact) {
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner().Then([&] { return !dlg.m_commands.empty(); }).RunModal(dlg);
     EXPECT_EQ(std::vector<UINT>{IDC_ADD_NEW}, dlg.m_commands);
     EXPECT_EQ(0, dlg.List().GetItemCount());
 }
 
 TEST_F(MainWindowTest, ColumnsAndStatusBarAreSetUp) {
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             const char* const headings[] = {"Last Name",     "First Name", "Phone (home)",   "Mobile",
@@ -74,7 +74,7 @@ TEST_F(MainWindowTest, ColumnsAndStatusBarAreSetUp) {
 }
 
 TEST_F(MainWindowTest, LayoutFollowsTheWindowAndKeepsItsMinimumSize) {
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     auto checkLayout = [&] {
         RECT client;
         dlg.GetClientRect(&client);
@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowAndKeepsItsMinimumSize) {
 
 TEST_F(MainWindowTest, LettersJumpToTheFirstMatchingName) {
     WriteBook(SampleBook());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] { ::SetFocus(dlg.GetDlgItem(IDOK)); }) // the user tabs away from the search box
         .Do([&] { PostKey(dlg.GetDlgItem(IDOK), 'K'); })
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, LettersJumpToTheFirstMatchingName) {
 
 TEST_F(MainWindowTest, LetterOnASearchResultSelectsAmongTheRowsShown) {
     WriteBook(SampleBook());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             dlg.List().DeleteAllItems(); // a search result: brown and Zeta
@@ -136,7 +136,7 @@ TEST_F(MainWindowTest, LetterOnASearchResultSelectsAmongTheRowsShown) {
 
 TEST_F(MainWindowTest, CtrlASelectsEveryRowEvenFromTheSearchBox) {
     WriteBook(SampleBook());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             ::SetFocus(dlg.GetDlgItem(IDC_SEARCH_EDIT));
@@ -154,7 +154,7 @@ TEST_F(MainWindowTest, CtrlASelectsEveryRowEvenFromTheSearchBox) {
 
 TEST_F(MainWindowTest, KeysPostTheCommandsOfTheirButtons) {
     WriteBook(SampleBook());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     HWND hList = nullptr;
     INT_PTR nResult = CStepRunner()
         .Do([&] {
@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, KeysPostTheCommandsOfTheirButtons) {
 
 TEST_F(MainWindowTest, SearchBoxKeepsDeleteAndLettersAndTurnsEnterIntoASearch) {
     WriteBook(SampleBook());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     HWND hEdit = nullptr;
     CStepRunner()
         .Do([&] {
@@ -225,7 +225,7 @@ TEST_F(MainWindowTest, SearchBoxKeepsDeleteAndLettersAndTurnsEnterIntoASearch) {
 
 TEST_F(MainWindowTest, DoubleClickOpensTheSelectionOrANewContact) {
     WriteBook(SampleBook());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     auto doubleClick = [&] {
         NMHDR header = {dlg.List().m_hWnd, IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
         EXPECT_EQ(0, dlg.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&header)));
@@ -244,7 +244,7 @@ TEST_F(MainWindowTest, DoubleClickOpensTheSelectionOrANewContact) {
 
 TEST_F(MainWindowTest, SelectionOperationsCountRows) {
     WriteBook(SampleBook());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             EXPECT_EQ(5, dlg.List().SelectAllRows());

@@ -29,7 +29,7 @@ void ClickSearch(CTestableDlg& dlg) {
 TEST_F(MainWindowTest, SearchStartsAndEndsAsTheUserExpects) {
     WriteBook(SearchBook());
     CMessageBoxAnswerer answerer;
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     dlg.m_bRunCommands = true;
     const std::vector<std::string> everyone = {"Adams,Ann", "Baker,Bob", "Clark,Cy"};
     HWND hEdit = nullptr;

@@ -27,11 +27,9 @@ void MainWindowTest::SetUp() {
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, m_strTestRoot.c_str(), 0, nullptr, 0,
                                                KEY_ALL_ACCESS, nullptr, &m_hTestRoot, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, ::RegOverridePredefKey(HKEY_CURRENT_USER, m_hTestRoot));
-    g_strAddressBookPath = BookPath().c_str();
-    g_strProgramPath = "C:\\Programs\\Book\\tbook.exe";
-    g_strProgramFolder = "C:\\Programs\\Book\\";
-    g_bStartHidden = 0;
-    g_bLaunchOnStartup = 0;
+    m_context.strAddressBookPath = BookPath().c_str();
+    m_context.strProgramPath = "C:\\Programs\\Book\\tbook.exe";
+    m_context.strProgramFolder = "C:\\Programs\\Book\\";
 }
 
 void MainWindowTest::TearDown() {

@@ -3,12 +3,11 @@
 #pragma once
 
 #include "WindowTestSupport.h"
-#include "ui/shell/Globals.h"
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "support/TestFiles.h"
-#include "ui/shell/Registry.h"
 #include "ui/main/TBookDlg.h"
+#include "ui/shell/Registry.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +16,22 @@
 
 class CTestableDlg : public CTBookDlg {
 public:
+    explicit CTestableDlg(const CMainContext& context) : CTBookDlg(context) {}
     BOOL OnCmdMsg(UINT nId, UINT nCode) override;
 
     CContactListView& List() { return m_list; }
     CStatusBarCtrl& StatusBar() { return m_statusBar; }
-    CButton& SearchButton() { return m_btnSearch; }
+    CButton& SearchButton() { return m_buttons.SearchToggle(); }
     const int* ColumnWidths() const { return m_settings.m_columnWidths; }
+    int IsLaunchOnStartup() const { return m_settings.m_bLaunchOnStartup; }
     bool IsTrayIconAdded() const { return m_tray.IsIconAdded(); }
     bool IsHiddenToTray() const { return m_tray.IsHiddenToTray(); }
     CTrayIcon& GetTrayIcon() { return m_tray.GetTrayIcon(); }
     bool IsLoadFinished() const { return m_book.IsLoadFinished(); }
     CSignalWatcher& Watcher() { return m_watcher; }
-    CAddressBook& Book() { return m_book; }
+    CContactBook& Book() { return m_book; }
+    // Adds the contact as Add New does after the editor, a failed save reported.
+    void AddContact(const CContact& contact) { m_contactCommands.Commit(m_book.AddContact(contact)); }
 
     // The contact and search commands, in the order they arrived; they are only recorded unless
     // m_bRunCommands.
@@ -52,6 +55,8 @@ protected:
     static bool ReadRunValue(std::string* pValue);
 
     CTempFolder m_folder;
+    // The paths of the test's own folder; a test may change them before making its window.
+    CMainContext m_context;
 
 private:
     HKEY m_hTestRoot = nullptr;

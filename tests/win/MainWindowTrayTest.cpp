@@ -24,7 +24,7 @@ const char kDamagedBook[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
 TEST_F(MainWindowTest, ExitSavesTheSettingsAndTheAddressBook) {
     CContactArray contacts = TwoContacts();
     WriteBook(contacts);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     INT_PTR nResult = CStepRunner()
                           .Do([&] {
                               dlg.MoveWindow(30, 40, 700, 500);
@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, StoredRectangleAndWidthsComeBack) {
     }
     registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, "CompanyWidth", 0);
     registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, "LastNameWidth", 150);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             RECT window;
@@ -71,8 +71,8 @@ TEST_F(MainWindowTest, StoredRectangleAndWidthsComeBack) {
 TEST_F(MainWindowTest, AWindowParkedOffScreenKeepsTheStoredRectangle) {
     CRegistry registry;
     registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, "WindowLeft", 12);
-    g_bStartHidden = 1;
-    CTestableDlg dlg;
+    m_context.bStartHidden = true;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             RECT window;
@@ -83,7 +83,6 @@ TEST_F(MainWindowTest, AWindowParkedOffScreenKeepsTheStoredRectangle) {
         })
         .ThenProgramEnds()
         .RunModal(dlg);
-    g_bStartHidden = 0;
     EXPECT_EQ(12, ReadSetting("WindowLeft", -1));
     EXPECT_EQ(-1, ReadSetting("WindowTop", -1));
     EXPECT_EQ(100, ReadSetting("MobileWidth", -1)); // the widths are stored all the same
@@ -92,7 +91,7 @@ TEST_F(MainWindowTest, AWindowParkedOffScreenKeepsTheStoredRectangle) {
 TEST_F(MainWindowTest, CloseBoxHidesToTheTrayAndTheIconBringsItBack) {
     WriteBook(TwoContacts());
     const std::string before = ReadBytes(BookPath());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             ASSERT_TRUE(dlg.IsTrayIconAdded());
@@ -115,7 +114,7 @@ TEST_F(MainWindowTest, CloseBoxHidesToTheTrayAndTheIconBringsItBack) {
 }
 
 TEST_F(MainWindowTest, TrayMenuShowsTheDefaultItemAndTheStartupCheckMark) {
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     auto checkMenu = [&](bool bChecked) {
         HMENU hMenu = dlg.GetTrayIcon().BuildPopupMenu();
         ASSERT_NE(nullptr, hMenu);
@@ -129,14 +128,14 @@ TEST_F(MainWindowTest, TrayMenuShowsTheDefaultItemAndTheStartupCheckMark) {
         .Do([&] { checkMenu(false); })
         .Do([&] { dlg.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0); })
         .Do([&] {
-            EXPECT_EQ(1, g_bLaunchOnStartup);
+            EXPECT_EQ(1, dlg.IsLaunchOnStartup());
             ASSERT_TRUE(ReadRunValue(&strRun));
             EXPECT_EQ("\"C:\\Programs\\Book\\tbook.exe\" -m", strRun);
             checkMenu(true);
             dlg.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0);
         })
         .Do([&] {
-            EXPECT_EQ(0, g_bLaunchOnStartup);
+            EXPECT_EQ(0, dlg.IsLaunchOnStartup());
             EXPECT_FALSE(ReadRunValue(&strRun));
             checkMenu(false);
         })
@@ -146,14 +145,14 @@ TEST_F(MainWindowTest, TrayMenuShowsTheDefaultItemAndTheStartupCheckMark) {
 TEST_F(MainWindowTest, RunValueRemovedElsewhereStillUnchecks) {
     CRegistry registry;
     registry.WriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, "\"x.exe\" -m");
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CMessageBoxAnswerer answerer;
     CStepRunner()
         .Do([&] {
-            EXPECT_EQ(1, g_bLaunchOnStartup);
+            EXPECT_EQ(1, dlg.IsLaunchOnStartup());
             ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
             dlg.SendMessage(WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0);
-            EXPECT_EQ(0, g_bLaunchOnStartup);
+            EXPECT_EQ(0, dlg.IsLaunchOnStartup());
         })
         .RunModal(dlg);
     EXPECT_TRUE(answerer.m_boxes.empty());
@@ -165,8 +164,8 @@ TEST_F(MainWindowTest, WatcherRequestsHideAndShowTheWindow) {
     for (int i = 0; i < 4; ++i) {
         registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kWindowValueNames[i], rect[i]);
     }
-    g_bStartHidden = 1;
-    CTestableDlg dlg;
+    m_context.bStartHidden = true;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] { dlg.SendMessage(WM_WATCHER_HIDE); })
         .Do([&] {
@@ -183,12 +182,11 @@ TEST_F(MainWindowTest, WatcherRequestsHideAndShowTheWindow) {
             EXPECT_FALSE(dlg.IsHiddenToTray());
         })
         .RunModal(dlg);
-    g_bStartHidden = 0;
 }
 
 TEST_F(MainWindowTest, TrayOnlyBringsAnOpenMessageBoxForward) {
     WriteBook(TwoContacts());
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CMessageBoxAnswerer answerer;
     answerer.m_onOpen = [&](HWND) {
         // Arrives while the box is open: it must not run "Show Contacts" inside the box.
@@ -209,12 +207,12 @@ TEST_F(MainWindowTest, TrayOnlyBringsAnOpenMessageBoxForward) {
 TEST_F(MainWindowTest, DamagedFileIsReportedOnceAndBackedUpBeforeTheFirstSave) {
     WriteBytes(BookPath(), kDamagedBook);
     CMessageBoxAnswerer answerer;
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     INT_PTR nResult = CStepRunner()
                           .Then([&] { return dlg.IsLoadFinished(); })
                           .Do([&] {
-                              dlg.Book().Contacts().Add(MakeContact("Adams", "Bob"));
-                              EXPECT_TRUE(dlg.Book().CommitChange());
+                              dlg.AddContact(MakeContact("Adams", "Bob"));
+                              EXPECT_FALSE(dlg.Book().HasUnsavedChanges());
                               dlg.SendMessage(WM_COMMAND, IDOK, 0);
                           })
                           .ThenProgramEnds()
@@ -244,14 +242,14 @@ TEST_F(MainWindowTest, AnUnreadBookIsReportedAndOpensNoEditor) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszName);
         CTempFolder folder;
-        g_strAddressBookPath = folder.Path("tbk.xml").c_str();
+        m_context.strAddressBookPath = folder.Path("tbk.xml").c_str();
         if (c.strBook.empty()) {
-            ASSERT_TRUE(::CreateDirectoryA(g_strAddressBookPath, nullptr));
+            ASSERT_TRUE(::CreateDirectoryA(m_context.strAddressBookPath, nullptr));
         } else {
             WriteBytes(folder.Path("tbk.xml"), c.strBook);
         }
         CMessageBoxAnswerer answerer;
-        CTestableDlg dlg;
+        CTestableDlg dlg(m_context);
         int nTicks = 0;
         CStepRunner()
             .Then([&] { return dlg.IsLoadFinished() && ++nTicks > 5; })
@@ -270,7 +268,7 @@ TEST_F(MainWindowTest, AnUnreadBookIsReportedAndOpensNoEditor) {
 
 TEST_F(MainWindowTest, ExitWhileTheLoadWarningIsShownWritesNothing) {
     WriteBytes(BookPath(), kDamagedBook);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CMessageBoxAnswerer answerer;
     answerer.m_onOpen = [&](HWND) {
         if (answerer.m_boxes.empty()) {
@@ -305,13 +303,13 @@ TEST_F(MainWindowTest, FailedSaveOnExitEndsUnlessChangesWouldBeLost) {
         SCOPED_TRACE(c.pszName);
         CTempFolder folder;
         if (c.bUnsavedChange) {
-            g_strAddressBookPath = folder.Path("tbk.xml").c_str();
-            ASSERT_TRUE(::CreateDirectoryA(g_strAddressBookPath, nullptr));
+            m_context.strAddressBookPath = folder.Path("tbk.xml").c_str();
+            ASSERT_TRUE(::CreateDirectoryA(m_context.strAddressBookPath, nullptr));
         } else {
-            g_strAddressBookPath = folder.Path("missing-folder\\tbk.xml").c_str();
+            m_context.strAddressBookPath = folder.Path("missing-folder\\tbk.xml").c_str();
         }
         CMessageBoxAnswerer answerer(c.nAnswer);
-        CTestableDlg dlg;
+        CTestableDlg dlg(m_context);
         auto request = [&] {
             if (c.bQuitSignal) {
                 dlg.SendMessage(WM_WATCHER_QUIT);
@@ -322,8 +320,8 @@ TEST_F(MainWindowTest, FailedSaveOnExitEndsUnlessChangesWouldBeLost) {
         CStepRunner steps;
         steps.Then([&] { return dlg.IsLoadFinished(); }).Do([&] {
             if (c.bUnsavedChange) {
-                dlg.Book().Contacts().Add(MakeContact("Adams", "Bob"));
-                EXPECT_FALSE(dlg.Book().CommitChange());
+                dlg.AddContact(MakeContact("Adams", "Bob"));
+                EXPECT_TRUE(dlg.Book().HasUnsavedChanges());
             }
             request();
         });
@@ -357,7 +355,7 @@ TEST_F(MainWindowTest, BookLockedAtStartIsLeftAsItWas) {
     HANDLE hLock = ::CreateFileA(BookPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, hLock);
     CMessageBoxAnswerer answerer;
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     INT_PTR nResult = CStepRunner()
                           .Then([&] { return dlg.IsLoadFinished(); })
                           .Do([&] {

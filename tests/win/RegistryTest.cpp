@@ -56,7 +56,7 @@ TEST_F(RegistryTest, AbsurdSettingsGiveASaneWindow) {
     SetRaw("WindowRight", REG_SZ, "abc", 4);
     SetRaw("LastNameWidth", REG_DWORD, &dwWide, sizeof dwWide);
     SetRaw("CompanyWidth", REG_BINARY, "abcd", 4);
-    CTestableDlg dlg;
+    CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
             RECT window;

@@ -1,9 +1,7 @@
 // The arithmetic of the contact commands that needs no window: keeping the rows on their
-// contacts when one leaves the list, where the walk over the selection goes on after a
-// deletion, and removing many contacts at once.
+// contacts when one leaves the list, and where the walk over the selection goes on after a
+// deletion.
 #pragma once
-
-#include "data/ContactArray.h"
 
 #include <vector>
 
@@ -16,7 +14,3 @@ void ReindexRowContacts(std::vector<int>& rowContacts, int nRemovedIndex);
 // after the row itself when it stayed, after the row above it when it was deleted, so that the
 // row that moved up into its place is examined (-1: from the top).
 inline int NextSelectedSearchStart(int nRow, bool bDeleted) { return bDeleted ? nRow - 1 : nRow; }
-
-// Removes the contacts at the given indexes (any order, no duplicates) in one pass; the others
-// keep their order.
-void RemoveContacts(CContactArray& contacts, const std::vector<int>& indexes);

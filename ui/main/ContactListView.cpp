@@ -1,5 +1,6 @@
 #include "ContactListView.h"
 
+#include "ui/main/CommandLogic.h"
 #include "ui/main/ListLogic.h"
 
 namespace {
@@ -30,6 +31,13 @@ const CMessageTable* CContactListView::GetThisMessageTable() {
     };
     static const CMessageTable table = {CListCtrl::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
+}
+
+void CContactListView::RefillList(CContactBook& book, BOOL bSort) {
+    if (bSort) {
+        book.SortContacts();
+    }
+    RefillList(book.Contacts());
 }
 
 void CContactListView::RefillList(const CContactArray& contacts) {
@@ -90,9 +98,20 @@ int CContactListView::DeselectAllRows() {
 std::vector<int> CContactListView::RowContacts() const {
     std::vector<int> rowContacts(static_cast<size_t>(GetItemCount()));
     for (size_t nRow = 0; nRow < rowContacts.size(); ++nRow) {
-        rowContacts[nRow] = static_cast<int>(GetItemData(static_cast<int>(nRow)));
+        rowContacts[nRow] = RowContact(static_cast<int>(nRow));
     }
     return rowContacts;
+}
+
+void CContactListView::ReindexRows(int nRow, int nIndex) {
+    std::vector<int> rowContacts = RowContacts();
+    std::vector<int> before = rowContacts;
+    ReindexRowContacts(rowContacts, nIndex);
+    for (size_t r = 0; r < rowContacts.size(); ++r) {
+        if (static_cast<int>(r) != nRow && rowContacts[r] != before[r]) {
+            SetItemData(static_cast<int>(r), static_cast<DWORD_PTR>(rowContacts[r]));
+        }
+    }
 }
 
 void CContactListView::JumpToLetter(const CContactArray& contacts, const CString& strLetter) {

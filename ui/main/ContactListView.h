@@ -4,7 +4,7 @@
 // owns nothing but its rows; the contacts belong to the caller. User-interface thread only.
 #pragma once
 
-#include "data/ContactArray.h"
+#include "data/ContactBook.h"
 #include "framework/win/Controls.h"
 #include "ui/main/SettingsLogic.h"
 
@@ -18,6 +18,8 @@ public:
     void CreateColumns(const int columnWidths[kColumnCount]);
     void ReadColumnWidths(int columnWidths[kColumnCount]) const;
 
+    // Empties the list and adds one row per contact of the book, sorting it first when bSort.
+    void RefillList(CContactBook& book, BOOL bSort);
     // Empties the list and adds one row per contact, in their order.
     void RefillList(const CContactArray& contacts);
     // Appends one row showing the contact, with nIndex (its place in the list) as its item data.
@@ -35,8 +37,12 @@ public:
     void JumpToLetter(const CContactArray& contacts, const CString& strLetter);
 
     bool HasSelection() const { return GetNextItem(-1, LVNI_SELECTED) != -1; }
-    // The contact index of every row, top to bottom.
+    // The contact index a row shows, and that of every row, top to bottom.
+    int RowContact(int nRow) const { return static_cast<int>(GetItemData(nRow)); }
     std::vector<int> RowContacts() const;
+    // After the contact at nIndex left the book, every row but nRow (which goes next) keeps
+    // showing its own contact.
+    void ReindexRows(int nRow, int nIndex);
 
 protected:
     // The rows own nothing, so emptying the list asks for no notice per row: with one per row,

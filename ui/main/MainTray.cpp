@@ -1,6 +1,5 @@
 #include "MainTray.h"
 
-#include "ui/shell/Globals.h"
 #include "ui/shell/TrayAnimation.h"
 #include "framework/win/Dialog.h"
 #include "framework/win/WinApp.h"
@@ -12,8 +11,8 @@ const char kTrayTip[] = "Tovano Address Book";
 
 } // namespace
 
-bool CMainTray::AddToTray(CWnd* pWindow) {
-    m_trayIcon.SetCheckSource(&g_bLaunchOnStartup, ID_TRAY_LAUNCH_ON_STARTUP);
+bool CMainTray::AddToTray(CWnd* pWindow, const int* pbLaunchOnStartup) {
+    m_trayIcon.SetCheckSource(pbLaunchOnStartup, ID_TRAY_LAUNCH_ON_STARTUP);
     HICON hTrayIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TRAY));
     m_bTrayIconAdded = m_trayIcon.AddToTray(AfxGetInstanceHandle(), pWindow->m_hWnd, WM_TRAYNOTIFY, kTrayTip,
                                             hTrayIcon, IDR_TRAY_MENU) != FALSE;

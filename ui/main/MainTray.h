@@ -15,9 +15,10 @@ const UINT WM_TRAYNOTIFY = 0x8001;
 class CMainTray {
 public:
     // Adds the icon with its menu and tip, owned by pWindow, which receives the menu's commands
-    // and the icon's callback message; "Show Contacts" is the default item. False when the
-    // shell has no notification area or refused the icon.
-    bool AddToTray(CWnd* pWindow);
+    // and the icon's callback message; "Show Contacts" is the default item and the startup item
+    // is checked while *pbLaunchOnStartup is set. False when the shell has no notification area
+    // or refused the icon.
+    bool AddToTray(CWnd* pWindow, const int* pbLaunchOnStartup);
     bool IsIconAdded() const { return m_bTrayIconAdded; }
     bool IsHiddenToTray() const { return m_bHiddenToTray != 0; }
 

@@ -1,13 +1,12 @@
 #include "TBookDlg.h"
 
-#include "ui/shell/Globals.h"
+#include "framework/win/FileError.h"
 #include "framework/win/Gdi.h"
 #include "framework/win/WinApp.h"
 #include "res/resource.h"
-#include "ui/editor/ContactDlg.h"
 #include "ui/main/ListLogic.h"
-
-#include <utility>
+#include "ui/main/LoadReport.h"
+#include "ui/shell/Globals.h"
 
 namespace {
 
@@ -61,7 +60,9 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
     return &table;
 }
 
-CTBookDlg::CTBookDlg(CWnd* pParent) : CDialog(IDD_TBOOK_DIALOG, pParent), m_book(g_strAddressBookPath) {
+CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
+    : CDialog(IDD_TBOOK_DIALOG, pParent), m_context(context), m_book(context.strAddressBookPath),
+      m_contactCommands(*this, m_book, m_list, m_buttons, m_exit), m_search(*this, m_book, m_list, m_buttons) {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -73,13 +74,7 @@ CTBookDlg::~CTBookDlg() {
 
 void CTBookDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_HOME, m_btnHome);
-    DDX_Control(pDX, IDOK, m_btnExit);
-    DDX_Control(pDX, IDC_SEARCH, m_btnSearch);
-    DDX_Control(pDX, IDC_VIEW_EDIT, m_btnViewEdit);
-    DDX_Control(pDX, IDC_HELP_BUTTON, m_btnHelp);
-    DDX_Control(pDX, IDC_DELETE, m_btnDelete);
-    DDX_Control(pDX, IDC_ADD_NEW, m_btnAddNew);
+    m_buttons.DoDataExchange(pDX);
     DDX_Control(pDX, IDC_LIST, m_list);
 }
 
@@ -109,7 +104,7 @@ BOOL CTBookDlg::OnInitDialog() {
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    if (!m_tray.AddToTray(this)) {
+    if (!m_tray.AddToTray(this, &m_settings.m_bLaunchOnStartup)) {
         // Without an icon to come back from, the window must stay reachable: the rest of the
         // set-up goes on, and the close box minimises instead of hiding.
         MessageBox(kTrayFailed, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
@@ -123,54 +118,26 @@ BOOL CTBookDlg::OnInitDialog() {
     m_statusBar.Create(kStatusBarStyle, RECT{0, 0, 0, 0}, this, 0);
     LayoutControls();
     m_statusBar.SetText(kSystemCaption, 0, 0);
-    if (!m_watcher.Start(m_hWnd)) {
+    if (!m_watcher.Start(m_hWnd, m_context.bStartHidden)) {
         MessageBox(kSignalsFailed, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
     }
 
     m_book.LoadAddressBook();
-    RefillList(TRUE);
+    m_list.RefillList(m_book, TRUE);
     m_bInitialised = 1;
     // A book not read completely is reported first; the editor opens at start only for a book
     // that truly holds nothing, since a contact saved there would replace the file.
     if (m_book.HasLoadProblems()) {
         PostMessage(WM_SHOW_LOAD_PROBLEMS);
-    } else if (std::as_const(m_book).Contacts().GetSize() == 0) {
+    } else if (m_book.IsTrulyEmpty()) {
         PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
     }
-    SetUpButtons();
+    m_buttons.SetUp();
     return TRUE;
 }
 
-void CTBookDlg::SetUpButtons() {
-    const int kStateSide = 55;
-    const COLORREF kTransparent = RGB(192, 192, 192);
-    CRgn region;
-    region.CreateRectRgn(0, 0, kStateSide, kStateSide);
-    auto setUp = [&](CHoverButtonEx& button, UINT nStrip, const char* pszToolTip) {
-        button.SetHorizontal(FALSE);
-        button.SetRegion(region);
-        button.LoadRaw(nStrip, kStateSide, kStateSide * kHoverStateCount);
-        button.SetToolTipText(pszToolTip, TRUE);
-    };
-    setUp(m_btnAddNew, IDR_RAW_ADDNEW, "Add New");
-    m_btnSearch.SetFlat(FALSE, TRUE);
-    m_btnSearch.LoadBitmaps(IDB_SEARCH_DOWN, kTransparent, IDB_SEARCH_UP, kTransparent);
-    setUp(m_btnViewEdit, IDR_RAW_VIEWEDIT, "View/Edit Contact");
-    setUp(m_btnHelp, IDR_RAW_HELP, "Help");
-    setUp(m_btnDelete, IDR_RAW_DELETE, "Delete Contact");
-    setUp(m_btnExit, IDR_RAW_EXIT, "Exit Program");
-    setUp(m_btnHome, IDR_RAW_HOME, "TovanoSoft");
-}
-
-void CTBookDlg::RefillList(BOOL bSort) {
-    if (bSort) {
-        m_book.SortContacts();
-    }
-    m_list.RefillList(std::as_const(m_book).Contacts());
-}
-
 void CTBookDlg::PlaceWindow() {
-    if (g_bStartHidden) {
+    if (m_context.bStartHidden) {
         // Off every screen until the watcher hides the window and moves it to its place.
         MoveWindow(kStartHiddenPosition, kStartHiddenPosition, kStartHiddenSize, kStartHiddenSize, TRUE);
         return;
@@ -227,21 +194,21 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
     }
     WPARAM nKey = pMsg->wParam;
     bool bControl = ::GetKeyState(VK_CONTROL) < 0;
-    switch (ChooseKeyAction(pMsg->message == WM_KEYDOWN, static_cast<unsigned>(nKey), bControl, m_bSearchHasFocus != 0)) {
+    switch (ChooseKeyAction(pMsg->message == WM_KEYDOWN, static_cast<unsigned>(nKey), bControl, m_search.SearchHasFocus())) {
     case KeyAction::passOn: return PreTranslateInput(pMsg);
     case KeyAction::swallow: break;
     case KeyAction::cancelSearch:
-        CancelSearch();
+        m_search.CancelSearch();
         ::SetDlgItemTextA(m_hWnd, IDC_SEARCH_EDIT, "");
         break;
     case KeyAction::selectAll: m_list.SelectAllRows(); break;
-    case KeyAction::jumpToLetter: m_list.JumpToLetter(std::as_const(m_book).Contacts(), CString(static_cast<char>(nKey), 1)); break;
+    case KeyAction::jumpToLetter: m_list.JumpToLetter(m_book.Contacts(), CString(static_cast<char>(nKey), 1)); break;
     case KeyAction::viewEdit: PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0); break;
     case KeyAction::searchEnter:
-        if (m_btnSearch.GetCheck() == BST_CHECKED) {
-            CancelSearch();
+        if (m_buttons.IsSearchDown()) {
+            m_search.CancelSearch();
         } else {
-            m_btnSearch.SetCheck(BST_CHECKED);
+            m_buttons.SetSearchDown(true);
             PostMessage(WM_COMMAND, IDC_SEARCH, 0);
         }
         break;
@@ -276,26 +243,21 @@ void CTBookDlg::OnCancel() { m_tray.HideWindow(this); }
 void CTBookDlg::OnOK() { EndProgram(false); }
 
 bool CTBookDlg::EndProgram(bool bQuitSignal) {
-    if (m_nCommandDepth > 0) {
-        // The command ends first (an open editor as by Close), and its end asks again. Exit,
-        // which may ask the user, goes before a quit signal.
-        if (m_pendingEnd != EPendingEnd::exit) {
-            m_pendingEnd = bQuitSignal ? EPendingEnd::quitSignal : EPendingEnd::exit;
-        }
-        if (m_pOpenEditor) {
-            m_pOpenEditor->EndDialog(IDCANCEL);
+    switch (m_exit.RequestEnd(bQuitSignal)) {
+    case CExitCoordinator::EDecision::wait:
+        // The command ends first, an open editor as by Close, and its end asks again.
+        if (CDialog* pEditor = m_exit.GetOpenEditor()) {
+            pEditor->EndDialog(IDCANCEL);
         }
         return false;
+    case CExitCoordinator::EDecision::busy: return false; // the first request shows a message
+    case CExitCoordinator::EDecision::proceed: break;
     }
-    if (m_bEnding) {
-        return false; // a second request while the first one shows a message
-    }
-    m_bEnding = true;
     int columnWidths[kColumnCount];
     m_list.ReadColumnWidths(columnWidths);
     m_settings.SaveSettings(GetWindowRectI(), columnWidths);
     bool bEnd = MayClose() && SaveBeforeEnd(bQuitSignal);
-    m_bEnding = false;
+    m_exit.EndFinished();
     if (bEnd) {
         CDialog::OnOK();
     }
@@ -306,16 +268,20 @@ bool CTBookDlg::SaveBeforeEnd(bool bQuitSignal) {
     if (!m_book.IsWriteOnExitNeeded()) {
         return true;
     }
+    CFileException error;
+    if (m_book.SaveAddressBook(&error)) {
+        return true;
+    }
     // Nobody may be there to answer the quit signal: its failure is shown once, not again on
     // every later signal.
-    if (m_book.SaveAddressBook(!(bQuitSignal && m_bQuitRefusalShown))) {
-        return true;
+    if (m_exit.ShouldReportSaveFailure(bQuitSignal)) {
+        ReportFileError(error);
     }
     if (!m_book.HasUnsavedChanges()) {
         return true; // the file holds every accepted change already
     }
     if (bQuitSignal) {
-        m_bQuitRefusalShown = true;
+        m_exit.NoteQuitRefused();
         return false;
     }
     return MessageBox(kLoseChanges, kSystemCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION) == IDYES;
@@ -325,7 +291,7 @@ LRESULT CTBookDlg::OnWatcherQuit(WPARAM, LPARAM) {
     if (!EndProgram(true)) {
         // Still running: keep listening for the other starts (the watcher ended with the signal).
         m_watcher.Stop();
-        m_watcher.Start(m_hWnd);
+        m_watcher.Start(m_hWnd, false);
     }
     return 0;
 }
@@ -342,12 +308,17 @@ LRESULT CTBookDlg::OnWatcherShow(WPARAM, LPARAM) {
 
 void CTBookDlg::OnLaunchOnStartup() {
     CString strError;
-    if (!m_settings.ToggleLaunchOnStartup(g_strProgramPath, &strError)) {
+    if (!m_settings.ToggleLaunchOnStartup(m_context.strProgramPath, &strError)) {
         MessageBox(strError, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
 LRESULT CTBookDlg::OnShowLoadProblems(WPARAM, LPARAM) {
-    m_book.ShowLoadProblems(this);
+    if (!m_book.GetFirstWarning().IsEmpty()) {
+        AfxMessageBox(ShortenWarning(m_book.GetFirstWarning()));
+    }
+    MessageBox(DescribeIncompleteLoad(m_book.GetPath(), m_book.GetLoadResult()), kSystemCaption,
+               MB_OK | MB_ICONEXCLAMATION);
+    m_book.FinishLoad();
     return 0;
 }

@@ -1,45 +1,41 @@
 // CTBookDlg: the main window, a resizable dialog listing every contact, with the search box and
 // the command buttons above the list and a status bar below it. It keeps the message table and
-// wires its parts, each of which owns its state for the whole run: the contact list view, the
-// address book (contacts, parsed file, store), the window settings, the notification-area
-// presence and the watcher of the other instances' signals. Hiding to the tray only hides the
-// window. Runs on the user-interface thread; the watcher talks to it only by posted messages.
+// wires its parts, each of which owns its state for the whole run: the buttons, the contact
+// list view, the contact book (contacts, file, search), the contact commands, the search, the
+// window settings, the notification-area presence, the watcher of the other instances' signals
+// and the rules of ending. Hiding to the tray only hides the window. Runs on the user-interface
+// thread; the watcher talks to it only by posted messages.
 #pragma once
 
-#include "ui/shell/AutomationHost.h"
-#include "ui/shell/SignalWatcher.h"
+#include "data/ContactBook.h"
 #include "framework/win/Controls.h"
 #include "framework/win/Dialog.h"
-#include "ui/controls/HoverButtonEx.h"
-#include "ui/controls/SkinButton.h"
-#include "ui/main/AddressBook.h"
+#include "ui/main/ContactCommands.h"
 #include "ui/main/ContactListView.h"
+#include "ui/main/ExitCoordinator.h"
+#include "ui/main/MainButtons.h"
+#include "ui/main/MainContext.h"
+#include "ui/main/MainSearch.h"
 #include "ui/main/MainTray.h"
 #include "ui/main/WindowSettings.h"
+#include "ui/shell/AutomationHost.h"
+#include "ui/shell/SignalWatcher.h"
 
 // Shows what the load of the address book found wrong, once the window runs.
 const UINT WM_SHOW_LOAD_PROBLEMS = WM_APP + 0x110;
-
-class CContactDlg;
 
 class CTBookDlg : public CDialog, public CAutomationHost {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
 public:
-    explicit CTBookDlg(CWnd* pParent = nullptr);
+    explicit CTBookDlg(const CMainContext& context, CWnd* pParent = nullptr);
     ~CTBookDlg() override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     void AttachAutomationClient(CAutomationClient* pClient) override { m_pProxy = pClient; }
 
-    // Sorts the contacts when bSort and shows them all.
-    void RefillList(BOOL bSort);
     // Hides the window without ending the program while something still needs it.
     BOOL MayClose();
-    // Ends a shown search result and shows the full list.
-    void CancelSearch();
-    // Shows the row of a contact the search found, with its index as item data.
-    void AddSearchHit(int nIndex);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -55,46 +51,18 @@ protected:
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void LayoutControls();
-    // The image buttons' strips and tooltips, and the search toggle's pictures.
-    void SetUpButtons();
     void PlaceWindow();
 
-    // The list's notifications and the search.
+    // The list's notifications, the contact commands and the search, handled by their parts.
     void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
-    void OnSearch();
-    void OnSearchChange();
-    void OnSearchSetFocus() { m_bSearchHasFocus = 1; }
-    void OnSearchKillFocus() { m_bSearchHasFocus = 0; }
-    CString GetSearchText() const;
-    void FocusSearchEdit();
-
-    // The contact commands.
-    void OnViewEdit();
-    void OnAddNew();
-    void OnDelete();
-    // Removes the row and its contact; the other rows keep theirs.
-    void DeleteRow(int nRow);
-    // After the contact at nIndex left the list (the rows still show nRow), every row keeps
-    // pointing at its own contact.
-    void ReindexRows(int nRow, int nIndex);
-    // Removes every row shown and its contact.
-    void DeleteShownRows();
-    int FindMarkedContact() const { return m_book.Contacts().FindMarkedContact(); }
-    // Replaces the contact at nIndex by the edited one, shows the full sorted list and selects
-    // the contact at its new place.
-    void StoreEditedContact(int nIndex, CContact& contact);
-    INT_PTR RunEditor(CContactDlg& dlg);
-    // While a command runs, a request to end the program waits for it to end.
-    class CCommandScope {
-    public:
-        explicit CCommandScope(CTBookDlg& dlg);
-        ~CCommandScope();
-        CCommandScope(const CCommandScope&) = delete;
-        CCommandScope& operator=(const CCommandScope&) = delete;
-
-    private:
-        CTBookDlg& m_dlg;
-    };
+    void OnViewEdit() { m_contactCommands.OnViewEdit(); }
+    void OnAddNew() { m_contactCommands.OnAddNew(); }
+    void OnDelete() { m_contactCommands.OnDelete(); }
+    void OnSearch() { m_search.OnSearch(); }
+    void OnSearchChange() { m_search.OnSearchChange(); }
+    void OnSearchSetFocus() { m_search.OnSearchSetFocus(); }
+    void OnSearchKillFocus() { m_search.OnSearchKillFocus(); }
+    LRESULT OnShowLoadProblems(WPARAM wParam, LPARAM lParam);
 
     // The tray, the other instances' signals and the exit path.
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam) { return m_tray.OnTrayNotify(this, wParam, lParam); }
@@ -121,31 +89,21 @@ protected:
     }
     void OnAbout();
     void OnTellAFriend();
-    LRESULT OnShowLoadProblems(WPARAM wParam, LPARAM lParam);
 
     CRectI GetWindowRectI() const;
 
-    CHoverButtonEx m_btnHome;
-    CHoverButtonEx m_btnExit;
-    CSkinButton m_btnSearch;
-    CHoverButtonEx m_btnViewEdit;
-    CHoverButtonEx m_btnHelp;
-    CHoverButtonEx m_btnDelete;
-    CHoverButtonEx m_btnAddNew;
+    CMainContext m_context;
+    CMainButtons m_buttons;
     CContactListView m_list;
-    CAutomationClient* m_pProxy = nullptr; // the automation object while a client holds the program
-    HICON m_hIcon = nullptr;
+    CStatusBarCtrl m_statusBar;
+    CContactBook m_book;
+    CExitCoordinator m_exit;
+    CContactCommands m_contactCommands;
+    CMainSearch m_search;
+    CWindowSettings m_settings;
     CMainTray m_tray;
     CSignalWatcher m_watcher;
-    CAddressBook m_book;
-    CWindowSettings m_settings;
-    CStatusBarCtrl m_statusBar;
+    CAutomationClient* m_pProxy = nullptr; // the automation object while a client holds the program
+    HICON m_hIcon = nullptr;
     int m_bInitialised = 0;
-    int m_bSearchHasFocus = 0;
-    bool m_bEnding = false;          // the exit path runs (and may show a message)
-    bool m_bQuitRefusalShown = false; // a quit signal was refused over unsaved changes
-    int m_nCommandDepth = 0;               // contact commands running
-    enum class EPendingEnd { none, quitSignal, exit };
-    EPendingEnd m_pendingEnd = EPendingEnd::none; // a request to end waits for them
-    CContactDlg* m_pOpenEditor = nullptr;  // the editor while it runs
 };

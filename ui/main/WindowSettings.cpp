@@ -1,6 +1,5 @@
 #include "WindowSettings.h"
 
-#include "ui/shell/Globals.h"
 #include "ui/shell/Registry.h"
 
 namespace {
@@ -36,7 +35,7 @@ void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
     }
 
     registry.SetKey(HKEY_CURRENT_USER, kRunKeyPath);
-    g_bLaunchOnStartup = IsRegisteredToRun(registry.ReadString(kRunValueName, kRunValueMissing)) ? 1 : 0;
+    m_bLaunchOnStartup = IsRegisteredToRun(registry.ReadString(kRunValueName, kRunValueMissing)) ? 1 : 0;
 }
 
 void CWindowSettings::SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]) {
@@ -56,7 +55,7 @@ void CWindowSettings::SaveSettings(const CRectI& rcCurrent, const int columnWidt
 
 bool CWindowSettings::ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError) {
     CRegistry registry;
-    int bLaunch = !g_bLaunchOnStartup;
+    int bLaunch = !m_bLaunchOnStartup;
     BOOL bDone = FALSE;
     if (bLaunch) {
         bDone = registry.WriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, MakeRunValue(strProgramPath));
@@ -71,6 +70,6 @@ bool CWindowSettings::ToggleLaunchOnStartup(const CString& strProgramPath, CStri
         return false;
     }
     // The menu's check mark shows this flag, so it changes only with the registry.
-    g_bLaunchOnStartup = bLaunch;
+    m_bLaunchOnStartup = bLaunch;
     return true;
 }

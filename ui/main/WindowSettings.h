@@ -11,17 +11,19 @@
 class CWindowSettings {
 public:
     // Reads the rectangle (each side defaulting to rcCurrent's), the widths (default 100) and
-    // whether the program is registered to run at logon (into g_bLaunchOnStartup). A rectangle
+    // whether the program is registered to run at logon. A rectangle
     // on no monitor gives rcCurrent, one partly off its monitor is moved onto it, and widths
     // out of all reason read as the default.
     void LoadSettings(const CRectI& rcCurrent);
     // Writes the rectangle, unless a side is negative (the stored one then stays), and the widths.
     void SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]);
 
-    // Registers the program to run at logon, or removes it, whichever it is not; g_bLaunchOnStartup
-    // follows only a change that was made. False with the system's reason when the registry refused.
+    // Registers the program to run at logon, or removes it, whichever it is not; the flag follows
+    // only a change that was made. False with the system's reason when the registry refused.
     bool ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError);
 
     CRectI m_rcWindow = {0, 0, 0, 0};
     int m_columnWidths[kColumnCount] = {};
+    // Whether the program is registered to run at logon; the tray menu's check mark shows it.
+    int m_bLaunchOnStartup = 0;
 };

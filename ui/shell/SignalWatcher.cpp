@@ -1,7 +1,6 @@
 #include "SignalWatcher.h"
 
 #include "Paths.h"
-#include "Globals.h"
 
 namespace {
 
@@ -34,11 +33,12 @@ void CSignalWatcher::CloseEvents() {
     m_hStopEvent.Close();
 }
 
-bool CSignalWatcher::Start(HWND hTarget) {
+bool CSignalWatcher::Start(HWND hTarget, bool bStartHidden) {
     if (m_pWatcherThread || !m_hStopEvent || !m_hShowEvent || !m_hQuitEvent) {
         return false;
     }
     m_hTarget = hTarget;
+    m_bStartHidden = bStartHidden;
     ::ResetEvent(m_hStopEvent);
     CWinThread* pThread = AfxBeginThread(&CSignalWatcher::WatcherThreadProc, this, THREAD_PRIORITY_NORMAL, 0,
                                          CREATE_SUSPENDED, nullptr);
@@ -85,12 +85,11 @@ CSignalWatcher::WaitResult CSignalWatcher::Wait(HANDLE hEvent, DWORD dwMilliseco
 }
 
 void CSignalWatcher::WatchForSignals() {
-    if (g_bStartHidden) {
+    if (m_bStartHidden) {
         if (Wait(nullptr, kStartHiddenPauseMs) == WaitResult::stop) {
             return;
         }
         ::PostMessageA(m_hTarget, WM_WATCHER_HIDE, 0, 0);
-        g_bStartHidden = 0;
     }
     for (;;) {
         WaitResult show = Wait(m_hShowEvent, kPassStepMs);

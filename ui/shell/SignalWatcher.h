@@ -33,9 +33,9 @@ public:
     // window is created. False when one of them could not be made: the other starts' signals
     // then go unheard.
     bool CreateEvents();
-    // Starts the thread that posts to hTarget; false when it could not be started (or the events
-    // are missing).
-    bool Start(HWND hTarget);
+    // Starts the thread that posts to hTarget, after the start-hidden pause when bStartHidden;
+    // false when it could not be started (or the events are missing).
+    bool Start(HWND hTarget, bool bStartHidden = false);
     // Stops the thread and waits until it has ended.
     void Stop();
     void CloseEvents();
@@ -57,4 +57,6 @@ private:
     CKernelHandle m_hStopEvent;
     std::unique_ptr<CWinThread> m_pWatcherThread;
     HWND m_hTarget = nullptr;
+    bool m_bStartHidden = false; // read by the thread, which it starts before
+
 };

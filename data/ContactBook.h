@@ -1,0 +1,94 @@
+// CContactBook: the program's contacts and the file they live in, below any window. It owns the
+// contact list, how completely the file was read and what that allows (a book read only in part
+// is backed up before the first save and left alone on exit while nothing changed), whether
+// changes are unsaved, and the search index. Every change to the contacts goes through it: add
+// one or a batch, store an edited one, delete one or many. Each change says what it did (where
+// the contacts went, whether anything must be written), so the window only maps that onto rows
+// and messages, and tbkutil onto its output. One thread at a time.
+#pragma once
+
+#include "AddressBookStore.h"
+#include "ContactArray.h"
+#include "ContactSearchIndex.h"
+
+#include <vector>
+
+// What one operation did to the book.
+struct CBookChange {
+    bool bChanged = false; // the contacts changed: the file is to be written
+    bool bSorted = false;  // contacts moved to new places: indexes from before are void
+    std::vector<int> removed; // the indexes the removed contacts had, ascending
+    std::vector<int> placed;  // where the contacts added or stored are now, in the order given
+
+    // Where the contact at nIndex before a removal is now; -1 for a removed one. Only for a
+    // change that sorted nothing.
+    int NewIndexOf(int nIndex) const;
+};
+
+class CContactBook {
+public:
+    explicit CContactBook(const CString& strPath) : m_store(strPath) {}
+    CContactBook(const CContactBook&) = delete;
+    CContactBook& operator=(const CContactBook&) = delete;
+
+    // Reads the file into the list, in the file's order (SortContacts puts it into the list's).
+    // Warnings go to pSink as they come; the first is also kept. The parsed tree is not kept.
+    CLoadResult LoadAddressBook(CXMLWarningSink* pSink = nullptr);
+    const CLoadResult& GetLoadResult() const { return m_loadResult; }
+    const CString& GetFirstWarning() const { return m_strFirstWarning; }
+    // Whether the load left something to tell the user (a damaged or unreadable file).
+    bool HasLoadProblems() const;
+    // No file yet, or a file read completely that holds no contact: nothing to lose by adding one.
+    bool IsTrulyEmpty() const;
+    // Loading ends when the user has seen what went wrong with the file; until then the exit
+    // path does not write it.
+    void FinishLoad() { m_bLoadFinished = true; }
+    bool IsLoadFinished() const { return m_bLoadFinished; }
+
+    // Claims the file for a read, change and save that no other writer may come between.
+    bool Lock(CFileException* pError) { return m_store.Lock(pError); }
+    // The next save copies the file to a backup first, whatever the load found.
+    void KeepBackupBeforeNextSave() { m_store.KeepBackupBeforeNextSave(); }
+    // Writes the list over the file; false with the cause.
+    bool SaveAddressBook(CFileException* pError);
+    // Writes the list when the change changed it; a failed save leaves the change unsaved, for
+    // the next save to write with everything else. True when nothing failed.
+    bool Commit(const CBookChange& change, CFileException* pError);
+    bool HasUnsavedChanges() const { return m_store.HasUnsavedChanges(); }
+    // Whether the exit path writes the file: not before the user has seen what went wrong with
+    // it, and not when it was read only in part and nothing changed (it then stays as it is).
+    bool IsWriteOnExitNeeded() const { return m_bLoadFinished && m_store.IsWriteOnExitNeeded(); }
+    const CString& GetPath() const { return m_store.GetPath(); }
+    const CString& GetBackupPath() const { return m_store.GetBackupPath(); }
+
+    const CContactArray& Contacts() const { return m_contacts; }
+    // Index of the first contact whose marked flag is set, or -1.
+    int FindMarkedContact() const { return m_contacts.FindMarkedContact(); }
+    // Appends the index of every contact that holds strSearch in any field, ignoring case, in
+    // increasing order. The index it searches is made on the first search after a change.
+    void FindContacts(const CString& strSearch, CDWordArray& hits);
+
+    // Puts the list into its order; true when any contact moved.
+    bool SortContacts();
+    // Appends the contact and sorts the list.
+    CBookChange AddContact(const CContact& contact);
+    // Appends the contacts (an import, a merge, a synchronisation) and sorts the list once.
+    CBookChange AddContacts(const CContactArray& contacts);
+    // Replaces the contact at nIndex by the edited one and sorts the list; placed says where it
+    // went.
+    CBookChange StoreEditedContact(int nIndex, const CContact& contact);
+    // Removes the contacts at the given indexes (any order; out of range and repeated ones count
+    // once or not at all); the others keep their order.
+    CBookChange DeleteContacts(std::vector<int> indexes);
+
+private:
+    // Sorts after contacts were marked, and finds them again.
+    void SortMarked(CBookChange& change);
+
+    CContactArray m_contacts;
+    CContactSearchIndex m_searchIndex;
+    CAddressBookStore m_store;
+    CLoadResult m_loadResult;
+    CString m_strFirstWarning;
+    bool m_bLoadFinished = false;
+};

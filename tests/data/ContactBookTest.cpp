@@ -1,0 +1,185 @@
+// The contact book below the window: each operation as a table of what the list holds after it
+// and what it says it did, and what reaches the file.
+#include "data/AddressBookWriter.h"
+#include "data/ContactBook.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+CContact Named(const std::string& strLast) {
+    CContact contact;
+    contact.lastname = strLast.c_str();
+    contact.mobile = ("555 " + strLast).c_str();
+    return contact;
+}
+
+CContactArray Contacts(const Names& names) {
+    CContactArray contacts;
+    for (const std::string& strName : names) {
+        contacts.Add(Named(strName));
+    }
+    return contacts;
+}
+
+Names NamesOf(const CContactArray& contacts) {
+    Names names;
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        names.push_back(contacts[i].lastname.GetStdString());
+    }
+    return names;
+}
+
+// A book loaded from a file of these contacts, in this order, and sorted as the window shows it.
+class CLoadedBook {
+public:
+    explicit CLoadedBook(const Names& names) : m_book(m_folder.Path("tbk.xml").c_str()) {
+        WriteBytes(Path(), BuildAddressBookDocument(Contacts(names)).GetStdString());
+        m_book.LoadAddressBook();
+        m_book.SortContacts();
+    }
+    std::string Path() const { return m_folder.Path("tbk.xml"); }
+    CContactBook& operator*() { return m_book; }
+    CContactBook* operator->() { return &m_book; }
+
+private:
+    CTempFolder m_folder;
+    CContactBook m_book;
+};
+
+} // namespace
+
+TEST(ContactBookTest, AddingSortsAndSaysWhereTheContactsWent) {
+    const struct {
+        Names book, added, after;
+        std::vector<int> placed;
+    } cases[] = {
+        {{"Baker", "Dunn"}, {"Carter"}, {"Baker", "Carter", "Dunn"}, {1}},
+        {{"Baker", "Dunn"}, {"Evans", "Adams"}, {"Adams", "Baker", "Dunn", "Evans"}, {0, 3}},
+        {{}, {"Adams"}, {"Adams"}, {0}},
+        {{"Baker"}, {}, {"Baker"}, {}},
+    };
+    for (const auto& c : cases) {
+        CLoadedBook book(c.book);
+        CBookChange change = book->AddContacts(Contacts(c.added));
+        EXPECT_EQ(c.after, NamesOf(book->Contacts()));
+        EXPECT_EQ(c.placed, change.placed);
+        EXPECT_EQ(!c.added.empty(), change.bChanged);
+        EXPECT_EQ(-1, book->FindMarkedContact());
+    }
+}
+
+TEST(ContactBookTest, AnEditedContactIsStoredAndFoundAtItsNewPlace) {
+    const struct {
+        int nIndex;
+        const char* pszNewName;
+        Names after;
+        std::vector<int> placed;
+    } cases[] = {
+        {0, "Zeta", {"Clark", "Evans", "Zeta"}, {2}},
+        {2, "Baker", {"Adams", "Baker", "Clark"}, {1}},
+        {1, "Clark", {"Adams", "Clark", "Evans"}, {1}},
+        {3, "Nobody", {"Adams", "Clark", "Evans"}, {}}, // no such contact: nothing changes
+    };
+    for (const auto& c : cases) {
+        CLoadedBook book({"Adams", "Clark", "Evans"});
+        CBookChange change = book->StoreEditedContact(c.nIndex, Named(c.pszNewName));
+        EXPECT_EQ(c.after, NamesOf(book->Contacts()));
+        EXPECT_EQ(c.placed, change.placed);
+        EXPECT_EQ(!c.placed.empty(), change.bChanged);
+        EXPECT_EQ(-1, book->FindMarkedContact());
+    }
+}
+
+// The remaining contacts keep their order, and every index from before finds its contact.
+TEST(ContactBookTest, DeletingKeepsTheOthersAndMapsTheirIndexes) {
+    const struct {
+        std::vector<int> indexes;
+        Names after;
+        std::vector<int> newIndexes; // of indexes 0 to 4 before
+    } cases[] = {
+        {{1, 3}, {"A", "C", "E"}, {0, -1, 1, -1, 2}},
+        {{4, 0, 4, 9, -1}, {"B", "C", "D"}, {-1, 0, 1, 2, -1}},
+        {{0, 1, 2, 3, 4}, {}, {-1, -1, -1, -1, -1}},
+        {{}, {"A", "B", "C", "D", "E"}, {0, 1, 2, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        CLoadedBook book({"A", "B", "C", "D", "E"});
+        CBookChange change = book->DeleteContacts(c.indexes);
+        EXPECT_EQ(c.after, NamesOf(book->Contacts()));
+        EXPECT_EQ(c.after.size() != 5, change.bChanged);
+        EXPECT_FALSE(change.bSorted);
+        std::vector<int> newIndexes;
+        for (int i = 0; i < 5; ++i) {
+            newIndexes.push_back(change.NewIndexOf(i));
+        }
+        EXPECT_EQ(c.newIndexes, newIndexes);
+    }
+}
+
+// The search sees every change at once.
+TEST(ContactBookTest, TheSearchFollowsEveryChange) {
+    CLoadedBook book({"Adams", "Baker"});
+    auto find = [&](const char* pszText) {
+        CDWordArray hits;
+        book->FindContacts(pszText, hits);
+        std::vector<uint32_t> found;
+        for (int i = 0; i < hits.GetSize(); ++i) {
+            found.push_back(hits[i]);
+        }
+        return found;
+    };
+    EXPECT_EQ(std::vector<uint32_t>{1}, find("bak"));
+    book->AddContact(Named("Abbot"));
+    EXPECT_EQ(std::vector<uint32_t>{2}, find("bak"));
+    book->StoreEditedContact(2, Named("Zimmer"));
+    EXPECT_EQ(std::vector<uint32_t>{}, find("bak"));
+    EXPECT_EQ(std::vector<uint32_t>{2}, find("zim"));
+    book->DeleteContacts({0});
+    EXPECT_EQ(std::vector<uint32_t>{1}, find("zim"));
+}
+
+// What a book is, after its load, for the program: whether it is empty enough for the editor at
+// start, and what a change writes.
+TEST(ContactBookTest, WhatTheLoadFoundDecidesWhatIsWritten) {
+    const std::string strWhole = BuildAddressBookDocument(Contacts({"A", "B", "C", "D"})).GetStdString();
+    const struct {
+        const char* pszName;
+        std::string strFile; // "-": no file
+        bool bTrulyEmpty;
+        bool bWriteOnExit;
+        bool bBackupWhenChanged;
+    } cases[] = {
+        {"no file", "-", true, true, false},
+        {"an empty book", BuildAddressBookDocument(CContactArray()).GetStdString(), true, true, false},
+        {"a whole book", strWhole, false, true, false},
+        {"a cut-off book", strWhole.substr(0, strWhole.size() / 2), false, false, true},
+        {"no tags at all", "\x01 noise", false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CTempFolder folder;
+        std::string strPath = folder.Path("tbk.xml");
+        if (c.strFile != "-") {
+            WriteBytes(strPath, c.strFile);
+        }
+        CContactBook book(strPath.c_str());
+        book.LoadAddressBook();
+        book.FinishLoad();
+        EXPECT_EQ(c.bTrulyEmpty, book.IsTrulyEmpty());
+        EXPECT_EQ(c.bWriteOnExit, book.IsWriteOnExitNeeded());
+        // A change that changed nothing writes nothing.
+        EXPECT_TRUE(book.Commit(book.DeleteContacts({}), nullptr));
+        EXPECT_EQ(c.strFile == "-", !FileExists(strPath));
+        EXPECT_FALSE(book.HasUnsavedChanges());
+        ASSERT_TRUE(book.Commit(book.AddContact(Named("New")), nullptr));
+        EXPECT_EQ(c.bBackupWhenChanged, FileExists(strPath + ".bak"));
+        EXPECT_TRUE(book.IsWriteOnExitNeeded());
+    }
+}

@@ -1,0 +1,51 @@
+// CContactCommands: the main window's View/Edit, Add New and Delete. They open the editor, have
+// the book make the change, bring the rows up to date and save after every accepted change; a
+// command that changes nothing writes nothing. Rows refer to their contacts through their item
+// data, so a search result stays right while rows leave it.
+//
+// Exit or a quit signal that arrives while a command runs waits for it (CExitCoordinator): an
+// open editor is closed as by Close (what was not saved is not kept), the command ends, and
+// then the exit path runs once. User-interface thread only.
+#pragma once
+
+#include "data/ContactBook.h"
+#include "ui/main/ContactListView.h"
+#include "ui/main/ExitCoordinator.h"
+#include "ui/main/MainButtons.h"
+
+class CContactDlg;
+
+class CContactCommands {
+public:
+    CContactCommands(CDialog& window, CContactBook& book, CContactListView& list, CMainButtons& buttons,
+                     CExitCoordinator& exit)
+        : m_window(window), m_book(book), m_list(list), m_buttons(buttons), m_exit(exit) {}
+    CContactCommands(const CContactCommands&) = delete;
+    CContactCommands& operator=(const CContactCommands&) = delete;
+
+    // Edits the selected contacts one after another, until one is saved or deleted.
+    void OnViewEdit();
+    void OnAddNew();
+    // Deletes the selected contacts, asking first.
+    void OnDelete();
+
+    // Removes the row and its contact; the other rows keep theirs and their selection.
+    CBookChange DeleteRow(int nRow);
+    // Replaces the contact at nIndex by the edited one, shows the full sorted list and selects
+    // the contact at its new place.
+    CBookChange StoreEditedContact(int nIndex, const CContact& contact);
+    // Writes the book after a change; a failure is told the user, and the change stays for the
+    // next save.
+    void Commit(const CBookChange& change);
+
+private:
+    INT_PTR RunEditor(CContactDlg& dlg);
+    // Removes every row shown and its contact.
+    CBookChange DeleteShownRows();
+
+    CDialog& m_window;
+    CContactBook& m_book;
+    CContactListView& m_list;
+    CMainButtons& m_buttons;
+    CExitCoordinator& m_exit;
+};

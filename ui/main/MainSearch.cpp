@@ -1,0 +1,63 @@
+#include "MainSearch.h"
+
+#include "framework/win/WinApp.h"
+#include "res/resource.h"
+#include "ui/shell/Globals.h"
+
+namespace {
+
+const char kEnterSearchText[] = "Please enter some text in the search box first";
+const char kNoContactsFound[] = "No contacts found with \"%s\". All fields have been searched.";
+
+} // namespace
+
+CString CMainSearch::GetSearchText() const { return m_window.GetDlgItemText(IDC_SEARCH_EDIT); }
+
+void CMainSearch::FocusSearchEdit() {
+    m_window.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_window.GetDlgItem(IDC_SEARCH_EDIT)), TRUE);
+}
+
+void CMainSearch::OnSearch() {
+    if (!m_buttons.IsSearchDown()) {
+        m_list.RefillList(m_book, TRUE); // the click has just released the toggle
+        return;
+    }
+    // Searched as typed: blanks around the text count.
+    CString strText = GetSearchText();
+    if (strText.IsEmpty()) {
+        m_buttons.SetSearchDown(false);
+        AfxMessageBox(kEnterSearchText, MB_OK);
+        FocusSearchEdit();
+        return;
+    }
+    CDWordArray hits;
+    m_book.FindContacts(strText, hits);
+    if (hits.GetSize() == 0) {
+        CString strMessage;
+        strMessage.Format(kNoContactsFound, strText.GetString());
+        m_window.MessageBox(strMessage, kSystemCaption, MB_OK);
+        m_buttons.SetSearchDown(false);
+        FocusSearchEdit();
+        return;
+    }
+    // The contacts are in sorted order already, so the hits are too.
+    m_list.SetRedraw(FALSE);
+    m_list.DeleteAllItems();
+    for (int i = 0; i < hits.GetSize(); ++i) {
+        AddSearchHit(static_cast<int>(hits[i]));
+    }
+    m_list.SetRedraw(TRUE);
+}
+
+void CMainSearch::AddSearchHit(int nIndex) { m_list.AddContactRow(m_book.Contacts()[nIndex], nIndex); }
+
+void CMainSearch::CancelSearch() {
+    m_buttons.SetSearchDown(false);
+    m_list.RefillList(m_book, TRUE);
+}
+
+void CMainSearch::OnSearchChange() {
+    if (m_buttons.IsSearchDown()) {
+        CancelSearch();
+    }
+}

@@ -1,0 +1,40 @@
+// CMainSearch: the main window's search. The toggle 1008 is the search state: while it is down
+// the list shows the contacts that hold the text of the search box; when it goes up the full
+// sorted list comes back. A result is not refreshed by later changes; editing the text ends it.
+// It also knows whether the search box has the focus, which changes what keys do. User-interface
+// thread only.
+#pragma once
+
+#include "data/ContactBook.h"
+#include "ui/main/ContactListView.h"
+#include "ui/main/MainButtons.h"
+
+class CMainSearch {
+public:
+    CMainSearch(CDialog& window, CContactBook& book, CContactListView& list, CMainButtons& buttons)
+        : m_window(window), m_book(book), m_list(list), m_buttons(buttons) {}
+    CMainSearch(const CMainSearch&) = delete;
+    CMainSearch& operator=(const CMainSearch&) = delete;
+
+    // The toggle was clicked (or Enter in the search box put it down): search, or end the result.
+    void OnSearch();
+    // Ends a shown search result and shows the full list.
+    void CancelSearch();
+    // Shows the row of a contact the search found, with its index as item data.
+    void AddSearchHit(int nIndex);
+    // The text of the box was edited: a shown result ends.
+    void OnSearchChange();
+    void OnSearchSetFocus() { m_bSearchHasFocus = true; }
+    void OnSearchKillFocus() { m_bSearchHasFocus = false; }
+    bool SearchHasFocus() const { return m_bSearchHasFocus; }
+
+private:
+    CString GetSearchText() const;
+    void FocusSearchEdit();
+
+    CDialog& m_window;
+    CContactBook& m_book;
+    CContactListView& m_list;
+    CMainButtons& m_buttons;
+    bool m_bSearchHasFocus = false;
+};
