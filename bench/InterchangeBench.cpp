@@ -6,6 +6,7 @@
 
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookWriter.h"
+#include "data/ContactBook.h"
 #include "data/ContactSort.h"
 #include "framework/core/File.h"
 #include "interchange/ContactMerge.h"
@@ -83,10 +84,10 @@ void ImportBench(benchmark::State& state, Kind kind) {
         CString strError;
         bool bRead = kind == Kind::vcard ? ReadVCards(strData, "bench", imported, report, strError)
                                          : ReadCsv(strData, "bench", imported, report, strError);
-        CContactArray book = LoadSorted(strBook);
-        MergeContacts(book, imported, false, "bench", report);
-        SortContacts(book);
-        if (!bRead || book.GetSize() == 0 || !SaveAddressBook(book, strBook.c_str(), nullptr)) {
+        CContactBook book(strBook.c_str());
+        book.LoadAddressBook();
+        book.AddContacts(SelectNewContacts(book.Contacts(), imported, false, "bench", report));
+        if (!bRead || book.Contacts().GetSize() == 0 || !book.SaveAddressBook(nullptr)) {
             BenchFailure("import failed: " + std::string(strError.GetString()));
         }
     }

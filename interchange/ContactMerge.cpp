@@ -53,20 +53,23 @@ bool IsSameContact(const CContact& a, const CContact& b) {
     return false;
 }
 
-void MergeContacts(CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
-                   const CString& strFile, CImportReport& report) {
-    // Candidates by name, so a large import into a large book stays fast.
+CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
+                                const CString& strFile, CImportReport& report) {
+    CContactArray added;
+    // Candidates by name, so a large import into a large book stays fast: the book's contacts by
+    // their index, the ones taken from this import after them.
     std::unordered_multimap<std::string, int> byName;
     for (int i = 0; i < book.GetSize(); ++i) {
         byName.emplace(NameKey(book[i]), i);
     }
+    auto candidate = [&](int n) -> const CContact& { return n < book.GetSize() ? book[n] : added[n - book.GetSize()]; };
     for (int i = 0; i < imported.GetSize(); ++i) {
         const CContact& contact = imported[i];
         std::string strKey = NameKey(contact);
         bool bDuplicate = false;
         auto range = byName.equal_range(strKey);
         for (auto it = range.first; it != range.second && !bDuplicate && !bKeepDuplicates; ++it) {
-            bDuplicate = IsSameContact(book[it->second], contact);
+            bDuplicate = IsSameContact(candidate(it->second), contact);
         }
         if (bDuplicate) {
             ++report.nDuplicates;
@@ -77,7 +80,8 @@ void MergeContacts(CContactArray& book, const CContactArray& imported, bool bKee
             report.Warn(strFile, 0, strText);
             continue;
         }
-        byName.emplace(strKey, book.Add(contact));
+        byName.emplace(strKey, book.GetSize() + added.Add(contact));
         ++report.nAdded;
     }
+    return added;
 }

@@ -8,7 +8,7 @@
 // its digits) or e-mail address (ignoring case).
 bool IsSameContact(const CContact& a, const CContact& b);
 
-// Appends the imported contacts to book; one the book (or an earlier imported one) already
+// The imported contacts that are new to book: one the book (or an earlier imported one) already
 // holds is skipped and reported, unless bKeepDuplicates. Counts go to the report.
-void MergeContacts(CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
-                   const CString& strFile, CImportReport& report);
+CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
+                                const CString& strFile, CImportReport& report);

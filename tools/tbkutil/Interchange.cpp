@@ -2,7 +2,7 @@
 
 #include "RunningProgram.h"
 #include "data/AddressBookLoader.h"
-#include "data/AddressBookStore.h"
+#include "data/ContactBook.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
 #include "interchange/ContactMerge.h"
@@ -291,32 +291,30 @@ int RunImport(int argc, char** argv) {
 
     // Held from the read to the replace: a second import waits for this one instead of writing
     // over it from the same old book.
-    CAddressBookStore store(strBook);
-    if (!store.Lock(&error)) {
+    CContactBook book(strBook);
+    if (!book.Lock(&error)) {
         return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
     }
-    CContactArray book;
     bool bPartial = false;
-    CXML root;
     CStderrSink sink;
-    if (!CheckLoad(strBook, store.Load(root, book, &sink), true, bPartial)) {
+    if (!CheckLoad(strBook, book.LoadAddressBook(&sink), true, bPartial)) {
         return kExitFailed;
     }
     size_t nWarnings = report.warnings.size();
-    MergeContacts(book, imported, options.bKeepDuplicates, pszIn, report);
+    CBookChange change =
+        book.AddContacts(SelectNewContacts(book.Contacts(), imported, options.bKeepDuplicates, pszIn, report));
     for (size_t i = nWarnings; i < report.warnings.size(); ++i) {
         std::fprintf(stderr, "%s\n", report.warnings[i].GetString());
     }
     bool bWarned = bPartial || nWarnings > 0 || report.nPhotosSkipped > 0;
-    if (report.nAdded > 0) {
+    if (change.bChanged) {
         // The previous file stays beside the new one, as the program keeps a damaged one.
-        store.KeepBackupBeforeNextSave();
-        SortContacts(book);
-        if (!store.Save(book, &error)) {
+        book.KeepBackupBeforeNextSave();
+        if (!book.Commit(change, &error)) {
             return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
         }
-        if (!store.GetBackupPath().IsEmpty()) {
-            std::printf("tbkutil: the previous address book was kept as %s\n", store.GetBackupPath().GetString());
+        if (!book.GetBackupPath().IsEmpty()) {
+            std::printf("tbkutil: the previous address book was kept as %s\n", book.GetBackupPath().GetString());
         }
     }
     std::printf("tbkutil: %s into %s: %s\n", report.nAdded > 0 ? "imported" : "nothing new to import",
