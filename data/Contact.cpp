@@ -1,7 +1,5 @@
 #include "Contact.h"
 
-#include "data/ContactMatcher.h"
-
 #include "framework/core/CodePage.h"
 
 #include <string>
@@ -48,8 +46,6 @@ const char* CContact::FieldTag(int nField) { return g_fields[nField].pszTag; }
 bool CContact::IsMultiLineField(int nField) {
     return nField == fieldHomeAddress || nField == fieldOfficeAddress || nField == fieldNote;
 }
-
-int CContact::Matches(CString strSearch) const { return CContactMatcher(strSearch).Matches(*this) ? 1 : 0; }
 
 int CContact::IsEmpty() const {
     for (int i = 0; i < fieldNote; ++i) {

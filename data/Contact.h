@@ -37,8 +37,6 @@ public:
     // Copies the sixteen texts, then id, then marked.
     CContact& CopyFrom(const CContact& other);
 
-    // 1 when any field contains the search text, ignoring case; an empty text matches.
-    int Matches(CString strSearch) const;
     // 1 when the fifteen fields before the note are all empty.
     int IsEmpty() const;
 

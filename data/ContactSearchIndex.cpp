@@ -24,7 +24,7 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
         }
     }
     m_contactStart.push_back(m_text.size());
-    // Lower-cased as a whole, as CContact::Matches lowers each field: the zero bytes keep the
+    // Lower-cased as a whole, as each field would be: the zero bytes keep the
     // fields apart for a multibyte code page too.
     AnsiLowerBuffer(&m_text[0], m_text.size());
     m_bBuilt = true;

@@ -1,6 +1,6 @@
 // CContactSearchIndex: every field of every contact, lower-cased into one text, so that a
 // search of a large address book is one scan instead of sixteen small ones per contact. It finds
-// exactly the contacts CContact::Matches finds. Built from one state of a list; the owner builds
+// exactly the contacts that hold the text in a field, ignoring case as the code page does. Built from one state of a list; the owner builds
 // it again after the list changes.
 #pragma once
 

@@ -1,7 +1,6 @@
 // The tree operations of CXML: ownership, linking, attributes, iteration.
 #include "XML.h"
 
-#include "framework/core/CodePage.h"
 #include "framework/core/FixedPool.h"
 
 #include <vector>
@@ -78,26 +77,6 @@ void CXML::AppendChild(CXML* pChild) {
     m_pLastChild = pChild;
 }
 
-void CXML::AddChild(CXML* pChild) {
-    if (!pChild || pChild == this) {
-        return;
-    }
-    if (pChild->m_strName.IsEmpty()) {
-        pChild->m_strName = "Unknown";
-    }
-    pChild->SetParent(this);
-}
-
-int CXML::SetParent(CXML* pParent) {
-    if (m_pParent) {
-        m_pParent->RemoveChild(this);
-    }
-    if (pParent) {
-        pParent->AppendChild(this);
-    }
-    return 1;
-}
-
 void CXML::RemoveChild(CXML* pChild) {
     if (!pChild || pChild->m_pParent != this) {
         return;
@@ -109,23 +88,6 @@ void CXML::RemoveChild(CXML* pChild) {
     (pChild->m_pNextSibling ? pChild->m_pNextSibling->m_pPrevSibling : m_pLastChild) = pChild->m_pPrevSibling;
     pChild->m_pPrevSibling = pChild->m_pNextSibling = nullptr;
     pChild->m_pParent = nullptr;
-}
-
-void CXML::SetAttribute(const CString& strName, const CString& strValue) {
-    CAttribute** ppLink = &m_pFirstAttribute;
-    for (; *ppLink; ppLink = &(*ppLink)->m_pNext) {
-        CAttribute* p = *ppLink;
-        if (p->m_strName == strName) {
-            p->m_strValue = strValue;
-            return;
-        }
-        if (MbsCompare(p->m_strName, strName) > 0) {
-            break;
-        }
-    }
-    CAttribute* pNew = new CAttribute(strName, strValue);
-    pNew->m_pNext = *ppLink;
-    *ppLink = pNew;
 }
 
 CXML* CXML::GetFirstChild() {

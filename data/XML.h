@@ -73,17 +73,8 @@ public:
 
     // Destroys the attributes and the children, and empties the text.
     void Clear();
-    // Appends a child (an unnamed one is called "Unknown"), taking it from its former parent.
-    void AddChild(CXML* pChild);
-    // Unlinks a child without destroying it; does nothing for a node that is not a child.
-    void RemoveChild(CXML* pChild);
-    // Moves this node to the end of pParent's children (or detaches it, for null). Returns 1.
-    int SetParent(CXML* pParent);
-    // Sets the value of the attribute with that exact name, or inserts it in name order.
-    void SetAttribute(const CString& strName, const CString& strValue);
 
     const CString& GetName() const { return m_strName; }
-    void SetName(const CString& strName) { m_strName = strName; }
     const CString& GetText() const { return m_strText; }
     CXML* GetParent() const { return m_pParent; }
     int IsEndOfFile() const { return m_bEndOfFile; }
@@ -111,6 +102,8 @@ private:
     bool IsEndTag(const std::string& token) const;
     void FinishContent();
     void AppendChild(CXML* pChild);
+    // Unlinks a child without destroying it; does nothing for a node that is not a child.
+    void RemoveChild(CXML* pChild);
     void DestroyAttributes();
     void DestroyChildren();
 

@@ -165,10 +165,9 @@ TEST(LoaderTest, EntriesAreFoundAtAnyDepthInTheOrderTheyEnd) {
 
 TEST(LoaderTest, AttributeLookupWantsTheExactName) {
     CXML element;
-    element.SetAttribute("type", "t");
-    element.SetAttribute("Value", "V");
+    ParseText("<e type=\"t\" Value=\"V\"/>", element);
     EXPECT_EQ("", GetAttributeValue(&element, "value"));
-    element.SetAttribute("value", "v");
+    ParseText("<e type=\"t\" Value=\"V\" value=\"v\"/>", element);
     EXPECT_EQ("v", GetAttributeValue(&element, "value"));
     CXML bare;
     EXPECT_EQ("", GetAttributeValue(&bare, "value"));

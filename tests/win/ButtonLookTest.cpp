@@ -16,7 +16,10 @@ COLORREF ExpectedPixel(UINT nStrip, int nState, int x, int y, COLORREF backgroun
     const uint8_t* pStrip = static_cast<const uint8_t*>(::LockResource(::LoadResource(nullptr, hResource)));
     CStripLayout layout = MakeStripLayout(kSide, kSide * kHoverStateCount, false);
     size_t nIndex = StateImageStart(layout, nState) + static_cast<size_t>(y) * kSide + static_cast<size_t>(x);
-    uint32_t nBlended = BlendStripPixel(pStrip + 4 * nIndex, SnapshotPixel(background));
+    // The snapshot holds what lay beneath as 0xFFRRGGBB.
+    uint32_t nSnapshot = 0xFF000000u | uint32_t(GetRValue(background)) << 16 | uint32_t(GetGValue(background)) << 8 |
+                         GetBValue(background);
+    uint32_t nBlended = BlendStripPixel(pStrip + 4 * nIndex, nSnapshot);
     return RGB((nBlended >> 16) & 0xFF, (nBlended >> 8) & 0xFF, nBlended & 0xFF);
 }
 

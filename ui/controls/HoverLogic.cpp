@@ -37,11 +37,6 @@ size_t StateImageStart(const CStripLayout& layout, int nState) {
     return size_t(nState) * size_t(layout.nStateHeight) * size_t(layout.nStripWidth);
 }
 
-uint32_t SnapshotPixel(uint32_t nColorRef) {
-    uint32_t r = nColorRef & 0xFF, g = (nColorRef >> 8) & 0xFF, b = (nColorRef >> 16) & 0xFF;
-    return 0xFF000000u | r << 16 | g << 8 | b;
-}
-
 uint32_t BlendStripPixel(const uint8_t* pRgba, uint32_t nBackground) {
     uint32_t a = pRgba[3];
     if (a == 0)

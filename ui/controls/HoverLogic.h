@@ -46,9 +46,6 @@ bool StripFitsResource(int nStripWidth, int nStripHeight, size_t nResourceBytes)
 // rows start nStripWidth pixels apart. 0 for a state out of range.
 size_t StateImageStart(const CStripLayout& layout, int nState);
 
-// A snapshot pixel from a colour read off the screen (0x00BBGGRR): 0xFFRRGGBB.
-uint32_t SnapshotPixel(uint32_t nColorRef);
-
 // One strip pixel (the four bytes red, green, blue, alpha at pRgba) over a snapshot pixel: the
 // snapshot pixel unchanged where alpha is 0, otherwise each channel (B * (255 - A) + S * A) >> 8
 // (so a fully opaque 255 comes out as 254) with the strip's alpha as the alpha byte.

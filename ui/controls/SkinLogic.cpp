@@ -97,7 +97,3 @@ void MakeTransparencyMask(uint32_t* pPixels, int nWidth, int nHeight, uint32_t n
         }
     }
 }
-
-uint32_t PaintThroughMask(uint32_t nFace, bool bMaskBit, uint32_t nPicture) {
-    return ((bMaskBit ? nFace : 0) | nPicture) & 0xFFFFFF;
-}

@@ -97,6 +97,3 @@ size_t MaskStride(int nWidth);
 // bytes. Nothing is written for sides that are not positive.
 void MakeTransparencyMask(uint32_t* pPixels, int nWidth, int nHeight, uint32_t nTransparent, uint8_t* pMask);
 
-// What one pixel of the face becomes when the prepared picture is painted through its mask:
-// (face AND mask) OR picture, where a mask bit of 1 keeps the face (white) and 0 clears it.
-uint32_t PaintThroughMask(uint32_t nFace, bool bMaskBit, uint32_t nPicture);
