@@ -78,18 +78,13 @@ bool CContactBook::SortContacts() {
     return true;
 }
 
-void CContactBook::SortMarked(CBookChange& change) {
+CBookChange CContactBook::SortChanged() {
+    CBookChange change;
     m_searchIndex.Clear();
     change.bChanged = true;
     change.bSorted = true;
     SortContacts();
-    // The marks find the contacts again after the sort; none stays marked.
-    for (int i = 0; i < m_contacts.GetSize(); ++i) {
-        if (m_contacts[i].marked) {
-            change.placed.push_back(i);
-            m_contacts[i].marked = 0;
-        }
-    }
+    return change;
 }
 
 CBookChange CContactBook::AddContact(const CContact& contact) {
@@ -99,26 +94,37 @@ CBookChange CContactBook::AddContact(const CContact& contact) {
 }
 
 CBookChange CContactBook::AddContacts(const CContactArray& contacts) {
-    CBookChange change;
     if (contacts.GetSize() == 0) {
-        return change;
+        return CBookChange();
     }
     m_contacts.Reserve(m_contacts.GetSize() + contacts.GetSize());
     for (int i = 0; i < contacts.GetSize(); ++i) {
         m_contacts[m_contacts.Add(contacts[i])].marked = 1;
     }
-    SortMarked(change);
+    CBookChange change = SortChanged();
+    // The marks find the contacts again after the sort; none stays marked.
+    for (int i = 0; i < m_contacts.GetSize(); ++i) {
+        if (m_contacts[i].marked) {
+            change.placed.push_back(i);
+            m_contacts[i].marked = 0;
+        }
+    }
     return change;
 }
 
 CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact) {
-    CBookChange change;
     if (nIndex < 0 || nIndex >= m_contacts.GetSize()) {
-        return change;
+        return CBookChange();
     }
+    // The mark finds the contact again after the sort; it is cleared at once.
     m_contacts[nIndex] = contact;
     m_contacts[nIndex].marked = 1;
-    SortMarked(change);
+    CBookChange change = SortChanged();
+    int nSorted = m_contacts.FindMarkedContact();
+    if (nSorted >= 0) {
+        change.placed.push_back(nSorted);
+        m_contacts[nSorted].marked = 0;
+    }
     return change;
 }
 

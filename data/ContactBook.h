@@ -62,8 +62,6 @@ public:
     const CString& GetBackupPath() const { return m_store.GetBackupPath(); }
 
     const CContactArray& Contacts() const { return m_contacts; }
-    // Index of the first contact whose marked flag is set, or -1.
-    int FindMarkedContact() const { return m_contacts.FindMarkedContact(); }
     // Appends the index of every contact that holds strSearch in any field, ignoring case, in
     // increasing order. The index it searches is made on the first search after a change.
     void FindContacts(const CString& strSearch, CDWordArray& hits);
@@ -82,8 +80,8 @@ public:
     CBookChange DeleteContacts(std::vector<int> indexes);
 
 private:
-    // Sorts after contacts were marked, and finds them again.
-    void SortMarked(CBookChange& change);
+    // Sorts after contacts were marked to be found again; the change says so.
+    CBookChange SortChanged();
 
     CContactArray m_contacts;
     CContactSearchIndex m_searchIndex;

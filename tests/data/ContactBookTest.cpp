@@ -71,7 +71,7 @@ TEST(ContactBookTest, AddingSortsAndSaysWhereTheContactsWent) {
         EXPECT_EQ(c.after, NamesOf(book->Contacts()));
         EXPECT_EQ(c.placed, change.placed);
         EXPECT_EQ(!c.added.empty(), change.bChanged);
-        EXPECT_EQ(-1, book->FindMarkedContact());
+        EXPECT_EQ(-1, book->Contacts().FindMarkedContact());
     }
 }
 
@@ -93,7 +93,7 @@ TEST(ContactBookTest, AnEditedContactIsStoredAndFoundAtItsNewPlace) {
         EXPECT_EQ(c.after, NamesOf(book->Contacts()));
         EXPECT_EQ(c.placed, change.placed);
         EXPECT_EQ(!c.placed.empty(), change.bChanged);
-        EXPECT_EQ(-1, book->FindMarkedContact());
+        EXPECT_EQ(-1, book->Contacts().FindMarkedContact());
     }
 }
 
