@@ -226,6 +226,24 @@ TEST_F(MainWindowTest, DeleteAsksAndKeepsEveryOtherRowOnItsContact) {
     }
 }
 
+// A row that is not shown has no contact to delete, although the book holds a contact at that
+// index: a search result of three rows out of five contacts.
+TEST_F(MainWindowTest, DeleteRowBeyondTheRowsShownDeletesNothing) {
+    WriteBook(FiveContacts());
+    CTestableDlg dlg(m_context);
+    CStepRunner()
+        .Do([&] {
+            dlg.List().DeleteAllItems();
+            for (int nIndex : {1, 3, 4}) {
+                dlg.List().AddContactRow(dlg.Book().Contacts()[nIndex], nIndex);
+            }
+            EXPECT_FALSE(dlg.Commands().DeleteRow(3).bChanged);
+            EXPECT_EQ(5, dlg.Book().Contacts().GetSize());
+            EXPECT_EQ((std::vector<std::string>{"Baker,X", "Dunn,X", "Evans,X"}), Rows(dlg));
+        })
+        .RunModal(dlg);
+}
+
 // A book read only in part stays as it is until something changes: a Delete answered No for
 // every contact changes nothing, so it writes nothing and makes no backup.
 TEST_F(MainWindowTest, DeleteAnsweredNoLeavesAPartlyReadBookAsItIs) {

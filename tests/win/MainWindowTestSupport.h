@@ -30,6 +30,7 @@ public:
     bool IsLoadFinished() const { return m_book.IsLoadFinished(); }
     CSignalWatcher& Watcher() { return m_watcher; }
     CContactBook& Book() { return m_book; }
+    CContactCommands& Commands() { return m_contactCommands; }
     // Adds the contact as Add New does after the editor, a failed save reported.
     void AddContact(const CContact& contact) { m_contactCommands.Commit(m_book.AddContact(contact)); }
 
