@@ -22,9 +22,8 @@ public:
     static const unsigned kLockWaitMs = 5000;
 
     // Claims the book for a read, change and save that no other writer may come between; until
-    // Unlock (or the end of the store) other writers wait, then give up. False with the cause.
+    // the store ends, other writers wait, then give up. False with the cause.
     bool Lock(CFileException* pError);
-    void Unlock() { m_lock.Release(); }
 
     // Reads the file (ReadAddressBook) into root and contacts and remembers how complete it was.
     // Temporary files that saves of ended processes left beside it are removed first.
