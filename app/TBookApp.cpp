@@ -3,7 +3,9 @@
 #include "ui/shell/Globals.h"
 #include "ui/shell/Paths.h"
 #include "app/AutoProxy.h"
+#include "framework/core/WideText.h"
 #include "framework/win/Handles.h"
+#include "framework/win/ShellFolder.h"
 #include "res/resource.h"
 #include "ui/main/TBookDlg.h"
 
@@ -11,7 +13,6 @@
 
 namespace {
 
-const int kCsidlLocalAppData = 28;
 const char kQuitOption[] = "-quit";
 const char kStartHiddenOption[] = "-m";
 
@@ -20,9 +21,9 @@ bool IsNtFamily() { return (::GetVersion() & 0x80000000u) == 0; }
 // The Windows folder, or an empty text when the system does not say (the data folder then
 // falls back as it does without a shell folder).
 CString WindowsFolder() {
-    char szFolder[2048] = "";
-    UINT nLength = ::GetWindowsDirectoryA(szFolder, sizeof szFolder);
-    return nLength > 0 && nLength < sizeof szFolder ? CString(szFolder) : CString();
+    wchar_t szFolder[2048] = L"";
+    UINT nLength = ::GetWindowsDirectoryW(szFolder, static_cast<UINT>(std::size(szFolder)));
+    return nLength > 0 && nLength < std::size(szFolder) ? FromWide(szFolder) : CString();
 }
 
 // Sets a named event of the running instance; false when the event could not be reached.
@@ -34,9 +35,13 @@ bool SignalEvent(const char* pszName) {
 // The per-user base of the data folder when the shell cannot name it: the environment says the
 // same on every system that has the folder.
 CString LocalAppDataFromEnvironment() {
-    char szFolder[MAX_PATH] = "";
-    DWORD dwLength = ::GetEnvironmentVariableA("LOCALAPPDATA", szFolder, sizeof szFolder);
-    return dwLength > 0 && dwLength < sizeof szFolder ? CString(szFolder) : CString();
+    wchar_t szFolder[MAX_PATH] = L"";
+    DWORD dwLength = ::GetEnvironmentVariableW(L"LOCALAPPDATA", szFolder, static_cast<DWORD>(std::size(szFolder)));
+    return dwLength > 0 && dwLength < std::size(szFolder) ? FromWide(szFolder) : CString();
+}
+
+void ShowStartError(const char* pszText) {
+    AfxShowMessageBox(nullptr, pszText, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace
@@ -47,21 +52,6 @@ const CMessageTable* CTBookApp::GetThisMessageTable() {
     };
     static const CMessageTable table = {CWinApp::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
-}
-
-CString CTBookApp::GetShellFolderPath(int nCsidl) {
-    using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-    CLibrary library(::LoadLibraryA("Shfolder.dll"));
-    if (!library) {
-        return CString();
-    }
-    auto pfnGetFolderPath = reinterpret_cast<GetFolderPathFn>(
-        reinterpret_cast<void*>(::GetProcAddress(library, "SHGetFolderPathA")));
-    char szPath[MAX_PATH] = "";
-    if (pfnGetFolderPath && pfnGetFolderPath(nullptr, nCsidl, nullptr, 0, szPath) == S_OK) {
-        return szPath;
-    }
-    return CString();
 }
 
 void CTBookApp::ResolveDataFolder() {
@@ -77,8 +67,8 @@ int CTBookApp::CreateDataFolder() {
     // The folder and its parent, as ResolveDataFolder formed them. An existing folder is fine,
     // and a folder that cannot be made shows up later as a file that cannot be read or
     // written, with its own message.
-    ::CreateDirectoryA(ParentFolderOf(g_strDataFolder), nullptr);
-    ::CreateDirectoryA(g_strDataFolder, nullptr);
+    CreateFolder(ParentFolderOf(g_strDataFolder));
+    CreateFolder(g_strDataFolder);
     return 1;
 }
 
@@ -97,24 +87,22 @@ BOOL CTBookApp::InitInstance() {
     CString strCmdLine = m_lpCmdLine;
 
     // The instance token lives as long as this process; a later start finds it.
-    HANDLE hToken = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, strToken);
+    HANDLE hToken = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, ToWide(strToken).c_str());
     if (!hToken) {
-        ::MessageBoxA(nullptr, "Error creating mapping", kSystemCaption, MB_OK);
+        AfxShowMessageBox(nullptr, "Error creating mapping", kSystemCaption, MB_OK);
         ::ExitProcess(1);
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (strCmdLine == kQuitOption) {
             if (!SignalEvent(kQuitEventName)) {
-                ::MessageBoxA(nullptr, "Tovano Address Book is running but could not be asked to quit.",
-                              kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+                ShowStartError("Tovano Address Book is running but could not be asked to quit.");
             }
             ::Sleep(1000);
         } else {
             // Lets the running instance come to the front when it handles the signal.
             ::AllowSetForegroundWindow(ASFW_ANY);
             if (!SignalEvent(kShowEventName)) {
-                ::MessageBoxA(nullptr, "Tovano Address Book is running already, but its window could not be shown.",
-                              kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+                ShowStartError("Tovano Address Book is running already, but its window could not be shown.");
             }
         }
         ::ExitProcess(1);

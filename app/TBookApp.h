@@ -17,8 +17,6 @@ public:
     static void ResolveDataFolder();
     // Creates the data folder and its parent; an existing folder is fine.
     static int CreateDataFolder();
-    // The shell's folder for a CSIDL, or an empty text.
-    static CString GetShellFolderPath(int nCsidl);
 
     // Works out the program, data folder and address book paths (the first steps of start-up).
     void ResolvePaths();

@@ -1,5 +1,6 @@
 #include "File.h"
 #include "FilePlatform.h"
+#include "WideText.h"
 
 #include <windows.h>
 
@@ -71,8 +72,8 @@ bool OpenOsFile(const char* pszFileName, unsigned nOpenFlags, intptr_t& hFile) {
     } else if (nOpenFlags & CFile::modeCreate) {
         dwCreation = CREATE_ALWAYS;
     }
-    HANDLE h =
-        CreateFileA(pszFileName, dwAccess, dwShare, nullptr, dwCreation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(ToWide(pszFileName).c_str(), dwAccess, dwShare, nullptr, dwCreation,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -140,7 +141,7 @@ bool CFile::Close(CFileException* pError) {
 }
 
 bool CFile::Remove(const char* pszFileName, CFileException* pError) {
-    if (DeleteFileA(pszFileName)) {
+    if (DeleteFileW(ToWide(pszFileName).c_str())) {
         return true;
     }
     if (pError) {
@@ -151,7 +152,8 @@ bool CFile::Remove(const char* pszFileName, CFileException* pError) {
 
 long RenameReplacing(const char* pszFrom, const char* pszTo) {
     // Not ReplaceFile: it is not atomic everywhere (under Wine it deletes the old file first).
-    if (MoveFileExA(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExW(ToWide(pszFrom).c_str(), ToWide(pszTo).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return 0;
     }
     return static_cast<long>(GetLastError());
@@ -178,22 +180,22 @@ bool IsProcessRunning(unsigned long nProcess) {
 
 std::vector<CString> ListFolderFiles(const char* pszFolder) {
     std::vector<CString> names;
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA(CString(pszFolder) + "\\*", &found);
+    WIN32_FIND_DATAW found;
+    HANDLE hFind = FindFirstFileW(ToWide(CString(pszFolder) + "\\*").c_str(), &found);
     if (hFind == INVALID_HANDLE_VALUE) {
         return names;
     }
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.emplace_back(found.cFileName);
+            names.push_back(FromWide(found.cFileName));
         }
-    } while (FindNextFileA(hFind, &found));
+    } while (FindNextFileW(hFind, &found));
     FindClose(hFind);
     return names;
 }
 
 bool CFile::IsReadOnly(const char* pszFileName) const {
-    DWORD dwAttributes = GetFileAttributesA(pszFileName);
+    DWORD dwAttributes = GetFileAttributesW(ToWide(pszFileName).c_str());
     return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&
            !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }

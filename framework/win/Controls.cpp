@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include "WinApp.h"
+#include "framework/core/WideText.h"
 
 const CMessageTable* CButton::GetThisMessageTable() {
     static const CMessageEntry entries[] = {
@@ -22,7 +23,9 @@ void CButton::DrawItem(DRAWITEMSTRUCT* pDraw) {
     if (bPressed) {
         ::OffsetRect(&textRect, 1, 1);
     }
-    ::DrawTextA(pDraw->hDC, strCaption, strCaption.GetLength(), &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    std::wstring caption = ToWide(strCaption);
+    ::DrawTextW(pDraw->hDC, caption.c_str(), static_cast<int>(caption.size()), &textRect,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ::SetTextColor(pDraw->hDC, oldColor);
     ::SetBkMode(pDraw->hDC, nOldMode);
     if (pDraw->itemState & ODS_FOCUS) {
@@ -32,13 +35,14 @@ void CButton::DrawItem(DRAWITEMSTRUCT* pDraw) {
 }
 
 int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem) const {
-    LVCOLUMNA column = {};
+    std::wstring heading = ToWide(pszHeading);
+    LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | (nSubItem >= 0 ? LVCF_SUBITEM : 0);
     column.fmt = nFormat;
     column.cx = nWidth;
-    column.pszText = const_cast<char*>(pszHeading);
+    column.pszText = &heading[0];
     column.iSubItem = nSubItem;
-    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
 }
 
 DWORD CListCtrl::SetExtendedStyle(DWORD dwStyle) const {
@@ -46,65 +50,67 @@ DWORD CListCtrl::SetExtendedStyle(DWORD dwStyle) const {
 }
 
 int CListCtrl::InsertItem(int nItem, const char* pszText) const {
-    LVITEMA item = {};
+    std::wstring text = ToWide(pszText);
+    LVITEMW item = {};
     item.mask = LVIF_TEXT;
     item.iItem = nItem;
-    item.pszText = const_cast<char*>(pszText);
-    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    item.pszText = &text[0];
+    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 int CListCtrl::InsertItem(int nItem, const char* pszText, LPARAM lParam) const {
-    LVITEMA item = {};
+    std::wstring text = ToWide(pszText);
+    LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = nItem;
-    item.pszText = const_cast<char*>(pszText);
+    item.pszText = &text[0];
     item.lParam = lParam;
-    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* pszText) const {
-    LVITEMA item = {};
+    std::wstring text = ToWide(pszText);
+    LVITEMW item = {};
     item.mask = LVIF_TEXT;
     item.iItem = nItem;
     item.iSubItem = nSubItem;
-    item.pszText = const_cast<char*>(pszText);
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    item.pszText = &text[0];
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
     // The control copies at most the buffer's size; grow until the text fits.
     for (int nSize = 256;; nSize *= 4) {
-        std::string text(static_cast<size_t>(nSize), '\0');
-        LVITEMA item = {};
+        std::wstring text(static_cast<size_t>(nSize), L'\0');
+        LVITEMW item = {};
         item.iSubItem = nSubItem;
         item.pszText = &text[0];
         item.cchTextMax = nSize;
-        int nLength = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+        int nLength = static_cast<int>(SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
         if (nLength < nSize - 1 || nSize >= (1 << 24)) {
-            text.resize(static_cast<size_t>(nLength < 0 ? 0 : nLength));
-            return CString(std::move(text));
+            return FromWide(text.c_str(), nLength < 0 ? 0 : nLength);
         }
     }
 }
 
 BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = nItem;
     item.lParam = static_cast<LPARAM>(dwData);
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = nItem;
-    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return static_cast<DWORD_PTR>(item.lParam);
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.state = nState;
     item.stateMask = nMask;
     return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
@@ -127,7 +133,9 @@ BOOL CStatusBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT
 }
 
 BOOL CStatusBarCtrl::SetText(const char* pszText, int nPane, int nType) const {
-    return static_cast<BOOL>(SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(pszText)));
+    std::wstring text = ToWide(pszText);
+    return static_cast<BOOL>(
+        SendMessage(SB_SETTEXTW, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 BOOL CToolTipCtrl::Create(CWnd* pParent, DWORD dwStyle) {
@@ -137,25 +145,28 @@ BOOL CToolTipCtrl::Create(CWnd* pParent, DWORD dwStyle) {
 
 namespace {
 
-TOOLINFOA MakeToolInfo(CWnd* pWnd, const char* pszText, UINT_PTR nId) {
-    TOOLINFOA info = {};
+// The text lives in the caller's buffer while the message is sent.
+TOOLINFOW MakeToolInfo(CWnd* pWnd, std::wstring& text, UINT_PTR nId) {
+    TOOLINFOW info = {};
     info.cbSize = sizeof info;
     info.hwnd = pWnd->m_hWnd;
     info.uId = nId;
     info.hinst = AfxGetInstanceHandle();
-    info.lpszText = const_cast<char*>(pszText);
+    info.lpszText = &text[0];
     return info;
 }
 
 } // namespace
 
 BOOL CToolTipCtrl::AddTool(CWnd* pWnd, const char* pszText, const RECT& rcTool, UINT_PTR nId) {
-    TOOLINFOA info = MakeToolInfo(pWnd, pszText, nId);
+    std::wstring text = ToWide(pszText);
+    TOOLINFOW info = MakeToolInfo(pWnd, text, nId);
     info.rect = rcTool;
-    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
+    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
 }
 
 void CToolTipCtrl::UpdateTipText(const char* pszText, CWnd* pWnd, UINT_PTR nId) {
-    TOOLINFOA info = MakeToolInfo(pWnd, pszText, nId);
-    SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    std::wstring text = ToWide(pszText);
+    TOOLINFOW info = MakeToolInfo(pWnd, text, nId);
+    SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }

@@ -34,10 +34,10 @@ HWND AfxFindModalWindow() {
         ::GetCurrentThreadId(),
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             Search* pSearch = reinterpret_cast<Search*>(lParam);
-            char szClass[16] = "";
-            ::GetClassNameA(hWnd, szClass, sizeof szClass);
+            wchar_t szClass[16] = L"";
+            ::GetClassNameW(hWnd, szClass, static_cast<int>(std::size(szClass)));
             if (hWnd != pSearch->hMain && ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd) &&
-                std::string(szClass) == "#32770") {
+                std::wstring(szClass) == L"#32770") {
                 pSearch->hFound = hWnd;
                 return FALSE;
             }
@@ -85,7 +85,8 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParent) {
 
 BOOL CDialog::CreateOwned(HWND hOwner) {
     HookWindowCreate(this);
-    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+    // A Unicode dialog: its controls hold any character.
+    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
                                      &CDialog::DialogProc, 0);
     UnhookWindowCreate();
     return hWnd != nullptr;
@@ -126,7 +127,7 @@ void CDialog::RunModalLoop() {
     m_bInModalLoop = true;
     MSG msg;
     while (!m_bEndModal) {
-        BOOL bResult = ::GetMessageA(&msg, nullptr, 0, 0);
+        BOOL bResult = ::GetMessageW(&msg, nullptr, 0, 0);
         if (bResult == 0) {
             ::PostQuitMessage(static_cast<int>(msg.wParam)); // leave the quit for the outer loop
             break;
@@ -136,7 +137,7 @@ void CDialog::RunModalLoop() {
         }
         if (!AfxPreTranslateMessage(m_hWnd, &msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     m_bInModalLoop = false;

@@ -10,6 +10,7 @@
 
 #include "DC.h"
 #include "Wnd.h"
+#include "framework/core/WideText.h"
 
 #include <utility>
 
@@ -57,11 +58,10 @@ public:
     BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
                     BYTE bUnderline, BYTE bStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
                     BYTE nQuality, BYTE nPitchAndFamily, const char* pszFaceName) {
-        return Take(::CreateFontA(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline,
+        return Take(::CreateFontW(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline,
                                   bStrikeOut, nCharSet, nOutPrecision, nClipPrecision, nQuality, nPitchAndFamily,
-                                  pszFaceName));
+                                  ToWide(pszFaceName).c_str()));
     }
-    BOOL CreateFontIndirect(const LOGFONTA& font) { return Take(::CreateFontIndirectA(&font)); }
 };
 
 class CPen : public CGdiObjectT<HPEN> {
@@ -72,7 +72,7 @@ public:
 class CBitmap : public CGdiObjectT<HBITMAP> {
 public:
     BOOL LoadBitmap(HINSTANCE hInstance, UINT nId) {
-        return Take(::LoadBitmapA(hInstance, MAKEINTRESOURCEA(nId)));
+        return Take(::LoadBitmapW(hInstance, MAKEINTRESOURCEW(nId)));
     }
     BOOL CreateCompatibleBitmap(HDC hDC, int nWidth, int nHeight) {
         return Take(::CreateCompatibleBitmap(hDC, nWidth, nHeight));

@@ -1,6 +1,7 @@
 #include "OleServer.h"
 
 #include "Handles.h"
+#include "framework/core/WideText.h"
 
 #include <string>
 
@@ -16,13 +17,17 @@ std::string ClassIdText(const CLSID& clsid) {
 
 bool SetKeyValue(HKEY hRoot, const std::string& strPath, const char* pszName, const std::string& strValue) {
     HKEY hCreated = nullptr;
-    if (::RegCreateKeyExA(hRoot, strPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hCreated, nullptr) !=
-        ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(hRoot, ToWide(strPath.c_str()).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hCreated,
+                          nullptr) != ERROR_SUCCESS) {
         return false;
     }
     CRegKey key(hCreated);
-    return ::RegSetValueExA(key, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
-                            static_cast<DWORD>(strValue.size() + 1)) == ERROR_SUCCESS;
+    // The value may name a program installed below a folder of any name.
+    std::wstring value = ToWide(strValue.c_str());
+    std::wstring name = ToWide(pszName);
+    return ::RegSetValueExW(key, pszName ? name.c_str() : nullptr, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 } // namespace

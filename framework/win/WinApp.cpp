@@ -1,6 +1,7 @@
 #include "WinApp.h"
 
 #include "Dialog.h"
+#include "framework/core/WideText.h"
 
 namespace {
 
@@ -48,9 +49,9 @@ void CWinApp::SetUp(HINSTANCE hInstance, const char* pszModulePath, const char* 
 
 int CWinApp::Run() {
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return ExitInstance();
 }
@@ -68,7 +69,7 @@ void CWinApp::OnHelp() {
 }
 
 CWinApp* AfxGetApp() { return g_pApp; }
-HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleW(nullptr); }
 HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
 HWND AfxGetModalOwner() {
@@ -78,15 +79,19 @@ HWND AfxGetModalOwner() {
     return nullptr;
 }
 
-int AfxMessageBox(const char* pszText, UINT nType) {
-    HWND hOwner = AfxGetModalOwner();
-    const char* pszCaption = g_pApp && *g_pApp->m_pszAppName ? g_pApp->m_pszAppName : nullptr;
+int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType) {
+    std::wstring caption = ToWide(pszCaption);
     CModalScope modal;
-    return ::MessageBoxA(hOwner, pszText, pszCaption, nType);
+    return ::MessageBoxW(hOwner, ToWide(pszText).c_str(), pszCaption ? caption.c_str() : nullptr, nType);
+}
+
+int AfxMessageBox(const char* pszText, UINT nType) {
+    const char* pszCaption = g_pApp && *g_pApp->m_pszAppName ? g_pApp->m_pszAppName : nullptr;
+    return AfxShowMessageBox(AfxGetModalOwner(), pszText, pszCaption, nType);
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType) {
-    char szText[1024] = "";
-    ::LoadStringA(AfxGetResourceHandle(), nIDPrompt, szText, sizeof szText);
-    return AfxMessageBox(szText, nType);
+    wchar_t szText[1024] = L"";
+    ::LoadStringW(AfxGetResourceHandle(), nIDPrompt, szText, static_cast<int>(std::size(szText)));
+    return AfxMessageBox(FromWide(szText), nType);
 }

@@ -51,5 +51,8 @@ HINSTANCE AfxGetResourceHandle();
 HWND AfxGetModalOwner();
 // A message box captioned with the application's name, owned by the main window's active popup.
 int AfxMessageBox(const char* pszText, UINT nType = MB_OK);
+// Every message box of the program: counted as a modal window while it is open. A null caption
+// is the system's own ("Error").
+int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType);
 // The same with a text from the string table.
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK);

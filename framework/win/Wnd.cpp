@@ -2,6 +2,7 @@
 
 #include "Dialog.h"
 #include "WinApp.h"
+#include "framework/core/WideText.h"
 
 #include <commctrl.h>
 
@@ -79,7 +80,7 @@ BOOL CWnd::Bind(HWND hWnd) {
         m_pfnSuper = found->second.pfnSuper;
     } else {
         m_pfnSuper = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WrapperProc)));
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WrapperProc)));
         if (!m_pfnSuper) {
             return FALSE;
         }
@@ -92,10 +93,10 @@ BOOL CWnd::Bind(HWND hWnd) {
 void CWnd::Unbind(bool bDestroyed) {
     if (m_hWnd) {
         std::lock_guard<std::mutex> lock(g_wrappersLock);
-        bool bOnTop = ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WrapperProc);
+        bool bOnTop = ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WrapperProc);
         if (bDestroyed || bOnTop) {
             if (!bDestroyed) {
-                ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+                ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
             }
             g_wrappers.erase(m_hWnd);
         } else {
@@ -126,7 +127,7 @@ HWND CWnd::UnsubclassWindow() {
 void CWnd::HookWindowCreate(CWnd* pWnd) {
     t_pWndInit = pWnd;
     if (!t_hCreateHook) {
-        t_hCreateHook = ::SetWindowsHookExA(WH_CBT, &CWindowCreateHook::Proc, nullptr, ::GetCurrentThreadId());
+        t_hCreateHook = ::SetWindowsHookExW(WH_CBT, &CWindowCreateHook::Proc, nullptr, ::GetCurrentThreadId());
     }
 }
 
@@ -140,10 +141,12 @@ void CWnd::UnhookWindowCreate() {
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, DWORD dwStyle, const RECT& rect,
                     HWND hParent, UINT nId) {
+    std::wstring className = ToWide(pszClass);
+    std::wstring name = ToWide(pszName);
     HookWindowCreate(this);
-    HWND hWnd = ::CreateWindowExA(dwExStyle, pszClass, pszName, dwStyle, rect.left, rect.top, rect.right - rect.left,
-                                  rect.bottom - rect.top, hParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)),
-                                  AfxGetInstanceHandle(), nullptr);
+    HWND hWnd = ::CreateWindowExW(dwExStyle, className.c_str(), pszName ? name.c_str() : nullptr, dwStyle, rect.left,
+                                  rect.top, rect.right - rect.left, rect.bottom - rect.top, hParent,
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)), AfxGetInstanceHandle(), nullptr);
     UnhookWindowCreate();
     return hWnd != nullptr;
 }
@@ -153,8 +156,8 @@ BOOL CWnd::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
 LRESULT CALLBACK CWnd::WrapperProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
     CWrapperEntry entry = FindEntry(hWnd);
     if (!entry.pWnd) {
-        LRESULT result = entry.pfnSuper ? ::CallWindowProcA(entry.pfnSuper, hWnd, nMessage, wParam, lParam)
-                                        : ::DefWindowProcA(hWnd, nMessage, wParam, lParam);
+        LRESULT result = entry.pfnSuper ? ::CallWindowProcW(entry.pfnSuper, hWnd, nMessage, wParam, lParam)
+                                        : ::DefWindowProcW(hWnd, nMessage, wParam, lParam);
         if (nMessage == WM_NCDESTROY) {
             std::lock_guard<std::mutex> lock(g_wrappersLock);
             g_wrappers.erase(hWnd);
@@ -182,7 +185,7 @@ LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
-    return ::CallWindowProcA(m_pfnSuper, m_hWnd, nMessage, wParam, lParam);
+    return ::CallWindowProcW(m_pfnSuper, m_hWnd, nMessage, wParam, lParam);
 }
 
 LRESULT CWnd::Default() { return DefWindowProc(m_current.nMessage, m_current.wParam, m_current.lParam); }
@@ -261,15 +264,15 @@ BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 BOOL CWnd::PreTranslateInput(MSG* pMsg) {
     bool bKey = pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST;
     bool bMouse = pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST;
-    return (bKey || bMouse) && ::IsDialogMessageA(m_hWnd, pMsg);
+    return (bKey || bMouse) && ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
 LRESULT CWnd::SendMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const {
-    return ::SendMessageA(m_hWnd, nMessage, wParam, lParam);
+    return ::SendMessageW(m_hWnd, nMessage, wParam, lParam);
 }
 
 BOOL CWnd::PostMessage(UINT nMessage, WPARAM wParam, LPARAM lParam) const {
-    return ::PostMessageA(m_hWnd, nMessage, wParam, lParam);
+    return ::PostMessageW(m_hWnd, nMessage, wParam, lParam);
 }
 
 BOOL CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) const {
@@ -283,14 +286,13 @@ BOOL CWnd::MoveWindow(const RECT& rect, BOOL bRepaint) const {
 namespace {
 
 CString ReadWindowText(HWND hWnd) {
-    int nLength = hWnd ? ::GetWindowTextLengthA(hWnd) : 0;
+    int nLength = hWnd ? ::GetWindowTextLengthW(hWnd) : 0;
     if (nLength <= 0) {
         return CString();
     }
-    std::string text(static_cast<size_t>(nLength) + 1, '\0');
-    int nCopied = ::GetWindowTextA(hWnd, &text[0], nLength + 1);
-    text.resize(static_cast<size_t>(nCopied > 0 ? nCopied : 0));
-    return CString(std::move(text));
+    std::wstring text(static_cast<size_t>(nLength) + 1, L'\0');
+    int nCopied = ::GetWindowTextW(hWnd, &text[0], nLength + 1);
+    return FromWide(text.c_str(), nCopied > 0 ? nCopied : 0);
 }
 
 } // namespace
@@ -299,13 +301,23 @@ CString CWnd::GetWindowText() const { return ReadWindowText(m_hWnd); }
 
 CString CWnd::GetDlgItemText(int nId) const { return ReadWindowText(GetDlgItem(nId)); }
 
+void CWnd::SetWindowText(const char* pszText) const { ::SetWindowTextW(m_hWnd, ToWide(pszText).c_str()); }
+
+void CWnd::SetDlgItemText(int nId, const char* pszText) const {
+    ::SetDlgItemTextW(m_hWnd, nId, ToWide(pszText).c_str());
+}
+
+DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
+
+DWORD CWnd::GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)); }
+
 BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd) const {
     DWORD dwOld = GetExStyle();
     DWORD dwNew = (dwOld & ~dwRemove) | dwAdd;
     if (dwNew == dwOld) {
         return FALSE;
     }
-    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(dwNew));
+    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(dwNew));
     return TRUE;
 }
 
@@ -321,6 +333,5 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) const {
 }
 
 int CWnd::MessageBox(const char* pszText, const char* pszCaption, UINT nType) const {
-    CModalScope modal;
-    return ::MessageBoxA(m_hWnd, pszText, pszCaption, nType);
+    return AfxShowMessageBox(m_hWnd, pszText, pszCaption, nType);
 }

@@ -71,10 +71,10 @@ public:
     BOOL MoveWindow(const RECT& rect, BOOL bRepaint = TRUE) const;
     void GetWindowRect(RECT* pRect) const { ::GetWindowRect(m_hWnd, pRect); }
     void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
-    void SetWindowText(const char* pszText) const { ::SetWindowTextA(m_hWnd, pszText); }
+    void SetWindowText(const char* pszText) const;
     CString GetWindowText() const;
     HWND GetDlgItem(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
-    void SetDlgItemText(int nId, const char* pszText) const { ::SetDlgItemTextA(m_hWnd, nId, pszText); }
+    void SetDlgItemText(int nId, const char* pszText) const;
     // The whole text of a child, however long; empty when there is no such child.
     CString GetDlgItemText(int nId) const;
     void CheckDlgButton(int nId, UINT nCheck) const { ::CheckDlgButton(m_hWnd, nId, nCheck); }
@@ -84,8 +84,8 @@ public:
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL EnableWindow(BOOL bEnable = TRUE) const { return ::EnableWindow(m_hWnd, bEnable); }
-    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
-    DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)); }
+    DWORD GetStyle() const;
+    DWORD GetExStyle() const;
     // Removes and adds extended styles; false when nothing changed.
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd) const;
     // Switches drawing off during bulk changes and back on (with a repaint).

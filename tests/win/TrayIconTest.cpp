@@ -2,6 +2,7 @@
 // commands it receives, the shell is asked whether the icon is there, and a popup menu opened by a
 // right click is inspected and answered from a timer while the menu's own loop runs. Needs the
 // tray menu and icon of TrayTest.rc.
+#include "framework/core/WideText.h"
 #include "ui/shell/TrayIcon.h"
 #include "ui/shell/TrayAnimation.h"
 #include "ui/shell/TrayRect.h"
@@ -33,6 +34,9 @@ const int kTrayMenuItemCount = 9;
 
 static_assert(sizeof(void*) != 8 || NOTIFYICONDATAA_V1_SIZE == 104,
               "the first structure version, 64-bit layout");
+
+// The tip the icon was given, in the program's own text.
+std::string Tip(const CTrayIcon& tray) { return FromWide(tray.m_data.szTip).GetStdString(); }
 
 // What the owner window has received.
 std::vector<UINT> g_commands;
@@ -225,7 +229,7 @@ TEST_F(TrayIconTest, EachIconHasItsOwnHiddenWindowAndAddingAgainKeepsIt) {
     ASSERT_TRUE(first.AddToTray(Instance(), nullptr, kTrayCallback, "again", m_hIcon, IDR_TRAY_MENU));
     EXPECT_EQ(hFirst, first.m_wndOwn.m_hWnd);
     EXPECT_TRUE(IconIsShown(hFirst, IDR_TRAY_MENU));
-    EXPECT_STREQ("again", first.m_data.szTip);
+    EXPECT_EQ("again", Tip(first));
     SendMessageA(hFirst, kTrayCallback, IDR_TRAY_MENU, WM_RBUTTONUP);
     EXPECT_EQ(1u, first.m_calls.size());
     EXPECT_TRUE(first.RemoveFromTray());
@@ -239,7 +243,7 @@ TEST_F(TrayIconTest, AddToTrayWithOwnerShowsTheIconAndRecordsIt) {
     EXPECT_TRUE(tray.m_bTraySupported);
     EXPECT_FALSE(tray.m_bIconDeleted);
     EXPECT_EQ(Instance(), tray.m_hInst);
-    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), tray.m_data.cbSize);
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE), tray.m_data.cbSize);
     EXPECT_EQ(m_hOwner, tray.m_data.hWnd);
     EXPECT_EQ(m_hOwner, tray.m_hNotifyWnd);
     EXPECT_EQ(static_cast<UINT>(IDR_TRAY_MENU), tray.m_data.uID);
@@ -247,7 +251,7 @@ TEST_F(TrayIconTest, AddToTrayWithOwnerShowsTheIconAndRecordsIt) {
     EXPECT_EQ(kTrayCallback, tray.m_data.uCallbackMessage);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), tray.m_data.uFlags);
     EXPECT_EQ(tray.m_data.uFlags, tray.m_uAddFlags);
-    EXPECT_STREQ("Tovano Address Book", tray.m_data.szTip);
+    EXPECT_EQ("Tovano Address Book", Tip(tray));
     EXPECT_TRUE(IconIsShown(m_hOwner, IDR_TRAY_MENU));
 
     // The hidden window exists even with an owner, to hear the shell's broadcasts.
@@ -292,8 +296,7 @@ TEST_F(TrayIconTest, TipIsCutTo63Characters) {
         SCOPED_TRACE(c.tip.size());
         CTrayIcon tray;
         ASSERT_TRUE(AddWithOwner(tray, IDR_TRAY_MENU, c.tip.c_str()));
-        EXPECT_EQ(c.expected, std::string(tray.m_data.szTip));
-        EXPECT_EQ('\0', tray.m_data.szTip[c.expected.size()]);
+        EXPECT_EQ(c.expected, Tip(tray));
     }
 }
 

@@ -1,32 +1,14 @@
 #include "RunningProgram.h"
 
-#include "ui/shell/Paths.h"
 #include "framework/win/Handles.h"
+#include "framework/win/ShellFolder.h"
+#include "ui/shell/Paths.h"
 
 #include <windows.h>
 
 namespace {
 
-const int kCsidlLocalAppData = 0x001C;
 const DWORD kPollMs = 100;
-
-// The per-user local application-data folder, looked up where the program looks it up.
-CString LocalAppDataFolder() {
-    using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-    CString strPath;
-    HMODULE hModule = ::LoadLibraryA("Shfolder.dll");
-    if (!hModule) {
-        return strPath;
-    }
-    auto pfnGetFolderPath = reinterpret_cast<GetFolderPathFn>(
-        reinterpret_cast<void*>(::GetProcAddress(hModule, "SHGetFolderPathA")));
-    char szPath[MAX_PATH] = "";
-    if (pfnGetFolderPath && pfnGetFolderPath(nullptr, kCsidlLocalAppData, nullptr, 0, szPath) == S_OK) {
-        strPath = szPath;
-    }
-    ::FreeLibrary(hModule);
-    return strPath;
-}
 
 } // namespace
 
@@ -50,13 +32,14 @@ bool QuitRunningProgram(unsigned nTimeoutMs) {
 }
 
 bool DefaultAddressBookPath(CString& strPath) {
-    CString strBase = LocalAppDataFolder();
+    // Where the program looks it up.
+    CString strBase = GetShellFolderPath(kCsidlLocalAppData);
     if (strBase.IsEmpty()) {
         return false;
     }
     // An existing folder is fine; one that cannot be made shows up as a file that cannot be written.
-    ::CreateDirectoryA(ParentFolderOf(DataFolderBelow(strBase)), nullptr);
-    ::CreateDirectoryA(DataFolderBelow(strBase), nullptr);
+    CreateFolder(ParentFolderOf(DataFolderBelow(strBase)));
+    CreateFolder(DataFolderBelow(strBase));
     strPath = DataFolderBelow(strBase) + "\\" + kAddressBookFileName;
     return true;
 }

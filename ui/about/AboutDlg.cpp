@@ -1,6 +1,7 @@
 #include "AboutDlg.h"
 
 #include "ui/shell/Globals.h"
+#include "framework/core/WideText.h"
 #include "framework/win/WinApp.h"
 #include "res/resource.h"
 #include "ui/about/BrowserLauncher.h"
@@ -59,7 +60,7 @@ void CAboutDlg::SetVersionText() { SetDlgItemText(IDC_ABOUT_VERSION, "Version " 
 void CAboutDlg::OnSupportMail() {
     CString strAddress = CString("mailto:") + kSupportAddress + "?subject=Support request: Tovano Address Book " +
                          GetBuildText();
-    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strAddress, nullptr, nullptr, SW_SHOW);
+    HINSTANCE hResult = ::ShellExecuteW(nullptr, L"open", ToWide(strAddress).c_str(), nullptr, nullptr, SW_SHOW);
     if (reinterpret_cast<UINT_PTR>(hResult) <= 32) {
         AfxMessageBox(kMailClientError, MB_OK);
     }

@@ -1,6 +1,8 @@
 #include "BrowserLauncher.h"
 
 #include "BrowserCommand.h"
+#include "framework/core/WideText.h"
+#include "framework/win/WinApp.h"
 #include "ui/shell/Globals.h"
 #include "ui/shell/Registry.h"
 
@@ -29,7 +31,8 @@ bool StartBrowser(const CString& strBrowser, const CString& strUrl) {
         return false;
     }
     CString strParameters = MakeBrowserParameters(strUrl);
-    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strBrowser, strParameters, nullptr, SW_SHOW);
+    HINSTANCE hResult = ::ShellExecuteW(nullptr, L"open", ToWide(strBrowser).c_str(), ToWide(strParameters).c_str(),
+                                        nullptr, SW_SHOW);
     return reinterpret_cast<INT_PTR>(hResult) > kLastShellError;
 }
 
@@ -42,7 +45,7 @@ int CBrowserLauncher::OpenUrl(CString strUrl) {
     if (StartBrowser(GetBrowserFromOpenCommand(), strUrl)) {
         return 0;
     }
-    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strUrl, nullptr, nullptr, SW_SHOW);
+    HINSTANCE hResult = ::ShellExecuteW(nullptr, L"open", ToWide(strUrl).c_str(), nullptr, nullptr, SW_SHOW);
     return reinterpret_cast<INT_PTR>(hResult) > kLastShellError ? 1 : 2;
 }
 
@@ -52,7 +55,7 @@ bool CBrowserLauncher::OpenPage(HWND hOwner, const CString& strUrl) {
     }
     CString strText;
     strText.Format(kNoBrowser, strUrl.GetString());
-    ::MessageBoxA(hOwner, strText, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+    AfxShowMessageBox(hOwner, strText, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include "framework/core/String.h"
 #include "framework/win/FaultGuard.h"
 #include "framework/win/Handles.h"
+#include "framework/win/WinApp.h"
 #include "ui/shell/Registry.h"
 
 #include <mapi.h>
@@ -72,7 +73,7 @@ CString ReadDefaultProfile() {
 
 void ShowMessage(HWND hOwner, const char* pszText) {
     // No caption: the system's default one shows.
-    ::MessageBoxA(hOwner, pszText, nullptr, MB_OK);
+    AfxShowMessageBox(hOwner, pszText, nullptr, MB_OK);
 }
 
 struct CMapiEntryPoints {

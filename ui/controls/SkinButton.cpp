@@ -1,5 +1,7 @@
 #include "SkinButton.h"
 
+#include "framework/core/WideText.h"
+
 #include "framework/win/WinApp.h"
 
 #include <vector>
@@ -69,7 +71,7 @@ void CSkinButton::PreSubclassWindow() {
     if (dwType == BS_DEFPUSHBUTTON) {
         m_bDefault = true;
     }
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((GetStyle() & ~BS_TYPEMASK) | BS_OWNERDRAW));
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((GetStyle() & ~BS_TYPEMASK) | BS_OWNERDRAW));
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     CButton::PreSubclassWindow();
 }
@@ -84,7 +86,7 @@ int CSkinButton::SetFlat(BOOL bFlat, BOOL bRepaint) {
 
 int CSkinButton::LoadBitmaps(UINT nInId, COLORREF inTransparent, UINT nOutId, COLORREF outTransparent) {
     auto load = [](UINT nId) {
-        return static_cast<HBITMAP>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nId & 0xFFFF),
+        return static_cast<HBITMAP>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nId & 0xFFFF),
                                                  IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     };
     HBITMAP hIn = load(nInId);
@@ -241,13 +243,14 @@ void CSkinButton::PaintCaption(CDC* pDC, const CString& strCaption, CRectI& rcCa
                            rcCaption.right + m_ptPushOffset.x, rcCaption.bottom + m_ptPushOffset.y};
     }
     RECT rcMeasured = ToRect(rcCaption);
-    ::DrawTextA(*pDC, strCaption, -1, &rcMeasured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    std::wstring caption = ToWide(strCaption);
+    ::DrawTextW(*pDC, caption.c_str(), -1, &rcMeasured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
     RECT rcText = ToRect(CentreText(ToRectI(rcMeasured), rcCaption));
     pDC->SetBkMode(TRANSPARENT);
     const COLORREF* pair = m_colors[ChooseSkinColors(bPressed, m_bFocused)];
     pDC->SetTextColor(pair[1]);
     pDC->SetBkColor(pair[0]);
-    ::DrawTextA(*pDC, strCaption, -1, &rcText, DT_WORDBREAK | DT_CENTER);
+    ::DrawTextW(*pDC, caption.c_str(), -1, &rcText, DT_WORDBREAK | DT_CENTER);
 }
 
 BOOL CSkinButton::PreTranslateMessage(MSG* pMsg) {

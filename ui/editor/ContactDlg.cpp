@@ -62,7 +62,7 @@ const CMessageTable* CContactDlg::GetThisMessageTable() {
 }
 
 CContactDlg::CContactDlg(CWnd* pParent) : CDialog(IDD_CONTACT, pParent) {
-    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
 void CContactDlg::DoDataExchange(CDataExchange* pDX) {

@@ -121,5 +121,5 @@ void CContactListView::JumpToLetter(const CContactArray& contacts, const CString
     if (nRow >= 0) {
         SelectRow(nRow);
     }
-    ::SendMessageA(::GetParent(m_hWnd), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWnd), TRUE);
+    ::SendMessageW(::GetParent(m_hWnd), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWnd), TRUE);
 }

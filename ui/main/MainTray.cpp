@@ -13,7 +13,7 @@ const char kTrayTip[] = "Tovano Address Book";
 
 bool CMainTray::AddToTray(CWnd* pWindow, const int* pbLaunchOnStartup) {
     m_trayIcon.SetCheckSource(pbLaunchOnStartup, ID_TRAY_LAUNCH_ON_STARTUP);
-    HICON hTrayIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TRAY));
+    HICON hTrayIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_TRAY));
     m_bTrayIconAdded = m_trayIcon.AddToTray(AfxGetInstanceHandle(), pWindow->m_hWnd, WM_TRAYNOTIFY, kTrayTip,
                                             hTrayIcon, IDR_TRAY_MENU) != FALSE;
     if (m_bTrayIconAdded) {

@@ -63,7 +63,7 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
 CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
     : CDialog(IDD_TBOOK_DIALOG, pParent), m_context(context), m_book(context.strAddressBookPath),
       m_contactCommands(*this, m_book, m_list, m_buttons, m_exit), m_search(*this, m_book, m_list, m_buttons) {
-    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
 CTBookDlg::~CTBookDlg() {
@@ -199,7 +199,7 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
     case KeyAction::swallow: break;
     case KeyAction::cancelSearch:
         m_search.CancelSearch();
-        ::SetDlgItemTextA(m_hWnd, IDC_SEARCH_EDIT, "");
+        SetDlgItemText(IDC_SEARCH_EDIT, "");
         break;
     case KeyAction::selectAll: m_list.SelectAllRows(); break;
     case KeyAction::jumpToLetter: m_list.JumpToLetter(m_book.Contacts(), CString(static_cast<char>(nKey), 1)); break;

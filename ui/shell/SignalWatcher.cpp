@@ -89,7 +89,7 @@ void CSignalWatcher::WatchForSignals() {
         if (Wait(nullptr, kStartHiddenPauseMs) == WaitResult::stop) {
             return;
         }
-        ::PostMessageA(m_hTarget, WM_WATCHER_HIDE, 0, 0);
+        ::PostMessageW(m_hTarget, WM_WATCHER_HIDE, 0, 0);
     }
     for (;;) {
         WaitResult show = Wait(m_hShowEvent, kPassStepMs);
@@ -97,7 +97,7 @@ void CSignalWatcher::WatchForSignals() {
             return;
         }
         if (show == WaitResult::signalled) {
-            ::PostMessageA(m_hTarget, WM_WATCHER_SHOW, 0, 0);
+            ::PostMessageW(m_hTarget, WM_WATCHER_SHOW, 0, 0);
         }
         WaitResult quit = Wait(m_hQuitEvent, kPassStepMs);
         if (quit == WaitResult::stop) {
@@ -110,5 +110,5 @@ void CSignalWatcher::WatchForSignals() {
             return;
         }
     }
-    ::PostMessageA(m_hTarget, WM_WATCHER_QUIT, 0, 0);
+    ::PostMessageW(m_hTarget, WM_WATCHER_QUIT, 0, 0);
 }

@@ -1,5 +1,6 @@
 #include "TrayIcon.h"
 
+#include "framework/core/WideText.h"
 #include "framework/win/Handles.h"
 
 #include <shellapi.h>
@@ -9,6 +10,7 @@
 namespace {
 
 const char kTrayWindowClass[] = "TrayIconClass";
+const wchar_t kTrayWindowClassW[] = L"TrayIconClass";
 const char kTaskbarCreatedMessage[] = "TaskbarCreated";
 
 // The first Windows version with a notification area that takes callback messages.
@@ -16,8 +18,20 @@ const BYTE kFirstTrayMajorVersion = 4;
 // The tip of the structure's first version: 63 characters and the terminating zero.
 const int kTipBufferSize = 64;
 
-static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + kTipBufferSize,
+static_assert(NOTIFYICONDATAW_V1_SIZE == offsetof(NOTIFYICONDATAW, szTip) + kTipBufferSize * sizeof(wchar_t),
               "the first version of the structure ends with its tip");
+
+// Copies the tip, cut to what the structure holds, never between the two halves of a character
+// outside the Basic Multilingual Plane.
+void CopyTip(wchar_t* pszTip, const char* pszText) {
+    std::wstring tip = ToWide(pszText);
+    size_t nLength = tip.size() < kTipBufferSize - 1 ? tip.size() : kTipBufferSize - 1;
+    if (nLength > 0 && nLength < tip.size() && tip[nLength - 1] >= 0xD800 && tip[nLength - 1] <= 0xDBFF) {
+        --nLength;
+    }
+    tip.copy(pszTip, nLength);
+    pszTip[nLength] = L'\0';
+}
 
 } // namespace
 
@@ -51,32 +65,32 @@ BOOL CTrayIcon::AddToTray(HINSTANCE hInst, HWND hOwner, UINT nCallbackMessage, L
     RemoveFromTray();
 
     if (!m_wndOwn.m_hWnd) {
-        WNDCLASSEXA wc = {};
+        WNDCLASSEXW wc = {};
         wc.cbSize = sizeof(wc);
         wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
         // The wrapper's subclass does the work; the class only has to exist.
-        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.lpfnWndProc = ::DefWindowProcW;
         wc.hInstance = hInst;
-        wc.lpszClassName = kTrayWindowClass;
+        wc.lpszClassName = kTrayWindowClassW;
         // Fails harmlessly when an earlier call registered the class already.
-        ::RegisterClassExA(&wc);
+        ::RegisterClassExW(&wc);
         // Never shown: it exists to hear the shell's broadcasts (and the callback when no owner
         // is given). Without it the icon still works through the owner.
         m_wndOwn.CreateEx(0, kTrayWindowClass, "", WS_POPUP, RECT{0, 0, 0, 0}, nullptr, 0);
     }
 
     // The first version of the structure: every shell understands it, and it carries all we use.
-    m_data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     m_data.hWnd = hOwner ? hOwner : m_wndOwn.m_hWnd;
     m_data.uID = nId;
     m_data.hIcon = hIcon;
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_data.uCallbackMessage = nCallbackMessage;
-    ::lstrcpynA(m_data.szTip, pszTip ? pszTip : "", kTipBufferSize);
+    CopyTip(m_data.szTip, pszTip);
     m_hNotifyWnd = m_data.hWnd;
     m_uAddFlags = m_data.uFlags;
 
-    BOOL bAdded = ::Shell_NotifyIconA(NIM_ADD, &m_data);
+    BOOL bAdded = ::Shell_NotifyIconW(NIM_ADD, &m_data);
     m_bIconDeleted = bAdded ? FALSE : TRUE;
     return bAdded;
 }
@@ -86,7 +100,7 @@ BOOL CTrayIcon::RemoveFromTray() {
         return TRUE;
     }
     m_data.uFlags = 0;
-    if (::Shell_NotifyIconA(NIM_DELETE, &m_data)) {
+    if (::Shell_NotifyIconW(NIM_DELETE, &m_data)) {
         m_bIconDeleted = TRUE;
     }
     return m_bIconDeleted;
@@ -99,7 +113,7 @@ void CTrayIcon::ReinstallIcon() {
     m_data.uFlags = m_uAddFlags;
     // When the icon is still there the shell refuses a second one, which is just as good; when
     // it is gone there is nothing better to do than try again at the next broadcast.
-    ::Shell_NotifyIconA(NIM_ADD, &m_data);
+    ::Shell_NotifyIconW(NIM_ADD, &m_data);
 }
 
 BOOL CTrayIcon::ChooseDefaultItem(UINT nItem, BOOL bByPosition) {
@@ -113,7 +127,7 @@ BOOL CTrayIcon::ChooseDefaultItem(UINT nItem, BOOL bByPosition) {
 }
 
 HMENU CTrayIcon::LoadPopup() const {
-    CMenu bar(::LoadMenuA(m_hInst, MAKEINTRESOURCEA(m_data.uID)));
+    CMenu bar(::LoadMenuW(m_hInst, MAKEINTRESOURCEW(m_data.uID)));
     if (!bar) {
         return nullptr;
     }
@@ -156,7 +170,7 @@ LRESULT CTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
         // opened from the notification area).
         ::SetForegroundWindow(m_data.hWnd);
         ::TrackPopupMenu(popup, 0, pt.x, pt.y, 0, m_hNotifyWnd, nullptr);
-        ::PostMessageA(m_data.hWnd, WM_NULL, 0, 0);
+        ::PostMessageW(m_data.hWnd, WM_NULL, 0, 0);
         break;
     }
     case WM_LBUTTONDBLCLK: {
@@ -169,7 +183,7 @@ LRESULT CTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
             }
             nCommand = ::GetMenuItemID(popup, static_cast<int>(m_uDefaultItem));
         }
-        ::SendMessageA(m_hNotifyWnd, WM_COMMAND, nCommand, 0);
+        ::SendMessageW(m_hNotifyWnd, WM_COMMAND, nCommand, 0);
         break;
     }
     default:

@@ -70,7 +70,7 @@ public:
     static const UINT s_uMsgTaskbarCreated;
 
     // The icon's state, open for the owner window and tests to read; only this class changes it.
-    NOTIFYICONDATAA m_data;
+    NOTIFYICONDATAW m_data;
     HINSTANCE m_hInst = nullptr;
     CTrayWindow m_wndOwn;        // the hidden window, owned
     HWND m_hNotifyWnd = nullptr; // receives the menu's commands, borrowed
