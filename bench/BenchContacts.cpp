@@ -4,16 +4,16 @@
 
 namespace {
 
-// Word pools. The 1252 letters: 0xE9 e acute, 0xC9 E acute, 0xFC u diaeresis, 0x8A S caron,
-// 0xF6 o diaeresis, 0xDF sharp s, 0xE8 e grave, 0xE7 c cedilla, 0xF8 o slash.
+// Word pools, in UTF-8, with the letters of European names beyond ASCII (e acute, u diaeresis,
+// S caron, sharp s, c cedilla, o slash and the like).
 const char* const kLastNames[] = {
     "Brown",
     "Smith",
-    "M\xFCller",
-    "\x8A"
+    "M\xC3\xBCller",
+    "\xC5\xA0"
     "imunek",
-    "Lef\xE8vre",
-    "Gon\xE7"
+    "Lef\xC3\xA8vre",
+    "Gon\xC3\xA7"
     "alves",
     "Novak",
     "Meyer",
@@ -26,13 +26,13 @@ const char* const kLastNames[] = {
     "Svensson",
     "Kowalski",
     "Horvat",
-    "Garc\xED"
+    "Garc\xC3\xAD"
     "a",
-    "Mart\xEDnez",
-    "L\xF3pez",
+    "Mart\xC3\xADnez",
+    "L\xC3\xB3pez",
     "Andersson",
-    "J\xF8rgensen",
-    "\xC9tienne",
+    "J\xC3\xB8rgensen",
+    "\xC3\x89tienne",
     "O'Brien",
     "Murphy",
     "Kelly",
@@ -42,7 +42,7 @@ const char* const kLastNames[] = {
     "Weber",
     "Wagner",
     "Becker",
-    "Sch\xE4"
+    "Sch\xC3\xA4"
     "fer",
     "Koch",
     "Richter",
@@ -52,26 +52,26 @@ const char* const kLastNames[] = {
     "Schwarz",
     "Zimmermann",
     "Braun",
-    "Kr\xFCger",
+    "Kr\xC3\xBCger",
     "Hofmann",
     "Hartmann",
     "Lange",
     "Werner",
     "Krause",
     "Lehmann",
-    "K\xF6hler",
+    "K\xC3\xB6hler",
     "Fournier",
     "Girard",
     "Bonnet",
     "Lambert",
     "Fontaine",
     "Chevalier",
-    "Fran\xE7"
+    "Fran\xC3\xA7"
     "ois",
     "Leclerc",
     "Mercier",
     "Blanc",
-    "Gu\xE9rin",
+    "Gu\xC3\xA9rin",
     "Moreau",
     "Laurent",
     "van Dijk",
@@ -96,7 +96,7 @@ const char* const kFirstNames[] = {
     "Bob",
     "Clara",
     "David",
-    "\xC9lise",
+    "\xC3\x89lise",
     "Frank",
     "Greta",
     "Hugo",
@@ -117,15 +117,15 @@ const char* const kFirstNames[] = {
     "Walter",
     "Xenia",
     "Yusuf",
-    "Zo\xEB",
-    "J\xFCrgen",
-    "Ren\xE9",
-    "Andr\xE9",
-    "\x8A"
-    "t\xEC"
-    "p\xE1n",
-    "Bj\xF6rn",
-    "Fran\xE7"
+    "Zo\xC3\xAB",
+    "J\xC3\xBCrgen",
+    "Ren\xC3\xA9",
+    "Andr\xC3\xA9",
+    "\xC5\xA0"
+    "t\xC3\xAC"
+    "p\xC3\xA1n",
+    "Bj\xC3\xB6rn",
+    "Fran\xC3\xA7"
     "oise",
     "Ana",
     "Mia",
@@ -136,50 +136,50 @@ const char* const kFirstNames[] = {
     "Ben",
     "Lea",
 };
-const char* const kNicknames[] = {"Bobby", "Annie", "Doc", "Chief", "Ziggy", "Kiki", "J.J.", "Max", "L\xE9o"};
+const char* const kNicknames[] = {"Bobby", "Annie", "Doc", "Chief", "Ziggy", "Kiki", "J.J.", "Max", "L\xC3\xA9o"};
 const char* const kCompanies[] = {
     "Nordlicht Logistik GmbH",
-    "Caf\xE9 Central",
-    "Bergmann & S\xF6hne",
+    "Caf\xC3\xA9 Central",
+    "Bergmann & S\xC3\xB6hne",
     "Westwind Consulting",
     "Blue Harbour Ltd.",
-    "Atelier Lumi\xE8re",
+    "Atelier Lumi\xC3\xA8re",
     "Stadtwerke Ostheim",
     "Kranich Software AG",
-    "Pi\xF1"
+    "Pi\xC3\xB1"
     "ata Events S.L.",
-    "\x8Akoda & Partner",
+    "\xC5\xA0koda & Partner",
     "Greenfield Farms",
-    "Hotel Z\xFCrichsee",
+    "Hotel Z\xC3\xBCrichsee",
 };
 const char* const kJobTitles[] = {
     "Managing Director", "Sales Manager",   "Engineer",   "Accountant",   "Teacher",  "Physician",
-    "Architect",         "Chef de cuisine", "Consultant", "Project Lead", "Designer", "Sekret\xE4rin",
+    "Architect",         "Chef de cuisine", "Consultant", "Project Lead", "Designer", "Sekret\xC3\xA4rin",
 };
 const char* const kStreets[] = {
-    "Hauptstra\xDF"
+    "Hauptstra\xC3\x9F"
     "e",
-    "Bahnhofstra\xDF"
+    "Bahnhofstra\xC3\x9F"
     "e",
     "Rue de la Paix",
     "High Street",
     "Kirchweg",
-    "Am M\xFChlbach",
+    "Am M\xC3\xBChlbach",
     "Via Roma",
     "Kungsgatan",
     "Lindenallee",
-    "Chemin des \xC9"
+    "Chemin des \xC3\x89"
     "coles",
 };
 const char* const kCities[] = {
     "10115 Berlin",
-    "80331 M\xFCnchen",
-    "50667 K\xF6ln",
-    "8001 Z\xFCrich",
+    "80331 M\xC3\xBCnchen",
+    "50667 K\xC3\xB6ln",
+    "8001 Z\xC3\xBCrich",
     "75001 Paris",
     "1010 Wien",
-    "211 20 Malm\xF6",
-    "22000 \x8A"
+    "211 20 Malm\xC3\xB6",
+    "22000 \xC5\xA0"
     "ibenik",
     "SW1A 1AA London",
     "00184 Roma",
@@ -268,9 +268,9 @@ CString Note(std::mt19937& rng) {
             s += kStoredLineBreak;
         }
         // A rare line, so that a search has a few hits spread through the list.
-        s += rng() % 300 == 0 ? (rng() % 2 ? "Teaches at the \xC9"
+        s += rng() % 300 == 0 ? (rng() % 2 ? "Teaches at the \xC3\x89"
                                              "cole Centrale"
-                                           : "Alumna of the \xE9"
+                                           : "Alumna of the \xC3\xA9"
                                              "cole centrale")
                               : Pick(rng, kNoteLines);
     }

@@ -1,7 +1,6 @@
 #include "BenchData.h"
 
 #include "data/AddressBookWriter.h"
-#include "framework/core/CodePage.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +11,9 @@
 #include <stdlib.h>
 
 const char* const kSearchCommon = "EXAMPLE";
-// The data holds "\xC9cole Centrale" and "\xE9cole centrale" in a few notes, and "\xC9coles" in
+// The data holds "Ecole Centrale" (an E acute first) in a few notes, in both cases, and "Ecoles" in
 // many addresses.
-const char* const kSearchRare = "\xC9"
+const char* const kSearchRare = "\xC3\x89"
                                 "COLE CENTRALE";
 const char* const kSearchAbsent = "Qwzxv";
 
@@ -99,7 +98,7 @@ std::string MakeHostileDocument(HostileKind kind, size_t nBytes) {
     switch (kind) {
     case HostileKind::longText:
         doc += "<entry><note value=\"x\"/>";
-        repeatUntilFull("lorem ipsum \xE9t\xE9 ");
+        repeatUntilFull("lorem ipsum \xC3\xA9t\xC3\xA9 ");
         doc += "</entry></addressbook>";
         break;
     case HostileKind::manyAttributes: {

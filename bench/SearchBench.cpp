@@ -4,7 +4,7 @@
 #include "Benchmarks.h"
 
 #include "data/ContactSearchIndex.h"
-#include "framework/core/CodePage.h"
+#include "framework/core/Unicode.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,7 +53,7 @@ void SearchPlain(const CContactArray& contacts, const CString& strSearch, std::v
     strNeedle.MakeLower();
     for (int i = 0; i < contacts.GetSize(); ++i) {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
-            CString strField(contacts[i].FieldAt(f));
+            CString strField(contacts[i].DisplayText(f));
             if (strField.MakeLower().Find(strNeedle) >= 0) {
                 hits.push_back(i);
                 break;
@@ -78,12 +78,11 @@ const FlatText& CachedFlatText(int nCount) {
         for (int i = 0; i < contacts.GetSize(); ++i) {
             p->contactAt.push_back(p->text.size());
             for (int f = 0; f < CContact::kFieldCount; ++f) {
-                p->text += contacts[i].FieldAt(f).GetStdString();
+                p->text += LowerUtf8(contacts[i].DisplayText(f).GetStdString());
                 p->text += '\0';
             }
         }
         p->contactAt.push_back(p->text.size());
-        AnsiLowerBuffer(&p->text[0], p->text.size());
     }
     return *p;
 }

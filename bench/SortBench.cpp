@@ -5,7 +5,7 @@
 #include "Benchmarks.h"
 
 #include "data/ContactSort.h"
-#include "framework/core/CodePage.h"
+#include "framework/core/Unicode.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,10 +25,9 @@ void SortByIndex(CContactArray& contacts) {
     for (int i = 0; i < n; ++i) {
         const CContact& contact = contacts[i];
         std::string& key = keys[static_cast<size_t>(i)];
-        key = contact.lastname.GetStdString();
+        key = LowerUtf8(contact.lastname.GetStdString());
         key += '\0';
-        key += contact.firstname.GetStdString();
-        AnsiLowerBuffer(&key[0], key.size());
+        key += LowerUtf8(contact.firstname.GetStdString());
     }
     std::vector<int> order(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {

@@ -3,6 +3,7 @@
 #include "XMLReader.h"
 
 #include "framework/core/CodePage.h"
+#include "framework/core/Unicode.h"
 
 #include <climits>
 #include <cstring>
@@ -107,6 +108,57 @@ void WarnOfControlCharacters(const CContactArray& contacts, int nFirst, CXMLWarn
                     sink.OnWarning(strText);
                     break;
                 }
+            }
+        }
+    }
+}
+
+// Counts the characters of several bytes and the bytes that are not UTF-8 in a value.
+void CountUtf8(const CString& strValue, int& nMultiByte, int& nInvalid) {
+    std::string_view text(strValue.GetString(), static_cast<size_t>(strValue.GetLength()));
+    for (size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+        } else if (DecodeUtf8(text, i) == kInvalidUtf8) {
+            ++nInvalid;
+        } else {
+            ++nMultiByte;
+        }
+    }
+}
+
+// Books were written in the system's code page before they held UTF-8. Their values hold bytes
+// that are no UTF-8 and no character of several bytes; a UTF-8 book has the one kind and, when
+// damaged, a few of the other, which are reported by contact and field and kept as they are.
+void DecodeValues(CContactArray& contacts, int nFirst, unsigned nLegacyCodePage, CLoadResult& result,
+                  CXMLWarningSink& sink) {
+    int nMultiByte = 0;
+    int nInvalid = 0;
+    for (int i = nFirst; i < contacts.GetSize(); ++i) {
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            CountUtf8(contacts[i].FieldAt(f), nMultiByte, nInvalid);
+        }
+    }
+    if (nInvalid == 0) {
+        return;
+    }
+    bool bLegacy = nMultiByte == 0;
+    if (bLegacy) {
+        result.nLegacyCodePage = nLegacyCodePage ? nLegacyCodePage : SystemLegacyCodePage();
+    }
+    std::string converted;
+    for (int i = nFirst; i < contacts.GetSize(); ++i) {
+        CContact& contact = contacts.ElementAt(i);
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            CString& strValue = contact.FieldAt(f);
+            bool bValid = IsValidUtf8(strValue.GetStdString());
+            if (bLegacy && !bValid && CodePageToUtf8(strValue.GetStdString(), result.nLegacyCodePage, converted)) {
+                strValue = CString(converted);
+            } else if (!bValid) {
+                CString strText;
+                strText.Format("Warning Bytes that are no UTF-8 text in %s of the contact \"%s, %s\"",
+                               CContact::FieldTag(f), contact.lastname.GetString(), contact.firstname.GetString());
+                sink.OnWarning(strText);
             }
         }
     }
@@ -217,7 +269,8 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
     }
 }
 
-CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink) {
+CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink,
+                            unsigned nLegacyCodePage) {
     root.Clear();
     CFile file;
     CFileException error;
@@ -229,16 +282,18 @@ CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& cont
         result.failure = error;
         return result;
     }
-    return ReadAddressBook(file, root, contacts, pSink);
+    return ReadAddressBook(file, root, contacts, pSink, nLegacyCodePage);
 }
 
-CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink) {
+CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink,
+                            unsigned nLegacyCodePage) {
     CLoadResult result;
     root.Clear();
     CCountingSink counter(pSink);
     result.nParsed = root.Load(file, CString(), &counter);
     int nFirst = contacts.GetSize();
     CollectEntries(root, contacts);
+    DecodeValues(contacts, nFirst, nLegacyCodePage, result, counter);
     WarnOfControlCharacters(contacts, nFirst, counter);
     result.nWarnings = counter.m_nCount;
     result.status = Classify(file, root, result);

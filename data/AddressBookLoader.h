@@ -17,13 +17,21 @@ struct CLoadResult {
     int nParsed = 0;        // 1 when a root element was found
     int nWarnings = 0;      // warnings the reader reported
     CFileException failure; // why an unreadable file could not be read
+    // Not 0: the file held the bytes of this code page, as books before UTF-8 did, and the
+    // values were converted from it.
+    unsigned nLegacyCodePage = 0;
 };
 
 // Clears root, parses the file into it and appends every entry to contacts in document order
-// (unsorted). Each warning goes to pSink as it occurs.
-CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
+// (unsorted), every value in UTF-8. Each warning goes to pSink as it occurs. A file whose values
+// are not UTF-8 at all was written in nLegacyCodePage (SystemLegacyCodePage, by default) and is
+// read in it; a file of UTF-8 with bytes that are not is damaged, and each field holding such
+// bytes is reported (its bytes are kept).
+CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink,
+                            unsigned nLegacyCodePage = 0);
 // The same from a file already open at its start.
-CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
+CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink,
+                            unsigned nLegacyCodePage = 0);
 
 // Appends one contact per "entry" element anywhere below root, in the order the entries end.
 // Each entry starts empty; field elements set the field of the innermost entry around them.

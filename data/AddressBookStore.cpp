@@ -102,9 +102,12 @@ bool CAddressBookStore::Lock(CFileException* pError) { return m_lock.Acquire(m_s
 
 CLoadResult CAddressBookStore::Load(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink) {
     RemoveStaleTemporaryFiles(m_strPath);
-    CLoadResult result = ReadAddressBook(m_strPath, root, contacts, pSink);
+    CLoadResult result = ReadAddressBook(m_strPath, root, contacts, pSink, m_nLegacyCodePage);
     m_bLoaded = true;
-    m_bNeedsBackup = result.status == LoadStatus::unreadable || result.status == LoadStatus::partial;
+    // A book of an earlier version is converted to UTF-8 by the first save: the old file is kept
+    // beside it first, and a run that changes nothing leaves it as it is.
+    m_bNeedsBackup = result.status == LoadStatus::unreadable || result.status == LoadStatus::partial ||
+                     result.nLegacyCodePage != 0;
     m_bReadCompletely = !m_bNeedsBackup;
     return result;
 }

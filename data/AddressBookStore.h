@@ -25,6 +25,9 @@ public:
     // the store ends, other writers wait, then give up. False with the cause.
     bool Lock(CFileException* pError);
 
+    // The code page a book not yet in UTF-8 is read in (0: the system's, SystemLegacyCodePage).
+    void SetLegacyCodePage(unsigned nCodePage) { m_nLegacyCodePage = nCodePage; }
+
     // Reads the file (ReadAddressBook) into root and contacts and remembers how complete it was.
     // Temporary files that saves of ended processes left beside it are removed first.
     CLoadResult Load(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
@@ -59,6 +62,7 @@ private:
     CString m_strPath;
     CString m_strBackupPath;
     CFileLock m_lock;
+    unsigned m_nLegacyCodePage = 0;
     bool m_bLoaded = false;
     bool m_bNeedsBackup = false;
     bool m_bReadCompletely = false;

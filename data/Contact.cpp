@@ -1,7 +1,5 @@
 #include "Contact.h"
 
-#include "framework/core/CodePage.h"
-
 #include <string>
 #include <string_view>
 
@@ -65,6 +63,18 @@ void CContact::EncodeStoredText() {
     for (int i = 0; i < kFieldCount; ++i) {
         FieldAt(i).Replace("\"", kStoredQuote);
     }
+}
+
+CString CContact::DisplayText(int nField) const {
+    CString strText = FieldAt(nField);
+    // Most fields hold neither form; they are handed out as they are.
+    if (strText.Find('&') >= 0) {
+        strText.Replace(kStoredQuote, "\"");
+    }
+    if (IsMultiLineField(nField) && strText.Find('\\') >= 0) {
+        strText.Replace(kStoredLineBreak, "\r\n");
+    }
+    return strText;
 }
 
 void CContact::DecodeStoredText() {

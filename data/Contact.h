@@ -1,4 +1,4 @@
-// CContact: one address book entry, sixteen texts and two integers, held by value.
+// CContact: one address book entry, sixteen texts (UTF-8) and two integers, held by value.
 // Texts are kept in their stored form: a double quote as "&quote;" and, in the three multi-line
 // fields, a line break as the four characters \r\n. Only the editor converts to plain text.
 #pragma once
@@ -43,6 +43,9 @@ public:
     // Editor text to stored form, and back.
     void EncodeStoredText();
     void DecodeStoredText();
+    // A field as the user typed it (the stored form decoded), as the list shows it and the search
+    // sees it.
+    CString DisplayText(int nField) const;
 
     CString& FieldAt(int nField);
     const CString& FieldAt(int nField) const;

@@ -45,6 +45,8 @@ public:
     void FinishLoad() { m_bLoadFinished = true; }
     bool IsLoadFinished() const { return m_bLoadFinished; }
 
+    // The code page a book not yet in UTF-8 is read in (0: the system's).
+    void SetLegacyCodePage(unsigned nCodePage) { m_store.SetLegacyCodePage(nCodePage); }
     // Claims the file for a read, change and save that no other writer may come between.
     bool Lock(CFileException* pError) { return m_store.Lock(pError); }
     // The next save copies the file to a backup first, whatever the load found.

@@ -1,6 +1,6 @@
 #include "ContactSearchIndex.h"
 
-#include "framework/core/CodePage.h"
+#include "framework/core/Unicode.h"
 
 #include <algorithm>
 #include <string_view>
@@ -18,15 +18,12 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
     for (int i = 0; i < contacts.GetSize(); ++i) {
         m_contactStart.push_back(m_text.size());
         for (int f = 0; f < CContact::kFieldCount; ++f) {
-            const CString& strField = contacts[i].FieldAt(f);
-            m_text.append(strField.GetString(), static_cast<size_t>(strField.GetLength()));
+            // What the user typed, lower-cased: a search for a double quote finds one.
+            AppendLowerUtf8(m_text, contacts[i].DisplayText(f).GetStdString());
             m_text += '\0';
         }
     }
     m_contactStart.push_back(m_text.size());
-    // Lower-cased as a whole, as each field would be: the zero bytes keep the
-    // fields apart for a multibyte code page too.
-    AnsiLowerBuffer(&m_text[0], m_text.size());
     m_bBuilt = true;
 }
 

@@ -1,6 +1,7 @@
-// CContactSearchIndex: every field of every contact, lower-cased into one text, so that a
-// search of a large address book is one scan instead of sixteen small ones per contact. It finds
-// exactly the contacts that hold the text in a field, ignoring case as the code page does. Built from one state of a list; the owner builds
+// CContactSearchIndex: every field of every contact as the user typed it (the stored form
+// decoded), lower-cased into one text, so that a search of a large address book is one scan
+// instead of sixteen small ones per contact. It finds exactly the contacts that hold the text in
+// a field, ignoring case over all of Unicode. Built from one state of a list; the owner builds
 // it again after the list changes.
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "ContactSort.h"
 
 #include "framework/core/CodePage.h"
+#include "framework/core/Unicode.h"
 
 #include <algorithm>
 #include <string>
@@ -34,13 +35,12 @@ bool SortContacts(CContactArray& contacts) {
     for (int i = 0; i < n; ++i) {
         const CContact& contact = contacts.ElementAt(i);
         lastAt[static_cast<size_t>(i)] = keys.size();
-        keys.append(contact.lastname.GetString(), static_cast<size_t>(contact.lastname.GetLength()));
+        AppendLowerUtf8(keys, contact.lastname.GetStdString());
         keys += '\0';
         firstAt[static_cast<size_t>(i)] = keys.size();
-        keys.append(contact.firstname.GetString(), static_cast<size_t>(contact.firstname.GetLength()));
+        AppendLowerUtf8(keys, contact.firstname.GetStdString());
         keys += '\0';
     }
-    AnsiLowerBuffer(&keys[0], keys.size());
 
     std::vector<int> order(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {

@@ -2,6 +2,8 @@
 
 #include "Charset.h"
 
+#include "framework/core/Unicode.h"
+
 namespace {
 
 const char* const g_labels[CContact::kFieldCount] = {
@@ -17,18 +19,31 @@ void AppendLine(std::string& strText, const std::string& strLine) {
     strText += strLine;
 }
 
-// The text a field keeps: line breaks as the contact's own, and in UTF-8 as Windows-1252. The
-// address book's XML cannot hold control characters other than tab and line breaks, so those
-// become "?" like the characters the code page cannot hold; each kind is counted.
-CString ImportedText(const std::string& strUtf8, int& nControls, int& nReplaced) {
+// The text a field keeps: line breaks as the contact's own. The address book's XML cannot hold
+// control characters other than tab and line breaks, so those become "?"; bytes that are no text
+// (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
+CString ImportedText(const std::string& strUtf8, int& nControls, int& nUnreadable) {
     std::string str = NormaliseLineBreaks(strUtf8);
-    for (char& c : str) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') {
-            c = '?';
+    std::string strOut;
+    strOut.reserve(str.size());
+    for (size_t i = 0; i < str.size();) {
+        unsigned char c = static_cast<unsigned char>(str[i]);
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') {
+            strOut += '?';
             ++nControls;
+            ++i;
+            continue;
+        }
+        size_t nStart = i;
+        unsigned nCodePoint = c < 0x80 ? (++i, c) : DecodeUtf8(str, i);
+        if (nCodePoint == kInvalidUtf8 || nCodePoint == 0xFFFD) {
+            strOut += kReplacementCharacter;
+            ++nUnreadable;
+        } else {
+            strOut.append(str, nStart, i - nStart);
         }
     }
-    return Utf8To1252(str, nReplaced);
+    return CString(std::move(strOut));
 }
 
 std::string Capitalised(const char* psz) {
@@ -176,9 +191,9 @@ bool CContactBuilder::Finish(CContact& contact) {
     contact = CContact();
     bool bAny = false;
     int nControls[CContact::kFieldCount] = {};
-    int nReplaced[CContact::kFieldCount] = {};
+    int nUnreadable[CContact::kFieldCount] = {};
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        contact.FieldAt(i) = ImportedText(m_values[i], nControls[i], nReplaced[i]);
+        contact.FieldAt(i) = ImportedText(m_values[i], nControls[i], nUnreadable[i]);
         bAny = bAny || !m_values[i].empty();
     }
     if (!bAny) {
@@ -195,21 +210,22 @@ bool CContactBuilder::Finish(CContact& contact) {
         strName = contact.company;
     }
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        ReportReplaced(strName, i, nReplaced[i], "character", "cannot be held in Windows-1252 and ");
-        ReportReplaced(strName, i, nControls[i], "control character", "");
+        ReportReplaced(strName, i, nUnreadable[i], "character that could not be read", "characters that could not be read",
+                       kReplacementCharacter);
+        ReportReplaced(strName, i, nControls[i], "control character", "control characters", "?");
     }
     contact.EncodeStoredText();
     return true;
 }
 
-void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCount, const char* pszKind,
-                                     const char* pszReason) {
+void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne,
+                                     const char* pszMany, const char* pszShownAs) {
     if (nCount == 0) {
         return;
     }
     m_report.nReplaced += nCount;
     CString strText;
-    strText.Format("contact \"%s\": %d %s%s in the %s %s%s written as ?", strName.GetString(), nCount,
-                   pszKind, nCount == 1 ? "" : "s", g_labels[nField], pszReason, nCount == 1 ? "is" : "are");
+    strText.Format("contact \"%s\": %d %s in the %s %s written as %s", strName.GetString(), nCount,
+                   nCount == 1 ? pszOne : pszMany, g_labels[nField], nCount == 1 ? "is" : "are", pszShownAs);
     m_report.Warn(m_strFile, m_nLine, strText);
 }

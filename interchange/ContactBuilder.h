@@ -1,8 +1,8 @@
 // CContactBuilder: collects the values of one imported card or row into a contact. Values arrive
 // as UTF-8; a value whose field is taken, or that has no field, goes into the note on its own
-// line with a short label, so nothing is lost. Finish converts to Windows-1252, reports every
-// character the code page cannot hold, and every control character the address book cannot
-// hold, by contact and field, and gives the stored form.
+// line with a short label, so nothing is lost. Finish reports every character the file's
+// character set did not hold and every control character the address book cannot hold, by
+// contact and field, and gives the stored form.
 #pragma once
 
 #include "ImportReport.h"
@@ -41,8 +41,8 @@ public:
 
 private:
     // Counts nCount characters of the field written as "?" and warns, naming the contact.
-    void ReportReplaced(const CString& strName, int nField, int nCount, const char* pszKind,
-                        const char* pszReason);
+    void ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne, const char* pszMany,
+                        const char* pszShownAs);
 
     CImportReport& m_report;
     CString m_strFile;

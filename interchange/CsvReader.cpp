@@ -13,11 +13,8 @@ struct CRecord {
 };
 
 std::string AsUtf8(std::string strData) {
-    // Without a mark: UTF-8 when it is, else the ANSI code page older programs write.
-    if (DecodeByteOrderMark(strData) || IsUtf8(strData)) {
-        return strData;
-    }
-    return Cp1252ToUtf8(CString(strData));
+    // Without a mark: UTF-8 when it is, else the code page older programs write.
+    return DecodeByteOrderMark(strData) ? strData : GuessedTextToUtf8(strData);
 }
 
 // The separator of the header row: comma, or semicolon or tab where a regional setting chose one.

@@ -6,7 +6,7 @@ CExportedContact::CExportedContact(const CContact& stored) {
     CContact contact(stored);
     contact.DecodeStoredText();
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        texts[i] = Cp1252ToUtf8(contact.FieldAt(i));
+        texts[i] = contact.FieldAt(i).GetStdString();
     }
     const std::string& strFirst = texts[CContact::fieldFirstName];
     const std::string& strLast = texts[CContact::fieldLastName];

@@ -8,7 +8,7 @@
 struct CImportReport {
     int nAdded = 0;                // contacts added to the address book
     int nDuplicates = 0;           // contacts skipped because the book holds them already
-    int nReplaced = 0;             // characters Windows-1252 cannot hold, written as "?"
+    int nReplaced = 0;             // bytes the file's character set did not hold, and control characters
     int nMovedToNote = 0;          // values without a field of their own, kept in the note
     int nPhotosSkipped = 0;        // photos, sounds and other binary values left out
     std::vector<CString> warnings; // each names the file and, where there is one, the line

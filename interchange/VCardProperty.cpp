@@ -123,9 +123,6 @@ std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
         }
     }
     // Without a usable character set: UTF-8 when the bytes are UTF-8, which is what most
-    // writers use, and otherwise the code page of the address book itself.
-    if (IsUtf8(strBytes)) {
-        return strBytes;
-    }
-    return Cp1252ToUtf8(CString(strBytes));
+    // writers use, and otherwise the code page older writers used.
+    return GuessedTextToUtf8(strBytes);
 }

@@ -1,45 +1,62 @@
-// Case mapping of Windows-1252, the code page the tests pin on Windows.
+// Character sets through iconv, which names code pages "CP" and their number.
 #include "CodePage.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+#include <string>
 
 namespace {
 
-struct CaseTables {
-    unsigned char lower[256];
-    unsigned char upper[256];
-
-    CaseTables() {
-        for (int c = 0; c < 256; ++c) {
-            lower[c] = upper[c] = static_cast<unsigned char>(c);
-        }
-        auto pair = [this](int capital, int small) {
-            lower[capital] = static_cast<unsigned char>(small);
-            upper[small] = static_cast<unsigned char>(capital);
-        };
-        for (int c = 'A'; c <= 'Z'; ++c) {
-            pair(c, c + 32);
-        }
-        pair(0x8A, 0x9A); // S with caron
-        pair(0x8C, 0x9C); // OE ligature
-        pair(0x8E, 0x9E); // Z with caron
-        pair(0x9F, 0xFF); // Y with diaeresis
-        for (int c = 0xC0; c <= 0xDE; ++c) {
-            if (c != 0xD7) { // the multiplication sign has no lower case
-                pair(c, c + 0x20);
-            }
+// Owns one iconv descriptor.
+class CIconv {
+public:
+    explicit CIconv(const std::string& strFrom) : m_cd(iconv_open("UTF-8", strFrom.c_str())) {}
+    ~CIconv() {
+        if (IsOpen()) {
+            iconv_close(m_cd);
         }
     }
+    CIconv(const CIconv&) = delete;
+    CIconv& operator=(const CIconv&) = delete;
+    bool IsOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Get() const { return m_cd; }
+
+private:
+    iconv_t m_cd;
 };
-
-const CaseTables g_tables;
-
-void Map(const unsigned char* table, char* pch, size_t nLength) {
-    for (size_t i = 0; i < nLength; ++i) {
-        pch[i] = static_cast<char>(table[static_cast<unsigned char>(pch[i])]);
-    }
-}
 
 } // namespace
 
-void AnsiLowerBuffer(char* pch, size_t nLength) { Map(g_tables.lower, pch, nLength); }
-void AnsiUpperBuffer(char* pch, size_t nLength) { Map(g_tables.upper, pch, nLength); }
-const unsigned char* AnsiLowerTable() { return g_tables.lower; }
+unsigned SystemLegacyCodePage() { return kCodePage1252; }
+
+bool SystemCodePageToUtf8(std::string_view text, unsigned nCodePage, std::string& out) {
+    return SystemCharsetToUtf8(("CP" + std::to_string(nCodePage)).c_str(), text, out);
+}
+
+bool SystemCharsetToUtf8(const char* pszCharset, std::string_view text, std::string& out) {
+    out.clear();
+    CIconv conv(pszCharset);
+    if (!conv.IsOpen()) {
+        return false;
+    }
+    std::string input(text);
+    char* pIn = input.empty() ? nullptr : &input[0];
+    size_t nIn = input.size();
+    bool bValid = true;
+    char buffer[1024];
+    while (nIn > 0) {
+        char* pOut = buffer;
+        size_t nOut = sizeof buffer;
+        size_t nResult = iconv(conv.Get(), &pIn, &nIn, &pOut, &nOut);
+        out.append(buffer, static_cast<size_t>(pOut - buffer));
+        if (nResult == static_cast<size_t>(-1) && errno != E2BIG) {
+            // A byte that is not in the code page: mark it and go on after it.
+            bValid = false;
+            out += "\xEF\xBF\xBD";
+            ++pIn;
+            --nIn;
+        }
+    }
+    return bValid;
+}

@@ -1,6 +1,7 @@
 #include "String.h"
 
 #include "CodePage.h"
+#include "Unicode.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -15,12 +16,12 @@ int CString::CompareNoCase(const char* psz) const {
 }
 
 CString& CString::MakeLower() {
-    AnsiLowerBuffer(&m_str[0], m_str.size());
+    m_str = LowerUtf8(m_str);
     return *this;
 }
 
 CString& CString::MakeUpper() {
-    AnsiUpperBuffer(&m_str[0], m_str.size());
+    m_str = UpperUtf8(m_str);
     return *this;
 }
 

@@ -1,6 +1,6 @@
-// CString: an 8-bit text in the system's ANSI code page, with the operations the program uses.
-// It is length-counted, so any byte (a zero byte too) can be held; comparisons follow the
-// runtime's byte-wise multibyte comparison and stop at a zero byte, as C strings do.
+// CString: a text in UTF-8, with the operations the program uses. It is length-counted, so any
+// byte (a zero byte too) can be held; comparisons are byte-wise (for UTF-8, in the order of the
+// code points) and stop at a zero byte, as C strings do. Positions and lengths count bytes.
 // A value type: copies are independent. Not thread-safe beyond that.
 #pragma once
 
@@ -48,7 +48,7 @@ public:
     friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
     friend bool operator<(const CString& a, const CString& b) { return a.Compare(b) < 0; }
 
-    // Case conversion of the ANSI code page; both return this text.
+    // Case conversion of all of Unicode, character by character; both return this text.
     CString& MakeLower();
     CString& MakeUpper();
 

@@ -8,7 +8,7 @@
 namespace {
 
 // The encoding of the program's strings.
-const UINT kTextCodePage = CP_ACP;
+const UINT kTextCodePage = CP_UTF8;
 
 std::wstring Widen(const char* pch, int nLength) {
     if (nLength <= 0) {

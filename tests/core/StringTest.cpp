@@ -74,9 +74,9 @@ TEST(StringTest, CompareTreatsBytesAsUnsignedAndStopsAtZero) {
     EXPECT_FALSE(withZero == CString("a")); // equality looks at every byte
 }
 
-TEST(StringTest, CaseConversionCoversTheAnsiCodePage) {
-    CString s("\xC9TIENNE \x8A Zoe");
-    EXPECT_EQ("\xE9tienne \x9A zoe", s.MakeLower());
-    EXPECT_EQ("\xC9TIENNE \x8A ZOE", s.MakeUpper());
+TEST(StringTest, CaseConversionCoversUnicode) {
+    CString s("\xC3\x89TIENNE \xC5\xA0 Zoe"); // ÉTIENNE Š Zoe
+    EXPECT_EQ("\xC3\xA9tienne \xC5\xA1 zoe", s.MakeLower());
+    EXPECT_EQ("\xC3\x89TIENNE \xC5\xA0 ZOE", s.MakeUpper());
     EXPECT_EQ(0, CString("ABC").CompareNoCase("abc"));
 }

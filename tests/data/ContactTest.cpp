@@ -14,12 +14,12 @@ CContact Named(const char* pszLast, const char* pszFirst) {
     return c;
 }
 
-// The search rule, field by field: the text in any field, both lower-cased.
+// The search rule, field by field: the text in any field as the user typed it, both lower-cased.
 bool HoldsText(const CContact& contact, const char* pszText) {
     CString strNeedle(pszText);
     strNeedle.MakeLower();
     for (int f = 0; f < CContact::kFieldCount; ++f) {
-        CString strField(contact.FieldAt(f));
+        CString strField(contact.DisplayText(f));
         if (strField.MakeLower().Find(strNeedle) >= 0) {
             return true;
         }
@@ -50,17 +50,19 @@ TEST(ContactTest, MatchesFindsTextInAnyFieldIgnoringCase) {
     EXPECT_EQ(0, Matches(c, "smithsonltd"));
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         CContact d;
-        d.FieldAt(f) = "\xC9lise";
-        EXPECT_EQ(1, Matches(d, "\xE9LISE")) << "field " << f;
+        d.FieldAt(f) = "\xC3\x89lise";
+        EXPECT_EQ(1, Matches(d, "\xC3\xA9LISE")) << "field " << f;
     }
 }
 
-TEST(ContactTest, MatchesSeesTheStoredForm) {
+// The search sees what the user typed, not the stored form.
+TEST(ContactTest, MatchesSeesWhatTheUserTyped) {
     CContact c;
     c.note = "say &quote;hi&quote;\\r\\nbye";
-    EXPECT_EQ(0, Matches(c, "\"hi\""));
-    EXPECT_EQ(1, Matches(c, "&quote;hi"));
-    EXPECT_EQ(1, Matches(c, "\\r\\n"));
+    EXPECT_EQ(1, Matches(c, "\"hi\""));
+    EXPECT_EQ(1, Matches(c, "hi\"\r\nbye"));
+    EXPECT_EQ(0, Matches(c, "quote"));
+    EXPECT_EQ(0, Matches(c, "\\r\\n"));
     c.marked = 7;
     c.id = 7;
     c.note.Empty();
@@ -144,13 +146,13 @@ TEST(ContactArrayTest, FindMarkedContactReturnsTheFirstMarked) {
 TEST(ContactTest, SearchIndexFindsWhatMatchesFinds) {
     CContactArray contacts;
     contacts.Add(Named("Smith", "Anne"));
-    contacts.Add(Named("\xC9lise", "Smithson"));  // a hit in two fields counts once
+    contacts.Add(Named("\xC3\x89lise", "Smithson"));  // a hit in two fields counts once
     contacts.Add(Named("Jones", "Bob"));
     contacts.Add(Named("", ""));
     contacts[3].note = "Likes SMITH &quote;jr&quote;";
     CContactSearchIndex index;
     index.Build(contacts);
-    const char* const searches[] = {"smith", "\xE9LISE", "sjones", "hbob", "ne", " ", "&quote;j", "zzz", ""};
+    const char* const searches[] = {"smith", "\xC3\xA9LISE", "sjones", "hbob", "ne", " ", "\"j", "&quote;", "zzz", ""};
     for (const char* pszSearch : searches) {
         SCOPED_TRACE(pszSearch);
         CDWordArray hits;

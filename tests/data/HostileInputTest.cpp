@@ -117,11 +117,11 @@ TEST(HostileInputTest, UnclosedQuotesAndLongTextEndAtTheEndOfTheFile) {
 
 // They pass through unchanged; a zero byte in a value marks the book as damaged, though.
 TEST(HostileInputTest, ZeroBytesAndHighBytesPassThrough) {
-    const char raw[] = "<r><entry><lastname value=\"a\0b\xFF\"/></entry></r>";
+    const char raw[] = "<r><entry><lastname value=\"a\0b\xC3\xBF\"/></entry></r>";
     CContactArray contacts;
     CMemoryFile file(std::string(raw, sizeof raw - 1));
     CXML root;
     EXPECT_EQ(LoadStatus::partial, ReadAddressBook(file, root, contacts, nullptr).status);
     ASSERT_EQ(1, contacts.GetSize());
-    EXPECT_EQ(std::string("a\0b\xFF", 4), contacts[0].lastname.GetStdString());
+    EXPECT_EQ(std::string("a\0b\xC3\xBF", 5), contacts[0].lastname.GetStdString());
 }

@@ -21,11 +21,11 @@ CLoadResult LoadText(const std::string& xml, CContactArray& contacts, CRecording
 
 std::string Book(const std::string& body) { return kHead + body + kTail; }
 
-// Texts a user can type, in stored form: quotes, markup characters, tabs, 1252 letters, line
-// breaks in the multi-line fields.
+// Texts a user can type, in stored form: quotes, markup characters, tabs, letters of many
+// scripts, line breaks in the multi-line fields.
 CString RandomText(std::mt19937& rng, bool bMultiLine) {
     static const char* const pieces[] = {"Anna", "brown", "O'Brien", "&quote;", "<b>", "x > y", "A & B",
-                                         "\t", "\xC9lise", "\xFF\x80", " ", "555 0100", "&amp;", "\\r\\n"};
+                                         "\t", "\xC3\x89lise", "\xC3\xBF\xE2\x82\xAC", "\xE9\x99\xB3\xF0\x9F\x98\x80", " ", "555 0100", "&amp;", "\\r\\n"};
     CString s;
     int n = static_cast<int>(rng() % 4);
     for (int i = 0; i < n; ++i) {

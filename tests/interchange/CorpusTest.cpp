@@ -49,26 +49,34 @@ const CorpusCase g_cases[] = {
      0,
      0,
      1},
-    // Shift_JIS in quoted-printable: converted, and the Japanese letters reported as "?".
+    // Shift_JIS in quoted-printable: every Japanese letter kept.
     {"vcard/v21_japanese_2.vcf",
      0,
-     {{C::fieldLastName, "??"},
-      {C::fieldFirstName, "???1"},
-      {C::fieldHomeAddress, "?????????26-1????????6?\\r\\n150-8512"},
-      {C::fieldNote, "??\\r\\nSound: ?????;????1;;;\\r\\nDisplay name: ?? ??? 1"}},
+     {{C::fieldLastName, "\xE5\xAE\x89\xE8\x97\xA4"},
+      {C::fieldFirstName, "\xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89"
+                          "1"},
+      {C::fieldHomeAddress, "\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD\xE6\xB8\x8B\xE8\xB0\xB7\xE5\x8C\xBA\xE6\xA1\x9C"
+                            "\xE4\xB8\x98\xE7\x94\xBA"
+                            "26-1\xE3\x82\xBB\xE3\x83\xAB\xE3\x83\xAA\xE3\x82\xA2\xE3\x83\xB3\xE3\x82\xBF\xE3\x83\xAF"
+                            "\xE3\x83\xBC"
+                            "6\xE9\x9A\x8E\\r\\n150-8512"},
+      {C::fieldNote, "\xE3\x83\xA1\xE3\x83\xA2\\r\\nSound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3;"
+                     "\xEF\xBE\x9B\xEF\xBD\xB2\xEF\xBE\x84\xEF\xBE\x9E"
+                     "1;;;\\r\\nDisplay name: \xE5\xAE\x89\xE8\x97\xA4 \xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89 1"}},
      1,
-     4,
-     39,
+     0,
+     0,
      0},
     // Shift_JIS letters whose second byte is a backslash do not escape the separator after them.
     {"vcard/v30_japanese.vcf",
      0,
-     {{C::fieldLastName, "??"},
-      {C::fieldFirstName, "??"},
-      {C::fieldNote, "Middle name: ??\\r\\nDisplay name: ?? ?? ??"}},
+     {{C::fieldLastName, "\xE4\xBC\x8A\xE8\x83\xBD"},
+      {C::fieldFirstName, "\xE5\x9C\xAD\xE4\xB8\x80"},
+      {C::fieldNote, "Middle name: \xE4\xBC\x8A\xE4\xBA\x88\\r\\nDisplay name: \xE4\xBC\x8A\xE8\x83\xBD "
+                     "\xE5\x9C\xAD\xE4\xB8\x80 \xE4\xBC\x8A\xE4\xBA\x88"}},
      1,
-     3,
-     12,
+     0,
+     0,
      0},
     // A soft line break carries a line that looks like a comment; the real comments are skipped.
     {"vcard/v21_invalid_comment_line.vcf",
@@ -82,12 +90,15 @@ const CorpusCase g_cases[] = {
      0},
     {"vcard/v21_multiple_entry.vcf",
      2,
-     {{C::fieldLastName, "?????5"},
-      {C::fieldNote, "Sound: ?????????5;;;;\\r\\nPhone (x-nec-boy): 17\\r\\nPhone (x-nec-friend): 18\\r\\n"
+     {{C::fieldLastName, "\xE5\xAE\x89\xE8\x97\xA4\xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89"
+                         "5"},
+      {C::fieldNote, "Sound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3\xEF\xBE\x9B\xEF\xBD\xB2"
+                     "\xEF\xBE\x84\xEF\xBE\x9E"
+                     "5;;;;\\r\\nPhone (x-nec-boy): 17\\r\\nPhone (x-nec-friend): 18\\r\\n"
                      "Phone (x-nec-phs): 19\\r\\nPhone (x-nec-restaurant): 20"}},
      3,
-     6,
-     42,
+     0,
+     0,
      0},
     // A second home address continued with backslashes at the line ends.
     {"vcard/v21_adr_multiple_line.vcf",
@@ -134,13 +145,13 @@ const CorpusCase g_cases[] = {
     {"vcard/v21_nest.vcf", 2, {{C::fieldLastName, "parent"}, {C::fieldHomePhone, "1"}}, 3, 0, 0, 0},
     {"vcard/v40_sip.vcf",
      0,
-     {{C::fieldLastName, "??"},
-      {C::fieldFirstName, "???"},
+     {{C::fieldLastName, "\xE5\xAE\x89\xE8\x97\xA4"},
+      {C::fieldFirstName, "\xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89"},
       {C::fieldHomePhone, "1"},
       {C::fieldNote, "Home phone: sip:example@example.com"}},
      1,
-     2,
-     5,
+     0,
+     0,
      0},
     // A 2.1 value folded onto a line that starts with blanks keeps them.
     {"vcard/v21_invalid_multiple_line.vcf",

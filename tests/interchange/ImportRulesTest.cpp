@@ -25,37 +25,25 @@ CContactArray ReadVCardText(const std::string& strData, CImportReport& report) {
     return contacts;
 }
 
-TEST(CharsetTest, EveryWindows1252ByteSurvivesUtf8) {
-    std::string strAll;
-    for (int c = 1; c < 256; ++c) {
-        strAll += static_cast<char>(c);
-    }
-    int nReplaced = 0;
-    EXPECT_EQ(strAll, Utf8To1252(Cp1252ToUtf8(CString(strAll)), nReplaced).GetStdString());
-    EXPECT_EQ(0, nReplaced);
-    EXPECT_EQ("\xE2\x82\xAC", Cp1252ToUtf8("\x80")); // the euro sign
-}
-
-TEST(CharsetTest, CharactersOutsideWindows1252AreCountedAsReplaced) {
+// Every set comes into UTF-8 with every character it holds; a byte it does not hold is marked.
+TEST(CharsetTest, CharsetsComeIntoUtf8AndMarkWhatTheyDoNotHold) {
     struct Case {
         const char* pszCharset;
         std::string strIn;
         const char* pszExpected;
-        int nReplaced;
+        bool bValid;
     } const cases[] = {
-        {"UTF-8", "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "Caf\xE9 ??", 2},
-        {"utf-8", "bad \xC3( \xED\xA0\x80", "bad ?( ???", 4}, // not UTF-8: each byte marked
-        {"ISO-8859-1", "Caf\xE9 \x80", "Caf\xE9 ?", 1},       // 0x80 is a control there, not the euro
-        {"Shift_JIS", "\x83\x81\x83\x82 A", "?? A", 2},
-        {"WINDOWS-1252", "\x80", "\x80", 0},
+        {"UTF-8", "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", true},
+        {"utf-8", "bad \xC3( \xED\xA0\x80", "bad \xEF\xBF\xBD( \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", false},
+        {"ISO-8859-1", "Caf\xE9 \x80", "Caf\xC3\xA9 \xC2\x80", true}, // 0x80 is a control there, not the euro
+        {"Shift_JIS", "\x83\x81\x83\x82 A", "\xE3\x83\xA1\xE3\x83\xA2 A", true},
+        {"WINDOWS-1252", "\x80", "\xE2\x82\xAC", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszCharset);
         std::string strUtf8;
-        CharsetToUtf8(c.pszCharset, c.strIn, strUtf8);
-        int nReplaced = 0;
-        EXPECT_STREQ(c.pszExpected, Utf8To1252(strUtf8, nReplaced).GetString());
-        EXPECT_EQ(c.nReplaced, nReplaced);
+        EXPECT_EQ(c.bValid, CharsetToUtf8(c.pszCharset, c.strIn, strUtf8));
+        EXPECT_EQ(c.pszExpected, strUtf8);
     }
     std::string strOut;
     EXPECT_FALSE(CharsetToUtf8("X-NO-SUCH-SET", "abc", strOut));
@@ -83,7 +71,7 @@ TEST(CsvReaderTest, Utf16WithItsMarkIsRead) {
     }
     CContactArray contacts = ReadCsvText(strUtf16, report);
     ASSERT_EQ(1, contacts.GetSize());
-    EXPECT_STREQ("M\xFCller", contacts[0].lastname.GetString());
+    EXPECT_STREQ("M\xC3\xBCller", contacts[0].lastname.GetString());
 }
 
 TEST(CsvReaderTest, ColumnsAreKnownByNameAndTheRestGoesIntoTheNote) {
@@ -215,7 +203,7 @@ TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherMovesToTheNote) {
 }
 
 // The address book cannot hold control characters other than tab and line breaks: an import
-// writes each as "?" and reports it like a character Windows-1252 lacks, naming contact and field.
+// writes each as "?" and reports it, naming contact and field; every other character stays.
 TEST(ContactBuilderTest, ControlCharactersAreReplacedAndReported) {
     using namespace std::string_literals;
     struct Case {
@@ -231,8 +219,8 @@ TEST(ContactBuilderTest, ControlCharactersAreReplacedAndReported) {
          "in.vcf:1: contact \"Doe, Jo\": 2 control characters in the note are written as ?"},
         {"BEGIN:VCARD\r\nVERSION:3.0\r\nN:D\x01oe;Jo\r\nEND:VCARD\r\n", C::fieldLastName, "D?oe", 1,
          "in.vcf:1: contact \"D?oe, Jo\": 1 control character in the last name is written as ?"},
-        {"Last Name,Home Phone\r\nDoe,\"1\x7F\0\x1B\x0B\xE6\x97\xA5\"\r\n"s, C::fieldHomePhone, "1\x7F????",
-         4, "in.csv:2: contact \"Doe\": 3 control characters in the home phone are written as ?"},
+        {"Last Name,Home Phone\r\nDoe,\"1\x7F\0\x1B\x0B\xE6\x97\xA5\"\r\n"s, C::fieldHomePhone,
+         "1\x7F???\xE6\x97\xA5", 3, "in.csv:2: contact \"Doe\": 3 control characters in the home phone are written as ?"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszLastWarning);

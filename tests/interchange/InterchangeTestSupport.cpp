@@ -11,8 +11,8 @@ std::string SampleFile(const std::string& strName) {
 CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
     static const char* const s_pieces[] = {
         "a",
-        "Zo\xEB",
-        "M\xFCller",
+        "Zo\xC3\xAB",
+        "M\xC3\xBCller",
         ",",
         ";",
         ":",
@@ -21,14 +21,14 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
         "\"",
         "O'Brien",
         "<&>",
-        "\x80",
-        "\xDF",
+        "\xE2\x82\xAC",
+        "\xC3\x9F",
         "  ",
         "=",
         "\t",
-        "\x81\x8D\x8F\x90\x9D",
+        "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D",
         "BEGIN:VCARD",
-        "x",
+        "\xE9\x99\xB3\xE5\xA4\xA7\xE6\x96\x87 \xCE\xA3\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1 \xF0\x9F\x98\x80",
     };
     std::string strLong(90, 'y');
     std::mt19937 random(nSeed);
@@ -45,7 +45,7 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
                 strText += nPiece == 19 ? strLong.c_str() : s_pieces[nPiece];
             }
             if (CContact::IsMultiLineField(f) && random() % 2) {
-                strText += "\r\nsecond line, with \xE9";
+                strText += "\r\nsecond line, with \xC3\xA9";
             }
             contact.FieldAt(f) = strText;
         }

@@ -42,7 +42,7 @@ TEST(ListLogicTest, LetterWithNothingLowerSelectsTheFirstRow) {
 
 TEST(ListLogicTest, HighInitialsCountBelowEveryLetter) {
     // Sorted, names starting with 0x80 and above come last, yet count below every letter.
-    CContactArray contacts = WithLastNames({"", "Baker", "Kent", "\xC9mile", "\xD6zil"});
+    CContactArray contacts = WithLastNames({"", "Baker", "Kent", "\xC3\x89mile", "\xC3\x96zil"});
     std::vector<int> rows = AllRows(contacts);
     EXPECT_EQ(4, FindJumpRow(contacts, rows, 'M'));
     EXPECT_EQ(4, FindJumpRow(contacts, rows, 'A'));

@@ -1,6 +1,7 @@
 // The contact editor on its own: what it shows of a stored record and stores back, each way of
 // leaving it, and the note field's colours as they are painted.
 #include "WindowTestSupport.h"
+#include "framework/core/WideText.h"
 #include "res/resource.h"
 #include "ui/editor/ContactDlg.h"
 
@@ -30,9 +31,9 @@ public:
 };
 
 std::string ItemText(HWND hDlg, int nId) {
-    char szText[512] = "";
-    ::GetDlgItemTextA(hDlg, nId, szText, sizeof szText);
-    return szText;
+    wchar_t szText[512] = L"";
+    ::GetDlgItemTextW(hDlg, nId, szText, static_cast<int>(std::size(szText)));
+    return FromWide(szText).GetStdString();
 }
 
 // A key pressed with Ctrl and Alt down: a key-down (not a system key) with the Alt bit set.
@@ -54,7 +55,7 @@ TEST(ContactEditorTest, StoredTextRoundTripsThroughTheFields) {
     } fields[] = {
         {IDC_EDIT_LASTNAME, CContact::fieldLastName, "&quote;Al&quote; Baker", "\"Al\" Baker"},
         {IDC_EDIT_COMPANY, CContact::fieldCompany, "<b> & </b>", "<b> & </b>"},
-        {IDC_EDIT_FIRSTNAME, CContact::fieldFirstName, "J\xFCrgen \x80\xE9", "J\xFCrgen \x80\xE9"},
+        {IDC_EDIT_FIRSTNAME, CContact::fieldFirstName, "J\xC3\xBCrgen \xE2\x82\xAC\xC3\xA9", "J\xC3\xBCrgen \xE2\x82\xAC\xC3\xA9"},
         {IDC_EDIT_HOMEADDRESS, CContact::fieldHomeAddress, "1 Main St\\r\\nSpringfield", "1 Main St\r\nSpringfield"},
         {IDC_EDIT_OFFICEADDRESS, CContact::fieldOfficeAddress, "Floor 2\\r\\n\\r\\nDock", "Floor 2\r\n\r\nDock"},
         {IDC_EDIT_NOTE, CContact::fieldNote, "one\\r\\ntwo", "one\r\ntwo"},

@@ -51,8 +51,11 @@ void CContactListView::RefillList(const CContactArray& contacts) {
 }
 
 void CContactListView::AddContactRow(const CContact& contact, int nIndex) {
-    AddListRow(contact.lastname, contact.firstname, contact.homephone, contact.mobile, contact.homeemail,
-               contact.company, contact.officephone, contact.officeemail, nIndex);
+    // The cells show what the user typed, not the stored form.
+    auto shown = [&contact](int nField) { return contact.DisplayText(nField); };
+    AddListRow(shown(CContact::fieldLastName), shown(CContact::fieldFirstName), shown(CContact::fieldHomePhone),
+               shown(CContact::fieldMobile), shown(CContact::fieldHomeEMail), shown(CContact::fieldCompany),
+               shown(CContact::fieldOfficePhone), shown(CContact::fieldOfficeEMail), nIndex);
 }
 
 void CContactListView::AddListRow(const char* pszLastName, const char* pszFirstName, const char* pszHomePhone,

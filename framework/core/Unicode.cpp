@@ -1,0 +1,135 @@
+#include "Unicode.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct CCaseRun {
+    unsigned nFirst;
+    unsigned nLast;
+    int nDelta;
+    unsigned nStep;
+};
+
+#include "UnicodeCase.inc"
+
+template <size_t N>
+unsigned MapCodePoint(const CCaseRun (&runs)[N], unsigned nCodePoint) {
+    // The runs are sorted and do not overlap: the last one starting at or before the code point.
+    const CCaseRun* pRun = std::upper_bound(std::begin(runs), std::end(runs), nCodePoint,
+                                            [](unsigned n, const CCaseRun& run) { return n < run.nFirst; });
+    if (pRun == std::begin(runs)) {
+        return nCodePoint;
+    }
+    --pRun;
+    if (nCodePoint > pRun->nLast || (nCodePoint - pRun->nFirst) % pRun->nStep != 0) {
+        return nCodePoint;
+    }
+    return static_cast<unsigned>(static_cast<int>(nCodePoint) + pRun->nDelta);
+}
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Maps every character of text through map into out; ASCII through a table of its own, since
+// most text is ASCII.
+template <typename Map>
+void AppendMapped(std::string& out, std::string_view text, Map map, char chFirst, char chLast, int nAsciiDelta) {
+    out.reserve(out.size() + text.size());
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c >= static_cast<unsigned char>(chFirst) && c <= static_cast<unsigned char>(chLast)
+                                         ? c + nAsciiDelta
+                                         : c);
+            ++i;
+            continue;
+        }
+        size_t nStart = i;
+        unsigned nCodePoint = DecodeUtf8(text, i);
+        if (nCodePoint == kInvalidUtf8) {
+            out.append(text.data() + nStart, i - nStart);
+        } else {
+            AppendUtf8(out, map(nCodePoint));
+        }
+    }
+}
+
+} // namespace
+
+unsigned DecodeUtf8(std::string_view text, size_t& i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    size_t nLength = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (nLength == 0 || c > 0xF4 || i + nLength > text.size()) {
+        ++i;
+        return kInvalidUtf8;
+    }
+    unsigned nCodePoint = c & (0xFF >> (nLength + 1));
+    for (size_t k = 1; k < nLength; ++k) {
+        unsigned char next = static_cast<unsigned char>(text[i + k]);
+        if (!IsContinuation(next)) {
+            ++i;
+            return kInvalidUtf8;
+        }
+        nCodePoint = nCodePoint << 6 | (next & 0x3F);
+    }
+    static const unsigned kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (nCodePoint < kSmallest[nLength] || nCodePoint > 0x10FFFF || (nCodePoint >= 0xD800 && nCodePoint <= 0xDFFF)) {
+        ++i;
+        return kInvalidUtf8;
+    }
+    i += nLength;
+    return nCodePoint;
+}
+
+void AppendUtf8(std::string& out, unsigned nCodePoint) {
+    if (nCodePoint < 0x80) {
+        out += static_cast<char>(nCodePoint);
+    } else if (nCodePoint < 0x800) {
+        out += static_cast<char>(0xC0 | nCodePoint >> 6);
+        out += static_cast<char>(0x80 | (nCodePoint & 0x3F));
+    } else if (nCodePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | nCodePoint >> 12);
+        out += static_cast<char>(0x80 | (nCodePoint >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (nCodePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | nCodePoint >> 18);
+        out += static_cast<char>(0x80 | (nCodePoint >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (nCodePoint >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (nCodePoint & 0x3F));
+    }
+}
+
+bool IsValidUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+        } else if (DecodeUtf8(text, i) == kInvalidUtf8) {
+            return false;
+        }
+    }
+    return true;
+}
+
+unsigned LowerCodePoint(unsigned nCodePoint) { return MapCodePoint(kLowerRuns, nCodePoint); }
+unsigned UpperCodePoint(unsigned nCodePoint) { return MapCodePoint(kUpperRuns, nCodePoint); }
+
+void AppendLowerUtf8(std::string& out, std::string_view text) {
+    AppendMapped(out, text, LowerCodePoint, 'A', 'Z', 'a' - 'A');
+}
+
+std::string LowerUtf8(std::string_view text) {
+    std::string out;
+    AppendLowerUtf8(out, text);
+    return out;
+}
+
+std::string UpperUtf8(std::string_view text) {
+    std::string out;
+    AppendMapped(out, text, UpperCodePoint, 'a', 'z', 'A' - 'a');
+    return out;
+}
