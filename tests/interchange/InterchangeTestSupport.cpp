@@ -1,7 +1,9 @@
 #include "InterchangeTestSupport.h"
 
 #include "support/TestFiles.h"
+#include "support/UnicodeNames.h"
 
+#include <iterator>
 #include <random>
 
 std::string SampleFile(const std::string& strName) {
@@ -48,6 +50,11 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
                 strText += "\r\nsecond line, with \xC3\xA9";
             }
             contact.FieldAt(f) = strText;
+        }
+        if (n % 3 == 1) { // names of every script
+            const CUnicodeName& name = kUnicodeNames[static_cast<size_t>(n / 3) % std::size(kUnicodeNames)];
+            contact.lastname = name.pszLast;
+            contact.firstname = name.pszFirst;
         }
         if (n % 7 == 0) { // a company without names gives a formatted name from the company
             contact.lastname.Empty();
