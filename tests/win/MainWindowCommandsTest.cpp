@@ -8,8 +8,6 @@
 
 namespace {
 
-const char kEditorCaption[] = "Tovano Address Book - Single Contact View";
-
 CContactArray FiveContacts() {
     CContactArray contacts;
     for (const char* pszName : {"Adams", "Baker", "Clark", "Dunn", "Evans"}) {
@@ -18,14 +16,9 @@ CContactArray FiveContacts() {
     return contacts;
 }
 
-HWND FindEditor() {
-    HWND hEditor = ::FindWindowA("#32770", kEditorCaption);
-    return hEditor && ::IsWindowVisible(hEditor) ? hEditor : nullptr;
-}
-
 std::string EditorText(int nId) {
     char szText[256] = "";
-    ::GetDlgItemTextA(FindEditor(), nId, szText, sizeof szText);
+    ::GetDlgItemTextA(FindEditorWindow(), nId, szText, sizeof szText);
     return szText;
 }
 
@@ -53,8 +46,8 @@ void SelectRows(CTestableDlg& dlg, std::initializer_list<int> rows) {
 // by its handle.
 void AnswerEditor(CStepRunner& steps, std::function<void(HWND)> check, int nButton) {
     auto phAnswered = std::make_shared<HWND>();
-    steps.Then([] { return FindEditor() != nullptr; }).Do([=] {
-        *phAnswered = FindEditor();
+    steps.Then([] { return FindEditorWindow() != nullptr; }).Do([=] {
+        *phAnswered = FindEditorWindow();
         check(*phAnswered);
         ::PostMessageA(*phAnswered, WM_COMMAND, static_cast<WPARAM>(nButton), 0);
     });
@@ -67,7 +60,7 @@ void StartViewEditOfTwo(CStepRunner& steps, CTestableDlg& dlg) {
         SelectRows(dlg, {0, 1});
         dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
     });
-    steps.Then([] { return FindEditor() != nullptr; });
+    steps.Then([] { return FindEditorWindow() != nullptr; });
 }
 
 } // namespace
@@ -118,7 +111,7 @@ TEST_F(MainWindowTest, AnUnfinishedDeletionDoesNotCarryOverToTheNextContact) {
     CStepRunner steps;
     StartViewEditOfTwo(steps, dlg);
     steps.Do([&] {
-        HWND hEditor = FindEditor();
+        HWND hEditor = FindEditorWindow();
         ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, "");
         ::SetDlgItemTextA(hEditor, IDC_EDIT_FIRSTNAME, "");
         ::SetDlgItemTextA(hEditor, IDC_EDIT_MOBILE, "");
@@ -127,7 +120,7 @@ TEST_F(MainWindowTest, AnUnfinishedDeletionDoesNotCarryOverToTheNextContact) {
     HWND hFirst = nullptr;
     steps.Then([&] { return answerer.m_boxes.size() == 2; }).Do([&] {
         EXPECT_EQ("You have to enter some information before saving a contact", answerer.m_boxes[1].strText);
-        hFirst = FindEditor();
+        hFirst = FindEditorWindow();
         ::PostMessageA(hFirst, WM_COMMAND, IDCANCEL, 0);
     });
     steps.Then([&] { return !::IsWindow(hFirst); });
@@ -305,12 +298,12 @@ TEST_F(MainWindowTest, EndingWhileTheEditorIsOpenClosesItAndEnds) {
         CStepRunner steps;
         StartViewEditOfTwo(steps, dlg);
         steps.Do([&] {
-            ::SetDlgItemTextA(FindEditor(), IDC_EDIT_LASTNAME, "Unsaved");
+            ::SetDlgItemTextA(FindEditorWindow(), IDC_EDIT_LASTNAME, "Unsaved");
             dlg.PostMessage(request.nMessage, request.wParam, 0);
         });
         INT_PTR nResult = steps.ThenProgramEnds().RunModal(dlg);
         EXPECT_EQ(IDOK, nResult);
-        EXPECT_EQ(nullptr, FindEditor());
+        EXPECT_EQ(nullptr, FindEditorWindow());
         EXPECT_EQ((std::vector<std::string>{"Adams", "Baker", "Clark", "Dunn", "Evans"}), NamesInFile(BookPath()));
     }
 }

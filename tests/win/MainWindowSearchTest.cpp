@@ -1,6 +1,10 @@
 // The main window's search: the ways to start and end one, and what the list shows.
 #include "MainWindowTestSupport.h"
+#include "framework/core/WideText.h"
 #include "res/resource.h"
+#include "support/UnicodeNames.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -16,7 +20,9 @@ CContactArray SearchBook() {
 
 bool IsSearchDown(CTestableDlg& dlg) { return dlg.SearchButton().GetCheck() == BST_CHECKED; }
 
-void SetSearchText(CTestableDlg& dlg, const char* pszText) { ::SetDlgItemTextA(dlg.m_hWnd, IDC_SEARCH_EDIT, pszText); }
+void SetSearchText(CTestableDlg& dlg, const char* pszText) {
+    ::SetDlgItemTextW(dlg.m_hWnd, IDC_SEARCH_EDIT, ToWide(pszText).c_str());
+}
 
 // The toggle clicked: it changes state, then tells the window.
 void ClickSearch(CTestableDlg& dlg) {
@@ -86,4 +92,43 @@ TEST_F(MainWindowTest, SearchStartsAndEndsAsTheUserExpects) {
             EXPECT_EQ(0, ::GetWindowTextLengthA(hEdit));
         })
         .RunModal(dlg);
+}
+
+// A name of every script, typed into the editor: saved to the file as typed, shown in the list,
+// and found again by a search in other case.
+TEST_F(MainWindowTest, EveryScriptIsTypedSavedListedAndFound) {
+    WriteBook(SearchBook());
+    CMessageBoxAnswerer answerer;
+    CTestableDlg dlg(m_context);
+    dlg.m_bRunCommands = true;
+    CStepRunner steps;
+    for (const CUnicodeName& name : kUnicodeNames) {
+        steps.Do([&dlg] { dlg.PostMessage(WM_COMMAND, IDC_ADD_NEW, 0); });
+        steps.Then([] { return FindEditorWindow() != nullptr; }).Do([&name] {
+            HWND hEditor = FindEditorWindow();
+            ::SetDlgItemTextW(hEditor, IDC_EDIT_LASTNAME, ToWide(name.pszLast).c_str());
+            ::SetDlgItemTextW(hEditor, IDC_EDIT_FIRSTNAME, ToWide(name.pszFirst).c_str());
+            ::PostMessageW(hEditor, WM_COMMAND, IDOK, 0);
+        });
+        steps.Then([] { return FindEditorWindow() == nullptr; });
+    }
+    steps.Do([&] {
+        ASSERT_EQ(static_cast<int>(std::size(kUnicodeNames)) + SearchBook().GetSize(), dlg.List().GetItemCount());
+        std::vector<std::string> rows = Rows(dlg);
+        std::string strFile = ReadBytes(BookPath());
+        for (const CUnicodeName& name : kUnicodeNames) {
+            SCOPED_TRACE(name.pszScript);
+            std::string strShown = std::string(name.pszLast) + "," + name.pszFirst;
+            EXPECT_NE(rows.end(), std::find(rows.begin(), rows.end(), strShown));
+            CContact typed = MakeContact(name.pszLast, name.pszFirst);
+            typed.EncodeStoredText();
+            EXPECT_NE(std::string::npos, strFile.find("\"" + typed.lastname.GetStdString() + "\""));
+            SetSearchText(dlg, CString(name.pszLast).MakeUpper());
+            ClickSearch(dlg);
+            EXPECT_EQ(std::vector<std::string>{strShown}, Rows(dlg));
+            ClickSearch(dlg);
+        }
+    });
+    steps.RunModal(dlg);
+    EXPECT_TRUE(answerer.m_boxes.empty());
 }

@@ -90,6 +90,11 @@ bool MainWindowTest::ReadRunValue(std::string* pValue) {
     return true;
 }
 
+HWND FindEditorWindow() {
+    HWND hEditor = ::FindWindowA("#32770", "Tovano Address Book - Single Contact View");
+    return hEditor && ::IsWindowVisible(hEditor) ? hEditor : nullptr;
+}
+
 CContact MakeContact(const char* pszLast, const char* pszFirst, const char* pszMobile) {
     CContact contact;
     contact.lastname = pszLast;

@@ -65,3 +65,5 @@ private:
 };
 
 CContact MakeContact(const char* pszLast, const char* pszFirst, const char* pszMobile = "");
+// The contact editor while it is shown, or null.
+HWND FindEditorWindow();
