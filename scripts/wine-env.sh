@@ -17,8 +17,9 @@ base_env() {
     export WINEARCH=win64
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    # Wine takes the ANSI code page from the locale; C gives English with code page 1252.
-    export LC_ALL=C LANG=C
+    # Wine takes the ANSI code page from the locale: C.UTF-8 gives English with code page 1252,
+    # and file names of any script (a bare C locale refuses every name beyond ASCII).
+    export LC_ALL=C.UTF-8 LANG=C.UTF-8
     unset LANGUAGE
 }
 
@@ -59,7 +60,7 @@ setup() {
     # they would hold the first test's output pipe and its runner would wait forever.
     wine reg query 'HKCU\Software\Wine\Explorer' >/dev/null 2>&1 </dev/null
     cat >"$envfile" <<EOT
-export WINEPREFIX='$WINEPREFIX' WINEARCH=win64 WINEDEBUG=-all LC_ALL=C LANG=C
+export WINEPREFIX='$WINEPREFIX' WINEARCH=win64 WINEDEBUG=-all LC_ALL=C.UTF-8 LANG=C.UTF-8
 export DISPLAY='$display'
 TBOOK_XVFB_PID=$xpid
 EOT

@@ -150,6 +150,27 @@ if ! on_wine; then
     [ $? -eq 2 ] && grep -q -- '--into' "$work/err" || fail "import without a book here: $(cat "$work/err")"
 fi
 
+# Files of any name, names of any script: every character is imported, exported and printed.
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:\xce\xa0\xce\xb1\xcf\x80\xce\xac;\xce\xa3\xce\xbf\xcf\x86\xce\xaf\xce\xb1;;;\r\nNOTE:\xf0\x9f\x98\x80 \xe9\x99\xb3\r\nEND:VCARD\r\n' >"$work/контакты.vcf"
+out=$(run import "$(path_arg "$work/контакты.vcf")" --into "$(path_arg "$work/книга.xml")" 2>"$work/err")
+code=$?
+[ $code -eq 0 ] || fail "import of a file with a Cyrillic name exited $code: $(cat "$work/err")"
+echo "$out" | grep -q 'книга.xml: added 1, skipped as duplicates 0, characters replaced 0' || fail "import summary: $out"
+grep -q 'lastname value="Παπά"' "$work/книга.xml" && grep -q 'note value="😀 陳"' "$work/книга.xml" ||
+    fail "the book lost characters: $(cat "$work/книга.xml")"
+run export "$(path_arg "$work/книга.xml")" "$(path_arg "$work/экспорт.vcf")" --vcard-version 4.0 >/dev/null 2>&1
+grep -q '^N:Παπά;Σοφία;;;' "$work/экспорт.vcf" || fail "export lost characters: $(cat "$work/экспорт.vcf")"
+
+# A book written before UTF-8 is read in its code page and kept as a backup when written over.
+printf '<?xml version="1.0" encoding="utf-8"?>\r\n\t<addressbook name="Tovano Address Book" value="1">\r\n' >"$work/old.xml"
+entry 0 "$(printf '\xc8\xe2\xe0\xed\xee\xe2')" "" "" >>"$work/old.xml"
+printf '\t</addressbook>\r\n' >>"$work/old.xml"
+cp "$work/old.xml" "$work/old-before.xml"
+run --legacy-codepage 1251 resave "$(path_arg "$work/old.xml")" "$(path_arg "$work/old.xml")" >/dev/null 2>"$work/err"
+[ $? -eq 0 ] || fail "resave of an old book exited $?: $(cat "$work/err")"
+grep -q 'lastname value="Иванов"' "$work/old.xml" || fail "the old book was not read in its code page"
+cmp -s "$work/old-before.xml" "$work/old.xml.bak" || fail "the old book was not kept as a backup"
+
 # Two imports into one book at once: the second waits for the first, so neither is lost.
 python3 - "$work" <<'EOT'
 import sys

@@ -1,5 +1,6 @@
 #include "Interchange.h"
 
+#include "Console.h"
 #include "RunningProgram.h"
 #include "data/AddressBookLoader.h"
 #include "data/ContactBook.h"
@@ -27,13 +28,13 @@ enum class Format { unknown, vcard, csv };
 
 class CStderrSink : public CXMLWarningSink {
 public:
-    void OnWarning(const CString& strText) override { std::fprintf(stderr, "%s\n", strText.GetString()); }
+    void OnWarning(const CString& strText) override { Print(stderr, "%s\n", strText.GetString()); }
 };
 
 int Fail(const char* pszFormat, const char* pszArgument) {
-    std::fprintf(stderr, "tbkutil: ");
-    std::fprintf(stderr, pszFormat, pszArgument);
-    std::fprintf(stderr, "\n");
+    Print(stderr, "tbkutil: ");
+    Print(stderr, pszFormat, pszArgument);
+    Print(stderr, "\n");
     return kExitFailed;
 }
 
@@ -98,18 +99,16 @@ bool CheckLoad(const char* pszPath, const CLoadResult& result, bool bMayBeMissin
     }
     bPartial = result.status == LoadStatus::partial;
     if (bPartial && result.nWarnings == 0) {
-        std::fprintf(
-            stderr,
-            "tbkutil: %s was read only in part: it has no complete root element, or data follows it.\n",
-            pszPath);
+        Print(stderr, "tbkutil: %s was read only in part: it has no complete root element, or data follows it.\n",
+              pszPath);
     }
     return true;
 }
 
-bool LoadBook(const char* pszPath, CContactArray& contacts, bool& bPartial) {
+bool LoadBook(const char* pszPath, unsigned nLegacyCodePage, CContactArray& contacts, bool& bPartial) {
     CXML root;
     CStderrSink sink;
-    return CheckLoad(pszPath, ReadAddressBook(pszPath, root, contacts, &sink), false, bPartial);
+    return CheckLoad(pszPath, ReadAddressBook(pszPath, root, contacts, &sink, nLegacyCodePage), false, bPartial);
 }
 
 // Options "--name value" and flags "--name"; the rest are positional.
@@ -200,29 +199,29 @@ bool MakeWayForImport(bool bQuitRunning) {
         return true;
     }
     if (!bQuitRunning) {
-        std::fprintf(stderr, "tbkutil: the address book program is running, and would overwrite the imported "
+        Print(stderr, "tbkutil: the address book program is running, and would overwrite the imported "
                              "contacts at its next save. Exit it first, or add --quit-running to have it "
                              "saved and closed. Nothing was imported.\n");
         return false;
     }
     if (!QuitRunningProgram(kQuitTimeoutMs)) {
-        std::fprintf(stderr, "tbkutil: the address book program did not end within ten seconds. Nothing was "
+        Print(stderr, "tbkutil: the address book program did not end within ten seconds. Nothing was "
                              "imported.\n");
         return false;
     }
-    std::printf("tbkutil: the address book program was closed for the import; start it again to see the "
+    Print(stdout, "tbkutil: the address book program was closed for the import; start it again to see the "
                 "contacts.\n");
     return true;
 }
 
 } // namespace
 
-int RunExport(int argc, char** argv) {
+int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
     COptions options;
     Format format;
     if (!options.Parse(argc, argv) || options.positional.size() != 2 || options.pszInto ||
         options.bKeepDuplicates || options.bQuitRunning) {
-        std::fprintf(stderr, "usage: tbkutil export FILE OUT.vcf [--vcard-version 2.1|3.0|4.0]\n"
+        Print(stderr, "usage: tbkutil export FILE OUT.vcf [--vcard-version 2.1|3.0|4.0]\n"
                              "       tbkutil export FILE OUT.csv [--columns outlook|google|thunderbird]\n");
         return kExitFailed;
     }
@@ -236,7 +235,7 @@ int RunExport(int argc, char** argv) {
     CContactArray contacts;
     bool bPartial = false;
     std::string strData;
-    if (!LoadBook(options.positional[0], contacts, bPartial)) {
+    if (!LoadBook(options.positional[0], nLegacyCodePage, contacts, bPartial)) {
         return kExitFailed;
     }
     SortContacts(contacts); // in the order the program lists them
@@ -247,16 +246,16 @@ int RunExport(int argc, char** argv) {
     if (!WriteFileAtomically(options.positional[1], strData, error)) {
         return Fail("%s", error.GetErrorMessage().GetString());
     }
-    std::printf("tbkutil: exported %d contacts to %s\n", contacts.GetSize(), options.positional[1]);
+    Print(stdout, "tbkutil: exported %d contacts to %s\n", contacts.GetSize(), options.positional[1]);
     return bPartial ? kExitWarned : kExitClean;
 }
 
-int RunImport(int argc, char** argv) {
+int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
     COptions options;
     Format format;
     if (!options.Parse(argc, argv) || options.positional.size() != 1 || options.pszVersion ||
         options.pszColumns) {
-        std::fprintf(stderr, "usage: tbkutil import IN.vcf|IN.csv [--into FILE] [--keep-duplicates] "
+        Print(stderr, "usage: tbkutil import IN.vcf|IN.csv [--into FILE] [--keep-duplicates] "
                              "[--quit-running]\n");
         return kExitFailed;
     }
@@ -280,7 +279,7 @@ int RunImport(int argc, char** argv) {
     bool bRead = format == Format::vcard ? ReadVCards(strData, pszIn, imported, report, strError)
                                          : ReadCsv(strData, pszIn, imported, report, strError);
     for (const CString& strWarning : report.warnings) {
-        std::fprintf(stderr, "%s\n", strWarning.GetString());
+        Print(stderr, "%s\n", strWarning.GetString());
     }
     if (!bRead) {
         return Fail("%s; nothing was imported", strError.GetString());
@@ -292,6 +291,7 @@ int RunImport(int argc, char** argv) {
     // Held from the read to the replace: a second import waits for this one instead of writing
     // over it from the same old book.
     CContactBook book(strBook);
+    book.SetLegacyCodePage(nLegacyCodePage);
     if (!book.Lock(&error)) {
         return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
     }
@@ -304,7 +304,7 @@ int RunImport(int argc, char** argv) {
     CBookChange change =
         book.AddContacts(SelectNewContacts(book.Contacts(), imported, options.bKeepDuplicates, pszIn, report));
     for (size_t i = nWarnings; i < report.warnings.size(); ++i) {
-        std::fprintf(stderr, "%s\n", report.warnings[i].GetString());
+        Print(stderr, "%s\n", report.warnings[i].GetString());
     }
     bool bWarned = bPartial || nWarnings > 0 || report.nPhotosSkipped > 0;
     if (change.bChanged) {
@@ -314,10 +314,10 @@ int RunImport(int argc, char** argv) {
             return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
         }
         if (!book.GetBackupPath().IsEmpty()) {
-            std::printf("tbkutil: the previous address book was kept as %s\n", book.GetBackupPath().GetString());
+            Print(stdout, "tbkutil: the previous address book was kept as %s\n", book.GetBackupPath().GetString());
         }
     }
-    std::printf("tbkutil: %s into %s: %s\n", report.nAdded > 0 ? "imported" : "nothing new to import",
+    Print(stdout, "tbkutil: %s into %s: %s\n", report.nAdded > 0 ? "imported" : "nothing new to import",
                 strBook.GetString(), report.Summary().GetString());
     return bWarned ? kExitWarned : kExitClean;
 }

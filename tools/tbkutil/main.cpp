@@ -2,15 +2,20 @@
 //   tbkutil resave IN OUT   load IN, sort, and save the list to OUT (an OUT written over after a
 //                           partial read of IN is kept as a numbered backup first)
 //   tbkutil check FILE      print how many contacts FILE holds
+//   --legacy-codepage N     (any command) a book written before UTF-8 was in code page N
 //   tbkutil export / import move contacts to and from vCard and CSV files (Interchange.h)
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookStore.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
+#include "Console.h"
 #include "Interchange.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -20,23 +25,26 @@ const int kExitFailed = 2;
 
 class CStderrSink : public CXMLWarningSink {
 public:
-    void OnWarning(const CString& strText) override { std::fprintf(stderr, "%s\n", strText.GetString()); }
+    void OnWarning(const CString& strText) override { Print(stderr, "%s\n", strText.GetString()); }
 };
 
+unsigned g_nLegacyCodePage = 0; // of books not yet in UTF-8; 0: the system's
+
 int Usage() {
-    std::fprintf(stderr, "usage: tbkutil resave IN OUT\n"
-                         "       tbkutil check FILE\n"
-                         "       tbkutil export FILE OUT.vcf|OUT.csv [options]\n"
-                         "       tbkutil import IN.vcf|IN.csv [--into FILE] [options]\n");
+    Print(stderr, "usage: tbkutil resave IN OUT\n"
+                  "       tbkutil check FILE\n"
+                  "       tbkutil export FILE OUT.vcf|OUT.csv [options]\n"
+                  "       tbkutil import IN.vcf|IN.csv [--into FILE] [options]\n"
+                  "every command takes --legacy-codepage N: the code page of a book written before UTF-8\n");
     return kExitFailed;
 }
 
 // Loads the file; on failure prints why and returns false.
 bool Load(const char* pszPath, CXML& root, CContactArray& contacts, CLoadResult& result) {
     CStderrSink sink;
-    result = ReadAddressBook(pszPath, root, contacts, &sink);
+    result = ReadAddressBook(pszPath, root, contacts, &sink, g_nLegacyCodePage);
     if (result.status == LoadStatus::missing || result.status == LoadStatus::unreadable) {
-        std::fprintf(stderr, "tbkutil: %s\n", result.failure.GetErrorMessage().GetString());
+        Print(stderr, "tbkutil: %s\n", result.failure.GetErrorMessage().GetString());
         return false;
     }
     return true;
@@ -45,7 +53,7 @@ bool Load(const char* pszPath, CXML& root, CContactArray& contacts, CLoadResult&
 // Says that pszPath was read only in part, unless the reader's warnings already said so.
 void ReportPartialRead(const char* pszPath, const CLoadResult& result) {
     if (result.nWarnings == 0) {
-        std::fprintf(stderr, "tbkutil: %s was read only in part: it has no complete root element, "
+        Print(stderr, "tbkutil: %s was read only in part: it has no complete root element, "
                              "or data follows it.\n", pszPath);
     }
 }
@@ -55,7 +63,7 @@ int Resave(const char* pszIn, const char* pszOut) {
     CFileLock lock;
     CFileException lockError;
     if (!lock.Acquire(pszOut, CAddressBookStore::kLockWaitMs, &lockError)) {
-        std::fprintf(stderr, "tbkutil: %s\n", lockError.GetErrorMessage().GetString());
+        Print(stderr, "tbkutil: %s\n", lockError.GetErrorMessage().GetString());
         return kExitFailed;
     }
     CXML root;
@@ -67,21 +75,27 @@ int Resave(const char* pszIn, const char* pszOut) {
     bool bComplete = result.status == LoadStatus::complete;
     if (!bComplete) {
         ReportPartialRead(pszIn, result);
-        // What the file held beyond the part that was read would be gone with the save: as the
-        // program does, the file written over is kept under a numbered name first.
+    } else if (result.nLegacyCodePage) {
+        Print(stderr, "tbkutil: %s was written before UTF-8; it was read in code page %u\n", pszIn,
+              result.nLegacyCodePage);
+    }
+    if (!bComplete || result.nLegacyCodePage) {
+        // What the file held beyond the part that was read, or its bytes before the conversion,
+        // would be gone with the save: as the program does, the file written over is kept under a
+        // numbered name first.
         CFileException error;
         CString strBackup;
         if (BackUpFile(pszOut, &strBackup, &error)) {
-            std::fprintf(stderr, "tbkutil: the previous %s is kept as %s\n", pszOut, strBackup.GetString());
+            Print(stderr, "tbkutil: the previous %s is kept as %s\n", pszOut, strBackup.GetString());
         } else if (!error.IsMissingFile()) { // a file that is not there holds nothing to keep
-            std::fprintf(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
+            Print(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
             return kExitFailed;
         }
     }
     SortContacts(contacts);
     CFileException error;
     if (!SaveAddressBook(contacts, pszOut, &error)) {
-        std::fprintf(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
+        Print(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
         return kExitFailed;
     }
     return bComplete ? kExitClean : kExitWarned;
@@ -94,7 +108,7 @@ int Check(const char* pszPath) {
     if (!Load(pszPath, root, contacts, result)) {
         return kExitFailed;
     }
-    std::printf("%d\n", contacts.GetSize());
+    Print(stdout, "%d\n", contacts.GetSize());
     if (result.status == LoadStatus::complete) {
         return kExitClean;
     }
@@ -104,7 +118,29 @@ int Check(const char* pszPath) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int nArgs, char** ppArgs) {
+    // In UTF-8 on every system, so that files of any name can be named.
+    std::vector<std::string> args = CommandLineArguments(nArgs, ppArgs);
+    // Books written before they held UTF-8 are read in this code page, for every command.
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--legacy-codepage") {
+            char* pEnd = nullptr;
+            unsigned long nCodePage = std::strtoul(args[i + 1].c_str(), &pEnd, 10);
+            if (*pEnd || nCodePage == 0 || nCodePage > 65535) {
+                Print(stderr, "tbkutil: --legacy-codepage takes the number of a code page, such as 1251\n");
+                return kExitFailed;
+            }
+            g_nLegacyCodePage = static_cast<unsigned>(nCodePage);
+            args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+            break;
+        }
+    }
+    std::vector<char*> argPointers = {ppArgs[0]};
+    for (std::string& strArg : args) {
+        argPointers.push_back(&strArg[0]);
+    }
+    int argc = static_cast<int>(argPointers.size());
+    char** argv = argPointers.data();
     if (argc == 4 && std::strcmp(argv[1], "resave") == 0) {
         return Resave(argv[2], argv[3]);
     }
@@ -112,10 +148,10 @@ int main(int argc, char** argv) {
         return Check(argv[2]);
     }
     if (argc >= 2 && std::strcmp(argv[1], "export") == 0) {
-        return RunExport(argc - 2, argv + 2);
+        return RunExport(argc - 2, argv + 2, g_nLegacyCodePage);
     }
     if (argc >= 2 && std::strcmp(argv[1], "import") == 0) {
-        return RunImport(argc - 2, argv + 2);
+        return RunImport(argc - 2, argv + 2, g_nLegacyCodePage);
     }
     return Usage();
 }
