@@ -3,6 +3,7 @@
 // address book, and what the uninstaller takes away and leaves.
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
+#include "framework/core/WideText.h"
 #include "process/ProgramDriver.h"
 #include "res/resource.h"
 
@@ -34,9 +35,9 @@ std::string SetupPath() {
 }
 
 std::string ShellFolder(int nFolder) {
-    char szPath[MAX_PATH] = "";
-    ::SHGetFolderPathA(nullptr, nFolder, nullptr, 0, szPath);
-    return szPath;
+    wchar_t szPath[MAX_PATH] = L"";
+    ::SHGetFolderPathW(nullptr, nFolder, nullptr, 0, szPath);
+    return FromWide(szPath).GetStdString();
 }
 
 std::string InstallDir() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tovano Address Book"; }
@@ -81,12 +82,14 @@ bool UninstallSilently() {
 }
 
 bool RegString(HKEY hRoot, const char* pszKey, const char* pszValue, std::string* pText) {
-    char szText[1024] = "";
+    wchar_t szText[1024] = L"";
     DWORD dwSize = sizeof szText;
-    if (::RegGetValueA(hRoot, pszKey, pszValue, RRF_RT_REG_SZ, nullptr, szText, &dwSize) != ERROR_SUCCESS) {
+    std::wstring value = ToWide(pszValue);
+    if (::RegGetValueW(hRoot, ToWide(pszKey).c_str(), pszValue ? value.c_str() : nullptr, RRF_RT_REG_SZ, nullptr,
+                       szText, &dwSize) != ERROR_SUCCESS) {
         return false;
     }
-    *pText = szText;
+    *pText = FromWide(szText).GetStdString();
     return true;
 }
 
@@ -130,15 +133,13 @@ protected:
         ::CoInitialize(nullptr);
         ASSERT_TRUE(UninstallSilently());
         ResetProgramState();
-        ::CreateDirectoryA(ParentFolder(DataFolder()).c_str(), nullptr);
-        ::CreateDirectoryA(DataFolder().c_str(), nullptr);
+        MakeDataFolder();
     }
     void TearDown() override {
         UninstallSilently();
         ResetProgramState();
         ::CoUninitialize();
     }
-    static std::string ParentFolder(const std::string& strPath) { return strPath.substr(0, strPath.rfind('\\')); }
 
     // Starts the installed program with the prepared book and waits for its rows.
     void StartInstalled(CProgram& program, const std::string& strExe) {
@@ -235,4 +236,29 @@ TEST_F(InstallerTest, SilentUninstallRemovesWhatItPutAndWhatTheProgramRegistered
         EXPECT_FALSE(KeyExists(hRoot, "Software\\Classes\\CLSID\\{6F1C2A40-8B3D-4E52-9A7C-1D2E3F405162}"));
     }
     EXPECT_EQ(strBook, ReadFileText(BookPath()));
+}
+
+// Installed below a folder of any name, the program runs and registers itself for the automation
+// object and the start at logon under its own path; its uninstaller takes it away again.
+TEST_F(InstallerTest, AProgramBelowAFolderOfAnyNameRegistersItsOwnPath) {
+    const std::string strDir = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tovano \xC5\x81\xC3\xB3" "d\xC5\xBA \xE9\x99\xB3";
+    const std::string strExe = strDir + "\\tbook.exe";
+    ASSERT_EQ(0, RunProgram("/S /D=" + strDir, 120000, SetupPath().c_str()));
+    ASSERT_TRUE(PathExists(strExe));
+    {
+        CProgram program;
+        StartInstalled(program, strExe);
+        ::PostMessageW(program.FindMainWindow(), WM_COMMAND, ID_TRAY_LAUNCH_ON_STARTUP, 0);
+        std::string strRun;
+        EXPECT_TRUE(WaitUntil([&] { return RegString(HKEY_CURRENT_USER, kRunKey, "Tovano Address Book", &strRun); }));
+        EXPECT_EQ("\"" + strExe + "\" -m", strRun);
+        ::PostMessageW(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+        ASSERT_EQ(0, program.WaitForExit(10000));
+    }
+    std::string strServer;
+    EXPECT_TRUE(RegString(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\{6F1C2A40-8B3D-4E52-9A7C-1D2E3F405162}\\LocalServer32",
+                          nullptr, &strServer));
+    EXPECT_EQ("\"" + strExe + "\"", strServer);
+    RunProgram("/S", 120000, (strDir + "\\uninstall.exe").c_str());
+    EXPECT_TRUE(WaitUntil([&] { return !PathExists(strDir) && !UninstallerCopyRuns(); }, 30000));
 }

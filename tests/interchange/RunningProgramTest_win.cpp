@@ -47,9 +47,7 @@ TEST_F(InterchangeProgramTest, ImportRefusesWhileTheProgramRunsAndQuitsItWhenAsk
     CContact alpha;
     alpha.lastname = "Alpha";
     contacts.Add(alpha);
-    std::string strFolder = DataFolder();
-    ::CreateDirectoryA(strFolder.substr(0, strFolder.rfind('\\')).c_str(), nullptr);
-    ::CreateDirectoryA(strFolder.c_str(), nullptr);
+    MakeDataFolder();
     WriteFileText(BookPath(), BuildAddressBookDocument(contacts).GetString());
     CTempFolder folder;
     std::string strCard = folder.Path("phone.vcf");

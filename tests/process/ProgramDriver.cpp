@@ -1,9 +1,12 @@
 #include "ProgramDriver.h"
 
+#include "framework/core/WideText.h"
+
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -18,9 +21,9 @@ std::string ProgramPath(const char* pszProgram) {
     if (std::string(pszProgram).find('\\') != std::string::npos) {
         return pszProgram;
     }
-    char szPath[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, szPath, sizeof szPath);
-    std::string strPath = szPath;
+    wchar_t szPath[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    std::string strPath = FromWide(szPath).GetStdString();
     return strPath.substr(0, strPath.rfind('\\') + 1) + pszProgram;
 }
 
@@ -68,12 +71,13 @@ CProgram::~CProgram() {
 
 bool CProgram::Start(const std::string& strArguments, const char* pszProgram) {
     std::string strCommand = "\"" + ProgramPath(pszProgram) + "\"" + (strArguments.empty() ? "" : " " + strArguments);
-    STARTUPINFOA startup = {};
+    std::wstring command = ToWide(strCommand.c_str());
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     // Now and then Wine refuses a start outright (seen once in many runs, with the machine
     // busy); that says nothing of the program, so the start is tried once more.
     for (int nTry = 0; nTry < 2; ++nTry) {
-        if (::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        if (::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              &m_info)) {
             return true;
         }
@@ -135,19 +139,19 @@ std::string CProgram::ListText(int nRow, int nColumn) const {
     }
     // The item record and its text buffer must live in the program's own memory.
     const SIZE_T kTextSize = 1024;
-    char* pRemote = static_cast<char*>(
-        ::VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
-    LVITEMA item = {};
+    char* pRemote = static_cast<char*>(::VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMW) + kTextSize * sizeof(wchar_t),
+                                                        MEM_COMMIT, PAGE_READWRITE));
+    LVITEMW item = {};
     item.iSubItem = nColumn;
-    item.pszText = pRemote + sizeof(LVITEMA);
+    item.pszText = reinterpret_cast<wchar_t*>(pRemote + sizeof(LVITEMW));
     item.cchTextMax = static_cast<int>(kTextSize);
     ::WriteProcessMemory(hProcess, pRemote, &item, sizeof item, nullptr);
-    ::SendMessageA(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(pRemote));
-    std::vector<char> text(kTextSize + 1, '\0');
-    ::ReadProcessMemory(hProcess, pRemote + sizeof(LVITEMA), text.data(), kTextSize, nullptr);
+    ::SendMessageW(hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(pRemote));
+    std::vector<wchar_t> text(kTextSize + 1, L'\0');
+    ::ReadProcessMemory(hProcess, pRemote + sizeof(LVITEMW), text.data(), kTextSize * sizeof(wchar_t), nullptr);
     ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
     ::CloseHandle(hProcess);
-    return text.data();
+    return FromWide(text.data()).GetStdString();
 }
 
 bool CProgram::ClickListRow(int nRow) const {
@@ -191,32 +195,40 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs) {
 }
 
 std::string DataFolder() {
-    char szBase[MAX_PATH] = "";
-    ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, szBase);
-    return std::string(szBase) + "\\TovanoSoft\\Tovano Address Book";
+    wchar_t szBase[MAX_PATH] = L"";
+    ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, szBase);
+    return FromWide(szBase).GetStdString() + "\\TovanoSoft\\Tovano Address Book";
+}
+
+void MakeDataFolder() {
+    std::string strFolder = DataFolder();
+    ::CreateDirectoryW(ToWide(strFolder.substr(0, strFolder.rfind('\\')).c_str()).c_str(), nullptr);
+    ::CreateDirectoryW(ToWide(strFolder.c_str()).c_str(), nullptr);
 }
 
 std::string BookPath() { return DataFolder() + "\\tbk.xml"; }
 
 std::string ReadFileText(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(strPath), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
 
 void WriteFileText(const std::string& strPath, const std::string& text) {
-    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(strPath), std::ios::binary | std::ios::trunc);
     out << text;
 }
 
-bool PathExists(const std::string& strPath) { return ::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& strPath) {
+    return ::GetFileAttributesW(ToWide(strPath.c_str()).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void ResetProgramState() {
     for (const char* pszName : {"\\tbk.xml", "\\tbk.xml.bak", "\\tbk.xml.2.bak", "\\tbk.xml.tmp"}) {
-        ::DeleteFileA((DataFolder() + pszName).c_str());
+        ::DeleteFileW(ToWide((DataFolder() + pszName).c_str()).c_str());
     }
-    ::RemoveDirectoryA(DataFolder().c_str());
+    ::RemoveDirectoryW(ToWide(DataFolder().c_str()).c_str());
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TovanoSoft");
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tovano Address Book");
 }

@@ -50,6 +50,8 @@ int RunProgram(const std::string& strArguments, DWORD dwTimeoutMs = 10000, const
 bool WaitUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs = 10000);
 
 std::string DataFolder();
+// Makes the data folder and the one above it, as the program does.
+void MakeDataFolder();
 std::string BookPath();
 std::string ReadFileText(const std::string& strPath);
 void WriteFileText(const std::string& strPath, const std::string& text);

@@ -4,10 +4,14 @@
 #include "win/outreach/RecordingBrowserTest.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
+#include "framework/core/WideText.h"
 #include "framework/win/Handles.h"
 #include "res/resource.h"
+#include "support/UnicodeNames.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,8 +53,7 @@ class ProgramTest : public testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        ::CreateDirectoryA((DataFolder().substr(0, DataFolder().rfind('\\'))).c_str(), nullptr);
-        ::CreateDirectoryA(DataFolder().c_str(), nullptr);
+        MakeDataFolder();
     }
     void TearDown() override { ResetProgramState(); }
 
@@ -325,4 +328,91 @@ TEST_F(ProgramTest, AutomationClientKeepsTheProgramUntilItLetsGo) {
     EXPECT_EQ(0, client.WaitForExit(10000));
     ::PostMessageA(hMain, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(DWORD(WAIT_OBJECT_0), ::WaitForSingleObject(server.Get(), 10000));
+}
+
+// A user whose name is outside the system's code page: the data folder below such a profile is
+// made and its book shown, names of every script in it.
+TEST_F(ProgramTest, ABookBelowAProfileOfAnyNameIsShown) {
+    const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const std::string strProfile = "C:\\users\\Zo\xC3\xAB \xC5\x81ukasz \xE9\x99\xB3";
+    CRegKey key;
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &hKey));
+    key.Attach(hKey);
+    wchar_t szOld[MAX_PATH] = L"";
+    DWORD dwSize = sizeof szOld;
+    DWORD dwType = REG_EXPAND_SZ;
+    ::RegQueryValueExW(key, L"Local AppData", nullptr, &dwType, reinterpret_cast<BYTE*>(szOld), &dwSize);
+    std::wstring local = ToWide((strProfile + "\\AppData\\Local").c_str());
+    for (const char* pszPart : {"", "\\AppData", "\\AppData\\Local"}) {
+        ::CreateDirectoryW(ToWide((strProfile + pszPart).c_str()).c_str(), nullptr);
+    }
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key, L"Local AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(local.c_str()),
+                                              static_cast<DWORD>((local.size() + 1) * sizeof(wchar_t))));
+    ASSERT_EQ(0u, DataFolder().find(strProfile));
+    {
+        // The first start makes the data folder, and the editor opens for the empty book.
+        CProgram first;
+        ASSERT_TRUE(first.Start());
+        HWND hEditor = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hEditor = first.FindEditor()) != nullptr; }));
+        EXPECT_TRUE(PathExists(DataFolder()));
+        ::PostMessageW(hEditor, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(1, RunProgram("-quit"));
+        EXPECT_EQ(0, first.WaitForExit());
+    }
+
+    CContactArray contacts;
+    for (const CUnicodeName& name : kUnicodeNames) {
+        CContact contact = Contacts({{name.pszLast, name.pszFirst}})[0];
+        contact.EncodeStoredText();
+        contacts.Add(contact);
+    }
+    CProgram program;
+    StartWithBook(program, contacts);
+    std::vector<std::string> shown;
+    for (int nRow = 0; nRow < program.ListRowCount(); ++nRow) {
+        shown.push_back(program.ListText(nRow, 1) + " " + program.ListText(nRow, 0));
+    }
+    for (const CUnicodeName& name : kUnicodeNames) {
+        EXPECT_NE(shown.end(), std::find(shown.begin(), shown.end(), std::string(name.pszFirst) + " " + name.pszLast))
+            << name.pszScript;
+    }
+    EXPECT_EQ(1, RunProgram("-quit"));
+    EXPECT_EQ(0, program.WaitForExit());
+    EXPECT_EQ(SortedDocument(contacts), ReadFileText(BookPath()));
+
+    ResetProgramState();
+    ::RegSetValueExW(key, L"Local AppData", 0, dwType, reinterpret_cast<const BYTE*>(szOld), dwSize);
+    for (const char* pszPart : {"\\AppData\\Local\\TovanoSoft", "\\AppData\\Local", "\\AppData", ""}) {
+        ::RemoveDirectoryW(ToWide((strProfile + pszPart).c_str()).c_str());
+    }
+}
+
+// A book an earlier version wrote in the system's code page shows every name as typed and stays
+// as it is until the first change, which keeps it as a backup and writes the book in UTF-8.
+TEST_F(ProgramTest, ABookOfTheOldCodePageIsConvertedOnlyWithABackup) {
+    const std::string strOld =
+        BuildAddressBookDocument(Contacts({{"M\xFC" "ller", "Zo\xEB"}, {"\x80" "uro", ""}, {"Adams", ""}})).GetStdString();
+    WriteFileText(BookPath(), strOld);
+    CProgram program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 3; }));
+    EXPECT_EQ("M\xC3\xBCller", program.ListText(1, 0));
+    EXPECT_EQ("Zo\xC3\xAB", program.ListText(1, 1));
+    EXPECT_EQ("\xE2\x82\xAC" "uro", program.ListText(2, 0));
+    EXPECT_EQ(strOld, ReadFileText(BookPath()));
+
+    ASSERT_TRUE(program.ClickListRow(0));
+    ::PostMessageW(program.FindMainWindow(), WM_COMMAND, IDC_DELETE, 0);
+    HWND hBox = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hBox = program.FindMessageBox()) != nullptr; }));
+    ::PostMessageW(hBox, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 2; }));
+    EXPECT_EQ(strOld, ReadFileText(BookPath() + ".bak"));
+    std::string strNew = ReadFileText(BookPath());
+    EXPECT_NE(std::string::npos, strNew.find("\"M\xC3\xBCller\""));
+    EXPECT_NE(std::string::npos, strNew.find("\"\xE2\x82\xAC" "uro\""));
+    EXPECT_EQ(1, RunProgram("-quit"));
+    EXPECT_EQ(0, program.WaitForExit());
 }

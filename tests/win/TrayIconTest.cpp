@@ -291,6 +291,9 @@ TEST_F(TrayIconTest, TipIsCutTo63Characters) {
         {std::string(64, 'c'), std::string(63, 'c')},
         {std::string(63, 'd') + "EFGH", std::string(63, 'd')},
         {std::string(300, 'e'), std::string(63, 'e')},
+        // A character outside the Basic Multilingual Plane is two units: never cut in half.
+        {std::string(62, 'f') + "\xF0\x9F\x98\x80", std::string(62, 'f')},
+        {std::string(61, 'g') + "\xF0\x9F\x98\x80", std::string(61, 'g') + "\xF0\x9F\x98\x80"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tip.size());
