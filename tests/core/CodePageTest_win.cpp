@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-// The case tables of the other tests assume the environment pins this code page.
+// Old books in the tests are written in Windows-1252: the environment pins that code page.
 TEST(CodePageTest, TestEnvironmentUsesCodePage1252) { EXPECT_EQ(1252u, GetACP()); }
