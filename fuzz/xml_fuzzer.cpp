@@ -1,8 +1,10 @@
 // libFuzzer target for the XML reader and the address book loader. Besides surviving any
 // input, whatever loads must survive a save: the written document loads back into the same
-// contacts, completely unless a value holds a control character (which the loader reports).
+// contacts, completely unless a value holds a control character or bytes that are no UTF-8 in
+// a book of UTF-8 (which the loader reports).
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookWriter.h"
+#include "framework/core/Unicode.h"
 #include "support/MemoryFile.h"
 
 #include <cstdint>
@@ -23,10 +25,14 @@ void Check(bool bCondition) {
     }
 }
 
-bool HoldsControlCharacter(const CContactArray& contacts) {
+bool HoldsDamage(const CContactArray& contacts) {
     for (int i = 0; i < contacts.GetSize(); ++i) {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
-            for (char c : contacts[i].FieldAt(f).GetStdString()) {
+            const std::string& strValue = contacts[i].FieldAt(f).GetStdString();
+            if (!IsValidUtf8(strValue)) {
+                return true;
+            }
+            for (char c : strValue) {
                 if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') {
                     return true;
                 }
@@ -51,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     CXML again;
     CContactArray reloaded;
     CLoadResult second = ReadAddressBook(written, again, reloaded, nullptr);
-    Check((second.status == LoadStatus::complete) != HoldsControlCharacter(contacts));
+    Check((second.status == LoadStatus::complete) != HoldsDamage(contacts));
     Check(reloaded.GetSize() == contacts.GetSize());
     for (int i = 0; i < contacts.GetSize(); ++i) {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
