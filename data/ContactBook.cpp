@@ -7,6 +7,15 @@
 
 namespace {
 
+bool HaveSameValues(const CContact& a, const CContact& b) {
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        if (a.FieldAt(f) != b.FieldAt(f)) {
+            return false;
+        }
+    }
+    return a.id == b.id;
+}
+
 // Keeps the reader's first warning (a damaged file can hold thousands) and passes all of them on.
 class CFirstWarningSink : public CXMLWarningSink {
 public:
@@ -94,12 +103,28 @@ CBookChange CContactBook::AddContact(const CContact& contact) {
 }
 
 CBookChange CContactBook::AddContacts(const CContactArray& contacts) {
-    if (contacts.GetSize() == 0) {
+    std::vector<const CContact*> added;
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        added.push_back(&contacts[i]);
+    }
+    CBookChange change = Append(added);
+    if (change.bChanged) {
+        CUndoStep step;
+        for (const CContact* pContact : added) {
+            step.added.push_back(*pContact);
+        }
+        Remember(std::move(step));
+    }
+    return change;
+}
+
+CBookChange CContactBook::Append(const std::vector<const CContact*>& contacts) {
+    if (contacts.empty()) {
         return CBookChange();
     }
-    m_contacts.Reserve(m_contacts.GetSize() + contacts.GetSize());
-    for (int i = 0; i < contacts.GetSize(); ++i) {
-        m_contacts[m_contacts.Add(contacts[i])].marked = 1;
+    m_contacts.Reserve(m_contacts.GetSize() + static_cast<int>(contacts.size()));
+    for (const CContact* pContact : contacts) {
+        m_contacts[m_contacts.Add(*pContact)].marked = 1;
     }
     CBookChange change = SortChanged();
     // The marks find the contacts again after the sort; none stays marked.
@@ -116,6 +141,7 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
     if (nIndex < 0 || nIndex >= m_contacts.GetSize()) {
         return CBookChange();
     }
+    Remember({{m_contacts[nIndex]}, {contact}});
     // The mark finds the contact again after the sort; it is cleared at once.
     m_contacts[nIndex] = contact;
     m_contacts[nIndex].marked = 1;
@@ -129,15 +155,24 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
 }
 
 CBookChange CContactBook::DeleteContacts(std::vector<int> indexes) {
-    CBookChange change;
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     indexes.erase(std::remove_if(indexes.begin(), indexes.end(),
                                  [&](int n) { return n < 0 || n >= m_contacts.GetSize(); }),
                   indexes.end());
     if (indexes.empty()) {
-        return change;
+        return CBookChange();
     }
+    CUndoStep step;
+    for (int nIndex : indexes) {
+        step.removed.push_back(m_contacts[nIndex]);
+    }
+    Remember(std::move(step));
+    return RemoveAt(std::move(indexes));
+}
+
+CBookChange CContactBook::RemoveAt(std::vector<int> indexes) {
+    CBookChange change;
     // One pass: removing them one at a time would move every contact after each, quadratic for
     // a whole list.
     int nKept = 0;
@@ -153,5 +188,45 @@ CBookChange CContactBook::DeleteContacts(std::vector<int> indexes) {
     m_searchIndex.Clear();
     change.bChanged = true;
     change.removed = std::move(indexes);
+    return change;
+}
+
+void CContactBook::Remember(CUndoStep step) {
+    m_undo.push_back(std::move(step));
+    if (m_undo.size() > kUndoDepth) {
+        m_undo.pop_front();
+    }
+}
+
+CBookChange CContactBook::Undo() {
+    if (m_undo.empty()) {
+        return CBookChange();
+    }
+    CUndoStep step = std::move(m_undo.back());
+    m_undo.pop_back();
+    // Each contact the change added is found by its values; of contacts alike in every value,
+    // any one will do, since nobody can tell them apart.
+    std::vector<bool> taken(static_cast<size_t>(m_contacts.GetSize()), false);
+    std::vector<int> indexes;
+    for (const CContact& added : step.added) {
+        for (int i = m_contacts.GetSize() - 1; i >= 0; --i) {
+            if (!taken[static_cast<size_t>(i)] && HaveSameValues(m_contacts[i], added)) {
+                taken[static_cast<size_t>(i)] = true;
+                indexes.push_back(i);
+                break;
+            }
+        }
+    }
+    std::sort(indexes.begin(), indexes.end());
+    CBookChange removal = RemoveAt(std::move(indexes));
+    std::vector<const CContact*> removed;
+    for (const CContact& contact : step.removed) {
+        removed.push_back(&contact);
+    }
+    CBookChange change = Append(removed);
+    if (!change.bChanged && removal.bChanged) {
+        // Only removed: nothing to sort, but the rows shown before no longer fit.
+        change.bChanged = change.bSorted = true;
+    }
     return change;
 }

@@ -11,6 +11,7 @@
 #include "ContactArray.h"
 #include "ContactSearchIndex.h"
 
+#include <deque>
 #include <vector>
 
 // What one operation did to the book.
@@ -27,6 +28,9 @@ struct CBookChange {
 
 class CContactBook {
 public:
+    // How many changes Undo can take back, the latest first.
+    static const size_t kUndoDepth = 20;
+
     explicit CContactBook(const CString& strPath) : m_store(strPath) {}
     CContactBook(const CContactBook&) = delete;
     CContactBook& operator=(const CContactBook&) = delete;
@@ -81,9 +85,28 @@ public:
     // once or not at all); the others keep their order.
     CBookChange DeleteContacts(std::vector<int> indexes);
 
+    // Whether a change of this run can be taken back.
+    bool CanUndo() const { return !m_undo.empty(); }
+    // Takes back the latest change (an add, an import, an edit, a deletion of one or many): the
+    // contacts it added go, the ones it removed come back, and the list is sorted. placed says
+    // where the contacts that came back are.
+    CBookChange Undo();
+
 private:
+    // What a change removed and added, by value: enough to take it back, whatever the sorts
+    // since have done to the positions.
+    struct CUndoStep {
+        std::vector<CContact> removed;
+        std::vector<CContact> added;
+    };
+
     // Sorts after contacts were marked to be found again; the change says so.
     CBookChange SortChanged();
+    // Appends the contacts, sorts, and says where they went.
+    CBookChange Append(const std::vector<const CContact*>& contacts);
+    // Removes the contacts at sorted, distinct, valid indexes in one pass.
+    CBookChange RemoveAt(std::vector<int> indexes);
+    void Remember(CUndoStep step);
 
     CContactArray m_contacts;
     CContactSearchIndex m_searchIndex;
@@ -91,4 +114,6 @@ private:
     CLoadResult m_loadResult;
     CString m_strFirstWarning;
     bool m_bLoadFinished = false;
+    std::deque<CUndoStep> m_undo; // oldest first
+
 };

@@ -183,3 +183,27 @@ TEST(ContactBookTest, WhatTheLoadFoundDecidesWhatIsWritten) {
         EXPECT_TRUE(book.IsWriteOnExitNeeded());
     }
 }
+
+// Undo takes back the changes of the run one by one, the latest first, until there is none.
+TEST(ContactBookTest, UndoTakesBackEveryKindOfChangeInTurn) {
+    CLoadedBook book({"Adams", "Baker", "Clark"});
+    std::vector<Names> states = {NamesOf(book->Contacts())};
+    book->AddContact(Named("Dunn"));
+    states.push_back(NamesOf(book->Contacts()));
+    book->StoreEditedContact(0, Named("Zeta")); // Adams becomes Zeta
+    states.push_back(NamesOf(book->Contacts()));
+    book->DeleteContacts({0, 1, 2});
+    states.push_back(NamesOf(book->Contacts()));
+    book->AddContacts(Contacts({"Evans", "Zeta"})); // an import: a second Zeta alike in every value
+    EXPECT_EQ((Names{"Evans", "Zeta", "Zeta"}), NamesOf(book->Contacts()));
+    while (!states.empty()) {
+        ASSERT_TRUE(book->CanUndo());
+        CBookChange change = book->Undo();
+        EXPECT_TRUE(change.bChanged);
+        EXPECT_EQ(states.back(), NamesOf(book->Contacts()));
+        states.pop_back();
+    }
+    EXPECT_FALSE(book->CanUndo());
+    EXPECT_FALSE(book->Undo().bChanged);
+    EXPECT_EQ("555 Adams", book->Contacts()[0].mobile.GetStdString()); // every value back
+}
