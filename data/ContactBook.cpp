@@ -191,7 +191,38 @@ CBookChange CContactBook::RemoveAt(std::vector<int> indexes) {
     return change;
 }
 
+void CContactBook::BeginUndoGroup() {
+    if (m_nUndoGroupDepth++ == 0) {
+        m_bUndoGroupStarted = false;
+    }
+}
+
+void CContactBook::EndUndoGroup() {
+    if (m_nUndoGroupDepth > 0) {
+        --m_nUndoGroupDepth;
+    }
+}
+
 void CContactBook::Remember(CUndoStep step) {
+    if (m_nUndoGroupDepth > 0 && m_bUndoGroupStarted && !m_undo.empty()) {
+        // One step for the group's net effect: a contact the group added and then removed was
+        // never there for the user.
+        CUndoStep& group = m_undo.back();
+        for (CContact& removed : step.removed) {
+            auto it = std::find_if(group.added.begin(), group.added.end(),
+                                   [&](const CContact& added) { return HaveSameValues(added, removed); });
+            if (it != group.added.end()) {
+                group.added.erase(it);
+            } else {
+                group.removed.push_back(std::move(removed));
+            }
+        }
+        for (CContact& added : step.added) {
+            group.added.push_back(std::move(added));
+        }
+        return;
+    }
+    m_bUndoGroupStarted = m_nUndoGroupDepth > 0;
     m_undo.push_back(std::move(step));
     if (m_undo.size() > kUndoDepth) {
         m_undo.pop_front();

@@ -29,7 +29,7 @@ struct CBookChange {
 class CContactBook {
 public:
     // How many changes Undo can take back, the latest first.
-    static const size_t kUndoDepth = 20;
+    static constexpr size_t kUndoDepth = 20;
 
     explicit CContactBook(const CString& strPath) : m_store(strPath) {}
     CContactBook(const CContactBook&) = delete;
@@ -85,6 +85,10 @@ public:
     // once or not at all); the others keep their order.
     CBookChange DeleteContacts(std::vector<int> indexes);
 
+    // Changes made between these two calls are taken back as one (a deletion confirmed contact
+    // by contact). Calls nest.
+    void BeginUndoGroup();
+    void EndUndoGroup();
     // Whether a change of this run can be taken back.
     bool CanUndo() const { return !m_undo.empty(); }
     // Takes back the latest change (an add, an import, an edit, a deletion of one or many): the
@@ -115,5 +119,7 @@ private:
     CString m_strFirstWarning;
     bool m_bLoadFinished = false;
     std::deque<CUndoStep> m_undo; // oldest first
+    int m_nUndoGroupDepth = 0;
+    bool m_bUndoGroupStarted = false; // the group's first change made its step
 
 };

@@ -192,7 +192,11 @@ TEST(ContactBookTest, UndoTakesBackEveryKindOfChangeInTurn) {
     states.push_back(NamesOf(book->Contacts()));
     book->StoreEditedContact(0, Named("Zeta")); // Adams becomes Zeta
     states.push_back(NamesOf(book->Contacts()));
-    book->DeleteContacts({0, 1, 2});
+    book->BeginUndoGroup(); // a deletion confirmed contact by contact is one change
+    for (int i = 0; i < 3; ++i) {
+        book->DeleteContacts({0});
+    }
+    book->EndUndoGroup();
     states.push_back(NamesOf(book->Contacts()));
     book->AddContacts(Contacts({"Evans", "Zeta"})); // an import: a second Zeta alike in every value
     EXPECT_EQ((Names{"Evans", "Zeta", "Zeta"}), NamesOf(book->Contacts()));
@@ -206,4 +210,14 @@ TEST(ContactBookTest, UndoTakesBackEveryKindOfChangeInTurn) {
     EXPECT_FALSE(book->CanUndo());
     EXPECT_FALSE(book->Undo().bChanged);
     EXPECT_EQ("555 Adams", book->Contacts()[0].mobile.GetStdString()); // every value back
+
+    for (size_t i = 0; i < CContactBook::kUndoDepth + 5; ++i) {
+        book->AddContact(Named("More"));
+    }
+    size_t nUndone = 0;
+    for (; book->CanUndo(); ++nUndone) {
+        book->Undo();
+    }
+    EXPECT_EQ(CContactBook::kUndoDepth, nUndone);
+    EXPECT_EQ(3 + 5, book->Contacts().GetSize());
 }
