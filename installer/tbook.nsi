@@ -21,6 +21,12 @@ Target amd64-unicode
 !define CLSID "{6F1C2A40-8B3D-4E52-9A7C-1D2E3F405162}"
 ; The program holds a file mapping of this name while it runs.
 !define INSTANCE_TOKEN "tbook.exe"
+; Explorer's "Open with" for the cards and contact lists the program imports. The program only
+; joins the choices: an extension's own default value belongs to the program the user picked,
+; so it is never written here.
+!define APP_CLASS "Software\Classes\Applications\tbook.exe"
+!define FILE_PROGID "TovanoAddressBook.Contacts"
+!define OPEN_COMMAND '"$INSTDIR\tbook.exe" "%1"'
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -85,6 +91,26 @@ FunctionEnd
 !insertmacro EndRunningProgram ""
 !insertmacro EndRunningProgram "un."
 
+; Explorer reads associations once and keeps them: tell it (SHCNE_ASSOCCHANGED) so that its
+; menus show the change without a new logon.
+!macro NotifyAssociationsChanged
+    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+!macroend
+
+!macro OfferForOpenWith EXT
+    WriteRegStr HKCU "${APP_CLASS}\SupportedTypes" "${EXT}" ""
+    ; Only the value's name counts; REG_NONE without data is how Windows writes these itself.
+    WriteRegNone HKCU "Software\Classes\${EXT}\OpenWithProgids" "${FILE_PROGID}"
+!macroend
+
+; The extension's key and its OpenWithProgids may hold other programs' choices, made before or
+; after ours: take back only our value, and a key only when nothing at all is left in it.
+!macro WithdrawFromOpenWith EXT
+    DeleteRegValue HKCU "Software\Classes\${EXT}\OpenWithProgids" "${FILE_PROGID}"
+    DeleteRegKey /ifempty HKCU "Software\Classes\${EXT}\OpenWithProgids"
+    DeleteRegKey /ifempty HKCU "Software\Classes\${EXT}"
+!macroend
+
 Section "${PRODUCT}" SecProgram
     SectionIn RO
     Call EndRunningProgram
@@ -109,6 +135,16 @@ Section "${PRODUCT}" SecProgram
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+
+    WriteRegStr HKCU "${APP_CLASS}" "FriendlyAppName" "${PRODUCT}"
+    WriteRegStr HKCU "${APP_CLASS}\DefaultIcon" "" "$INSTDIR\tbook.exe,0"
+    WriteRegStr HKCU "${APP_CLASS}\shell\open\command" "" '${OPEN_COMMAND}'
+    WriteRegStr HKCU "Software\Classes\${FILE_PROGID}" "" "Contacts file"
+    WriteRegStr HKCU "Software\Classes\${FILE_PROGID}\DefaultIcon" "" "$INSTDIR\tbook.exe,0"
+    WriteRegStr HKCU "Software\Classes\${FILE_PROGID}\shell\open\command" "" '${OPEN_COMMAND}'
+    !insertmacro OfferForOpenWith ".vcf"
+    !insertmacro OfferForOpenWith ".csv"
+    !insertmacro NotifyAssociationsChanged
 SectionEnd
 
 Section /o "Desktop shortcut" SecDesktop
@@ -135,5 +171,10 @@ Section "Uninstall"
     DeleteRegKey HKCU "Software\Classes\CLSID\${CLSID}"
     DeleteRegKey HKLM "Software\Classes\${PROGID}"
     DeleteRegKey HKLM "Software\Classes\CLSID\${CLSID}"
+    DeleteRegKey HKCU "${APP_CLASS}"
+    DeleteRegKey HKCU "Software\Classes\${FILE_PROGID}"
+    !insertmacro WithdrawFromOpenWith ".vcf"
+    !insertmacro WithdrawFromOpenWith ".csv"
+    !insertmacro NotifyAssociationsChanged
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

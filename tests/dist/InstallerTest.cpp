@@ -93,6 +93,11 @@ bool RegString(HKEY hRoot, const char* pszKey, const char* pszValue, std::string
     return true;
 }
 
+// Whether a value of any type (such as an empty REG_NONE) is there.
+bool ValueExists(HKEY hRoot, const std::string& strKey, const char* pszValue) {
+    return ::RegGetValueA(hRoot, strKey.c_str(), pszValue, RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
 
 std::string ShortcutTarget(const std::string& strShortcut) {
     std::string strTarget;
@@ -261,4 +266,77 @@ TEST_F(InstallerTest, AProgramBelowAFolderOfAnyNameRegistersItsOwnPath) {
     EXPECT_EQ("\"" + strExe + "\"", strServer);
     RunProgram("/S", 120000, (strDir + "\\uninstall.exe").c_str());
     EXPECT_TRUE(WaitUntil([&] { return !PathExists(strDir) && !UninstallerCopyRuns(); }, 30000));
+}
+
+// "Open with" offers the installed program for cards and contact lists, and neither the install
+// nor the uninstall takes an extension from the program that owns it (.vcf here; .csv has none).
+TEST_F(InstallerTest, OpenWithOffersTheProgramAndLeavesAnotherProgramsAssociation) {
+    const std::string strApp = "Software\\Classes\\Applications\\tbook.exe";
+    const std::string strProgId = "Software\\Classes\\TovanoAddressBook.Contacts";
+    const struct {
+        const char* pszType;
+        const char* pszOther;
+    } extensions[] = {{".vcf", "OtherApp.vcf"}, {".csv", nullptr}};
+    auto classKey = [](const char* pszType) { return std::string("Software\\Classes\\") + pszType; };
+    for (const auto& ext : extensions) {
+        const std::string strKey = classKey(ext.pszType);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, strKey.c_str());
+        if (ext.pszOther) {
+            ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, strKey.c_str(), nullptr, REG_SZ,
+                                                       ext.pszOther, ::lstrlenA(ext.pszOther) + 1));
+            ASSERT_EQ(ERROR_SUCCESS,
+                      ::RegSetKeyValueA(HKEY_CURRENT_USER, (strKey + "\\OpenWithProgids").c_str(),
+                                        ext.pszOther, REG_NONE, nullptr, 0));
+        }
+    }
+    auto expectAssociations = [&](bool bInstalled) {
+        EXPECT_EQ(bInstalled, KeyExists(HKEY_CURRENT_USER, strApp.c_str()));
+        EXPECT_EQ(bInstalled, KeyExists(HKEY_CURRENT_USER, strProgId.c_str()));
+        for (const auto& ext : extensions) {
+            const std::string strKey = classKey(ext.pszType);
+            const std::string strOpenWith = strKey + "\\OpenWithProgids";
+            std::string strText;
+            EXPECT_EQ(bInstalled, RegString(HKEY_CURRENT_USER, (strApp + "\\SupportedTypes").c_str(),
+                                            ext.pszType, &strText))
+                << ext.pszType;
+            EXPECT_EQ(bInstalled, ValueExists(HKEY_CURRENT_USER, strOpenWith, "TovanoAddressBook.Contacts"))
+                << ext.pszType;
+            // The default stays the other program's, or nobody's.
+            EXPECT_EQ(ext.pszOther != nullptr,
+                      RegString(HKEY_CURRENT_USER, strKey.c_str(), nullptr, &strText))
+                << ext.pszType;
+            if (ext.pszOther) {
+                EXPECT_EQ(ext.pszOther, strText);
+                EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, strOpenWith, ext.pszOther));
+            } else {
+                EXPECT_EQ(bInstalled, KeyExists(HKEY_CURRENT_USER, strKey.c_str())) << ext.pszType;
+            }
+        }
+    };
+
+    ASSERT_EQ(0, InstallSilently());
+    expectAssociations(true);
+    const std::string strExe = InstallDir() + "\\tbook.exe";
+    const struct {
+        std::string strKey;
+        const char* pszValue;
+        std::string strText;
+    } values[] = {
+        {strApp, "FriendlyAppName", "Tovano Address Book"},
+        {strApp + "\\shell\\open\\command", nullptr, "\"" + strExe + "\" \"%1\""},
+        {strApp + "\\DefaultIcon", nullptr, strExe + ",0"},
+        {strProgId, nullptr, "Contacts file"},
+        {strProgId + "\\shell\\open\\command", nullptr, "\"" + strExe + "\" \"%1\""},
+        {strProgId + "\\DefaultIcon", nullptr, strExe + ",0"},
+    };
+    for (const auto& value : values) {
+        std::string strText;
+        EXPECT_TRUE(RegString(HKEY_CURRENT_USER, value.strKey.c_str(), value.pszValue, &strText))
+            << value.strKey;
+        EXPECT_EQ(value.strText, strText) << value.strKey;
+    }
+
+    ASSERT_TRUE(UninstallSilently());
+    expectAssociations(false);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, classKey(".vcf").c_str());
 }
