@@ -1,7 +1,9 @@
 #include "ContactMerge.h"
 
+#include <algorithm>
 #include <string>
-#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -28,49 +30,51 @@ std::string NameKey(const CContact& contact) {
     return contact.lastname.GetStdString() + '\0' + contact.firstname.GetStdString();
 }
 
+// The contact's name paired with each of its phone numbers (by their digits) and e-mail
+// addresses (ignoring case): two contacts are the same when they share one pair.
+std::vector<std::string> IdentityKeys(const CContact& contact) {
+    std::vector<std::string> keys;
+    std::string strName = NameKey(contact);
+    for (int nField : g_phones) {
+        CString strDigits = Digits(contact.FieldAt(nField));
+        if (!strDigits.IsEmpty()) {
+            keys.push_back(strName + '\1' + strDigits.GetStdString());
+        }
+    }
+    for (int nField : g_emails) {
+        if (!contact.FieldAt(nField).IsEmpty()) {
+            keys.push_back(strName + '\2' + Lowered(contact.FieldAt(nField)).GetStdString());
+        }
+    }
+    return keys;
+}
+
 } // namespace
 
 bool IsSameContact(const CContact& a, const CContact& b) {
-    if (a.lastname != b.lastname || a.firstname != b.firstname) {
-        return false;
-    }
-    for (int nA : g_phones) {
-        CString strA = Digits(a.FieldAt(nA));
-        for (int nB : g_phones) {
-            if (!strA.IsEmpty() && strA == Digits(b.FieldAt(nB))) {
-                return true;
-            }
-        }
-    }
-    for (int nA : g_emails) {
-        CString strA = Lowered(a.FieldAt(nA));
-        for (int nB : g_emails) {
-            if (!strA.IsEmpty() && strA == Lowered(b.FieldAt(nB))) {
-                return true;
-            }
-        }
-    }
-    return false;
+    std::vector<std::string> keysOfA = IdentityKeys(a);
+    std::unordered_set<std::string> known(keysOfA.begin(), keysOfA.end());
+    std::vector<std::string> keysOfB = IdentityKeys(b);
+    return std::any_of(keysOfB.begin(), keysOfB.end(),
+                       [&](const std::string& strKey) { return known.count(strKey) > 0; });
 }
 
-CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
-                                const CString& strFile, CImportReport& report) {
+CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& imported,
+                                bool bKeepDuplicates, const CString& strFile, CImportReport& report) {
     CContactArray added;
-    // Candidates by name, so a large import into a large book stays fast: the book's contacts by
-    // their index, the ones taken from this import after them.
-    std::unordered_multimap<std::string, int> byName;
-    for (int i = 0; i < book.GetSize(); ++i) {
-        byName.emplace(NameKey(book[i]), i);
+    // The identity keys of the book and of what this import took so far: one lookup per value
+    // keeps a large import fast, even of thousands of contacts of one name.
+    std::unordered_set<std::string> known;
+    for (int i = 0; i < book.GetSize() && !bKeepDuplicates; ++i) {
+        for (std::string& strKey : IdentityKeys(book[i])) {
+            known.insert(std::move(strKey));
+        }
     }
-    auto candidate = [&](int n) -> const CContact& { return n < book.GetSize() ? book[n] : added[n - book.GetSize()]; };
     for (int i = 0; i < imported.GetSize(); ++i) {
         const CContact& contact = imported[i];
-        std::string strKey = NameKey(contact);
-        bool bDuplicate = false;
-        auto range = byName.equal_range(strKey);
-        for (auto it = range.first; it != range.second && !bDuplicate && !bKeepDuplicates; ++it) {
-            bDuplicate = IsSameContact(candidate(it->second), contact);
-        }
+        std::vector<std::string> keys = bKeepDuplicates ? std::vector<std::string>() : IdentityKeys(contact);
+        bool bDuplicate = std::any_of(keys.begin(), keys.end(),
+                                      [&](const std::string& strKey) { return known.count(strKey) > 0; });
         if (bDuplicate) {
             ++report.nDuplicates;
             CString strText;
@@ -80,7 +84,8 @@ CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& 
             report.Warn(strFile, 0, strText);
             continue;
         }
-        byName.emplace(strKey, book.GetSize() + added.Add(contact));
+        known.insert(keys.begin(), keys.end());
+        added.Add(contact);
         ++report.nAdded;
     }
     return added;
