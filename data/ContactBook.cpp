@@ -141,7 +141,9 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
     if (nIndex < 0 || nIndex >= m_contacts.GetSize()) {
         return CBookChange();
     }
-    Remember({{m_contacts[nIndex]}, {contact}});
+    if (!HaveSameValues(m_contacts[nIndex], contact)) {
+        Remember({{m_contacts[nIndex]}, {contact}}); // a save of what was there is nothing to take back
+    }
     // The mark finds the contact again after the sort; it is cleared at once.
     m_contacts[nIndex] = contact;
     m_contacts[nIndex].marked = 1;
