@@ -3,6 +3,8 @@
 #include "framework/core/CodePage.h"
 #include "framework/core/Unicode.h"
 
+#include <cstring>
+
 namespace {
 
 CString Upper(CString str) {
@@ -30,13 +32,19 @@ bool DecodeByteOrderMark(std::string& strData) {
     if (!bLittle && strData.compare(0, 2, "\xFE\xFF") != 0) {
         return false;
     }
-    auto unit = [&strData, bLittle](size_t i) {
+    strData = Utf16ToUtf8(strData, 2, bLittle);
+    return true;
+}
+
+std::string Utf16ToUtf8(const std::string& strData, size_t nStart, bool bLittleEndian) {
+    auto unit = [&strData, bLittleEndian](size_t i) {
         unsigned a = static_cast<unsigned char>(strData[i]);
         unsigned b = static_cast<unsigned char>(strData[i + 1]);
-        return bLittle ? (b << 8 | a) : (a << 8 | b);
+        return bLittleEndian ? (b << 8 | a) : (a << 8 | b);
     };
     std::string strOut;
-    for (size_t i = 2; i + 1 < strData.size(); i += 2) {
+    strOut.reserve(strData.size() / 2);
+    for (size_t i = nStart; i + 1 < strData.size(); i += 2) {
         unsigned cp = unit(i);
         if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < strData.size() && unit(i + 2) >= 0xDC00 &&
             unit(i + 2) < 0xE000) {
@@ -47,8 +55,52 @@ bool DecodeByteOrderMark(std::string& strData) {
         }
         AppendUtf8(strOut, cp);
     }
-    strData.swap(strOut);
-    return true;
+    return strOut;
+}
+
+bool FindsUtf16Word(const std::string& strData, const char* pszAscii, bool& bLittleEndian) {
+    size_t nLength = std::strlen(pszAscii);
+    // The letters stand at even offsets with a zero after each in little-endian order, at odd
+    // offsets with a zero before each in big-endian order.
+    for (size_t i = 0; i + 2 * nLength <= strData.size(); ++i) {
+        bool bLittle = i % 2 == 0;
+        size_t k = 0;
+        for (; k < nLength; ++k) {
+            char c = strData[i + 2 * k];
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            if (c != pszAscii[k] || strData[bLittle ? i + 2 * k + 1 : i + 2 * k - 1] != '\0') {
+                break;
+            }
+        }
+        if (k == nLength) {
+            bLittleEndian = bLittle;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FirstLineLooksUtf16(const std::string& strData, bool& bLittleEndian) {
+    // Long enough for any header row a program writes, short enough to stay cheap.
+    const size_t kMaxLine = 8192;
+    size_t nZeros[2] = {};
+    size_t nPairs = 0;
+    for (size_t i = 0; i + 1 < strData.size() && i < kMaxLine; i += 2, ++nPairs) {
+        bool bZeroFirst = strData[i] == '\0';
+        bool bZeroSecond = strData[i + 1] == '\0';
+        nZeros[0] += bZeroFirst;
+        nZeros[1] += bZeroSecond;
+        if ((strData[i] == '\n' && bZeroSecond) || (bZeroFirst && strData[i + 1] == '\n')) {
+            break;
+        }
+    }
+    for (int nSide : {0, 1}) {
+        if (nPairs >= 2 && nZeros[nSide] * 2 >= nPairs && nZeros[1 - nSide] == 0) {
+            bLittleEndian = nSide == 1;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CharsetToUtf8(const CString& strCharset, const std::string& strIn, std::string& strOut) {

@@ -19,6 +19,17 @@ std::string GuessedTextToUtf8(const std::string& strBytes);
 // there was a mark, so the text is now UTF-8.
 bool DecodeByteOrderMark(std::string& strData);
 
+// UTF-16 from byte nStart on as UTF-8; a lone half of a surrogate pair as U+FFFD.
+std::string Utf16ToUtf8(const std::string& strData, size_t nStart, bool bLittleEndian);
+
+// Some programs write UTF-16 without a mark. Each probe tells the byte order of such text from
+// what the file must hold, or returns false for text that is not UTF-16.
+// pszAscii (an ASCII word, case ignored) stands somewhere in the text as UTF-16: "BEGIN:VCARD".
+bool FindsUtf16Word(const std::string& strData, const char* pszAscii, bool& bLittleEndian);
+// The first line has zero bytes in every other position, as UTF-16 gives Latin letters, digits
+// and separators; a few letters of other scripts among them do not matter.
+bool FirstLineLooksUtf16(const std::string& strData, bool& bLittleEndian);
+
 // Converts text in the named character set (case ignored: "UTF-8", "ISO-8859-1", "SHIFT_JIS",
 // "WINDOWS-1252", ...) to UTF-8. False when the set is unknown or the text is not in it; strOut
 // then holds the best reading (bytes not in the set as U+FFFD).

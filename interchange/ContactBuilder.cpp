@@ -20,7 +20,8 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 }
 
 // The text a field keeps: line breaks as the contact's own. The address book's XML cannot hold
-// control characters other than tab and line breaks, so those become "?"; bytes that are no text
+// control characters other than tab and line breaks; they carry nothing a reader sees, so they
+// are left out rather than shown as a character that was never there. Bytes that are no text
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
 CString ImportedText(const std::string& strUtf8, int& nControls, int& nUnreadable) {
     std::string str = NormaliseLineBreaks(strUtf8);
@@ -29,7 +30,6 @@ CString ImportedText(const std::string& strUtf8, int& nControls, int& nUnreadabl
     for (size_t i = 0; i < str.size();) {
         unsigned char c = static_cast<unsigned char>(str[i]);
         if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') {
-            strOut += '?';
             ++nControls;
             ++i;
             continue;
@@ -210,22 +210,24 @@ bool CContactBuilder::Finish(CContact& contact) {
         strName = contact.company;
     }
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        ReportReplaced(strName, i, nUnreadable[i], "character that could not be read", "characters that could not be read",
-                       kReplacementCharacter);
-        ReportReplaced(strName, i, nControls[i], "control character", "control characters", "?");
+        ReportReplaced(strName, i, nUnreadable[i], "character that could not be read",
+                       "characters that could not be read",
+                       std::string("written as ") + kReplacementCharacter);
+        ReportReplaced(strName, i, nControls[i], "control character", "control characters", "left out");
     }
     contact.EncodeStoredText();
     return true;
 }
 
 void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne,
-                                     const char* pszMany, const char* pszShownAs) {
+                                     const char* pszMany, const std::string& strWhatBecameOfThem) {
     if (nCount == 0) {
         return;
     }
     m_report.nReplaced += nCount;
     CString strText;
-    strText.Format("contact \"%s\": %d %s in the %s %s written as %s", strName.GetString(), nCount,
-                   nCount == 1 ? pszOne : pszMany, g_labels[nField], nCount == 1 ? "is" : "are", pszShownAs);
+    strText.Format("contact \"%s\": %d %s in the %s %s %s", strName.GetString(), nCount,
+                   nCount == 1 ? pszOne : pszMany, g_labels[nField], nCount == 1 ? "is" : "are",
+                   strWhatBecameOfThem.c_str());
     m_report.Warn(m_strFile, m_nLine, strText);
 }

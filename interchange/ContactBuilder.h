@@ -1,8 +1,8 @@
 // CContactBuilder: collects the values of one imported card or row into a contact. Values arrive
 // as UTF-8; a value whose field is taken, or that has no field, goes into the note on its own
 // line with a short label, so nothing is lost. Finish reports every character the file's
-// character set did not hold and every control character the address book cannot hold, by
-// contact and field, and gives the stored form.
+// character set did not hold and every control character the address book cannot hold (left
+// out), by contact and field, and gives the stored form.
 #pragma once
 
 #include "ImportReport.h"
@@ -40,9 +40,10 @@ public:
     static const char* FieldLabel(int nField);
 
 private:
-    // Counts nCount characters of the field written as "?" and warns, naming the contact.
-    void ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne, const char* pszMany,
-                        const char* pszShownAs);
+    // Counts nCount characters of the field that were replaced or left out and warns, naming
+    // the contact.
+    void ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne,
+                        const char* pszMany, const std::string& strWhatBecameOfThem);
 
     CImportReport& m_report;
     CString m_strFile;

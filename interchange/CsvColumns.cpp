@@ -1,8 +1,10 @@
 #include "CsvColumns.h"
 
 #include "data/Contact.h"
+#include "framework/core/Unicode.h"
 
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -287,8 +289,8 @@ const CCsvReadColumn g_read[] = {
     {"Home Street", CsvTarget::addressPart, C::fieldHomeAddress, 2, nullptr},
     {"Home Street 2", CsvTarget::addressPart, C::fieldHomeAddress, 2, nullptr},
     {"Home Street 3", CsvTarget::addressPart, C::fieldHomeAddress, 2, nullptr},
-    {"Home Address", CsvTarget::addressPart, C::fieldHomeAddress, 2, nullptr},
-    {"Home Address 2", CsvTarget::addressPart, C::fieldHomeAddress, 2, nullptr},
+    {"Home Address", CsvTarget::addressText, C::fieldHomeAddress, 2, nullptr},
+    {"Home Address 2", CsvTarget::addressText, C::fieldHomeAddress, 2, nullptr},
     {"Home Address PO Box", CsvTarget::addressPart, C::fieldHomeAddress, 0, nullptr},
     {"Home City", CsvTarget::addressPart, C::fieldHomeAddress, 3, nullptr},
     {"Home State", CsvTarget::addressPart, C::fieldHomeAddress, 4, nullptr},
@@ -299,8 +301,9 @@ const CCsvReadColumn g_read[] = {
     {"Business Street", CsvTarget::addressPart, C::fieldOfficeAddress, 2, nullptr},
     {"Business Street 2", CsvTarget::addressPart, C::fieldOfficeAddress, 2, nullptr},
     {"Business Street 3", CsvTarget::addressPart, C::fieldOfficeAddress, 2, nullptr},
-    {"Work Address", CsvTarget::addressPart, C::fieldOfficeAddress, 2, nullptr},
-    {"Work Address 2", CsvTarget::addressPart, C::fieldOfficeAddress, 2, nullptr},
+    {"Work Address", CsvTarget::addressText, C::fieldOfficeAddress, 2, nullptr},
+    {"Business Address", CsvTarget::addressText, C::fieldOfficeAddress, 2, nullptr},
+    {"Work Address 2", CsvTarget::addressText, C::fieldOfficeAddress, 2, nullptr},
     {"Business Address PO Box", CsvTarget::addressPart, C::fieldOfficeAddress, 0, nullptr},
     {"Business City", CsvTarget::addressPart, C::fieldOfficeAddress, 3, nullptr},
     {"Work City", CsvTarget::addressPart, C::fieldOfficeAddress, 3, nullptr},
@@ -407,11 +410,20 @@ bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts) {
     return true;
 }
 
-const CCsvReadColumn* FindCsvColumn(const CString& strName) {
-    for (const CCsvReadColumn& column : g_read) {
-        if (strName.CompareNoCase(column.pszName) == 0) {
-            return &column;
+const CCsvReadColumn* FindCsvColumn(const std::string& strName) {
+    // Looked up once per column of a header that may have thousands; the first of two columns
+    // that share a name wins, the English one before those of other languages.
+    typedef std::map<std::string, const CCsvReadColumn*> Index;
+    static const Index s_index = [] {
+        Index index;
+        for (const CCsvReadColumn& column : g_read) {
+            index.emplace(LowerUtf8(column.pszName), &column);
         }
-    }
-    return nullptr;
+        for (const CCsvReadColumn& column : LocalisedOutlookColumns()) {
+            index.emplace(LowerUtf8(column.pszName), &column);
+        }
+        return index;
+    }();
+    auto found = s_index.find(LowerUtf8(strName));
+    return found == s_index.end() ? nullptr : found->second;
 }

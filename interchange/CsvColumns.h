@@ -34,8 +34,10 @@ void AppendCarriedFields(std::string& strNote, const std::string* pFieldTexts);
 // Takes the block off the end of the note into pFieldTexts; false when there is none.
 bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts);
 
-// What a column that is read holds.
-enum class CsvTarget { field, addressPart, displayName, middleName, ignoredDefault };
+// What a column that is read holds. An addressText column holds a whole address where the set
+// has street columns besides (Outlook.com's "Home Address" next to "Home Street"), and a street
+// line where it has none (Thunderbird's "Home Address" and "Home Address 2").
+enum class CsvTarget { field, addressPart, addressText, displayName, middleName, ignoredDefault };
 struct CCsvReadColumn {
     const char* pszName;
     CsvTarget target;
@@ -43,5 +45,8 @@ struct CCsvReadColumn {
     int nPart;            // address part (0 box ... 6 country); the street may come in several
     const char* pszEmpty; // ignoredDefault: the value that means nothing
 };
-// The known column of that name (ignoring case), or nullptr.
-const CCsvReadColumn* FindCsvColumn(const CString& strName);
+// The known column of that name (ignoring case), or nullptr: the English names and those that
+// Outlook writes in other languages.
+const CCsvReadColumn* FindCsvColumn(const std::string& strName);
+// The columns in the header rows of German, French, Spanish, Italian, Dutch and Portuguese Outlook.
+const std::vector<CCsvReadColumn>& LocalisedOutlookColumns();

@@ -3,6 +3,7 @@
 
 #include "ImportReport.h"
 #include "data/ContactArray.h"
+#include "framework/core/WorkProgress.h"
 
 #include <string>
 
@@ -13,7 +14,11 @@ enum class CsvColumns { outlook, google, thunderbird };
 std::string BuildCsv(const CContactArray& contacts, CsvColumns columns);
 
 // Appends one contact per row. Columns are recognised by their names, in any order and from any
-// of the known sets; unknown columns go into the note. False when the file has no header row of
-// a known set; strError then says why.
+// of the known sets, Outlook's in several languages; unknown columns go into the note. A header
+// row of no known set is read too, its columns matched by the words in their names, with one
+// warning. UTF-8, UTF-16 with or without a byte-order mark, and Windows-1252 are read. False
+// when the file is empty or its first line is no header row; strError then says why, and what
+// the encoding may have to do with it.
+// With pProgress, it says how far it has come and stops early when cancelled.
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
-             CImportReport& report, CString& strError);
+             CImportReport& report, CString& strError, CWorkProgress* pProgress = nullptr);

@@ -1,9 +1,8 @@
 #include "Charset.h"
-#include "ContactBuilder.h"
-#include "CsvColumns.h"
 #include "CsvFormat.h"
+#include "CsvRowMapper.h"
 
-#include <map>
+#include "framework/core/Unicode.h"
 
 namespace {
 
@@ -12,9 +11,38 @@ struct CRecord {
     int nLine = 0;
 };
 
-std::string AsUtf8(std::string strData) {
-    // Without a mark: UTF-8 when it is, else the code page older programs write.
-    return DecodeByteOrderMark(strData) ? strData : GuessedTextToUtf8(strData);
+// The file's text as UTF-8, and what the reading of it tells about its encoding.
+struct CCsvText {
+    std::string strText;
+    bool bReadAsCodePage = false; // not UTF-8, so read as Windows-1252
+};
+
+CCsvText AsUtf8(std::string strData) {
+    CCsvText text;
+    bool bLittleEndian = false;
+    if (DecodeByteOrderMark(strData)) {
+        text.strText.swap(strData);
+    } else if (FirstLineLooksUtf16(strData, bLittleEndian)) {
+        text.strText = Utf16ToUtf8(strData, 0, bLittleEndian);
+    } else {
+        // Without a mark: UTF-8 when it is, else the code page older programs write.
+        text.bReadAsCodePage = !IsValidUtf8(strData);
+        text.strText = GuessedTextToUtf8(strData);
+    }
+    return text;
+}
+
+// What to tell a user whose file was refused about its encoding, when it may be the cause.
+const char* EncodingHint(const CCsvText& text) {
+    if (text.strText.find('\0') != std::string::npos) {
+        return "; the file holds zero bytes, as UTF-16 or UTF-32 text does: save it as UTF-8, or as "
+               "Unicode with a byte-order mark";
+    }
+    if (text.bReadAsCodePage) {
+        return "; the file is not UTF-8 and was read as Windows-1252: if it is in another encoding, save "
+               "it as UTF-8";
+    }
+    return "";
 }
 
 // The separator of the header row: comma, or semicolon or tab where a regional setting chose one.
@@ -36,15 +64,40 @@ char DetectSeparator(const std::string& str) {
     return chBest;
 }
 
+// Reads the quoted value whose opening quote is at str[nQuote] into strValue and moves nEnd past
+// its closing quote. False when it runs away: it reaches the end of the file, or it crosses a
+// line break and its closing quote is followed by more text instead of the end of the cell.
+// Either means a quote that was never meant to open a value, and what follows it are rows.
+bool ReadQuoted(const std::string& str, size_t nQuote, char chSeparator, std::string& strValue, size_t& nEnd,
+                int& nLineBreaks) {
+    strValue.clear();
+    nLineBreaks = 0;
+    for (size_t i = nQuote + 1; i < str.size(); ++i) {
+        if (str[i] == '"' && i + 1 < str.size() && str[i + 1] == '"') {
+            strValue += '"';
+            ++i;
+        } else if (str[i] == '"') {
+            nEnd = i + 1;
+            size_t nNext = str.find_first_not_of(" \t", nEnd);
+            bool bCellEnds = nNext == std::string::npos || str[nNext] == chSeparator || str[nNext] == '\r' ||
+                             str[nNext] == '\n';
+            return bCellEnds || nLineBreaks == 0;
+        } else {
+            nLineBreaks += str[i] == '\n' || (str[i] == '\r' && (i + 1 == str.size() || str[i + 1] != '\n'));
+            strValue += str[i];
+        }
+    }
+    return false;
+}
+
 std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile, CImportReport& report) {
     char chSeparator = DetectSeparator(str);
     std::vector<CRecord> records;
     CRecord record;
     std::string strCell;
-    bool bQuoted = false;
     bool bCellStarted = false;
     int nLine = 1;
-    int nQuoteLine = 0;
+    size_t nTextQuote = std::string::npos; // a quote that ran away, read again as text
     record.nLine = 1;
     auto endRecord = [&]() {
         record.cells.push_back(strCell);
@@ -59,20 +112,21 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
     };
     for (size_t i = 0; i < str.size(); ++i) {
         char c = str[i];
-        if (bQuoted) {
-            if (c == '"' && i + 1 < str.size() && str[i + 1] == '"') {
-                strCell += '"';
-                ++i;
-            } else if (c == '"') {
-                bQuoted = false;
+        if (c == '"' && !bCellStarted && i != nTextQuote) {
+            std::string strQuoted;
+            size_t nEnd = 0;
+            int nLineBreaks = 0;
+            if (ReadQuoted(str, i, chSeparator, strQuoted, nEnd, nLineBreaks)) {
+                strCell += strQuoted;
+                nLine += nLineBreaks;
+                bCellStarted = true;
+                i = nEnd - 1;
             } else {
-                nLine += c == '\n';
-                strCell += c;
+                report.Warn(strFile, nLine,
+                            "a quoted value is not closed at the end of its row; its quote was read as text "
+                            "and the lines after it as rows");
+                nTextQuote = i--;
             }
-        } else if (c == '"' && !bCellStarted) {
-            bQuoted = true;
-            bCellStarted = true;
-            nQuoteLine = nLine;
         } else if (c == chSeparator) {
             record.cells.push_back(strCell);
             strCell.clear();
@@ -88,227 +142,54 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
             bCellStarted = true;
         }
     }
-    if (bQuoted) {
-        report.Warn(strFile, nQuoteLine,
-                    "a quoted value is not closed; the rest of the file was read into it");
-    }
     if (bCellStarted || !record.cells.empty()) {
         endRecord();
     }
     return records;
 }
 
-std::string Lower(std::string str) {
-    for (char& c : str) {
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    return str;
-}
-
-// "Phone 2 - Value" gives group "Phone", number "2" and part "Value".
-bool SplitGroupColumn(const std::string& strName, std::string& strGroup, std::string& strPart) {
-    size_t nDash = strName.find(" - ");
-    size_t nSpace = nDash == std::string::npos ? std::string::npos : strName.rfind(' ', nDash - 1);
-    if (nSpace == std::string::npos || nSpace + 1 >= nDash) {
-        return false;
-    }
-    for (size_t i = nSpace + 1; i < nDash; ++i) {
-        if (strName[i] < '0' || strName[i] > '9') {
-            return false;
-        }
-    }
-    strGroup = strName.substr(0, nDash);
-    strPart = strName.substr(nDash + 3);
-    return true;
-}
-
-typedef std::map<std::string, std::string> Attributes; // part name to value
-
-class CRowMapper {
-public:
-    CRowMapper(const std::vector<std::string>& header, const CString& strFile, CImportReport& report)
-        : m_header(header), m_strFile(strFile), m_report(report) {
-        for (const std::string& strName : header) {
-            const CCsvReadColumn* pColumn = FindCsvColumn(CString(strName.c_str()));
-            m_columns.push_back(pColumn);
-            if (pColumn && pColumn->target == CsvTarget::field) {
-                m_bHasColumn[pColumn->nField] = true;
-            }
-            std::string strGroup, strPart;
-            m_bKnownHeader = m_bKnownHeader || pColumn || SplitGroupColumn(strName, strGroup, strPart);
-        }
-    }
-
-    bool IsKnownHeader() const { return m_bKnownHeader; }
-
-    void Map(const CRecord& record, CContactArray& contacts) {
-        CContactBuilder builder(m_report, m_strFile, record.nLine);
-        std::vector<std::string> addresses[CContact::kFieldCount];
-        std::map<std::string, Attributes> groups;
-        std::string strDisplay, strMiddle, strNotes;
-        for (size_t i = 0; i < record.cells.size(); ++i) {
-            const std::string& strValue = record.cells[i];
-            if (strValue.empty()) {
-                continue;
-            }
-            if (i >= m_header.size()) {
-                builder.AddToNote("Column " + std::to_string(i + 1), strValue);
-                continue;
-            }
-            const CCsvReadColumn* pColumn = m_columns[i];
-            std::string strGroup, strPart;
-            if (!pColumn && SplitGroupColumn(m_header[i], strGroup, strPart)) {
-                groups[strGroup][strPart] = strValue;
-            } else if (!pColumn) {
-                builder.AddToNote(m_header[i], strValue);
-            } else if (pColumn->target == CsvTarget::field && pColumn->nField == CContact::fieldNote) {
-                strNotes = strValue;
-            } else if (pColumn->target == CsvTarget::field) {
-                builder.SetField(pColumn->nField, strValue);
-            } else if (pColumn->target == CsvTarget::addressPart) {
-                std::vector<std::string>& parts = addresses[pColumn->nField];
-                parts.resize(7);
-                std::string& strPartText = parts[static_cast<size_t>(pColumn->nPart)];
-                strPartText = Join({strPartText, strValue}, "\r\n");
-            } else if (pColumn->target == CsvTarget::displayName) {
-                strDisplay = strValue;
-            } else if (pColumn->target == CsvTarget::middleName) {
-                strMiddle = strValue;
-            } else if (strValue != pColumn->pszEmpty) {
-                builder.AddToNote(m_header[i], strValue);
-            }
-        }
-        for (int nField : {CContact::fieldHomeAddress, CContact::fieldOfficeAddress}) {
-            builder.SetField(nField, ComposeAddress(addresses[nField]));
-        }
-        for (const auto& group : groups) {
-            Group(builder, group.first, group.second);
-        }
-        builder.AppendNote(TakeCarried(builder, strNotes));
-        builder.ApplyDisplayName(strDisplay, strMiddle);
-        builder.AddToNote("Middle name", strMiddle);
-        CContact contact;
-        if (builder.Finish(contact)) {
-            contacts.Add(contact);
-        }
-    }
-
-private:
-    // Fields the file has no column for come back from the end of the note.
-    std::string TakeCarried(CContactBuilder& builder, std::string strNotes) {
-        bool bCarried = true;
-        for (const CNoteCarriedField& carried : NoteCarriedFields()) {
-            bCarried = bCarried && !m_bHasColumn[carried.nField];
-        }
-        std::string values[CContact::kFieldCount];
-        if (bCarried && TakeCarriedFields(strNotes, values)) {
-            for (const CNoteCarriedField& carried : NoteCarriedFields()) {
-                builder.SetField(carried.nField, values[carried.nField]);
-            }
-        }
-        return strNotes;
-    }
-
-    // Work values to the office field, home ones to the home field, others to the home field
-    // when it is free and otherwise into the note.
-    void Typed(CContactBuilder& builder, const std::string& strType, int nHome, int nWork,
-               const std::string& strLabel, const std::string& strValue) {
-        if (strType == "work") {
-            builder.SetField(nWork, strValue);
-        } else if (strType == "home" || strType == "home page" || !builder.IsFieldSet(nHome)) {
-            builder.SetField(nHome, strValue);
-        } else {
-            builder.AddToNote(strType.empty() ? strLabel : strLabel + " (" + strType + ")", strValue);
-        }
-    }
-
-    void Group(CContactBuilder& builder, const std::string& strGroup, Attributes attributes) {
-        std::string strType = attributes["Type"];
-        if (strType.compare(0, 2, "* ") == 0) {
-            strType.erase(0, 2);
-        }
-        strType = Lower(strType);
-        std::string strKind = Lower(strGroup.substr(0, strGroup.rfind(' ')));
-        attributes.erase("Type");
-        // Several values of one kind share a cell, separated by " ::: ".
-        std::vector<std::string> values;
-        std::string strValue = attributes["Value"];
-        for (size_t nStart = 0; !strValue.empty();) {
-            size_t nSep = strValue.find(" ::: ", nStart);
-            values.push_back(strValue.substr(nStart, nSep - nStart));
-            if (nSep == std::string::npos) {
-                break;
-            }
-            nStart = nSep + 5;
-        }
-        for (const std::string& strOne : values) {
-            if (strKind == "e-mail") {
-                Typed(builder, strType, CContact::fieldHomeEMail, CContact::fieldOfficeEMail, "E-mail",
-                      strOne);
-            } else if (strKind == "website") {
-                Typed(builder, strType, CContact::fieldHomeWWW, CContact::fieldOfficeWWW, "Web page", strOne);
-            } else if (strKind == "phone" && strType == "mobile") {
-                builder.SetField(CContact::fieldMobile, strOne);
-            } else if (strKind == "phone" && strType == "work fax") {
-                builder.SetField(CContact::fieldOfficeFax, strOne);
-            } else if (strKind == "phone" && (strType == "home" || strType == "work" || strType.empty())) {
-                Typed(builder, strType, CContact::fieldHomePhone, CContact::fieldOfficePhone, "Phone",
-                      strOne);
-            } else if (strKind == "phone") {
-                builder.AddToNote("Phone (" + strType + ")", strOne);
-            } else {
-                builder.AddToNote(strGroup + (strType.empty() ? "" : " (" + strType + ")"), strOne);
-            }
-        }
-        attributes.erase("Value");
-        if (strKind == "address") {
-            std::string strText = attributes["Formatted"];
-            if (strText.empty()) {
-                strText = ComposeAddress({attributes["PO Box"], attributes["Extended Address"],
-                                          attributes["Street"], attributes["City"], attributes["Region"],
-                                          attributes["Postal Code"], attributes["Country"]});
-            }
-            Typed(builder, strType, CContact::fieldHomeAddress, CContact::fieldOfficeAddress, "Address",
-                  strText);
-            return;
-        }
-        if (strKind == "organization") {
-            builder.SetField(CContact::fieldCompany, attributes["Name"]);
-            builder.SetField(CContact::fieldJobTitle, attributes["Title"]);
-            attributes.erase("Name");
-            attributes.erase("Title");
-        }
-        for (const auto& attribute : attributes) {
-            builder.AddToNote(strGroup + " " + attribute.first, attribute.second);
-        }
-    }
-
-    std::vector<std::string> m_header;
-    std::vector<const CCsvReadColumn*> m_columns;
-    bool m_bHasColumn[CContact::kFieldCount] = {};
-    bool m_bKnownHeader = false;
-    CString m_strFile;
-    CImportReport& m_report;
-};
-
 } // namespace
 
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
-             CImportReport& report, CString& strError) {
-    std::vector<CRecord> records = ParseRecords(AsUtf8(strData), strFile, report);
+             CImportReport& report, CString& strError, CWorkProgress* pProgress) {
+    CCsvText text = AsUtf8(strData);
+    std::vector<CRecord> records = ParseRecords(text.strText, strFile, report);
     if (records.empty()) {
         strError.Format("%s: the file is empty", strFile.GetString());
         return false;
     }
-    CRowMapper mapper(records[0].cells, strFile, report);
-    if (!mapper.IsKnownHeader()) {
-        strError.Format("%s:%d: the first line is not a known header row (no column such as \"First Name\", "
-                        "\"Last Name\" or \"E-mail Address\")",
-                        strFile.GetString(), records[0].nLine);
+    CCsvRowMapper mapper(records[0].cells, strFile, report);
+    const char* pszNotAHeader = mapper.IsKnownHeader() ? nullptr : WhyNotAHeaderRow(records[0].cells);
+    if (pszNotAHeader) {
+        strError.Format("%s:%d: the first line is not a header row: %s%s", strFile.GetString(),
+                        records[0].nLine, pszNotAHeader, EncodingHint(text));
         return false;
     }
+    if (!mapper.IsKnownHeader()) {
+        // Said once for the file: every row is read the same way.
+        std::string strGuesses = mapper.DescribeGuesses();
+        CString strText;
+        strText.Format("no address book known here writes this header row; %s kept in the note under their "
+                       "column names%s",
+                       strGuesses.empty()
+                           ? "no column was recognised by its name; the values of every column are"
+                           : ("columns recognised by their names: " + strGuesses +
+                              "; values that do not fit, and those of the other columns, are")
+                                 .c_str(),
+                       EncodingHint(text));
+        report.Warn(strFile, records[0].nLine, strText);
+    }
+    if (pProgress) {
+        pProgress->SetTotal(static_cast<int64_t>(records.size()));
+    }
     for (size_t i = 1; i < records.size(); ++i) {
-        mapper.Map(records[i], contacts);
+        if (pProgress && (i & 255) == 0) {
+            pProgress->SetDone(static_cast<int64_t>(i));
+            if (pProgress->IsCancelled()) {
+                break;
+            }
+        }
+        mapper.Map(records[i].cells, records[i].nLine, contacts);
     }
     return true;
 }

@@ -13,7 +13,7 @@ void CImportReport::Warn(const CString& strFile, int nLine, const CString& strTe
 CString CImportReport::Summary() const {
     CString str;
     str.Format("added %d, skipped as duplicates %d, characters replaced %d, properties moved into notes %d, "
-               "photos skipped %d",
-               nAdded, nDuplicates, nReplaced, nMovedToNote, nPhotosSkipped);
+               "photos skipped %d, lines skipped %d",
+               nAdded, nDuplicates, nReplaced, nMovedToNote, nPhotosSkipped, nLinesSkipped);
     return str;
 }

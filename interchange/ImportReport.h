@@ -8,12 +8,13 @@
 struct CImportReport {
     int nAdded = 0;                // contacts added to the address book
     int nDuplicates = 0;           // contacts skipped because the book holds them already
-    int nReplaced = 0;             // bytes the file's character set did not hold, and control characters
+    int nReplaced = 0;             // characters the file's set did not hold, and control characters left out
     int nMovedToNote = 0;          // values without a field of their own, kept in the note
     int nPhotosSkipped = 0;        // photos, sounds and other binary values left out
+    int nLinesSkipped = 0;         // lines that were no part of any card, each also warned of
     std::vector<CString> warnings; // each names the file and, where there is one, the line
 
     void Warn(const CString& strFile, int nLine, const CString& strText);
-    // "added 3, skipped as duplicates 1, characters replaced 0, ..."
+    // "added 3, skipped as duplicates 1, characters replaced 0, ..., lines skipped 0"
     CString Summary() const;
 };

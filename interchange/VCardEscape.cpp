@@ -20,7 +20,7 @@ std::string EscapeValue(const std::string& str, VCardVersion version) {
     return strOut;
 }
 
-std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured) {
+std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured, VCardVersion version) {
     std::vector<std::string> parts(1);
     for (size_t i = 0; i < strValue.size(); ++i) {
         char c = strValue[i];
@@ -30,9 +30,10 @@ std::vector<std::string> SplitValue(const std::string& strValue, bool bStructure
                 parts.back() += "\r\n";
             } else if (chNext == '\\' || chNext == ';' || chNext == ',' || chNext == ':') {
                 parts.back() += chNext;
-            } else {
-                // An escape no version defines keeps its backslash, so no text is lost.
+            } else if (version == VCardVersion::v21) {
                 parts.back() += c;
+                parts.back() += chNext;
+            } else {
                 parts.back() += chNext;
             }
         } else if (c == ';' && bStructured) {

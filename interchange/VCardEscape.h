@@ -13,4 +13,6 @@ enum class VCardVersion { v21, v30, v40 };
 std::string EscapeValue(const std::string& str, VCardVersion version);
 
 // Undoes the backslash escapes; with bStructured, unescaped semicolons separate components.
-std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured);
+// From 3.0 on a backslash before a character no escape names is dropped and the character kept,
+// as other readers do; 2.1, which escapes little, keeps both (a path such as C:\temp).
+std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured, VCardVersion version);

@@ -42,10 +42,6 @@ std::string Part(const Parts& parts, int n) {
     return n < static_cast<int>(parts.size()) ? parts[static_cast<size_t>(n)] : std::string();
 }
 
-std::string Unescaped(const std::string& strDecoded) {
-    return SplitValue(strDecoded, false)[0];
-}
-
 // Kinds of number the contact has no field for; they go into the note under their kind.
 const char* UnfiledPhoneKind(const CVCardProperty& prop) {
     if (prop.Has("FAX")) {
@@ -56,8 +52,8 @@ const char* UnfiledPhoneKind(const CVCardProperty& prop) {
 
 class CMapper {
 public:
-    CMapper(CContactBuilder& builder, CImportReport& report, const CString& strFile)
-        : m_builder(builder), m_report(report), m_strFile(strFile) {}
+    CMapper(VCardVersion version, CContactBuilder& builder, CImportReport& report, const CString& strFile)
+        : m_version(version), m_builder(builder), m_report(report), m_strFile(strFile) {}
 
     void Map(const std::vector<CVCardProperty>& props) {
         for (const CVCardProperty& prop : props) {
@@ -78,6 +74,10 @@ public:
 
 private:
     std::string Text(const CVCardProperty& prop) { return Unescaped(Decoded(prop)); }
+    std::string Unescaped(const std::string& strDecoded) const {
+        return SplitValue(strDecoded, false, m_version)[0];
+    }
+    Parts Components(const std::string& strDecoded) const { return SplitValue(strDecoded, true, m_version); }
 
     std::string Decoded(const CVCardProperty& prop) {
         bool bKnown = true;
@@ -112,7 +112,7 @@ private:
 
     // The fields of an untyped property; false when it has none.
     bool Fields(const CVCardProperty& prop, const std::string& strDecoded) {
-        Parts parts = SplitValue(strDecoded, true);
+        Parts parts = Components(strDecoded);
         bool bAny = false;
         for (const CVCardField& field : VCardFields()) {
             if (prop.strName == field.pszProperty) {
@@ -140,7 +140,7 @@ private:
     void Typed(const CVCardProperty& prop, const std::string& strDecoded) {
         bool bPhone = prop.strName == "TEL";
         std::string strValue =
-            prop.strName == "ADR" ? ComposeAddress(SplitValue(strDecoded, true)) : Unescaped(strDecoded);
+            prop.strName == "ADR" ? ComposeAddress(Components(strDecoded)) : Unescaped(strDecoded);
         if (bPhone && strValue.compare(0, 4, "tel:") == 0) {
             strValue.erase(0, 4);
         }
@@ -202,6 +202,7 @@ private:
                                    Part(m_nameParts, 4));
     }
 
+    VCardVersion m_version;
     CContactBuilder& m_builder;
     CImportReport& m_report;
     CString m_strFile;
@@ -210,7 +211,7 @@ private:
 
 } // namespace
 
-void MapCard(const std::vector<CVCardProperty>& props, CContactBuilder& builder, CImportReport& report,
-             const CString& strFile) {
-    CMapper(builder, report, strFile).Map(props);
+void MapCard(const std::vector<CVCardProperty>& props, VCardVersion version, CContactBuilder& builder,
+             CImportReport& report, const CString& strFile) {
+    CMapper(version, builder, report, strFile).Map(props);
 }

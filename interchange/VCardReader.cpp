@@ -4,9 +4,13 @@
 #include "ContactBuilder.h"
 #include "VCardMapper.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
+
+// Text cards start within their first few lines; zero bytes there mean UTF-16.
+const size_t kUtf16ProbeLength = 4096;
 
 struct CCard {
     int nLine = 0;
@@ -26,6 +30,11 @@ bool StartsWithNoCase(const std::string& str, const char* pszPrefix) {
         }
     }
     return true;
+}
+
+bool IsEndOfCard(const std::string& strLine) {
+    return StartsWithNoCase(strLine, "END:VCARD") &&
+           strLine.find_first_not_of(" \t", std::strlen("END:VCARD")) == std::string::npos;
 }
 
 bool IsQuotedPrintable(const std::string& strLine) {
@@ -50,10 +59,19 @@ public:
     CVCardParser(const CString& strFile, CContactArray& contacts, CImportReport& report)
         : m_strFile(strFile), m_contacts(contacts), m_report(report) {}
 
-    void Parse(const std::string& strData) {
+    void Parse(const std::string& strData, CWorkProgress* pProgress) {
         size_t i = 0;
         int nLine = 0;
+        if (pProgress) {
+            pProgress->SetTotal(static_cast<int64_t>(strData.size()));
+        }
         while (i < strData.size()) {
+            if (pProgress && (nLine & 1023) == 0) {
+                pProgress->SetDone(static_cast<int64_t>(i));
+                if (pProgress->IsCancelled()) {
+                    return;
+                }
+            }
             size_t nEnd = strData.find_first_of("\r\n", i);
             if (nEnd == std::string::npos) {
                 nEnd = strData.size();
@@ -87,8 +105,11 @@ private:
             bool bVersion21 = m_stack.empty() || m_stack.back().bVersion21;
             if (IsQuotedPrintable(m_strLogical) && !m_strLogical.empty() && m_strLogical.back() == '=') {
                 m_strLogical.pop_back(); // a soft line break
-                m_strLogical += strLine;
-                return;
+                // Some writers end a value's last line with one too; the card still ends there.
+                if (!IsEndOfCard(strLine)) {
+                    m_strLogical += strLine;
+                    return;
+                }
             }
             if (!strLine.empty() && (strLine[0] == ' ' || strLine[0] == '\t')) {
                 // Folding: 2.1 keeps the blank, later versions drop it.
@@ -123,7 +144,7 @@ private:
         }
         CVCardProperty prop;
         if (!ParseProperty(strLine, nLine, prop)) {
-            m_report.Warn(m_strFile, nLine, "skipped a line that is not a vCard property");
+            SkipLine(nLine, "skipped a line that is not a vCard property");
             return;
         }
         if (prop.strName == "BEGIN" && StartsWithNoCase(prop.strRaw, "VCARD")) {
@@ -132,12 +153,12 @@ private:
             ++m_nCards;
         } else if (prop.strName == "END" && StartsWithNoCase(prop.strRaw, "VCARD")) {
             if (m_stack.empty()) {
-                m_report.Warn(m_strFile, nLine, "skipped an END:VCARD without a card");
+                SkipLine(nLine, "skipped an END:VCARD without a card");
             } else {
                 EndCard();
             }
         } else if (m_stack.empty()) {
-            m_report.Warn(m_strFile, nLine, "skipped a line outside any card");
+            SkipLine(nLine, "skipped a line outside any card");
         } else {
             if (prop.strName == "VERSION") {
                 m_stack.back().bVersion21 = prop.strRaw.compare(0, 3, "2.1") == 0;
@@ -146,11 +167,17 @@ private:
         }
     }
 
+    void SkipLine(int nLine, const char* pszWhy) {
+        ++m_report.nLinesSkipped;
+        m_report.Warn(m_strFile, nLine, pszWhy);
+    }
+
     void EndCard() {
         CCard card = std::move(m_stack.back());
         m_stack.pop_back();
         CContactBuilder builder(m_report, m_strFile, card.nLine);
-        MapCard(card.props, builder, m_report, m_strFile);
+        MapCard(card.props, card.bVersion21 ? VCardVersion::v21 : VCardVersion::v30, builder, m_report,
+                m_strFile);
         CContact contact;
         if (builder.Finish(contact)) {
             m_contacts.Add(contact);
@@ -170,12 +197,18 @@ private:
 } // namespace
 
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
-                CImportReport& report, CString& strError) {
+                CImportReport& report, CString& strError, CWorkProgress* pProgress) {
     CVCardParser parser(strFile, contacts, report);
     std::string strText(strData);
-    // Without a mark each property's character set decides, so the bytes are left as they are.
-    DecodeByteOrderMark(strText);
-    parser.Parse(strText);
+    // Without a mark each property's character set decides, so the bytes are left as they are;
+    // only UTF-16, which no property names, is converted as a whole.
+    bool bLittleEndian = false;
+    bool bZeroBytes = strText.find('\0') < kUtf16ProbeLength;
+    if (!DecodeByteOrderMark(strText) && bZeroBytes &&
+        FindsUtf16Word(strText, "BEGIN:VCARD", bLittleEndian)) {
+        strText = Utf16ToUtf8(strText, 0, bLittleEndian);
+    }
+    parser.Parse(strText, pProgress);
     if (parser.CardsFound() == 0) {
         strError.Format("%s: no vCard found (no line BEGIN:VCARD)", strFile.GetString());
         return false;

@@ -5,10 +5,12 @@
 
 #include "ImportReport.h"
 #include "data/ContactArray.h"
+#include "framework/core/WorkProgress.h"
 
 #include <string>
 
 // Appends one contact per card to contacts. False when the data holds no card at all;
-// strError then says why.
+// strError then says why. With pProgress, says how far it has read, and stops early when
+// cancelled.
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
-                CImportReport& report, CString& strError);
+                CImportReport& report, CString& strError, CWorkProgress* pProgress = nullptr);

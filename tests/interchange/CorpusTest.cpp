@@ -1,4 +1,5 @@
-// Real files that other programs wrote, each with the fields it must give.
+// Real files that other programs wrote, and small files made in the shape of theirs, each with
+// the fields it must give.
 #include "InterchangeTestSupport.h"
 #include "interchange/CsvFormat.h"
 #include "interchange/VCardReader.h"
@@ -21,6 +22,7 @@ struct CorpusCase {
     int nContact;                   // which contact of the file, in file order
     std::vector<FieldValue> fields; // every field not named here must be empty
     int nContacts, nWarnings, nReplaced, nPhotos;
+    const char* pszFirstWarning = nullptr;
 };
 
 const CorpusCase g_cases[] = {
@@ -55,14 +57,16 @@ const CorpusCase g_cases[] = {
      {{C::fieldLastName, "\xE5\xAE\x89\xE8\x97\xA4"},
       {C::fieldFirstName, "\xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89"
                           "1"},
-      {C::fieldHomeAddress, "\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD\xE6\xB8\x8B\xE8\xB0\xB7\xE5\x8C\xBA\xE6\xA1\x9C"
-                            "\xE4\xB8\x98\xE7\x94\xBA"
-                            "26-1\xE3\x82\xBB\xE3\x83\xAB\xE3\x83\xAA\xE3\x82\xA2\xE3\x83\xB3\xE3\x82\xBF\xE3\x83\xAF"
-                            "\xE3\x83\xBC"
-                            "6\xE9\x9A\x8E\\r\\n150-8512"},
-      {C::fieldNote, "\xE3\x83\xA1\xE3\x83\xA2\\r\\nSound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3;"
-                     "\xEF\xBE\x9B\xEF\xBD\xB2\xEF\xBE\x84\xEF\xBE\x9E"
-                     "1;;;\\r\\nDisplay name: \xE5\xAE\x89\xE8\x97\xA4 \xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89 1"}},
+      {C::fieldHomeAddress,
+       "\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD\xE6\xB8\x8B\xE8\xB0\xB7\xE5\x8C\xBA\xE6\xA1\x9C"
+       "\xE4\xB8\x98\xE7\x94\xBA"
+       "26-1\xE3\x82\xBB\xE3\x83\xAB\xE3\x83\xAA\xE3\x82\xA2\xE3\x83\xB3\xE3\x82\xBF\xE3\x83\xAF"
+       "\xE3\x83\xBC"
+       "6\xE9\x9A\x8E\\r\\n150-8512"},
+      {C::fieldNote,
+       "\xE3\x83\xA1\xE3\x83\xA2\\r\\nSound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3;"
+       "\xEF\xBE\x9B\xEF\xBD\xB2\xEF\xBE\x84\xEF\xBE\x9E"
+       "1;;;\\r\\nDisplay name: \xE5\xAE\x89\xE8\x97\xA4 \xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89 1"}},
      1,
      0,
      0,
@@ -92,10 +96,11 @@ const CorpusCase g_cases[] = {
      2,
      {{C::fieldLastName, "\xE5\xAE\x89\xE8\x97\xA4\xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89"
                          "5"},
-      {C::fieldNote, "Sound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3\xEF\xBE\x9B\xEF\xBD\xB2"
-                     "\xEF\xBE\x84\xEF\xBE\x9E"
-                     "5;;;;\\r\\nPhone (x-nec-boy): 17\\r\\nPhone (x-nec-friend): 18\\r\\n"
-                     "Phone (x-nec-phs): 19\\r\\nPhone (x-nec-restaurant): 20"}},
+      {C::fieldNote,
+       "Sound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3\xEF\xBE\x9B\xEF\xBD\xB2"
+       "\xEF\xBE\x84\xEF\xBE\x9E"
+       "5;;;;\\r\\nPhone (x-nec-boy): 17\\r\\nPhone (x-nec-friend): 18\\r\\n"
+       "Phone (x-nec-phs): 19\\r\\nPhone (x-nec-restaurant): 20"}},
      3,
      0,
      0,
@@ -168,7 +173,118 @@ const CorpusCase g_cases[] = {
      0,
      0,
      0},
+    // A header no table knows: names, e-mail and phones by the words in the column names where the
+    // values fit ("Mailing list" holds no address), the rest in the note, one warning for the file.
+    {"csv/custom_header.csv",
+     0,
+     {{C::fieldFirstName, "Ana"},
+      {C::fieldLastName, "Silva"},
+      {C::fieldHomeEMail, "ana@example.com"},
+      {C::fieldOfficePhone, "+49 30 1234567"},
+      {C::fieldMobile, "0171 2345678"},
+      {C::fieldNote, "Birthplace: Lisbon\\r\\nMailing list: yes"}},
+     2,
+     1,
+     0,
+     0,
+     "csv/custom_header.csv:1: no address book known here writes this header row; columns recognised by "
+     "their "
+     "names: \"Contact first name\" (first name), \"Contact last name\" (last name), \"Mail\" (home e-mail), "
+     "\"Tel. (work)\" (office phone), \"Handy\" (mobile), \"Mailing list\" (home e-mail); values that do not "
+     "fit, and those of the other columns, are kept in the note under their column names"},
+    // Google types its web sites; the address comes whole and in parts, and only the parts the
+    // whole text lacks go into the note.
+    {"csv/google_websites.csv",
+     0,
+     {{C::fieldFirstName, "Ana"},
+      {C::fieldLastName, "Silva"},
+      {C::fieldHomeWWW, "http://ana.example"},
+      {C::fieldOfficeWWW, "http://office.example"},
+      {C::fieldHomeAddress, "1 Home Road\\r\\nHometown"},
+      {C::fieldNote,
+       "Address 1 - Postal Code: 11111\\r\\nAddress 1 - Country: Homeland\\r\\n"
+       "Address 1 - Neighborhood: Old Town\\r\\nWeb page (profile): http://profile.example/ana"}},
+     1,
+     0,
+     0,
+     0},
+    // Outlook.com's whole addresses beside their parts; a box number "111" is no part of "11111".
+    {"csv/outlook_com_addresses.csv",
+     0,
+     {{C::fieldFirstName, "Ana"},
+      {C::fieldLastName, "Silva"},
+      {C::fieldHomeAddress, "1 Home Road\\r\\nHometown 11111"},
+      {C::fieldOfficeAddress, "2 Work Street\\r\\nWorktown"},
+      {C::fieldNote, "Home Country/Region: Homeland\\r\\nHome Address PO Box: 111"}},
+     1,
+     0,
+     0,
+     0},
+    // One stray quote: its row keeps it as text and the rows after it are rows; a quoted value
+    // over two lines that closes where its cell ends stays one value.
+    {"csv/unbalanced_quote.csv",
+     1,
+     {{C::fieldLastName, "Roe"}, {C::fieldFirstName, "Rick"}, {C::fieldNote, "&quote;unbalanced"}},
+     5,
+     1,
+     0,
+     0,
+     "csv/unbalanced_quote.csv:3: a quoted value is not closed at the end of its row; its quote was read as "
+     "text and the lines after it as rows"},
+    {"csv/unbalanced_quote.csv",
+     3,
+     {{C::fieldLastName, "Moe"}, {C::fieldFirstName, "Max"}, {C::fieldNote, "multi\\r\\nline"}},
+     5,
+     1,
+     0,
+     0},
+    // 3.0 drops the backslash of an escape it does not name; 2.1 keeps it, as in a path.
+    {"vcard/v30_unknown_escapes.vcf",
+     0,
+     {{C::fieldLastName, "O'Brien"},
+      {C::fieldFirstName, "Ann"},
+      {C::fieldNote, "She said &quote;hi&quote; ; then left, twice\\r\\nC:\\temp"}},
+     2,
+     0,
+     0,
+     0},
+    {"vcard/v30_unknown_escapes.vcf",
+     1,
+     {{C::fieldLastName, "Roe"}, {C::fieldFirstName, "Ray"}, {C::fieldNote, "C:\\temp\\x"}},
+     2,
+     0,
+     0,
+     0},
+    // A soft line break at the end of a value's last line does not take END:VCARD into the value.
+    {"vcard/v21_qp_soft_break_at_end.vcf",
+     0,
+     {{C::fieldLastName, "Doe"}, {C::fieldFirstName, "Jo"}, {C::fieldNote, "first line\\r\\nsecond"}},
+     2,
+     0,
+     0,
+     0},
+    // Without CHARSET, 2.1 values are UTF-8 where they are, and Windows-1252 where they are not.
+    {"vcard/v21_utf8_without_charset.vcf",
+     0,
+     {{C::fieldLastName, "M\xC3\xBCller"},
+      {C::fieldFirstName, "Zo\xC3\xAB"},
+      {C::fieldCompany, "Caf\xC3\xA9 Noir"},
+      {C::fieldNote, "Caf\xC3\xA9 \xE2\x82\xAC"}},
+     1,
+     0,
+     0,
+     0},
 };
+
+void ExpectFields(const CContact& contact, const std::vector<FieldValue>& fields) {
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        const char* pszExpected = "";
+        for (const FieldValue& value : fields) {
+            pszExpected = value.nField == f ? value.pszValue : pszExpected;
+        }
+        EXPECT_STREQ(pszExpected, contact.FieldAt(f).GetString()) << CContact::FieldTag(f);
+    }
+}
 
 TEST(InterchangeCorpusTest, SampleFilesGiveTheirFields) {
     for (const CorpusCase& c : g_cases) {
@@ -185,14 +301,80 @@ TEST(InterchangeCorpusTest, SampleFilesGiveTheirFields) {
         EXPECT_EQ(c.nWarnings, static_cast<int>(report.warnings.size()));
         EXPECT_EQ(c.nReplaced, report.nReplaced);
         EXPECT_EQ(c.nPhotos, report.nPhotosSkipped);
-        const CContact& contact = contacts[c.nContact];
-        for (int f = 0; f < CContact::kFieldCount; ++f) {
-            const char* pszExpected = "";
-            for (const FieldValue& value : c.fields) {
-                pszExpected = value.nField == f ? value.pszValue : pszExpected;
-            }
-            EXPECT_STREQ(pszExpected, contact.FieldAt(f).GetString()) << CContact::FieldTag(f);
+        if (c.pszFirstWarning) {
+            ASSERT_FALSE(report.warnings.empty());
+            EXPECT_STREQ(c.pszFirstWarning, report.warnings[0].GetString());
         }
+        ExpectFields(contacts[c.nContact], c.fields);
+    }
+}
+
+// Some programs write UTF-16 without a byte-order mark, in either byte order: a vCard, and the
+// tab-separated text of a spreadsheet's "Unicode text".
+TEST(InterchangeCorpusTest, Utf16WithoutAMarkIsReadInEitherByteOrder) {
+    for (const char* pszFile : {"vcard/v30_utf16le_no_mark.vcf", "vcard/v30_utf16be_no_mark.vcf",
+                                "csv/utf16le_no_mark.csv", "csv/utf16be_no_mark.csv"}) {
+        SCOPED_TRACE(pszFile);
+        CContactArray contacts;
+        CImportReport report;
+        CString strError;
+        bool bVCard = std::string(pszFile).find(".vcf") != std::string::npos;
+        std::string strData = SampleFile(pszFile);
+        ASSERT_TRUE(bVCard ? ReadVCards(strData, pszFile, contacts, report, strError)
+                           : ReadCsv(strData, pszFile, contacts, report, strError))
+            << strError.GetString();
+        EXPECT_TRUE(report.warnings.empty());
+        ASSERT_EQ(1, contacts.GetSize());
+        ExpectFields(contacts[0], {{C::fieldLastName, "M\xC3\xBCller"},
+                                   {C::fieldFirstName, "Zo\xC3\xAB"},
+                                   {C::fieldMobile, "+1 555 0100"},
+                                   {C::fieldNote, "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"}}); // 日本 😀
+    }
+}
+
+// Outlook writes its header row in the user's language (and the file in the user's code page,
+// or with a semicolon where the regional settings say so); the same contact comes out of each.
+// Columns without a field keep their own names in the note.
+TEST(InterchangeCorpusTest, OutlookHeadersInOtherLanguagesGiveTheSameContact) {
+    struct Language {
+        const char* pszFile;
+        const char* pszTitleColumn;
+        const char* pszDepartmentColumn;
+    } const languages[] = {
+        {"csv/outlook_de.csv", "Anrede", "Abteilung"},
+        {"csv/outlook_fr.csv", "Titre", "Service"},
+        {"csv/outlook_es.csv", "Title", "Department"},
+        {"csv/outlook_it.csv", "Titolo", "Reparto"},
+        {"csv/outlook_nl.csv", "Titel", "Afdeling"},
+        {"csv/outlook_pt_br.csv", "Tratamento", "Departamento"},
+        {"csv/outlook_pt_pt.csv", "T\xC3\xADtulo", "Departamento"},
+    };
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.pszFile);
+        CContactArray contacts;
+        CImportReport report;
+        CString strError;
+        ASSERT_TRUE(ReadCsv(SampleFile(language.pszFile), language.pszFile, contacts, report, strError))
+            << strError.GetString();
+        EXPECT_TRUE(report.warnings.empty());
+        ASSERT_EQ(1, contacts.GetSize());
+        std::string strNote = std::string("Met at the fair\\r\\n") + language.pszTitleColumn + ": Dr.\\r\\n" +
+                              language.pszDepartmentColumn + ": Sales\\r\\nMiddle name: Maria";
+        ExpectFields(contacts[0],
+                     {{C::fieldFirstName, "Ana"},
+                      {C::fieldLastName, "Silva"},
+                      {C::fieldCompany, "Acme"},
+                      {C::fieldJobTitle, "Engineer"},
+                      {C::fieldHomePhone, "+1 555 0100"},
+                      {C::fieldMobile, "+1 555 0101"},
+                      {C::fieldOfficePhone, "+1 555 0102"},
+                      {C::fieldOfficeFax, "+1 555 0103"},
+                      {C::fieldHomeEMail, "ana@example.com"},
+                      {C::fieldOfficeEMail, "ana@work.example"},
+                      {C::fieldHomeWWW, "http://ana.example"},
+                      {C::fieldHomeAddress, "1 Home Road\\r\\nHometown, 11111\\r\\nHomeland"},
+                      {C::fieldOfficeAddress, "2 Work Street\\r\\nWorktown, WR 22222\\r\\nWorkland"},
+                      {C::fieldNote, strNote.c_str()}});
     }
 }
 
@@ -204,6 +386,7 @@ TEST(InterchangeCorpusTest, MalformedLinesAreNamedByTheirLineNumber) {
     ASSERT_EQ(2u, report.warnings.size());
     EXPECT_STREQ("in.vcf:6: skipped a line that is not a vCard property", report.warnings[0].GetString());
     EXPECT_STREQ("in.vcf:9: skipped a line that is not a vCard property", report.warnings[1].GetString());
+    EXPECT_EQ(2, report.nLinesSkipped);
 }
 
 } // namespace

@@ -112,7 +112,7 @@ run export "$(path_arg "$work/two.xml")" "$(path_arg "$work/x.vcf")" --vcard-ver
 out=$(run import "$(path_arg "$work/two.vcf")" --into "$(path_arg "$work/new.xml")" 2>"$work/err")
 code=$?
 [ $code -eq 0 ] || fail "import into a new book exited $code: $(cat "$work/err")"
-echo "$out" | grep -q 'added 2, skipped as duplicates 0, characters replaced 0, properties moved into notes 0, photos skipped 0' ||
+echo "$out" | grep -q 'added 2, skipped as duplicates 0, characters replaced 0, properties moved into notes 0, photos skipped 0, lines skipped 0' ||
     fail "import summary: $out"
 run resave "$(path_arg "$work/two.xml")" "$(path_arg "$work/two-sorted.xml")"
 cmp -s "$work/two-sorted.xml" "$work/new.xml" || fail "vCard import did not give back the book"
@@ -138,11 +138,19 @@ code=$?
 grep -q 'bad-line.vcf:4: skipped a line' "$work/err" || fail "malformed line not named: $(cat "$work/err")"
 
 cp "$work/new.xml" "$work/before.xml"
-printf 'alpha,beta\r\n1,2\r\n' >"$work/unknown.csv"
-run import "$(path_arg "$work/unknown.csv")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
+printf 'jane@doe.invalid,Doe\r\nann@roe.invalid,Roe\r\n' >"$work/headless.csv"
+run import "$(path_arg "$work/headless.csv")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
 code=$?
-[ $code -eq 2 ] && grep -q 'unknown.csv:1:' "$work/err" || fail "unknown CSV header: exit $code, $(cat "$work/err")"
+[ $code -eq 2 ] && grep -q 'headless.csv:1: the first line is not a header row' "$work/err" ||
+    fail "CSV without a header row: exit $code, $(cat "$work/err")"
 cmp -s "$work/before.xml" "$work/new.xml" && [ ! -e "$work/new.xml.2.bak" ] || fail "a failed import wrote"
+
+# A header row of no known program is read, with one warning for the whole file.
+printf 'Nick;Mail\r\nAl;al@x.invalid\r\nBo;bo@x.invalid\r\n' >"$work/custom.csv"
+out=$(run import "$(path_arg "$work/custom.csv")" --into "$(path_arg "$work/custom.xml")" 2>"$work/err")
+code=$?
+[ $code -eq 1 ] && [ "$(grep -c 'custom.csv' "$work/err")" = "1" ] && echo "$out" | grep -q 'added 2,' ||
+    fail "CSV with a header of no known program: exit $code, $out, $(cat "$work/err")"
 run import "$(path_arg "$work/absent.vcf")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
 [ $? -eq 2 ] && grep -q 'absent.vcf' "$work/err" || fail "a missing input file: $(cat "$work/err")"
 if ! on_wine; then

@@ -3,15 +3,11 @@
 #include "Console.h"
 #include "RunningProgram.h"
 #include "data/AddressBookLoader.h"
-#include "data/ContactBook.h"
 #include "data/AddressBookWriter.h"
+#include "data/ContactBook.h"
 #include "data/ContactSort.h"
-#include "interchange/ContactMerge.h"
-#include "interchange/CsvFormat.h"
-#include "interchange/VCardReader.h"
-#include "interchange/VCardWriter.h"
+#include "interchange/ContactFiles.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,8 +20,6 @@ const int kExitWarned = 1;
 const int kExitFailed = 2;
 const unsigned kQuitTimeoutMs = 10000;
 
-enum class Format { unknown, vcard, csv };
-
 class CStderrSink : public CXMLWarningSink {
 public:
     void OnWarning(const CString& strText) override { Print(stderr, "%s\n", strText.GetString()); }
@@ -36,58 +30,6 @@ int Fail(const char* pszFormat, const char* pszArgument) {
     Print(stderr, pszFormat, pszArgument);
     Print(stderr, "\n");
     return kExitFailed;
-}
-
-Format FormatOf(const char* pszName) {
-    CString str(pszName);
-    str.MakeLower();
-    if (str == "vcf" || str == "vcard" || str.Right(4) == ".vcf" || str.Right(6) == ".vcard") {
-        return Format::vcard;
-    }
-    if (str == "csv" || str.Right(4) == ".csv") {
-        return Format::csv;
-    }
-    return Format::unknown;
-}
-
-// Reads the whole file; false with the cause.
-bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error) {
-    CFile file;
-    if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
-        return false;
-    }
-    char buffer[65536];
-    unsigned nRead;
-    while ((nRead = file.Read(buffer, sizeof buffer)) > 0) {
-        strData.append(buffer, nRead);
-    }
-    error = file.GetFailure();
-    error.m_strFileName = pszPath;
-    return error.m_cause == CFileException::none;
-}
-
-// Writes a temporary file beside the target and moves it over the target, so a failure leaves
-// any earlier file as it was.
-bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error) {
-    CString strTemp = CString(pszPath) + ".tmp";
-    CFile file;
-    if (!file.Open(strTemp, CFile::modeCreate | CFile::modeWrite, &error)) {
-        error.m_strFileName = pszPath;
-        return false;
-    }
-    bool bDone = true;
-    for (size_t nDone = 0; bDone && nDone < strData.size();) {
-        unsigned nChunk = static_cast<unsigned>(std::min<size_t>(strData.size() - nDone, 1u << 24));
-        bDone = file.Write(strData.data() + nDone, nChunk, &error);
-        nDone += nChunk;
-    }
-    bDone = bDone && file.Flush(&error) && file.Close(&error) && file.Rename(strTemp, pszPath, &error);
-    if (!bDone) {
-        file.Close(nullptr);
-        file.Remove(strTemp, nullptr);
-        error.m_strFileName = pszPath;
-    }
-    return bDone;
 }
 
 // Reads an address book as the program does; a missing file is an empty book when bMayBeMissing.
@@ -149,9 +91,9 @@ struct COptions {
     }
 };
 
-bool ChooseFormat(const COptions& options, const char* pszFile, Format& format) {
-    format = FormatOf(options.pszFormat ? options.pszFormat : pszFile);
-    if (format == Format::unknown) {
+bool ChooseFormat(const COptions& options, const char* pszFile, ContactFileFormat& format) {
+    format = FormatFromName(options.pszFormat ? options.pszFormat : pszFile);
+    if (format == ContactFileFormat::unknown) {
         if (options.pszFormat) {
             Fail("unknown format %s (use vcf or csv)", options.pszFormat);
         } else {
@@ -162,47 +104,45 @@ bool ChooseFormat(const COptions& options, const char* pszFile, Format& format) 
     return true;
 }
 
-bool BuildExport(const COptions& options, Format format, const CContactArray& contacts,
-                 std::string& strData) {
-    if (format == Format::vcard) {
-        const char* pszVersion = options.pszVersion ? options.pszVersion : "3.0";
-        VCardVersion version = VCardVersion::v30;
-        if (std::strcmp(pszVersion, "2.1") == 0) {
-            version = VCardVersion::v21;
-        } else if (std::strcmp(pszVersion, "4.0") == 0) {
-            version = VCardVersion::v40;
-        } else if (std::strcmp(pszVersion, "3.0") != 0) {
-            Fail("unknown vCard version %s (use 2.1, 3.0 or 4.0)", pszVersion);
-            return false;
+// The kind of export the options ask for; false after saying what is wrong with them.
+bool ChooseExportKind(const COptions& options, ContactFileFormat format, ExportKind& kind) {
+    static const struct {
+        ContactFileFormat format;
+        const char* pszName;
+        ExportKind kind;
+    } kinds[] = {
+        {ContactFileFormat::vcard, "3.0", ExportKind::vcard30},
+        {ContactFileFormat::vcard, "2.1", ExportKind::vcard21},
+        {ContactFileFormat::vcard, "4.0", ExportKind::vcard40},
+        {ContactFileFormat::csv, "outlook", ExportKind::outlookCsv},
+        {ContactFileFormat::csv, "google", ExportKind::googleCsv},
+        {ContactFileFormat::csv, "thunderbird", ExportKind::thunderbirdCsv},
+    };
+    bool bVCard = format == ContactFileFormat::vcard;
+    const char* pszName = bVCard ? (options.pszVersion ? options.pszVersion : "3.0")
+                                 : (options.pszColumns ? options.pszColumns : "outlook");
+    for (const auto& entry : kinds) {
+        if (entry.format == format && std::strcmp(entry.pszName, pszName) == 0) {
+            kind = entry.kind;
+            return true;
         }
-        strData = BuildVCards(contacts, version);
-        return true;
     }
-    const char* pszColumns = options.pszColumns ? options.pszColumns : "outlook";
-    CsvColumns columns = CsvColumns::outlook;
-    if (std::strcmp(pszColumns, "google") == 0) {
-        columns = CsvColumns::google;
-    } else if (std::strcmp(pszColumns, "thunderbird") == 0) {
-        columns = CsvColumns::thunderbird;
-    } else if (std::strcmp(pszColumns, "outlook") != 0) {
-        Fail("unknown column set %s (use outlook, google or thunderbird)", pszColumns);
-        return false;
-    }
-    strData = BuildCsv(contacts, columns);
-    return true;
+    Fail(bVCard ? "unknown vCard version %s (use 2.1, 3.0 or 4.0)"
+                : "unknown column set %s (use outlook, google or thunderbird)",
+         pszName);
+    return false;
 }
 
-// Waits for the program to end when asked to; otherwise refuses, since the program would write
-// its own list over the file at its next change and the import would be lost.
-bool MakeWayForImport(bool bQuitRunning) {
+// The running program writes its own list over its book at its next change, so an import into
+// that book would be lost. Any other book is the user's to change while the program runs.
+bool WritesRunningProgramsBook(const COptions& options) {
+    return IsProgramRunning() && (!options.pszInto || IsProgramBook(options.pszInto));
+}
+
+// Has the program save and end, as asked with --quit-running.
+bool QuitProgramForImport() {
     if (!IsProgramRunning()) {
-        return true;
-    }
-    if (!bQuitRunning) {
-        Print(stderr, "tbkutil: the address book program is running, and would overwrite the imported "
-                             "contacts at its next save. Exit it first, or add --quit-running to have it "
-                             "saved and closed. Nothing was imported.\n");
-        return false;
+        return true; // it ended while the file was read
     }
     if (!QuitRunningProgram(kQuitTimeoutMs)) {
         Print(stderr, "tbkutil: the address book program did not end within ten seconds. Nothing was "
@@ -218,7 +158,7 @@ bool MakeWayForImport(bool bQuitRunning) {
 
 int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
     COptions options;
-    Format format;
+    ContactFileFormat format;
     if (!options.Parse(argc, argv) || options.positional.size() != 2 || options.pszInto ||
         options.bKeepDuplicates || options.bQuitRunning) {
         Print(stderr, "usage: tbkutil export FILE OUT.vcf [--vcard-version 2.1|3.0|4.0]\n"
@@ -228,20 +168,23 @@ int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
     if (!ChooseFormat(options, options.positional[1], format)) {
         return kExitFailed;
     }
-    if ((format == Format::vcard && options.pszColumns) || (format == Format::csv && options.pszVersion)) {
-        return Fail("%s", format == Format::vcard ? "--columns is for CSV files; a vCard file has no columns"
-                                                  : "--vcard-version is for vCard files");
+    if ((format == ContactFileFormat::vcard && options.pszColumns) ||
+        (format == ContactFileFormat::csv && options.pszVersion)) {
+        return Fail("%s", format == ContactFileFormat::vcard
+                              ? "--columns is for CSV files; a vCard file has no columns"
+                              : "--vcard-version is for vCard files");
     }
     CContactArray contacts;
     bool bPartial = false;
-    std::string strData;
     if (!LoadBook(options.positional[0], nLegacyCodePage, contacts, bPartial)) {
         return kExitFailed;
     }
     SortContacts(contacts); // in the order the program lists them
-    if (!BuildExport(options, format, contacts, strData)) {
+    ExportKind kind;
+    if (!ChooseExportKind(options, format, kind)) {
         return kExitFailed;
     }
+    std::string strData = BuildExport(contacts, kind);
     CFileException error;
     if (!WriteFileAtomically(options.positional[1], strData, error)) {
         return Fail("%s", error.GetErrorMessage().GetString());
@@ -252,7 +195,7 @@ int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
 
 int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
     COptions options;
-    Format format;
+    ContactFileFormat format;
     if (!options.Parse(argc, argv) || options.positional.size() != 1 || options.pszVersion ||
         options.pszColumns) {
         Print(stderr, "usage: tbkutil import IN.vcf|IN.csv [--into FILE] [--keep-duplicates] "
@@ -267,6 +210,14 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
     if (strBook.IsEmpty() && !DefaultAddressBookPath(strBook)) {
         return Fail("%s", "this system has no address book of the program; name one with --into FILE");
     }
+    // Before the file is read, so that a refusal does not come after a screenful of its warnings.
+    bool bProgramsBook = WritesRunningProgramsBook(options);
+    if (bProgramsBook && !options.bQuitRunning) {
+        Print(stderr, "tbkutil: the address book program is running, and would overwrite the imported "
+                      "contacts at its next save. Exit it first, add --quit-running to have it saved and "
+                      "closed, or import into another book with --into FILE. Nothing was imported.\n");
+        return kExitFailed;
+    }
 
     std::string strData;
     CFileException error;
@@ -276,15 +227,15 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
     CContactArray imported;
     CImportReport report;
     CString strError;
-    bool bRead = format == Format::vcard ? ReadVCards(strData, pszIn, imported, report, strError)
-                                         : ReadCsv(strData, pszIn, imported, report, strError);
+    bool bRead = ReadContacts(strData, pszIn, format, imported, report, strError);
     for (const CString& strWarning : report.warnings) {
         Print(stderr, "%s\n", strWarning.GetString());
     }
     if (!bRead) {
         return Fail("%s; nothing was imported", strError.GetString());
     }
-    if (!MakeWayForImport(options.bQuitRunning)) {
+    // Only a file that could be read is worth closing the program for.
+    if (bProgramsBook && !QuitProgramForImport()) {
         return kExitFailed;
     }
 
@@ -301,8 +252,7 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
         return kExitFailed;
     }
     size_t nWarnings = report.warnings.size();
-    CBookChange change =
-        book.AddContacts(SelectNewContacts(book.Contacts(), imported, options.bKeepDuplicates, pszIn, report));
+    CBookChange change = AddImportedContacts(book, imported, options.bKeepDuplicates, pszIn, report);
     for (size_t i = nWarnings; i < report.warnings.size(); ++i) {
         Print(stderr, "%s\n", report.warnings[i].GetString());
     }

@@ -15,3 +15,7 @@ bool QuitRunningProgram(unsigned nTimeoutMs);
 // The path of the user's address book, creating its folder if needed. False when the system
 // has none.
 bool DefaultAddressBookPath(CString& strPath);
+
+// True when strPath names the user's address book, the one the running program writes: on
+// Windows whatever the case of its letters, relative or not.
+bool IsProgramBook(const CString& strPath);

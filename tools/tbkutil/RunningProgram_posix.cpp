@@ -12,3 +12,5 @@ bool QuitRunningProgram(unsigned) {
 bool DefaultAddressBookPath(CString&) {
     return false;
 }
+
+bool IsProgramBook(const CString&) { return false; }

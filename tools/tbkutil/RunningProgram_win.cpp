@@ -1,5 +1,6 @@
 #include "RunningProgram.h"
 
+#include "framework/core/WideText.h"
 #include "framework/win/Handles.h"
 #include "framework/win/ShellFolder.h"
 #include "ui/shell/Paths.h"
@@ -9,6 +10,18 @@
 namespace {
 
 const DWORD kPollMs = 100;
+
+// The full path of a file, existing or not; the text as given where the system cannot tell.
+std::wstring FullPath(const CString& strPath) {
+    std::wstring strWide = ToWide(strPath);
+    DWORD dwLength = ::GetFullPathNameW(strWide.c_str(), 0, nullptr, nullptr);
+    std::wstring strFull(dwLength, L'\0');
+    if (dwLength == 0 || ::GetFullPathNameW(strWide.c_str(), dwLength, &strFull[0], nullptr) >= dwLength) {
+        return strWide;
+    }
+    strFull.resize(dwLength - 1);
+    return strFull;
+}
 
 } // namespace
 
@@ -42,4 +55,16 @@ bool DefaultAddressBookPath(CString& strPath) {
     CreateFolder(DataFolderBelow(strBase));
     strPath = DataFolderBelow(strBase) + "\\" + kAddressBookFileName;
     return true;
+}
+
+bool IsProgramBook(const CString& strPath) {
+    CString strBook;
+    if (!DefaultAddressBookPath(strBook)) {
+        return false;
+    }
+    // File names on Windows ignore case, as the system compares them.
+    std::wstring a = FullPath(strPath);
+    std::wstring b = FullPath(strBook);
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }

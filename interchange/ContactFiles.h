@@ -1,0 +1,43 @@
+// Contacts in and out of files, the same way for tbkutil and the program's window: telling a
+// file's format, reading a file's contacts, adding them to a book as one change, and building
+// and writing an export. Long work reports its progress and stops when cancelled.
+#pragma once
+
+#include "CsvFormat.h"
+#include "ImportReport.h"
+#include "VCardEscape.h"
+#include "data/ContactBook.h"
+#include "framework/core/FileException.h"
+#include "framework/core/WorkProgress.h"
+
+#include <string>
+
+enum class ContactFileFormat { unknown, vcard, csv };
+
+// The format a file's name says (.vcf, .vcard, .csv, or the bare words vcf, vcard and csv).
+ContactFileFormat FormatFromName(const CString& strName);
+// The format of the data: by the name where it says one, else a vCard when a card begins near
+// the start (in any of the encodings the reader takes), else CSV.
+ContactFileFormat GuessFormat(const CString& strName, const std::string& strData);
+
+// The kinds of export, in the order the Save As dialog offers them.
+enum class ExportKind { vcard30, vcard40, vcard21, outlookCsv, googleCsv, thunderbirdCsv };
+ContactFileFormat FormatOf(ExportKind kind);
+std::string BuildExport(const CContactArray& contacts, ExportKind kind);
+
+// Reads a whole file; false with the cause.
+bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error);
+// Writes a temporary file beside the target and moves it over the target, so a failure leaves
+// any earlier file as it was.
+bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error);
+
+// The contacts of one file's data, appended; false with strError when it holds none it could
+// read. Cancelled, it stops early with what it has (the caller then drops it).
+bool ReadContacts(const std::string& strData, const CString& strName, ContactFileFormat format,
+                  CContactArray& contacts, CImportReport& report, CString& strError,
+                  CWorkProgress* pProgress = nullptr);
+
+// Adds the imported contacts the book does not hold yet (all of them with bKeepDuplicates), as
+// one change that one undo takes back. Counts and warnings go to the report.
+CBookChange AddImportedContacts(CContactBook& book, const CContactArray& imported, bool bKeepDuplicates,
+                                const CString& strName, CImportReport& report);
