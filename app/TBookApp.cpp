@@ -1,15 +1,19 @@
 #include "TBookApp.h"
 
-#include "ui/shell/Globals.h"
-#include "ui/shell/Paths.h"
 #include "app/AutoProxy.h"
 #include "framework/core/WideText.h"
 #include "framework/win/Handles.h"
 #include "framework/win/ShellFolder.h"
 #include "res/resource.h"
 #include "ui/main/TBookDlg.h"
+#include "ui/shell/FileHandOver.h"
+#include "ui/shell/Globals.h"
+#include "ui/shell/Paths.h"
+
+#include <shellapi.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -42,6 +46,30 @@ CString LocalAppDataFromEnvironment() {
 
 void ShowStartError(const char* pszText) {
     AfxShowMessageBox(nullptr, pszText, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// How long a later start waits for the running program's window to take its files: "Open with"
+// on several files starts the program once per file, all at about the same time.
+const DWORD kHandOverWaitMs = 15000;
+
+// The files the program was started with ("Open with", a drop on its icon), as full paths; the
+// options ("-m", "-quit", the automation switches) are not files.
+std::vector<CString> FilesOnCommandLine() {
+    std::vector<CString> files;
+    int nCount = 0;
+    LPWSTR* ppArgs = ::CommandLineToArgvW(::GetCommandLineW(), &nCount);
+    for (int i = 1; ppArgs && i < nCount; ++i) {
+        if (ppArgs[i][0] == L'-' || ppArgs[i][0] == L'/' || ppArgs[i][0] == L'\0') {
+            continue;
+        }
+        // A later start may run in another folder than the program it hands the names to.
+        wchar_t szFull[32768];
+        DWORD dwLength =
+            ::GetFullPathNameW(ppArgs[i], static_cast<DWORD>(std::size(szFull)), szFull, nullptr);
+        files.push_back(FromWide(dwLength > 0 && dwLength < std::size(szFull) ? szFull : ppArgs[i]));
+    }
+    ::LocalFree(ppArgs);
+    return files;
 }
 
 } // namespace
@@ -85,6 +113,7 @@ BOOL CTBookApp::InitInstance() {
     CString strToken = CString(m_pszExeName) + ".exe";
     ResolvePaths();
     CString strCmdLine = m_lpCmdLine;
+    std::vector<CString> files = FilesOnCommandLine();
 
     // The instance token lives as long as this process; a later start finds it.
     HANDLE hToken = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, ToWide(strToken).c_str());
@@ -101,6 +130,11 @@ BOOL CTBookApp::InitInstance() {
         } else {
             // Lets the running instance come to the front when it handles the signal.
             ::AllowSetForegroundWindow(ASFW_ANY);
+            if (!files.empty() && !HandFilesToRunningProgram(files, kHandOverWaitMs)) {
+                ShowStartError(
+                    "Tovano Address Book is running already, but did not take the files to import. "
+                    "Try again in a moment, or import them from its menu.");
+            }
             if (!SignalEvent(kShowEventName)) {
                 ShowStartError("Tovano Address Book is running already, but its window could not be shown.");
             }
@@ -115,6 +149,7 @@ BOOL CTBookApp::InitInstance() {
     context.strProgramPath = g_strProgramPath;
     context.strProgramFolder = g_strProgramFolder;
     context.bStartHidden = strCmdLine == kStartHiddenOption;
+    context.files = std::move(files);
 
     if (FAILED(::OleInitialize(nullptr))) {
         AfxMessageBox(IDP_OLE_INIT_FAILED);

@@ -8,10 +8,12 @@
 #define IDD_TBOOK_DIALOG 102
 #define IDD_CONTACT 104
 #define IDD_ABOUTBOX 139
+#define IDD_PROGRESS 142
 
 // Icons and menus
 #define IDR_MAINFRAME 128
 #define IDR_TRAY_MENU 138
+#define IDR_LIST_MENU 141
 #define IDI_TRAY 172
 
 // Strings
@@ -70,6 +72,10 @@
 #define IDC_SUPPORT_ADDRESS 1064
 #define IDC_HOME_PAGE_ADDRESS 1065
 
+// Progress dialog controls
+#define IDC_PROGRESS_TEXT 1070
+#define IDC_PROGRESS_BAR 1071
+
 // Tray menu commands
 #define ID_TRAY_SHOW_CONTACTS 32771
 #define ID_TRAY_ADD_NEW 32772
@@ -78,3 +84,14 @@
 #define ID_TRAY_TELL_A_FRIEND 32775
 #define ID_TRAY_LAUNCH_ON_STARTUP 32776
 #define ID_TRAY_EXIT 32778
+
+// Commands of the list's context menu; the first two are in the tray menu as well.
+#define ID_IMPORT 32790
+#define ID_EXPORT 32791
+#define ID_SEND_EMAIL 32792
+#define ID_OPEN_WEB_PAGE 32793
+#define ID_CALL 32794
+#define ID_COPY 32795
+#define ID_UNDO 32796
+// Ctrl+V in the list: in no menu.
+#define ID_PASTE 32797

@@ -110,7 +110,9 @@ INT_PTR CDialog::DoModal() {
         ::EnableWindow(hOwner, FALSE);
     }
     if (!m_bEndModal) {
-        ShowWindow(SW_SHOWNORMAL);
+        if (!m_bShowLater) {
+            ShowWindow(SW_SHOWNORMAL);
+        }
         RunModalLoop();
     }
     if (bOwnerDisabled) {

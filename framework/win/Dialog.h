@@ -53,6 +53,9 @@ protected:
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
+    // DoModal leaves the dialog hidden: it shows itself once it has something to show (the
+    // progress of work that may well end before anyone could read it).
+    bool m_bShowLater = false;
 
 private:
     BOOL CreateOwned(HWND hOwner);

@@ -1,13 +1,13 @@
 // The real tbook.exe under Wine: one instance, the signals of later starts, the options, the
 // tray, and the exit path.
 #include "ProgramDriver.h"
-#include "win/outreach/RecordingBrowserTest.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
 #include "framework/core/WideText.h"
 #include "framework/win/Handles.h"
 #include "res/resource.h"
 #include "support/UnicodeNames.h"
+#include "win/outreach/RecordingBrowserTest.h"
 
 #include <gtest/gtest.h>
 
@@ -415,4 +415,43 @@ TEST_F(ProgramTest, ABookOfTheOldCodePageIsConvertedOnlyWithABackup) {
     EXPECT_NE(std::string::npos, strNew.find("\"\xE2\x82\xAC" "uro\""));
     EXPECT_EQ(1, RunProgram("-quit"));
     EXPECT_EQ(0, program.WaitForExit());
+}
+
+// "Open with" on a contacts file: a first start imports it once the user agrees; a later start
+// hands its file to the running program, which asks the same, and ends with code 1.
+TEST_F(ProgramTest, AContactsFileOpenedWithTheProgramIsImportedByTheRunningOne) {
+    wchar_t szTemp[MAX_PATH] = L"";
+    ::GetTempPathW(MAX_PATH, szTemp);
+    const std::string strFolder = FromWide(szTemp).GetStdString();
+    const std::string files[] = {strFolder + "first friends.vcf", strFolder + "second.vcf"};
+    WriteFileText(files[0],
+                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Clark;Carl;;;\r\nFN:Carl Clark\r\nEND:VCARD\r\n");
+    WriteFileText(files[1], "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Dunn;Dora;;;\r\nFN:Dora Dunn\r\nEND:VCARD\r\n");
+    // Answers the next message box, which must begin with the text.
+    auto answer = [](CProgram& program, const std::string& strStart) {
+        HWND hBox = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hBox = program.FindMessageBox()) != nullptr; })) << strStart;
+        EXPECT_EQ(strStart, WindowText(::GetDlgItem(hBox, 0xFFFF)).substr(0, strStart.size()));
+        ::PostMessageA(hBox, WM_COMMAND, IDYES, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hBox); }));
+    };
+
+    CProgram program;
+    StartWithBook(program, SampleContacts(), "\"" + files[0] + "\"");
+    answer(program, "Import 1 contact from first friends.vcf into your address book?");
+    answer(program, "Imported from first friends.vcf: added 1,");
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 4; }));
+
+    CProgram later;
+    ASSERT_TRUE(later.Start("\"" + files[1] + "\""));
+    EXPECT_EQ(1, later.WaitForExit(20000));
+    answer(program, "Import 1 contact from second.vcf into your address book?");
+    answer(program, "Imported from second.vcf: added 1,");
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 5; }));
+    std::string strBook = ReadFileText(BookPath());
+    EXPECT_NE(std::string::npos, strBook.find("Clark"));
+    EXPECT_NE(std::string::npos, strBook.find("Dunn"));
+    for (const std::string& strFile : files) {
+        ::DeleteFileW(ToWide(strFile.c_str()).c_str());
+    }
 }

@@ -31,6 +31,7 @@ public:
     CSignalWatcher& Watcher() { return m_watcher; }
     CContactBook& Book() { return m_book; }
     CContactCommands& Commands() { return m_contactCommands; }
+    CInterchangeCommands& Interchange() { return m_interchange; }
     // Adds the contact as Add New does after the editor, a failed save reported.
     void AddContact(const CContact& contact) { m_contactCommands.Commit(m_book.AddContact(contact)); }
 

@@ -243,20 +243,16 @@ const DialogItem kMainWindowItems[] = {
 
 } // namespace
 
-TEST(ResourceTest, TrayMenuHoldsCommandsInOrderWithSeparators) {
-    CMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
-    ASSERT_TRUE(menu);
-    ASSERT_EQ(1, GetMenuItemCount(menu.Get()));
-    HMENU popup = GetSubMenu(menu.Get(), 0);
-    ASSERT_NE(nullptr, popup);
-
+TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
     struct Expected {
         UINT nId; // 0 for a separator
         const char* pszText;
     };
-    const Expected expected[] = {
+    const std::vector<Expected> trayMenu = {
         {ID_TRAY_SHOW_CONTACTS, "Show Contacts"},
         {ID_TRAY_ADD_NEW, "Add New Contact"},
+        {ID_IMPORT, "Import Contacts..."},
+        {ID_EXPORT, "Export Contacts..."},
         {0, nullptr},
         {ID_TRAY_HELP, "Help"},
         {ID_TRAY_ABOUT, "About Program"},
@@ -265,25 +261,45 @@ TEST(ResourceTest, TrayMenuHoldsCommandsInOrderWithSeparators) {
         {ID_TRAY_LAUNCH_ON_STARTUP, "Launch on Startup"},
         {ID_TRAY_EXIT, "Exit"},
     };
-    ASSERT_EQ(int(std::size(expected)), GetMenuItemCount(popup));
-    for (UINT i = 0; i < std::size(expected); ++i) {
-        SCOPED_TRACE("position " + std::to_string(i));
-        char text[64] = {};
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
-        info.dwTypeData = text;
-        info.cch = sizeof(text);
-        ASSERT_TRUE(GetMenuItemInfoA(popup, i, TRUE, &info));
-        if (!expected[i].pszText) {
-            EXPECT_TRUE(info.fType & MFT_SEPARATOR);
-            continue;
+    const std::vector<Expected> listMenu = {
+        {ID_SEND_EMAIL, "Send &E-mail"},
+        {ID_OPEN_WEB_PAGE, "Open &Web Page"},
+        {ID_CALL, "C&all"},
+        {0, nullptr},
+        {ID_COPY, "&Copy\tCtrl+C"},
+        {ID_UNDO, "&Undo\tCtrl+Z"},
+        {0, nullptr},
+        {ID_IMPORT, "&Import Contacts..."},
+        {ID_EXPORT, "E&xport Contacts..."},
+    };
+    for (const auto& [nMenu, expected] :
+         {std::make_pair(IDR_TRAY_MENU, trayMenu), std::make_pair(IDR_LIST_MENU, listMenu)}) {
+        SCOPED_TRACE("menu " + std::to_string(nMenu));
+        CMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nMenu)));
+        ASSERT_TRUE(menu);
+        ASSERT_EQ(1, GetMenuItemCount(menu.Get()));
+        HMENU popup = GetSubMenu(menu.Get(), 0);
+        ASSERT_NE(nullptr, popup);
+        ASSERT_EQ(int(expected.size()), GetMenuItemCount(popup));
+        for (UINT i = 0; i < expected.size(); ++i) {
+            SCOPED_TRACE("position " + std::to_string(i));
+            char text[64] = {};
+            MENUITEMINFOA info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
+            info.dwTypeData = text;
+            info.cch = sizeof(text);
+            ASSERT_TRUE(GetMenuItemInfoA(popup, i, TRUE, &info));
+            if (!expected[i].pszText) {
+                EXPECT_TRUE(info.fType & MFT_SEPARATOR);
+                continue;
+            }
+            EXPECT_FALSE(info.fType & MFT_SEPARATOR);
+            EXPECT_EQ(expected[i].nId, info.wID);
+            EXPECT_STREQ(expected[i].pszText, text);
+            // The default item is chosen at run time, never by the resource.
+            EXPECT_FALSE(info.fState & MFS_DEFAULT);
         }
-        EXPECT_FALSE(info.fType & MFT_SEPARATOR);
-        EXPECT_EQ(expected[i].nId, info.wID);
-        EXPECT_STREQ(expected[i].pszText, text);
-        // The default item is chosen at run time, never by the resource.
-        EXPECT_FALSE(info.fState & MFS_DEFAULT);
     }
 }
 

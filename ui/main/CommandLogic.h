@@ -3,6 +3,9 @@
 // deletion.
 #pragma once
 
+#include "framework/core/String.h"
+
+#include <cstddef>
 #include <vector>
 
 // After the contact at nRemovedIndex has been removed from the list (the later ones moved down
@@ -14,3 +17,6 @@ void ReindexRowContacts(std::vector<int>& rowContacts, int nRemovedIndex);
 // after the row itself when it stayed, after the row above it when it was deleted, so that the
 // row that moved up into its place is examined (-1: from the top).
 inline int NextSelectedSearchStart(int nRow, bool bDeleted) { return bDeleted ? nRow - 1 : nRow; }
+
+// "1 contact", "3 contacts": a count with the word that fits it.
+CString CountOf(size_t nCount, const char* pszOne, const char* pszMany);

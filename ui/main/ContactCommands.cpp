@@ -4,8 +4,8 @@
 #include "res/resource.h"
 #include "ui/editor/ContactDlg.h"
 #include "ui/main/CommandLogic.h"
+#include "ui/main/CommandScope.h"
 #include "ui/shell/Globals.h"
-#include "ui/shell/SignalWatcher.h"
 
 namespace {
 
@@ -13,25 +13,12 @@ const char kDeleteAll[] = "Are you sure you want to delete all contacts?";
 const char kDeleteOne[] = "Deleting %s, %s...\r\nAre you sure?";
 const UINT kQuestion = MB_YESNO | MB_DEFBUTTON2;
 
-// While it lives a command runs; a request to end the program that came meanwhile is made again
-// when the outermost command ends.
-class CCommandScope {
-public:
-    CCommandScope(CExitCoordinator& exit, CWnd& window) : m_exit(exit), m_window(window) { m_exit.BeginCommand(); }
-    ~CCommandScope() {
-        switch (m_exit.EndCommand()) {
-        case CExitCoordinator::EEnd::quitSignal: m_window.PostMessage(WM_WATCHER_QUIT); break;
-        case CExitCoordinator::EEnd::exit: m_window.PostMessage(WM_COMMAND, IDOK, 0); break;
-        case CExitCoordinator::EEnd::none: break;
-        }
-    }
-    CCommandScope(const CCommandScope&) = delete;
-    CCommandScope& operator=(const CCommandScope&) = delete;
+CString Contacts(size_t nCount) { return CountOf(nCount, "contact", "contacts"); }
 
-private:
-    CExitCoordinator& m_exit;
-    CWnd& m_window;
-};
+CString DeletedStatus(size_t nCount) {
+    return "Deleted " + Contacts(nCount) + ". Undo (Ctrl+Z) brings " + (nCount == 1 ? "it" : "them") +
+           " back.";
+}
 
 } // namespace
 
@@ -64,6 +51,7 @@ void CContactCommands::OnViewEdit() {
         if (RunEditor(dlg) == IDOK) {
             if (dlg.m_bDeleted) {
                 Commit(DeleteRow(nRow));
+                SetStatus(DeletedStatus(1));
             } else if (dlg.m_bSaved) {
                 Commit(StoreEditedContact(nIndex, dlg.m_contact));
             }
@@ -75,12 +63,31 @@ void CContactCommands::OnViewEdit() {
 
 CBookChange CContactCommands::StoreEditedContact(int nIndex, const CContact& contact) {
     CBookChange change = m_book.StoreEditedContact(nIndex, contact);
+    ShowChangedList(change.placed);
+    return change;
+}
+
+void CContactCommands::ShowChangedList(const std::vector<int>& selected) {
     m_buttons.SetSearchDown(false);
     m_list.RefillList(m_book, FALSE); // the book has sorted
-    if (!change.placed.empty()) {
-        m_list.SelectRow(change.placed.front());
+    m_list.SelectRows(selected);
+}
+
+void CContactCommands::SetStatus(const CString& strText) { m_statusBar.SetText(strText, 0, 0); }
+
+void CContactCommands::OnUndo() {
+    CCommandScope command(m_exit, m_window);
+    if (!m_book.CanUndo()) {
+        ::MessageBeep(MB_OK);
+        return;
     }
-    return change;
+    CBookChange change = m_book.Undo();
+    ShowChangedList(change.placed);
+    Commit(change);
+    size_t nBack = change.placed.size(), nGone = change.removed.size();
+    SetStatus(nBack == 0   ? "Undone: " + Contacts(nGone) + " taken out again."
+              : nGone == 0 ? "Undone: " + Contacts(nBack) + " back in the list."
+                           : "Undone: the change to " + Contacts(nBack) + " taken back.");
 }
 
 void CContactCommands::OnAddNew() {
@@ -104,13 +111,17 @@ void CContactCommands::OnDelete() {
     }
     if (m_list.GetSelectedCount() == m_list.GetItemCount()) {
         if (m_window.MessageBox(kDeleteAll, kSystemCaption, kQuestion) != IDNO) {
-            Commit(DeleteShownRows());
+            CBookChange deleted = DeleteShownRows();
+            Commit(deleted);
+            SetStatus(DeletedStatus(deleted.removed.size()));
         }
         return;
     }
     // Answered No for every contact, the command changes nothing: a book read only in part stays
-    // as it is.
+    // as it is. The contacts deleted one by one are taken back together.
     CBookChange deleted;
+    size_t nDeleted = 0;
+    m_book.BeginUndoGroup();
     while (nRow != -1) {
         const CContact& contact = m_book.Contacts()[m_list.RowContact(nRow)];
         CString strQuestion;
@@ -118,12 +129,17 @@ void CContactCommands::OnDelete() {
         bool bDelete = m_window.MessageBox(strQuestion, kSystemCaption, kQuestion) != IDNO;
         if (bDelete) {
             deleted.bChanged |= DeleteRow(nRow).bChanged;
+            ++nDeleted;
         } else {
             m_list.SetItemState(nRow, 0, LVIS_SELECTED);
         }
         nRow = m_list.GetNextItem(NextSelectedSearchStart(nRow, bDelete), LVNI_SELECTED);
     }
+    m_book.EndUndoGroup();
     Commit(deleted);
+    if (nDeleted > 0) {
+        SetStatus(DeletedStatus(nDeleted));
+    }
 }
 
 CBookChange CContactCommands::DeleteShownRows() {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "data/ContactBook.h"
+#include "framework/win/Controls.h"
 #include "ui/main/ContactListView.h"
 #include "ui/main/ExitCoordinator.h"
 #include "ui/main/MainButtons.h"
@@ -18,8 +19,9 @@ class CContactDlg;
 class CContactCommands {
 public:
     CContactCommands(CDialog& window, CContactBook& book, CContactListView& list, CMainButtons& buttons,
-                     CExitCoordinator& exit)
-        : m_window(window), m_book(book), m_list(list), m_buttons(buttons), m_exit(exit) {}
+                     CExitCoordinator& exit, CStatusBarCtrl& statusBar)
+        : m_window(window), m_book(book), m_list(list), m_buttons(buttons), m_exit(exit),
+          m_statusBar(statusBar) {}
     CContactCommands(const CContactCommands&) = delete;
     CContactCommands& operator=(const CContactCommands&) = delete;
 
@@ -28,6 +30,14 @@ public:
     void OnAddNew();
     // Deletes the selected contacts, asking first.
     void OnDelete();
+    // Takes back the latest change of this run and saves; the contacts that came back are
+    // selected.
+    void OnUndo();
+
+    // Shows the whole list after a change that sorted the book, the given contacts selected.
+    void ShowChangedList(const std::vector<int>& selected);
+    // A line in the status bar on what the last command did.
+    void SetStatus(const CString& strText);
 
     // Removes the row and its contact; the other rows keep theirs and their selection.
     CBookChange DeleteRow(int nRow);
@@ -48,4 +58,5 @@ private:
     CContactListView& m_list;
     CMainButtons& m_buttons;
     CExitCoordinator& m_exit;
+    CStatusBarCtrl& m_statusBar;
 };

@@ -80,6 +80,19 @@ void CContactListView::SelectRow(int nRow) {
     EnsureVisible(nRow, FALSE);
 }
 
+void CContactListView::SelectRows(const std::vector<int>& rows) {
+    if (rows.empty()) {
+        return;
+    }
+    // One redraw for the lot: an import may select thousands of rows.
+    SetRedraw(FALSE);
+    for (int nRow : rows) {
+        SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    SetRedraw(TRUE);
+    SelectRow(rows.front());
+}
+
 int CContactListView::SelectAllRows() {
     int nRow = 0;
     for (; nRow < GetItemCount(); ++nRow) {

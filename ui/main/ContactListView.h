@@ -30,6 +30,8 @@ public:
                     const char* pszOfficePhone, const char* pszOfficeEMail, int nIndex);
 
     void SelectRow(int nRow);
+    // Selects these rows besides any selected already, the first one focused and in view.
+    void SelectRows(const std::vector<int>& rows);
     // Both return the number of rows.
     int SelectAllRows();
     int DeselectAllRows();

@@ -40,6 +40,12 @@ const CKeyRule kKeyTable[] = {
     {When::down, kKeyShift, kKeyShift, Need::any, Need::any, KeyAction::swallow},
     {When::up, kKeyShift, kKeyShift, Need::any, Need::any, KeyAction::swallow},
     {When::down, 'A', 'A', Need::yes, Need::any, KeyAction::selectAll},
+    // In the search box these keys are the box's own.
+    {When::down, 'C', 'C', Need::yes, Need::no, KeyAction::copy},
+    {When::down, 'V', 'V', Need::yes, Need::no, KeyAction::paste},
+    {When::down, 'Z', 'Z', Need::yes, Need::no, KeyAction::undo},
+    {When::down, kKeyApps, kKeyApps, Need::any, Need::no, KeyAction::contextMenu},
+    {When::up, kKeyApps, kKeyApps, Need::any, Need::no, KeyAction::swallow},
     {When::down, 'A', 'Z', Need::no, Need::no, KeyAction::jumpToLetter},
     {When::down, kKeyReturn, kKeyReturn, Need::any, Need::no, KeyAction::viewEdit},
     {When::down, kKeyReturn, kKeyReturn, Need::any, Need::yes, KeyAction::searchEnter},

@@ -42,6 +42,10 @@ enum class KeyAction {
     addNew,
     deleteRows,
     help,         // WM_HELP to the window, wherever the focus is in it
+    undo,
+    copy,         // the selected contacts to the clipboard
+    paste,        // vCard text from the clipboard imported
+    contextMenu,  // the list's menu, for the selected contact
 };
 
 // The key codes the table knows, as the platform numbers them.
@@ -51,6 +55,7 @@ const unsigned kKeyEscape = 0x1B;
 const unsigned kKeySpace = 0x20;
 const unsigned kKeyInsert = 0x2D;
 const unsigned kKeyDelete = 0x2E;
+const unsigned kKeyApps = 0x5D;
 const unsigned kKeyF1 = 0x70;
 
 // The action for a key message: bDown for a key going down, false for one coming up.

@@ -4,9 +4,12 @@
 
 #include "framework/core/String.h"
 
+#include <vector>
+
 struct CMainContext {
     CString strAddressBookPath;
-    CString strProgramPath;    // the executable, which the logon Run value starts
-    CString strProgramFolder;  // ending in a backslash: the help pages lie below it
-    bool bStartHidden = false; // started with "-m": in the notification area only
+    CString strProgramPath;     // the executable, which the logon Run value starts
+    CString strProgramFolder;   // ending in a backslash: the help pages lie below it
+    bool bStartHidden = false;  // started with "-m": in the notification area only
+    std::vector<CString> files; // full paths of files to import once the window runs ("Open with")
 };

@@ -8,6 +8,8 @@
 #include "ui/main/LoadReport.h"
 #include "ui/shell/Globals.h"
 
+#include <windowsx.h>
+
 namespace {
 
 const DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
@@ -55,6 +57,18 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnMessage<&CTBookDlg::OnWatcherShow>(WM_WATCHER_SHOW),
         OnMessage<&CTBookDlg::OnWatcherQuit>(WM_WATCHER_QUIT),
         OnMessage<&CTBookDlg::OnShowLoadProblems>(WM_SHOW_LOAD_PROBLEMS),
+        OnMessage<&CTBookDlg::OnContextMenu>(WM_CONTEXTMENU),
+        OnCommand<&CTBookDlg::OnSendEmail>(ID_SEND_EMAIL),
+        OnCommand<&CTBookDlg::OnOpenWebPage>(ID_OPEN_WEB_PAGE),
+        OnCommand<&CTBookDlg::OnCall>(ID_CALL),
+        OnCommand<&CTBookDlg::OnCopy>(ID_COPY),
+        OnCommand<&CTBookDlg::OnPaste>(ID_PASTE),
+        OnCommand<&CTBookDlg::OnUndo>(ID_UNDO),
+        OnCommand<&CTBookDlg::OnImport>(ID_IMPORT),
+        OnCommand<&CTBookDlg::OnExport>(ID_EXPORT),
+        OnMessage<&CTBookDlg::OnCopyData>(WM_COPYDATA),
+        OnMessage<&CTBookDlg::OnDropFiles>(WM_DROPFILES),
+        OnMessage<&CTBookDlg::OnTimer>(WM_TIMER),
     };
     static const CMessageTable table = {CDialog::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -62,7 +76,11 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
 
 CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
     : CDialog(IDD_TBOOK_DIALOG, pParent), m_context(context), m_book(context.strAddressBookPath),
-      m_contactCommands(*this, m_book, m_list, m_buttons, m_exit), m_search(*this, m_book, m_list, m_buttons) {
+      m_contactCommands(*this, m_book, m_list, m_buttons, m_exit, m_statusBar),
+      m_interchange(*this, m_book, m_list, m_contactCommands, m_exit),
+      m_incoming(*this, m_book, m_exit,
+                 [this](const std::vector<CString>& files) { m_interchange.ImportFiles(files); }),
+      m_search(*this, m_book, m_list, m_buttons) {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -125,6 +143,10 @@ BOOL CTBookDlg::OnInitDialog() {
     m_book.LoadAddressBook();
     m_list.RefillList(m_book, TRUE);
     m_bInitialised = 1;
+    // Files the program was started with are imported once the book is ready; a failure here
+    // only means later starts cannot hand over theirs (they say so).
+    m_incoming.Open();
+    m_incoming.Add(m_context.files);
     // A book not read completely is reported first; the editor opens at start only for a book
     // that truly holds nothing, since a contact saved there would replace the file.
     if (m_book.HasLoadProblems()) {
@@ -189,6 +211,12 @@ void CTBookDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
 }
 
 BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
+    // Shift+F10, the menu key's other half, comes as a system key.
+    if (pMsg->message == WM_SYSKEYDOWN && pMsg->wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0 &&
+        !m_search.SearchHasFocus()) {
+        PostMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_list.m_hWnd), -1);
+        return TRUE;
+    }
     if (pMsg->message != WM_KEYDOWN && pMsg->message != WM_KEYUP) {
         return PreTranslateInput(pMsg);
     }
@@ -214,6 +242,12 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
         break;
     case KeyAction::addNew: PostMessage(WM_COMMAND, IDC_ADD_NEW, 0); break;
     case KeyAction::deleteRows: PostMessage(WM_COMMAND, IDC_DELETE, 0); break;
+    case KeyAction::undo: PostMessage(WM_COMMAND, ID_UNDO, 0); break;
+    case KeyAction::copy: PostMessage(WM_COMMAND, ID_COPY, 0); break;
+    case KeyAction::paste: PostMessage(WM_COMMAND, ID_PASTE, 0); break;
+    case KeyAction::contextMenu:
+        PostMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_list.m_hWnd), -1);
+        break;
     case KeyAction::help: {
         HELPINFO info = {sizeof info, HELPINFO_WINDOW, ::GetDlgCtrlID(pMsg->hwnd), pMsg->hwnd, 0, {}};
         SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
@@ -321,4 +355,24 @@ LRESULT CTBookDlg::OnShowLoadProblems(WPARAM, LPARAM) {
                MB_OK | MB_ICONEXCLAMATION);
     m_book.FinishLoad();
     return 0;
+}
+
+LRESULT CTBookDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) != m_list.m_hWnd) {
+        return Default();
+    }
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_listMenu.Show(this, m_list, m_book, pt);
+    return 0;
+}
+
+// From the tray menu the window may be hidden: the contacts that come in are shown in it.
+void CTBookDlg::OnImport() {
+    OnShowContacts();
+    m_interchange.OnImport();
+}
+
+void CTBookDlg::OnExport() {
+    OnShowContacts();
+    m_interchange.OnExport();
 }

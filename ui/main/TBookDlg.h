@@ -13,6 +13,9 @@
 #include "ui/main/ContactCommands.h"
 #include "ui/main/ContactListView.h"
 #include "ui/main/ExitCoordinator.h"
+#include "ui/main/IncomingFiles.h"
+#include "ui/main/InterchangeCommands.h"
+#include "ui/main/ListMenu.h"
 #include "ui/main/MainButtons.h"
 #include "ui/main/MainContext.h"
 #include "ui/main/MainSearch.h"
@@ -58,11 +61,25 @@ protected:
     void OnViewEdit() { m_contactCommands.OnViewEdit(); }
     void OnAddNew() { m_contactCommands.OnAddNew(); }
     void OnDelete() { m_contactCommands.OnDelete(); }
+    void OnUndo() { m_contactCommands.OnUndo(); }
     void OnSearch() { m_search.OnSearch(); }
     void OnSearchChange() { m_search.OnSearchChange(); }
     void OnSearchSetFocus() { m_search.OnSearchSetFocus(); }
     void OnSearchKillFocus() { m_search.OnSearchKillFocus(); }
     LRESULT OnShowLoadProblems(WPARAM wParam, LPARAM lParam);
+
+    // Contacts in and out: the list's menu, the interchange commands and the files that come in.
+    LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
+    void OnSendEmail() { m_listMenu.OnSendEmail(m_hWnd); }
+    void OnOpenWebPage() { m_listMenu.OnOpenWebPage(m_hWnd); }
+    void OnCall() { m_listMenu.OnCall(m_hWnd); }
+    void OnImport();
+    void OnExport();
+    void OnCopy() { m_interchange.OnCopy(); }
+    void OnPaste() { m_interchange.OnPaste(); }
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam) { return m_incoming.OnCopyData(wParam, lParam); }
+    LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) { return m_incoming.OnDropFiles(wParam, lParam); }
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam) { return m_incoming.OnTimer(wParam, lParam); }
 
     // The tray, the other instances' signals and the exit path.
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam) { return m_tray.OnTrayNotify(this, wParam, lParam); }
@@ -99,6 +116,9 @@ protected:
     CContactBook m_book;
     CExitCoordinator m_exit;
     CContactCommands m_contactCommands;
+    CInterchangeCommands m_interchange;
+    CIncomingFiles m_incoming;
+    CListMenu m_listMenu;
     CMainSearch m_search;
     CWindowSettings m_settings;
     CMainTray m_tray;

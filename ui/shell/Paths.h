@@ -22,3 +22,5 @@ const char kAddressBookFileName[] = "tbk.xml";
 const char kProgramFileName[] = "tbook.exe";
 const char kShowEventName[] = "ApplicationTovanoAddressBookShow";
 const char kQuitEventName[] = "ApplicationTovanoAddressBookQuit";
+// A file mapping holding the running program's main window, for later starts to hand it files.
+const char kWindowBeaconName[] = "ApplicationTovanoAddressBookWindow";

@@ -1,0 +1,56 @@
+// CInterchangeCommands: contacts in and out of the main window: Import (the Open dialog, files
+// dropped or handed over by a later start, cards pasted), Export (the Save As dialog) and Copy.
+// Files are read and exports written on a worker thread with a progress dialog that can cancel
+// them; the book changes only after the user agreed, in one change that one undo takes back.
+// User-interface thread only.
+#pragma once
+
+#include "data/ContactBook.h"
+#include "ui/interchange/ProgressDlg.h"
+#include "ui/main/ContactCommands.h"
+#include "ui/main/ContactListView.h"
+#include "ui/main/ExitCoordinator.h"
+
+#include <string>
+#include <vector>
+
+class CInterchangeCommands {
+public:
+    CInterchangeCommands(CDialog& window, CContactBook& book, CContactListView& list,
+                         CContactCommands& commands, CExitCoordinator& exit)
+        : m_window(window), m_book(book), m_list(list), m_commands(commands), m_exit(exit) {}
+    CInterchangeCommands(const CInterchangeCommands&) = delete;
+    CInterchangeCommands& operator=(const CInterchangeCommands&) = delete;
+
+    void OnImport();
+    // Reads the files (full paths), asks, and adds their new contacts, selected in the list.
+    void ImportFiles(const std::vector<CString>& files);
+    // Exports the selected contacts when more than one row is selected, else all shown.
+    void OnExport();
+    // The selected contacts to the clipboard.
+    void OnCopy();
+    // Cards on the clipboard imported as from a file.
+    void OnPaste();
+
+    // How long reading or writing runs before its progress shows.
+    UINT m_nProgressDelayMs = CProgressDlg::kShowDelayMs;
+
+private:
+    // What an import reads: a file, or text that came another way (then strPath is empty).
+    struct CSource {
+        CString strPath;
+        CString strName; // as messages name it
+        std::string strData;
+    };
+    void Import(std::vector<CSource> sources);
+    // The contacts of the rows, top to bottom.
+    CContactArray ContactsOfRows(const std::vector<int>& rows) const;
+    std::vector<int> SelectedRows() const;
+    int Ask(const CString& strText, UINT nType) const;
+
+    CDialog& m_window;
+    CContactBook& m_book;
+    CContactListView& m_list;
+    CContactCommands& m_commands;
+    CExitCoordinator& m_exit;
+};
