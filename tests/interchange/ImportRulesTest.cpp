@@ -1,6 +1,7 @@
 // The rules of reading files that are not round trips: character sets, CSV quoting and column
 // sets, vCard dialects, and duplicates.
 #include "interchange/Charset.h"
+#include "interchange/ContactFiles.h"
 #include "interchange/ContactMerge.h"
 #include "interchange/CsvFormat.h"
 #include "interchange/VCardReader.h"
@@ -298,6 +299,26 @@ TEST(ContactMergeTest, SameNamesWithOneSharedNumberOrAddressAreDuplicates) {
     EXPECT_EQ(2, report.nDuplicates);
     merge(true);
     EXPECT_EQ(5, book.GetSize());
+}
+
+// What an import reads a file as: its name decides where it says something, else its content.
+TEST(ContactFilesTest, TheNameDecidesTheFormatElseTheContent) {
+    const std::string strUtf16Card("B\0E\0G\0I\0N\0:\0V\0C\0A\0R\0D\0", 22);
+    const struct {
+        const char* pszName;
+        std::string strData;
+        ContactFileFormat format;
+    } cases[] = {
+        {"Friends.VCF", "First Name,Last Name", ContactFileFormat::vcard},
+        {"list.csv", "BEGIN:VCARD", ContactFileFormat::csv},
+        {"the clipboard", "\xEF\xBB\xBF\r\n  begin:vcard\r\n", ContactFileFormat::vcard},
+        {"phone export", strUtf16Card, ContactFileFormat::vcard},
+        {"notes.txt", "First Name,Last Name\r\nAnn,Adams", ContactFileFormat::csv},
+        {"", "", ContactFileFormat::csv},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.format, GuessFormat(c.pszName, c.strData)) << c.pszName;
+    }
 }
 
 } // namespace
