@@ -81,6 +81,9 @@ driver close
 driver traymenu
 shot tray-menu desktop
 driver close
+driver listmenu
+shot list-menu
+driver close
 driver exit
 wait "$program" || true
 echo "screenshots: $(ls "$out"/*.png | tr '\n' ' ')"

@@ -9,11 +9,14 @@
 //   screenshot_driver editor          the first contact opened in the editor
 //   screenshot_driver about           the About box, as the tray menu opens it
 //   screenshot_driver traymenu        the tray icon's menu, opened at the bottom right
+//   screenshot_driver listmenu        the list's context menu, opened on the second row
 //   screenshot_driver close           closes the open menu or dialog
 //   screenshot_driver exit            the program's Exit
 //   screenshot_driver geometry [top]  prints the place of the main window (or of the window in
 //                                     front) as WIDTHxHEIGHT+X+Y
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +104,21 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(pszCommand, "about") == 0) {
         ::PostMessageA(hMain, WM_COMMAND, kTrayAbout, 0);
+        return 0;
+    }
+    if (std::strcmp(pszCommand, "listmenu") == 0) {
+        HWND hList = ::GetDlgItem(hMain, kList);
+        HWND hHeader = ::FindWindowExA(hList, nullptr, "SysHeader32", nullptr);
+        RECT rcHeader = {};
+        ::GetClientRect(hHeader, &rcHeader);
+        RECT rcRow = {LVIR_BOUNDS, 0, 0, 0};
+        ::SendMessageA(hList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rcRow));
+        int y = rcRow.bottom > rcRow.top ? (rcRow.top + rcRow.bottom) / 2 : rcHeader.bottom + 24;
+        Click(hList, 30, y); // the second row, as a right click selects it
+        POINT pt = {60, y};
+        ::ClientToScreen(hList, &pt);
+        PointerTo(pt.x, pt.y);
+        ::PostMessageA(hMain, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hList), MAKELPARAM(pt.x, pt.y));
         return 0;
     }
     if (std::strcmp(pszCommand, "traymenu") == 0) {
