@@ -194,7 +194,9 @@ bool CContactBuilder::Finish(CContact& contact) {
     int nUnreadable[CContact::kFieldCount] = {};
     for (int i = 0; i < CContact::kFieldCount; ++i) {
         contact.FieldAt(i) = ImportedText(m_values[i], nControls[i], nUnreadable[i]);
-        bAny = bAny || !m_values[i].empty();
+        // What is left once the control characters are out: a row of nothing but those holds
+        // no contact.
+        bAny = bAny || !contact.FieldAt(i).IsEmpty();
     }
     if (!bAny) {
         m_report.Warn(m_strFile, m_nLine, "a contact without any text was left out");

@@ -242,6 +242,9 @@ TEST(ContactBuilderTest, ControlCharactersAreLeftOutAndReported) {
         {"Last Name,Home Phone\r\nDoe,\"1\x7F\0\x1B\x0B\xE6\x97\xA5\"\r\n"s, C::fieldHomePhone,
          "1\x7F\xE6\x97\xA5", 3,
          "in.csv:2: contact \"Doe\": 3 control characters in the home phone are left out"},
+        // A row of nothing but control characters holds no contact.
+        {"Last Name,First Name\r\nDoe,Jo\r\n\x01,\x02\x03\r\n", C::fieldLastName, "Doe", 0,
+         "in.csv:3: a contact without any text was left out"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszLastWarning);
