@@ -37,6 +37,11 @@ void AppendQuotedPrintable(std::string& strOut, const std::string& strStart, con
         if (strLine.size() + strCode.size() + 1 > nMaxLine) { // room for the "=" of a soft break
             strOut += strLine + "=\r\n";
             strLine.clear();
+            // Readers take a line "END:VCARD" after a soft break for the card's end (some writers
+            // leave a soft break there), so a value's text never starts a line with its E.
+            if (c == 'E' || c == 'e') {
+                strCode = {'=', g_hex[c >> 4], g_hex[c & 15]};
+            }
         }
         strLine += strCode;
     }

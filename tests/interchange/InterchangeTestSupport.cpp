@@ -30,6 +30,7 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
         "\t",
         "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D",
         "BEGIN:VCARD",
+        "END:VCARD", // where a 2.1 line is folded, it must not end the card
         "\xE9\x99\xB3\xE5\xA4\xA7\xE6\x96\x87 \xCE\xA3\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1 \xF0\x9F\x98\x80",
     };
     std::string strLong(90, 'y');
@@ -43,8 +44,8 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
             }
             CString strText;
             for (unsigned k = random() % 6 + 1; k > 0; --k) {
-                unsigned nPiece = random() % 20;
-                strText += nPiece == 19 ? strLong.c_str() : s_pieces[nPiece];
+                unsigned nPiece = random() % (std::size(s_pieces) + 1);
+                strText += nPiece == std::size(s_pieces) ? strLong.c_str() : s_pieces[nPiece];
             }
             if (CContact::IsMultiLineField(f) && random() % 2) {
                 strText += "\r\nsecond line, with \xC3\xA9";
