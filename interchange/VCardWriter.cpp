@@ -95,7 +95,10 @@ private:
         std::string strHead = VCardHead(field.pszProperty, field, m_version);
         const std::string& strText = contact.texts[field.nField];
         if (field.nComponent < 0) {
-            Text(strHead, strText);
+            // Readers take a number written "tel:..." for a tel: link and drop the scheme; a
+            // number typed that way keeps it by carrying it twice.
+            bool bLinkLike = std::strcmp(field.pszProperty, "TEL") == 0 && strText.compare(0, 4, "tel:") == 0;
+            Text(strHead, bLinkLike ? "tel:" + strText : strText);
             return;
         }
         std::vector<std::string> parts(static_cast<size_t>(field.nComponents));

@@ -31,6 +31,7 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
         "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D",
         "BEGIN:VCARD",
         "END:VCARD", // where a 2.1 line is folded, it must not end the card
+        "tel:",      // at the start of a phone number, not a link's scheme
         "\xE9\x99\xB3\xE5\xA4\xA7\xE6\x96\x87 \xCE\xA3\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1 \xF0\x9F\x98\x80",
     };
     std::string strLong(90, 'y');
