@@ -94,4 +94,4 @@
 #define ID_COPY 32795
 #define ID_UNDO 32796
 // Ctrl+V in the list: in no menu.
-#define ID_PASTE 32797
+#define ID_PASTE 32820
