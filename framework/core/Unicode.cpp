@@ -14,6 +14,25 @@ struct CCaseRun {
 
 #include "UnicodeCase.inc"
 
+struct CFoldPair {
+    unsigned nCodePoint;
+    unsigned nBase;
+};
+
+#include "UnicodeFold.inc"
+
+// The letters that stand for two, lower case.
+const struct {
+    unsigned nCodePoint;
+    const char* pszLetters;
+} kTwoLetters[] = {{0xDF, "ss"}, {0xE6, "ae"}, {0xFE, "th"}, {0x153, "oe"}, {0x1E9E, "ss"}};
+
+bool IsBlank(unsigned nCodePoint) {
+    return nCodePoint == ' ' || nCodePoint == '\t' || nCodePoint == '\r' || nCodePoint == '\n' || nCodePoint == 0xA0;
+}
+
+bool IsCombiningAccent(unsigned nCodePoint) { return nCodePoint >= 0x300 && nCodePoint <= 0x36F; }
+
 template <size_t N>
 unsigned MapCodePoint(const CCaseRun (&runs)[N], unsigned nCodePoint) {
     // The runs are sorted and do not overlap: the last one starting at or before the code point.
@@ -131,5 +150,45 @@ std::string LowerUtf8(std::string_view text) {
 std::string UpperUtf8(std::string_view text) {
     std::string out;
     AppendMapped(out, text, UpperCodePoint, 'a', 'z', 'A' - 'a');
+    return out;
+}
+
+std::string FoldForMatching(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool bBlank = false;
+    for (size_t i = 0; i < text.size();) {
+        size_t nStart = i;
+        unsigned nCodePoint = DecodeUtf8(text, i);
+        if (nCodePoint == kInvalidUtf8) {
+            out.append(text.data() + nStart, i - nStart);
+            continue;
+        }
+        if (IsBlank(nCodePoint)) {
+            bBlank = !out.empty();
+            continue;
+        }
+        if (IsCombiningAccent(nCodePoint)) {
+            continue;
+        }
+        if (bBlank) {
+            out += ' ';
+            bBlank = false;
+        }
+        nCodePoint = LowerCodePoint(nCodePoint);
+        if (nCodePoint < 0x80) {
+            out += static_cast<char>(nCodePoint);
+            continue;
+        }
+        auto pTwo = std::find_if(std::begin(kTwoLetters), std::end(kTwoLetters),
+                                 [&](const auto& two) { return two.nCodePoint == nCodePoint; });
+        if (pTwo != std::end(kTwoLetters)) {
+            out += pTwo->pszLetters;
+            continue;
+        }
+        const CFoldPair* pPair = std::lower_bound(std::begin(kFoldPairs), std::end(kFoldPairs), nCodePoint,
+                                                  [](const CFoldPair& pair, unsigned n) { return pair.nCodePoint < n; });
+        AppendUtf8(out, pPair != std::end(kFoldPairs) && pPair->nCodePoint == nCodePoint ? pPair->nBase : nCodePoint);
+    }
     return out;
 }

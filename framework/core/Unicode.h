@@ -1,4 +1,5 @@
-// UTF-8, the encoding of every text the program holds, and the case mapping of all of Unicode.
+// UTF-8, the encoding of every text the program holds, the case mapping of all of Unicode, and
+// the folding by which names are matched whatever their accents.
 // The mapping comes from one table (UnicodeCase.inc) that every build uses, so a search or a sort
 // gives the same result natively and on Windows. Bytes that are not UTF-8 (a damaged file) are
 // never lost: each counts as one character of its own and keeps its case.
@@ -25,3 +26,8 @@ unsigned UpperCodePoint(unsigned nCodePoint);
 void AppendLowerUtf8(std::string& out, std::string_view text);
 std::string LowerUtf8(std::string_view text);
 std::string UpperUtf8(std::string_view text);
+
+// The text as a person compares names and places: lower case; Latin and Greek letters without
+// their accents (UnicodeFold.inc), and ß, æ, œ, þ as the two letters they stand for; combining
+// accents dropped; every run of blanks one space, none at either end. Invalid bytes stay.
+std::string FoldForMatching(std::string_view text);
