@@ -8,17 +8,26 @@ namespace {
 struct FieldInfo {
     CString CContact::*pMember;
     const char* pszTag;
+    const char* pszLabel;
 };
 
 const FieldInfo g_fields[CContact::kFieldCount] = {
-    {&CContact::lastname, "lastname"},       {&CContact::firstname, "firstname"},
-    {&CContact::nickname, "nickname"},       {&CContact::company, "company"},
-    {&CContact::jobtitle, "jobtitle"},       {&CContact::homephone, "homephone"},
-    {&CContact::mobile, "mobile"},           {&CContact::homeemail, "homeemail"},
-    {&CContact::homewww, "homewww"},         {&CContact::homeaddress, "homeaddress"},
-    {&CContact::officephone, "officephone"}, {&CContact::officefax, "officefax"},
-    {&CContact::officeemail, "officeemail"}, {&CContact::officewww, "officewww"},
-    {&CContact::officeaddress, "officeaddress"}, {&CContact::note, "note"},
+    {&CContact::lastname, "lastname", "last name"},
+    {&CContact::firstname, "firstname", "first name"},
+    {&CContact::nickname, "nickname", "nickname"},
+    {&CContact::company, "company", "company"},
+    {&CContact::jobtitle, "jobtitle", "job title"},
+    {&CContact::homephone, "homephone", "home phone"},
+    {&CContact::mobile, "mobile", "mobile"},
+    {&CContact::homeemail, "homeemail", "home e-mail"},
+    {&CContact::homewww, "homewww", "home web page"},
+    {&CContact::homeaddress, "homeaddress", "home address"},
+    {&CContact::officephone, "officephone", "office phone"},
+    {&CContact::officefax, "officefax", "office fax"},
+    {&CContact::officeemail, "officeemail", "office e-mail"},
+    {&CContact::officewww, "officewww", "office web page"},
+    {&CContact::officeaddress, "officeaddress", "office address"},
+    {&CContact::note, "note", "note"},
 };
 
 const char kStoredLineBreak[] = "\\r\\n";
@@ -40,6 +49,7 @@ CContact& CContact::CopyFrom(const CContact& other) {
 CString& CContact::FieldAt(int nField) { return this->*g_fields[nField].pMember; }
 const CString& CContact::FieldAt(int nField) const { return this->*g_fields[nField].pMember; }
 const char* CContact::FieldTag(int nField) { return g_fields[nField].pszTag; }
+const char* CContact::FieldLabel(int nField) { return g_fields[nField].pszLabel; }
 
 bool CContact::IsMultiLineField(int nField) {
     return nField == fieldHomeAddress || nField == fieldOfficeAddress || nField == fieldNote;

@@ -51,6 +51,8 @@ public:
     const CString& FieldAt(int nField) const;
     // The element name of a field in the address book file.
     static const char* FieldTag(int nField);
+    // The field's name in messages and in note lines, lower case ("home phone").
+    static const char* FieldLabel(int nField);
     static bool IsMultiLineField(int nField);
 
     int marked = 0;

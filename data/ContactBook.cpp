@@ -162,11 +162,7 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
 }
 
 CBookChange CContactBook::DeleteContacts(std::vector<int> indexes) {
-    std::sort(indexes.begin(), indexes.end());
-    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-    indexes.erase(std::remove_if(indexes.begin(), indexes.end(),
-                                 [&](int n) { return n < 0 || n >= m_contacts.GetSize(); }),
-                  indexes.end());
+    indexes = ValidIndexes(std::move(indexes));
     if (indexes.empty()) {
         return CBookChange();
     }
@@ -176,6 +172,41 @@ CBookChange CContactBook::DeleteContacts(std::vector<int> indexes) {
     }
     Remember(std::move(step));
     return RemoveAt(std::move(indexes));
+}
+
+std::vector<int> CContactBook::ValidIndexes(std::vector<int> indexes) const {
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    indexes.erase(std::remove_if(indexes.begin(), indexes.end(),
+                                 [&](int n) { return n < 0 || n >= m_contacts.GetSize(); }),
+                  indexes.end());
+    return indexes;
+}
+
+CBookChange CContactBook::MergeContacts(const std::vector<CMergeGroup>& groups) {
+    std::vector<int> indexes;
+    std::vector<const CContact*> merged;
+    for (const CMergeGroup& group : groups) {
+        std::vector<int> members = ValidIndexes(group.indexes);
+        if (members.size() >= 2) {
+            indexes.insert(indexes.end(), members.begin(), members.end());
+            merged.push_back(&group.merged);
+        }
+    }
+    indexes = ValidIndexes(std::move(indexes));
+    if (merged.empty()) {
+        return CBookChange();
+    }
+    CUndoStep step;
+    for (int nIndex : indexes) {
+        step.removed.push_back(m_contacts[nIndex]);
+    }
+    for (const CContact* pMerged : merged) {
+        step.added.push_back(*pMerged);
+    }
+    Remember(std::move(step));
+    RemoveAt(std::move(indexes));
+    return Append(merged);
 }
 
 CBookChange CContactBook::RemoveAt(std::vector<int> indexes) {

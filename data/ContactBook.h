@@ -26,6 +26,12 @@ struct CBookChange {
     int NewIndexOf(int nIndex) const;
 };
 
+// Contacts of the book that become one.
+struct CMergeGroup {
+    std::vector<int> indexes;
+    CContact merged;
+};
+
 class CContactBook {
 public:
     // How many changes Undo can take back, the latest first.
@@ -89,6 +95,11 @@ public:
     // by contact). Calls nest.
     void BeginUndoGroup();
     void EndUndoGroup();
+    // Replaces each group's contacts (the indexes of two at least) by its merged contact, all in
+    // one change that one undo takes back; placed says where the merged contacts went. Groups
+    // must not share a contact.
+    CBookChange MergeContacts(const std::vector<CMergeGroup>& groups);
+
     // Whether a change of this run can be taken back.
     bool CanUndo() const { return !m_undo.empty(); }
     // Takes back the latest change (an add, an import, an edit, a deletion of one or many): the
@@ -108,6 +119,8 @@ private:
     CBookChange SortChanged();
     // Appends the contacts, sorts, and says where they went.
     CBookChange Append(const std::vector<const CContact*>& contacts);
+    // The indexes sorted, each once, the ones out of range left out.
+    std::vector<int> ValidIndexes(std::vector<int> indexes) const;
     // Removes the contacts at sorted, distinct, valid indexes in one pass.
     CBookChange RemoveAt(std::vector<int> indexes);
     void Remember(CUndoStep step);

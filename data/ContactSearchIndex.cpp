@@ -1,8 +1,10 @@
 #include "ContactSearchIndex.h"
 
+#include "ContactIdentity.h"
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 void CContactSearchIndex::Build(const CContactArray& contacts) {
@@ -24,13 +26,45 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
         }
     }
     m_contactStart.push_back(m_text.size());
+    m_pContacts = &contacts;
     m_bBuilt = true;
+}
+
+void CContactSearchIndex::BuildPhoneForms() const {
+    for (int i = 0; i < m_pContacts->GetSize(); ++i) {
+        m_writtenStart.push_back(m_writtenText.size());
+        m_nationalStart.push_back(m_nationalText.size());
+        for (int nField : kPhoneFields) {
+            CPhoneForms forms = PhoneForms((*m_pContacts)[i].FieldAt(nField).GetString());
+            m_writtenText += forms.strWritten + '\0';
+            m_nationalText += forms.strNational + '\0';
+        }
+    }
+    m_writtenStart.push_back(m_writtenText.size());
+    m_nationalStart.push_back(m_nationalText.size());
 }
 
 void CContactSearchIndex::Clear() {
     m_text.clear();
     m_contactStart.clear();
+    m_writtenText.clear();
+    m_writtenStart.clear();
+    m_nationalText.clear();
+    m_nationalStart.clear();
+    m_pContacts = nullptr;
     m_bBuilt = false;
+}
+
+std::vector<size_t> CContactSearchIndex::Hits(const std::string& text, const std::vector<size_t>& starts,
+                                              std::string_view needle) {
+    std::vector<size_t> hits;
+    size_t nAt = 0;
+    while ((nAt = std::string_view(text).find(needle, nAt)) != std::string_view::npos) {
+        auto next = std::upper_bound(starts.begin(), starts.end(), nAt);
+        hits.push_back(static_cast<size_t>(next - starts.begin() - 1));
+        nAt = *next; // one hit per contact: go on with the next one
+    }
+    return hits;
 }
 
 void CContactSearchIndex::Find(const CString& strSearch, CDWordArray& hits) const {
@@ -43,12 +77,25 @@ void CContactSearchIndex::Find(const CString& strSearch, CDWordArray& hits) cons
         }
         return;
     }
-    const std::string_view text(m_text);
-    const std::string_view needle(strNeedle.GetString(), static_cast<size_t>(strNeedle.GetLength()));
-    size_t nAt = 0;
-    while ((nAt = text.find(needle, nAt)) != std::string_view::npos) {
-        auto next = std::upper_bound(m_contactStart.begin(), m_contactStart.end(), nAt);
-        hits.Add(static_cast<uint32_t>(next - m_contactStart.begin() - 1));
-        nAt = *next; // one hit per contact: go on with the next one
+    std::vector<size_t> found = Hits(m_text, m_contactStart, strNeedle.GetStdString());
+    if (IsPhoneSearchText(strSearch.GetStdString()) && m_pContacts) {
+        if (m_writtenStart.empty()) {
+            BuildPhoneForms();
+        }
+        CPhoneForms forms = PhoneForms(strSearch.GetStdString());
+        auto add = [&](const std::string& text, const std::vector<size_t>& starts, const std::string& strForm) {
+            if (strForm.empty()) {
+                return;
+            }
+            std::vector<size_t> numbers = Hits(text, starts, strForm), both;
+            std::set_union(found.begin(), found.end(), numbers.begin(), numbers.end(), std::back_inserter(both));
+            found.swap(both);
+        };
+        add(m_writtenText, m_writtenStart, forms.strWritten);
+        add(m_nationalText, m_nationalStart, forms.strWritten);
+        add(m_writtenText, m_writtenStart, forms.strNational);
+    }
+    for (size_t nContact : found) {
+        hits.Add(static_cast<uint32_t>(nContact));
     }
 }

@@ -2,13 +2,16 @@
 // decoded), lower-cased into one text, so that a search of a large address book is one scan
 // instead of sixteen small ones per contact. It finds exactly the contacts that hold the text in
 // a field, ignoring case over all of Unicode. Built from one state of a list; the owner builds
-// it again after the list changes.
+// it again after the list changes. A search made of digits and phone punctuation also finds the
+// phone and fax numbers that hold those digits in that order, however they are written
+// ("555 0101" finds "(555) 010-1..."; "+49 30 1234" finds "030 1234").
 #pragma once
 
 #include "data/ContactArray.h"
 #include "framework/core/Array.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CContactSearchIndex {
@@ -21,8 +24,20 @@ public:
     void Find(const CString& strSearch, CDWordArray& hits) const;
 
 private:
+    // The contacts whose text (one zero byte after each field or form) holds the needle, in
+    // increasing order.
+    static std::vector<size_t> Hits(const std::string& text, const std::vector<size_t>& starts, std::string_view needle);
+    void BuildPhoneForms() const;
+
+    const CContactArray* m_pContacts = nullptr; // the list it was built from
     bool m_bBuilt = false;
     // The fields of each contact, each followed by a zero byte so that no hit spans two fields.
     std::string m_text;
     std::vector<size_t> m_contactStart; // where each contact's fields begin, then the end
+    // The digits of each contact's phone and fax numbers as written, and the national forms of
+    // the international ones, built at the first search for a number.
+    mutable std::string m_writtenText;
+    mutable std::vector<size_t> m_writtenStart;
+    mutable std::string m_nationalText;
+    mutable std::vector<size_t> m_nationalStart;
 };

@@ -200,6 +200,9 @@ TEST(ContactBookTest, UndoTakesBackEveryKindOfChangeInTurn) {
     states.push_back(NamesOf(book->Contacts()));
     book->AddContacts(Contacts({"Evans", "Zeta"})); // an import: a second Zeta alike in every value
     EXPECT_EQ((Names{"Evans", "Zeta", "Zeta"}), NamesOf(book->Contacts()));
+    states.push_back(NamesOf(book->Contacts()));
+    EXPECT_TRUE(book->MergeContacts({{{0, 2}, Named("Merged")}}).bChanged); // a merge is one change too
+    EXPECT_EQ((Names{"Merged", "Zeta"}), NamesOf(book->Contacts()));
     while (!states.empty()) {
         ASSERT_TRUE(book->CanUndo());
         CBookChange change = book->Undo();

@@ -172,3 +172,37 @@ TEST(ContactTest, SearchIndexFindsWhatMatchesFinds) {
     index.Find("smith", hits);
     EXPECT_EQ(3, hits.GetSize());
 }
+
+// A search for a number finds it however the number is written, in any phone or fax field; a
+// search with anything but digits and phone punctuation finds text only.
+TEST(ContactTest, NumbersAreFoundHoweverTheyAreWritten) {
+    const struct {
+        const char* pszSearch;
+        int nField;
+        const char* pszValue;
+        bool bFound;
+    } cases[] = {
+        {"555 0101", CContact::fieldHomePhone, "(555) 010-1234", true},
+        {"5550101", CContact::fieldOfficeFax, "(555) 010-1234", true},
+        {"+49 30 1234", CContact::fieldMobile, "030 1234 567", true},
+        {"030/1234", CContact::fieldOfficePhone, "+49 (30) 1234-567", true},
+        {"0049 30 1234", CContact::fieldHomePhone, "030-1234567", true},
+        {"+49 30 1234", CContact::fieldHomePhone, "+43 30 1234567", false},
+        {"555 0101", CContact::fieldNote, "(555) 010-1234", false}, // not a phone field
+        {"555-01x", CContact::fieldHomePhone, "(555) 010-1234", false},
+        {"10-1", CContact::fieldHomePhone, "(555) 010-1234", true}, // the text itself is there
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszSearch) + " in " + c.pszValue);
+        CContactArray contacts;
+        contacts.Add(Named("Other", "Number"));
+        contacts[0].homephone = "+1 212 555 0199";
+        contacts.Add(Named("Lee", "Jo"));
+        contacts[1].FieldAt(c.nField) = c.pszValue;
+        CContactSearchIndex index;
+        index.Build(contacts);
+        CDWordArray hits;
+        index.Find(c.pszSearch, hits);
+        EXPECT_EQ(c.bFound ? 1 : 0, hits.GetSize());
+    }
+}

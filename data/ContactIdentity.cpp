@@ -1,0 +1,148 @@
+#include "ContactIdentity.h"
+
+#include "framework/core/Unicode.h"
+
+#include <algorithm>
+#include <cstring>
+
+const int kPhoneFields[4] = {CContact::fieldHomePhone, CContact::fieldMobile, CContact::fieldOfficePhone,
+                             CContact::fieldOfficeFax};
+const int kEmailFields[2] = {CContact::fieldHomeEMail, CContact::fieldOfficeEMail};
+
+namespace {
+
+// The words of a folded text, split at blanks and commas.
+void AppendWords(std::vector<std::string>& words, const std::string& strText) {
+    size_t nStart = 0;
+    for (size_t i = 0; i <= strText.size(); ++i) {
+        if (i == strText.size() || strText[i] == ' ' || strText[i] == ',') {
+            if (i > nStart) {
+                words.push_back(strText.substr(nStart, i - nStart));
+            }
+            nStart = i + 1;
+        }
+    }
+}
+
+template <typename T> void AddOnce(std::vector<T>& values, const T& value) {
+    if (std::find(values.begin(), values.end(), value) == values.end()) {
+        values.push_back(value);
+    }
+}
+
+} // namespace
+
+std::string NameKey(const CContact& contact) {
+    std::vector<std::string> words;
+    AppendWords(words, FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString()));
+    AppendWords(words, FoldForMatching(contact.DisplayText(CContact::fieldLastName).GetStdString()));
+    if (words.empty()) {
+        std::string strCompany = FoldForMatching(contact.DisplayText(CContact::fieldCompany).GetStdString());
+        return strCompany.empty() ? strCompany : "company:" + strCompany;
+    }
+    std::sort(words.begin(), words.end());
+    std::string strKey;
+    for (const std::string& strWord : words) {
+        strKey += (strKey.empty() ? "" : " ") + strWord;
+    }
+    return strKey;
+}
+
+std::vector<std::string> EmailAddresses(const CContact& contact) {
+    std::vector<std::string> addresses;
+    for (int nField : kEmailFields) {
+        std::string strText = LowerUtf8(contact.DisplayText(nField).GetStdString());
+        size_t nStart = 0;
+        for (size_t i = 0; i <= strText.size(); ++i) {
+            if (i < strText.size() && !std::strchr(" ,;\t\r\n", strText[i])) {
+                continue;
+            }
+            std::string strWord = strText.substr(nStart, i - nStart);
+            nStart = i + 1;
+            // "Anna <anna@example.org>": the address is between the angle brackets.
+            size_t nOpen = strWord.find('<');
+            if (nOpen != std::string::npos) {
+                strWord = strWord.substr(nOpen + 1, strWord.find('>', nOpen) - nOpen - 1);
+            }
+            if (strWord.find('@') != std::string::npos) {
+                AddOnce(addresses, strWord);
+            }
+        }
+    }
+    return addresses;
+}
+
+std::vector<CPhoneNumber> PhoneNumbers(const CContact& contact) {
+    std::vector<CPhoneNumber> numbers;
+    for (int nField : kPhoneFields) {
+        CPhoneNumber number;
+        if (ParsePhoneNumber(contact.FieldAt(nField).GetString(), number) &&
+            std::none_of(numbers.begin(), numbers.end(),
+                         [&](const CPhoneNumber& other) { return other.strDigits == number.strDigits; })) {
+            numbers.push_back(number);
+        }
+    }
+    return numbers;
+}
+
+bool SharesAddressOrNumber(const CContact& a, const CContact& b) {
+    std::vector<std::string> addressesOfB = EmailAddresses(b);
+    for (const std::string& strAddress : EmailAddresses(a)) {
+        if (std::find(addressesOfB.begin(), addressesOfB.end(), strAddress) != addressesOfB.end()) {
+            return true;
+        }
+    }
+    std::vector<CPhoneNumber> numbersOfB = PhoneNumbers(b);
+    for (const CPhoneNumber& number : PhoneNumbers(a)) {
+        for (const CPhoneNumber& other : numbersOfB) {
+            if (IsSamePhoneNumber(number, other)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool IsSamePerson(const CContact& a, const CContact& b) {
+    std::string strName = NameKey(a);
+    return !strName.empty() && strName == NameKey(b) && SharesAddressOrNumber(a, b);
+}
+
+namespace {
+
+// The keys a contact is kept under (bOwn) or looked for under: its name with each address, with
+// each number's digits, and with the national part of each number, which an international number
+// keeps under one mark and looks for under the other, so that it meets national numbers only.
+std::vector<std::string> PersonKeys(const CContact& contact, bool bOwn) {
+    std::vector<std::string> keys;
+    std::string strName = NameKey(contact);
+    if (strName.empty()) {
+        return keys;
+    }
+    strName += '\x1F';
+    for (const std::string& strAddress : EmailAddresses(contact)) {
+        keys.push_back(strName + "e" + strAddress);
+    }
+    for (const CPhoneNumber& number : PhoneNumbers(contact)) {
+        keys.push_back(strName + "d" + number.strDigits);
+        bool bInternational = number.kind == CPhoneNumber::Kind::international;
+        if (bInternational || number.kind == CPhoneNumber::Kind::national) {
+            keys.push_back(strName + (bInternational == bOwn ? "i" : "n") + number.strNational);
+        }
+    }
+    return keys;
+}
+
+} // namespace
+
+void CPersonIndex::Add(const CContact& contact) {
+    for (std::string& strKey : PersonKeys(contact, true)) {
+        m_keys.insert(std::move(strKey));
+    }
+}
+
+bool CPersonIndex::Holds(const CContact& contact) const {
+    std::vector<std::string> keys = PersonKeys(contact, false);
+    return std::any_of(keys.begin(), keys.end(),
+                       [&](const std::string& strKey) { return m_keys.count(strKey) > 0; });
+}

@@ -1,0 +1,42 @@
+// Who a contact is, as duplicates are found: the name as a person compares it, the e-mail
+// addresses, and the phone numbers. One place for these rules, used by the search for
+// duplicates, by the merge, and by the import's check for contacts the book holds already.
+#pragma once
+
+#include "Contact.h"
+#include "PhoneNumber.h"
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+// The words of the first and last name together, folded (case, accents and blanks ignored) and
+// in alphabetical order, so "Anna Meier" and "Meier, Anna" agree; for a contact with no name,
+// "company:" and its company; empty for a contact with neither.
+std::string NameKey(const CContact& contact);
+// The e-mail addresses of both e-mail fields, lower case, each once: a field may hold several,
+// separated by commas, semicolons or blanks, and "Name <address>" gives the address.
+std::vector<std::string> EmailAddresses(const CContact& contact);
+// The numbers of the phone and fax fields, each once.
+std::vector<CPhoneNumber> PhoneNumbers(const CContact& contact);
+
+// Whether the two contacts share an e-mail address or a phone number.
+bool SharesAddressOrNumber(const CContact& a, const CContact& b);
+// Whether two contacts are one person for certain: their names agree and they share an e-mail
+// address or a phone number.
+bool IsSamePerson(const CContact& a, const CContact& b);
+
+// The people of a set of contacts, for finding at once whether another contact is one of them
+// (IsSamePerson with any): each is kept as its name paired with each address and number.
+class CPersonIndex {
+public:
+    void Add(const CContact& contact);
+    bool Holds(const CContact& contact) const;
+
+private:
+    std::unordered_set<std::string> m_keys;
+};
+
+// The fields that hold phone numbers, in the order they are read.
+extern const int kPhoneFields[4];
+extern const int kEmailFields[2];

@@ -1,0 +1,137 @@
+#include "ContactMerger.h"
+
+#include "framework/core/Unicode.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const char kStoredLineBreak[] = "\\r\\n";
+
+bool Contains(const CString& strText, const CString& strPart) { return strText.Find(strPart) >= 0; }
+
+void AppendLine(CString& strNote, const CString& strLine) {
+    if (!strNote.IsEmpty()) {
+        strNote += kStoredLineBreak;
+    }
+    strNote += strLine;
+}
+
+// The folded words of the merged contact's first and last name.
+std::vector<std::string> NameWords(const CContact& contact) {
+    std::string strText = FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
+                                          contact.DisplayText(CContact::fieldLastName).GetStdString());
+    std::vector<std::string> words;
+    size_t nStart = 0;
+    for (size_t i = 0; i <= strText.size(); ++i) {
+        if (i == strText.size() || strText[i] == ' ' || strText[i] == ',') {
+            if (i > nStart) {
+                words.push_back(strText.substr(nStart, i - nStart));
+            }
+            nStart = i + 1;
+        }
+    }
+    return words;
+}
+
+// Whether a value of a name field only restates the merged name.
+bool IsPartOfName(const CContact& merged, int nField, const CString& strValue) {
+    if (nField != CContact::fieldFirstName && nField != CContact::fieldLastName) {
+        return false;
+    }
+    CContact probe;
+    probe.firstname = strValue;
+    std::vector<std::string> names = NameWords(merged);
+    std::vector<std::string> words = NameWords(probe);
+    return std::all_of(words.begin(), words.end(), [&](const std::string& strWord) {
+        return std::find(names.begin(), names.end(), strWord) != names.end();
+    });
+}
+
+} // namespace
+
+int DefaultMergeChoice(const std::vector<CContact>& contacts, int nField) {
+    int nChoice = -1;
+    bool bDiffer = false;
+    for (size_t i = 0; i < contacts.size(); ++i) {
+        const CString& strValue = contacts[i].FieldAt(nField);
+        if (strValue.IsEmpty()) {
+            continue;
+        }
+        if (nChoice < 0) {
+            nChoice = static_cast<int>(i);
+            continue;
+        }
+        const CString& strChosen = contacts[static_cast<size_t>(nChoice)].FieldAt(nField);
+        bDiffer = bDiffer || strValue != strChosen;
+        if (strValue.GetLength() > strChosen.GetLength()) {
+            nChoice = static_cast<int>(i);
+        }
+    }
+    return bDiffer ? nChoice : -1;
+}
+
+CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoices& choices) {
+    CContact merged;
+    if (contacts.empty()) {
+        return merged;
+    }
+    merged.id = contacts.front().id;
+    auto choiceFor = [&](int nField) {
+        int nChoice = nField < static_cast<int>(choices.size()) ? choices[static_cast<size_t>(nField)] : -1;
+        bool bValid = nChoice >= 0 && nChoice < static_cast<int>(contacts.size()) &&
+                      !contacts[static_cast<size_t>(nChoice)].FieldAt(nField).IsEmpty();
+        return bValid ? nChoice : -1;
+    };
+    // The first and the last name come from one contact, so that a name written the other way
+    // round in another contact does not make a new one of the two.
+    int nName = std::max(choiceFor(CContact::fieldFirstName), choiceFor(CContact::fieldLastName));
+    for (size_t i = 0; nName < 0 && i < contacts.size(); ++i) {
+        if (!contacts[i].firstname.IsEmpty() || !contacts[i].lastname.IsEmpty()) {
+            nName = static_cast<int>(i);
+        }
+    }
+    for (int f = 0; f < CContact::fieldNote; ++f) {
+        bool bName = f == CContact::fieldFirstName || f == CContact::fieldLastName;
+        int nChoice = bName ? nName : choiceFor(f);
+        if (nChoice < 0 && !bName) {
+            nChoice = DefaultMergeChoice(contacts, f);
+        }
+        for (size_t i = 0; nChoice < 0 && !bName && i < contacts.size(); ++i) {
+            if (!contacts[i].FieldAt(f).IsEmpty()) {
+                nChoice = static_cast<int>(i);
+            }
+        }
+        if (nChoice >= 0) {
+            merged.FieldAt(f) = contacts[static_cast<size_t>(nChoice)].FieldAt(f);
+        }
+    }
+    // The notes, in the contacts' order, but none that another one holds whole.
+    for (size_t i = 0; i < contacts.size(); ++i) {
+        const CString& strNote = contacts[i].note;
+        bool bHeldElsewhere = false;
+        for (size_t k = 0; k < contacts.size() && !bHeldElsewhere; ++k) {
+            const CString& strOther = contacts[k].note;
+            bHeldElsewhere = k != i && Contains(strOther, strNote) && (strOther != strNote || k < i);
+        }
+        if (!strNote.IsEmpty() && !bHeldElsewhere) {
+            AppendLine(merged.note, strNote);
+        }
+    }
+    // Then every value the fields did not take.
+    for (const CContact& contact : contacts) {
+        for (int f = 0; f < CContact::fieldNote; ++f) {
+            const CString& strValue = contact.FieldAt(f);
+            if (strValue.IsEmpty() || strValue == merged.FieldAt(f) || IsPartOfName(merged, f, strValue)) {
+                continue;
+            }
+            CString strLabel = CContact::FieldLabel(f);
+            strLabel = CString(UpperUtf8(strLabel.Left(1).GetStdString()).c_str()) + strLabel.Mid(1);
+            if (!Contains(merged.note, strValue)) {
+                AppendLine(merged.note, strLabel + ": " + strValue);
+            }
+        }
+    }
+    return merged;
+}

@@ -1,0 +1,23 @@
+// Several contacts that are one person made into one, without losing a value. Each field takes
+// its one value, or, where the contacts differ, the value chosen for it; by default the longest
+// (the most complete), the earliest contact's among equally long ones; the first and the last
+// name come together from the first contact that has a name. Every other value goes
+// into the note on a line of its own under the field's label ("Mobile: 0171 555"), unless the
+// note holds it already; the notes themselves are joined. Values of a name that only restate the
+// merged name (the same words in another order, case or accent) are the name and need no line.
+#pragma once
+
+#include "ContactArray.h"
+
+#include <vector>
+
+// For each field, the index of the contact (into the merged ones) whose value to take, or -1
+// for the default.
+using CMergeChoices = std::vector<int>;
+
+// The contacts in the order given; the merged contact in stored form, with the first one's id.
+CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoices& choices = CMergeChoices());
+
+// The contacts that hold a value of a field, and which of them the merge takes for it: -1 when
+// no two values differ (nothing to choose).
+int DefaultMergeChoice(const std::vector<CContact>& contacts, int nField);

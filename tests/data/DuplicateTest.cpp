@@ -1,0 +1,151 @@
+// Duplicates: which contacts are one person (a table of pairs), how a group is merged without
+// losing a value, and a merge taken back by Undo.
+#include "data/ContactIdentity.h"
+#include "data/ContactMerger.h"
+#include "data/DuplicateFinder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// "first|last|company|home phone|mobile|office phone|home e-mail|office e-mail"
+CContact Parse(const char* pszSpec) {
+    static const int kFields[] = {CContact::fieldFirstName, CContact::fieldLastName,
+                                  CContact::fieldCompany,   CContact::fieldHomePhone,
+                                  CContact::fieldMobile,    CContact::fieldOfficePhone,
+                                  CContact::fieldHomeEMail, CContact::fieldOfficeEMail};
+    CContact contact;
+    std::string strSpec = pszSpec;
+    size_t nStart = 0;
+    for (int nField : kFields) {
+        size_t nEnd = strSpec.find('|', nStart);
+        contact.FieldAt(nField) = strSpec.substr(nStart, nEnd - nStart).c_str();
+        nStart = nEnd == std::string::npos ? strSpec.size() : nEnd + 1;
+    }
+    return contact;
+}
+
+} // namespace
+
+// A pair of contacts, and whether and why they are grouped.
+TEST(DuplicateTest, PairsAreOnePersonByNameAndAnAddressOrNumber) {
+    const struct {
+        const char* pszA;
+        const char* pszB;
+        const char* pszReason; // nullptr: not grouped
+    } cases[] = {
+        {"Anna|Meier||||||anna.meier@example.org", "Meier|Anna||||||ANNA.Meier@Example.org",
+         "same name and e-mail"},
+        {" anna |  MEIER|||||a@x.org", "Anna Meier||||||Anna <a@x.org>", "same name and e-mail"},
+        {"J\xC3\xBCrgen|M\xC3\xBCller|||+49 30 1234567", "Jurgen|Muller||030 1234567", "same name and phone"},
+        {"Jo|Lee||0049 30 1234567", "Jo|Lee||||+49 (30) 123-4567", "same name and phone"},
+        {"Jo|Lee||(555) 010-1234", "Jo|Lee|||555.010.1234", "same name and phone"},
+        {"Jo|Lee||+44 20 7946 0018", "Jo|Lee||020 7946 0018", "same name and phone"},
+        {"Jo|Lee||+33 1 23 45 67 89|||jo@lee.fr", "Jo|Lee|||01 23 45 67 89||jo@lee.fr",
+         "same name, e-mail and phone"},
+        {"Jo|Lee||+1 555 010 1234 ext. 12", "Jo|Lee||15550101234", "same name and phone"},
+        {"||Acme GmbH|030 999999", "||ACME  GmbH|+49 30 999999", "same name and phone"},
+        // Not one person for certain.
+        {"Jo|Lee||+49 30 1234567", "Jo|Lee||+43 30 1234567", nullptr},
+        {"Jo|Lee||112", "Jo|Lee||112", "same name"},
+        {"Anna|Meier||||||family@example.org", "Bernd|Meier||||||family@example.org",
+         "same e-mail, other name"},
+        {"Anna|Meier||||||anna@example.org", "Anna|Meier||555 0101", "same name"},
+        {"Anna|Meier|Acme|||||anna@example.org", "Anna|Meier|Globex|555 0101", nullptr},
+        {"Anna|Meier||555 0101", "Anna|Meier||555 0202", nullptr},
+        {"Anna|Meier||555 0101", "Ann|Meier||555 0101", "same phone, other name"},
+        {"||||555 0101", "||||555 0101", "same phone, other name"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszA) + " / " + c.pszB);
+        CContactArray contacts;
+        contacts.Add(Parse(c.pszA));
+        contacts.Add(Parse(c.pszB));
+        std::vector<CDuplicateGroup> groups = FindDuplicates(contacts);
+        if (!c.pszReason) {
+            EXPECT_TRUE(groups.empty()) << DuplicateReasonText(groups[0].reason);
+            continue;
+        }
+        ASSERT_EQ(1u, groups.size());
+        EXPECT_STREQ(c.pszReason, DuplicateReasonText(groups[0].reason));
+        EXPECT_EQ((std::vector<int>{0, 1}), groups[0].contacts);
+        EXPECT_EQ(groups[0].IsCertain(), IsSamePerson(contacts[0], contacts[1]));
+    }
+}
+
+// Groups join through any shared value, certain ones come first, and a book where every contact
+// has the same name is still grouped in one pass.
+TEST(DuplicateTest, GroupsFollowChainsAndStayLinearForOneName) {
+    CContactArray contacts;
+    for (const char* pszSpec : {"Anna|Meier||555 0101", "Bernd|Roth", "Anna|Meier||555 0101|||a@m.de",
+                                "Meier|Anna||||||a@m.de", "Bernd|Roth|||||b@r.de", "Bernd|Roth|Globex"}) {
+        contacts.Add(Parse(pszSpec));
+    }
+    std::vector<CDuplicateGroup> groups = FindDuplicates(contacts);
+    ASSERT_EQ(2u, groups.size());
+    EXPECT_EQ((std::vector<int>{0, 2, 3}), groups[0].contacts);
+    EXPECT_EQ(DuplicateReason::sameNameEmailAndPhone, groups[0].reason);
+    EXPECT_EQ((std::vector<int>{1, 4, 5}), groups[1].contacts); // nothing disagrees among the three
+    EXPECT_EQ(1u, FindDuplicates(contacts, true).size());
+
+    CContactArray many;
+    for (int i = 0; i < 20000; ++i) {
+        many.Add(Parse(("Same|Name||555 " + std::to_string(100000 + i)).c_str()));
+    }
+    many.Add(Parse("Same|Name||555 100007"));
+    groups = FindDuplicates(many);
+    ASSERT_EQ(1u, groups.size());
+    EXPECT_EQ((std::vector<int>{7, 20000}), groups[0].contacts);
+}
+
+// Every value of every merged contact is found in the merged one: in its field, in the note, or
+// (a name in other words) as the merged name itself.
+TEST(DuplicateTest, MergingKeepsEveryValue) {
+    const struct {
+        std::vector<const char*> specs;
+        std::vector<const char*> notes;
+        CMergeChoices choices;
+        const char* pszMobile;
+        const char* pszNote;
+    } cases[] = {
+        {{"Anna|Meier|||0171 555", "Meier|Anna|Acme||0171 5550"},
+         {"", ""},
+         {},
+         "0171 5550",
+         "Mobile: 0171 555"},
+        {{"Anna|Meier|||0171 555", "Anna|Meier|Acme||0171 5550"},
+         {"met in Rome", "met in Rome\\r\\nlikes tea"},
+         {-1, -1, -1, -1, -1, -1, 0},
+         "0171 555",
+         "met in Rome\\r\\nlikes tea\\r\\nMobile: 0171 5550"},
+        {{"Anna|Meier||1|||a@x.org", "Anna|Meier||2|||b@x.org", "Anna|Meier||1"},
+         {"Home phone: 2", "", ""},
+         {},
+         "",
+         "Home phone: 2\\r\\nHome e-mail: b@x.org"},
+    };
+    for (const auto& c : cases) {
+        std::vector<CContact> contacts;
+        for (size_t i = 0; i < c.specs.size(); ++i) {
+            contacts.push_back(Parse(c.specs[i]));
+            contacts.back().note = c.notes[i];
+        }
+        CContact merged = MergeContacts(contacts, c.choices);
+        SCOPED_TRACE(merged.note.GetStdString());
+        EXPECT_STREQ(c.pszMobile, merged.mobile.GetString());
+        EXPECT_STREQ(c.pszNote, merged.note.GetString());
+        for (const CContact& contact : contacts) {
+            for (int f = 0; f < CContact::kFieldCount; ++f) {
+                const CString& strValue = contact.FieldAt(f);
+                bool bKept = strValue.IsEmpty() || merged.FieldAt(f) == strValue ||
+                             merged.note.Find(strValue) >= 0 ||
+                             ((f == CContact::fieldFirstName || f == CContact::fieldLastName) &&
+                              (merged.firstname == strValue || merged.lastname == strValue));
+                EXPECT_TRUE(bKept) << CContact::FieldTag(f) << " " << strValue.GetString();
+            }
+        }
+    }
+}
