@@ -6,12 +6,6 @@
 
 namespace {
 
-const char* const g_labels[CContact::kFieldCount] = {
-    "last name",     "first name",      "nickname",       "company",      "job title",    "home phone",
-    "mobile",        "home e-mail",     "home web page",  "home address", "office phone", "office fax",
-    "office e-mail", "office web page", "office address", "note",
-};
-
 void AppendLine(std::string& strText, const std::string& strLine) {
     if (!strText.empty()) {
         strText += "\r\n";
@@ -107,10 +101,6 @@ std::string NormaliseLineBreaks(const std::string& str) {
 CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, int nLine)
     : m_report(report), m_strFile(strFile), m_nLine(nLine) {}
 
-const char* CContactBuilder::FieldLabel(int nField) {
-    return g_labels[nField];
-}
-
 void CContactBuilder::SetField(int nField, const std::string& strValue, bool bPreferred) {
     if (strValue.empty()) {
         return;
@@ -127,7 +117,7 @@ void CContactBuilder::SetField(int nField, const std::string& strValue, bool bPr
     if (m_values[nField] == strValue) {
         return; // the same value twice is one value
     }
-    std::string strLabel = Capitalised(g_labels[nField]);
+    std::string strLabel = Capitalised(CContact::FieldLabel(nField));
     if (bPreferred && !m_bPreferred[nField]) {
         AddToNote(strLabel, m_values[nField]);
         m_values[nField] = strValue;
@@ -229,7 +219,7 @@ void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCo
     m_report.nReplaced += nCount;
     CString strText;
     strText.Format("contact \"%s\": %d %s in the %s %s %s", strName.GetString(), nCount,
-                   nCount == 1 ? pszOne : pszMany, g_labels[nField], nCount == 1 ? "is" : "are",
+                   nCount == 1 ? pszOne : pszMany, CContact::FieldLabel(nField), nCount == 1 ? "is" : "are",
                    strWhatBecameOfThem.c_str());
     m_report.Warn(m_strFile, m_nLine, strText);
 }

@@ -36,9 +36,6 @@ public:
     // False when the card held nothing at all; the report then says so.
     bool Finish(CContact& contact);
 
-    // The label of a field in note lines and messages ("home phone").
-    static const char* FieldLabel(int nField);
-
 private:
     // Counts nCount characters of the field that were replaced or left out and warns, naming
     // the contact.

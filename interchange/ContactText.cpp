@@ -1,6 +1,6 @@
 #include "ContactText.h"
 
-#include "ContactBuilder.h"
+#include "data/Contact.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::string ContactsAsText(const CContactArray& contacts) {
             if (strValue.empty() || (nField == CContact::fieldCompany && strValue == strName)) {
                 continue;
             }
-            std::string strLabel = std::string(CContactBuilder::FieldLabel(nField)) + ": ";
+            std::string strLabel = std::string(CContact::FieldLabel(nField)) + ": ";
             strLabel[0] = static_cast<char>(strLabel[0] - 'a' + 'A');
             // The later lines of an address or a note stand under the first.
             const std::string strIndent(strLabel.size(), ' ');

@@ -313,7 +313,7 @@ std::string CCsvRowMapper::DescribeGuesses() const {
         if (m_guesses[i] && nGuessed++ < kMaxListed) {
             int nField = m_workColumns[i] ? m_guesses[i]->nWorkField : m_guesses[i]->nField;
             str += (str.empty() ? "\"" : ", \"") + m_header[i] + "\" (" +
-                   CContactBuilder::FieldLabel(nField) + ")";
+                   CContact::FieldLabel(nField) + ")";
         }
     }
     if (nGuessed > kMaxListed) {
