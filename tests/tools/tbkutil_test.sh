@@ -210,6 +210,29 @@ code_a=$?
 [ "$(run check "$(path_arg "$work/big.xml")" | tr -d '\r')" = "26000" ] || fail "an import side by side was lost"
 [ -e "$work/big.xml.lock" ] && fail "the lock file stayed"
 
+# duplicates lists the groups; merge-duplicates merges the certain ones (a dry run writes
+# nothing), keeps the previous book, and loses no value.
+printf '%b' 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Meier;Anna;;;\r\nTEL;TYPE=CELL:+49 30 1234567\r\nEND:VCARD\r\n' \
+    'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Anna Meier;;;;\r\nTEL;TYPE=HOME:030 1234567\r\nNOTE:met in Rome\r\nEND:VCARD\r\n' \
+    'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Roth;Bernd;;;\r\nEMAIL:b@roth.de\r\nEND:VCARD\r\n' \
+    'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Roth;Carla;;;\r\nEMAIL:b@roth.de\r\nEND:VCARD\r\n' >"$work/twice.vcf"
+run import "$(path_arg "$work/twice.vcf")" --into "$(path_arg "$work/twice.xml")" --keep-duplicates >/dev/null ||
+    fail "import of duplicates exited $?"
+run duplicates "$(path_arg "$work/twice.xml")" >"$work/dups"
+[ $? -eq 1 ] || fail "duplicates found exited other than 1"
+out=$(tr -d '\r' <"$work/dups")
+printf '%s\n' "$out" | grep -q '^same name and phone:$' || fail "duplicates: no certain group: $out"
+printf '%s\n' "$out" | grep -q '^same e-mail, other name:$' || fail "duplicates: no suggestion: $out"
+cp "$work/twice.xml" "$work/twice-before.xml"
+run merge-duplicates "$(path_arg "$work/twice.xml")" --dry-run >/dev/null || fail "dry run exited $?"
+cmp -s "$work/twice.xml" "$work/twice-before.xml" || fail "a dry run wrote the book"
+out=$(run merge-duplicates "$(path_arg "$work/twice.xml")" | tr -d '\r') || fail "merge-duplicates exited $?"
+printf '%s\n' "$out" | grep -q 'merged 1 groups' || fail "merge summary: $out"
+cmp -s "$work/twice.xml.bak" "$work/twice-before.xml" || fail "the book before the merge was not kept"
+[ "$(run check "$(path_arg "$work/twice.xml")" | tr -d '\r')" = "3" ] || fail "the merge did not leave three contacts"
+grep -q '030 1234567' "$work/twice.xml" && grep -q 'met in Rome' "$work/twice.xml" || fail "the merge lost a value"
+run duplicates "$(path_arg "$work/twice.xml")" | grep -q 'same name and' && fail "a certain group is left"
+
 run >/dev/null 2>&1
 [ $? -eq 2 ] || fail "usage error did not exit 2"
 

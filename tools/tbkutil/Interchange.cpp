@@ -1,5 +1,6 @@
 #include "Interchange.h"
 
+#include "BookAccess.h"
 #include "Console.h"
 #include "RunningProgram.h"
 #include "data/AddressBookLoader.h"
@@ -15,43 +16,7 @@
 
 namespace {
 
-const int kExitClean = 0;
-const int kExitWarned = 1;
-const int kExitFailed = 2;
 const unsigned kQuitTimeoutMs = 10000;
-
-class CStderrSink : public CXMLWarningSink {
-public:
-    void OnWarning(const CString& strText) override { Print(stderr, "%s\n", strText.GetString()); }
-};
-
-int Fail(const char* pszFormat, const char* pszArgument) {
-    Print(stderr, "tbkutil: ");
-    Print(stderr, pszFormat, pszArgument);
-    Print(stderr, "\n");
-    return kExitFailed;
-}
-
-// Reads an address book as the program does; a missing file is an empty book when bMayBeMissing.
-// False, after saying why, when it could not be read.
-bool CheckLoad(const char* pszPath, const CLoadResult& result, bool bMayBeMissing, bool& bPartial) {
-    if (result.status == LoadStatus::unreadable || (result.status == LoadStatus::missing && !bMayBeMissing)) {
-        Fail("%s", result.failure.GetErrorMessage().GetString());
-        return false;
-    }
-    bPartial = result.status == LoadStatus::partial;
-    if (bPartial && result.nWarnings == 0) {
-        Print(stderr, "tbkutil: %s was read only in part: it has no complete root element, or data follows it.\n",
-              pszPath);
-    }
-    return true;
-}
-
-bool LoadBook(const char* pszPath, unsigned nLegacyCodePage, CContactArray& contacts, bool& bPartial) {
-    CXML root;
-    CStderrSink sink;
-    return CheckLoad(pszPath, ReadAddressBook(pszPath, root, contacts, &sink, nLegacyCodePage), false, bPartial);
-}
 
 // Options "--name value" and flags "--name"; the rest are positional.
 struct COptions {

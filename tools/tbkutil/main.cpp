@@ -4,11 +4,14 @@
 //   tbkutil check FILE      print how many contacts FILE holds
 //   --legacy-codepage N     (any command) a book written before UTF-8 was in code page N
 //   tbkutil export / import move contacts to and from vCard and CSV files (Interchange.h)
+//   tbkutil duplicates / merge-duplicates find and merge the contacts that are one person
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookStore.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
+#include "BookAccess.h"
 #include "Console.h"
+#include "Duplicates.h"
 #include "Interchange.h"
 
 #include <cstdio>
@@ -19,15 +22,6 @@
 
 namespace {
 
-const int kExitClean = 0;
-const int kExitWarned = 1;
-const int kExitFailed = 2;
-
-class CStderrSink : public CXMLWarningSink {
-public:
-    void OnWarning(const CString& strText) override { Print(stderr, "%s\n", strText.GetString()); }
-};
-
 unsigned g_nLegacyCodePage = 0; // of books not yet in UTF-8; 0: the system's
 
 int Usage() {
@@ -35,6 +29,8 @@ int Usage() {
                   "       tbkutil check FILE\n"
                   "       tbkutil export FILE OUT.vcf|OUT.csv [options]\n"
                   "       tbkutil import IN.vcf|IN.csv [--into FILE] [options]\n"
+                  "       tbkutil duplicates FILE\n"
+                  "       tbkutil merge-duplicates FILE [--dry-run]\n"
                   "every command takes --legacy-codepage N: the code page of a book written before UTF-8\n");
     return kExitFailed;
 }
@@ -152,6 +148,12 @@ int main(int nArgs, char** ppArgs) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "import") == 0) {
         return RunImport(argc - 2, argv + 2, g_nLegacyCodePage);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "duplicates") == 0) {
+        return RunDuplicates(argc - 2, argv + 2, g_nLegacyCodePage);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "merge-duplicates") == 0) {
+        return RunMergeDuplicates(argc - 2, argv + 2, g_nLegacyCodePage);
     }
     return Usage();
 }

@@ -1,0 +1,122 @@
+#include "Duplicates.h"
+
+#include "BookAccess.h"
+#include "Console.h"
+#include "RunningProgram.h"
+#include "data/ContactBook.h"
+#include "data/ContactMerger.h"
+#include "data/ContactSort.h"
+#include "data/DuplicateFinder.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One line for a contact: its name (or company), then the first of its e-mail addresses and
+// numbers, as typed.
+std::string ContactLine(const CContact& contact) {
+    std::string strLine = contact.DisplayText(CContact::fieldLastName).GetStdString();
+    std::string strFirst = contact.DisplayText(CContact::fieldFirstName).GetStdString();
+    if (!strFirst.empty()) {
+        strLine += (strLine.empty() ? "" : ", ") + strFirst;
+    }
+    if (strLine.empty()) {
+        strLine = contact.DisplayText(CContact::fieldCompany).GetStdString();
+    }
+    for (int nField : {CContact::fieldHomeEMail, CContact::fieldOfficeEMail, CContact::fieldMobile,
+                       CContact::fieldHomePhone, CContact::fieldOfficePhone}) {
+        if (!contact.FieldAt(nField).IsEmpty()) {
+            strLine += " | " + contact.DisplayText(nField).GetStdString();
+        }
+    }
+    return strLine;
+}
+
+void PrintGroup(const char* pszHead, const CDuplicateGroup& group, const CContactArray& contacts) {
+    Print(stdout, "%s%s:\n", pszHead, DuplicateReasonText(group.reason));
+    for (int n : group.contacts) {
+        Print(stdout, "  %s\n", ContactLine(contacts[n]).c_str());
+    }
+}
+
+} // namespace
+
+int RunDuplicates(int argc, char** argv, unsigned nLegacyCodePage) {
+    if (argc != 1) {
+        Print(stderr, "usage: tbkutil duplicates FILE\n");
+        return kExitFailed;
+    }
+    CContactArray contacts;
+    bool bPartial = false;
+    if (!LoadBook(argv[0], nLegacyCodePage, contacts, bPartial)) {
+        return kExitFailed;
+    }
+    SortContacts(contacts); // in the order the program lists them
+    std::vector<CDuplicateGroup> groups = FindDuplicates(contacts);
+    for (size_t i = 0; i < groups.size(); ++i) {
+        PrintGroup(i == 0 ? "" : "\n", groups[i], contacts);
+    }
+    return groups.empty() ? kExitClean : kExitWarned;
+}
+
+int RunMergeDuplicates(int argc, char** argv, unsigned nLegacyCodePage) {
+    bool bDryRun = argc == 2 && std::strcmp(argv[1], "--dry-run") == 0;
+    if (argc != 1 && !bDryRun) {
+        Print(stderr, "usage: tbkutil merge-duplicates FILE [--dry-run]\n");
+        return kExitFailed;
+    }
+    const char* pszBook = argv[0];
+    if (!bDryRun && IsProgramRunning() && IsProgramBook(pszBook)) {
+        Print(stderr,
+              "tbkutil: the address book program is running, and would write its own list over the merged "
+              "contacts at its next save. Exit it first, or merge them in its window with Find "
+              "Duplicates. Nothing was merged.\n");
+        return kExitFailed;
+    }
+    // Held from the read to the replace, as an import holds it.
+    CContactBook book(pszBook);
+    book.SetLegacyCodePage(nLegacyCodePage);
+    CFileException error;
+    if (!bDryRun && !book.Lock(&error)) {
+        return Fail("%s; nothing was merged", error.GetErrorMessage().GetString());
+    }
+    bool bPartial = false;
+    CStderrSink sink;
+    if (!CheckLoad(pszBook, book.LoadAddressBook(&sink), false, bPartial)) {
+        return kExitFailed;
+    }
+    book.SortContacts();
+    std::vector<CMergeGroup> merges;
+    for (const CDuplicateGroup& group : FindDuplicates(book.Contacts(), true)) {
+        std::vector<CContact> members;
+        for (int n : group.contacts) {
+            members.push_back(book.Contacts()[n]);
+        }
+        merges.push_back({group.contacts, MergeContacts(members)});
+        PrintGroup(merges.size() == 1 ? "" : "\n", group, book.Contacts());
+        Print(stdout, "  into: %s\n", ContactLine(merges.back().merged).c_str());
+    }
+    if (merges.empty()) {
+        Print(stdout, "tbkutil: no duplicates to merge in %s\n", pszBook);
+        return bPartial ? kExitWarned : kExitClean;
+    }
+    if (bDryRun) {
+        Print(stdout, "\ntbkutil: %d groups would be merged; nothing was written (--dry-run)\n",
+              static_cast<int>(merges.size()));
+        return kExitClean;
+    }
+    CBookChange change = book.MergeContacts(merges);
+    // The previous file stays beside the new one, as after an import.
+    book.KeepBackupBeforeNextSave();
+    if (!book.Commit(change, &error)) {
+        return Fail("%s; nothing was merged", error.GetErrorMessage().GetString());
+    }
+    if (!book.GetBackupPath().IsEmpty()) {
+        Print(stdout, "tbkutil: the previous address book was kept as %s\n",
+              book.GetBackupPath().GetString());
+    }
+    Print(stdout, "\ntbkutil: merged %d groups in %s\n", static_cast<int>(merges.size()), pszBook);
+    return bPartial ? kExitWarned : kExitClean;
+}
