@@ -8,6 +8,7 @@ void RegisterSortBenchmarks();
 void RegisterSearchBenchmarks();
 void RegisterHostileBenchmarks();
 void RegisterInterchangeBenchmarks();
+void RegisterDuplicatesBenchmarks();
 
 // The address book sizes measured.
 const int kBenchSizes[] = {1000, 10000, 100000};

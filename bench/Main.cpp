@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     RegisterSearchBenchmarks();
     RegisterHostileBenchmarks();
     RegisterInterchangeBenchmarks();
+    RegisterDuplicatesBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

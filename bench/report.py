@@ -155,6 +155,10 @@ def main():
     r.ratio_row("all of one name", "interchange/import_one_name/10000", "interchange/import_vcard/10000", 2)
     r.ratio_row("imported, then undone", "interchange/import_undone/10000", "interchange/import_vcard/10000", 3)
 
+    r.header("8. finding duplicates in 100,000 contacts (wall time)",
+             "tbkutil resave of the same book: load, sort, save")
+    r.ratio_row("find duplicates", "duplicates/find/100000", "duplicates/resave/100000", 1)
+
     if r.missing:
         print(f"\nNot in the output (filtered out or failed): {len(r.missing)} figures")
     print("\nTargets missed: " + ("; ".join(r.missed) if r.missed else "none"))
