@@ -63,11 +63,11 @@ std::vector<bool> EnabledItems(HWND hPopup, std::initializer_list<UINT> commands
 // A drop and a later start's hand-over each ask once, add only what is new, report it, and
 // leave the added contacts selected in the whole list.
 TEST_F(MainWindowTest, FilesDroppedOrHandedOverAreImportedAndSelected) {
-    WriteBook(Book({MakeContact("Adams", "Ann", "555 1"), MakeContact("Baker", "Bob")}));
+    WriteBook(Book({MakeContact("Adams", "Ann", "555 0101"), MakeContact("Baker", "Bob")}));
     const std::string strCards = m_folder.Path("friends.vcf");
     const std::string strList = m_folder.Path("list.csv");
     WriteBytes(strCards, kTwoCards);
-    WriteBytes(strList, "First Name,Last Name,Mobile Phone\r\nEve,Evans,\r\nAnn,Adams,555 1\r\n");
+    WriteBytes(strList, "First Name,Last Name,Mobile Phone\r\nEve,Evans,\r\nAnn,Adams,555-0101\r\n");
     CMessageBoxAnswerer answerer(IDYES);
     CTestableDlg dlg(m_context);
     CStepRunner steps;
