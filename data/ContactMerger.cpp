@@ -9,7 +9,26 @@ namespace {
 
 const char kStoredLineBreak[] = "\\r\\n";
 
-bool Contains(const CString& strText, const CString& strPart) { return strText.Find(strPart) >= 0; }
+bool IsWordCharacter(char ch) {
+    return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
+           static_cast<unsigned char>(ch) >= 0x80;
+}
+
+// Whether the text holds the part as it stands, not as the start or end of a longer word or
+// number ("0171 555" is not held by "0171 5550").
+bool Contains(const CString& strText, const CString& strPart) {
+    const int nLength = strPart.GetLength();
+    for (int n = strText.Find(strPart); n >= 0; n = strText.Find(strPart, n + 1)) {
+        bool bStartsWord = n == 0 || !IsWordCharacter(strText[n - 1]) || !IsWordCharacter(strPart[0]) ||
+                           (n >= 4 && strText.Mid(n - 4, 4) == kStoredLineBreak);
+        bool bEndsWord = n + nLength == strText.GetLength() || !IsWordCharacter(strText[n + nLength]) ||
+                         !IsWordCharacter(strPart[nLength - 1]);
+        if (bStartsWord && bEndsWord) {
+            return true;
+        }
+    }
+    return false;
+}
 
 void AppendLine(CString& strNote, const CString& strLine) {
     if (!strNote.IsEmpty()) {
@@ -119,8 +138,15 @@ CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoice
             AppendLine(merged.note, strNote);
         }
     }
-    // Then every value the fields did not take.
+    KeepEveryValue(merged, contacts);
+    return merged;
+}
+
+void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts) {
     for (const CContact& contact : contacts) {
+        if (!contact.note.IsEmpty() && !Contains(merged.note, contact.note)) {
+            AppendLine(merged.note, contact.note);
+        }
         for (int f = 0; f < CContact::fieldNote; ++f) {
             const CString& strValue = contact.FieldAt(f);
             if (strValue.IsEmpty() || strValue == merged.FieldAt(f) || IsPartOfName(merged, f, strValue)) {
@@ -133,5 +159,4 @@ CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoice
             }
         }
     }
-    return merged;
 }

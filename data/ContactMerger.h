@@ -18,6 +18,11 @@ using CMergeChoices = std::vector<int>;
 // The contacts in the order given; the merged contact in stored form, with the first one's id.
 CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoices& choices = CMergeChoices());
 
+// Adds to the merged contact's note every value of the contacts that it holds nowhere, each
+// note whole and each other value under its field's label: what keeps a merged contact that was
+// changed afterwards (another value taken, an edit) from losing one.
+void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts);
+
 // The contacts that hold a value of a field, and which of them the merge takes for it: -1 when
 // no two values differ (nothing to choose).
 int DefaultMergeChoice(const std::vector<CContact>& contacts, int nField);

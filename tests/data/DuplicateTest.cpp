@@ -148,4 +148,15 @@ TEST(DuplicateTest, MergingKeepsEveryValue) {
             }
         }
     }
+    // A merged contact changed afterwards (another number typed, the note emptied) gets back
+    // into its note what it no longer holds, and nothing twice.
+    std::vector<CContact> contacts = {Parse("Anna|Meier|||0171 555"), Parse("Anna|Meier|||0171 5550")};
+    contacts[1].note = "likes tea";
+    CContact changed = MergeContacts(contacts);
+    changed.mobile = "0171 9";
+    changed.note = "Mobile: 0171 5550";
+    KeepEveryValue(changed, contacts);
+    EXPECT_STREQ("Mobile: 0171 5550\\r\\nMobile: 0171 555\\r\\nlikes tea", changed.note.GetString());
+    KeepEveryValue(changed, contacts);
+    EXPECT_STREQ("Mobile: 0171 5550\\r\\nMobile: 0171 555\\r\\nlikes tea", changed.note.GetString());
 }
