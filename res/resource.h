@@ -9,6 +9,7 @@
 #define IDD_CONTACT 104
 #define IDD_ABOUTBOX 139
 #define IDD_PROGRESS 142
+#define IDD_DUPLICATES 143
 
 // Icons and menus
 #define IDR_MAINFRAME 128
@@ -76,6 +77,14 @@
 #define IDC_PROGRESS_TEXT 1070
 #define IDC_PROGRESS_BAR 1071
 
+// Duplicates dialog controls
+#define IDC_DUP_GROUPS 1080
+#define IDC_DUP_FIELDS 1081
+#define IDC_DUP_STATUS 1082
+#define IDC_DUP_MERGE 1083
+#define IDC_DUP_EDIT 1084
+#define IDC_DUP_HELP 1085
+
 // Tray menu commands
 #define ID_TRAY_SHOW_CONTACTS 32771
 #define ID_TRAY_ADD_NEW 32772
@@ -93,5 +102,7 @@
 #define ID_CALL 32794
 #define ID_COPY 32795
 #define ID_UNDO 32796
+#define ID_FIND_DUPLICATES 32797 // in the tray menu as well
+#define ID_MERGE_SELECTED 32798
 // Ctrl+V in the list: in no menu.
 #define ID_PASTE 32820

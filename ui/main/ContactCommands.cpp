@@ -2,6 +2,7 @@
 
 #include "framework/win/FileError.h"
 #include "res/resource.h"
+#include "ui/duplicates/DuplicatesDlg.h"
 #include "ui/editor/ContactDlg.h"
 #include "ui/main/CommandLogic.h"
 #include "ui/main/CommandScope.h"
@@ -162,4 +163,34 @@ CBookChange CContactCommands::DeleteRow(int nRow) {
     m_list.DeleteItem(nRow);
     m_list.SetRedraw(TRUE);
     return change;
+}
+
+void CContactCommands::OnFindDuplicates(const std::function<void()>& help) { RunDuplicates(help, {}); }
+
+void CContactCommands::OnMergeSelected(const std::function<void()>& help) {
+    std::vector<int> chosen;
+    for (int nRow = m_list.GetNextItem(-1, LVNI_SELECTED); nRow != -1; nRow = m_list.GetNextItem(nRow, LVNI_SELECTED)) {
+        chosen.push_back(m_list.RowContact(nRow));
+    }
+    if (chosen.size() < 2) {
+        ::MessageBeep(MB_OK); // one contact is nothing to merge
+        return;
+    }
+    RunDuplicates(help, std::move(chosen));
+}
+
+void CContactCommands::RunDuplicates(const std::function<void()>& help, std::vector<int> chosen) {
+    CCommandScope command(m_exit, m_window);
+    CDuplicatesDlg dlg(
+        m_book,
+        [this](const CMergeGroup& group) {
+            CBookChange change = m_book.MergeContacts({group});
+            ShowChangedList(change.placed);
+            Commit(change);
+            SetStatus("Merged " + Contacts(group.indexes.size()) + " into one. Undo (Ctrl+Z) takes the merge back.");
+        },
+        help, std::move(chosen));
+    m_exit.SetOpenEditor(&dlg);
+    dlg.DoModal();
+    m_exit.SetOpenEditor(nullptr);
 }

@@ -14,6 +14,9 @@
 #include "ui/main/ExitCoordinator.h"
 #include "ui/main/MainButtons.h"
 
+#include <functional>
+#include <vector>
+
 class CContactDlg;
 
 class CContactCommands {
@@ -33,6 +36,9 @@ public:
     // Takes back the latest change of this run and saves; the contacts that came back are
     // selected.
     void OnUndo();
+    // The duplicates window over the whole book, or over the selected rows; help shows its page.
+    void OnFindDuplicates(const std::function<void()>& help);
+    void OnMergeSelected(const std::function<void()>& help);
 
     // Shows the whole list after a change that sorted the book, the given contacts selected.
     void ShowChangedList(const std::vector<int>& selected);
@@ -50,6 +56,7 @@ public:
 
 private:
     INT_PTR RunEditor(CContactDlg& dlg);
+    void RunDuplicates(const std::function<void()>& help, std::vector<int> chosen);
     // Removes every row shown and its contact.
     CBookChange DeleteShownRows();
 

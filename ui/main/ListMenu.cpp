@@ -68,6 +68,8 @@ void CListMenu::Show(CWnd* pWindow, const CContactListView& list, const CContact
     Enable(hPopup, ID_COPY, list.HasSelection());
     Enable(hPopup, ID_UNDO, book.CanUndo());
     Enable(hPopup, ID_EXPORT, list.GetItemCount() > 0);
+    Enable(hPopup, ID_FIND_DUPLICATES, book.Contacts().GetSize() > 1);
+    Enable(hPopup, ID_MERGE_SELECTED, list.GetSelectedCount() > 1);
     ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, pWindow->m_hWnd, nullptr);
 }
 

@@ -7,7 +7,9 @@
 #include "ui/about/FriendMailer.h"
 #include "ui/about/Maker.h"
 
-void CTBookDlg::ShowHelp() { CBrowserLauncher().OpenPage(m_hWnd, HelpPageUrl(m_context.strProgramFolder)); }
+void CTBookDlg::ShowHelp(const char* pszAnchor) {
+    CBrowserLauncher().OpenPage(m_hWnd, HelpPageUrl(m_context.strProgramFolder) + pszAnchor);
+}
 
 // Home leads to the maker's page of its programs, the same page as the About box's last button.
 void CTBookDlg::OnHome() { CBrowserLauncher().OpenPage(m_hWnd, kMoreProgramsUrl); }

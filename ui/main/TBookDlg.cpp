@@ -47,8 +47,8 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnControlCode<&CTBookDlg::OnSearchChange>(IDC_SEARCH_EDIT, EN_CHANGE),
         OnCommand<&CTBookDlg::OnLaunchOnStartup>(ID_TRAY_LAUNCH_ON_STARTUP),
         OnWmHelp<&CTBookDlg::OnHelpInfo>(),
-        OnCommand<&CTBookDlg::ShowHelp>(IDC_HELP_BUTTON),
-        OnCommand<&CTBookDlg::ShowHelp>(ID_TRAY_HELP),
+        OnCommand<&CTBookDlg::ShowHelpPage>(IDC_HELP_BUTTON),
+        OnCommand<&CTBookDlg::ShowHelpPage>(ID_TRAY_HELP),
         OnCommand<&CTBookDlg::OnHome>(IDC_HOME),
         OnCommand<&CTBookDlg::OnAbout>(ID_TRAY_ABOUT),
         OnCommand<&CTBookDlg::OnTellAFriend>(ID_TRAY_TELL_A_FRIEND),
@@ -66,6 +66,8 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnCommand<&CTBookDlg::OnUndo>(ID_UNDO),
         OnCommand<&CTBookDlg::OnImport>(ID_IMPORT),
         OnCommand<&CTBookDlg::OnExport>(ID_EXPORT),
+        OnCommand<&CTBookDlg::OnFindDuplicates>(ID_FIND_DUPLICATES),
+        OnCommand<&CTBookDlg::OnMergeSelected>(ID_MERGE_SELECTED),
         OnMessage<&CTBookDlg::OnCopyData>(WM_COPYDATA),
         OnMessage<&CTBookDlg::OnDropFiles>(WM_DROPFILES),
         OnMessage<&CTBookDlg::OnTimer>(WM_TIMER),
@@ -375,4 +377,9 @@ void CTBookDlg::OnImport() {
 void CTBookDlg::OnExport() {
     OnShowContacts();
     m_interchange.OnExport();
+}
+
+void CTBookDlg::OnFindDuplicates() {
+    OnShowContacts();
+    m_contactCommands.OnFindDuplicates([this] { ShowHelp("#duplicates"); });
 }

@@ -62,6 +62,8 @@ protected:
     void OnAddNew() { m_contactCommands.OnAddNew(); }
     void OnDelete() { m_contactCommands.OnDelete(); }
     void OnUndo() { m_contactCommands.OnUndo(); }
+    void OnFindDuplicates();
+    void OnMergeSelected() { m_contactCommands.OnMergeSelected([this] { ShowHelp("#duplicates"); }); }
     void OnSearch() { m_search.OnSearch(); }
     void OnSearchChange() { m_search.OnSearchChange(); }
     void OnSearchSetFocus() { m_search.OnSearchSetFocus(); }
@@ -97,7 +99,9 @@ protected:
     void OnLaunchOnStartup();
 
     // Help, the home page, About and the recommendation mail.
-    void ShowHelp();
+    // The help page, at the section of the anchor ("#duplicates") when one is given.
+    void ShowHelp(const char* pszAnchor = "");
+    void ShowHelpPage() { ShowHelp(); }
     void OnHome();
     // F1 anywhere in the window: the help page, and nothing more.
     BOOL OnHelpInfo(HELPINFO*) {
