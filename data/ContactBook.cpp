@@ -185,28 +185,41 @@ std::vector<int> CContactBook::ValidIndexes(std::vector<int> indexes) const {
 
 CBookChange CContactBook::MergeContacts(const std::vector<CMergeGroup>& groups) {
     std::vector<int> indexes;
-    std::vector<const CContact*> merged;
+    std::vector<CContact> merged;
     for (const CMergeGroup& group : groups) {
         std::vector<int> members = ValidIndexes(group.indexes);
         if (members.size() >= 2) {
             indexes.insert(indexes.end(), members.begin(), members.end());
-            merged.push_back(&group.merged);
+            merged.push_back(group.merged);
         }
     }
-    indexes = ValidIndexes(std::move(indexes));
     if (merged.empty()) {
+        return CBookChange();
+    }
+    return ReplaceContacts(std::move(indexes), merged);
+}
+
+CBookChange CContactBook::ReplaceContacts(std::vector<int> indexes, const std::vector<CContact>& added) {
+    indexes = ValidIndexes(std::move(indexes));
+    if (indexes.empty() && added.empty()) {
         return CBookChange();
     }
     CUndoStep step;
     for (int nIndex : indexes) {
         step.removed.push_back(m_contacts[nIndex]);
     }
-    for (const CContact* pMerged : merged) {
-        step.added.push_back(*pMerged);
-    }
+    step.added = added;
     Remember(std::move(step));
-    RemoveAt(std::move(indexes));
-    return Append(merged);
+    CBookChange removal = RemoveAt(std::move(indexes));
+    std::vector<const CContact*> contacts;
+    for (const CContact& contact : added) {
+        contacts.push_back(&contact);
+    }
+    CBookChange change = contacts.empty() ? removal : Append(contacts);
+    change.bChanged = true;
+    change.bSorted = change.bSorted || !removal.removed.empty();
+    change.removed = removal.removed;
+    return change;
 }
 
 CBookChange CContactBook::RemoveAt(std::vector<int> indexes) {

@@ -100,6 +100,11 @@ public:
     // must not share a contact.
     CBookChange MergeContacts(const std::vector<CMergeGroup>& groups);
 
+    // Removes the contacts at the indexes and adds the others, as one change that one undo takes
+    // back (a synchronisation: contacts stored, received and deleted at once); placed says where
+    // the added contacts went.
+    CBookChange ReplaceContacts(std::vector<int> indexes, const std::vector<CContact>& added);
+
     // Whether a change of this run can be taken back.
     bool CanUndo() const { return !m_undo.empty(); }
     // Takes back the latest change (an add, an import, an edit, a deletion of one or many): the
