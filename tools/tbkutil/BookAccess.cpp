@@ -1,6 +1,13 @@
 #include "BookAccess.h"
 
 #include "Console.h"
+#include "RunningProgram.h"
+
+namespace {
+
+const unsigned kQuitTimeoutMs = 10000;
+
+} // namespace
 
 void CStderrSink::OnWarning(const CString& strText) { Print(stderr, "%s\n", strText.GetString()); }
 
@@ -30,4 +37,21 @@ bool LoadBook(const char* pszPath, unsigned nLegacyCodePage, CContactArray& cont
     CStderrSink sink;
     return CheckLoad(pszPath, ReadAddressBook(pszPath, root, contacts, &sink, nLegacyCodePage), false,
                      bPartial);
+}
+
+bool WritesRunningProgramsBook(const char* pszInto) {
+    return IsProgramRunning() && (!pszInto || IsProgramBook(pszInto));
+}
+
+bool QuitProgramFor(const char* pszWork, const char* pszNothing) {
+    if (!IsProgramRunning()) {
+        return true; // it ended in the meantime
+    }
+    if (!QuitRunningProgram(kQuitTimeoutMs)) {
+        Print(stderr, "tbkutil: the address book program did not end within ten seconds. %s\n", pszNothing);
+        return false;
+    }
+    Print(stdout, "tbkutil: the address book program was closed for the %s; start it again to see the contacts.\n",
+          pszWork);
+    return true;
 }

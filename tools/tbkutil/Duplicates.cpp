@@ -103,8 +103,8 @@ int RunMergeDuplicates(int argc, char** argv, unsigned nLegacyCodePage) {
         return bPartial ? kExitWarned : kExitClean;
     }
     if (bDryRun) {
-        Print(stdout, "\ntbkutil: %d groups would be merged; nothing was written (--dry-run)\n",
-              static_cast<int>(merges.size()));
+        Print(stdout, "\ntbkutil: %d %s would be merged; nothing was written (--dry-run)\n",
+              static_cast<int>(merges.size()), merges.size() == 1 ? "group" : "groups");
         return kExitClean;
     }
     CBookChange change = book.MergeContacts(merges);
@@ -117,6 +117,7 @@ int RunMergeDuplicates(int argc, char** argv, unsigned nLegacyCodePage) {
         Print(stdout, "tbkutil: the previous address book was kept as %s\n",
               book.GetBackupPath().GetString());
     }
-    Print(stdout, "\ntbkutil: merged %d groups in %s\n", static_cast<int>(merges.size()), pszBook);
+    Print(stdout, "\ntbkutil: merged %d %s in %s\n", static_cast<int>(merges.size()),
+          merges.size() == 1 ? "group" : "groups", pszBook);
     return bPartial ? kExitWarned : kExitClean;
 }

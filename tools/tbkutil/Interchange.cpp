@@ -16,8 +16,6 @@
 
 namespace {
 
-const unsigned kQuitTimeoutMs = 10000;
-
 // Options "--name value" and flags "--name"; the rest are positional.
 struct COptions {
     std::vector<const char*> positional;
@@ -98,27 +96,6 @@ bool ChooseExportKind(const COptions& options, ContactFileFormat format, ExportK
     return false;
 }
 
-// The running program writes its own list over its book at its next change, so an import into
-// that book would be lost. Any other book is the user's to change while the program runs.
-bool WritesRunningProgramsBook(const COptions& options) {
-    return IsProgramRunning() && (!options.pszInto || IsProgramBook(options.pszInto));
-}
-
-// Has the program save and end, as asked with --quit-running.
-bool QuitProgramForImport() {
-    if (!IsProgramRunning()) {
-        return true; // it ended while the file was read
-    }
-    if (!QuitRunningProgram(kQuitTimeoutMs)) {
-        Print(stderr, "tbkutil: the address book program did not end within ten seconds. Nothing was "
-                             "imported.\n");
-        return false;
-    }
-    Print(stdout, "tbkutil: the address book program was closed for the import; start it again to see the "
-                "contacts.\n");
-    return true;
-}
-
 } // namespace
 
 int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
@@ -176,7 +153,7 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
         return Fail("%s", "this system has no address book of the program; name one with --into FILE");
     }
     // Before the file is read, so that a refusal does not come after a screenful of its warnings.
-    bool bProgramsBook = WritesRunningProgramsBook(options);
+    bool bProgramsBook = WritesRunningProgramsBook(options.pszInto);
     if (bProgramsBook && !options.bQuitRunning) {
         Print(stderr, "tbkutil: the address book program is running, and would overwrite the imported "
                       "contacts at its next save. Exit it first, add --quit-running to have it saved and "
@@ -200,7 +177,7 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
         return Fail("%s; nothing was imported", strError.GetString());
     }
     // Only a file that could be read is worth closing the program for.
-    if (bProgramsBook && !QuitProgramForImport()) {
+    if (bProgramsBook && !QuitProgramFor("import", "Nothing was imported.")) {
         return kExitFailed;
     }
 
