@@ -121,6 +121,8 @@ HWND CProgram::FindEditor() const { return FindDialog(kEditorCaption); }
 
 HWND CProgram::FindAbout() const { return FindDialog(kAboutCaption); }
 
+HWND CProgram::FindDuplicates() const { return FindDialog("Tovano Address Book - Duplicates"); }
+
 HWND CProgram::FindPopupMenu() const {
     return FindProcessWindow(m_info.dwProcessId,
                              [](HWND hWnd) { return ::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32768"; });

@@ -29,6 +29,8 @@ public:
     // The contact editor or the About box while it is shown, else null.
     HWND FindEditor() const;
     HWND FindAbout() const;
+    // The duplicates window while it is shown, else null.
+    HWND FindDuplicates() const;
     // A popup menu of the program's that is shown, else null.
     HWND FindPopupMenu() const;
     std::string ListText(int nRow, int nColumn) const;

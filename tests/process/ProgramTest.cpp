@@ -455,3 +455,49 @@ TEST_F(ProgramTest, AContactsFileOpenedWithTheProgramIsImportedByTheRunningOne) 
         ::DeleteFileW(ToWide(strFile.c_str()).c_str());
     }
 }
+
+// Two contacts of one person merged in the real program: the book holds one contact with every
+// value of both, Undo brings both back to the byte, and a merge stays merged after a restart.
+TEST_F(ProgramTest, DuplicatesMergedInTheProgramStayMergedAndUndoTakesThemBack) {
+    CContactArray contacts = SampleContacts();
+    CContact anna;
+    anna.lastname = "Meier";
+    anna.firstname = "Anna";
+    anna.mobile = "0171 5550100";
+    anna.homeemail = "anna@example.org";
+    contacts.Add(anna);
+    anna.lastname = "MEIER";
+    anna.firstname = "Ánna";
+    anna.mobile = "+49 171 5550100";
+    anna.homeemail = "";
+    anna.company = "Acme";
+    contacts.Add(anna);
+    auto merge = [](CProgram& program) {
+        ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_FIND_DUPLICATES, 0);
+        HWND hWindow = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hWindow = program.FindDuplicates()) != nullptr; }));
+        ::PostMessageA(hWindow, WM_COMMAND, IDC_DUP_MERGE, 0);
+        ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 4; }));
+        ::PostMessageA(hWindow, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitUntil([&] { return program.FindDuplicates() == nullptr; }));
+    };
+
+    CProgram program;
+    StartWithBook(program, contacts);
+    merge(program);
+    std::string strMerged = ReadFileText(BookPath());
+    for (const char* pszValue : {"+49 171 5550100", "Mobile: 0171 5550100", "anna@example.org", "Acme"}) {
+        EXPECT_NE(std::string::npos, strMerged.find(pszValue)) << pszValue << "\n" << strMerged;
+    }
+    ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_UNDO, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 5; }));
+    EXPECT_EQ(SortedDocument(contacts), ReadFileText(BookPath()));
+
+    merge(program);
+    ::PostMessageA(program.FindMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit(5000));
+    EXPECT_EQ(strMerged, ReadFileText(BookPath()));
+    CProgram again;
+    ASSERT_TRUE(again.Start());
+    EXPECT_TRUE(WaitUntil([&] { return again.ListRowCount() == 4; }));
+}
