@@ -1,0 +1,286 @@
+// The transport over libcurl, built with OpenSSL. The certificate check runs inside OpenSSL's
+// verification of each connection: a certificate the system does not trust passes only when its
+// SHA-256 is the trusted one, so no request ever travels on a connection that was not checked.
+#include "HttpClient.h"
+
+#include <curl/curl.h>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+
+#include <mutex>
+#include <strings.h>
+
+namespace {
+
+const char* const s_pszUserAgent = "Tovano Address Book";
+
+// What the certificate check of the current connection saw; OpenSSL's callback reaches it
+// through the connection's SSL_CTX.
+struct CCertificateCheck {
+    std::string strTrustedSha256; // canonical, or empty when none is trusted beyond the system's
+    std::string strHost;          // the name the certificate must carry; checked by OpenSSL
+    std::string strLeafSha256;    // of the server's certificate, once seen
+    bool bRejected = false;
+};
+
+int CertificateCheckIndex() {
+    static const int s_nIndex = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return s_nIndex;
+}
+
+std::string Sha256Hex(X509* pCertificate) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int nLength = 0;
+    if (X509_digest(pCertificate, EVP_sha256(), digest, &nLength) != 1) {
+        return std::string();
+    }
+    static const char s_szHex[] = "0123456789abcdef";
+    std::string strHex;
+    for (unsigned int i = 0; i < nLength; ++i) {
+        strHex += s_szHex[digest[i] >> 4];
+        strHex += s_szHex[digest[i] & 15];
+    }
+    return strHex;
+}
+
+int VerifyCertificate(int nPreverifyOk, X509_STORE_CTX* pStore) {
+    auto* pSsl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(pStore, SSL_get_ex_data_X509_STORE_CTX_idx()));
+    auto* pCheck = pSsl ? static_cast<CCertificateCheck*>(
+                              SSL_CTX_get_ex_data(SSL_get_SSL_CTX(pSsl), CertificateCheckIndex()))
+                        : nullptr;
+    if (pCheck == nullptr) {
+        return 0;
+    }
+    X509* pLeaf = X509_STORE_CTX_get0_cert(pStore);
+    if (pCheck->strLeafSha256.empty() && pLeaf != nullptr) {
+        pCheck->strLeafSha256 = Sha256Hex(pLeaf);
+    }
+    if (nPreverifyOk) {
+        return 1;
+    }
+    if (!pCheck->strTrustedSha256.empty() && pCheck->strLeafSha256 == pCheck->strTrustedSha256) {
+        // libcurl looks at the verification's result again after the handshake.
+        X509_STORE_CTX_set_error(pStore, X509_V_OK);
+        return 1;
+    }
+    pCheck->bRejected = true;
+    return 0;
+}
+
+// Called by libcurl for every new TLS connection, before its handshake.
+CURLcode PrepareTls(CURL*, void* pSslCtx, void* pUser) {
+    auto* pCtx = static_cast<SSL_CTX*>(pSslCtx);
+    auto* pCheck = static_cast<CCertificateCheck*>(pUser);
+    if (SSL_CTX_set_ex_data(pCtx, CertificateCheckIndex(), pCheck) != 1) {
+        return CURLE_SSL_CERTPROBLEM;
+    }
+    pCheck->strLeafSha256.clear();
+    if (!pCheck->strHost.empty()) {
+        // libcurl's own name check is off when a certificate is trusted by its fingerprint (a
+        // trusted fingerprint stands for any name); OpenSSL checks the name instead, so that a
+        // mismatch reaches the callback above, which lets the trusted certificate through.
+        X509_VERIFY_PARAM* pParam = SSL_CTX_get0_param(pCtx);
+        if (X509_VERIFY_PARAM_set1_ip_asc(pParam, pCheck->strHost.c_str()) != 1 &&
+            X509_VERIFY_PARAM_set1_host(pParam, pCheck->strHost.c_str(), 0) != 1) {
+            return CURLE_SSL_CERTPROBLEM;
+        }
+    }
+    SSL_CTX_set_verify(pCtx, SSL_VERIFY_PEER, VerifyCertificate);
+    return CURLE_OK;
+}
+
+std::string HostOfUrl(const std::string& strUrl) {
+    std::string strHost;
+    CURLU* pUrl = curl_url();
+    char* pszHost = nullptr;
+    if (pUrl != nullptr && curl_url_set(pUrl, CURLUPART_URL, strUrl.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(pUrl, CURLUPART_HOST, &pszHost, 0) == CURLUE_OK) {
+        strHost = pszHost;
+        if (strHost.size() > 2 && strHost.front() == '[' && strHost.back() == ']') {
+            strHost = strHost.substr(1, strHost.size() - 2);
+        }
+    }
+    curl_free(pszHost);
+    curl_url_cleanup(pUrl);
+    return strHost;
+}
+
+size_t OnHeader(char* pData, size_t nSize, size_t nCount, void* pUser) {
+    auto* pResponse = static_cast<CHttpResponse*>(pUser);
+    std::string strLine(pData, nSize * nCount);
+    while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r')) {
+        strLine.pop_back();
+    }
+    if (strLine.compare(0, 5, "HTTP/") == 0) {
+        // A new response begins (after a 100 Continue, an authentication round or a redirect):
+        // only the last one is the answer.
+        pResponse->headers.clear();
+        pResponse->strBody.clear();
+    } else if (size_t nColon = strLine.find(':'); nColon != std::string::npos) {
+        size_t nValue = strLine.find_first_not_of(" \t", nColon + 1);
+        pResponse->headers.emplace_back(strLine.substr(0, nColon),
+                                        nValue == std::string::npos ? std::string() : strLine.substr(nValue));
+    }
+    return nSize * nCount;
+}
+
+size_t OnBody(char* pData, size_t nSize, size_t nCount, void* pUser) {
+    static_cast<CHttpResponse*>(pUser)->strBody.append(pData, nSize * nCount);
+    return nSize * nCount;
+}
+
+HttpFailure FailureOf(CURLcode code, bool bCertificateRejected) {
+    if (bCertificateRejected || code == CURLE_PEER_FAILED_VERIFICATION) {
+        return HttpFailure::untrustedCertificate;
+    }
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_SSL_CONNECT_ERROR: return HttpFailure::cannotConnect;
+    case CURLE_OPERATION_TIMEDOUT: return HttpFailure::timeout;
+    default: return HttpFailure::other;
+    }
+}
+
+const char* FailureIntro(HttpFailure failure) {
+    switch (failure) {
+    case HttpFailure::cannotConnect: return "Could not connect to the server";
+    case HttpFailure::timeout: return "The server did not answer in time";
+    case HttpFailure::untrustedCertificate: return "The server's certificate is not trusted by this computer";
+    default: return "The request to the server failed";
+    }
+}
+
+class CCurlTransport : public IHttpTransport {
+public:
+    explicit CCurlTransport(const CHttpOptions& options) : m_options(options), m_pCurl(curl_easy_init()) {
+        m_check.strTrustedSha256 = CanonicalSha256(options.strTrustedCertificateSha256);
+    }
+    ~CCurlTransport() override { curl_easy_cleanup(m_pCurl); }
+    CCurlTransport(const CCurlTransport&) = delete;
+    CCurlTransport& operator=(const CCurlTransport&) = delete;
+
+    CHttpResponse Send(const CHttpRequest& request) override;
+
+private:
+    curl_slist* PrepareRequest(const CHttpRequest& request, CHttpResponse& response);
+
+    CHttpOptions m_options;
+    // Outlives every connection of the handle, which reaches it from OpenSSL's callback.
+    CCertificateCheck m_check;
+    CURL* m_pCurl;
+    char m_szError[CURL_ERROR_SIZE] = {};
+};
+
+curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, CHttpResponse& response) {
+    // A reset keeps the open connections and TLS sessions, and forgets the last request's options.
+    curl_easy_reset(m_pCurl);
+    curl_easy_setopt(m_pCurl, CURLOPT_URL, request.strUrl.c_str());
+    curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_pCurl, CURLOPT_USERAGENT, s_pszUserAgent);
+    curl_easy_setopt(m_pCurl, CURLOPT_ERRORBUFFER, m_szError);
+    curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_options.nTimeoutSeconds));
+    // A timeout on the whole transfer would cut a large address book short: what counts is a
+    // server that stops sending.
+    curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_options.nTimeoutSeconds));
+    curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, &response);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &response);
+
+    if (!m_options.strUser.empty() || !m_options.strPassword.empty()) {
+        curl_easy_setopt(m_pCurl, CURLOPT_USERNAME, m_options.strUser.c_str());
+        curl_easy_setopt(m_pCurl, CURLOPT_PASSWORD, m_options.strPassword.c_str());
+        curl_easy_setopt(m_pCurl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
+    }
+
+    m_check.bRejected = false;
+    m_check.strLeafSha256.clear();
+    m_check.strHost = m_check.strTrustedSha256.empty() ? std::string() : HostOfUrl(request.strUrl);
+    curl_easy_setopt(m_pCurl, CURLOPT_SSL_CTX_FUNCTION, PrepareTls);
+    curl_easy_setopt(m_pCurl, CURLOPT_SSL_CTX_DATA, &m_check);
+    if (!m_check.strHost.empty()) {
+        curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+
+    if (request.strMethod == "GET") {
+        curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
+        // Never from https down to http.
+        curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR,
+                         request.strUrl.compare(0, 6, "https:") == 0 ? "https" : "http,https");
+    } else if (request.strMethod == "HEAD") {
+        curl_easy_setopt(m_pCurl, CURLOPT_NOBODY, 1L);
+    } else {
+        curl_easy_setopt(m_pCurl, CURLOPT_CUSTOMREQUEST, request.strMethod.c_str());
+    }
+    bool bHasBody = !request.strBody.empty() || request.strMethod == "PUT" || request.strMethod == "POST";
+    if (bHasBody && request.strMethod != "GET" && request.strMethod != "HEAD") {
+        curl_easy_setopt(m_pCurl, CURLOPT_POSTFIELDS, request.strBody.data());
+        curl_easy_setopt(m_pCurl, CURLOPT_POSTFIELDSIZE_LARGE,
+                         static_cast<curl_off_t>(request.strBody.size()));
+    }
+
+    curl_slist* pHeaders = nullptr;
+    bool bHasContentType = false;
+    for (const auto& header : request.headers) {
+        // "Name;" is libcurl's way of sending a header whose value is empty.
+        std::string strLine = header.first + (header.second.empty() ? ";" : ": " + header.second);
+        pHeaders = curl_slist_append(pHeaders, strLine.c_str());
+        bHasContentType = bHasContentType || strcasecmp(header.first.c_str(), "Content-Type") == 0;
+    }
+    if (bHasBody && !bHasContentType) {
+        pHeaders = curl_slist_append(pHeaders, "Content-Type:"); // not libcurl's form-data type
+    }
+    // Servers that do not answer "100 Continue" would cost a second on every upload.
+    pHeaders = curl_slist_append(pHeaders, "Expect:");
+    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, pHeaders);
+    return pHeaders;
+}
+
+CHttpResponse CCurlTransport::Send(const CHttpRequest& request) {
+    CHttpResponse response;
+    if (m_pCurl == nullptr) {
+        response.failure = HttpFailure::other;
+        response.strFailure = "The network library could not be started.";
+        return response;
+    }
+    m_szError[0] = '\0';
+    curl_slist* pHeaders = PrepareRequest(request, response);
+    CURLcode code = curl_easy_perform(m_pCurl);
+    curl_slist_free_all(pHeaders);
+    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, nullptr);
+
+    if (code == CURLE_OK) {
+        long nStatus = 0;
+        curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+        response.nStatus = static_cast<int>(nStatus);
+        return response;
+    }
+    CHttpResponse failed;
+    failed.failure = FailureOf(code, m_check.bRejected);
+    failed.strFailure = std::string(FailureIntro(failed.failure)) + ": " +
+                        (m_szError[0] != '\0' ? m_szError : curl_easy_strerror(code)) + ".";
+    if (failed.failure == HttpFailure::untrustedCertificate) {
+        failed.strCertificateSha256 = m_check.strLeafSha256;
+    }
+    return failed;
+}
+
+} // namespace
+
+std::unique_ptr<IHttpTransport> MakeHttpTransport(const CHttpOptions& options) {
+    static std::once_flag s_initialised;
+    std::call_once(s_initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    return std::make_unique<CCurlTransport>(options);
+}
