@@ -82,6 +82,18 @@ std::string ComposeAddress(const std::vector<std::string>& p) {
     return Join({part(0), part(1), part(2), strPlace, part(6)}, "\r\n");
 }
 
+std::vector<std::string> DisplayNameForms(const std::string& strFirst, const std::string& strLast,
+                                          const std::string& strMiddle, const std::string& strPrefix,
+                                          const std::string& strSuffix) {
+    return {
+        Join({strFirst, strLast}, " "),
+        Join({strLast, strFirst}, " "),
+        Join({strLast, strFirst}, ", "),
+        Join({strFirst, strMiddle, strLast}, " "),
+        Join({strPrefix, strFirst, strMiddle, strLast, strSuffix}, " "),
+    };
+}
+
 std::string NormaliseLineBreaks(const std::string& str) {
     std::string strOut;
     strOut.reserve(str.size());
@@ -101,34 +113,35 @@ std::string NormaliseLineBreaks(const std::string& str) {
 CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, int nLine)
     : m_report(report), m_strFile(strFile), m_nLine(nLine) {}
 
-void CContactBuilder::SetField(int nField, const std::string& strValue, bool bPreferred) {
+bool CContactBuilder::SetField(int nField, const std::string& strValue, bool bPreferred) {
     if (strValue.empty()) {
-        return;
+        return false;
     }
     if (nField == CContact::fieldNote) {
         AppendNote(strValue);
-        return;
+        return true;
     }
     if (m_values[nField].empty()) {
         m_values[nField] = strValue;
         m_bPreferred[nField] = bPreferred;
-        return;
+        return true;
     }
     if (m_values[nField] == strValue) {
-        return; // the same value twice is one value
+        return false; // the same value twice is one value
     }
     std::string strLabel = Capitalised(CContact::FieldLabel(nField));
     if (bPreferred && !m_bPreferred[nField]) {
         AddToNote(strLabel, m_values[nField]);
         m_values[nField] = strValue;
         m_bPreferred[nField] = true;
-    } else {
-        AddToNote(strLabel, strValue);
+        return true;
     }
+    AddToNote(strLabel, strValue);
+    return false;
 }
 
 void CContactBuilder::AddToNote(const std::string& strLabel, const std::string& strValue) {
-    if (strValue.empty()) {
+    if (strValue.empty() || !m_bExtrasToNote) {
         return;
     }
     AppendLine(m_strExtraNote, strLabel + ": " + strValue);
@@ -160,14 +173,8 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
         }
         return;
     }
-    const std::string candidates[] = {
-        Join({strFirst, strLast}, " "),
-        Join({strLast, strFirst}, " "),
-        Join({strLast, strFirst}, ", "),
-        Join({strFirst, strMiddle, strLast}, " "),
-        Join({strPrefix, strFirst, strMiddle, strLast, strSuffix}, " "),
-    };
-    for (const std::string& strCandidate : candidates) {
+    for (const std::string& strCandidate :
+         DisplayNameForms(strFirst, strLast, strMiddle, strPrefix, strSuffix)) {
         if (str.empty() || str == Collapsed(strCandidate)) {
             return;
         }

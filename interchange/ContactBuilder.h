@@ -17,9 +17,14 @@ public:
     // strFile and nLine say where the card or row starts, for the report.
     CContactBuilder(CImportReport& report, const CString& strFile, int nLine);
 
+    // Values without a field of their own (the labelled note lines) are dropped instead: a
+    // synchronised contact keeps them in the server's card, which is kept whole.
+    void LeaveExtrasOutOfNote() { m_bExtrasToNote = false; }
+
     // Sets a field; when it holds a value already, the later one goes into the note, unless it
     // is preferred and the earlier one is not, which then moves instead. Empty values are ignored.
-    void SetField(int nField, const std::string& strValue, bool bPreferred = false);
+    // True when the field now holds this value (the note always takes its value).
+    bool SetField(int nField, const std::string& strValue, bool bPreferred = false);
     bool IsFieldSet(int nField) const { return !m_values[nField].empty(); }
     const std::string& GetField(int nField) const { return m_values[nField]; }
     // A labelled line in the note: "Label: value".
@@ -48,7 +53,14 @@ private:
     std::string m_values[CContact::kFieldCount];
     bool m_bPreferred[CContact::kFieldCount] = {};
     std::string m_strExtraNote; // labelled lines, after the card's own note
+    bool m_bExtrasToNote = true;
 };
+
+// The ways a display name can be made of the name's parts that say no more than the parts:
+// "First Last", "Last First", "Last, First", with the middle name, with prefix and suffix.
+std::vector<std::string> DisplayNameForms(const std::string& strFirst, const std::string& strLast,
+                                          const std::string& strMiddle, const std::string& strPrefix,
+                                          const std::string& strSuffix);
 
 // Joins the non-empty texts with the separator.
 std::string Join(std::initializer_list<std::string> texts, const char* pszSeparator);

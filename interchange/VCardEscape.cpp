@@ -44,3 +44,18 @@ std::vector<std::string> SplitValue(const std::string& strValue, bool bStructure
     }
     return parts;
 }
+
+std::vector<std::string> SplitEscapedComponents(const std::string& strValue) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < strValue.size(); ++i) {
+        if (strValue[i] == '\\' && i + 1 < strValue.size()) {
+            parts.back() += strValue[i];
+            parts.back() += strValue[++i];
+        } else if (strValue[i] == ';') {
+            parts.emplace_back();
+        } else {
+            parts.back() += strValue[i];
+        }
+    }
+    return parts;
+}

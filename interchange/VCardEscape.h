@@ -16,3 +16,7 @@ std::string EscapeValue(const std::string& str, VCardVersion version);
 // From 3.0 on a backslash before a character no escape names is dropped and the character kept,
 // as other readers do; 2.1, which escapes little, keeps both (a path such as C:\temp).
 std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured, VCardVersion version);
+
+// Splits a structured value at its unescaped semicolons and leaves every component escaped as
+// written, for a writer that changes one component and keeps the others as they were.
+std::vector<std::string> SplitEscapedComponents(const std::string& strValue);

@@ -52,18 +52,22 @@ const char* UnfiledPhoneKind(const CVCardProperty& prop) {
 
 class CMapper {
 public:
-    CMapper(VCardVersion version, CContactBuilder& builder, CImportReport& report, const CString& strFile)
-        : m_version(version), m_builder(builder), m_report(report), m_strFile(strFile) {}
+    CMapper(VCardVersion version, CContactBuilder& builder, CImportReport& report, const CString& strFile,
+            CVCardFieldSources* pSources)
+        : m_version(version), m_builder(builder), m_report(report), m_strFile(strFile), m_pSources(pSources) {
+    }
 
     void Map(const std::vector<CVCardProperty>& props) {
-        for (const CVCardProperty& prop : props) {
+        for (m_nProperty = 0; m_nProperty < props.size(); ++m_nProperty) {
+            const CVCardProperty& prop = props[m_nProperty];
             if (prop.strName != "LABEL" && prop.strName != "FN") {
                 One(prop);
             }
         }
         // Labels and the formatted name repeat what the other properties hold; they are
         // looked at last, and kept only where they add something.
-        for (const CVCardProperty& prop : props) {
+        for (m_nProperty = 0; m_nProperty < props.size(); ++m_nProperty) {
+            const CVCardProperty& prop = props[m_nProperty];
             if (prop.strName == "LABEL") {
                 Label(prop);
             } else if (prop.strName == "FN") {
@@ -73,6 +77,20 @@ public:
     }
 
 private:
+    void Set(int nField, const std::string& strValue, bool bPreferred = false) {
+        Claim(nField, m_builder.SetField(nField, strValue, bPreferred));
+    }
+    void Claim(int nField, bool bTook) {
+        if (!m_pSources) {
+            return;
+        }
+        m_pSources->claims.emplace_back(m_nProperty, nField);
+        int& nSource = m_pSources->nSource[nField];
+        if (bTook && (nField != CContact::fieldNote || nSource < 0)) {
+            nSource = static_cast<int>(m_nProperty);
+        }
+    }
+
     std::string Text(const CVCardProperty& prop) { return Unescaped(Decoded(prop)); }
     std::string Unescaped(const std::string& strDecoded) const {
         return SplitValue(strDecoded, false, m_version)[0];
@@ -116,8 +134,8 @@ private:
         bool bAny = false;
         for (const CVCardField& field : VCardFields()) {
             if (prop.strName == field.pszProperty) {
-                m_builder.SetField(field.nField, field.nComponent < 0 ? Unescaped(strDecoded)
-                                                                      : Part(parts, field.nComponent));
+                Set(field.nField,
+                    field.nComponent < 0 ? Unescaped(strDecoded) : Part(parts, field.nComponent));
                 bAny = true;
             }
         }
@@ -149,7 +167,7 @@ private:
         if (pszKind) {
             m_builder.AddToNote(pszKind, strValue);
         } else if (pField) {
-            m_builder.SetField(pField->nField, strValue, prop.bPreferred);
+            Set(pField->nField, strValue, prop.bPreferred);
         } else if (bPhone) {
             UntypedPhone(prop, strValue);
         } else {
@@ -157,8 +175,11 @@ private:
             // from it goes into the note under the plain label.
             const CVCardField* pHome = DefaultTypedField(prop.strName);
             if (!m_builder.IsFieldSet(pHome->nField)) {
-                m_builder.SetField(pHome->nField, strValue, prop.bPreferred);
-            } else if (m_builder.GetField(pHome->nField) != strValue) {
+                Set(pHome->nField, strValue, prop.bPreferred);
+                return;
+            }
+            Claim(pHome->nField, false);
+            if (m_builder.GetField(pHome->nField) != strValue) {
                 m_builder.AddToNote(pHome->pszNoteLabel, strValue);
             }
         }
@@ -178,8 +199,11 @@ private:
             }
         }
         if (strKinds.empty() && !m_builder.IsFieldSet(pHome->nField)) {
-            m_builder.SetField(pHome->nField, strNumber, prop.bPreferred);
+            Set(pHome->nField, strNumber, prop.bPreferred);
         } else {
+            if (strKinds.empty()) {
+                Claim(pHome->nField, false);
+            }
             std::string strLabel = pHome->pszNoteLabel;
             m_builder.AddToNote(strKinds.empty() ? strLabel : strLabel + " (" + strKinds + ")", strNumber);
         }
@@ -191,8 +215,11 @@ private:
         int nField = (pField ? pField : DefaultTypedField("ADR"))->nField;
         std::string strLabel = Text(prop);
         if (!m_builder.IsFieldSet(nField)) {
-            m_builder.SetField(nField, strLabel);
-        } else if (Collapsed(m_builder.GetField(nField)) != Collapsed(strLabel)) {
+            Set(nField, strLabel);
+            return;
+        }
+        Claim(nField, false);
+        if (Collapsed(m_builder.GetField(nField)) != Collapsed(strLabel)) {
             m_builder.AddToNote("Address label", strLabel);
         }
     }
@@ -207,11 +234,19 @@ private:
     CImportReport& m_report;
     CString m_strFile;
     Parts m_nameParts;
+    CVCardFieldSources* m_pSources;
+    size_t m_nProperty = 0;
 };
 
 } // namespace
 
+CVCardFieldSources::CVCardFieldSources() {
+    for (int& n : nSource) {
+        n = -1;
+    }
+}
+
 void MapCard(const std::vector<CVCardProperty>& props, VCardVersion version, CContactBuilder& builder,
-             CImportReport& report, const CString& strFile) {
-    CMapper(version, builder, report, strFile).Map(props);
+             CImportReport& report, const CString& strFile, CVCardFieldSources* pSources) {
+    CMapper(version, builder, report, strFile, pSources).Map(props);
 }

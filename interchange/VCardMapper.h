@@ -1,4 +1,5 @@
-// Maps the properties of one card onto the sixteen fields; what has no field goes into the note.
+// Maps the properties of one card onto the sixteen fields; what has no field goes into the note
+// (unless the builder leaves it out).
 #pragma once
 
 #include "ContactBuilder.h"
@@ -7,7 +8,22 @@
 
 #include <vector>
 
+#include <utility>
+
+// What became of a card's properties, for a writer that changes the card in place.
+struct CVCardFieldSources {
+    CVCardFieldSources();
+
+    // Every property that went for a field, whether it got it or found it taken (a second home
+    // phone), in the card's order: its index in the properties and the field.
+    std::vector<std::pair<size_t, int>> claims;
+    // The property whose value a field holds (for the note, the first of those it joins); -1
+    // when none. A name taken from the formatted name alone has none.
+    int nSource[CContact::kFieldCount];
+};
+
 // strFile names the file in warnings about unknown character sets; version is the card's, which
-// decides how its escapes are read (3.0 stands for 4.0 too).
+// decides how its escapes are read (3.0 stands for 4.0 too). With pSources, also says which
+// property went for which field.
 void MapCard(const std::vector<CVCardProperty>& props, VCardVersion version, CContactBuilder& builder,
-             CImportReport& report, const CString& strFile);
+             CImportReport& report, const CString& strFile, CVCardFieldSources* pSources = nullptr);

@@ -40,6 +40,10 @@ std::vector<std::string> SplitOutsideQuotes(const std::string& str, char chSepar
     return parts;
 }
 
+bool IsBareEncoding(const std::string& strKey) {
+    return strKey == "QUOTED-PRINTABLE" || strKey == "BASE64" || strKey == "8BIT" || strKey == "7BIT";
+}
+
 } // namespace
 
 bool CVCardProperty::Has(const char* pszType) const {
@@ -82,7 +86,7 @@ bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop) 
         std::string strValue = nEquals == std::string::npos ? std::string() : head[k].substr(nEquals + 1);
         if (nEquals == std::string::npos) {
             // Version 2.1 names types and encodings without a key.
-            if (strKey == "QUOTED-PRINTABLE" || strKey == "BASE64" || strKey == "8BIT" || strKey == "7BIT") {
+            if (IsBareEncoding(strKey)) {
                 prop.strEncoding = strKey;
             } else {
                 prop.types.push_back(strKey);
@@ -106,6 +110,20 @@ bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop) 
     }
     prop.bPreferred = prop.bPreferred || prop.Has("PREF");
     return true;
+}
+
+std::string HeadForNewValue(const std::string& strLine, const CVCardProperty& prop) {
+    std::string strHead =
+        strLine.substr(0, strLine.size() - std::min(strLine.size(), prop.strRaw.size() + 1));
+    std::vector<std::string> head = SplitOutsideQuotes(strHead, ';');
+    std::string strOut = head[0];
+    for (size_t k = 1; k < head.size(); ++k) {
+        std::string strKey = Upper(head[k].substr(0, head[k].find('=')));
+        if (strKey != "ENCODING" && strKey != "CHARSET" && !IsBareEncoding(strKey)) {
+            strOut += ";" + head[k];
+        }
+    }
+    return strOut;
 }
 
 std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {

@@ -24,6 +24,11 @@ struct CVCardProperty {
 // Splits "group.NAME;param;...:value". False when the line has no colon.
 bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop);
 
+// The name and parameters of a property line as written ("item1.TEL;TYPE=HOME"), for a value
+// written anew: without the parameters that say how the old value was encoded (ENCODING, CHARSET
+// and 2.1's bare QUOTED-PRINTABLE, BASE64, 8BIT, 7BIT), since the new one is plain UTF-8.
+std::string HeadForNewValue(const std::string& strLine, const CVCardProperty& prop);
+
 // The value's text as UTF-8: quoted-printable undone and the character set converted. Text in
 // no known set is read as UTF-8 where it is UTF-8, else as Windows-1252, which holds any byte;
 // bKnownCharset tells.

@@ -4,6 +4,7 @@
 #include "ContactBuilder.h"
 #include "VCardMapper.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -54,41 +55,43 @@ bool EndsWithOneBackslash(const std::string& str) {
     return n % 2 == 1;
 }
 
+// The characters that mark a quoted-printable value, looked for from nFrom on.
+bool HasQuotedPrintableMark(const std::string& str, size_t nFrom) {
+    static const char s_szMark[] = "QUOTED-PRINTABLE";
+    const size_t nMark = sizeof(s_szMark) - 1;
+    for (size_t i = nFrom; i + nMark <= str.size(); ++i) {
+        size_t k = 0;
+        while (k < nMark &&
+               (str[i + k] == s_szMark[k] || (s_szMark[k] != '-' && str[i + k] == s_szMark[k] - 'A' + 'a'))) {
+            ++k;
+        }
+        if (k == nMark) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class CVCardParser {
 public:
     CVCardParser(const CString& strFile, CContactArray& contacts, CImportReport& report)
         : m_strFile(strFile), m_contacts(contacts), m_report(report) {}
 
     void Parse(const std::string& strData, CWorkProgress* pProgress) {
-        size_t i = 0;
-        int nLine = 0;
         if (pProgress) {
             pProgress->SetTotal(static_cast<int64_t>(strData.size()));
         }
-        while (i < strData.size()) {
-            if (pProgress && (nLine & 1023) == 0) {
-                pProgress->SetDone(static_cast<int64_t>(i));
+        CVCardLineReader reader(strData);
+        CVCardLine line;
+        for (int n = 0; reader.Next(m_stack.empty() || m_stack.back().bVersion21, line); ++n) {
+            if (pProgress && (n & 1023) == 0) {
+                pProgress->SetDone(static_cast<int64_t>(reader.Position()));
                 if (pProgress->IsCancelled()) {
                     return;
                 }
             }
-            size_t nEnd = strData.find_first_of("\r\n", i);
-            if (nEnd == std::string::npos) {
-                nEnd = strData.size();
-            }
-            std::string strPhysical = strData.substr(i, nEnd - i);
-            ++nLine;
-            // CR CR LF, which some writers produce, ends one line, not two.
-            i = nEnd;
-            while (i < strData.size() && strData[i] == '\r') {
-                ++i;
-            }
-            if (i < strData.size() && strData[i] == '\n') {
-                ++i;
-            }
-            Physical(strPhysical, nLine);
+            Logical(line.strText, line.nLine);
         }
-        Flush();
         while (!m_stack.empty()) {
             CString strText;
             strText.Format("the card that starts here has no END:VCARD; it was imported as far as it goes");
@@ -100,44 +103,6 @@ public:
     int CardsFound() const { return m_nCards; }
 
 private:
-    void Physical(const std::string& strLine, int nLine) {
-        if (m_bHaveLogical) {
-            bool bVersion21 = m_stack.empty() || m_stack.back().bVersion21;
-            if (IsQuotedPrintable(m_strLogical) && !m_strLogical.empty() && m_strLogical.back() == '=') {
-                m_strLogical.pop_back(); // a soft line break
-                // Some writers end a value's last line with one too; the card still ends there.
-                if (!IsEndOfCard(strLine)) {
-                    m_strLogical += strLine;
-                    return;
-                }
-            }
-            if (!strLine.empty() && (strLine[0] == ' ' || strLine[0] == '\t')) {
-                // Folding: 2.1 keeps the blank, later versions drop it.
-                m_strLogical += bVersion21 ? strLine : strLine.substr(1);
-                return;
-            }
-            if (bVersion21 && EndsWithOneBackslash(m_strLogical) && strLine.find(':') == std::string::npos) {
-                // Some phones break long 2.1 values with a backslash at the end of the line.
-                m_strLogical.pop_back();
-                m_strLogical += "\\n" + strLine;
-                return;
-            }
-        }
-        Flush();
-        if (!strLine.empty()) {
-            m_strLogical = strLine;
-            m_nLogicalLine = nLine;
-            m_bHaveLogical = true;
-        }
-    }
-
-    void Flush() {
-        if (m_bHaveLogical) {
-            m_bHaveLogical = false;
-            Logical(m_strLogical, m_nLogicalLine);
-        }
-    }
-
     void Logical(const std::string& strLine, int nLine) {
         if (strLine.find_first_not_of(" \t") == std::string::npos) {
             return;
@@ -188,13 +153,96 @@ private:
     CContactArray& m_contacts;
     CImportReport& m_report;
     std::vector<CCard> m_stack; // cards inside cards are cards of their own
-    std::string m_strLogical;
-    int m_nLogicalLine = 0;
-    bool m_bHaveLogical = false;
     int m_nCards = 0;
 };
 
 } // namespace
+
+CVCardLineReader::CVCardLineReader(const std::string& strData, size_t nStart)
+    : m_strData(strData), m_nPos(nStart) {}
+
+std::string CVCardLineReader::PeekPhysical(size_t& nNext) const {
+    size_t nEnd = m_strData.find_first_of("\r\n", m_nPos);
+    if (nEnd == std::string::npos) {
+        nEnd = m_strData.size();
+    }
+    // CR CR LF, which some writers produce, ends one line, not two.
+    nNext = nEnd;
+    while (nNext < m_strData.size() && m_strData[nNext] == '\r') {
+        ++nNext;
+    }
+    if (nNext < m_strData.size() && m_strData[nNext] == '\n') {
+        ++nNext;
+    }
+    return m_strData.substr(m_nPos, nEnd - m_nPos);
+}
+
+bool CVCardLineReader::IsQuotedPrintableSoFar(const std::string& strLogical) {
+    if (!m_bColonSeen) {
+        if (strLogical.find(':', m_nScanned) != std::string::npos) {
+            m_bColonSeen = true;
+            m_bQuotedPrintable = IsQuotedPrintable(strLogical);
+        } else {
+            // Without a colon the whole line is the head; the mark may straddle the last scan.
+            size_t nBack = sizeof("QUOTED-PRINTABLE") - 2;
+            m_bQuotedPrintable =
+                m_bQuotedPrintable ||
+                HasQuotedPrintableMark(strLogical, m_nScanned > nBack ? m_nScanned - nBack : 0);
+            m_nScanned = strLogical.size();
+        }
+    }
+    return m_bQuotedPrintable;
+}
+
+bool CVCardLineReader::Next(bool bVersion21, CVCardLine& line) {
+    std::string strPhysical;
+    size_t nNext = 0;
+    do {
+        if (m_nPos >= m_strData.size()) {
+            return false;
+        }
+        strPhysical = PeekPhysical(nNext);
+        line.nStart = m_nPos;
+        line.nLine = ++m_nLine;
+        m_nPos = nNext;
+    } while (strPhysical.empty());
+    line.strText = std::move(strPhysical);
+    m_nScanned = 0;
+    m_bColonSeen = false;
+    m_bQuotedPrintable = false;
+    std::string& str = line.strText;
+    while (m_nPos < m_strData.size()) {
+        strPhysical = PeekPhysical(nNext);
+        bool bJoin = false;
+        if (!str.empty() && str.back() == '=' && IsQuotedPrintableSoFar(str)) {
+            str.pop_back(); // a soft line break
+            m_nScanned = std::min(m_nScanned, str.size());
+            // Some writers end a value's last line with one too; the card still ends there.
+            bJoin = !IsEndOfCard(strPhysical);
+            if (bJoin) {
+                str += strPhysical;
+            }
+        }
+        if (!bJoin && !strPhysical.empty() && (strPhysical[0] == ' ' || strPhysical[0] == '\t')) {
+            // Folding: 2.1 keeps the blank, later versions drop it.
+            str.append(strPhysical, bVersion21 ? 0 : 1, std::string::npos);
+            bJoin = true;
+        }
+        if (!bJoin && bVersion21 && EndsWithOneBackslash(str) && strPhysical.find(':') == std::string::npos) {
+            // Some phones break long 2.1 values with a backslash at the end of the line.
+            str.pop_back();
+            str += "\\n" + strPhysical;
+            bJoin = true;
+        }
+        if (!bJoin) {
+            break;
+        }
+        m_nPos = nNext;
+        ++m_nLine;
+    }
+    line.nEnd = m_nPos;
+    return true;
+}
 
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
                 CImportReport& report, CString& strError, CWorkProgress* pProgress) {

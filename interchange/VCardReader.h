@@ -14,3 +14,40 @@
 // cancelled.
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
                 CImportReport& report, CString& strError, CWorkProgress* pProgress = nullptr);
+
+// One logical line of vCard data: its physical lines joined, and the bytes they take in the data
+// (from the first line's start to past the last line's break), so that a card can be changed
+// line by line in place.
+struct CVCardLine {
+    std::string strText;
+    size_t nStart = 0;
+    size_t nEnd = 0;
+    int nLine = 0; // the first physical line's number, from 1
+};
+
+// Joins physical lines into logical ones the way every version writes them: folding (2.1 keeps
+// the blank, later versions drop it), quoted-printable soft breaks, and the backslash at the
+// end of a line some 2.1 writers use. Empty lines are skipped.
+class CVCardLineReader {
+public:
+    explicit CVCardLineReader(const std::string& strData, size_t nStart = 0);
+
+    // The next logical line; false at the end of the data. bVersion21 tells how the card being
+    // read folds its lines.
+    bool Next(bool bVersion21, CVCardLine& line);
+    size_t Position() const { return m_nPos; }
+
+private:
+    // The physical line at m_nPos without its break; nNext is where the one after it starts.
+    std::string PeekPhysical(size_t& nNext) const;
+    bool IsQuotedPrintableSoFar(const std::string& strLogical);
+
+    const std::string& m_strData;
+    size_t m_nPos;
+    int m_nLine = 0;
+    // Whether the logical line being joined is quoted-printable is found by scanning each byte
+    // once, so that a long value of many soft breaks is joined in linear time.
+    size_t m_nScanned = 0;
+    bool m_bColonSeen = false;
+    bool m_bQuotedPrintable = false;
+};

@@ -77,11 +77,7 @@ public:
 private:
     // A property whose value is already escaped.
     void Property(const std::string& strHead, const std::string& strValue) {
-        if (m_version == VCardVersion::v21) {
-            Append21(m_strOut, strHead, strValue);
-        } else {
-            AppendFolded(m_strOut, strHead + ":" + strValue);
-        }
+        AppendVCardProperty(m_strOut, strHead, strValue, m_version);
     }
     void Text(const std::string& strHead, const std::string& strValue) {
         if (!strValue.empty()) {
@@ -136,6 +132,15 @@ private:
 };
 
 } // namespace
+
+void AppendVCardProperty(std::string& strOut, const std::string& strHead, const std::string& strValue,
+                         VCardVersion version) {
+    if (version == VCardVersion::v21) {
+        Append21(strOut, strHead, strValue);
+    } else {
+        AppendFolded(strOut, strHead + ":" + strValue);
+    }
+}
 
 std::string BuildVCards(const CContactArray& contacts, VCardVersion version) {
     std::string strOut;

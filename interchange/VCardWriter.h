@@ -9,3 +9,9 @@
 #include <string>
 
 std::string BuildVCards(const CContactArray& contacts, VCardVersion version);
+
+// Appends one property line whose value is escaped already, as the card writer writes it:
+// folded at 75 octets from 3.0 on, and in 2.1 plain or, where needed, quoted-printable (strHead
+// then must not name an encoding or character set of its own).
+void AppendVCardProperty(std::string& strOut, const std::string& strHead, const std::string& strValue,
+                         VCardVersion version);

@@ -1,0 +1,510 @@
+#include "SyncCard.h"
+
+#include "data/ContactArray.h"
+#include "interchange/ContactBuilder.h"
+#include "interchange/ExportedContact.h"
+#include "interchange/VCardFields.h"
+#include "interchange/VCardMapper.h"
+#include "interchange/VCardReader.h"
+#include "interchange/VCardWriter.h"
+
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <bcrypt.h>
+#endif
+
+namespace {
+
+typedef CContact C;
+typedef std::vector<std::string> Parts;
+
+const size_t kNone = std::string::npos;
+
+bool StartsWithNoCase(const std::string& str, const char* pszUpper) {
+    size_t i = 0;
+    for (; pszUpper[i]; ++i) {
+        char c = i < str.size() ? str[i] : '\0';
+        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != pszUpper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A card's own property lines, each with where it stands in the text. Lines of cards nested in
+// it and anything that is no property stay where they are, untouched.
+struct CCardLines {
+    bool bFound = false;
+    VCardVersion version = VCardVersion::v21; // as readers take a card until its VERSION line
+    std::vector<CVCardLine> lines;
+    std::vector<CVCardProperty> props; // lines[i] taken apart
+    size_t nEndCard = kNone;           // where its END:VCARD starts
+    const char* pszBreak = "\r\n";     // the line break the text uses, for lines written into it
+};
+
+CCardLines ReadCard(const std::string& strText) {
+    CCardLines card;
+    size_t nLf = strText.find('\n');
+    if (nLf != kNone && (nLf == 0 || strText[nLf - 1] != '\r')) {
+        card.pszBreak = "\n";
+    }
+    CVCardLineReader reader(strText, strText.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
+    CVCardLine line;
+    int nDepth = 0;
+    while (reader.Next(card.version == VCardVersion::v21, line)) {
+        CVCardProperty prop;
+        if (line.strText.find_first_not_of(" \t") == kNone ||
+            !ParseProperty(line.strText, line.nLine, prop)) {
+            continue;
+        }
+        bool bCardMark = StartsWithNoCase(prop.strRaw, "VCARD");
+        if (prop.strName == "BEGIN" && bCardMark) {
+            card.bFound = true;
+            ++nDepth;
+        } else if (prop.strName == "END" && bCardMark) {
+            if (nDepth > 0 && --nDepth == 0) {
+                card.nEndCard = line.nStart;
+                break;
+            }
+        } else if (nDepth == 1) {
+            if (prop.strName == "VERSION") {
+                card.version = prop.strRaw.compare(0, 3, "2.1") == 0   ? VCardVersion::v21
+                               : prop.strRaw.compare(0, 3, "4.0") == 0 ? VCardVersion::v40
+                                                                       : VCardVersion::v30;
+            }
+            card.lines.push_back(std::move(line));
+            card.props.push_back(std::move(prop));
+        }
+    }
+    return card;
+}
+
+// The escapes of 4.0 are those of 3.0; the mapper and the unescaping know the two kinds.
+VCardVersion ReadingVersion(const CCardLines& card) {
+    return card.version == VCardVersion::v21 ? VCardVersion::v21 : VCardVersion::v30;
+}
+
+CContact MapCardLines(const CCardLines& card, CVCardFieldSources* pSources) {
+    CImportReport report;
+    CContactBuilder builder(report, CString(), 1);
+    builder.LeaveExtrasOutOfNote();
+    MapCard(card.props, ReadingVersion(card), builder, report, CString(), pSources);
+    CContact contact;
+    builder.Finish(contact); // a card of no text gives the empty contact
+    return contact;
+}
+
+const CVCardField& RowOf(int nField) {
+    for (const CVCardField& field : VCardFields()) {
+        if (field.nField == nField) {
+            return field;
+        }
+    }
+    return VCardFields().front();
+}
+
+// "20240131T235959Z", the form of REV that every version reads.
+std::string UtcStamp(std::time_t now) {
+    static const int s_monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    long long nSeconds = now < 0 ? 0 : static_cast<long long>(now);
+    long long nDays = nSeconds / 86400;
+    int nDaySecond = static_cast<int>(nSeconds % 86400);
+    auto isLeap = [](int nYear) { return (nYear % 4 == 0 && nYear % 100 != 0) || nYear % 400 == 0; };
+    int nYear = 1970;
+    while (nDays >= (isLeap(nYear) ? 366 : 365)) {
+        nDays -= isLeap(nYear) ? 366 : 365;
+        ++nYear;
+    }
+    int nMonth = 0;
+    while (nDays >= s_monthDays[nMonth] + (nMonth == 1 && isLeap(nYear) ? 1 : 0)) {
+        nDays -= s_monthDays[nMonth] + (nMonth == 1 && isLeap(nYear) ? 1 : 0);
+        ++nMonth;
+    }
+    char szStamp[32];
+    std::snprintf(szStamp, sizeof(szStamp), "%04d%02d%02dT%02d%02d%02dZ", nYear, nMonth + 1,
+                  static_cast<int>(nDays) + 1, nDaySecond / 3600, nDaySecond / 60 % 60, nDaySecond % 60);
+    return szStamp;
+}
+
+// One property line as the patch leaves it: its value as components, each escaped.
+struct CLineEdit {
+    bool bLoaded = false;
+    bool bChanged = false;
+    bool bRemoved = false;
+    std::string strHead;
+    Parts parts;
+};
+
+// Works out which lines of one card change for a contact's new values, then writes the card
+// with only those lines rewritten, removed or added.
+class CCardPatcher {
+public:
+    CCardPatcher(const std::string& strText, const CCardLines& card, const CVCardFieldSources& sources,
+                 const CContact& before, const CContact& after)
+        : m_strText(strText), m_card(card), m_sources(sources), m_before(before), m_after(after),
+          m_edits(card.props.size()) {}
+
+    std::string Patch() {
+        for (int nField = 0; nField < C::kFieldCount; ++nField) {
+            bool bName = nField == C::fieldFirstName || nField == C::fieldLastName;
+            if (!bName && m_before.texts[nField] != m_after.texts[nField]) {
+                Field(nField);
+            }
+        }
+        Names();
+        if (!AnyChange()) {
+            return m_strText;
+        }
+        for (size_t p = 0; p < m_card.props.size(); ++p) {
+            if (m_card.props[p].strName == "REV") {
+                SetWhole(p, UtcStamp(std::time(nullptr)));
+            }
+        }
+        return Output();
+    }
+
+private:
+    std::string Escape(const std::string& str) const { return EscapeValue(str, m_card.version); }
+    std::string Unescape(const std::string& str) const {
+        return SplitValue(str, false, ReadingVersion(m_card))[0];
+    }
+    // A line's value as the reader sees it.
+    std::string Text(size_t p) const {
+        bool bKnownCharset = true;
+        return Unescape(DecodeValue(m_card.props[p], bKnownCharset));
+    }
+
+    CLineEdit& Load(size_t p) {
+        CLineEdit& edit = m_edits[p];
+        if (!edit.bLoaded) {
+            edit.bLoaded = true;
+            edit.strHead = HeadForNewValue(m_card.lines[p].strText, m_card.props[p]);
+            bool bKnownCharset = true;
+            edit.parts = SplitEscapedComponents(DecodeValue(m_card.props[p], bKnownCharset));
+        }
+        return edit;
+    }
+    void SetWhole(size_t p, const std::string& strEscaped) {
+        CLineEdit& edit = Load(p);
+        edit.parts = {strEscaped};
+        edit.bChanged = true;
+    }
+    void SetComponent(CLineEdit& edit, size_t nComponent, const std::string& strText) {
+        if (edit.parts.size() <= nComponent) {
+            edit.parts.resize(nComponent + 1);
+        }
+        if (Unescape(edit.parts[nComponent]) != strText) {
+            edit.parts[nComponent] = Escape(strText);
+            edit.bChanged = true;
+        }
+    }
+
+    // The value of a typed property for a field's text: an address whole in the street, where
+    // the reader gives it back line for line; a number keeps a tel: scheme its line had, and
+    // carries one it starts with twice, since readers drop it.
+    Parts TypedValue(const std::string& strProperty, const std::string& strText, bool bScheme) const {
+        if (strProperty == "ADR") {
+            Parts parts(7);
+            parts[2] = Escape(strText);
+            return parts;
+        }
+        if (strProperty == "TEL" && (bScheme || strText.compare(0, 4, "tel:") == 0)) {
+            return {Escape("tel:" + strText)};
+        }
+        return {Escape(strText)};
+    }
+
+    // A field of a whole value (or, for an address, of all components).
+    void Field(int nField) {
+        const CVCardField& row = RowOf(nField);
+        if (row.nComponent >= 0 && !IsTypedProperty(row.pszProperty)) {
+            Component(nField);
+            return;
+        }
+        const std::string& strNew = m_after.texts[nField];
+        int nSource = m_sources.nSource[nField];
+        if (strNew.empty() || nField == C::fieldNote) {
+            // Every line that went for the field would fill it once the one that did is gone,
+            // and the note joins all of them.
+            for (const auto& claim : m_sources.claims) {
+                if (claim.second == nField && static_cast<int>(claim.first) != nSource) {
+                    m_edits[claim.first].bRemoved = true;
+                }
+            }
+            if (strNew.empty()) {
+                if (nSource >= 0) {
+                    m_edits[static_cast<size_t>(nSource)].bRemoved = true;
+                }
+                return;
+            }
+        }
+        if (nSource < 0) {
+            Add(VCardHead(row.pszProperty, row, m_card.version), TypedValue(row.pszProperty, strNew, false));
+            return;
+        }
+        size_t p = static_cast<size_t>(nSource);
+        const std::string& strName = m_card.props[p].strName;
+        CLineEdit& edit = Load(p);
+        edit.parts = TypedValue(strName, strNew, strName == "TEL" && Text(p).compare(0, 4, "tel:") == 0);
+        edit.bChanged = true;
+        // Labels that spelled the old address out now spell the new one.
+        for (const auto& claim : m_sources.claims) {
+            if (claim.second == nField && claim.first != p && m_card.props[claim.first].strName == "LABEL" &&
+                Collapsed(Text(claim.first)) == Collapsed(m_before.texts[nField])) {
+                SetWhole(claim.first, Escape(strNew));
+            }
+        }
+    }
+
+    // A field that is one component of a structured value (N, ORG); the others stay.
+    void Component(int nField) {
+        const CVCardField& row = RowOf(nField);
+        size_t nComponent = static_cast<size_t>(row.nComponent);
+        const std::string& strNew = m_after.texts[nField];
+        int nTarget = m_sources.nSource[nField];
+        for (const auto& claim : m_sources.claims) {
+            if (claim.second != nField) {
+                continue;
+            }
+            if (strNew.empty()) {
+                SetComponent(Load(claim.first), nComponent, std::string());
+            } else if (nTarget < 0) {
+                nTarget = static_cast<int>(claim.first); // a line with the component empty
+            }
+        }
+        if (!strNew.empty()) {
+            SetComponent(nTarget >= 0 ? Load(static_cast<size_t>(nTarget)) : Added(row), nComponent, strNew);
+        }
+    }
+
+    // The formatted name follows the name; without a name it is the company's, which readers
+    // then do not take for a person's name.
+    void Names() {
+        const std::string& strFirst = m_after.texts[C::fieldFirstName];
+        const std::string& strLast = m_after.texts[C::fieldLastName];
+        bool bNames =
+            m_before.texts[C::fieldFirstName] != strFirst || m_before.texts[C::fieldLastName] != strLast;
+        bool bNoNames = strFirst.empty() && strLast.empty();
+        bool bCompany = m_before.texts[C::fieldCompany] != m_after.texts[C::fieldCompany];
+        if (!bNames && !(bNoNames && bCompany)) {
+            return;
+        }
+        if (bNames) {
+            // Both, since names read from the formatted name alone have no N line yet.
+            Component(C::fieldLastName);
+            Component(C::fieldFirstName);
+        }
+        // The name's other parts, from the last N line as the reader takes them.
+        std::string other[3];
+        for (size_t p = m_card.props.size(); p-- > 0;) {
+            if (m_card.props[p].strName == "N") {
+                const Parts& parts = Load(p).parts;
+                for (size_t k = 0; k < 3; ++k) {
+                    other[k] = parts.size() > k + 2 ? Unescape(parts[k + 2]) : std::string();
+                }
+                break;
+            }
+        }
+        std::vector<std::string> oldForms =
+            DisplayNameForms(m_before.texts[C::fieldFirstName], m_before.texts[C::fieldLastName], other[0],
+                             other[1], other[2]);
+        std::vector<std::string> newForms = DisplayNameForms(strFirst, strLast, other[0], other[1], other[2]);
+        bool bHasFormatted = false;
+        for (size_t p = 0; p < m_card.props.size(); ++p) {
+            if (m_card.props[p].strName != "FN") {
+                continue;
+            }
+            bHasFormatted = true;
+            std::string strOld = Collapsed(Text(p));
+            size_t nForm = 0; // the form the old name was written in, else the plain one
+            while (nForm < oldForms.size() && Collapsed(oldForms[nForm]) != strOld) {
+                ++nForm;
+            }
+            std::string strNew =
+                bNoNames ? m_after.texts[C::fieldCompany] : newForms[nForm < newForms.size() ? nForm : 0];
+            if (Collapsed(strNew) != strOld) {
+                SetWhole(p, Escape(strNew));
+            }
+        }
+        std::string strDisplay = bNoNames ? m_after.texts[C::fieldCompany] : newForms[0];
+        if (!bHasFormatted && bNames && (!strDisplay.empty() || m_card.version != VCardVersion::v21)) {
+            Add("FN", {Escape(strDisplay)});
+        }
+    }
+
+    void Add(const std::string& strHead, Parts parts) {
+        m_added.emplace_back();
+        m_added.back().strHead = strHead;
+        m_added.back().parts = std::move(parts);
+        m_added.back().bChanged = true;
+    }
+    // The line added for a structured property, shared by its fields.
+    CLineEdit& Added(const CVCardField& row) {
+        for (CLineEdit& edit : m_added) {
+            if (edit.strHead == row.pszProperty) {
+                return edit;
+            }
+        }
+        Add(row.pszProperty, Parts(static_cast<size_t>(row.nComponents)));
+        return m_added.back();
+    }
+
+    bool AnyChange() const {
+        for (const CLineEdit& edit : m_edits) {
+            if (edit.bChanged || edit.bRemoved) {
+                return true;
+            }
+        }
+        return !m_added.empty();
+    }
+
+    // An organisation left with no component says nothing; a name stays, as 3.0 requires one.
+    bool IsEmptied(size_t p) const {
+        if (m_card.props[p].strName != "ORG") {
+            return false;
+        }
+        for (const std::string& strPart : m_edits[p].parts) {
+            if (!strPart.empty()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void AppendLine(std::string& strOut, const CLineEdit& edit) const {
+        std::string strValue;
+        for (size_t k = 0; k < edit.parts.size(); ++k) {
+            strValue += (k == 0 ? "" : ";") + edit.parts[k];
+        }
+        std::string strLine;
+        AppendVCardProperty(strLine, edit.strHead, strValue, m_card.version);
+        if (m_card.pszBreak[0] == '\n') {
+            for (size_t i = 0; i < strLine.size(); ++i) {
+                if (strLine[i] != '\r') {
+                    strOut += strLine[i];
+                }
+            }
+        } else {
+            strOut += strLine;
+        }
+    }
+
+    std::string Output() const {
+        std::string strOut;
+        strOut.reserve(m_strText.size() + 256);
+        size_t nPos = 0;
+        for (size_t p = 0; p < m_edits.size(); ++p) {
+            const CLineEdit& edit = m_edits[p];
+            bool bRemove = edit.bRemoved || (edit.bChanged && IsEmptied(p));
+            if (bRemove || edit.bChanged) {
+                strOut.append(m_strText, nPos, m_card.lines[p].nStart - nPos);
+                if (!bRemove) {
+                    AppendLine(strOut, edit);
+                }
+                nPos = m_card.lines[p].nEnd;
+            }
+        }
+        bool bEnded = m_card.nEndCard != kNone;
+        size_t nInsert = bEnded ? m_card.nEndCard : m_strText.size();
+        strOut.append(m_strText, nPos, nInsert - nPos);
+        if (!bEnded && !strOut.empty() && strOut.back() != '\n' && strOut.back() != '\r') {
+            strOut += m_card.pszBreak;
+        }
+        for (const CLineEdit& edit : m_added) {
+            AppendLine(strOut, edit);
+        }
+        if (bEnded) {
+            strOut.append(m_strText, nInsert, kNone);
+        } else {
+            // A card cut short gets the end it lacked.
+            strOut += std::string("END:VCARD") + m_card.pszBreak;
+        }
+        return strOut;
+    }
+
+    const std::string& m_strText;
+    const CCardLines& m_card;
+    const CVCardFieldSources& m_sources;
+    CExportedContact m_before; // the texts decoded, as they are written
+    CExportedContact m_after;
+    std::vector<CLineEdit> m_edits; // one for each of the card's lines
+    std::vector<CLineEdit> m_added; // written before END:VCARD
+};
+
+void FillFromRandomDevice(unsigned char* pBytes, size_t nCount) {
+    std::random_device device; // the system's source (/dev/urandom, the processor's generator)
+    for (size_t i = 0; i < nCount; ++i) {
+        pBytes[i] = static_cast<unsigned char>(device() & 0xFF);
+    }
+}
+
+void FillRandom(unsigned char* pBytes, size_t nCount) {
+#ifdef _WIN32
+    if (BCryptGenRandom(nullptr, pBytes, static_cast<ULONG>(nCount), BCRYPT_USE_SYSTEM_PREFERRED_RNG) >= 0) {
+        return;
+    }
+#endif
+    FillFromRandomDevice(pBytes, nCount);
+}
+
+} // namespace
+
+CContact ContactFromCard(const std::string& strCard) {
+    CCardLines card = ReadCard(strCard);
+    return card.bFound ? MapCardLines(card, nullptr) : CContact();
+}
+
+std::string PatchCard(const std::string& strCard, const CContact& contact) {
+    CCardLines card = ReadCard(strCard);
+    if (!card.bFound) {
+        return NewCard(contact, MakeCardUid());
+    }
+    CVCardFieldSources sources;
+    CContact before = MapCardLines(card, &sources);
+    return CCardPatcher(strCard, card, sources, before, contact).Patch();
+}
+
+std::string NewCard(const CContact& contact, const std::string& strUid) {
+    CContactArray contacts;
+    contacts.Add(contact);
+    std::string strCard = BuildVCards(contacts, VCardVersion::v30);
+    std::string strUidLine;
+    AppendVCardProperty(strUidLine, "UID", EscapeValue(strUid, VCardVersion::v30), VCardVersion::v30);
+    // After BEGIN and VERSION, where readers look first.
+    size_t nVersion = strCard.find("VERSION:");
+    strCard.insert(strCard.find("\r\n", nVersion) + 2, strUidLine);
+    return strCard;
+}
+
+std::string CardUid(const std::string& strCard) {
+    CCardLines card = ReadCard(strCard);
+    for (const CVCardProperty& prop : card.props) {
+        if (prop.strName == "UID") {
+            bool bKnownCharset = true;
+            return SplitValue(DecodeValue(prop, bKnownCharset), false, ReadingVersion(card))[0];
+        }
+    }
+    return std::string();
+}
+
+std::string MakeCardUid() {
+    unsigned char bytes[16];
+    FillRandom(bytes, sizeof(bytes));
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40); // version 4: random
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80); // the standard variant
+    static const char s_szHex[] = "0123456789abcdef";
+    std::string strUid;
+    for (size_t i = 0; i < sizeof(bytes); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            strUid += '-';
+        }
+        strUid += s_szHex[bytes[i] >> 4];
+        strUid += s_szHex[bytes[i] & 0x0F];
+    }
+    return strUid;
+}
