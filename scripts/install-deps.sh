@@ -9,6 +9,8 @@ packages=(
     # The Windows installer and the portable zip (make dist).
     nsis zip
     googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+    # The XML reader of the native build (on Windows the system's XmlLite).
+    libexpat1-dev
     # Synchronisation: the HTTP transport of the native build, and the CardDAV servers its tests run.
     libcurl4-openssl-dev libssl-dev openssl radicale xandikos
     # Only for redrawing the pictures (tools/assets/make_icons.py); the build uses the committed files.

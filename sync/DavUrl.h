@@ -1,0 +1,20 @@
+// The URLs of synchronisation: a server names resources by hrefs (full URLs, absolute paths or
+// paths relative to the request) and spells the same resource in more than one way. These turn
+// an href into the URL to request and decide whether two spellings name one resource. Portable,
+// pure functions of their texts.
+#pragma once
+
+#include <string>
+
+// The absolute URL of an href (absolute URL, absolute path or relative path) against the URL it
+// came from, dot segments removed.
+std::string ResolveHref(const std::string& strBaseUrl, const std::string& strHref);
+// Whether two hrefs or URLs name the same resource: scheme/host case, default port,
+// percent-encoding of unreserved characters and a trailing slash ignored. When either is a bare
+// path, only the paths are compared.
+bool IsSameResource(const std::string& a, const std::string& b);
+// The path part of a URL ("/dav/anna/contacts/"; "/" for none), without query or fragment.
+std::string UrlPath(const std::string& strUrl);
+// The origin of a URL ("https://host:8443"): scheme and host in lower case, the port as written,
+// no user information; empty for a URL without a host.
+std::string UrlOrigin(const std::string& strUrl);

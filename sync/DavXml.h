@@ -1,0 +1,51 @@
+// The server's WebDAV and CardDAV XML: the multistatus answers of PROPFIND and REPORT read into
+// plain values, the error body of a sync token the server no longer knows, and the request bodies
+// the protocol sends. Everything is read through namespace-resolved events, so any prefix or
+// default namespace the server picks reads the same. Portable, stateless, reentrant.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CDavResource {
+    std::string strHref; // as the server wrote it (surrounding white space removed)
+    int nStatus = 0;     // the response's own <status> (404 for a member removed, in sync-collection), or 0
+    std::string strEtag; // from a propstat of 200 only, quotes kept as sent
+    std::string strContentType;
+    bool bCollection = false, bAddressBook = false;
+    std::string strDisplayName;
+    std::string strAddressData;          // the card (CARDDAV:address-data), indentation before it removed
+    std::string strCurrentUserPrincipal; // href inside DAV:current-user-principal
+    std::vector<std::string> addressbookHomeSet; // hrefs inside CARDDAV:addressbook-home-set
+    bool bSupportsSyncCollection = false;        // DAV:supported-report-set holds DAV:sync-collection
+    std::string strSyncToken;                    // DAV:sync-token as a property
+};
+
+struct CMultiStatus {
+    std::vector<CDavResource> resources;
+    std::string strSyncToken; // the multistatus's own DAV:sync-token (sync-collection)
+};
+
+// Reads a DAV:multistatus. Properties under a propstat whose status is not 2xx are ignored. False
+// with strError for a document that is not well-formed or whose root is not DAV:multistatus.
+bool ParseMultiStatus(const std::string& strBody, CMultiStatus& result, std::string& strError);
+
+// Whether an error response to a sync-collection report says the token is no longer valid
+// (the DAV:valid-sync-token precondition inside DAV:error), whatever error status the server
+// chose for it (403, 409 and 400 are all seen).
+bool IsInvalidSyncToken(int nStatus, const std::string& strBody);
+
+// Request bodies, UTF-8 with the XML declaration.
+// PROPFIND for finding the principal, the address book homes and the address books: resourcetype,
+// displayname, current-user-principal, addressbook-home-set, supported-report-set, sync-token, getetag.
+std::string PropfindDiscoveryBody();
+// PROPFIND (Depth: 1 over the address book) listing the members: getetag, getcontenttype, resourcetype.
+std::string PropfindEtagsBody();
+// REPORT sync-collection at sync-level 1 asking getetag and getcontenttype; an empty token asks
+// for the initial listing.
+std::string SyncCollectionBody(const std::string& strToken);
+// REPORT addressbook-multiget of the cards at the hrefs, with getetag and address-data.
+std::string MultigetBody(const std::vector<std::string>& hrefs);
+
+// The text with &, <, >, " and ' written as references, for element content and attributes.
+std::string EscapeXml(const std::string& str);
