@@ -1,0 +1,42 @@
+// One two-way synchronisation of the contacts with a CardDAV address book. It works on a copy
+// of the contacts and the state and says what to do to them, so a caller may run it beside the
+// window and apply the outcome afterwards; the server's side is done when it returns.
+//
+// Order keeps every stop safe: the server is written first, then the caller stores the book,
+// then the state. Stopped anywhere, the next sync finds each contact again (a card whose sixteen
+// fields equal a contact's, or that is the same person, is that contact), so nothing is doubled,
+// and nothing it had not sent or received is lost.
+#pragma once
+
+#include "SyncState.h"
+#include "HttpTransport.h"
+#include "data/ContactArray.h"
+
+#include <string>
+#include <vector>
+
+struct CSyncSummary {
+    int nSent = 0;           // cards created or changed on the server
+    int nReceived = 0;       // contacts added or changed here from the server
+    int nMerged = 0;         // contacts linked with a card of the same person, or changed on both sides
+    int nDeletedOnServer = 0;
+    int nDeletedHere = 0;
+    int nConflicts = 0; // fields changed on both sides: the local value kept, the server's in the note
+};
+
+struct CSyncOutcome {
+    bool bOk = false;
+    std::string strError;            // for the user, naming the server
+    std::string strCertificateSha256; // when the server's certificate is not trusted
+    CSyncSummary summary;
+    // What the book is to do, in one change: remove these (indexes into the contacts given)
+    // and add these.
+    std::vector<int> removed;
+    std::vector<CContact> added;
+    CSyncState state; // to be written after the book
+};
+
+// strUrl: the address the user gave; when it leads to several address books the sync refuses
+// and names them. State of another address book or user is set aside: the sync is a first one.
+CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
+                         const std::string& strUrl, const std::string& strUser);

@@ -1,0 +1,125 @@
+#include "SyncState.h"
+
+#include "interchange/ContactFiles.h"
+
+#include <cstring>
+
+namespace {
+
+const char kMagic[] = "tovano-sync";
+const char kVersion[] = "1";
+
+void AddRecord(std::string& strOut, const char* pszName, const std::string& strValue) {
+    strOut += pszName;
+    strOut += ' ';
+    strOut += std::to_string(strValue.size());
+    strOut += '\n';
+    strOut += strValue;
+    strOut += '\n';
+}
+
+// Reads the next record at nPos; false at the end or in damage.
+bool NextRecord(const std::string& strData, size_t& nPos, std::string& strName, std::string& strValue) {
+    size_t nBlank = strData.find(' ', nPos);
+    size_t nBreak = strData.find('\n', nPos);
+    if (nBlank == std::string::npos || nBreak == std::string::npos || nBlank > nBreak) {
+        return false;
+    }
+    size_t nLength = 0;
+    for (size_t i = nBlank + 1; i < nBreak; ++i) {
+        if (strData[i] < '0' || strData[i] > '9' || nLength > strData.size()) {
+            return false;
+        }
+        nLength = nLength * 10 + static_cast<size_t>(strData[i] - '0');
+    }
+    if (nBreak + 1 == nBlank + 1 || nLength > strData.size() - nBreak - 1 ||
+        nBreak + 1 + nLength >= strData.size() || strData[nBreak + 1 + nLength] != '\n') {
+        return false;
+    }
+    strName.assign(strData, nPos, nBlank - nPos);
+    strValue.assign(strData, nBreak + 1, nLength);
+    nPos = nBreak + 1 + nLength + 1;
+    return true;
+}
+
+} // namespace
+
+std::string SyncStatePath(const char* pszBookPath) { return std::string(pszBookPath) + ".sync"; }
+
+std::string FormatSyncState(const CSyncState& state) {
+    std::string strOut;
+    AddRecord(strOut, kMagic, kVersion);
+    AddRecord(strOut, "account", state.strAccountUrl);
+    AddRecord(strOut, "book", state.strBookUrl);
+    AddRecord(strOut, "user", state.strUser);
+    AddRecord(strOut, "token", state.strSyncToken);
+    for (const CSyncEntry& entry : state.entries) {
+        AddRecord(strOut, "href", entry.strHref);
+        AddRecord(strOut, "etag", entry.strEtag);
+        AddRecord(strOut, "uid", entry.strUid);
+        AddRecord(strOut, "card", entry.strCard);
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            AddRecord(strOut, CContact::FieldTag(f), entry.contact.FieldAt(f).GetStdString());
+        }
+    }
+    AddRecord(strOut, "end", "");
+    return strOut;
+}
+
+bool ParseSyncState(const std::string& strData, CSyncState& state) {
+    state = CSyncState();
+    size_t nPos = 0;
+    std::string strName, strValue;
+    if (!NextRecord(strData, nPos, strName, strValue) || strName != kMagic || strValue != kVersion) {
+        return false;
+    }
+    while (NextRecord(strData, nPos, strName, strValue)) {
+        if (strName == "end") {
+            return nPos == strData.size(); // a file cut short never ends in "end"
+        }
+        if (strName == "account") {
+            state.strAccountUrl = strValue;
+        } else if (strName == "book") {
+            state.strBookUrl = strValue;
+        } else if (strName == "user") {
+            state.strUser = strValue;
+        } else if (strName == "token") {
+            state.strSyncToken = strValue;
+        } else if (strName == "href") {
+            state.entries.emplace_back();
+            state.entries.back().strHref = strValue;
+        } else if (state.entries.empty()) {
+            return false;
+        } else if (strName == "etag") {
+            state.entries.back().strEtag = strValue;
+        } else if (strName == "uid") {
+            state.entries.back().strUid = strValue;
+        } else if (strName == "card") {
+            state.entries.back().strCard = strValue;
+        } else {
+            for (int f = 0; f < CContact::kFieldCount; ++f) {
+                if (strName == CContact::FieldTag(f)) {
+                    state.entries.back().contact.FieldAt(f) = strValue.c_str();
+                }
+            }
+        }
+    }
+    return false;
+}
+
+bool ReadSyncState(const char* pszPath, CSyncState& state, CFileException& error) {
+    state = CSyncState();
+    std::string strData;
+    if (!ReadWholeFile(pszPath, strData, error)) {
+        return error.IsMissingFile();
+    }
+    if (!ParseSyncState(strData, state)) {
+        error = CFileException(CFileException::invalidFile, -1, pszPath);
+        return false;
+    }
+    return true;
+}
+
+bool WriteSyncState(const char* pszPath, const CSyncState& state, CFileException& error) {
+    return WriteFileAtomically(pszPath, FormatSyncState(state), error);
+}

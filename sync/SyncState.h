@@ -1,0 +1,45 @@
+// What the book and one CardDAV address book last agreed on, kept beside the book in a file of
+// its own ("tbk.xml.sync" beside "tbk.xml"): the address book's URL and the account, the
+// server's sync token, and for each synchronised contact the card's URL, ETag and UID, the card
+// as the server last sent or took it (kept whole: it holds what the sixteen fields do not), and
+// the contact as the book last held it, by which the contact is found again at the next sync.
+//
+// The file is a list of records, each a name, a blank, the length of its value in bytes, a line
+// break, the value and a line break: any bytes survive, and reading it is one linear pass that a
+// damaged file cannot lead astray.
+#pragma once
+
+#include "data/Contact.h"
+#include "framework/core/FileException.h"
+
+#include <string>
+#include <vector>
+
+struct CSyncEntry {
+    std::string strHref; // the card's URL on the server, absolute
+    std::string strEtag;
+    std::string strUid;
+    std::string strCard;  // as last synchronised
+    CContact contact;     // the book's contact as last seen, the sixteen fields
+};
+
+struct CSyncState {
+    std::string strAccountUrl; // the address the user gave: a server, a principal or the book
+    std::string strBookUrl;    // the address book it led to, absolute, ending in "/"
+    std::string strUser;
+    std::string strSyncToken; // empty: the next sync compares every card
+    std::vector<CSyncEntry> entries;
+};
+
+// The state file of a book.
+std::string SyncStatePath(const char* pszBookPath);
+
+// Reads the state; a missing file is an empty state (true). False with error for a file that
+// cannot be read or is damaged, which the sync must not guess past.
+bool ReadSyncState(const char* pszPath, CSyncState& state, CFileException& error);
+// Writes it atomically: the previous file stays whole until the new one is complete.
+bool WriteSyncState(const char* pszPath, const CSyncState& state, CFileException& error);
+
+// The state as the file holds it, and back (for tests and the two functions above).
+std::string FormatSyncState(const CSyncState& state);
+bool ParseSyncState(const std::string& strData, CSyncState& state);

@@ -1,0 +1,18 @@
+// A contact changed on both sides since the last synchronisation, made into one against the
+// version both sides last agreed on: a field changed on one side takes that change; a field
+// changed on both sides to different values keeps the local value, and the server's goes into the
+// note on a line of its own under the field's label, so no value is lost. Notes changed on both
+// sides are joined.
+#pragma once
+
+#include "data/Contact.h"
+
+// Whether the sixteen fields of the two contacts are equal.
+bool HaveSameFields(const CContact& a, const CContact& b);
+
+struct CThreeWayResult {
+    CContact merged;
+    int nConflicts = 0; // fields changed on both sides to different values
+};
+
+CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const CContact& server);

@@ -1,0 +1,305 @@
+// Synchronisation against real CardDAV servers (radicale and xandikos on this machine, started
+// by the dav fixture), through the real transport of the build: libcurl natively, WinHTTP under
+// Wine. A second client edits the server directly with plain requests.
+#include "sync/DavClient.h"
+#include "sync/DavUrl.h"
+#include "sync/HttpClient.h"
+#include "sync/SyncCard.h"
+#include "sync/SyncEngine.h"
+#include "sync/ThreeWayMerge.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <ctime>
+#include <fstream>
+#include <map>
+
+namespace {
+
+std::map<std::string, std::string> ServerSettings() {
+    std::map<std::string, std::string> settings;
+    std::ifstream file(TBOOK_DAV_SERVERS_ENV);
+    std::string strLine;
+    while (std::getline(file, strLine)) {
+        size_t nEquals = strLine.find('=');
+        if (nEquals != std::string::npos) {
+            settings[strLine.substr(0, nEquals)] = strLine.substr(nEquals + 1);
+        }
+    }
+    return settings;
+}
+
+CContact Person(const char* pszLast, const char* pszFirst, const char* pszMobile = "", const char* pszEmail = "") {
+    CContact contact;
+    contact.lastname = pszLast;
+    contact.firstname = pszFirst;
+    contact.mobile = pszMobile;
+    contact.homeemail = pszEmail;
+    return contact;
+}
+
+// A transport that loses the connection after a number of requests, as a sync stopped midway.
+class CBreakingTransport : public IHttpTransport {
+public:
+    CBreakingTransport(IHttpTransport& inner, int nRequests) : m_inner(inner), m_nLeft(nRequests) {}
+    CHttpResponse Send(const CHttpRequest& request) override {
+        if (m_nLeft-- <= 0) {
+            CHttpResponse response;
+            response.failure = HttpFailure::cannotConnect;
+            response.strFailure = "the connection was reset";
+            return response;
+        }
+        return m_inner.Send(request);
+    }
+
+private:
+    IHttpTransport& m_inner;
+    int m_nLeft;
+};
+
+// One client of one address book: its contacts, its state, and the server's cards as a second
+// client sees them.
+class CClient {
+public:
+    CClient(IHttpTransport& http, std::string strBook) : m_http(http), m_strBook(std::move(strBook)) {}
+
+    CSyncOutcome Sync(IHttpTransport* pHttp = nullptr) {
+        CSyncOutcome outcome = Synchronise(contacts, state, pHttp ? *pHttp : m_http, m_strBook, "anna");
+        if (outcome.bOk) {
+            std::vector<int> removed = outcome.removed;
+            std::sort(removed.rbegin(), removed.rend());
+            for (int n : removed) {
+                contacts.RemoveAt(n);
+            }
+            for (const CContact& contact : outcome.added) {
+                contacts.Add(contact);
+            }
+            state = outcome.state;
+        }
+        return outcome;
+    }
+    const CContact* Find(const char* pszFirst) const {
+        for (int i = 0; i < contacts.GetSize(); ++i) {
+            if (contacts[i].firstname == pszFirst) {
+                return &contacts[i];
+            }
+        }
+        return nullptr;
+    }
+    int Index(const char* pszFirst) const { return static_cast<int>(Find(pszFirst) - &contacts[0]); }
+
+    CContactArray contacts;
+    CSyncState state;
+
+private:
+    IHttpTransport& m_http;
+    std::string m_strBook;
+};
+
+class SyncEngineTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        m_settings = ServerSettings();
+        ASSERT_FALSE(m_settings.empty()) << "no servers: " << TBOOK_DAV_SERVERS_ENV;
+        CHttpOptions options;
+        options.strUser = m_settings["DAV_USER"];
+        options.strPassword = m_settings["DAV_PASSWORD"];
+        m_http = MakeHttpTransport(options);
+        // A new address book for each test, beside the one the servers start with.
+        static std::atomic<int> s_nBook{0};
+        std::string strFirst = m_settings[std::string(GetParam()) + "_BOOK"];
+        std::string strParent = strFirst.substr(0, strFirst.rfind('/', strFirst.size() - 2) + 1);
+        m_strBook = strParent + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                    std::to_string(std::time(nullptr)) + "-" + std::to_string(s_nBook++) + "/";
+        std::replace(m_strBook.begin() + static_cast<long>(strParent.size()), m_strBook.end() - 1, '/', '-');
+        CHttpRequest mkcol{"MKCOL", m_strBook, {{"Content-Type", "application/xml; charset=utf-8"}},
+                           "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                           "<D:mkcol xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop>"
+                           "<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>"
+                           "</D:prop></D:set></D:mkcol>"};
+        CHttpResponse response = m_http->Send(mkcol);
+        ASSERT_EQ(201, response.nStatus) << m_strBook << response.strBody;
+    }
+
+    // The server's cards by their URL, as a second client reads them.
+    std::map<std::string, std::string> ServerCards() {
+        CDavClient dav(*m_http);
+        CMultiStatus listing;
+        EXPECT_TRUE(dav.Propfind(m_strBook, 1, PropfindEtagsBody(), listing)) << dav.Error();
+        std::map<std::string, std::string> cards;
+        for (const CDavResource& resource : listing.resources) {
+            std::string strUrl = ResolveHref(m_strBook, resource.strHref);
+            if (!resource.bCollection && !IsSameResource(strUrl, m_strBook)) {
+                cards[strUrl] = m_http->Send({"GET", strUrl, {}, ""}).strBody;
+            }
+        }
+        return cards;
+    }
+    int Put(const std::string& strUrl, const std::string& strCard) {
+        return m_http->Send({"PUT", strUrl, {{"Content-Type", "text/vcard; charset=utf-8"}}, strCard}).nStatus;
+    }
+    std::string CardOf(const char* pszFirst) {
+        for (const auto& card : ServerCards()) {
+            if (ContactFromCard(card.second).firstname == pszFirst) {
+                return card.first;
+            }
+        }
+        return std::string();
+    }
+
+    std::map<std::string, std::string> m_settings;
+    std::unique_ptr<IHttpTransport> m_http;
+    std::string m_strBook;
+};
+
+const char kPhotoCard[] = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:anna-1\r\nN:Meier;Anna;;;\r\nFN:Anna Meier\r\n"
+                          "TEL;TYPE=CELL:+49 171 5550100\r\nORG:Acme\r\nBDAY:1980-04-02\r\n"
+                          "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDAAMCAgICAgMCAgIDAwMDBAYEBAQEBA\r\n"
+                          " gGBgUGCQgKCgkICQkKDA8MCgsOCwkJDRENDg8QEBEQCgwSExIQEw8QEBD/yQALCAABAAEBAREA\r\n"
+                          "X-UNKNOWN-THING:kept\r\nCATEGORIES:Friends\r\nEND:VCARD\r\n";
+
+} // namespace
+
+// A first sync links the person both sides hold, sends and receives the rest, and keeps what
+// the book cannot show on the server; a second sync then has nothing to do.
+TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
+    ASSERT_EQ(201, Put(m_strBook + "anna.vcf", kPhotoCard));
+    ASSERT_EQ(201, Put(m_strBook + "carl.vcf", NewCard(Person("Clark", "Carl", "", "carl@example.org"), "carl-1")));
+    CClient client(*m_http, m_strBook);
+    client.contacts.Add(Person("Meier", "Anna", "0171 5550100", "anna@example.org"));
+    client.contacts.Add(Person("Baker", "Łukasz", "", "bob@example.org"));
+
+    CSyncOutcome first = client.Sync();
+    ASSERT_TRUE(first.bOk) << first.strError;
+    EXPECT_EQ(3, client.contacts.GetSize());
+    EXPECT_EQ(1, first.summary.nMerged);
+    EXPECT_EQ(1, first.summary.nReceived);
+    EXPECT_EQ(2, first.summary.nSent); // Łukasz, and Anna's e-mail
+    ASSERT_TRUE(client.Find("Anna"));
+    EXPECT_STREQ("anna@example.org", client.Find("Anna")->homeemail.GetString());
+    // Her number as the server wrote it, and as the book did in the note.
+    EXPECT_STREQ("+49 171 5550100", client.Find("Anna")->mobile.GetString());
+    EXPECT_NE(-1, client.Find("Anna")->note.Find("0171 5550100"));
+    std::map<std::string, std::string> cards = ServerCards();
+    ASSERT_EQ(3u, cards.size());
+    const std::string& strAnna = cards[m_strBook + "anna.vcf"];
+    for (const char* pszKept : {"BDAY:1980-04-02", "X-UNKNOWN-THING:kept", "CATEGORIES:Friends", "PHOTO;", "UID:anna-1",
+                                "anna@example.org"}) {
+        EXPECT_NE(std::string::npos, strAnna.find(pszKept)) << pszKept << "\n" << strAnna;
+    }
+    EXPECT_FALSE(CardOf("Łukasz").empty());
+
+    CSyncOutcome second = client.Sync();
+    ASSERT_TRUE(second.bOk) << second.strError;
+    EXPECT_EQ(0, second.summary.nSent + second.summary.nReceived + second.summary.nMerged);
+    EXPECT_TRUE(second.removed.empty() && second.added.empty());
+
+    // Another device's first sync into an empty book is a download of the same three.
+    CClient other(*m_http, m_strBook);
+    ASSERT_TRUE(other.Sync().bOk);
+    EXPECT_EQ(3, other.contacts.GetSize());
+    ASSERT_TRUE(other.Find("Anna"));
+    EXPECT_TRUE(HaveSameFields(*client.Find("Anna"), *other.Find("Anna")));
+}
+
+// Changes on each side reach the other; a field changed on both keeps the local value and the
+// server's in the note; a contact deleted on one side and changed on the other stays.
+TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
+    CClient client(*m_http, m_strBook);
+    for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora", "Eve"}) {
+        client.contacts.Add(Person("Meier", pszFirst, "0171 555010", (std::string(pszFirst) + "@x.org").c_str()));
+    }
+    ASSERT_TRUE(client.Sync().bOk);
+    ASSERT_EQ(5u, ServerCards().size());
+
+    // Here: Anna's mobile and Bob's company changed, Carl deleted, Fay added.
+    client.contacts[client.Index("Anna")].mobile = "0171 111";
+    client.contacts[client.Index("Bob")].company = "Acme";
+    client.contacts.RemoveAt(client.Index("Carl"));
+    client.contacts.Add(Person("Meier", "Fay"));
+    // There: Anna's mobile and e-mail changed, Dora deleted, Eve changed, Gus added.
+    std::string strAnna = CardOf("Anna");
+    CContact anna = ContactFromCard(ServerCards()[strAnna]);
+    anna.mobile = "0171 222";
+    anna.homeemail = "anna@new.org";
+    ASSERT_EQ(2, Put(strAnna, PatchCard(ServerCards()[strAnna], anna)) / 100);
+    ASSERT_EQ(2, m_http->Send({"DELETE", CardOf("Dora"), {}, ""}).nStatus / 100);
+    std::string strEve = CardOf("Eve");
+    CContact eve = ContactFromCard(ServerCards()[strEve]);
+    eve.note = "moved";
+    ASSERT_EQ(2, Put(strEve, PatchCard(ServerCards()[strEve], eve)) / 100);
+    ASSERT_EQ(201, Put(m_strBook + "gus.vcf", NewCard(Person("Meier", "Gus"), "gus-1")));
+    // And a contact deleted there that was changed here comes back: Bob deleted there too.
+    ASSERT_EQ(2, m_http->Send({"DELETE", CardOf("Bob"), {}, ""}).nStatus / 100);
+
+    CSyncOutcome outcome = client.Sync();
+    ASSERT_TRUE(outcome.bOk) << outcome.strError;
+    EXPECT_EQ(1, outcome.summary.nConflicts);
+    const CContact* pAnna = client.Find("Anna");
+    ASSERT_TRUE(pAnna);
+    EXPECT_STREQ("0171 111", pAnna->mobile.GetString());
+    EXPECT_STREQ("anna@new.org", pAnna->homeemail.GetString());
+    EXPECT_NE(-1, pAnna->note.Find("0171 222"));
+    EXPECT_TRUE(client.Find("Bob") && client.Find("Bob")->company == "Acme");
+    EXPECT_FALSE(client.Find("Carl"));
+    EXPECT_FALSE(client.Find("Dora"));
+    EXPECT_TRUE(client.Find("Eve") && client.Find("Eve")->note == "moved");
+    EXPECT_TRUE(client.Find("Fay"));
+    EXPECT_TRUE(client.Find("Gus"));
+    EXPECT_EQ(5, client.contacts.GetSize()); // Anna, Bob, Eve, Fay and Gus, nobody twice
+    std::map<std::string, std::string> cards = ServerCards();
+    EXPECT_EQ(static_cast<size_t>(client.contacts.GetSize()), cards.size());
+    EXPECT_TRUE(CardOf("Carl").empty());
+    EXPECT_TRUE(HaveSameFields(*pAnna, ContactFromCard(cards[CardOf("Anna")])));
+}
+
+// A sync that stops after any request leaves both sides so that the next one finishes the work
+// without doubling or losing anything.
+TEST_P(SyncEngineTest, ASyncStoppedAnywhereIsFinishedByTheNext) {
+    CClient client(*m_http, m_strBook);
+    for (int i = 0; i < 6; ++i) {
+        client.contacts.Add(Person("Meier", ("P" + std::to_string(i)).c_str(), ("0171 55501" + std::to_string(i)).c_str()));
+    }
+    ASSERT_EQ(201, Put(m_strBook + "gus.vcf", NewCard(Person("Meier", "Gus"), "gus-1")));
+    for (int nRequests = 1; nRequests < 12; nRequests += 2) {
+        CBreakingTransport breaking(*m_http, nRequests);
+        CSyncOutcome broken = client.Sync(&breaking);
+        if (broken.bOk) {
+            break; // this many requests were enough
+        }
+        EXPECT_NE(std::string::npos, broken.strError.find("cannot be reached")) << broken.strError;
+        client.contacts.Add(Person("Meier", ("Q" + std::to_string(nRequests)).c_str()));
+    }
+    CSyncOutcome outcome = client.Sync();
+    ASSERT_TRUE(outcome.bOk) << outcome.strError;
+    std::map<std::string, std::string> cards = ServerCards();
+    EXPECT_EQ(static_cast<size_t>(client.contacts.GetSize()), cards.size());
+    std::vector<std::string> names;
+    for (const auto& card : cards) {
+        names.push_back(ContactFromCard(card.second).firstname.GetStdString());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names.end(), std::adjacent_find(names.begin(), names.end())) << "a contact was doubled";
+    EXPECT_TRUE(client.Find("Gus"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SyncEngineTest, ::testing::Values("RADICALE", "XANDIKOS"));
+
+// What goes wrong is said once, naming the server.
+TEST(SyncEngineFailureTest, WrongPasswordAndNoServerAreNamed) {
+    std::map<std::string, std::string> settings = ServerSettings();
+    CHttpOptions options;
+    options.strUser = "anna";
+    options.strPassword = "wrong";
+    std::unique_ptr<IHttpTransport> http = MakeHttpTransport(options);
+    CSyncOutcome outcome = Synchronise(CContactArray(), CSyncState(), *http, settings["RADICALE_BOOK"], "anna");
+    EXPECT_FALSE(outcome.bOk);
+    EXPECT_NE(std::string::npos, outcome.strError.find("did not accept the user name and password")) << outcome.strError;
+    EXPECT_NE(std::string::npos, outcome.strError.find(UrlOrigin(settings["RADICALE_BOOK"])));
+
+    outcome = Synchronise(CContactArray(), CSyncState(), *http, settings["RADICALE_TLS_BOOK"], "anna");
+    EXPECT_FALSE(outcome.bOk);
+    EXPECT_EQ(settings["RADICALE_TLS_SHA256"], outcome.strCertificateSha256);
+}

@@ -1,0 +1,77 @@
+// What a sync remembers and how it merges a contact changed on both sides.
+#include "sync/SyncState.h"
+#include "sync/ThreeWayMerge.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CContact Contact(const char* pszFirst, const char* pszMobile, const char* pszNote = "") {
+    CContact contact;
+    contact.lastname = "Meier";
+    contact.firstname = pszFirst;
+    contact.mobile = pszMobile;
+    contact.note = pszNote;
+    return contact;
+}
+
+} // namespace
+
+// Each field takes the side that changed it; a field both changed keeps the local value and the
+// server's goes into the note, once.
+TEST(SyncStateTest, ThreeWayMergeKeepsEveryChangeAndLosesNoValue) {
+    const struct {
+        CContact base, local, server;
+        const char* pszFirst;
+        const char* pszMobile;
+        const char* pszNote;
+        int nConflicts;
+    } cases[] = {
+        {Contact("Anna", "1"), Contact("Anne", "1"), Contact("Anna", "2"), "Anne", "2", "", 0},
+        {Contact("Anna", "1"), Contact("Anna", "1"), Contact("Ann", "1", "new"), "Ann", "1", "new", 0},
+        {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "2"), "Anna", "2", "", 0},
+        {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "3"), "Anna", "2", "Mobile: 3", 1},
+        {Contact("Anna", "1"), Contact("Anna", ""), Contact("Anna", "3"), "Anna", "", "Mobile: 3", 1},
+        {Contact("Anna", "1", "a"), Contact("Anna", "1", "a\\r\\nb"), Contact("Anna", "1", "a\\r\\nc"), "Anna", "1",
+         "a\\r\\nb\\r\\na\\r\\nc", 1},
+    };
+    for (const auto& c : cases) {
+        CThreeWayResult result = MergeThreeWay(c.base, c.local, c.server);
+        SCOPED_TRACE(result.merged.note.GetStdString());
+        EXPECT_STREQ(c.pszFirst, result.merged.firstname.GetString());
+        EXPECT_STREQ(c.pszMobile, result.merged.mobile.GetString());
+        EXPECT_STREQ(c.pszNote, result.merged.note.GetString());
+        EXPECT_EQ(c.nConflicts, result.nConflicts);
+    }
+}
+
+// Any bytes survive the file; a file cut short or damaged anywhere is refused, never half read.
+TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
+    CSyncState state;
+    state.strAccountUrl = "https://dav.example.org/";
+    state.strBookUrl = "https://dav.example.org/anna/contacts/";
+    state.strUser = "anna";
+    state.strSyncToken = "http://radicale.org/ns/sync/1 2\n";
+    CSyncEntry entry;
+    entry.strHref = "https://dav.example.org/anna/contacts/a b.vcf";
+    entry.strEtag = "\"e1\"";
+    entry.strUid = "u1";
+    entry.strCard = "BEGIN:VCARD\r\nFN:Łukasz\r\nnote 12\n\r\nEND:VCARD\r\n";
+    entry.contact = Contact("Łukasz", "0171 5550", "line\\r\\nnext");
+    state.entries = {entry, CSyncEntry()};
+
+    const std::string strFile = FormatSyncState(state);
+    CSyncState read;
+    ASSERT_TRUE(ParseSyncState(strFile, read));
+    EXPECT_EQ(FormatSyncState(state), FormatSyncState(read));
+    ASSERT_EQ(2u, read.entries.size());
+    EXPECT_EQ(entry.strCard, read.entries[0].strCard);
+    EXPECT_TRUE(HaveSameFields(entry.contact, read.entries[0].contact));
+
+    for (size_t nCut = 0; nCut < strFile.size(); nCut += 7) {
+        EXPECT_FALSE(ParseSyncState(strFile.substr(0, nCut), read)) << nCut;
+    }
+    std::string strDamaged = strFile;
+    strDamaged[strFile.find("card ") + 5] = 'x';
+    EXPECT_FALSE(ParseSyncState(strDamaged, read));
+}
