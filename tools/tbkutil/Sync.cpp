@@ -1,0 +1,159 @@
+#include "Sync.h"
+
+#include "BookAccess.h"
+#include "Console.h"
+#include "RunningProgram.h"
+#include "data/ContactBook.h"
+#include "interchange/ContactFiles.h"
+#include "sync/Credentials.h"
+#include "sync/HttpClient.h"
+#include "sync/SyncEngine.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kUsage[] = "usage: tbkutil sync URL --user NAME [--password-file FILE] [--into FILE] "
+                      "[--trust-certificate SHA256] [--quit-running]\n";
+
+struct CSyncOptions {
+    const char* pszUrl = nullptr;
+    const char* pszUser = nullptr;
+    const char* pszPasswordFile = nullptr;
+    const char* pszInto = nullptr;
+    const char* pszTrust = nullptr;
+    bool bQuitRunning = false;
+
+    bool Parse(int argc, char** argv) {
+        for (int i = 0; i < argc; ++i) {
+            const char** ppValue = std::strcmp(argv[i], "--user") == 0                ? &pszUser
+                                   : std::strcmp(argv[i], "--password-file") == 0     ? &pszPasswordFile
+                                   : std::strcmp(argv[i], "--into") == 0              ? &pszInto
+                                   : std::strcmp(argv[i], "--trust-certificate") == 0 ? &pszTrust
+                                                                                      : nullptr;
+            if (ppValue && i + 1 < argc) {
+                *ppValue = argv[++i];
+            } else if (std::strcmp(argv[i], "--quit-running") == 0) {
+                bQuitRunning = true;
+            } else if (ppValue || std::strncmp(argv[i], "--", 2) == 0 || pszUrl) {
+                return false;
+            } else {
+                pszUrl = argv[i];
+            }
+        }
+        return pszUrl && pszUser;
+    }
+};
+
+// The password from the file (its first line), the account's stored credential, or the
+// environment, in that order.
+bool FindPassword(const CSyncOptions& options, std::string& strPassword) {
+    if (options.pszPasswordFile) {
+        CFileException error;
+        if (!ReadWholeFile(options.pszPasswordFile, strPassword, error)) {
+            Fail("%s", error.GetErrorMessage().GetString());
+            return false;
+        }
+        strPassword = strPassword.substr(0, strPassword.find_first_of("\r\n"));
+        return true;
+    }
+    if (ReadPassword(options.pszUrl, options.pszUser, strPassword)) {
+        return true;
+    }
+    if (const char* pszPassword = std::getenv("TBOOK_SYNC_PASSWORD")) {
+        strPassword = pszPassword;
+        return true;
+    }
+    Fail("%s", "no password: give --password-file FILE, store the account's password in the program's "
+               "Synchronisation window, or set TBOOK_SYNC_PASSWORD");
+    return false;
+}
+
+} // namespace
+
+int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
+    CSyncOptions options;
+    if (!options.Parse(argc, argv)) {
+        Print(stderr, kUsage);
+        return kExitFailed;
+    }
+    CHttpOptions http;
+    http.strUser = options.pszUser;
+    if (options.pszTrust) {
+        http.strTrustedCertificateSha256 = CanonicalSha256(options.pszTrust);
+        if (http.strTrustedCertificateSha256.empty()) {
+            return Fail("%s is not a SHA-256 fingerprint (64 hexadecimal digits)", options.pszTrust);
+        }
+    }
+    if (!FindPassword(options, http.strPassword)) {
+        return kExitFailed;
+    }
+    CString strBook = options.pszInto ? CString(options.pszInto) : CString();
+    if (strBook.IsEmpty() && !DefaultAddressBookPath(strBook)) {
+        return Fail("%s", "this system has no address book of the program; name one with --into FILE");
+    }
+    if (WritesRunningProgramsBook(options.pszInto)) {
+        if (!options.bQuitRunning) {
+            Print(stderr, "tbkutil: the address book program is running, and would overwrite the synchronised "
+                          "contacts at its next save. Exit it first, add --quit-running to have it saved and "
+                          "closed, or synchronise another book with --into FILE. Nothing was synchronised.\n");
+            return kExitFailed;
+        }
+        if (!QuitProgramFor("synchronisation", "Nothing was synchronised.")) {
+            return kExitFailed;
+        }
+    }
+
+    // Held for the whole sync: an import or another sync waits instead of writing over it.
+    CContactBook book(strBook);
+    book.SetLegacyCodePage(nLegacyCodePage);
+    CFileException error;
+    if (!book.Lock(&error)) {
+        return Fail("%s; nothing was synchronised", error.GetErrorMessage().GetString());
+    }
+    bool bPartial = false;
+    CStderrSink sink;
+    if (!CheckLoad(strBook, book.LoadAddressBook(&sink), true, bPartial)) {
+        return kExitFailed;
+    }
+    if (bPartial) {
+        // The contacts not read would look deleted here, and be deleted on the server.
+        return Fail("%s was read only in part; repair it (tbkutil resave) before synchronising. Nothing was "
+                    "synchronised.", strBook.GetString());
+    }
+    const std::string strStatePath = SyncStatePath(strBook);
+    CSyncState state;
+    if (!ReadSyncState(strStatePath.c_str(), state, error)) {
+        return Fail("%s cannot be read; nothing was synchronised", strStatePath.c_str());
+    }
+
+    CSyncOutcome outcome =
+        Synchronise(book.Contacts(), state, *MakeHttpTransport(http), options.pszUrl, options.pszUser);
+    if (!outcome.bOk) {
+        Fail("%s", outcome.strError.c_str());
+        if (!outcome.strCertificateSha256.empty()) {
+            Print(stderr, "tbkutil: to trust this server's certificate, add --trust-certificate %s\n",
+                  outcome.strCertificateSha256.c_str());
+        }
+        return kExitFailed;
+    }
+    // The book first, then the state: stopped between the two, the next sync finds the contacts
+    // again by their fields.
+    CBookChange change = book.ReplaceContacts(outcome.removed, outcome.added);
+    if (change.bChanged && !book.Commit(change, &error)) {
+        return Fail("%s; the server has this sync's changes, the next sync brings them here",
+                    error.GetErrorMessage().GetString());
+    }
+    if (!WriteSyncState(strStatePath.c_str(), outcome.state, error)) {
+        return Fail("%s; the next sync compares every card again", error.GetErrorMessage().GetString());
+    }
+    const CSyncSummary& sum = outcome.summary;
+    Print(stdout,
+          "tbkutil: synchronised %s with %s: sent %d, received %d, merged %d, deleted here %d, deleted on the "
+          "server %d, conflicts %d\n",
+          strBook.GetString(), outcome.state.strBookUrl.c_str(), sum.nSent, sum.nReceived, sum.nMerged,
+          sum.nDeletedHere, sum.nDeletedOnServer, sum.nConflicts);
+    return sum.nConflicts > 0 ? kExitWarned : kExitClean;
+}
