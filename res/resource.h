@@ -10,6 +10,7 @@
 #define IDD_ABOUTBOX 139
 #define IDD_PROGRESS 142
 #define IDD_DUPLICATES 143
+#define IDD_SYNC 144
 
 // Icons and menus
 #define IDR_MAINFRAME 128
@@ -85,6 +86,22 @@
 #define IDC_DUP_EDIT 1084
 #define IDC_DUP_HELP 1085
 
+// Synchronisation dialog controls
+#define IDC_SYNC_ADDRESS 1090
+#define IDC_SYNC_WARNING 1091
+#define IDC_SYNC_USER 1092
+#define IDC_SYNC_PASSWORD 1093
+#define IDC_SYNC_CONNECT 1094
+#define IDC_SYNC_MESSAGE 1095
+#define IDC_SYNC_BOOKS 1096
+#define IDC_SYNC_AT_START 1097
+#define IDC_SYNC_AFTER_CHANGE 1098
+#define IDC_SYNC_EVERY 1099
+#define IDC_SYNC_MINUTES 1100
+#define IDC_SYNC_MINUTES_SPIN 1101
+#define IDC_SYNC_REMOVE 1102
+#define IDC_SYNC_HELP 1103
+
 // Tray menu commands
 #define ID_TRAY_SHOW_CONTACTS 32771
 #define ID_TRAY_ADD_NEW 32772
@@ -104,5 +121,7 @@
 #define ID_UNDO 32796
 #define ID_FIND_DUPLICATES 32797 // in the tray menu as well
 #define ID_MERGE_SELECTED 32798
+#define ID_SYNC_SETTINGS 32799 // both in the tray menu as well
+#define ID_SYNC_NOW 32800
 // Ctrl+V in the list: in no menu.
 #define ID_PASTE 32820

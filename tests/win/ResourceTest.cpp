@@ -254,6 +254,8 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
         {ID_IMPORT, "Import Contacts..."},
         {ID_EXPORT, "Export Contacts..."},
         {ID_FIND_DUPLICATES, "Find Duplicates..."},
+        {ID_SYNC_SETTINGS, "Synchronisation..."},
+        {ID_SYNC_NOW, "Synchronise Now"},
         {0, nullptr},
         {ID_TRAY_HELP, "Help"},
         {ID_TRAY_ABOUT, "About Program"},
@@ -275,6 +277,9 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
         {0, nullptr},
         {ID_IMPORT, "&Import Contacts..."},
         {ID_EXPORT, "E&xport Contacts..."},
+        {0, nullptr},
+        {ID_SYNC_SETTINGS, "&Synchronisation..."},
+        {ID_SYNC_NOW, "Synchronise &Now"},
     };
     for (const auto& [nMenu, expected] :
          {std::make_pair(IDR_TRAY_MENU, trayMenu), std::make_pair(IDR_LIST_MENU, listMenu)}) {

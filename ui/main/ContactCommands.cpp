@@ -31,6 +31,9 @@ INT_PTR CContactCommands::RunEditor(CContactDlg& dlg) {
 }
 
 void CContactCommands::Commit(const CBookChange& change) {
+    if (change.bChanged && m_onChanged) {
+        m_onChanged();
+    }
     CFileException error;
     if (!m_book.Commit(change, &error)) {
         ReportFileError(error);

@@ -51,8 +51,10 @@ public:
     // the contact at its new place.
     CBookChange StoreEditedContact(int nIndex, const CContact& contact);
     // Writes the book after a change; a failure is told the user, and the change stays for the
-    // next save.
+    // next save. A change that changed the book is told to the listener.
     void Commit(const CBookChange& change);
+    // Runs after every change the commands made to the book (synchronisation follows them).
+    void SetChangeListener(std::function<void()> listener) { m_onChanged = std::move(listener); }
 
 private:
     INT_PTR RunEditor(CContactDlg& dlg);
@@ -66,4 +68,5 @@ private:
     CMainButtons& m_buttons;
     CExitCoordinator& m_exit;
     CStatusBarCtrl& m_statusBar;
+    std::function<void()> m_onChanged;
 };

@@ -71,6 +71,10 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnMessage<&CTBookDlg::OnCopyData>(WM_COPYDATA),
         OnMessage<&CTBookDlg::OnDropFiles>(WM_DROPFILES),
         OnMessage<&CTBookDlg::OnTimer>(WM_TIMER),
+        OnCommand<&CTBookDlg::OnSyncSettings>(ID_SYNC_SETTINGS),
+        OnCommand<&CTBookDlg::OnSyncNow>(ID_SYNC_NOW),
+        OnMessage<&CTBookDlg::OnSyncDone>(WM_SYNC_DONE),
+        OnMessage<&CTBookDlg::OnInitMenuPopup>(WM_INITMENUPOPUP),
     };
     static const CMessageTable table = {CDialog::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -82,7 +86,8 @@ CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
       m_interchange(*this, m_book, m_list, m_contactCommands, m_exit),
       m_incoming(*this, m_book, m_exit,
                  [this](const std::vector<CString>& files) { m_interchange.ImportFiles(files); }),
-      m_search(*this, m_book, m_list, m_buttons) {
+      m_sync(*this, m_book, m_contactCommands, m_exit), m_search(*this, m_book, m_list, m_buttons) {
+    m_contactCommands.SetChangeListener([this] { m_sync.OnBookChanged(); });
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -108,6 +113,8 @@ int CTBookDlg::OnCreate(CREATESTRUCTA*) {
 }
 
 void CTBookDlg::OnDestroy() {
+    // A sync still talking to its server is left to end on its own; nothing of it is applied.
+    m_sync.Stop();
     // The watcher may be waiting on the events: it ends before they are closed.
     m_watcher.Stop();
     m_watcher.CloseEvents();
@@ -157,6 +164,7 @@ BOOL CTBookDlg::OnInitDialog() {
         PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
     }
     m_buttons.SetUp();
+    m_sync.Start();
     return TRUE;
 }
 
@@ -382,4 +390,10 @@ void CTBookDlg::OnExport() {
 void CTBookDlg::OnFindDuplicates() {
     OnShowContacts();
     m_contactCommands.OnFindDuplicates([this] { ShowHelp("#duplicates"); });
+}
+
+LRESULT CTBookDlg::OnInitMenuPopup(WPARAM wParam, LPARAM) {
+    // The tray's menu and the list's: Synchronise Now is there only with an account.
+    m_sync.EnableMenu(reinterpret_cast<HMENU>(wParam));
+    return Default();
 }

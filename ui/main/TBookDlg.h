@@ -2,9 +2,9 @@
 // the command buttons above the list and a status bar below it. It keeps the message table and
 // wires its parts, each of which owns its state for the whole run: the buttons, the contact
 // list view, the contact book (contacts, file, search), the contact commands, the search, the
-// window settings, the notification-area presence, the watcher of the other instances' signals
-// and the rules of ending. Hiding to the tray only hides the window. Runs on the user-interface
-// thread; the watcher talks to it only by posted messages.
+// window settings, the notification-area presence, the watcher of the other instances' signals,
+// synchronisation and the rules of ending. Hiding to the tray only hides the window. Runs on the user-interface
+// thread; the watcher and the sync's worker talk to it only by posted messages.
 #pragma once
 
 #include "data/ContactBook.h"
@@ -20,6 +20,7 @@
 #include "ui/main/MainContext.h"
 #include "ui/main/MainSearch.h"
 #include "ui/main/MainTray.h"
+#include "ui/main/SyncCommands.h"
 #include "ui/main/WindowSettings.h"
 #include "ui/shell/AutomationHost.h"
 #include "ui/shell/SignalWatcher.h"
@@ -81,7 +82,15 @@ protected:
     void OnPaste() { m_interchange.OnPaste(); }
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam) { return m_incoming.OnCopyData(wParam, lParam); }
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) { return m_incoming.OnDropFiles(wParam, lParam); }
-    LRESULT OnTimer(WPARAM wParam, LPARAM lParam) { return m_incoming.OnTimer(wParam, lParam); }
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam) {
+        return m_sync.OnTimer(wParam) ? 0 : m_incoming.OnTimer(wParam, lParam);
+    }
+
+    // Synchronisation: its window, Synchronise Now and the worker's end.
+    void OnSyncSettings() { m_sync.OnSettings([this] { ShowHelp("#sync"); }); }
+    void OnSyncNow() { m_sync.OnSyncNow(); }
+    LRESULT OnSyncDone(WPARAM wParam, LPARAM lParam) { return m_sync.OnSyncDone(wParam, lParam); }
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
 
     // The tray, the other instances' signals and the exit path.
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam) { return m_tray.OnTrayNotify(this, wParam, lParam); }
@@ -123,6 +132,7 @@ protected:
     CInterchangeCommands m_interchange;
     CIncomingFiles m_incoming;
     CListMenu m_listMenu;
+    CSyncCommands m_sync;
     CMainSearch m_search;
     CWindowSettings m_settings;
     CMainTray m_tray;

@@ -1,0 +1,253 @@
+#include "SyncCommands.h"
+
+#include "framework/core/WideText.h"
+#include "framework/win/FileError.h"
+#include "res/resource.h"
+#include "sync/Credentials.h"
+#include "sync/SyncState.h"
+#include "ui/main/CommandLogic.h"
+#include "ui/main/CommandScope.h"
+#include "ui/shell/Globals.h"
+#include "ui/sync/SyncDlg.h"
+
+namespace {
+
+const UINT_PTR kSoonTimerId = 0x1F20;  // the next sync: at start, after a change, or again
+const UINT_PTR kEveryTimerId = 0x1F21; // every few minutes
+const UINT kAtStartDelayMs = 1000;     // the window shows first
+const UINT kAfterChangeDelayMs = 5000; // after the last of several quick changes
+const DWORD kEndWaitMs = 3000;
+// Each wait on the server; a sync left running at the end outlives the program by no more.
+const int kSyncTimeoutSeconds = 20;
+
+// The time of day in the user's format, without seconds.
+CString TimeOfDay() {
+    wchar_t szTime[64] = L"";
+    if (!::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, szTime,
+                           static_cast<int>(std::size(szTime)))) {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        CString strTime;
+        strTime.Format("%02d:%02d", now.wHour, now.wMinute);
+        return strTime;
+    }
+    return FromWide(szTime);
+}
+
+// "Synchronised 14:32", with what moved when anything did.
+CString SyncedStatus(const CSyncSummary& summary) {
+    const std::pair<int, const char*> counts[] = {
+        {summary.nReceived, "received"},
+        {summary.nSent, "sent"},
+        {summary.nMerged, "matched"},
+        {summary.nDeletedHere, "deleted here"},
+        {summary.nDeletedOnServer, "deleted on the server"},
+    };
+    CString strDetails;
+    for (const auto& [nCount, pszWhat] : counts) {
+        if (nCount > 0) {
+            strDetails += (strDetails.IsEmpty() ? "" : ", ") + CountOf(static_cast<size_t>(nCount), "contact", "contacts") +
+                          " " + pszWhat;
+        }
+    }
+    if (summary.nConflicts > 0) {
+        strDetails += (strDetails.IsEmpty() ? "" : "; ") +
+                      CountOf(static_cast<size_t>(summary.nConflicts), "field", "fields") +
+                      " changed on both sides kept as here, the server's values in the note";
+    }
+    return "Synchronised " + TimeOfDay() + (strDetails.IsEmpty() ? CString() : ": " + strDetails + ".");
+}
+
+} // namespace
+
+std::string CSyncCommands::StatePath() const { return SyncStatePath(m_book.GetPath()); }
+
+void CSyncCommands::Start() {
+    m_account = CSyncAccount::Load();
+    SetTriggers();
+    if (m_account.IsSetUp() && m_account.bAtStart) {
+        Schedule(kAtStartDelayMs);
+    }
+}
+
+void CSyncCommands::Stop() {
+    ::KillTimer(m_window.m_hWnd, kSoonTimerId);
+    ::KillTimer(m_window.m_hWnd, kEveryTimerId);
+    m_task.Abandon(kEndWaitMs);
+    m_pJob.reset();
+}
+
+void CSyncCommands::SetTriggers() {
+    ::KillTimer(m_window.m_hWnd, kEveryTimerId);
+    if (m_account.IsSetUp() && m_account.bEvery) {
+        ::SetTimer(m_window.m_hWnd, kEveryTimerId, static_cast<UINT>(m_account.nMinutes) * 60 * 1000, nullptr);
+    }
+}
+
+void CSyncCommands::Schedule(UINT nDelayMs) { ::SetTimer(m_window.m_hWnd, kSoonTimerId, nDelayMs, nullptr); }
+
+bool CSyncCommands::OnTimer(WPARAM nTimer) {
+    if (nTimer != kSoonTimerId && nTimer != kEveryTimerId) {
+        return false;
+    }
+    // A command holds contacts by their places, and a book not yet seen by the user may be
+    // damaged: wait for both.
+    if (m_exit.IsCommandRunning() || !m_book.IsLoadFinished()) {
+        Schedule(kAfterChangeDelayMs);
+        return true;
+    }
+    if (nTimer == kSoonTimerId) {
+        ::KillTimer(m_window.m_hWnd, kSoonTimerId);
+    }
+    StartSync(false);
+    return true;
+}
+
+void CSyncCommands::OnBookChanged() {
+    ++m_nChanges;
+    if (m_account.IsSetUp() && m_account.bAfterChange) {
+        Schedule(kAfterChangeDelayMs);
+    }
+}
+
+void CSyncCommands::EnableMenu(HMENU hMenu) const {
+    ::EnableMenuItem(hMenu, ID_SYNC_NOW, MF_BYCOMMAND | (m_account.IsSetUp() ? MF_ENABLED : MF_GRAYED));
+}
+
+void CSyncCommands::OnSettings(const std::function<void()>& help) {
+    CCommandScope command(m_exit, m_window);
+    CSyncDlg dlg(m_account, StatePath(), help, &m_window);
+    m_exit.SetOpenEditor(&dlg);
+    dlg.DoModal();
+    m_exit.SetOpenEditor(nullptr);
+    switch (dlg.Result()) {
+    case CSyncDlg::EResult::unchanged: return;
+    case CSyncDlg::EResult::removed:
+        m_account = CSyncAccount();
+        ::KillTimer(m_window.m_hWnd, kSoonTimerId);
+        SetTriggers();
+        m_commands.SetStatus("Synchronisation stopped: the account was removed.");
+        return;
+    case CSyncDlg::EResult::stored:
+        m_account = dlg.Account();
+        SetTriggers();
+        Schedule(kAtStartDelayMs); // the new account's first sync
+        return;
+    }
+}
+
+void CSyncCommands::OnSyncNow() {
+    if (!m_account.IsSetUp()) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    ::KillTimer(m_window.m_hWnd, kSoonTimerId);
+    StartSync(true);
+}
+
+void CSyncCommands::StartSync(bool bInteractive) {
+    if (!m_account.IsSetUp()) {
+        return;
+    }
+    if (m_task.IsRunning()) {
+        m_bInteractive = m_bInteractive || bInteractive; // its end is told as the user asked
+        return;
+    }
+    if (m_book.HasLoadProblems()) {
+        // The contacts not read would look deleted, and be deleted on the server too.
+        Fail("The address book was read only in part. Repair it before synchronising.", bInteractive);
+        return;
+    }
+    auto pJob = std::make_shared<CJob>();
+    pJob->contacts = m_book.Contacts();
+    pJob->strStatePath = StatePath();
+    pJob->strBookUrl = m_account.strBookUrl;
+    pJob->strUser = m_account.strUser;
+    pJob->http.strUser = m_account.strUser;
+    ReadPassword(m_account.strBookUrl, m_account.strUser, pJob->http.strPassword);
+    pJob->http.strTrustedCertificateSha256 = m_account.strTrustedSha256;
+    pJob->http.nTimeoutSeconds = kSyncTimeoutSeconds;
+    pJob->nChanges = m_nChanges;
+    bool bStarted = m_task.Start(m_window.m_hWnd, WM_SYNC_DONE, [pJob] {
+        CSyncState state;
+        CFileException error;
+        if (!ReadSyncState(pJob->strStatePath.c_str(), state, error)) {
+            pJob->outcome.strError = error.GetErrorMessage().GetStdString();
+            return;
+        }
+        pJob->outcome = Synchronise(pJob->contacts, state, *MakeHttpTransport(pJob->http), pJob->strBookUrl,
+                                    pJob->strUser);
+    });
+    if (!bStarted) {
+        Fail("The synchronisation could not be started.", bInteractive);
+        return;
+    }
+    m_pJob = std::move(pJob);
+    m_bInteractive = bInteractive;
+    m_commands.SetStatus("Synchronising...");
+}
+
+LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
+    if (!m_task.Finish(wParam)) {
+        return 0;
+    }
+    std::shared_ptr<CJob> pJob = std::move(m_pJob);
+    bool bInteractive = m_bInteractive;
+    m_bInteractive = false;
+    if (pJob->strBookUrl != m_account.strBookUrl || pJob->strUser != m_account.strUser) {
+        return 0; // the account was changed or removed meanwhile: its outcome is not wanted
+    }
+    if (!pJob->outcome.bOk) {
+        CString strError = pJob->outcome.strError.c_str();
+        if (bInteractive && !pJob->outcome.strCertificateSha256.empty()) {
+            strError += "\n\nTo check the server's certificate and trust it, open Synchronisation... and press Connect.";
+        }
+        Fail(strError, bInteractive);
+        return 0;
+    }
+    if (pJob->nChanges != m_nChanges || m_exit.IsCommandRunning()) {
+        // The outcome's places are no longer the book's.
+        m_commands.SetStatus("Synchronising again shortly: the contacts changed meanwhile.");
+        Schedule(kAfterChangeDelayMs);
+        return 0;
+    }
+    Apply(*pJob, bInteractive);
+    return 0;
+}
+
+void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
+    const CSyncOutcome& outcome = job.outcome;
+    CFileException error;
+    if (!outcome.removed.empty() || !outcome.added.empty()) {
+        CBookChange change = m_book.ReplaceContacts(outcome.removed, outcome.added);
+        m_commands.ShowChangedList(change.placed);
+        // The book before the state: stopped between the two, the next sync finds the contacts
+        // again by their fields.
+        if (!m_book.Commit(change, &error)) {
+            m_commands.SetStatus("Synchronised, but the address book could not be saved: " +
+                                 error.GetErrorMessage());
+            if (bInteractive) {
+                ReportFileError(error);
+            }
+            return;
+        }
+    }
+    if (!WriteSyncState(job.strStatePath.c_str(), outcome.state, error)) {
+        m_commands.SetStatus("Synchronised, but the sync state could not be written, so the next sync compares "
+                             "every contact again: " + error.GetErrorMessage());
+        if (bInteractive) {
+            ReportFileError(error);
+        }
+        return;
+    }
+    m_commands.SetStatus(SyncedStatus(outcome.summary));
+}
+
+void CSyncCommands::Fail(const CString& strError, bool bInteractive) {
+    CString strLine = strError;
+    strLine.Replace("\n\n", " ");
+    m_commands.SetStatus("Not synchronised: " + strLine);
+    if (bInteractive) {
+        m_window.MessageBox(strError, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+    }
+}

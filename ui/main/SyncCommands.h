@@ -1,0 +1,85 @@
+// CSyncCommands: the main window's synchronisation. It opens the Synchronisation window, runs a
+// sync when the user asks (Synchronise Now), when the program starts, a few seconds after the
+// last change and every few minutes, as the account says, and tells in the status bar how it
+// went. Only Synchronise Now shows a message box; the others never interrupt the user.
+//
+// A sync works on a worker (CBackgroundTask) with a copy of the contacts, so the window never
+// waits for the server. Its outcome is applied on the user-interface thread, as one undoable
+// change, saved, and then the sync state written, unless the book changed meanwhile or a command
+// holds contacts by their places: the outcome is then dropped and another sync runs a few
+// seconds later (the server has every change already, and the next sync finds each contact
+// again). Ending the program waits a few seconds for a running sync and applies nothing of it.
+#pragma once
+
+#include "data/ContactBook.h"
+#include "framework/win/Dialog.h"
+#include "sync/HttpClient.h"
+#include "sync/SyncEngine.h"
+#include "ui/main/ContactCommands.h"
+#include "ui/main/ExitCoordinator.h"
+#include "ui/sync/BackgroundTask.h"
+#include "ui/sync/SyncSettings.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// Posted to the main window by the worker when a sync has ended.
+const UINT WM_SYNC_DONE = WM_APP + 0x120;
+
+class CSyncCommands {
+public:
+    CSyncCommands(CDialog& window, CContactBook& book, CContactCommands& commands, CExitCoordinator& exit)
+        : m_window(window), m_book(book), m_commands(commands), m_exit(exit) {}
+    CSyncCommands(const CSyncCommands&) = delete;
+    CSyncCommands& operator=(const CSyncCommands&) = delete;
+
+    // Reads the account and sets its triggers going; once the book is loaded.
+    void Start();
+    // The end of the window: waits a few seconds at most for a running sync, whose outcome is
+    // then never applied.
+    void Stop();
+
+    void OnSettings(const std::function<void()>& help);
+    void OnSyncNow();
+    // A change to the book was made (by the user: a sync's own changes do not count).
+    void OnBookChanged();
+    LRESULT OnSyncDone(WPARAM wParam, LPARAM lParam);
+    // True when the timer was one of synchronisation's.
+    bool OnTimer(WPARAM nTimer);
+    // Greys Synchronise Now in a menu while no account is set up.
+    void EnableMenu(HMENU hMenu) const;
+
+    bool HasAccount() const { return m_account.IsSetUp(); }
+    bool IsSyncing() const { return m_task.IsRunning(); }
+
+private:
+    struct CJob {
+        CContactArray contacts; // the book's when the sync started
+        std::string strStatePath;
+        std::string strBookUrl, strUser;
+        CHttpOptions http;
+        unsigned nChanges = 0; // the window's change count when the sync started
+        CSyncOutcome outcome;
+    };
+
+    // Sets the timer for every few minutes as the account says.
+    void SetTriggers();
+    // A sync nDelayMs from now (a later call moves it).
+    void Schedule(UINT nDelayMs);
+    void StartSync(bool bInteractive);
+    // The outcome into the book, the file and the state.
+    void Apply(const CJob& job, bool bInteractive);
+    void Fail(const CString& strError, bool bInteractive);
+    std::string StatePath() const;
+
+    CDialog& m_window;
+    CContactBook& m_book;
+    CContactCommands& m_commands;
+    CExitCoordinator& m_exit;
+    CSyncAccount m_account;
+    CBackgroundTask m_task;
+    std::shared_ptr<CJob> m_pJob; // of the running sync
+    bool m_bInteractive = false;  // the running sync was asked for by the user
+    unsigned m_nChanges = 0;      // changes made to the book this run
+};

@@ -1,0 +1,116 @@
+#include "SyncSettings.h"
+
+#include "framework/core/WideText.h"
+#include "sync/Credentials.h"
+#include "sync/DavUrl.h"
+#include "ui/shell/Registry.h"
+
+#include <cctype>
+
+namespace {
+
+const char kAddressValue[] = "Address";
+const char kBookUrlValue[] = "BookUrl";
+const char kUserValue[] = "User";
+const char kCertificateValue[] = "TrustedCertificate";
+const char kAtStartValue[] = "AtStart";
+const char kAfterChangeValue[] = "AfterChange";
+const char kEveryValue[] = "Every";
+const char kMinutesValue[] = "Minutes";
+
+std::string Lower(std::string str) {
+    for (char& ch : str) {
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    }
+    return str;
+}
+
+} // namespace
+
+CSyncAccount CSyncAccount::Load() {
+    CSyncAccount account;
+    CRegistry registry;
+    registry.SetKey(HKEY_CURRENT_USER, kSyncKeyPath);
+    account.strAddress = registry.ReadString(kAddressValue, "").GetStdString();
+    account.strBookUrl = registry.ReadString(kBookUrlValue, "").GetStdString();
+    account.strUser = registry.ReadString(kUserValue, "").GetStdString();
+    account.strTrustedSha256 = registry.ReadString(kCertificateValue, "").GetStdString();
+    account.bAtStart = registry.ReadInt(kAtStartValue, 1) != 0;
+    account.bAfterChange = registry.ReadInt(kAfterChangeValue, 1) != 0;
+    account.bEvery = registry.ReadInt(kEveryValue, 1) != 0;
+    account.nMinutes = SaneSyncMinutes(registry.ReadInt(kMinutesValue, kDefaultSyncMinutes));
+    return account;
+}
+
+bool CSyncAccount::Save(CString* pError) const {
+    CRegistry registry;
+    const std::pair<const char*, const std::string*> texts[] = {
+        {kAddressValue, &strAddress},
+        {kBookUrlValue, &strBookUrl},
+        {kUserValue, &strUser},
+        {kCertificateValue, &strTrustedSha256},
+    };
+    const std::pair<const char*, int> numbers[] = {
+        {kAtStartValue, bAtStart},
+        {kAfterChangeValue, bAfterChange},
+        {kEveryValue, bEvery},
+        {kMinutesValue, nMinutes},
+    };
+    bool bDone = true;
+    for (const auto& [pszName, pValue] : texts) {
+        bDone = bDone && registry.WriteString(HKEY_CURRENT_USER, kSyncKeyPath, pszName, pValue->c_str());
+    }
+    for (const auto& [pszName, nValue] : numbers) {
+        bDone = bDone && registry.WriteInt(HKEY_CURRENT_USER, kSyncKeyPath, pszName, nValue);
+    }
+    if (!bDone && pError) {
+        *pError = "The account could not be stored in the registry:\n" +
+                  DescribeSystemError(registry.GetLastStatus());
+    }
+    return bDone;
+}
+
+void CSyncAccount::Remove(const std::string& strBookUrl) {
+    if (!strBookUrl.empty()) {
+        DeletePassword(strBookUrl);
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, ToWide(kSyncKeyPath).c_str());
+}
+
+bool IsUnencryptedToOtherHost(const std::string& strUrl) {
+    std::string strOrigin = UrlOrigin(CompleteAddress(strUrl));
+    const std::string strScheme = "http://";
+    if (Lower(strOrigin.substr(0, strScheme.size())) != strScheme) {
+        return false;
+    }
+    std::string strHost = strOrigin.substr(strScheme.size());
+    if (!strHost.empty() && strHost[0] == '[') {
+        strHost = strHost.substr(1, strHost.find(']') - 1); // an IPv6 address in brackets
+    } else {
+        strHost = strHost.substr(0, strHost.find(':'));
+    }
+    strHost = Lower(strHost);
+    return strHost != "localhost" && strHost != "127.0.0.1" && strHost != "::1";
+}
+
+std::string CompleteAddress(const std::string& strTyped) {
+    size_t nFirst = strTyped.find_first_not_of(" \t");
+    size_t nLast = strTyped.find_last_not_of(" \t");
+    std::string strAddress = nFirst == std::string::npos ? std::string() : strTyped.substr(nFirst, nLast - nFirst + 1);
+    if (!strAddress.empty() && strAddress.find("://") == std::string::npos) {
+        strAddress = "https://" + strAddress;
+    }
+    return strAddress;
+}
+
+std::string GroupedFingerprint(const std::string& strSha256) {
+    std::string strGrouped;
+    for (size_t i = 0; i < strSha256.size(); i += 2) {
+        strGrouped += (i == 0 ? "" : ":") + strSha256.substr(i, 2);
+    }
+    return strGrouped;
+}
+
+int SaneSyncMinutes(int nMinutes) {
+    return nMinutes >= kMinSyncMinutes && nMinutes <= kMaxSyncMinutes ? nMinutes : kDefaultSyncMinutes;
+}
