@@ -7,6 +7,7 @@
 #include "data/ContactIdentity.h"
 #include "data/ContactMerger.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -151,10 +152,21 @@ private:
 };
 
 bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser) {
-    if (!FindBook(state, strUrl, strUser) || !ListServer() || !FetchCards()) {
+    if (!FindBook(state, strUrl, strUser)) {
         return false;
     }
     LinkContacts();
+    bool bAnyLinked = std::any_of(m_entryLocal.begin(), m_entryLocal.end(), [](int n) { return n >= 0; });
+    if (!m_state.entries.empty() && !bAnyLinked) {
+        // The book holds none of the contacts last synchronised: another book, or one that was
+        // lost. Deleting them all on the server would be the worst guess; this is a first sync.
+        m_state.entries.clear();
+        m_state.strSyncToken.clear();
+        LinkContacts();
+    }
+    if (!ListServer() || !FetchCards()) {
+        return false;
+    }
     if (!ReconcileEntries() || !ReconcileNewCards() || !UploadNewContacts()) {
         return false;
     }
@@ -225,7 +237,6 @@ bool CSyncRun::FindBook(const CSyncState& state, const std::string& strUrl, cons
 }
 
 bool CSyncRun::ListServer() {
-    m_entryLocal.assign(m_state.entries.size(), -1);
     if (m_state.strSyncToken.empty()) {
         return ListEverything();
     }
@@ -352,6 +363,8 @@ bool CSyncRun::FetchCards() {
 }
 
 void CSyncRun::LinkContacts() {
+    m_entryLocal.assign(m_state.entries.size(), -1);
+    m_localEntry.assign(static_cast<size_t>(m_contacts.GetSize()), -1);
     // A contact as it was last seen is its entry's for certain.
     std::unordered_multimap<std::string, int> bySnapshot;
     for (size_t e = 0; e < m_state.entries.size(); ++e) {

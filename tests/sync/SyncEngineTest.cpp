@@ -196,6 +196,14 @@ TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
     EXPECT_EQ(0, second.summary.nSent + second.summary.nReceived + second.summary.nMerged);
     EXPECT_TRUE(second.removed.empty() && second.added.empty());
 
+    // A book that lost every contact does not empty the server: it gets them back.
+    CClient lost(*m_http, m_strBook);
+    lost.state = client.state;
+    CSyncOutcome refilled = lost.Sync();
+    ASSERT_TRUE(refilled.bOk) << refilled.strError;
+    EXPECT_EQ(0, refilled.summary.nDeletedOnServer);
+    EXPECT_EQ(3, lost.contacts.GetSize());
+
     // Another device's first sync into an empty book is a download of the same three.
     CClient other(*m_http, m_strBook);
     ASSERT_TRUE(other.Sync().bOk);
