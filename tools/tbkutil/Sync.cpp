@@ -48,8 +48,9 @@ struct CSyncOptions {
 };
 
 // The password from the file (its first line), the account's stored credential, or the
-// environment, in that order.
-bool FindPassword(const CSyncOptions& options, std::string& strPassword) {
+// environment, in that order. The program keeps the credential under the address book's own
+// address, which the state beside the book knows when the address given led there before.
+bool FindPassword(const CSyncOptions& options, const CSyncState& state, std::string& strPassword) {
     if (options.pszPasswordFile) {
         CFileException error;
         if (!ReadWholeFile(options.pszPasswordFile, strPassword, error)) {
@@ -59,7 +60,8 @@ bool FindPassword(const CSyncOptions& options, std::string& strPassword) {
         strPassword = strPassword.substr(0, strPassword.find_first_of("\r\n"));
         return true;
     }
-    if (ReadPassword(options.pszUrl, options.pszUser, strPassword)) {
+    if (ReadPassword(options.pszUrl, options.pszUser, strPassword) ||
+        (state.strAccountUrl == options.pszUrl && ReadPassword(state.strBookUrl, options.pszUser, strPassword))) {
         return true;
     }
     if (const char* pszPassword = std::getenv("TBOOK_SYNC_PASSWORD")) {
@@ -87,12 +89,20 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
             return Fail("%s is not a SHA-256 fingerprint (64 hexadecimal digits)", options.pszTrust);
         }
     }
-    if (!FindPassword(options, http.strPassword)) {
-        return kExitFailed;
-    }
     CString strBook = options.pszInto ? CString(options.pszInto) : CString();
     if (strBook.IsEmpty() && !DefaultAddressBookPath(strBook)) {
         return Fail("%s", "this system has no address book of the program; name one with --into FILE");
+    }
+    const std::string strStatePath = SyncStatePath(strBook);
+    CSyncState state;
+    CFileException error;
+    // The password before the running program is asked to end: a sync that cannot start must
+    // not close it.
+    if (!ReadSyncState(strStatePath.c_str(), state, error)) {
+        return Fail("%s cannot be read; nothing was synchronised", strStatePath.c_str());
+    }
+    if (!FindPassword(options, state, http.strPassword)) {
+        return kExitFailed;
     }
     if (WritesRunningProgramsBook(options.pszInto)) {
         if (!options.bQuitRunning) {
@@ -109,7 +119,6 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     // Held for the whole sync: an import or another sync waits instead of writing over it.
     CContactBook book(strBook);
     book.SetLegacyCodePage(nLegacyCodePage);
-    CFileException error;
     if (!book.Lock(&error)) {
         return Fail("%s; nothing was synchronised", error.GetErrorMessage().GetString());
     }
@@ -123,8 +132,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         return Fail("%s was read only in part; repair it (tbkutil resave) before synchronising. Nothing was "
                     "synchronised.", strBook.GetString());
     }
-    const std::string strStatePath = SyncStatePath(strBook);
-    CSyncState state;
+    // Read again under the lock: another sync may have finished in the meantime.
     if (!ReadSyncState(strStatePath.c_str(), state, error)) {
         return Fail("%s cannot be read; nothing was synchronised", strStatePath.c_str());
     }
