@@ -14,6 +14,7 @@
 namespace {
 
 const size_t kMultigetBatch = 100;
+const size_t kMassDeletion = 10; // server deletions that need no second look, whatever the share
 const char kCardType[] = "text/vcard; charset=utf-8";
 
 int HexValue(char ch) {
@@ -527,6 +528,22 @@ bool CSyncRun::MergeAndSend(const CContact& base, int nLocal, CServerCard server
 }
 
 bool CSyncRun::ReconcileEntries() {
+    // Most of the synchronised contacts gone here at once is a book restored from an old copy or
+    // replaced far more often than a wish to empty the server: nothing is deleted there then.
+    size_t nToDelete = 0;
+    for (size_t e = 0; e < m_state.entries.size(); ++e) {
+        std::string strKey = Key(m_state.entries[e].strHref);
+        nToDelete += m_entryLocal[e] < 0 && !m_removed.count(strKey) && !m_changed.count(strKey) ? 1 : 0;
+    }
+    if (nToDelete > kMassDeletion && nToDelete * 2 > m_state.entries.size()) {
+        m_dav.Fail("This sync would delete " + std::to_string(nToDelete) + " of the " +
+                   std::to_string(m_state.entries.size()) + " synchronised contacts on " +
+                   UrlOrigin(m_state.strBookUrl) +
+                   ", as they are missing here; nothing was changed. If the address book was restored or "
+                   "replaced, remove the synchronisation account and set it up again: the contacts are then "
+                   "brought back. Contacts you deleted on purpose can be deleted on the server itself.");
+        return false;
+    }
     for (size_t e = 0; e < m_state.entries.size(); ++e) {
         CSyncEntry entry = m_state.entries[e];
         const std::string strKey = Key(entry.strHref);

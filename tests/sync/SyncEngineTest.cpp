@@ -293,6 +293,24 @@ TEST_P(SyncEngineTest, ASyncStoppedAnywhereIsFinishedByTheNext) {
     EXPECT_TRUE(client.Find("Gus"));
 }
 
+// A book missing most of the synchronised contacts at once (an old copy restored) deletes
+// nothing on the server; set up again, it gets them back.
+TEST_P(SyncEngineTest, MostContactsMissingAtOnceDeleteNothingThere) {
+    CClient client(*m_http, m_strBook);
+    for (int i = 0; i < 12; ++i) {
+        client.contacts.Add(Person("Meier", ("P" + std::to_string(i)).c_str()));
+    }
+    ASSERT_TRUE(client.Sync().bOk);
+    client.contacts.RemoveAt(1, 11);
+    CSyncOutcome refused = client.Sync();
+    EXPECT_FALSE(refused.bOk);
+    EXPECT_NE(std::string::npos, refused.strError.find("would delete 11 of the 12")) << refused.strError;
+    EXPECT_EQ(12u, ServerCards().size());
+    client.state = CSyncState();
+    ASSERT_TRUE(client.Sync().bOk);
+    EXPECT_EQ(12, client.contacts.GetSize());
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SyncEngineTest, ::testing::Values("RADICALE", "XANDIKOS"));
 
 // What goes wrong is said once, naming the server.

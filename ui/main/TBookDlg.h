@@ -87,8 +87,15 @@ protected:
     }
 
     // Synchronisation: its window, Synchronise Now and the worker's end.
-    void OnSyncSettings() { m_sync.OnSettings([this] { ShowHelp("#sync"); }); }
-    void OnSyncNow() { m_sync.OnSyncNow(); }
+    // From the tray as well: the window comes up first, so that its status bar can say how it went.
+    void OnSyncSettings() {
+        OnShowContacts();
+        m_sync.OnSettings([this] { ShowHelp("#sync"); });
+    }
+    void OnSyncNow() {
+        OnShowContacts();
+        m_sync.OnSyncNow();
+    }
     LRESULT OnSyncDone(WPARAM wParam, LPARAM lParam) { return m_sync.OnSyncDone(wParam, lParam); }
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
 
