@@ -16,7 +16,7 @@ import re
 import sys
 import xml.etree.ElementTree as ET
 
-SOURCE_FOLDERS = ("app", "ui", "data", "framework", "tools", "res")
+SOURCE_FOLDERS = ("app", "ui", "data", "interchange", "sync", "framework", "tools", "res")
 SOURCE_SUFFIXES = (".cpp", ".h", ".rc")
 # Attributes that load or lead somewhere.
 LINK_ATTRIBUTES = ("href", "src", "data", "background", "action")
