@@ -18,6 +18,9 @@ bool IsWordCharacter(char ch) {
 // number ("0171 555" is not held by "0171 5550").
 bool Contains(const CString& strText, const CString& strPart) {
     const int nLength = strPart.GetLength();
+    if (nLength == 0) {
+        return true; // nothing is held by any text
+    }
     for (int n = strText.Find(strPart); n >= 0; n = strText.Find(strPart, n + 1)) {
         bool bStartsWord = n == 0 || !IsWordCharacter(strText[n - 1]) || !IsWordCharacter(strPart[0]) ||
                            (n >= 4 && strText.Mid(n - 4, 4) == kStoredLineBreak);
