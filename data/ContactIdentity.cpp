@@ -11,8 +11,19 @@ const int kEmailFields[2] = {CContact::fieldHomeEMail, CContact::fieldOfficeEMai
 
 namespace {
 
-// The words of a folded text, split at blanks and commas.
-void AppendWords(std::vector<std::string>& words, const std::string& strText) {
+template <typename T> void AddOnce(std::vector<T>& values, const T& value) {
+    if (std::find(values.begin(), values.end(), value) == values.end()) {
+        values.push_back(value);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> NameWords(const CContact& contact) {
+    const std::string strText =
+        FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
+                        contact.DisplayText(CContact::fieldLastName).GetStdString());
+    std::vector<std::string> words;
     size_t nStart = 0;
     for (size_t i = 0; i <= strText.size(); ++i) {
         if (i == strText.size() || strText[i] == ' ' || strText[i] == ',') {
@@ -22,20 +33,11 @@ void AppendWords(std::vector<std::string>& words, const std::string& strText) {
             nStart = i + 1;
         }
     }
+    return words;
 }
-
-template <typename T> void AddOnce(std::vector<T>& values, const T& value) {
-    if (std::find(values.begin(), values.end(), value) == values.end()) {
-        values.push_back(value);
-    }
-}
-
-} // namespace
 
 std::string NameKey(const CContact& contact) {
-    std::vector<std::string> words;
-    AppendWords(words, FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString()));
-    AppendWords(words, FoldForMatching(contact.DisplayText(CContact::fieldLastName).GetStdString()));
+    std::vector<std::string> words = NameWords(contact);
     if (words.empty()) {
         std::string strCompany = FoldForMatching(contact.DisplayText(CContact::fieldCompany).GetStdString());
         return strCompany.empty() ? strCompany : "company:" + strCompany;

@@ -10,6 +10,9 @@
 #include <unordered_set>
 #include <vector>
 
+// The words of the first and last name together, folded, in their order.
+std::vector<std::string> NameWords(const CContact& contact);
+
 // The words of the first and last name together, folded (case, accents and blanks ignored) and
 // in alphabetical order, so "Anna Meier" and "Meier, Anna" agree; for a contact with no name,
 // "company:" and its company; empty for a contact with neither.

@@ -1,5 +1,6 @@
 #include "ContactMerger.h"
 
+#include "ContactIdentity.h"
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
@@ -38,23 +39,6 @@ void AppendLine(CString& strNote, const CString& strLine) {
         strNote += kStoredLineBreak;
     }
     strNote += strLine;
-}
-
-// The folded words of the merged contact's first and last name.
-std::vector<std::string> NameWords(const CContact& contact) {
-    std::string strText = FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
-                                          contact.DisplayText(CContact::fieldLastName).GetStdString());
-    std::vector<std::string> words;
-    size_t nStart = 0;
-    for (size_t i = 0; i <= strText.size(); ++i) {
-        if (i == strText.size() || strText[i] == ' ' || strText[i] == ',') {
-            if (i > nStart) {
-                words.push_back(strText.substr(nStart, i - nStart));
-            }
-            nStart = i + 1;
-        }
-    }
-    return words;
 }
 
 // Whether a value of a name field only restates the merged name.
