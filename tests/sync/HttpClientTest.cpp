@@ -2,31 +2,19 @@
 // started by CTest): natively over libcurl, under Wine over WinHTTP.
 #include "sync/HttpClient.h"
 
+#include "support/DavServers.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <map>
 
 namespace {
 
-std::map<std::string, std::string> ReadServers() {
-    std::map<std::string, std::string> values;
-    std::ifstream file(TBOOK_DAV_SERVERS_ENV);
-    std::string strLine;
-    while (std::getline(file, strLine)) {
-        size_t nEquals = strLine.find('=');
-        if (nEquals != std::string::npos) {
-            values[strLine.substr(0, nEquals)] = strLine.substr(nEquals + 1);
-        }
-    }
-    return values;
-}
-
 class HttpClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_servers = ReadServers();
+        m_servers = ReadDavServers();
         ASSERT_FALSE(m_servers["RADICALE_BOOK"].empty())
             << "no servers: run tests/sync/dav_servers.py start, which writes " << TBOOK_DAV_SERVERS_ENV;
     }

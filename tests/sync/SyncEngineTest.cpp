@@ -8,28 +8,16 @@
 #include "sync/SyncEngine.h"
 #include "sync/ThreeWayMerge.h"
 
+#include "support/DavServers.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <ctime>
-#include <fstream>
 #include <map>
 
 namespace {
-
-std::map<std::string, std::string> ServerSettings() {
-    std::map<std::string, std::string> settings;
-    std::ifstream file(TBOOK_DAV_SERVERS_ENV);
-    std::string strLine;
-    while (std::getline(file, strLine)) {
-        size_t nEquals = strLine.find('=');
-        if (nEquals != std::string::npos) {
-            settings[strLine.substr(0, nEquals)] = strLine.substr(nEquals + 1);
-        }
-    }
-    return settings;
-}
 
 CContact Person(const char* pszLast, const char* pszFirst, const char* pszMobile = "", const char* pszEmail = "") {
     CContact contact;
@@ -101,7 +89,7 @@ private:
 class SyncEngineTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        m_settings = ServerSettings();
+        m_settings = ReadDavServers();
         ASSERT_FALSE(m_settings.empty()) << "no servers: " << TBOOK_DAV_SERVERS_ENV;
         CHttpOptions options;
         options.strUser = m_settings["DAV_USER"];
@@ -315,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(Servers, SyncEngineTest, ::testing::Values("RADICALE", 
 
 // What goes wrong is said once, naming the server.
 TEST(SyncEngineFailureTest, WrongPasswordAndNoServerAreNamed) {
-    std::map<std::string, std::string> settings = ServerSettings();
+    std::map<std::string, std::string> settings = ReadDavServers();
     CHttpOptions options;
     options.strUser = "anna";
     options.strPassword = "wrong";

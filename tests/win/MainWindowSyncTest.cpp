@@ -8,10 +8,10 @@
 #include "res/resource.h"
 #include "sync/Credentials.h"
 #include "sync/HttpClient.h"
+#include "support/DavServers.h"
 #include "sync/SyncState.h"
 #include "ui/sync/SyncSettings.h"
 
-#include <fstream>
 #include <map>
 #include <regex>
 
@@ -19,19 +19,6 @@ namespace {
 
 const char kSyncCaption[] = "Tovano Address Book - Synchronisation";
 const char kPassword[] = "secret-anna";
-
-std::map<std::string, std::string> ReadServers() {
-    std::map<std::string, std::string> values;
-    std::ifstream file(TBOOK_DAV_SERVERS_ENV);
-    std::string strLine;
-    while (std::getline(file, strLine)) {
-        size_t nEquals = strLine.find('=');
-        if (nEquals != std::string::npos) {
-            values[strLine.substr(0, nEquals)] = strLine.substr(nEquals + 1);
-        }
-    }
-    return values;
-}
 
 CHttpResponse Send(const char* pszMethod, const std::string& strUrl,
                    std::vector<std::pair<std::string, std::string>> headers, const std::string& strBody) {
@@ -124,7 +111,7 @@ class MainWindowSyncTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        m_servers = ReadServers();
+        m_servers = ReadDavServers();
         ASSERT_FALSE(m_servers["RADICALE_URL"].empty()) << "no servers: see " << TBOOK_DAV_SERVERS_ENV;
     }
 
