@@ -1,19 +1,11 @@
 #include "DavClient.h"
 
 #include "DavUrl.h"
+#include "HttpClient.h"
 
 namespace {
 
 const char kXmlType[] = "application/xml; charset=utf-8";
-
-// "ab:cd:..." from "abcd...", as certificate viewers show fingerprints.
-std::string Grouped(const std::string& strHex) {
-    std::string strOut;
-    for (size_t i = 0; i < strHex.size(); i += 2) {
-        strOut += (i ? ":" : "") + strHex.substr(i, 2);
-    }
-    return strOut;
-}
 
 // Finding the address book.
 
@@ -148,7 +140,7 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
         m_strCertificateSha256 = response.strCertificateSha256;
         m_strError = "The certificate of the server " + strServer +
                      " is not trusted. Trust it only if its SHA-256 fingerprint is " +
-                     Grouped(response.strCertificateSha256) + ".";
+                     GroupedFingerprint(response.strCertificateSha256) + ".";
         return;
     case HttpFailure::cancelled:
         m_strError = "The synchronisation with " + strServer + " was cancelled.";

@@ -35,3 +35,12 @@ inline std::string CanonicalSha256(const std::string& strSha256) {
     }
     return strResult.size() == 64 ? strResult : std::string();
 }
+
+// A SHA-256 as people compare it: the hex digits in pairs, "ab:cd:...".
+inline std::string GroupedFingerprint(const std::string& strSha256) {
+    std::string strGrouped;
+    for (size_t i = 0; i < strSha256.size(); i += 2) {
+        strGrouped += (i == 0 ? "" : ":") + strSha256.substr(i, 2);
+    }
+    return strGrouped;
+}

@@ -103,14 +103,6 @@ std::string CompleteAddress(const std::string& strTyped) {
     return strAddress;
 }
 
-std::string GroupedFingerprint(const std::string& strSha256) {
-    std::string strGrouped;
-    for (size_t i = 0; i < strSha256.size(); i += 2) {
-        strGrouped += (i == 0 ? "" : ":") + strSha256.substr(i, 2);
-    }
-    return strGrouped;
-}
-
 int SaneSyncMinutes(int nMinutes) {
     return nMinutes >= kMinSyncMinutes && nMinutes <= kMaxSyncMinutes ? nMinutes : kDefaultSyncMinutes;
 }

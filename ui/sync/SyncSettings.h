@@ -2,8 +2,8 @@
 // per-user registry the address the user gave, the address book it led to, the user name, when
 // to synchronise and the server certificate the user chose to trust; the password only in
 // Windows' Credential Manager (sync/Credentials.h), under the address book's URL. Also the small
-// rules the dialog and the main window share: which addresses send the password in the clear,
-// and how a fingerprint is shown. User-interface thread only.
+// rules the dialog and the main window share: which addresses send the password in the clear.
+// User-interface thread only.
 #pragma once
 
 #include "framework/core/String.h"
@@ -41,7 +41,5 @@ struct CSyncAccount {
 bool IsUnencryptedToOtherHost(const std::string& strUrl);
 // An address typed without its scheme ("dav.example.com/anna") is taken as https.
 std::string CompleteAddress(const std::string& strTyped);
-// A SHA-256 as people compare it: the hex digits in pairs, "ab:cd:...".
-std::string GroupedFingerprint(const std::string& strSha256);
 // Minutes outside what the dialog allows read as the default.
 int SaneSyncMinutes(int nMinutes);
