@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 namespace {
 
 // The queue counts as drained when nothing arrives for this long.
@@ -9,14 +11,25 @@ const DWORD kQuietMs = 30;
 const char kBareFrameClass[] = "TBookBenchBareFrame";
 const int kBareListId = 1000;
 
+// In UTF-8, as the contacts hold it: the ANSI form would lose every character beyond its code page.
 std::string ItemText(HWND hList, int nRow, int nColumn) {
-    char szText[512] = "";
-    LVITEMA item = {};
+    wchar_t szText[512] = L"";
+    LVITEMW item = {};
     item.iSubItem = nColumn;
     item.pszText = szText;
-    item.cchTextMax = sizeof szText;
-    ::SendMessageA(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
-    return szText;
+    item.cchTextMax = static_cast<int>(std::size(szText));
+    ::SendMessageW(hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
+    char szUtf8[1536] = "";
+    ::WideCharToMultiByte(CP_UTF8, 0, szText, -1, szUtf8, sizeof szUtf8, nullptr, nullptr);
+    return szUtf8;
+}
+
+// The contacts hold UTF-8; the rows go in as the program's own do, in UTF-16.
+std::wstring Wide(const char* psz) {
+    int nLength = ::MultiByteToWideChar(CP_UTF8, 0, psz, -1, nullptr, 0);
+    std::wstring text(static_cast<size_t>(nLength > 0 ? nLength : 1), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, psz, -1, &text[0], nLength);
+    return text;
 }
 
 LPARAM ItemData(HWND hList, int nRow) {
@@ -37,23 +50,25 @@ const char* ColumnText(const CContact& contact, int nColumn) {
 }
 
 void FillRows(HWND hList, const CContactArray& rows) {
-    ::SendMessageA(hList, LVM_DELETEALLITEMS, 0, 0);
+    ::SendMessageW(hList, LVM_DELETEALLITEMS, 0, 0);
     for (int i = 0; i < rows.GetSize(); ++i) {
         const CContact& contact = rows.ElementAt(i);
-        LVITEMA item = {};
+        std::wstring text = Wide(ColumnText(contact, 0));
+        LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = i;
-        item.pszText = const_cast<char*>(ColumnText(contact, 0));
+        item.pszText = &text[0];
         item.lParam = i;
         int nRow =
-            static_cast<int>(::SendMessageA(hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            static_cast<int>(::SendMessageW(hList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
         for (int nColumn = 1; nColumn < kListColumns; ++nColumn) {
-            LVITEMA sub = {};
+            text = Wide(ColumnText(contact, nColumn));
+            LVITEMW sub = {};
             sub.mask = LVIF_TEXT;
             sub.iItem = nRow;
             sub.iSubItem = nColumn;
-            sub.pszText = const_cast<char*>(ColumnText(contact, nColumn));
-            ::SendMessageA(hList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&sub));
+            sub.pszText = &text[0];
+            ::SendMessageW(hList, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&sub));
         }
     }
 }
@@ -65,7 +80,7 @@ void FillRowsWithoutDrawing(HWND hList, const CContactArray& rows) {
     ::InvalidateRect(hList, nullptr, TRUE);
 }
 
-std::string CompareRows(HWND hList, const CContactArray& expected) {
+std::string CompareRows(HWND hList, const CContactArray& expected, bool bItemData) {
     int nCount = static_cast<int>(::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
     if (nCount != expected.GetSize()) {
         return "the list holds " + std::to_string(nCount) + " rows instead of " +
@@ -81,7 +96,7 @@ std::string CompareRows(HWND hList, const CContactArray& expected) {
                        strShown + "\" instead of \"" + strWanted + "\"";
             }
         }
-        LPARAM nData = ItemData(hList, nRow);
+        LPARAM nData = bItemData ? ItemData(hList, nRow) : nRow;
         if (nData != nRow) {
             return "row " + std::to_string(nRow) + " has item data " + std::to_string(nData);
         }
@@ -135,7 +150,7 @@ bool CBareListWindow::Create(HWND hModelTop, HWND hModelList) {
     RECT list = {};
     ::GetWindowRect(hModelList, &list);
     ::MapWindowPoints(nullptr, hModelTop, reinterpret_cast<POINT*>(&list), 2);
-    DWORD dwStyle = static_cast<DWORD>(::GetWindowLongPtrA(hModelList, GWL_STYLE));
+    DWORD dwStyle = static_cast<DWORD>(::GetWindowLongPtrA(hModelList, GWL_STYLE)) & ~static_cast<DWORD>(LVS_OWNERDATA);
     m_hList = ::CreateWindowExA(
         static_cast<DWORD>(::GetWindowLongPtrA(hModelList, GWL_EXSTYLE)), WC_LISTVIEWA, "",
         dwStyle | WS_CHILD | WS_VISIBLE, list.left, list.top, list.right - list.left, list.bottom - list.top,

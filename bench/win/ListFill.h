@@ -14,15 +14,16 @@ const int kListColumns = 8;
 // A contact's text in one of those columns, in the window's column order.
 const char* ColumnText(const CContact& contact, int nColumn);
 
-// LVM_DELETEALLITEMS, then per row LVM_INSERTITEM (last name and row index as item data) and
-// seven LVM_SETITEM, with drawing left as it is.
+// LVM_DELETEALLITEMS, then per row LVM_INSERTITEMW (last name and row index as item data) and
+// seven LVM_SETITEMW, with drawing left as it is.
 void FillRows(HWND hList, const CContactArray& rows);
 // The same between WM_SETREDRAW FALSE and TRUE, invalidating the list at the end.
 void FillRowsWithoutDrawing(HWND hList, const CContactArray& rows);
 
-// Empty when the list shows exactly the rows (every row's last name and item data, every
-// column of some rows); otherwise the first difference.
-std::string CompareRows(HWND hList, const CContactArray& expected);
+// Empty when the list shows exactly the rows (every row's last name and, with bItemData, its item
+// data, every column of some rows); otherwise the first difference. An owner-data list has no
+// item data.
+std::string CompareRows(HWND hList, const CContactArray& expected, bool bItemData);
 
 // Runs everything posted to this thread, painting included, until nothing new comes.
 void DrainMessages();
@@ -32,7 +33,8 @@ void PaintNow(HWND hWnd);
 bool IsListShown(HWND hTop, HWND hList);
 
 // A plain top-level window holding only a list view made like hModel (styles, font, columns,
-// place and size), with neither of them wrapped: what filling costs without the framework.
+// place and size), with neither of them wrapped: what filling costs without the framework. Its
+// list holds its rows even when the model is an owner-data list.
 class CBareListWindow {
 public:
     CBareListWindow() = default;
