@@ -68,3 +68,106 @@ TEST(ListLogicTest, LayoutKeepsMarginsAndTheStatusBarAtTheBottom) {
     EXPECT_EQ(800, layout.statusWidth);
     EXPECT_EQ(24, layout.statusHeight);
 }
+
+TEST(ShownOrderTest, ShowAllCountsFromTheTopAndAnswersNoneOutsideTheRows) {
+    CShownOrder order;
+    order.ShowAll(4);
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), order.RowContacts());
+    for (int nRow : {-1, 4, 100}) {
+        EXPECT_EQ(-1, order.ContactAt(nRow)) << nRow;
+    }
+    order.Show({7, 2});
+    EXPECT_EQ(2, order.GetCount());
+    EXPECT_EQ(2, order.ContactAt(1));
+    order.Clear();
+    EXPECT_EQ(-1, order.ContactAt(0));
+}
+
+// A row leaves with its contact: the other rows keep theirs although the book's later contacts
+// moved down by one.
+TEST(ShownOrderTest, RemovedRowLeavesEveryOtherRowOnItsContact) {
+    struct Case {
+        const char* pszName;
+        std::vector<int> shown;
+        int nRow;
+        std::vector<int> after;
+    };
+    const Case cases[] = {
+        {"first of the full list", {0, 1, 2, 3}, 0, {0, 1, 2}},
+        {"middle of the full list", {0, 1, 2, 3}, 2, {0, 1, 2}},
+        {"last row", {0, 1, 2, 3}, 3, {0, 1, 2}},
+        {"only row", {5}, 0, {}},
+        {"search result, later contacts move down", {1, 3, 4}, 1, {1, 3}},
+        {"search result, earlier contacts stay", {1, 3, 4}, 2, {1, 3}},
+        {"search result, first row", {1, 3, 4}, 0, {2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CShownOrder order;
+        order.Show(c.shown);
+        EXPECT_TRUE(order.RemoveRow(c.nRow));
+        EXPECT_EQ(c.after, order.RowContacts());
+    }
+}
+
+TEST(ShownOrderTest, RowThatIsNotThereRemovesNothing) {
+    CShownOrder order;
+    order.Show({1, 3, 4});
+    for (int nRow : {-1, 3}) {
+        EXPECT_FALSE(order.RemoveRow(nRow)) << nRow;
+        EXPECT_EQ((std::vector<int>{1, 3, 4}), order.RowContacts());
+    }
+}
+
+TEST(ShownOrderTest, SelectionMovesUpWithTheRowsBelowARemovedOne) {
+    struct Case {
+        std::vector<int> selected;
+        int nRemoved;
+        std::vector<int> after;
+    };
+    const Case cases[] = {
+        {{0, 2, 5}, 2, {0, 4}}, // the removed row was selected
+        {{0, 3, 5}, 2, {0, 2, 4}},
+        {{0, 1}, 5, {0, 1}},    // nothing below it
+        {{9}, 9, {}},           // the last row, the only one selected
+        {{}, 0, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.after, RowsAfterRemoval(c.selected, c.nRemoved)) << "removed " << c.nRemoved;
+    }
+}
+
+TEST(ShownOrderTest, TypedTextFindsTheShownLastNameFromTheStartRow) {
+    CContactArray contacts = WithLastNames({"1st Choice", "24 Hours", "2nd Hand", "Adams", "\xC3\x89mile",
+                                            "Say &quote;Hi&quote;"});
+    std::vector<int> all = AllRows(contacts);
+    struct Case {
+        const char* pszName;
+        std::vector<int> rows;
+        const char* pszText;
+        bool bPartial;
+        int nStart;
+        bool bWrap;
+        int nRow;
+    };
+    const Case cases[] = {
+        {"first match from the top", all, "2", true, 0, true, 1},
+        {"longer prefix", all, "2n", true, 0, true, 2},
+        {"from the start row on", all, "2", true, 2, true, 2},
+        {"wraps to the top", all, "1", true, 3, true, 0},
+        {"no wrap, none below", all, "1", true, 3, false, -1},
+        {"either case", all, "ADA", true, 0, true, 3},
+        {"either case beyond ASCII", all, "\xC3\xA9", true, 0, true, 4},
+        {"the text as shown, not as stored", all, "say \"", true, 0, true, 5},
+        {"whole name only", all, "adams", false, 0, true, 3},
+        {"a prefix is no whole name", all, "ada", false, 0, true, -1},
+        {"start past the end counts from the top", all, "1", true, 99, false, 0},
+        {"rows of a search result", {2, 4}, "\xC3\xA9", true, 0, true, 1},
+        {"a name not shown", {2, 4}, "a", true, 0, true, -1},
+        {"nothing typed", all, "", true, 0, true, -1},
+        {"no rows", {}, "a", true, 0, true, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.nRow, FindRowByText(contacts, c.rows, c.pszText, c.bPartial, c.nStart, c.bWrap)) << c.pszName;
+    }
+}

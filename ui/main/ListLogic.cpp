@@ -1,5 +1,63 @@
 #include "ListLogic.h"
 
+#include "ui/main/CommandLogic.h"
+
+void CShownOrder::ShowAll(int nCount) {
+    m_rowContacts.resize(static_cast<size_t>(nCount > 0 ? nCount : 0));
+    for (size_t r = 0; r < m_rowContacts.size(); ++r) {
+        m_rowContacts[r] = static_cast<int>(r);
+    }
+}
+
+int CShownOrder::ContactAt(int nRow) const {
+    return nRow >= 0 && nRow < GetCount() ? m_rowContacts[static_cast<size_t>(nRow)] : -1;
+}
+
+bool CShownOrder::RemoveRow(int nRow) {
+    int nContact = ContactAt(nRow);
+    if (nContact < 0) {
+        return false;
+    }
+    m_rowContacts.erase(m_rowContacts.begin() + nRow);
+    ReindexRowContacts(m_rowContacts, nContact);
+    return true;
+}
+
+std::vector<int> RowsAfterRemoval(const std::vector<int>& rows, int nRemovedRow) {
+    std::vector<int> after;
+    after.reserve(rows.size());
+    for (int nRow : rows) {
+        if (nRow != nRemovedRow) {
+            after.push_back(nRow > nRemovedRow ? nRow - 1 : nRow);
+        }
+    }
+    return after;
+}
+
+int FindRowByText(const CContactArray& contacts, const std::vector<int>& rowContacts, const CString& strText,
+                  bool bPartial, int nStart, bool bWrap) {
+    int nCount = static_cast<int>(rowContacts.size());
+    if (nCount == 0 || strText.IsEmpty()) {
+        return -1;
+    }
+    CString strWanted = strText;
+    strWanted.MakeLower();
+    if (nStart < 0 || nStart >= nCount) {
+        nStart = 0;
+    }
+    int nEnd = bWrap ? nStart + nCount : nCount;
+    for (int i = nStart; i < nEnd; ++i) {
+        int nRow = i % nCount;
+        CString strShown = contacts.ElementAt(rowContacts[static_cast<size_t>(nRow)]).DisplayText(CContact::fieldLastName);
+        // Lowered before it is cut, so that the cut falls after whole characters of the match.
+        strShown.MakeLower();
+        if ((bPartial ? strShown.Left(strWanted.GetLength()) : strShown) == strWanted) {
+            return nRow;
+        }
+    }
+    return -1;
+}
+
 int FindJumpRow(const CContactArray& contacts, const std::vector<int>& rowContacts, char chLetter) {
     if (rowContacts.empty()) {
         return -1;

@@ -1,11 +1,45 @@
-// The rules of the contact list view that need no window: which row a typed letter selects,
-// what each key does in the main window, and where the list and the status bar go in the
-// client area.
+// The rules of the contact list view that need no window: which contacts the rows show, which
+// row a typed letter selects, what each key does in the main window, and where the list and the
+// status bar go in the client area.
 #pragma once
 
 #include "data/ContactArray.h"
 
 #include <vector>
+
+// CShownOrder: what the list shows, top to bottom, as the index of each row's contact in the
+// book's sorted array: every contact, or the hits of a search. The list itself holds no rows; it
+// asks for the texts of the rows it draws, and this order answers.
+class CShownOrder {
+public:
+    // Row r shows contact r.
+    void ShowAll(int nCount);
+    // Row r shows rowContacts[r].
+    void Show(std::vector<int> rowContacts) { m_rowContacts = std::move(rowContacts); }
+    void Clear() { m_rowContacts.clear(); }
+
+    int GetCount() const { return static_cast<int>(m_rowContacts.size()); }
+    // The contact row nRow shows; -1 for a row that is not there.
+    int ContactAt(int nRow) const;
+    const std::vector<int>& RowContacts() const { return m_rowContacts; }
+
+    // The contact of nRow has left the book (the later ones moved down by one): the row goes, and
+    // every other row keeps showing its own contact. Returns false for a row that is not there.
+    bool RemoveRow(int nRow);
+
+private:
+    std::vector<int> m_rowContacts;
+};
+
+// The selected rows once nRemovedRow has gone: the rows below it move up by one, the removed row
+// is no longer selected. rows is in ascending order, and so is the result.
+std::vector<int> RowsAfterRemoval(const std::vector<int>& rows, int nRemovedRow);
+
+// The list's own type-ahead for the keys that are not letter jumps (digits, punctuation): the
+// first row from nStart on whose shown last name starts with strText (bPartial) or equals it,
+// either case; with bWrap the search goes on from the top up to nStart. -1 when none.
+int FindRowByText(const CContactArray& contacts, const std::vector<int>& rowContacts, const CString& strText,
+                  bool bPartial, int nStart, bool bWrap);
 
 // The row to select for a typed letter ('A' to 'Z'). rowContacts[r] is the index of the
 // contact shown in row r. The first row whose last name starts with the letter (in either
