@@ -195,10 +195,7 @@ TEST_F(MainWindowTest, DeleteAsksAndKeepsEveryOtherRowOnItsContact) {
         CStepRunner()
             .Do([&] {
                 if (c.bSearch) {
-                    dlg.List().DeleteAllItems();
-                    for (int nIndex : {1, 3, 4}) {
-                        dlg.List().AddContactRow(dlg.Book().Contacts()[nIndex], nIndex);
-                    }
+                    dlg.List().ShowContacts(dlg.Book().Contacts(), {1, 3, 4});
                 }
                 SelectRows(dlg, c.selected);
                 dlg.SendMessage(WM_COMMAND, IDC_DELETE, 0);
@@ -211,7 +208,7 @@ TEST_F(MainWindowTest, DeleteAsksAndKeepsEveryOtherRowOnItsContact) {
                 EXPECT_EQ(c.rows, Rows(dlg));
                 EXPECT_TRUE(SelectedRows(dlg).empty());
                 for (int nRow = 0; nRow < dlg.List().GetItemCount(); ++nRow) {
-                    const CContact& contact = dlg.Book().Contacts()[static_cast<int>(dlg.List().GetItemData(nRow))];
+                    const CContact& contact = dlg.Book().Contacts()[dlg.List().RowContact(nRow)];
                     EXPECT_EQ(dlg.List().GetItemText(nRow, 0), contact.lastname) << "row " << nRow;
                 }
                 EXPECT_EQ(c.file, NamesInFile(BookPath()));
@@ -227,10 +224,7 @@ TEST_F(MainWindowTest, DeleteRowBeyondTheRowsShownDeletesNothing) {
     CTestableDlg dlg(m_context);
     CStepRunner()
         .Do([&] {
-            dlg.List().DeleteAllItems();
-            for (int nIndex : {1, 3, 4}) {
-                dlg.List().AddContactRow(dlg.Book().Contacts()[nIndex], nIndex);
-            }
+            dlg.List().ShowContacts(dlg.Book().Contacts(), {1, 3, 4});
             EXPECT_FALSE(dlg.Commands().DeleteRow(3).bChanged);
             EXPECT_EQ(5, dlg.Book().Contacts().GetSize());
             EXPECT_EQ((std::vector<std::string>{"Baker,X", "Dunn,X", "Evans,X"}), Rows(dlg));

@@ -54,11 +54,7 @@ std::vector<std::string> MainWindowTest::Rows(CTestableDlg& dlg) {
 }
 
 std::vector<int> MainWindowTest::RowData(CTestableDlg& dlg) {
-    std::vector<int> data;
-    for (int r = 0; r < dlg.List().GetItemCount(); ++r) {
-        data.push_back(static_cast<int>(dlg.List().GetItemData(r)));
-    }
-    return data;
+    return dlg.List().RowContacts();
 }
 
 std::vector<int> MainWindowTest::SelectedRows(CTestableDlg& dlg) {

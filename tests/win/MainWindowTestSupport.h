@@ -48,7 +48,7 @@ protected:
 
     std::string BookPath() const { return m_folder.Path("tbk.xml"); }
     void WriteBook(const CContactArray& contacts) const;
-    // The rows as "last,first" texts, and their item data.
+    // The rows as "last,first" texts, and the contact index each row shows.
     static std::vector<std::string> Rows(CTestableDlg& dlg);
     static std::vector<int> RowData(CTestableDlg& dlg);
     static std::vector<int> SelectedRows(CTestableDlg& dlg);

@@ -149,7 +149,7 @@ void CContactCommands::OnDelete() {
 CBookChange CContactCommands::DeleteShownRows() {
     // The same as deleting the first row again and again, in one pass.
     CBookChange change = m_book.DeleteContacts(m_list.RowContacts());
-    m_list.DeleteAllItems();
+    m_list.RemoveAllRows();
     return change;
 }
 
@@ -157,14 +157,8 @@ CBookChange CContactCommands::DeleteRow(int nRow) {
     if (nRow < 0 || nRow >= m_list.GetItemCount()) {
         return CBookChange();
     }
-    int nIndex = m_list.RowContact(nRow);
-    CBookChange change = m_book.DeleteContacts({nIndex});
-    // Every row whose item data changes would otherwise be redrawn on its own, a trip to the
-    // window server each under Wine.
-    m_list.SetRedraw(FALSE);
-    m_list.ReindexRows(nRow, nIndex);
-    m_list.DeleteItem(nRow);
-    m_list.SetRedraw(TRUE);
+    CBookChange change = m_book.DeleteContacts({m_list.RowContact(nRow)});
+    m_list.RemoveRow(nRow);
     return change;
 }
 

@@ -1,7 +1,7 @@
 // CContactCommands: the main window's View/Edit, Add New and Delete. They open the editor, have
 // the book make the change, bring the rows up to date and save after every accepted change; a
-// command that changes nothing writes nothing. Rows refer to their contacts through their item
-// data, so a search result stays right while rows leave it.
+// command that changes nothing writes nothing. Rows refer to their contacts through the list's
+// shown order, so a search result stays right while rows leave it.
 //
 // Exit or a quit signal that arrives while a command runs waits for it (CExitCoordinator): an
 // open editor is closed as by Close (what was not saved is not kept), the command ends, and

@@ -1,11 +1,14 @@
 // CContactListView: the main window's list control 1000, showing contacts as rows of eight
-// columns. Every row carries the index of its contact in the list it was filled from as its item
-// data, so the rows keep pointing at their contacts whatever order or subset they show. The view
-// owns nothing but its rows; the contacts belong to the caller. User-interface thread only.
+// columns. It is an owner-data list: the control holds no rows, only their number and their
+// selection; the texts of the rows it draws come from the shown order (CShownOrder), the index of
+// each row's contact in the book's sorted array, so the rows keep pointing at their contacts
+// whatever order or subset they show. The contacts belong to the caller and must outlive the rows
+// that show them. User-interface thread only.
 #pragma once
 
 #include "data/ContactBook.h"
 #include "framework/win/Controls.h"
+#include "ui/main/ListLogic.h"
 #include "ui/main/SettingsLogic.h"
 
 #include <vector>
@@ -18,16 +21,13 @@ public:
     void CreateColumns(const int columnWidths[kColumnCount]);
     void ReadColumnWidths(int columnWidths[kColumnCount]) const;
 
-    // Empties the list and adds one row per contact of the book, sorting it first when bSort.
+    // Shows every contact of the book, sorting it first when bSort, from the top, nothing selected.
     void RefillList(CContactBook& book, BOOL bSort);
-    // Empties the list and adds one row per contact, in their order.
+    // Shows every contact of the array, in its order, from the top, nothing selected.
     void RefillList(const CContactArray& contacts);
-    // Appends one row showing the contact, with nIndex (its place in the list) as its item data.
-    void AddContactRow(const CContact& contact, int nIndex);
-    // Appends one row showing these texts, with nIndex as its item data; nothing is selected.
-    void AddListRow(const char* pszLastName, const char* pszFirstName, const char* pszHomePhone,
-                    const char* pszMobile, const char* pszHomeEMail, const char* pszCompany,
-                    const char* pszOfficePhone, const char* pszOfficeEMail, int nIndex);
+    // Shows the contacts at these indexes of the array (a search result), from the top, nothing
+    // selected.
+    void ShowContacts(const CContactArray& contacts, std::vector<int> rowContacts);
 
     void SelectRow(int nRow);
     // Selects these rows besides any selected already, the first one focused and in view.
@@ -39,18 +39,26 @@ public:
     void JumpToLetter(const CContactArray& contacts, const CString& strLetter);
 
     bool HasSelection() const { return GetNextItem(-1, LVNI_SELECTED) != -1; }
-    // The contact index a row shows, and that of every row, top to bottom.
-    int RowContact(int nRow) const { return static_cast<int>(GetItemData(nRow)); }
-    std::vector<int> RowContacts() const;
-    // After the contact at nIndex left the book, every row but nRow (which goes next) keeps
-    // showing its own contact.
-    void ReindexRows(int nRow, int nIndex);
+    std::vector<int> SelectedRows() const;
+    // The contact index a row shows (-1 for none), and that of every row, top to bottom.
+    int RowContact(int nRow) const { return m_order.ContactAt(nRow); }
+    const std::vector<int>& RowContacts() const { return m_order.RowContacts(); }
+    // The contact of nRow has just left the book: the row goes, every other row keeps its contact
+    // and its selection, and the view stays where it is.
+    void RemoveRow(int nRow);
+    // Every contact shown has left the book.
+    void RemoveAllRows();
 
 protected:
-    // The rows own nothing, so emptying the list asks for no notice per row: with one per row,
-    // emptying a list of 100,000 rows took seconds.
-    BOOL OnDeleteAllItems(NMHDR*, LRESULT* pResult) {
-        *pResult = TRUE;
-        return TRUE;
-    }
+    BOOL OnGetDispInfo(NMHDR* pHeader, LRESULT* pResult);
+    BOOL OnFindItem(NMHDR* pHeader, LRESULT* pResult);
+
+private:
+    // Tells the control how many rows there are; dwFlags as LVM_SETITEMCOUNT takes them.
+    void SetRowCount(DWORD dwFlags);
+    // Empties the selection and the focus, so that a new order starts with none.
+    void ForgetSelection();
+
+    const CContactArray* m_pContacts = nullptr;
+    CShownOrder m_order;
 };

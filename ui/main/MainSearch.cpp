@@ -41,15 +41,12 @@ void CMainSearch::OnSearch() {
         return;
     }
     // The contacts are in sorted order already, so the hits are too.
-    m_list.SetRedraw(FALSE);
-    m_list.DeleteAllItems();
-    for (int i = 0; i < hits.GetSize(); ++i) {
-        AddSearchHit(static_cast<int>(hits[i]));
+    std::vector<int> rowContacts(static_cast<size_t>(hits.GetSize()));
+    for (size_t i = 0; i < rowContacts.size(); ++i) {
+        rowContacts[i] = static_cast<int>(hits[static_cast<int>(i)]);
     }
-    m_list.SetRedraw(TRUE);
+    m_list.ShowContacts(m_book.Contacts(), std::move(rowContacts));
 }
-
-void CMainSearch::AddSearchHit(int nIndex) { m_list.AddContactRow(m_book.Contacts()[nIndex], nIndex); }
 
 void CMainSearch::CancelSearch() {
     m_buttons.SetSearchDown(false);

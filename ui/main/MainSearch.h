@@ -20,8 +20,6 @@ public:
     void OnSearch();
     // Ends a shown search result and shows the full list.
     void CancelSearch();
-    // Shows the row of a contact the search found, with its index as item data.
-    void AddSearchHit(int nIndex);
     // The text of the box was edited: a shown result ends.
     void OnSearchChange();
     void OnSearchSetFocus() { m_bSearchHasFocus = true; }
