@@ -237,7 +237,7 @@ const DialogItem kMainWindowItems[] = {
     {IDC_HELP_BUTTON, L"Button", L"Help", kChild | WS_TABSTOP, 0, 288, 7, 37, 34},
     {IDOK, L"Button", L"Exit", kChild | WS_TABSTOP, 0, 328, 7, 37, 34},
     {IDC_HOME, L"Button", L"Home", kChild | WS_TABSTOP, 0, 368, 7, 37, 34},
-    {IDC_LIST, L"SysListView32", L"List1", kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+    {IDC_LIST, L"SysListView32", L"List1", kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
      0, 7, 100, 498, 220},
 };
 
