@@ -1,5 +1,6 @@
 #include "AddressBookLoader.h"
 
+#include "SavedLayoutReader.h"
 #include "XMLReader.h"
 
 #include "framework/core/CodePage.h"
@@ -290,13 +291,22 @@ CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CX
     CLoadResult result;
     root.Clear();
     CCountingSink counter(pSink);
-    result.nParsed = root.Load(file, CString(), &counter);
     int nFirst = contacts.GetSize();
-    CollectEntries(root, contacts);
+    int64_t nStart = file.GetPosition();
+    // The element tree is built only for a file that is not laid out as the program saves it.
+    bool bSavedLayout = ReadSavedLayout(file, contacts);
+    if (bSavedLayout) {
+        result.nParsed = 1;
+    } else {
+        file.Seek(nStart, CFile::begin);
+        result.nParsed = root.Load(file, CString(), &counter);
+        CollectEntries(root, contacts);
+    }
     DecodeValues(contacts, nFirst, nLegacyCodePage, result, counter);
     WarnOfControlCharacters(contacts, nFirst, counter);
     result.nWarnings = counter.m_nCount;
-    result.status = Classify(file, root, result);
+    result.status = bSavedLayout ? (result.nWarnings > 0 ? LoadStatus::partial : LoadStatus::complete)
+                                 : Classify(file, root, result);
     if (file.GetFailure().m_cause != CFileException::none) {
         result.status = LoadStatus::unreadable;
         result.failure = file.GetFailure();
