@@ -115,6 +115,7 @@ CBookChange CContactBook::AddContacts(const CContactArray& contacts) {
     CBookChange change = Append(added);
     if (change.bChanged) {
         CUndoStep step;
+        step.added.reserve(added.size());
         for (const CContact* pContact : added) {
             step.added.push_back(*pContact);
         }

@@ -5,6 +5,7 @@
 CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& imported,
                                 bool bKeepDuplicates, const CString& strFile, CImportReport& report) {
     CContactArray added;
+    added.Reserve(imported.GetSize());
     // The book and what this import took so far, looked up by value: a large import stays fast,
     // even of thousands of contacts of one name.
     CPersonIndex known;

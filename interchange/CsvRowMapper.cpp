@@ -375,7 +375,7 @@ void CCsvRowMapper::Map(const std::vector<std::string>& cells, int nLine, CConta
     builder.AddToNote("Middle name", strMiddle);
     CContact contact;
     if (builder.Finish(contact)) {
-        contacts.Add(contact);
+        contacts.Add(std::move(contact));
     }
 }
 

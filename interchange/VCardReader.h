@@ -8,6 +8,7 @@
 #include "framework/core/WorkProgress.h"
 
 #include <string>
+#include <string_view>
 
 // Appends one contact per card to contacts. False when the data holds no card at all;
 // strError then says why. With pProgress, says how far it has read, and stops early when
@@ -39,7 +40,7 @@ public:
 
 private:
     // The physical line at m_nPos without its break; nNext is where the one after it starts.
-    std::string PeekPhysical(size_t& nNext) const;
+    std::string_view PeekPhysical(size_t& nNext) const;
     bool IsQuotedPrintableSoFar(const std::string& strLogical);
 
     const std::string& m_strData;
