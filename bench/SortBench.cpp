@@ -85,7 +85,7 @@ template <typename SortFunction> void RunSortBench(benchmark::State& state, Sort
 }
 
 void SortOursBench(benchmark::State& state) {
-    RunSortBench(state, SortContacts);
+    RunSortBench(state, [](CContactArray& contacts) { return SortContacts(contacts); });
 }
 void SortIndexBench(benchmark::State& state) {
     RunSortBench(state, SortByIndex);

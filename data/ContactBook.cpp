@@ -85,10 +85,13 @@ void CContactBook::FindContacts(const CString& strSearch, CDWordArray& hits) {
 }
 
 bool CContactBook::SortContacts() {
-    if (!::SortContacts(m_contacts)) {
+    std::vector<int> order;
+    if (!::SortContacts(m_contacts, &order)) {
         return false; // the index still fits
     }
-    m_searchIndex.Clear();
+    // The texts are the same, only in other places: the index follows them instead of being made
+    // again, which for a large book is most of a search.
+    m_searchIndex.Reorder(order);
     return true;
 }
 

@@ -34,8 +34,11 @@ void CContactSearchIndex::BuildPhoneForms() const {
     for (int i = 0; i < m_pContacts->GetSize(); ++i) {
         m_writtenStart.push_back(m_writtenText.size());
         m_nationalStart.push_back(m_nationalText.size());
+        // In the blocks' order, as the texts above.
+        const CContact& contact =
+            (*m_pContacts)[m_positionOfBlock.empty() ? i : static_cast<int>(m_positionOfBlock[static_cast<size_t>(i)])];
         for (int nField : kPhoneFields) {
-            CPhoneForms forms = PhoneForms((*m_pContacts)[i].FieldAt(nField).GetString());
+            CPhoneForms forms = PhoneForms(contact.FieldAt(nField).GetString());
             m_writtenText += forms.strWritten + '\0';
             m_nationalText += forms.strNational + '\0';
         }
@@ -51,8 +54,30 @@ void CContactSearchIndex::Clear() {
     m_writtenStart.clear();
     m_nationalText.clear();
     m_nationalStart.clear();
+    m_positionOfBlock.clear();
     m_pContacts = nullptr;
     m_bBuilt = false;
+}
+
+void CContactSearchIndex::Reorder(const std::vector<int>& order) {
+    if (!m_bBuilt) {
+        return;
+    }
+    if (order.size() + 1 != m_contactStart.size()) {
+        Clear(); // not the list it was built from
+        return;
+    }
+    std::vector<uint32_t> positionNow(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        positionNow[static_cast<size_t>(order[k])] = static_cast<uint32_t>(k);
+    }
+    if (m_positionOfBlock.empty()) {
+        m_positionOfBlock = std::move(positionNow);
+        return;
+    }
+    for (uint32_t& nPosition : m_positionOfBlock) {
+        nPosition = positionNow[nPosition];
+    }
 }
 
 std::vector<size_t> CContactSearchIndex::Hits(const std::string& text, const std::vector<size_t>& starts,
@@ -72,7 +97,7 @@ void CContactSearchIndex::Find(const CString& strSearch, CDWordArray& hits) cons
     CString strNeedle(strSearch);
     strNeedle.MakeLower();
     if (strNeedle.IsEmpty()) {
-        for (size_t i = 0; i < nContacts; ++i) {
+        for (size_t i = 0; i < nContacts; ++i) { // every position
             hits.Add(static_cast<uint32_t>(i));
         }
         return;
@@ -94,6 +119,12 @@ void CContactSearchIndex::Find(const CString& strSearch, CDWordArray& hits) cons
         add(m_writtenText, m_writtenStart, forms.strWritten);
         add(m_nationalText, m_nationalStart, forms.strWritten);
         add(m_writtenText, m_writtenStart, forms.strNational);
+    }
+    if (!m_positionOfBlock.empty()) {
+        for (size_t& nBlock : found) {
+            nBlock = m_positionOfBlock[nBlock];
+        }
+        std::sort(found.begin(), found.end());
     }
     for (size_t nContact : found) {
         hits.Add(static_cast<uint32_t>(nContact));

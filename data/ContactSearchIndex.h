@@ -2,7 +2,7 @@
 // decoded), lower-cased into one text, so that a search of a large address book is one scan
 // instead of sixteen small ones per contact. It finds exactly the contacts that hold the text in
 // a field, ignoring case over all of Unicode. Built from one state of a list; the owner builds
-// it again after the list changes. A search made of digits and phone punctuation also finds the
+// it again after the list's contacts change, and has it follow a new order of the same ones. A search made of digits and phone punctuation also finds the
 // phone and fax numbers that hold those digits in that order, however they are written
 // ("555 0101" finds "(555) 010-1..."; "+49 30 1234" finds "030 1234").
 #pragma once
@@ -10,6 +10,7 @@
 #include "data/ContactArray.h"
 #include "framework/core/Array.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,9 @@ class CContactSearchIndex {
 public:
     void Build(const CContactArray& contacts);
     void Clear();
+    // The list it was built from was put into another order, the contact now at k coming from
+    // order[k]; the index finds them in their new places.
+    void Reorder(const std::vector<int>& order);
     bool IsBuilt() const { return m_bBuilt; }
 
     // Appends the index of every contact that holds strSearch, in increasing order.
@@ -29,6 +33,9 @@ private:
     static std::vector<size_t> Hits(const std::string& text, const std::vector<size_t>& starts, std::string_view needle);
     void BuildPhoneForms() const;
 
+    // The list position of the contact each block of the texts below was made from; empty while
+    // the list is in the order it was built from.
+    std::vector<uint32_t> m_positionOfBlock;
     const CContactArray* m_pContacts = nullptr; // the list it was built from
     bool m_bBuilt = false;
     // The fields of each contact, each followed by a zero byte so that no hit spans two fields.

@@ -22,7 +22,7 @@ int CompareContacts(const CContact& a, const CContact& b) {
 // The list has always been sorted by an exchange sort that swaps on CompareContacts. Its result
 // equals a stable sort of the reversed list by the lower-cased (last name, first name) key,
 // which is what this does; the tests hold the exchange sort as the reference.
-bool SortContacts(CContactArray& contacts) {
+bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder) {
     const int n = contacts.GetSize();
     if (n < 2) {
         return false;
@@ -57,6 +57,9 @@ bool SortContacts(CContactArray& contacts) {
 
     for (int i = 0; i < n; ++i) {
         if (order[static_cast<size_t>(i)] != i) {
+            if (pOrder) {
+                *pOrder = order;
+            }
             contacts.MoveIntoOrder(0, order);
             return true;
         }

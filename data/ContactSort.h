@@ -4,9 +4,12 @@
 
 #include "ContactArray.h"
 
+#include <vector>
+
 // Nonzero when a must be exchanged with b, that is when b's name is lower than or equal to a's.
 int CompareContacts(const CContact& a, const CContact& b);
 
 // Sorts the list in place, in O(n log n) with each record moved once; true when any record
-// moved.
-bool SortContacts(CContactArray& contacts);
+// moved. pOrder, when given and a record moved, receives where each one came from: the record
+// now at k was at (*pOrder)[k].
+bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder = nullptr);

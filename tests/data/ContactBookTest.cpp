@@ -143,6 +143,26 @@ TEST(ContactBookTest, TheSearchFollowsEveryChange) {
     EXPECT_EQ(std::vector<uint32_t>{2}, find("zim"));
     book->DeleteContacts({0});
     EXPECT_EQ(std::vector<uint32_t>{1}, find("zim"));
+
+    // Names equal apart from case trade places on every sort; the index follows them, for the
+    // texts and for the phone numbers it makes only at the first search for one.
+    CContactArray pair = Contacts({"Same", "same"});
+    pair[0].note = "first";
+    pair[1].note = "second";
+    pair[1].mobile = "030 1234";
+    book->AddContacts(pair);
+    find("first");
+    EXPECT_TRUE(book->SortContacts());
+    for (int nSort = 0; nSort < 3; ++nSort) {
+        std::vector<uint32_t> second = find("SECOND");
+        ASSERT_EQ(1u, second.size());
+        EXPECT_EQ("second", book->Contacts()[static_cast<int>(second[0])].note) << nSort;
+        std::vector<uint32_t> number = find("(030) 12-34");
+        ASSERT_EQ(1u, number.size());
+        EXPECT_EQ(second, number) << nSort;
+        EXPECT_EQ(3u, find("555").size());
+        EXPECT_TRUE(book->SortContacts());
+    }
 }
 
 // What a book is, after its load, for the program: whether it is empty enough for the editor at
