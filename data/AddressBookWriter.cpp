@@ -31,11 +31,15 @@ size_t EstimateSize(const CContactArray& contacts) {
     return nSize;
 }
 
-bool WriteAll(CFile& file, const CString& strDocument, CFileException* pError) {
-    // One write for any real address book; the loop only keeps a length beyond 32 bits exact.
+// A save writes the document in pieces of about this size as it makes them: the whole document
+// at once would hold the book a second time in memory, freshly mapped page by page.
+const size_t kSavePiece = 1 << 20;
+
+bool WriteAll(CFile& file, const std::string& strPiece, CFileException* pError) {
+    // The loop only keeps a length beyond 32 bits exact.
     const size_t kMaxWrite = 0x40000000;
-    const char* p = strDocument.GetString();
-    size_t nLeft = static_cast<size_t>(strDocument.GetLength());
+    const char* p = strPiece.data();
+    size_t nLeft = strPiece.size();
     do {
         size_t nCount = nLeft < kMaxWrite ? nLeft : kMaxWrite;
         if (!file.Write(p, static_cast<unsigned>(nCount), pError)) {
@@ -47,11 +51,13 @@ bool WriteAll(CFile& file, const CString& strDocument, CFileException* pError) {
     return true;
 }
 
-} // namespace
-
-CString BuildAddressBookDocument(const CContactArray& contacts) {
+// Makes the document for the list and hands it to emit in pieces of at least nPiece bytes (the
+// last one aside); stops when emit returns false.
+template <typename Emit> bool EmitDocument(const CContactArray& contacts, size_t nPiece, Emit emit) {
     std::string doc;
-    doc.reserve(EstimateSize(contacts));
+    // A piece ends after the contact that filled it, so it may run a little over.
+    size_t nReserve = EstimateSize(contacts);
+    doc.reserve(nPiece < nReserve ? nPiece + nPiece / 4 : nReserve);
     doc += kDeclaration;
     doc += kRootStart;
     AppendNumber(doc, contacts.GetSize());
@@ -70,9 +76,26 @@ CString BuildAddressBookDocument(const CContactArray& contacts) {
             doc += "\"/>\r\n";
         }
         doc += kEntryEnd;
+        if (doc.size() >= nPiece) {
+            if (!emit(doc)) {
+                return false;
+            }
+            doc.clear();
+        }
     }
     doc += kRootEnd;
-    return CString(std::move(doc));
+    return emit(doc);
+}
+
+} // namespace
+
+CString BuildAddressBookDocument(const CContactArray& contacts) {
+    std::string whole;
+    EmitDocument(contacts, std::string::npos, [&](std::string& doc) {
+        whole = std::move(doc);
+        return true;
+    });
+    return CString(std::move(whole));
 }
 
 bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFileException* pError) {
@@ -134,7 +157,6 @@ bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& 
         }
         return false;
     }
-    CString strDocument = BuildAddressBookDocument(contacts);
     // A name of its own for every save, claimed by creating it, so that two saves into one
     // folder never write into each other's file.
     static int s_nSaves = 0;
@@ -147,8 +169,9 @@ bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& 
             break;
         }
     }
-    bool bSaved = bOpened && WriteAll(file, strDocument, &error) && file.Flush(&error) && file.Close(&error) &&
-                  file.Rename(strTemp, pszPath, &error);
+    bool bSaved = bOpened &&
+                  EmitDocument(contacts, kSavePiece, [&](std::string& doc) { return WriteAll(file, doc, &error); }) &&
+                  file.Flush(&error) && file.Close(&error) && file.Rename(strTemp, pszPath, &error);
     if (!bSaved) {
         if (bOpened) {
             file.Close(nullptr);

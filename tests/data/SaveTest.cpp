@@ -30,15 +30,23 @@ TEST(SaveTest, SaveCreatesAndReplacesTheFile) {
     CFileException error;
     ASSERT_TRUE(SaveAddressBook(contacts, strPath.c_str(), &error));
     EXPECT_EQ(BuildAddressBookDocument(contacts).GetStdString(), ReadBytes(strPath));
+
+    // A large book is written in pieces, which join into the same document.
+    contacts = SomeContacts(6000);
+    contacts[2999].note = CString('n', 3 << 20); // one contact longer than a piece
+    ASSERT_TRUE(SaveAddressBook(contacts, strPath.c_str(), &error));
+    std::string strDocument = BuildAddressBookDocument(contacts).GetStdString();
+    ASSERT_GT(strDocument.size(), 5u << 20);
+    EXPECT_TRUE(strDocument == ReadBytes(strPath));
     EXPECT_EQ(std::vector<std::string>{"tbk.xml"}, folder.Files());
 }
 
 TEST(SaveTest, AFailureAtAnyStepKeepsThePreviousFile) {
-    const FailStep steps[] = {FailStep::open,  FailStep::write, FailStep::shortWrite,
+    const FailStep steps[] = {FailStep::open,  FailStep::write, FailStep::shortWrite, FailStep::laterWrite,
                               FailStep::flush, FailStep::close, FailStep::rename};
-    const int causes[] = {CFileException::sharingViolation, CFileException::diskFull,
-                          CFileException::diskFull,         CFileException::hardIO,
-                          CFileException::hardIO,           CFileException::sharingViolation};
+    const int causes[] = {CFileException::sharingViolation, CFileException::diskFull, CFileException::diskFull,
+                          CFileException::diskFull,         CFileException::hardIO,   CFileException::hardIO,
+                          CFileException::sharingViolation};
     for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
         SCOPED_TRACE(static_cast<int>(i));
         CTempFolder folder;
@@ -48,7 +56,8 @@ TEST(SaveTest, AFailureAtAnyStepKeepsThePreviousFile) {
 
         CFailingFile file(steps[i]);
         CFileException error;
-        EXPECT_FALSE(SaveAddressBook(SomeContacts(500), strPath.c_str(), file, &error));
+        // Large enough to be written in several pieces.
+        EXPECT_FALSE(SaveAddressBook(SomeContacts(6000), strPath.c_str(), file, &error));
         EXPECT_EQ(causes[i], error.m_cause);
         EXPECT_EQ(strPath, error.m_strFileName.GetStdString());
         EXPECT_EQ(previous, ReadBytes(strPath));

@@ -32,6 +32,9 @@ bool CFailingFile::Write(const void* pBuf, unsigned nCount, CFileException* pErr
     if (m_failAt == FailStep::write) {
         return Refuse(CFileException::diskFull, pError);
     }
+    if (m_failAt == FailStep::laterWrite && m_nWrites++ > 0) {
+        return Refuse(CFileException::diskFull, pError);
+    }
     if (m_failAt == FailStep::shortWrite) {
         CFile::Write(pBuf, nCount / 2, nullptr);
         return Refuse(CFileException::diskFull, pError);

@@ -4,14 +4,15 @@
 
 #include "framework/core/File.h"
 
-enum class FailStep { none, open, nameTaken, read, write, shortWrite, flush, close, rename };
+enum class FailStep { none, open, nameTaken, read, write, shortWrite, laterWrite, flush, close, rename };
 
 class CFailingFile : public CFile {
 public:
     explicit CFailingFile(FailStep failAt) : m_failAt(failAt) {}
 
     // open: sharing violation. nameTaken: the first name opened exists already. read: a few bytes, then a hardware error. write: disk full,
-    // nothing written. shortWrite: half written, then disk full. flush, close: hardware error.
+    // nothing written. shortWrite: half written, then disk full. laterWrite: the first write goes
+    // through, the next finds the disk full. flush, close: hardware error.
     // rename: sharing violation.
     bool Open(const char* pszFileName, unsigned nFlags, CFileException* pError) override;
     unsigned Read(void* pBuf, unsigned nCount) override;
@@ -25,5 +26,6 @@ private:
 
     FailStep m_failAt;
     int m_nReads = 0;
+    int m_nWrites = 0;
     bool m_bNameTaken = false;
 };
