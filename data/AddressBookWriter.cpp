@@ -92,7 +92,7 @@ template <typename Emit> bool EmitDocument(const CContactArray& contacts, size_t
 CString BuildAddressBookDocument(const CContactArray& contacts) {
     std::string whole;
     EmitDocument(contacts, std::string::npos, [&](std::string& doc) {
-        whole = std::move(doc);
+        whole.swap(doc);
         return true;
     });
     return CString(std::move(whole));
