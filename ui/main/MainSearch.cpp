@@ -40,12 +40,30 @@ void CMainSearch::OnSearch() {
         FocusSearchEdit();
         return;
     }
+    ShowHits(hits);
+}
+
+void CMainSearch::ShowHits(const CDWordArray& hits) {
     // The contacts are in sorted order already, so the hits are too.
     std::vector<int> rowContacts(static_cast<size_t>(hits.GetSize()));
     for (size_t i = 0; i < rowContacts.size(); ++i) {
         rowContacts[i] = static_cast<int>(hits[static_cast<int>(i)]);
     }
     m_list.ShowContacts(m_book.Contacts(), std::move(rowContacts));
+}
+
+bool CMainSearch::Refresh() {
+    CString strText = GetSearchText();
+    if (!m_buttons.IsSearchDown() || strText.IsEmpty()) {
+        return false;
+    }
+    CDWordArray hits;
+    m_book.FindContacts(strText, hits);
+    if (hits.GetSize() == 0) {
+        return false; // nobody asked, so no message: the full list says enough
+    }
+    ShowHits(hits);
+    return true;
 }
 
 void CMainSearch::CancelSearch() {

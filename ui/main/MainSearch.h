@@ -1,6 +1,7 @@
 // CMainSearch: the main window's search. The toggle 1008 is the search state: while it is down
 // the list shows the contacts that hold the text of the search box; when it goes up the full
-// sorted list comes back. A result is not refreshed by later changes; editing the text ends it.
+// sorted list comes back. The user's own changes end a result; a background sync's changes
+// refresh it (Refresh); editing the text ends it.
 // It also knows whether the search box has the focus, which changes what keys do. User-interface
 // thread only.
 #pragma once
@@ -20,6 +21,10 @@ public:
     void OnSearch();
     // Ends a shown search result and shows the full list.
     void CancelSearch();
+    // The contacts changed from outside the window's commands: a shown result is searched again
+    // and shown as it is now. False when no result is shown or none is found any more, for the
+    // caller to show the full list.
+    bool Refresh();
     // The text of the box was edited: a shown result ends.
     void OnSearchChange();
     void OnSearchSetFocus() { m_bSearchHasFocus = true; }
@@ -28,6 +33,7 @@ public:
 
 private:
     CString GetSearchText() const;
+    void ShowHits(const CDWordArray& hits);
     void FocusSearchEdit();
 
     CDialog& m_window;

@@ -40,6 +40,9 @@ public:
     // then never applied.
     void Stop();
 
+    // Called after a background sync changed the contacts: true when it showed them (a search
+    // result made again), else the full list is shown.
+    void SetShownSearchRefresh(std::function<bool()> refresh) { m_refreshSearch = std::move(refresh); }
     void OnSettings(const std::function<void()>& help);
     void OnSyncNow();
     // A change to the book was made (by the user: a sync's own changes do not count).
@@ -82,4 +85,5 @@ private:
     std::shared_ptr<CJob> m_pJob; // of the running sync
     bool m_bInteractive = false;  // the running sync was asked for by the user
     unsigned m_nChanges = 0;      // changes made to the book this run
+    std::function<bool()> m_refreshSearch;
 };

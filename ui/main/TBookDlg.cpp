@@ -88,6 +88,7 @@ CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
                  [this](const std::vector<CString>& files) { m_interchange.ImportFiles(files); }),
       m_sync(*this, m_book, m_contactCommands, m_exit), m_search(*this, m_book, m_list, m_buttons) {
     m_contactCommands.SetChangeListener([this] { m_sync.OnBookChanged(); });
+    m_sync.SetShownSearchRefresh([this] { return m_search.Refresh(); });
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
