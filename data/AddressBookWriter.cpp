@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -18,6 +19,19 @@ const char kTagStartEnd[] = "\">\r\n";
 const size_t kFieldLineOverhead = 3 + 1 + 8 + 3 + 2;
 
 void AppendNumber(std::string& out, int n) { out += std::to_string(n); }
+
+// Each field line's beginning, "\t\t\t<" tag " value=\"", made once: a save appends one per
+// value of the book.
+const std::vector<std::string>& FieldLineStarts() {
+    static const std::vector<std::string> starts = [] {
+        std::vector<std::string> list;
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            list.push_back(std::string("\t\t\t<") + CContact::FieldTag(f) + " value=\"");
+        }
+        return list;
+    }();
+    return starts;
+}
 
 size_t EstimateSize(const CContactArray& contacts) {
     size_t nSize = 256;
@@ -62,18 +76,17 @@ template <typename Emit> bool EmitDocument(const CContactArray& contacts, size_t
     doc += kRootStart;
     AppendNumber(doc, contacts.GetSize());
     doc += kTagStartEnd;
+    const std::vector<std::string>& lineStarts = FieldLineStarts();
+    static const std::string kFieldLineEnd = "\"/>\r\n";
     for (int i = 0; i < contacts.GetSize(); ++i) {
         const CContact& contact = contacts.ElementAt(i);
         doc += kEntryStart;
         AppendNumber(doc, i);
         doc += kTagStartEnd;
         for (int f = 0; f < CContact::kFieldCount; ++f) {
-            const CString& strValue = contact.FieldAt(f);
-            doc += "\t\t\t<";
-            doc += CContact::FieldTag(f);
-            doc += " value=\"";
-            doc.append(strValue.GetString(), static_cast<size_t>(strValue.GetLength()));
-            doc += "\"/>\r\n";
+            doc += lineStarts[static_cast<size_t>(f)];
+            doc += contact.FieldAt(f).GetStdString();
+            doc += kFieldLineEnd;
         }
         doc += kEntryEnd;
         if (doc.size() >= nPiece) {
