@@ -2,6 +2,7 @@
 
 #include "AddressBookLoader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -11,8 +12,15 @@ namespace {
 const int kIdField = -1;
 const int kNoField = -2;
 
-// An entry is at least its two lines: "\t\t<entry id=\"\">\r\n\t\t</entry>\r\n".
-const int64_t kSmallestEntry = 28;
+// The fewest bytes of an entry as the writer writes it: its two lines,
+// "\t\t<entry id=\"\">\r\n\t\t</entry>\r\n", and a line "\t\t\t<tag value=\"\"/>\r\n" for every field.
+int64_t SmallestWrittenEntry() {
+    int64_t nSize = 28;
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        nSize += 17 + static_cast<int64_t>(std::strlen(CContact::FieldTag(f)));
+    }
+    return nSize;
+}
 
 // The bytes of the file through a window that slides along it: a field's value of any length
 // fits, while the memory held stays a small fraction of a large book.
@@ -105,18 +113,20 @@ int FieldOfTag(std::string_view tag, int nExpected) {
     return kNoField;
 }
 
-// The number in the root's value attribute, the count of entries the writer put in the file,
-// within what the file's size allows: room is made for them at once, so that no record is moved
-// while the list grows and the list's memory is never held twice.
+// The number in the root's value attribute, the count of entries the writer put in the file, but
+// no more than the writer could have put in a file of this size: room is made for them at once,
+// so that no record is moved while the list grows and the list's memory is never held twice,
+// and a file that claims more is given no more room than its bytes could fill.
 int ExpectedEntries(std::string_view count, int64_t nFileSize) {
+    const int64_t nMost = nFileSize / SmallestWrittenEntry();
     int64_t n = 0;
     for (char c : count) {
-        if (c < '0' || c > '9' || n > nFileSize / kSmallestEntry) {
+        if (c < '0' || c > '9') {
             return 0;
         }
-        n = n * 10 + (c - '0');
+        n = std::min(n * 10 + (c - '0'), nMost);
     }
-    return n <= nFileSize / kSmallestEntry ? static_cast<int>(n) : 0;
+    return static_cast<int>(n);
 }
 
 bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
