@@ -4,6 +4,7 @@
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,9 @@ int CompareContacts(const CContact& a, const CContact& b) {
 }
 
 // The list has always been sorted by an exchange sort that swaps on CompareContacts. Its result
-// equals a stable sort of the reversed list by the lower-cased (last name, first name) key,
-// which is what this does; the tests hold the exchange sort as the reference.
+// equals a stable sort of the reversed list by the lower-cased (last name, first name) key: by
+// key, and equal keys in the reverse of their places before the sort. That is a total order, so
+// any way of sorting by it gives the same list; the tests hold the exchange sort as the reference.
 bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder) {
     const int n = contacts.GetSize();
     if (n < 2) {
@@ -42,18 +44,62 @@ bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder) {
         keys += '\0';
     }
 
-    std::vector<int> order(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        order[static_cast<size_t>(i)] = n - 1 - i;
-    }
     const char* pKeys = keys.data();
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    auto compareKeys = [&](int a, int b) {
         int nLast = MbsCompare(pKeys + lastAt[static_cast<size_t>(a)], pKeys + lastAt[static_cast<size_t>(b)]);
-        if (nLast != 0) {
-            return nLast < 0;
+        return nLast != 0 ? nLast
+                          : MbsCompare(pKeys + firstAt[static_cast<size_t>(a)], pKeys + firstAt[static_cast<size_t>(b)]);
+    };
+    auto before = [&](int a, int b) {
+        int nCompared = compareKeys(a, b);
+        return nCompared != 0 ? nCompared < 0 : a > b;
+    };
+    std::vector<int> order(static_cast<size_t>(n));
+    // The list is nearly always in order already, but for a few contacts (after a load, a refill,
+    // an edit): it is then a few runs in key order, each put into the list's order in one pass
+    // (its blocks of equal keys reversed) and merged, instead of n log n comparisons.
+    const size_t kMostRuns = 64;
+    std::vector<size_t> runStarts;
+    for (int i = 0; i < n && runStarts.size() <= kMostRuns;) {
+        runStarts.push_back(static_cast<size_t>(i));
+        int nEnd = i + 1;
+        while (nEnd < n && compareKeys(nEnd - 1, nEnd) <= 0) {
+            ++nEnd;
         }
-        return MbsCompare(pKeys + firstAt[static_cast<size_t>(a)], pKeys + firstAt[static_cast<size_t>(b)]) < 0;
-    });
+        for (int k = i; k < nEnd;) {
+            int m = k + 1;
+            while (m < nEnd && compareKeys(k, m) == 0) {
+                ++m;
+            }
+            for (int p = k; p < m; ++p) {
+                order[static_cast<size_t>(p)] = m - 1 - (p - k);
+            }
+            k = m;
+        }
+        i = nEnd;
+    }
+    if (runStarts.size() > kMostRuns) {
+        for (int i = 0; i < n; ++i) {
+            order[static_cast<size_t>(i)] = i;
+        }
+        std::sort(order.begin(), order.end(), before);
+    } else {
+        runStarts.push_back(static_cast<size_t>(n));
+        while (runStarts.size() > 2) {
+            std::vector<size_t> merged;
+            const size_t nRuns = runStarts.size() - 1;
+            for (size_t r = 0; r < nRuns; r += 2) {
+                merged.push_back(runStarts[r]);
+                if (r + 1 < nRuns) {
+                    std::inplace_merge(order.begin() + static_cast<std::ptrdiff_t>(runStarts[r]),
+                                       order.begin() + static_cast<std::ptrdiff_t>(runStarts[r + 1]),
+                                       order.begin() + static_cast<std::ptrdiff_t>(runStarts[r + 2]), before);
+                }
+            }
+            merged.push_back(static_cast<size_t>(n));
+            runStarts.swap(merged);
+        }
+    }
 
     for (int i = 0; i < n; ++i) {
         if (order[static_cast<size_t>(i)] != i) {

@@ -66,7 +66,8 @@ TEST(ContactSortTest, OrderEqualsTheExchangeSortOnNamesEqualApartFromCase) {
     const int nNames = sizeof names / sizeof names[0];
     std::mt19937 rng(20261207);
     for (int round = 0; round < 400; ++round) {
-        int n = static_cast<int>(rng() % 40);
+        // Mostly short lists; some long enough to be more runs than are merged.
+        int n = static_cast<int>(round % 8 == 0 ? 100 + rng() % 150 : rng() % 40);
         CContactArray contacts;
         for (int i = 0; i < n; ++i) {
             CContact c = Named(names[rng() % 4 == 0 ? rng() % nNames : rng() % 3],
@@ -83,6 +84,14 @@ TEST(ContactSortTest, OrderEqualsTheExchangeSortOnNamesEqualApartFromCase) {
             strNote.Format("note of %d", contacts[i].id);
             ASSERT_EQ(strNote, contacts[i].note); // whole records moved together
         }
+        // A sorted list sorted again, and with one contact renamed, as after a refill or an edit.
+        if (n > 0) {
+            contacts[static_cast<int>(rng() % static_cast<unsigned>(n))].lastname = names[rng() % nNames];
+        }
+        reference = contacts;
+        ExchangeSort(reference);
+        SortContacts(contacts);
+        ASSERT_EQ(Ids(reference), Ids(contacts)) << "round " << round << ", sorted again";
     }
 }
 
