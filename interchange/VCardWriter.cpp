@@ -14,19 +14,23 @@ const size_t kMaxLine = 75; // octets per line before the line break
 // Appends one property line, folded at kMaxLine octets with a line break and a blank, never
 // inside a UTF-8 sequence.
 void AppendFolded(std::string& strOut, const std::string& strLine) {
+    // Each stretch between folds goes out whole; most lines are one stretch.
+    size_t nStretch = 0;
     size_t nColumn = 0;
-    for (size_t i = 0; i < strLine.size();) {
+    for (size_t i = 0; i < strLine.size() && strLine.size() > kMaxLine;) {
         unsigned char c = static_cast<unsigned char>(strLine[i]);
         size_t nLength = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
         nLength = std::min(nLength, strLine.size() - i);
         if (nColumn + nLength > kMaxLine) {
+            strOut.append(strLine, nStretch, i - nStretch);
             strOut += "\r\n ";
+            nStretch = i;
             nColumn = 1;
         }
-        strOut.append(strLine, i, nLength);
         nColumn += nLength;
         i += nLength;
     }
+    strOut.append(strLine, nStretch, std::string::npos);
     strOut += "\r\n";
 }
 
