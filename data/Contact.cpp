@@ -65,13 +65,16 @@ int CContact::IsEmpty() const {
 }
 
 void CContact::EncodeStoredText() {
+    // Most fields hold neither; they are left as they are.
     for (int i = 0; i < kFieldCount; ++i) {
-        if (IsMultiLineField(i)) {
+        if (IsMultiLineField(i) && FieldAt(i).Find('\r') >= 0) {
             FieldAt(i).Replace("\r\n", kStoredLineBreak);
         }
     }
     for (int i = 0; i < kFieldCount; ++i) {
-        FieldAt(i).Replace("\"", kStoredQuote);
+        if (FieldAt(i).Find('"') >= 0) {
+            FieldAt(i).Replace("\"", kStoredQuote);
+        }
     }
 }
 

@@ -112,39 +112,59 @@ bool IsSamePerson(const CContact& a, const CContact& b) {
 
 namespace {
 
-// The keys a contact is kept under (bOwn) or looked for under: its name with each address, with
-// each number's digits, and with the national part of each number, which an international number
-// keeps under one mark and looks for under the other, so that it meets national numbers only.
-std::vector<std::string> PersonKeys(const CContact& contact, bool bOwn) {
-    std::vector<std::string> keys;
+// The keys a contact is kept under (pOwn) or looked for under (pLookup): its name with each
+// address, with each number's digits, and with the national part of each number, which an
+// international number keeps under one mark and looks for under the other, so that it meets
+// national numbers only. Both sets are made in one pass when both are asked for.
+void PersonKeys(const CContact& contact, std::vector<std::string>* pOwn, std::vector<std::string>* pLookup) {
     std::string strName = NameKey(contact);
     if (strName.empty()) {
-        return keys;
+        return;
     }
     strName += '\x1F';
+    auto add = [&](const std::string& strKey) {
+        for (std::vector<std::string>* pKeys : {pOwn, pLookup}) {
+            if (pKeys) {
+                pKeys->push_back(strKey);
+            }
+        }
+    };
     for (const std::string& strAddress : EmailAddresses(contact)) {
-        keys.push_back(strName + "e" + strAddress);
+        add(strName + "e" + strAddress);
     }
     for (const CPhoneNumber& number : PhoneNumbers(contact)) {
-        keys.push_back(strName + "d" + number.strDigits);
+        add(strName + "d" + number.strDigits);
         bool bInternational = number.kind == CPhoneNumber::Kind::international;
         if (bInternational || number.kind == CPhoneNumber::Kind::national) {
-            keys.push_back(strName + (bInternational == bOwn ? "i" : "n") + number.strNational);
+            if (pOwn) {
+                pOwn->push_back(strName + (bInternational ? "i" : "n") + number.strNational);
+            }
+            if (pLookup) {
+                pLookup->push_back(strName + (bInternational ? "n" : "i") + number.strNational);
+            }
         }
     }
-    return keys;
 }
 
 } // namespace
 
 void CPersonIndex::Add(const CContact& contact) {
-    for (std::string& strKey : PersonKeys(contact, true)) {
+    std::vector<std::string> own;
+    PersonKeys(contact, &own, nullptr);
+    for (std::string& strKey : own) {
         m_keys.insert(std::move(strKey));
     }
 }
 
-bool CPersonIndex::Holds(const CContact& contact) const {
-    std::vector<std::string> keys = PersonKeys(contact, false);
-    return std::any_of(keys.begin(), keys.end(),
-                       [&](const std::string& strKey) { return m_keys.count(strKey) > 0; });
+bool CPersonIndex::AddUnlessHeld(const CContact& contact) {
+    std::vector<std::string> own;
+    std::vector<std::string> lookup;
+    PersonKeys(contact, &own, &lookup);
+    if (std::any_of(lookup.begin(), lookup.end(), [&](const std::string& strKey) { return m_keys.count(strKey) > 0; })) {
+        return false;
+    }
+    for (std::string& strKey : own) {
+        m_keys.insert(std::move(strKey));
+    }
+    return true;
 }

@@ -34,7 +34,8 @@ bool IsSamePerson(const CContact& a, const CContact& b);
 class CPersonIndex {
 public:
     void Add(const CContact& contact);
-    bool Holds(const CContact& contact) const;
+    // Adds the contact unless the set holds the same person already; true when it was added.
+    bool AddUnlessHeld(const CContact& contact);
 
 private:
     std::unordered_set<std::string> m_keys;

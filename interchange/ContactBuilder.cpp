@@ -19,24 +19,34 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
 CString ImportedText(const std::string& strUtf8, int& nControls, int& nUnreadable) {
     std::string str = NormaliseLineBreaks(strUtf8);
+    // The text is copied in stretches between the characters left out or replaced; a text
+    // without any is handed on as it is.
     std::string strOut;
-    strOut.reserve(str.size());
+    size_t nStretch = 0;
     for (size_t i = 0; i < str.size();) {
         unsigned char c = static_cast<unsigned char>(str[i]);
+        size_t nStart = i;
         if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') {
             ++nControls;
             ++i;
+        } else if (c < 0x80) {
+            ++i;
             continue;
-        }
-        size_t nStart = i;
-        unsigned nCodePoint = c < 0x80 ? (++i, c) : DecodeUtf8(str, i);
-        if (nCodePoint == kInvalidUtf8 || nCodePoint == 0xFFFD) {
-            strOut += kReplacementCharacter;
+        } else if (unsigned nCodePoint = DecodeUtf8(str, i); nCodePoint == kInvalidUtf8 || nCodePoint == 0xFFFD) {
             ++nUnreadable;
         } else {
-            strOut.append(str, nStart, i - nStart);
+            continue;
         }
+        strOut.append(str, nStretch, nStart - nStretch);
+        if (c >= 0x20) { // not a control character, which is left out: unreadable
+            strOut += kReplacementCharacter;
+        }
+        nStretch = i;
     }
+    if (nStretch == 0) {
+        return CString(std::move(str));
+    }
+    strOut.append(str, nStretch, std::string::npos);
     return CString(std::move(strOut));
 }
 
@@ -95,6 +105,9 @@ std::vector<std::string> DisplayNameForms(const std::string& strFirst, const std
 }
 
 std::string NormaliseLineBreaks(const std::string& str) {
+    if (str.find_first_of("\r\n") == std::string::npos) {
+        return str;
+    }
     std::string strOut;
     strOut.reserve(str.size());
     for (size_t i = 0; i < str.size(); ++i) {
@@ -209,9 +222,10 @@ bool CContactBuilder::Finish(CContact& contact) {
         strName = contact.company;
     }
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        ReportReplaced(strName, i, nUnreadable[i], "character that could not be read",
-                       "characters that could not be read",
-                       std::string("written as ") + kReplacementCharacter);
+        if (nUnreadable[i] > 0) {
+            ReportReplaced(strName, i, nUnreadable[i], "character that could not be read",
+                           "characters that could not be read", std::string("written as ") + kReplacementCharacter);
+        }
         ReportReplaced(strName, i, nControls[i], "control character", "control characters", "left out");
     }
     contact.EncodeStoredText();

@@ -14,7 +14,7 @@ CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& 
     }
     for (int i = 0; i < imported.GetSize(); ++i) {
         const CContact& contact = imported[i];
-        if (!bKeepDuplicates && known.Holds(contact)) {
+        if (!bKeepDuplicates && !known.AddUnlessHeld(contact)) {
             ++report.nDuplicates;
             CString strText;
             strText.Format("skipped \"%s%s%s\": the address book holds this contact already",
@@ -22,9 +22,6 @@ CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& 
                            contact.firstname.GetString());
             report.Warn(strFile, 0, strText);
             continue;
-        }
-        if (!bKeepDuplicates) {
-            known.Add(contact);
         }
         added.Add(contact);
         ++report.nAdded;
