@@ -86,7 +86,7 @@ CContactArray HostileValues() {
     odd.lastname = CString("a<b>c'd\r\ne\0f", 12);
     odd.firstname = "\xC3\x89lise \xFF";
     odd.company = "x/";
-    odd.note = CString(600 * 1024, 'n'); // longer than the reader's window
+    odd.note = CString('n', 600 * 1024); // longer than the reader's window
     contacts.Add(odd);
     contacts.Add(CContact());
     return contacts;
