@@ -24,10 +24,10 @@ struct CLoadResult {
 
 // Appends every entry of the file to contacts in document order (unsorted), every value in UTF-8.
 // root is cleared, and holds the file's element tree when the file is not laid out as the program
-// saves it (the tree is what decides what a damaged or foreign file holds). Each warning goes to pSink as it occurs. A file whose values
-// are not UTF-8 at all was written in nLegacyCodePage (SystemLegacyCodePage, by default) and is
-// read in it; a file of UTF-8 with bytes that are not is damaged, and each field holding such
-// bytes is reported (its bytes are kept).
+// saves it (the tree is what decides what a damaged or foreign file holds). Each warning goes to
+// pSink as it occurs. A file whose values are not UTF-8 at all was written in nLegacyCodePage
+// (SystemLegacyCodePage, by default) and is read in it; a file of UTF-8 with bytes that are not
+// is damaged, and each field holding such bytes is reported (its bytes are kept).
 CLoadResult ReadAddressBook(const char* pszPath, CXML& root, CContactArray& contacts, CXMLWarningSink* pSink,
                             unsigned nLegacyCodePage = 0);
 // The same from a file already open at its start.

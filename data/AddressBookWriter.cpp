@@ -182,9 +182,10 @@ bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& 
             break;
         }
     }
-    bool bSaved = bOpened &&
-                  EmitDocument(contacts, kSavePiece, [&](std::string& doc) { return WriteAll(file, doc, &error); }) &&
-                  file.Flush(&error) && file.Close(&error) && file.Rename(strTemp, pszPath, &error);
+    bool bSaved =
+        bOpened &&
+        EmitDocument(contacts, kSavePiece, [&](std::string& doc) { return WriteAll(file, doc, &error); }) &&
+        file.Flush(&error) && file.Close(&error) && file.Rename(strTemp, pszPath, &error);
     if (!bSaved) {
         if (bOpened) {
             file.Close(nullptr);

@@ -160,7 +160,8 @@ bool CPersonIndex::AddUnlessHeld(const CContact& contact) {
     std::vector<std::string> own;
     std::vector<std::string> lookup;
     PersonKeys(contact, &own, &lookup);
-    if (std::any_of(lookup.begin(), lookup.end(), [&](const std::string& strKey) { return m_keys.count(strKey) > 0; })) {
+    if (std::any_of(lookup.begin(), lookup.end(),
+                    [&](const std::string& strKey) { return m_keys.count(strKey) > 0; })) {
         return false;
     }
     for (std::string& strKey : own) {

@@ -36,7 +36,9 @@ void CContactSearchIndex::BuildPhoneForms() const {
         m_nationalStart.push_back(m_nationalText.size());
         // In the blocks' order, as the texts above.
         const CContact& contact =
-            (*m_pContacts)[m_positionOfBlock.empty() ? i : static_cast<int>(m_positionOfBlock[static_cast<size_t>(i)])];
+            (*m_pContacts)[m_positionOfBlock.empty()
+                               ? i
+                               : static_cast<int>(m_positionOfBlock[static_cast<size_t>(i)])];
         for (int nField : kPhoneFields) {
             CPhoneForms forms = PhoneForms(contact.FieldAt(nField).GetString());
             m_writtenText += forms.strWritten + '\0';

@@ -2,9 +2,10 @@
 // decoded), lower-cased into one text, so that a search of a large address book is one scan
 // instead of sixteen small ones per contact. It finds exactly the contacts that hold the text in
 // a field, ignoring case over all of Unicode. Built from one state of a list; the owner builds
-// it again after the list's contacts change, and has it follow a new order of the same ones. A search made of digits and phone punctuation also finds the
-// phone and fax numbers that hold those digits in that order, however they are written
-// ("555 0101" finds "(555) 010-1..."; "+49 30 1234" finds "030 1234").
+// it again after the list's contacts change, and has it follow a new order of the same ones. A
+// search made of digits and phone punctuation also finds the phone and fax numbers that hold
+// those digits in that order, however they are written ("555 0101" finds "(555) 010-1...";
+// "+49 30 1234" finds "030 1234").
 #pragma once
 
 #include "data/ContactArray.h"

@@ -48,7 +48,8 @@ bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder) {
     auto compareKeys = [&](int a, int b) {
         int nLast = MbsCompare(pKeys + lastAt[static_cast<size_t>(a)], pKeys + lastAt[static_cast<size_t>(b)]);
         return nLast != 0 ? nLast
-                          : MbsCompare(pKeys + firstAt[static_cast<size_t>(a)], pKeys + firstAt[static_cast<size_t>(b)]);
+                          : MbsCompare(pKeys + firstAt[static_cast<size_t>(a)],
+                                       pKeys + firstAt[static_cast<size_t>(b)]);
     };
     auto before = [&](int a, int b) {
         int nCompared = compareKeys(a, b);

@@ -44,7 +44,8 @@ public:
     bool TakeUntil(char ch, std::string_view& text) {
         size_t nSearched = 0;
         for (;;) {
-            const char* p = static_cast<const char*>(std::memchr(Ahead() + nSearched, ch, m_nEnd - m_nPos - nSearched));
+            const char* p =
+                static_cast<const char*>(std::memchr(Ahead() + nSearched, ch, m_nEnd - m_nPos - nSearched));
             if (p) {
                 text = std::string_view(Ahead(), static_cast<size_t>(p - Ahead()));
                 m_nPos += text.size() + 1;

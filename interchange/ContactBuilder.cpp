@@ -32,7 +32,8 @@ CString ImportedText(const std::string& strUtf8, int& nControls, int& nUnreadabl
         } else if (c < 0x80) {
             ++i;
             continue;
-        } else if (unsigned nCodePoint = DecodeUtf8(str, i); nCodePoint == kInvalidUtf8 || nCodePoint == 0xFFFD) {
+        } else if (unsigned nCodePoint = DecodeUtf8(str, i);
+                   nCodePoint == kInvalidUtf8 || nCodePoint == 0xFFFD) {
             ++nUnreadable;
         } else {
             continue;
@@ -224,7 +225,8 @@ bool CContactBuilder::Finish(CContact& contact) {
     for (int i = 0; i < CContact::kFieldCount; ++i) {
         if (nUnreadable[i] > 0) {
             ReportReplaced(strName, i, nUnreadable[i], "character that could not be read",
-                           "characters that could not be read", std::string("written as ") + kReplacementCharacter);
+                           "characters that could not be read",
+                           std::string("written as ") + kReplacementCharacter);
         }
         ReportReplaced(strName, i, nControls[i], "control character", "control characters", "left out");
     }

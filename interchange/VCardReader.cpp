@@ -229,7 +229,8 @@ bool CVCardLineReader::Next(bool bVersion21, CVCardLine& line) {
             str.append(strPhysical, bVersion21 ? 0 : 1, std::string::npos);
             bJoin = true;
         }
-        if (!bJoin && bVersion21 && EndsWithOneBackslash(str) && strPhysical.find(':') == std::string_view::npos) {
+        if (!bJoin && bVersion21 && EndsWithOneBackslash(str) &&
+            strPhysical.find(':') == std::string_view::npos) {
             // Some phones break long 2.1 values with a backslash at the end of the line.
             str.pop_back();
             str += "\\n";

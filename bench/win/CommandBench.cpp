@@ -207,7 +207,8 @@ bool Measure(CBenchDlg& dlg, int nRepetitions, std::vector<CFigure>& figures) {
     for (int r = 0; r < nRepetitions; ++r) {
         bool bSaved = true;
         save.ours.push_back(Time(hTop, [&] { bSaved = dlg.Book().SaveAddressBook(nullptr); }));
-        save.reference.push_back(Time(hTop, [&] { bSaved = WriteFlushedAndMoved(strPlain, strDocument) && bSaved; }));
+        save.reference.push_back(
+            Time(hTop, [&] { bSaved = WriteFlushedAndMoved(strPlain, strDocument) && bSaved; }));
         if (!bSaved) {
             std::fprintf(stderr, "command_bench: the book of %d contacts could not be saved\n", kSaveSize);
             return false;

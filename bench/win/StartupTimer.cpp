@@ -287,8 +287,8 @@ void PrintTable(const CBookRuns& small, const CBookRuns& large, int nRounds) {
     double dPerByte = Median(large.peaks) / dSize;
     std::printf("peak memory with %d contacts: %.2f bytes per byte of the book's file (the book alone %.2f); "
                 "target at most %.0f: %s\n",
-                large.nRows, dPerByte, (Median(large.peaks) - Median(small.peaks)) / dSize, kTargetBytesPerByte,
-                dPerByte <= kTargetBytesPerByte ? "met" : "MISSED");
+                large.nRows, dPerByte, (Median(large.peaks) - Median(small.peaks)) / dSize,
+                kTargetBytesPerByte, dPerByte <= kTargetBytesPerByte ? "met" : "MISSED");
 }
 
 int Run(const std::string& strExe, int nRounds, bool bStrict) {
