@@ -204,6 +204,11 @@ bool ReadBody(HINTERNET hRequest, std::string& strBody) {
             return false;
         }
         strBody.resize(nOld + dwRead);
+        if (dwRead == 0) {
+            // The end of the response, whatever was said to be available: a connection the
+            // server dropped must not keep the read going round.
+            return true;
+        }
     }
 }
 
