@@ -162,7 +162,7 @@ CVCardLineReader::CVCardLineReader(const std::string& strData, size_t nStart)
     : m_strData(strData), m_nPos(nStart) {}
 
 std::string_view CVCardLineReader::PeekPhysical(size_t& nNext) const {
-    // A plain scan: find_first_of looks each byte up in its set, which made it most of the read.
+    // A plain scan: find_first_of looks each byte up in its set, a call per byte.
     size_t nEnd = m_nPos;
     while (nEnd < m_strData.size() && m_strData[nEnd] != '\r' && m_strData[nEnd] != '\n') {
         ++nEnd;
