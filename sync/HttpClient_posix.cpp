@@ -177,6 +177,11 @@ private:
     CCertificateCheck m_check;
     CURL* m_pCurl;
     char m_szError[CURL_ERROR_SIZE] = {};
+    // The scheme the server asked for last. Basic goes with the first try of a request, as it
+    // does on Windows: offering several makes libcurl send each request once without the
+    // password, and a server that refuses a large upload for want of it closes the connection
+    // before reading it, so the answer is lost to a broken pipe.
+    long m_nAuthScheme = CURLAUTH_BASIC;
 };
 
 curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, CHttpResponse& response) {
@@ -200,7 +205,7 @@ curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, CHttpRes
     if (!m_options.strUser.empty() || !m_options.strPassword.empty()) {
         curl_easy_setopt(m_pCurl, CURLOPT_USERNAME, m_options.strUser.c_str());
         curl_easy_setopt(m_pCurl, CURLOPT_PASSWORD, m_options.strPassword.c_str());
-        curl_easy_setopt(m_pCurl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
+        curl_easy_setopt(m_pCurl, CURLOPT_HTTPAUTH, m_nAuthScheme);
     }
 
     m_check.bRejected = false;
@@ -255,16 +260,31 @@ CHttpResponse CCurlTransport::Send(const CHttpRequest& request) {
         response.strFailure = "The network library could not be started.";
         return response;
     }
-    m_szError[0] = '\0';
-    curl_slist* pHeaders = PrepareRequest(request, response);
-    CURLcode code = curl_easy_perform(m_pCurl);
-    curl_slist_free_all(pHeaders);
-    curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, nullptr);
-
-    if (code == CURLE_OK) {
-        long nStatus = 0;
+    bool bHasAccount = !m_options.strUser.empty() || !m_options.strPassword.empty();
+    CURLcode code = CURLE_OK;
+    // Once more with Digest when the server refuses Basic and offers it; Digest keeps the
+    // password off the wire, so it wins when the server offers both.
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        response = CHttpResponse();
+        m_szError[0] = '\0';
+        curl_slist* pHeaders = PrepareRequest(request, response);
+        code = curl_easy_perform(m_pCurl);
+        curl_slist_free_all(pHeaders);
+        curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, nullptr);
+        if (code != CURLE_OK) {
+            break;
+        }
+        long nStatus = 0, nOffered = 0;
         curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
         response.nStatus = static_cast<int>(nStatus);
+        if (nStatus != 401 || !bHasAccount || m_nAuthScheme == CURLAUTH_DIGEST ||
+            curl_easy_getinfo(m_pCurl, CURLINFO_HTTPAUTH_AVAIL, &nOffered) != CURLE_OK ||
+            (nOffered & CURLAUTH_DIGEST) == 0) {
+            return response;
+        }
+        m_nAuthScheme = CURLAUTH_DIGEST;
+    }
+    if (code == CURLE_OK) {
         return response;
     }
     CHttpResponse failed;
