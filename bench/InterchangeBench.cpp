@@ -97,7 +97,7 @@ void ImportBench(benchmark::State& state, Kind kind) {
                                   imported, report, strError);
         CContactBook book(strBook.c_str());
         book.LoadAddressBook();
-        AddImportedContacts(book, imported, false, "bench", report);
+        AddImportedContacts(book, std::move(imported), false, "bench", report);
         if (!bRead || book.Contacts().GetSize() == 0 || !book.SaveAddressBook(nullptr)) {
             BenchFailure("import failed: " + std::string(strError.GetString()));
         }

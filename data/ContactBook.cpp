@@ -107,23 +107,21 @@ CBookChange CContactBook::SortChanged() {
 CBookChange CContactBook::AddContact(const CContact& contact) {
     CContactArray one;
     one.Add(contact);
-    return AddContacts(one);
+    return AddContacts(std::move(one));
 }
 
-CBookChange CContactBook::AddContacts(const CContactArray& contacts) {
-    std::vector<const CContact*> added;
+CBookChange CContactBook::AddContacts(CContactArray contacts) {
+    if (contacts.GetSize() == 0) {
+        return CBookChange();
+    }
+    CUndoStep step;
+    step.added.assign(contacts.GetData(), contacts.GetData() + contacts.GetSize());
+    m_contacts.Reserve(m_contacts.GetSize() + contacts.GetSize());
     for (int i = 0; i < contacts.GetSize(); ++i) {
-        added.push_back(&contacts[i]);
+        m_contacts[m_contacts.Add(std::move(contacts[i]))].marked = 1;
     }
-    CBookChange change = Append(added);
-    if (change.bChanged) {
-        CUndoStep step;
-        step.added.reserve(added.size());
-        for (const CContact* pContact : added) {
-            step.added.push_back(*pContact);
-        }
-        Remember(std::move(step));
-    }
+    CBookChange change = PlaceMarked();
+    Remember(std::move(step));
     return change;
 }
 
@@ -135,6 +133,10 @@ CBookChange CContactBook::Append(const std::vector<const CContact*>& contacts) {
     for (const CContact* pContact : contacts) {
         m_contacts[m_contacts.Add(*pContact)].marked = 1;
     }
+    return PlaceMarked();
+}
+
+CBookChange CContactBook::PlaceMarked() {
     CBookChange change = SortChanged();
     // The marks find the contacts again after the sort; none stays marked.
     for (int i = 0; i < m_contacts.GetSize(); ++i) {

@@ -83,7 +83,7 @@ public:
     // Appends the contact and sorts the list.
     CBookChange AddContact(const CContact& contact);
     // Appends the contacts (an import, a merge, a synchronisation) and sorts the list once.
-    CBookChange AddContacts(const CContactArray& contacts);
+    CBookChange AddContacts(CContactArray contacts);
     // Replaces the contact at nIndex by the edited one and sorts the list; placed says where it
     // went.
     CBookChange StoreEditedContact(int nIndex, const CContact& contact);
@@ -124,6 +124,8 @@ private:
     CBookChange SortChanged();
     // Appends the contacts, sorts, and says where they went.
     CBookChange Append(const std::vector<const CContact*>& contacts);
+    // Sorts the appended contacts, marked, into the list and says where they went.
+    CBookChange PlaceMarked();
     // The indexes sorted, each once, the ones out of range left out.
     std::vector<int> ValidIndexes(std::vector<int> indexes) const;
     // Removes the contacts at sorted, distinct, valid indexes in one pass.

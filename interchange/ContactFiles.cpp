@@ -114,7 +114,8 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
                : ReadCsv(strData, strName, contacts, report, strError, pProgress);
 }
 
-CBookChange AddImportedContacts(CContactBook& book, const CContactArray& imported, bool bKeepDuplicates,
+CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strName, CImportReport& report) {
-    return book.AddContacts(SelectNewContacts(book.Contacts(), imported, bKeepDuplicates, strName, report));
+    return book.AddContacts(
+        SelectNewContacts(book.Contacts(), std::move(imported), bKeepDuplicates, strName, report));
 }

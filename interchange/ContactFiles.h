@@ -39,5 +39,5 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
 
 // Adds the imported contacts the book does not hold yet (all of them with bKeepDuplicates), as
 // one change that one undo takes back. Counts and warnings go to the report.
-CBookChange AddImportedContacts(CContactBook& book, const CContactArray& imported, bool bKeepDuplicates,
+CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strName, CImportReport& report);

@@ -2,7 +2,7 @@
 
 #include "data/ContactIdentity.h"
 
-CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& imported,
+CContactArray SelectNewContacts(const CContactArray& book, CContactArray imported,
                                 bool bKeepDuplicates, const CString& strFile, CImportReport& report) {
     CContactArray added;
     added.Reserve(imported.GetSize());
@@ -13,7 +13,7 @@ CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& 
         known.Add(book[i]);
     }
     for (int i = 0; i < imported.GetSize(); ++i) {
-        const CContact& contact = imported[i];
+        CContact& contact = imported[i];
         if (!bKeepDuplicates && !known.AddUnlessHeld(contact)) {
             ++report.nDuplicates;
             CString strText;
@@ -23,7 +23,7 @@ CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& 
             report.Warn(strFile, 0, strText);
             continue;
         }
-        added.Add(contact);
+        added.Add(std::move(contact));
         ++report.nAdded;
     }
     return added;

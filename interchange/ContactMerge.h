@@ -7,5 +7,5 @@
 // The imported contacts that are new to book: one that is the same person (IsSamePerson) as a
 // contact of the book, or of the import before it, is skipped and reported, unless
 // bKeepDuplicates. Counts go to the report.
-CContactArray SelectNewContacts(const CContactArray& book, const CContactArray& imported, bool bKeepDuplicates,
+CContactArray SelectNewContacts(const CContactArray& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strFile, CImportReport& report);

@@ -121,7 +121,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
     if (Ask(strQuestion, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
         return;
     }
-    CBookChange change = AddImportedContacts(m_book, imported, false, strFrom, report);
+    CBookChange change = AddImportedContacts(m_book, std::move(imported), false, strFrom, report);
     if (change.bChanged) {
         m_commands.ShowChangedList(change.placed);
         m_commands.Commit(change);
