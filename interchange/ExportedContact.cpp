@@ -3,10 +3,11 @@
 #include "Charset.h"
 
 CExportedContact::CExportedContact(const CContact& stored) {
-    CContact contact(stored);
-    contact.DecodeStoredText();
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        texts[i] = contact.FieldAt(i).GetStdString();
+        // Most fields hold no stored form to decode; they are copied once, as they are.
+        const CString& strStored = stored.FieldAt(i);
+        bool bEncoded = strStored.Find('&') >= 0 || strStored.Find('\\') >= 0;
+        texts[i] = bEncoded ? stored.DisplayText(i).GetStdString() : strStored.GetStdString();
     }
     const std::string& strFirst = texts[CContact::fieldFirstName];
     const std::string& strLast = texts[CContact::fieldLastName];

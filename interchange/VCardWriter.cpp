@@ -59,9 +59,27 @@ bool IsSameLine(const CVCardField& a, const CVCardField& b) {
     return bSameSelect && std::strcmp(a.pszProperty, b.pszProperty) == 0;
 }
 
+// A value as a vCard carries it: most values hold nothing to escape and go out as they are.
+const std::string& Escaped(const std::string& strValue, VCardVersion version, std::string& strBuffer) {
+    for (char c : strValue) {
+        if (c == '\\' || c == ';' || c == '\r' || c == '\n' || (c == ',' && version != VCardVersion::v21)) {
+            strBuffer = EscapeValue(strValue, version);
+            return strBuffer;
+        }
+    }
+    return strValue;
+}
+
 class CCardWriter {
 public:
-    CCardWriter(std::string& strOut, VCardVersion version) : m_strOut(strOut), m_version(version) {}
+    CCardWriter(std::string& strOut, VCardVersion version)
+        : m_strOut(strOut), m_version(version), m_fields(VCardFields()) {
+        // Every card has the same property heads; they are made once.
+        for (const CVCardField& field : m_fields) {
+            m_heads.push_back(VCardHead(field.pszProperty, field, m_version));
+            m_labelHeads.push_back(VCardHead("LABEL", field, m_version));
+        }
+    }
 
     void Card(const CContact& stored) {
         CExportedContact contact(stored);
@@ -69,10 +87,9 @@ public:
         m_strOut += "BEGIN:VCARD\r\nVERSION:";
         m_strOut += s_version[static_cast<int>(m_version)];
         m_strOut += "\r\n";
-        const std::vector<CVCardField>& fields = VCardFields();
-        for (size_t i = 0; i < fields.size(); ++i) {
-            if (i == 0 || !IsSameLine(fields[i - 1], fields[i])) {
-                Line(fields, i, contact);
+        for (size_t i = 0; i < m_fields.size(); ++i) {
+            if (i == 0 || !IsSameLine(m_fields[i - 1], m_fields[i])) {
+                Line(i, contact);
             }
         }
         m_strOut += "END:VCARD\r\n";
@@ -85,14 +102,14 @@ private:
     }
     void Text(const std::string& strHead, const std::string& strValue) {
         if (!strValue.empty()) {
-            Property(strHead, EscapeValue(strValue, m_version));
+            Property(strHead, Escaped(strValue, m_version, m_strEscaped));
         }
     }
 
-    // The property of fields[nFirst], with the fields after it that share its line.
-    void Line(const std::vector<CVCardField>& fields, size_t nFirst, const CExportedContact& contact) {
-        const CVCardField& field = fields[nFirst];
-        std::string strHead = VCardHead(field.pszProperty, field, m_version);
+    // The property of field nFirst, with the fields after it that share its line.
+    void Line(size_t nFirst, const CExportedContact& contact) {
+        const CVCardField& field = m_fields[nFirst];
+        const std::string& strHead = m_heads[nFirst];
         const std::string& strText = contact.texts[field.nField];
         if (field.nComponent < 0) {
             // Readers take a number written "tel:..." for a tel: link and drop the scheme; a
@@ -103,9 +120,9 @@ private:
         }
         std::vector<std::string> parts(static_cast<size_t>(field.nComponents));
         bool bEmpty = true;
-        for (size_t k = nFirst; k < fields.size() && IsSameLine(field, fields[k]); ++k) {
-            const std::string& strPart = contact.texts[fields[k].nField];
-            parts[static_cast<size_t>(fields[k].nComponent)] = EscapeValue(strPart, m_version);
+        for (size_t k = nFirst; k < m_fields.size() && IsSameLine(field, m_fields[k]); ++k) {
+            const std::string& strPart = contact.texts[m_fields[k].nField];
+            parts[static_cast<size_t>(m_fields[k].nComponent)] = Escaped(strPart, m_version, m_strEscaped);
             bEmpty = bEmpty && strPart.empty();
         }
         // Every version requires a name, so it goes out even when empty.
@@ -115,7 +132,8 @@ private:
         }
         std::string strValue = parts[0];
         for (size_t k = 1; k < parts.size(); ++k) {
-            strValue += ";" + parts[k];
+            strValue += ';';
+            strValue += parts[k];
         }
         Property(strHead, strValue);
         if (bName) {
@@ -123,16 +141,20 @@ private:
             if (m_version == VCardVersion::v21) {
                 Text("FN", contact.strDisplayName);
             } else {
-                Property("FN", EscapeValue(contact.strDisplayName, m_version));
+                Property("FN", Escaped(contact.strDisplayName, m_version, m_strEscaped));
             }
         } else if (std::strcmp(field.pszProperty, "ADR") == 0 && m_version != VCardVersion::v40) {
             // The label repeats the address for readers of the older versions that show labels.
-            Text(VCardHead("LABEL", field, m_version), strText);
+            Text(m_labelHeads[nFirst], strText);
         }
     }
 
     std::string& m_strOut;
     VCardVersion m_version;
+    const std::vector<CVCardField>& m_fields;
+    std::vector<std::string> m_heads;      // by field
+    std::vector<std::string> m_labelHeads; // by field, for the addresses
+    std::string m_strEscaped;
 };
 
 } // namespace
@@ -141,6 +163,11 @@ void AppendVCardProperty(std::string& strOut, const std::string& strHead, const 
                          VCardVersion version) {
     if (version == VCardVersion::v21) {
         Append21(strOut, strHead, strValue);
+    } else if (strHead.size() + 1 + strValue.size() <= kMaxLine) {
+        strOut += strHead;
+        strOut += ':';
+        strOut += strValue;
+        strOut += "\r\n";
     } else {
         AppendFolded(strOut, strHead + ":" + strValue);
     }
