@@ -2,8 +2,8 @@
 
 #include "data/ContactIdentity.h"
 
-CContactArray SelectNewContacts(const CContactArray& book, CContactArray imported,
-                                bool bKeepDuplicates, const CString& strFile, CImportReport& report) {
+CContactArray SelectNewContacts(const CContactArray& book, CContactArray imported, bool bKeepDuplicates,
+                                const CString& strFile, CImportReport& report) {
     CContactArray added;
     added.Reserve(imported.GetSize());
     // The book and what this import took so far, looked up by value: a large import stays fast,

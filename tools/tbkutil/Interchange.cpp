@@ -194,7 +194,8 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
         return kExitFailed;
     }
     size_t nWarnings = report.warnings.size();
-    CBookChange change = AddImportedContacts(book, std::move(imported), options.bKeepDuplicates, pszIn, report);
+    CBookChange change =
+        AddImportedContacts(book, std::move(imported), options.bKeepDuplicates, pszIn, report);
     for (size_t i = nWarnings; i < report.warnings.size(); ++i) {
         Print(stderr, "%s\n", report.warnings[i].GetString());
     }
