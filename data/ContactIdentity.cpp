@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 const int kPhoneFields[4] = {CContact::fieldHomePhone, CContact::fieldMobile, CContact::fieldOfficePhone,
                              CContact::fieldOfficeFax};
@@ -37,15 +38,33 @@ std::vector<std::string> NameWords(const CContact& contact) {
 }
 
 std::string NameKey(const CContact& contact) {
-    std::vector<std::string> words = NameWords(contact);
+    // NameWords' words, sorted and joined, without a string for each word.
+    const std::string strText =
+        FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
+                        contact.DisplayText(CContact::fieldLastName).GetStdString());
+    std::string_view text(strText);
+    std::vector<std::string_view> words;
+    size_t nStart = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == ' ' || text[i] == ',') {
+            if (i > nStart) {
+                words.push_back(text.substr(nStart, i - nStart));
+            }
+            nStart = i + 1;
+        }
+    }
     if (words.empty()) {
         std::string strCompany = FoldForMatching(contact.DisplayText(CContact::fieldCompany).GetStdString());
         return strCompany.empty() ? strCompany : "company:" + strCompany;
     }
     std::sort(words.begin(), words.end());
     std::string strKey;
-    for (const std::string& strWord : words) {
-        strKey += (strKey.empty() ? "" : " ") + strWord;
+    strKey.reserve(text.size());
+    for (std::string_view word : words) {
+        if (!strKey.empty()) {
+            strKey += ' ';
+        }
+        strKey.append(word);
     }
     return strKey;
 }
@@ -122,25 +141,32 @@ void PersonKeys(const CContact& contact, std::vector<std::string>* pOwn, std::ve
         return;
     }
     strName += '\x1F';
-    auto add = [&](const std::string& strKey) {
-        for (std::vector<std::string>* pKeys : {pOwn, pLookup}) {
-            if (pKeys) {
-                pKeys->push_back(strKey);
-            }
+    auto key = [&](char chKind, const std::string& strValue) {
+        std::string strKey;
+        strKey.reserve(strName.size() + 1 + strValue.size());
+        strKey += strName;
+        strKey += chKind;
+        strKey += strValue;
+        return strKey;
+    };
+    auto add = [&](std::string strKey) {
+        if (pOwn && pLookup) {
+            pOwn->push_back(strKey);
         }
+        (pLookup ? pLookup : pOwn)->push_back(std::move(strKey));
     };
     for (const std::string& strAddress : EmailAddresses(contact)) {
-        add(strName + "e" + strAddress);
+        add(key('e', strAddress));
     }
     for (const CPhoneNumber& number : PhoneNumbers(contact)) {
-        add(strName + "d" + number.strDigits);
+        add(key('d', number.strDigits));
         bool bInternational = number.kind == CPhoneNumber::Kind::international;
         if (bInternational || number.kind == CPhoneNumber::Kind::national) {
             if (pOwn) {
-                pOwn->push_back(strName + (bInternational ? "i" : "n") + number.strNational);
+                pOwn->push_back(key(bInternational ? 'i' : 'n', number.strNational));
             }
             if (pLookup) {
-                pLookup->push_back(strName + (bInternational ? "n" : "i") + number.strNational);
+                pLookup->push_back(key(bInternational ? 'n' : 'i', number.strNational));
             }
         }
     }
@@ -159,6 +185,8 @@ void CPersonIndex::Add(const CContact& contact) {
 bool CPersonIndex::AddUnlessHeld(const CContact& contact) {
     std::vector<std::string> own;
     std::vector<std::string> lookup;
+    own.reserve(8);
+    lookup.reserve(8);
     PersonKeys(contact, &own, &lookup);
     if (std::any_of(lookup.begin(), lookup.end(),
                     [&](const std::string& strKey) { return m_keys.count(strKey) > 0; })) {

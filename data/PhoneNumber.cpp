@@ -19,7 +19,7 @@ size_t CountryCodeLength(const std::string& strDigits) {
         return 1;
     }
     for (const char* pszCode : kTwoDigitCodes) {
-        if (strDigits.compare(0, 2, pszCode) == 0) {
+        if (strDigits[0] == pszCode[0] && strDigits[1] == pszCode[1]) { // a number has more than two digits
             return 2;
         }
     }

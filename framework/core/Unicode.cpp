@@ -164,6 +164,16 @@ std::string FoldForMatching(std::string_view text) {
             out.append(text.data() + nStart, i - nStart);
             continue;
         }
+        // Most names are ASCII, where folding is lower-casing A to Z.
+        if (nCodePoint < 0x80 && !IsBlank(nCodePoint)) {
+            if (bBlank) {
+                out += ' ';
+                bBlank = false;
+            }
+            out += static_cast<char>(nCodePoint >= 'A' && nCodePoint <= 'Z' ? nCodePoint + ('a' - 'A')
+                                                                            : nCodePoint);
+            continue;
+        }
         if (IsBlank(nCodePoint)) {
             bBlank = !out.empty();
             continue;
