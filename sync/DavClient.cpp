@@ -119,6 +119,14 @@ CHttpResponse CDavClient::Send(const char* pszMethod, const std::string& strUrl,
     request.headers = std::move(headers);
     request.strBody = strBody;
     CHttpResponse response = m_http.Send(request);
+    // A server that refuses a request before reading its body (a wrong password, say) may reset
+    // the connection before its answer is read. A request that only reads is asked once more;
+    // one that writes is not, since it may have been carried out.
+    bool bOnlyReads =
+        request.strMethod == "PROPFIND" || request.strMethod == "REPORT" || request.strMethod == "GET";
+    if (response.failure == HttpFailure::cannotConnect && bOnlyReads) {
+        response = m_http.Send(request);
+    }
     if (response.failure != HttpFailure::none) {
         Fail(pszMethod, strUrl, response);
     }

@@ -1,4 +1,5 @@
 #include "sync/HttpTransport.h"
+#include "sync/DavClient.h"
 
 #include <gtest/gtest.h>
 
@@ -10,4 +11,34 @@ TEST(HttpTransportTest, HeadersAreFoundWhateverTheirCase) {
     EXPECT_EQ("text/vcard", response.Header("CONTENT-TYPE"));
     EXPECT_EQ("", response.Header("Location"));
     EXPECT_EQ("", response.Header("ETa"));
+}
+
+// A connection lost once: a request that only reads is asked again and answered; one that
+// writes is not repeated, and its failure is named.
+TEST(DavClientTest, OnlyARequestThatReadsIsAskedAgainAfterALostConnection) {
+    class CDroppingTransport : public IHttpTransport {
+    public:
+        CHttpResponse Send(const CHttpRequest&) override {
+            CHttpResponse response;
+            if (nSent++ == 0) {
+                response.failure = HttpFailure::cannotConnect;
+                response.strFailure = "Connection reset by peer";
+            } else {
+                response.nStatus = 200;
+            }
+            return response;
+        }
+        int nSent = 0;
+    };
+    const std::pair<const char*, bool> cases[] = {
+        {"PROPFIND", true}, {"REPORT", true}, {"GET", true}, {"PUT", false}, {"DELETE", false}};
+    for (const auto& [pszMethod, bAskedAgain] : cases) {
+        SCOPED_TRACE(pszMethod);
+        CDroppingTransport transport;
+        CDavClient dav(transport);
+        CHttpResponse response = dav.Send(pszMethod, "https://dav.example.org/anna/", "", {});
+        EXPECT_EQ(bAskedAgain ? 2 : 1, transport.nSent);
+        EXPECT_EQ(bAskedAgain ? 200 : 0, response.nStatus);
+        EXPECT_EQ(!bAskedAgain, dav.Failed()) << dav.Error();
+    }
 }
