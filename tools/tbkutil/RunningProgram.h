@@ -5,6 +5,8 @@
 
 #include "framework/core/String.h"
 
+#include <string>
+
 // True while the program's single-instance token exists.
 bool IsProgramRunning();
 
@@ -19,3 +21,13 @@ bool DefaultAddressBookPath(CString& strPath);
 // True when strPath names the user's address book, the one the running program writes: on
 // Windows whatever the case of its letters, relative or not.
 bool IsProgramBook(const CString& strPath);
+
+// The account of the program's Synchronisation window: the address given there, the address
+// book it led to and the fingerprint of a certificate the user chose to trust. Empty where the
+// program has none.
+struct CProgramSyncAccount {
+    std::string strAddress;
+    std::string strBookUrl;
+    std::string strTrustedSha256;
+};
+CProgramSyncAccount ProgramSyncAccount();

@@ -14,3 +14,5 @@ bool DefaultAddressBookPath(CString&) {
 }
 
 bool IsProgramBook(const CString&) { return false; }
+
+CProgramSyncAccount ProgramSyncAccount() { return CProgramSyncAccount(); }

@@ -6,6 +6,7 @@
 #include "data/ContactBook.h"
 #include "interchange/ContactFiles.h"
 #include "sync/Credentials.h"
+#include "sync/DavUrl.h"
 #include "sync/HttpClient.h"
 #include "sync/SyncEngine.h"
 
@@ -87,6 +88,16 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         http.strTrustedCertificateSha256 = CanonicalSha256(options.pszTrust);
         if (http.strTrustedCertificateSha256.empty()) {
             return Fail("%s is not a SHA-256 fingerprint (64 hexadecimal digits)", options.pszTrust);
+        }
+    } else {
+        // A certificate the user trusted in the program's window for this address is trusted
+        // here too; a scheduled sync would otherwise fail where the program succeeds.
+        CProgramSyncAccount account = ProgramSyncAccount();
+        bool bSameAccount =
+            (!account.strAddress.empty() && IsSameResource(account.strAddress, options.pszUrl)) ||
+            (!account.strBookUrl.empty() && IsSameResource(account.strBookUrl, options.pszUrl));
+        if (bSameAccount) {
+            http.strTrustedCertificateSha256 = CanonicalSha256(account.strTrustedSha256);
         }
     }
     CString strBook = options.pszInto ? CString(options.pszInto) : CString();

@@ -24,3 +24,9 @@ const char kShowEventName[] = "ApplicationTovanoAddressBookShow";
 const char kQuitEventName[] = "ApplicationTovanoAddressBookQuit";
 // A file mapping holding the running program's main window, for later starts to hand it files.
 const char kWindowBeaconName[] = "ApplicationTovanoAddressBookWindow";
+// The synchronisation account's registry key below HKEY_CURRENT_USER, and the values tbkutil
+// reads there too.
+const char kSyncKeyPath[] = "Software\\TovanoSoft\\Tovano Address Book\\1.0\\Sync";
+const char kSyncAddressValue[] = "Address";
+const char kSyncBookUrlValue[] = "BookUrl";
+const char kSyncCertificateValue[] = "TrustedCertificate";

@@ -9,10 +9,7 @@
 
 namespace {
 
-const char kAddressValue[] = "Address";
-const char kBookUrlValue[] = "BookUrl";
 const char kUserValue[] = "User";
-const char kCertificateValue[] = "TrustedCertificate";
 const char kAtStartValue[] = "AtStart";
 const char kAfterChangeValue[] = "AfterChange";
 const char kEveryValue[] = "Every";
@@ -31,10 +28,10 @@ CSyncAccount CSyncAccount::Load() {
     CSyncAccount account;
     CRegistry registry;
     registry.SetKey(HKEY_CURRENT_USER, kSyncKeyPath);
-    account.strAddress = registry.ReadString(kAddressValue, "").GetStdString();
-    account.strBookUrl = registry.ReadString(kBookUrlValue, "").GetStdString();
+    account.strAddress = registry.ReadString(kSyncAddressValue, "").GetStdString();
+    account.strBookUrl = registry.ReadString(kSyncBookUrlValue, "").GetStdString();
     account.strUser = registry.ReadString(kUserValue, "").GetStdString();
-    account.strTrustedSha256 = registry.ReadString(kCertificateValue, "").GetStdString();
+    account.strTrustedSha256 = registry.ReadString(kSyncCertificateValue, "").GetStdString();
     account.bAtStart = registry.ReadInt(kAtStartValue, 1) != 0;
     account.bAfterChange = registry.ReadInt(kAfterChangeValue, 1) != 0;
     account.bEvery = registry.ReadInt(kEveryValue, 1) != 0;
@@ -45,10 +42,10 @@ CSyncAccount CSyncAccount::Load() {
 bool CSyncAccount::Save(CString* pError) const {
     CRegistry registry;
     const std::pair<const char*, const std::string*> texts[] = {
-        {kAddressValue, &strAddress},
-        {kBookUrlValue, &strBookUrl},
+        {kSyncAddressValue, &strAddress},
+        {kSyncBookUrlValue, &strBookUrl},
         {kUserValue, &strUser},
-        {kCertificateValue, &strTrustedSha256},
+        {kSyncCertificateValue, &strTrustedSha256},
     };
     const std::pair<const char*, int> numbers[] = {
         {kAtStartValue, bAtStart},

@@ -7,10 +7,9 @@
 #pragma once
 
 #include "framework/core/String.h"
+#include "ui/shell/Paths.h" // the account's registry key
 
 #include <string>
-
-const char kSyncKeyPath[] = "Software\\TovanoSoft\\Tovano Address Book\\1.0\\Sync";
 
 const int kDefaultSyncMinutes = 15;
 const int kMinSyncMinutes = 1;
