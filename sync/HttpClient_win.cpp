@@ -9,6 +9,8 @@
 #include <wincrypt.h>
 #include <winhttp.h>
 
+#include <algorithm>
+
 namespace {
 
 const wchar_t* const s_pszUserAgent = L"Tovano Address Book";
@@ -187,6 +189,8 @@ std::vector<std::pair<std::string, std::string>> ResponseHeaders(HINTERNET hRequ
     return headers;
 }
 
+const DWORD kReadPiece = 64 * 1024;
+
 bool ReadBody(HINTERNET hRequest, std::string& strBody) {
     strBody.clear();
     for (;;) {
@@ -197,10 +201,13 @@ bool ReadBody(HINTERNET hRequest, std::string& strBody) {
         if (dwAvailable == 0) {
             return true;
         }
+        // What is said to be available is asked for in pieces: after a connection was reset,
+        // Wine has reported gigabytes there, and reading them all at once crashed it.
+        DWORD dwWanted = std::min<DWORD>(dwAvailable, kReadPiece);
         size_t nOld = strBody.size();
-        strBody.resize(nOld + dwAvailable);
+        strBody.resize(nOld + dwWanted);
         DWORD dwRead = 0;
-        if (!WinHttpReadData(hRequest, &strBody[nOld], dwAvailable, &dwRead)) {
+        if (!WinHttpReadData(hRequest, &strBody[nOld], dwWanted, &dwRead)) {
             return false;
         }
         strBody.resize(nOld + dwRead);
@@ -386,7 +393,9 @@ CHttpResponse CWinHttpTransport::Exchange(HINTERNET hConnect, const std::wstring
                                  WINHTTP_HEADER_NAME_BY_INDEX, &dwStatus, &dwSize, WINHTTP_NO_HEADER_INDEX)) {
             return FailureOfError(GetLastError());
         }
-        bool bBodyRead = ReadBody(hRequest, response.strBody);
+        // Nothing reads the page of a refused password; a server may reset the connection
+        // while it is sent, and WinHTTP sends the request again without it.
+        bool bBodyRead = dwStatus == HTTP_STATUS_DENIED || ReadBody(hRequest, response.strBody);
         if (!bBodyRead) {
             return FailureOfError(GetLastError());
         }
