@@ -318,5 +318,6 @@ CBookChange CContactBook::Undo() {
         // Only removed: nothing to sort, but the rows shown before no longer fit.
         change.bChanged = change.bSorted = true;
     }
+    change.removed = removal.removed;
     return change;
 }

@@ -225,8 +225,12 @@ TEST(ContactBookTest, UndoTakesBackEveryKindOfChangeInTurn) {
     EXPECT_EQ((Names{"Merged", "Zeta"}), NamesOf(book->Contacts()));
     while (!states.empty()) {
         ASSERT_TRUE(book->CanUndo());
+        size_t nBefore = static_cast<size_t>(book->Contacts().GetSize());
         CBookChange change = book->Undo();
         EXPECT_TRUE(change.bChanged);
+        // The counts the status bar tells: the contacts taken out and those put back.
+        EXPECT_EQ(nBefore - change.removed.size() + change.placed.size(),
+                  static_cast<size_t>(book->Contacts().GetSize()));
         EXPECT_EQ(states.back(), NamesOf(book->Contacts()));
         states.pop_back();
     }
