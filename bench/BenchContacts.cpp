@@ -202,8 +202,6 @@ const char* const kNoteLines[] = {
 };
 const char* const kDomains[] = {"example.com", "example.org", "example.net", "mail.example", "web.example"};
 
-const char kStoredLineBreak[] = "\\r\\n";
-
 template <typename T, size_t N> const char* Pick(std::mt19937& rng, T (&pool)[N]) {
     return pool[rng() % N];
 }

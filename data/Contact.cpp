@@ -30,9 +30,6 @@ const FieldInfo g_fields[CContact::kFieldCount] = {
     {&CContact::note, "note", "note"},
 };
 
-const char kStoredLineBreak[] = "\\r\\n";
-const char kStoredQuote[] = "&quote;";
-
 } // namespace
 
 CContact& CContact::CopyFrom(const CContact& other) {

@@ -8,8 +8,6 @@
 
 namespace {
 
-const char kStoredLineBreak[] = "\\r\\n";
-
 bool IsWordCharacter(char ch) {
     return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
            static_cast<unsigned char>(ch) >= 0x80;
