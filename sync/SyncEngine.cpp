@@ -6,6 +6,7 @@
 #include "ThreeWayMerge.h"
 #include "data/ContactIdentity.h"
 #include "data/ContactMerger.h"
+#include "interchange/ContactBuilder.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -750,10 +751,48 @@ bool CSyncRun::UploadNewContacts() {
 
 } // namespace
 
+namespace {
+
+// A multi-line field holding a line break as it came (text pasted into the editor may hold line
+// feeds alone) instead of in its stored form.
+bool HasRawLineBreak(const CContact& contact) {
+    for (int nField = 0; nField < CContact::kFieldCount; ++nField) {
+        const CString& str = contact.FieldAt(nField);
+        if (CContact::IsMultiLineField(nField) && (str.Find('\n') >= 0 || str.Find('\r') >= 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The contacts with every line break in its stored form, as a card brings it back. Compared as
+// they are, a note with a line feed alone would differ from the card it was sent as, and be sent
+// again at every sync.
+CContactArray WithStoredLineBreaks(const CContactArray& contacts) {
+    CContactArray result = contacts;
+    for (int i = 0; i < result.GetSize(); ++i) {
+        for (int nField = 0; nField < CContact::kFieldCount; ++nField) {
+            CString& str = result[i].FieldAt(nField);
+            if (CContact::IsMultiLineField(nField) && (str.Find('\n') >= 0 || str.Find('\r') >= 0)) {
+                str = CString(NormaliseLineBreaks(str.GetStdString()));
+                str.Replace("\r\n", kStoredLineBreak);
+            }
+        }
+    }
+    return result;
+}
+
+} // namespace
+
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
                          const std::string& strUrl, const std::string& strUser) {
     CSyncOutcome out;
-    CSyncRun run(contacts, http, out);
+    bool bRaw = false;
+    for (int i = 0; i < contacts.GetSize() && !bRaw; ++i) {
+        bRaw = HasRawLineBreak(contacts[i]);
+    }
+    CContactArray stored = bRaw ? WithStoredLineBreaks(contacts) : CContactArray();
+    CSyncRun run(bRaw ? stored : contacts, http, out);
     out.bOk = run.Run(state, strUrl, strUser);
     if (!out.bOk) {
         // Nothing of a sync that stopped is applied here; the next one finds what it did there.

@@ -158,6 +158,7 @@ TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
     CClient client(*m_http, m_strBook);
     client.contacts.Add(Person("Meier", "Anna", "0171 5550100", "anna@example.org"));
     client.contacts.Add(Person("Baker", "Łukasz", "", "bob@example.org"));
+    client.contacts[1].note = "pasted one\npasted two"; // a line feed alone, as the editor may keep it
 
     CSyncOutcome first = client.Sync();
     ASSERT_TRUE(first.bOk) << first.strError;
