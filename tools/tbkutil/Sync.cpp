@@ -48,10 +48,19 @@ struct CSyncOptions {
     }
 };
 
+// Whether the address given is the one of the program's account: the address the user typed
+// in its Synchronisation window, or the address book that led to.
+bool IsProgramAccount(const CProgramSyncAccount& account, const std::string& strUrl) {
+    return (!account.strAddress.empty() && IsSameResource(account.strAddress, strUrl)) ||
+           (!account.strBookUrl.empty() && IsSameResource(account.strBookUrl, strUrl));
+}
+
 // The password from the file (its first line), the account's stored credential, or the
 // environment, in that order. The program keeps the credential under the address book's own
-// address, which the state beside the book knows when the address given led there before.
-bool FindPassword(const CSyncOptions& options, const CSyncState& state, std::string& strPassword) {
+// address, which the state beside the book, or the program's account, knows when the address
+// given led there before.
+bool FindPassword(const CSyncOptions& options, const CSyncState& state, const CProgramSyncAccount& account,
+                  std::string& strPassword) {
     if (options.pszPasswordFile) {
         CFileException error;
         if (!ReadWholeFile(options.pszPasswordFile, strPassword, error)) {
@@ -62,7 +71,10 @@ bool FindPassword(const CSyncOptions& options, const CSyncState& state, std::str
         return true;
     }
     if (ReadPassword(options.pszUrl, options.pszUser, strPassword) ||
-        (state.strAccountUrl == options.pszUrl && ReadPassword(state.strBookUrl, options.pszUser, strPassword))) {
+        (state.strAccountUrl == options.pszUrl &&
+         ReadPassword(state.strBookUrl, options.pszUser, strPassword)) ||
+        (IsProgramAccount(account, options.pszUrl) &&
+         ReadPassword(account.strBookUrl, options.pszUser, strPassword))) {
         return true;
     }
     if (const char* pszPassword = std::getenv("TBOOK_SYNC_PASSWORD")) {
@@ -84,6 +96,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     }
     CHttpOptions http;
     http.strUser = options.pszUser;
+    const CProgramSyncAccount account = ProgramSyncAccount();
     if (options.pszTrust) {
         http.strTrustedCertificateSha256 = CanonicalSha256(options.pszTrust);
         if (http.strTrustedCertificateSha256.empty()) {
@@ -92,11 +105,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     } else {
         // A certificate the user trusted in the program's window for this address is trusted
         // here too; a scheduled sync would otherwise fail where the program succeeds.
-        CProgramSyncAccount account = ProgramSyncAccount();
-        bool bSameAccount =
-            (!account.strAddress.empty() && IsSameResource(account.strAddress, options.pszUrl)) ||
-            (!account.strBookUrl.empty() && IsSameResource(account.strBookUrl, options.pszUrl));
-        if (bSameAccount) {
+        if (IsProgramAccount(account, options.pszUrl)) {
             http.strTrustedCertificateSha256 = CanonicalSha256(account.strTrustedSha256);
         }
     }
@@ -112,7 +121,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     if (!ReadSyncState(strStatePath.c_str(), state, error)) {
         return Fail("%s cannot be read; nothing was synchronised", strStatePath.c_str());
     }
-    if (!FindPassword(options, state, http.strPassword)) {
+    if (!FindPassword(options, state, account, http.strPassword)) {
         return kExitFailed;
     }
     if (WritesRunningProgramsBook(options.pszInto)) {
