@@ -23,6 +23,12 @@ const char kUntrusted[] =
 const char kRemove[] = "Stop synchronising with %s?\n\nThe contacts stay as they are, here and on the server, "
                        "and the password is removed from Windows' Credential Manager.";
 
+// The fingerprint in two lines of sixteen pairs: a message box breaks lines only at blanks, and
+// cut the one long line off at its end.
+std::string TwoLineFingerprint(const std::string& strSha256) {
+    return GroupedFingerprint(strSha256.substr(0, 32)) + "\n" + GroupedFingerprint(strSha256.substr(32));
+}
+
 std::string BookLine(const CAddressBookInfo& book) {
     return book.strName.empty() ? book.strUrl : book.strName + " (" + book.strUrl + ")";
 }
@@ -157,13 +163,17 @@ LRESULT CSyncDlg::OnBooksFound(WPARAM wParam, LPARAM) {
         if (!strSha256.empty() && strSha256 != m_strTrustedSha256) {
             CString strQuestion;
             strQuestion.Format(kUntrusted, UrlOrigin(pSearch->strAddress).c_str(),
-                               GroupedFingerprint(strSha256).c_str());
+                               TwoLineFingerprint(strSha256).c_str());
             SetMessage("The server's certificate is not trusted.");
             if (MessageBox(strQuestion, kSystemCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONEXCLAMATION) == IDYES) {
                 m_strTrustedSha256 = strSha256;
                 StartConnect();
                 return 0;
             }
+            // The question said all there is to say; a second box would repeat it.
+            m_bOkAfterConnect = false;
+            SetMessage("Not connected: the server's certificate is not trusted.");
+            return 0;
         }
         m_bOkAfterConnect = false;
         SetMessage("Not connected.");
