@@ -139,7 +139,7 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
     case HttpFailure::none:
         break;
     case HttpFailure::cannotConnect:
-        m_strError = "The server " + strServer + " cannot be reached: " + response.strFailure;
+        m_strError = "The server " + strServer + " cannot be reached: " + response.strFailure + ".";
         return;
     case HttpFailure::timeout:
         m_strError = "The server " + strServer + " did not answer in time.";
@@ -154,7 +154,7 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
         m_strError = "The synchronisation with " + strServer + " was cancelled.";
         return;
     case HttpFailure::other:
-        m_strError = "The connection to the server " + strServer + " failed: " + response.strFailure;
+        m_strError = "The connection to the server " + strServer + " failed: " + response.strFailure + ".";
         return;
     }
     if (response.nStatus == 401) {

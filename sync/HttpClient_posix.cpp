@@ -149,15 +149,6 @@ HttpFailure FailureOf(CURLcode code, bool bCertificateRejected) {
     }
 }
 
-const char* FailureIntro(HttpFailure failure) {
-    switch (failure) {
-    case HttpFailure::cannotConnect: return "Could not connect to the server";
-    case HttpFailure::timeout: return "The server did not answer in time";
-    case HttpFailure::untrustedCertificate: return "The server's certificate is not trusted by this computer";
-    default: return "The request to the server failed";
-    }
-}
-
 class CCurlTransport : public IHttpTransport {
 public:
     explicit CCurlTransport(const CHttpOptions& options) : m_options(options), m_pCurl(curl_easy_init()) {
@@ -257,7 +248,7 @@ CHttpResponse CCurlTransport::Send(const CHttpRequest& request) {
     CHttpResponse response;
     if (m_pCurl == nullptr) {
         response.failure = HttpFailure::other;
-        response.strFailure = "The network library could not be started.";
+        response.strFailure = "the network library could not be started";
         return response;
     }
     bool bHasAccount = !m_options.strUser.empty() || !m_options.strPassword.empty();
@@ -289,8 +280,7 @@ CHttpResponse CCurlTransport::Send(const CHttpRequest& request) {
     }
     CHttpResponse failed;
     failed.failure = FailureOf(code, m_check.bRejected);
-    failed.strFailure = std::string(FailureIntro(failed.failure)) + ": " +
-                        (m_szError[0] != '\0' ? m_szError : curl_easy_strerror(code)) + ".";
+    failed.strFailure = m_szError[0] != '\0' ? m_szError : curl_easy_strerror(code);
     if (failed.failure == HttpFailure::untrustedCertificate) {
         failed.strCertificateSha256 = m_check.strLeafSha256;
     }

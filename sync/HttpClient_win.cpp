@@ -40,8 +40,30 @@ std::string Utf8(const std::wstring& wstr) {
     return std::string(FromWide(wstr.c_str(), static_cast<int>(wstr.size())));
 }
 
-// The system's sentence for an error, WinHTTP's own messages included.
+// Plain words for what a user meets most, which the system's sentences put in its own terms
+// (and Wine leaves without any).
+const char* PlainErrorText(DWORD dwError) {
+    switch (dwError) {
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "no server of that name was found";
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+    case WSAECONNREFUSED: return "nothing answered at that address";
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+    case WSAECONNRESET:
+    case WSAECONNABORTED: return "the connection was broken off";
+    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE: return "its answer could not be understood";
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+        return "no secure connection could be made; if the server uses plain http, begin the address with "
+               "http://";
+    default: return nullptr;
+    }
+}
+
+// The reason of an error in words, WinHTTP's own messages included, with its number.
 std::string SystemErrorText(DWORD dwError) {
+    std::string strCode = "error " + std::to_string(dwError);
+    if (const char* pszPlain = PlainErrorText(dwError)) {
+        return std::string(pszPlain) + " (" + strCode + ")";
+    }
     wchar_t* pszText = nullptr;
     DWORD dwFlags =
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
@@ -57,7 +79,6 @@ std::string SystemErrorText(DWORD dwError) {
                                  wstrText.back() == L' ' || wstrText.back() == L'.')) {
         wstrText.pop_back();
     }
-    std::string strCode = "error " + std::to_string(dwError);
     return wstrText.empty() ? strCode : Utf8(wstrText) + " (" + strCode + ")";
 }
 
@@ -93,17 +114,7 @@ CHttpResponse Failure(HttpFailure failure, const std::string& strText) {
     return response;
 }
 
-CHttpResponse FailureOfError(DWORD dwError) {
-    HttpFailure failure = FailureOf(dwError);
-    const char* pszIntro = failure == HttpFailure::cannotConnect ? "Could not connect to the server"
-                           : failure == HttpFailure::timeout     ? "The server did not answer in time"
-                           : failure == HttpFailure::untrustedCertificate
-                               ? "The server's certificate is not trusted"
-                                 " by this computer"
-                           : failure == HttpFailure::cancelled ? "The request was cancelled"
-                                                               : "The request to the server failed";
-    return Failure(failure, std::string(pszIntro) + ": " + SystemErrorText(dwError) + ".");
-}
+CHttpResponse FailureOfError(DWORD dwError) { return Failure(FailureOf(dwError), SystemErrorText(dwError)); }
 
 // The SHA-256 of the certificate the server of hRequest presented; empty when none is known.
 std::string ServerCertificateSha256(HINTERNET hRequest) {
@@ -282,8 +293,8 @@ bool CWinHttpTransport::SetCredentials(HINTERNET hRequest, DWORD dwScheme) {
 
 CHttpResponse CWinHttpTransport::Send(const CHttpRequest& request) {
     if (m_hSession.Get() == nullptr) {
-        return Failure(HttpFailure::other, "The system's HTTP service could not be started: " +
-                                               SystemErrorText(m_dwOpenError) + ".");
+        return Failure(HttpFailure::other,
+                       "the system's HTTP service could not be started: " + SystemErrorText(m_dwOpenError));
     }
     std::wstring wstrUrl = ToWide(request.strUrl.c_str());
     URL_COMPONENTS parts = {};
@@ -291,8 +302,7 @@ CHttpResponse CWinHttpTransport::Send(const CHttpRequest& request) {
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
     if (!WinHttpCrackUrl(wstrUrl.c_str(), static_cast<DWORD>(wstrUrl.size()), 0, &parts) ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
-        return Failure(HttpFailure::other,
-                       "The server's address is not a valid http:// or https:// address.");
+        return Failure(HttpFailure::other, "its address is not a valid http:// or https:// address");
     }
     std::wstring wstrHost(parts.lpszHostName, parts.dwHostNameLength);
     std::wstring wstrPath = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
@@ -411,7 +421,7 @@ CHttpResponse CWinHttpTransport::Exchange(HINTERNET hConnect, const std::wstring
         response.headers = ResponseHeaders(hRequest);
         return response;
     }
-    return Failure(HttpFailure::other, "The server kept asking for the request again.");
+    return Failure(HttpFailure::other, "the server kept asking for the request again");
 }
 
 } // namespace

@@ -27,7 +27,7 @@ enum class HttpFailure {
 
 struct CHttpResponse {
     HttpFailure failure = HttpFailure::none;
-    std::string strFailure;          // the system's words for a failure, for messages
+    std::string strFailure;           // the reason of a failure in words, for messages, without a full stop
     std::string strCertificateSha256; // of an untrusted certificate: 64 lower-case hex digits
     int nStatus = 0;
     std::vector<std::pair<std::string, std::string>> headers; // names as the server sent them
