@@ -82,6 +82,22 @@ void ExportBench(benchmark::State& state, Kind kind) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kInterchangeSize);
 }
 
+// The vCard reading of an import alone, text to contacts, for the part of the import the reader
+// takes.
+void ReadVCardBench(benchmark::State& state) {
+    std::string strData = Exported(ImportedContacts(Kind::vcard), Kind::vcard);
+    for (auto _ : state) {
+        CContactArray contacts;
+        CImportReport report;
+        CString strError;
+        if (!ReadVCards(strData, "bench", contacts, report, strError) ||
+            contacts.GetSize() != kInterchangeSize) {
+            BenchFailure("read failed: " + std::string(strError.GetString()));
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kInterchangeSize);
+}
+
 // Import into a book that does not exist yet: read, convert, check duplicates, sort, save.
 void ImportBench(benchmark::State& state, Kind kind) {
     std::string strData = Exported(ImportedContacts(kind), kind);
@@ -121,6 +137,7 @@ void RegisterInterchangeBenchmarks() {
     add("interchange/export_vcard", [](benchmark::State& s) { ExportBench(s, Kind::vcard); });
     add("interchange/export_csv", [](benchmark::State& s) { ExportBench(s, Kind::csv); });
     add("interchange/import_vcard", [](benchmark::State& s) { ImportBench(s, Kind::vcard); });
+    add("interchange/read_vcard", ReadVCardBench);
     add("interchange/import_csv", [](benchmark::State& s) { ImportBench(s, Kind::csv); });
     add("interchange/import_one_name", [](benchmark::State& s) { ImportBench(s, Kind::oneName); });
     add("interchange/import_undone", [](benchmark::State& s) { ImportBench(s, Kind::undone); });
