@@ -20,29 +20,59 @@ std::string EscapeValue(const std::string& str, VCardVersion version) {
     return strOut;
 }
 
-std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured, VCardVersion version) {
-    std::vector<std::string> parts(1);
-    for (size_t i = 0; i < strValue.size(); ++i) {
-        char c = strValue[i];
-        if (c == '\\' && i + 1 < strValue.size()) {
-            char chNext = strValue[++i];
-            if (chNext == 'n' || chNext == 'N') {
-                parts.back() += "\r\n";
-            } else if (chNext == '\\' || chNext == ';' || chNext == ',' || chNext == ':') {
-                parts.back() += chNext;
-            } else if (version == VCardVersion::v21) {
-                parts.back() += c;
-                parts.back() += chNext;
-            } else {
-                parts.back() += chNext;
-            }
-        } else if (c == ';' && bStructured) {
-            parts.emplace_back();
-        } else {
-            parts.back() += c;
+namespace {
+
+// Appends the unescaped text of strValue from nFrom up to the first unescaped semicolon when
+// bStructured, else to the end; returns where it stopped. Text without a backslash or a
+// separator is copied in one piece.
+size_t AppendUnescaped(std::string& strOut, std::string_view strValue, size_t nFrom, bool bStructured,
+                       VCardVersion version) {
+    size_t i = nFrom;
+    while (i < strValue.size()) {
+        size_t nRun = i;
+        while (i < strValue.size() && strValue[i] != '\\' && (strValue[i] != ';' || !bStructured)) {
+            ++i;
         }
+        strOut.append(strValue.data() + nRun, i - nRun);
+        if (i == strValue.size() || strValue[i] == ';') {
+            return i;
+        }
+        if (i + 1 == strValue.size()) { // a backslash at the end stays
+            strOut += '\\';
+            return i + 1;
+        }
+        char chNext = strValue[i + 1];
+        if (chNext == 'n' || chNext == 'N') {
+            strOut += "\r\n";
+        } else if (chNext == '\\' || chNext == ';' || chNext == ',' || chNext == ':') {
+            strOut += chNext;
+        } else if (version == VCardVersion::v21) {
+            strOut += '\\';
+            strOut += chNext;
+        } else {
+            strOut += chNext;
+        }
+        i += 2;
+    }
+    return i;
+}
+
+} // namespace
+
+std::vector<std::string> SplitValue(std::string_view strValue, bool bStructured, VCardVersion version) {
+    std::vector<std::string> parts(1);
+    size_t i = AppendUnescaped(parts.back(), strValue, 0, bStructured, version);
+    while (i < strValue.size()) { // at a separator
+        parts.emplace_back();
+        i = AppendUnescaped(parts.back(), strValue, i + 1, bStructured, version);
     }
     return parts;
+}
+
+std::string UnescapeValue(std::string_view strValue, VCardVersion version) {
+    std::string str;
+    AppendUnescaped(str, strValue, 0, false, version);
+    return str;
 }
 
 std::vector<std::string> SplitEscapedComponents(const std::string& strValue) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The versions the program writes; they differ in which characters a value escapes.
@@ -15,7 +16,9 @@ std::string EscapeValue(const std::string& str, VCardVersion version);
 // Undoes the backslash escapes; with bStructured, unescaped semicolons separate components.
 // From 3.0 on a backslash before a character no escape names is dropped and the character kept,
 // as other readers do; 2.1, which escapes little, keeps both (a path such as C:\temp).
-std::vector<std::string> SplitValue(const std::string& strValue, bool bStructured, VCardVersion version);
+std::vector<std::string> SplitValue(std::string_view strValue, bool bStructured, VCardVersion version);
+// The unstructured value alone, as SplitValue gives it, without making a list.
+std::string UnescapeValue(std::string_view strValue, VCardVersion version);
 
 // Splits a structured value at its unescaped semicolons and leaves every component escaped as
 // written, for a writer that changes one component and keeps the others as they were.
