@@ -32,6 +32,8 @@ const CVCardField g_fields[] = {
 
 // The order in which types select a field, most specific first.
 const char* const g_precedence[] = {"FAX", "CELL", "WORK", "HOME"};
+const unsigned g_precedenceBits[] = {typeFax, typeCell, typeWork, typeHome};
+const size_t kPrecedence = sizeof(g_precedence) / sizeof(g_precedence[0]);
 
 const CVCardField* FindRow(const std::string& strProperty, const char* pszSelect) {
     for (const CVCardField& field : g_fields) {
@@ -41,6 +43,27 @@ const CVCardField* FindRow(const std::string& strProperty, const char* pszSelect
         }
     }
     return nullptr;
+}
+
+// The rows of every name, looked up in the table once instead of for every property read.
+struct CRowsByName {
+    std::vector<const CVCardField*> rows[kVCardNameCount];
+    const CVCardField* typed[kVCardNameCount][kPrecedence] = {};
+
+    CRowsByName() {
+        for (const CVCardField& field : g_fields) {
+            size_t nName = static_cast<size_t>(VCardNameOf(field.pszProperty));
+            rows[nName].push_back(&field);
+            for (size_t k = 0; k < kPrecedence; ++k) {
+                typed[nName][k] = FindRow(field.pszProperty, g_precedence[k]);
+            }
+        }
+    }
+};
+
+const CRowsByName& RowsByName() {
+    static const CRowsByName s_rows;
+    return s_rows;
 }
 
 } // namespace
@@ -66,6 +89,24 @@ const CVCardField* FindTypedField(const std::string& strProperty, const CVCardPr
 
 const CVCardField* DefaultTypedField(const std::string& strProperty) {
     return FindRow(strProperty, "HOME");
+}
+
+const std::vector<const CVCardField*>& VCardFieldsOf(VCardName name) {
+    return RowsByName().rows[static_cast<size_t>(name)];
+}
+
+const CVCardField* FindTypedField(VCardName name, const CVCardProperty& prop) {
+    const CVCardField* const* typed = RowsByName().typed[static_cast<size_t>(name)];
+    for (size_t k = 0; k < kPrecedence; ++k) {
+        if (typed[k] && prop.HasType(g_precedenceBits[k])) {
+            return typed[k];
+        }
+    }
+    return nullptr;
+}
+
+const CVCardField* DefaultTypedField(VCardName name) {
+    return RowsByName().typed[static_cast<size_t>(name)][kPrecedence - 1];
 }
 
 std::string VCardHead(const char* pszProperty, const CVCardField& field, VCardVersion version) {

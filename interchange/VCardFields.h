@@ -31,5 +31,11 @@ const CVCardField* FindTypedField(const std::string& strProperty, const CVCardPr
 // The field a value of a typed property fills when none of its types selects one: the home one.
 const CVCardField* DefaultTypedField(const std::string& strProperty);
 
+// The same for a reader that knows the property's name: the rows of the name in the table's
+// order (none for a name without fields), and the typed rows.
+const std::vector<const CVCardField*>& VCardFieldsOf(VCardName name);
+const CVCardField* FindTypedField(VCardName name, const CVCardProperty& prop);
+const CVCardField* DefaultTypedField(VCardName name);
+
 // "TEL;TYPE=WORK,FAX" and the like: the property with the field's types as the version writes them.
 std::string VCardHead(const char* pszProperty, const CVCardField& field, VCardVersion version);

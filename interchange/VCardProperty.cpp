@@ -3,6 +3,8 @@
 #include "Charset.h"
 #include "QuotedPrintable.h"
 
+#include "framework/core/Unicode.h"
+
 #include <algorithm>
 
 namespace {
@@ -12,13 +14,6 @@ std::string Upper(std::string str) {
         if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
         }
-    }
-    return str;
-}
-
-std::string Unquote(const std::string& str) {
-    if (str.size() >= 2 && str.front() == '"' && str.back() == '"') {
-        return str.substr(1, str.size() - 2);
     }
     return str;
 }
@@ -44,71 +39,171 @@ bool IsBareEncoding(const std::string& strKey) {
     return strKey == "QUOTED-PRINTABLE" || strKey == "BASE64" || strKey == "8BIT" || strKey == "7BIT";
 }
 
+char UpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+void AssignUpper(std::string& strOut, std::string_view str) {
+    strOut.assign(str.data(), str.size());
+    for (char& c : strOut) {
+        c = UpperChar(c);
+    }
+}
+
+// Whether str upper-cased is pszUpper.
+bool EqualsNoCase(std::string_view str, const char* pszUpper) {
+    size_t i = 0;
+    for (; i < str.size() && pszUpper[i]; ++i) {
+        if (UpperChar(str[i]) != pszUpper[i]) {
+            return false;
+        }
+    }
+    return i == str.size() && !pszUpper[i];
+}
+
+std::string_view UnquotedView(std::string_view str) {
+    return str.size() >= 2 && str.front() == '"' && str.back() == '"' ? str.substr(1, str.size() - 2) : str;
+}
+
+// Calls fn with each part of str between separators outside double quotes, as SplitOutsideQuotes
+// gives them, without making them.
+template <typename Fn> void ForEachOutsideQuotes(std::string_view str, char chSeparator, Fn fn) {
+    bool bQuoted = false;
+    size_t nPart = 0;
+    for (size_t i = 0; i < str.size(); ++i) {
+        if (str[i] == '"') {
+            bQuoted = !bQuoted;
+        } else if (str[i] == chSeparator && !bQuoted) {
+            fn(str.substr(nPart, i - nPart));
+            nPart = i + 1;
+        }
+    }
+    fn(str.substr(nPart));
+}
+
+struct CNameEntry {
+    const char* pszName;
+    VCardName name;
+};
+
+const CNameEntry g_names[] = {
+    {"BEGIN", VCardName::begin}, {"END", VCardName::end},     {"VERSION", VCardName::version},
+    {"N", VCardName::n},         {"FN", VCardName::fn},       {"NICKNAME", VCardName::nickname},
+    {"ORG", VCardName::org},     {"TITLE", VCardName::title}, {"NOTE", VCardName::note},
+    {"TEL", VCardName::tel},     {"EMAIL", VCardName::email}, {"URL", VCardName::url},
+    {"ADR", VCardName::adr},     {"LABEL", VCardName::label}, {"PHOTO", VCardName::photo},
+    {"LOGO", VCardName::logo},   {"SOUND", VCardName::sound}, {"KEY", VCardName::key},
+};
+
+unsigned TypeBitOf(const std::string& strType) {
+    static const struct {
+        const char* pszType;
+        unsigned nBit;
+    } s_types[] = {{"HOME", typeHome}, {"WORK", typeWork},   {"CELL", typeCell},
+                   {"FAX", typeFax},   {"PAGER", typePager}, {"PREF", typePref}};
+    for (const auto& entry : s_types) {
+        if (strType == entry.pszType) {
+            return entry.nBit;
+        }
+    }
+    return 0;
+}
+
+void AddType(CVCardProperty& prop, std::string_view strType) {
+    prop.types.emplace_back();
+    AssignUpper(prop.types.back(), strType);
+    prop.nTypeBits |= TypeBitOf(prop.types.back());
+}
+
 } // namespace
+
+VCardName VCardNameOf(const std::string& strName) {
+    for (const CNameEntry& entry : g_names) {
+        if (strName == entry.pszName) {
+            return entry.name;
+        }
+    }
+    return VCardName::other;
+}
 
 bool CVCardProperty::Has(const char* pszType) const {
     return std::find(types.begin(), types.end(), pszType) != types.end();
 }
 
 bool CVCardProperty::IsBinary() const {
-    return strEncoding == "BASE64" || strEncoding == "B" || strValueType == "BINARY" ||
-           ((strName == "PHOTO" || strName == "LOGO" || strName == "SOUND" || strName == "KEY") &&
+    return (!strEncoding.empty() && (strEncoding == "BASE64" || strEncoding == "B")) ||
+           (!strValueType.empty() && strValueType == "BINARY") ||
+           ((name == VCardName::photo || name == VCardName::logo || name == VCardName::sound ||
+             name == VCardName::key) &&
             strRaw.compare(0, 5, "data:") == 0);
 }
 
-bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop) {
-    size_t nColon = std::string::npos;
+bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
+    size_t nColon = std::string_view::npos;
     bool bQuoted = false;
-    for (size_t i = 0; i < strLine.size() && nColon == std::string::npos; ++i) {
+    for (size_t i = 0; i < strLine.size() && nColon == std::string_view::npos; ++i) {
         if (strLine[i] == '"') {
             bQuoted = !bQuoted;
         } else if (strLine[i] == ':' && !bQuoted) {
             nColon = i;
         }
     }
-    if (nColon == std::string::npos) {
+    if (nColon == std::string_view::npos) {
         nColon = strLine.find(':'); // unbalanced quotes: the first colon is the best guess
     }
-    if (nColon == std::string::npos || nColon == 0) {
+    if (nColon == std::string_view::npos || nColon == 0) {
         return false;
     }
-    prop = CVCardProperty();
+    // Cleared field by field rather than replaced, so that a reader parsing line after line
+    // into the same property allocates nothing once its texts have grown.
+    prop.strEncoding.clear();
+    prop.strCharset.clear();
+    prop.strValueType.clear();
+    prop.types.clear();
+    prop.nTypeBits = 0;
+    prop.bPreferred = false;
     prop.nLine = nLine;
-    prop.strRaw = strLine.substr(nColon + 1);
-    std::vector<std::string> head = SplitOutsideQuotes(strLine.substr(0, nColon), ';');
-    std::string strName = head[0];
-    size_t nDot = strName.rfind('.');
-    prop.strWrittenName = nDot == std::string::npos ? strName : strName.substr(nDot + 1);
-    prop.strName = Upper(prop.strWrittenName);
-    for (size_t k = 1; k < head.size(); ++k) {
-        size_t nEquals = head[k].find('=');
-        std::string strKey = Upper(head[k].substr(0, nEquals));
-        std::string strValue = nEquals == std::string::npos ? std::string() : head[k].substr(nEquals + 1);
-        if (nEquals == std::string::npos) {
+    prop.strRaw.assign(strLine.data() + nColon + 1, strLine.size() - nColon - 1);
+    bool bName = true;
+    ForEachOutsideQuotes(strLine.substr(0, nColon), ';', [&prop, &bName](std::string_view strPart) {
+        if (bName) {
+            bName = false;
+            size_t nDot = strPart.rfind('.');
+            std::string_view strWritten = nDot == std::string_view::npos ? strPart : strPart.substr(nDot + 1);
+            prop.strWrittenName.assign(strWritten.data(), strWritten.size());
+            AssignUpper(prop.strName, strWritten);
+            prop.name = VCardNameOf(prop.strName);
+            return;
+        }
+        size_t nEquals = strPart.find('=');
+        if (nEquals == std::string_view::npos) {
             // Version 2.1 names types and encodings without a key.
-            if (IsBareEncoding(strKey)) {
-                prop.strEncoding = strKey;
+            if (EqualsNoCase(strPart, "QUOTED-PRINTABLE") || EqualsNoCase(strPart, "BASE64") ||
+                EqualsNoCase(strPart, "8BIT") || EqualsNoCase(strPart, "7BIT")) {
+                AssignUpper(prop.strEncoding, strPart);
             } else {
-                prop.types.push_back(strKey);
+                AddType(prop, strPart);
             }
-        } else if (strKey == "TYPE") {
+            return;
+        }
+        std::string_view strKey = strPart.substr(0, nEquals);
+        std::string_view strValue = strPart.substr(nEquals + 1);
+        if (EqualsNoCase(strKey, "TYPE")) {
             // Some writers quote the whole list: TYPE="WORK,FAX".
-            for (const std::string& strQuoted : SplitOutsideQuotes(strValue, ',')) {
-                for (const std::string& strType : SplitOutsideQuotes(Unquote(strQuoted), ',')) {
-                    prop.types.push_back(Upper(strType));
-                }
-            }
-        } else if (strKey == "ENCODING") {
-            prop.strEncoding = Upper(Unquote(strValue));
-        } else if (strKey == "CHARSET") {
-            prop.strCharset = Unquote(strValue);
-        } else if (strKey == "VALUE") {
-            prop.strValueType = Upper(Unquote(strValue));
-        } else if (strKey == "PREF") {
+            ForEachOutsideQuotes(strValue, ',', [&prop](std::string_view strQuoted) {
+                ForEachOutsideQuotes(UnquotedView(strQuoted), ',',
+                                     [&prop](std::string_view strType) { AddType(prop, strType); });
+            });
+        } else if (EqualsNoCase(strKey, "ENCODING")) {
+            AssignUpper(prop.strEncoding, UnquotedView(strValue));
+        } else if (EqualsNoCase(strKey, "CHARSET")) {
+            std::string_view strCharset = UnquotedView(strValue);
+            prop.strCharset.assign(strCharset.data(), strCharset.size());
+        } else if (EqualsNoCase(strKey, "VALUE")) {
+            AssignUpper(prop.strValueType, UnquotedView(strValue));
+        } else if (EqualsNoCase(strKey, "PREF")) {
             prop.bPreferred = true;
         }
-    }
-    prop.bPreferred = prop.bPreferred || prop.Has("PREF");
+    });
+    prop.bPreferred = prop.bPreferred || prop.HasType(typePref);
     return true;
 }
 
@@ -143,4 +238,13 @@ std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
     // Without a usable character set: UTF-8 when the bytes are UTF-8, which is what most
     // writers use, and otherwise the code page older writers used.
     return GuessedTextToUtf8(strBytes);
+}
+
+std::string_view DecodeValue(const CVCardProperty& prop, std::string& strBuffer, bool& bKnownCharset) {
+    if (prop.strCharset.empty() && prop.strEncoding != "QUOTED-PRINTABLE" && IsValidUtf8(prop.strRaw)) {
+        bKnownCharset = true;
+        return prop.strRaw;
+    }
+    strBuffer = DecodeValue(prop, bKnownCharset);
+    return strBuffer;
 }

@@ -4,7 +4,46 @@
 #include "framework/core/String.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+// The property names the reader treats apart from the rest, told once when a line is taken
+// apart so that mapping a card compares no names.
+enum class VCardName : unsigned char {
+    other,
+    begin,
+    end,
+    version,
+    n,
+    fn,
+    nickname,
+    org,
+    title,
+    note,
+    tel,
+    email,
+    url,
+    adr,
+    label,
+    photo,
+    logo,
+    sound,
+    key,
+};
+const size_t kVCardNameCount = static_cast<size_t>(VCardName::key) + 1;
+
+// The name of an upper-case property name; VCardName::other for the names not listed.
+VCardName VCardNameOf(const std::string& strName);
+
+// The types that select a field or a kind of number, as bits.
+enum VCardType : unsigned {
+    typeHome = 1u << 0,
+    typeWork = 1u << 1,
+    typeCell = 1u << 2,
+    typeFax = 1u << 3,
+    typePager = 1u << 4,
+    typePref = 1u << 5,
+};
 
 struct CVCardProperty {
     std::string strName;            // upper case, without its group
@@ -16,13 +55,17 @@ struct CVCardProperty {
     bool bPreferred = false;
     std::string strRaw; // the value as the file holds it
     int nLine = 0;
+    VCardName name = VCardName::other; // strName's
+    unsigned nTypeBits = 0;            // the VCardType bits of types
 
     bool Has(const char* pszType) const;
+    bool HasType(unsigned nType) const { return (nTypeBits & nType) != 0; }
     bool IsBinary() const;
 };
 
-// Splits "group.NAME;param;...:value". False when the line has no colon.
-bool ParseProperty(const std::string& strLine, int nLine, CVCardProperty& prop);
+// Splits "group.NAME;param;...:value". False when the line has no colon; prop is then left as
+// it was. A property parsed before is overwritten in place, keeping the memory its texts hold.
+bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop);
 
 // The name and parameters of a property line as written ("item1.TEL;TYPE=HOME"), for a value
 // written anew: without the parameters that say how the old value was encoded (ENCODING, CHARSET
@@ -33,3 +76,6 @@ std::string HeadForNewValue(const std::string& strLine, const CVCardProperty& pr
 // no known set is read as UTF-8 where it is UTF-8, else as Windows-1252, which holds any byte;
 // bKnownCharset tells.
 std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset);
+// The same without a copy where the value needs no decoding, which is most often: a view of
+// strRaw, or else of strBuffer, which then holds the decoded text.
+std::string_view DecodeValue(const CVCardProperty& prop, std::string& strBuffer, bool& bKnownCharset);
