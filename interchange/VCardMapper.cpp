@@ -44,10 +44,10 @@ std::string Part(const Parts& parts, int n) {
 
 // Kinds of number the contact has no field for; they go into the note under their kind.
 const char* UnfiledPhoneKind(const CVCardProperty& prop) {
-    if (prop.Has("FAX")) {
-        return prop.Has("HOME") && !prop.Has("WORK") ? "Home fax" : nullptr;
+    if (prop.HasType(typeFax)) {
+        return prop.HasType(typeHome) && !prop.HasType(typeWork) ? "Home fax" : nullptr;
     }
-    return prop.Has("PAGER") ? "Pager" : nullptr;
+    return prop.HasType(typePager) ? "Pager" : nullptr;
 }
 
 class CMapper {
@@ -57,20 +57,20 @@ public:
         : m_version(version), m_builder(builder), m_report(report), m_strFile(strFile), m_pSources(pSources) {
     }
 
-    void Map(const std::vector<CVCardProperty>& props) {
-        for (m_nProperty = 0; m_nProperty < props.size(); ++m_nProperty) {
-            const CVCardProperty& prop = props[m_nProperty];
-            if (prop.strName != "LABEL" && prop.strName != "FN") {
+    void Map(const CVCardProperty* pProps, size_t nCount) {
+        for (m_nProperty = 0; m_nProperty < nCount; ++m_nProperty) {
+            const CVCardProperty& prop = pProps[m_nProperty];
+            if (prop.name != VCardName::label && prop.name != VCardName::fn) {
                 One(prop);
             }
         }
         // Labels and the formatted name repeat what the other properties hold; they are
         // looked at last, and kept only where they add something.
-        for (m_nProperty = 0; m_nProperty < props.size(); ++m_nProperty) {
-            const CVCardProperty& prop = props[m_nProperty];
-            if (prop.strName == "LABEL") {
+        for (m_nProperty = 0; m_nProperty < nCount; ++m_nProperty) {
+            const CVCardProperty& prop = pProps[m_nProperty];
+            if (prop.name == VCardName::label) {
                 Label(prop);
-            } else if (prop.strName == "FN") {
+            } else if (prop.name == VCardName::fn) {
                 FormattedName(Text(prop));
             }
         }
@@ -92,14 +92,13 @@ private:
     }
 
     std::string Text(const CVCardProperty& prop) { return Unescaped(Decoded(prop)); }
-    std::string Unescaped(const std::string& strDecoded) const {
-        return SplitValue(strDecoded, false, m_version)[0];
-    }
-    Parts Components(const std::string& strDecoded) const { return SplitValue(strDecoded, true, m_version); }
+    std::string Unescaped(std::string_view strDecoded) const { return UnescapeValue(strDecoded, m_version); }
+    Parts Components(std::string_view strDecoded) const { return SplitValue(strDecoded, true, m_version); }
 
-    std::string Decoded(const CVCardProperty& prop) {
+    // Valid until the next call.
+    std::string_view Decoded(const CVCardProperty& prop) {
         bool bKnown = true;
-        std::string str = DecodeValue(prop, bKnown);
+        std::string_view str = DecodeValue(prop, m_strDecoded, bKnown);
         if (!bKnown) {
             CString strText;
             strText.Format("unknown character set \"%s\"; the value was read as UTF-8, or as Windows-1252 "
@@ -117,11 +116,11 @@ private:
             }
             return;
         }
-        if (prop.strName == "VERSION") {
+        if (prop.name == VCardName::version) {
             return;
         }
-        std::string strDecoded = Decoded(prop);
-        if (IsTypedProperty(prop.strName)) {
+        std::string_view strDecoded = Decoded(prop);
+        if (DefaultTypedField(prop.name)) {
             Typed(prop, strDecoded);
         } else if (!Fields(prop, strDecoded)) {
             m_builder.AddToNote(LabelOf(prop), Unescaped(strDecoded));
@@ -129,40 +128,48 @@ private:
     }
 
     // The fields of an untyped property; false when it has none.
-    bool Fields(const CVCardProperty& prop, const std::string& strDecoded) {
-        Parts parts = Components(strDecoded);
-        bool bAny = false;
-        for (const CVCardField& field : VCardFields()) {
-            if (prop.strName == field.pszProperty) {
-                Set(field.nField,
-                    field.nComponent < 0 ? Unescaped(strDecoded) : Part(parts, field.nComponent));
-                bAny = true;
-            }
+    bool Fields(const CVCardProperty& prop, std::string_view strDecoded) {
+        const std::vector<const CVCardField*>& rows = VCardFieldsOf(prop.name);
+        // Only the name and the organisation are split into components.
+        bool bStructured = prop.name == VCardName::n || prop.name == VCardName::org;
+        for (const CVCardField* pField : rows) {
+            bStructured = bStructured || pField->nComponent >= 0;
+        }
+        Parts parts;
+        if (bStructured) {
+            parts = Components(strDecoded);
+        }
+        for (const CVCardField* pField : rows) {
+            Set(pField->nField,
+                pField->nComponent < 0 ? Unescaped(strDecoded) : Part(parts, pField->nComponent));
         }
         // The parts of the name and the organisation that have no field of their own.
-        if (prop.strName == "N") {
+        if (prop.name == VCardName::n) {
             m_builder.AddToNote("Middle name", Part(parts, 2));
             m_builder.AddToNote("Name prefix", Part(parts, 3));
             m_builder.AddToNote("Name suffix", Part(parts, 4));
-            m_nameParts = parts;
-        } else if (prop.strName == "ORG") {
+            m_nameParts = std::move(parts);
+        } else if (prop.name == VCardName::org) {
             std::string strUnits;
             for (size_t k = 1; k < parts.size(); ++k) {
-                strUnits = Join({strUnits, parts[k]}, ", ");
+                if (!parts[k].empty()) {
+                    strUnits += strUnits.empty() ? "" : ", ";
+                    strUnits += parts[k];
+                }
             }
             m_builder.AddToNote("Department", strUnits);
         }
-        return bAny;
+        return !rows.empty();
     }
 
-    void Typed(const CVCardProperty& prop, const std::string& strDecoded) {
-        bool bPhone = prop.strName == "TEL";
+    void Typed(const CVCardProperty& prop, std::string_view strDecoded) {
+        bool bPhone = prop.name == VCardName::tel;
         std::string strValue =
-            prop.strName == "ADR" ? ComposeAddress(Components(strDecoded)) : Unescaped(strDecoded);
+            prop.name == VCardName::adr ? ComposeAddress(Components(strDecoded)) : Unescaped(strDecoded);
         if (bPhone && strValue.compare(0, 4, "tel:") == 0) {
             strValue.erase(0, 4);
         }
-        const CVCardField* pField = FindTypedField(prop.strName, prop);
+        const CVCardField* pField = FindTypedField(prop.name, prop);
         const char* pszKind = bPhone ? UnfiledPhoneKind(prop) : nullptr;
         if (pszKind) {
             m_builder.AddToNote(pszKind, strValue);
@@ -173,7 +180,7 @@ private:
         } else {
             // An untyped value takes the home field while it is free; another one different
             // from it goes into the note under the plain label.
-            const CVCardField* pHome = DefaultTypedField(prop.strName);
+            const CVCardField* pHome = DefaultTypedField(prop.name);
             if (!m_builder.IsFieldSet(pHome->nField)) {
                 Set(pHome->nField, strValue, prop.bPreferred);
                 return;
@@ -188,7 +195,7 @@ private:
     // A number whose types select no field: a plain one takes the home phone while it is free,
     // anything else goes into the note with its kinds ("Phone (video)").
     void UntypedPhone(const CVCardProperty& prop, const std::string& strNumber) {
-        const CVCardField* pHome = DefaultTypedField(prop.strName);
+        const CVCardField* pHome = DefaultTypedField(prop.name);
         std::string strKinds;
         for (std::string strType : prop.types) {
             if (strType != "VOICE" && strType != "PREF") {
@@ -211,8 +218,8 @@ private:
 
     // A label is the text of the address of its type.
     void Label(const CVCardProperty& prop) {
-        const CVCardField* pField = FindTypedField("ADR", prop);
-        int nField = (pField ? pField : DefaultTypedField("ADR"))->nField;
+        const CVCardField* pField = FindTypedField(VCardName::adr, prop);
+        int nField = (pField ? pField : DefaultTypedField(VCardName::adr))->nField;
         std::string strLabel = Text(prop);
         if (!m_builder.IsFieldSet(nField)) {
             Set(nField, strLabel);
@@ -234,6 +241,7 @@ private:
     CImportReport& m_report;
     CString m_strFile;
     Parts m_nameParts;
+    std::string m_strDecoded; // the decoded value when it differs from the raw one
     CVCardFieldSources* m_pSources;
     size_t m_nProperty = 0;
 };
@@ -248,5 +256,10 @@ CVCardFieldSources::CVCardFieldSources() {
 
 void MapCard(const std::vector<CVCardProperty>& props, VCardVersion version, CContactBuilder& builder,
              CImportReport& report, const CString& strFile, CVCardFieldSources* pSources) {
-    CMapper(version, builder, report, strFile, pSources).Map(props);
+    MapCard(props.data(), props.size(), version, builder, report, strFile, pSources);
+}
+
+void MapCard(const CVCardProperty* pProps, size_t nCount, VCardVersion version, CContactBuilder& builder,
+             CImportReport& report, const CString& strFile, CVCardFieldSources* pSources) {
+    CMapper(version, builder, report, strFile, pSources).Map(pProps, nCount);
 }

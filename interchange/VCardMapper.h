@@ -27,3 +27,6 @@ struct CVCardFieldSources {
 // property went for which field.
 void MapCard(const std::vector<CVCardProperty>& props, VCardVersion version, CContactBuilder& builder,
              CImportReport& report, const CString& strFile, CVCardFieldSources* pSources = nullptr);
+// The same for the first nCount properties at pProps.
+void MapCard(const CVCardProperty* pProps, size_t nCount, VCardVersion version, CContactBuilder& builder,
+             CImportReport& report, const CString& strFile, CVCardFieldSources* pSources = nullptr);
