@@ -13,9 +13,13 @@ namespace {
 // Text cards start within their first few lines; zero bytes there mean UTF-16.
 const size_t kUtf16ProbeLength = 4096;
 
+// A card being read. Its properties are parsed in place into props, whose first nProps are the
+// card's; the rest are kept from earlier cards at the same depth, so that their texts' memory
+// is used again instead of allocated for every line.
 struct CCard {
     int nLine = 0;
     bool bVersion21 = true; // until a VERSION line says otherwise
+    size_t nProps = 0;
     std::vector<CVCardProperty> props;
 };
 
@@ -38,16 +42,7 @@ bool IsEndOfCard(std::string_view strLine) {
            strLine.find_first_not_of(" \t", std::strlen("END:VCARD")) == std::string_view::npos;
 }
 
-bool IsQuotedPrintable(const std::string& strLine) {
-    size_t nColon = strLine.find(':');
-    std::string strHead = strLine.substr(0, nColon);
-    for (char& c : strHead) {
-        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    }
-    return strHead.find("QUOTED-PRINTABLE") != std::string::npos;
-}
-
-bool EndsWithOneBackslash(const std::string& str) {
+bool EndsWithOneBackslash(std::string_view str) {
     size_t n = 0;
     while (n < str.size() && str[str.size() - 1 - n] == '\\') {
         ++n;
@@ -56,7 +51,7 @@ bool EndsWithOneBackslash(const std::string& str) {
 }
 
 // The characters that mark a quoted-printable value, looked for from nFrom on.
-bool HasQuotedPrintableMark(const std::string& str, size_t nFrom) {
+bool HasQuotedPrintableMark(std::string_view str, size_t nFrom) {
     static const char s_szMark[] = "QUOTED-PRINTABLE";
     const size_t nMark = sizeof(s_szMark) - 1;
     for (size_t i = nFrom; i + nMark <= str.size(); ++i) {
@@ -72,6 +67,26 @@ bool HasQuotedPrintableMark(const std::string& str, size_t nFrom) {
     return false;
 }
 
+bool IsQuotedPrintable(std::string_view strLine) {
+    return HasQuotedPrintableMark(strLine.substr(0, strLine.find(':')), 0);
+}
+
+// The marks DecodeByteOrderMark takes away or converts by.
+bool StartsWithByteOrderMark(const std::string& strData) {
+    return strData.compare(0, 3, "\xEF\xBB\xBF") == 0 || strData.compare(0, 2, "\xFF\xFE") == 0 ||
+           strData.compare(0, 2, "\xFE\xFF") == 0;
+}
+
+// Cards as most files spell their start; a count to reserve by, not the cards read.
+int CountCardStarts(std::string_view strText) {
+    int nCount = 0;
+    for (size_t n = strText.find("BEGIN:VCARD"); n != std::string_view::npos;
+         n = strText.find("BEGIN:VCARD", n + 1)) {
+        ++nCount;
+    }
+    return nCount;
+}
+
 class CVCardParser {
 public:
     CVCardParser(const CString& strFile, CContactArray& contacts, CImportReport& report)
@@ -82,8 +97,8 @@ public:
             pProgress->SetTotal(static_cast<int64_t>(strData.size()));
         }
         CVCardLineReader reader(strData);
-        CVCardLine line;
-        for (int n = 0; reader.Next(m_stack.empty() || m_stack.back().bVersion21, line); ++n) {
+        CVCardLineView line;
+        for (int n = 0; reader.Next(m_nDepth == 0 || m_cards[m_nDepth - 1].bVersion21, line); ++n) {
             if (pProgress && (n & 1023) == 0) {
                 pProgress->SetDone(static_cast<int64_t>(reader.Position()));
                 if (pProgress->IsCancelled()) {
@@ -92,10 +107,10 @@ public:
             }
             Logical(line.strText, line.nLine);
         }
-        while (!m_stack.empty()) {
+        while (m_nDepth > 0) {
             CString strText;
             strText.Format("the card that starts here has no END:VCARD; it was imported as far as it goes");
-            m_report.Warn(m_strFile, m_stack.back().nLine, strText);
+            m_report.Warn(m_strFile, m_cards[m_nDepth - 1].nLine, strText);
             EndCard();
         }
     }
@@ -103,32 +118,48 @@ public:
     int CardsFound() const { return m_nCards; }
 
 private:
-    void Logical(const std::string& strLine, int nLine) {
-        if (strLine.find_first_not_of(" \t") == std::string::npos) {
+    void Logical(std::string_view strLine, int nLine) {
+        if (strLine.find_first_not_of(" \t") == std::string_view::npos) {
             return;
         }
-        CVCardProperty prop;
+        // Parsed into the next free place of the open card, where it stays when it is one of
+        // the card's properties.
+        CVCardProperty* pProp = &m_outside;
+        if (m_nDepth > 0) {
+            CCard& card = m_cards[m_nDepth - 1];
+            if (card.nProps == card.props.size()) {
+                card.props.emplace_back();
+            }
+            pProp = &card.props[card.nProps];
+        }
+        CVCardProperty& prop = *pProp;
         if (!ParseProperty(strLine, nLine, prop)) {
             SkipLine(nLine, "skipped a line that is not a vCard property");
             return;
         }
-        if (prop.strName == "BEGIN" && StartsWithNoCase(prop.strRaw, "VCARD")) {
-            m_stack.emplace_back();
-            m_stack.back().nLine = nLine;
+        if (prop.name == VCardName::begin && StartsWithNoCase(prop.strRaw, "VCARD")) {
+            if (m_nDepth == m_cards.size()) {
+                m_cards.emplace_back();
+            }
+            CCard& card = m_cards[m_nDepth++];
+            card.nLine = nLine;
+            card.bVersion21 = true;
+            card.nProps = 0;
             ++m_nCards;
-        } else if (prop.strName == "END" && StartsWithNoCase(prop.strRaw, "VCARD")) {
-            if (m_stack.empty()) {
+        } else if (prop.name == VCardName::end && StartsWithNoCase(prop.strRaw, "VCARD")) {
+            if (m_nDepth == 0) {
                 SkipLine(nLine, "skipped an END:VCARD without a card");
             } else {
                 EndCard();
             }
-        } else if (m_stack.empty()) {
+        } else if (m_nDepth == 0) {
             SkipLine(nLine, "skipped a line outside any card");
         } else {
-            if (prop.strName == "VERSION") {
-                m_stack.back().bVersion21 = prop.strRaw.compare(0, 3, "2.1") == 0;
+            CCard& card = m_cards[m_nDepth - 1];
+            if (prop.name == VCardName::version) {
+                card.bVersion21 = prop.strRaw.compare(0, 3, "2.1") == 0;
             }
-            m_stack.back().props.push_back(std::move(prop));
+            ++card.nProps;
         }
     }
 
@@ -138,11 +169,10 @@ private:
     }
 
     void EndCard() {
-        CCard card = std::move(m_stack.back());
-        m_stack.pop_back();
+        const CCard& card = m_cards[--m_nDepth];
         CContactBuilder builder(m_report, m_strFile, card.nLine);
-        MapCard(card.props, card.bVersion21 ? VCardVersion::v21 : VCardVersion::v30, builder, m_report,
-                m_strFile);
+        MapCard(card.props.data(), card.nProps, card.bVersion21 ? VCardVersion::v21 : VCardVersion::v30,
+                builder, m_report, m_strFile);
         CContact contact;
         if (builder.Finish(contact)) {
             m_contacts.Add(std::move(contact));
@@ -152,7 +182,10 @@ private:
     CString m_strFile;
     CContactArray& m_contacts;
     CImportReport& m_report;
-    std::vector<CCard> m_stack; // cards inside cards are cards of their own
+    // Cards inside cards are cards of their own; the first m_nDepth are open, the innermost last.
+    std::vector<CCard> m_cards;
+    size_t m_nDepth = 0;
+    CVCardProperty m_outside; // a line outside any card, parsed to be told apart
     int m_nCards = 0;
 };
 
@@ -161,26 +194,36 @@ private:
 CVCardLineReader::CVCardLineReader(const std::string& strData, size_t nStart)
     : m_strData(strData), m_nPos(nStart) {}
 
-std::string_view CVCardLineReader::PeekPhysical(size_t& nNext) const {
-    // A plain scan: find_first_of looks each byte up in its set, a call per byte.
-    size_t nEnd = m_nPos;
-    while (nEnd < m_strData.size() && m_strData[nEnd] != '\r' && m_strData[nEnd] != '\n') {
-        ++nEnd;
+std::string_view CVCardLineReader::PeekPhysical(size_t& nNext) {
+    if (m_nPeekStart != m_nPos) {
+        // A plain scan: find_first_of looks each byte up in its set, a call per byte. Most bytes
+        // are above CR, which one comparison tells.
+        const char* pData = m_strData.data();
+        size_t nSize = m_strData.size();
+        size_t nEnd = m_nPos;
+        while (nEnd < nSize && (static_cast<unsigned char>(pData[nEnd]) > '\r' ||
+                                (pData[nEnd] != '\r' && pData[nEnd] != '\n'))) {
+            ++nEnd;
+        }
+        // CR CR LF, which some writers produce, ends one line, not two.
+        size_t nAfter = nEnd;
+        while (nAfter < nSize && pData[nAfter] == '\r') {
+            ++nAfter;
+        }
+        if (nAfter < nSize && pData[nAfter] == '\n') {
+            ++nAfter;
+        }
+        m_nPeekStart = m_nPos;
+        m_nPeekEnd = nEnd;
+        m_nPeekNext = nAfter;
     }
-    // CR CR LF, which some writers produce, ends one line, not two.
-    nNext = nEnd;
-    while (nNext < m_strData.size() && m_strData[nNext] == '\r') {
-        ++nNext;
-    }
-    if (nNext < m_strData.size() && m_strData[nNext] == '\n') {
-        ++nNext;
-    }
-    return std::string_view(m_strData).substr(m_nPos, nEnd - m_nPos);
+    nNext = m_nPeekNext;
+    return m_strData.substr(m_nPos, m_nPeekEnd - m_nPos);
 }
 
-bool CVCardLineReader::IsQuotedPrintableSoFar(const std::string& strLogical) {
+bool CVCardLineReader::IsQuotedPrintableSoFar(std::string_view strLogical) {
     if (!m_bColonSeen) {
-        if (strLogical.find(':', m_nScanned) != std::string::npos) {
+        if (strLogical.find(':', m_nScanned) != std::string_view::npos) {
             m_bColonSeen = true;
             m_bQuotedPrintable = IsQuotedPrintable(strLogical);
         } else {
@@ -196,6 +239,18 @@ bool CVCardLineReader::IsQuotedPrintableSoFar(const std::string& strLogical) {
 }
 
 bool CVCardLineReader::Next(bool bVersion21, CVCardLine& line) {
+    CVCardLineView view;
+    if (!Next(bVersion21, view)) {
+        return false;
+    }
+    line.strText.assign(view.strText.data(), view.strText.size());
+    line.nStart = view.nStart;
+    line.nEnd = view.nEnd;
+    line.nLine = view.nLine;
+    return true;
+}
+
+bool CVCardLineReader::Next(bool bVersion21, CVCardLineView& line) {
     std::string_view strPhysical;
     size_t nNext = 0;
     do {
@@ -207,35 +262,51 @@ bool CVCardLineReader::Next(bool bVersion21, CVCardLine& line) {
         line.nLine = ++m_nLine;
         m_nPos = nNext;
     } while (strPhysical.empty());
-    line.strText.assign(strPhysical.data(), strPhysical.size());
     m_nScanned = 0;
     m_bColonSeen = false;
     m_bQuotedPrintable = false;
-    std::string& str = line.strText;
+    // The line stays a view over the data until a physical line joins it; from then on it is
+    // built in m_strJoined, and str views that.
+    std::string_view str = strPhysical;
+    bool bJoined = false;
+    auto joined = [&]() -> std::string& {
+        if (!bJoined) {
+            m_strJoined.assign(str.data(), str.size());
+            bJoined = true;
+        }
+        return m_strJoined;
+    };
     while (m_nPos < m_strData.size()) {
         strPhysical = PeekPhysical(nNext);
         bool bJoin = false;
         if (!str.empty() && str.back() == '=' && IsQuotedPrintableSoFar(str)) {
-            str.pop_back(); // a soft line break
+            str.remove_suffix(1); // a soft line break
+            if (bJoined) {
+                m_strJoined.pop_back();
+            }
             m_nScanned = std::min(m_nScanned, str.size());
             // Some writers end a value's last line with one too; the card still ends there.
             bJoin = !IsEndOfCard(strPhysical);
             if (bJoin) {
-                str += strPhysical;
+                joined() += strPhysical;
             }
         }
         if (!bJoin && !strPhysical.empty() && (strPhysical[0] == ' ' || strPhysical[0] == '\t')) {
             // Folding: 2.1 keeps the blank, later versions drop it.
-            str.append(strPhysical, bVersion21 ? 0 : 1, std::string::npos);
+            joined() += strPhysical.substr(bVersion21 ? 0 : 1);
             bJoin = true;
         }
         if (!bJoin && bVersion21 && EndsWithOneBackslash(str) &&
             strPhysical.find(':') == std::string_view::npos) {
             // Some phones break long 2.1 values with a backslash at the end of the line.
-            str.pop_back();
-            str += "\\n";
-            str += strPhysical;
+            std::string& strOwn = joined();
+            strOwn.pop_back();
+            strOwn += "\\n";
+            strOwn += strPhysical;
             bJoin = true;
+        }
+        if (bJoined) {
+            str = m_strJoined;
         }
         if (!bJoin) {
             break;
@@ -243,6 +314,7 @@ bool CVCardLineReader::Next(bool bVersion21, CVCardLine& line) {
         m_nPos = nNext;
         ++m_nLine;
     }
+    line.strText = str;
     line.nEnd = m_nPos;
     return true;
 }
@@ -250,16 +322,26 @@ bool CVCardLineReader::Next(bool bVersion21, CVCardLine& line) {
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
                 CImportReport& report, CString& strError, CWorkProgress* pProgress) {
     CVCardParser parser(strFile, contacts, report);
-    std::string strText(strData);
     // Without a mark each property's character set decides, so the bytes are left as they are;
-    // only UTF-16, which no property names, is converted as a whole.
+    // only UTF-16, which no property names, is converted as a whole. Text without a mark is read
+    // where it is, without a copy.
+    std::string strConverted;
+    const std::string* pText = &strData;
     bool bLittleEndian = false;
-    bool bZeroBytes = strText.find('\0') < kUtf16ProbeLength;
-    if (!DecodeByteOrderMark(strText) && bZeroBytes &&
-        FindsUtf16Word(strText, "BEGIN:VCARD", bLittleEndian)) {
-        strText = Utf16ToUtf8(strText, 0, bLittleEndian);
+    bool bZeroBytes =
+        std::string_view(strData).substr(0, kUtf16ProbeLength).find('\0') != std::string_view::npos;
+    if (StartsWithByteOrderMark(strData)) {
+        strConverted = strData;
+        DecodeByteOrderMark(strConverted);
+        pText = &strConverted;
+    } else if (bZeroBytes && FindsUtf16Word(strData, "BEGIN:VCARD", bLittleEndian)) {
+        strConverted = Utf16ToUtf8(strData, 0, bLittleEndian);
+        pText = &strConverted;
     }
-    parser.Parse(strText, pProgress);
+    // Each card becomes at most one contact; the list grows once instead of moving its contacts
+    // every time it doubles.
+    contacts.Reserve(contacts.GetSize() + CountCardStarts(*pText));
+    parser.Parse(*pText, pProgress);
     if (parser.CardsFound() == 0) {
         strError.Format("%s: no vCard found (no line BEGIN:VCARD)", strFile.GetString());
         return false;

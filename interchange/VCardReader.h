@@ -26,6 +26,15 @@ struct CVCardLine {
     int nLine = 0; // the first physical line's number, from 1
 };
 
+// The same as a view: over the data when the logical line is one physical line, which most are,
+// else over the reader's own buffer, and valid until the reader's next call.
+struct CVCardLineView {
+    std::string_view strText;
+    size_t nStart = 0;
+    size_t nEnd = 0;
+    int nLine = 0;
+};
+
 // Joins physical lines into logical ones the way every version writes them: folding (2.1 keeps
 // the blank, later versions drop it), quoted-printable soft breaks, and the backslash at the
 // end of a line some 2.1 writers use. Empty lines are skipped.
@@ -36,16 +45,23 @@ public:
     // The next logical line; false at the end of the data. bVersion21 tells how the card being
     // read folds its lines.
     bool Next(bool bVersion21, CVCardLine& line);
+    bool Next(bool bVersion21, CVCardLineView& line);
     size_t Position() const { return m_nPos; }
 
 private:
     // The physical line at m_nPos without its break; nNext is where the one after it starts.
-    std::string_view PeekPhysical(size_t& nNext) const;
-    bool IsQuotedPrintableSoFar(const std::string& strLogical);
+    std::string_view PeekPhysical(size_t& nNext);
+    bool IsQuotedPrintableSoFar(std::string_view strLogical);
 
-    const std::string& m_strData;
+    std::string_view m_strData;
     size_t m_nPos;
     int m_nLine = 0;
+    // A logical line is read by peeking at the physical line after it, which is then read again
+    // as the next one; the peek is kept so that every byte is scanned once.
+    size_t m_nPeekStart = std::string_view::npos;
+    size_t m_nPeekEnd = 0;
+    size_t m_nPeekNext = 0;
+    std::string m_strJoined; // a logical line of several physical ones
     // Whether the logical line being joined is quoted-printable is found by scanning each byte
     // once, so that a long value of many soft breaks is joined in linear time.
     size_t m_nScanned = 0;
