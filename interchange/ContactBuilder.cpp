@@ -6,6 +6,16 @@
 
 namespace {
 
+// A plain scan: find_first_of looks each byte up in its set, a call per byte.
+bool HasLineBreak(const std::string& str) {
+    for (char c : str) {
+        if (c == '\r' || c == '\n') {
+            return true;
+        }
+    }
+    return false;
+}
+
 void AppendLine(std::string& strText, const std::string& strLine) {
     if (!strText.empty()) {
         strText += "\r\n";
@@ -17,8 +27,10 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 // control characters other than tab and line breaks; they carry nothing a reader sees, so they
 // are left out rather than shown as a character that was never there. Bytes that are no text
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
-CString ImportedText(const std::string& strUtf8, int& nControls, int& nUnreadable) {
-    std::string str = NormaliseLineBreaks(strUtf8);
+CString ImportedText(std::string str, int& nControls, int& nUnreadable) {
+    if (HasLineBreak(str)) {
+        str = NormaliseLineBreaks(str);
+    }
     // The text is copied in stretches between the characters left out or replaced; a text
     // without any is handed on as it is.
     std::string strOut;
@@ -73,6 +85,7 @@ std::string Join(std::initializer_list<std::string> texts, const char* pszSepara
 
 std::string Collapsed(const std::string& str) {
     std::string strOut;
+    strOut.reserve(str.size());
     for (char c : str) {
         bool bBlank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
         if (!bBlank) {
@@ -93,20 +106,36 @@ std::string ComposeAddress(const std::vector<std::string>& p) {
     return Join({part(0), part(1), part(2), strPlace, part(6)}, "\r\n");
 }
 
+namespace {
+
+const int kDisplayNameForms = 5;
+
+std::string DisplayNameForm(int nForm, const std::string& strFirst, const std::string& strLast,
+                            const std::string& strMiddle, const std::string& strPrefix,
+                            const std::string& strSuffix) {
+    switch (nForm) {
+    case 0: return Join({strFirst, strLast}, " ");
+    case 1: return Join({strLast, strFirst}, " ");
+    case 2: return Join({strLast, strFirst}, ", ");
+    case 3: return Join({strFirst, strMiddle, strLast}, " ");
+    default: return Join({strPrefix, strFirst, strMiddle, strLast, strSuffix}, " ");
+    }
+}
+
+} // namespace
+
 std::vector<std::string> DisplayNameForms(const std::string& strFirst, const std::string& strLast,
                                           const std::string& strMiddle, const std::string& strPrefix,
                                           const std::string& strSuffix) {
-    return {
-        Join({strFirst, strLast}, " "),
-        Join({strLast, strFirst}, " "),
-        Join({strLast, strFirst}, ", "),
-        Join({strFirst, strMiddle, strLast}, " "),
-        Join({strPrefix, strFirst, strMiddle, strLast, strSuffix}, " "),
-    };
+    std::vector<std::string> forms;
+    for (int nForm = 0; nForm < kDisplayNameForms; ++nForm) {
+        forms.push_back(DisplayNameForm(nForm, strFirst, strLast, strMiddle, strPrefix, strSuffix));
+    }
+    return forms;
 }
 
 std::string NormaliseLineBreaks(const std::string& str) {
-    if (str.find_first_of("\r\n") == std::string::npos) {
+    if (!HasLineBreak(str)) {
         return str;
     }
     std::string strOut;
@@ -127,7 +156,7 @@ std::string NormaliseLineBreaks(const std::string& str) {
 CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, int nLine)
     : m_report(report), m_strFile(strFile), m_nLine(nLine) {}
 
-bool CContactBuilder::SetField(int nField, const std::string& strValue, bool bPreferred) {
+bool CContactBuilder::SetField(int nField, std::string strValue, bool bPreferred) {
     if (strValue.empty()) {
         return false;
     }
@@ -136,7 +165,7 @@ bool CContactBuilder::SetField(int nField, const std::string& strValue, bool bPr
         return true;
     }
     if (m_values[nField].empty()) {
-        m_values[nField] = strValue;
+        m_values[nField] = std::move(strValue);
         m_bPreferred[nField] = bPreferred;
         return true;
     }
@@ -146,7 +175,7 @@ bool CContactBuilder::SetField(int nField, const std::string& strValue, bool bPr
     std::string strLabel = Capitalised(CContact::FieldLabel(nField));
     if (bPreferred && !m_bPreferred[nField]) {
         AddToNote(strLabel, m_values[nField]);
-        m_values[nField] = strValue;
+        m_values[nField] = std::move(strValue);
         m_bPreferred[nField] = true;
         return true;
     }
@@ -187,9 +216,10 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
         }
         return;
     }
-    for (const std::string& strCandidate :
-         DisplayNameForms(strFirst, strLast, strMiddle, strPrefix, strSuffix)) {
-        if (str.empty() || str == Collapsed(strCandidate)) {
+    // Most display names are the first form; the others are made only when it is not.
+    for (int nForm = 0; nForm < kDisplayNameForms; ++nForm) {
+        if (str.empty() ||
+            str == Collapsed(DisplayNameForm(nForm, strFirst, strLast, strMiddle, strPrefix, strSuffix))) {
             return;
         }
     }
@@ -204,7 +234,9 @@ bool CContactBuilder::Finish(CContact& contact) {
     int nControls[CContact::kFieldCount] = {};
     int nUnreadable[CContact::kFieldCount] = {};
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        contact.FieldAt(i) = ImportedText(m_values[i], nControls[i], nUnreadable[i]);
+        // The values are handed over: a finished builder is done with them.
+        contact.FieldAt(i) = ImportedText(std::move(m_values[i]), nControls[i], nUnreadable[i]);
+        m_values[i].clear();
         // What is left once the control characters are out: a row of nothing but those holds
         // no contact.
         bAny = bAny || !contact.FieldAt(i).IsEmpty();

@@ -24,7 +24,7 @@ public:
     // Sets a field; when it holds a value already, the later one goes into the note, unless it
     // is preferred and the earlier one is not, which then moves instead. Empty values are ignored.
     // True when the field now holds this value (the note always takes its value).
-    bool SetField(int nField, const std::string& strValue, bool bPreferred = false);
+    bool SetField(int nField, std::string strValue, bool bPreferred = false);
     bool IsFieldSet(int nField) const { return !m_values[nField].empty(); }
     const std::string& GetField(int nField) const { return m_values[nField]; }
     // A labelled line in the note: "Label: value".
@@ -38,7 +38,8 @@ public:
                           const std::string& strSuffix = std::string());
     void SkipBinary() { ++m_report.nPhotosSkipped; }
 
-    // False when the card held nothing at all; the report then says so.
+    // False when the card held nothing at all; the report then says so. The builder hands its
+    // values over and holds none after.
     bool Finish(CContact& contact);
 
 private:

@@ -77,8 +77,8 @@ public:
     }
 
 private:
-    void Set(int nField, const std::string& strValue, bool bPreferred = false) {
-        Claim(nField, m_builder.SetField(nField, strValue, bPreferred));
+    void Set(int nField, std::string strValue, bool bPreferred = false) {
+        Claim(nField, m_builder.SetField(nField, std::move(strValue), bPreferred));
     }
     void Claim(int nField, bool bTook) {
         if (!m_pSources) {
@@ -174,7 +174,7 @@ private:
         if (pszKind) {
             m_builder.AddToNote(pszKind, strValue);
         } else if (pField) {
-            Set(pField->nField, strValue, prop.bPreferred);
+            Set(pField->nField, std::move(strValue), prop.bPreferred);
         } else if (bPhone) {
             UntypedPhone(prop, strValue);
         } else {
@@ -182,7 +182,7 @@ private:
             // from it goes into the note under the plain label.
             const CVCardField* pHome = DefaultTypedField(prop.name);
             if (!m_builder.IsFieldSet(pHome->nField)) {
-                Set(pHome->nField, strValue, prop.bPreferred);
+                Set(pHome->nField, std::move(strValue), prop.bPreferred);
                 return;
             }
             Claim(pHome->nField, false);
@@ -222,7 +222,7 @@ private:
         int nField = (pField ? pField : DefaultTypedField(VCardName::adr))->nField;
         std::string strLabel = Text(prop);
         if (!m_builder.IsFieldSet(nField)) {
-            Set(nField, strLabel);
+            Set(nField, std::move(strLabel));
             return;
         }
         Claim(nField, false);
