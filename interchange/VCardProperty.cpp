@@ -79,8 +79,9 @@ template <typename Fn> void ForEachOutsideQuotes(std::string_view str, char chSe
     fn(str.substr(nPart));
 }
 
+// Names as views, so that a comparison looks at the lengths first.
 struct CNameEntry {
-    const char* pszName;
+    std::string_view strName;
     VCardName name;
 };
 
@@ -93,14 +94,14 @@ const CNameEntry g_names[] = {
     {"LOGO", VCardName::logo},   {"SOUND", VCardName::sound}, {"KEY", VCardName::key},
 };
 
-unsigned TypeBitOf(const std::string& strType) {
+unsigned TypeBitOf(std::string_view strType) {
     static const struct {
-        const char* pszType;
+        std::string_view strType;
         unsigned nBit;
     } s_types[] = {{"HOME", typeHome}, {"WORK", typeWork},   {"CELL", typeCell},
                    {"FAX", typeFax},   {"PAGER", typePager}, {"PREF", typePref}};
     for (const auto& entry : s_types) {
-        if (strType == entry.pszType) {
+        if (strType == entry.strType) {
             return entry.nBit;
         }
     }
@@ -117,7 +118,7 @@ void AddType(CVCardProperty& prop, std::string_view strType) {
 
 VCardName VCardNameOf(const std::string& strName) {
     for (const CNameEntry& entry : g_names) {
-        if (strName == entry.pszName) {
+        if (std::string_view(strName) == entry.strName) {
             return entry.name;
         }
     }
@@ -241,7 +242,8 @@ std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
 }
 
 std::string_view DecodeValue(const CVCardProperty& prop, std::string& strBuffer, bool& bKnownCharset) {
-    if (prop.strCharset.empty() && prop.strEncoding != "QUOTED-PRINTABLE" && IsValidUtf8(prop.strRaw)) {
+    if (prop.strCharset.empty() && std::string_view(prop.strEncoding) != "QUOTED-PRINTABLE" &&
+        IsValidUtf8(prop.strRaw)) {
         bKnownCharset = true;
         return prop.strRaw;
     }

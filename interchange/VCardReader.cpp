@@ -42,6 +42,16 @@ bool IsEndOfCard(std::string_view strLine) {
            strLine.find_first_not_of(" \t", std::strlen("END:VCARD")) == std::string_view::npos;
 }
 
+// A plain scan: find_first_not_of looks each byte up in its set, a call per byte.
+bool IsBlank(std::string_view str) {
+    for (char c : str) {
+        if (c != ' ' && c != '\t') {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool EndsWithOneBackslash(std::string_view str) {
     size_t n = 0;
     while (n < str.size() && str[str.size() - 1 - n] == '\\') {
@@ -119,7 +129,7 @@ public:
 
 private:
     void Logical(std::string_view strLine, int nLine) {
-        if (strLine.find_first_not_of(" \t") == std::string_view::npos) {
+        if (IsBlank(strLine)) {
             return;
         }
         // Parsed into the next free place of the open card, where it stays when it is one of
