@@ -28,6 +28,14 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 // are left out rather than shown as a character that was never there. Bytes that are no text
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
 CString ImportedText(std::string str, int& nControls, int& nUnreadable) {
+    // Most values are printable ASCII throughout, which needs nothing done.
+    bool bPlain = true;
+    for (char c : str) {
+        bPlain = bPlain && static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x80;
+    }
+    if (bPlain) {
+        return CString(std::move(str));
+    }
     if (HasLineBreak(str)) {
         str = NormaliseLineBreaks(str);
     }
@@ -63,6 +71,35 @@ CString ImportedText(std::string str, int& nControls, int& nUnreadable) {
     return CString(std::move(strOut));
 }
 
+bool IsCollapsedBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads a text as Collapsed gives it, a character at a time, without making it.
+class CCollapsedWalk {
+public:
+    explicit CCollapsedWalk(const std::string& str) : m_str(str) {}
+
+    // The next character as an unsigned byte, or -1 at the end.
+    int Next() {
+        size_t nFrom = m_nPos;
+        while (m_nPos < m_str.size() && IsCollapsedBlank(m_str[m_nPos])) {
+            ++m_nPos;
+        }
+        if (m_nPos == m_str.size()) {
+            return -1; // blanks at the end are dropped
+        }
+        if (m_nPos > nFrom && m_bStarted) {
+            return ' '; // a run of blanks between characters; the character comes next time
+        }
+        m_bStarted = true;
+        return static_cast<unsigned char>(m_str[m_nPos++]);
+    }
+
+private:
+    const std::string& m_str;
+    size_t m_nPos = 0;
+    bool m_bStarted = false;
+};
+
 std::string Capitalised(const char* psz) {
     std::string str(psz);
     if (!str.empty() && str[0] >= 'a' && str[0] <= 'z') {
@@ -81,6 +118,20 @@ std::string Join(std::initializer_list<std::string> texts, const char* pszSepara
         }
     }
     return str;
+}
+
+bool SameWhenCollapsed(const std::string& a, const std::string& b) {
+    CCollapsedWalk walkA(a);
+    CCollapsedWalk walkB(b);
+    for (;;) {
+        int c = walkA.Next();
+        if (c != walkB.Next()) {
+            return false;
+        }
+        if (c < 0) {
+            return true;
+        }
+    }
 }
 
 std::string Collapsed(const std::string& str) {
@@ -203,7 +254,7 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
     const std::string& strFirst = m_values[CContact::fieldFirstName];
     std::string str = Collapsed(strDisplay);
     if (strLast.empty() && strFirst.empty()) {
-        if (str.empty() || str == Collapsed(m_values[CContact::fieldCompany])) {
+        if (str.empty() || SameWhenCollapsed(str, m_values[CContact::fieldCompany])) {
             return;
         }
         // Only a display name: its last word is taken as the last name.
@@ -218,8 +269,8 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
     }
     // Most display names are the first form; the others are made only when it is not.
     for (int nForm = 0; nForm < kDisplayNameForms; ++nForm) {
-        if (str.empty() ||
-            str == Collapsed(DisplayNameForm(nForm, strFirst, strLast, strMiddle, strPrefix, strSuffix))) {
+        if (str.empty() || SameWhenCollapsed(str, DisplayNameForm(nForm, strFirst, strLast, strMiddle,
+                                                                  strPrefix, strSuffix))) {
             return;
         }
     }

@@ -67,6 +67,8 @@ std::vector<std::string> DisplayNameForms(const std::string& strFirst, const std
 std::string Join(std::initializer_list<std::string> texts, const char* pszSeparator);
 // Runs of blanks and line breaks as one blank, without blanks at the ends.
 std::string Collapsed(const std::string& str);
+// Collapsed(a) == Collapsed(b), without making either.
+bool SameWhenCollapsed(const std::string& a, const std::string& b);
 // An address's lines from its parts (box, extended, street, city, region, postcode, country):
 // box, extended address and street, then "city, region postcode", then the country.
 std::string ComposeAddress(const std::vector<std::string>& parts);

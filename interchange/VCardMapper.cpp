@@ -226,7 +226,7 @@ private:
             return;
         }
         Claim(nField, false);
-        if (Collapsed(m_builder.GetField(nField)) != Collapsed(strLabel)) {
+        if (!SameWhenCollapsed(m_builder.GetField(nField), strLabel)) {
             m_builder.AddToNote("Address label", strLabel);
         }
     }
