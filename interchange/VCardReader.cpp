@@ -206,15 +206,17 @@ CVCardLineReader::CVCardLineReader(const std::string& strData, size_t nStart)
 
 std::string_view CVCardLineReader::PeekPhysical(size_t& nNext) {
     if (m_nPeekStart != m_nPos) {
-        // A plain scan: find_first_of looks each byte up in its set, a call per byte. Most bytes
-        // are above CR, which one comparison tells.
+        // The line ends at the first LF or CR. The next LF is kept, so that a file without one
+        // (CR breaks alone) is searched for it once, not once a line; the CR is looked for only
+        // up to it.
         const char* pData = m_strData.data();
         size_t nSize = m_strData.size();
-        size_t nEnd = m_nPos;
-        while (nEnd < nSize && (static_cast<unsigned char>(pData[nEnd]) > '\r' ||
-                                (pData[nEnd] != '\r' && pData[nEnd] != '\n'))) {
-            ++nEnd;
+        if (m_nNextLf < m_nPos || m_nNextLf == std::string_view::npos) {
+            const void* pLf = std::memchr(pData + m_nPos, '\n', nSize - m_nPos);
+            m_nNextLf = pLf ? static_cast<size_t>(static_cast<const char*>(pLf) - pData) : nSize;
         }
+        const void* pCr = std::memchr(pData + m_nPos, '\r', m_nNextLf - m_nPos);
+        size_t nEnd = pCr ? static_cast<size_t>(static_cast<const char*>(pCr) - pData) : m_nNextLf;
         // CR CR LF, which some writers produce, ends one line, not two.
         size_t nAfter = nEnd;
         while (nAfter < nSize && pData[nAfter] == '\r') {

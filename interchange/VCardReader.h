@@ -61,6 +61,7 @@ private:
     size_t m_nPeekStart = std::string_view::npos;
     size_t m_nPeekEnd = 0;
     size_t m_nPeekNext = 0;
+    size_t m_nNextLf = std::string_view::npos; // the first LF at or after m_nPos's line, or the size
     std::string m_strJoined; // a logical line of several physical ones
     // Whether the logical line being joined is quoted-printable is found by scanning each byte
     // once, so that a long value of many soft breaks is joined in linear time.
