@@ -223,6 +223,63 @@ TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherMovesToTheNote) {
     EXPECT_STREQ("Home phone: 1", contacts[0].note.GetString());
 }
 
+// A card's property takes nothing from the one that stood at its place in the card before,
+// and a card nested in another leaves the outer card's properties as they were.
+TEST(VCardReaderTest, EachCardIsReadOnItsOwn) {
+    struct Case {
+        const char* pszFirst;  // a line of the first card
+        const char* pszSecond; // the line at the same place in the second card
+        int nField;
+        const char* pszStored; // the second contact's field
+    } const cases[] = {
+        {"TEL;TYPE=WORK,FAX;PREF:1", "TEL:2", C::fieldHomePhone, "2"},
+        {"TEL;CELL:1", "TEL:2", C::fieldHomePhone, "2"},
+        {"ORG;CHARSET=ISO-8859-1:D\366e", "ORG:D\303\266e", C::fieldCompany, "D\303\266e"},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE:a=3Db", "NOTE:a=3Db", C::fieldNote, "a=3Db"},
+        {"PHOTO;ENCODING=b:AAAA", "NOTE:x", C::fieldNote, "x"},
+        {"URL;VALUE=BINARY:x", "URL:y", C::fieldHomeWWW, "y"},
+        {"BEGIN:VCARD\r\nN:Inner\r\nEND:VCARD", "BEGIN:VCARD\r\nN:Inner\r\nEND:VCARD\r\nTEL:2",
+         C::fieldHomePhone, "2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszSecond);
+        CImportReport report;
+        CContactArray contacts =
+            ReadVCardText(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:One\r\n") + c.pszFirst +
+                              "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:Two\r\n" + c.pszSecond +
+                              "\r\nEND:VCARD\r\n",
+                          report);
+        ASSERT_LE(2, contacts.GetSize());
+        const CContact& second = contacts[contacts.GetSize() - 1];
+        EXPECT_STREQ("Two", second.lastname.GetString());
+        EXPECT_STREQ(c.pszStored, second.FieldAt(c.nField).GetString());
+    }
+}
+
+// CR LF, LF, CR alone and CR CR LF each end a line, also mixed in one file: the lines and their
+// numbers are the same.
+TEST(VCardReaderTest, EveryKindOfLineBreakEndsALine) {
+    const char* const breaks[][3] = {
+        {"\r\n", "\r\n", "\r\n"}, {"\n", "\n", "\n"},   {"\r", "\r", "\r"},
+        {"\r\r\n", "\r", "\n"},   {"\r", "\r", "\r\n"}, {"\n", "\r", "\r\r\n"},
+    };
+    for (const auto& br : breaks) {
+        std::string strData = std::string("BEGIN:VCARD") + br[0] + "N:Doe;Jo" + br[1] + "oops" + br[2] +
+                              "TEL:1" + br[0] + "END:VCARD" + br[1] + "stray" + br[2] + "BEGIN:VCARD" +
+                              br[0] + "N:Roe" + br[1] + "END:VCARD";
+        SCOPED_TRACE(strData);
+        CImportReport report;
+        CContactArray contacts = ReadVCardText(strData, report);
+        ASSERT_EQ(2, contacts.GetSize());
+        EXPECT_STREQ("Jo", contacts[0].firstname.GetString());
+        EXPECT_STREQ("1", contacts[0].homephone.GetString());
+        EXPECT_STREQ("Roe", contacts[1].lastname.GetString());
+        ASSERT_EQ(2u, report.warnings.size());
+        EXPECT_STREQ("in.vcf:3: skipped a line that is not a vCard property", report.warnings[0].GetString());
+        EXPECT_STREQ("in.vcf:6: skipped a line that is not a vCard property", report.warnings[1].GetString());
+    }
+}
+
 // The address book cannot hold control characters other than tab and line breaks: an import
 // leaves each out and reports it, naming contact and field; every other character stays.
 TEST(ContactBuilderTest, ControlCharactersAreLeftOutAndReported) {
