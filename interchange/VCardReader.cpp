@@ -183,9 +183,11 @@ private:
         CContactBuilder builder(m_report, m_strFile, card.nLine);
         MapCard(card.props.data(), card.nProps, card.bVersion21 ? VCardVersion::v21 : VCardVersion::v30,
                 builder, m_report, m_strFile);
-        CContact contact;
-        if (builder.Finish(contact)) {
-            m_contacts.Add(std::move(contact));
+        // Finished where it stays, instead of moved there.
+        int nContacts = m_contacts.GetSize();
+        m_contacts.SetSize(nContacts + 1);
+        if (!builder.Finish(m_contacts[nContacts])) {
+            m_contacts.SetSize(nContacts);
         }
     }
 
