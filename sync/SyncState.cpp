@@ -120,6 +120,15 @@ bool ReadSyncState(const char* pszPath, CSyncState& state, CFileException& error
     return true;
 }
 
+std::string SyncStateReadError(const char* pszPath, const CFileException& error) {
+    if (error.m_cause == CFileException::invalidFile) {
+        return std::string(pszPath) + " is damaged; nothing was synchronised. Delete that file: the next "
+                                      "synchronisation then matches the contacts of both sides again, and "
+                                      "doubles none.";
+    }
+    return error.GetErrorMessage().GetStdString() + " Nothing was synchronised.";
+}
+
 bool WriteSyncState(const char* pszPath, const CSyncState& state, CFileException& error) {
     return WriteFileAtomically(pszPath, FormatSyncState(state), error);
 }

@@ -1,5 +1,6 @@
 // What a sync remembers and how it merges a contact changed on both sides.
 #include "sync/SyncState.h"
+#include "support/TestFiles.h"
 #include "sync/ThreeWayMerge.h"
 
 #include <gtest/gtest.h>
@@ -74,4 +75,14 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     std::string strDamaged = strFile;
     strDamaged[strFile.find("card ") + 5] = 'x';
     EXPECT_FALSE(ParseSyncState(strDamaged, read));
+
+    // A damaged file on disk is refused with what to do about it.
+    CTempFolder folder;
+    const std::string strPath = folder.Path("tbk.xml.sync");
+    WriteBytes(strPath, strDamaged);
+    CFileException error;
+    EXPECT_FALSE(ReadSyncState(strPath.c_str(), read, error));
+    std::string strMessage = SyncStateReadError(strPath.c_str(), error);
+    EXPECT_NE(std::string::npos, strMessage.find(strPath + " is damaged")) << strMessage;
+    EXPECT_NE(std::string::npos, strMessage.find("Delete that file")) << strMessage;
 }

@@ -119,7 +119,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     // The password before the running program is asked to end: a sync that cannot start must
     // not close it.
     if (!ReadSyncState(strStatePath.c_str(), state, error)) {
-        return Fail("%s cannot be read; nothing was synchronised", strStatePath.c_str());
+        return Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
     }
     if (!FindPassword(options, state, account, http.strPassword)) {
         return kExitFailed;
@@ -154,7 +154,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     }
     // Read again under the lock: another sync may have finished in the meantime.
     if (!ReadSyncState(strStatePath.c_str(), state, error)) {
-        return Fail("%s cannot be read; nothing was synchronised", strStatePath.c_str());
+        return Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
     }
 
     CSyncOutcome outcome =

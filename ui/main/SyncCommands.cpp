@@ -172,7 +172,7 @@ void CSyncCommands::StartSync(bool bInteractive) {
         CSyncState state;
         CFileException error;
         if (!ReadSyncState(pJob->strStatePath.c_str(), state, error)) {
-            pJob->outcome.strError = error.GetErrorMessage().GetStdString();
+            pJob->outcome.strError = SyncStateReadError(pJob->strStatePath.c_str(), error);
             return;
         }
         pJob->outcome = Synchronise(pJob->contacts, state, *MakeHttpTransport(pJob->http), pJob->strBookUrl,
