@@ -220,9 +220,9 @@ void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
     CFileException error;
     if (!outcome.removed.empty() || !outcome.added.empty()) {
         CBookChange change = m_book.ReplaceContacts(outcome.removed, outcome.added);
-        // A search the user is looking at stays, brought up to date; Synchronise Now shows what
-        // it brought.
-        if (bInteractive || !m_refreshSearch || !m_refreshSearch()) {
+        // A search the user is looking at stays, brought up to date; otherwise the list shows
+        // what the sync brought.
+        if (!m_refreshSearch || !m_refreshSearch()) {
             m_commands.ShowChangedList(change.placed);
         }
         // The book before the state: stopped between the two, the next sync finds the contacts
