@@ -134,6 +134,8 @@ BOOL CStatusBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT
 
 BOOL CStatusBarCtrl::SetText(const char* pszText, int nPane, int nType) const {
     std::wstring text = ToWide(pszText);
+    // The tip shows only while the text is cut off; a bar without SBT_TOOLTIPS ignores it.
+    SendMessage(SB_SETTIPTEXTW, static_cast<WPARAM>(nPane), reinterpret_cast<LPARAM>(text.c_str()));
     return static_cast<BOOL>(
         SendMessage(SB_SETTEXTW, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(text.c_str())));
 }

@@ -13,7 +13,8 @@
 namespace {
 
 const DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
-const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP;
+// With tips: a message longer than the bar is shown whole under the pointer.
+const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP | SBT_TOOLTIPS;
 const int kStartHiddenPosition = -5000;
 const int kStartHiddenSize = 500;
 
