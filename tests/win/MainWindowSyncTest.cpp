@@ -266,6 +266,38 @@ TEST_F(MainWindowSyncTest, WindowStoresTheAccountAndRemoveAccountForgetsIt) {
     steps.RunModal(dlg);
 }
 
+// A password changed in the window is tried before OK stores it: a wrong one is said at once and
+// the stored one stays.
+TEST_F(MainWindowSyncTest, ChangedPasswordIsTriedBeforeItIsStored) {
+    const std::string strBook = m_servers["RADICALE_BOOK"];
+    StoreAccount(strBook, kPassword, false);
+    CMessageBoxAnswerer answerer;
+    CTestableDlg dlg(m_context);
+    HWND hSync = nullptr;
+    CStepRunner steps;
+    steps.Do([&] { dlg.PostMessage(WM_COMMAND, ID_SYNC_SETTINGS, 0); })
+        .Then([&] { return (hSync = SyncWindow()) != nullptr; })
+        .Do([&] {
+            SetItemText(hSync, IDC_SYNC_PASSWORD, "not-annas");
+            ::PostMessageW(hSync, WM_COMMAND, IDOK, 0);
+        })
+        .Then([&] { return !answerer.m_boxes.empty(); })
+        .Do([&] {
+            EXPECT_NE(std::string::npos,
+                      answerer.m_boxes[0].strText.find("did not accept the user name and password"))
+                << answerer.m_boxes[0].strText;
+            EXPECT_TRUE(::IsWindow(hSync));
+            ::PostMessageW(hSync, WM_COMMAND, IDCANCEL, 0);
+        })
+        .Then([&] { return !::IsWindow(hSync); })
+        .Do([&] {
+            std::string strPassword;
+            EXPECT_TRUE(ReadPassword(strBook, "anna", strPassword));
+            EXPECT_EQ(kPassword, strPassword);
+        });
+    steps.RunModal(dlg);
+}
+
 // A server whose certificate the system does not trust: the window shows its fingerprint, and
 // the user's yes keeps it with the account.
 TEST_F(MainWindowSyncTest, UntrustedCertificateIsShownAndTrustedForTheAccount) {

@@ -72,6 +72,7 @@ BOOL CSyncDlg::OnInitDialog() {
     if (m_account.IsSetUp()) {
         m_books = {{m_account.strBookUrl, std::string()}};
         m_strBooksAddress = CompleteAddress(m_account.strAddress);
+        m_strBooksLogin = Login();
     }
     ShowBooks(m_account.strBookUrl);
     ::EnableWindow(GetDlgItem(IDC_SYNC_REMOVE), m_account.IsSetUp());
@@ -120,6 +121,8 @@ void CSyncDlg::OnConnect() {
     StartConnect();
 }
 
+std::string CSyncDlg::Login() const { return Text(IDC_SYNC_USER) + '\n' + Text(IDC_SYNC_PASSWORD); }
+
 void CSyncDlg::StartConnect() {
     if (m_connect.IsRunning()) {
         return;
@@ -135,6 +138,7 @@ void CSyncDlg::StartConnect() {
     CHttpOptions options;
     options.strUser = Text(IDC_SYNC_USER);
     options.strPassword = Text(IDC_SYNC_PASSWORD);
+    m_strConnectingLogin = Login();
     options.strTrustedCertificateSha256 = m_strTrustedSha256;
     options.nTimeoutSeconds = kConnectTimeoutSeconds;
     auto pSearch = std::make_shared<CSearch>();
@@ -182,6 +186,7 @@ LRESULT CSyncDlg::OnBooksFound(WPARAM wParam, LPARAM) {
     }
     m_books = pSearch->books;
     m_strBooksAddress = pSearch->strAddress;
+    m_strBooksLogin = m_strConnectingLogin;
     ShowBooks(m_account.strBookUrl);
     CString strFound;
     if (m_books.empty()) {
@@ -216,7 +221,8 @@ void CSyncDlg::OnOK() {
         MessageBox("To stop synchronising, press Remove Account.", kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (m_books.empty() || strAddress != m_strBooksAddress) {
+    // A changed user name or password is tried before it is stored, not at the next sync.
+    if (m_books.empty() || strAddress != m_strBooksAddress || Login() != m_strBooksLogin) {
         m_bOkAfterConnect = true;
         StartConnect();
         return;

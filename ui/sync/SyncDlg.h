@@ -57,6 +57,8 @@ private:
     };
 
     void StartConnect();
+    // The user name and password as typed, as one text to compare.
+    std::string Login() const;
     void ShowBooks(const std::string& strSelectUrl);
     // Stores what the window shows; false (and a message) when something is missing or refused.
     bool Store();
@@ -71,6 +73,8 @@ private:
     std::function<void()> m_help;
     std::vector<CAddressBookInfo> m_books; // in the list, in its order
     std::string m_strBooksAddress;         // the address they were found at
+    std::string m_strBooksLogin;           // and the user name and password (Login())
+    std::string m_strConnectingLogin;      // those of the search under way
     CBackgroundTask m_connect;
     std::shared_ptr<CSearch> m_pSearch;
     bool m_bOkAfterConnect = false; // OK was pressed before a book was chosen
