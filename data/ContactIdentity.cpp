@@ -20,29 +20,16 @@ template <typename T> void AddOnce(std::vector<T>& values, const T& value) {
 
 } // namespace
 
-std::vector<std::string> NameWords(const CContact& contact) {
-    const std::string strText =
-        FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
-                        contact.DisplayText(CContact::fieldLastName).GetStdString());
-    std::vector<std::string> words;
-    size_t nStart = 0;
-    for (size_t i = 0; i <= strText.size(); ++i) {
-        if (i == strText.size() || strText[i] == ' ' || strText[i] == ',') {
-            if (i > nStart) {
-                words.push_back(strText.substr(nStart, i - nStart));
-            }
-            nStart = i + 1;
-        }
-    }
-    return words;
+namespace {
+
+// The first and last name, folded for matching.
+std::string FoldedName(const CContact& contact) {
+    return FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
+                           contact.DisplayText(CContact::fieldLastName).GetStdString());
 }
 
-std::string NameKey(const CContact& contact) {
-    // NameWords' words, sorted and joined, without a string for each word.
-    const std::string strText =
-        FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
-                        contact.DisplayText(CContact::fieldLastName).GetStdString());
-    std::string_view text(strText);
+// The words of a folded name, split at blanks and commas, as views of it.
+std::vector<std::string_view> SplitWords(std::string_view text) {
     std::vector<std::string_view> words;
     size_t nStart = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
@@ -53,13 +40,31 @@ std::string NameKey(const CContact& contact) {
             nStart = i + 1;
         }
     }
+    return words;
+}
+
+} // namespace
+
+std::vector<std::string> NameWords(const CContact& contact) {
+    const std::string strText = FoldedName(contact);
+    std::vector<std::string> words;
+    for (std::string_view word : SplitWords(strText)) {
+        words.emplace_back(word);
+    }
+    return words;
+}
+
+std::string NameKey(const CContact& contact) {
+    // NameWords' words, sorted and joined, without a string for each word.
+    const std::string strText = FoldedName(contact);
+    std::vector<std::string_view> words = SplitWords(strText);
     if (words.empty()) {
         std::string strCompany = FoldForMatching(contact.DisplayText(CContact::fieldCompany).GetStdString());
         return strCompany.empty() ? strCompany : "company:" + strCompany;
     }
     std::sort(words.begin(), words.end());
     std::string strKey;
-    strKey.reserve(text.size());
+    strKey.reserve(strText.size());
     for (std::string_view word : words) {
         if (!strKey.empty()) {
             strKey += ' ';
