@@ -219,13 +219,16 @@ std::string_view CVCardLineReader::PeekPhysical(size_t& nNext) {
         }
         const void* pCr = std::memchr(pData + m_nPos, '\r', m_nNextLf - m_nPos);
         size_t nEnd = pCr ? static_cast<size_t>(static_cast<const char*>(pCr) - pData) : m_nNextLf;
-        // CR CR LF, which some writers produce, ends one line, not two.
+        // CR CR LF, which some writers produce, ends one line, not two; CRs without an LF after
+        // them end a line each, so that a blank line keeps its number.
         size_t nAfter = nEnd;
         while (nAfter < nSize && pData[nAfter] == '\r') {
             ++nAfter;
         }
         if (nAfter < nSize && pData[nAfter] == '\n') {
             ++nAfter;
+        } else if (nAfter > nEnd) {
+            nAfter = nEnd + 1;
         }
         m_nPeekStart = m_nPos;
         m_nPeekEnd = nEnd;

@@ -278,6 +278,15 @@ TEST(VCardReaderTest, EveryKindOfLineBreakEndsALine) {
         EXPECT_STREQ("in.vcf:3: skipped a line that is not a vCard property", report.warnings[0].GetString());
         EXPECT_STREQ("in.vcf:6: skipped a line that is not a vCard property", report.warnings[1].GetString());
     }
+    // A blank line is a line, whatever ends it.
+    for (std::string strBreak : {"\r\n", "\n", "\r"}) {
+        CImportReport report;
+        ReadVCardText("BEGIN:VCARD" + strBreak + strBreak + "oops" + strBreak + "N:Doe" + strBreak +
+                          "END:VCARD",
+                      report);
+        ASSERT_EQ(1u, report.warnings.size());
+        EXPECT_STREQ("in.vcf:3: skipped a line that is not a vCard property", report.warnings[0].GetString());
+    }
 }
 
 // The address book cannot hold control characters other than tab and line breaks: an import
