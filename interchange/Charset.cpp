@@ -23,16 +23,20 @@ std::string GuessedTextToUtf8(const std::string& strBytes) {
     return strText;
 }
 
+bool HasByteOrderMark(const std::string& strData) {
+    return strData.compare(0, 3, "\xEF\xBB\xBF") == 0 || strData.compare(0, 2, "\xFF\xFE") == 0 ||
+           strData.compare(0, 2, "\xFE\xFF") == 0;
+}
+
 bool DecodeByteOrderMark(std::string& strData) {
+    if (!HasByteOrderMark(strData)) {
+        return false;
+    }
     if (strData.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         strData.erase(0, 3);
         return true;
     }
-    bool bLittle = strData.compare(0, 2, "\xFF\xFE") == 0;
-    if (!bLittle && strData.compare(0, 2, "\xFE\xFF") != 0) {
-        return false;
-    }
-    strData = Utf16ToUtf8(strData, 2, bLittle);
+    strData = Utf16ToUtf8(strData, 2, strData.compare(0, 2, "\xFF\xFE") == 0);
     return true;
 }
 

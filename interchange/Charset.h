@@ -15,6 +15,9 @@ const char kReplacementCharacter[] = "\xEF\xBF\xBD";
 // Windows-1252 that older programs write, in which every byte is a character.
 std::string GuessedTextToUtf8(const std::string& strBytes);
 
+// Whether the text starts with a UTF-8 or UTF-16 byte-order mark: the marks DecodeByteOrderMark
+// takes away or converts by.
+bool HasByteOrderMark(const std::string& strData);
 // Removes a UTF-8 byte-order mark, or converts text with a UTF-16 one to UTF-8. True when
 // there was a mark, so the text is now UTF-8.
 bool DecodeByteOrderMark(std::string& strData);

@@ -81,12 +81,6 @@ bool IsQuotedPrintable(std::string_view strLine) {
     return HasQuotedPrintableMark(strLine.substr(0, strLine.find(':')), 0);
 }
 
-// The marks DecodeByteOrderMark takes away or converts by.
-bool StartsWithByteOrderMark(const std::string& strData) {
-    return strData.compare(0, 3, "\xEF\xBB\xBF") == 0 || strData.compare(0, 2, "\xFF\xFE") == 0 ||
-           strData.compare(0, 2, "\xFE\xFF") == 0;
-}
-
 // Cards as most files spell their start; a count to reserve by, not the cards read.
 int CountCardStarts(std::string_view strText) {
     int nCount = 0;
@@ -347,7 +341,7 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
     bool bLittleEndian = false;
     bool bZeroBytes =
         std::string_view(strData).substr(0, kUtf16ProbeLength).find('\0') != std::string_view::npos;
-    if (StartsWithByteOrderMark(strData)) {
+    if (HasByteOrderMark(strData)) {
         strConverted = strData;
         DecodeByteOrderMark(strConverted);
         pText = &strConverted;
