@@ -104,8 +104,10 @@ struct CServerCard {
 
 class CSyncRun {
 public:
-    CSyncRun(const CContactArray& contacts, IHttpTransport& http, CSyncOutcome& out)
-        : m_contacts(contacts), m_dav(http), m_out(out), m_localEntry(static_cast<size_t>(contacts.GetSize()), -1) {}
+    CSyncRun(const CContactArray& contacts, IHttpTransport& http, size_t nConfirmedDeletions,
+             CSyncOutcome& out)
+        : m_contacts(contacts), m_dav(http), m_out(out), m_nConfirmedDeletions(nConfirmedDeletions),
+          m_localEntry(static_cast<size_t>(contacts.GetSize()), -1) {}
 
     bool Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
     const std::string& Error() const { return m_dav.Error(); }
@@ -141,6 +143,7 @@ private:
     const CContactArray& m_contacts;
     CDavClient m_dav;
     CSyncOutcome& m_out;
+    const size_t m_nConfirmedDeletions;
     CSyncState m_state;
     std::vector<CSyncEntry> m_entries; // the state's, as the sync leaves them
     std::vector<int> m_entryLocal;      // per entry of m_state, its contact or -1
@@ -529,20 +532,19 @@ bool CSyncRun::MergeAndSend(const CContact& base, int nLocal, CServerCard server
 }
 
 bool CSyncRun::ReconcileEntries() {
-    // Most of the synchronised contacts gone here at once is a book restored from an old copy or
-    // replaced far more often than a wish to empty the server: nothing is deleted there then.
+    // Most of the synchronised contacts gone here at once may be a book restored from an old copy
+    // or replaced as well as deletions: nothing is deleted there until the user says which.
     size_t nToDelete = 0;
     for (size_t e = 0; e < m_state.entries.size(); ++e) {
         std::string strKey = Key(m_state.entries[e].strHref);
         nToDelete += m_entryLocal[e] < 0 && !m_removed.count(strKey) && !m_changed.count(strKey) ? 1 : 0;
     }
-    if (nToDelete > kMassDeletion && nToDelete * 2 > m_state.entries.size()) {
+    if (nToDelete > kMassDeletion && nToDelete * 2 > m_state.entries.size() &&
+        nToDelete > m_nConfirmedDeletions) {
+        m_out.nDeletionsToConfirm = nToDelete;
         m_dav.Fail("This sync would delete " + std::to_string(nToDelete) + " of the " +
                    std::to_string(m_state.entries.size()) + " synchronised contacts on " +
-                   UrlOrigin(m_state.strBookUrl) +
-                   ", as they are missing here; nothing was changed. If the address book was restored or "
-                   "replaced, remove the synchronisation account and set it up again: the contacts are then "
-                   "brought back. Contacts you deleted on purpose can be deleted on the server itself.");
+                   UrlOrigin(m_state.strBookUrl) + ", as they are missing here; nothing was changed.");
         return false;
     }
     for (size_t e = 0; e < m_state.entries.size(); ++e) {
@@ -785,14 +787,14 @@ CContactArray WithStoredLineBreaks(const CContactArray& contacts) {
 } // namespace
 
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
-                         const std::string& strUrl, const std::string& strUser) {
+                         const std::string& strUrl, const std::string& strUser, size_t nConfirmedDeletions) {
     CSyncOutcome out;
     bool bRaw = false;
     for (int i = 0; i < contacts.GetSize() && !bRaw; ++i) {
         bRaw = HasRawLineBreak(contacts[i]);
     }
     CContactArray stored = bRaw ? WithStoredLineBreaks(contacts) : CContactArray();
-    CSyncRun run(bRaw ? stored : contacts, http, out);
+    CSyncRun run(bRaw ? stored : contacts, http, nConfirmedDeletions, out);
     out.bOk = run.Run(state, strUrl, strUser);
     if (!out.bOk) {
         // Nothing of a sync that stopped is applied here; the next one finds what it did there.

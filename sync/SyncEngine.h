@@ -28,6 +28,9 @@ struct CSyncOutcome {
     bool bOk = false;
     std::string strError;            // for the user, naming the server
     std::string strCertificateSha256; // when the server's certificate is not trusted
+    // When the sync stopped because it would delete this many contacts on the server at once:
+    // given back as nConfirmedDeletions, the next sync deletes them.
+    size_t nDeletionsToConfirm = 0;
     CSyncSummary summary;
     // What the book is to do, in one change: remove these (indexes into the contacts given)
     // and add these.
@@ -38,5 +41,8 @@ struct CSyncOutcome {
 
 // strUrl: the address the user gave; when it leads to several address books the sync refuses
 // and names them. State of another address book or user is set aside: the sync is a first one.
+// Deleting more than a few contacts and most of the synchronised ones on the server at once
+// needs nConfirmedDeletions at least as large, which the user gives after being asked.
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
-                         const std::string& strUrl, const std::string& strUser);
+                         const std::string& strUrl, const std::string& strUser,
+                         size_t nConfirmedDeletions = 0);

@@ -53,8 +53,9 @@ class CClient {
 public:
     CClient(IHttpTransport& http, std::string strBook) : m_http(http), m_strBook(std::move(strBook)) {}
 
-    CSyncOutcome Sync(IHttpTransport* pHttp = nullptr) {
-        CSyncOutcome outcome = Synchronise(contacts, state, pHttp ? *pHttp : m_http, m_strBook, "anna");
+    CSyncOutcome Sync(IHttpTransport* pHttp = nullptr, size_t nConfirmedDeletions = 0) {
+        CSyncOutcome outcome =
+            Synchronise(contacts, state, pHttp ? *pHttp : m_http, m_strBook, "anna", nConfirmedDeletions);
         if (outcome.bOk) {
             std::vector<int> removed = outcome.removed;
             std::sort(removed.rbegin(), removed.rend());
@@ -282,22 +283,32 @@ TEST_P(SyncEngineTest, ASyncStoppedAnywhereIsFinishedByTheNext) {
     EXPECT_TRUE(client.Find("Gus"));
 }
 
-// A book missing most of the synchronised contacts at once (an old copy restored) deletes
-// nothing on the server; set up again, it gets them back.
-TEST_P(SyncEngineTest, MostContactsMissingAtOnceDeleteNothingThere) {
+// A book missing most of the synchronised contacts at once (an old copy restored, or many
+// deleted on purpose) deletes nothing on the server until the user confirms as many deletions;
+// set up again instead, it gets them back.
+TEST_P(SyncEngineTest, MostContactsMissingAtOnceAreDeletedThereOnlyWhenConfirmed) {
     CClient client(*m_http, m_strBook);
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 14; ++i) {
         client.contacts.Add(Person("Meier", ("P" + std::to_string(i)).c_str()));
     }
     ASSERT_TRUE(client.Sync().bOk);
-    client.contacts.RemoveAt(1, 11);
-    CSyncOutcome refused = client.Sync();
-    EXPECT_FALSE(refused.bOk);
-    EXPECT_NE(std::string::npos, refused.strError.find("would delete 11 of the 12")) << refused.strError;
-    EXPECT_EQ(12u, ServerCards().size());
-    client.state = CSyncState();
-    ASSERT_TRUE(client.Sync().bOk);
-    EXPECT_EQ(12, client.contacts.GetSize());
+    client.contacts.RemoveAt(2, 12);
+    for (size_t nConfirmed : {size_t(0), size_t(11)}) {
+        CSyncOutcome refused = client.Sync(nullptr, nConfirmed);
+        EXPECT_FALSE(refused.bOk);
+        EXPECT_EQ(12u, refused.nDeletionsToConfirm);
+        EXPECT_NE(std::string::npos, refused.strError.find("would delete 12 of the 14")) << refused.strError;
+        EXPECT_EQ(14u, ServerCards().size());
+    }
+    CClient restored(*m_http, m_strBook);
+    restored.contacts = client.contacts;
+    ASSERT_TRUE(restored.Sync().bOk);
+    EXPECT_EQ(14, restored.contacts.GetSize());
+
+    CSyncOutcome confirmed = client.Sync(nullptr, 12);
+    ASSERT_TRUE(confirmed.bOk) << confirmed.strError;
+    EXPECT_EQ(12, confirmed.summary.nDeletedOnServer);
+    EXPECT_EQ(2u, ServerCards().size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SyncEngineTest, ::testing::Values("RADICALE", "XANDIKOS"));

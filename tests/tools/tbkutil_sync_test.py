@@ -259,6 +259,22 @@ def download_and_upload():
         check(len(read_book(book)) == 5, server + " upload changed the book")
 
 
+def deletions_confirmed():
+    """Most of the book deleted at once is deleted on the server only when the user confirms it."""
+    url, book = new_book_url("RADICALE"), os.path.join(work, "deletions.xml")
+    contacts = [contact("Many%02d" % i, "Gone") for i in range(12)]
+    write_book(book, contacts)
+    expect_summary(sync(url, book), "upload of twelve", sent=12)
+    write_book(book, contacts[:1])
+    err = sync(url, book, 2)
+    check("would delete 11 of the 12" in err and "--confirm-deletions 11" in err,
+          "eleven deletions unconfirmed: " + err)
+    check(card_count(url) == 12, "unconfirmed deletions reached the server: %d cards" % card_count(url))
+    expect_summary(sync(url, book, 0, None, "--confirm-deletions", "11"), "eleven deletions confirmed",
+                   deleted_on_server=11, received=0)
+    check(names_on_server(url) == ["Gone Many00"], "server after confirmed deletions: %s" % names_on_server(url))
+
+
 def conflicts():
     url, book = new_book_url("RADICALE"), os.path.join(work, "conflict.xml")
     write_book(book, [contact("Nowak", "Anna", mobile="+48 111", homeemail="anna@home.invalid",
@@ -403,7 +419,7 @@ def window_trusted_certificate():
         reg("delete", key, "/f")
 
 
-CASES = (first_sync_both_ways, download_and_upload, conflicts, refusals, trusted_certificate,
+CASES = (first_sync_both_ways, download_and_upload, deletions_confirmed, conflicts, refusals, trusted_certificate,
          window_trusted_certificate, server_stopped_mid_sync)
 
 

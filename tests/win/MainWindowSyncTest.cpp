@@ -6,9 +6,10 @@
 #include "MainWindowTestSupport.h"
 #include "framework/core/WideText.h"
 #include "res/resource.h"
+#include "support/DavServers.h"
 #include "sync/Credentials.h"
 #include "sync/HttpClient.h"
-#include "support/DavServers.h"
+#include "sync/SyncEngine.h"
 #include "sync/SyncState.h"
 #include "ui/sync/SyncSettings.h"
 
@@ -454,6 +455,53 @@ TEST_F(MainWindowSyncTest, FailedBackgroundSyncShowsOnlyInTheStatusBar) {
             .Then([&] { return !answerer.m_boxes.empty(); })
             .Do([&] {
                 EXPECT_EQ(0u, answerer.m_boxes[0].strText.find(strStatus.substr(strlen("Not synchronised: "), 40)));
+            });
+        steps.RunModal(dlg);
+    }
+}
+
+// Most of the synchronised contacts deleted at once: a background sync only says so, and
+// Synchronise Now asks first; the server loses them only after a yes.
+TEST_F(MainWindowSyncTest, ManyDeletionsOnTheServerAreAskedFirst) {
+    const std::string strBook = MakeBook();
+    CContactArray contacts;
+    for (int i = 0; i < 12; ++i) {
+        contacts.Add(MakeContact("Many", ("P" + std::to_string(i)).c_str()));
+    }
+    CHttpOptions http;
+    http.strUser = "anna";
+    http.strPassword = kPassword;
+    CSyncOutcome first = Synchronise(contacts, CSyncState(), *MakeHttpTransport(http), strBook, "anna");
+    ASSERT_TRUE(first.bOk) << first.strError;
+    CFileException error;
+    ASSERT_TRUE(WriteSyncState(StatePath().c_str(), first.state, error));
+    contacts.RemoveAt(1, 11);
+    WriteBook(contacts);
+    StoreAccount(strBook, kPassword, true);
+    for (int nAnswer : {IDNO, IDYES}) {
+        SCOPED_TRACE(nAnswer == IDYES ? "yes" : "no");
+        CMessageBoxAnswerer answerer(nAnswer);
+        CTestableDlg dlg(m_context);
+        std::string strStatus;
+        CStepRunner steps;
+        steps.Then([&] { return StartsWith(strStatus = StatusText(dlg), "Not synchronised: "); })
+            .Do([&] {
+                EXPECT_NE(std::string::npos, strStatus.find("would delete 11 of the 12")) << strStatus;
+                EXPECT_NE(std::string::npos, strStatus.find("Choose Synchronise Now")) << strStatus;
+                EXPECT_TRUE(answerer.m_boxes.empty());
+                dlg.PostMessage(WM_COMMAND, ID_SYNC_NOW, 0);
+            })
+            .Then([&] {
+                strStatus = StatusText(dlg);
+                return !answerer.m_boxes.empty() && strStatus.find("Synchronising") == std::string::npos;
+            })
+            .Do([&] {
+                ASSERT_EQ(1u, answerer.m_boxes.size());
+                EXPECT_NE(std::string::npos,
+                          answerer.m_boxes[0].strText.find("Delete them on the server too?"));
+                EXPECT_EQ(nAnswer == IDYES ? 1 : 12, CardCount(strBook));
+                EXPECT_TRUE(StartsWith(strStatus, nAnswer == IDYES ? "Synchronised" : "Not synchronised: "))
+                    << strStatus;
             });
         steps.RunModal(dlg);
     }

@@ -17,7 +17,7 @@
 namespace {
 
 const char kUsage[] = "usage: tbkutil sync URL --user NAME [--password-file FILE] [--into FILE] "
-                      "[--trust-certificate SHA256] [--quit-running]\n";
+                      "[--trust-certificate SHA256] [--confirm-deletions COUNT] [--quit-running]\n";
 
 struct CSyncOptions {
     const char* pszUrl = nullptr;
@@ -25,6 +25,8 @@ struct CSyncOptions {
     const char* pszPasswordFile = nullptr;
     const char* pszInto = nullptr;
     const char* pszTrust = nullptr;
+    const char* pszConfirmedDeletions = nullptr;
+    size_t nConfirmedDeletions = 0;
     bool bQuitRunning = false;
 
     bool Parse(int argc, char** argv) {
@@ -33,6 +35,7 @@ struct CSyncOptions {
                                    : std::strcmp(argv[i], "--password-file") == 0     ? &pszPasswordFile
                                    : std::strcmp(argv[i], "--into") == 0              ? &pszInto
                                    : std::strcmp(argv[i], "--trust-certificate") == 0 ? &pszTrust
+                                   : std::strcmp(argv[i], "--confirm-deletions") == 0 ? &pszConfirmedDeletions
                                                                                       : nullptr;
             if (ppValue && i + 1 < argc) {
                 *ppValue = argv[++i];
@@ -43,6 +46,14 @@ struct CSyncOptions {
             } else {
                 pszUrl = argv[i];
             }
+        }
+        if (pszConfirmedDeletions) {
+            char* pszEnd = nullptr;
+            unsigned long long nCount = std::strtoull(pszConfirmedDeletions, &pszEnd, 10);
+            if (*pszConfirmedDeletions < '0' || *pszConfirmedDeletions > '9' || *pszEnd != '\0') {
+                return false;
+            }
+            nConfirmedDeletions = static_cast<size_t>(nCount);
         }
         return pszUrl && pszUser;
     }
@@ -157,10 +168,19 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         return Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
     }
 
-    CSyncOutcome outcome =
-        Synchronise(book.Contacts(), state, *MakeHttpTransport(http), options.pszUrl, options.pszUser);
+    CSyncOutcome outcome = Synchronise(book.Contacts(), state, *MakeHttpTransport(http), options.pszUrl,
+                                       options.pszUser, options.nConfirmedDeletions);
     if (!outcome.bOk) {
         Fail("%s", outcome.strError.c_str());
+        if (outcome.nDeletionsToConfirm > 0) {
+            Print(
+                stderr,
+                "tbkutil: if they were deleted on purpose, add --confirm-deletions %s to delete them on the "
+                "server too. If the address book was restored from an old copy or replaced, delete %s "
+                "instead: "
+                "the next sync then brings the missing contacts back.\n",
+                std::to_string(outcome.nDeletionsToConfirm).c_str(), strStatePath.c_str());
+        }
         if (!outcome.strCertificateSha256.empty()) {
             Print(stderr, "tbkutil: to trust this server's certificate, add --trust-certificate %s\n",
                   outcome.strCertificateSha256.c_str());

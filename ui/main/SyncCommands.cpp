@@ -145,7 +145,7 @@ void CSyncCommands::OnSyncNow() {
     StartSync(true);
 }
 
-void CSyncCommands::StartSync(bool bInteractive) {
+void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
     if (!m_account.IsSetUp()) {
         return;
     }
@@ -168,6 +168,7 @@ void CSyncCommands::StartSync(bool bInteractive) {
     pJob->http.strTrustedCertificateSha256 = m_account.strTrustedSha256;
     pJob->http.nTimeoutSeconds = kSyncTimeoutSeconds;
     pJob->nChanges = m_nChanges;
+    pJob->nConfirmedDeletions = nConfirmedDeletions;
     bool bStarted = m_task.Start(m_window.m_hWnd, WM_SYNC_DONE, [pJob] {
         CSyncState state;
         CFileException error;
@@ -176,7 +177,7 @@ void CSyncCommands::StartSync(bool bInteractive) {
             return;
         }
         pJob->outcome = Synchronise(pJob->contacts, state, *MakeHttpTransport(pJob->http), pJob->strBookUrl,
-                                    pJob->strUser);
+                                    pJob->strUser, pJob->nConfirmedDeletions);
     });
     if (!bStarted) {
         Fail("The synchronisation could not be started.", bInteractive);
@@ -196,6 +197,10 @@ LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
     m_bInteractive = false;
     if (pJob->strBookUrl != m_account.strBookUrl || pJob->strUser != m_account.strUser) {
         return 0; // the account was changed or removed meanwhile: its outcome is not wanted
+    }
+    if (pJob->outcome.nDeletionsToConfirm > 0) {
+        ConfirmDeletions(pJob->outcome, bInteractive);
+        return 0;
     }
     if (!pJob->outcome.bOk) {
         CString strError = pJob->outcome.strError.c_str();
@@ -245,6 +250,30 @@ void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
         return;
     }
     m_commands.SetStatus(SyncedStatus(outcome.summary));
+}
+
+void CSyncCommands::ConfirmDeletions(const CSyncOutcome& outcome, bool bInteractive) {
+    const CString strError = outcome.strError.c_str();
+    if (!bInteractive) {
+        Fail(strError + " Choose Synchronise Now to delete them there or keep them.", false);
+        return;
+    }
+    int nAnswer = IDNO;
+    {
+        // No sync starts while the question is open; one that did would ask it again.
+        CCommandScope command(m_exit, m_window);
+        nAnswer = m_window.MessageBox(
+            strError + "\n\nDelete them on the server too?\n\nChoose No if this address book "
+                       "was restored from an old copy or replaced. To bring the missing "
+                       "contacts back then, remove the synchronisation account and set it "
+                       "up again.",
+            kSystemCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    }
+    if (nAnswer == IDYES) {
+        StartSync(true, outcome.nDeletionsToConfirm);
+    } else {
+        m_commands.SetStatus("Not synchronised: " + strError);
+    }
 }
 
 void CSyncCommands::Fail(const CString& strError, bool bInteractive) {

@@ -63,6 +63,7 @@ private:
         std::string strBookUrl, strUser;
         CHttpOptions http;
         unsigned nChanges = 0; // the window's change count when the sync started
+        size_t nConfirmedDeletions = 0;
         CSyncOutcome outcome;
     };
 
@@ -70,7 +71,11 @@ private:
     void SetTriggers();
     // A sync nDelayMs from now (a later call moves it).
     void Schedule(UINT nDelayMs);
-    void StartSync(bool bInteractive);
+    // nConfirmedDeletions: as many deletions on the server as the user agreed to.
+    void StartSync(bool bInteractive, size_t nConfirmedDeletions = 0);
+    // A sync that would delete many contacts on the server: Synchronise Now asks the user and
+    // runs again when they agree; in the background, the status bar says so.
+    void ConfirmDeletions(const CSyncOutcome& outcome, bool bInteractive);
     // The outcome into the book, the file and the state.
     void Apply(const CJob& job, bool bInteractive);
     void Fail(const CString& strError, bool bInteractive);
