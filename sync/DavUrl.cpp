@@ -1,5 +1,7 @@
 #include "DavUrl.h"
 
+#include "framework/core/Unicode.h"
+
 #include <vector>
 
 namespace {
@@ -254,4 +256,22 @@ std::string UrlOrigin(const std::string& strUrl) {
     std::string strHost, strPort;
     SplitAuthority(parts.strAuthority, strHost, strPort);
     return Lower(parts.strScheme) + "://" + Lower(strHost) + (strPort.empty() ? "" : ":" + strPort);
+}
+
+std::string DisplayUrl(const std::string& strUrl) {
+    std::string strOut;
+    strOut.reserve(strUrl.size());
+    for (size_t i = 0; i < strUrl.size(); ++i) {
+        int nHigh = strUrl[i] == '%' && i + 2 < strUrl.size() ? HexValue(strUrl[i + 1]) : -1;
+        int nLow = nHigh >= 0 ? HexValue(strUrl[i + 2]) : -1;
+        const unsigned char ch = static_cast<unsigned char>(nHigh * 16 + nLow);
+        if (nLow < 0 || ch < 0x20 || ch == 0x7F || ch == '%' || ch == '/' || ch == '?' || ch == '#') {
+            strOut += strUrl[i];
+            continue;
+        }
+        strOut += static_cast<char>(ch);
+        i += 2;
+    }
+    // Escaped bytes of another character set read as nothing a person could type: left as sent.
+    return IsValidUtf8(strOut) ? strOut : strUrl;
 }

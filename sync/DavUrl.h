@@ -18,3 +18,7 @@ std::string UrlPath(const std::string& strUrl);
 // The origin of a URL ("https://host:8443"): scheme and host in lower case, the port as written,
 // no user information; empty for a URL without a host.
 std::string UrlOrigin(const std::string& strUrl);
+// A URL as a person reads it: escapes of UTF-8 text and of blanks decoded ("My%20Contacts" as
+// "My Contacts"); those that would change its meaning (/ ? # %) or hide a control character stay.
+// Only for showing: requests keep the URL as the server gave it.
+std::string DisplayUrl(const std::string& strUrl);

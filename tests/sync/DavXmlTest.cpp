@@ -351,3 +351,19 @@ TEST(DavUrlTest, SplitsOriginAndPath) {
         EXPECT_EQ(c.pszPath, UrlPath(c.pszUrl)) << c.pszUrl;
     }
 }
+
+TEST(DavUrlTest, ShowsEscapedTextAsText) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://dav.example/anna/My%20Contacts/", "https://dav.example/anna/My Contacts/"},
+        {"https://dav.example/anna/Kontakte%20B%C3%BCro/", "https://dav.example/anna/Kontakte Büro/"},
+        // Escapes that change what the URL names, or hide a control character, stay.
+        {"/a%2Fb%3Fc%23d%25e%0Af", "/a%2Fb%3Fc%23d%25e%0Af"},
+        // Bytes of another character set are not UTF-8: the URL is shown as it was sent.
+        {"/B%FCro/", "/B%FCro/"},
+        {"/cut%C3", "/cut%C3"},
+        {"/odd%zz%4", "/odd%zz%4"},
+    };
+    for (const auto& [pszUrl, pszShown] : cases) {
+        EXPECT_EQ(pszShown, DisplayUrl(pszUrl)) << pszUrl;
+    }
+}

@@ -198,10 +198,11 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         return Fail("%s; the next sync compares every card again", error.GetErrorMessage().GetString());
     }
     const CSyncSummary& sum = outcome.summary;
-    Print(stdout,
-          "tbkutil: synchronised %s with %s: sent %d, received %d, merged %d, deleted here %d, deleted on the "
-          "server %d, conflicts %d\n",
-          strBook.GetString(), outcome.state.strBookUrl.c_str(), sum.nSent, sum.nReceived, sum.nMerged,
-          sum.nDeletedHere, sum.nDeletedOnServer, sum.nConflicts);
+    Print(
+        stdout,
+        "tbkutil: synchronised %s with %s: sent %d, received %d, merged %d, deleted here %d, deleted on the "
+        "server %d, conflicts %d\n",
+        strBook.GetString(), DisplayUrl(outcome.state.strBookUrl).c_str(), sum.nSent, sum.nReceived,
+        sum.nMerged, sum.nDeletedHere, sum.nDeletedOnServer, sum.nConflicts);
     return sum.nConflicts > 0 ? kExitWarned : kExitClean;
 }
