@@ -200,6 +200,7 @@ TEST_F(MainWindowSyncTest, WindowStoresTheAccountAndRemoveAccountForgetsIt) {
     CMessageBoxAnswerer answerer(IDYES);
     CTestableDlg dlg(m_context);
     HWND hSync = nullptr;
+    std::string strChosen;
     CStepRunner steps;
     steps.Do([&] {
              EXPECT_FALSE(IsSyncNowEnabled(dlg));
@@ -221,6 +222,8 @@ TEST_F(MainWindowSyncTest, WindowStoresTheAccountAndRemoveAccountForgetsIt) {
         .Then([&] { return StartsWith(ItemText(hSync, IDC_SYNC_MESSAGE), "Found"); })
         .Do([&] {
             ASSERT_TRUE(ChooseBook(hSync, strBook)) << ItemText(hSync, IDC_SYNC_MESSAGE);
+            strChosen = ItemText(hSync, IDC_SYNC_BOOKS);
+            EXPECT_NE(std::string::npos, strChosen.find("Contacts (")) << strChosen; // its name first
             ::PostMessageW(hSync, WM_COMMAND, IDOK, 0);
         })
         .Then([&] { return !::IsWindow(hSync); })
@@ -252,6 +255,7 @@ TEST_F(MainWindowSyncTest, WindowStoresTheAccountAndRemoveAccountForgetsIt) {
         .Then([&] { return (hSync = SyncWindow()) != nullptr; })
         .Do([&] {
             EXPECT_EQ(kPassword, ItemText(hSync, IDC_SYNC_PASSWORD));
+            EXPECT_EQ(strChosen, ItemText(hSync, IDC_SYNC_BOOKS));
             ::PostMessageW(hSync, WM_COMMAND, IDC_SYNC_REMOVE, 0);
         })
         .Then([&] { return !::IsWindow(hSync); })

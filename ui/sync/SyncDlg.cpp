@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 // A slow server keeps the user waiting no longer than this for each answer.
@@ -30,7 +32,8 @@ std::string TwoLineFingerprint(const std::string& strSha256) {
 }
 
 std::string BookLine(const CAddressBookInfo& book) {
-    return book.strName.empty() ? book.strUrl : book.strName + " (" + book.strUrl + ")";
+    const std::string strUrl = DisplayUrl(book.strUrl);
+    return book.strName.empty() ? strUrl : book.strName + " (" + strUrl + ")";
 }
 
 } // namespace
@@ -70,7 +73,7 @@ BOOL CSyncDlg::OnInitDialog() {
     ::SetDlgItemInt(m_hWnd, IDC_SYNC_MINUTES, static_cast<UINT>(m_account.nMinutes), FALSE);
     OnEveryClicked();
     if (m_account.IsSetUp()) {
-        m_books = {{m_account.strBookUrl, std::string()}};
+        m_books = {{m_account.strBookUrl, m_account.strBookName}};
         m_strBooksAddress = CompleteAddress(m_account.strAddress);
         m_strBooksLogin = Login();
     }
@@ -114,6 +117,33 @@ void CSyncDlg::ShowBooks(const std::string& strSelectUrl) {
     }
     ::SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nSelect), 0);
     ::EnableWindow(hList, !m_books.empty());
+    WidenDropDown(hList);
+}
+
+// A book's name and address together may be longer than the box: the list that drops down is
+// made wide enough to show them whole, as far as the screen allows.
+void CSyncDlg::WidenDropDown(HWND hList) const {
+    RECT box = {};
+    ::GetWindowRect(hList, &box);
+    const int nBoxWidth = box.right - box.left;
+    int nWidest = nBoxWidth;
+    HDC hDC = ::GetDC(hList);
+    HGDIOBJ hOldFont = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageW(hList, WM_GETFONT, 0, 0)));
+    for (const CAddressBookInfo& book : m_books) {
+        std::wstring strLine = ToWide(BookLine(book).c_str());
+        SIZE size = {};
+        ::GetTextExtentPoint32W(hDC, strLine.c_str(), static_cast<int>(strLine.size()), &size);
+        nWidest = std::max(nWidest, static_cast<int>(size.cx) + ::GetSystemMetrics(SM_CXVSCROLL) +
+                                        4 * ::GetSystemMetrics(SM_CXEDGE));
+    }
+    ::SelectObject(hDC, hOldFont);
+    ::ReleaseDC(hList, hDC);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (::GetMonitorInfoW(::MonitorFromWindow(hList, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        nWidest = std::max<int>(nBoxWidth, std::min<int>(nWidest, monitor.rcWork.right - box.left));
+    }
+    ::SendMessageW(hList, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(nWidest), 0);
 }
 
 void CSyncDlg::OnConnect() {
@@ -243,6 +273,7 @@ bool CSyncDlg::Store() {
     CSyncAccount account;
     account.strAddress = CompleteAddress(Text(IDC_SYNC_ADDRESS));
     account.strBookUrl = m_books[static_cast<size_t>(nBook)].strUrl;
+    account.strBookName = m_books[static_cast<size_t>(nBook)].strName;
     account.strUser = Text(IDC_SYNC_USER);
     account.strTrustedSha256 = m_strTrustedSha256;
     account.bAtStart = IsDlgButtonChecked(IDC_SYNC_AT_START) == BST_CHECKED;

@@ -60,6 +60,7 @@ private:
     // The user name and password as typed, as one text to compare.
     std::string Login() const;
     void ShowBooks(const std::string& strSelectUrl);
+    void WidenDropDown(HWND hList) const;
     // Stores what the window shows; false (and a message) when something is missing or refused.
     bool Store();
     std::string Text(int nId) const { return GetDlgItemText(nId).GetStdString(); }

@@ -10,6 +10,7 @@
 namespace {
 
 const char kUserValue[] = "User";
+const char kBookNameValue[] = "BookName";
 const char kAtStartValue[] = "AtStart";
 const char kAfterChangeValue[] = "AfterChange";
 const char kEveryValue[] = "Every";
@@ -30,6 +31,7 @@ CSyncAccount CSyncAccount::Load() {
     registry.SetKey(HKEY_CURRENT_USER, kSyncKeyPath);
     account.strAddress = registry.ReadString(kSyncAddressValue, "").GetStdString();
     account.strBookUrl = registry.ReadString(kSyncBookUrlValue, "").GetStdString();
+    account.strBookName = registry.ReadString(kBookNameValue, "").GetStdString();
     account.strUser = registry.ReadString(kUserValue, "").GetStdString();
     account.strTrustedSha256 = registry.ReadString(kSyncCertificateValue, "").GetStdString();
     account.bAtStart = registry.ReadInt(kAtStartValue, 1) != 0;
@@ -44,6 +46,7 @@ bool CSyncAccount::Save(CString* pError) const {
     const std::pair<const char*, const std::string*> texts[] = {
         {kSyncAddressValue, &strAddress},
         {kSyncBookUrlValue, &strBookUrl},
+        {kBookNameValue, &strBookName},
         {kUserValue, &strUser},
         {kSyncCertificateValue, &strTrustedSha256},
     };

@@ -18,6 +18,7 @@ const int kMaxSyncMinutes = 24 * 60;
 struct CSyncAccount {
     std::string strAddress; // as the user gave it: a server, a principal or an address book
     std::string strBookUrl; // the address book chosen there: what is synchronised
+    std::string strBookName; // its name on the server, when it has one
     std::string strUser;
     std::string strTrustedSha256; // a certificate the system does not trust, trusted by the user
     bool bAtStart = true;
