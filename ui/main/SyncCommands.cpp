@@ -39,7 +39,7 @@ CString SyncedStatus(const CSyncSummary& summary) {
     const std::pair<int, const char*> counts[] = {
         {summary.nReceived, "received"},
         {summary.nSent, "sent"},
-        {summary.nMerged, "matched"},
+        {summary.nMerged, "merged"},
         {summary.nDeletedHere, "deleted here"},
         {summary.nDeletedOnServer, "deleted on the server"},
     };
