@@ -320,6 +320,10 @@ CHttpResponse CWinHttpTransport::Send(const CHttpRequest& request) {
     if (hRequest.Get() == nullptr) {
         return FailureOfError(GetLastError());
     }
+    // The session's timeouts leave the wait for the answer's headers to this option; without it
+    // Wine waits for a server that never answers for ever, and Windows for 90 seconds.
+    DWORD dwWaitMs = static_cast<DWORD>(m_options.nTimeoutSeconds) * 1000;
+    WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &dwWaitMs, sizeof(dwWaitMs));
     // Never the Windows logon of the user: only the account given for the server.
     DWORD dwAutoLogon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
     WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &dwAutoLogon, sizeof(dwAutoLogon));

@@ -3,6 +3,7 @@
 #include "sync/HttpClient.h"
 
 #include "support/DavServers.h"
+#include "support/SilentServer.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,9 @@ protected:
 TEST_F(HttpClientTest, EveryAnswerIsAResponseAndNoAnswerAFailure) {
     CHttpOptions anonymous;
     anonymous.nTimeoutSeconds = 10;
+    CSilentServer silent;
+    CHttpOptions impatient = Account();
+    impatient.nTimeoutSeconds = 2;
     struct Case {
         const char* pszName;
         CHttpOptions options;
@@ -58,6 +62,9 @@ TEST_F(HttpClientTest, EveryAnswerIsAResponseAndNoAnswerAFailure) {
         {"server without accounts", anonymous, m_servers["XANDIKOS_BOOK"], HttpFailure::none, 207},
         // Nothing listens on port 1: the connection is refused.
         {"nothing listening", Account(), "http://127.0.0.1:1/anna/", HttpFailure::cannotConnect, 0},
+        // A server that takes the request and never answers it is given up after the timeout.
+        {"no answer", impatient, "http://127.0.0.1:" + std::to_string(silent.Port()) + "/anna/",
+         HttpFailure::timeout, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszName);

@@ -1,12 +1,11 @@
 // Synchronisation from the main window against real CardDAV servers on this machine
 // (tests/sync/dav_servers.py, started by CTest): the Synchronisation window and the account it
 // keeps, the syncs in the background and Synchronise Now, and what the status bar says of them.
-#include <winsock2.h> // before windows.h, which would bring the older header
-
 #include "MainWindowTestSupport.h"
 #include "framework/core/WideText.h"
 #include "res/resource.h"
 #include "support/DavServers.h"
+#include "support/SilentServer.h"
 #include "sync/Credentials.h"
 #include "sync/HttpClient.h"
 #include "sync/SyncEngine.h"
@@ -80,33 +79,6 @@ bool IsSyncNowEnabled(CTestableDlg& dlg) {
     ::DestroyMenu(hMenu);
     return bEnabled;
 }
-
-// A port that takes connections and never answers them, as a server that hangs does.
-class CSilentServer {
-public:
-    CSilentServer() {
-        WSADATA data;
-        ::WSAStartup(MAKEWORD(2, 2), &data);
-        m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-        int nLength = sizeof address;
-        if (::bind(m_socket, reinterpret_cast<sockaddr*>(&address), nLength) == 0 && ::listen(m_socket, 4) == 0 &&
-            ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &nLength) == 0) {
-            m_nPort = ::ntohs(address.sin_port);
-        }
-    }
-    ~CSilentServer() {
-        ::closesocket(m_socket);
-        ::WSACleanup();
-    }
-    int Port() const { return m_nPort; }
-
-private:
-    SOCKET m_socket = INVALID_SOCKET;
-    int m_nPort = 0;
-};
 
 class MainWindowSyncTest : public MainWindowTest {
 protected:
