@@ -62,7 +62,10 @@ TEST(ContactSortTest, SortsByLastThenFirstNameIgnoringCase) {
 }
 
 TEST(ContactSortTest, OrderEqualsTheExchangeSortOnNamesEqualApartFromCase) {
-    static const char* const names[] = {"", "a", "A", "ab", "aB", "Ab", "b", "\xC3\xA9", "\xC3\x89", "\xE2\x82\xAC", "a\xC3\xA9", "A\xC3\x89"};
+    static const char* const names[] = {"", "a", "A", "ab", "aB", "Ab", "b", "\xC3\xA9", "\xC3\x89",
+                                        "\xE2\x82\xAC", "a\xC3\xA9", "A\xC3\x89",
+                                        // equal in their first eight bytes, apart from case
+                                        "Abcdefgh", "abcdefghi", "ABCDEFGHa", "abcdefgh\xC3\xA9"};
     const int nNames = sizeof names / sizeof names[0];
     std::mt19937 rng(20261207);
     for (int round = 0; round < 400; ++round) {
