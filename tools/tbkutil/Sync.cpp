@@ -173,13 +173,11 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     if (!outcome.bOk) {
         Fail("%s", outcome.strError.c_str());
         if (outcome.nDeletionsToConfirm > 0) {
-            Print(
-                stderr,
-                "tbkutil: if they were deleted on purpose, add --confirm-deletions %s to delete them on the "
-                "server too. If the address book was restored from an old copy or replaced, delete %s "
-                "instead: "
-                "the next sync then brings the missing contacts back.\n",
-                std::to_string(outcome.nDeletionsToConfirm).c_str(), strStatePath.c_str());
+            Print(stderr,
+                  "tbkutil: if they were deleted on purpose, add --confirm-deletions %s to delete them on "
+                  "the server too. If the address book was restored from an old copy or replaced, delete %s "
+                  "instead: the next sync then brings the missing contacts back.\n",
+                  std::to_string(outcome.nDeletionsToConfirm).c_str(), strStatePath.c_str());
         }
         if (!outcome.strCertificateSha256.empty()) {
             Print(stderr, "tbkutil: to trust this server's certificate, add --trust-certificate %s\n",

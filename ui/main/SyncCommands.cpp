@@ -19,6 +19,10 @@ const UINT kAfterChangeDelayMs = 5000; // after the last of several quick change
 const DWORD kEndWaitMs = 3000;
 // Each wait on the server; a sync left running at the end outlives the program by no more.
 const int kSyncTimeoutSeconds = 20;
+const char kDeleteThereToo[] =
+    "\n\nDelete them on the server too?\n\nChoose No if this address book was restored "
+    "from an old copy or replaced. To bring the missing contacts back then, remove "
+    "the synchronisation account and set it up again.";
 
 // The time of day in the user's format, without seconds.
 CString TimeOfDay() {
@@ -262,12 +266,8 @@ void CSyncCommands::ConfirmDeletions(const CSyncOutcome& outcome, bool bInteract
     {
         // No sync starts while the question is open; one that did would ask it again.
         CCommandScope command(m_exit, m_window);
-        nAnswer = m_window.MessageBox(
-            strError + "\n\nDelete them on the server too?\n\nChoose No if this address book "
-                       "was restored from an old copy or replaced. To bring the missing "
-                       "contacts back then, remove the synchronisation account and set it "
-                       "up again.",
-            kSystemCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        nAnswer = m_window.MessageBox(strError + kDeleteThereToo, kSystemCaption,
+                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     }
     if (nAnswer == IDYES) {
         StartSync(true, outcome.nDeletionsToConfirm);
