@@ -215,14 +215,20 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         CXML* pNode;
         CXML* pNextChild;
     };
-    // A saved book holds its entries as the root's children. Making room for them first spares
-    // moving every record while the list grows, and for a large book tens of megabytes of
-    // freshly mapped memory; entries elsewhere still find room as the list grows.
-    int nRootEntries = root.GetName() == strEntry;
-    for (CXML* pChild = root.GetFirstChild(); pChild; pChild = root.GetNextChild()) {
-        nRootEntries += pChild->GetName() == strEntry;
+    // Making room for every entry first spares moving every record while the list grows, and
+    // for a large book tens of megabytes of freshly mapped memory. A saved book holds its
+    // entries as the root's children, but a damaged one may nest them at any depth.
+    int nEntries = 0;
+    std::vector<CXML*> pending{&root};
+    while (!pending.empty()) {
+        CXML* pNode = pending.back();
+        pending.pop_back();
+        nEntries += pNode->GetName() == strEntry;
+        for (CXML* pChild = pNode->GetFirstChild(); pChild; pChild = pNode->GetNextChild()) {
+            pending.push_back(pChild);
+        }
     }
-    contacts.Reserve(contacts.GetSize() + nRootEntries);
+    contacts.Reserve(contacts.GetSize() + nEntries);
 
     // Each entry's record is made in the list when the entry starts and filled in place. Entries
     // end in the order they start unless they nest; only then is the list reordered at the end.
