@@ -22,10 +22,28 @@ template <typename T> void AddOnce(std::vector<T>& values, const T& value) {
 
 namespace {
 
+// A field as DisplayText gives it, without a copy when the field holds neither character that a
+// stored form starts with, which leaves DisplayText nothing to decode; else strBuffer holds it.
+std::string_view DisplayView(const CContact& contact, int nField, std::string& strBuffer) {
+    const std::string& str = contact.FieldAt(nField).GetStdString();
+    for (char c : str) {
+        if (c == kStoredQuote[0] || c == kStoredLineBreak[0]) {
+            strBuffer = contact.DisplayText(nField).GetStdString();
+            return strBuffer;
+        }
+    }
+    return str;
+}
+
 // The first and last name, folded for matching.
 std::string FoldedName(const CContact& contact) {
-    return FoldForMatching(contact.DisplayText(CContact::fieldFirstName).GetStdString() + " " +
-                           contact.DisplayText(CContact::fieldLastName).GetStdString());
+    std::string strFirst, strLast;
+    std::string_view first = DisplayView(contact, CContact::fieldFirstName, strFirst);
+    std::string_view last = DisplayView(contact, CContact::fieldLastName, strLast);
+    std::string strName;
+    strName.reserve(first.size() + 1 + last.size());
+    strName.append(first).append(1, ' ').append(last);
+    return FoldForMatching(strName);
 }
 
 // The words of a folded name, split at blanks and commas, as views of it.
@@ -74,27 +92,42 @@ std::string NameKey(const CContact& contact) {
     return strKey;
 }
 
-std::vector<std::string> EmailAddresses(const CContact& contact) {
-    std::vector<std::string> addresses;
+namespace {
+
+// strchr finds the terminating zero too, so a zero byte separates addresses as well.
+bool IsAddressSeparator(char c) { return std::strchr(" ,;\t\r\n", c) != nullptr; }
+
+// Calls fn with each address of both e-mail fields, lower case, in their order and repeats
+// included, as a view that is valid during the call.
+template <typename Fn> void ForEachEmailAddress(const CContact& contact, Fn fn) {
+    std::string strDecoded, strText;
     for (int nField : kEmailFields) {
-        std::string strText = LowerUtf8(contact.DisplayText(nField).GetStdString());
+        strText.clear();
+        AppendLowerUtf8(strText, DisplayView(contact, nField, strDecoded));
         size_t nStart = 0;
         for (size_t i = 0; i <= strText.size(); ++i) {
-            if (i < strText.size() && !std::strchr(" ,;\t\r\n", strText[i])) {
+            if (i < strText.size() && !IsAddressSeparator(strText[i])) {
                 continue;
             }
-            std::string strWord = strText.substr(nStart, i - nStart);
+            std::string_view word(strText.data() + nStart, i - nStart);
             nStart = i + 1;
             // "Anna <anna@example.org>": the address is between the angle brackets.
-            size_t nOpen = strWord.find('<');
-            if (nOpen != std::string::npos) {
-                strWord = strWord.substr(nOpen + 1, strWord.find('>', nOpen) - nOpen - 1);
+            size_t nOpen = word.find('<');
+            if (nOpen != std::string_view::npos) {
+                word = word.substr(nOpen + 1, word.find('>', nOpen) - nOpen - 1);
             }
-            if (strWord.find('@') != std::string::npos) {
-                AddOnce(addresses, strWord);
+            if (word.find('@') != std::string_view::npos) {
+                fn(word);
             }
         }
     }
+}
+
+} // namespace
+
+std::vector<std::string> EmailAddresses(const CContact& contact) {
+    std::vector<std::string> addresses;
+    ForEachEmailAddress(contact, [&](std::string_view address) { AddOnce(addresses, std::string(address)); });
     return addresses;
 }
 
@@ -134,71 +167,72 @@ bool IsSamePerson(const CContact& a, const CContact& b) {
     return !strName.empty() && strName == NameKey(b) && SharesAddressOrNumber(a, b);
 }
 
-namespace {
-
-// The keys a contact is kept under (pOwn) or looked for under (pLookup): its name with each
-// address, with each number's digits, and with the national part of each number, which an
-// international number keeps under one mark and looks for under the other, so that it meets
-// national numbers only. Both sets are made in one pass when both are asked for.
-void PersonKeys(const CContact& contact, std::vector<std::string>* pOwn, std::vector<std::string>* pLookup) {
-    std::string strName = NameKey(contact);
-    if (strName.empty()) {
-        return;
+bool CPersonIndex::Collect(const CContact& contact) {
+    m_strName = NameKey(contact);
+    if (m_strName.empty()) {
+        return false;
     }
-    strName += '\x1F';
-    auto key = [&](char chKind, const std::string& strValue) {
-        std::string strKey;
-        strKey.reserve(strName.size() + 1 + strValue.size());
-        strKey += strName;
-        strKey += chKind;
-        strKey += strValue;
-        return strKey;
-    };
-    auto add = [&](std::string strKey) {
-        if (pOwn && pLookup) {
-            pOwn->push_back(strKey);
-        }
-        (pLookup ? pLookup : pOwn)->push_back(std::move(strKey));
-    };
-    for (const std::string& strAddress : EmailAddresses(contact)) {
-        add(key('e', strAddress));
-    }
-    for (const CPhoneNumber& number : PhoneNumbers(contact)) {
-        add(key('d', number.strDigits));
-        bool bInternational = number.kind == CPhoneNumber::Kind::international;
-        if (bInternational || number.kind == CPhoneNumber::Kind::national) {
-            if (pOwn) {
-                pOwn->push_back(key(bInternational ? 'i' : 'n', number.strNational));
-            }
-            if (pLookup) {
-                pLookup->push_back(key(bInternational ? 'n' : 'i', number.strNational));
-            }
-        }
-    }
+    m_strName += '\x1F';
+    m_strAddresses.clear();
+    m_addressEnds.clear();
+    ForEachEmailAddress(contact, [this](std::string_view address) {
+        m_strAddresses.append(address);
+        m_addressEnds.push_back(m_strAddresses.size());
+    });
+    m_numbers = PhoneNumbers(contact);
+    return true;
 }
 
-} // namespace
+template <typename Fn> bool CPersonIndex::AnyKey(bool bOwn, Fn fn) {
+    auto key = [&](char chKind, std::string_view strValue) {
+        m_strKey.assign(m_strName);
+        m_strKey += chKind;
+        m_strKey.append(strValue);
+        return fn(m_strKey);
+    };
+    size_t nStart = 0;
+    for (size_t nEnd : m_addressEnds) {
+        if (key('e', std::string_view(m_strAddresses).substr(nStart, nEnd - nStart))) {
+            return true;
+        }
+        nStart = nEnd;
+    }
+    for (const CPhoneNumber& number : m_numbers) {
+        if (key('d', number.strDigits)) {
+            return true;
+        }
+        // An international number is kept under one mark and looked for under the other, so
+        // that it meets national numbers only.
+        bool bInternational = number.kind == CPhoneNumber::Kind::international;
+        if ((bInternational || number.kind == CPhoneNumber::Kind::national) &&
+            key(bInternational == bOwn ? 'i' : 'n', number.strNational)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CPersonIndex::Keep() {
+    AnyKey(true, [this](const std::string& strKey) {
+        m_keys.insert(strKey);
+        return false;
+    });
+}
 
 void CPersonIndex::Add(const CContact& contact) {
-    std::vector<std::string> own;
-    PersonKeys(contact, &own, nullptr);
-    for (std::string& strKey : own) {
-        m_keys.insert(std::move(strKey));
+    if (Collect(contact)) {
+        Keep();
     }
 }
 
 bool CPersonIndex::AddUnlessHeld(const CContact& contact) {
-    std::vector<std::string> own;
-    std::vector<std::string> lookup;
-    own.reserve(8);
-    lookup.reserve(8);
-    PersonKeys(contact, &own, &lookup);
-    if (std::any_of(lookup.begin(), lookup.end(),
-                    [&](const std::string& strKey) { return m_keys.count(strKey) > 0; })) {
+    if (!Collect(contact)) {
+        return true;
+    }
+    // Every key is looked for before any is kept, so a contact never meets itself.
+    if (AnyKey(false, [this](const std::string& strKey) { return m_keys.count(strKey) > 0; })) {
         return false;
     }
-    for (std::string& strKey : own) {
-        m_keys.insert(std::move(strKey));
-    }
+    Keep();
     return true;
 }

@@ -30,7 +30,8 @@ bool SharesAddressOrNumber(const CContact& a, const CContact& b);
 bool IsSamePerson(const CContact& a, const CContact& b);
 
 // The people of a set of contacts, for finding at once whether another contact is one of them
-// (IsSamePerson with any): each is kept as its name paired with each address and number.
+// (IsSamePerson with any): each is kept as its name paired with each address and number (and
+// with the national part of each number, so that national and international forms meet).
 class CPersonIndex {
 public:
     void Add(const CContact& contact);
@@ -38,7 +39,23 @@ public:
     bool AddUnlessHeld(const CContact& contact);
 
 private:
+    // Reads the contact's name, addresses and numbers into the members below; false when it has
+    // no name, which keeps it out of the set.
+    bool Collect(const CContact& contact);
+    // Calls fn with each key of the collected contact, those it is kept under (bOwn) or those
+    // it is looked for under, until fn returns true; true when it did.
+    template <typename Fn> bool AnyKey(bool bOwn, Fn fn);
+    // Keeps the collected contact under its own keys.
+    void Keep();
+
     std::unordered_set<std::string> m_keys;
+    // The collected contact, in texts kept from one contact to the next, so that a large import
+    // builds its keys without allocating for each.
+    std::string m_strName;
+    std::string m_strAddresses; // the addresses one after another, each ending at m_addressEnds
+    std::vector<size_t> m_addressEnds;
+    std::vector<CPhoneNumber> m_numbers;
+    std::string m_strKey;
 };
 
 // The fields that hold phone numbers, in the order they are read.
