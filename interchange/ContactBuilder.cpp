@@ -16,6 +16,16 @@ bool HasLineBreak(const std::string& str) {
     return false;
 }
 
+// Whether a line break from nFrom on is other than CR LF, which NormaliseLineBreaks would change.
+bool HasLoneLineBreak(const std::string& str, size_t nFrom) {
+    for (size_t i = nFrom; i < str.size(); ++i) {
+        if (str[i] == '\n' || (str[i] == '\r' && (i + 1 == str.size() || str[++i] != '\n'))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void AppendLine(std::string& strText, const std::string& strLine) {
     if (!strText.empty()) {
         strText += "\r\n";
@@ -29,21 +39,22 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
 CString ImportedText(std::string str, int& nControls, int& nUnreadable) {
     // Most values are printable ASCII throughout, which needs nothing done.
-    bool bPlain = true;
-    for (char c : str) {
-        bPlain = bPlain && static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x80;
+    size_t nFirst = 0;
+    while (nFirst < str.size() && static_cast<unsigned char>(str[nFirst]) >= 0x20 &&
+           static_cast<unsigned char>(str[nFirst]) < 0x80) {
+        ++nFirst;
     }
-    if (bPlain) {
+    if (nFirst == str.size()) {
         return CString(std::move(str));
     }
-    if (HasLineBreak(str)) {
+    if (HasLoneLineBreak(str, nFirst)) {
         str = NormaliseLineBreaks(str);
     }
     // The text is copied in stretches between the characters left out or replaced; a text
     // without any is handed on as it is.
     std::string strOut;
     size_t nStretch = 0;
-    for (size_t i = 0; i < str.size();) {
+    for (size_t i = nFirst; i < str.size();) {
         unsigned char c = static_cast<unsigned char>(str[i]);
         size_t nStart = i;
         if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') {
@@ -110,11 +121,14 @@ std::string Capitalised(const char* psz) {
 
 } // namespace
 
-std::string Join(std::initializer_list<std::string> texts, const char* pszSeparator) {
+std::string Join(std::initializer_list<std::string_view> texts, const char* pszSeparator) {
     std::string str;
-    for (const std::string& strText : texts) {
+    for (std::string_view strText : texts) {
         if (!strText.empty()) {
-            str += (str.empty() ? "" : pszSeparator) + strText;
+            if (!str.empty()) {
+                str += pszSeparator;
+            }
+            str.append(strText);
         }
     }
     return str;
@@ -152,7 +166,7 @@ std::string Collapsed(const std::string& str) {
 }
 
 std::string ComposeAddress(const std::vector<std::string>& p) {
-    auto part = [&p](size_t n) { return n < p.size() ? p[n] : std::string(); };
+    auto part = [&p](size_t n) { return n < p.size() ? std::string_view(p[n]) : std::string_view(); };
     std::string strPlace = Join({part(3), Join({part(4), part(5)}, " ")}, ", ");
     return Join({part(0), part(1), part(2), strPlace, part(6)}, "\r\n");
 }
@@ -296,6 +310,20 @@ bool CContactBuilder::Finish(CContact& contact) {
         m_report.Warn(m_strFile, m_nLine, "a contact without any text was left out");
         return false;
     }
+    // Most contacts need no warning, nor the name one would give.
+    bool bReplaced = false;
+    for (int i = 0; i < CContact::kFieldCount; ++i) {
+        bReplaced = bReplaced || nUnreadable[i] > 0 || nControls[i] > 0;
+    }
+    if (bReplaced) {
+        ReportReplacements(contact, nUnreadable, nControls);
+    }
+    contact.EncodeStoredText();
+    return true;
+}
+
+void CContactBuilder::ReportReplacements(const CContact& contact, const int* pUnreadable,
+                                         const int* pControls) {
     CString strName = contact.lastname;
     if (strName.IsEmpty() || contact.firstname.IsEmpty()) {
         strName += contact.firstname;
@@ -306,15 +334,13 @@ bool CContactBuilder::Finish(CContact& contact) {
         strName = contact.company;
     }
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        if (nUnreadable[i] > 0) {
-            ReportReplaced(strName, i, nUnreadable[i], "character that could not be read",
+        if (pUnreadable[i] > 0) {
+            ReportReplaced(strName, i, pUnreadable[i], "character that could not be read",
                            "characters that could not be read",
                            std::string("written as ") + kReplacementCharacter);
         }
-        ReportReplaced(strName, i, nControls[i], "control character", "control characters", "left out");
+        ReportReplaced(strName, i, pControls[i], "control character", "control characters", "left out");
     }
-    contact.EncodeStoredText();
-    return true;
 }
 
 void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne,

@@ -10,6 +10,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CContactBuilder {
@@ -43,6 +44,9 @@ public:
     bool Finish(CContact& contact);
 
 private:
+    // Warns of the characters of each field that were replaced (pUnreadable) or left out
+    // (pControls), naming the contact, whose texts are not yet in their stored form.
+    void ReportReplacements(const CContact& contact, const int* pUnreadable, const int* pControls);
     // Counts nCount characters of the field that were replaced or left out and warns, naming
     // the contact.
     void ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne,
@@ -64,7 +68,7 @@ std::vector<std::string> DisplayNameForms(const std::string& strFirst, const std
                                           const std::string& strSuffix);
 
 // Joins the non-empty texts with the separator.
-std::string Join(std::initializer_list<std::string> texts, const char* pszSeparator);
+std::string Join(std::initializer_list<std::string_view> texts, const char* pszSeparator);
 // Runs of blanks and line breaks as one blank, without blanks at the ends.
 std::string Collapsed(const std::string& str);
 // Collapsed(a) == Collapsed(b), without making either.
