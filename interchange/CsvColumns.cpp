@@ -363,10 +363,13 @@ namespace {
 size_t CarriedBlockStart(const std::string& strNote) {
     size_t nEnd = strNote.size(); // end of the line looked at
     for (size_t k = g_nCarried; k-- > 0;) {
-        std::string strPrefix = std::string(g_carried[k].pszLabel) + ": ";
+        // The line must start with the label and ": ".
+        const char* pszLabel = g_carried[k].pszLabel;
+        size_t nLabel = std::strlen(pszLabel);
         size_t nBreak = nEnd == 0 ? std::string::npos : strNote.rfind("\r\n", nEnd - 1);
         size_t nLine = nBreak == std::string::npos ? 0 : nBreak + 2;
-        if (nLine + strPrefix.size() > nEnd || strNote.compare(nLine, strPrefix.size(), strPrefix) != 0) {
+        if (nLine + nLabel + 2 > nEnd || strNote.compare(nLine, nLabel, pszLabel) != 0 ||
+            strNote.compare(nLine + nLabel, 2, ": ") != 0) {
             return std::string::npos;
         }
         if (k == 0) {

@@ -6,9 +6,26 @@
 
 namespace {
 
-struct CRecord {
-    std::vector<std::string> cells;
-    int nLine = 0;
+// The records of a file with the texts of all their cells in one string, so that a large file
+// makes no string for each cell.
+struct CRecords {
+    struct CRecord {
+        size_t nFirstCell = 0;
+        size_t nCells = 0;
+        int nLine = 0;
+    };
+    std::vector<CRecord> records;
+    std::string strCells;         // the cells one after another
+    std::vector<size_t> cellEnds; // where each cell ends in strCells
+
+    // The cells of a record, as views of strCells.
+    void GetCells(const CRecord& record, std::vector<std::string_view>& cells) const {
+        cells.clear();
+        for (size_t n = record.nFirstCell; n < record.nFirstCell + record.nCells; ++n) {
+            size_t nStart = n == 0 ? 0 : cellEnds[n - 1];
+            cells.emplace_back(strCells.data() + nStart, cellEnds[n] - nStart);
+        }
+    }
 };
 
 // The file's text as UTF-8, and what the reading of it tells about its encoding.
@@ -64,60 +81,74 @@ char DetectSeparator(const std::string& str) {
     return chBest;
 }
 
-// Reads the quoted value whose opening quote is at str[nQuote] into strValue and moves nEnd past
+// Appends the quoted value whose opening quote is at str[nQuote] to strValue and moves nEnd past
 // its closing quote. False when it runs away: it reaches the end of the file, or it crosses a
 // line break and its closing quote is followed by more text instead of the end of the cell.
 // Either means a quote that was never meant to open a value, and what follows it are rows.
 bool ReadQuoted(const std::string& str, size_t nQuote, char chSeparator, std::string& strValue, size_t& nEnd,
                 int& nLineBreaks) {
-    strValue.clear();
     nLineBreaks = 0;
     for (size_t i = nQuote + 1; i < str.size(); ++i) {
-        if (str[i] == '"' && i + 1 < str.size() && str[i + 1] == '"') {
+        // The text up to the next quote is taken in one piece.
+        size_t nRun = i;
+        while (i < str.size() && str[i] != '"') {
+            nLineBreaks += str[i] == '\n' || (str[i] == '\r' && (i + 1 == str.size() || str[i + 1] != '\n'));
+            ++i;
+        }
+        strValue.append(str, nRun, i - nRun);
+        if (i == str.size()) {
+            break;
+        }
+        if (i + 1 < str.size() && str[i + 1] == '"') {
             strValue += '"';
             ++i;
-        } else if (str[i] == '"') {
+        } else {
             nEnd = i + 1;
             size_t nNext = str.find_first_not_of(" \t", nEnd);
             bool bCellEnds = nNext == std::string::npos || str[nNext] == chSeparator || str[nNext] == '\r' ||
                              str[nNext] == '\n';
             return bCellEnds || nLineBreaks == 0;
-        } else {
-            nLineBreaks += str[i] == '\n' || (str[i] == '\r' && (i + 1 == str.size() || str[i + 1] != '\n'));
-            strValue += str[i];
         }
     }
     return false;
 }
 
-std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile, CImportReport& report) {
+CRecords ParseRecords(const std::string& str, const CString& strFile, CImportReport& report) {
     char chSeparator = DetectSeparator(str);
-    std::vector<CRecord> records;
-    CRecord record;
-    std::string strCell;
+    CRecords parsed;
+    std::string& strCells = parsed.strCells;
+    CRecords::CRecord record;
     bool bCellStarted = false;
     int nLine = 1;
     size_t nTextQuote = std::string::npos; // a quote that ran away, read again as text
     record.nLine = 1;
-    auto endRecord = [&]() {
-        record.cells.push_back(strCell);
-        strCell.clear();
+    auto endCell = [&]() {
+        parsed.cellEnds.push_back(strCells.size());
+        ++record.nCells;
         bCellStarted = false;
-        bool bEmpty = record.cells.size() == 1 && record.cells[0].empty();
-        if (!bEmpty) {
-            records.push_back(record);
+    };
+    auto endRecord = [&]() {
+        endCell();
+        size_t nStart = record.nFirstCell == 0 ? 0 : parsed.cellEnds[record.nFirstCell - 1];
+        bool bEmpty = record.nCells == 1 && strCells.size() == nStart;
+        if (bEmpty) {
+            parsed.cellEnds.pop_back();
+        } else {
+            parsed.records.push_back(record);
         }
-        record.cells.clear();
+        record.nFirstCell = parsed.cellEnds.size();
+        record.nCells = 0;
         record.nLine = nLine;
     };
+    std::string strQuoted;
     for (size_t i = 0; i < str.size(); ++i) {
         char c = str[i];
         if (c == '"' && !bCellStarted && i != nTextQuote) {
-            std::string strQuoted;
             size_t nEnd = 0;
             int nLineBreaks = 0;
+            strQuoted.clear();
             if (ReadQuoted(str, i, chSeparator, strQuoted, nEnd, nLineBreaks)) {
-                strCell += strQuoted;
+                strCells += strQuoted;
                 nLine += nLineBreaks;
                 bCellStarted = true;
                 i = nEnd - 1;
@@ -128,9 +159,7 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
                 nTextQuote = i--;
             }
         } else if (c == chSeparator) {
-            record.cells.push_back(strCell);
-            strCell.clear();
-            bCellStarted = false;
+            endCell();
         } else if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < str.size() && str[i + 1] == '\n') {
                 ++i;
@@ -138,14 +167,20 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
             ++nLine;
             endRecord();
         } else {
-            strCell += c; // a quote inside an unquoted cell is kept as it is
+            // Up to the cell's end in one piece; a quote inside an unquoted cell is kept as it is.
+            size_t nRun = i;
+            while (i + 1 < str.size() && str[i + 1] != chSeparator && str[i + 1] != '\r' &&
+                   str[i + 1] != '\n') {
+                ++i;
+            }
+            strCells.append(str, nRun, i + 1 - nRun);
             bCellStarted = true;
         }
     }
-    if (bCellStarted || !record.cells.empty()) {
+    if (bCellStarted || record.nCells > 0) {
         endRecord();
     }
-    return records;
+    return parsed;
 }
 
 } // namespace
@@ -153,13 +188,17 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
              CImportReport& report, CString& strError, CWorkProgress* pProgress) {
     CCsvText text = AsUtf8(strData);
-    std::vector<CRecord> records = ParseRecords(text.strText, strFile, report);
+    CRecords parsed = ParseRecords(text.strText, strFile, report);
+    const std::vector<CRecords::CRecord>& records = parsed.records;
     if (records.empty()) {
         strError.Format("%s: the file is empty", strFile.GetString());
         return false;
     }
-    CCsvRowMapper mapper(records[0].cells, strFile, report);
-    const char* pszNotAHeader = mapper.IsKnownHeader() ? nullptr : WhyNotAHeaderRow(records[0].cells);
+    std::vector<std::string_view> cells;
+    parsed.GetCells(records[0], cells);
+    const std::vector<std::string> header(cells.begin(), cells.end());
+    CCsvRowMapper mapper(header, strFile, report);
+    const char* pszNotAHeader = mapper.IsKnownHeader() ? nullptr : WhyNotAHeaderRow(header);
     if (pszNotAHeader) {
         strError.Format("%s:%d: the first line is not a header row: %s%s", strFile.GetString(),
                         records[0].nLine, pszNotAHeader, EncodingHint(text));
@@ -189,7 +228,8 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
                 break;
             }
         }
-        mapper.Map(records[i].cells, records[i].nLine, contacts);
+        parsed.GetCells(records[i], cells);
+        mapper.Map(cells, records[i].nLine, contacts);
     }
     return true;
 }

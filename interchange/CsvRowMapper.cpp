@@ -113,10 +113,9 @@ bool IsWordByte(char c) {
     return static_cast<unsigned char>(c) >= 0x80 || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
 }
 
-// True when strText holds strPart as whole words, ignoring case, blanks and line breaks; "12" is
-// no part of "12345".
-bool HoldsWords(const std::string& strText, const std::string& strPart) {
-    std::string strHay = LowerUtf8(Collapsed(strText));
+// True when strHay (a text lower case and collapsed) holds strPart as whole words, ignoring
+// case, blanks and line breaks; "12" is no part of "12345".
+bool HoldsWords(const std::string& strHay, const std::string& strPart) {
     std::string strNeedle = LowerUtf8(Collapsed(strPart));
     if (strNeedle.empty()) {
         return true;
@@ -144,8 +143,10 @@ std::string TakeAddress(CContactBuilder& builder, const CAddressForms& forms) {
         }
         return ComposeAddress(parts);
     }
+    // The whole text as HoldsWords compares it, made once for all the parts.
+    const std::string strHay = LowerUtf8(Collapsed(forms.strWhole));
     for (const CAddressPiece& piece : forms.pieces) {
-        if (!HoldsWords(forms.strWhole, piece.strValue)) {
+        if (!HoldsWords(strHay, piece.strValue)) {
             builder.AddToNote(piece.strLabel, piece.strValue);
         }
     }
@@ -322,16 +323,16 @@ std::string CCsvRowMapper::DescribeGuesses() const {
     return str;
 }
 
-void CCsvRowMapper::Map(const std::vector<std::string>& cells, int nLine, CContactArray& contacts) {
+void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, CContactArray& contacts) {
     CContactBuilder builder(m_report, m_strFile, nLine);
     CAddressForms addresses[CContact::kFieldCount];
     std::map<std::string, Attributes> groups;
     std::string strDisplay, strMiddle, strNotes;
     for (size_t i = 0; i < cells.size(); ++i) {
-        const std::string& strValue = cells[i];
-        if (strValue.empty()) {
+        if (cells[i].empty()) {
             continue;
         }
+        const std::string strValue(cells[i]);
         if (i >= m_header.size()) {
             builder.AddToNote("Column " + std::to_string(i + 1), strValue);
             continue;

@@ -10,6 +10,7 @@
 #include "data/ContactArray.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct CCsvReadColumn;
@@ -26,7 +27,7 @@ public:
     std::string DescribeGuesses() const;
 
     // Appends the contact of the row that starts at line nLine.
-    void Map(const std::vector<std::string>& cells, int nLine, CContactArray& contacts);
+    void Map(const std::vector<std::string_view>& cells, int nLine, CContactArray& contacts);
 
 private:
     std::vector<std::string> m_header;
