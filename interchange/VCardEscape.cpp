@@ -1,5 +1,7 @@
 #include "VCardEscape.h"
 
+#include <algorithm>
+
 std::string EscapeValue(const std::string& str, VCardVersion version) {
     std::string strOut;
     strOut.reserve(str.size() + 8);
@@ -60,7 +62,11 @@ size_t AppendUnescaped(std::string& strOut, std::string_view strValue, size_t nF
 } // namespace
 
 std::vector<std::string> SplitValue(std::string_view strValue, bool bStructured, VCardVersion version) {
-    std::vector<std::string> parts(1);
+    // Room for every part at once: a name has five and an address seven.
+    std::vector<std::string> parts;
+    parts.reserve(bStructured ? 1 + static_cast<size_t>(std::count(strValue.begin(), strValue.end(), ';'))
+                              : 1);
+    parts.emplace_back();
     size_t i = AppendUnescaped(parts.back(), strValue, 0, bStructured, version);
     while (i < strValue.size()) { // at a separator
         parts.emplace_back();
