@@ -138,7 +138,11 @@ bool CVCardProperty::IsBinary() const {
 }
 
 bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
-    size_t nColon = std::string_view::npos;
+    // Most lines quote nothing before their first colon, which then ends the head.
+    size_t nColon = strLine.find(':');
+    if (nColon != std::string_view::npos && strLine.substr(0, nColon).find('"') != std::string_view::npos) {
+        nColon = std::string_view::npos;
+    }
     bool bQuoted = false;
     for (size_t i = 0; i < strLine.size() && nColon == std::string_view::npos; ++i) {
         if (strLine[i] == '"') {
