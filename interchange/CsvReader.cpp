@@ -6,24 +6,25 @@
 
 namespace {
 
-// The records of a file with the texts of all their cells in one string, so that a large file
-// makes no string for each cell.
-struct CRecords {
-    struct CRecord {
-        size_t nFirstCell = 0;
-        size_t nCells = 0;
-        int nLine = 0;
+// One record of a file with the texts of all its cells in one string, so that a large file
+// makes no string for each cell. Only the cells that hold text are listed: most rows leave most
+// columns empty.
+struct CRecord {
+    struct CCell {
+        size_t nColumn;
+        size_t nEnd; // in strCells; the cell starts where the one before it ends
     };
-    std::vector<CRecord> records;
-    std::string strCells;         // the cells one after another
-    std::vector<size_t> cellEnds; // where each cell ends in strCells
+    std::string strCells;
+    std::vector<CCell> cells;
+    size_t nColumns = 0; // empty ones too
+    int nLine = 0;
 
-    // The cells of a record, as views of strCells.
-    void GetCells(const CRecord& record, std::vector<std::string_view>& cells) const {
-        cells.clear();
-        for (size_t n = record.nFirstCell; n < record.nFirstCell + record.nCells; ++n) {
-            size_t nStart = n == 0 ? 0 : cellEnds[n - 1];
-            cells.emplace_back(strCells.data() + nStart, cellEnds[n] - nStart);
+    // The cells, as views of strCells.
+    void GetCells(std::vector<std::string_view>& views) const {
+        views.assign(nColumns, std::string_view());
+        for (size_t n = 0; n < cells.size(); ++n) {
+            size_t nStart = n == 0 ? 0 : cells[n - 1].nEnd;
+            views[cells[n].nColumn] = std::string_view(strCells.data() + nStart, cells[n].nEnd - nStart);
         }
     }
 };
@@ -113,31 +114,29 @@ bool ReadQuoted(const std::string& str, size_t nQuote, char chSeparator, std::st
     return false;
 }
 
-CRecords ParseRecords(const std::string& str, const CString& strFile, CImportReport& report) {
+std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile, CImportReport& report) {
     char chSeparator = DetectSeparator(str);
-    CRecords parsed;
-    std::string& strCells = parsed.strCells;
-    CRecords::CRecord record;
+    std::vector<CRecord> records;
+    CRecord record;
     bool bCellStarted = false;
     int nLine = 1;
     size_t nTextQuote = std::string::npos; // a quote that ran away, read again as text
     record.nLine = 1;
     auto endCell = [&]() {
-        parsed.cellEnds.push_back(strCells.size());
-        ++record.nCells;
+        size_t nStart = record.cells.empty() ? 0 : record.cells.back().nEnd;
+        if (record.strCells.size() > nStart) {
+            record.cells.push_back({record.nColumns, record.strCells.size()});
+        }
+        ++record.nColumns;
         bCellStarted = false;
     };
     auto endRecord = [&]() {
         endCell();
-        size_t nStart = record.nFirstCell == 0 ? 0 : parsed.cellEnds[record.nFirstCell - 1];
-        bool bEmpty = record.nCells == 1 && strCells.size() == nStart;
-        if (bEmpty) {
-            parsed.cellEnds.pop_back();
-        } else {
-            parsed.records.push_back(record);
+        bool bEmpty = record.nColumns == 1 && record.cells.empty();
+        if (!bEmpty) {
+            records.push_back(std::move(record));
         }
-        record.nFirstCell = parsed.cellEnds.size();
-        record.nCells = 0;
+        record = CRecord();
         record.nLine = nLine;
     };
     std::string strQuoted;
@@ -148,7 +147,7 @@ CRecords ParseRecords(const std::string& str, const CString& strFile, CImportRep
             int nLineBreaks = 0;
             strQuoted.clear();
             if (ReadQuoted(str, i, chSeparator, strQuoted, nEnd, nLineBreaks)) {
-                strCells += strQuoted;
+                record.strCells += strQuoted;
                 nLine += nLineBreaks;
                 bCellStarted = true;
                 i = nEnd - 1;
@@ -173,14 +172,14 @@ CRecords ParseRecords(const std::string& str, const CString& strFile, CImportRep
                    str[i + 1] != '\n') {
                 ++i;
             }
-            strCells.append(str, nRun, i + 1 - nRun);
+            record.strCells.append(str, nRun, i + 1 - nRun);
             bCellStarted = true;
         }
     }
-    if (bCellStarted || record.nCells > 0) {
+    if (bCellStarted || record.nColumns > 0) {
         endRecord();
     }
-    return parsed;
+    return records;
 }
 
 } // namespace
@@ -188,14 +187,13 @@ CRecords ParseRecords(const std::string& str, const CString& strFile, CImportRep
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
              CImportReport& report, CString& strError, CWorkProgress* pProgress) {
     CCsvText text = AsUtf8(strData);
-    CRecords parsed = ParseRecords(text.strText, strFile, report);
-    const std::vector<CRecords::CRecord>& records = parsed.records;
+    std::vector<CRecord> records = ParseRecords(text.strText, strFile, report);
     if (records.empty()) {
         strError.Format("%s: the file is empty", strFile.GetString());
         return false;
     }
     std::vector<std::string_view> cells;
-    parsed.GetCells(records[0], cells);
+    records[0].GetCells(cells);
     const std::vector<std::string> header(cells.begin(), cells.end());
     CCsvRowMapper mapper(header, strFile, report);
     const char* pszNotAHeader = mapper.IsKnownHeader() ? nullptr : WhyNotAHeaderRow(header);
@@ -228,7 +226,7 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
                 break;
             }
         }
-        parsed.GetCells(records[i], cells);
+        records[i].GetCells(cells);
         mapper.Map(cells, records[i].nLine, contacts);
     }
     return true;
