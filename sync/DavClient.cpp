@@ -100,6 +100,7 @@ bool CDavClient::Propfind(const std::string& strUrl, int nDepth, const std::stri
     }
     std::string strError;
     if (!ParseMultiStatus(response.strBody, result, strError)) {
+        m_nFailedStatus = response.nStatus;
         m_strError = "The server " + UrlOrigin(strUrl) + " sent an answer that is not a valid WebDAV answer (" +
                      strError + ").";
         return false;
@@ -133,8 +134,19 @@ CHttpResponse CDavClient::Send(const char* pszMethod, const std::string& strUrl,
     return response;
 }
 
+namespace {
+
+// What a request does, in words a user knows.
+const char* PlainAction(const char* pszMethod) {
+    const std::string strMethod = pszMethod;
+    return strMethod == "PUT" ? "write to" : strMethod == "DELETE" ? "delete" : "read";
+}
+
+} // namespace
+
 void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CHttpResponse& response) {
     const std::string strServer = UrlOrigin(strUrl);
+    m_nFailedStatus = response.nStatus;
     switch (response.failure) {
     case HttpFailure::none:
         break;
@@ -160,13 +172,14 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
     if (response.nStatus == 401) {
         m_strError = "The server " + strServer + " did not accept the user name and password.";
     } else if (response.nStatus == 403) {
-        m_strError = "The server " + strServer + " does not allow this account to " + pszMethod + " " +
-                     UrlPath(strUrl) + ".";
+        m_strError = "The server " + strServer + " does not allow this account to " + PlainAction(pszMethod) +
+                     " " + UrlPath(strUrl) + ".";
     } else if (response.nStatus == 404) {
         m_strError = "The server " + strServer + " has nothing at " + UrlPath(strUrl) + ".";
     } else {
-        m_strError = "The server " + strServer + " answered " + std::to_string(response.nStatus) + " to " +
-                     pszMethod + " " + UrlPath(strUrl) + ".";
+        m_strError = "The server " + strServer + " answered " + std::to_string(response.nStatus) +
+                     " when asked to " + PlainAction(pszMethod) + " " + UrlPath(strUrl) + " (" + pszMethod +
+                     ").";
     }
 }
 

@@ -28,9 +28,12 @@ public:
     bool Failed() const { return !m_strError.empty(); }
     const std::string& Error() const { return m_strError; }
     const std::string& CertificateSha256() const { return m_strCertificateSha256; }
+    // The status of the answer that failed last; 0 for none.
+    int FailedStatus() const { return m_nFailedStatus; }
 
 private:
     IHttpTransport& m_http;
+    int m_nFailedStatus = 0;
     std::string m_strError;
     std::string m_strCertificateSha256;
 };

@@ -290,11 +290,12 @@ bool CSyncRun::ListEverything() {
     // The token first: a change made while the cards are listed then comes again next time
     // rather than never.
     CMultiStatus top;
-    if (!m_dav.Propfind(m_state.strBookUrl, 0, PropfindDiscoveryBody(), top)) {
+    bool bFound = m_dav.Propfind(m_state.strBookUrl, 0, PropfindDiscoveryBody(), top);
+    if (!bFound && m_dav.FailedStatus() != 404 && m_dav.FailedStatus() != 410) {
         return false;
     }
     const CDavResource* pBook = top.resources.empty() ? nullptr : &top.resources[0];
-    if (!pBook || !pBook->bAddressBook) {
+    if (!bFound || !pBook || !pBook->bAddressBook) {
         m_dav.Fail("There is no address book at " + m_state.strBookUrl + " any more.");
         return false;
     }

@@ -311,6 +311,18 @@ TEST_P(SyncEngineTest, MostContactsMissingAtOnceAreDeletedThereOnlyWhenConfirmed
     EXPECT_EQ(2u, ServerCards().size());
 }
 
+// An address book deleted on the server is said to be gone, not as a path the server lacks.
+TEST_P(SyncEngineTest, AddressBookDeletedThereIsSaidToBeGone) {
+    CClient client(*m_http, m_strBook);
+    client.contacts.Add(Person("Meier", "Gone"));
+    ASSERT_TRUE(client.Sync().bOk);
+    ASSERT_TRUE(IsSuccess(m_http->Send({"DELETE", m_strBook, {}, ""}).nStatus));
+    CSyncOutcome outcome = client.Sync();
+    EXPECT_FALSE(outcome.bOk);
+    EXPECT_EQ("There is no address book at " + m_strBook + " any more.", outcome.strError);
+    EXPECT_EQ(1, client.contacts.GetSize());
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SyncEngineTest, ::testing::Values("RADICALE", "XANDIKOS"));
 
 // What goes wrong is said once, naming the server.
