@@ -275,3 +275,14 @@ std::string DisplayUrl(const std::string& strUrl) {
     // Escaped bytes of another character set read as nothing a person could type: left as sent.
     return IsValidUtf8(strOut) ? strOut : strUrl;
 }
+
+std::string CompleteAddress(const std::string& strTyped) {
+    size_t nFirst = strTyped.find_first_not_of(" \t");
+    size_t nLast = strTyped.find_last_not_of(" \t");
+    std::string strAddress =
+        nFirst == std::string::npos ? std::string() : strTyped.substr(nFirst, nLast - nFirst + 1);
+    if (!strAddress.empty() && strAddress.find("://") == std::string::npos) {
+        strAddress = "https://" + strAddress;
+    }
+    return strAddress;
+}

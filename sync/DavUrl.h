@@ -22,3 +22,6 @@ std::string UrlOrigin(const std::string& strUrl);
 // "My Contacts"); those that would change its meaning (/ ? # %) or hide a control character stay.
 // Only for showing: requests keep the URL as the server gave it.
 std::string DisplayUrl(const std::string& strUrl);
+// An address as the user typed it, trimmed; one without its scheme ("dav.example.com/anna") is
+// taken as https.
+std::string CompleteAddress(const std::string& strTyped);

@@ -15,7 +15,9 @@ struct CHttpOptions {
     std::string strUser, strPassword; // Basic, or Digest when the server asks for it
     // 64 hex digits: a certificate the system does not trust is accepted when its SHA-256 is this.
     std::string strTrustedCertificateSha256;
-    int nTimeoutSeconds = 30; // for connecting, and for each wait on the server
+    // For connecting, and for each wait on the server: a slow server keeps the user waiting no
+    // longer, and a sync left running when the program ends outlives it by no more.
+    int nTimeoutSeconds = 20;
 };
 
 std::unique_ptr<IHttpTransport> MakeHttpTransport(const CHttpOptions& options);

@@ -174,7 +174,7 @@ def run(*args):
 
 def password_file(password):
     path = os.path.join(work, "password-%s" % uuid.uuid4().hex[:8])
-    with open(path, "w") as f:
+    with open(path, "w", encoding="utf-8") as f:
         f.write(password + "\r\n")
     return path
 
@@ -383,8 +383,11 @@ def trusted_certificate():
         book = os.path.join(work, "tls-%d.xml" % i)
         # This server's one book is shared with earlier runs: names of this run alone.
         write_book(book, [contact("Secure%d-%s" % (i, run_id), "Tls")])
-        # The server's root: the only address book there is found through discovery.
-        expect_summary(sync(env["RADICALE_TLS_URL"], book, 0, None, "--trust-certificate", spelling),
+        # The server's root: the only address book there is found through discovery. The second
+        # time as typed without https://, with the password saved as Notepad saves UTF-8.
+        url = env["RADICALE_TLS_URL"] if i == 0 else env["RADICALE_TLS_URL"][len("https://"):]
+        password = None if i == 0 else "\ufeff" + env["DAV_PASSWORD"]
+        expect_summary(sync(url, book, 0, password, "--trust-certificate", spelling),
                        "trusted " + spelling, sent=1, conflicts=0)
         check("Tls Secure%d-%s" % (i, run_id) in names_on_server(env["RADICALE_TLS_BOOK"]),
               "not on the TLS server: " + spelling)

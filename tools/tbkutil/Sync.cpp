@@ -4,6 +4,7 @@
 #include "Console.h"
 #include "RunningProgram.h"
 #include "data/ContactBook.h"
+#include "interchange/Charset.h"
 #include "interchange/ContactFiles.h"
 #include "sync/Credentials.h"
 #include "sync/DavUrl.h"
@@ -21,6 +22,7 @@ const char kUsage[] = "usage: tbkutil sync URL --user NAME [--password-file FILE
 
 struct CSyncOptions {
     const char* pszUrl = nullptr;
+    std::string strUrl; // with its scheme, as the program's window completes it
     const char* pszUser = nullptr;
     const char* pszPasswordFile = nullptr;
     const char* pszInto = nullptr;
@@ -46,6 +48,9 @@ struct CSyncOptions {
             } else {
                 pszUrl = argv[i];
             }
+        }
+        if (pszUrl) {
+            strUrl = CompleteAddress(pszUrl);
         }
         if (pszConfirmedDeletions) {
             char* pszEnd = nullptr;
@@ -75,16 +80,18 @@ bool FindPassword(const CSyncOptions& options, const CSyncState& state, const CP
     if (options.pszPasswordFile) {
         CFileException error;
         if (!ReadWholeFile(options.pszPasswordFile, strPassword, error)) {
-            Fail("%s", error.GetErrorMessage().GetString());
+            Fail("the password file: %s", error.GetErrorMessage().GetString());
             return false;
         }
+        // Notepad may save it as UTF-8 with a byte-order mark, or as UTF-16.
+        DecodeByteOrderMark(strPassword);
         strPassword = strPassword.substr(0, strPassword.find_first_of("\r\n"));
         return true;
     }
-    if (ReadPassword(options.pszUrl, options.pszUser, strPassword) ||
-        (state.strAccountUrl == options.pszUrl &&
+    if (ReadPassword(options.strUrl, options.pszUser, strPassword) ||
+        (state.strAccountUrl == options.strUrl &&
          ReadPassword(state.strBookUrl, options.pszUser, strPassword)) ||
-        (IsProgramAccount(account, options.pszUrl) &&
+        (IsProgramAccount(account, options.strUrl) &&
          ReadPassword(account.strBookUrl, options.pszUser, strPassword))) {
         return true;
     }
@@ -116,7 +123,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     } else {
         // A certificate the user trusted in the program's window for this address is trusted
         // here too; a scheduled sync would otherwise fail where the program succeeds.
-        if (IsProgramAccount(account, options.pszUrl)) {
+        if (IsProgramAccount(account, options.strUrl)) {
             http.strTrustedCertificateSha256 = CanonicalSha256(account.strTrustedSha256);
         }
     }
@@ -168,7 +175,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         return Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
     }
 
-    CSyncOutcome outcome = Synchronise(book.Contacts(), state, *MakeHttpTransport(http), options.pszUrl,
+    CSyncOutcome outcome = Synchronise(book.Contacts(), state, *MakeHttpTransport(http), options.strUrl,
                                        options.pszUser, options.nConfirmedDeletions);
     if (!outcome.bOk) {
         Fail("%s", outcome.strError.c_str());

@@ -17,8 +17,6 @@ const UINT_PTR kEveryTimerId = 0x1F21; // every few minutes
 const UINT kAtStartDelayMs = 1000;     // the window shows first
 const UINT kAfterChangeDelayMs = 5000; // after the last of several quick changes
 const DWORD kEndWaitMs = 3000;
-// Each wait on the server; a sync left running at the end outlives the program by no more.
-const int kSyncTimeoutSeconds = 20;
 const char kDeleteThereToo[] =
     "\n\nDelete them on the server too?\n\nChoose No if this address book was restored "
     "from an old copy or replaced. To bring the missing contacts back then, remove "
@@ -170,7 +168,6 @@ void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
     pJob->http.strUser = m_account.strUser;
     ReadPassword(m_account.strBookUrl, m_account.strUser, pJob->http.strPassword);
     pJob->http.strTrustedCertificateSha256 = m_account.strTrustedSha256;
-    pJob->http.nTimeoutSeconds = kSyncTimeoutSeconds;
     pJob->nChanges = m_nChanges;
     pJob->nConfirmedDeletions = nConfirmedDeletions;
     bool bStarted = m_task.Start(m_window.m_hWnd, WM_SYNC_DONE, [pJob] {

@@ -13,9 +13,6 @@
 
 namespace {
 
-// A slow server keeps the user waiting no longer than this for each answer.
-const int kConnectTimeoutSeconds = 20;
-
 const char kUnencrypted[] = "Plain http: the password and the contacts travel unencrypted. Use https "
                             "unless the server runs on this computer.";
 const char kUntrusted[] =
@@ -170,7 +167,6 @@ void CSyncDlg::StartConnect() {
     options.strPassword = Text(IDC_SYNC_PASSWORD);
     m_strConnectingLogin = Login();
     options.strTrustedCertificateSha256 = m_strTrustedSha256;
-    options.nTimeoutSeconds = kConnectTimeoutSeconds;
     auto pSearch = std::make_shared<CSearch>();
     pSearch->strAddress = strAddress;
     if (!m_connect.Start(m_hWnd, WM_SYNC_BOOKS_FOUND, [pSearch, options] {

@@ -93,16 +93,6 @@ bool IsUnencryptedToOtherHost(const std::string& strUrl) {
     return strHost != "localhost" && strHost != "127.0.0.1" && strHost != "::1";
 }
 
-std::string CompleteAddress(const std::string& strTyped) {
-    size_t nFirst = strTyped.find_first_not_of(" \t");
-    size_t nLast = strTyped.find_last_not_of(" \t");
-    std::string strAddress = nFirst == std::string::npos ? std::string() : strTyped.substr(nFirst, nLast - nFirst + 1);
-    if (!strAddress.empty() && strAddress.find("://") == std::string::npos) {
-        strAddress = "https://" + strAddress;
-    }
-    return strAddress;
-}
-
 int SaneSyncMinutes(int nMinutes) {
     return nMinutes >= kMinSyncMinutes && nMinutes <= kMaxSyncMinutes ? nMinutes : kDefaultSyncMinutes;
 }

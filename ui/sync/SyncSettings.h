@@ -7,6 +7,7 @@
 #pragma once
 
 #include "framework/core/String.h"
+#include "sync/DavUrl.h"    // CompleteAddress
 #include "ui/shell/Paths.h" // the account's registry key
 
 #include <string>
@@ -39,7 +40,5 @@ struct CSyncAccount {
 // Whether an address sends the password and the contacts unencrypted to another computer:
 // plain http to any host but this one (localhost, 127.0.0.1, ::1).
 bool IsUnencryptedToOtherHost(const std::string& strUrl);
-// An address typed without its scheme ("dav.example.com/anna") is taken as https.
-std::string CompleteAddress(const std::string& strTyped);
 // Minutes outside what the dialog allows read as the default.
 int SaneSyncMinutes(int nMinutes);
