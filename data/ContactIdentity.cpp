@@ -214,7 +214,7 @@ template <typename Fn> bool CPersonIndex::AnyKey(bool bOwn, Fn fn) {
 
 void CPersonIndex::Keep() {
     AnyKey(true, [this](const std::string& strKey) {
-        m_keys.insert(strKey);
+        m_keys.Insert(strKey);
         return false;
     });
 }
@@ -230,7 +230,7 @@ bool CPersonIndex::AddUnlessHeld(const CContact& contact) {
         return true;
     }
     // Every key is looked for before any is kept, so a contact never meets itself.
-    if (AnyKey(false, [this](const std::string& strKey) { return m_keys.count(strKey) > 0; })) {
+    if (AnyKey(false, [this](const std::string& strKey) { return m_keys.Contains(strKey); })) {
         return false;
     }
     Keep();

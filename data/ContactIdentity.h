@@ -5,9 +5,9 @@
 
 #include "Contact.h"
 #include "PhoneNumber.h"
+#include "framework/core/TextSet.h"
 
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 // The words of the first and last name together, folded, in their order.
@@ -48,7 +48,7 @@ private:
     // Keeps the collected contact under its own keys.
     void Keep();
 
-    std::unordered_set<std::string> m_keys;
+    CTextSet m_keys;
     // The collected contact, in texts kept from one contact to the next, so that a large import
     // builds its keys without allocating for each.
     std::string m_strName;
