@@ -47,8 +47,8 @@ std::string FoldedName(const CContact& contact) {
 }
 
 // The words of a folded name, split at blanks and commas, as views of it.
-std::vector<std::string_view> SplitWords(std::string_view text) {
-    std::vector<std::string_view> words;
+void SplitWords(std::string_view text, std::vector<std::string_view>& words) {
+    words.clear();
     size_t nStart = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
         if (i == text.size() || text[i] == ' ' || text[i] == ',') {
@@ -58,37 +58,45 @@ std::vector<std::string_view> SplitWords(std::string_view text) {
             nStart = i + 1;
         }
     }
-    return words;
 }
 
-} // namespace
-
-std::vector<std::string> NameWords(const CContact& contact) {
-    const std::string strText = FoldedName(contact);
-    std::vector<std::string> words;
-    for (std::string_view word : SplitWords(strText)) {
-        words.emplace_back(word);
-    }
-    return words;
-}
-
-std::string NameKey(const CContact& contact) {
+// NameKey in strKey; strText and words are room that a caller may keep from one contact to the
+// next, as may strKey.
+void BuildNameKey(const CContact& contact, std::string& strKey, std::string& strText,
+                  std::vector<std::string_view>& words) {
     // NameWords' words, sorted and joined, without a string for each word.
-    const std::string strText = FoldedName(contact);
-    std::vector<std::string_view> words = SplitWords(strText);
+    strKey.clear();
+    strText = FoldedName(contact);
+    SplitWords(strText, words);
     if (words.empty()) {
         std::string strCompany = FoldForMatching(contact.DisplayText(CContact::fieldCompany).GetStdString());
-        return strCompany.empty() ? strCompany : "company:" + strCompany;
+        if (!strCompany.empty()) {
+            strKey.append("company:").append(strCompany);
+        }
+        return;
     }
     std::sort(words.begin(), words.end());
-    std::string strKey;
-    strKey.reserve(strText.size());
     for (std::string_view word : words) {
         if (!strKey.empty()) {
             strKey += ' ';
         }
         strKey.append(word);
     }
+}
+
+} // namespace
+
+std::vector<std::string> NameWords(const CContact& contact) {
+    const std::string strText = FoldedName(contact);
+    std::vector<std::string_view> views;
+    SplitWords(strText, views);
+    return std::vector<std::string>(views.begin(), views.end());
+}
+
+std::string NameKey(const CContact& contact) {
+    std::string strKey, strText;
+    std::vector<std::string_view> words;
+    BuildNameKey(contact, strKey, strText, words);
     return strKey;
 }
 
@@ -131,16 +139,26 @@ std::vector<std::string> EmailAddresses(const CContact& contact) {
     return addresses;
 }
 
-std::vector<CPhoneNumber> PhoneNumbers(const CContact& contact) {
-    std::vector<CPhoneNumber> numbers;
+namespace {
+
+// PhoneNumbers into a list whose room is kept from one contact to the next.
+void CollectPhoneNumbers(const CContact& contact, std::vector<CPhoneNumber>& numbers) {
+    numbers.clear();
+    CPhoneNumber number;
     for (int nField : kPhoneFields) {
-        CPhoneNumber number;
         if (ParsePhoneNumber(contact.FieldAt(nField).GetString(), number) &&
             std::none_of(numbers.begin(), numbers.end(),
                          [&](const CPhoneNumber& other) { return other.strDigits == number.strDigits; })) {
-            numbers.push_back(number);
+            numbers.push_back(std::move(number));
         }
     }
+}
+
+} // namespace
+
+std::vector<CPhoneNumber> PhoneNumbers(const CContact& contact) {
+    std::vector<CPhoneNumber> numbers;
+    CollectPhoneNumbers(contact, numbers);
     return numbers;
 }
 
@@ -168,7 +186,7 @@ bool IsSamePerson(const CContact& a, const CContact& b) {
 }
 
 bool CPersonIndex::Collect(const CContact& contact) {
-    m_strName = NameKey(contact);
+    BuildNameKey(contact, m_strName, m_strFolded, m_words);
     if (m_strName.empty()) {
         return false;
     }
@@ -179,7 +197,7 @@ bool CPersonIndex::Collect(const CContact& contact) {
         m_strAddresses.append(address);
         m_addressEnds.push_back(m_strAddresses.size());
     });
-    m_numbers = PhoneNumbers(contact);
+    CollectPhoneNumbers(contact, m_numbers);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "framework/core/TextSet.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The words of the first and last name together, folded, in their order.
@@ -52,6 +53,8 @@ private:
     // The collected contact, in texts kept from one contact to the next, so that a large import
     // builds its keys without allocating for each.
     std::string m_strName;
+    std::string m_strFolded;               // the folded name the name key is made of
+    std::vector<std::string_view> m_words; // its words
     std::string m_strAddresses; // the addresses one after another, each ending at m_addressEnds
     std::vector<size_t> m_addressEnds;
     std::vector<CPhoneNumber> m_numbers;

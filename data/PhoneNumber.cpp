@@ -29,7 +29,10 @@ size_t CountryCodeLength(const std::string& strDigits) {
 } // namespace
 
 bool ParsePhoneNumber(std::string_view text, CPhoneNumber& number) {
-    number = CPhoneNumber();
+    // Cleared rather than replaced, so that a number parsed again keeps its texts' room.
+    number.kind = CPhoneNumber::Kind::plain;
+    number.strDigits.clear();
+    number.strNational.clear();
     bool bPlus = false;
     for (char ch : text) {
         if (IsDigit(ch)) {
@@ -49,12 +52,12 @@ bool ParsePhoneNumber(std::string_view text, CPhoneNumber& number) {
     }
     if (bPlus) {
         number.kind = CPhoneNumber::Kind::international;
-        number.strNational = number.strDigits.substr(CountryCodeLength(number.strDigits));
+        number.strNational.assign(number.strDigits, CountryCodeLength(number.strDigits));
     } else if (number.strDigits[0] == '0') {
         number.kind = CPhoneNumber::Kind::national;
-        number.strNational = number.strDigits.substr(1);
+        number.strNational.assign(number.strDigits, 1);
     } else {
-        number.strNational = number.strDigits;
+        number.strNational.assign(number.strDigits);
     }
     return true;
 }
