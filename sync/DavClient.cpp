@@ -183,8 +183,9 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
     }
 }
 
-bool FindAddressBooks(IHttpTransport& http, const std::string& strGivenUrl, std::vector<CAddressBookInfo>& books,
-                      std::string& strError, std::string& strCertificateSha256) {
+bool FindAddressBooks(IHttpTransport& http, const std::string& strGivenUrl,
+                      std::vector<CAddressBookInfo>& books, std::string& strError,
+                      std::string& strCertificateSha256, bool* pLoginRefused) {
     books.clear();
     CDavClient dav(http);
     std::string strUrl = strGivenUrl;
@@ -209,6 +210,9 @@ bool FindAddressBooks(IHttpTransport& http, const std::string& strGivenUrl, std:
         }
         strError = dav.Error();
         strCertificateSha256 = dav.CertificateSha256();
+        if (pLoginRefused) {
+            *pLoginRefused = dav.FailedStatus() == 401;
+        }
         return false;
     }
     const CDavResource* pResource = ResourceAt(result, strUrl, strUrl);
@@ -231,5 +235,8 @@ bool FindAddressBooks(IHttpTransport& http, const std::string& strGivenUrl, std:
     }
     strError = dav.Error();
     strCertificateSha256 = dav.CertificateSha256();
+    if (pLoginRefused) {
+        *pLoginRefused = books.empty() && dav.FailedStatus() == 401;
+    }
     return !books.empty();
 }

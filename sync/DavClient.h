@@ -50,4 +50,5 @@ struct CAddressBookInfo {
 // home set, or of a server (through /.well-known/carddav). False with strError naming the server,
 // and the fingerprint of a certificate that is not trusted.
 bool FindAddressBooks(IHttpTransport& http, const std::string& strUrl, std::vector<CAddressBookInfo>& books,
-                      std::string& strError, std::string& strCertificateSha256);
+                      std::string& strError, std::string& strCertificateSha256,
+                      bool* pLoginRefused = nullptr);

@@ -112,6 +112,7 @@ public:
     bool Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
     const std::string& Error() const { return m_dav.Error(); }
     const std::string& CertificateSha256() const { return m_dav.CertificateSha256(); }
+    bool LoginRefused() const { return m_bLoginRefused || m_dav.FailedStatus() == 401; }
 
 private:
     bool FindBook(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
@@ -154,6 +155,7 @@ private:
     std::unordered_set<std::string> m_removed;              // keys gone from the server
     std::string m_strToken;
     int m_nWrites = 0; // cards written or deleted on the server
+    bool m_bLoginRefused = false; // while the address book was looked for
 };
 
 bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser) {
@@ -218,7 +220,7 @@ bool CSyncRun::FindBook(const CSyncState& state, const std::string& strUrl, cons
     }
     std::vector<CAddressBookInfo> books;
     std::string strError, strCertificate;
-    if (!FindAddressBooks(m_dav.Transport(), strUrl, books, strError, strCertificate)) {
+    if (!FindAddressBooks(m_dav.Transport(), strUrl, books, strError, strCertificate, &m_bLoginRefused)) {
         m_dav.Fail(strError);
         m_out.strCertificateSha256 = strCertificate;
         return false;
@@ -515,7 +517,10 @@ bool CSyncRun::MergeAndSend(const CContact& base, int nLocal, CServerCard server
         }
         if (nStatus != 412) {
             ReplaceLocal(nLocal, merge.merged);
-            m_out.summary.nMerged += HaveSameFields(merge.merged, local) ? 0 : 1;
+            // A merged contact is told once, as merged, though its card was sent too.
+            const int nMerged = HaveSameFields(merge.merged, local) ? 0 : 1;
+            m_out.summary.nMerged += nMerged;
+            m_out.summary.nSent -= nMerged;
             m_out.summary.nConflicts += merge.nConflicts;
             return true;
         }
@@ -725,8 +730,10 @@ bool CSyncRun::ReconcileNewCards() {
             if (!Put(server.strHref, PatchCard(server.strCard, merged), server.strEtag, sent, nStatus)) {
                 return false;
             }
-            // A 412 leaves the server's newer card for the next sync to merge.
+            // A 412 leaves the server's newer card for the next sync to merge. A card sent is
+            // told as merged alone.
             entry = nStatus == 412 ? entry : sent;
+            m_out.summary.nSent -= nStatus == 412 ? 0 : 1;
         }
         m_entries.push_back(entry);
     }
@@ -803,6 +810,7 @@ CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state,
         if (out.strCertificateSha256.empty()) {
             out.strCertificateSha256 = run.CertificateSha256();
         }
+        out.bLoginRefused = run.LoginRefused();
         out.removed.clear();
         out.added.clear();
         out.state = state;

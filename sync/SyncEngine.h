@@ -28,6 +28,7 @@ struct CSyncOutcome {
     bool bOk = false;
     std::string strError;            // for the user, naming the server
     std::string strCertificateSha256; // when the server's certificate is not trusted
+    bool bLoginRefused = false;       // the server did not accept the user name and password
     // When the sync stopped because it would delete this many contacts on the server at once:
     // given back as nConfirmedDeletions, the next sync deletes them.
     size_t nDeletionsToConfirm = 0;

@@ -166,7 +166,7 @@ TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
     EXPECT_EQ(3, client.contacts.GetSize());
     EXPECT_EQ(1, first.summary.nMerged);
     EXPECT_EQ(1, first.summary.nReceived);
-    EXPECT_EQ(2, first.summary.nSent); // Łukasz, and Anna's e-mail
+    EXPECT_EQ(1, first.summary.nSent); // Łukasz; Anna's e-mail went with her merged card
     ASSERT_TRUE(client.Find("Anna"));
     EXPECT_STREQ("anna@example.org", client.Find("Anna")->homeemail.GetString());
     // Her number as the server wrote it, and as the book did in the note.
@@ -336,8 +336,10 @@ TEST(SyncEngineFailureTest, WrongPasswordAndNoServerAreNamed) {
     EXPECT_FALSE(outcome.bOk);
     EXPECT_NE(std::string::npos, outcome.strError.find("did not accept the user name and password")) << outcome.strError;
     EXPECT_NE(std::string::npos, outcome.strError.find(UrlOrigin(settings["RADICALE_BOOK"])));
+    EXPECT_TRUE(outcome.bLoginRefused);
 
     outcome = Synchronise(CContactArray(), CSyncState(), *http, settings["RADICALE_TLS_BOOK"], "anna");
     EXPECT_FALSE(outcome.bOk);
+    EXPECT_FALSE(outcome.bLoginRefused);
     EXPECT_EQ(settings["RADICALE_TLS_SHA256"], outcome.strCertificateSha256);
 }

@@ -437,26 +437,36 @@ TEST_F(MainWindowSyncTest, FailedBackgroundSyncShowsOnlyInTheStatusBar) {
 }
 
 // Most of the synchronised contacts deleted at once: a background sync only says so, and
-// Synchronise Now asks first; the server loses them only after a yes.
+// Synchronise Now asks first. Yes deletes them on the server, No brings them back here, Cancel
+// changes nothing.
 TEST_F(MainWindowSyncTest, ManyDeletionsOnTheServerAreAskedFirst) {
-    const std::string strBook = MakeBook();
-    CContactArray contacts;
-    for (int i = 0; i < 12; ++i) {
-        contacts.Add(MakeContact("Many", ("P" + std::to_string(i)).c_str()));
-    }
-    CHttpOptions http;
-    http.strUser = "anna";
-    http.strPassword = kPassword;
-    CSyncOutcome first = Synchronise(contacts, CSyncState(), *MakeHttpTransport(http), strBook, "anna");
-    ASSERT_TRUE(first.bOk) << first.strError;
-    CFileException error;
-    ASSERT_TRUE(WriteSyncState(StatePath().c_str(), first.state, error));
-    contacts.RemoveAt(1, 11);
-    WriteBook(contacts);
-    StoreAccount(strBook, kPassword, true);
-    for (int nAnswer : {IDNO, IDYES}) {
-        SCOPED_TRACE(nAnswer == IDYES ? "yes" : "no");
-        CMessageBoxAnswerer answerer(nAnswer);
+    const struct {
+        int nAnswer;
+        int nCardsAfter, nContactsAfter;
+        const char* pszStatus;
+    } cases[] = {
+        {IDCANCEL, 12, 1, "Not synchronised: "},
+        {IDYES, 1, 1, "Synchronised"},
+        {IDNO, 12, 12, "Synchronised"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nAnswer);
+        const std::string strBook = MakeBook();
+        CContactArray contacts;
+        for (int i = 0; i < 12; ++i) {
+            contacts.Add(MakeContact("Many", ("P" + std::to_string(i)).c_str()));
+        }
+        CHttpOptions http;
+        http.strUser = "anna";
+        http.strPassword = kPassword;
+        CSyncOutcome first = Synchronise(contacts, CSyncState(), *MakeHttpTransport(http), strBook, "anna");
+        ASSERT_TRUE(first.bOk) << first.strError;
+        CFileException error;
+        ASSERT_TRUE(WriteSyncState(StatePath().c_str(), first.state, error));
+        contacts.RemoveAt(1, 11);
+        WriteBook(contacts);
+        StoreAccount(strBook, kPassword, true);
+        CMessageBoxAnswerer answerer(c.nAnswer);
         CTestableDlg dlg(m_context);
         std::string strStatus;
         CStepRunner steps;
@@ -475,9 +485,9 @@ TEST_F(MainWindowSyncTest, ManyDeletionsOnTheServerAreAskedFirst) {
                 ASSERT_EQ(1u, answerer.m_boxes.size());
                 EXPECT_NE(std::string::npos,
                           answerer.m_boxes[0].strText.find("Delete them on the server too?"));
-                EXPECT_EQ(nAnswer == IDYES ? 1 : 12, CardCount(strBook));
-                EXPECT_TRUE(StartsWith(strStatus, nAnswer == IDYES ? "Synchronised" : "Not synchronised: "))
-                    << strStatus;
+                EXPECT_TRUE(StartsWith(strStatus, c.pszStatus)) << strStatus;
+                EXPECT_EQ(c.nCardsAfter, CardCount(strBook));
+                EXPECT_EQ(c.nContactsAfter, dlg.Book().Contacts().GetSize());
             });
         steps.RunModal(dlg);
     }

@@ -18,9 +18,9 @@ const UINT kAtStartDelayMs = 1000;     // the window shows first
 const UINT kAfterChangeDelayMs = 5000; // after the last of several quick changes
 const DWORD kEndWaitMs = 3000;
 const char kDeleteThereToo[] =
-    "\n\nDelete them on the server too?\n\nChoose No if this address book was restored "
-    "from an old copy or replaced. To bring the missing contacts back then, remove "
-    "the synchronisation account and set it up again.";
+    "\n\nDelete them on the server too?\n\nYes deletes them there. No brings them back here from the "
+    "server, as when this address book was restored from an old copy or replaced. Cancel changes nothing "
+    "for now.";
 
 // The time of day in the user's format, without seconds.
 CString TimeOfDay() {
@@ -55,7 +55,8 @@ CString SyncedStatus(const CSyncSummary& summary) {
     if (summary.nConflicts > 0) {
         strDetails += (strDetails.IsEmpty() ? "" : "; ") +
                       CountOf(static_cast<size_t>(summary.nConflicts), "field", "fields") +
-                      " changed on both sides kept as here, the server's values in the note";
+                      " changed on both sides kept as here, the server's " +
+                      (summary.nConflicts == 1 ? "value" : "values") + " in the note";
     }
     return "Synchronised " + TimeOfDay() + (strDetails.IsEmpty() ? CString() : ": " + strDetails + ".");
 }
@@ -207,6 +208,8 @@ LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
         CString strError = pJob->outcome.strError.c_str();
         if (bInteractive && !pJob->outcome.strCertificateSha256.empty()) {
             strError += "\n\nTo check the server's certificate and trust it, open Synchronisation... and press Connect.";
+        } else if (bInteractive && pJob->outcome.bLoginRefused) {
+            strError += "\n\nTo change the user name or the password, open Synchronisation...";
         }
         Fail(strError, bInteractive);
         return 0;
@@ -256,20 +259,25 @@ void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
 void CSyncCommands::ConfirmDeletions(const CSyncOutcome& outcome, bool bInteractive) {
     const CString strError = outcome.strError.c_str();
     if (!bInteractive) {
-        Fail(strError + " Choose Synchronise Now to delete them there or keep them.", false);
+        Fail(strError + " Choose Synchronise Now to delete them there or bring them back here.", false);
         return;
     }
-    int nAnswer = IDNO;
+    int nAnswer = IDCANCEL;
     {
         // No sync starts while the question is open; one that did would ask it again.
         CCommandScope command(m_exit, m_window);
         nAnswer = m_window.MessageBox(strError + kDeleteThereToo, kSystemCaption,
-                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+                                      MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
     }
-    if (nAnswer == IDYES) {
-        StartSync(true, outcome.nDeletionsToConfirm);
-    } else {
-        m_commands.SetStatus("Not synchronised: " + strError);
+    switch (nAnswer) {
+    case IDYES: StartSync(true, outcome.nDeletionsToConfirm); return;
+    case IDNO:
+        // Without what the two sides last agreed on, the sync is a first one: it finds each
+        // contact here on the server again and brings back the ones missing here.
+        ::DeleteFileW(ToWide(StatePath().c_str()).c_str());
+        StartSync(true);
+        return;
+    default: m_commands.SetStatus("Not synchronised: " + strError); return;
     }
 }
 

@@ -279,7 +279,7 @@ bool CSyncDlg::Store() {
     int nMinutes = static_cast<int>(::GetDlgItemInt(m_hWnd, IDC_SYNC_MINUTES, &bNumber, FALSE));
     if (account.bEvery && (!bNumber || nMinutes < kMinSyncMinutes || nMinutes > kMaxSyncMinutes)) {
         CString strText;
-        strText.Format("Synchronise every %d to %d minutes.", kMinSyncMinutes, kMaxSyncMinutes);
+        strText.Format("Enter a number of minutes from %d to %d.", kMinSyncMinutes, kMaxSyncMinutes);
         MessageBox(strText, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
         ::SetFocus(GetDlgItem(IDC_SYNC_MINUTES));
         return false;
