@@ -212,8 +212,14 @@ bool ReadBody(HINTERNET hRequest, std::string& strBody) {
         if (dwAvailable == 0) {
             return true;
         }
-        // What is said to be available is asked for in pieces: after a connection was reset,
-        // Wine has reported gigabytes there, and reading them all at once crashed it.
+        // After a connection was reset, Wine has reported a negative count here, as gigabytes,
+        // and any read then copies that much and crashes: the connection is taken as lost.
+        if (dwAvailable > 0x7FFFFFFFu) {
+            SetLastError(ERROR_WINHTTP_CONNECTION_ERROR);
+            return false;
+        }
+        // What is said to be available is asked for in pieces, so a large answer never needs
+        // one allocation of its whole size.
         DWORD dwWanted = std::min<DWORD>(dwAvailable, kReadPiece);
         size_t nOld = strBody.size();
         strBody.resize(nOld + dwWanted);
