@@ -37,6 +37,13 @@ bool StartsWithNoCase(std::string_view str, const char* pszPrefix) {
     return true;
 }
 
+// Whether a BEGIN or END value names a card ("VCARD", in any case, blanks after it), and not
+// another kind of object whose name starts alike.
+bool NamesCard(std::string_view strValue) {
+    return StartsWithNoCase(strValue, "VCARD") &&
+           strValue.find_first_not_of(" \t", std::strlen("VCARD")) == std::string_view::npos;
+}
+
 bool IsEndOfCard(std::string_view strLine) {
     return StartsWithNoCase(strLine, "END:VCARD") &&
            strLine.find_first_not_of(" \t", std::strlen("END:VCARD")) == std::string_view::npos;
@@ -141,7 +148,7 @@ private:
             SkipLine(nLine, "skipped a line that is not a vCard property");
             return;
         }
-        if (prop.name == VCardName::begin && StartsWithNoCase(prop.strRaw, "VCARD")) {
+        if (prop.name == VCardName::begin && NamesCard(prop.strRaw)) {
             if (m_nDepth == m_cards.size()) {
                 m_cards.emplace_back();
             }
@@ -150,7 +157,7 @@ private:
             card.bVersion21 = true;
             card.nProps = 0;
             ++m_nCards;
-        } else if (prop.name == VCardName::end && StartsWithNoCase(prop.strRaw, "VCARD")) {
+        } else if (prop.name == VCardName::end && NamesCard(prop.strRaw)) {
             if (m_nDepth == 0) {
                 SkipLine(nLine, "skipped an END:VCARD without a card");
             } else {

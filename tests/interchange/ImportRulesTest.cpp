@@ -240,6 +240,8 @@ TEST(VCardReaderTest, EachCardIsReadOnItsOwn) {
         {"URL;VALUE=BINARY:x", "URL:y", C::fieldHomeWWW, "y"},
         {"BEGIN:VCARD\r\nN:Inner\r\nEND:VCARD", "BEGIN:VCARD\r\nN:Inner\r\nEND:VCARD\r\nTEL:2",
          C::fieldHomePhone, "2"},
+        // Another kind of object is no card: it opens none.
+        {"BEGIN:VCARDX", "TEL:2", C::fieldHomePhone, "2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszSecond);
