@@ -144,12 +144,23 @@ std::string ServerCertificateSha256(HINTERNET hRequest) {
 // The certificate of a server whose handshake failed, for the systems that do not keep it on the
 // failed request (Wine): a request without account or body, on a connection of its own that is
 // never reused, with the certificate checks off, only to see the certificate.
-std::string ProbeCertificateSha256(HINTERNET hConnect, const std::wstring& wstrPath) {
+// The session's timeouts leave the wait for an answer's headers to this option; without it Wine
+// waits for a server that never answers for ever (its send waits for the answer too), and
+// Windows for 90 seconds.
+void SetAnswerTimeout(HINTERNET hRequest, int nTimeoutSeconds) {
+    DWORD dwWaitMs = static_cast<DWORD>(nTimeoutSeconds) * 1000;
+    WinHttpSetOption(hRequest, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &dwWaitMs, sizeof(dwWaitMs));
+}
+
+std::string ProbeCertificateSha256(HINTERNET hConnect, const std::wstring& wstrPath, int nTimeoutSeconds) {
     CInternetHandle hProbe(WinHttpOpenRequest(hConnect, L"HEAD", wstrPath.c_str(), nullptr,
                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                               WINHTTP_FLAG_SECURE));
     DWORD dwSecurity = s_dwIgnoreCertificateFlags;
     DWORD dwFeature = WINHTTP_DISABLE_KEEP_ALIVE | WINHTTP_DISABLE_REDIRECTS;
+    if (hProbe.Get() != nullptr) {
+        SetAnswerTimeout(hProbe.Get(), nTimeoutSeconds);
+    }
     if (hProbe.Get() == nullptr ||
         !WinHttpSetOption(hProbe.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &dwSecurity, sizeof(dwSecurity)) ||
         !WinHttpSetOption(hProbe.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &dwFeature, sizeof(dwFeature)) ||
@@ -326,10 +337,7 @@ CHttpResponse CWinHttpTransport::Send(const CHttpRequest& request) {
     if (hRequest.Get() == nullptr) {
         return FailureOfError(GetLastError());
     }
-    // The session's timeouts leave the wait for the answer's headers to this option; without it
-    // Wine waits for a server that never answers for ever, and Windows for 90 seconds.
-    DWORD dwWaitMs = static_cast<DWORD>(m_options.nTimeoutSeconds) * 1000;
-    WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &dwWaitMs, sizeof(dwWaitMs));
+    SetAnswerTimeout(hRequest.Get(), m_options.nTimeoutSeconds);
     // Never the Windows logon of the user: only the account given for the server.
     DWORD dwAutoLogon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
     WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &dwAutoLogon, sizeof(dwAutoLogon));
@@ -377,7 +385,7 @@ CHttpResponse CWinHttpTransport::Exchange(HINTERNET hConnect, const std::wstring
             // certificate as a failed channel and keeps none, so a probe fetches it.
             std::string strSha256 = ServerCertificateSha256(hRequest);
             if (strSha256.empty()) {
-                strSha256 = ProbeCertificateSha256(hConnect, wstrPath);
+                strSha256 = ProbeCertificateSha256(hConnect, wstrPath, m_options.nTimeoutSeconds);
             }
             if (strSha256.empty()) {
                 return failed;
