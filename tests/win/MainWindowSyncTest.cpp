@@ -513,7 +513,8 @@ TEST_F(MainWindowSyncTest, ExitWhileASyncWaitsForItsServerEndsSoon) {
         dlg.PostMessage(WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(IDOK, steps.ThenProgramEnds().RunModal(dlg));
-    EXPECT_LT(::GetTickCount64() - nExitAt, 6000u);
+    // Not the 20 s the server has to answer in, with room for a busy machine.
+    EXPECT_LT(::GetTickCount64() - nExitAt, 15000u);
     EXPECT_EQ(strBefore, ReadBytes(BookPath()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(StatePath().c_str()));
 }

@@ -8,7 +8,8 @@ CStepRunner* g_pRunner = nullptr;
 CMessageBoxAnswerer* g_pAnswerer = nullptr;
 
 const UINT kTickMs = 20;
-const int kMaxTries = 400; // eight seconds of ticks
+const int kMaxTries = 1500; // thirty seconds of ticks: what a busy machine may need, spent only on failure
+const int kMaxSettleTries = 100; // two seconds for the window to become the active one
 
 bool IsMessageBox(HWND hWnd) {
     char szClass[16] = "";
@@ -74,7 +75,7 @@ void CStepRunner::Tick() {
     }
     // Focus set before the window is settled as the active one would be undone by its
     // activation, which under a virtual desktop arrives a little later.
-    if (m_nNext == 0 && m_pDialog->IsWindowVisible() && m_nSettledTicks < 5 && m_nTries < kMaxTries / 4) {
+    if (m_nNext == 0 && m_pDialog->IsWindowVisible() && m_nSettledTicks < 5 && m_nTries < kMaxSettleTries) {
         ++m_nTries;
         m_nSettledTicks = ::GetActiveWindow() == m_pDialog->m_hWnd ? m_nSettledTicks + 1 : 0;
         return;
