@@ -69,6 +69,11 @@ TEST_F(HttpClientTest, EveryAnswerIsAResponseAndNoAnswerAFailure) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszName);
         CHttpResponse response = Propfind(c.options, c.strUrl);
+        // A server that refuses a password before reading the body may reset the connection
+        // before its answer is read; the sync asks once more then, and so does this test.
+        if (c.nStatus == 401 && response.failure == HttpFailure::cannotConnect) {
+            response = Propfind(c.options, c.strUrl);
+        }
         EXPECT_EQ(c.failure, response.failure) << response.strFailure;
         EXPECT_EQ(c.nStatus, response.nStatus);
         if (c.failure == HttpFailure::none) {
