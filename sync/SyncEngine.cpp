@@ -105,9 +105,9 @@ struct CServerCard {
 class CSyncRun {
 public:
     CSyncRun(const CContactArray& contacts, IHttpTransport& http, size_t nConfirmedDeletions,
-             CSyncOutcome& out)
+             bool bKeepToStateBook, CSyncOutcome& out)
         : m_contacts(contacts), m_dav(http), m_out(out), m_nConfirmedDeletions(nConfirmedDeletions),
-          m_localEntry(static_cast<size_t>(contacts.GetSize()), -1) {}
+          m_bKeepToStateBook(bKeepToStateBook), m_localEntry(static_cast<size_t>(contacts.GetSize()), -1) {}
 
     bool Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
     const std::string& Error() const { return m_dav.Error(); }
@@ -145,6 +145,7 @@ private:
     CDavClient m_dav;
     CSyncOutcome& m_out;
     const size_t m_nConfirmedDeletions;
+    const bool m_bKeepToStateBook;
     CSyncState m_state;
     std::vector<CSyncEntry> m_entries; // the state's, as the sync leaves them
     std::vector<int> m_entryLocal;      // per entry of m_state, its contact or -1
@@ -233,8 +234,15 @@ bool CSyncRun::FindBook(const CSyncState& state, const std::string& strUrl, cons
         m_dav.Fail(strUrl + " holds several address books; give the address of the one to synchronise:" + strList);
         return false;
     }
+    bool bSameBook = !state.strBookUrl.empty() && IsSameResource(state.strBookUrl, books[0].strUrl);
+    if (m_bKeepToStateBook && !bSameBook && !state.entries.empty()) {
+        m_dav.Fail("This address book is synchronised with " + DisplayUrl(state.strBookUrl) + ", not with " +
+                   DisplayUrl(books[0].strUrl) + ".");
+        m_out.strStateBook = state.strBookUrl;
+        return false;
+    }
     // Another address book or account: what was agreed with the old one says nothing here.
-    if (!state.strBookUrl.empty() && IsSameResource(state.strBookUrl, books[0].strUrl) && state.strUser == strUser) {
+    if (bSameBook && state.strUser == strUser) {
         m_state = state;
     }
     m_state.strAccountUrl = strUrl;
@@ -795,14 +803,15 @@ CContactArray WithStoredLineBreaks(const CContactArray& contacts) {
 } // namespace
 
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
-                         const std::string& strUrl, const std::string& strUser, size_t nConfirmedDeletions) {
+                         const std::string& strUrl, const std::string& strUser, size_t nConfirmedDeletions,
+                         bool bKeepToStateBook) {
     CSyncOutcome out;
     bool bRaw = false;
     for (int i = 0; i < contacts.GetSize() && !bRaw; ++i) {
         bRaw = HasRawLineBreak(contacts[i]);
     }
     CContactArray stored = bRaw ? WithStoredLineBreaks(contacts) : CContactArray();
-    CSyncRun run(bRaw ? stored : contacts, http, nConfirmedDeletions, out);
+    CSyncRun run(bRaw ? stored : contacts, http, nConfirmedDeletions, bKeepToStateBook, out);
     out.bOk = run.Run(state, strUrl, strUser);
     if (!out.bOk) {
         // Nothing of a sync that stopped is applied here; the next one finds what it did there.

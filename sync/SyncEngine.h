@@ -32,6 +32,9 @@ struct CSyncOutcome {
     // When the sync stopped because it would delete this many contacts on the server at once:
     // given back as nConfirmedDeletions, the next sync deletes them.
     size_t nDeletionsToConfirm = 0;
+    // When it stopped because the state belongs to another address book than the address leads
+    // to, and the caller asked to keep to that one: the state's address book.
+    std::string strStateBook;
     CSyncSummary summary;
     // What the book is to do, in one change: remove these (indexes into the contacts given)
     // and add these.
@@ -41,9 +44,11 @@ struct CSyncOutcome {
 };
 
 // strUrl: the address the user gave; when it leads to several address books the sync refuses
-// and names them. State of another address book or user is set aside: the sync is a first one.
+// and names them. State of another address book or user is set aside: the sync is a first one,
+// unless bKeepToStateBook, where an address that leads to another address book than the state's
+// stops the sync (a mistyped address would otherwise send the whole book there).
 // Deleting more than a few contacts and most of the synchronised ones on the server at once
 // needs nConfirmedDeletions at least as large, which the user gives after being asked.
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
                          const std::string& strUrl, const std::string& strUser,
-                         size_t nConfirmedDeletions = 0);
+                         size_t nConfirmedDeletions = 0, bool bKeepToStateBook = false);

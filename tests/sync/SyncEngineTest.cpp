@@ -323,6 +323,22 @@ TEST_P(SyncEngineTest, AddressBookDeletedThereIsSaidToBeGone) {
     EXPECT_EQ(1, client.contacts.GetSize());
 }
 
+// An address that leads to another address book than the one the state was agreed with: a
+// caller that keeps to that one (tbkutil, where a mistyped address would send the whole book
+// there) is stopped before anything is sent.
+TEST_P(SyncEngineTest, AnotherAddressBookStopsACallerThatKeepsToItsOwn) {
+    CClient client(*m_http, m_strBook);
+    client.contacts.Add(Person("Meier", "Kept"));
+    ASSERT_TRUE(client.Sync().bOk);
+    const std::string strOther = m_settings[std::string(GetParam()) + "_BOOK"];
+    CSyncOutcome outcome = Synchronise(client.contacts, client.state, *m_http, strOther, "anna", 0, true);
+    EXPECT_FALSE(outcome.bOk);
+    EXPECT_EQ("This address book is synchronised with " + m_strBook + ", not with " + strOther + ".",
+              outcome.strError);
+    EXPECT_EQ(m_strBook, outcome.strStateBook);
+    EXPECT_EQ(m_strBook, outcome.state.strBookUrl);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SyncEngineTest, ::testing::Values("RADICALE", "XANDIKOS"));
 
 // What goes wrong is said once, naming the server.

@@ -176,9 +176,17 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     }
 
     CSyncOutcome outcome = Synchronise(book.Contacts(), state, *MakeHttpTransport(http), options.strUrl,
-                                       options.pszUser, options.nConfirmedDeletions);
+                                       options.pszUser, options.nConfirmedDeletions, true);
     if (!outcome.bOk) {
         Fail("%s", outcome.strError.c_str());
+        if (!outcome.strStateBook.empty()) {
+            Print(
+                stderr,
+                "tbkutil: check the address. To synchronise with the other address book from now on, delete "
+                "%s first: the contacts are then merged with those there, and nothing is deleted. Nothing "
+                "was synchronised.\n",
+                strStatePath.c_str());
+        }
         if (outcome.nDeletionsToConfirm > 0) {
             Print(stderr,
                   "tbkutil: if they were deleted on purpose, add --confirm-deletions %s to delete them on "
