@@ -9,6 +9,7 @@
 #include "interchange/ContactBuilder.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -151,6 +152,8 @@ private:
     std::vector<int> m_entryLocal;      // per entry of m_state, its contact or -1
     std::vector<int> m_localEntry;      // per contact, its entry or -1
     std::vector<bool> m_localUsed;      // per contact, linked to a card found new
+    // Per contact changed here whose card was deleted there: that card, sent again with the change.
+    std::unordered_map<int, CSyncEntry> m_revived;
     std::unordered_map<std::string, CServerCard> m_changed; // by key: changed or new on the server
     std::vector<std::string> m_changedOrder;               // their keys in the server's order
     std::unordered_set<std::string> m_removed;              // keys gone from the server
@@ -412,11 +415,22 @@ void CSyncRun::LinkContacts() {
             byIdentity.emplace("p:" + number.strNational, i);
         }
     }
+    // Every pair an entry and a contact make is weighed first, and the best pairs linked first: a
+    // number many contacts share (a switchboard) would otherwise hand an entry whichever of
+    // them came first, and leave the contact that is the entry's own to another.
+    struct CCandidate {
+        bool bSameName;
+        int nShared;
+        int nEntry;
+        int nLocal;
+    };
+    std::vector<CCandidate> candidates;
     for (const auto& it : bySnapshot) {
         const CContact& seen = m_state.entries[static_cast<size_t>(it.second)].contact;
+        const std::string strName = NameKey(seen);
         std::vector<std::string> keys;
-        if (!NameKey(seen).empty()) {
-            keys.push_back("n:" + NameKey(seen));
+        if (!strName.empty()) {
+            keys.push_back("n:" + strName);
         }
         for (const std::string& strAddress : EmailAddresses(seen)) {
             keys.push_back("e:" + strAddress);
@@ -424,20 +438,24 @@ void CSyncRun::LinkContacts() {
         for (const CPhoneNumber& number : PhoneNumbers(seen)) {
             keys.push_back("p:" + number.strNational);
         }
-        int nBest = -1, nBestShared = 0;
         for (const std::string& strKey : keys) {
             auto range = byIdentity.equal_range(strKey);
             for (auto candidate = range.first; candidate != range.second; ++candidate) {
-                int nShared = SharedFields(seen, m_contacts[candidate->second]);
-                if (m_localEntry[static_cast<size_t>(candidate->second)] < 0 && nShared > nBestShared) {
-                    nBest = candidate->second;
-                    nBestShared = nShared;
-                }
+                const CContact& contact = m_contacts[candidate->second];
+                candidates.push_back({!strName.empty() && NameKey(contact) == strName,
+                                      SharedFields(seen, contact), it.second, candidate->second});
             }
         }
-        if (nBest >= 0) {
-            m_localEntry[static_cast<size_t>(nBest)] = it.second;
-            m_entryLocal[static_cast<size_t>(it.second)] = nBest;
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const CCandidate& a, const CCandidate& b) {
+        return std::tie(b.bSameName, b.nShared, a.nEntry, a.nLocal) <
+               std::tie(a.bSameName, a.nShared, b.nEntry, b.nLocal);
+    });
+    for (const CCandidate& candidate : candidates) {
+        if (candidate.nShared > 0 && m_entryLocal[static_cast<size_t>(candidate.nEntry)] < 0 &&
+            m_localEntry[static_cast<size_t>(candidate.nLocal)] < 0) {
+            m_localEntry[static_cast<size_t>(candidate.nLocal)] = candidate.nEntry;
+            m_entryLocal[static_cast<size_t>(candidate.nEntry)] = candidate.nLocal;
         }
     }
     m_localUsed.assign(static_cast<size_t>(m_contacts.GetSize()), false);
@@ -569,8 +587,10 @@ bool CSyncRun::ReconcileEntries() {
         auto changed = m_changed.find(strKey);
         if (m_removed.count(strKey)) {
             if (nLocal >= 0 && !HaveSameFields(m_contacts[nLocal], base)) {
-                // Changed here, deleted there: kept with the change, and sent as a new card below.
+                // Changed here, deleted there: kept with the change, and sent again below as the
+                // card it was, so that what the book does not show comes back with it.
                 m_localEntry[static_cast<size_t>(nLocal)] = -1;
+                m_revived[nLocal] = entry;
             } else if (nLocal >= 0) {
                 RemoveLocal(nLocal);
                 ++m_out.summary.nDeletedHere;
@@ -754,10 +774,20 @@ bool CSyncRun::UploadNewContacts() {
             continue;
         }
         CSyncEntry entry;
-        entry.strUid = MakeCardUid();
+        std::string strUrl, strCard;
+        auto revived = m_revived.find(i);
+        if (revived != m_revived.end() && !revived->second.strCard.empty()) {
+            entry.strUid = revived->second.strUid;
+            strUrl = revived->second.strHref;
+            strCard = PatchCard(revived->second.strCard, m_contacts[i]);
+        } else {
+            entry.strUid = MakeCardUid();
+            strUrl = m_state.strBookUrl + entry.strUid + ".vcf";
+            strCard = NewCard(m_contacts[i], entry.strUid);
+        }
         entry.contact = m_contacts[i];
         int nStatus = 0;
-        if (!Put(m_state.strBookUrl + entry.strUid + ".vcf", NewCard(m_contacts[i], entry.strUid), "", entry, nStatus)) {
+        if (!Put(strUrl, strCard, "", entry, nStatus)) {
             return false;
         }
         if (nStatus != 412) {

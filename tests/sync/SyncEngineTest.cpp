@@ -211,6 +211,12 @@ TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
     }
     ASSERT_TRUE(client.Sync().bOk);
     ASSERT_EQ(5u, ServerCards().size());
+    // Bob's card gains what the book does not show.
+    const std::string strBob = CardOf("Bob");
+    std::string strBobCard = ServerCards()[strBob];
+    strBobCard.insert(strBobCard.rfind("END:VCARD"), "BDAY:1970-01-01\r\n");
+    ASSERT_EQ(2, Put(strBob, strBobCard) / 100);
+    ASSERT_TRUE(client.Sync().bOk);
 
     // Here: Anna's mobile and Bob's company changed, Carl deleted, Fay added.
     client.contacts[client.Index("Anna")].mobile = "0171 111";
@@ -230,7 +236,7 @@ TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
     ASSERT_EQ(2, Put(strEve, PatchCard(ServerCards()[strEve], eve)) / 100);
     ASSERT_EQ(201, Put(m_strBook + "gus.vcf", NewCard(Person("Meier", "Gus"), "gus-1")));
     // And a contact deleted there that was changed here comes back: Bob deleted there too.
-    ASSERT_EQ(2, m_http->Send({"DELETE", CardOf("Bob"), {}, ""}).nStatus / 100);
+    ASSERT_EQ(2, m_http->Send({"DELETE", strBob, {}, ""}).nStatus / 100);
 
     CSyncOutcome outcome = client.Sync();
     ASSERT_TRUE(outcome.bOk) << outcome.strError;
@@ -251,6 +257,10 @@ TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
     EXPECT_EQ(static_cast<size_t>(client.contacts.GetSize()), cards.size());
     EXPECT_TRUE(CardOf("Carl").empty());
     EXPECT_TRUE(HaveSameFields(*pAnna, ContactFromCard(cards[CardOf("Anna")])));
+    // Bob comes back as the card he was, with the change.
+    EXPECT_NE(std::string::npos, cards[strBob].find("BDAY:1970-01-01")) << cards[strBob];
+    EXPECT_EQ(CardUid(strBobCard), CardUid(cards[strBob]));
+    EXPECT_EQ("Acme", ContactFromCard(cards[strBob]).company);
 }
 
 // A sync that stops after any request leaves both sides so that the next one finishes the work
