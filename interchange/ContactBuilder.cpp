@@ -173,13 +173,33 @@ std::string ComposeAddress(const std::vector<std::string>& p) {
 
 namespace {
 
+// Whether the text starts with a character of Han, kana or Hangul.
+bool StartsEastAsian(const std::string& str) {
+    size_t i = 0;
+    unsigned c = DecodeUtf8(str, i);
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3040 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+           (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+} // namespace
+
+std::string PlainDisplayName(const std::string& strFirst, const std::string& strLast) {
+    if (!strFirst.empty() && !strLast.empty() && StartsEastAsian(strFirst) && StartsEastAsian(strLast)) {
+        return strLast + strFirst;
+    }
+    return Join({strFirst, strLast}, " ");
+}
+
+namespace {
+
 const int kDisplayNameForms = 5;
 
 std::string DisplayNameForm(int nForm, const std::string& strFirst, const std::string& strLast,
                             const std::string& strMiddle, const std::string& strPrefix,
                             const std::string& strSuffix) {
     switch (nForm) {
-    case 0: return Join({strFirst, strLast}, " ");
+    case 0: return PlainDisplayName(strFirst, strLast);
     case 1: return Join({strLast, strFirst}, " ");
     case 2: return Join({strLast, strFirst}, ", ");
     case 3: return Join({strFirst, strMiddle, strLast}, " ");

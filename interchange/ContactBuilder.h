@@ -61,8 +61,13 @@ private:
     bool m_bExtrasToNote = true;
 };
 
+// The display name a card is given for a first and a last name: "First Last", or "LastFirst"
+// for names in the scripts that write the family name first and without a blank (Chinese,
+// Japanese, Korean).
+std::string PlainDisplayName(const std::string& strFirst, const std::string& strLast);
+
 // The ways a display name can be made of the name's parts that say no more than the parts:
-// "First Last", "Last First", "Last, First", with the middle name, with prefix and suffix.
+// PlainDisplayName, "Last First", "Last, First", with the middle name, with prefix and suffix.
 std::vector<std::string> DisplayNameForms(const std::string& strFirst, const std::string& strLast,
                                           const std::string& strMiddle, const std::string& strPrefix,
                                           const std::string& strSuffix);

@@ -1,6 +1,7 @@
 #include "ExportedContact.h"
 
 #include "Charset.h"
+#include "ContactBuilder.h"
 
 CExportedContact::CExportedContact(const CContact& stored) {
     for (int i = 0; i < CContact::kFieldCount; ++i) {
@@ -11,7 +12,7 @@ CExportedContact::CExportedContact(const CContact& stored) {
     }
     const std::string& strFirst = texts[CContact::fieldFirstName];
     const std::string& strLast = texts[CContact::fieldLastName];
-    strDisplayName = strFirst + (strFirst.empty() || strLast.empty() ? "" : " ") + strLast;
+    strDisplayName = PlainDisplayName(strFirst, strLast);
     if (strDisplayName.empty()) {
         strDisplayName = texts[CContact::fieldCompany];
     }

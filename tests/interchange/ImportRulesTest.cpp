@@ -1,11 +1,12 @@
 // The rules of reading files that are not round trips: character sets, CSV quoting and column
 // sets, vCard dialects, and duplicates.
+#include "data/ContactIdentity.h"
 #include "interchange/Charset.h"
 #include "interchange/ContactFiles.h"
-#include "data/ContactIdentity.h"
 #include "interchange/ContactMerge.h"
 #include "interchange/CsvFormat.h"
 #include "interchange/VCardReader.h"
+#include "interchange/VCardWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -325,6 +326,41 @@ TEST(ContactBuilderTest, ControlCharactersAreLeftOutAndReported) {
         EXPECT_EQ(c.nReplaced, report.nReplaced);
         ASSERT_FALSE(report.warnings.empty());
         EXPECT_STREQ(c.pszLastWarning, report.warnings.back().GetString());
+    }
+}
+
+// A display name that only says the name in one of its usual orders adds nothing to the note,
+// and a card written for the name says it in that order: Chinese, Japanese and Korean names
+// family name first, without a blank.
+TEST(ContactBuilderTest, DisplayNamesInTheOrderOfTheirScript) {
+    const struct {
+        const char *pszLast, *pszFirst, *pszWritten, *pszOtherOrder;
+    } cases[] = {
+        {"Meier", "Anna", "Anna Meier", "Meier, Anna"},
+        {"\xE5\xB1\xB1\xE7\x94\xB0", "\xE5\xA4\xAA\xE9\x83\x8E",
+         "\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E",
+         "\xE5\xB1\xB1\xE7\x94\xB0 \xE5\xA4\xAA\xE9\x83\x8E"},
+        {"\xED\x99\x8D", "\xEA\xB8\xB8\xEB\x8F\x99", "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99",
+         "\xED\x99\x8D \xEA\xB8\xB8\xEB\x8F\x99"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWritten);
+        for (const char* pszDisplay : {c.pszWritten, c.pszOtherOrder}) {
+            CImportReport report;
+            CContactArray contacts =
+                ReadVCardText(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:") + c.pszLast + ";" + c.pszFirst +
+                                  ";;;\r\nFN:" + pszDisplay + "\r\nEND:VCARD\r\n",
+                              report);
+            ASSERT_EQ(1, contacts.GetSize());
+            EXPECT_STREQ("", contacts[0].note.GetString()) << pszDisplay;
+        }
+        CContact contact;
+        contact.lastname = c.pszLast;
+        contact.firstname = c.pszFirst;
+        CContactArray one;
+        one.Add(contact);
+        EXPECT_NE(std::string::npos,
+                  BuildVCards(one, VCardVersion::v30).find(std::string("\r\nFN:") + c.pszWritten + "\r\n"));
     }
 }
 

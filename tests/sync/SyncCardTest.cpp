@@ -216,7 +216,8 @@ TEST(SyncCardTest, NewCardIsFoldedThreeZeroWithUidAndReadsBack) {
     contact.note = CString(Repeat("\xC5\x81ukasz \xC5\xBB\xC3\xB3\xC5\x82\xC4\x87 ", 9) + "\\r\\n&quote;");
     std::string strCard = NewCard(contact, "u-1");
     EXPECT_EQ(0u, strCard.find("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u-1\r\nN:\xE9\x99\xB3;"));
-    EXPECT_NE(std::string::npos, strCard.find("\r\nFN:\xE5\xA4\xA7\xE6\x96\x87 \xE9\x99\xB3\r\n"));
+    EXPECT_NE(std::string::npos,
+              strCard.find("\r\nFN:\xE9\x99\xB3\xE5\xA4\xA7\xE6\x96\x87\r\n")); // family name first
     ExpectFolded(strCard);
     EXPECT_EQ("u-1", CardUid(strCard));
     ExpectSameFields(contact, ContactFromCard(strCard));
