@@ -29,6 +29,16 @@ CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const
             continue;
         }
         ++result.nConflicts;
+        if (f == CContact::fieldNote) {
+            // Notes are not merged line by line: the server's stays whole, under a label that
+            // says where it came from, unless the note here holds it already.
+            if (strLocal.Find(strServer) < 0) {
+                CString& strNote = result.merged.note;
+                strNote +=
+                    CString(strNote.IsEmpty() ? "" : kStoredLineBreak) + "Note on the server: " + strServer;
+            }
+            continue;
+        }
         lost.FieldAt(f) = strServer;
     }
     if (result.nConflicts > 0) {

@@ -33,8 +33,10 @@ TEST(SyncStateTest, ThreeWayMergeKeepsEveryChangeAndLosesNoValue) {
         {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "2"), "Anna", "2", "", 0},
         {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "3"), "Anna", "2", "Mobile: 3", 1},
         {Contact("Anna", "1"), Contact("Anna", ""), Contact("Anna", "3"), "Anna", "", "Mobile: 3", 1},
-        {Contact("Anna", "1", "a"), Contact("Anna", "1", "a\\r\\nb"), Contact("Anna", "1", "a\\r\\nc"), "Anna", "1",
-         "a\\r\\nb\\r\\na\\r\\nc", 1},
+        {Contact("Anna", "1", "a"), Contact("Anna", "1", "a\\r\\nb"), Contact("Anna", "1", "a\\r\\nc"),
+         "Anna", "1", "a\\r\\nb\\r\\nNote on the server: a\\r\\nc", 1},
+        {Contact("Anna", "1", "a"), Contact("Anna", "1", "a b"), Contact("Anna", "1", "b"), "Anna", "1",
+         "a b", 1},
     };
     for (const auto& c : cases) {
         CThreeWayResult result = MergeThreeWay(c.base, c.local, c.server);
