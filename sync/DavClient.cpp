@@ -176,6 +176,10 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
                      " " + UrlPath(strUrl) + ".";
     } else if (response.nStatus == 404) {
         m_strError = "The server " + strServer + " has nothing at " + UrlPath(strUrl) + ".";
+    } else if (response.nStatus == 405 || response.nStatus == 501) {
+        // A plain web server, or a page of one beside the address books.
+        m_strError = "The server " + strServer + " keeps no address book at " + UrlPath(strUrl) +
+                     ": it does not take the requests of CardDAV there. Check the address.";
     } else {
         m_strError = "The server " + strServer + " answered " + std::to_string(response.nStatus) +
                      " when asked to " + PlainAction(pszMethod) + " " + UrlPath(strUrl) + " (" + pszMethod +

@@ -42,3 +42,33 @@ TEST(DavClientTest, OnlyARequestThatReadsIsAskedAgainAfterALostConnection) {
         EXPECT_EQ(!bAskedAgain, dav.Failed()) << dav.Error();
     }
 }
+
+// A refusal is said in words that name the server and what was asked, not only as a number.
+TEST(DavClientTest, RefusalsAreSaidInWords) {
+    class CAnsweringTransport : public IHttpTransport {
+    public:
+        CHttpResponse Send(const CHttpRequest&) override {
+            CHttpResponse response;
+            response.nStatus = nStatus;
+            return response;
+        }
+        int nStatus = 0;
+    };
+    const std::pair<int, const char*> cases[] = {
+        {401, "The server https://dav.example.org did not accept the user name and password."},
+        {403, "The server https://dav.example.org does not allow this account to read /anna/."},
+        {404, "The server https://dav.example.org has nothing at /anna/."},
+        {501,
+         "The server https://dav.example.org keeps no address book at /anna/: it does not take the requests "
+         "of CardDAV there. Check the address."},
+        {500, "The server https://dav.example.org answered 500 when asked to read /anna/ (PROPFIND)."},
+    };
+    for (const auto& [nStatus, pszError] : cases) {
+        CAnsweringTransport transport;
+        transport.nStatus = nStatus;
+        CDavClient dav(transport);
+        CMultiStatus result;
+        EXPECT_FALSE(dav.Propfind("https://dav.example.org/anna/", 0, "", result));
+        EXPECT_EQ(pszError, dav.Error());
+    }
+}
