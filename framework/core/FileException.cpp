@@ -37,8 +37,9 @@ CString CFileException::GetErrorMessage() const {
     CString strName = m_strFileName.IsEmpty() ? CString("an unnamed file") : m_strFileName;
     CString strText;
     strText.Format(pszFormat, strName.GetString());
-    // A sentence that starts with the file name still starts with a capital letter.
-    if (!strText.IsEmpty() && strText[0] >= 'a' && strText[0] <= 'z') {
+    // A sentence starts with a capital letter, unless it starts with the file's name, which is
+    // left as it is spelled.
+    if (m_strFileName.IsEmpty() && !strText.IsEmpty() && strText[0] >= 'a' && strText[0] <= 'z') {
         strText.SetAt(0, static_cast<char>(strText[0] - 'a' + 'A'));
     }
     return strText;

@@ -158,6 +158,11 @@ TEST(FileTest, EveryCauseHasItsOwnMessage) {
         strPrevious = strMessage;
     }
     EXPECT_NE(-1, CFileException(CFileException::accessDenied).GetErrorMessage().Find("nnamed"));
+    // A name is shown as it is spelled, even where it starts the sentence.
+    EXPECT_STREQ("pw.txt was not found.",
+                 CFileException(CFileException::fileNotFound, 0, "pw.txt").GetErrorMessage().GetString());
+    EXPECT_STREQ("An unnamed file was not found.",
+                 CFileException(CFileException::fileNotFound).GetErrorMessage().GetString());
 }
 
 // One writer at a time: a second one waits, then gives up naming the file; the lock file goes

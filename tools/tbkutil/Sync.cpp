@@ -100,7 +100,8 @@ bool FindPassword(const CSyncOptions& options, const CSyncState& state, const CP
         return true;
     }
     Fail("%s", "no password: give --password-file FILE, store the account's password in the program's "
-               "Synchronisation window, or set TBOOK_SYNC_PASSWORD");
+               "Synchronisation window, or set TBOOK_SYNC_PASSWORD (for a server that asks for none, an "
+               "empty file or an empty TBOOK_SYNC_PASSWORD)");
     return false;
 }
 

@@ -34,7 +34,8 @@ int Usage() {
                   "       tbkutil duplicates FILE\n"
                   "       tbkutil merge-duplicates FILE [--dry-run]\n"
                   "       tbkutil sync URL --user NAME [--password-file FILE] [--into FILE]\n"
-                  "                    [--trust-certificate SHA256] [--quit-running]\n"
+                  "                    [--trust-certificate SHA256] [--confirm-deletions COUNT]\n"
+                  "                    [--quit-running]\n"
                   "every command takes --legacy-codepage N: the code page of a book written before UTF-8\n");
     return kExitFailed;
 }
