@@ -19,6 +19,8 @@ std::string BuildCsv(const CContactArray& contacts, CsvColumns columns);
 // warning. UTF-8, UTF-16 with or without a byte-order mark, and Windows-1252 are read. False
 // when the file is empty or its first line is no header row; strError then says why, and what
 // the encoding may have to do with it.
-// With pProgress, it says how far it has come and stops early when cancelled.
+// With pProgress, it says how far it has come and stops early when cancelled. The rows are
+// mapped in nParts parts at once, or with 0 in as many as the processors and the size make
+// worth it; the result is the same.
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
-             CImportReport& report, CString& strError, CWorkProgress* pProgress = nullptr);
+             CImportReport& report, CString& strError, CWorkProgress* pProgress = nullptr, int nParts = 0);

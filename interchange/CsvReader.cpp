@@ -2,9 +2,15 @@
 #include "CsvFormat.h"
 #include "CsvRowMapper.h"
 
+#include "framework/core/Parallel.h"
 #include "framework/core/Unicode.h"
 
+#include <algorithm>
+
 namespace {
+
+// Below this many rows a file is mapped on one thread.
+const size_t kMinRowsPerPart = 2000;
 
 // One record of a file with the texts of all its cells in one string, so that a large file
 // makes no string for each cell. Only the cells that hold text are listed: most rows leave most
@@ -185,7 +191,7 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
 } // namespace
 
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
-             CImportReport& report, CString& strError, CWorkProgress* pProgress) {
+             CImportReport& report, CString& strError, CWorkProgress* pProgress, int nParts) {
     CCsvText text = AsUtf8(strData);
     std::vector<CRecord> records = ParseRecords(text.strText, strFile, report);
     if (records.empty()) {
@@ -195,7 +201,7 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
     std::vector<std::string_view> cells;
     records[0].GetCells(cells);
     const std::vector<std::string> header(cells.begin(), cells.end());
-    CCsvRowMapper mapper(header, strFile, report);
+    const CCsvRowMapper mapper(header, strFile);
     const char* pszNotAHeader = mapper.IsKnownHeader() ? nullptr : WhyNotAHeaderRow(header);
     if (pszNotAHeader) {
         strError.Format("%s:%d: the first line is not a header row: %s%s", strFile.GetString(),
@@ -219,15 +225,32 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
     if (pProgress) {
         pProgress->SetTotal(static_cast<int64_t>(records.size()));
     }
-    for (size_t i = 1; i < records.size(); ++i) {
-        if (pProgress && (i & 255) == 0) {
-            pProgress->SetDone(static_cast<int64_t>(i));
-            if (pProgress->IsCancelled()) {
-                break;
+    // The rows are mapped in parts at once, each into contacts and a report of its own, which
+    // then follow one another in the rows' order; the first part writes where the rest go.
+    const size_t nRows = records.size() - 1;
+    nParts = nParts > 0 ? std::min(nParts, static_cast<int>(std::max<size_t>(nRows, 1)))
+                        : WorkParts(nRows, kMinRowsPerPart);
+    std::vector<CContactArray> partContacts(static_cast<size_t>(nParts));
+    std::vector<CImportReport> partReports(static_cast<size_t>(nParts));
+    RunParts(nParts, [&](int k) {
+        CContactArray& out = k == 0 ? contacts : partContacts[static_cast<size_t>(k)];
+        CImportReport& told = k == 0 ? report : partReports[static_cast<size_t>(k)];
+        std::vector<std::string_view> rowCells;
+        const size_t nEnd = 1 + PartStart(nRows, k + 1, nParts);
+        for (size_t i = 1 + PartStart(nRows, k, nParts); i < nEnd; ++i) {
+            if (pProgress && (i & 255) == 0) {
+                pProgress->AddDone(256);
+                if (pProgress->IsCancelled()) {
+                    break;
+                }
             }
+            records[i].GetCells(rowCells);
+            mapper.Map(rowCells, records[i].nLine, out, told);
         }
-        records[i].GetCells(cells);
-        mapper.Map(cells, records[i].nLine, contacts);
+    });
+    for (int k = 1; k < nParts; ++k) {
+        contacts.Append(std::move(partContacts[static_cast<size_t>(k)]));
+        report.Append(std::move(partReports[static_cast<size_t>(k)]));
     }
     return true;
 }

@@ -276,9 +276,8 @@ std::string TakeCarried(CContactBuilder& builder, const bool* pHasColumn, std::s
 
 } // namespace
 
-CCsvRowMapper::CCsvRowMapper(const std::vector<std::string>& header, const CString& strFile,
-                             CImportReport& report)
-    : m_header(header), m_strFile(strFile), m_report(report) {
+CCsvRowMapper::CCsvRowMapper(const std::vector<std::string>& header, const CString& strFile)
+    : m_header(header), m_strFile(strFile) {
     // French Outlook names both the courtesy title and the job title "Titre"; of columns that
     // share a name, the last is the one the table means, the others go into the note.
     std::map<std::string, size_t> lastOfName;
@@ -323,8 +322,9 @@ std::string CCsvRowMapper::DescribeGuesses() const {
     return str;
 }
 
-void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, CContactArray& contacts) {
-    CContactBuilder builder(m_report, m_strFile, nLine);
+void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, CContactArray& contacts,
+                        CImportReport& report) const {
+    CContactBuilder builder(report, m_strFile, nLine);
     CAddressForms addresses[CContact::kFieldCount];
     std::map<std::string, Attributes> groups;
     std::string strDisplay, strMiddle, strNotes;

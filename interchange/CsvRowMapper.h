@@ -18,7 +18,7 @@ struct CCsvGuess;
 
 class CCsvRowMapper {
 public:
-    CCsvRowMapper(const std::vector<std::string>& header, const CString& strFile, CImportReport& report);
+    CCsvRowMapper(const std::vector<std::string>& header, const CString& strFile);
 
     // True when a table knows one column of the header at least.
     bool IsKnownHeader() const { return m_bKnownHeader; }
@@ -26,8 +26,10 @@ public:
     // e-mail), ..."; empty when none was.
     std::string DescribeGuesses() const;
 
-    // Appends the contact of the row that starts at line nLine.
-    void Map(const std::vector<std::string_view>& cells, int nLine, CContactArray& contacts);
+    // Appends the contact of the row that starts at line nLine; what it tells goes to report.
+    // Rows may be mapped on several threads at once, each with a report of its own.
+    void Map(const std::vector<std::string_view>& cells, int nLine, CContactArray& contacts,
+             CImportReport& report) const;
 
 private:
     std::vector<std::string> m_header;
@@ -38,7 +40,6 @@ private:
     bool m_bHasStreet[CContact::kFieldCount] = {}; // addresses the file has street columns for
     bool m_bKnownHeader = false;
     CString m_strFile;
-    CImportReport& m_report;
 };
 
 // Why the first row of a file whose header no table knows is no header row at all ("it holds

@@ -1,5 +1,7 @@
 #include "ImportReport.h"
 
+#include <iterator>
+
 void CImportReport::Warn(const CString& strFile, int nLine, const CString& strText) {
     CString strLine;
     if (nLine > 0) {
@@ -8,6 +10,17 @@ void CImportReport::Warn(const CString& strFile, int nLine, const CString& strTe
         strLine.Format("%s: %s", strFile.GetString(), strText.GetString());
     }
     warnings.push_back(strLine);
+}
+
+void CImportReport::Append(CImportReport&& next) {
+    nAdded += next.nAdded;
+    nDuplicates += next.nDuplicates;
+    nReplaced += next.nReplaced;
+    nMovedToNote += next.nMovedToNote;
+    nPhotosSkipped += next.nPhotosSkipped;
+    nLinesSkipped += next.nLinesSkipped;
+    warnings.insert(warnings.end(), std::make_move_iterator(next.warnings.begin()),
+                    std::make_move_iterator(next.warnings.end()));
 }
 
 CString CImportReport::Summary() const {

@@ -15,6 +15,8 @@ struct CImportReport {
     std::vector<CString> warnings; // each names the file and, where there is one, the line
 
     void Warn(const CString& strFile, int nLine, const CString& strText);
+    // Adds the counts and the warnings of a report of what came next.
+    void Append(CImportReport&& next);
     // "added 3, skipped as duplicates 1, characters replaced 0, ..., lines skipped 0"
     CString Summary() const;
 };

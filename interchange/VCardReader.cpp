@@ -4,6 +4,8 @@
 #include "ContactBuilder.h"
 #include "VCardMapper.h"
 
+#include "framework/core/Parallel.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -98,26 +100,65 @@ int CountCardStarts(std::string_view strText) {
     return nCount;
 }
 
+// Below this many bytes a file is read on one thread.
+const size_t kMinBytesPerPart = 1 << 19;
+
+// Where a file may be read in up to nParts parts at once, the first at 0: each at a card that
+// starts on the line after a card's end, spelled as most writers do, the first such from its
+// share of the bytes on. Such a line break joins no lines, so every part reads its lines as
+// the whole file would.
+std::vector<size_t> PartStarts(std::string_view text, int nParts) {
+    static const std::string_view s_strEnd = "\nEND:VCARD";
+    static const std::string_view s_strBegin = "BEGIN:VCARD";
+    std::vector<size_t> starts(1, 0);
+    for (int k = 1; k < nParts; ++k) {
+        size_t nFound = std::string_view::npos;
+        size_t nFrom = std::max(starts.back() + 1, PartStart(text.size(), k, nParts));
+        for (size_t n = text.find(s_strEnd, nFrom);
+             n != std::string_view::npos && nFound == std::string_view::npos;
+             n = text.find(s_strEnd, n + 1)) {
+            size_t nNext = n + s_strEnd.size();
+            nNext += text.compare(nNext, 2, "\r\n") == 0 ? 2 : text.compare(nNext, 1, "\n") == 0 ? 1 : 0;
+            if (nNext > n + s_strEnd.size() && text.compare(nNext, s_strBegin.size(), s_strBegin) == 0) {
+                nFound = nNext;
+            }
+        }
+        if (nFound == std::string_view::npos) {
+            break;
+        }
+        starts.push_back(nFound);
+    }
+    return starts;
+}
+
 class CVCardParser {
 public:
     CVCardParser(const CString& strFile, CContactArray& contacts, CImportReport& report)
         : m_strFile(strFile), m_contacts(contacts), m_report(report) {}
 
-    void Parse(const std::string& strData, CWorkProgress* pProgress) {
-        if (pProgress) {
-            pProgress->SetTotal(static_cast<int64_t>(strData.size()));
-        }
+    // Reads the cards of strData from nStart on; the lines before it only count.
+    void Parse(std::string_view strData, size_t nStart, CWorkProgress* pProgress) {
         CVCardLineReader reader(strData);
+        reader.SkipTo(nStart);
         CVCardLineView line;
+        size_t nToldDone = nStart;
         for (int n = 0; reader.Next(m_nDepth == 0 || m_cards[m_nDepth - 1].bVersion21, line); ++n) {
             if (pProgress && (n & 1023) == 0) {
-                pProgress->SetDone(static_cast<int64_t>(reader.Position()));
+                pProgress->AddDone(static_cast<int64_t>(reader.Position() - nToldDone));
+                nToldDone = reader.Position();
                 if (pProgress->IsCancelled()) {
                     return;
                 }
             }
             Logical(line.strText, line.nLine);
         }
+    }
+
+    // Whether a card is still open where the data ended.
+    bool HasOpenCard() const { return m_nDepth > 0; }
+
+    // Ends the cards the data left open, each with a warning.
+    void CloseOpenCards() {
         while (m_nDepth > 0) {
             CString strText;
             strText.Format("the card that starts here has no END:VCARD; it was imported as far as it goes");
@@ -204,8 +245,17 @@ private:
 
 } // namespace
 
-CVCardLineReader::CVCardLineReader(const std::string& strData, size_t nStart)
+CVCardLineReader::CVCardLineReader(std::string_view strData, size_t nStart)
     : m_strData(strData), m_nPos(nStart) {}
+
+void CVCardLineReader::SkipTo(size_t nPos) {
+    while (m_nPos < nPos) {
+        size_t nNext = 0;
+        PeekPhysical(nNext);
+        m_nPos = nNext;
+        ++m_nLine;
+    }
+}
 
 std::string_view CVCardLineReader::PeekPhysical(size_t& nNext) {
     if (m_nPeekStart != m_nPos) {
@@ -338,8 +388,7 @@ bool CVCardLineReader::Next(bool bVersion21, CVCardLineView& line) {
 }
 
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
-                CImportReport& report, CString& strError, CWorkProgress* pProgress) {
-    CVCardParser parser(strFile, contacts, report);
+                CImportReport& report, CString& strError, CWorkProgress* pProgress, int nParts) {
     // Without a mark each property's character set decides, so the bytes are left as they are;
     // only UTF-16, which no property names, is converted as a whole. Text without a mark is read
     // where it is, without a copy.
@@ -356,11 +405,61 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
         strConverted = Utf16ToUtf8(strData, 0, bLittleEndian);
         pText = &strConverted;
     }
-    // Each card becomes at most one contact; the list grows once instead of moving its contacts
-    // every time it doubles.
-    contacts.Reserve(contacts.GetSize() + CountCardStarts(*pText));
-    parser.Parse(*pText, pProgress);
-    if (parser.CardsFound() == 0) {
+    const std::string_view text(*pText);
+    if (pProgress) {
+        pProgress->SetTotal(static_cast<int64_t>(text.size()));
+    }
+    // A large file is read in parts at once, each into contacts and a report of its own that
+    // then follow one another; the first part writes where the rest go. A part that ends inside
+    // a card means the parts were cut where a card nested in another ended: then the file is
+    // read again in one piece.
+    const int nHad = contacts.GetSize();
+    const CImportReport reportBefore = report;
+    std::vector<size_t> starts =
+        PartStarts(text, nParts > 0 ? nParts : WorkParts(text.size(), kMinBytesPerPart));
+    int nCards = 0;
+    for (bool bWhole = starts.size() == 1;; bWhole = true) {
+        if (bWhole) {
+            starts.assign(1, 0);
+        }
+        const int nParts = static_cast<int>(starts.size());
+        std::vector<CContactArray> partContacts(starts.size());
+        std::vector<CImportReport> partReports(starts.size());
+        std::vector<int> partCards(starts.size(), 0);
+        std::vector<char> partOpen(starts.size(), 0);
+        RunParts(nParts, [&](int k) {
+            const size_t nPart = static_cast<size_t>(k);
+            const size_t nEnd = nPart + 1 < starts.size() ? starts[nPart + 1] : text.size();
+            CContactArray& out = k == 0 ? contacts : partContacts[nPart];
+            // Each card becomes at most one contact; the list grows once instead of moving its
+            // contacts every time it doubles.
+            out.Reserve(out.GetSize() + CountCardStarts(text.substr(starts[nPart], nEnd - starts[nPart])));
+            CVCardParser parser(strFile, out, k == 0 ? report : partReports[nPart]);
+            parser.Parse(text.substr(0, nEnd), starts[nPart], pProgress);
+            if (k + 1 == nParts && !(pProgress && pProgress->IsCancelled())) {
+                parser.CloseOpenCards();
+            }
+            partOpen[nPart] = parser.HasOpenCard();
+            partCards[nPart] = parser.CardsFound();
+        });
+        bool bCancelled = pProgress && pProgress->IsCancelled();
+        if (bWhole || bCancelled || std::find(partOpen.begin(), partOpen.end(), 1) == partOpen.end()) {
+            for (size_t k = 0; k < starts.size(); ++k) {
+                nCards += partCards[k];
+                if (k > 0) {
+                    contacts.Append(std::move(partContacts[k]));
+                    report.Append(std::move(partReports[k]));
+                }
+            }
+            break;
+        }
+        contacts.SetSize(nHad);
+        report = reportBefore;
+        if (pProgress) {
+            pProgress->SetDone(0);
+        }
+    }
+    if (nCards == 0) {
         strError.Format("%s: no vCard found (no line BEGIN:VCARD)", strFile.GetString());
         return false;
     }

@@ -12,9 +12,10 @@
 
 // Appends one contact per card to contacts. False when the data holds no card at all;
 // strError then says why. With pProgress, says how far it has read, and stops early when
-// cancelled.
+// cancelled. A large file is read in nParts parts at once, or with 0 in as many as the
+// processors and the size make worth it; the result is the same.
 bool ReadVCards(const std::string& strData, const CString& strFile, CContactArray& contacts,
-                CImportReport& report, CString& strError, CWorkProgress* pProgress = nullptr);
+                CImportReport& report, CString& strError, CWorkProgress* pProgress = nullptr, int nParts = 0);
 
 // One logical line of vCard data: its physical lines joined, and the bytes they take in the data
 // (from the first line's start to past the last line's break), so that a card can be changed
@@ -40,13 +41,16 @@ struct CVCardLineView {
 // end of a line some 2.1 writers use. Empty lines are skipped.
 class CVCardLineReader {
 public:
-    explicit CVCardLineReader(const std::string& strData, size_t nStart = 0);
+    explicit CVCardLineReader(std::string_view strData, size_t nStart = 0);
 
     // The next logical line; false at the end of the data. bVersion21 tells how the card being
     // read folds its lines.
     bool Next(bool bVersion21, CVCardLine& line);
     bool Next(bool bVersion21, CVCardLineView& line);
     size_t Position() const { return m_nPos; }
+    // Passes over the physical lines up to nPos, where one must start, without reading them, so
+    // that the lines read from there on are numbered as in the whole data.
+    void SkipTo(size_t nPos);
 
 private:
     // The physical line at m_nPos without its break; nNext is where the one after it starts.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,12 @@ public:
     int Add(TYPE value) {
         m_data.push_back(std::move(value));
         return GetSize() - 1;
+    }
+    // Moves the elements of other to the end, in their order, and leaves other empty.
+    void Append(CArray&& other) {
+        m_data.insert(m_data.end(), std::make_move_iterator(other.m_data.begin()),
+                      std::make_move_iterator(other.m_data.end()));
+        other.m_data.clear();
     }
     void InsertAt(int nIndex, ARG_TYPE value) { m_data.insert(m_data.begin() + nIndex, value); }
     // Destroys nCount elements from nIndex on; the later ones move down.

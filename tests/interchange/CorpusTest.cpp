@@ -3,6 +3,7 @@
 #include "InterchangeTestSupport.h"
 #include "interchange/CsvFormat.h"
 #include "interchange/VCardReader.h"
+#include "interchange/VCardWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -387,6 +388,56 @@ TEST(InterchangeCorpusTest, MalformedLinesAreNamedByTheirLineNumber) {
     EXPECT_STREQ("in.vcf:6: skipped a line that is not a vCard property", report.warnings[0].GetString());
     EXPECT_STREQ("in.vcf:9: skipped a line that is not a vCard property", report.warnings[1].GetString());
     EXPECT_EQ(2, report.nLinesSkipped);
+}
+
+// A file read in several parts at once gives what it gives read in one: the same contacts and
+// the same warnings at the same lines, also where a cut falls after a card nested in another.
+TEST(InterchangeCorpusTest, AFileReadInPartsGivesWhatItGivesInOne) {
+    struct File {
+        std::string strData;
+        bool bVCard;
+    };
+    std::vector<File> files;
+    for (const CorpusCase& c : g_cases) {
+        files.push_back({SampleFile(c.pszFile), std::string(c.pszFile).find(".vcf") != std::string::npos});
+    }
+    const CContactArray awkward = AwkwardContacts(200, 11);
+    files.push_back({BuildVCards(awkward, VCardVersion::v21), true});
+    files.push_back({BuildVCards(awkward, VCardVersion::v30), true});
+    files.push_back({BuildCsv(awkward, CsvColumns::outlook), false});
+    std::string strRows = "Last Name,Home Phone\r\n";
+    for (int n = 0; n < 9; ++n) {
+        strRows += "Doe,\"1\x01\r\n2\"\r\n"; // a warning for each row, at its line
+    }
+    files.push_back({strRows, false});
+    files.push_back({"BEGIN:VCARD\r\nN:Outer\r\nBEGIN:VCARD\r\nN:Inner\r\nEND:VCARD\r\nBEGIN:VCARD\r\n"
+                     "N:Second\r\nEND:VCARD\r\nnot a property\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:After\r\n"
+                     "END:VCARD\r\nBEGIN:VCARD\r\nN:Open\r\n",
+                     true});
+    auto read = [](const File& file, int nParts, CContactArray& contacts, CImportReport& report) {
+        CString strError;
+        return file.bVCard ? ReadVCards(file.strData, "in", contacts, report, strError, nullptr, nParts)
+                           : ReadCsv(file.strData, "in", contacts, report, strError, nullptr, nParts);
+    };
+    for (const File& file : files) {
+        SCOPED_TRACE(file.strData.substr(0, 60));
+        CContactArray whole;
+        CImportReport wholeReport;
+        ASSERT_TRUE(read(file, 1, whole, wholeReport));
+        for (int nParts = 2; nParts <= 5; ++nParts) {
+            CContactArray parted;
+            CImportReport partedReport;
+            ASSERT_TRUE(read(file, nParts, parted, partedReport));
+            ASSERT_EQ(whole.GetSize(), parted.GetSize()) << nParts;
+            for (int n = 0; n < whole.GetSize(); ++n) {
+                for (int f = 0; f < CContact::kFieldCount; ++f) {
+                    ASSERT_STREQ(whole[n].FieldAt(f).GetString(), parted[n].FieldAt(f).GetString()) << nParts;
+                }
+            }
+            EXPECT_EQ(wholeReport.warnings, partedReport.warnings) << nParts;
+            EXPECT_STREQ(wholeReport.Summary().GetString(), partedReport.Summary().GetString());
+        }
+    }
 }
 
 } // namespace
