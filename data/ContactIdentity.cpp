@@ -1,9 +1,12 @@
 #include "ContactIdentity.h"
 
+#include "framework/core/Parallel.h"
+#include "framework/core/TextSet.h"
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 const int kPhoneFields[4] = {CContact::fieldHomePhone, CContact::fieldMobile, CContact::fieldOfficePhone,
@@ -185,37 +188,64 @@ bool IsSamePerson(const CContact& a, const CContact& b) {
     return !strName.empty() && strName == NameKey(b) && SharesAddressOrNumber(a, b);
 }
 
-bool CPersonIndex::Collect(const CContact& contact) {
-    BuildNameKey(contact, m_strName, m_strFolded, m_words);
-    if (m_strName.empty()) {
-        return false;
-    }
-    m_strName += '\x1F';
-    m_strAddresses.clear();
-    m_addressEnds.clear();
-    ForEachEmailAddress(contact, [this](std::string_view address) {
-        m_strAddresses.append(address);
-        m_addressEnds.push_back(m_strAddresses.size());
-    });
-    CollectPhoneNumbers(contact, m_numbers);
-    return true;
-}
+namespace {
 
-template <typename Fn> bool CPersonIndex::AnyKey(bool bOwn, Fn fn) {
+// What the index needs of a contact: its name key with a separator after it, which every key of
+// the contact starts with, and its addresses and numbers; read on any thread.
+struct CPerson {
+    std::string strName;      // empty for a contact without a name, which is kept out of the index
+    size_t nHash = 0;         // of the name
+    std::string strAddresses; // the addresses one after another, each ending at addressEnds
+    std::vector<size_t> addressEnds;
+    std::vector<CPhoneNumber> numbers;
+
+    void ReadAddressesAndNumbers(const CContact& contact) {
+        ForEachEmailAddress(contact, [this](std::string_view address) {
+            strAddresses.append(address);
+            addressEnds.push_back(strAddresses.size());
+        });
+        CollectPhoneNumbers(contact, numbers);
+    }
+};
+
+// The people of a set of contacts, for finding at once whether another contact is one of them
+// (IsSamePerson with any): each is kept as its name paired with each address and number (and
+// with the national part of each number, so that national and international forms meet).
+class CPersonIndex {
+public:
+    void Add(const CPerson& person) {
+        if (!person.strName.empty()) {
+            Keep(person);
+        }
+    }
+    // Adds the person unless the set holds the same person already; true when it was added.
+    bool AddUnlessHeld(const CPerson& person);
+
+private:
+    // Calls fn with each key of the person, those it is kept under (bOwn) or those it is looked
+    // for under, until fn returns true; true when it did.
+    template <typename Fn> bool AnyKey(const CPerson& person, bool bOwn, Fn fn);
+    void Keep(const CPerson& person);
+
+    CTextSet m_keys;
+    std::string m_strKey; // kept from one key to the next, so that keys are built without allocating
+};
+
+template <typename Fn> bool CPersonIndex::AnyKey(const CPerson& person, bool bOwn, Fn fn) {
     auto key = [&](char chKind, std::string_view strValue) {
-        m_strKey.assign(m_strName);
+        m_strKey.assign(person.strName);
         m_strKey += chKind;
         m_strKey.append(strValue);
         return fn(m_strKey);
     };
     size_t nStart = 0;
-    for (size_t nEnd : m_addressEnds) {
-        if (key('e', std::string_view(m_strAddresses).substr(nStart, nEnd - nStart))) {
+    for (size_t nEnd : person.addressEnds) {
+        if (key('e', std::string_view(person.strAddresses).substr(nStart, nEnd - nStart))) {
             return true;
         }
         nStart = nEnd;
     }
-    for (const CPhoneNumber& number : m_numbers) {
+    for (const CPhoneNumber& number : person.numbers) {
         if (key('d', number.strDigits)) {
             return true;
         }
@@ -230,27 +260,80 @@ template <typename Fn> bool CPersonIndex::AnyKey(bool bOwn, Fn fn) {
     return false;
 }
 
-void CPersonIndex::Keep() {
-    AnyKey(true, [this](const std::string& strKey) {
+void CPersonIndex::Keep(const CPerson& person) {
+    AnyKey(person, true, [this](const std::string& strKey) {
         m_keys.Insert(strKey);
         return false;
     });
 }
 
-void CPersonIndex::Add(const CContact& contact) {
-    if (Collect(contact)) {
-        Keep();
-    }
-}
-
-bool CPersonIndex::AddUnlessHeld(const CContact& contact) {
-    if (!Collect(contact)) {
+bool CPersonIndex::AddUnlessHeld(const CPerson& person) {
+    if (person.strName.empty()) {
         return true;
     }
     // Every key is looked for before any is kept, so a contact never meets itself.
-    if (AnyKey(false, [this](const std::string& strKey) { return m_keys.Contains(strKey); })) {
+    if (AnyKey(person, false, [this](const std::string& strKey) { return m_keys.Contains(strKey); })) {
         return false;
     }
-    Keep();
+    Keep(person);
     return true;
+}
+
+// Below this many contacts the people are read on one thread.
+const size_t kMinPeoplePerPart = 2000;
+
+} // namespace
+
+std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported) {
+    // Two contacts are one person only when their names agree, so the contacts whose name no
+    // other shares, most of a large import as a rule, need no addresses or numbers read. The
+    // names are told apart by their hashes first: two that differ say for certain that the
+    // names do. What each contact is made of is read on several threads; the index, which
+    // decides in the contacts' order, takes them on one.
+    const size_t nBook = static_cast<size_t>(book.GetSize());
+    const size_t nAll = nBook + static_cast<size_t>(imported.GetSize());
+    auto contactAt = [&](size_t i) -> const CContact& {
+        return i < nBook ? book[static_cast<int>(i)] : imported[static_cast<int>(i - nBook)];
+    };
+    std::vector<CPerson> people(nAll);
+    const int nParts = WorkParts(nAll, kMinPeoplePerPart);
+    RunParts(nParts, [&](int k) {
+        std::string strText;
+        std::vector<std::string_view> words;
+        for (size_t i = PartStart(nAll, k, nParts); i < PartStart(nAll, k + 1, nParts); ++i) {
+            BuildNameKey(contactAt(i), people[i].strName, strText, words);
+            people[i].nHash = std::hash<std::string>()(people[i].strName);
+        }
+    });
+    std::vector<size_t> sorted(nAll);
+    for (size_t i = 0; i < nAll; ++i) {
+        sorted[i] = people[i].nHash;
+    }
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<char> shared(nAll);
+    for (size_t i = 0; i < nAll; ++i) {
+        auto same = std::equal_range(sorted.begin(), sorted.end(), people[i].nHash);
+        shared[i] = same.second - same.first > 1 && !people[i].strName.empty();
+    }
+    RunParts(nParts, [&](int k) {
+        for (size_t i = PartStart(nAll, k, nParts); i < PartStart(nAll, k + 1, nParts); ++i) {
+            if (shared[i]) {
+                people[i].strName += '\x1F';
+                people[i].ReadAddressesAndNumbers(contactAt(i));
+            }
+        }
+    });
+    std::vector<bool> held(nAll - nBook, false);
+    CPersonIndex known;
+    for (size_t i = 0; i < nAll; ++i) {
+        if (!shared[i]) {
+            continue;
+        }
+        if (i < nBook) {
+            known.Add(people[i]);
+        } else {
+            held[i - nBook] = !known.AddUnlessHeld(people[i]);
+        }
+    }
+    return held;
 }

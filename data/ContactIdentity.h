@@ -4,8 +4,8 @@
 #pragma once
 
 #include "Contact.h"
+#include "ContactArray.h"
 #include "PhoneNumber.h"
-#include "framework/core/TextSet.h"
 
 #include <string>
 #include <string_view>
@@ -30,36 +30,9 @@ bool SharesAddressOrNumber(const CContact& a, const CContact& b);
 // address or a phone number.
 bool IsSamePerson(const CContact& a, const CContact& b);
 
-// The people of a set of contacts, for finding at once whether another contact is one of them
-// (IsSamePerson with any): each is kept as its name paired with each address and number (and
-// with the national part of each number, so that national and international forms meet).
-class CPersonIndex {
-public:
-    void Add(const CContact& contact);
-    // Adds the contact unless the set holds the same person already; true when it was added.
-    bool AddUnlessHeld(const CContact& contact);
-
-private:
-    // Reads the contact's name, addresses and numbers into the members below; false when it has
-    // no name, which keeps it out of the set.
-    bool Collect(const CContact& contact);
-    // Calls fn with each key of the collected contact, those it is kept under (bOwn) or those
-    // it is looked for under, until fn returns true; true when it did.
-    template <typename Fn> bool AnyKey(bool bOwn, Fn fn);
-    // Keeps the collected contact under its own keys.
-    void Keep();
-
-    CTextSet m_keys;
-    // The collected contact, in texts kept from one contact to the next, so that a large import
-    // builds its keys without allocating for each.
-    std::string m_strName;
-    std::string m_strFolded;               // the folded name the name key is made of
-    std::vector<std::string_view> m_words; // its words
-    std::string m_strAddresses; // the addresses one after another, each ending at m_addressEnds
-    std::vector<size_t> m_addressEnds;
-    std::vector<CPhoneNumber> m_numbers;
-    std::string m_strKey;
-};
+// For each contact of imported, whether it is held already: the same person (IsSamePerson) as
+// a contact of book, or as an earlier contact of imported that is not held itself.
+std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported);
 
 // The fields that hold phone numbers, in the order they are read.
 extern const int kPhoneFields[4];

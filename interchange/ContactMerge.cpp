@@ -4,17 +4,16 @@
 
 CContactArray SelectNewContacts(const CContactArray& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strFile, CImportReport& report) {
-    CContactArray added;
-    added.Reserve(imported.GetSize());
-    // The book and what this import took so far, looked up by value: a large import stays fast,
-    // even of thousands of contacts of one name.
-    CPersonIndex known;
-    for (int i = 0; i < book.GetSize() && !bKeepDuplicates; ++i) {
-        known.Add(book[i]);
+    if (bKeepDuplicates) {
+        report.nAdded += imported.GetSize();
+        return imported;
     }
+    const std::vector<bool> held = FindHeldContacts(book, imported);
+    // The new contacts close up in place, so that an import without duplicates moves none.
+    int nKept = 0;
     for (int i = 0; i < imported.GetSize(); ++i) {
         CContact& contact = imported[i];
-        if (!bKeepDuplicates && !known.AddUnlessHeld(contact)) {
+        if (held[static_cast<size_t>(i)]) {
             ++report.nDuplicates;
             CString strText;
             strText.Format("skipped \"%s%s%s\": the address book holds this contact already",
@@ -23,8 +22,12 @@ CContactArray SelectNewContacts(const CContactArray& book, CContactArray importe
             report.Warn(strFile, 0, strText);
             continue;
         }
-        added.Add(std::move(contact));
-        ++report.nAdded;
+        if (nKept != i) {
+            imported[nKept] = std::move(contact);
+        }
+        ++nKept;
     }
-    return added;
+    imported.SetSize(nKept);
+    report.nAdded += nKept;
+    return imported;
 }
