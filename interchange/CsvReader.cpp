@@ -6,11 +6,15 @@
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
 
 namespace {
 
-// Below this many rows a file is mapped on one thread.
+// Below this many rows a file is mapped on one thread, and below this many bytes its records
+// are read on one.
 const size_t kMinRowsPerPart = 2000;
+const size_t kMinBytesPerPart = 1 << 19;
 
 // One record of a file with the texts of all its cells in one string, so that a large file
 // makes no string for each cell. Only the cells that hold text are listed: most rows leave most
@@ -89,12 +93,14 @@ char DetectSeparator(const std::string& str) {
 }
 
 // Appends the quoted value whose opening quote is at str[nQuote] to strValue and moves nEnd past
-// its closing quote. False when it runs away: it reaches the end of the file, or it crosses a
-// line break and its closing quote is followed by more text instead of the end of the cell.
-// Either means a quote that was never meant to open a value, and what follows it are rows.
-bool ReadQuoted(const std::string& str, size_t nQuote, char chSeparator, std::string& strValue, size_t& nEnd,
-                int& nLineBreaks) {
+// its closing quote. False when it runs away: it reaches the end of the data (bDataEnd tells),
+// or it crosses a line break and its closing quote is followed by more text instead of the end
+// of the cell. Either means a quote that was never meant to open a value, and what follows it
+// are rows.
+bool ReadQuoted(std::string_view str, size_t nQuote, char chSeparator, std::string& strValue, size_t& nEnd,
+                int& nLineBreaks, bool& bDataEnd) {
     nLineBreaks = 0;
+    bDataEnd = false;
     for (size_t i = nQuote + 1; i < str.size(); ++i) {
         // The text up to the next quote is taken in one piece.
         size_t nRun = i;
@@ -117,17 +123,29 @@ bool ReadQuoted(const std::string& str, size_t nQuote, char chSeparator, std::st
             return bCellEnds || nLineBreaks == 0;
         }
     }
+    bDataEnd = true;
     return false;
 }
 
-std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile, CImportReport& report) {
-    char chSeparator = DetectSeparator(str);
+// The line breaks of str as the reader counts them: CR LF once.
+int CountLineBreaks(std::string_view str) {
+    int nCount = 0;
+    for (size_t i = 0; i < str.size(); ++i) {
+        nCount += str[i] == '\n' || (str[i] == '\r' && (i + 1 == str.size() || str[i + 1] != '\n'));
+    }
+    return nCount;
+}
+
+// The records of str from nStart, where a line starts that is line nLine, on. bDataEnd tells
+// whether a quoted value ran to the end of str, where it may go on in the data that follows.
+std::vector<CRecord> ParseRecords(std::string_view str, size_t nStart, int nLine, char chSeparator,
+                                  const CString& strFile, CImportReport& report, bool& bDataEnd) {
     std::vector<CRecord> records;
     CRecord record;
     bool bCellStarted = false;
-    int nLine = 1;
+    bDataEnd = false;
     size_t nTextQuote = std::string::npos; // a quote that ran away, read again as text
-    record.nLine = 1;
+    record.nLine = nLine;
     auto endCell = [&]() {
         size_t nStart = record.cells.empty() ? 0 : record.cells.back().nEnd;
         if (record.strCells.size() > nStart) {
@@ -146,13 +164,16 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
         record.nLine = nLine;
     };
     std::string strQuoted;
-    for (size_t i = 0; i < str.size(); ++i) {
+    for (size_t i = nStart; i < str.size(); ++i) {
         char c = str[i];
         if (c == '"' && !bCellStarted && i != nTextQuote) {
             size_t nEnd = 0;
             int nLineBreaks = 0;
+            bool bQuoteAtEnd = false;
             strQuoted.clear();
-            if (ReadQuoted(str, i, chSeparator, strQuoted, nEnd, nLineBreaks)) {
+            bool bRead = ReadQuoted(str, i, chSeparator, strQuoted, nEnd, nLineBreaks, bQuoteAtEnd);
+            bDataEnd = bDataEnd || bQuoteAtEnd;
+            if (bRead) {
                 record.strCells += strQuoted;
                 nLine += nLineBreaks;
                 bCellStarted = true;
@@ -178,7 +199,7 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
                    str[i + 1] != '\n') {
                 ++i;
             }
-            record.strCells.append(str, nRun, i + 1 - nRun);
+            record.strCells.append(str.substr(nRun, i + 1 - nRun));
             bCellStarted = true;
         }
     }
@@ -188,12 +209,55 @@ std::vector<CRecord> ParseRecords(const std::string& str, const CString& strFile
     return records;
 }
 
+// The records of the whole text, in up to nParts parts at once (0: as many as the processors and
+// the size make worth it). The parts are cut after line breaks; where a quoted value runs past a
+// cut, its line break was no end of a record, and the text is read again in one piece.
+std::vector<CRecord> ParseAllRecords(const std::string& strText, const CString& strFile,
+                                     CImportReport& report, int nParts) {
+    const char chSeparator = DetectSeparator(strText);
+    const std::string_view text(strText);
+    std::vector<size_t> starts(1, 0);
+    const int nWanted = nParts > 0 ? nParts : WorkParts(text.size(), kMinBytesPerPart);
+    for (int k = 1; k < nWanted; ++k) {
+        size_t nBreak = text.find('\n', std::max(starts.back(), PartStart(text.size(), k, nWanted)));
+        if (nBreak == std::string_view::npos || nBreak + 1 >= text.size()) {
+            break;
+        }
+        starts.push_back(nBreak + 1);
+    }
+    std::vector<std::vector<CRecord>> partRecords(starts.size());
+    std::vector<CImportReport> partReports(starts.size());
+    std::vector<char> partDataEnd(starts.size(), 0);
+    RunParts(static_cast<int>(starts.size()), [&](int k) {
+        const size_t nPart = static_cast<size_t>(k);
+        const size_t nEnd = nPart + 1 < starts.size() ? starts[nPart + 1] : text.size();
+        bool bDataEnd = false;
+        partRecords[nPart] = ParseRecords(text.substr(0, nEnd), starts[nPart],
+                                          1 + CountLineBreaks(text.substr(0, starts[nPart])), chSeparator,
+                                          strFile, partReports[nPart], bDataEnd);
+        partDataEnd[nPart] = bDataEnd && nPart + 1 < starts.size();
+    });
+    if (std::find(partDataEnd.begin(), partDataEnd.end(), 1) != partDataEnd.end()) {
+        bool bDataEnd = false;
+        return ParseRecords(text, 0, 1, chSeparator, strFile, report, bDataEnd);
+    }
+    std::vector<CRecord> records = std::move(partRecords[0]);
+    for (size_t k = 0; k < starts.size(); ++k) {
+        if (k > 0) {
+            records.insert(records.end(), std::make_move_iterator(partRecords[k].begin()),
+                           std::make_move_iterator(partRecords[k].end()));
+        }
+        report.Append(std::move(partReports[k]));
+    }
+    return records;
+}
+
 } // namespace
 
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
              CImportReport& report, CString& strError, CWorkProgress* pProgress, int nParts) {
     CCsvText text = AsUtf8(strData);
-    std::vector<CRecord> records = ParseRecords(text.strText, strFile, report);
+    std::vector<CRecord> records = ParseAllRecords(text.strText, strFile, report, nParts);
     if (records.empty()) {
         strError.Format("%s: the file is empty", strFile.GetString());
         return false;
