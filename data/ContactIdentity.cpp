@@ -287,9 +287,10 @@ const size_t kMinPeoplePerPart = 2000;
 std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported) {
     // Two contacts are one person only when their names agree, so the contacts whose name no
     // other shares, most of a large import as a rule, need no addresses or numbers read. The
-    // names are told apart by their hashes first: two that differ say for certain that the
-    // names do. What each contact is made of is read on several threads; the index, which
-    // decides in the contacts' order, takes them on one.
+    // names are told apart by their hashes: two that differ say for certain that the names do.
+    // For the same reason contacts of different names never decide about each other, so the
+    // names are shared out by their hashes among threads, each with an index of its own that
+    // takes its contacts in their order.
     const size_t nBook = static_cast<size_t>(book.GetSize());
     const size_t nAll = nBook + static_cast<size_t>(imported.GetSize());
     auto contactAt = [&](size_t i) -> const CContact& {
@@ -310,30 +311,27 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
         sorted[i] = people[i].nHash;
     }
     std::sort(sorted.begin(), sorted.end());
-    std::vector<char> shared(nAll);
-    for (size_t i = 0; i < nAll; ++i) {
-        auto same = std::equal_range(sorted.begin(), sorted.end(), people[i].nHash);
-        shared[i] = same.second - same.first > 1 && !people[i].strName.empty();
-    }
+    std::vector<char> held(nAll, 0); // not a vector<bool>, whose bits threads cannot write apart
     RunParts(nParts, [&](int k) {
-        for (size_t i = PartStart(nAll, k, nParts); i < PartStart(nAll, k + 1, nParts); ++i) {
-            if (shared[i]) {
-                people[i].strName += '\x1F';
-                people[i].ReadAddressesAndNumbers(contactAt(i));
+        CPersonIndex known;
+        for (size_t i = 0; i < nAll; ++i) {
+            CPerson& person = people[i];
+            if (person.nHash % static_cast<size_t>(nParts) != static_cast<size_t>(k) ||
+                person.strName.empty()) {
+                continue;
+            }
+            auto same = std::equal_range(sorted.begin(), sorted.end(), person.nHash);
+            if (same.second - same.first < 2) {
+                continue;
+            }
+            person.strName += '\x1F';
+            person.ReadAddressesAndNumbers(contactAt(i));
+            if (i < nBook) {
+                known.Add(person);
+            } else {
+                held[i] = !known.AddUnlessHeld(person);
             }
         }
     });
-    std::vector<bool> held(nAll - nBook, false);
-    CPersonIndex known;
-    for (size_t i = 0; i < nAll; ++i) {
-        if (!shared[i]) {
-            continue;
-        }
-        if (i < nBook) {
-            known.Add(people[i]);
-        } else {
-            held[i - nBook] = !known.AddUnlessHeld(people[i]);
-        }
-    }
-    return held;
+    return std::vector<bool>(held.begin() + static_cast<std::ptrdiff_t>(nBook), held.end());
 }
