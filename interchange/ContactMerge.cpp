@@ -15,11 +15,11 @@ CContactArray SelectNewContacts(const CContactArray& book, CContactArray importe
         CContact& contact = imported[i];
         if (held[static_cast<size_t>(i)]) {
             ++report.nDuplicates;
-            CString strText;
-            strText.Format("skipped \"%s%s%s\": the address book holds this contact already",
-                           contact.lastname.GetString(), contact.firstname.IsEmpty() ? "" : ", ",
-                           contact.firstname.GetString());
-            report.Warn(strFile, 0, strText);
+            CString strText = "skipped \"" + contact.lastname;
+            if (!contact.firstname.IsEmpty()) {
+                strText += ", " + contact.firstname;
+            }
+            report.Warn(strFile, 0, strText + "\": the address book holds this contact already");
             continue;
         }
         if (nKept != i) {

@@ -1,15 +1,18 @@
 #include "ImportReport.h"
 
 #include <iterator>
+#include <string>
 
 void CImportReport::Warn(const CString& strFile, int nLine, const CString& strText) {
-    CString strLine;
+    // Put together rather than formatted: a large import may warn for every contact.
+    CString strLine = strFile;
     if (nLine > 0) {
-        strLine.Format("%s:%d: %s", strFile.GetString(), nLine, strText.GetString());
-    } else {
-        strLine.Format("%s: %s", strFile.GetString(), strText.GetString());
+        strLine += ':';
+        strLine += std::to_string(nLine).c_str();
     }
-    warnings.push_back(strLine);
+    strLine += ": ";
+    strLine += strText;
+    warnings.push_back(std::move(strLine));
 }
 
 void CImportReport::Append(CImportReport&& next) {
