@@ -28,7 +28,11 @@ public:
     const TYPE& operator[](int nIndex) const { return ElementAt(nIndex); }
 
     // Appends and returns the new element's index.
-    int Add(TYPE value) {
+    int Add(const TYPE& value) {
+        m_data.push_back(value);
+        return GetSize() - 1;
+    }
+    int Add(TYPE&& value) {
         m_data.push_back(std::move(value));
         return GetSize() - 1;
     }
