@@ -116,9 +116,14 @@ CBookChange CContactBook::AddContacts(CContactArray contacts) {
     }
     CUndoStep step;
     step.added.assign(contacts.GetData(), contacts.GetData() + contacts.GetSize());
-    m_contacts.Reserve(m_contacts.GetSize() + contacts.GetSize());
-    for (int i = 0; i < contacts.GetSize(); ++i) {
-        m_contacts[m_contacts.Add(std::move(contacts[i]))].marked = 1;
+    const int nFirstAdded = m_contacts.GetSize();
+    if (nFirstAdded == 0) {
+        m_contacts = std::move(contacts); // the first import into a new book moves no contact
+    } else {
+        m_contacts.Append(std::move(contacts));
+    }
+    for (int i = nFirstAdded; i < m_contacts.GetSize(); ++i) {
+        m_contacts[i].marked = 1;
     }
     CBookChange change = PlaceMarked();
     Remember(std::move(step));

@@ -374,9 +374,11 @@ void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, C
     builder.AppendNote(TakeCarried(builder, m_bHasColumn, strNotes));
     builder.ApplyDisplayName(strDisplay, strMiddle);
     builder.AddToNote("Middle name", strMiddle);
-    CContact contact;
-    if (builder.Finish(contact)) {
-        contacts.Add(std::move(contact));
+    // Finished where it stays, instead of moved there.
+    const int nContacts = contacts.GetSize();
+    contacts.SetSize(nContacts + 1);
+    if (!builder.Finish(contacts[nContacts])) {
+        contacts.SetSize(nContacts);
     }
 }
 
