@@ -191,15 +191,19 @@ bool IsSamePerson(const CContact& a, const CContact& b) {
 namespace {
 
 // What the index needs of a contact: its name key with a separator after it, which every key of
-// the contact starts with, and its addresses and numbers; read on any thread.
+// the contact starts with, and its addresses and numbers. Read into the same texts from one
+// contact to the next, so that a large import reads them without allocating for each.
 struct CPerson {
     std::string strName;      // empty for a contact without a name, which is kept out of the index
-    size_t nHash = 0;         // of the name
     std::string strAddresses; // the addresses one after another, each ending at addressEnds
     std::vector<size_t> addressEnds;
     std::vector<CPhoneNumber> numbers;
 
-    void ReadAddressesAndNumbers(const CContact& contact) {
+    void Read(std::string_view name, const CContact& contact) {
+        strName.assign(name.data(), name.size());
+        strName += '\x1F';
+        strAddresses.clear();
+        addressEnds.clear();
         ForEachEmailAddress(contact, [this](std::string_view address) {
             strAddresses.append(address);
             addressEnds.push_back(strAddresses.size());
@@ -296,42 +300,52 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
     auto contactAt = [&](size_t i) -> const CContact& {
         return i < nBook ? book[static_cast<int>(i)] : imported[static_cast<int>(i - nBook)];
     };
-    std::vector<CPerson> people(nAll);
+    struct CName {
+        std::string strKey;
+        size_t nHash = 0;
+    };
+    std::vector<CName> names(nAll);
     const int nParts = WorkParts(nAll, kMinPeoplePerPart);
     RunParts(nParts, [&](int k) {
         std::string strText;
         std::vector<std::string_view> words;
         for (size_t i = PartStart(nAll, k, nParts); i < PartStart(nAll, k + 1, nParts); ++i) {
-            BuildNameKey(contactAt(i), people[i].strName, strText, words);
-            people[i].nHash = std::hash<std::string>()(people[i].strName);
+            BuildNameKey(contactAt(i), names[i].strKey, strText, words);
+            names[i].nHash = std::hash<std::string>()(names[i].strKey);
         }
     });
     std::vector<size_t> sorted(nAll);
     for (size_t i = 0; i < nAll; ++i) {
-        sorted[i] = people[i].nHash;
+        sorted[i] = names[i].nHash;
     }
     std::sort(sorted.begin(), sorted.end());
-    std::vector<char> held(nAll, 0); // not a vector<bool>, whose bits threads cannot write apart
+    // Each thread lists the contacts it found held, so that no two write next to each other.
+    std::vector<std::vector<size_t>> partHeld(static_cast<size_t>(nParts));
     RunParts(nParts, [&](int k) {
         CPersonIndex known;
+        CPerson person;
         for (size_t i = 0; i < nAll; ++i) {
-            CPerson& person = people[i];
-            if (person.nHash % static_cast<size_t>(nParts) != static_cast<size_t>(k) ||
-                person.strName.empty()) {
+            const CName& name = names[i];
+            if (name.nHash % static_cast<size_t>(nParts) != static_cast<size_t>(k) || name.strKey.empty()) {
                 continue;
             }
-            auto same = std::equal_range(sorted.begin(), sorted.end(), person.nHash);
+            auto same = std::equal_range(sorted.begin(), sorted.end(), name.nHash);
             if (same.second - same.first < 2) {
                 continue;
             }
-            person.strName += '\x1F';
-            person.ReadAddressesAndNumbers(contactAt(i));
+            person.Read(name.strKey, contactAt(i));
             if (i < nBook) {
                 known.Add(person);
-            } else {
-                held[i] = !known.AddUnlessHeld(person);
+            } else if (!known.AddUnlessHeld(person)) {
+                partHeld[static_cast<size_t>(k)].push_back(i - nBook);
             }
         }
     });
-    return std::vector<bool>(held.begin() + static_cast<std::ptrdiff_t>(nBook), held.end());
+    std::vector<bool> held(nAll - nBook, false);
+    for (const std::vector<size_t>& found : partHeld) {
+        for (size_t i : found) {
+            held[i] = true;
+        }
+    }
+    return held;
 }
