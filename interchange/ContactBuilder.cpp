@@ -135,6 +135,9 @@ std::string Join(std::initializer_list<std::string_view> texts, const char* pszS
 }
 
 bool SameWhenCollapsed(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true; // as most often
+    }
     CCollapsedWalk walkA(a);
     CCollapsedWalk walkB(b);
     for (;;) {

@@ -1,6 +1,8 @@
 #include "Unicode.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -125,7 +127,12 @@ void AppendUtf8(std::string& out, unsigned nCodePoint) {
 
 bool IsValidUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
+        // Most text is ASCII: eight bytes at a time while none has its high bit set.
+        uint64_t nEight = 0;
+        if (i + sizeof nEight <= text.size() &&
+            (std::memcpy(&nEight, text.data() + i, sizeof nEight), (nEight & 0x8080808080808080u) == 0)) {
+            i += sizeof nEight;
+        } else if (static_cast<unsigned char>(text[i]) < 0x80) {
             ++i;
         } else if (DecodeUtf8(text, i) == kInvalidUtf8) {
             return false;

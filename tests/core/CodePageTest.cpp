@@ -40,14 +40,17 @@ TEST(UnicodeTest, DecodingRefusesWhatIsNoUtf8) {
     } cases[] = {
         {"plain", true},
         {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", true}, // é € 😀
-        {"\x80", false},                               // a stray continuation byte
-        {"\xC3", false},                               // cut short
+        {"\x80", false},                                // a stray continuation byte
+        {"\xC3", false},                                // cut short
         {"\xE2\x82", false},
-        {"\xC0\xAF", false},                           // overlong
+        {"\xC0\xAF", false}, // overlong
         {"\xE0\x80\xAF", false},
-        {"\xED\xA0\x80", false},                       // a surrogate
-        {"\xF4\x90\x80\x80", false},                   // beyond U+10FFFF
-        {"\xE9t\xE9", false},                          // Windows-1252
+        {"\xED\xA0\x80", false},                          // a surrogate
+        {"\xF4\x90\x80\x80", false},                      // beyond U+10FFFF
+        {"\xE9t\xE9", false},                             // Windows-1252
+        {"longer than eight bytes, then \xC3\xA9", true}, // read eight at a time up to the letter
+        {"longer than eight bytes, then \xE9t", false},
+        {"ab\xE9t and long after it", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.strBytes);
