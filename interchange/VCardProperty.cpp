@@ -100,8 +100,9 @@ unsigned TypeBitOf(std::string_view strType) {
         unsigned nBit;
     } s_types[] = {{"HOME", typeHome}, {"WORK", typeWork},   {"CELL", typeCell},
                    {"FAX", typeFax},   {"PAGER", typePager}, {"PREF", typePref}};
+    // Most types are none of these or differ in their first letter: compared only then.
     for (const auto& entry : s_types) {
-        if (strType == entry.strType) {
+        if (strType.size() == entry.strType.size() && strType[0] == entry.strType[0] && strType == entry.strType) {
             return entry.nBit;
         }
     }
@@ -117,8 +118,11 @@ void AddType(CVCardProperty& prop, std::string_view strType) {
 } // namespace
 
 VCardName VCardNameOf(const std::string& strName) {
+    // Every line asks; the length and the first letter rule out nearly every name before the
+    // texts are compared.
     for (const CNameEntry& entry : g_names) {
-        if (std::string_view(strName) == entry.strName) {
+        if (strName.size() == entry.strName.size() && strName[0] == entry.strName[0] &&
+            std::string_view(strName) == entry.strName) {
             return entry.name;
         }
     }
