@@ -2,7 +2,12 @@
 #include "CsvFormat.h"
 #include "ExportedContact.h"
 
+#include "framework/core/Parallel.h"
+
 namespace {
+
+// Below this many contacts the rows are written on one thread.
+const size_t kMinRowsPerPart = 2000;
 
 void AppendCell(std::string& strOut, const std::string& strValue) {
     bool bQuote = strValue.find_first_of(",\"\r\n") != std::string::npos ||
@@ -58,16 +63,19 @@ std::string BuildCsv(const CContactArray& contacts, CsvColumns set) {
     for (const CNoteCarriedField& carried : NoteCarriedFields()) {
         bCarries = bCarries || !HasColumnFor(columns, carried.nField);
     }
-    for (int n = 0; n < contacts.GetSize(); ++n) {
-        CExportedContact contact(contacts[n]);
-        if (bCarries) {
-            AppendCarriedFields(contact.texts[CContact::fieldNote], contact.texts);
-        }
-        for (size_t i = 0; i < columns.size(); ++i) {
-            strOut += i ? "," : "";
-            AppendCell(strOut, CellText(columns[i], contact));
-        }
-        strOut += "\r\n";
-    }
+    AppendInParts(strOut, static_cast<size_t>(contacts.GetSize()), kMinRowsPerPart,
+                  [&](size_t nFirst, size_t nEnd, std::string& strRows) {
+                      for (size_t n = nFirst; n < nEnd; ++n) {
+                          CExportedContact contact(contacts[static_cast<int>(n)]);
+                          if (bCarries) {
+                              AppendCarriedFields(contact.texts[CContact::fieldNote], contact.texts);
+                          }
+                          for (size_t i = 0; i < columns.size(); ++i) {
+                              strRows += i ? "," : "";
+                              AppendCell(strRows, CellText(columns[i], contact));
+                          }
+                          strRows += "\r\n";
+                      }
+                  });
     return strOut;
 }

@@ -4,10 +4,15 @@
 #include "QuotedPrintable.h"
 #include "VCardFields.h"
 
+#include "framework/core/Parallel.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
+
+// Below this many contacts the cards are written on one thread.
+const size_t kMinCardsPerPart = 2000;
 
 const size_t kMaxLine = 75; // octets per line before the line break
 
@@ -175,10 +180,13 @@ void AppendVCardProperty(std::string& strOut, const std::string& strHead, const 
 
 std::string BuildVCards(const CContactArray& contacts, VCardVersion version) {
     std::string strOut;
-    strOut.reserve(static_cast<size_t>(contacts.GetSize()) * 400);
-    CCardWriter writer(strOut, version);
-    for (int i = 0; i < contacts.GetSize(); ++i) {
-        writer.Card(contacts[i]);
-    }
+    AppendInParts(strOut, static_cast<size_t>(contacts.GetSize()), kMinCardsPerPart,
+                  [&](size_t nFirst, size_t nEnd, std::string& strCards) {
+                      strCards.reserve((nEnd - nFirst) * 400);
+                      CCardWriter writer(strCards, version);
+                      for (size_t i = nFirst; i < nEnd; ++i) {
+                          writer.Card(contacts[static_cast<int>(i)]);
+                      }
+                  });
     return strOut;
 }

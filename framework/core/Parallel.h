@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -51,5 +52,24 @@ template <typename Fn> void RunParts(int nParts, Fn fn) {
         if (error) {
             std::rethrow_exception(error);
         }
+    }
+}
+
+// Appends the texts of nItems items to strOut in their order, made in parts at once: fn(nFirst,
+// nEnd, strPart) appends the text of the items [nFirst, nEnd) to strPart.
+template <typename Fn> void AppendInParts(std::string& strOut, size_t nItems, size_t nMinPerPart, Fn fn) {
+    const int nParts = WorkParts(nItems, nMinPerPart);
+    std::vector<std::string> later(static_cast<size_t>(nParts - 1));
+    RunParts(nParts, [&](int k) {
+        fn(PartStart(nItems, k, nParts), PartStart(nItems, k + 1, nParts),
+           k == 0 ? strOut : later[static_cast<size_t>(k - 1)]);
+    });
+    size_t nSize = strOut.size();
+    for (const std::string& strPart : later) {
+        nSize += strPart.size();
+    }
+    strOut.reserve(nSize);
+    for (const std::string& strPart : later) {
+        strOut += strPart;
     }
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct RoundTripCase {
@@ -74,6 +76,28 @@ TEST(InterchangeRoundTripTest, CsvHeaderIsTheRowEachProgramWrites) {
     EXPECT_EQ(
         0u, BuildCsv(none, CsvColumns::outlook).find("\xEF\xBB\xBFTitle,First Name,Middle Name,Last Name,"));
     EXPECT_EQ(0u, BuildCsv(none, CsvColumns::google).find("\xEF\xBB\xBFName,Given Name,Additional Name,"));
+}
+
+// A large list, written on several threads, is the texts of its contacts one after another: the
+// texts of shorter lists, written on one, each after the one header.
+TEST(InterchangeRoundTripTest, ALargeExportIsItsContactsInOrder) {
+    const CContactArray contacts = AwkwardContacts(4000, 5);
+    for (const RoundTripCase& c : g_cases) {
+        SCOPED_TRACE(c.pszName);
+        auto build = [&](const CContactArray& list) {
+            return c.bVCard ? BuildVCards(list, c.version) : BuildCsv(list, c.columns);
+        };
+        const std::string strHeader = build(CContactArray());
+        std::string strExpected = strHeader;
+        for (int nFirst = 0; nFirst < contacts.GetSize(); nFirst += 1300) {
+            CContactArray some;
+            for (int i = nFirst; i < std::min(nFirst + 1300, contacts.GetSize()); ++i) {
+                some.Add(contacts[i]);
+            }
+            strExpected += build(some).substr(strHeader.size());
+        }
+        EXPECT_TRUE(build(contacts) == strExpected);
+    }
 }
 
 } // namespace
