@@ -422,12 +422,12 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
         if (bWhole) {
             starts.assign(1, 0);
         }
-        const int nParts = static_cast<int>(starts.size());
+        const int nCount = static_cast<int>(starts.size());
         std::vector<CContactArray> partContacts(starts.size());
         std::vector<CImportReport> partReports(starts.size());
         std::vector<int> partCards(starts.size(), 0);
         std::vector<char> partOpen(starts.size(), 0);
-        RunParts(nParts, [&](int k) {
+        RunParts(nCount, [&](int k) {
             const size_t nPart = static_cast<size_t>(k);
             const size_t nEnd = nPart + 1 < starts.size() ? starts[nPart + 1] : text.size();
             CContactArray& out = k == 0 ? contacts : partContacts[nPart];
@@ -436,7 +436,7 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
             out.Reserve(out.GetSize() + CountCardStarts(text.substr(starts[nPart], nEnd - starts[nPart])));
             CVCardParser parser(strFile, out, k == 0 ? report : partReports[nPart]);
             parser.Parse(text.substr(0, nEnd), starts[nPart], pProgress);
-            if (k + 1 == nParts && !(pProgress && pProgress->IsCancelled())) {
+            if (k + 1 == nCount && !(pProgress && pProgress->IsCancelled())) {
                 parser.CloseOpenCards();
             }
             partOpen[nPart] = parser.HasOpenCard();
