@@ -10,9 +10,6 @@
 
 namespace {
 
-// Below this many contacts an import's copies for Undo are made on one thread.
-const size_t kMinCopiesPerPart = 2000;
-
 // Every value of a contact in one text: equal for contacts nobody can tell apart.
 std::string ValueKey(const CContact& contact) {
     std::string strKey = std::to_string(contact.id);
@@ -122,7 +119,7 @@ CBookChange CContactBook::AddContacts(CContactArray contacts) {
     // The copies taken back by Undo, made on every processor: a large import copies thousands.
     const size_t nAdded = static_cast<size_t>(contacts.GetSize());
     step.added.resize(nAdded);
-    const int nParts = WorkParts(nAdded, kMinCopiesPerPart);
+    const int nParts = WorkParts(nAdded, kMinContactsPerPart);
     RunParts(nParts, [&](int k) {
         for (size_t i = PartStart(nAdded, k, nParts); i < PartStart(nAdded, k + 1, nParts); ++i) {
             step.added[i] = contacts[static_cast<int>(i)];

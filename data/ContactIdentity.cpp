@@ -283,9 +283,6 @@ bool CPersonIndex::AddUnlessHeld(const CPerson& person) {
     return true;
 }
 
-// Below this many contacts the people are read on one thread.
-const size_t kMinPeoplePerPart = 2000;
-
 } // namespace
 
 std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported) {
@@ -305,7 +302,7 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
         size_t nHash = 0;
     };
     std::vector<CName> names(nAll);
-    const int nParts = WorkParts(nAll, kMinPeoplePerPart);
+    const int nParts = WorkParts(nAll, kMinContactsPerPart);
     RunParts(nParts, [&](int k) {
         std::string strText;
         std::vector<std::string_view> words;

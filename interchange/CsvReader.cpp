@@ -11,11 +11,6 @@
 
 namespace {
 
-// Below this many rows a file is mapped on one thread, and below this many bytes its records
-// are read on one.
-const size_t kMinRowsPerPart = 2000;
-const size_t kMinBytesPerPart = 1 << 19;
-
 // One record of a file with the texts of all its cells in one string, so that a large file
 // makes no string for each cell. Only the cells that hold text are listed: most rows leave most
 // columns empty.
@@ -293,7 +288,7 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
     // then follow one another in the rows' order; the first part writes where the rest go.
     const size_t nRows = records.size() - 1;
     nParts = nParts > 0 ? std::min(nParts, static_cast<int>(std::max<size_t>(nRows, 1)))
-                        : WorkParts(nRows, kMinRowsPerPart);
+                        : WorkParts(nRows, kMinContactsPerPart);
     std::vector<CContactArray> partContacts(static_cast<size_t>(nParts));
     std::vector<CImportReport> partReports(static_cast<size_t>(nParts));
     RunParts(nParts, [&](int k) {

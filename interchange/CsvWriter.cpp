@@ -6,9 +6,6 @@
 
 namespace {
 
-// Below this many contacts the rows are written on one thread.
-const size_t kMinRowsPerPart = 2000;
-
 void AppendCell(std::string& strOut, const std::string& strValue) {
     bool bQuote = strValue.find_first_of(",\"\r\n") != std::string::npos ||
                   (!strValue.empty() && (strValue.front() == ' ' || strValue.back() == ' '));
@@ -63,7 +60,7 @@ std::string BuildCsv(const CContactArray& contacts, CsvColumns set) {
     for (const CNoteCarriedField& carried : NoteCarriedFields()) {
         bCarries = bCarries || !HasColumnFor(columns, carried.nField);
     }
-    AppendInParts(strOut, static_cast<size_t>(contacts.GetSize()), kMinRowsPerPart,
+    AppendInParts(strOut, static_cast<size_t>(contacts.GetSize()), kMinContactsPerPart,
                   [&](size_t nFirst, size_t nEnd, std::string& strRows) {
                       for (size_t n = nFirst; n < nEnd; ++n) {
                           CExportedContact contact(contacts[static_cast<int>(n)]);

@@ -100,9 +100,6 @@ int CountCardStarts(std::string_view strText) {
     return nCount;
 }
 
-// Below this many bytes a file is read on one thread.
-const size_t kMinBytesPerPart = 1 << 19;
-
 // Where a file may be read in up to nParts parts at once, the first at 0: each at a card that
 // starts on the line after a card's end, spelled as most writers do, the first such from its
 // share of the bytes on. Such a line break joins no lines, so every part reads its lines as

@@ -11,9 +11,6 @@
 
 namespace {
 
-// Below this many contacts the cards are written on one thread.
-const size_t kMinCardsPerPart = 2000;
-
 const size_t kMaxLine = 75; // octets per line before the line break
 
 // Appends one property line, folded at kMaxLine octets with a line break and a blank, never
@@ -180,7 +177,7 @@ void AppendVCardProperty(std::string& strOut, const std::string& strHead, const 
 
 std::string BuildVCards(const CContactArray& contacts, VCardVersion version) {
     std::string strOut;
-    AppendInParts(strOut, static_cast<size_t>(contacts.GetSize()), kMinCardsPerPart,
+    AppendInParts(strOut, static_cast<size_t>(contacts.GetSize()), kMinContactsPerPart,
                   [&](size_t nFirst, size_t nEnd, std::string& strCards) {
                       strCards.reserve((nEnd - nFirst) * 400);
                       CCardWriter writer(strCards, version);

@@ -9,6 +9,11 @@
 #include <thread>
 #include <vector>
 
+// Below these a part is not worth a thread of its own: contacts (or their rows or cards) and
+// bytes of a file, each a few milliseconds of work.
+const size_t kMinContactsPerPart = 2000;
+const size_t kMinBytesPerPart = 1 << 19;
+
 // How many parts a loop over nItems items is worth: one per processor, but none smaller than
 // nMinPerPart, below which starting a thread costs more than it saves.
 int WorkParts(size_t nItems, size_t nMinPerPart);
