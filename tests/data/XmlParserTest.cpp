@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <random>
+
 namespace {
 
 std::string ParseAndDescribe(const std::string& xml, std::vector<std::string>* pWarnings = nullptr) {
@@ -40,6 +45,49 @@ TEST(XmlParserTest, AttributesAreQuotedEitherWayAndSortedByName) {
     EXPECT_EQ("a[v=it's]()", ParseAndDescribe("<a v=\"it's\"/>"));
     EXPECT_EQ("a[n= spaced  ]()", ParseAndDescribe("<a n = \" spaced  \" />"));
     EXPECT_EQ("a[v=&amp;&lt;]()", ParseAndDescribe("<a v=\"&amp;&lt;\"/>")); // values are never decoded
+}
+
+// Attributes set one by one in tag order: a repeated name keeps its first place and takes the
+// last value; names then sort as C strings (up to a zero byte, unsigned), ties kept in order.
+TEST(XmlParserTest, ManyAttributesEndAsIfSetOneByOne) {
+    const std::string kNames[] = {"a",
+                                  "b",
+                                  "ab",
+                                  std::string("a\0", 2),
+                                  "abcdefgh",
+                                  "abcdefghi",
+                                  "abcdefghj",
+                                  std::string("abcdefgh\0x", 10),
+                                  "\xE9t\xE9",
+                                  "abcdefghij",
+                                  std::string("a\0b", 3),
+                                  "z9"};
+    std::mt19937 rng(7);
+    for (int nCase = 0; nCase < 300; ++nCase) {
+        const int nAttributes = 1 + static_cast<int>(rng() % (nCase % 2 ? 8 : 60));
+        std::string xml = "<t";
+        std::vector<std::pair<std::string, std::string>> model;
+        for (int i = 0; i < nAttributes; ++i) {
+            const std::string& name = kNames[rng() % std::size(kNames)];
+            const std::string value = std::to_string(i);
+            xml += " " + name + "=\"" + value + "\"";
+            auto it =
+                std::find_if(model.begin(), model.end(), [&](const auto& a) { return a.first == name; });
+            if (it == model.end()) {
+                model.emplace_back(name, value);
+            } else {
+                it->second = value;
+            }
+        }
+        std::stable_sort(model.begin(), model.end(), [](const auto& a, const auto& b) {
+            return std::strcmp(a.first.c_str(), b.first.c_str()) < 0;
+        });
+        std::string expected = "t[";
+        for (size_t i = 0; i < model.size(); ++i) {
+            expected += (i ? "," : "") + model[i].first + "=" + model[i].second;
+        }
+        ASSERT_EQ(expected + "]()", ParseAndDescribe(xml + "/>")) << "case " << nCase;
+    }
 }
 
 TEST(XmlParserTest, QuotesInsideATagAreWrittenAsDoubleQuotes) {
