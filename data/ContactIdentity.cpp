@@ -29,11 +29,11 @@ namespace {
 // stored form starts with, which leaves DisplayText nothing to decode; else strBuffer holds it.
 std::string_view DisplayView(const CContact& contact, int nField, std::string& strBuffer) {
     const std::string& str = contact.FieldAt(nField).GetStdString();
-    for (char c : str) {
-        if (c == kStoredQuote[0] || c == kStoredLineBreak[0]) {
-            strBuffer = contact.DisplayText(nField).GetStdString();
-            return strBuffer;
-        }
+    // Two searches of the whole text (memchr) are quicker than one loop testing both per byte.
+    if (str.find(kStoredQuote[0]) != std::string::npos ||
+        str.find(kStoredLineBreak[0]) != std::string::npos) {
+        strBuffer = contact.DisplayText(nField).GetStdString();
+        return strBuffer;
     }
     return str;
 }
@@ -212,6 +212,34 @@ struct CPerson {
     }
 };
 
+// Whether two people read are one person: IsSamePerson without reading either contact again.
+bool IsSamePerson(const CPerson& a, const CPerson& b) {
+    if (a.strName != b.strName) {
+        return false;
+    }
+    std::string_view addressesOfA(a.strAddresses), addressesOfB(b.strAddresses);
+    size_t nStartA = 0;
+    for (size_t nEndA : a.addressEnds) {
+        std::string_view address = addressesOfA.substr(nStartA, nEndA - nStartA);
+        size_t nStartB = 0;
+        for (size_t nEndB : b.addressEnds) {
+            if (address == addressesOfB.substr(nStartB, nEndB - nStartB)) {
+                return true;
+            }
+            nStartB = nEndB;
+        }
+        nStartA = nEndA;
+    }
+    for (const CPhoneNumber& number : a.numbers) {
+        for (const CPhoneNumber& other : b.numbers) {
+            if (IsSamePhoneNumber(number, other)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // The people of a set of contacts, for finding at once whether another contact is one of them
 // (IsSamePerson with any): each is kept as its name paired with each address and number (and
 // with the national part of each number, so that national and international forms meet).
@@ -283,6 +311,53 @@ bool CPersonIndex::AddUnlessHeld(const CPerson& person) {
     return true;
 }
 
+// Finds the held contacts among those of one name hash, given in their order as (hash, index)
+// pairs: the book's are kept, an imported one is held when it is one person with a contact kept
+// before it. A few are compared pairwise; many, as when a whole import bears one name, through
+// an index. kept is room that the caller keeps from one name to the next.
+template <typename Name, typename ContactAt>
+void FindHeldOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<size_t, size_t>* pEnd,
+                       size_t nBook, const std::vector<Name>& names, ContactAt contactAt,
+                       std::vector<CPerson>& kept, std::vector<size_t>& found) {
+    const std::ptrdiff_t kMostComparedPairwise = 16;
+    if (pEnd - pBegin > kMostComparedPairwise) {
+        CPersonIndex known;
+        CPerson person;
+        for (const auto* p = pBegin; p != pEnd; ++p) {
+            const size_t i = p->second;
+            if (names[i].strKey.empty()) {
+                continue;
+            }
+            person.Read(names[i].strKey, contactAt(i));
+            if (i < nBook) {
+                known.Add(person);
+            } else if (!known.AddUnlessHeld(person)) {
+                found.push_back(i - nBook);
+            }
+        }
+        return;
+    }
+    size_t nKept = 0;
+    for (const auto* p = pBegin; p != pEnd; ++p) {
+        const size_t i = p->second;
+        if (names[i].strKey.empty()) {
+            continue;
+        }
+        if (kept.size() == nKept) {
+            kept.emplace_back();
+        }
+        CPerson& person = kept[nKept];
+        person.Read(names[i].strKey, contactAt(i));
+        if (i >= nBook &&
+            std::any_of(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(nKept),
+                        [&person](const CPerson& other) { return IsSamePerson(person, other); })) {
+            found.push_back(i - nBook);
+        } else {
+            ++nKept;
+        }
+    }
+}
+
 } // namespace
 
 std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported) {
@@ -290,8 +365,7 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
     // other shares, most of a large import as a rule, need no addresses or numbers read. The
     // names are told apart by their hashes: two that differ say for certain that the names do.
     // For the same reason contacts of different names never decide about each other, so the
-    // names are shared out by their hashes among threads, each with an index of its own that
-    // takes its contacts in their order.
+    // names are shared out among threads, and each name's contacts are taken in their order.
     const size_t nBook = static_cast<size_t>(book.GetSize());
     const size_t nAll = nBook + static_cast<size_t>(imported.GetSize());
     auto contactAt = [&](size_t i) -> const CContact& {
@@ -311,31 +385,33 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
             names[i].nHash = std::hash<std::string>()(names[i].strKey);
         }
     });
-    std::vector<size_t> sorted(nAll);
+    // The contacts in order of their names' hashes, each name's in their own order.
+    std::vector<std::pair<size_t, size_t>> order(nAll);
     for (size_t i = 0; i < nAll; ++i) {
-        sorted[i] = names[i].nHash;
+        order[i] = {names[i].nHash, i};
     }
-    std::sort(sorted.begin(), sorted.end());
-    // Each thread lists the contacts it found held, so that no two write next to each other.
+    std::sort(order.begin(), order.end());
+    // A name's contacts decide about each other only: each thread takes the names that start in
+    // its part of the order, and lists the contacts it found held, so that no two write next to
+    // each other.
     std::vector<std::vector<size_t>> partHeld(static_cast<size_t>(nParts));
     RunParts(nParts, [&](int k) {
-        CPersonIndex known;
-        CPerson person;
-        for (size_t i = 0; i < nAll; ++i) {
-            const CName& name = names[i];
-            if (name.nHash % static_cast<size_t>(nParts) != static_cast<size_t>(k) || name.strKey.empty()) {
-                continue;
+        std::vector<size_t>& found = partHeld[static_cast<size_t>(k)];
+        std::vector<CPerson> kept; // room kept from one name to the next
+        size_t nRun = PartStart(nAll, k, nParts);
+        while (nRun > 0 && nRun < nAll && order[nRun - 1].first == order[nRun].first) {
+            ++nRun; // that name belongs to the part before
+        }
+        for (size_t nPartEnd = PartStart(nAll, k + 1, nParts); nRun < nPartEnd;) {
+            size_t nRunEnd = nRun + 1;
+            while (nRunEnd < nAll && order[nRunEnd].first == order[nRun].first) {
+                ++nRunEnd;
             }
-            auto same = std::equal_range(sorted.begin(), sorted.end(), name.nHash);
-            if (same.second - same.first < 2) {
-                continue;
+            if (nRunEnd - nRun >= 2) {
+                FindHeldOfOneName(order.data() + nRun, order.data() + nRunEnd, nBook, names, contactAt, kept,
+                                  found);
             }
-            person.Read(name.strKey, contactAt(i));
-            if (i < nBook) {
-                known.Add(person);
-            } else if (!known.AddUnlessHeld(person)) {
-                partHeld[static_cast<size_t>(k)].push_back(i - nBook);
-            }
+            nRun = nRunEnd;
         }
     });
     std::vector<bool> held(nAll - nBook, false);
