@@ -64,12 +64,12 @@ int CContact::IsEmpty() const {
 void CContact::EncodeStoredText() {
     // Most fields hold neither; they are left as they are.
     for (int i = 0; i < kFieldCount; ++i) {
-        if (IsMultiLineField(i) && FieldAt(i).Find('\r') >= 0) {
+        if (IsMultiLineField(i) && FieldAt(i).GetStdString().find('\r') != std::string::npos) {
             FieldAt(i).Replace("\r\n", kStoredLineBreak);
         }
     }
     for (int i = 0; i < kFieldCount; ++i) {
-        if (FieldAt(i).Find('"') >= 0) {
+        if (FieldAt(i).GetStdString().find('"') != std::string::npos) {
             FieldAt(i).Replace("\"", kStoredQuote);
         }
     }

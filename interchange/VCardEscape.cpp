@@ -39,6 +39,11 @@ size_t AppendUnescaped(std::string& strOut, std::string_view strValue, size_t nF
         if (i == strValue.size() || strValue[i] == ';') {
             return i;
         }
+        if (nRun == nFrom) {
+            // A text unescaped is never longer than the rest of the value: room for it at once,
+            // instead of growing at each escape.
+            strOut.reserve(strOut.size() + (strValue.size() - nFrom));
+        }
         if (i + 1 == strValue.size()) { // a backslash at the end stays
             strOut += '\\';
             return i + 1;

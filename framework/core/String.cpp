@@ -55,14 +55,22 @@ int CString::Replace(const char* pszOld, const char* pszNew) {
     if (pos == std::string::npos) {
         return 0;
     }
-    // One pass into a new buffer keeps long texts with many hits linear.
+    // One pass into a new buffer keeps long texts with many hits linear; a longer text is
+    // counted first, so that the buffer is made once at its final length.
+    size_t nNew = pszNew ? std::strlen(pszNew) : 0;
+    size_t nLength = m_str.size();
+    if (nNew > nOld) {
+        for (size_t at = pos; at != std::string::npos; at = m_str.find(pszOld, at + nOld)) {
+            nLength += nNew - nOld;
+        }
+    }
     std::string result;
-    result.reserve(m_str.size());
+    result.reserve(nLength);
     size_t from = 0;
     int nCount = 0;
     for (; pos != std::string::npos; pos = m_str.find(pszOld, from)) {
         result.append(m_str, from, pos - from);
-        result += pszNew ? pszNew : "";
+        result.append(pszNew ? pszNew : "", nNew);
         from = pos + nOld;
         ++nCount;
     }

@@ -5,6 +5,7 @@
 #include "interchange/ContactFiles.h"
 #include "interchange/ContactMerge.h"
 #include "interchange/CsvFormat.h"
+#include "interchange/VCardProperty.h"
 #include "interchange/VCardReader.h"
 #include "interchange/VCardWriter.h"
 
@@ -185,6 +186,22 @@ TEST(VCardReaderTest, TypeSpellingsAndFoldingsAgree) {
 
 // The most specific type decides the field; kinds without a field and extra untyped values go
 // into the note under their label.
+TEST(VCardReaderTest, EveryKnownPropertyNameIsToldAndNoOther) {
+    const std::pair<const char*, VCardName> kNames[] = {
+        {"BEGIN", VCardName::begin}, {"END", VCardName::end},     {"VERSION", VCardName::version},
+        {"N", VCardName::n},         {"FN", VCardName::fn},       {"NICKNAME", VCardName::nickname},
+        {"ORG", VCardName::org},     {"TITLE", VCardName::title}, {"NOTE", VCardName::note},
+        {"TEL", VCardName::tel},     {"EMAIL", VCardName::email}, {"URL", VCardName::url},
+        {"ADR", VCardName::adr},     {"LABEL", VCardName::label}, {"PHOTO", VCardName::photo},
+        {"LOGO", VCardName::logo},   {"SOUND", VCardName::sound}, {"KEY", VCardName::key},
+        {"", VCardName::other},      {"NOTES", VCardName::other}, {"E", VCardName::other},
+        {"X-TEL", VCardName::other}, {"KEYS", VCardName::other},  {"TZ", VCardName::other},
+    };
+    for (const auto& entry : kNames) {
+        EXPECT_EQ(entry.second, VCardNameOf(entry.first)) << entry.first;
+    }
+}
+
 TEST(VCardReaderTest, TypesChooseTheField) {
     struct Case {
         const char* pszLines;
