@@ -4,6 +4,9 @@
 
 #include "framework/core/Unicode.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 // A plain scan: find_first_of looks each byte up in its set, a call per byte.
@@ -38,8 +41,16 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 // are left out rather than shown as a character that was never there. Bytes that are no text
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
 CString ImportedText(std::string str, int& nControls, int& nUnreadable) {
-    // Most values are printable ASCII throughout, which needs nothing done.
+    // Most values are printable ASCII throughout, which needs nothing done; eight bytes are
+    // looked at a time while none is a control character or beyond ASCII.
     size_t nFirst = 0;
+    for (uint64_t nEight = 0; nFirst + sizeof nEight <= str.size(); nFirst += sizeof nEight) {
+        std::memcpy(&nEight, str.data() + nFirst, sizeof nEight);
+        const uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+        if (((nEight - 0x20 * kOnes) | nEight) & kHighs) {
+            break; // a byte below 0x20 borrows into its high bit; one from 0x80 has it already
+        }
+    }
     while (nFirst < str.size() && static_cast<unsigned char>(str[nFirst]) >= 0x20 &&
            static_cast<unsigned char>(str[nFirst]) < 0x80) {
         ++nFirst;
@@ -317,7 +328,9 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
 bool CContactBuilder::Finish(CContact& contact) {
     AppendNote(m_strExtraNote);
     m_strExtraNote.clear();
-    contact = CContact();
+    // Every text is set below; only the numbers are left to start afresh.
+    contact.marked = 0;
+    contact.id = 0;
     bool bAny = false;
     int nControls[CContact::kFieldCount] = {};
     int nUnreadable[CContact::kFieldCount] = {};

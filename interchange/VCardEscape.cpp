@@ -32,8 +32,12 @@ size_t AppendUnescaped(std::string& strOut, std::string_view strValue, size_t nF
     size_t i = nFrom;
     while (i < strValue.size()) {
         size_t nRun = i;
-        while (i < strValue.size() && strValue[i] != '\\' && (strValue[i] != ';' || !bStructured)) {
-            ++i;
+        if (bStructured) {
+            while (i < strValue.size() && strValue[i] != '\\' && strValue[i] != ';') {
+                ++i;
+            }
+        } else {
+            i = std::min(strValue.find('\\', i), strValue.size()); // memchr
         }
         strOut.append(strValue.data() + nRun, i - nRun);
         if (i == strValue.size() || strValue[i] == ';') {

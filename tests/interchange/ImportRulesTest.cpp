@@ -326,6 +326,10 @@ TEST(ContactBuilderTest, ControlCharactersAreLeftOutAndReported) {
          "in.vcf:1: contact \"Doe, Jo\": 2 control characters in the note are left out"},
         {"BEGIN:VCARD\r\nVERSION:3.0\r\nN:D\x01oe;Jo\r\nEND:VCARD\r\n", C::fieldLastName, "Doe", 1,
          "in.vcf:1: contact \"Doe, Jo\": 1 control character in the last name is left out"},
+        // Past the first eight bytes, which are looked at together.
+        {"BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abcdefghij\x1Fklmnopq;Jo\r\nEND:VCARD\r\n", C::fieldLastName,
+         "Abcdefghijklmnopq", 1,
+         "in.vcf:1: contact \"Abcdefghijklmnopq, Jo\": 1 control character in the last name is left out"},
         {"Last Name,Home Phone\r\nDoe,\"1\x7F\0\x1B\x0B\xE6\x97\xA5\"\r\n"s, C::fieldHomePhone,
          "1\x7F\xE6\x97\xA5", 3,
          "in.csv:2: contact \"Doe\": 3 control characters in the home phone are left out"},
