@@ -300,6 +300,14 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
                                        const std::string& strPrefix, const std::string& strSuffix) {
     const std::string& strLast = m_values[CContact::fieldLastName];
     const std::string& strFirst = m_values[CContact::fieldFirstName];
+    // Most display names are "First Last" to the letter, as the first form gives them for names
+    // outside the scripts that put the family name first: told without making either.
+    if (!strFirst.empty() && !strLast.empty() && strDisplay.size() == strFirst.size() + 1 + strLast.size() &&
+        strDisplay.compare(0, strFirst.size(), strFirst) == 0 && strDisplay[strFirst.size()] == ' ' &&
+        strDisplay.compare(strFirst.size() + 1, std::string::npos, strLast) == 0 &&
+        !(StartsEastAsian(strFirst) && StartsEastAsian(strLast))) {
+        return;
+    }
     std::string str = Collapsed(strDisplay);
     if (strLast.empty() && strFirst.empty()) {
         if (str.empty() || SameWhenCollapsed(str, m_values[CContact::fieldCompany])) {

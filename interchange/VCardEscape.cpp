@@ -70,17 +70,30 @@ size_t AppendUnescaped(std::string& strOut, std::string_view strValue, size_t nF
 
 } // namespace
 
-std::vector<std::string> SplitValue(std::string_view strValue, bool bStructured, VCardVersion version) {
+void SplitValue(std::string_view strValue, bool bStructured, VCardVersion version,
+                std::vector<std::string>& parts) {
     // Room for every part at once: a name has five and an address seven.
-    std::vector<std::string> parts;
     parts.reserve(bStructured ? 1 + static_cast<size_t>(std::count(strValue.begin(), strValue.end(), ';'))
                               : 1);
-    parts.emplace_back();
-    size_t i = AppendUnescaped(parts.back(), strValue, 0, bStructured, version);
+    size_t nParts = 0;
+    auto next = [&parts, &nParts]() -> std::string& {
+        if (nParts == parts.size()) {
+            parts.emplace_back();
+        }
+        std::string& strPart = parts[nParts++];
+        strPart.clear();
+        return strPart;
+    };
+    size_t i = AppendUnescaped(next(), strValue, 0, bStructured, version);
     while (i < strValue.size()) { // at a separator
-        parts.emplace_back();
-        i = AppendUnescaped(parts.back(), strValue, i + 1, bStructured, version);
+        i = AppendUnescaped(next(), strValue, i + 1, bStructured, version);
     }
+    parts.resize(nParts);
+}
+
+std::vector<std::string> SplitValue(std::string_view strValue, bool bStructured, VCardVersion version) {
+    std::vector<std::string> parts;
+    SplitValue(strValue, bStructured, version, parts);
     return parts;
 }
 

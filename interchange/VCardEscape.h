@@ -17,6 +17,10 @@ std::string EscapeValue(const std::string& str, VCardVersion version);
 // From 3.0 on a backslash before a character no escape names is dropped and the character kept,
 // as other readers do; 2.1, which escapes little, keeps both (a path such as C:\temp).
 std::vector<std::string> SplitValue(std::string_view strValue, bool bStructured, VCardVersion version);
+// The same into parts, whose texts' memory is used again, for a reader that splits value after
+// value.
+void SplitValue(std::string_view strValue, bool bStructured, VCardVersion version,
+                std::vector<std::string>& parts);
 // The unstructured value alone, as SplitValue gives it, without making a list.
 std::string UnescapeValue(std::string_view strValue, VCardVersion version);
 

@@ -38,8 +38,9 @@ std::string LabelOf(const CVCardProperty& prop) {
     return prop.strWrittenName;
 }
 
-std::string Part(const Parts& parts, int n) {
-    return n < static_cast<int>(parts.size()) ? parts[static_cast<size_t>(n)] : std::string();
+const std::string& Part(const Parts& parts, int n) {
+    static const std::string s_strNone;
+    return n < static_cast<int>(parts.size()) ? parts[static_cast<size_t>(n)] : s_strNone;
 }
 
 // Kinds of number the contact has no field for; they go into the note under their kind.
@@ -93,7 +94,11 @@ private:
 
     std::string Text(const CVCardProperty& prop) { return Unescaped(Decoded(prop)); }
     std::string Unescaped(std::string_view strDecoded) const { return UnescapeValue(strDecoded, m_version); }
-    Parts Components(std::string_view strDecoded) const { return SplitValue(strDecoded, true, m_version); }
+    // Valid until the next call.
+    const Parts& Components(std::string_view strDecoded) {
+        SplitValue(strDecoded, true, m_version, m_parts);
+        return m_parts;
+    }
 
     // Valid until the next call.
     std::string_view Decoded(const CVCardProperty& prop) {
@@ -135,10 +140,12 @@ private:
         for (const CVCardField* pField : rows) {
             bStructured = bStructured || pField->nComponent >= 0;
         }
-        Parts parts;
         if (bStructured) {
-            parts = Components(strDecoded);
+            Components(strDecoded);
+        } else {
+            m_parts.clear();
         }
+        Parts& parts = m_parts;
         for (const CVCardField* pField : rows) {
             Set(pField->nField,
                 pField->nComponent < 0 ? Unescaped(strDecoded) : Part(parts, pField->nComponent));
@@ -148,7 +155,7 @@ private:
             m_builder.AddToNote("Middle name", Part(parts, 2));
             m_builder.AddToNote("Name prefix", Part(parts, 3));
             m_builder.AddToNote("Name suffix", Part(parts, 4));
-            m_nameParts = std::move(parts);
+            m_nameParts.swap(parts); // the name's parts are kept for the formatted name
         } else if (prop.name == VCardName::org) {
             std::string strUnits;
             for (size_t k = 1; k < parts.size(); ++k) {
@@ -241,6 +248,7 @@ private:
     CImportReport& m_report;
     CString m_strFile;
     Parts m_nameParts;
+    Parts m_parts;            // the components of the value being mapped
     std::string m_strDecoded; // the decoded value when it differs from the raw one
     CVCardFieldSources* m_pSources;
     size_t m_nProperty = 0;
