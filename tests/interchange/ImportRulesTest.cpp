@@ -383,6 +383,15 @@ TEST(ContactBuilderTest, DisplayNamesInTheOrderOfTheirScript) {
         EXPECT_NE(std::string::npos,
                   BuildVCards(one, VCardVersion::v30).find(std::string("\r\nFN:") + c.pszWritten + "\r\n"));
     }
+    // Given first and last with a middle name between them, such a name says something of its
+    // own: it is kept.
+    CImportReport report;
+    CContactArray contacts =
+        ReadVCardText("BEGIN:VCARD\r\nVERSION:3.0\r\nN:\xE5\xB1\xB1;\xE5\xA4\xAA;\xE4\xB8\x80;;\r\n"
+                      "FN:\xE5\xA4\xAA \xE5\xB1\xB1\r\nEND:VCARD\r\n",
+                      report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_NE(-1, contacts[0].note.Find("Display name: \xE5\xA4\xAA \xE5\xB1\xB1"));
 }
 
 // The import skips what the book holds by the rule duplicates are found by (swapped names,
