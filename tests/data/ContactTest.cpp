@@ -82,15 +82,15 @@ TEST(ContactTest, StoredFormEncodesLineBreaksOnlyInMultiLineFields) {
     CContact c;
     c.lastname = "O\"Brien\r\n";
     c.homeaddress = "1 \"Main\" St\r\nTown";
-    c.note = "a\r\nb\nc";
+    c.note = "a\r\nb\nc\r\r\n\"d\"\re\r"; // a CR alone stays as it is
     c.EncodeStoredText();
     EXPECT_EQ("O&quote;Brien\r\n", c.lastname);
     EXPECT_EQ("1 &quote;Main&quote; St\\r\\nTown", c.homeaddress);
-    EXPECT_EQ("a\\r\\nb\nc", c.note);
+    EXPECT_EQ("a\\r\\nb\nc\r\\r\\n&quote;d&quote;\re\r", c.note);
     c.DecodeStoredText();
     EXPECT_EQ("O\"Brien\r\n", c.lastname);
     EXPECT_EQ("1 \"Main\" St\r\nTown", c.homeaddress);
-    EXPECT_EQ("a\r\nb\nc", c.note);
+    EXPECT_EQ("a\r\nb\nc\r\r\n\"d\"\re\r", c.note);
 }
 
 TEST(ContactTest, TypedEscapeSequencesComeBackDecoded) {
