@@ -2,6 +2,8 @@
 
 #include "data/ContactIdentity.h"
 
+#include <string>
+
 CContactArray SelectNewContacts(const CContactArray& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strFile, CImportReport& report) {
     if (bKeepDuplicates) {
@@ -15,11 +17,17 @@ CContactArray SelectNewContacts(const CContactArray& book, CContactArray importe
         CContact& contact = imported[i];
         if (held[static_cast<size_t>(i)]) {
             ++report.nDuplicates;
-            CString strText = "skipped \"" + contact.lastname;
+            const char kWhy[] = "\": the address book holds this contact already";
+            std::string strText;
+            strText.reserve(
+                16 + static_cast<size_t>(contact.lastname.GetLength() + contact.firstname.GetLength()) +
+                sizeof kWhy);
+            strText.append("skipped \"").append(contact.lastname.GetStdString());
             if (!contact.firstname.IsEmpty()) {
-                strText += ", " + contact.firstname;
+                strText.append(", ").append(contact.firstname.GetStdString());
             }
-            report.Warn(strFile, 0, strText + "\": the address book holds this contact already");
+            strText.append(kWhy);
+            report.Warn(strFile, 0, CString(std::move(strText)));
             continue;
         }
         if (nKept != i) {

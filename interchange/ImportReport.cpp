@@ -4,15 +4,19 @@
 #include <string>
 
 void CImportReport::Warn(const CString& strFile, int nLine, const CString& strText) {
-    // Put together rather than formatted: a large import may warn for every contact.
-    CString strLine = strFile;
+    // Put together in one text made at its length rather than formatted: a large import may
+    // warn for every contact.
+    const std::string& strName = strFile.GetStdString();
+    std::string strLine;
+    strLine.reserve(strName.size() + 14 + static_cast<size_t>(strText.GetLength()));
+    strLine += strName;
     if (nLine > 0) {
         strLine += ':';
-        strLine += std::to_string(nLine).c_str();
+        strLine += std::to_string(nLine);
     }
     strLine += ": ";
-    strLine += strText;
-    warnings.push_back(std::move(strLine));
+    strLine += strText.GetStdString();
+    warnings.push_back(CString(std::move(strLine)));
 }
 
 void CImportReport::Append(CImportReport&& next) {
