@@ -152,10 +152,15 @@ std::vector<CRecord> ParseRecords(std::string_view str, size_t nStart, int nLine
     auto endRecord = [&]() {
         endCell();
         bool bEmpty = record.nColumns == 1 && record.cells.empty();
+        // Rows are alike as a rule: the next one is given the room this one took, instead of
+        // growing into it step by step.
+        const size_t nCells = record.cells.size(), nText = record.strCells.size();
         if (!bEmpty) {
             records.push_back(std::move(record));
         }
         record = CRecord();
+        record.cells.reserve(nCells);
+        record.strCells.reserve(nText);
         record.nLine = nLine;
     };
     std::string strQuoted;

@@ -100,8 +100,8 @@ bool SplitGroupColumn(const std::string& strName, std::string& strGroup, std::st
 // One address as a row gives it: whole, in parts, or both. Each part keeps the name of its
 // column for the note.
 struct CAddressPiece {
-    int nPart; // as ComposeAddress orders them
-    std::string strLabel;
+    int nPart;              // as ComposeAddress orders them
+    std::string_view label; // held by whoever collects the pieces, while they are taken
     std::string strValue;
 };
 struct CAddressForms {
@@ -147,7 +147,7 @@ std::string TakeAddress(CContactBuilder& builder, const CAddressForms& forms) {
     const std::string strHay = LowerUtf8(Collapsed(forms.strWhole));
     for (const CAddressPiece& piece : forms.pieces) {
         if (!HoldsWords(strHay, piece.strValue)) {
-            builder.AddToNote(piece.strLabel, piece.strValue);
+            builder.AddToNote(std::string(piece.label), piece.strValue);
         }
     }
     return forms.strWhole;
@@ -224,10 +224,12 @@ void Group(CContactBuilder& builder, const std::string& strGroup, Attributes att
         CAddressForms forms;
         forms.strWhole = attributes["Formatted"];
         attributes.erase("Formatted");
+        std::string labels[7];
         for (int nPart = 0; nPart < 7; ++nPart) {
             const std::string& strPart = attributes[s_parts[nPart]];
             if (!strPart.empty()) {
-                forms.pieces.push_back({nPart, strGroup + " - " + s_parts[nPart], strPart});
+                labels[nPart] = strGroup + " - " + s_parts[nPart];
+                forms.pieces.push_back({nPart, labels[nPart], strPart});
             }
             attributes.erase(s_parts[nPart]);
         }
@@ -332,7 +334,7 @@ void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, C
         if (cells[i].empty()) {
             continue;
         }
-        const std::string strValue(cells[i]);
+        std::string strValue(cells[i]); // handed on where a field takes it
         if (i >= m_header.size()) {
             builder.AddToNote("Column " + std::to_string(i + 1), strValue);
             continue;
@@ -345,22 +347,22 @@ void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, C
             groups[strGroup][strPart] = strValue;
         } else if (!pColumn && pGuess && FitsShape(pGuess->shape, strValue) &&
                    !builder.IsFieldSet(nGuessed)) {
-            builder.SetField(nGuessed, strValue);
+            builder.SetField(nGuessed, std::move(strValue));
         } else if (!pColumn) {
             builder.AddToNote(m_header[i], strValue);
         } else if (pColumn->target == CsvTarget::field && pColumn->nField == CContact::fieldNote) {
-            strNotes = strValue;
+            strNotes = std::move(strValue);
         } else if (pColumn->target == CsvTarget::field) {
-            builder.SetField(pColumn->nField, strValue);
+            builder.SetField(pColumn->nField, std::move(strValue));
         } else if (pColumn->target == CsvTarget::addressText && m_bHasStreet[pColumn->nField]) {
             addresses[pColumn->nField].strWhole =
                 Join({addresses[pColumn->nField].strWhole, strValue}, "\r\n");
         } else if (pColumn->target == CsvTarget::addressPart || pColumn->target == CsvTarget::addressText) {
-            addresses[pColumn->nField].pieces.push_back({pColumn->nPart, m_header[i], strValue});
+            addresses[pColumn->nField].pieces.push_back({pColumn->nPart, m_header[i], std::move(strValue)});
         } else if (pColumn->target == CsvTarget::displayName) {
-            strDisplay = strValue;
+            strDisplay = std::move(strValue);
         } else if (pColumn->target == CsvTarget::middleName) {
-            strMiddle = strValue;
+            strMiddle = std::move(strValue);
         } else if (strValue != pColumn->pszEmpty) {
             builder.AddToNote(m_header[i], strValue);
         }
