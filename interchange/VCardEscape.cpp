@@ -39,14 +39,15 @@ size_t AppendUnescaped(std::string& strOut, std::string_view strValue, size_t nF
         } else {
             i = std::min(strValue.find('\\', i), strValue.size()); // memchr
         }
-        strOut.append(strValue.data() + nRun, i - nRun);
-        if (i == strValue.size() || strValue[i] == ';') {
-            return i;
-        }
-        if (nRun == nFrom) {
+        const bool bEscape = i < strValue.size() && strValue[i] == '\\';
+        if (bEscape && nRun == nFrom) {
             // A text unescaped is never longer than the rest of the value: room for it at once,
             // instead of growing at each escape.
             strOut.reserve(strOut.size() + (strValue.size() - nFrom));
+        }
+        strOut.append(strValue.data() + nRun, i - nRun);
+        if (!bEscape) {
+            return i; // at the end, or at a separator
         }
         if (i + 1 == strValue.size()) { // a backslash at the end stays
             strOut += '\\';

@@ -35,7 +35,7 @@ std::string LabelOf(const CVCardProperty& prop) {
             return entry.pszLabel;
         }
     }
-    return prop.strWrittenName;
+    return prop.strWrittenName.empty() ? prop.strName : prop.strWrittenName;
 }
 
 const std::string& Part(const Parts& parts, int n) {
@@ -204,7 +204,8 @@ private:
     void UntypedPhone(const CVCardProperty& prop, const std::string& strNumber) {
         const CVCardField* pHome = DefaultTypedField(prop.name);
         std::string strKinds;
-        for (std::string strType : prop.types) {
+        for (std::string_view type : prop.Types()) {
+            std::string strType(type);
             if (strType != "VOICE" && strType != "PREF") {
                 for (char& c : strType) {
                     c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);

@@ -48,11 +48,16 @@ void AssignText(std::string& strOut, std::string_view str) {
     strOut.append(str.data(), str.size());
 }
 
-void AssignUpper(std::string& strOut, std::string_view str) {
+// True when a letter was lower case.
+bool AssignUpper(std::string& strOut, std::string_view str) {
     AssignText(strOut, str);
+    bool bChanged = false;
     for (char& c : strOut) {
-        c = UpperChar(c);
+        char chUpper = UpperChar(c);
+        bChanged = bChanged || chUpper != c;
+        c = chUpper;
     }
+    return bChanged;
 }
 
 // Whether str upper-cased is pszUpper.
@@ -119,9 +124,13 @@ unsigned TypeBitOf(std::string_view strType) {
 }
 
 void AddType(CVCardProperty& prop, std::string_view strType) {
-    prop.types.emplace_back();
-    AssignUpper(prop.types.back(), strType);
-    prop.nTypeBits |= TypeBitOf(prop.types.back());
+    const size_t nStart = prop.strTypes.size();
+    prop.strTypes.append(strType.data(), strType.size());
+    for (size_t i = nStart; i < prop.strTypes.size(); ++i) {
+        prop.strTypes[i] = UpperChar(prop.strTypes[i]);
+    }
+    prop.nTypeBits |= TypeBitOf(std::string_view(prop.strTypes).substr(nStart));
+    prop.strTypes += '\n';
 }
 
 } // namespace
@@ -155,7 +164,18 @@ VCardName VCardNameOf(const std::string& strName) {
     }
 }
 
+std::vector<std::string_view> CVCardProperty::Types() const {
+    std::vector<std::string_view> types;
+    const std::string_view text(strTypes);
+    for (size_t nStart = 0, nEnd; (nEnd = text.find('\n', nStart)) != std::string_view::npos;
+         nStart = nEnd + 1) {
+        types.push_back(text.substr(nStart, nEnd - nStart));
+    }
+    return types;
+}
+
 bool CVCardProperty::Has(const char* pszType) const {
+    const std::vector<std::string_view> types = Types();
     return std::find(types.begin(), types.end(), pszType) != types.end();
 }
 
@@ -192,7 +212,7 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
     prop.strEncoding.clear();
     prop.strCharset.clear();
     prop.strValueType.clear();
-    prop.types.clear();
+    prop.strTypes.clear();
     prop.nTypeBits = 0;
     prop.bPreferred = false;
     prop.nLine = nLine;
@@ -203,8 +223,11 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
             bName = false;
             size_t nDot = strPart.rfind('.');
             std::string_view strWritten = nDot == std::string_view::npos ? strPart : strPart.substr(nDot + 1);
-            AssignText(prop.strWrittenName, strWritten);
-            AssignUpper(prop.strName, strWritten);
+            if (AssignUpper(prop.strName, strWritten)) {
+                AssignText(prop.strWrittenName, strWritten);
+            } else {
+                prop.strWrittenName.clear(); // as nearly always: written as it is named
+            }
             prop.name = VCardNameOf(prop.strName);
             return;
         }

@@ -47,8 +47,10 @@ enum VCardType : unsigned {
 
 struct CVCardProperty {
     std::string strName;            // upper case, without its group
-    std::string strWrittenName;     // as the file spells it, for labels
-    std::vector<std::string> types; // upper case, from TYPE= and bare parameters
+    std::string strWrittenName;     // as the file spells it when that is not strName, for labels
+    // The types, upper case, from TYPE= and bare parameters, each ended by a line feed (which no
+    // line holds): one text that a reader parsing line after line fills without allocating.
+    std::string strTypes;
     std::string strEncoding;        // upper case
     std::string strCharset;
     std::string strValueType; // upper case, from VALUE=
@@ -58,6 +60,7 @@ struct CVCardProperty {
     VCardName name = VCardName::other; // strName's
     unsigned nTypeBits = 0;            // the VCardType bits of types
 
+    std::vector<std::string_view> Types() const;
     bool Has(const char* pszType) const;
     bool HasType(unsigned nType) const { return (nTypeBits & nType) != 0; }
     bool IsBinary() const;
