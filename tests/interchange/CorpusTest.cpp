@@ -410,6 +410,12 @@ TEST(InterchangeCorpusTest, AFileReadInPartsGivesWhatItGivesInOne) {
         strRows += "Doe,\"1\x01\r\n2\"\r\n"; // a warning for each row, at its line
     }
     files.push_back({strRows, false});
+    std::string
+        strBreaks; // lines ended by a CR alone, by CR CR LF and blank ones, each card warned at its line
+    for (int n = 0; n < 8; ++n) {
+        strBreaks += "BEGIN:VCARD\r\nN:A\rnot a property\r\r\nNOTE:x\n\r\r\n\rno property\r\nEND:VCARD\r\n";
+    }
+    files.push_back({strBreaks, true});
     files.push_back({"BEGIN:VCARD\r\nN:Outer\r\nBEGIN:VCARD\r\nN:Inner\r\nEND:VCARD\r\nBEGIN:VCARD\r\n"
                      "N:Second\r\nEND:VCARD\r\nnot a property\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:After\r\n"
                      "END:VCARD\r\nBEGIN:VCARD\r\nN:Open\r\n",
