@@ -63,46 +63,50 @@ int CContact::IsEmpty() const {
 }
 
 void CContact::EncodeStoredText() {
-    const size_t kNone = std::string::npos;
     for (int i = 0; i < kFieldCount; ++i) {
-        const std::string& str = FieldAt(i).GetStdString();
-        const bool bMultiLine = IsMultiLineField(i);
-        size_t nQuote = str.find('"');
-        size_t nCr = bMultiLine ? str.find('\r') : kNone;
-        // Most fields hold neither; they are left as they are.
-        if (nQuote == kNone && nCr == kNone) {
-            continue;
-        }
-        // Both forms in one pass, from one stretch between them to the next, into a text made
-        // once at its final length.
-        auto isLineBreak = [&str](size_t n) { return n + 1 < str.size() && str[n + 1] == '\n'; };
-        size_t nLength = str.size();
-        for (size_t n = nQuote; n != kNone; n = str.find('"', n + 1)) {
-            nLength += sizeof kStoredQuote - 2;
-        }
-        for (size_t n = nCr; n != kNone; n = str.find('\r', n + 1)) {
-            nLength += isLineBreak(n) ? sizeof kStoredLineBreak - 3 : 0;
-        }
-        std::string strStored;
-        strStored.reserve(nLength);
-        size_t nFrom = 0;
-        for (size_t nAt = std::min(nQuote, nCr); nAt != kNone; nAt = std::min(nQuote, nCr)) {
-            strStored.append(str, nFrom, nAt - nFrom);
-            if (nAt == nQuote) {
-                strStored.append(kStoredQuote, sizeof kStoredQuote - 1);
-                nFrom = nAt + 1;
-                nQuote = str.find('"', nFrom);
-            } else {
-                // A CR without an LF after it is no line break of the contact's and stays.
-                bool bBreak = isLineBreak(nAt);
-                strStored.append(bBreak ? kStoredLineBreak : "\r", bBreak ? sizeof kStoredLineBreak - 1 : 1);
-                nFrom = nAt + (bBreak ? 2 : 1);
-                nCr = str.find('\r', nFrom);
-            }
-        }
-        strStored.append(str, nFrom, kNone);
-        FieldAt(i) = CString(std::move(strStored));
+        EncodeStoredText(i);
     }
+}
+
+void CContact::EncodeStoredText(int nField) {
+    const size_t kNone = std::string::npos;
+    const std::string& str = FieldAt(nField).GetStdString();
+    const bool bMultiLine = IsMultiLineField(nField);
+    size_t nQuote = str.find('"');
+    size_t nCr = bMultiLine ? str.find('\r') : kNone;
+    // Most fields hold neither; they are left as they are.
+    if (nQuote == kNone && nCr == kNone) {
+        return;
+    }
+    // Both forms in one pass, from one stretch between them to the next, into a text made
+    // once at its final length.
+    auto isLineBreak = [&str](size_t n) { return n + 1 < str.size() && str[n + 1] == '\n'; };
+    size_t nLength = str.size();
+    for (size_t n = nQuote; n != kNone; n = str.find('"', n + 1)) {
+        nLength += sizeof kStoredQuote - 2;
+    }
+    for (size_t n = nCr; n != kNone; n = str.find('\r', n + 1)) {
+        nLength += isLineBreak(n) ? sizeof kStoredLineBreak - 3 : 0;
+    }
+    std::string strStored;
+    strStored.reserve(nLength);
+    size_t nFrom = 0;
+    for (size_t nAt = std::min(nQuote, nCr); nAt != kNone; nAt = std::min(nQuote, nCr)) {
+        strStored.append(str, nFrom, nAt - nFrom);
+        if (nAt == nQuote) {
+            strStored.append(kStoredQuote, sizeof kStoredQuote - 1);
+            nFrom = nAt + 1;
+            nQuote = str.find('"', nFrom);
+        } else {
+            // A CR without an LF after it is no line break of the contact's and stays.
+            bool bBreak = isLineBreak(nAt);
+            strStored.append(bBreak ? kStoredLineBreak : "\r", bBreak ? sizeof kStoredLineBreak - 1 : 1);
+            nFrom = nAt + (bBreak ? 2 : 1);
+            nCr = str.find('\r', nFrom);
+        }
+    }
+    strStored.append(str, nFrom, kNone);
+    FieldAt(nField) = CString(std::move(strStored));
 }
 
 CString CContact::DisplayText(int nField) const {

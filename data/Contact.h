@@ -46,6 +46,7 @@ public:
 
     // Editor text to stored form, and back.
     void EncodeStoredText();
+    void EncodeStoredText(int nField);
     void DecodeStoredText();
     // A field as the user typed it (the stored form decoded), as the list shows it and the search
     // sees it.

@@ -40,22 +40,28 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 // control characters other than tab and line breaks; they carry nothing a reader sees, so they
 // are left out rather than shown as a character that was never there. Bytes that are no text
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
-CString ImportedText(std::string str, int& nControls, int& nUnreadable) {
-    // Most values are printable ASCII throughout, which needs nothing done; eight bytes are
-    // looked at a time while none is a control character or beyond ASCII.
+// bPlain tells whether the text is printable ASCII without a double quote, which its stored
+// form then leaves as it is.
+CString ImportedText(std::string str, int& nControls, int& nUnreadable, bool& bPlain) {
+    // Most values are plain, which needs nothing done; eight bytes are looked at a time while
+    // none is a control character, a quote or beyond ASCII.
     size_t nFirst = 0;
     for (uint64_t nEight = 0; nFirst + sizeof nEight <= str.size(); nFirst += sizeof nEight) {
         std::memcpy(&nEight, str.data() + nFirst, sizeof nEight);
         const uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-        if (((nEight - 0x20 * kOnes) | nEight) & kHighs) {
-            break; // a byte below 0x20 borrows into its high bit; one from 0x80 has it already
+        const uint64_t nQuotesZero = nEight ^ ('"' * kOnes);
+        // A byte below 0x20 borrows into its high bit, one from 0x80 has it already, and a quote
+        // made zero borrows likewise.
+        if (((nEight - 0x20 * kOnes) | nEight | ((nQuotesZero - kOnes) & ~nQuotesZero)) & kHighs) {
+            break;
         }
     }
-    while (nFirst < str.size() && static_cast<unsigned char>(str[nFirst]) >= 0x20 &&
-           static_cast<unsigned char>(str[nFirst]) < 0x80) {
+    auto isPlain = [](unsigned char c) { return c >= 0x20 && c < 0x80 && c != '"'; };
+    while (nFirst < str.size() && isPlain(static_cast<unsigned char>(str[nFirst]))) {
         ++nFirst;
     }
-    if (nFirst == str.size()) {
+    bPlain = nFirst == str.size();
+    if (bPlain) {
         return CString(std::move(str));
     }
     if (HasLoneLineBreak(str, nFirst)) {
@@ -342,9 +348,10 @@ bool CContactBuilder::Finish(CContact& contact) {
     bool bAny = false;
     int nControls[CContact::kFieldCount] = {};
     int nUnreadable[CContact::kFieldCount] = {};
+    bool bPlain[CContact::kFieldCount];
     for (int i = 0; i < CContact::kFieldCount; ++i) {
         // The values are handed over: a finished builder is done with them.
-        contact.FieldAt(i) = ImportedText(std::move(m_values[i]), nControls[i], nUnreadable[i]);
+        contact.FieldAt(i) = ImportedText(std::move(m_values[i]), nControls[i], nUnreadable[i], bPlain[i]);
         m_values[i].clear();
         // What is left once the control characters are out: a row of nothing but those holds
         // no contact.
@@ -362,7 +369,11 @@ bool CContactBuilder::Finish(CContact& contact) {
     if (bReplaced) {
         ReportReplacements(contact, nUnreadable, nControls);
     }
-    contact.EncodeStoredText();
+    for (int i = 0; i < CContact::kFieldCount; ++i) {
+        if (!bPlain[i]) {
+            contact.EncodeStoredText(i);
+        }
+    }
     return true;
 }
 
