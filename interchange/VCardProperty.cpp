@@ -77,16 +77,19 @@ std::string_view UnquotedView(std::string_view str) {
 
 // Calls fn with each part of str between separators outside double quotes, as SplitOutsideQuotes
 // gives them, without making them.
+// The same for a text without quotes, where every separator separates and memchr finds them.
+template <typename Fn> void ForEachPart(std::string_view str, char chSeparator, Fn fn) {
+    size_t nPart = 0;
+    for (size_t i = str.find(chSeparator); i != std::string_view::npos; i = str.find(chSeparator, nPart)) {
+        fn(str.substr(nPart, i - nPart));
+        nPart = i + 1;
+    }
+    fn(str.substr(nPart));
+}
+
 template <typename Fn> void ForEachOutsideQuotes(std::string_view str, char chSeparator, Fn fn) {
     if (str.find('"') == std::string_view::npos) {
-        // As nearly always: every separator separates, and memchr finds them.
-        size_t nPart = 0;
-        for (size_t i = str.find(chSeparator); i != std::string_view::npos;
-             i = str.find(chSeparator, nPart)) {
-            fn(str.substr(nPart, i - nPart));
-            nPart = i + 1;
-        }
-        fn(str.substr(nPart));
+        ForEachPart(str, chSeparator, fn); // as nearly always
         return;
     }
     bool bQuoted = false;
@@ -188,9 +191,12 @@ bool CVCardProperty::IsBinary() const {
 }
 
 bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
-    // Most lines quote nothing before their first colon, which then ends the head.
+    // Most lines quote nothing before their first colon, which then ends the head; such a head
+    // is split without looking for quotes again.
     size_t nColon = strLine.find(':');
-    if (nColon != std::string_view::npos && strLine.substr(0, nColon).find('"') != std::string_view::npos) {
+    const bool bHeadQuoted =
+        nColon == std::string_view::npos || strLine.substr(0, nColon).find('"') != std::string_view::npos;
+    if (bHeadQuoted) {
         nColon = std::string_view::npos;
     }
     bool bQuoted = false;
@@ -218,7 +224,7 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
     prop.nLine = nLine;
     AssignText(prop.strRaw, strLine.substr(nColon + 1));
     bool bName = true;
-    ForEachOutsideQuotes(strLine.substr(0, nColon), ';', [&prop, &bName](std::string_view strPart) {
+    auto part = [&prop, &bName, bHeadQuoted](std::string_view strPart) {
         if (bName) {
             bName = false;
             size_t nDot = strPart.rfind('.');
@@ -245,11 +251,15 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
         std::string_view strKey = strPart.substr(0, nEquals);
         std::string_view strValue = strPart.substr(nEquals + 1);
         if (EqualsNoCase(strKey, "TYPE")) {
-            // Some writers quote the whole list: TYPE="WORK,FAX".
-            ForEachOutsideQuotes(strValue, ',', [&prop](std::string_view strQuoted) {
-                ForEachOutsideQuotes(UnquotedView(strQuoted), ',',
-                                     [&prop](std::string_view strType) { AddType(prop, strType); });
-            });
+            auto addType = [&prop](std::string_view strType) { AddType(prop, strType); };
+            if (!bHeadQuoted) {
+                ForEachPart(strValue, ',', addType);
+            } else {
+                // Some writers quote the whole list: TYPE="WORK,FAX".
+                ForEachOutsideQuotes(strValue, ',', [&addType](std::string_view strQuoted) {
+                    ForEachOutsideQuotes(UnquotedView(strQuoted), ',', addType);
+                });
+            }
         } else if (EqualsNoCase(strKey, "ENCODING")) {
             AssignUpper(prop.strEncoding, UnquotedView(strValue));
         } else if (EqualsNoCase(strKey, "CHARSET")) {
@@ -260,7 +270,12 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
         } else if (EqualsNoCase(strKey, "PREF")) {
             prop.bPreferred = true;
         }
-    });
+    };
+    if (bHeadQuoted) {
+        ForEachOutsideQuotes(strLine.substr(0, nColon), ';', part);
+    } else {
+        ForEachPart(strLine.substr(0, nColon), ';', part);
+    }
     prop.bPreferred = prop.bPreferred || prop.HasType(typePref);
     return true;
 }
