@@ -54,9 +54,9 @@ const char* UnfiledPhoneKind(const CVCardProperty& prop) {
 class CMapper {
 public:
     CMapper(VCardVersion version, CContactBuilder& builder, CImportReport& report, const CString& strFile,
-            CVCardFieldSources* pSources)
-        : m_version(version), m_builder(builder), m_report(report), m_strFile(strFile), m_pSources(pSources) {
-    }
+            CVCardFieldSources* pSources, CVCardMapRoom& room)
+        : m_version(version), m_builder(builder), m_report(report), m_strFile(strFile), m_parts(room.parts),
+          m_strDecoded(room.strDecoded), m_pSources(pSources) {}
 
     void Map(const CVCardProperty* pProps, size_t nCount) {
         for (m_nProperty = 0; m_nProperty < nCount; ++m_nProperty) {
@@ -140,12 +140,8 @@ private:
         for (const CVCardField* pField : rows) {
             bStructured = bStructured || pField->nComponent >= 0;
         }
-        if (bStructured) {
-            Components(strDecoded);
-        } else {
-            m_parts.clear();
-        }
-        Parts& parts = m_parts;
+        static const Parts s_none;
+        const Parts& parts = bStructured ? Components(strDecoded) : s_none;
         for (const CVCardField* pField : rows) {
             Set(pField->nField,
                 pField->nComponent < 0 ? Unescaped(strDecoded) : Part(parts, pField->nComponent));
@@ -155,7 +151,10 @@ private:
             m_builder.AddToNote("Middle name", Part(parts, 2));
             m_builder.AddToNote("Name prefix", Part(parts, 3));
             m_builder.AddToNote("Name suffix", Part(parts, 4));
-            m_nameParts.swap(parts); // the name's parts are kept for the formatted name
+            // Kept for the formatted name.
+            m_strMiddle = Part(parts, 2);
+            m_strPrefix = Part(parts, 3);
+            m_strSuffix = Part(parts, 4);
         } else if (prop.name == VCardName::org) {
             std::string strUnits;
             for (size_t k = 1; k < parts.size(); ++k) {
@@ -240,17 +239,16 @@ private:
     }
 
     void FormattedName(const std::string& strFormatted) {
-        m_builder.ApplyDisplayName(strFormatted, Part(m_nameParts, 2), Part(m_nameParts, 3),
-                                   Part(m_nameParts, 4));
+        m_builder.ApplyDisplayName(strFormatted, m_strMiddle, m_strPrefix, m_strSuffix);
     }
 
     VCardVersion m_version;
     CContactBuilder& m_builder;
     CImportReport& m_report;
-    CString m_strFile;
-    Parts m_nameParts;
-    Parts m_parts;            // the components of the value being mapped
-    std::string m_strDecoded; // the decoded value when it differs from the raw one
+    const CString& m_strFile;
+    std::string m_strMiddle, m_strPrefix, m_strSuffix; // of the name
+    Parts& m_parts;                                    // the components of the value being mapped
+    std::string& m_strDecoded;                         // the decoded value when it differs from the raw one
     CVCardFieldSources* m_pSources;
     size_t m_nProperty = 0;
 };
@@ -265,10 +263,11 @@ CVCardFieldSources::CVCardFieldSources() {
 
 void MapCard(const std::vector<CVCardProperty>& props, VCardVersion version, CContactBuilder& builder,
              CImportReport& report, const CString& strFile, CVCardFieldSources* pSources) {
-    MapCard(props.data(), props.size(), version, builder, report, strFile, pSources);
+    CVCardMapRoom room;
+    CMapper(version, builder, report, strFile, pSources, room).Map(props.data(), props.size());
 }
 
 void MapCard(const CVCardProperty* pProps, size_t nCount, VCardVersion version, CContactBuilder& builder,
-             CImportReport& report, const CString& strFile, CVCardFieldSources* pSources) {
-    CMapper(version, builder, report, strFile, pSources).Map(pProps, nCount);
+             CImportReport& report, const CString& strFile, CVCardMapRoom& room) {
+    CMapper(version, builder, report, strFile, nullptr, room).Map(pProps, nCount);
 }

@@ -22,11 +22,18 @@ struct CVCardFieldSources {
     int nSource[CContact::kFieldCount];
 };
 
+// Room that a reader keeps from one card to the next, so that mapping card after card does not
+// make it anew: the components of a structured value and a decoded value.
+struct CVCardMapRoom {
+    std::vector<std::string> parts;
+    std::string strDecoded;
+};
+
 // strFile names the file in warnings about unknown character sets; version is the card's, which
 // decides how its escapes are read (3.0 stands for 4.0 too). With pSources, also says which
 // property went for which field.
 void MapCard(const std::vector<CVCardProperty>& props, VCardVersion version, CContactBuilder& builder,
              CImportReport& report, const CString& strFile, CVCardFieldSources* pSources = nullptr);
-// The same for the first nCount properties at pProps.
+// The same for the first nCount properties at pProps, in room.
 void MapCard(const CVCardProperty* pProps, size_t nCount, VCardVersion version, CContactBuilder& builder,
-             CImportReport& report, const CString& strFile, CVCardFieldSources* pSources = nullptr);
+             CImportReport& report, const CString& strFile, CVCardMapRoom& room);

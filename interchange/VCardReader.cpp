@@ -221,7 +221,7 @@ private:
         const CCard& card = m_cards[--m_nDepth];
         CContactBuilder builder(m_report, m_strFile, card.nLine);
         MapCard(card.props.data(), card.nProps, card.bVersion21 ? VCardVersion::v21 : VCardVersion::v30,
-                builder, m_report, m_strFile);
+                builder, m_report, m_strFile, m_mapRoom);
         // Finished where it stays, instead of moved there.
         int nContacts = m_contacts.GetSize();
         m_contacts.SetSize(nContacts + 1);
@@ -237,6 +237,7 @@ private:
     std::vector<CCard> m_cards;
     size_t m_nDepth = 0;
     CVCardProperty m_outside; // a line outside any card, parsed to be told apart
+    CVCardMapRoom m_mapRoom;
     int m_nCards = 0;
 };
 
