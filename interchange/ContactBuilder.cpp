@@ -204,8 +204,30 @@ bool StartsEastAsian(const std::string& str) {
 
 } // namespace
 
+namespace {
+
+// Whether both names are in the scripts that write the family name first and without a blank.
+bool FamilyNameFirst(const std::string& strFirst, const std::string& strLast) {
+    return !strFirst.empty() && !strLast.empty() && StartsEastAsian(strFirst) && StartsEastAsian(strLast);
+}
+
+// str == PlainDisplayName(strFirst, strLast), without making it.
+bool IsPlainDisplayName(std::string_view str, const std::string& strFirst, const std::string& strLast) {
+    if (FamilyNameFirst(strFirst, strLast)) {
+        return str.size() == strLast.size() + strFirst.size() && str.substr(0, strLast.size()) == strLast &&
+               str.substr(strLast.size()) == strFirst;
+    }
+    if (strFirst.empty() || strLast.empty()) {
+        return str == (strFirst.empty() ? strLast : strFirst);
+    }
+    return str.size() == strFirst.size() + 1 + strLast.size() && str.substr(0, strFirst.size()) == strFirst &&
+           str[strFirst.size()] == ' ' && str.substr(strFirst.size() + 1) == strLast;
+}
+
+} // namespace
+
 std::string PlainDisplayName(const std::string& strFirst, const std::string& strLast) {
-    if (!strFirst.empty() && !strLast.empty() && StartsEastAsian(strFirst) && StartsEastAsian(strLast)) {
+    if (FamilyNameFirst(strFirst, strLast)) {
         return strLast + strFirst;
     }
     return Join({strFirst, strLast}, " ");
@@ -306,16 +328,13 @@ void CContactBuilder::ApplyDisplayName(const std::string& strDisplay, const std:
                                        const std::string& strPrefix, const std::string& strSuffix) {
     const std::string& strLast = m_values[CContact::fieldLastName];
     const std::string& strFirst = m_values[CContact::fieldFirstName];
-    // Most display names are "First Last" to the letter, as the first form gives them for names
-    // outside the scripts that put the family name first: told without making either.
-    if (!strFirst.empty() && !strLast.empty() && strDisplay.size() == strFirst.size() + 1 + strLast.size() &&
-        strDisplay.compare(0, strFirst.size(), strFirst) == 0 && strDisplay[strFirst.size()] == ' ' &&
-        strDisplay.compare(strFirst.size() + 1, std::string::npos, strLast) == 0 &&
-        !(StartsEastAsian(strFirst) && StartsEastAsian(strLast))) {
+    const bool bNames = !strLast.empty() || !strFirst.empty();
+    // Most display names are the first form to the letter: told without making either.
+    if (bNames && IsPlainDisplayName(strDisplay, strFirst, strLast)) {
         return;
     }
     std::string str = Collapsed(strDisplay);
-    if (strLast.empty() && strFirst.empty()) {
+    if (!bNames) {
         if (str.empty() || SameWhenCollapsed(str, m_values[CContact::fieldCompany])) {
             return;
         }
