@@ -87,7 +87,11 @@ void SplitValue(std::string_view strValue, bool bStructured, VCardVersion versio
     };
     size_t i = AppendUnescaped(next(), strValue, 0, bStructured, version);
     while (i < strValue.size()) { // at a separator
-        i = AppendUnescaped(next(), strValue, i + 1, bStructured, version);
+        std::string& strPart = next();
+        const size_t nFrom = i + 1;
+        // An empty part, as most of an address's are, has nothing to unescape.
+        const bool bEmpty = nFrom == strValue.size() || strValue[nFrom] == ';';
+        i = bEmpty ? nFrom : AppendUnescaped(strPart, strValue, nFrom, bStructured, version);
     }
     parts.resize(nParts);
 }
@@ -99,6 +103,9 @@ std::vector<std::string> SplitValue(std::string_view strValue, bool bStructured,
 }
 
 std::string UnescapeValue(std::string_view strValue, VCardVersion version) {
+    if (strValue.find('\\') == std::string_view::npos) {
+        return std::string(strValue); // as most values: made once at its length
+    }
     std::string str;
     AppendUnescaped(str, strValue, 0, false, version);
     return str;
