@@ -105,7 +105,7 @@ template <typename Fn> void ForEachOutsideQuotes(std::string_view str, char chSe
     fn(str.substr(nPart));
 }
 
-// Names as views, so that a comparison looks at the lengths first.
+// A property name and what the reader tells it as; a view, so that comparing looks at lengths first.
 struct CNameEntry {
     std::string_view strName;
     VCardName name;
