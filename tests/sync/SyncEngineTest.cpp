@@ -19,6 +19,11 @@
 
 namespace {
 
+// A sync that failed says why, so that a failure against a server can be told from one in the code.
+::testing::AssertionResult Succeeded(const CSyncOutcome& outcome) {
+    return outcome.bOk ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << outcome.strError;
+}
+
 CContact Person(const char* pszLast, const char* pszFirst, const char* pszMobile = "", const char* pszEmail = "") {
     CContact contact;
     contact.lastname = pszLast;
@@ -196,7 +201,7 @@ TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
 
     // Another device's first sync into an empty book is a download of the same three.
     CClient other(*m_http, m_strBook);
-    ASSERT_TRUE(other.Sync().bOk);
+    ASSERT_TRUE(Succeeded(other.Sync()));
     EXPECT_EQ(3, other.contacts.GetSize());
     ASSERT_TRUE(other.Find("Anna"));
     EXPECT_TRUE(HaveSameFields(*client.Find("Anna"), *other.Find("Anna")));
@@ -209,14 +214,14 @@ TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
     for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora", "Eve"}) {
         client.contacts.Add(Person("Meier", pszFirst, "0171 555010", (std::string(pszFirst) + "@x.org").c_str()));
     }
-    ASSERT_TRUE(client.Sync().bOk);
+    ASSERT_TRUE(Succeeded(client.Sync()));
     ASSERT_EQ(5u, ServerCards().size());
     // Bob's card gains what the book does not show.
     const std::string strBob = CardOf("Bob");
     std::string strBobCard = ServerCards()[strBob];
     strBobCard.insert(strBobCard.rfind("END:VCARD"), "BDAY:1970-01-01\r\n");
     ASSERT_EQ(2, Put(strBob, strBobCard) / 100);
-    ASSERT_TRUE(client.Sync().bOk);
+    ASSERT_TRUE(Succeeded(client.Sync()));
 
     // Here: Anna's mobile and Bob's company changed, Carl deleted, Fay added.
     client.contacts[client.Index("Anna")].mobile = "0171 111";
@@ -301,7 +306,7 @@ TEST_P(SyncEngineTest, MostContactsMissingAtOnceAreDeletedThereOnlyWhenConfirmed
     for (int i = 0; i < 14; ++i) {
         client.contacts.Add(Person("Meier", ("P" + std::to_string(i)).c_str()));
     }
-    ASSERT_TRUE(client.Sync().bOk);
+    ASSERT_TRUE(Succeeded(client.Sync()));
     client.contacts.RemoveAt(2, 12);
     for (size_t nConfirmed : {size_t(0), size_t(11)}) {
         CSyncOutcome refused = client.Sync(nullptr, nConfirmed);
@@ -312,7 +317,7 @@ TEST_P(SyncEngineTest, MostContactsMissingAtOnceAreDeletedThereOnlyWhenConfirmed
     }
     CClient restored(*m_http, m_strBook);
     restored.contacts = client.contacts;
-    ASSERT_TRUE(restored.Sync().bOk);
+    ASSERT_TRUE(Succeeded(restored.Sync()));
     EXPECT_EQ(14, restored.contacts.GetSize());
 
     CSyncOutcome confirmed = client.Sync(nullptr, 12);
@@ -325,7 +330,7 @@ TEST_P(SyncEngineTest, MostContactsMissingAtOnceAreDeletedThereOnlyWhenConfirmed
 TEST_P(SyncEngineTest, AddressBookDeletedThereIsSaidToBeGone) {
     CClient client(*m_http, m_strBook);
     client.contacts.Add(Person("Meier", "Gone"));
-    ASSERT_TRUE(client.Sync().bOk);
+    ASSERT_TRUE(Succeeded(client.Sync()));
     ASSERT_TRUE(IsSuccess(m_http->Send({"DELETE", m_strBook, {}, ""}).nStatus));
     CSyncOutcome outcome = client.Sync();
     EXPECT_FALSE(outcome.bOk);
@@ -339,7 +344,7 @@ TEST_P(SyncEngineTest, AddressBookDeletedThereIsSaidToBeGone) {
 TEST_P(SyncEngineTest, AnotherAddressBookStopsACallerThatKeepsToItsOwn) {
     CClient client(*m_http, m_strBook);
     client.contacts.Add(Person("Meier", "Kept"));
-    ASSERT_TRUE(client.Sync().bOk);
+    ASSERT_TRUE(Succeeded(client.Sync()));
     const std::string strOther = m_settings[std::string(GetParam()) + "_BOOK"];
     CSyncOutcome outcome = Synchronise(client.contacts, client.state, *m_http, strOther, "anna", 0, true);
     EXPECT_FALSE(outcome.bOk);
