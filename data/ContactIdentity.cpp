@@ -5,7 +5,6 @@
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -105,8 +104,10 @@ std::string NameKey(const CContact& contact) {
 
 namespace {
 
-// strchr finds the terminating zero too, so a zero byte separates addresses as well.
-bool IsAddressSeparator(char c) { return std::strchr(" ,;\t\r\n", c) != nullptr; }
+// A zero byte separates addresses as well.
+bool IsAddressSeparator(char c) {
+    return c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
+}
 
 // Calls fn with each address of both e-mail fields, lower case, in their order and repeats
 // included, as a view that is valid during the call.

@@ -19,9 +19,25 @@ bool HasLineBreak(const std::string& str) {
     return false;
 }
 
+const uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+
+// Passes over eight bytes at a time while none is a control character (nor, with bAsciiOnly,
+// beyond ASCII); the rest is left to the caller, byte by byte.
+size_t SkipPrintable(const std::string& str, size_t i, bool bAsciiOnly) {
+    const uint64_t nBeyondAscii = bAsciiOnly ? ~uint64_t(0) : 0;
+    for (uint64_t nEight = 0; i + sizeof nEight <= str.size(); i += sizeof nEight) {
+        std::memcpy(&nEight, str.data() + i, sizeof nEight);
+        // The lowest byte below 0x20 borrows into its high bit, which it has not of its own.
+        if ((((nEight - 0x20 * kOnes) & ~nEight) | (nEight & nBeyondAscii)) & kHighs) {
+            break;
+        }
+    }
+    return i;
+}
+
 // Whether a line break from nFrom on is other than CR LF, which NormaliseLineBreaks would change.
 bool HasLoneLineBreak(const std::string& str, size_t nFrom) {
-    for (size_t i = nFrom; i < str.size(); ++i) {
+    for (size_t i = nFrom; (i = SkipPrintable(str, i, false)) < str.size(); ++i) {
         if (str[i] == '\n' || (str[i] == '\r' && (i + 1 == str.size() || str[++i] != '\n'))) {
             return true;
         }
@@ -48,7 +64,6 @@ CString ImportedText(std::string str, int& nControls, int& nUnreadable, bool& bP
     size_t nFirst = 0;
     for (uint64_t nEight = 0; nFirst + sizeof nEight <= str.size(); nFirst += sizeof nEight) {
         std::memcpy(&nEight, str.data() + nFirst, sizeof nEight);
-        const uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
         const uint64_t nQuotesZero = nEight ^ ('"' * kOnes);
         // A byte below 0x20 borrows into its high bit, one from 0x80 has it already, and a quote
         // made zero borrows likewise.
@@ -78,7 +93,8 @@ CString ImportedText(std::string str, int& nControls, int& nUnreadable, bool& bP
             ++nControls;
             ++i;
         } else if (c < 0x80) {
-            ++i;
+            // Text between line breaks comes eight bytes at a time.
+            i = SkipPrintable(str, i + 1, true);
             continue;
         } else if (unsigned nCodePoint = DecodeUtf8(str, i);
                    nCodePoint == kInvalidUtf8 || nCodePoint == 0xFFFD) {

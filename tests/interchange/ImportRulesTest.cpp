@@ -333,6 +333,13 @@ TEST(ContactBuilderTest, ControlCharactersAreLeftOutAndReported) {
         {"Last Name,Home Phone\r\nDoe,\"1\x7F\0\x1B\x0B\xE6\x97\xA5\"\r\n"s, C::fieldHomePhone,
          "1\x7F\xE6\x97\xA5", 3,
          "in.csv:2: contact \"Doe\": 3 control characters in the home phone are left out"},
+        // Past a letter beyond ASCII, and past text looked at eight bytes at a time.
+        {"Last Name,Notes\r\nDoe,\"\xC3\xA9"
+         "abcdefghijklmnop\x01qrstuvwxyz0123456\nline two\x02\"\r\n",
+         C::fieldNote,
+         "\xC3\xA9"
+         "abcdefghijklmnopqrstuvwxyz0123456\\r\\nline two",
+         2, "in.csv:2: contact \"Doe\": 2 control characters in the note are left out"},
         // A row of nothing but control characters holds no contact.
         {"Last Name,First Name\r\nDoe,Jo\r\n\x01,\x02\x03\r\n", C::fieldLastName, "Doe", 0,
          "in.csv:3: a contact without any text was left out"},
