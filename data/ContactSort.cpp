@@ -83,24 +83,34 @@ bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder) {
     if (runStarts.size() > kMostRuns) {
         // The first eight bytes of the last name, as one number that orders as they do, decide
         // most comparisons without reaching into the keys: a large book's keys fill the caches.
+        // Where a last name ends within them (a zero byte, which no name holds), contacts of that
+        // name go on to the first eight bytes of the first name the same way: many share one.
+        auto prefixOf = [pKeys](size_t nAt) {
+            const unsigned char* p = reinterpret_cast<const unsigned char*>(pKeys + nAt);
+            uint64_t nPrefix = 0;
+            bool bEnded = false;
+            for (int k = 0; k < 8; ++k) {
+                bEnded = bEnded || p[k] == 0;
+                nPrefix = nPrefix << 8 | (bEnded ? 0u : p[k]);
+            }
+            return nPrefix;
+        };
         struct CSortKey {
-            uint64_t nPrefix;
+            uint64_t nLast;
+            uint64_t nFirst; // 0 where the last name goes on past its eight bytes
             int nContact;
         };
         std::vector<CSortKey> sortKeys(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
-            const unsigned char* pLast =
-                reinterpret_cast<const unsigned char*>(pKeys + lastAt[static_cast<size_t>(i)]);
-            uint64_t nPrefix = 0;
-            bool bEnded = false;
-            for (int k = 0; k < 8; ++k) {
-                bEnded = bEnded || pLast[k] == 0;
-                nPrefix = nPrefix << 8 | (bEnded ? 0u : pLast[k]);
-            }
-            sortKeys[static_cast<size_t>(i)] = {nPrefix, i};
+            const uint64_t nLast = prefixOf(lastAt[static_cast<size_t>(i)]);
+            const uint64_t nFirst = (nLast & 0xFF) == 0 ? prefixOf(firstAt[static_cast<size_t>(i)]) : 0;
+            sortKeys[static_cast<size_t>(i)] = {nLast, nFirst, i};
         }
         std::sort(sortKeys.begin(), sortKeys.end(), [&](const CSortKey& a, const CSortKey& b) {
-            return a.nPrefix != b.nPrefix ? a.nPrefix < b.nPrefix : before(a.nContact, b.nContact);
+            if (a.nLast != b.nLast) {
+                return a.nLast < b.nLast;
+            }
+            return a.nFirst != b.nFirst ? a.nFirst < b.nFirst : before(a.nContact, b.nContact);
         });
         for (int i = 0; i < n; ++i) {
             order[static_cast<size_t>(i)] = sortKeys[static_cast<size_t>(i)].nContact;
