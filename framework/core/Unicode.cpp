@@ -165,20 +165,14 @@ std::string FoldForMatching(std::string_view text) {
     out.reserve(text.size());
     bool bBlank = false;
     for (size_t i = 0; i < text.size();) {
-        // Most names are ASCII, where folding is lower-casing A to Z; such a byte needs no
-        // decoding.
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80 && !IsBlank(c)) {
-            if (bBlank) {
-                out += ' ';
-                bBlank = false;
-            }
-            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-            ++i;
-            continue;
-        }
         size_t nStart = i;
-        unsigned nCodePoint = DecodeUtf8(text, i);
+        // Most names are ASCII, which needs no decoding, and whose folding is lower-casing A to Z.
+        unsigned nCodePoint = static_cast<unsigned char>(text[i]);
+        if (nCodePoint < 0x80) {
+            ++i;
+        } else {
+            nCodePoint = DecodeUtf8(text, i);
+        }
         if (nCodePoint == kInvalidUtf8) {
             out.append(text.data() + nStart, i - nStart);
             continue;
@@ -194,7 +188,9 @@ std::string FoldForMatching(std::string_view text) {
             out += ' ';
             bBlank = false;
         }
-        nCodePoint = LowerCodePoint(nCodePoint);
+        nCodePoint = nCodePoint < 0x80
+                         ? (nCodePoint >= 'A' && nCodePoint <= 'Z' ? nCodePoint + ('a' - 'A') : nCodePoint)
+                         : LowerCodePoint(nCodePoint);
         if (nCodePoint < 0x80) {
             out += static_cast<char>(nCodePoint);
             continue;
