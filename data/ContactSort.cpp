@@ -110,7 +110,13 @@ bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder) {
             if (a.nLast != b.nLast) {
                 return a.nLast < b.nLast;
             }
-            return a.nFirst != b.nFirst ? a.nFirst < b.nFirst : before(a.nContact, b.nContact);
+            if (a.nFirst != b.nFirst) {
+                return a.nFirst < b.nFirst;
+            }
+            // Both names end within their eight bytes: the keys are alike, and only the places
+            // are left to order by.
+            const bool bWhole = (a.nLast & 0xFF) == 0 && (a.nFirst & 0xFF) == 0;
+            return bWhole ? a.nContact > b.nContact : before(a.nContact, b.nContact);
         });
         for (int i = 0; i < n; ++i) {
             order[static_cast<size_t>(i)] = sortKeys[static_cast<size_t>(i)].nContact;
