@@ -361,6 +361,10 @@ namespace {
 // Where the block starts in the note (its first line), or npos when the note does not end
 // with one.
 size_t CarriedBlockStart(const std::string& strNote) {
+    // Most notes hold no block, nor the label its last line starts with, which is found at once.
+    if (strNote.find(g_carried[g_nCarried - 1].pszLabel) == std::string::npos) {
+        return std::string::npos;
+    }
     size_t nEnd = strNote.size(); // end of the line looked at
     for (size_t k = g_nCarried; k-- > 0;) {
         // The line must start with the label and ": ".
