@@ -126,15 +126,31 @@ unsigned TypeBitOf(std::string_view strType) {
     return 0;
 }
 
-void AddType(CVCardProperty& prop, std::string_view strType) {
-    const size_t nStart = prop.strTypes.size();
-    prop.strTypes.append(strType.data(), strType.size());
-    for (size_t i = nStart; i < prop.strTypes.size(); ++i) {
-        prop.strTypes[i] = UpperChar(prop.strTypes[i]);
+// Appends the types of a list separated by chSeparator, as AddType would one by one, with one
+// append: the list is copied, upper-cased, and its separators become the line feeds that end
+// the types.
+void AddTypes(CVCardProperty& prop, std::string_view strList, char chSeparator) {
+    std::string& strTypes = prop.strTypes;
+    const size_t nStart = strTypes.size();
+    strTypes.append(strList.data(), strList.size());
+    strTypes += '\n';
+    char* pType = &strTypes[nStart];
+    for (char* p = pType;; ++p) {
+        const char c = *p;
+        if (c == chSeparator || c == '\n') {
+            *p = '\n';
+            prop.nTypeBits |= TypeBitOf(std::string_view(pType, static_cast<size_t>(p - pType)));
+            if (c == '\n') {
+                break;
+            }
+            pType = p + 1;
+        } else {
+            *p = UpperChar(c);
+        }
     }
-    prop.nTypeBits |= TypeBitOf(std::string_view(prop.strTypes).substr(nStart));
-    prop.strTypes += '\n';
 }
+
+void AddType(CVCardProperty& prop, std::string_view strType) { AddTypes(prop, strType, '\n'); }
 
 } // namespace
 
@@ -229,6 +245,12 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
             bName = false;
             size_t nDot = strPart.rfind('.');
             std::string_view strWritten = nDot == std::string_view::npos ? strPart : strPart.substr(nDot + 1);
+            if (strWritten == std::string_view(prop.strName)) {
+                // A reader parsing card after card into the same properties meets the same names
+                // in the same places: the name and what it is told as are those of the last line.
+                prop.strWrittenName.clear();
+                return;
+            }
             if (AssignUpper(prop.strName, strWritten)) {
                 AssignText(prop.strWrittenName, strWritten);
             } else {
@@ -253,7 +275,7 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
         if (EqualsNoCase(strKey, "TYPE")) {
             auto addType = [&prop](std::string_view strType) { AddType(prop, strType); };
             if (!bHeadQuoted) {
-                ForEachPart(strValue, ',', addType);
+                AddTypes(prop, strValue, ',');
             } else {
                 // Some writers quote the whole list: TYPE="WORK,FAX".
                 ForEachOutsideQuotes(strValue, ',', [&addType](std::string_view strQuoted) {
