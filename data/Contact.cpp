@@ -1,6 +1,7 @@
 #include "Contact.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -78,8 +79,9 @@ void CContact::EncodeStoredText(int nField) {
     if (nQuote == kNone && nCr == kNone) {
         return;
     }
-    // Both forms in one pass, from one stretch between them to the next, into a text made
-    // once at its final length.
+    // Both forms in one pass, from one stretch between them to the next, written through a
+    // pointer into a text made once at its final length: an append per stretch would cost more
+    // than the bytes it copies.
     auto isLineBreak = [&str](size_t n) { return n + 1 < str.size() && str[n + 1] == '\n'; };
     size_t nLength = str.size();
     for (size_t n = nQuote; n != kNone; n = str.find('"', n + 1)) {
@@ -88,24 +90,28 @@ void CContact::EncodeStoredText(int nField) {
     for (size_t n = nCr; n != kNone; n = str.find('\r', n + 1)) {
         nLength += isLineBreak(n) ? sizeof kStoredLineBreak - 3 : 0;
     }
-    std::string strStored;
-    strStored.reserve(nLength);
+    std::string strStored(nLength, '\0');
+    char* pOut = &strStored[0];
+    auto put = [&pOut](const char* pch, size_t nCount) {
+        std::memcpy(pOut, pch, nCount);
+        pOut += nCount;
+    };
     size_t nFrom = 0;
     for (size_t nAt = std::min(nQuote, nCr); nAt != kNone; nAt = std::min(nQuote, nCr)) {
-        strStored.append(str, nFrom, nAt - nFrom);
+        put(str.data() + nFrom, nAt - nFrom);
         if (nAt == nQuote) {
-            strStored.append(kStoredQuote, sizeof kStoredQuote - 1);
+            put(kStoredQuote, sizeof kStoredQuote - 1);
             nFrom = nAt + 1;
             nQuote = str.find('"', nFrom);
         } else {
             // A CR without an LF after it is no line break of the contact's and stays.
             bool bBreak = isLineBreak(nAt);
-            strStored.append(bBreak ? kStoredLineBreak : "\r", bBreak ? sizeof kStoredLineBreak - 1 : 1);
+            put(bBreak ? kStoredLineBreak : "\r", bBreak ? sizeof kStoredLineBreak - 1 : 1);
             nFrom = nAt + (bBreak ? 2 : 1);
             nCr = str.find('\r', nFrom);
         }
     }
-    strStored.append(str, nFrom, kNone);
+    put(str.data() + nFrom, str.size() - nFrom);
     FieldAt(nField) = CString(std::move(strStored));
 }
 
