@@ -385,12 +385,18 @@ bool CContactBuilder::Finish(CContact& contact) {
     int nUnreadable[CContact::kFieldCount] = {};
     bool bPlain[CContact::kFieldCount];
     for (int i = 0; i < CContact::kFieldCount; ++i) {
+        CString& strField = contact.FieldAt(i);
+        bPlain[i] = true;
+        if (m_values[i].empty()) {
+            strField.Empty(); // as most of a contact's fields: nothing to look at or to move
+            continue;
+        }
         // The values are handed over: a finished builder is done with them.
-        contact.FieldAt(i) = ImportedText(std::move(m_values[i]), nControls[i], nUnreadable[i], bPlain[i]);
+        strField = ImportedText(std::move(m_values[i]), nControls[i], nUnreadable[i], bPlain[i]);
         m_values[i].clear();
         // What is left once the control characters are out: a row of nothing but those holds
         // no contact.
-        bAny = bAny || !contact.FieldAt(i).IsEmpty();
+        bAny = bAny || !strField.IsEmpty();
     }
     if (!bAny) {
         m_report.Warn(m_strFile, m_nLine, "a contact without any text was left out");
