@@ -111,19 +111,24 @@ struct CNameEntry {
     VCardName name;
 };
 
+// The bit of an upper-case type; every line with types asks, and most types have none.
 unsigned TypeBitOf(std::string_view strType) {
-    static const struct {
-        std::string_view strType;
-        unsigned nBit;
-    } s_types[] = {{"HOME", typeHome}, {"WORK", typeWork},   {"CELL", typeCell},
-                   {"FAX", typeFax},   {"PAGER", typePager}, {"PREF", typePref}};
-    // Most types are none of these or differ in their first letter: compared only then.
-    for (const auto& entry : s_types) {
-        if (strType.size() == entry.strType.size() && strType[0] == entry.strType[0] && strType == entry.strType) {
-            return entry.nBit;
+    auto bitIf = [strType](std::string_view strName, unsigned nBit) {
+        return strType == strName ? nBit : 0u;
+    };
+    switch (strType.size()) {
+    case 3: return bitIf("FAX", typeFax);
+    case 4:
+        switch (strType[0]) {
+        case 'H': return bitIf("HOME", typeHome);
+        case 'W': return bitIf("WORK", typeWork);
+        case 'C': return bitIf("CELL", typeCell);
+        case 'P': return bitIf("PREF", typePref);
+        default: return 0;
         }
+    case 5: return bitIf("PAGER", typePager);
+    default: return 0;
     }
-    return 0;
 }
 
 // Appends the types of a list separated by chSeparator, as AddType would one by one, with one
