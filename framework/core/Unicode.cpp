@@ -126,12 +126,20 @@ void AppendUtf8(std::string& out, unsigned nCodePoint) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        // Most text is ASCII: eight bytes at a time while none has its high bit set.
+    auto isAscii = [&text](size_t nAt) {
         uint64_t nEight = 0;
-        if (i + sizeof nEight <= text.size() &&
-            (std::memcpy(&nEight, text.data() + i, sizeof nEight), (nEight & 0x8080808080808080u) == 0)) {
-            i += sizeof nEight;
+        std::memcpy(&nEight, text.data() + nAt, sizeof nEight);
+        return (nEight & 0x8080808080808080u) == 0;
+    };
+    // Most text is ASCII: eight bytes at a time while none has its high bit set. Text that ends
+    // in eight ASCII bytes is looked at up to them, not byte by byte to its end; a character
+    // begun before them and not ended there is found all the same.
+    const size_t nEnd = text.size() >= sizeof(uint64_t) && isAscii(text.size() - sizeof(uint64_t))
+                            ? text.size() - sizeof(uint64_t)
+                            : text.size();
+    for (size_t i = 0; i < nEnd;) {
+        if (i + sizeof(uint64_t) <= text.size() && isAscii(i)) {
+            i += sizeof(uint64_t);
         } else if (static_cast<unsigned char>(text[i]) < 0x80) {
             ++i;
         } else if (DecodeUtf8(text, i) == kInvalidUtf8) {

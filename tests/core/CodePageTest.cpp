@@ -51,6 +51,15 @@ TEST(UnicodeTest, DecodingRefusesWhatIsNoUtf8) {
         {"longer than eight bytes, then \xC3\xA9", true}, // read eight at a time up to the letter
         {"longer than eight bytes, then \xE9t", false},
         {"ab\xE9t and long after it", false},
+        {"ab\xE9"
+         "12345678",
+         false}, // just before eight ASCII bytes that end the text
+        {"\xE2\x82"
+         "12345678",
+         false},
+        {"\xC3\xA9"
+         "12345678",
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.strBytes);
