@@ -1,6 +1,7 @@
 #include "VCardEscape.h"
 
 #include <algorithm>
+#include <cstring>
 
 std::string EscapeValue(const std::string& str, VCardVersion version) {
     std::string strOut;
@@ -24,48 +25,60 @@ std::string EscapeValue(const std::string& str, VCardVersion version) {
 
 namespace {
 
+// Where the run from i that needs no unescaping ends: at a backslash, at the end, or when
+// bStructured at a semicolon.
+size_t RunEnd(std::string_view strValue, size_t i, bool bStructured) {
+    if (!bStructured) {
+        return std::min(strValue.find('\\', i), strValue.size()); // memchr
+    }
+    while (i < strValue.size() && strValue[i] != '\\' && strValue[i] != ';') {
+        ++i;
+    }
+    return i;
+}
+
 // Appends the unescaped text of strValue from nFrom up to the first unescaped semicolon when
 // bStructured, else to the end; returns where it stopped. Text without a backslash or a
 // separator is copied in one piece.
 size_t AppendUnescaped(std::string& strOut, std::string_view strValue, size_t nFrom, bool bStructured,
                        VCardVersion version) {
-    size_t i = nFrom;
-    while (i < strValue.size()) {
-        size_t nRun = i;
-        if (bStructured) {
-            while (i < strValue.size() && strValue[i] != '\\' && strValue[i] != ';') {
-                ++i;
-            }
-        } else {
-            i = std::min(strValue.find('\\', i), strValue.size()); // memchr
-        }
-        const bool bEscape = i < strValue.size() && strValue[i] == '\\';
-        if (bEscape && nRun == nFrom) {
-            // A text unescaped is never longer than the rest of the value: room for it at once,
-            // instead of growing at each escape.
-            strOut.reserve(strOut.size() + (strValue.size() - nFrom));
-        }
-        strOut.append(strValue.data() + nRun, i - nRun);
-        if (!bEscape) {
-            return i; // at the end, or at a separator
+    size_t i = RunEnd(strValue, nFrom, bStructured);
+    if (i == strValue.size() || strValue[i] != '\\') {
+        strOut.append(strValue.data() + nFrom, i - nFrom); // as most values
+        return i;
+    }
+    // No escape is shorter than what it stands for: the rest of the value makes room enough
+    // at once, and the text is written into it through a pointer, the room left over cut off.
+    const size_t nOld = strOut.size();
+    strOut.resize(nOld + (strValue.size() - nFrom));
+    char* pOut = &strOut[nOld];
+    size_t nRun = nFrom;
+    for (;;) {
+        std::memcpy(pOut, strValue.data() + nRun, i - nRun);
+        pOut += i - nRun;
+        if (i == strValue.size() || strValue[i] != '\\') {
+            break; // at the end, or at a separator
         }
         if (i + 1 == strValue.size()) { // a backslash at the end stays
-            strOut += '\\';
-            return i + 1;
+            *pOut++ = '\\';
+            ++i;
+            break;
         }
-        char chNext = strValue[i + 1];
+        const char chNext = strValue[i + 1];
         if (chNext == 'n' || chNext == 'N') {
-            strOut += "\r\n";
-        } else if (chNext == '\\' || chNext == ';' || chNext == ',' || chNext == ':') {
-            strOut += chNext;
-        } else if (version == VCardVersion::v21) {
-            strOut += '\\';
-            strOut += chNext;
+            *pOut++ = '\r';
+            *pOut++ = '\n';
+        } else if (chNext == '\\' || chNext == ';' || chNext == ',' || chNext == ':' ||
+                   version != VCardVersion::v21) {
+            *pOut++ = chNext;
         } else {
-            strOut += chNext;
+            *pOut++ = '\\';
+            *pOut++ = chNext;
         }
-        i += 2;
+        nRun = i + 2;
+        i = RunEnd(strValue, nRun, bStructured);
     }
+    strOut.resize(static_cast<size_t>(pOut - strOut.data()));
     return i;
 }
 
