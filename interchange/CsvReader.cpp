@@ -34,30 +34,39 @@ struct CRecord {
     }
 };
 
-// The file's text as UTF-8, and what the reading of it tells about its encoding.
+// The file's text as UTF-8, and what the reading of it tells about its encoding. Text that is
+// UTF-8 already, as most is, is read where it is instead of copied.
 struct CCsvText {
-    std::string strText;
+    const std::string* pData = nullptr; // the text when it is not converted
+    std::string strConverted;
     bool bReadAsCodePage = false; // not UTF-8, so read as Windows-1252
+
+    std::string_view Text() const { return pData ? *pData : strConverted; }
 };
 
-CCsvText AsUtf8(std::string strData) {
+CCsvText AsUtf8(const std::string& strData) {
     CCsvText text;
     bool bLittleEndian = false;
-    if (DecodeByteOrderMark(strData)) {
-        text.strText.swap(strData);
+    if (HasByteOrderMark(strData)) {
+        text.strConverted = strData;
+        DecodeByteOrderMark(text.strConverted);
     } else if (FirstLineLooksUtf16(strData, bLittleEndian)) {
-        text.strText = Utf16ToUtf8(strData, 0, bLittleEndian);
+        text.strConverted = Utf16ToUtf8(strData, 0, bLittleEndian);
     } else {
         // Without a mark: UTF-8 when it is, else the code page older programs write.
         text.bReadAsCodePage = !IsValidUtf8(strData);
-        text.strText = GuessedTextToUtf8(strData);
+        if (text.bReadAsCodePage) {
+            text.strConverted = GuessedTextToUtf8(strData);
+        } else {
+            text.pData = &strData;
+        }
     }
     return text;
 }
 
 // What to tell a user whose file was refused about its encoding, when it may be the cause.
 const char* EncodingHint(const CCsvText& text) {
-    if (text.strText.find('\0') != std::string::npos) {
+    if (text.Text().find('\0') != std::string_view::npos) {
         return "; the file holds zero bytes, as UTF-16 or UTF-32 text does: save it as UTF-8, or as "
                "Unicode with a byte-order mark";
     }
@@ -69,9 +78,8 @@ const char* EncodingHint(const CCsvText& text) {
 }
 
 // The separator of the header row: comma, or semicolon or tab where a regional setting chose one.
-char DetectSeparator(const std::string& str) {
-    size_t nEnd = str.find_first_of("\r\n");
-    std::string strFirst = str.substr(0, nEnd);
+char DetectSeparator(std::string_view str) {
+    std::string_view strFirst = str.substr(0, str.find_first_of("\r\n"));
     char chBest = ',';
     size_t nBest = 0;
     for (char c : {',', ';', '\t'}) {
@@ -212,10 +220,9 @@ std::vector<CRecord> ParseRecords(std::string_view str, size_t nStart, int nLine
 // The records of the whole text, in up to nParts parts at once (0: as many as the processors and
 // the size make worth it). The parts are cut after line breaks; where a quoted value runs past a
 // cut, its line break was no end of a record, and the text is read again in one piece.
-std::vector<CRecord> ParseAllRecords(const std::string& strText, const CString& strFile,
-                                     CImportReport& report, int nParts) {
-    const char chSeparator = DetectSeparator(strText);
-    const std::string_view text(strText);
+std::vector<CRecord> ParseAllRecords(std::string_view text, const CString& strFile, CImportReport& report,
+                                     int nParts) {
+    const char chSeparator = DetectSeparator(text);
     std::vector<size_t> starts(1, 0);
     const int nWanted = nParts > 0 ? nParts : WorkParts(text.size(), kMinBytesPerPart);
     for (int k = 1; k < nWanted; ++k) {
@@ -257,7 +264,7 @@ std::vector<CRecord> ParseAllRecords(const std::string& strText, const CString& 
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
              CImportReport& report, CString& strError, CWorkProgress* pProgress, int nParts) {
     CCsvText text = AsUtf8(strData);
-    std::vector<CRecord> records = ParseAllRecords(text.strText, strFile, report, nParts);
+    std::vector<CRecord> records = ParseAllRecords(text.Text(), strFile, report, nParts);
     if (records.empty()) {
         strError.Format("%s: the file is empty", strFile.GetString());
         return false;
@@ -300,8 +307,16 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
         CContactArray& out = k == 0 ? contacts : partContacts[static_cast<size_t>(k)];
         CImportReport& told = k == 0 ? report : partReports[static_cast<size_t>(k)];
         std::vector<std::string_view> rowCells;
-        const size_t nEnd = 1 + PartStart(nRows, k + 1, nParts);
-        for (size_t i = 1 + PartStart(nRows, k, nParts); i < nEnd; ++i) {
+        const size_t nBegin = 1 + PartStart(nRows, k, nParts), nEnd = 1 + PartStart(nRows, k + 1, nParts);
+        // A row that holds text becomes a contact as a rule: the list grows once instead of
+        // moving its contacts every time it doubles. Rows of nothing but separators are not
+        // counted, so that a file of them asks for no room.
+        const size_t nWithText =
+            static_cast<size_t>(std::count_if(records.begin() + static_cast<std::ptrdiff_t>(nBegin),
+                                              records.begin() + static_cast<std::ptrdiff_t>(nEnd),
+                                              [](const CRecord& record) { return !record.cells.empty(); }));
+        out.Reserve(out.GetSize() + static_cast<int>(nWithText));
+        for (size_t i = nBegin; i < nEnd; ++i) {
             if (pProgress && (i & 255) == 0) {
                 pProgress->AddDone(256);
                 if (pProgress->IsCancelled()) {
