@@ -23,8 +23,13 @@ std::string GuessedTextToUtf8(const std::string& strBytes) {
     return strText;
 }
 
+size_t Utf8MarkLength(const std::string& strData) {
+    const char kMark[] = "\xEF\xBB\xBF";
+    return strData.compare(0, sizeof kMark - 1, kMark) == 0 ? sizeof kMark - 1 : 0;
+}
+
 bool HasByteOrderMark(const std::string& strData) {
-    return strData.compare(0, 3, "\xEF\xBB\xBF") == 0 || strData.compare(0, 2, "\xFF\xFE") == 0 ||
+    return Utf8MarkLength(strData) > 0 || strData.compare(0, 2, "\xFF\xFE") == 0 ||
            strData.compare(0, 2, "\xFE\xFF") == 0;
 }
 
@@ -32,8 +37,8 @@ bool DecodeByteOrderMark(std::string& strData) {
     if (!HasByteOrderMark(strData)) {
         return false;
     }
-    if (strData.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        strData.erase(0, 3);
+    if (size_t nMark = Utf8MarkLength(strData)) {
+        strData.erase(0, nMark);
         return true;
     }
     strData = Utf16ToUtf8(strData, 2, strData.compare(0, 2, "\xFF\xFE") == 0);

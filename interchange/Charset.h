@@ -21,6 +21,9 @@ bool HasByteOrderMark(const std::string& strData);
 // Removes a UTF-8 byte-order mark, or converts text with a UTF-16 one to UTF-8. True when
 // there was a mark, so the text is now UTF-8.
 bool DecodeByteOrderMark(std::string& strData);
+// The length of the UTF-8 byte-order mark the text starts with, 0 without one: text after it is
+// UTF-8 as it stands.
+size_t Utf8MarkLength(const std::string& strData);
 
 // UTF-16 from byte nStart on as UTF-8; a lone half of a surrogate pair as U+FFFD.
 std::string Utf16ToUtf8(const std::string& strData, size_t nStart, bool bLittleEndian);

@@ -39,29 +39,34 @@ struct CRecord {
 // The file's text as UTF-8, and what the reading of it tells about its encoding. Text that is
 // UTF-8 already, as most is, is read where it is instead of copied.
 struct CCsvText {
-    const std::string* pData = nullptr; // the text when it is not converted
+    std::string_view unconverted; // the text when it is the data's own, after any UTF-8 mark
+    bool bConverted = false;
     std::string strConverted;
     bool bReadAsCodePage = false; // not UTF-8, so read as Windows-1252
 
-    std::string_view Text() const { return pData ? *pData : strConverted; }
+    std::string_view Text() const { return bConverted ? std::string_view(strConverted) : unconverted; }
 };
 
 CCsvText AsUtf8(const std::string& strData) {
     CCsvText text;
+    if (size_t nMark = Utf8MarkLength(strData)) {
+        text.unconverted = std::string_view(strData).substr(nMark);
+        return text;
+    }
     bool bLittleEndian = false;
+    text.bConverted = true;
     if (HasByteOrderMark(strData)) {
         text.strConverted = strData;
         DecodeByteOrderMark(text.strConverted);
     } else if (FirstLineLooksUtf16(strData, bLittleEndian)) {
         text.strConverted = Utf16ToUtf8(strData, 0, bLittleEndian);
+    } else if (IsValidUtf8(strData)) {
+        text.unconverted = strData; // as most files
+        text.bConverted = false;
     } else {
-        // Without a mark: UTF-8 when it is, else the code page older programs write.
-        text.bReadAsCodePage = !IsValidUtf8(strData);
-        if (text.bReadAsCodePage) {
-            text.strConverted = GuessedTextToUtf8(strData);
-        } else {
-            text.pData = &strData;
-        }
+        // The code page older programs write, in which every byte is a character.
+        text.bReadAsCodePage = true;
+        text.strConverted = GuessedTextToUtf8(strData);
     }
     return text;
 }
