@@ -406,19 +406,20 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
     // only UTF-16, which no property names, is converted as a whole. Text without a mark is read
     // where it is, without a copy.
     std::string strConverted;
-    const std::string* pText = &strData;
+    std::string_view text(strData);
     bool bLittleEndian = false;
     bool bZeroBytes =
         std::string_view(strData).substr(0, kUtf16ProbeLength).find('\0') != std::string_view::npos;
-    if (HasByteOrderMark(strData)) {
+    if (size_t nMark = Utf8MarkLength(strData)) {
+        text.remove_prefix(nMark);
+    } else if (HasByteOrderMark(strData)) {
         strConverted = strData;
         DecodeByteOrderMark(strConverted);
-        pText = &strConverted;
+        text = strConverted;
     } else if (bZeroBytes && FindsUtf16Word(strData, "BEGIN:VCARD", bLittleEndian)) {
         strConverted = Utf16ToUtf8(strData, 0, bLittleEndian);
-        pText = &strConverted;
+        text = strConverted;
     }
-    const std::string_view text(*pText);
     if (pProgress) {
         pProgress->SetTotal(static_cast<int64_t>(text.size()));
     }
