@@ -4,6 +4,7 @@
 #include "framework/core/Parallel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -12,15 +13,25 @@ namespace {
 
 // Every value of a contact in one text: equal for contacts nobody can tell apart.
 std::string ValueKey(const CContact& contact) {
-    std::string strKey = std::to_string(contact.id);
+    const std::string strId = std::to_string(contact.id);
+    size_t nLength = strId.size();
     for (int f = 0; f < CContact::kFieldCount; ++f) {
-        strKey += '\0';
-        strKey += contact.FieldAt(f).GetStdString();
+        nLength += 1 + static_cast<size_t>(contact.FieldAt(f).GetLength());
+    }
+    // Written through a pointer into a text made at its length: every added contact of a large
+    // import makes one.
+    std::string strKey(nLength, '\0');
+    char* pOut = &strKey[0];
+    std::memcpy(pOut, strId.data(), strId.size());
+    pOut += strId.size();
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        const std::string& strField = contact.FieldAt(f).GetStdString();
+        *pOut++ = '\0';
+        std::memcpy(pOut, strField.data(), strField.size());
+        pOut += strField.size();
     }
     return strKey;
 }
-
-bool HaveSameValues(const CContact& a, const CContact& b) { return ValueKey(a) == ValueKey(b); }
 
 // Keeps the reader's first warning (a damaged file can hold thousands) and passes all of them on.
 class CFirstWarningSink : public CXMLWarningSink {
@@ -116,13 +127,13 @@ CBookChange CContactBook::AddContacts(CContactArray contacts) {
         return CBookChange();
     }
     CUndoStep step;
-    // The copies taken back by Undo, made on every processor: a large import copies thousands.
+    // What Undo finds the contacts by, made on every processor: a large import adds thousands.
     const size_t nAdded = static_cast<size_t>(contacts.GetSize());
     step.added.resize(nAdded);
     const int nParts = WorkParts(nAdded, kMinContactsPerPart);
     RunParts(nParts, [&](int k) {
         for (size_t i = PartStart(nAdded, k, nParts); i < PartStart(nAdded, k + 1, nParts); ++i) {
-            step.added[i] = contacts[static_cast<int>(i)];
+            step.added[i] = ValueKey(contacts[static_cast<int>(i)]);
         }
     });
     const int nFirstAdded = m_contacts.GetSize();
@@ -166,8 +177,10 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
     if (nIndex < 0 || nIndex >= m_contacts.GetSize()) {
         return CBookChange();
     }
-    if (!HaveSameValues(m_contacts[nIndex], contact)) {
-        Remember({{m_contacts[nIndex]}, {contact}}); // a save of what was there is nothing to take back
+    std::string strEdited = ValueKey(contact);
+    if (ValueKey(m_contacts[nIndex]) != strEdited) {
+        // A save of what was there is nothing to take back.
+        Remember({{m_contacts[nIndex]}, {std::move(strEdited)}});
     }
     // The mark finds the contact again after the sort; it is cleared at once.
     m_contacts[nIndex] = contact;
@@ -228,7 +241,9 @@ CBookChange CContactBook::ReplaceContacts(std::vector<int> indexes, const std::v
     for (int nIndex : indexes) {
         step.removed.push_back(m_contacts[nIndex]);
     }
-    step.added = added;
+    for (const CContact& contact : added) {
+        step.added.push_back(ValueKey(contact));
+    }
     Remember(std::move(step));
     CBookChange removal = RemoveAt(std::move(indexes));
     std::vector<const CContact*> contacts;
@@ -280,16 +295,15 @@ void CContactBook::Remember(CUndoStep step) {
         // never there for the user.
         CUndoStep& group = m_undo.back();
         for (CContact& removed : step.removed) {
-            auto it = std::find_if(group.added.begin(), group.added.end(),
-                                   [&](const CContact& added) { return HaveSameValues(added, removed); });
+            auto it = std::find(group.added.begin(), group.added.end(), ValueKey(removed));
             if (it != group.added.end()) {
                 group.added.erase(it);
             } else {
                 group.removed.push_back(std::move(removed));
             }
         }
-        for (CContact& added : step.added) {
-            group.added.push_back(std::move(added));
+        for (std::string& strAdded : step.added) {
+            group.added.push_back(std::move(strAdded));
         }
         return;
     }
@@ -310,8 +324,8 @@ CBookChange CContactBook::Undo() {
     // any one will do, since nobody can tell them apart. One pass over the book, so taking back
     // a large import into a large book stays quick.
     std::unordered_map<std::string, int> wanted;
-    for (const CContact& added : step.added) {
-        ++wanted[ValueKey(added)];
+    for (const std::string& strAdded : step.added) {
+        ++wanted[strAdded];
     }
     std::vector<int> indexes;
     for (int i = m_contacts.GetSize() - 1; i >= 0 && indexes.size() < step.added.size(); --i) {

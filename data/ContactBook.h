@@ -114,10 +114,11 @@ public:
 
 private:
     // What a change removed and added, by value: enough to take it back, whatever the sorts
-    // since have done to the positions.
+    // since have done to the positions. An added contact is only ever looked for by its values,
+    // so it is kept as the one text of them that it is found by, not as a copy.
     struct CUndoStep {
         std::vector<CContact> removed;
-        std::vector<CContact> added;
+        std::vector<std::string> added;
     };
 
     // Sorts after contacts were marked to be found again; the change says so.
