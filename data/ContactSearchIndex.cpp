@@ -26,6 +26,9 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
         }
     }
     m_contactStart.push_back(m_text.size());
+    for (size_t i = 0; i < m_text.size(); i += 16) {
+        ++m_byteCounts[static_cast<unsigned char>(m_text[i])];
+    }
     m_pContacts = &contacts;
     m_bBuilt = true;
 }
@@ -57,6 +60,7 @@ void CContactSearchIndex::Clear() {
     m_nationalText.clear();
     m_nationalStart.clear();
     m_positionOfBlock.clear();
+    m_byteCounts.fill(0);
     m_pContacts = nullptr;
     m_bBuilt = false;
 }
@@ -83,15 +87,39 @@ void CContactSearchIndex::Reorder(const std::vector<int>& order) {
 }
 
 std::vector<size_t> CContactSearchIndex::Hits(const std::string& text, const std::vector<size_t>& starts,
-                                              std::string_view needle) {
+                                              std::string_view needle, size_t nRare) {
+    // A search for the first byte would stop at nearly every letter of a text in a script whose
+    // letters share their first byte ("\xC3" for most accented Latin letters); the rarest byte
+    // of the needle leaves the fewest places to compare.
     std::vector<size_t> hits;
-    size_t nAt = 0;
-    while ((nAt = std::string_view(text).find(needle, nAt)) != std::string_view::npos) {
-        auto next = std::upper_bound(starts.begin(), starts.end(), nAt);
+    const std::string_view all(text);
+    size_t nAt = 0; // where the next hit may start
+    while (nAt + needle.size() <= all.size()) {
+        const size_t nRareAt = all.find(needle[nRare], nAt + nRare);
+        if (nRareAt == std::string_view::npos) {
+            break;
+        }
+        const size_t nStart = nRareAt - nRare;
+        if (all.substr(nStart, needle.size()) != needle) {
+            nAt = nStart + 1;
+            continue;
+        }
+        auto next = std::upper_bound(starts.begin(), starts.end(), nStart);
         hits.push_back(static_cast<size_t>(next - starts.begin() - 1));
         nAt = *next; // one hit per contact: go on with the next one
     }
     return hits;
+}
+
+size_t CContactSearchIndex::RarestByte(std::string_view needle) const {
+    size_t nRare = 0;
+    for (size_t i = 1; i < needle.size(); ++i) {
+        if (m_byteCounts[static_cast<unsigned char>(needle[i])] <
+            m_byteCounts[static_cast<unsigned char>(needle[nRare])]) {
+            nRare = i;
+        }
+    }
+    return nRare;
 }
 
 void CContactSearchIndex::Find(const CString& strSearch, CDWordArray& hits) const {
@@ -104,7 +132,8 @@ void CContactSearchIndex::Find(const CString& strSearch, CDWordArray& hits) cons
         }
         return;
     }
-    std::vector<size_t> found = Hits(m_text, m_contactStart, strNeedle.GetStdString());
+    std::vector<size_t> found =
+        Hits(m_text, m_contactStart, strNeedle.GetStdString(), RarestByte(strNeedle.GetStdString()));
     if (IsPhoneSearchText(strSearch.GetStdString()) && m_pContacts) {
         if (m_writtenStart.empty()) {
             BuildPhoneForms();

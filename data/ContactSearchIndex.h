@@ -11,6 +11,7 @@
 #include "data/ContactArray.h"
 #include "framework/core/Array.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,8 +31,12 @@ public:
 
 private:
     // The contacts whose text (one zero byte after each field or form) holds the needle, in
-    // increasing order.
-    static std::vector<size_t> Hits(const std::string& text, const std::vector<size_t>& starts, std::string_view needle);
+    // increasing order. The places looked at are those of the needle's byte nRare, which is best
+    // the one the text holds least often.
+    static std::vector<size_t> Hits(const std::string& text, const std::vector<size_t>& starts,
+                                    std::string_view needle, size_t nRare = 0);
+    // The byte of the needle that m_text holds least often, by the counts of a sample of it.
+    size_t RarestByte(std::string_view needle) const;
     void BuildPhoneForms() const;
 
     // The list position of the contact each block of the texts below was made from; empty while
@@ -42,6 +47,7 @@ private:
     // The fields of each contact, each followed by a zero byte so that no hit spans two fields.
     std::string m_text;
     std::vector<size_t> m_contactStart; // where each contact's fields begin, then the end
+    std::array<uint32_t, 256> m_byteCounts{}; // of every sixteenth byte of m_text
     // The digits of each contact's phone and fax numbers as written, and the national forms of
     // the international ones, built at the first search for a number.
     mutable std::string m_writtenText;

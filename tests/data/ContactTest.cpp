@@ -150,9 +150,14 @@ TEST(ContactTest, SearchIndexFindsWhatMatchesFinds) {
     contacts.Add(Named("Jones", "Bob"));
     contacts.Add(Named("", ""));
     contacts[3].note = "Likes SMITH &quote;jr&quote;";
+    contacts.Add(Named("Abab", "Caaab"));
+    contacts.Add(Named("Baab", "Xyxy"));
     CContactSearchIndex index;
     index.Build(contacts);
-    const char* const searches[] = {"smith", "\xC3\xA9LISE", "sjones", "hbob", "ne", " ", "\"j", "&quote;", "zzz", ""};
+    // Texts looked for by a byte other than their first, near misses and overlaps among them.
+    const char* const searches[] = {"smith", "\xC3\xA9LISE", "sjones",  "hbob", "ne",
+                                    " ",     "\"j",          "&quote;", "zzz",  "",
+                                    "aab",   "bab",          "xyxy",    "yx",   "abc"};
     for (const char* pszSearch : searches) {
         SCOPED_TRACE(pszSearch);
         CDWordArray hits;
