@@ -75,8 +75,8 @@ TEST(XmlEventsTest, EquivalentSpellingsGiveTheSameEvents) {
     const std::string strExpected = "<{DAV:}a><{urn:x}b>C&D</><{}c></></>";
     const char* spellings[] = {
         "<a xmlns='DAV:'><b xmlns='urn:x'>C&amp;D</b><c xmlns=''/></a>",
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:a xmlns:d=\"DAV:\" "
-        "xmlns:x=\"urn:x\"><x:b><![CDATA[C&D]]></x:b><c/></d:a>\n",
+        ("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:a xmlns:d=\"DAV:\" "
+         "xmlns:x=\"urn:x\"><x:b><![CDATA[C&D]]></x:b><c/></d:a>\n"),
         "<!-- lead --><D:a xmlns:D='DAV:'><B:b xmlns:B='urn:x'>&#67;&#x26;<?pi x?>D</B:b><c></c></D:a>",
     };
     for (const char* psz : spellings) {
