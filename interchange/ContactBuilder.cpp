@@ -2,10 +2,8 @@
 
 #include "Charset.h"
 
+#include "framework/core/ByteWords.h"
 #include "framework/core/Unicode.h"
-
-#include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -19,16 +17,14 @@ bool HasLineBreak(const std::string& str) {
     return false;
 }
 
-const uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-
 // Passes over eight bytes at a time while none is a control character (nor, with bAsciiOnly,
 // beyond ASCII); the rest is left to the caller, byte by byte.
 size_t SkipPrintable(const std::string& str, size_t i, bool bAsciiOnly) {
     const uint64_t nBeyondAscii = bAsciiOnly ? ~uint64_t(0) : 0;
-    for (uint64_t nEight = 0; i + sizeof nEight <= str.size(); i += sizeof nEight) {
-        std::memcpy(&nEight, str.data() + i, sizeof nEight);
+    for (; i + sizeof(uint64_t) <= str.size(); i += sizeof(uint64_t)) {
+        const uint64_t nEight = EightBytesAt(str.data() + i);
         // The lowest byte below 0x20 borrows into its high bit, which it has not of its own.
-        if ((((nEight - 0x20 * kOnes) & ~nEight) | (nEight & nBeyondAscii)) & kHighs) {
+        if ((((nEight - 0x20 * kEachByte) & ~nEight) | (nEight & nBeyondAscii)) & kHighBits) {
             break;
         }
     }
@@ -62,12 +58,12 @@ CString ImportedText(std::string str, int& nControls, int& nUnreadable, bool& bP
     // Most values are plain, which needs nothing done; eight bytes are looked at a time while
     // none is a control character, a quote or beyond ASCII.
     size_t nFirst = 0;
-    for (uint64_t nEight = 0; nFirst + sizeof nEight <= str.size(); nFirst += sizeof nEight) {
-        std::memcpy(&nEight, str.data() + nFirst, sizeof nEight);
-        const uint64_t nQuotesZero = nEight ^ ('"' * kOnes);
+    for (; nFirst + sizeof(uint64_t) <= str.size(); nFirst += sizeof(uint64_t)) {
+        const uint64_t nEight = EightBytesAt(str.data() + nFirst);
+        const uint64_t nQuotesZero = nEight ^ ('"' * kEachByte);
         // A byte below 0x20 borrows into its high bit, one from 0x80 has it already, and a quote
         // made zero borrows likewise.
-        if (((nEight - 0x20 * kOnes) | nEight | ((nQuotesZero - kOnes) & ~nQuotesZero)) & kHighs) {
+        if (((nEight - 0x20 * kEachByte) | nEight | ((nQuotesZero - kEachByte) & ~nQuotesZero)) & kHighBits) {
             break;
         }
     }

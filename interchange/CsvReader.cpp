@@ -2,12 +2,11 @@
 #include "CsvFormat.h"
 #include "CsvRowMapper.h"
 
+#include "framework/core/ByteWords.h"
 #include "framework/core/Parallel.h"
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <iterator>
 #include <string_view>
 
@@ -137,24 +136,16 @@ bool ReadQuoted(std::string_view str, size_t nQuote, char chSeparator, std::stri
     return false;
 }
 
-// The high bit of each byte of nEight that is zero, and of no other.
-uint64_t ZeroBytes(uint64_t nEight) {
-    const uint64_t kLows = 0x7F7F7F7F7F7F7F7Fu;
-    return ~(((nEight & kLows) + kLows) | nEight | kLows);
-}
-
 // Where the unquoted cell that goes on at i ends: at the separator or line break from i on, or
 // at the end. Eight bytes are looked at a time, as most of a file is in such cells.
 size_t FindCellEnd(std::string_view str, size_t i, char chSeparator) {
-    const uint64_t kOnes = 0x0101010101010101u;
     for (; i + sizeof(uint64_t) <= str.size(); i += sizeof(uint64_t)) {
-        uint64_t nEight = 0;
-        std::memcpy(&nEight, str.data() + i, sizeof nEight);
-        const uint64_t nEnds = ZeroBytes(nEight ^ (kOnes * static_cast<unsigned char>(chSeparator))) |
-                               ZeroBytes(nEight ^ (kOnes * '\r')) | ZeroBytes(nEight ^ (kOnes * '\n'));
+        const uint64_t nEight = EightBytesAt(str.data() + i);
+        const uint64_t nEnds = ZeroBytes(nEight ^ (kEachByte * static_cast<unsigned char>(chSeparator))) |
+                               ZeroBytes(nEight ^ (kEachByte * '\r')) |
+                               ZeroBytes(nEight ^ (kEachByte * '\n'));
         if (nEnds != 0) {
-            // The first byte in memory is the lowest of the number on every processor Windows runs on.
-            return i + static_cast<size_t>(__builtin_ctzll(nEnds)) / 8;
+            return i + FirstMarkedByte(nEnds);
         }
     }
     while (i < str.size() && str[i] != chSeparator && str[i] != '\r' && str[i] != '\n') {

@@ -1,8 +1,9 @@
 #include "Unicode.h"
 
+#include "ByteWords.h"
+
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 
 namespace {
@@ -126,11 +127,7 @@ void AppendUtf8(std::string& out, unsigned nCodePoint) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-    auto isAscii = [&text](size_t nAt) {
-        uint64_t nEight = 0;
-        std::memcpy(&nEight, text.data() + nAt, sizeof nEight);
-        return (nEight & 0x8080808080808080u) == 0;
-    };
+    auto isAscii = [&text](size_t nAt) { return (EightBytesAt(text.data() + nAt) & kHighBits) == 0; };
     // Most text is ASCII: eight bytes at a time while none has its high bit set. Text that ends
     // in eight ASCII bytes is looked at up to them, not byte by byte to its end; a character
     // begun before them and not ended there is found all the same.
