@@ -11,6 +11,12 @@ done
 if [ ${#failed[@]} -eq 0 ]; then
     echo "make test: PASSED (all tests in $*)"
 else
+    # The whole output of a failed test can be too long to be read where it was printed: its
+    # failures come again here, at the end, where a cut log still shows them.
+    for build in "${failed[@]}"; do
+        echo "=== failures in $build"
+        awk '/^\[  FAILED  \]/ { print; n = 0; next } /: Failure\r?$/ { n = 12 } n > 0 { print; --n }' "$build/Testing/Temporary/LastTest.log" | head -n 120
+    done
     echo "make test: FAILED (tests failed in ${failed[*]})"
     exit 1
 fi
