@@ -355,7 +355,12 @@ TEST_F(MainWindowSyncTest, SyncKeepsAShownSearchUpToDate) {
                 dlg.SearchButton().SetCheck(BST_CHECKED);
                 dlg.PostMessage(WM_COMMAND, IDC_SEARCH, 0);
             })
-            .Then([&] { return Rows(dlg) == std::vector<std::string>{"Baker,Bob"}; })
+            // The sync at start may end before the search on a busy machine: the search then
+            // finds what it brought, as checked below.
+            .Then([&] {
+                return Rows(dlg) == std::vector<std::string>{"Baker,Bob"} ||
+                       (bAtStart && StartsWith(StatusText(dlg), "Synchronised"));
+            })
             .Do([&] {
                 if (!bAtStart) {
                     dlg.PostMessage(WM_COMMAND, ID_SYNC_NOW, 0);
