@@ -7,30 +7,51 @@
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
-#include <iterator>
 #include <string_view>
 
 namespace {
 
-// One record of a file with the texts of all its cells in one string, so that a large file
-// makes no string for each cell. Only the cells that hold text are listed: most rows leave most
-// columns empty.
-struct CRecord {
+// The records of a file, with the texts of all their cells in one string and the cells in one
+// list, so that a large file makes no string or list for each row, let alone each cell. Only the
+// cells that hold text are listed: most rows leave most columns empty.
+struct CRecords {
     struct CCell {
         size_t nColumn;
-        size_t nEnd; // in strCells; the cell starts where the one before it ends
+        size_t nEnd; // in strText; the cell starts where the one before it in its row ends
     };
-    std::string strCells;
+    struct CRow {
+        size_t nFirstCell;
+        size_t nTextStart; // where its first cell starts
+        size_t nColumns;   // empty ones too
+        int nLine;
+    };
+    std::string strText;
     std::vector<CCell> cells;
-    size_t nColumns = 0; // empty ones too
-    int nLine = 0;
+    std::vector<CRow> rows;
 
-    // The cells, as views of strCells.
-    void GetCells(std::vector<std::string_view>& views) const {
-        views.assign(nColumns, std::string_view());
-        for (size_t n = 0; n < cells.size(); ++n) {
-            size_t nStart = n == 0 ? 0 : cells[n - 1].nEnd;
-            views[cells[n].nColumn] = std::string_view(strCells.data() + nStart, cells[n].nEnd - nStart);
+    size_t CellsEnd(size_t nRow) const {
+        return nRow + 1 < rows.size() ? rows[nRow + 1].nFirstCell : cells.size();
+    }
+    bool HasText(size_t nRow) const { return CellsEnd(nRow) > rows[nRow].nFirstCell; }
+    // A row's cells, as views of strText.
+    void GetCells(size_t nRow, std::vector<std::string_view>& views) const {
+        const CRow& row = rows[nRow];
+        views.assign(row.nColumns, std::string_view());
+        size_t nStart = row.nTextStart;
+        for (size_t n = row.nFirstCell; n < CellsEnd(nRow); ++n) {
+            views[cells[n].nColumn] = std::string_view(strText.data() + nStart, cells[n].nEnd - nStart);
+            nStart = cells[n].nEnd;
+        }
+    }
+    // The records of the text that follows this one's.
+    void Append(const CRecords& next) {
+        const size_t nText = strText.size(), nCells = cells.size();
+        strText += next.strText;
+        for (CCell cell : next.cells) {
+            cells.push_back({cell.nColumn, cell.nEnd + nText});
+        }
+        for (CRow row : next.rows) {
+            rows.push_back({row.nFirstCell + nCells, row.nTextStart + nText, row.nColumns, row.nLine});
         }
     }
 };
@@ -165,35 +186,31 @@ int CountLineBreaks(std::string_view str) {
 
 // The records of str from nStart, where a line starts that is line nLine, on. bDataEnd tells
 // whether a quoted value ran to the end of str, where it may go on in the data that follows.
-std::vector<CRecord> ParseRecords(std::string_view str, size_t nStart, int nLine, char chSeparator,
-                                  const CString& strFile, CImportReport& report, bool& bDataEnd) {
-    std::vector<CRecord> records;
-    CRecord record;
+CRecords ParseRecords(std::string_view str, size_t nStart, int nLine, char chSeparator,
+                      const CString& strFile, CImportReport& report, bool& bDataEnd) {
+    CRecords records;
+    // The cells' texts are never longer than the text they come from.
+    records.strText.reserve(str.size() - nStart);
+    std::string& strText = records.strText;
+    CRecords::CRow row{0, 0, 0, nLine};
     bool bCellStarted = false;
     bDataEnd = false;
     size_t nTextQuote = std::string::npos; // a quote that ran away, read again as text
-    record.nLine = nLine;
     auto endCell = [&]() {
-        size_t nStart = record.cells.empty() ? 0 : record.cells.back().nEnd;
-        if (record.strCells.size() > nStart) {
-            record.cells.push_back({record.nColumns, record.strCells.size()});
+        size_t nCellStart =
+            records.cells.size() > row.nFirstCell ? records.cells.back().nEnd : row.nTextStart;
+        if (strText.size() > nCellStart) {
+            records.cells.push_back({row.nColumns, strText.size()});
         }
-        ++record.nColumns;
+        ++row.nColumns;
         bCellStarted = false;
     };
     auto endRecord = [&]() {
         endCell();
-        bool bEmpty = record.nColumns == 1 && record.cells.empty();
-        // Rows are alike as a rule: the next one is given the room this one took, instead of
-        // growing into it step by step.
-        const size_t nCells = record.cells.size(), nText = record.strCells.size();
-        if (!bEmpty) {
-            records.push_back(std::move(record));
+        if (row.nColumns > 1 || records.cells.size() > row.nFirstCell) {
+            records.rows.push_back(row);
         }
-        record = CRecord();
-        record.cells.reserve(nCells);
-        record.strCells.reserve(nText);
-        record.nLine = nLine;
+        row = {records.cells.size(), strText.size(), 0, nLine};
     };
     std::string strQuoted;
     for (size_t i = nStart; i < str.size(); ++i) {
@@ -206,7 +223,7 @@ std::vector<CRecord> ParseRecords(std::string_view str, size_t nStart, int nLine
             bool bRead = ReadQuoted(str, i, chSeparator, strQuoted, nEnd, nLineBreaks, bQuoteAtEnd);
             bDataEnd = bDataEnd || bQuoteAtEnd;
             if (bRead) {
-                record.strCells += strQuoted;
+                strText += strQuoted;
                 nLine += nLineBreaks;
                 bCellStarted = true;
                 i = nEnd - 1;
@@ -228,11 +245,11 @@ std::vector<CRecord> ParseRecords(std::string_view str, size_t nStart, int nLine
             // Up to the cell's end in one piece; a quote inside an unquoted cell is kept as it is.
             size_t nRun = i;
             i = FindCellEnd(str, i + 1, chSeparator) - 1;
-            record.strCells.append(str.substr(nRun, i + 1 - nRun));
+            strText.append(str.substr(nRun, i + 1 - nRun));
             bCellStarted = true;
         }
     }
-    if (bCellStarted || record.nColumns > 0) {
+    if (bCellStarted || row.nColumns > 0) {
         endRecord();
     }
     return records;
@@ -241,8 +258,7 @@ std::vector<CRecord> ParseRecords(std::string_view str, size_t nStart, int nLine
 // The records of the whole text, in up to nParts parts at once (0: as many as the processors and
 // the size make worth it). The parts are cut after line breaks; where a quoted value runs past a
 // cut, its line break was no end of a record, and the text is read again in one piece.
-std::vector<CRecord> ParseAllRecords(std::string_view text, const CString& strFile, CImportReport& report,
-                                     int nParts) {
+CRecords ParseAllRecords(std::string_view text, const CString& strFile, CImportReport& report, int nParts) {
     const char chSeparator = DetectSeparator(text);
     std::vector<size_t> starts(1, 0);
     const int nWanted = nParts > 0 ? nParts : WorkParts(text.size(), kMinBytesPerPart);
@@ -253,7 +269,7 @@ std::vector<CRecord> ParseAllRecords(std::string_view text, const CString& strFi
         }
         starts.push_back(nBreak + 1);
     }
-    std::vector<std::vector<CRecord>> partRecords(starts.size());
+    std::vector<CRecords> partRecords(starts.size());
     std::vector<CImportReport> partReports(starts.size());
     std::vector<char> partDataEnd(starts.size(), 0);
     RunParts(static_cast<int>(starts.size()), [&](int k) {
@@ -269,11 +285,11 @@ std::vector<CRecord> ParseAllRecords(std::string_view text, const CString& strFi
         bool bDataEnd = false;
         return ParseRecords(text, 0, 1, chSeparator, strFile, report, bDataEnd);
     }
-    std::vector<CRecord> records = std::move(partRecords[0]);
+    CRecords records = std::move(partRecords[0]);
     for (size_t k = 0; k < starts.size(); ++k) {
         if (k > 0) {
-            records.insert(records.end(), std::make_move_iterator(partRecords[k].begin()),
-                           std::make_move_iterator(partRecords[k].end()));
+            records.Append(partRecords[k]);
+            partRecords[k] = CRecords();
         }
         report.Append(std::move(partReports[k]));
     }
@@ -285,19 +301,19 @@ std::vector<CRecord> ParseAllRecords(std::string_view text, const CString& strFi
 bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& contacts,
              CImportReport& report, CString& strError, CWorkProgress* pProgress, int nParts) {
     CCsvText text = AsUtf8(strData);
-    std::vector<CRecord> records = ParseAllRecords(text.Text(), strFile, report, nParts);
-    if (records.empty()) {
+    const CRecords records = ParseAllRecords(text.Text(), strFile, report, nParts);
+    if (records.rows.empty()) {
         strError.Format("%s: the file is empty", strFile.GetString());
         return false;
     }
     std::vector<std::string_view> cells;
-    records[0].GetCells(cells);
+    records.GetCells(0, cells);
     const std::vector<std::string> header(cells.begin(), cells.end());
     const CCsvRowMapper mapper(header, strFile);
     const char* pszNotAHeader = mapper.IsKnownHeader() ? nullptr : WhyNotAHeaderRow(header);
     if (pszNotAHeader) {
         strError.Format("%s:%d: the first line is not a header row: %s%s", strFile.GetString(),
-                        records[0].nLine, pszNotAHeader, EncodingHint(text));
+                        records.rows[0].nLine, pszNotAHeader, EncodingHint(text));
         return false;
     }
     if (!mapper.IsKnownHeader()) {
@@ -312,14 +328,14 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
                               "; values that do not fit, and those of the other columns, are")
                                  .c_str(),
                        EncodingHint(text));
-        report.Warn(strFile, records[0].nLine, strText);
+        report.Warn(strFile, records.rows[0].nLine, strText);
     }
     if (pProgress) {
-        pProgress->SetTotal(static_cast<int64_t>(records.size()));
+        pProgress->SetTotal(static_cast<int64_t>(records.rows.size()));
     }
     // The rows are mapped in parts at once, each into contacts and a report of its own, which
     // then follow one another in the rows' order; the first part writes where the rest go.
-    const size_t nRows = records.size() - 1;
+    const size_t nRows = records.rows.size() - 1;
     nParts = nParts > 0 ? std::min(nParts, static_cast<int>(std::max<size_t>(nRows, 1)))
                         : WorkParts(nRows, kMinContactsPerPart);
     std::vector<CContactArray> partContacts(static_cast<size_t>(nParts));
@@ -332,10 +348,10 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
         // A row that holds text becomes a contact as a rule: the list grows once instead of
         // moving its contacts every time it doubles. Rows of nothing but separators are not
         // counted, so that a file of them asks for no room.
-        const size_t nWithText =
-            static_cast<size_t>(std::count_if(records.begin() + static_cast<std::ptrdiff_t>(nBegin),
-                                              records.begin() + static_cast<std::ptrdiff_t>(nEnd),
-                                              [](const CRecord& record) { return !record.cells.empty(); }));
+        size_t nWithText = 0;
+        for (size_t i = nBegin; i < nEnd; ++i) {
+            nWithText += records.HasText(i) ? 1 : 0;
+        }
         out.Reserve(out.GetSize() + static_cast<int>(nWithText));
         for (size_t i = nBegin; i < nEnd; ++i) {
             if (pProgress && (i & 255) == 0) {
@@ -344,8 +360,8 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
                     break;
                 }
             }
-            records[i].GetCells(rowCells);
-            mapper.Map(rowCells, records[i].nLine, out, told);
+            records.GetCells(i, rowCells);
+            mapper.Map(rowCells, records.rows[i].nLine, out, told);
         }
     });
     for (int k = 1; k < nParts; ++k) {

@@ -53,11 +53,12 @@ TEST(CharsetTest, CharsetsComeIntoUtf8AndMarkWhatTheyDoNotHold) {
     EXPECT_FALSE(CharsetToUtf8("X-NO-SUCH-SET", "abc", strOut));
 }
 
+// Blank lines, before the header row too, are no rows.
 TEST(CsvReaderTest, QuotedCellsHoldSeparatorsQuotesAndLineBreaks) {
     CImportReport report;
-    CContactArray contacts = ReadCsvText("\xEF\xBB\xBF"
-                                         "Notes,Last Name,First Name,Home Street\r\n"
-                                         "\"a, \"\"b\"\"\r\nc\",Doe,Jane,\"1 Road\nTown\"\r\n",
+    CContactArray contacts = ReadCsvText("\xEF\xBB\xBF\r\n"
+                                         "Notes,Last Name,First Name,Home Street\r\n\n"
+                                         "\"a, \"\"b\"\"\r\nc\",Doe,Jane,\"1 Road\nTown\"\r\n\r\n",
                                          report);
     ASSERT_EQ(1, contacts.GetSize());
     EXPECT_STREQ("a, &quote;b&quote;\\r\\nc", contacts[0].note.GetString());
