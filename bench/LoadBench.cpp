@@ -69,28 +69,14 @@ void SetLoadCounters(benchmark::State& state, const std::string& strPath) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
-void LoadOursBench(benchmark::State& state) {
+// Loads the book of the state's size over and over with one of the loaders.
+template <typename Load> void LoadBench(benchmark::State& state, Load load) {
     const int nCount = static_cast<int>(state.range(0));
     CheckLoadersAgree(nCount);
     const std::string& strPath = CachedBookFile(nCount);
     for (auto _ : state) {
         auto pContacts = std::make_unique<CContactArray>();
-        LoadOurs(strPath, *pContacts);
-        benchmark::DoNotOptimize(pContacts->GetData());
-        state.PauseTiming();
-        pContacts.reset();
-        state.ResumeTiming();
-    }
-    SetLoadCounters(state, strPath);
-}
-
-void LoadReferenceBench(benchmark::State& state) {
-    const int nCount = static_cast<int>(state.range(0));
-    CheckLoadersAgree(nCount);
-    const std::string& strPath = CachedBookFile(nCount);
-    for (auto _ : state) {
-        auto pContacts = std::make_unique<CContactArray>();
-        LoadReference(strPath, *pContacts);
+        load(strPath, *pContacts);
         benchmark::DoNotOptimize(pContacts->GetData());
         state.PauseTiming();
         pContacts.reset();
@@ -103,8 +89,11 @@ void LoadReferenceBench(benchmark::State& state) {
 
 void RegisterLoadBenchmarks() {
     for (int nCount : kBenchSizes) {
-        benchmark::RegisterBenchmark("load/ours", LoadOursBench)->Arg(nCount)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("load/pugixml", LoadReferenceBench)
+        benchmark::RegisterBenchmark("load/ours", [](benchmark::State& state) { LoadBench(state, LoadOurs); })
+            ->Arg(nCount)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("load/pugixml",
+                                     [](benchmark::State& state) { LoadBench(state, LoadReference); })
             ->Arg(nCount)
             ->Unit(benchmark::kMillisecond);
     }
