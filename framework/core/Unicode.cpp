@@ -53,18 +53,53 @@ unsigned MapCodePoint(const CCaseRun (&runs)[N], unsigned nCodePoint) {
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+// Where the run of ASCII that starts at nFrom ends: at the first byte from 0x80, or the end.
+size_t AsciiRunEnd(std::string_view text, size_t nFrom) {
+    size_t i = nFrom;
+    for (; i + sizeof(uint64_t) <= text.size() && (EightBytesAt(text.data() + i) & kHighBits) == 0;
+         i += sizeof(uint64_t)) {
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) {
+        ++i;
+    }
+    return i;
+}
+
+bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Appends a run of ASCII with the case of the 26 letters from chFirst on ('A' or 'a') turned,
+// eight bytes at a time: a letter and its other case differ in the bit 0x20 alone.
+void AppendAsciiCaseTurned(std::string& out, std::string_view run, char chFirst) {
+    const size_t nOld = out.size();
+    out.append(run.data(), run.size());
+    char* p = &out[nOld];
+    char* const pEnd = p + run.size();
+    // Added to a byte below 0x80, these set its high bit from chFirst on, and past the last
+    // letter on, without a carry into the next byte.
+    const uint64_t nFromFirst = static_cast<uint64_t>(0x80 - chFirst) * kEachByte;
+    const uint64_t nPastLast = static_cast<uint64_t>(0x80 - (chFirst + 26)) * kEachByte;
+    for (; pEnd - p >= static_cast<std::ptrdiff_t>(sizeof(uint64_t)); p += sizeof(uint64_t)) {
+        uint64_t nEight = EightBytesAt(p);
+        const uint64_t nLetters = (nEight + nFromFirst) & ~(nEight + nPastLast) & kHighBits;
+        nEight ^= nLetters >> 2;
+        std::memcpy(p, &nEight, sizeof nEight);
+    }
+    for (; p != pEnd; ++p) {
+        if (*p >= chFirst && *p < chFirst + 26) {
+            *p = static_cast<char>(*p ^ 0x20);
+        }
+    }
+}
+
 // Maps every character of text through map into out; ASCII through a table of its own, since
 // most text is ASCII.
-template <typename Map>
-void AppendMapped(std::string& out, std::string_view text, Map map, char chFirst, char chLast, int nAsciiDelta) {
+template <typename Map> void AppendMapped(std::string& out, std::string_view text, Map map, char chFirst) {
     out.reserve(out.size() + text.size());
     for (size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c >= static_cast<unsigned char>(chFirst) && c <= static_cast<unsigned char>(chLast)
-                                         ? c + nAsciiDelta
-                                         : c);
-            ++i;
+        size_t nRun = AsciiRunEnd(text, i);
+        if (nRun > i) {
+            AppendAsciiCaseTurned(out, text.substr(i, nRun - i), chFirst);
+            i = nRun;
             continue;
         }
         size_t nStart = i;
@@ -150,7 +185,7 @@ unsigned LowerCodePoint(unsigned nCodePoint) { return MapCodePoint(kLowerRuns, n
 unsigned UpperCodePoint(unsigned nCodePoint) { return MapCodePoint(kUpperRuns, nCodePoint); }
 
 void AppendLowerUtf8(std::string& out, std::string_view text) {
-    AppendMapped(out, text, LowerCodePoint, 'A', 'Z', 'a' - 'A');
+    AppendMapped(out, text, LowerCodePoint, 'A');
 }
 
 std::string LowerUtf8(std::string_view text) {
@@ -161,7 +196,7 @@ std::string LowerUtf8(std::string_view text) {
 
 std::string UpperUtf8(std::string_view text) {
     std::string out;
-    AppendMapped(out, text, UpperCodePoint, 'a', 'z', 'A' - 'a');
+    AppendMapped(out, text, UpperCodePoint, 'a');
     return out;
 }
 
@@ -170,8 +205,23 @@ std::string FoldForMatching(std::string_view text) {
     out.reserve(text.size());
     bool bBlank = false;
     for (size_t i = 0; i < text.size();) {
+        // Most names are ASCII, which needs no decoding, and whose folding is lower-casing A to Z:
+        // a word of it is folded at once.
+        size_t nRun = i;
+        while (nRun < text.size() && static_cast<unsigned char>(text[nRun]) < 0x80 &&
+               !IsAsciiBlank(text[nRun])) {
+            ++nRun;
+        }
+        if (nRun > i) {
+            if (bBlank) {
+                out += ' ';
+                bBlank = false;
+            }
+            AppendAsciiCaseTurned(out, text.substr(i, nRun - i), 'A');
+            i = nRun;
+            continue;
+        }
         size_t nStart = i;
-        // Most names are ASCII, which needs no decoding, and whose folding is lower-casing A to Z.
         unsigned nCodePoint = static_cast<unsigned char>(text[i]);
         if (nCodePoint < 0x80) {
             ++i;
@@ -193,9 +243,7 @@ std::string FoldForMatching(std::string_view text) {
             out += ' ';
             bBlank = false;
         }
-        nCodePoint = nCodePoint < 0x80
-                         ? (nCodePoint >= 'A' && nCodePoint <= 'Z' ? nCodePoint + ('a' - 'A') : nCodePoint)
-                         : LowerCodePoint(nCodePoint);
+        nCodePoint = LowerCodePoint(nCodePoint); // the Kelvin sign and the like become ASCII
         if (nCodePoint < 0x80) {
             out += static_cast<char>(nCodePoint);
             continue;

@@ -31,6 +31,9 @@ TEST(UnicodeTest, CaseMapsEveryScriptCharacterByCharacter) {
     }
     EXPECT_EQ("i", LowerUtf8("\xC4\xB0"));                       // İ: one character, simply
     EXPECT_EQ("a\xC3\x28\xFFz", LowerUtf8("A\xC3\x28\xFFZ"));  // a cut sequence and a stray byte stay
+    // Eight ASCII bytes at a time, with the characters next to the letters, which stay.
+    EXPECT_EQ("@az[`az{ abcdefgh~\xC3\xA9z", LowerUtf8("@AZ[`az{ ABCDEFGH~\xC3\x89Z"));
+    EXPECT_EQ("@AZ[`AZ{ ABCDEFGH~\xC3\x89Z", UpperUtf8("@AZ[`az{ abcdefgh~\xC3\xA9z"));
 }
 
 TEST(UnicodeTest, DecodingRefusesWhatIsNoUtf8) {

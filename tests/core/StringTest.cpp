@@ -88,13 +88,25 @@ TEST(StringTest, FoldingForMatchingDropsCaseAccentsAndBlanks) {
         const char* pszText;
         const char* pszFolded;
     } cases[] = {
-        {"  J\xC3\xBCRGEN \t M\xC3\xBCller ", "jurgen muller"},                  // JÜRGEN Müller
-        {"Stra\xC3\x9F" "e \xC3\x86sir \xC5\x92uvre \xC3\x9Eor", "strasse aesir oeuvre thor"}, // ß Æ Œ Þ
-        {"\xC5\x81\xC3\xB3" "d\xC5\xBA \xC3\x98rsted", "lodz orsted"},          // Łódź Ørsted
-        {"E\xCC\x81lise", "elise"},                                            // E + combining acute
+        {"  J\xC3\xBCRGEN \t M\xC3\xBCller ", "jurgen muller"}, // JÜRGEN Müller
+        {"Stra\xC3\x9F"
+         "e \xC3\x86sir \xC5\x92uvre \xC3\x9Eor",
+         "strasse aesir oeuvre thor"}, // ß Æ Œ Þ
+        {"\xC5\x81\xC3\xB3"
+         "d\xC5\xBA \xC3\x98rsted",
+         "lodz orsted"},            // Łódź Ørsted
+        {"E\xCC\x81lise", "elise"}, // E + combining acute
         {"\xCE\x95\xCE\xBB\xCE\xAD\xCE\xBD\xCE\xB7", "\xCE\xB5\xCE\xBB\xCE\xB5\xCE\xBD\xCE\xB7"}, // Ελένη
-        {"\xD0\x99\xD0\xBE\xD1\x88\xD0\xBA\xD0\xB0", "\xD0\xB9\xD0\xBE\xD1\x88\xD0\xBA\xD0\xB0"}, // Йошка: й stays
-        {"a\xFF" "b", "a\xFF" "b"},                                             // a byte that is no UTF-8
+        {"\xD0\x99\xD0\xBE\xD1\x88\xD0\xBA\xD0\xB0",
+         "\xD0\xB9\xD0\xBE\xD1\x88\xD0\xBA\xD0\xB0"}, // Йошка: й stays
+        {"a\xFF"
+         "b",
+         "a\xFF"
+         "b"},                                                                 // a byte that is no UTF-8
+        {"\tMcDONALD-Smith\xC3\x89X\r\nO'Brien ", "mcdonald-smithex o'brien"}, // ASCII runs around É
+        {"\xE2\x84\xAA"
+         "ELVIN",
+         "kelvin"}, // the Kelvin sign
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.pszFolded, FoldForMatching(c.pszText)) << c.pszText;
