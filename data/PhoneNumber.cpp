@@ -14,16 +14,23 @@ const char* const kTwoDigitCodes[] = {"20", "27", "30", "31", "32", "33", "34", 
                                       "55", "56", "57", "58", "60", "61", "62", "63", "64", "65", "66",
                                       "81", "82", "84", "86", "90", "91", "92", "93", "94", "95", "98"};
 
+// Whether the two digits "ab" start a code of two, at a * 10 + b: every contact's numbers ask.
+struct CTwoDigitTable {
+    bool bTwo[100] = {};
+    CTwoDigitTable() {
+        for (const char* pszCode : kTwoDigitCodes) {
+            bTwo[(pszCode[0] - '0') * 10 + (pszCode[1] - '0')] = true;
+        }
+    }
+};
+
 size_t CountryCodeLength(const std::string& strDigits) {
+    static const CTwoDigitTable s_table;
     if (strDigits[0] == '1' || strDigits[0] == '7') {
         return 1;
     }
-    for (const char* pszCode : kTwoDigitCodes) {
-        if (strDigits[0] == pszCode[0] && strDigits[1] == pszCode[1]) { // a number has more than two digits
-            return 2;
-        }
-    }
-    return 3;
+    // A number has more than two digits.
+    return s_table.bTwo[(strDigits[0] - '0') * 10 + (strDigits[1] - '0')] ? 2 : 3;
 }
 
 } // namespace
@@ -43,7 +50,7 @@ bool ParsePhoneNumber(std::string_view text, CPhoneNumber& number) {
             bPlus = true;
         }
     }
-    if (!bPlus && number.strDigits.compare(0, 2, "00") == 0) {
+    if (!bPlus && number.strDigits.size() >= 2 && number.strDigits[0] == '0' && number.strDigits[1] == '0') {
         bPlus = true;
         number.strDigits.erase(0, 2);
     }

@@ -45,6 +45,7 @@ TEST(DuplicateTest, PairsAreOnePersonByNameAndAnAddressOrNumber) {
         {"Jo|Lee||0049 30 1234567", "Jo|Lee||||+49 (30) 123-4567", "same name and phone"},
         {"Jo|Lee||(555) 010-1234", "Jo|Lee|||555.010.1234", "same name and phone"},
         {"Jo|Lee||+44 20 7946 0018", "Jo|Lee||020 7946 0018", "same name and phone"},
+        {"Jo|Lee||+353 1 234 5678", "Jo|Lee||01 234 5678", "same name and phone"}, // a code of three
         {"Jo|Lee||+33 1 23 45 67 89|||jo@lee.fr", "Jo|Lee|||01 23 45 67 89||jo@lee.fr",
          "same name, e-mail and phone"},
         {"Jo|Lee||+1 555 010 1234 ext. 12", "Jo|Lee||15550101234", "same name and phone"},
