@@ -110,9 +110,10 @@ bool IsAddressSeparator(char c) {
 }
 
 // Calls fn with each address of both e-mail fields, lower case, in their order and repeats
-// included, as a view that is valid during the call.
-template <typename Fn> void ForEachEmailAddress(const CContact& contact, Fn fn) {
-    std::string strDecoded, strText;
+// included, as a view that is valid during the call. strText and strDecoded are room that a
+// caller may keep from one contact to the next.
+template <typename Fn>
+void ForEachEmailAddress(const CContact& contact, std::string& strText, std::string& strDecoded, Fn fn) {
     for (int nField : kEmailFields) {
         strText.clear();
         AppendLowerUtf8(strText, DisplayView(contact, nField, strDecoded));
@@ -139,7 +140,9 @@ template <typename Fn> void ForEachEmailAddress(const CContact& contact, Fn fn) 
 
 std::vector<std::string> EmailAddresses(const CContact& contact) {
     std::vector<std::string> addresses;
-    ForEachEmailAddress(contact, [&](std::string_view address) { AddOnce(addresses, std::string(address)); });
+    std::string strText, strDecoded;
+    ForEachEmailAddress(contact, strText, strDecoded,
+                        [&](std::string_view address) { AddOnce(addresses, std::string(address)); });
     return addresses;
 }
 
@@ -199,13 +202,14 @@ struct CPerson {
     std::string strAddresses; // the addresses one after another, each ending at addressEnds
     std::vector<size_t> addressEnds;
     std::vector<CPhoneNumber> numbers;
+    std::string strText, strDecoded; // room for reading the addresses
 
     void Read(std::string_view name, const CContact& contact) {
         strName.assign(name.data(), name.size());
         strName += '\x1F';
         strAddresses.clear();
         addressEnds.clear();
-        ForEachEmailAddress(contact, [this](std::string_view address) {
+        ForEachEmailAddress(contact, strText, strDecoded, [this](std::string_view address) {
             strAddresses.append(address);
             addressEnds.push_back(strAddresses.size());
         });
