@@ -219,6 +219,8 @@ TEST(VCardReaderTest, TypesChooseTheField) {
         {"EMAIL;TYPE=CELL:a@b.c\r\nEMAIL:a@b.c\r\nEMAIL:d@e.f", C::fieldNote, "E-mail: d@e.f"},
         {"URL;TYPE=OTHER:x", C::fieldHomeWWW, "x"},
         {"ADR;TYPE=WORK:;;1 Road;Town;;9;Land", C::fieldOfficeAddress, "1 Road\\r\\nTown, 9\\r\\nLand"},
+        {"ADR:;;Lindenallee 138\\nHinterhaus;K\\;ln Altstadt;;50667;Land", C::fieldHomeAddress,
+         "Lindenallee 138\\r\\nHinterhaus\\r\\nK;ln Altstadt, 50667\\r\\nLand"},
         {"LABEL;TYPE=CELL,WORK:1 Road", C::fieldOfficeAddress, "1 Road"},
     };
     for (const Case& c : cases) {
