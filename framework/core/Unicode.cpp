@@ -91,8 +91,8 @@ void AppendAsciiCaseTurned(std::string& out, std::string_view run, char chFirst)
     }
 }
 
-// Maps every character of text through map into out; ASCII through a table of its own, since
-// most text is ASCII.
+// Maps every character of text through map into out; most text is ASCII, whose runs have the
+// case of their 26 letters from chFirst on turned at once.
 template <typename Map> void AppendMapped(std::string& out, std::string_view text, Map map, char chFirst) {
     out.reserve(out.size() + text.size());
     for (size_t i = 0; i < text.size();) {
