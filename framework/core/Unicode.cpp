@@ -65,8 +65,6 @@ size_t AsciiRunEnd(std::string_view text, size_t nFrom) {
     return i;
 }
 
-bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // Appends a run of ASCII with the case of the 26 letters from chFirst on ('A' or 'a') turned,
 // eight bytes at a time: a letter and its other case differ in the bit 0x20 alone.
 void AppendAsciiCaseTurned(std::string& out, std::string_view run, char chFirst) {
@@ -205,23 +203,8 @@ std::string FoldForMatching(std::string_view text) {
     out.reserve(text.size());
     bool bBlank = false;
     for (size_t i = 0; i < text.size();) {
-        // Most names are ASCII, which needs no decoding, and whose folding is lower-casing A to Z:
-        // a word of it is folded at once.
-        size_t nRun = i;
-        while (nRun < text.size() && static_cast<unsigned char>(text[nRun]) < 0x80 &&
-               !IsAsciiBlank(text[nRun])) {
-            ++nRun;
-        }
-        if (nRun > i) {
-            if (bBlank) {
-                out += ' ';
-                bBlank = false;
-            }
-            AppendAsciiCaseTurned(out, text.substr(i, nRun - i), 'A');
-            i = nRun;
-            continue;
-        }
         size_t nStart = i;
+        // Most names are ASCII, which needs no decoding, and whose folding is lower-casing A to Z.
         unsigned nCodePoint = static_cast<unsigned char>(text[i]);
         if (nCodePoint < 0x80) {
             ++i;
@@ -243,7 +226,9 @@ std::string FoldForMatching(std::string_view text) {
             out += ' ';
             bBlank = false;
         }
-        nCodePoint = LowerCodePoint(nCodePoint); // the Kelvin sign and the like become ASCII
+        nCodePoint = nCodePoint < 0x80
+                         ? (nCodePoint >= 'A' && nCodePoint <= 'Z' ? nCodePoint + ('a' - 'A') : nCodePoint)
+                         : LowerCodePoint(nCodePoint);
         if (nCodePoint < 0x80) {
             out += static_cast<char>(nCodePoint);
             continue;
