@@ -32,6 +32,9 @@ enum class Node {
     HomeSet,
     HomeSetHref,
     SupportedReportSet,
+    SupportedAddressData,
+    AddressDataType,
+    ResponseError,
     Count
 };
 
@@ -67,6 +70,7 @@ const CChildRule kChildRules[] = {
     {Node::Response, kDav, "href", Node::ResponseHref},
     {Node::Response, kDav, "status", Node::ResponseStatus},
     {Node::Response, kDav, "propstat", Node::PropStat},
+    {Node::Response, kDav, "error", Node::ResponseError},
     {Node::PropStat, kDav, "status", Node::PropStatStatus},
     {Node::PropStat, kDav, "prop", Node::Prop},
     {Node::Prop, kDav, "getetag", Node::GetEtag},
@@ -78,6 +82,8 @@ const CChildRule kChildRules[] = {
     {Node::Prop, kDav, "supported-report-set", Node::SupportedReportSet},
     {Node::Prop, kCardDav, "address-data", Node::AddressData},
     {Node::Prop, kCardDav, "addressbook-home-set", Node::HomeSet},
+    {Node::Prop, kCardDav, "supported-address-data", Node::SupportedAddressData},
+    {Node::SupportedAddressData, kCardDav, "address-data-type", Node::AddressDataType},
     {Node::CurrentUserPrincipal, kDav, "href", Node::PrincipalHref},
     {Node::HomeSet, kDav, "href", Node::HomeSetHref},
 };
@@ -89,6 +95,17 @@ Node ChildOf(Node parent, const std::string& strNamespace, const std::string& st
         }
     }
     return Node::Skip;
+}
+
+bool EqualsIgnoringCase(const std::string& str, const char* psz) {
+    size_t i = 0;
+    for (; i < str.size() && psz[i] != '\0'; ++i) {
+        char ch = str[i] >= 'A' && str[i] <= 'Z' ? static_cast<char>(str[i] - 'A' + 'a') : str[i];
+        if (ch != psz[i]) {
+            return false;
+        }
+    }
+    return i == str.size() && psz[i] == '\0';
 }
 
 bool IsXmlSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
@@ -142,6 +159,7 @@ void TakeProperties(CDavResource& target, CDavResource& found, const CNodeSet& s
             target.bAddressBook = found.bAddressBook;
             break;
         case Node::SupportedReportSet: target.bSupportsSyncCollection = found.bSupportsSyncCollection; break;
+        case Node::SupportedAddressData: target.bTakesVCard4 = found.bTakesVCard4; break;
         case Node::HomeSet:
             for (std::string& strHref : found.addressbookHomeSet) {
                 target.addressbookHomeSet.push_back(std::move(strHref));
@@ -172,11 +190,28 @@ public:
             if (strNamespace == kDav && strLocalName == "sync-collection") {
                 m_found.bSupportsSyncCollection = true;
             }
+        } else if (m_stack.back() == Node::ResponseError) {
+            node = Node::ResponseError;
+            if (strNamespace == kDav && strLocalName == "number-of-matches-within-limits") {
+                m_response.bTruncated = true;
+            }
         } else {
             node = ChildOf(m_stack.back(), strNamespace, strLocalName);
         }
         Begin(node);
         m_stack.push_back(node);
+    }
+
+    void Attribute(const std::string& strNamespace, const std::string& strLocalName,
+                   const std::string& strValue) override {
+        if (m_stack.empty() || m_stack.back() != Node::AddressDataType || !strNamespace.empty()) {
+            return;
+        }
+        if (strLocalName == "content-type") {
+            m_strDataType = strValue;
+        } else if (strLocalName == "version") {
+            m_strDataVersion = strValue;
+        }
     }
 
     void EndElement() override {
@@ -212,6 +247,11 @@ private:
             m_response = CDavResource();
             m_hrefs.clear();
             break;
+        case Node::AddressDataType:
+            // The attributes' defaults (RFC 6352): text/vcard, version 3.0.
+            m_strDataType = "text/vcard";
+            m_strDataVersion = "3.0";
+            break;
         case Node::PropStat:
             m_found = CDavResource();
             m_seen.reset();
@@ -242,12 +282,19 @@ private:
             m_found.strAddressData = m_strText.substr(nStart);
             break;
         }
+        case Node::AddressDataType:
+            if (EqualsIgnoringCase(Trimmed(m_strDataType), "text/vcard") && Trimmed(m_strDataVersion) == "4.0") {
+                m_found.bTakesVCard4 = true;
+            }
+            break;
         case Node::PropStat:
             if (m_nPropStatStatus >= 200 && m_nPropStatStatus < 300) {
                 TakeProperties(m_response, m_found, m_seen);
             }
             break;
         case Node::Response:
+            m_response.bTruncated = m_response.bTruncated || m_response.nStatus == 507;
+            m_result.bTruncated = m_result.bTruncated || m_response.bTruncated;
             if (m_hrefs.size() == 1) {
                 m_response.strHref = std::move(m_hrefs.front());
                 m_result.resources.push_back(std::move(m_response));
@@ -257,6 +304,7 @@ private:
                     CDavResource resource;
                     resource.strHref = std::move(strHref);
                     resource.nStatus = m_response.nStatus;
+                    resource.bTruncated = m_response.bTruncated;
                     m_result.resources.push_back(std::move(resource));
                 }
             }
@@ -277,6 +325,7 @@ private:
     CDavResource m_found;             // the properties of the propstat being read
     CNodeSet m_seen;                  // which properties that propstat held
     int m_nPropStatStatus = 0;
+    std::string m_strDataType, m_strDataVersion; // of the address-data-type being read
 };
 
 // Finds DAV:valid-sync-token directly inside a DAV:error root.
@@ -353,6 +402,7 @@ std::string PropfindDiscoveryBody() {
     <d:displayname/>
     <d:current-user-principal/>
     <card:addressbook-home-set/>
+    <card:supported-address-data/>
     <d:supported-report-set/>
     <d:sync-token/>
     <d:getetag/>
@@ -385,13 +435,14 @@ std::string SyncCollectionBody(const std::string& strToken) {
 )";
 }
 
-std::string MultigetBody(const std::vector<std::string>& hrefs) {
+std::string MultigetBody(const std::vector<std::string>& hrefs, bool bVCard4) {
     std::string strBody =
         std::string(kDeclaration) +
         R"(<card:addressbook-multiget xmlns:d="DAV:" xmlns:card="urn:ietf:params:xml:ns:carddav">
   <d:prop>
     <d:getetag/>
-    <card:address-data/>
+    )" + (bVCard4 ? R"(<card:address-data content-type="text/vcard" version="4.0"/>)" : "<card:address-data/>") +
+        R"(
   </d:prop>
 )";
     for (const std::string& strHref : hrefs) {

@@ -1,6 +1,6 @@
 // A namespace-aware stream of XML events for the server's responses: each element arrives as its
 // namespace URI and local name, whatever prefix or default namespace the server chose, then its
-// text (entity and character references resolved, CDATA unwrapped), then its end. The reader is
+// attributes (namespace declarations left out), then its text (entity and character references resolved, CDATA unwrapped), then its end. The reader is
 // the platform's own (XmlLite on Windows, expat elsewhere); this interface keeps both giving the
 // same answers. Documents with a DTD are refused, so no entity declared in one ever expands.
 // Stateless and reentrant; the handler is called on the caller's thread.
@@ -13,6 +13,9 @@ class IXmlHandler {
 public:
     virtual ~IXmlHandler() = default;
     virtual void StartElement(const std::string& strNamespace, const std::string& strLocalName) = 0;
+    // Each attribute of the element that started last, before anything inside it.
+    virtual void Attribute(const std::string& /*strNamespace*/, const std::string& /*strLocalName*/,
+                           const std::string& /*strValue*/) {}
     virtual void EndElement() = 0;
     virtual void Text(const std::string& strUtf8) = 0; // may come in pieces
 };

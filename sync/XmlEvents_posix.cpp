@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -29,18 +30,28 @@ void Refuse(CReadState& state, const char* pszWhy) {
     XML_StopParser(state.parser, XML_FALSE);
 }
 
-void XMLCALL OnStart(void* pUser, const XML_Char* pszName, const XML_Char** /*attributes*/) {
+// Splits an expanded name into its namespace URI and local name.
+std::pair<std::string, std::string> SplitName(const XML_Char* pszName) {
+    std::string strName(pszName);
+    size_t nSeparator = strName.find(kNamespaceSeparator);
+    if (nSeparator == std::string::npos) {
+        return {std::string(), strName};
+    }
+    return {strName.substr(0, nSeparator), strName.substr(nSeparator + 1)};
+}
+
+void XMLCALL OnStart(void* pUser, const XML_Char* pszName, const XML_Char** ppAttributes) {
     CReadState& state = *static_cast<CReadState*>(pUser);
     if (++state.nDepth > kMaxXmlDepth) {
         Refuse(state, "the document nests too deeply");
         return;
     }
-    std::string strName(pszName);
-    size_t nSeparator = strName.find(kNamespaceSeparator);
-    if (nSeparator == std::string::npos) {
-        state.pHandler->StartElement(std::string(), strName);
-    } else {
-        state.pHandler->StartElement(strName.substr(0, nSeparator), strName.substr(nSeparator + 1));
+    auto name = SplitName(pszName);
+    state.pHandler->StartElement(name.first, name.second);
+    // In namespace mode expat keeps the xmlns declarations to itself.
+    for (const XML_Char** ppPair = ppAttributes; ppPair[0] != nullptr; ppPair += 2) {
+        auto attribute = SplitName(ppPair[0]);
+        state.pHandler->Attribute(attribute.first, attribute.second, ppPair[1]);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <xmllite.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
@@ -66,6 +67,31 @@ CNodePlace PlaceOf(IXmlReader* pReader) {
     return place;
 }
 
+// Hands the attributes of the element the reader stands on to the handler, and stands on the
+// element again. Namespace declarations are the reader's business, not the document's data.
+bool ReportAttributes(IXmlReader* pReader, IXmlHandler& handler, std::string& strError) {
+    static const wchar_t s_szXmlns[] = L"http://www.w3.org/2000/xmlns/";
+    for (HRESULT hr = pReader->MoveToFirstAttribute(); hr == S_OK; hr = pReader->MoveToNextAttribute()) {
+        const WCHAR* pwszNamespace = nullptr;
+        const WCHAR* pwszLocal = nullptr;
+        const WCHAR* pwszValue = nullptr;
+        UINT nNamespace = 0, nLocal = 0, nValue = 0;
+        if (FAILED(pReader->GetNamespaceUri(&pwszNamespace, &nNamespace)) ||
+            FAILED(pReader->GetLocalName(&pwszLocal, &nLocal)) ||
+            FAILED(pReader->GetValue(&pwszValue, &nValue))) {
+            strError = Failure("an attribute cannot be read", E_FAIL, pReader);
+            return false;
+        }
+        bool bDeclaration = std::wstring(pwszNamespace, nNamespace) == s_szXmlns ||
+                            (nNamespace == 0 && std::wstring(pwszLocal, nLocal) == L"xmlns");
+        if (!bDeclaration) {
+            handler.Attribute(Utf8(pwszNamespace, nNamespace), Utf8(pwszLocal, nLocal), Utf8(pwszValue, nValue));
+        }
+    }
+    pReader->MoveToElement();
+    return true;
+}
+
 // Hands one element's start to the handler; an empty element gets its end at once, as XmlLite
 // reports none for it. openElements holds where each open element started.
 bool StartElement(IXmlReader* pReader, IXmlHandler& handler, std::vector<CNodePlace>& openElements,
@@ -97,6 +123,9 @@ bool StartElement(IXmlReader* pReader, IXmlHandler& handler, std::vector<CNodePl
         return false;
     }
     handler.StartElement(Utf8(pwszNamespace, nNamespace), Utf8(pwszLocal, nLocal));
+    if (!ReportAttributes(pReader, handler, strError)) {
+        return false;
+    }
     if (bEmpty) {
         handler.EndElement();
     } else {
