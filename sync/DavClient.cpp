@@ -9,15 +9,28 @@ const char kXmlType[] = "application/xml; charset=utf-8";
 
 // Finding the address book.
 
-const int kMaxRedirects = 5;
-
 CHttpResponse StatusOnly(int nStatus) {
     CHttpResponse response;
     response.nStatus = nStatus;
     return response;
 }
 
-bool IsRedirect(int nStatus) { return nStatus == 301 || nStatus == 302 || nStatus == 303 || nStatus == 307 || nStatus == 308; }
+bool IsDowngrade(const std::string& strFrom, const std::string& strTo) {
+    return strFrom.compare(0, 6, "https:") == 0 && strTo.compare(0, 5, "http:") == 0;
+}
+
+// The URL of an href the server named during discovery, which must be on the server the user
+// gave; false, with the reason noted, when it is on another.
+bool ResolveOnSameServer(CDavClient& dav, const std::string& strBase, const std::string& strHref,
+                         std::string& strUrl) {
+    strUrl = ResolveHref(strBase, strHref);
+    if (IsSameOrigin(strUrl, strBase)) {
+        return true;
+    }
+    dav.Fail("The server " + UrlOrigin(strBase) + " keeps the address books of this account on another server, " +
+             DisplayUrl(strUrl) + ". If they are to be synchronised there, give that address instead.");
+    return false;
+}
 
 // A PROPFIND of the discovery properties at the address, following redirects; the address it
 // ended at is written back.
@@ -31,7 +44,15 @@ bool DiscoverAt(CDavClient& dav, std::string& strUrl, int nDepth, CMultiStatus& 
             return false;
         }
         if (IsRedirect(response.nStatus) && !response.Header("Location").empty()) {
-            strUrl = ResolveHref(strUrl, response.Header("Location"));
+            std::string strTarget = ResolveHref(strUrl, response.Header("Location"));
+            if (!IsSameOrigin(strTarget, strUrl)) {
+                // The password goes only where the user sent it, and never from https to http.
+                dav.Fail("The server " + UrlOrigin(strUrl) + " sends the request on to " + DisplayUrl(strTarget) +
+                         ", which is another server" + (IsDowngrade(strUrl, strTarget) ? " without encryption" : "") +
+                         ". If your address books are there, give that address instead.");
+                return false;
+            }
+            strUrl = strTarget;
             continue;
         }
         if (response.nStatus != 207) {
@@ -69,7 +90,10 @@ std::string WithSlash(std::string strUrl) {
 void CollectHomeBooks(CDavClient& dav, const std::string& strBase, const std::vector<std::string>& homes,
                       std::vector<CAddressBookInfo>& books) {
     for (const std::string& strHome : homes) {
-        std::string strHomeUrl = ResolveHref(strBase, strHome);
+        std::string strHomeUrl;
+        if (!ResolveOnSameServer(dav, strBase, strHome, strHomeUrl)) {
+            return;
+        }
         CMultiStatus listing;
         int nStatus = 0;
         if (!DiscoverAt(dav, strHomeUrl, 1, listing, nStatus)) {
@@ -79,8 +103,13 @@ void CollectHomeBooks(CDavClient& dav, const std::string& strBase, const std::ve
             return;
         }
         for (const CDavResource& resource : listing.resources) {
+            std::string strBookUrl;
             if (resource.bAddressBook) {
-                books.push_back({WithSlash(ResolveHref(strHomeUrl, resource.strHref)), resource.strDisplayName});
+                if (!ResolveOnSameServer(dav, strHomeUrl, resource.strHref, strBookUrl)) {
+                    books.clear();
+                    return;
+                }
+                books.push_back({WithSlash(strBookUrl), resource.strDisplayName});
             }
         }
     }
@@ -165,6 +194,10 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
     case HttpFailure::cancelled:
         m_strError = "The synchronisation with " + strServer + " was cancelled.";
         return;
+    case HttpFailure::tooLarge:
+        m_strError = "The server " + strServer + " sent an answer larger than the sync reads when asked to " +
+                     PlainAction(pszMethod) + " " + UrlPath(strUrl) + "; nothing was synchronised.";
+        return;
     case HttpFailure::other:
         m_strError = "The connection to the server " + strServer + " failed: " + response.strFailure + ".";
         return;
@@ -225,9 +258,10 @@ bool FindAddressBooks(IHttpTransport& http, const std::string& strGivenUrl,
     } else if (pResource && !pResource->addressbookHomeSet.empty()) {
         CollectHomeBooks(dav, strUrl, pResource->addressbookHomeSet, books);
     } else if (pResource && !pResource->strCurrentUserPrincipal.empty()) {
-        std::string strPrincipal = ResolveHref(strUrl, pResource->strCurrentUserPrincipal);
+        std::string strPrincipal;
         CMultiStatus principal;
-        if (DiscoverAt(dav, strPrincipal, 0, principal, nStatus)) {
+        if (ResolveOnSameServer(dav, strUrl, pResource->strCurrentUserPrincipal, strPrincipal) &&
+            DiscoverAt(dav, strPrincipal, 0, principal, nStatus)) {
             const CDavResource* pPrincipal = ResourceAt(principal, strPrincipal, strPrincipal);
             if (pPrincipal) {
                 CollectHomeBooks(dav, strPrincipal, pPrincipal->addressbookHomeSet, books);

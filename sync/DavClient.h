@@ -23,6 +23,12 @@ public:
     // Notes a failure of the request: no response, or a status the caller did not expect.
     void Fail(const char* pszMethod, const std::string& strUrl, const CHttpResponse& response);
     void Fail(const std::string& strError) { m_strError = strError; }
+    // Forgets a failure the caller has dealt with (an answer too large, asked for again in parts).
+    void ClearError() {
+        m_strError.clear();
+        m_strCertificateSha256.clear();
+        m_nFailedStatus = 0;
+    }
 
     IHttpTransport& Transport() { return m_http; }
     bool Failed() const { return !m_strError.empty(); }
@@ -40,6 +46,11 @@ private:
 
 // Whether the status is a success (2xx).
 inline bool IsSuccess(int nStatus) { return nStatus >= 200 && nStatus < 300; }
+inline bool IsRedirect(int nStatus) {
+    return nStatus == 301 || nStatus == 302 || nStatus == 303 || nStatus == 307 || nStatus == 308;
+}
+// More redirects than this in a row is a server sending a request round in circles.
+const int kMaxRedirects = 5;
 
 struct CAddressBookInfo {
     std::string strUrl; // absolute, ending in "/"

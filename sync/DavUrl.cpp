@@ -243,6 +243,13 @@ bool IsSameResource(const std::string& a, const std::string& b) {
     return NormalPathAndQuery(partsA) == NormalPathAndQuery(partsB);
 }
 
+bool IsSameOrigin(const std::string& a, const std::string& b) {
+    CUrlParts partsA = Split(a);
+    CUrlParts partsB = Split(b);
+    return partsA.bScheme && partsA.bAuthority && partsB.bScheme && partsB.bAuthority &&
+           NormalOrigin(partsA) == NormalOrigin(partsB);
+}
+
 std::string UrlPath(const std::string& strUrl) {
     std::string strPath = Split(strUrl).strPath;
     return strPath.empty() ? "/" : strPath;

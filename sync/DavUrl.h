@@ -13,6 +13,9 @@ std::string ResolveHref(const std::string& strBaseUrl, const std::string& strHre
 // percent-encoding of unreserved characters and a trailing slash ignored. When either is a bare
 // path, only the paths are compared.
 bool IsSameResource(const std::string& a, const std::string& b);
+// Whether two absolute URLs share scheme, host and port (a default port written or not); false
+// when either has no origin. Credentials and cards go only to the origin the user set up.
+bool IsSameOrigin(const std::string& a, const std::string& b);
 // The path part of a URL ("/dav/anna/contacts/"; "/" for none), without query or fragment.
 std::string UrlPath(const std::string& strUrl);
 // The origin of a URL ("https://host:8443"): scheme and host in lower case, the port as written,

@@ -22,6 +22,7 @@ enum class HttpFailure {
     timeout,
     untrustedCertificate, // the server's certificate is not trusted; see strCertificateSha256
     cancelled,
+    tooLarge, // the answer was larger than the transport reads
     other,
 };
 

@@ -21,13 +21,17 @@ bool IsWine() {
 #endif
 }
 
-// The events of a document as one line: "<{ns}name>" for a start, "</>" for an end, texts as
-// they come (pieces join up).
+// The events of a document as one line: "<{ns}name>" for a start, "[{ns}name=value]" for each
+// of its attributes, "</>" for an end, texts as they come (pieces join up).
 class CTrace : public IXmlHandler {
 public:
     std::string m_str;
     void StartElement(const std::string& strNamespace, const std::string& strLocalName) override {
         m_str += "<{" + strNamespace + "}" + strLocalName + ">";
+    }
+    void Attribute(const std::string& strNamespace, const std::string& strLocalName,
+                   const std::string& strValue) override {
+        m_str += "[{" + strNamespace + "}" + strLocalName + "=" + strValue + "]";
     }
     void EndElement() override { m_str += "</>"; }
     void Text(const std::string& strUtf8) override { m_str += strUtf8; }
@@ -72,12 +76,13 @@ const char kXandikosPrincipal[] =
 
 // Any prefix, a default namespace, CDATA and references give the same events.
 TEST(XmlEventsTest, EquivalentSpellingsGiveTheSameEvents) {
-    const std::string strExpected = "<{DAV:}a><{urn:x}b>C&D</><{}c></></>";
+    const std::string strExpected = "<{DAV:}a><{urn:x}b>C&D</><{}c>[{}v=4.0][{urn:x}w=&]</></>";
     const char* spellings[] = {
-        "<a xmlns='DAV:'><b xmlns='urn:x'>C&amp;D</b><c xmlns=''/></a>",
+        "<a xmlns='DAV:'><b xmlns='urn:x'>C&amp;D</b><c xmlns='' v='4.0' xmlns:y='urn:x' y:w='&amp;'/></a>",
         ("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:a xmlns:d=\"DAV:\" "
-         "xmlns:x=\"urn:x\"><x:b><![CDATA[C&D]]></x:b><c/></d:a>\n"),
-        "<!-- lead --><D:a xmlns:D='DAV:'><B:b xmlns:B='urn:x'>&#67;&#x26;<?pi x?>D</B:b><c></c></D:a>",
+         "xmlns:x=\"urn:x\"><x:b><![CDATA[C&D]]></x:b><c v=\"4.0\" x:w=\"&#38;\"/></d:a>\n"),
+        "<!-- lead --><D:a xmlns:D='DAV:'><B:b xmlns:B='urn:x'>&#67;&#x26;<?pi x?>D</B:b><c v='4.0' "
+        "xmlns:z='urn:x' z:w='&amp;'></c></D:a>",
     };
     for (const char* psz : spellings) {
         EXPECT_EQ(strExpected, Trace(psz)) << psz;
@@ -221,6 +226,54 @@ TEST(DavXmlTest, ReadsAddressDataOfMultiget) {
     }
 }
 
+// What the rest of the sync relies on to never read an answer cut short as deletions, and to
+// ask for cards in the version the server keeps them in.
+TEST(DavXmlTest, ReadsTruncationAndTheCardVersionsTaken) {
+    const std::string strHead = "<d:multistatus xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:carddav'>";
+    const std::string strCard = "<d:response><d:href>/c/a.vcf</d:href><d:propstat><d:prop><d:getetag>\"1\""
+                                "</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
+    auto book = [](const std::string& strTypes) {
+        return "<d:response><d:href>/c/</d:href><d:propstat><d:prop><c:supported-address-data>" + strTypes +
+               "</c:supported-address-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
+    };
+    struct {
+        const char* pszName;
+        std::string strBody;
+        bool bTruncated, bVCard4;
+    } cases[] = {
+        {"whole", strHead + strCard + "</d:multistatus>", false, false},
+        {"507 for the collection",
+         strHead + strCard + "<d:response><d:href>/c/</d:href><d:status>HTTP/1.1 507 Insufficient Storage"
+                             "</d:status><d:error><d:number-of-matches-within-limits/></d:error></d:response>"
+                             "<d:sync-token>t2</d:sync-token></d:multistatus>",
+         true, false},
+        {"limit said without 507",
+         strHead + "<d:response><d:href>/c/</d:href><d:status>HTTP/1.1 200 OK</d:status><d:error>"
+                   "<d:number-of-matches-within-limits/></d:error></d:response>" + strCard + "</d:multistatus>",
+         true, false},
+        {"3.0 and 4.0",
+         strHead + book("<c:address-data-type content-type='text/vcard' version='3.0'/>"
+                        "<c:address-data-type content-type='TEXT/VCARD' version='4.0'/>") + "</d:multistatus>",
+         false, true},
+        {"defaults mean 3.0", strHead + book("<c:address-data-type/>") + "</d:multistatus>", false, false},
+        {"4.0 of another type",
+         strHead + book("<c:address-data-type content-type='application/vcard+json' version='4.0'/>") +
+             "</d:multistatus>",
+         false, false},
+    };
+    for (const auto& c : cases) {
+        CMultiStatus ms;
+        std::string strError;
+        ASSERT_TRUE(ParseMultiStatus(c.strBody, ms, strError)) << c.pszName << ": " << strError;
+        EXPECT_EQ(c.bTruncated, ms.bTruncated) << c.pszName;
+        bool bVCard4 = false;
+        for (const CDavResource& resource : ms.resources) {
+            bVCard4 = bVCard4 || resource.bTakesVCard4;
+        }
+        EXPECT_EQ(c.bVCard4, bVCard4) << c.pszName;
+    }
+}
+
 TEST(DavXmlTest, RefusesWhatIsNotAMultistatus) {
     const char* bodies[] = {
         "<error xmlns=\"DAV:\"><valid-sync-token /></error>",
@@ -268,7 +321,8 @@ TEST(DavXmlTest, RequestBodiesReadBackAsIntended) {
         {PropfindDiscoveryBody(),
          "<" + strD + "propfind><" + strD + "prop><" + strD + "resourcetype></><" + strD +
              "displayname></><" + strD + "current-user-principal></><" + strC + "addressbook-home-set></><" +
-             strD + "supported-report-set></><" + strD + "sync-token></><" + strD + "getetag></></></>"},
+             strC + "supported-address-data></><" + strD + "supported-report-set></><" + strD +
+             "sync-token></><" + strD + "getetag></></></>"},
         {PropfindEtagsBody(), "<" + strD + "propfind><" + strD + "prop><" + strD + "getetag></><" + strD +
                                   "getcontenttype></><" + strD + "resourcetype></></></>"},
         {SyncCollectionBody(""), "<" + strD + "sync-collection><" + strD + "sync-token></><" + strD +
@@ -278,6 +332,8 @@ TEST(DavXmlTest, RequestBodiesReadBackAsIntended) {
         {MultigetBody({"/c/a&b.vcf", "/c/<\"it's\">.vcf"}),
          "<" + strC + "addressbook-multiget><" + strD + "prop><" + strD + "getetag></><" + strC +
              "address-data></></><" + strD + "href>/c/a&b.vcf</><" + strD + "href>/c/<\"it's\">.vcf</></>"},
+        {MultigetBody({"/c/a.vcf"}, true),
+         "<" + strC + "address-data>[{}content-type=text/vcard][{}version=4.0]</></><" + strD + "href>/c/a.vcf"},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(0u, c.strBody.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>", 0));
@@ -349,6 +405,24 @@ TEST(DavUrlTest, SplitsOriginAndPath) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.pszOrigin, UrlOrigin(c.pszUrl)) << c.pszUrl;
         EXPECT_EQ(c.pszPath, UrlPath(c.pszUrl)) << c.pszUrl;
+    }
+}
+
+TEST(DavUrlTest, TellsTheSameServerByOrigin) {
+    struct {
+        const char *a, *b;
+        bool bSame;
+    } cases[] = {
+        {"https://Dav.Example/a/", "HTTPS://dav.example:443/b.vcf", true},
+        {"http://dav.example:80/", "http://dav.example/x", true},
+        {"https://dav.example/", "http://dav.example/", false}, // never from https down to http
+        {"https://dav.example/", "https://dav.example:8443/", false},
+        {"https://dav.example/", "https://dav.example.evil/", false},
+        {"https://dav.example/", "https://user@evil.example/", false},
+        {"https://dav.example/", "/a/", false}, // a bare path has no origin to compare
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.bSame, IsSameOrigin(c.a, c.b)) << c.a << " " << c.b;
     }
 }
 
