@@ -481,6 +481,25 @@ std::string NewCard(const CContact& contact, const std::string& strUid) {
     return strCard;
 }
 
+bool IsWholeCard(const std::string& strCard) {
+    CCardLines card = ReadCard(strCard);
+    return card.bFound && card.nEndCard != kNone;
+}
+
+bool HasCutDataUri(const std::string& strCard) {
+    for (const CVCardProperty& prop : ReadCard(strCard).props) {
+        const std::string& strValue = prop.strRaw;
+        if (StartsWithNoCase(strValue, "DATA:")) {
+            // "data:[<media type>][;base64],<data>": nothing after the comma, or no comma at all.
+            size_t nComma = strValue.find(',');
+            if (nComma == kNone || strValue.find_first_not_of(" \t", nComma + 1) == kNone) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::string CardUid(const std::string& strCard) {
     CCardLines card = ReadCard(strCard);
     for (const CVCardProperty& prop : card.props) {

@@ -26,6 +26,19 @@ std::string PatchCard(const std::string& strCard, const CContact& contact);
 // and N.
 std::string NewCard(const CContact& contact, const std::string& strUid);
 
+// A card this large is refused by name rather than read: an address book's card with a photo
+// stays far below it, and the sync holds every card it reads in memory at once.
+constexpr size_t kMaxCardBytes = size_t(5) * 1024 * 1024;
+
+// Whether the text holds one whole card, from BEGIN:VCARD to its END:VCARD. A card cut off by a
+// lost connection is not one, and must never be taken for what the server keeps.
+bool IsWholeCard(const std::string& strCard);
+
+// Whether a property of the card holds a data: URI cut to its media type ("PHOTO:data:image/jpeg"),
+// as a server's lossy conversion between vCard versions leaves a photo. Such a card written back
+// would lose that value on the server for good.
+bool HasCutDataUri(const std::string& strCard);
+
 // The card's UID value ("" when it has none).
 std::string CardUid(const std::string& strCard);
 

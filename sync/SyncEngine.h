@@ -29,13 +29,18 @@ struct CSyncOutcome {
     std::string strError;            // for the user, naming the server
     std::string strCertificateSha256; // when the server's certificate is not trusted
     bool bLoginRefused = false;       // the server did not accept the user name and password
-    // When the sync stopped because it would delete this many contacts on the server at once:
-    // given back as nConfirmedDeletions, the next sync deletes them.
+    // When the sync stopped because it would delete this many contacts on the server at once,
+    // or this many here (the server lists far fewer cards than were synchronised): given back as
+    // nConfirmedDeletions, the next sync deletes them. Either may be set, or both.
     size_t nDeletionsToConfirm = 0;
+    size_t nLocalDeletionsToConfirm = 0;
     // When it stopped because the state belongs to another address book than the address leads
     // to, and the caller asked to keep to that one: the state's address book.
     std::string strStateBook;
     CSyncSummary summary;
+    // What a sync that succeeded left undone, each naming the card (one larger than
+    // kMaxCardBytes stays on the server as it is, and is looked at again next time).
+    std::vector<std::string> warnings;
     // What the book is to do, in one change: remove these (indexes into the contacts given)
     // and add these.
     std::vector<int> removed;
@@ -47,8 +52,9 @@ struct CSyncOutcome {
 // and names them. State of another address book or user is set aside: the sync is a first one,
 // unless bKeepToStateBook, where an address that leads to another address book than the state's
 // stops the sync (a mistyped address would otherwise send the whole book there).
-// Deleting more than a few contacts and most of the synchronised ones on the server at once
-// needs nConfirmedDeletions at least as large, which the user gives after being asked.
+// Deleting more than a few contacts and most of the synchronised ones at once, on the server or
+// here, needs nConfirmedDeletions at least as large, which the user gives after being asked. An
+// answer the server cut short is never read as deletions.
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
                          const std::string& strUrl, const std::string& strUser,
                          size_t nConfirmedDeletions = 0, bool bKeepToStateBook = false);

@@ -18,6 +18,40 @@ void AddRecord(std::string& strOut, const char* pszName, const std::string& strV
     strOut += '\n';
 }
 
+// A deleted card's records carry this before the names of an entry's: an earlier version reads
+// them as names it does not know, never as its entries' own.
+const char kDeletedPrefix[] = "deleted-";
+
+void AddEntry(std::string& strOut, const std::string& strPrefix, const CSyncEntry& entry) {
+    AddRecord(strOut, (strPrefix + "href").c_str(), entry.strHref);
+    AddRecord(strOut, (strPrefix + "etag").c_str(), entry.strEtag);
+    AddRecord(strOut, (strPrefix + "uid").c_str(), entry.strUid);
+    AddRecord(strOut, (strPrefix + "card").c_str(), entry.strCard);
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        AddRecord(strOut, (strPrefix + CContact::FieldTag(f)).c_str(), entry.contact.FieldAt(f).GetStdString());
+    }
+}
+
+// Sets the part of an entry that the record names; false for a name no entry has.
+bool SetEntryRecord(CSyncEntry& entry, const std::string& strName, const std::string& strValue) {
+    if (strName == "etag") {
+        entry.strEtag = strValue;
+    } else if (strName == "uid") {
+        entry.strUid = strValue;
+    } else if (strName == "card") {
+        entry.strCard = strValue;
+    } else {
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            if (strName == CContact::FieldTag(f)) {
+                entry.contact.FieldAt(f) = strValue.c_str();
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
 // Reads the next record at nPos; false at the end or in damage.
 bool NextRecord(const std::string& strData, size_t& nPos, std::string& strName, std::string& strValue) {
     size_t nBlank = strData.find(' ', nPos);
@@ -54,13 +88,13 @@ std::string FormatSyncState(const CSyncState& state) {
     AddRecord(strOut, "user", state.strUser);
     AddRecord(strOut, "token", state.strSyncToken);
     for (const CSyncEntry& entry : state.entries) {
-        AddRecord(strOut, "href", entry.strHref);
-        AddRecord(strOut, "etag", entry.strEtag);
-        AddRecord(strOut, "uid", entry.strUid);
-        AddRecord(strOut, "card", entry.strCard);
-        for (int f = 0; f < CContact::kFieldCount; ++f) {
-            AddRecord(strOut, CContact::FieldTag(f), entry.contact.FieldAt(f).GetStdString());
-        }
+        AddEntry(strOut, "", entry);
+    }
+    if (!state.strCardVersion.empty()) {
+        AddRecord(strOut, "card-version", state.strCardVersion);
+    }
+    for (const CSyncEntry& entry : state.deleted) {
+        AddEntry(strOut, kDeletedPrefix, entry);
     }
     AddRecord(strOut, "end", "");
     return strOut;
@@ -85,23 +119,23 @@ bool ParseSyncState(const std::string& strData, CSyncState& state) {
             state.strUser = strValue;
         } else if (strName == "token") {
             state.strSyncToken = strValue;
+        } else if (strName == "card-version") {
+            state.strCardVersion = strValue;
         } else if (strName == "href") {
             state.entries.emplace_back();
             state.entries.back().strHref = strValue;
+        } else if (strName == std::string(kDeletedPrefix) + "href") {
+            state.deleted.emplace_back();
+            state.deleted.back().strHref = strValue;
+        } else if (strName.compare(0, std::strlen(kDeletedPrefix), kDeletedPrefix) == 0) {
+            if (state.deleted.empty()) {
+                return false;
+            }
+            SetEntryRecord(state.deleted.back(), strName.substr(std::strlen(kDeletedPrefix)), strValue);
         } else if (state.entries.empty()) {
             return false;
-        } else if (strName == "etag") {
-            state.entries.back().strEtag = strValue;
-        } else if (strName == "uid") {
-            state.entries.back().strUid = strValue;
-        } else if (strName == "card") {
-            state.entries.back().strCard = strValue;
         } else {
-            for (int f = 0; f < CContact::kFieldCount; ++f) {
-                if (strName == CContact::FieldTag(f)) {
-                    state.entries.back().contact.FieldAt(f) = strValue.c_str();
-                }
-            }
+            SetEntryRecord(state.entries.back(), strName, strValue); // a later version's names pass
         }
     }
     return false;

@@ -6,7 +6,8 @@
 //
 // The file is a list of records, each a name, a blank, the length of its value in bytes, a line
 // break, the value and a line break: any bytes survive, and reading it is one linear pass that a
-// damaged file cannot lead astray.
+// damaged file cannot lead astray. Records added since the first version come after the entries,
+// where earlier versions pass over names they do not know.
 #pragma once
 
 #include "data/Contact.h"
@@ -28,8 +29,17 @@ struct CSyncState {
     std::string strBookUrl;    // the address book it led to, absolute, ending in "/"
     std::string strUser;
     std::string strSyncToken; // empty: the next sync compares every card
+    // "4.0" when the address book takes cards in vCard 4.0, "3.0" when not; empty until asked.
+    std::string strCardVersion;
     std::vector<CSyncEntry> entries;
+    // Cards this book's syncs deleted on the server, the latest last: a contact that comes back
+    // (Undo of a deletion) goes back as the card it was, with its UID and what the book does not
+    // show, instead of as a new card.
+    std::vector<CSyncEntry> deleted;
 };
+
+// How many deleted cards the state keeps.
+constexpr size_t kMaxDeletedCards = 100;
 
 // The state file of a book.
 std::string SyncStatePath(const char* pszBookPath);

@@ -248,3 +248,27 @@ TEST(SyncCardTest, TextThatIsNoCardGivesAnEmptyContactAndANewCard) {
         ExpectSameFields(contact, ContactFromCard(strCard));
     }
 }
+
+// A card cut off by a lost connection, or with a photo a server's conversion cut to its media
+// type, is told apart from a whole one, so that it is never merged and written back.
+TEST(SyncCardTest, TellsCardsCutShort) {
+    const std::string strWhole = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Anna\r\nPHOTO:data:image/jpeg;base64,/9j/4AAQ\r\n"
+                                 "END:VCARD\r\n";
+    struct {
+        std::string strCard;
+        bool bWhole, bCutValue;
+    } cases[] = {
+        {strWhole, true, false},
+        {strWhole.substr(0, strWhole.size() - 2), true, false},   // the last line break missing
+        {strWhole.substr(0, strWhole.find("END:")), false, false}, // no END:VCARD
+        {strWhole.substr(0, strWhole.find("END:") + 3), false, false},
+        {"BEGIN:VCARD\r\nBEGIN:VCARD\r\nFN:x\r\nEND:VCARD\r\n", false, false}, // a nested card ended, not its own
+        {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna\r\nPHOTO;VALUE=uri:data:image/jpeg\r\nEND:VCARD\r\n", true, true},
+        {"BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Anna\r\nLOGO:DATA:image/png;base64, \r\nEND:VCARD\r\n", true, true},
+        {"BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Anna\r\nPHOTO:https://example.org/a.jpg\r\nEND:VCARD\r\n", true, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.bWhole, IsWholeCard(c.strCard)) << c.strCard;
+        EXPECT_EQ(c.bCutValue, HasCutDataUri(c.strCard)) << c.strCard;
+    }
+}

@@ -62,6 +62,11 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     entry.strCard = "BEGIN:VCARD\r\nFN:Łukasz\r\nnote 12\n\r\nEND:VCARD\r\n";
     entry.contact = Contact("Łukasz", "0171 5550", "line\\r\\nnext");
     state.entries = {entry, CSyncEntry()};
+    state.strCardVersion = "4.0";
+    CSyncEntry deleted = entry;
+    deleted.strHref += "x";
+    deleted.contact = Contact("Bert", "0172");
+    state.deleted = {deleted};
 
     const std::string strFile = FormatSyncState(state);
     CSyncState read;
@@ -70,6 +75,21 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     ASSERT_EQ(2u, read.entries.size());
     EXPECT_EQ(entry.strCard, read.entries[0].strCard);
     EXPECT_TRUE(HaveSameFields(entry.contact, read.entries[0].contact));
+    ASSERT_EQ(1u, read.deleted.size());
+    EXPECT_TRUE(HaveSameFields(deleted.contact, read.deleted[0].contact));
+    EXPECT_EQ("4.0", read.strCardVersion);
+    // An earlier version takes every "href" and field record for one of its entries: a deleted
+    // card's records must never read as one.
+    auto count = [&](const std::string& strRecord) {
+        size_t n = 0;
+        for (size_t nAt = strFile.find("\n" + strRecord); nAt != std::string::npos;
+             nAt = strFile.find("\n" + strRecord, nAt + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(2u, count("href "));
+    EXPECT_EQ(2u, count("firstname "));
 
     for (size_t nCut = 0; nCut < strFile.size(); nCut += 7) {
         EXPECT_FALSE(ParseSyncState(strFile.substr(0, nCut), read)) << nCut;

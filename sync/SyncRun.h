@@ -1,0 +1,137 @@
+// CSyncRun: one synchronisation from its start to its outcome, the engine behind Synchronise
+// (SyncEngine.h). Its steps live in three files: finding the address book, linking the contacts to
+// the cards and writing cards (SyncEngine.cpp); listing the server and fetching its cards
+// (SyncListing.cpp); deciding for each card and contact what to do (SyncReconcile.cpp).
+//
+// What it promises whatever the server does: every href it requests is on the address book's
+// own server; a card it takes is whole and within kMaxCardBytes; an answer cut short is never
+// read as deletions; the token moves only past cards it has read; a write that gave up keeps what
+// the two sides last agreed on, so that the next sync merges three ways again. Internal to the
+// sync library. One thread.
+#pragma once
+
+#include "DavClient.h"
+#include "SyncEngine.h"
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+// Every field of a contact in one text: equal for contacts whose sixteen fields are equal.
+std::string FieldsKey(const CContact& contact);
+bool HasAnyField(const CContact& contact);
+
+// A card on the server that this sync looks at: new, changed, or fetched after a conflict.
+struct CServerCard {
+    std::string strHref; // absolute
+    std::string strEtag;
+    std::string strCard;
+    bool bFetched = false;
+    bool bRefused = false; // too large to read: left on the server as it is
+};
+
+// The name of the contact a card holds, for messages about the card.
+std::string CardHolderName(const std::string& strCard);
+
+// The status Put gives a card it did not send, since it holds a value the server cut short.
+const int kNotWritten = -1;
+
+class CSyncRun {
+public:
+    CSyncRun(const CContactArray& contacts, IHttpTransport& http, size_t nConfirmedDeletions,
+             bool bKeepToStateBook, CSyncOutcome& out)
+        : m_contacts(contacts), m_dav(http), m_out(out), m_nConfirmedDeletions(nConfirmedDeletions),
+          m_bKeepToStateBook(bKeepToStateBook) {}
+
+    bool Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
+    const std::string& Error() const { return m_dav.Error(); }
+    const std::string& CertificateSha256() const { return m_dav.CertificateSha256(); }
+    bool LoginRefused() const { return m_bLoginRefused || m_dav.FailedStatus() == 401; }
+
+private:
+    // SyncEngine.cpp
+    bool FindBook(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
+    void LinkContacts();
+    // The token to keep: the one from the start when this sync wrote nothing there, or left a
+    // listed card unread.
+    std::string FinalToken();
+    // The contact of the book that this sync replaces or removes.
+    void ReplaceLocal(int nLocal, const CContact& contact);
+    void RemoveLocal(int nLocal) { m_out.removed.push_back(nLocal); }
+    void AddLocal(const CContact& contact) { m_out.added.push_back(contact); }
+    // Writes a card: with If-Match for a known one, If-None-Match for a new one. True when the
+    // request had an answer it can go on from: written (the entry then holds the card as
+    // written), 412, or refused because the card holds a value the server cut (bRefused).
+    bool Put(const std::string& strUrl, const std::string& strCard, const std::string& strEtag, CSyncEntry& entry,
+             int& nStatus);
+    // Reads a card, following redirects on the same server. True with the card, or with a 404
+    // or 410 status; a card of another UID than strUid (when given) fails the sync.
+    bool Get(const std::string& strUrl, const std::string& strUid, CServerCard& card, int& nStatus);
+    bool Fail(const std::string& strError) {
+        m_dav.Fail(strError);
+        return false;
+    }
+
+    // SyncListing.cpp
+    bool ListServer();
+    bool ListChanges(const std::string& strToken, bool& bTokenRefused);
+    bool ListEverything();
+    // Asks the address book what it is (an address book still, its token, the card versions it
+    // takes); false, said, when it is not there or not an address book.
+    bool ReadBookProperties(std::string& strToken);
+    // The URL of an href the server gave, which must be on the address book's server.
+    bool CardUrl(const std::string& strHref, std::string& strUrl);
+    // Whether the href names the address book itself.
+    bool IsBook(const std::string& strHref) const;
+    void NoteChanged(const std::string& strKey, const std::string& strUrl, const std::string& strEtag);
+    bool FetchCards();
+    bool FetchBatch(const std::vector<std::string>& keys);
+    bool FetchSingly(const std::string& strKey);
+    // Takes a card the server sent for a listed one; false, said, for a card cut short.
+    bool TakeCard(CServerCard& card, const std::string& strData, const std::string& strEtag);
+    std::string Key(const std::string& strHref) const;
+
+    // SyncReconcile.cpp
+    // Mass deletions on either side wait for the user's word.
+    bool CheckDeletions();
+    bool ReconcileEntries();
+    bool ReconcileRemovedThere(const CSyncEntry& agreed, int nLocal);
+    bool ReconcileChangedThere(const CSyncEntry& agreed, int nLocal, const CServerCard& server);
+    bool DeleteThere(const CSyncEntry& agreed);
+    bool SendLocalChange(const CSyncEntry& agreed, int nLocal);
+    // The contact changed on both sides, merged against what the two sides last agreed on and
+    // written back; result is the entry to keep, empty when the card was deleted there meanwhile.
+    bool MergeAndSend(const CSyncEntry& agreed, int nLocal, CServerCard server, CSyncEntry& result);
+    // A contact changed here whose card is gone there: sent again below as the card it was.
+    void Revive(int nLocal, const CSyncEntry& agreed);
+    void KeepReceived(const CServerCard& server, const CContact& received);
+    bool ReconcileNewCards();
+    bool UploadNewContacts();
+    // The card a contact without an entry goes to the server as: the card it was when it comes
+    // back (changed here while deleted there, or undone after this book deleted it), else new.
+    void CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid);
+
+    const CContactArray& m_contacts;
+    CDavClient m_dav;
+    CSyncOutcome& m_out;
+    const size_t m_nConfirmedDeletions;
+    const bool m_bKeepToStateBook;
+    CSyncState m_state;
+    std::string m_strStartToken;         // the state's token, as the sync found it
+    std::vector<CSyncEntry> m_entries;   // the state's, as the sync leaves them
+    std::vector<CSyncEntry> m_deleted;   // the deleted cards, as the sync leaves them
+    std::vector<int> m_entryLocal;       // per entry of m_state, its contact or -1
+    std::vector<int> m_localEntry;       // per contact, its entry or -1
+    std::vector<bool> m_localUsed;       // per contact, linked to a card found new
+    std::unordered_map<int, CSyncEntry> m_revived; // per contact, the card it comes back as
+    std::unordered_map<std::string, CServerCard> m_changed; // by key: changed or new on the server
+    std::vector<std::string> m_changedOrder;               // their keys in the server's order
+    std::unordered_set<std::string> m_removed;              // keys gone from the server
+    std::string m_strToken;     // the server's newest token, from its listing
+    bool m_bVCard4 = false;     // cards are asked for in vCard 4.0
+    bool m_bIncomplete = false; // a listed card was left unread, or the listing was cut short
+    bool m_bPartialListing = false; // the full listing was cut short: nothing missing from it is gone
+    int m_nWrites = 0;              // cards written or deleted on the server
+    bool m_bLoginRefused = false;   // while the address book was looked for
+};
