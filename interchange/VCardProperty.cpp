@@ -314,7 +314,9 @@ std::string HeadForNewValue(const std::string& strLine, const CVCardProperty& pr
     std::string strOut = head[0];
     for (size_t k = 1; k < head.size(); ++k) {
         std::string strKey = Upper(head[k].substr(0, head[k].find('=')));
-        if (strKey != "ENCODING" && strKey != "CHARSET" && !IsBareEncoding(strKey)) {
+        // A parameter whose quote never closes would take the parameters written after it in.
+        bool bUnbalanced = std::count(head[k].begin(), head[k].end(), '"') % 2 != 0;
+        if (strKey != "ENCODING" && strKey != "CHARSET" && !IsBareEncoding(strKey) && !bUnbalanced) {
             strOut += ";" + head[k];
         }
     }

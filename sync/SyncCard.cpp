@@ -43,6 +43,8 @@ struct CCardLines {
     VCardVersion version = VCardVersion::v21; // as readers take a card until its VERSION line
     std::vector<CVCardLine> lines;
     std::vector<CVCardProperty> props; // lines[i] taken apart
+    // Per line, whether it was read by the rules of 2.1, as lines before the VERSION line are.
+    std::vector<bool> readAsV21;
     size_t nEndCard = kNone;           // where its END:VCARD starts
     const char* pszBreak = "\r\n";     // the line break the text uses, for lines written into it
 };
@@ -56,7 +58,8 @@ CCardLines ReadCard(const std::string& strText) {
     CVCardLineReader reader(strText, strText.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
     CVCardLine line;
     int nDepth = 0;
-    while (reader.Next(card.version == VCardVersion::v21, line)) {
+    bool bVersionSeen = false;
+    for (bool bReadAsV21 = true; reader.Next(bReadAsV21, line); bReadAsV21 = card.version == VCardVersion::v21) {
         CVCardProperty prop;
         if (line.strText.find_first_not_of(" \t") == kNone ||
             !ParseProperty(line.strText, line.nLine, prop)) {
@@ -72,11 +75,15 @@ CCardLines ReadCard(const std::string& strText) {
                 break;
             }
         } else if (nDepth == 1) {
-            if (prop.strName == "VERSION") {
+            // The first VERSION counts: lines written into the card are folded by it, and a
+            // second one that disagreed would have them read back in another way.
+            if (prop.strName == "VERSION" && !bVersionSeen) {
+                bVersionSeen = true;
                 card.version = prop.strRaw.compare(0, 3, "2.1") == 0   ? VCardVersion::v21
                                : prop.strRaw.compare(0, 3, "4.0") == 0 ? VCardVersion::v40
                                                                        : VCardVersion::v30;
             }
+            card.readAsV21.push_back(bReadAsV21);
             card.lines.push_back(std::move(line));
             card.props.push_back(std::move(prop));
         }
@@ -376,13 +383,20 @@ private:
         return true;
     }
 
-    void AppendLine(std::string& strOut, const CLineEdit& edit) const {
+    // bReadAsV21: the line is read by the rules of 2.1, which keep a folded line's blank. A line
+    // written by the rules of another version goes there unfolded.
+    void AppendLine(std::string& strOut, const CLineEdit& edit, bool bReadAsV21) const {
         std::string strValue;
         for (size_t k = 0; k < edit.parts.size(); ++k) {
             strValue += (k == 0 ? "" : ";") + edit.parts[k];
         }
         std::string strLine;
         AppendVCardProperty(strLine, edit.strHead, strValue, m_card.version);
+        if (bReadAsV21 && m_card.version != VCardVersion::v21) {
+            for (size_t nFold = strLine.find("\r\n "); nFold != std::string::npos; nFold = strLine.find("\r\n ", nFold)) {
+                strLine.erase(nFold, 3);
+            }
+        }
         if (m_card.pszBreak[0] == '\n') {
             for (size_t i = 0; i < strLine.size(); ++i) {
                 if (strLine[i] != '\r') {
@@ -404,27 +418,57 @@ private:
             if (bRemove || edit.bChanged) {
                 strOut.append(m_strText, nPos, m_card.lines[p].nStart - nPos);
                 if (!bRemove) {
-                    AppendLine(strOut, edit);
+                    AppendLine(strOut, edit, m_card.readAsV21[p]);
                 }
                 nPos = m_card.lines[p].nEnd;
             }
         }
         bool bEnded = m_card.nEndCard != kNone;
-        size_t nInsert = bEnded ? m_card.nEndCard : m_strText.size();
+        size_t nEnd = bEnded ? m_card.nEndCard : m_strText.size();
+        size_t nInsert = nEnd;
+        if (!m_card.lines.empty()) {
+            // A last line that ends in a quoted-printable soft break would swallow a line added
+            // after it (readers let only END:VCARD end it): added lines go before it.
+            size_t p = m_card.lines.size() - 1;
+            if (EndsInSoftBreak(p) && m_card.lines[p].nStart >= nPos && m_card.lines[p].nEnd <= nEnd) {
+                nInsert = m_card.lines[p].nStart;
+            }
+        }
         strOut.append(m_strText, nPos, nInsert - nPos);
-        if (!bEnded && !strOut.empty() && strOut.back() != '\n' && strOut.back() != '\r') {
+        if (nInsert == nEnd && !bEnded && !strOut.empty() && strOut.back() != '\n' && strOut.back() != '\r') {
             strOut += m_card.pszBreak;
         }
         for (const CLineEdit& edit : m_added) {
-            AppendLine(strOut, edit);
+            AppendLine(strOut, edit, m_card.version == VCardVersion::v21);
         }
+        strOut.append(m_strText, nInsert, nEnd - nInsert);
         if (bEnded) {
-            strOut.append(m_strText, nInsert, kNone);
+            strOut.append(m_strText, nEnd, kNone);
         } else {
             // A card cut short gets the end it lacked.
+            if (!strOut.empty() && strOut.back() != '\n' && strOut.back() != '\r') {
+                strOut += m_card.pszBreak;
+            }
             strOut += std::string("END:VCARD") + m_card.pszBreak;
         }
         return strOut;
+    }
+
+    // Whether the line's last physical line ends in a quoted-printable soft break.
+    bool EndsInSoftBreak(size_t p) const {
+        size_t nEnd = m_card.lines[p].nEnd;
+        while (nEnd > m_card.lines[p].nStart && (m_strText[nEnd - 1] == '\n' || m_strText[nEnd - 1] == '\r')) {
+            --nEnd;
+        }
+        if (nEnd == m_card.lines[p].nStart || m_strText[nEnd - 1] != '=') {
+            return false;
+        }
+        // As the line reader tells a quoted-printable line: by the mark anywhere in its head.
+        std::string strHead = m_card.lines[p].strText.substr(0, m_card.lines[p].strText.find(':'));
+        for (char& ch : strHead) {
+            ch = ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
+        }
+        return strHead.find("QUOTED-PRINTABLE") != std::string::npos;
     }
 
     const std::string& m_strText;

@@ -272,3 +272,27 @@ TEST(SyncCardTest, TellsCardsCutShort) {
         EXPECT_EQ(c.bCutValue, HasCutDataUri(c.strCard)) << c.strCard;
     }
 }
+
+// Odd cards that servers hand on from old phones and other clients: an edit written into them
+// must read back as the edit, or it would be sent again at every sync and the value lost there.
+TEST(SyncCardTest, EditsOfOddCardsReadBackAsTheEdit) {
+    const char* cards[] = {
+        // A last line ending in a quoted-printable soft break would swallow a line added after it.
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo\r\nTITLE;ENCODING=QUOTED-PRINTABLE:Head of=0D=0Asales=\r\n"
+        "END:VCARD\r\n",
+        // A line before VERSION is read by the rules of 2.1, which keep a folded line's blank.
+        "BEGIN:VCARD\r\nNOTE:old\r\nVERSION:3.0\r\nN:Doe;Jo\r\nEND:VCARD\r\n",
+        // A second VERSION that disagrees with the first.
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jo\r\nNOTE:old\r\nVERSION:3.0\r\nEND:VCARD\r\n",
+        // A parameter whose quote never closes.
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jo\r\nNOTE;X-A=\"1:old\r\nEND:VCARD\r\n",
+    };
+    for (const char* pszCard : cards) {
+        CContact contact = ContactFromCard(pszCard);
+        contact.company = "Acme";
+        contact.note = "A note long enough to be folded, with marks; commas, and \\r\\na second line of text";
+        std::string strPatched = PatchCard(pszCard, contact);
+        SCOPED_TRACE(strPatched);
+        ExpectSameFields(contact, ContactFromCard(strPatched));
+    }
+}
