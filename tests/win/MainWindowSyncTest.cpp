@@ -441,21 +441,25 @@ TEST_F(MainWindowSyncTest, FailedBackgroundSyncShowsOnlyInTheStatusBar) {
     }
 }
 
-// Most of the synchronised contacts deleted at once: a background sync only says so, and
-// Synchronise Now asks first. Yes deletes them on the server, No brings them back here, Cancel
-// changes nothing.
-TEST_F(MainWindowSyncTest, ManyDeletionsOnTheServerAreAskedFirst) {
+// Most of the synchronised contacts deleted at once, here or on the server: a background sync
+// only says so, and Synchronise Now asks first. For deletions there, Yes deletes them on the
+// server, No brings them back here, Cancel changes nothing; for deletions here (a server's
+// listing cut short looks the same), Yes deletes them here and No changes nothing.
+TEST_F(MainWindowSyncTest, ManyDeletionsAreAskedFirst) {
     const struct {
+        bool bMissingHere;
         int nAnswer;
         int nCardsAfter, nContactsAfter;
         const char* pszStatus;
     } cases[] = {
-        {IDCANCEL, 12, 1, "Not synchronised: "},
-        {IDYES, 1, 1, "Synchronised"},
-        {IDNO, 12, 12, "Synchronised"},
+        {true, IDCANCEL, 12, 1, "Not synchronised: "},
+        {true, IDYES, 1, 1, "Synchronised"},
+        {true, IDNO, 12, 12, "Synchronised"},
+        {false, IDYES, 1, 1, "Synchronised"},
+        {false, IDNO, 1, 12, "Not synchronised: "},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.nAnswer);
+        SCOPED_TRACE(std::to_string(c.bMissingHere) + " " + std::to_string(c.nAnswer));
         const std::string strBook = MakeBook();
         CContactArray contacts;
         for (int i = 0; i < 12; ++i) {
@@ -468,7 +472,14 @@ TEST_F(MainWindowSyncTest, ManyDeletionsOnTheServerAreAskedFirst) {
         ASSERT_TRUE(first.bOk) << first.strError;
         CFileException error;
         ASSERT_TRUE(WriteSyncState(StatePath().c_str(), first.state, error));
-        contacts.RemoveAt(1, 11);
+        if (c.bMissingHere) {
+            contacts.RemoveAt(1, 11);
+        } else {
+            for (size_t i = 1; i < first.state.entries.size(); ++i) {
+                const int nStatus = Send("DELETE", first.state.entries[i].strHref, {}, "").nStatus;
+                EXPECT_TRUE(nStatus == 200 || nStatus == 204) << nStatus;
+            }
+        }
         WriteBook(contacts);
         StoreAccount(strBook, kPassword, true);
         CMessageBoxAnswerer answerer(c.nAnswer);
@@ -488,8 +499,8 @@ TEST_F(MainWindowSyncTest, ManyDeletionsOnTheServerAreAskedFirst) {
             })
             .Do([&] {
                 ASSERT_EQ(1u, answerer.m_boxes.size());
-                EXPECT_NE(std::string::npos,
-                          answerer.m_boxes[0].strText.find("Delete them on the server too?"));
+                EXPECT_NE(std::string::npos, answerer.m_boxes[0].strText.find(
+                                                 c.bMissingHere ? "Delete them on the server too?" : "Delete them here too?"));
                 EXPECT_TRUE(StartsWith(strStatus, c.pszStatus)) << strStatus;
                 EXPECT_EQ(c.nCardsAfter, CardCount(strBook));
                 EXPECT_EQ(c.nContactsAfter, dlg.Book().Contacts().GetSize());

@@ -10,6 +10,8 @@
 #include "ui/shell/Globals.h"
 #include "ui/sync/SyncDlg.h"
 
+#include <algorithm>
+
 namespace {
 
 const UINT_PTR kSoonTimerId = 0x1F20;  // the next sync: at start, after a change, or again
@@ -21,6 +23,10 @@ const char kDeleteThereToo[] =
     "\n\nDelete them on the server too?\n\nYes deletes them there. No brings them back here from the "
     "server, as when this address book was restored from an old copy or replaced. Cancel changes nothing "
     "for now.";
+const char kDeleteHereToo[] =
+    "\n\nDelete them here too?\n\nYes deletes them, as they were deleted elsewhere. No changes nothing: "
+    "the contacts stay as they are, and the next synchronisation asks again (as it should while the "
+    "server's address book is being moved or restored).";
 
 // The time of day in the user's format, without seconds.
 CString TimeOfDay() {
@@ -59,6 +65,15 @@ CString SyncedStatus(const CSyncSummary& summary) {
                       (summary.nConflicts == 1 ? "value" : "values") + " in the note";
     }
     return "Synchronised " + TimeOfDay() + (strDetails.IsEmpty() ? CString() : ": " + strDetails + ".");
+}
+
+// What a sync that succeeded left undone, one card a line.
+CString WarningLines(const std::vector<std::string>& warnings) {
+    CString strLines;
+    for (const std::string& strWarning : warnings) {
+        strLines += (strLines.IsEmpty() ? "" : "\n") + CString(strWarning.c_str());
+    }
+    return strLines;
 }
 
 } // namespace
@@ -200,7 +215,7 @@ LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
     if (pJob->strBookUrl != m_account.strBookUrl || pJob->strUser != m_account.strUser) {
         return 0; // the account was changed or removed meanwhile: its outcome is not wanted
     }
-    if (pJob->outcome.nDeletionsToConfirm > 0) {
+    if (pJob->outcome.nDeletionsToConfirm > 0 || pJob->outcome.nLocalDeletionsToConfirm > 0) {
         ConfirmDeletions(pJob->outcome, bInteractive);
         return 0;
     }
@@ -253,24 +268,43 @@ void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
         }
         return;
     }
-    m_commands.SetStatus(SyncedStatus(outcome.summary));
+    const CString strStatus = SyncedStatus(outcome.summary);
+    if (outcome.warnings.empty()) {
+        m_commands.SetStatus(strStatus);
+        return;
+    }
+    m_commands.SetStatus(strStatus + " " + CString(outcome.warnings.front().c_str()));
+    if (bInteractive) {
+        m_window.MessageBox(strStatus + "\n\n" + WarningLines(outcome.warnings), kSystemCaption,
+                            MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 void CSyncCommands::ConfirmDeletions(const CSyncOutcome& outcome, bool bInteractive) {
     const CString strError = outcome.strError.c_str();
     if (!bInteractive) {
-        Fail(strError + " Choose Synchronise Now to delete them there or bring them back here.", false);
+        Fail(strError + " Choose Synchronise Now to decide.", false);
         return;
     }
+    // Deletions here are only ever confirmed or left for later: bringing the contacts back to a
+    // server whose listing was cut short would double them there.
+    const bool bHere = outcome.nLocalDeletionsToConfirm > 0;
     int nAnswer = IDCANCEL;
     {
         // No sync starts while the question is open; one that did would ask it again.
         CCommandScope command(m_exit, m_window);
-        nAnswer = m_window.MessageBox(strError + kDeleteThereToo, kSystemCaption,
-                                      MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
+        nAnswer = bHere ? m_window.MessageBox(strError + kDeleteHereToo, kSystemCaption,
+                                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
+                        : m_window.MessageBox(strError + kDeleteThereToo, kSystemCaption,
+                                              MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
+    }
+    if (bHere && nAnswer == IDNO) {
+        nAnswer = IDCANCEL;
     }
     switch (nAnswer) {
-    case IDYES: StartSync(true, outcome.nDeletionsToConfirm); return;
+    case IDYES:
+        StartSync(true, std::max(outcome.nDeletionsToConfirm, outcome.nLocalDeletionsToConfirm));
+        return;
     case IDNO:
         // Without what the two sides last agreed on, the sync is a first one: it finds each
         // contact here on the server again and brings back the ones missing here.
