@@ -239,7 +239,7 @@ bool CSyncRun::ListEverything() {
     }
     if (listing.bTruncated) {
         // What the server left out of an answer it cut short is not known to be gone.
-        m_bPartialListing = m_bIncomplete = true;
+        m_bIncomplete = true;
         return true;
     }
     for (const auto& it : known) {

@@ -131,7 +131,6 @@ private:
     std::string m_strToken;     // the server's newest token, from its listing
     bool m_bVCard4 = false;     // cards are asked for in vCard 4.0
     bool m_bIncomplete = false; // a listed card was left unread, or the listing was cut short
-    bool m_bPartialListing = false; // the full listing was cut short: nothing missing from it is gone
     int m_nWrites = 0;              // cards written or deleted on the server
     bool m_bLoginRefused = false;   // while the address book was looked for
 };
