@@ -71,6 +71,7 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
     if (!FindBook(state, strUrl, strUser)) {
         return false;
     }
+    m_bBookFound = true;
     // Cards on another server than the address book's have no place in its state: they are never
     // asked for, and their contacts go to the address book as new cards.
     auto elsewhere = [this](const CSyncEntry& entry) { return !IsSameOrigin(entry.strHref, m_state.strBookUrl); };
@@ -81,9 +82,10 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
     m_deleted = m_state.deleted;
     LinkContacts();
     bool bAnyLinked = std::any_of(m_entryLocal.begin(), m_entryLocal.end(), [](int n) { return n >= 0; });
-    if (!m_state.entries.empty() && !bAnyLinked) {
-        // The book holds none of the contacts last synchronised: another book, or one that was
-        // lost. Deleting them all on the server would be the worst guess; this is a first sync.
+    if (m_state.entries.size() > kMassDeletion && !bAnyLinked) {
+        // The book holds none of the many contacts last synchronised: another book, or one that
+        // was lost. Deleting them all on the server would be the worst guess; this is a first
+        // sync. A few, the user may well have deleted.
         m_state.entries.clear();
         m_state.strSyncToken.clear();
         LinkContacts();
@@ -104,6 +106,44 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
     }
     m_out.state.deleted = std::move(m_deleted);
     return true;
+}
+
+void CSyncRun::Settle(const std::string& strHref, const CSyncEntry* pEntry) {
+    const std::string strKey = Key(strHref);
+    if (pEntry) {
+        m_settled[strKey] = *pEntry;
+        m_settledGone.erase(strKey);
+    } else {
+        m_settled.erase(strKey);
+        m_settledGone.insert(strKey);
+    }
+}
+
+CSyncState CSyncRun::SettledState(const CSyncState& given) const {
+    if (!m_bBookFound) {
+        return given;
+    }
+    CSyncState settled = m_state;
+    settled.strSyncToken = m_strStartToken; // the changes it did not apply here come again
+    settled.entries.clear();
+    std::unordered_set<std::string> written;
+    for (const CSyncEntry& entry : m_state.entries) {
+        const std::string strKey = Key(entry.strHref);
+        auto it = m_settled.find(strKey);
+        if (it != m_settled.end()) {
+            settled.entries.push_back(it->second);
+            written.insert(strKey);
+        } else if (m_settledGone.count(strKey) == 0) {
+            settled.entries.push_back(entry);
+        }
+    }
+    for (const auto& it : m_settled) {
+        if (written.count(it.first) == 0) {
+            settled.entries.push_back(it.second);
+        }
+    }
+    settled.deleted = m_deleted;
+    return settled;
 }
 
 std::string CSyncRun::FinalToken() {
@@ -380,6 +420,8 @@ CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state,
     CContactArray stored = bRaw ? WithStoredLineBreaks(contacts) : CContactArray();
     CSyncRun run(bRaw ? stored : contacts, http, nConfirmedDeletions, bKeepToStateBook, out);
     out.bOk = run.Run(state, strUrl, strUser);
+    out.settledState = run.SettledState(state);
+    out.bSettled = run.HasSettled();
     if (!out.bOk) {
         // Nothing of a sync that stopped is applied here; the next one finds what it did there.
         out.strError = run.Error();

@@ -46,6 +46,13 @@ struct CSyncOutcome {
     std::vector<int> removed;
     std::vector<CContact> added;
     CSyncState state; // to be written after the book
+    // What the server and the book as the sync found it agree on after this sync's writes there:
+    // cards it made for contacts here, changes it sent, cards it deleted, with the old token.
+    // Kept when the outcome cannot be applied (the sync failed midway, or the book changed
+    // meanwhile), so that the next sync neither doubles a card this one made nor brings back one
+    // it deleted. bSettled: it differs from the state the sync was given.
+    CSyncState settledState;
+    bool bSettled = false;
 };
 
 // strUrl: the address the user gave; when it leads to several address books the sync refuses

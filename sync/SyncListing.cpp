@@ -130,7 +130,15 @@ bool CSyncRun::ListServer() {
         m_strStartToken.clear();
         return ListEverything();
     }
-    return true;
+    // A card whose answer was lost is among the changes if it arrived; if not, it is looked for.
+    std::vector<std::string> unconfirmed;
+    for (const CSyncEntry& entry : m_state.entries) {
+        const std::string strKey = Key(entry.strHref);
+        if (entry.bUnconfirmed && m_changed.count(strKey) == 0 && m_removed.insert(strKey).second) {
+            unconfirmed.push_back(strKey);
+        }
+    }
+    return ConfirmRemovals(unconfirmed, false);
 }
 
 bool CSyncRun::ListChanges(const std::string& strStartToken, bool& bTokenRefused) {
@@ -172,6 +180,7 @@ bool CSyncRun::ListChanges(const std::string& strStartToken, bool& bTokenRefused
             const std::string strKey = Key(resource.strHref);
             if (resource.nStatus == 404) {
                 m_removed.insert(strKey);
+                m_reportedGone.insert(strKey);
                 continue;
             }
             if (resource.bCollection) {
@@ -182,6 +191,7 @@ bool CSyncRun::ListChanges(const std::string& strStartToken, bool& bTokenRefused
                 continue;
             }
             m_removed.erase(strKey); // made again after it was removed
+            m_reportedGone.erase(strKey);
             auto it = known.find(strKey);
             if (it == known.end() || it->second->strEtag != resource.strEtag || m_changed.count(strKey)) {
                 NoteChanged(strKey, strUrl, resource.strEtag);
@@ -242,9 +252,64 @@ bool CSyncRun::ListEverything() {
         m_bIncomplete = true;
         return true;
     }
+    std::vector<std::string> missing;
     for (const auto& it : known) {
         if (listed.count(it.first) == 0) {
             m_removed.insert(it.first);
+            missing.push_back(it.first);
+        }
+    }
+    return ConfirmRemovals(missing, true);
+}
+
+bool CSyncRun::ConfirmRemovals(const std::vector<std::string>& keys, bool bListed) {
+    std::unordered_map<std::string, const CSyncEntry*> known;
+    for (const CSyncEntry& entry : m_state.entries) {
+        known[Key(entry.strHref)] = &entry;
+    }
+    for (size_t nStart = 0; nStart < keys.size(); nStart += kMultigetBatch) {
+        std::unordered_set<std::string> batch, answered;
+        std::vector<std::string> hrefs;
+        for (size_t i = nStart; i < keys.size() && i < nStart + kMultigetBatch; ++i) {
+            batch.insert(keys[i]);
+            hrefs.push_back(UrlPath(known[keys[i]]->strHref));
+        }
+        CHttpResponse response = m_dav.Report(m_state.strBookUrl, 1, MultigetBody(hrefs, m_bVCard4));
+        if (response.failure != HttpFailure::none) {
+            return false;
+        }
+        CMultiStatus cards;
+        std::string strError;
+        if (response.nStatus != 207) {
+            m_dav.Fail("REPORT", m_state.strBookUrl, response);
+            return false;
+        }
+        if (!ParseMultiStatus(response.strBody, cards, strError)) {
+            return Fail("The server " + UrlOrigin(m_state.strBookUrl) +
+                        " sent an answer that is not a valid WebDAV answer (" + strError + ").");
+        }
+        for (const CDavResource& resource : cards.resources) {
+            const std::string strKey = Key(resource.strHref);
+            if (batch.count(strKey) == 0 || !answered.insert(strKey).second || resource.nStatus == 404) {
+                continue; // a 404 confirms the card is gone
+            }
+            // Still there. When a listing left it out, the token the sync began with stays, since
+            // a listing that leaves cards out may leave out changes too.
+            m_removed.erase(strKey);
+            m_bIncomplete = m_bIncomplete || bListed;
+            const CSyncEntry& entry = *known[strKey];
+            if (!resource.strAddressData.empty() && resource.strEtag != entry.strEtag) {
+                NoteChanged(strKey, entry.strHref, resource.strEtag);
+                if (!TakeCard(m_changed[strKey], resource.strAddressData, resource.strEtag)) {
+                    return false;
+                }
+            }
+        }
+        for (const std::string& strKey : batch) {
+            if (answered.count(strKey) == 0) {
+                m_removed.erase(strKey); // not said to be gone: kept until a listing says it is
+                m_bIncomplete = true;
+            }
         }
     }
     return true;
@@ -253,7 +318,7 @@ bool CSyncRun::ListEverything() {
 bool CSyncRun::FetchCards() {
     std::vector<std::string> keys;
     for (const std::string& strKey : m_changedOrder) {
-        if (m_removed.count(strKey) == 0) {
+        if (m_removed.count(strKey) == 0 && !m_changed[strKey].bFetched) {
             keys.push_back(strKey);
         }
     }

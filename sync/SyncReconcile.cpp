@@ -9,7 +9,17 @@
 
 namespace {
 
-const size_t kMassDeletion = 10; // deletions that need no second look, whatever the share
+// Whether every value of b is a's too: the card a sync sent before it stopped, and the contact
+// with what was added to it since (or the other way round). Two contacts of one name where
+// neither holds more may be two people, and stay two.
+bool HoldsAllOf(const CContact& a, const CContact& b) {
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        if (!b.FieldAt(f).IsEmpty() && !(a.FieldAt(f) == b.FieldAt(f))) {
+            return false;
+        }
+    }
+    return true;
+}
 
 bool IsMassDeletion(size_t nDeletions, size_t nSynchronised, size_t nConfirmed) {
     return nDeletions > kMassDeletion && nDeletions * 2 > nSynchronised && nDeletions > nConfirmed;
@@ -28,7 +38,7 @@ bool CSyncRun::CheckDeletions() {
         const bool bRemoved = m_removed.count(strKey) != 0;
         if (nLocal < 0 && !bRemoved && m_changed.count(strKey) == 0) {
             ++nThere;
-        } else if (nLocal >= 0 && bRemoved &&
+        } else if (nLocal >= 0 && bRemoved && !m_state.entries[e].bUnconfirmed &&
                    HaveSameFields(m_contacts[nLocal], ContactFromCard(m_state.entries[e].strCard))) {
             ++nHere;
         }
@@ -65,7 +75,16 @@ bool CSyncRun::ReconcileEntries() {
         if (m_removed.count(strKey)) {
             bGoOn = ReconcileRemovedThere(agreed, nLocal);
         } else if (changed != m_changed.end() && changed->second.bFetched) {
-            bGoOn = ReconcileChangedThere(agreed, nLocal, changed->second);
+            const CServerCard& server = changed->second;
+            if (agreed.bUnconfirmed && nLocal < 0 &&
+                HaveSameFields(ContactFromCard(server.strCard), ContactFromCard(agreed.strCard))) {
+                // The card whose answer was lost did arrive, and its contact was deleted here since.
+                CSyncEntry arrived = agreed;
+                arrived.strEtag = server.strEtag;
+                bGoOn = DeleteThere(arrived);
+            } else {
+                bGoOn = ReconcileChangedThere(agreed, nLocal, server);
+            }
         } else if (changed != m_changed.end()) {
             // Changed there but left unread (too large to read): as it was until it is read.
             CSyncEntry entry = agreed;
@@ -88,6 +107,13 @@ bool CSyncRun::ReconcileEntries() {
 bool CSyncRun::ReconcileRemovedThere(const CSyncEntry& agreed, int nLocal) {
     if (nLocal < 0) {
         return true; // gone on both sides
+    }
+    if (agreed.bUnconfirmed && m_reportedGone.count(Key(agreed.strHref)) == 0) {
+        // The card whose answer was lost is not there, and no change since says it was deleted:
+        // taken as never arrived, and sent again. (Deleting the contact here instead could lose a
+        // contact that exists nowhere else.)
+        Revive(nLocal, agreed);
+        return true;
     }
     if (!HaveSameFields(m_contacts[nLocal], ContactFromCard(agreed.strCard))) {
         // Changed here, deleted there: kept with the change, and sent again below as the card it
@@ -121,11 +147,14 @@ bool CSyncRun::ReconcileChangedThere(const CSyncEntry& agreed, int nLocal, const
         return true;
     }
     const CContact& local = m_contacts[nLocal];
-    if (HaveSameFields(local, ContactFromCard(agreed.strCard)) || HaveSameFields(local, received)) {
-        if (!HaveSameFields(local, received)) {
-            ReplaceLocal(nLocal, received);
-            ++m_out.summary.nReceived;
-        }
+    if (HaveSameFields(local, received)) {
+        KeepReceived(server, received);
+        Settle(server.strHref, &m_entries.back());
+        return true;
+    }
+    if (HaveSameFields(local, ContactFromCard(agreed.strCard))) {
+        ReplaceLocal(nLocal, received);
+        ++m_out.summary.nReceived;
         KeepReceived(server, received);
         return true;
     }
@@ -142,7 +171,11 @@ bool CSyncRun::ReconcileChangedThere(const CSyncEntry& agreed, int nLocal, const
 }
 
 bool CSyncRun::DeleteThere(const CSyncEntry& agreed) {
-    CHttpResponse response = m_dav.Send("DELETE", agreed.strHref, "", {{"If-Match", agreed.strEtag}});
+    std::vector<std::pair<std::string, std::string>> headers;
+    if (!agreed.strEtag.empty()) {
+        headers.emplace_back("If-Match", agreed.strEtag);
+    }
+    CHttpResponse response = m_dav.Send("DELETE", agreed.strHref, "", headers);
     if (response.failure != HttpFailure::none) {
         return false;
     }
@@ -168,6 +201,7 @@ bool CSyncRun::DeleteThere(const CSyncEntry& agreed) {
     ++m_out.summary.nDeletedOnServer;
     ++m_nWrites;
     m_deleted.push_back(agreed); // for the contact's way back, should it come back
+    Settle(agreed.strHref, nullptr);
     return true;
 }
 
@@ -191,6 +225,7 @@ bool CSyncRun::SendLocalChange(const CSyncEntry& agreed, int nLocal) {
     }
     if (nStatus != 412) {
         m_entries.push_back(sent);
+        Settle(sent.strHref, &sent);
         return true;
     }
     // Changed on both sides.
@@ -289,7 +324,9 @@ bool CSyncRun::ReconcileNewCards() {
         const std::string strName = NameKey(received);
         for (auto range = byName.equal_range(strName); nLocal < 0 && range.first != range.second; ++range.first) {
             int i = range.first->second;
-            if (!m_localUsed[static_cast<size_t>(i)] && !strName.empty() && IsSamePerson(m_contacts[i], received)) {
+            if (!m_localUsed[static_cast<size_t>(i)] && !strName.empty() &&
+                (IsSamePerson(m_contacts[i], received) || HoldsAllOf(m_contacts[i], received) ||
+                 HoldsAllOf(received, m_contacts[i]))) {
                 nLocal = i;
             }
         }
@@ -304,6 +341,7 @@ bool CSyncRun::ReconcileNewCards() {
         const CContact& local = m_contacts[nLocal];
         if (HaveSameFields(local, received)) {
             m_entries.push_back(entry);
+            Settle(entry.strHref, &entry);
             continue;
         }
         // One person on both sides: linked, and merged so that every value of both is kept.
@@ -329,7 +367,7 @@ bool CSyncRun::ReconcileNewCards() {
     return true;
 }
 
-void CSyncRun::CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid) {
+bool CSyncRun::CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid) {
     const CContact& contact = m_contacts[nLocal];
     CSyncEntry old;
     auto revived = m_revived.find(nLocal);
@@ -349,11 +387,12 @@ void CSyncRun::CardForNewContact(int nLocal, std::string& strUrl, std::string& s
         strUid = old.strUid;
         strUrl = old.strHref;
         strCard = PatchCard(old.strCard, contact);
-        return;
+        return false;
     }
     strUid = MakeCardUid();
     strUrl = m_state.strBookUrl + strUid + ".vcf";
     strCard = NewCard(contact, strUid);
+    return true;
 }
 
 bool CSyncRun::UploadNewContacts() {
@@ -363,15 +402,26 @@ bool CSyncRun::UploadNewContacts() {
         }
         CSyncEntry entry;
         std::string strUrl, strCard;
-        CardForNewContact(i, strUrl, strCard, entry.strUid);
+        const bool bNewPlace = CardForNewContact(i, strUrl, strCard, entry.strUid);
         entry.contact = m_contacts[i];
         int nStatus = 0;
         if (!Put(strUrl, strCard, "", entry, nStatus)) {
+            // No answer, or none after it: the card may be there, and the next sync looks. Only at
+            // a new place: where a card was deleted before, a deletion the server reports next
+            // time could be that one, and this card's absence never told apart from it.
+            if (bNewPlace && (nStatus == 0 || IsSuccess(nStatus))) {
+                entry.strHref = strUrl;
+                entry.strCard = strCard;
+                entry.strEtag.clear();
+                entry.bUnconfirmed = true;
+                Settle(strUrl, &entry);
+            }
             return false;
         }
         // A card there already (412) is found and linked by the next sync.
         if (nStatus != 412 && nStatus != kNotWritten) {
             m_entries.push_back(entry);
+            Settle(entry.strHref, &entry);
         }
     }
     return true;

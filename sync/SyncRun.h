@@ -34,6 +34,9 @@ struct CServerCard {
 // The name of the contact a card holds, for messages about the card.
 std::string CardHolderName(const std::string& strCard);
 
+// Deletions that need no second look, whatever their share of the synchronised contacts.
+const size_t kMassDeletion = 10;
+
 // The status Put gives a card it did not send, since it holds a value the server cut short.
 const int kNotWritten = -1;
 
@@ -48,6 +51,10 @@ public:
     const std::string& Error() const { return m_dav.Error(); }
     const std::string& CertificateSha256() const { return m_dav.CertificateSha256(); }
     bool LoginRefused() const { return m_bLoginRefused || m_dav.FailedStatus() == 401; }
+    // The state as the server and the book as it was given agree on it (CSyncOutcome::settledState);
+    // given is the caller's state, for a sync that did not get as far as finding its book.
+    CSyncState SettledState(const CSyncState& given) const;
+    bool HasSettled() const { return !m_settled.empty() || !m_settledGone.empty(); }
 
 private:
     // SyncEngine.cpp
@@ -68,6 +75,9 @@ private:
     // Reads a card, following redirects on the same server. True with the card, or with a 404
     // or 410 status; a card of another UID than strUid (when given) fails the sync.
     bool Get(const std::string& strUrl, const std::string& strUid, CServerCard& card, int& nStatus);
+    // A card and the contact here agree now without any change here (pEntry), or the card is gone
+    // along with its contact (null).
+    void Settle(const std::string& strHref, const CSyncEntry* pEntry);
     bool Fail(const std::string& strError) {
         m_dav.Fail(strError);
         return false;
@@ -88,6 +98,11 @@ private:
     bool FetchCards();
     bool FetchBatch(const std::vector<std::string>& keys);
     bool FetchSingly(const std::string& strKey);
+    // Cards missing from a full listing (bListed), or whose PUT got no answer, are asked for once
+    // more: only those the server then says are gone count as gone, so a listing that silently
+    // left cards out deletes nothing here.
+    // keys: of entries of the state, noted as removed.
+    bool ConfirmRemovals(const std::vector<std::string>& keys, bool bListed);
     // Takes a card the server sent for a listed one; false, said, for a card cut short.
     bool TakeCard(CServerCard& card, const std::string& strData, const std::string& strEtag);
     std::string Key(const std::string& strHref) const;
@@ -109,8 +124,9 @@ private:
     bool ReconcileNewCards();
     bool UploadNewContacts();
     // The card a contact without an entry goes to the server as: the card it was when it comes
-    // back (changed here while deleted there, or undone after this book deleted it), else new.
-    void CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid);
+    // back (changed here while deleted there, or undone after this book deleted it), else new;
+    // true for a new card at a new place.
+    bool CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid);
 
     const CContactArray& m_contacts;
     CDavClient m_dav;
@@ -128,9 +144,13 @@ private:
     std::unordered_map<std::string, CServerCard> m_changed; // by key: changed or new on the server
     std::vector<std::string> m_changedOrder;               // their keys in the server's order
     std::unordered_set<std::string> m_removed;              // keys gone from the server
+    std::unordered_set<std::string> m_reportedGone; // of them, those the server's changes name as deleted
     std::string m_strToken;     // the server's newest token, from its listing
     bool m_bVCard4 = false;     // cards are asked for in vCard 4.0
     bool m_bIncomplete = false; // a listed card was left unread, or the listing was cut short
     int m_nWrites = 0;              // cards written or deleted on the server
+    bool m_bBookFound = false;
+    std::unordered_map<std::string, CSyncEntry> m_settled; // by key: see Settle
+    std::unordered_set<std::string> m_settledGone;
     bool m_bLoginRefused = false;   // while the address book was looked for
 };

@@ -30,6 +30,9 @@ void AddEntry(std::string& strOut, const std::string& strPrefix, const CSyncEntr
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         AddRecord(strOut, (strPrefix + CContact::FieldTag(f)).c_str(), entry.contact.FieldAt(f).GetStdString());
     }
+    if (entry.bUnconfirmed) {
+        AddRecord(strOut, (strPrefix + "unconfirmed").c_str(), "1");
+    }
 }
 
 // Sets the part of an entry that the record names; false for a name no entry has.
@@ -40,6 +43,8 @@ bool SetEntryRecord(CSyncEntry& entry, const std::string& strName, const std::st
         entry.strUid = strValue;
     } else if (strName == "card") {
         entry.strCard = strValue;
+    } else if (strName == "unconfirmed") {
+        entry.bUnconfirmed = strValue == "1";
     } else {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
             if (strName == CContact::FieldTag(f)) {

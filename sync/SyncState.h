@@ -22,6 +22,10 @@ struct CSyncEntry {
     std::string strUid;
     std::string strCard;  // as last synchronised
     CContact contact;     // the book's contact as last seen, the sixteen fields
+    // A new card whose PUT got no answer (the connection broke): it may or may not be on the
+    // server. Found there, it is the contact's; not found, it is sent again, and never taken for a
+    // card deleted there.
+    bool bUnconfirmed = false;
 };
 
 struct CSyncState {

@@ -61,7 +61,9 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     entry.strUid = "u1";
     entry.strCard = "BEGIN:VCARD\r\nFN:Łukasz\r\nnote 12\n\r\nEND:VCARD\r\n";
     entry.contact = Contact("Łukasz", "0171 5550", "line\\r\\nnext");
-    state.entries = {entry, CSyncEntry()};
+    CSyncEntry unconfirmed;
+    unconfirmed.bUnconfirmed = true;
+    state.entries = {entry, unconfirmed};
     state.strCardVersion = "4.0";
     CSyncEntry deleted = entry;
     deleted.strHref += "x";
@@ -78,6 +80,8 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     ASSERT_EQ(1u, read.deleted.size());
     EXPECT_TRUE(HaveSameFields(deleted.contact, read.deleted[0].contact));
     EXPECT_EQ("4.0", read.strCardVersion);
+    EXPECT_FALSE(read.entries[0].bUnconfirmed);
+    EXPECT_TRUE(read.entries[1].bUnconfirmed);
     // An earlier version takes every "href" and field record for one of its entries: a deleted
     // card's records must never read as one.
     auto count = [&](const std::string& strRecord) {
