@@ -111,7 +111,7 @@ public:
     std::string Card(const std::string& strHref) const;
     std::string Etag(const std::string& strHref) const;
     // Tokens given out so far become too old: a sync-collection from them is refused.
-    void ForgetChanges() { m_nOldestToken = m_changes.size(); }
+    void ForgetChanges() { ++m_nTokenEra; }
 
     // How the server behaves.
     // The well-known address answers with a redirect to the principal (true) or with the
@@ -176,7 +176,8 @@ private:
     const CStoredCard* Find(const std::string& strPath) const;
     // The path of an href (URL or absolute path), escapes undone; "" for another origin.
     std::string PathOf(const std::string& strHref) const;
-    std::string SyncToken() const;
+    // The token after the first nChanges changes (all by default).
+    std::string SyncToken(size_t nChanges = std::string::npos) const;
     void Store(const std::string& strPath, const std::string& strCard);
     bool Remove(const std::string& strPath);
 
@@ -184,7 +185,7 @@ private:
     std::string m_strUser;
     std::vector<CStoredCard> m_cards;   // in the order they were made
     std::vector<std::string> m_changes; // the path of each write; token N has seen the first N
-    size_t m_nOldestToken = 0;
+    int m_nTokenEra = 0;                // a token of another era is too old
     int m_nNextEtag = 1;
     bool m_bWellKnownRedirects = true;
     bool m_bPutWithoutEtag = false;

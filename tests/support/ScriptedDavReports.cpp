@@ -136,8 +136,9 @@ CScriptedDav::CAsked CScriptedDav::Read(const CHttpRequest& request) const {
     return asked;
 }
 
-std::string CScriptedDav::SyncToken() const {
-    return m_strOrigin + "/ns/sync/" + std::to_string(m_changes.size());
+std::string CScriptedDav::SyncToken(size_t nChanges) const {
+    return m_strOrigin + "/ns/sync/" + std::to_string(m_nTokenEra) + "-" +
+           std::to_string(std::min(nChanges, m_changes.size()));
 }
 
 std::string CScriptedDav::PropertyValue(const std::string& strPath, const CAsked& asked,
@@ -270,13 +271,13 @@ CHttpResponse CScriptedDav::SyncCollection(const CAsked& asked, int nMemberLimit
     }
     size_t nFrom = 0;
     if (!asked.strToken.empty()) {
-        const std::string strPrefix = m_strOrigin + "/ns/sync/";
+        const std::string strPrefix = m_strOrigin + "/ns/sync/" + std::to_string(m_nTokenEra) + "-";
         std::string strNumber = asked.strToken.substr(std::min(asked.strToken.size(), strPrefix.size()));
         bool bNumber = asked.strToken.compare(0, strPrefix.size(), strPrefix) == 0 && !strNumber.empty() &&
                        strNumber.size() < 10 &&
                        strNumber.find_first_not_of("0123456789") == std::string::npos;
         nFrom = bNumber ? std::stoul(strNumber) : 0;
-        if (!bNumber || nFrom < m_nOldestToken || nFrom > m_changes.size()) {
+        if (!bNumber || nFrom > m_changes.size()) {
             return ScriptedDavText::Error(403, "<d:valid-sync-token/>");
         }
     }
@@ -311,8 +312,7 @@ CHttpResponse CScriptedDav::SyncCollection(const CAsked& asked, int nMemberLimit
     if (bTruncated) {
         strXml += TruncationResponse(BookPath());
     }
-    strXml += "<d:sync-token>" + EscapeXml(m_strOrigin + "/ns/sync/" + std::to_string(nToken)) +
-              "</d:sync-token>\n";
+    strXml += "<d:sync-token>" + EscapeXml(SyncToken(nToken)) + "</d:sync-token>\n";
     return MultiStatus(strXml);
 }
 

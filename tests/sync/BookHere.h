@@ -5,18 +5,23 @@
 
 #include "sync/SyncCard.h"
 #include "sync/SyncEngine.h"
+#include "sync/ThreeWayMerge.h"
 
 #include "support/ScriptedDav.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <limits>
+#include <map>
 
 class CBookHere {
 public:
-    // One sync to the address; the outcome is applied when it succeeded and bApply.
-    CSyncOutcome Sync(IHttpTransport& http, const std::string& strUrl, bool bApply = true) {
-        CSyncOutcome outcome =
-            Synchronise(contacts, state, http, strUrl, "anna", std::numeric_limits<size_t>::max());
+    // One sync to the address; the outcome is applied when it succeeded and bApply. Deletions
+    // are confirmed, as the user would, unless nConfirmedDeletions says how many.
+    CSyncOutcome Sync(IHttpTransport& http, const std::string& strUrl, bool bApply = true,
+                      size_t nConfirmedDeletions = std::numeric_limits<size_t>::max()) {
+        CSyncOutcome outcome = Synchronise(contacts, state, http, strUrl, "anna", nConfirmedDeletions);
         if (outcome.bOk && bApply) {
             ApplyContacts(outcome);
             state = outcome.state;
@@ -66,4 +71,29 @@ inline bool DidNothing(const CSyncOutcome& outcome) {
     const CSyncSummary& s = outcome.summary;
     return outcome.bOk && outcome.removed.empty() && outcome.added.empty() &&
            s.nSent + s.nReceived + s.nMerged + s.nDeletedOnServer + s.nDeletedHere + s.nConflicts == 0;
+}
+
+// A contact of the family Meier.
+inline CContact Person(const char* pszFirst, const char* pszMobile = "", const char* pszEmail = "") {
+    CContact contact;
+    contact.lastname = "Meier";
+    contact.firstname = pszFirst;
+    contact.mobile = pszMobile;
+    contact.homeemail = pszEmail;
+    return contact;
+}
+
+// Every contact here once, the same sixteen fields on the server, and each card once.
+inline void ExpectSidesAgree(CBookHere& book, const CScriptedDav& dav) {
+    std::map<std::string, int> cardsOf;
+    for (const auto& card : dav.Cards()) {
+        CContact contact = ContactFromCard(card.second);
+        ++cardsOf[contact.firstname.GetStdString()];
+        const CContact* pHere = book.Find(contact.firstname.GetStdString());
+        EXPECT_TRUE(pHere && HaveSameFields(*pHere, contact)) << "the card differs here:\n" << card.second;
+    }
+    EXPECT_EQ(static_cast<size_t>(book.contacts.GetSize()), dav.Cards().size());
+    for (const auto& count : cardsOf) {
+        EXPECT_EQ(1, count.second) << count.first << " is on the server more than once";
+    }
 }

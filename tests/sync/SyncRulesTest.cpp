@@ -11,32 +11,8 @@
 
 namespace {
 
-CContact Person(const char* pszFirst, const char* pszMobile = "", const char* pszEmail = "") {
-    CContact contact;
-    contact.lastname = "Meier";
-    contact.firstname = pszFirst;
-    contact.mobile = pszMobile;
-    contact.homeemail = pszEmail;
-    return contact;
-}
-
 const char kAnnaCard[] = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:anna-1\r\nN:Meier;Anna;;;\r\nFN:Anna Meier\r\n"
                          "TEL;TYPE=CELL:+49 171 5550100\r\nBDAY:1980-04-02\r\nX-KEPT:kept\r\nEND:VCARD\r\n";
-
-// Every contact here once, the same sixteen fields on the server, and each card once.
-void ExpectSidesAgree(CBookHere& book, const CScriptedDav& dav) {
-    std::map<std::string, int> cardsOf;
-    for (const auto& card : dav.Cards()) {
-        CContact contact = ContactFromCard(card.second);
-        ++cardsOf[contact.firstname.GetStdString()];
-        const CContact* pHere = book.Find(contact.firstname.GetStdString());
-        EXPECT_TRUE(pHere && HaveSameFields(*pHere, contact)) << "the card differs here:\n" << card.second;
-    }
-    EXPECT_EQ(static_cast<size_t>(book.contacts.GetSize()), dav.Cards().size());
-    for (const auto& count : cardsOf) {
-        EXPECT_EQ(1, count.second) << count.first << " is on the server more than once";
-    }
-}
 
 } // namespace
 
