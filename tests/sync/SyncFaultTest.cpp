@@ -249,3 +249,20 @@ TEST(SyncFaultTest, MostContactsDeletedThereAreDeletedHereOnlyWhenConfirmed) {
     ASSERT_TRUE(confirmed.bOk) << confirmed.strError;
     EXPECT_EQ(2, book.contacts.GetSize());
 }
+
+// The password goes only to the server the user set up: an address that redirects to another
+// server is not followed there.
+TEST(SyncFaultTest, ARedirectToAnotherServerIsNotFollowed) {
+    CScriptedDav dav;
+    CDavRule moved = DavFault::Redirect(DavKind::propfind, 301, "https://elsewhere.test/anna/contacts/");
+    moved.strUrlPart = dav.Origin();
+    moved.nTimes = -1;
+    dav.AddRule(moved);
+    CBookHere book;
+    book.contacts.Add(Person("Anna"));
+    CSyncOutcome outcome = book.Sync(dav, dav.BookUrl());
+    EXPECT_FALSE(outcome.bOk);
+    for (const CDavExchange& exchange : dav.Log()) {
+        EXPECT_EQ(0u, exchange.request.strUrl.find(dav.Origin())) << exchange.request.strUrl;
+    }
+}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -31,6 +32,13 @@ TEST(SyncRulesTest, FirstSyncLinksTheSamePersonOnEveryKindOfServer) {
          [](CScriptedDav& dav) {
              dav.SetWellKnownRedirects(false);
              return dav.Origin();
+         }},
+        {"an old address that the server redirects",
+         [](CScriptedDav& dav) {
+             CDavRule moved = DavFault::Redirect(DavKind::propfind, 301, dav.BookUrl());
+             moved.strUrlPart = "/old/";
+             dav.AddRule(moved);
+             return dav.Origin() + "/old/";
          }},
         {"PUT answered without ETag",
          [](CScriptedDav& dav) {
@@ -208,5 +216,44 @@ TEST(SyncRulesTest, ASyncStoppedAtAnyRequestIsFinishedByTheNext) {
             ExpectSidesAgree(book, dav);
             EXPECT_EQ(contents(expected.contacts), contents(book.contacts));
         }
+    }
+}
+
+// A server that no longer takes the sync token, whether it says so properly (403 with
+// DAV:valid-sync-token) or as any other refusal, has every card compared instead; a large answer
+// is read like a small one.
+TEST(SyncRulesTest, AChangeThereArrivesHoweverTheServerAnswers) {
+    struct Case {
+        const char* pszName;
+        std::function<void(CScriptedDav&)> fault;
+        bool bListsEverything;
+    } cases[] = {
+        {"the token forgotten", [](CScriptedDav& dav) { dav.ForgetChanges(); }, true},
+        {"the report refused with 500",
+         [](CScriptedDav& dav) { dav.AddRule(DavFault::Status(DavKind::syncCollection, 500)); }, true},
+        {"a multiget answer of a megabyte",
+         [](CScriptedDav& dav) { dav.AddRule(DavFault::AnswerOfSize(DavKind::multiget, 1 << 20)); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CScriptedDav dav;
+        dav.PutCard("anna.vcf", kAnnaCard);
+        CBookHere book;
+        ASSERT_TRUE(book.Sync(dav, dav.BookUrl()).bOk);
+        CContact anna = ContactFromCard(dav.Card(dav.BookUrl() + "anna.vcf"));
+        anna.jobtitle = "Boss";
+        dav.ReplaceCard(dav.BookUrl() + "anna.vcf", PatchCard(dav.Card(dav.BookUrl() + "anna.vcf"), anna));
+        c.fault(dav);
+        const size_t nStart = dav.RequestCount();
+
+        CSyncOutcome outcome = book.Sync(dav, dav.BookUrl());
+        ASSERT_TRUE(outcome.bOk) << outcome.strError;
+        ASSERT_TRUE(book.Find("Anna"));
+        EXPECT_EQ("Boss", book.Find("Anna")->jobtitle);
+        auto listing =
+            std::find_if(dav.Log().begin() + static_cast<long>(nStart), dav.Log().end(),
+                         [](const CDavExchange& exchange) { return exchange.kind == DavKind::listing; });
+        EXPECT_EQ(c.bListsEverything, listing != dav.Log().end());
+        EXPECT_TRUE(DidNothing(book.Sync(dav, dav.BookUrl())));
     }
 }
