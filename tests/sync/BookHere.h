@@ -47,6 +47,9 @@ public:
         }
         return nullptr;
     }
+    const CContact* Find(const std::string& strFirst) const {
+        return const_cast<CBookHere*>(this)->Find(strFirst);
+    }
     int Index(const std::string& strFirst) {
         CContact* pContact = Find(strFirst);
         return pContact ? static_cast<int>(pContact - &contacts[0]) : -1;
