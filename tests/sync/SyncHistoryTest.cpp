@@ -61,13 +61,9 @@ const char* const kFaultNames[] = {"none",
 // own: a killed sync doubles or brings back contacts, a short listing deletes contacts here, and
 // the token moves past cards a multiget left out. Drawn again once those are mended.
 const char kDefaultFaults[] = "412,lost-connection,lost-answer";
-// About 15 s natively (some 700 histories a second). Under Wine, where they go through the
-// Windows XML reader at some 400 a second, the first fifth of them.
-#ifdef _WIN32
-const int kDefaultHistories = 2000;
-#else
+// About 15 s natively (some 700 histories a second); under Wine and with the sanitizers, where
+// each costs more, the tests ask for fewer.
 const int kDefaultHistories = 10000;
-#endif
 
 enum class Side { here, there };
 enum class Action { create, edit, remove, sync };
