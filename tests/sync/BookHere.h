@@ -17,7 +17,8 @@
 
 class CBookHere {
 public:
-    // One sync to the address; the outcome is applied when it succeeded and bApply. Deletions
+    // One sync to the address; the outcome is applied when it succeeded and bApply, and the
+    // settled state kept when it failed and bApply (the program was not killed). Deletions
     // are confirmed, as the user would, unless nConfirmedDeletions says how many.
     CSyncOutcome Sync(IHttpTransport& http, const std::string& strUrl, bool bApply = true,
                       size_t nConfirmedDeletions = std::numeric_limits<size_t>::max()) {
@@ -25,6 +26,8 @@ public:
         if (outcome.bOk && bApply) {
             ApplyContacts(outcome);
             state = outcome.state;
+        } else if (bApply && outcome.bSettled) {
+            state = outcome.settledState; // what both sides agree on after a sync that failed midway
         }
         return outcome;
     }
