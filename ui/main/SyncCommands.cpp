@@ -4,6 +4,7 @@
 #include "framework/win/FileError.h"
 #include "res/resource.h"
 #include "sync/Credentials.h"
+#include "sync/SyncApply.h"
 #include "sync/SyncState.h"
 #include "ui/main/CommandLogic.h"
 #include "ui/main/CommandScope.h"
@@ -187,14 +188,13 @@ void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
     pJob->nChanges = m_nChanges;
     pJob->nConfirmedDeletions = nConfirmedDeletions;
     bool bStarted = m_task.Start(m_window.m_hWnd, WM_SYNC_DONE, [pJob] {
-        CSyncState state;
         CFileException error;
-        if (!ReadSyncState(pJob->strStatePath.c_str(), state, error)) {
+        if (!ReadSyncState(pJob->strStatePath.c_str(), pJob->given, error)) {
             pJob->outcome.strError = SyncStateReadError(pJob->strStatePath.c_str(), error);
             return;
         }
-        pJob->outcome = Synchronise(pJob->contacts, state, *MakeHttpTransport(pJob->http), pJob->strBookUrl,
-                                    pJob->strUser, pJob->nConfirmedDeletions);
+        pJob->outcome = Synchronise(pJob->contacts, pJob->given, *MakeHttpTransport(pJob->http),
+                                    pJob->strBookUrl, pJob->strUser, pJob->nConfirmedDeletions);
     });
     if (!bStarted) {
         Fail("The synchronisation could not be started.", bInteractive);
@@ -220,6 +220,7 @@ LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
         return 0;
     }
     if (!pJob->outcome.bOk) {
+        KeepSettled(*pJob);
         CString strError = pJob->outcome.strError.c_str();
         if (bInteractive && !pJob->outcome.strCertificateSha256.empty()) {
             strError += "\n\nTo check the server's certificate and trust it, open Synchronisation... and press Connect.";
@@ -231,6 +232,7 @@ LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
     }
     if (pJob->nChanges != m_nChanges || m_exit.IsCommandRunning()) {
         // The outcome's places are no longer the book's.
+        KeepSettled(*pJob);
         m_commands.SetStatus("Synchronising again shortly: the contacts changed meanwhile.");
         Schedule(kAfterChangeDelayMs);
         return 0;
@@ -239,36 +241,51 @@ LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+void CSyncCommands::KeepSettled(const CJob& job) {
+    // Nothing to tell: without the settled state the next sync only does a little more.
+    ApplySyncOutcome(m_book, job.outcome, job.given, job.strStatePath, false, false);
+}
+
 void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
     const CSyncOutcome& outcome = job.outcome;
-    CFileException error;
-    if (!outcome.removed.empty() || !outcome.added.empty()) {
-        CBookChange change = m_book.ReplaceContacts(outcome.removed, outcome.added);
+    CSyncApplied applied = ApplySyncOutcome(m_book, outcome, job.given, job.strStatePath, true, false);
+    if (applied.change.bChanged) {
         // A search the user is looking at stays, brought up to date; otherwise the list shows
         // what the sync brought.
         if (!m_refreshSearch || !m_refreshSearch()) {
-            m_commands.ShowChangedList(change.placed);
-        }
-        // The book before the state: stopped between the two, the next sync finds the contacts
-        // again by their fields.
-        if (!m_book.Commit(change, &error)) {
-            m_commands.SetStatus("Synchronised, but the address book could not be saved: " +
-                                 error.GetErrorMessage());
-            if (bInteractive) {
-                ReportFileError(error);
-            }
-            return;
+            m_commands.ShowChangedList(applied.change.placed);
         }
     }
-    if (!WriteSyncState(job.strStatePath.c_str(), outcome.state, error)) {
-        m_commands.SetStatus("Synchronised, but the sync state could not be written, so the next sync compares "
-                             "every contact again: " + error.GetErrorMessage());
+    switch (applied.result) {
+    case CSyncApplied::Result::applied: break;
+    case CSyncApplied::Result::settled:
+    case CSyncApplied::Result::nothing:
+        // Another writer (tbkutil, a second sync) changed the book or the state on disk meanwhile.
+        m_commands.SetStatus("Synchronising again shortly: the address book changed meanwhile.");
+        Schedule(kAfterChangeDelayMs);
+        return;
+    case CSyncApplied::Result::failed:
+        if (applied.bBookSaved) {
+            m_commands.SetStatus("Synchronised, but the sync state could not be written, so the next sync "
+                                 "compares every contact again: " + applied.error.GetErrorMessage());
+        } else if (applied.change.bChanged) {
+            m_commands.SetStatus("Synchronised, but the address book could not be saved: " +
+                                 applied.error.GetErrorMessage());
+        } else {
+            m_commands.SetStatus("Not synchronised: " + applied.error.GetErrorMessage() +
+                                 " Synchronising again shortly.");
+            Schedule(kAfterChangeDelayMs);
+        }
         if (bInteractive) {
-            ReportFileError(error);
+            ReportFileError(applied.error);
         }
         return;
     }
-    const CString strStatus = SyncedStatus(outcome.summary);
+    CString strStatus = SyncedStatus(outcome.summary);
+    if (applied.change.nUndoStepsDropped > 0) {
+        strStatus += " Undo of your last " + CString(applied.change.nUndoStepsDropped == 1 ? "change" : "changes") +
+                     " is no longer possible: the synchronisation changed the same contacts.";
+    }
     if (outcome.warnings.empty()) {
         m_commands.SetStatus(strStatus);
         return;

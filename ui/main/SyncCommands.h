@@ -4,11 +4,12 @@
 // went. Only Synchronise Now shows a message box; the others never interrupt the user.
 //
 // A sync works on a worker (CBackgroundTask) with a copy of the contacts, so the window never
-// waits for the server. Its outcome is applied on the user-interface thread, as one undoable
-// change, saved, and then the sync state written, unless the book changed meanwhile or a command
-// holds contacts by their places: the outcome is then dropped and another sync runs a few
-// seconds later (the server has every change already, and the next sync finds each contact
-// again). Ending the program waits a few seconds for a running sync and applies nothing of it.
+// waits for the server. Its outcome is applied on the user-interface thread (ApplySyncOutcome:
+// no undo step, the book saved and then the sync state written), unless the book changed
+// meanwhile, here or on disk, or a command holds contacts by their places: the outcome is then
+// dropped, keeping only what both sides settled on, and another sync runs a few seconds later
+// (the server has every change already, and the next sync finds each contact again). Ending the
+// program waits a few seconds for a running sync and applies nothing of it.
 #pragma once
 
 #include "data/ContactBook.h"
@@ -60,6 +61,7 @@ private:
     struct CJob {
         CContactArray contacts; // the book's when the sync started
         std::string strStatePath;
+        CSyncState given; // the state the sync was given, as the file held it
         std::string strBookUrl, strUser;
         CHttpOptions http;
         unsigned nChanges = 0; // the window's change count when the sync started
@@ -78,6 +80,8 @@ private:
     void ConfirmDeletions(const CSyncOutcome& outcome, bool bInteractive);
     // The outcome into the book, the file and the state.
     void Apply(const CJob& job, bool bInteractive);
+    // The state both sides settled on, for an outcome that is not applied.
+    void KeepSettled(const CJob& job);
     void Fail(const CString& strError, bool bInteractive);
     std::string StatePath() const;
 
