@@ -359,6 +359,7 @@ bool CSyncRun::Put(const std::string& strUrl, const std::string& strCard, const 
     entry.strHref = strUrl;
     entry.strCard = strCard;
     entry.strEtag = response.Header("ETag");
+    entry.bUnconfirmed = false;
     if (entry.strEtag.empty()) {
         // The server changed the card as it stored it, or does not say: what it holds is the card.
         CServerCard stored;
