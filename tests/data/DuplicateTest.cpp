@@ -212,3 +212,51 @@ TEST(DuplicateTest, ALargeImportFindsWhatThePairwiseRuleFinds) {
         EXPECT_LT(nHeld, imported.GetSize());
     }
 }
+
+// One value written two ways is one value to a merge: no line in the note, and the first
+// contact's spelling. Values that only look alike stay two, and so do fields other than phones
+// and e-mail addresses in another case.
+TEST(DuplicateTest, AValueWrittenTwoWaysIsMergedAsOne) {
+    typedef CContact C;
+    const struct {
+        int nField;
+        const char* pszFirst;
+        const char* pszSecond;
+        bool bSame;
+    } cases[] = {
+        {C::fieldMobile, "+1 425 555 0199", "+14255550199", true},
+        {C::fieldHomePhone, "+1 425 555 0199", "001 (425) 555-0199", true},
+        {C::fieldOfficeFax, "(555) 010-1234", "555.010.1234", true},
+        {C::fieldOfficePhone, "555 0100 ext. 12", "5550100 EXT 12", true},
+        {C::fieldHomeEMail, "Anna.Meier@Example.org", "anna.meier@example.ORG", true},
+        {C::fieldOfficeEMail, "Anna <Anna@Example.org>", "anna <anna@example.org>", true},
+        {C::fieldMobile, "+49 30 1234567", "030 1234567", false}, // only one says the country
+        {C::fieldMobile, "+49 30 1234567", "+43 30 1234567", false},
+        {C::fieldMobile, "555 0100 ext. 12", "555 0100 ext. 13", false},
+        {C::fieldMobile, "home 555 0100", "office 555 0100", false},
+        {C::fieldMobile, "0171 555", "0171 5550", false},
+        {C::fieldMobile, "112", "1 12", false}, // too short to be read as a number
+        {C::fieldHomeEMail, "anna@example.org", "anna@example.com", false},
+        {C::fieldCompany, "Acme", "ACME", false},
+        {C::fieldHomeWWW, "Example.org", "example.org", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszFirst) + " / " + c.pszSecond);
+        std::vector<CContact> contacts = {Parse("Anna|Meier"), Parse("Anna|Meier")};
+        contacts[0].FieldAt(c.nField) = c.pszFirst;
+        contacts[1].FieldAt(c.nField) = c.pszSecond;
+        EXPECT_EQ(c.bSame, IsSameValue(c.nField, c.pszFirst, c.pszSecond));
+        const int nChoice = DefaultMergeChoice(contacts, c.nField);
+        EXPECT_EQ(c.bSame, nChoice < 0);
+        CContact merged = MergeContacts(contacts);
+        const CString& strKept = contacts[static_cast<size_t>(std::max(nChoice, 0))].FieldAt(c.nField);
+        const CString& strOther = contacts[nChoice == 1 ? 0 : 1].FieldAt(c.nField);
+        EXPECT_EQ(strKept, merged.FieldAt(c.nField));
+        EXPECT_EQ(c.bSame, merged.note.IsEmpty()) << merged.note.GetString();
+        EXPECT_EQ(c.bSame, merged.note.Find(strOther) < 0) << merged.note.GetString();
+        // Asked again, as after an edit of the merged contact, it adds nothing.
+        const CString strNote = merged.note;
+        KeepEveryValue(merged, contacts);
+        EXPECT_EQ(strNote, merged.note);
+    }
+}
