@@ -1,12 +1,12 @@
 #include "ContactIdentity.h"
 
 #include "framework/core/Parallel.h"
-#include "framework/core/TextSet.h"
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
 #include <functional>
 #include <string_view>
+#include <unordered_map>
 
 const int kPhoneFields[4] = {CContact::fieldHomePhone, CContact::fieldMobile, CContact::fieldOfficePhone,
                              CContact::fieldOfficeFax};
@@ -203,6 +203,7 @@ struct CPerson {
     std::vector<size_t> addressEnds;
     std::vector<CPhoneNumber> numbers;
     std::string strText, strDecoded; // room for reading the addresses
+    size_t nHolder = 0;              // the contact that holds this one (its own index for none)
 
     void Read(std::string_view name, const CContact& contact) {
         strName.assign(name.data(), name.size());
@@ -245,26 +246,23 @@ bool IsSamePerson(const CPerson& a, const CPerson& b) {
     return false;
 }
 
-// The people of a set of contacts, for finding at once whether another contact is one of them
+// The people of a set of contacts, for finding at once which of them another contact is
 // (IsSamePerson with any): each is kept as its name paired with each address and number (and
-// with the national part of each number, so that national and international forms meet).
+// with the national part of each number, so that national and international forms meet), and
+// each key leads to the holder of the people kept under it that is counted first.
 class CPersonIndex {
 public:
-    void Add(const CPerson& person) {
-        if (!person.strName.empty()) {
-            Keep(person);
-        }
-    }
-    // Adds the person unless the set holds the same person already; true when it was added.
-    bool AddUnlessHeld(const CPerson& person);
+    // Keeps the person, held by nHolder (its own index when it is held by none).
+    void Keep(const CPerson& person, size_t nHolder);
+    // The first holder of a kept person that is the same person, or nNone when there is none.
+    size_t FindHolder(const CPerson& person, size_t nNone);
 
 private:
     // Calls fn with each key of the person, those it is kept under (bOwn) or those it is looked
     // for under, until fn returns true; true when it did.
     template <typename Fn> bool AnyKey(const CPerson& person, bool bOwn, Fn fn);
-    void Keep(const CPerson& person);
 
-    CTextSet m_keys;
+    std::unordered_map<std::string, size_t> m_holders;
     std::string m_strKey; // kept from one key to the next, so that keys are built without allocating
 };
 
@@ -297,33 +295,35 @@ template <typename Fn> bool CPersonIndex::AnyKey(const CPerson& person, bool bOw
     return false;
 }
 
-void CPersonIndex::Keep(const CPerson& person) {
-    AnyKey(person, true, [this](const std::string& strKey) {
-        m_keys.Insert(strKey);
+void CPersonIndex::Keep(const CPerson& person, size_t nHolder) {
+    AnyKey(person, true, [&](const std::string& strKey) {
+        auto result = m_holders.emplace(strKey, nHolder);
+        result.first->second = std::min(result.first->second, nHolder);
         return false;
     });
 }
 
-bool CPersonIndex::AddUnlessHeld(const CPerson& person) {
-    if (person.strName.empty()) {
-        return true;
-    }
-    // Every key is looked for before any is kept, so a contact never meets itself.
-    if (AnyKey(person, false, [this](const std::string& strKey) { return m_keys.Contains(strKey); })) {
+size_t CPersonIndex::FindHolder(const CPerson& person, size_t nNone) {
+    size_t nHolder = nNone;
+    AnyKey(person, false, [&](const std::string& strKey) {
+        auto it = m_holders.find(strKey);
+        if (it != m_holders.end()) {
+            nHolder = std::min(nHolder, it->second);
+        }
         return false;
-    }
-    Keep(person);
-    return true;
+    });
+    return nHolder;
 }
 
-// Finds the held contacts among those of one name hash, given in their order as (hash, index)
-// pairs: the book's are kept, an imported one is held when it is one person with a contact kept
-// before it. A few are compared pairwise; many, as when a whole import bears one name, through
-// an index. kept is room that the caller keeps from one name to the next.
+// Finds the holders of the imported contacts among those of one name hash, given in their order
+// as (hash, index) pairs: each contact is held by the first holder of the contacts before it that
+// are the same person, the book's holding themselves. A few are compared pairwise; many, as when
+// a whole import bears one name, through an index. kept is room that the caller keeps from one
+// name to the next; found receives (imported index, holder) pairs.
 template <typename Name, typename ContactAt>
-void FindHeldOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<size_t, size_t>* pEnd,
-                       size_t nBook, const std::vector<Name>& names, ContactAt contactAt,
-                       std::vector<CPerson>& kept, std::vector<size_t>& found) {
+void FindHoldersOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<size_t, size_t>* pEnd,
+                          size_t nBook, const std::vector<Name>& names, ContactAt contactAt,
+                          std::vector<CPerson>& kept, std::vector<std::pair<size_t, size_t>>& found) {
     const std::ptrdiff_t kMostComparedPairwise = 16;
     if (pEnd - pBegin > kMostComparedPairwise) {
         CPersonIndex known;
@@ -334,11 +334,12 @@ void FindHeldOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<
                 continue;
             }
             person.Read(names[i].strKey, contactAt(i));
-            if (i < nBook) {
-                known.Add(person);
-            } else if (!known.AddUnlessHeld(person)) {
-                found.push_back(i - nBook);
+            // Looked for before it is kept, so that a contact never meets itself.
+            const size_t nHolder = i < nBook ? i : known.FindHolder(person, i);
+            if (nHolder != i) {
+                found.emplace_back(i - nBook, nHolder);
             }
+            known.Keep(person, nHolder);
         }
         return;
     }
@@ -353,19 +354,22 @@ void FindHeldOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<
         }
         CPerson& person = kept[nKept];
         person.Read(names[i].strKey, contactAt(i));
-        if (i >= nBook &&
-            std::any_of(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(nKept),
-                        [&person](const CPerson& other) { return IsSamePerson(person, other); })) {
-            found.push_back(i - nBook);
-        } else {
-            ++nKept;
+        person.nHolder = i;
+        for (size_t k = 0; i >= nBook && k < nKept; ++k) {
+            if (IsSamePerson(person, kept[k])) {
+                person.nHolder = std::min(person.nHolder, kept[k].nHolder);
+            }
         }
+        if (person.nHolder != i) {
+            found.emplace_back(i - nBook, person.nHolder);
+        }
+        ++nKept;
     }
 }
 
 } // namespace
 
-std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported) {
+std::vector<int> FindHoldingContacts(const CContactArray& book, const CContactArray& imported) {
     // Two contacts are one person only when their names agree, so the contacts whose name no
     // other shares, most of a large import as a rule, need no addresses or numbers read. The
     // names are told apart by their hashes: two that differ say for certain that the names do.
@@ -399,9 +403,9 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
     // A name's contacts decide about each other only: each thread takes the names that start in
     // its part of the order, and lists the contacts it found held, so that no two write next to
     // each other.
-    std::vector<std::vector<size_t>> partHeld(static_cast<size_t>(nParts));
+    std::vector<std::vector<std::pair<size_t, size_t>>> partHeld(static_cast<size_t>(nParts));
     RunParts(nParts, [&](int k) {
-        std::vector<size_t>& found = partHeld[static_cast<size_t>(k)];
+        std::vector<std::pair<size_t, size_t>>& found = partHeld[static_cast<size_t>(k)];
         std::vector<CPerson> kept; // room kept from one name to the next
         size_t nRun = PartStart(nAll, k, nParts);
         while (nRun > 0 && nRun < nAll && order[nRun - 1].first == order[nRun].first) {
@@ -413,17 +417,17 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
                 ++nRunEnd;
             }
             if (nRunEnd - nRun >= 2) {
-                FindHeldOfOneName(order.data() + nRun, order.data() + nRunEnd, nBook, names, contactAt, kept,
-                                  found);
+                FindHoldersOfOneName(order.data() + nRun, order.data() + nRunEnd, nBook, names, contactAt,
+                                     kept, found);
             }
             nRun = nRunEnd;
         }
     });
-    std::vector<bool> held(nAll - nBook, false);
-    for (const std::vector<size_t>& found : partHeld) {
-        for (size_t i : found) {
-            held[i] = true;
+    std::vector<int> holders(nAll - nBook, -1);
+    for (const auto& found : partHeld) {
+        for (const auto& held : found) {
+            holders[held.first] = static_cast<int>(held.second);
         }
     }
-    return held;
+    return holders;
 }

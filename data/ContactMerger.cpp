@@ -222,3 +222,24 @@ void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts) {
         }
     }
 }
+
+std::vector<int> MergeInto(CContact& contact, const CContact& other) {
+    std::vector<int> gained;
+    for (int f = 0; f < CContact::fieldNote; ++f) {
+        const CString& strValue = other.FieldAt(f);
+        if (IsValueHeld(contact, f, strValue)) {
+            continue;
+        }
+        if (contact.FieldAt(f).IsEmpty()) {
+            contact.FieldAt(f) = strValue;
+        } else {
+            AppendLine(contact.note, CapitalLabel(f) + ": " + strValue);
+        }
+        gained.push_back(f);
+    }
+    if (!other.note.IsEmpty() && !Contains(contact.note, other.note)) {
+        AppendLine(contact.note, other.note);
+        gained.push_back(CContact::fieldNote);
+    }
+    return gained;
+}

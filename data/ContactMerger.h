@@ -36,3 +36,10 @@ int DefaultMergeChoice(const std::vector<CContact>& contacts, int nField);
 // values, since only the second says the country.
 bool IsSameValue(int nField, const CString& strA, const CString& strB);
 
+// Merges other into contact as the merge of the two keeps contact's values: a value of other
+// that contact holds nowhere (not in its field, nor in another phone field for a number or
+// another e-mail field for an address, nor in the name or the note) fills its field when that is
+// empty, and otherwise goes into the note under the field's label; other's note is added unless
+// contact's holds it. Returns the fields of other whose values contact gained, in field order
+// (fieldNote for the note); empty when contact held everything already and is unchanged.
+std::vector<int> MergeInto(CContact& contact, const CContact& other);

@@ -116,6 +116,19 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
 
 CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strName, CImportReport& report) {
-    return book.AddContacts(
-        SelectNewContacts(book.Contacts(), std::move(imported), bKeepDuplicates, strName, report));
+    CImportSelection selection =
+        SelectNewContacts(book.Contacts(), std::move(imported), bKeepDuplicates, strName, report);
+    if (selection.replaced.empty()) {
+        return book.AddContacts(std::move(selection.added)); // moves the contacts, copies none
+    }
+    // The contacts that gained values are taken out and put back changed in the same change as
+    // the new ones, so that one undo takes the whole import back. The book copies what it is
+    // given: the new contacts are moved into that list, and the import's own freed.
+    std::vector<CContact> contacts = std::move(selection.merged);
+    contacts.reserve(contacts.size() + static_cast<size_t>(selection.added.GetSize()));
+    for (int i = 0; i < selection.added.GetSize(); ++i) {
+        contacts.push_back(std::move(selection.added[i]));
+    }
+    selection.added = CContactArray();
+    return book.ReplaceContacts(std::move(selection.replaced), contacts);
 }

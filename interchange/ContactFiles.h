@@ -37,7 +37,8 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
                   CContactArray& contacts, CImportReport& report, CString& strError,
                   CWorkProgress* pProgress = nullptr);
 
-// Adds the imported contacts the book does not hold yet (all of them with bKeepDuplicates), as
-// one change that one undo takes back. Counts and warnings go to the report.
+// Adds the imported contacts the book does not hold yet (all of them with bKeepDuplicates), and
+// merges into the book's contacts the values of the ones it holds (SelectNewContacts), as one
+// change that one undo takes back. Counts and warnings go to the report.
 CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strName, CImportReport& report);

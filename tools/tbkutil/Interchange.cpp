@@ -210,7 +210,8 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
             Print(stdout, "tbkutil: the previous address book was kept as %s\n", book.GetBackupPath().GetString());
         }
     }
-    Print(stdout, "tbkutil: %s into %s: %s\n", report.nAdded > 0 ? "imported" : "nothing new to import",
-                strBook.GetString(), report.Summary().GetString());
+    Print(stdout, "tbkutil: %s into %s: %s\n",
+          report.nAdded + report.nMerged > 0 ? "imported" : "nothing new to import", strBook.GetString(),
+          report.Summary().GetString());
     return bWarned ? kExitWarned : kExitClean;
 }

@@ -126,7 +126,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
         m_commands.ShowChangedList(change.placed);
         m_commands.Commit(change);
     }
-    CString strSummary = (report.nAdded > 0 ? "Imported from " : "Nothing new to import from ") + strFrom +
+    CString strSummary = (change.bChanged ? "Imported from " : "Nothing new to import from ") + strFrom +
                          ": " + report.Summary() + ".";
     std::vector<CString> problems = failures;
     problems.insert(problems.end(), report.warnings.begin(), report.warnings.end());
