@@ -1,7 +1,8 @@
 // What an import does with contacts the book or the file holds already: the values they bring
 // are merged, a contact that brings nothing is skipped, and one undo takes the whole import
-// back.
+// back. Also the size of a file an import reads.
 #include "interchange/ContactFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -167,4 +168,59 @@ TEST(ImportMergeTest, HeldContactsGiveTheirNewValuesToTheContactThatHoldsThem) {
             EXPECT_EQ(0, book.Contacts().GetSize());
         }
     }
+}
+
+// A file above the limit is refused before it is read, with a message that names it, its size
+// and the limit and says what to do; one at the limit is read whole.
+TEST(ImportFileTest, AFileAboveTheLimitIsRefusedBeforeItIsRead) {
+    CTempFolder folder;
+    const uint64_t kMB = uint64_t(1) << 20;
+    const struct {
+        uint64_t nSize;
+        uint64_t nLimit;
+        const char* pszSize; // as the refusal says it; nullptr: read
+        const char* pszLimit;
+    } cases[] = {
+        {0, 1000, nullptr, nullptr},
+        {1000, 1000, nullptr, nullptr},
+        {1001, 1000, "1001 bytes", "1000 bytes"},
+        {kMB + 1, kMB, "1.1 MB", "1 MB"},
+        // The real limit, with a file of holes that takes no room on the disk.
+        {kMaxImportFileBytes + 1, kMaxImportFileBytes, "256.1 MB", "256 MB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nSize);
+        const std::string strPath = folder.Path("contacts " + std::to_string(c.nSize) + ".vcf");
+        {
+            CFile file;
+            ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
+            if (c.nSize > 0) {
+                ASSERT_EQ(static_cast<int64_t>(c.nSize - 1),
+                          file.Seek(static_cast<int64_t>(c.nSize - 1), CFile::begin));
+                ASSERT_TRUE(file.Write("x", 1));
+            }
+            ASSERT_TRUE(file.Close());
+        }
+        std::string strData = "left from before";
+        CString strError;
+        bool bRead = c.nLimit == kMaxImportFileBytes
+                         ? ReadImportFile(strPath.c_str(), strData, strError)
+                         : ReadImportFile(strPath.c_str(), strData, strError, c.nLimit);
+        EXPECT_EQ(c.pszSize == nullptr, bRead) << strError.GetString();
+        if (bRead) {
+            EXPECT_EQ(c.nSize, strData.size());
+        } else {
+            EXPECT_EQ(0, strError.Find(strPath.c_str())) << strError.GetString();
+            EXPECT_LT(
+                0, strError.Find((std::string(" is ") + c.pszSize + ", more than the " + c.pszLimit).c_str()))
+                << strError.GetString();
+            EXPECT_LT(0, strError.Find("Split it into smaller files")) << strError.GetString();
+        }
+        CFile remover;
+        remover.Remove(strPath.c_str());
+    }
+    std::string strData;
+    CString strError;
+    EXPECT_FALSE(ReadImportFile(folder.Path("absent.vcf").c_str(), strData, strError));
+    EXPECT_LT(0, strError.Find("was not found")) << strError.GetString();
 }

@@ -144,6 +144,14 @@ grep -q 'more.vcf: merged into "Adams, Bob": Office address$' "$work/err" || fai
 [ "$(run check "$(path_arg "$work/merge.xml")" | tr -d '\r')" = "1" ] && grep -q '1 Main St' "$work/merge.xml" &&
     ! grep -q '555-0100' "$work/merge.xml" || fail "the merged book: $(cat "$work/merge.xml")"
 
+# A file larger than an import reads is refused before it is read (a file of holes, so quick).
+truncate -s $((256 * 1024 * 1024 + 1)) "$work/huge.vcf"
+run import "$(path_arg "$work/huge.vcf")" --into "$(path_arg "$work/merge.xml")" >/dev/null 2>"$work/err"
+code=$?
+[ $code -eq 2 ] && grep -q 'huge.vcf is 256.1 MB, more than the 256 MB an import reads' "$work/err" ||
+    fail "a file above the limit: exit $code, $(cat "$work/err")"
+rm -f "$work/huge.vcf"
+
 printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Roe;Ray;;;\r\nthis is no property\r\nEND:VCARD\r\n' >"$work/bad-line.vcf"
 run import "$(path_arg "$work/bad-line.vcf")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
 code=$?

@@ -163,8 +163,9 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
 
     std::string strData;
     CFileException error;
-    if (!ReadWholeFile(pszIn, strData, error)) {
-        return Fail("%s", error.GetErrorMessage().GetString());
+    CString strReadError;
+    if (!ReadImportFile(pszIn, strData, strReadError)) {
+        return Fail("%s", strReadError.GetString());
     }
     CContactArray imported;
     CImportReport report;

@@ -89,13 +89,12 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
         "Reading contacts from " + strFrom + "...",
         [&](CWorkProgress& progress) {
             for (CSource& source : sources) {
-                CFileException error;
                 CString strError;
                 if (progress.IsCancelled()) {
                     return;
                 }
-                if (!source.strPath.IsEmpty() && !ReadWholeFile(source.strPath, source.strData, error)) {
-                    failures.push_back(error.GetErrorMessage());
+                if (!source.strPath.IsEmpty() && !ReadImportFile(source.strPath, source.strData, strError)) {
+                    failures.push_back(strError);
                 } else if (!ReadContacts(source.strData, source.strName, ContactFileFormat::unknown, imported,
                                          report, strError, &progress)) {
                     failures.push_back(strError); // it names the file
