@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <functional>
 #include <string_view>
-#include <unordered_map>
 
 const int kPhoneFields[4] = {CContact::fieldHomePhone, CContact::fieldMobile, CContact::fieldOfficePhone,
                              CContact::fieldOfficeFax};
@@ -246,6 +245,86 @@ bool IsSamePerson(const CPerson& a, const CPerson& b) {
     return false;
 }
 
+// The keys of the people kept, each leading to a holder. The keys lie end to end in one buffer
+// and the slots are probed linearly, as CTextSet keeps its texts, so that a key costs no
+// allocation of its own: an import of one name keeps one for every contact.
+class CHolderMap {
+public:
+    // The holder kept under the key, or nNone.
+    size_t Find(std::string_view key, size_t nNone) const;
+    // Keeps nHolder under the key, or the smaller of it and the one kept there already.
+    void Keep(std::string_view key, size_t nHolder);
+
+private:
+    static const size_t kEmpty = static_cast<size_t>(-1);
+    struct CSlot {
+        size_t nHash = 0;
+        size_t nStart = kEmpty; // where the key starts in m_strKeys; kEmpty for a free slot
+        size_t nLength = 0;
+        size_t nHolder = 0;
+    };
+
+    // The slot that holds the key, or the free slot where it would go.
+    size_t FindSlot(std::string_view key, size_t nHash) const;
+    void Grow();
+
+    std::string m_strKeys;
+    // A power of two in size, at most half taken, so that a probe meets a free slot soon.
+    std::vector<CSlot> m_slots;
+    size_t m_nCount = 0;
+};
+
+size_t CHolderMap::FindSlot(std::string_view key, size_t nHash) const {
+    const size_t nMask = m_slots.size() - 1;
+    for (size_t i = nHash & nMask;; i = (i + 1) & nMask) {
+        const CSlot& slot = m_slots[i];
+        if (slot.nStart == kEmpty ||
+            (slot.nHash == nHash && std::string_view(m_strKeys).substr(slot.nStart, slot.nLength) == key)) {
+            return i;
+        }
+    }
+}
+
+size_t CHolderMap::Find(std::string_view key, size_t nNone) const {
+    if (m_nCount == 0) {
+        return nNone;
+    }
+    const CSlot& slot = m_slots[FindSlot(key, std::hash<std::string_view>()(key))];
+    return slot.nStart == kEmpty ? nNone : slot.nHolder;
+}
+
+void CHolderMap::Grow() {
+    std::vector<CSlot> old(m_slots.empty() ? 64 : m_slots.size() * 2);
+    old.swap(m_slots);
+    const size_t nMask = m_slots.size() - 1;
+    for (const CSlot& slot : old) {
+        if (slot.nStart == kEmpty) {
+            continue;
+        }
+        // The keys are all different, so only a free slot is looked for.
+        size_t i = slot.nHash & nMask;
+        while (m_slots[i].nStart != kEmpty) {
+            i = (i + 1) & nMask;
+        }
+        m_slots[i] = slot;
+    }
+}
+
+void CHolderMap::Keep(std::string_view key, size_t nHolder) {
+    if ((m_nCount + 1) * 2 > m_slots.size()) {
+        Grow();
+    }
+    const size_t nHash = std::hash<std::string_view>()(key);
+    CSlot& slot = m_slots[FindSlot(key, nHash)];
+    if (slot.nStart != kEmpty) {
+        slot.nHolder = std::min(slot.nHolder, nHolder);
+        return;
+    }
+    slot = {nHash, m_strKeys.size(), key.size(), nHolder};
+    m_strKeys.append(key);
+    ++m_nCount;
+}
+
 // The people of a set of contacts, for finding at once which of them another contact is
 // (IsSamePerson with any): each is kept as its name paired with each address and number (and
 // with the national part of each number, so that national and international forms meet), and
@@ -262,7 +341,7 @@ private:
     // for under, until fn returns true; true when it did.
     template <typename Fn> bool AnyKey(const CPerson& person, bool bOwn, Fn fn);
 
-    std::unordered_map<std::string, size_t> m_holders;
+    CHolderMap m_holders;
     std::string m_strKey; // kept from one key to the next, so that keys are built without allocating
 };
 
@@ -297,8 +376,7 @@ template <typename Fn> bool CPersonIndex::AnyKey(const CPerson& person, bool bOw
 
 void CPersonIndex::Keep(const CPerson& person, size_t nHolder) {
     AnyKey(person, true, [&](const std::string& strKey) {
-        auto result = m_holders.emplace(strKey, nHolder);
-        result.first->second = std::min(result.first->second, nHolder);
+        m_holders.Keep(strKey, nHolder);
         return false;
     });
 }
@@ -306,10 +384,7 @@ void CPersonIndex::Keep(const CPerson& person, size_t nHolder) {
 size_t CPersonIndex::FindHolder(const CPerson& person, size_t nNone) {
     size_t nHolder = nNone;
     AnyKey(person, false, [&](const std::string& strKey) {
-        auto it = m_holders.find(strKey);
-        if (it != m_holders.end()) {
-            nHolder = std::min(nHolder, it->second);
-        }
+        nHolder = std::min(nHolder, m_holders.Find(strKey, nNone));
         return false;
     });
     return nHolder;

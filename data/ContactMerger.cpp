@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -17,21 +18,24 @@ bool IsWordCharacter(char ch) {
 
 // Whether the text holds the part as it stands, not as the start or end of a longer word or
 // number ("0171 555" is not held by "0171 5550").
-bool Contains(const CString& strText, const CString& strPart) {
-    const int nLength = strPart.GetLength();
-    if (nLength == 0) {
+bool Contains(std::string_view text, std::string_view part) {
+    if (part.empty()) {
         return true; // nothing is held by any text
     }
-    for (int n = strText.Find(strPart); n >= 0; n = strText.Find(strPart, n + 1)) {
-        bool bStartsWord = n == 0 || !IsWordCharacter(strText[n - 1]) || !IsWordCharacter(strPart[0]) ||
-                           (n >= 4 && strText.Mid(n - 4, 4) == kStoredLineBreak);
-        bool bEndsWord = n + nLength == strText.GetLength() || !IsWordCharacter(strText[n + nLength]) ||
-                         !IsWordCharacter(strPart[nLength - 1]);
+    for (size_t n = text.find(part); n != std::string_view::npos; n = text.find(part, n + 1)) {
+        bool bStartsWord = n == 0 || !IsWordCharacter(text[n - 1]) || !IsWordCharacter(part.front()) ||
+                           (n >= 4 && text.substr(n - 4, 4) == kStoredLineBreak);
+        bool bEndsWord = n + part.size() == text.size() || !IsWordCharacter(text[n + part.size()]) ||
+                         !IsWordCharacter(part.back());
         if (bStartsWord && bEndsWord) {
             return true;
         }
     }
     return false;
+}
+
+bool Contains(const CString& strText, const CString& strPart) {
+    return Contains(std::string_view(strText.GetStdString()), std::string_view(strPart.GetStdString()));
 }
 
 void AppendLine(CString& strNote, const CString& strLine) {
@@ -108,11 +112,11 @@ bool IsHeldInFields(const CContact& contact, int nField, const CString& strValue
     return IsEmailField(nField) && heldInAny(std::begin(kEmailFields), std::end(kEmailFields));
 }
 
-// Whether the contact holds the value of a field anywhere: in a field, as its name, or in its
-// note.
-bool IsValueHeld(const CContact& contact, int nField, const CString& strValue) {
+// Whether the contact holds the value of a field anywhere: in a field, as its name, or in the
+// note (all of it, or the part that is searched).
+bool IsValueHeld(const CContact& contact, int nField, const CString& strValue, std::string_view note) {
     return strValue.IsEmpty() || IsHeldInFields(contact, nField, strValue) ||
-           IsPartOfName(contact, nField, strValue) || Contains(contact.note, strValue);
+           IsPartOfName(contact, nField, strValue) || Contains(note, strValue.GetStdString());
 }
 
 // "Office address": the field's label as a note line or a list starts it.
@@ -216,7 +220,7 @@ void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts) {
         }
         for (int f = 0; f < CContact::fieldNote; ++f) {
             const CString& strValue = contact.FieldAt(f);
-            if (!IsValueHeld(merged, f, strValue)) {
+            if (!IsValueHeld(merged, f, strValue, merged.note.GetStdString())) {
                 AppendLine(merged.note, CapitalLabel(f) + ": " + strValue);
             }
         }
@@ -224,10 +228,23 @@ void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts) {
 }
 
 std::vector<int> MergeInto(CContact& contact, const CContact& other) {
+    CMergeMemo memo;
+    return MergeInto(contact, other, memo);
+}
+
+std::vector<int> MergeInto(CContact& contact, const CContact& other, CMergeMemo& memo) {
+    if (memo.nNoteSearched == std::string::npos) {
+        memo.nNoteSearched = static_cast<size_t>(contact.note.GetLength());
+    }
+    // What the merges appended is known from the memo; only the note as it was is searched.
+    auto isHeld = [&](int nField, const CString& strValue) {
+        std::string_view note = std::string_view(contact.note.GetStdString()).substr(0, memo.nNoteSearched);
+        return IsValueHeld(contact, nField, strValue, note) || memo.added.count(strValue.GetStdString()) > 0;
+    };
     std::vector<int> gained;
     for (int f = 0; f < CContact::fieldNote; ++f) {
         const CString& strValue = other.FieldAt(f);
-        if (IsValueHeld(contact, f, strValue)) {
+        if (isHeld(f, strValue)) {
             continue;
         }
         if (contact.FieldAt(f).IsEmpty()) {
@@ -235,10 +252,12 @@ std::vector<int> MergeInto(CContact& contact, const CContact& other) {
         } else {
             AppendLine(contact.note, CapitalLabel(f) + ": " + strValue);
         }
+        memo.added.insert(strValue.GetStdString());
         gained.push_back(f);
     }
-    if (!other.note.IsEmpty() && !Contains(contact.note, other.note)) {
+    if (!isHeld(CContact::fieldNote, other.note)) {
         AppendLine(contact.note, other.note);
+        memo.added.insert(other.note.GetStdString());
         gained.push_back(CContact::fieldNote);
     }
     return gained;

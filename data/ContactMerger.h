@@ -11,6 +11,8 @@
 
 #include "ContactArray.h"
 
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 // For each field, the index of the contact (into the merged ones) whose value to take, or -1
@@ -43,3 +45,13 @@ bool IsSameValue(int nField, const CString& strA, const CString& strB);
 // contact's holds it. Returns the fields of other whose values contact gained, in field order
 // (fieldNote for the note); empty when contact held everything already and is unchanged.
 std::vector<int> MergeInto(CContact& contact, const CContact& other);
+
+// What the merges into one contact added, for an import that may bring one person thousands of
+// times: each later merge looks for a value in the note only as the note was before the first,
+// and among the values the merges added, so that a merge costs the same however many came
+// before it. One memo for each contact merged into, kept from its first merge on.
+struct CMergeMemo {
+    size_t nNoteSearched = std::string::npos; // the note's length before the first merge
+    std::unordered_set<std::string> added;    // the values the merges put into a field or the note
+};
+std::vector<int> MergeInto(CContact& contact, const CContact& other, CMergeMemo& memo);

@@ -65,6 +65,7 @@ CImportSelection SelectNewContacts(const CContactArray& book, CContactArray impo
     // newIndex says where each went, for the later ones of the same person.
     std::vector<int> newIndex(static_cast<size_t>(imported.GetSize()), -1);
     std::unordered_map<int, size_t> mergedOfBook; // a book contact's index -> its place in merged
+    std::unordered_map<int, CMergeMemo> memos;    // for each holder, what merges added to it
     int nKept = 0;
     for (int i = 0; i < imported.GetSize(); ++i) {
         CContact& contact = imported[i];
@@ -79,18 +80,18 @@ CImportSelection SelectNewContacts(const CContactArray& book, CContactArray impo
         if (nHolder >= nBook) {
             // A holder of the import is never held itself, so it was kept, before this one.
             CContact& holder = imported[newIndex[static_cast<size_t>(nHolder - nBook)]];
-            ReportHeld(contact, holder, false, MergeInto(holder, contact), strFile, report);
+            ReportHeld(contact, holder, false, MergeInto(holder, contact, memos[nHolder]), strFile, report);
             continue;
         }
         auto it = mergedOfBook.find(nHolder);
         if (it != mergedOfBook.end()) {
             CContact& holder = selection.merged[it->second];
-            ReportHeld(contact, holder, true, MergeInto(holder, contact), strFile, report);
+            ReportHeld(contact, holder, true, MergeInto(holder, contact, memos[nHolder]), strFile, report);
             continue;
         }
         // The book's contact is copied only to be changed, and kept only when it was.
         CContact holder = book[nHolder];
-        std::vector<int> gained = MergeInto(holder, contact);
+        std::vector<int> gained = MergeInto(holder, contact, memos[nHolder]);
         ReportHeld(contact, holder, true, gained, strFile, report);
         if (!gained.empty()) {
             mergedOfBook.emplace(nHolder, selection.merged.size());
