@@ -138,9 +138,10 @@ printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Bob;;;\r\nTEL;TYPE=CELL:555-0100\r
     >"$work/more.vcf"
 out=$(run import "$(path_arg "$work/more.vcf")" --into "$(path_arg "$work/merge.xml")" 2>"$work/err")
 code=$?
-[ $code -eq 0 ] && echo "$out" | grep -q 'imported into .*: added 0, skipped as duplicates 0, .*, duplicates merged 1$' ||
+[ $code -eq 0 ] && echo "$out" | tr -d '\r' | grep -q 'imported into .*: added 0, skipped as duplicates 0, .*, duplicates merged 1$' ||
     fail "merged contact not counted: exit $code, $out"
-grep -q 'more.vcf: merged into "Adams, Bob": Office address$' "$work/err" || fail "merge not named: $(cat "$work/err")"
+tr -d '\r' <"$work/err" | grep -q 'more.vcf: merged into "Adams, Bob": Office address$' ||
+    fail "merge not named: $(cat "$work/err")"
 [ "$(run check "$(path_arg "$work/merge.xml")" | tr -d '\r')" = "1" ] && grep -q '1 Main St' "$work/merge.xml" &&
     ! grep -q '555-0100' "$work/merge.xml" || fail "the merged book: $(cat "$work/merge.xml")"
 

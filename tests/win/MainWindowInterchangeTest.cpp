@@ -96,6 +96,38 @@ TEST_F(MainWindowTest, FilesDroppedOrHandedOverAreImportedAndSelected) {
     EXPECT_EQ(5, saved.Contacts().GetSize());
 }
 
+// A card of a person the book holds gives that contact what it lacked: the summary counts and
+// names it, the contact is selected, and one undo writes the book as it was.
+TEST_F(MainWindowTest, AnImportMergesWhatABookContactLackedAndUndoTakesItBack) {
+    WriteBook(Book({MakeContact("Adams", "Ann", "+1 425 555 0199"), MakeContact("Baker", "Bob")}));
+    const std::string strBefore = ReadBytes(BookPath());
+    const std::string strCard = m_folder.Path("ann.vcf");
+    WriteBytes(strCard, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;;\r\nTEL;TYPE=CELL:+14255550199\r\n"
+                        "ADR;TYPE=WORK:;;1 Main St;;;;\r\nEND:VCARD\r\n");
+    CMessageBoxAnswerer answerer(IDYES);
+    CTestableDlg dlg(m_context);
+    dlg.m_bRunCommands = true;
+    CStepRunner steps;
+    steps.Do([&] { DropFiles(dlg.m_hWnd, {strCard}); })
+        .Then([&] { return answerer.m_boxes.size() == 2; })
+        .Do([&] {
+            ASSERT_EQ(2u, answerer.m_boxes.size());
+            EXPECT_EQ(0u, answerer.m_boxes[1].strText.find(
+                              "Imported from ann.vcf: added 0, skipped as duplicates 0"));
+            EXPECT_NE(std::string::npos,
+                      answerer.m_boxes[1].strText.find(", duplicates merged 1.\n\nann.vcf: merged "
+                                                       "into \"Adams, Ann\": Office address\n"));
+            EXPECT_EQ((std::vector<std::string>{"Adams,Ann", "Baker,Bob"}), Rows(dlg));
+            EXPECT_EQ(std::vector<int>{0}, SelectedRows(dlg));
+            EXPECT_EQ("1 Main St", dlg.Book().Contacts()[0].officeaddress.GetStdString());
+            EXPECT_EQ("+1 425 555 0199", dlg.Book().Contacts()[0].mobile.GetStdString());
+            PostKey(dlg.List().m_hWnd, 'Z', true);
+        })
+        .Then([&] { return ReadBytes(BookPath()) == strBefore; })
+        .Do([&] { EXPECT_FALSE(dlg.Book().CanUndo()); });
+    steps.RunModal(dlg);
+}
+
 // Each undo takes back one change, latest first, and writes the file as it was before it.
 TEST_F(MainWindowTest, UndoTakesBackAnEditADeletionOfAllAndAnImportToTheByte) {
     WriteBook(Book({MakeContact("Adams", "Ann"), MakeContact("Baker", "Bob")}));
