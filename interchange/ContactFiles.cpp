@@ -155,6 +155,33 @@ bool ReadImportFile(const char* pszPath, std::string& strData, CString& strError
     return true;
 }
 
+CString NetworkComputerOf(const CString& strPath) {
+    const std::string& str = strPath.GetStdString();
+    auto isSlash = [&](size_t i) { return i < str.size() && (str[i] == '\\' || str[i] == '/'); };
+    if (!isSlash(0) || !isSlash(1)) {
+        return CString();
+    }
+    size_t nServer = 2;
+    // "\\?\" and "\\.\" open the system's own names: a drive of this computer, or "UNC\" and a
+    // server.
+    if (str.size() > 3 && (str[2] == '?' || str[2] == '.') && isSlash(3)) {
+        std::string strRest = str.substr(4, 4);
+        for (char& ch : strRest) {
+            ch = ch == '/' ? '\\' : static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+        }
+        if (strRest != "UNC\\") {
+            return CString();
+        }
+        nServer = 8;
+    }
+    size_t nEnd = nServer;
+    // A WebDAV share's "server@SSL@443" is the computer "server".
+    while (nEnd < str.size() && !isSlash(nEnd) && str[nEnd] != '@') {
+        ++nEnd;
+    }
+    return CString(("\\\\" + str.substr(nServer, nEnd - nServer)).c_str());
+}
+
 bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error) {
     CString strTemp = CString(pszPath) + ".tmp";
     CFile file;

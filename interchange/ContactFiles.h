@@ -40,6 +40,11 @@ constexpr uint64_t kMaxImportFileBytes = uint64_t(256) << 20;
 // file.
 [[nodiscard]] bool ReadImportFile(const char* pszPath, std::string& strData, CString& strError,
                                   uint64_t nLimit = kMaxImportFileBytes);
+// The computer a path is on when it names another one: "\\server" for "\\server\share\x.vcf"
+// (and for "//server/share/x.vcf" and "\\?\UNC\server\share\x.vcf"); empty for a path on this
+// computer. Opening such a path connects to that computer with the user's Windows logon. A drive
+// letter mapped to a share is not told here: only the system knows it.
+CString NetworkComputerOf(const CString& strPath);
 // Writes a temporary file beside the target and moves it over the target, so a failure leaves
 // any earlier file as it was.
 bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error);

@@ -1,6 +1,6 @@
 // What an import does with contacts the book or the file holds already: the values they bring
 // are merged, a contact that brings nothing is skipped, and one undo takes the whole import
-// back. Also the size of a file an import reads.
+// back. Also the import's guards before a file is read: its size, and where it is.
 #include "interchange/ContactFiles.h"
 #include "support/TestFiles.h"
 
@@ -223,4 +223,29 @@ TEST(ImportFileTest, AFileAboveTheLimitIsRefusedBeforeItIsRead) {
     CString strError;
     EXPECT_FALSE(ReadImportFile(folder.Path("absent.vcf").c_str(), strData, strError));
     EXPECT_LT(0, strError.Find("was not found")) << strError.GetString();
+}
+
+// Which paths lead to another computer, and how a question names it.
+TEST(ImportFileTest, APathOnAnotherComputerIsToldByItsName) {
+    const struct {
+        const char* pszPath;
+        const char* pszComputer;
+    } cases[] = {
+        {"\\\\server\\share\\contacts.vcf", "\\\\server"},
+        {"//server/share/contacts.vcf", "\\\\server"},
+        {"\\/Server.example.org\\share", "\\\\Server.example.org"},
+        {"\\\\?\\UNC\\server\\share\\contacts.vcf", "\\\\server"},
+        {"\\\\?\\unc/server/share", "\\\\server"},
+        {"\\\\dav.example.org@SSL@443\\DavWWWRoot\\contacts.vcf", "\\\\dav.example.org"},
+        {"\\\\192.168.1.20\\c$\\contacts.vcf", "\\\\192.168.1.20"},
+        {"C:\\Users\\Ann\\contacts.vcf", ""},
+        {"\\\\?\\C:\\Users\\Ann\\contacts.vcf", ""},
+        {"\\\\.\\C:\\contacts.vcf", ""},
+        {"\\Users\\Ann\\contacts.vcf", ""},
+        {"contacts.vcf", ""},
+        {"/home/ann/contacts.vcf", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(c.pszComputer, NetworkComputerOf(c.pszPath).GetString()) << c.pszPath;
+    }
 }
