@@ -438,7 +438,8 @@ TEST_F(ProgramTest, AContactsFileOpenedWithTheProgramIsImportedByTheRunningOne) 
     };
 
     // The names came from another process: the program asks before it opens a file.
-    const std::string strAsked = "You or another program asked Tovano Address Book to import the contacts of ";
+    const std::string strAsked =
+        "You or another program asked Tovano Address Book to import the contacts of ";
     CProgram program;
     StartWithBook(program, SampleContacts(), "\"" + files[0] + "\"");
     answer(program, strAsked + "first friends.vcf in ");
