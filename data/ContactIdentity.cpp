@@ -1,7 +1,6 @@
 #include "ContactIdentity.h"
 
 #include "framework/core/Parallel.h"
-#include "framework/core/TextSet.h"
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
@@ -203,6 +202,7 @@ struct CPerson {
     std::vector<size_t> addressEnds;
     std::vector<CPhoneNumber> numbers;
     std::string strText, strDecoded; // room for reading the addresses
+    size_t nHolder = 0;              // the contact that holds this one (its own index for none)
 
     void Read(std::string_view name, const CContact& contact) {
         strName.assign(name.data(), name.size());
@@ -245,26 +245,103 @@ bool IsSamePerson(const CPerson& a, const CPerson& b) {
     return false;
 }
 
-// The people of a set of contacts, for finding at once whether another contact is one of them
-// (IsSamePerson with any): each is kept as its name paired with each address and number (and
-// with the national part of each number, so that national and international forms meet).
-class CPersonIndex {
+// The keys of the people kept, each leading to a holder. The keys lie end to end in one buffer
+// and the slots are probed linearly, as CTextSet keeps its texts, so that a key costs no
+// allocation of its own: an import of one name keeps one for every contact.
+class CHolderMap {
 public:
-    void Add(const CPerson& person) {
-        if (!person.strName.empty()) {
-            Keep(person);
+    // The holder kept under the key, or nNone.
+    size_t Find(std::string_view key, size_t nNone) const;
+    // Keeps nHolder under the key, or the smaller of it and the one kept there already.
+    void Keep(std::string_view key, size_t nHolder);
+
+private:
+    static const size_t kEmpty = static_cast<size_t>(-1);
+    struct CSlot {
+        size_t nHash = 0;
+        size_t nStart = kEmpty; // where the key starts in m_strKeys; kEmpty for a free slot
+        size_t nLength = 0;
+        size_t nHolder = 0;
+    };
+
+    // The slot that holds the key, or the free slot where it would go.
+    size_t FindSlot(std::string_view key, size_t nHash) const;
+    void Grow();
+
+    std::string m_strKeys;
+    // A power of two in size, at most half taken, so that a probe meets a free slot soon.
+    std::vector<CSlot> m_slots;
+    size_t m_nCount = 0;
+};
+
+size_t CHolderMap::FindSlot(std::string_view key, size_t nHash) const {
+    const size_t nMask = m_slots.size() - 1;
+    for (size_t i = nHash & nMask;; i = (i + 1) & nMask) {
+        const CSlot& slot = m_slots[i];
+        if (slot.nStart == kEmpty ||
+            (slot.nHash == nHash && std::string_view(m_strKeys).substr(slot.nStart, slot.nLength) == key)) {
+            return i;
         }
     }
-    // Adds the person unless the set holds the same person already; true when it was added.
-    bool AddUnlessHeld(const CPerson& person);
+}
+
+size_t CHolderMap::Find(std::string_view key, size_t nNone) const {
+    if (m_nCount == 0) {
+        return nNone;
+    }
+    const CSlot& slot = m_slots[FindSlot(key, std::hash<std::string_view>()(key))];
+    return slot.nStart == kEmpty ? nNone : slot.nHolder;
+}
+
+void CHolderMap::Grow() {
+    std::vector<CSlot> old(m_slots.empty() ? 64 : m_slots.size() * 2);
+    old.swap(m_slots);
+    const size_t nMask = m_slots.size() - 1;
+    for (const CSlot& slot : old) {
+        if (slot.nStart == kEmpty) {
+            continue;
+        }
+        // The keys are all different, so only a free slot is looked for.
+        size_t i = slot.nHash & nMask;
+        while (m_slots[i].nStart != kEmpty) {
+            i = (i + 1) & nMask;
+        }
+        m_slots[i] = slot;
+    }
+}
+
+void CHolderMap::Keep(std::string_view key, size_t nHolder) {
+    if ((m_nCount + 1) * 2 > m_slots.size()) {
+        Grow();
+    }
+    const size_t nHash = std::hash<std::string_view>()(key);
+    CSlot& slot = m_slots[FindSlot(key, nHash)];
+    if (slot.nStart != kEmpty) {
+        slot.nHolder = std::min(slot.nHolder, nHolder);
+        return;
+    }
+    slot = {nHash, m_strKeys.size(), key.size(), nHolder};
+    m_strKeys.append(key);
+    ++m_nCount;
+}
+
+// The people of a set of contacts, for finding at once which of them another contact is
+// (IsSamePerson with any): each is kept as its name paired with each address and number (and
+// with the national part of each number, so that national and international forms meet), and
+// each key leads to the holder of the people kept under it that is counted first.
+class CPersonIndex {
+public:
+    // Keeps the person, held by nHolder (its own index when it is held by none).
+    void Keep(const CPerson& person, size_t nHolder);
+    // The first holder of a kept person that is the same person, or nNone when there is none.
+    size_t FindHolder(const CPerson& person, size_t nNone);
 
 private:
     // Calls fn with each key of the person, those it is kept under (bOwn) or those it is looked
     // for under, until fn returns true; true when it did.
     template <typename Fn> bool AnyKey(const CPerson& person, bool bOwn, Fn fn);
-    void Keep(const CPerson& person);
 
-    CTextSet m_keys;
+    CHolderMap m_holders;
     std::string m_strKey; // kept from one key to the next, so that keys are built without allocating
 };
 
@@ -297,33 +374,31 @@ template <typename Fn> bool CPersonIndex::AnyKey(const CPerson& person, bool bOw
     return false;
 }
 
-void CPersonIndex::Keep(const CPerson& person) {
-    AnyKey(person, true, [this](const std::string& strKey) {
-        m_keys.Insert(strKey);
+void CPersonIndex::Keep(const CPerson& person, size_t nHolder) {
+    AnyKey(person, true, [&](const std::string& strKey) {
+        m_holders.Keep(strKey, nHolder);
         return false;
     });
 }
 
-bool CPersonIndex::AddUnlessHeld(const CPerson& person) {
-    if (person.strName.empty()) {
-        return true;
-    }
-    // Every key is looked for before any is kept, so a contact never meets itself.
-    if (AnyKey(person, false, [this](const std::string& strKey) { return m_keys.Contains(strKey); })) {
+size_t CPersonIndex::FindHolder(const CPerson& person, size_t nNone) {
+    size_t nHolder = nNone;
+    AnyKey(person, false, [&](const std::string& strKey) {
+        nHolder = std::min(nHolder, m_holders.Find(strKey, nNone));
         return false;
-    }
-    Keep(person);
-    return true;
+    });
+    return nHolder;
 }
 
-// Finds the held contacts among those of one name hash, given in their order as (hash, index)
-// pairs: the book's are kept, an imported one is held when it is one person with a contact kept
-// before it. A few are compared pairwise; many, as when a whole import bears one name, through
-// an index. kept is room that the caller keeps from one name to the next.
+// Finds the holders of the imported contacts among those of one name hash, given in their order
+// as (hash, index) pairs: each contact is held by the first holder of the contacts before it that
+// are the same person, the book's holding themselves. A few are compared pairwise; many, as when
+// a whole import bears one name, through an index. kept is room that the caller keeps from one
+// name to the next; found receives (imported index, holder) pairs.
 template <typename Name, typename ContactAt>
-void FindHeldOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<size_t, size_t>* pEnd,
-                       size_t nBook, const std::vector<Name>& names, ContactAt contactAt,
-                       std::vector<CPerson>& kept, std::vector<size_t>& found) {
+void FindHoldersOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<size_t, size_t>* pEnd,
+                          size_t nBook, const std::vector<Name>& names, ContactAt contactAt,
+                          std::vector<CPerson>& kept, std::vector<std::pair<size_t, size_t>>& found) {
     const std::ptrdiff_t kMostComparedPairwise = 16;
     if (pEnd - pBegin > kMostComparedPairwise) {
         CPersonIndex known;
@@ -334,11 +409,12 @@ void FindHeldOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<
                 continue;
             }
             person.Read(names[i].strKey, contactAt(i));
-            if (i < nBook) {
-                known.Add(person);
-            } else if (!known.AddUnlessHeld(person)) {
-                found.push_back(i - nBook);
+            // Looked for before it is kept, so that a contact never meets itself.
+            const size_t nHolder = i < nBook ? i : known.FindHolder(person, i);
+            if (nHolder != i) {
+                found.emplace_back(i - nBook, nHolder);
             }
+            known.Keep(person, nHolder);
         }
         return;
     }
@@ -353,19 +429,22 @@ void FindHeldOfOneName(const std::pair<size_t, size_t>* pBegin, const std::pair<
         }
         CPerson& person = kept[nKept];
         person.Read(names[i].strKey, contactAt(i));
-        if (i >= nBook &&
-            std::any_of(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(nKept),
-                        [&person](const CPerson& other) { return IsSamePerson(person, other); })) {
-            found.push_back(i - nBook);
-        } else {
-            ++nKept;
+        person.nHolder = i;
+        for (size_t k = 0; i >= nBook && k < nKept; ++k) {
+            if (IsSamePerson(person, kept[k])) {
+                person.nHolder = std::min(person.nHolder, kept[k].nHolder);
+            }
         }
+        if (person.nHolder != i) {
+            found.emplace_back(i - nBook, person.nHolder);
+        }
+        ++nKept;
     }
 }
 
 } // namespace
 
-std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported) {
+std::vector<int> FindHoldingContacts(const CContactArray& book, const CContactArray& imported) {
     // Two contacts are one person only when their names agree, so the contacts whose name no
     // other shares, most of a large import as a rule, need no addresses or numbers read. The
     // names are told apart by their hashes: two that differ say for certain that the names do.
@@ -399,9 +478,9 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
     // A name's contacts decide about each other only: each thread takes the names that start in
     // its part of the order, and lists the contacts it found held, so that no two write next to
     // each other.
-    std::vector<std::vector<size_t>> partHeld(static_cast<size_t>(nParts));
+    std::vector<std::vector<std::pair<size_t, size_t>>> partHeld(static_cast<size_t>(nParts));
     RunParts(nParts, [&](int k) {
-        std::vector<size_t>& found = partHeld[static_cast<size_t>(k)];
+        std::vector<std::pair<size_t, size_t>>& found = partHeld[static_cast<size_t>(k)];
         std::vector<CPerson> kept; // room kept from one name to the next
         size_t nRun = PartStart(nAll, k, nParts);
         while (nRun > 0 && nRun < nAll && order[nRun - 1].first == order[nRun].first) {
@@ -413,17 +492,17 @@ std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArra
                 ++nRunEnd;
             }
             if (nRunEnd - nRun >= 2) {
-                FindHeldOfOneName(order.data() + nRun, order.data() + nRunEnd, nBook, names, contactAt, kept,
-                                  found);
+                FindHoldersOfOneName(order.data() + nRun, order.data() + nRunEnd, nBook, names, contactAt,
+                                     kept, found);
             }
             nRun = nRunEnd;
         }
     });
-    std::vector<bool> held(nAll - nBook, false);
-    for (const std::vector<size_t>& found : partHeld) {
-        for (size_t i : found) {
-            held[i] = true;
+    std::vector<int> holders(nAll - nBook, -1);
+    for (const auto& found : partHeld) {
+        for (const auto& held : found) {
+            holders[held.first] = static_cast<int>(held.second);
         }
     }
-    return held;
+    return holders;
 }

@@ -30,9 +30,13 @@ bool SharesAddressOrNumber(const CContact& a, const CContact& b);
 // address or a phone number.
 bool IsSamePerson(const CContact& a, const CContact& b);
 
-// For each contact of imported, whether it is held already: the same person (IsSamePerson) as
-// a contact of book, or as an earlier contact of imported that is not held itself.
-std::vector<bool> FindHeldContacts(const CContactArray& book, const CContactArray& imported);
+// For each contact of imported, the contact that holds it already, or -1 for a new one. The
+// contacts are counted the book's first, then imported's: a holder below book.GetSize() is the
+// book's. A contact is held when it is the same person (IsSamePerson) as a contact of book or an
+// earlier one of imported; one held by an earlier imported contact is held by what holds that
+// one, so that every contact of one person goes to one place, and no holder is held itself. Of
+// several holders, the one counted first.
+std::vector<int> FindHoldingContacts(const CContactArray& book, const CContactArray& imported);
 
 // The fields that hold phone numbers, in the order they are read.
 extern const int kPhoneFields[4];

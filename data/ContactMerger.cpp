@@ -4,7 +4,10 @@
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -15,21 +18,24 @@ bool IsWordCharacter(char ch) {
 
 // Whether the text holds the part as it stands, not as the start or end of a longer word or
 // number ("0171 555" is not held by "0171 5550").
-bool Contains(const CString& strText, const CString& strPart) {
-    const int nLength = strPart.GetLength();
-    if (nLength == 0) {
+bool Contains(std::string_view text, std::string_view part) {
+    if (part.empty()) {
         return true; // nothing is held by any text
     }
-    for (int n = strText.Find(strPart); n >= 0; n = strText.Find(strPart, n + 1)) {
-        bool bStartsWord = n == 0 || !IsWordCharacter(strText[n - 1]) || !IsWordCharacter(strPart[0]) ||
-                           (n >= 4 && strText.Mid(n - 4, 4) == kStoredLineBreak);
-        bool bEndsWord = n + nLength == strText.GetLength() || !IsWordCharacter(strText[n + nLength]) ||
-                         !IsWordCharacter(strPart[nLength - 1]);
+    for (size_t n = text.find(part); n != std::string_view::npos; n = text.find(part, n + 1)) {
+        bool bStartsWord = n == 0 || !IsWordCharacter(text[n - 1]) || !IsWordCharacter(part.front()) ||
+                           (n >= 4 && text.substr(n - 4, 4) == kStoredLineBreak);
+        bool bEndsWord = n + part.size() == text.size() || !IsWordCharacter(text[n + part.size()]) ||
+                         !IsWordCharacter(part.back());
         if (bStartsWord && bEndsWord) {
             return true;
         }
     }
     return false;
+}
+
+bool Contains(const CString& strText, const CString& strPart) {
+    return Contains(std::string_view(strText.GetStdString()), std::string_view(strPart.GetStdString()));
 }
 
 void AppendLine(CString& strNote, const CString& strLine) {
@@ -53,7 +59,84 @@ bool IsPartOfName(const CContact& merged, int nField, const CString& strValue) {
     });
 }
 
+bool IsOneOf(int nField, const int* pBegin, const int* pEnd) {
+    return std::find(pBegin, pEnd, nField) != pEnd;
+}
+bool IsPhoneField(int nField) { return IsOneOf(nField, std::begin(kPhoneFields), std::end(kPhoneFields)); }
+bool IsEmailField(int nField) { return IsOneOf(nField, std::begin(kEmailFields), std::end(kEmailFields)); }
+
+// A phone field's value without its spelling: the words before the number, the number's digits
+// (marked when international) and the words after it, each word lower case and without blanks
+// or punctuation. Empty when the text holds no number. The number ends where ParsePhoneNumber
+// stops reading it, at the first ASCII letter after a digit, so that "555 0100 ext. 12" and
+// "555 0100 ext. 13" keep their extensions apart.
+std::string PhoneValueKey(std::string_view text) {
+    CPhoneNumber number;
+    if (!ParsePhoneNumber(text, number)) {
+        return std::string();
+    }
+    std::string strBefore, strAfter;
+    bool bDigits = false, bAfter = false;
+    for (char ch : text) {
+        bool bDigit = ch >= '0' && ch <= '9';
+        bool bAsciiLetter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+        bool bWord = bDigit || bAsciiLetter || static_cast<unsigned char>(ch) >= 0x80;
+        bAfter = bAfter || (bAsciiLetter && bDigits);
+        bDigits = bDigits || bDigit;
+        if (bWord && (bAfter || !bDigit)) {
+            (bAfter ? strAfter : strBefore) += bAsciiLetter ? static_cast<char>(ch | 0x20) : ch;
+        }
+    }
+    const bool bInternational = number.kind == CPhoneNumber::Kind::international;
+    return strBefore + (bInternational ? "|+" : "|") + number.strDigits + "|" + strAfter;
+}
+
+bool IsSameEmailValue(const CString& strA, const CString& strB) {
+    CString a = strA, b = strB;
+    return LowerUtf8(a.Trim().GetStdString()) == LowerUtf8(b.Trim().GetStdString());
+}
+
+// Whether a field of the contact holds the value: its own, or for a number or an address any
+// field of that kind, since a number of the mobile field typed again as the home phone is no
+// new value.
+bool IsHeldInFields(const CContact& contact, int nField, const CString& strValue) {
+    if (IsSameValue(nField, contact.FieldAt(nField), strValue)) {
+        return true;
+    }
+    auto heldInAny = [&](const int* pBegin, const int* pEnd) {
+        return std::any_of(pBegin, pEnd, [&](int f) { return IsSameValue(f, contact.FieldAt(f), strValue); });
+    };
+    if (IsPhoneField(nField)) {
+        return heldInAny(std::begin(kPhoneFields), std::end(kPhoneFields));
+    }
+    return IsEmailField(nField) && heldInAny(std::begin(kEmailFields), std::end(kEmailFields));
+}
+
+// Whether the contact holds the value of a field anywhere: in a field, as its name, or in the
+// note (all of it, or the part that is searched).
+bool IsValueHeld(const CContact& contact, int nField, const CString& strValue, std::string_view note) {
+    return strValue.IsEmpty() || IsHeldInFields(contact, nField, strValue) ||
+           IsPartOfName(contact, nField, strValue) || Contains(note, strValue.GetStdString());
+}
+
+// "Office address": the field's label as a note line or a list starts it.
+CString CapitalLabel(int nField) {
+    CString strLabel = CContact::FieldLabel(nField);
+    return CString(UpperUtf8(strLabel.Left(1).GetStdString()).c_str()) + strLabel.Mid(1);
+}
+
 } // namespace
+
+bool IsSameValue(int nField, const CString& strA, const CString& strB) {
+    if (strA == strB) {
+        return true;
+    }
+    if (IsPhoneField(nField)) {
+        std::string strKey = PhoneValueKey(strA.GetString());
+        return !strKey.empty() && strKey == PhoneValueKey(strB.GetString());
+    }
+    return IsEmailField(nField) && IsSameEmailValue(strA, strB);
+}
 
 int DefaultMergeChoice(const std::vector<CContact>& contacts, int nField) {
     int nChoice = -1;
@@ -68,7 +151,10 @@ int DefaultMergeChoice(const std::vector<CContact>& contacts, int nField) {
             continue;
         }
         const CString& strChosen = contacts[static_cast<size_t>(nChoice)].FieldAt(nField);
-        bDiffer = bDiffer || strValue != strChosen;
+        if (IsSameValue(nField, strValue, strChosen)) {
+            continue; // another spelling of the value chosen, which keeps its first one
+        }
+        bDiffer = true;
         if (strValue.GetLength() > strChosen.GetLength()) {
             nChoice = static_cast<int>(i);
         }
@@ -134,14 +220,45 @@ void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts) {
         }
         for (int f = 0; f < CContact::fieldNote; ++f) {
             const CString& strValue = contact.FieldAt(f);
-            if (strValue.IsEmpty() || strValue == merged.FieldAt(f) || IsPartOfName(merged, f, strValue)) {
-                continue;
-            }
-            CString strLabel = CContact::FieldLabel(f);
-            strLabel = CString(UpperUtf8(strLabel.Left(1).GetStdString()).c_str()) + strLabel.Mid(1);
-            if (!Contains(merged.note, strValue)) {
-                AppendLine(merged.note, strLabel + ": " + strValue);
+            if (!IsValueHeld(merged, f, strValue, merged.note.GetStdString())) {
+                AppendLine(merged.note, CapitalLabel(f) + ": " + strValue);
             }
         }
     }
+}
+
+std::vector<int> MergeInto(CContact& contact, const CContact& other) {
+    CMergeMemo memo;
+    return MergeInto(contact, other, memo);
+}
+
+std::vector<int> MergeInto(CContact& contact, const CContact& other, CMergeMemo& memo) {
+    if (memo.nNoteSearched == std::string::npos) {
+        memo.nNoteSearched = static_cast<size_t>(contact.note.GetLength());
+    }
+    // What the merges appended is known from the memo; only the note as it was is searched.
+    auto isHeld = [&](int nField, const CString& strValue) {
+        std::string_view note = std::string_view(contact.note.GetStdString()).substr(0, memo.nNoteSearched);
+        return IsValueHeld(contact, nField, strValue, note) || memo.added.count(strValue.GetStdString()) > 0;
+    };
+    std::vector<int> gained;
+    for (int f = 0; f < CContact::fieldNote; ++f) {
+        const CString& strValue = other.FieldAt(f);
+        if (isHeld(f, strValue)) {
+            continue;
+        }
+        if (contact.FieldAt(f).IsEmpty()) {
+            contact.FieldAt(f) = strValue;
+        } else {
+            AppendLine(contact.note, CapitalLabel(f) + ": " + strValue);
+        }
+        memo.added.insert(strValue.GetStdString());
+        gained.push_back(f);
+    }
+    if (!isHeld(CContact::fieldNote, other.note)) {
+        AppendLine(contact.note, other.note);
+        memo.added.insert(other.note.GetStdString());
+        gained.push_back(CContact::fieldNote);
+    }
+    return gained;
 }

@@ -81,6 +81,107 @@ bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& er
     return error.m_cause == CFileException::none;
 }
 
+namespace {
+
+// "300.1 MB", rounded up so that a file just over a limit never reads as the limit; "900 bytes"
+// below a megabyte.
+std::string SizeText(uint64_t nBytes) {
+    const uint64_t kMB = uint64_t(1) << 20;
+    if (nBytes < kMB) {
+        return std::to_string(nBytes) + " bytes";
+    }
+    uint64_t nTenths = nBytes / kMB * 10 + ((nBytes % kMB) * 10 + kMB - 1) / kMB;
+    std::string strText = std::to_string(nTenths / 10);
+    if (nTenths % 10 != 0) {
+        strText += "." + std::to_string(nTenths % 10);
+    }
+    return strText + " MB";
+}
+
+// The refusal of a file above the limit, with its size where that is known (nSize above the
+// limit).
+CString TooLargeMessage(const char* pszPath, uint64_t nSize, uint64_t nLimit) {
+    std::string strSize =
+        nSize > nLimit ? " is " + SizeText(nSize) + ", more than the " : " holds more than the ";
+    return CString(
+        (pszPath + strSize + SizeText(nLimit) +
+         " an import reads, so nothing was imported from it. Split it into smaller files (or export "
+         "fewer contacts at a time) and import them one after another.")
+            .c_str());
+}
+
+} // namespace
+
+bool ReadImportFile(const char* pszPath, std::string& strData, CString& strError, uint64_t nLimit) {
+    CFile file;
+    CFileException error;
+    if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+        strError = error.GetErrorMessage();
+        return false;
+    }
+    // The size first, so that a file too large is refused before any of it takes memory, and a
+    // file that is not is read into room made once at its size. A file that tells no size (a
+    // pipe) is read until it passes the limit.
+    const int64_t nSize = file.Seek(0, CFile::end);
+    if (nSize > 0 && static_cast<uint64_t>(nSize) > nLimit) {
+        strError = TooLargeMessage(pszPath, static_cast<uint64_t>(nSize), nLimit);
+        return false;
+    }
+    if (nSize > 0 && file.Seek(0, CFile::begin) != 0) {
+        error = file.GetFailure();
+        error.m_strFileName = pszPath;
+        strError = error.GetErrorMessage();
+        return false;
+    }
+    strData.clear();
+    strData.reserve(nSize > 0 ? static_cast<size_t>(nSize) : 0);
+    char buffer[65536];
+    unsigned nRead;
+    while ((nRead = file.Read(buffer, sizeof buffer)) > 0) {
+        if (strData.size() + nRead > nLimit) {
+            strData = std::string();
+            strError = TooLargeMessage(pszPath, 0, nLimit); // it grew while it was read
+            return false;
+        }
+        strData.append(buffer, nRead);
+    }
+    error = file.GetFailure();
+    error.m_strFileName = pszPath;
+    if (error.m_cause != CFileException::none) {
+        strData = std::string();
+        strError = error.GetErrorMessage();
+        return false;
+    }
+    return true;
+}
+
+CString NetworkComputerOf(const CString& strPath) {
+    const std::string& str = strPath.GetStdString();
+    auto isSlash = [&](size_t i) { return i < str.size() && (str[i] == '\\' || str[i] == '/'); };
+    if (!isSlash(0) || !isSlash(1)) {
+        return CString();
+    }
+    size_t nServer = 2;
+    // "\\?\" and "\\.\" open the system's own names: a drive of this computer, or "UNC\" and a
+    // server.
+    if (str.size() > 3 && (str[2] == '?' || str[2] == '.') && isSlash(3)) {
+        std::string strRest = str.substr(4, 4);
+        for (char& ch : strRest) {
+            ch = ch == '/' ? '\\' : static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+        }
+        if (strRest != "UNC\\") {
+            return CString();
+        }
+        nServer = 8;
+    }
+    size_t nEnd = nServer;
+    // A WebDAV share's "server@SSL@443" is the computer "server".
+    while (nEnd < str.size() && !isSlash(nEnd) && str[nEnd] != '@') {
+        ++nEnd;
+    }
+    return CString(("\\\\" + str.substr(nServer, nEnd - nServer)).c_str());
+}
+
 bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error) {
     CString strTemp = CString(pszPath) + ".tmp";
     CFile file;
@@ -116,6 +217,19 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
 
 CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strName, CImportReport& report) {
-    return book.AddContacts(
-        SelectNewContacts(book.Contacts(), std::move(imported), bKeepDuplicates, strName, report));
+    CImportSelection selection =
+        SelectNewContacts(book.Contacts(), std::move(imported), bKeepDuplicates, strName, report);
+    if (selection.replaced.empty()) {
+        return book.AddContacts(std::move(selection.added)); // moves the contacts, copies none
+    }
+    // The contacts that gained values are taken out and put back changed in the same change as
+    // the new ones, so that one undo takes the whole import back. The book copies what it is
+    // given: the new contacts are moved into that list, and the import's own freed.
+    std::vector<CContact> contacts = std::move(selection.merged);
+    contacts.reserve(contacts.size() + static_cast<size_t>(selection.added.GetSize()));
+    for (int i = 0; i < selection.added.GetSize(); ++i) {
+        contacts.push_back(std::move(selection.added[i]));
+    }
+    selection.added = CContactArray();
+    return book.ReplaceContacts(std::move(selection.replaced), contacts);
 }

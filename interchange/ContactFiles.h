@@ -10,6 +10,7 @@
 #include "framework/core/FileException.h"
 #include "framework/core/WorkProgress.h"
 
+#include <cstdint>
 #include <string>
 
 enum class ContactFileFormat { unknown, vcard, csv };
@@ -27,6 +28,23 @@ std::string BuildExport(const CContactArray& contacts, ExportKind kind);
 
 // Reads a whole file; false with the cause.
 bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error);
+
+// The largest file an import reads: far above any real address book's export (100,000 contacts
+// with every field filled come to about 65 MB), and low enough that importing it stays within a
+// desktop computer's memory: the file, its contacts, what Undo keeps and the book written again
+// take about 3.5 times its size for an import into an empty book, and up to 8 times when every
+// contact is merged into one the book holds.
+constexpr uint64_t kMaxImportFileBytes = uint64_t(256) << 20;
+// Reads a file to import, refusing one larger than nLimit bytes before reading any of it (and
+// one that grows past it while it is read); false with a message for the user that names the
+// file.
+[[nodiscard]] bool ReadImportFile(const char* pszPath, std::string& strData, CString& strError,
+                                  uint64_t nLimit = kMaxImportFileBytes);
+// The computer a path is on when it names another one: "\\server" for "\\server\share\x.vcf"
+// (and for "//server/share/x.vcf" and "\\?\UNC\server\share\x.vcf"); empty for a path on this
+// computer. Opening such a path connects to that computer with the user's Windows logon. A drive
+// letter mapped to a share is not told here: only the system knows it.
+CString NetworkComputerOf(const CString& strPath);
 // Writes a temporary file beside the target and moves it over the target, so a failure leaves
 // any earlier file as it was.
 bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error);
@@ -37,7 +55,8 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
                   CContactArray& contacts, CImportReport& report, CString& strError,
                   CWorkProgress* pProgress = nullptr);
 
-// Adds the imported contacts the book does not hold yet (all of them with bKeepDuplicates), as
-// one change that one undo takes back. Counts and warnings go to the report.
+// Adds the imported contacts the book does not hold yet (all of them with bKeepDuplicates), and
+// merges into the book's contacts the values of the ones it holds (SelectNewContacts), as one
+// change that one undo takes back. Counts and warnings go to the report.
 CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
                                 const CString& strName, CImportReport& report);

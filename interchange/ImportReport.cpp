@@ -22,6 +22,7 @@ void CImportReport::Warn(const CString& strFile, int nLine, const CString& strTe
 void CImportReport::Append(CImportReport&& next) {
     nAdded += next.nAdded;
     nDuplicates += next.nDuplicates;
+    nMerged += next.nMerged;
     nReplaced += next.nReplaced;
     nMovedToNote += next.nMovedToNote;
     nPhotosSkipped += next.nPhotosSkipped;
@@ -33,7 +34,7 @@ void CImportReport::Append(CImportReport&& next) {
 CString CImportReport::Summary() const {
     CString str;
     str.Format("added %d, skipped as duplicates %d, characters replaced %d, properties moved into notes %d, "
-               "photos skipped %d, lines skipped %d",
-               nAdded, nDuplicates, nReplaced, nMovedToNote, nPhotosSkipped, nLinesSkipped);
+               "photos skipped %d, lines skipped %d, duplicates merged %d",
+               nAdded, nDuplicates, nReplaced, nMovedToNote, nPhotosSkipped, nLinesSkipped, nMerged);
     return str;
 }

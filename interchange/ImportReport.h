@@ -7,7 +7,8 @@
 
 struct CImportReport {
     int nAdded = 0;                // contacts added to the address book
-    int nDuplicates = 0;           // contacts skipped because the book holds them already
+    int nDuplicates = 0;           // contacts skipped because the book or the import holds them already
+    int nMerged = 0;               // contacts merged into the one they are, for the values it lacked
     int nReplaced = 0;             // characters the file's set did not hold, and control characters left out
     int nMovedToNote = 0;          // values without a field of their own, kept in the note
     int nPhotosSkipped = 0;        // photos, sounds and other binary values left out
@@ -17,6 +18,8 @@ struct CImportReport {
     void Warn(const CString& strFile, int nLine, const CString& strText);
     // Adds the counts and the warnings of a report of what came next.
     void Append(CImportReport&& next);
-    // "added 3, skipped as duplicates 1, characters replaced 0, ..., lines skipped 0"
+    // "added 3, skipped as duplicates 1, characters replaced 0, ..., lines skipped 0, duplicates
+    // merged 0": the merged count comes last, so that the line starts as it always did for the
+    // scripts that read it.
     CString Summary() const;
 };

@@ -440,7 +440,7 @@ TEST(ContactMergeTest, SameNamesWithOneSharedNumberOrAddressAreDuplicates) {
     imported.Add(cases[3].candidate); // twice in the file: the second is the first's duplicate
     CImportReport report;
     auto merge = [&](bool bKeepDuplicates) {
-        CContactArray added = SelectNewContacts(book, imported, bKeepDuplicates, "in.vcf", report);
+        CContactArray added = SelectNewContacts(book, imported, bKeepDuplicates, "in.vcf", report).added;
         for (int i = 0; i < added.GetSize(); ++i) {
             book.Add(added[i]);
         }

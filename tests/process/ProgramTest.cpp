@@ -417,8 +417,9 @@ TEST_F(ProgramTest, ABookOfTheOldCodePageIsConvertedOnlyWithABackup) {
     EXPECT_EQ(0, program.WaitForExit());
 }
 
-// "Open with" on a contacts file: a first start imports it once the user agrees; a later start
-// hands its file to the running program, which asks the same, and ends with code 1.
+// "Open with" on a contacts file: a first start imports it once the user agrees to its being
+// opened and to the import; a later start hands its file to the running program, which asks the
+// same, and ends with code 1.
 TEST_F(ProgramTest, AContactsFileOpenedWithTheProgramIsImportedByTheRunningOne) {
     wchar_t szTemp[MAX_PATH] = L"";
     ::GetTempPathW(MAX_PATH, szTemp);
@@ -436,8 +437,12 @@ TEST_F(ProgramTest, AContactsFileOpenedWithTheProgramIsImportedByTheRunningOne) 
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hBox); }));
     };
 
+    // The names came from another process: the program asks before it opens a file.
+    const std::string strAsked =
+        "You or another program asked Tovano Address Book to import the contacts of ";
     CProgram program;
     StartWithBook(program, SampleContacts(), "\"" + files[0] + "\"");
+    answer(program, strAsked + "first friends.vcf in ");
     answer(program, "Import 1 contact from first friends.vcf into your address book?");
     answer(program, "Imported from first friends.vcf: added 1,");
     ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 4; }));
@@ -445,6 +450,7 @@ TEST_F(ProgramTest, AContactsFileOpenedWithTheProgramIsImportedByTheRunningOne) 
     CProgram later;
     ASSERT_TRUE(later.Start("\"" + files[1] + "\""));
     EXPECT_EQ(1, later.WaitForExit(20000));
+    answer(program, strAsked + "second.vcf in ");
     answer(program, "Import 1 contact from second.vcf into your address book?");
     answer(program, "Imported from second.vcf: added 1,");
     ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 5; }));

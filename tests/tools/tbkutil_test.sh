@@ -131,6 +131,28 @@ run import "$(path_arg "$work/dup.vcf")" --into "$(path_arg "$work/dup.xml")" --
 [ "$(run check "$(path_arg "$work/dup.xml")" | tr -d '\r')" = "2" ] || fail "--keep-duplicates did not add"
 cmp -s "$work/dup-first.xml" "$work/dup.xml.bak" || fail "the previous book was not kept as a backup"
 
+# The same person with a value the book lacks: merged into the book's contact, and named with
+# what it brought; the number written another way is no new value.
+cp "$work/dup-first.xml" "$work/merge.xml"
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Bob;;;\r\nTEL;TYPE=CELL:555-0100\r\nADR;TYPE=WORK:;;1 Main St;Springfield;;;\r\nEND:VCARD\r\n' \
+    >"$work/more.vcf"
+out=$(run import "$(path_arg "$work/more.vcf")" --into "$(path_arg "$work/merge.xml")" 2>"$work/err")
+code=$?
+[ $code -eq 0 ] && echo "$out" | tr -d '\r' | grep -q 'imported into .*: added 0, skipped as duplicates 0, .*, duplicates merged 1$' ||
+    fail "merged contact not counted: exit $code, $out"
+tr -d '\r' <"$work/err" | grep -q 'more.vcf: merged into "Adams, Bob": Office address$' ||
+    fail "merge not named: $(cat "$work/err")"
+[ "$(run check "$(path_arg "$work/merge.xml")" | tr -d '\r')" = "1" ] && grep -q '1 Main St' "$work/merge.xml" &&
+    ! grep -q '555-0100' "$work/merge.xml" || fail "the merged book: $(cat "$work/merge.xml")"
+
+# A file larger than an import reads is refused before it is read (a file of holes, so quick).
+truncate -s $((256 * 1024 * 1024 + 1)) "$work/huge.vcf"
+run import "$(path_arg "$work/huge.vcf")" --into "$(path_arg "$work/merge.xml")" >/dev/null 2>"$work/err"
+code=$?
+[ $code -eq 2 ] && grep -q 'huge.vcf is 256.1 MB, more than the 256 MB an import reads' "$work/err" ||
+    fail "a file above the limit: exit $code, $(cat "$work/err")"
+rm -f "$work/huge.vcf"
+
 printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Roe;Ray;;;\r\nthis is no property\r\nEND:VCARD\r\n' >"$work/bad-line.vcf"
 run import "$(path_arg "$work/bad-line.vcf")" --into "$(path_arg "$work/new.xml")" >/dev/null 2>"$work/err"
 code=$?

@@ -82,10 +82,15 @@ TEST_F(MainWindowTest, FilesDroppedOrHandedOverAreImportedAndSelected) {
             EXPECT_EQ((std::vector<int>{2, 3}), SelectedRows(dlg));
             EXPECT_TRUE(HandFilesToRunningProgram({strList.c_str()}, 2000));
         })
-        .Then([&] { return answerer.m_boxes.size() == 4 && dlg.List().GetItemCount() == 5; })
+        .Then([&] { return answerer.m_boxes.size() == 5 && dlg.List().GetItemCount() == 5; })
         .Do([&] {
-            EXPECT_EQ("Import 2 contacts from list.csv into your address book?", answerer.m_boxes[2].strText);
-            EXPECT_EQ(0u, answerer.m_boxes[3].strText.find(
+            ASSERT_EQ(5u, answerer.m_boxes.size());
+            EXPECT_EQ(
+                "You or another program asked Tovano Address Book to import the contacts of list.csv in " +
+                    m_folder.Folder() + ".\n\nOpen the file and read its contacts?",
+                answerer.m_boxes[2].strText);
+            EXPECT_EQ("Import 2 contacts from list.csv into your address book?", answerer.m_boxes[3].strText);
+            EXPECT_EQ(0u, answerer.m_boxes[4].strText.find(
                               "Imported from list.csv: added 1, skipped as duplicates 1"));
             EXPECT_EQ(std::vector<int>{4}, SelectedRows(dlg));
             EXPECT_EQ("Evans,Eve", Rows(dlg)[4]);
@@ -94,6 +99,102 @@ TEST_F(MainWindowTest, FilesDroppedOrHandedOverAreImportedAndSelected) {
     CContactBook saved(BookPath().c_str());
     saved.LoadAddressBook();
     EXPECT_EQ(5, saved.Contacts().GetSize());
+}
+
+// Files another process named (the command line, a hand-over) are asked about, each with where it
+// is, before any of them is opened: a file made only while the question shows is read, and after
+// No nothing is, whatever computer it is on. A drop is not asked about.
+TEST_F(MainWindowTest, FilesFromAnotherProcessAreAskedAboutBeforeAnyIsOpened) {
+    WriteBook(Book({MakeContact("Adams", "Ann")}));
+    const std::string strLater = m_folder.Path("later.vcf"); // made while the question shows
+    const std::string strList = m_folder.Path("list.csv");
+    const std::string strDropped = m_folder.Path("dropped.vcf");
+    WriteBytes(strList, "First Name,Last Name\r\nEve,Evans\r\n");
+    WriteBytes(strDropped, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Grey;Gil;;;\r\nEND:VCARD\r\n");
+    m_context.files = {strLater.c_str()};
+    const char kAsked[] = "You or another program asked Tovano Address Book to import the contacts of ";
+    CMessageBoxAnswerer answerer(IDYES);
+    answerer.m_onOpen = [&](HWND hBox) {
+        char szText[4096] = "";
+        ::GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof szText);
+        if (std::string(szText).find(kAsked) != 0) {
+            return;
+        }
+        if (std::string(szText).find("later.vcf") != std::string::npos) {
+            WriteBytes(strLater, kTwoCards);
+        } else {
+            ::PostMessageW(hBox, WM_COMMAND, IDNO, 0);
+        }
+    };
+    CTestableDlg dlg(m_context);
+    CStepRunner steps;
+    steps.Then([&] { return answerer.m_boxes.size() == 3 && dlg.List().GetItemCount() == 3; })
+        .Do([&] {
+            // Not asked first, the program would go on to open the path on another computer.
+            ASSERT_EQ(3u, answerer.m_boxes.size());
+            ASSERT_EQ(std::string(kAsked) + "later.vcf in " + m_folder.Folder() +
+                          ".\n\nOpen the file and read its contacts?",
+                      answerer.m_boxes[0].strText);
+            EXPECT_EQ("Import 2 contacts from later.vcf into your address book?",
+                      answerer.m_boxes[1].strText);
+            EXPECT_TRUE(HandFilesToRunningProgram(
+                {"\\\\tbook-test-host\\share\\friends.vcf", strList.c_str()}, 2000));
+        })
+        .Then([&] { return answerer.m_boxes.size() == 4; })
+        .Do([&] {
+            ASSERT_EQ(4u, answerer.m_boxes.size());
+            EXPECT_EQ(
+                std::string(kAsked) +
+                    "these files:\n\nfriends.vcf on the computer \\\\tbook-test-host\nlist.csv in " +
+                    m_folder.Folder() +
+                    "\n\nOpening a file on another computer connects to that computer with your Windows "
+                    "logon. Choose No unless you expected files from there.\n\nOpen the files and read "
+                    "their contacts?",
+                answerer.m_boxes[3].strText);
+            DropFiles(dlg.m_hWnd, {strDropped});
+        })
+        // The next question is the drop's: nothing of the files refused was read.
+        .Then([&] { return answerer.m_boxes.size() == 6 && dlg.List().GetItemCount() == 4; })
+        .Do([&] {
+            ASSERT_EQ(6u, answerer.m_boxes.size());
+            EXPECT_EQ("Import 1 contact from dropped.vcf into your address book?",
+                      answerer.m_boxes[4].strText);
+            EXPECT_EQ((std::vector<std::string>{"Adams,Ann", "Clark,Carl", "Dunn,Dora", "Grey,Gil"}),
+                      Rows(dlg));
+        });
+    steps.RunModal(dlg);
+}
+
+// A card of a person the book holds gives that contact what it lacked: the summary counts and
+// names it, the contact is selected, and one undo writes the book as it was.
+TEST_F(MainWindowTest, AnImportMergesWhatABookContactLackedAndUndoTakesItBack) {
+    WriteBook(Book({MakeContact("Adams", "Ann", "+1 425 555 0199"), MakeContact("Baker", "Bob")}));
+    const std::string strBefore = ReadBytes(BookPath());
+    const std::string strCard = m_folder.Path("ann.vcf");
+    WriteBytes(strCard, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;;\r\nTEL;TYPE=CELL:+14255550199\r\n"
+                        "ADR;TYPE=WORK:;;1 Main St;;;;\r\nEND:VCARD\r\n");
+    CMessageBoxAnswerer answerer(IDYES);
+    CTestableDlg dlg(m_context);
+    dlg.m_bRunCommands = true;
+    CStepRunner steps;
+    steps.Do([&] { DropFiles(dlg.m_hWnd, {strCard}); })
+        .Then([&] { return answerer.m_boxes.size() == 2; })
+        .Do([&] {
+            ASSERT_EQ(2u, answerer.m_boxes.size());
+            EXPECT_EQ(0u, answerer.m_boxes[1].strText.find(
+                              "Imported from ann.vcf: added 0, skipped as duplicates 0"));
+            EXPECT_NE(std::string::npos,
+                      answerer.m_boxes[1].strText.find(", duplicates merged 1.\n\nann.vcf: merged "
+                                                       "into \"Adams, Ann\": Office address\n"));
+            EXPECT_EQ((std::vector<std::string>{"Adams,Ann", "Baker,Bob"}), Rows(dlg));
+            EXPECT_EQ(std::vector<int>{0}, SelectedRows(dlg));
+            EXPECT_EQ("1 Main St", dlg.Book().Contacts()[0].officeaddress.GetStdString());
+            EXPECT_EQ("+1 425 555 0199", dlg.Book().Contacts()[0].mobile.GetStdString());
+            PostKey(dlg.List().m_hWnd, 'Z', true);
+        })
+        .Then([&] { return ReadBytes(BookPath()) == strBefore; })
+        .Do([&] { EXPECT_FALSE(dlg.Book().CanUndo()); });
+    steps.RunModal(dlg);
 }
 
 // Each undo takes back one change, latest first, and writes the file as it was before it.

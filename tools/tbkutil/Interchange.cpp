@@ -163,8 +163,9 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
 
     std::string strData;
     CFileException error;
-    if (!ReadWholeFile(pszIn, strData, error)) {
-        return Fail("%s", error.GetErrorMessage().GetString());
+    CString strReadError;
+    if (!ReadImportFile(pszIn, strData, strReadError)) {
+        return Fail("%s", strReadError.GetString());
     }
     CContactArray imported;
     CImportReport report;
@@ -210,7 +211,8 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
             Print(stdout, "tbkutil: the previous address book was kept as %s\n", book.GetBackupPath().GetString());
         }
     }
-    Print(stdout, "tbkutil: %s into %s: %s\n", report.nAdded > 0 ? "imported" : "nothing new to import",
-                strBook.GetString(), report.Summary().GetString());
+    Print(stdout, "tbkutil: %s into %s: %s\n",
+          report.nAdded + report.nMerged > 0 ? "imported" : "nothing new to import", strBook.GetString(),
+          report.Summary().GetString());
     return bWarned ? kExitWarned : kExitClean;
 }

@@ -89,13 +89,12 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
         "Reading contacts from " + strFrom + "...",
         [&](CWorkProgress& progress) {
             for (CSource& source : sources) {
-                CFileException error;
                 CString strError;
                 if (progress.IsCancelled()) {
                     return;
                 }
-                if (!source.strPath.IsEmpty() && !ReadWholeFile(source.strPath, source.strData, error)) {
-                    failures.push_back(error.GetErrorMessage());
+                if (!source.strPath.IsEmpty() && !ReadImportFile(source.strPath, source.strData, strError)) {
+                    failures.push_back(strError);
                 } else if (!ReadContacts(source.strData, source.strName, ContactFileFormat::unknown, imported,
                                          report, strError, &progress)) {
                     failures.push_back(strError); // it names the file
@@ -126,7 +125,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
         m_commands.ShowChangedList(change.placed);
         m_commands.Commit(change);
     }
-    CString strSummary = (report.nAdded > 0 ? "Imported from " : "Nothing new to import from ") + strFrom +
+    CString strSummary = (change.bChanged ? "Imported from " : "Nothing new to import from ") + strFrom +
                          ": " + report.Summary() + ".";
     std::vector<CString> problems = failures;
     problems.insert(problems.end(), report.warnings.begin(), report.warnings.end());
