@@ -21,7 +21,8 @@ CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const
         const CString& strBase = base.FieldAt(f);
         const CString& strLocal = local.FieldAt(f);
         const CString& strServer = server.FieldAt(f);
-        if (strLocal == strServer || strServer == strBase) {
+        // One number or address written another way on one side is no change to merge.
+        if (IsSameValue(f, strLocal, strServer) || IsSameValue(f, strServer, strBase)) {
             continue;
         }
         if (strLocal == strBase) {

@@ -33,6 +33,11 @@ TEST(SyncStateTest, ThreeWayMergeKeepsEveryChangeAndLosesNoValue) {
         {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "2"), "Anna", "2", "", 0},
         {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "3"), "Anna", "2", "Mobile: 3", 1},
         {Contact("Anna", "1"), Contact("Anna", ""), Contact("Anna", "3"), "Anna", "", "Mobile: 3", 1},
+        // One number written two ways is neither a change nor a conflict.
+        {Contact("Anna", "+1 425 555 0199"), Contact("Anna", "+1 425 555 0100"),
+         Contact("Anna", "+14255550199"), "Anna", "+1 425 555 0100", "", 0},
+        {Contact("Anna", "1"), Contact("Anna", "+1 425 555 0199"), Contact("Anna", "+14255550199"), "Anna",
+         "+1 425 555 0199", "", 0},
         {Contact("Anna", "1", "a"), Contact("Anna", "1", "a\\r\\nb"), Contact("Anna", "1", "a\\r\\nc"),
          "Anna", "1", "a\\r\\nb\\r\\nNote on the server: a\\r\\nc", 1},
         {Contact("Anna", "1", "a"), Contact("Anna", "1", "a b"), Contact("Anna", "1", "b"), "Anna", "1",
