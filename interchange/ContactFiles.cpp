@@ -3,9 +3,11 @@
 #include "ContactMerge.h"
 #include "VCardReader.h"
 #include "VCardWriter.h"
+#include "data/AddressBookWriter.h"
 #include "framework/core/File.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -183,9 +185,22 @@ CString NetworkComputerOf(const CString& strPath) {
 }
 
 bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error) {
-    CString strTemp = CString(pszPath) + ".tmp";
+    // A name of its own for every write, claimed by creating it, as the book's saves have: two
+    // writers of one file (the program's sync and tbkutil's) must never write into one
+    // temporary file. What writers that were killed left behind goes first.
+    RemoveStaleTemporaryFiles(pszPath);
+    static std::atomic<int> s_nWrites{0};
+    CString strTemp;
     CFile file;
-    if (!file.Open(strTemp, CFile::modeCreate | CFile::modeWrite, &error)) {
+    bool bOpened = false;
+    for (int nAttempt = 0; nAttempt < 100 && !bOpened; ++nAttempt) {
+        strTemp = TemporaryFileName(pszPath, CurrentProcessId(), ++s_nWrites);
+        bOpened = file.Open(strTemp, CFile::modeCreateNew | CFile::modeWrite, &error);
+        if (!bOpened && error.m_cause != CFileException::alreadyExists) {
+            break;
+        }
+    }
+    if (!bOpened) {
         error.m_strFileName = pszPath;
         return false;
     }

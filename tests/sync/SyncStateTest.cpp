@@ -117,3 +117,19 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     EXPECT_NE(std::string::npos, strMessage.find(strPath + " is damaged")) << strMessage;
     EXPECT_NE(std::string::npos, strMessage.find("Delete that file")) << strMessage;
 }
+
+// Two writers of one state (the program's sync and tbkutil's) never share a temporary file: one
+// that another writer is filling stays as it is.
+TEST(SyncStateTest, WritersOfOneStateNeverShareATemporaryFile) {
+    CTempFolder folder;
+    const std::string strPath = folder.Path("tbk.xml.sync");
+    WriteBytes(strPath + ".tmp", "another writer's half");
+    CSyncState state;
+    state.strAccountUrl = "https://dav.example.org/";
+    CFileException error;
+    ASSERT_TRUE(WriteSyncState(strPath.c_str(), state, error));
+    EXPECT_EQ("another writer's half", ReadBytes(strPath + ".tmp"));
+    CSyncState read;
+    ASSERT_TRUE(ReadSyncState(strPath.c_str(), read, error));
+    EXPECT_EQ(state.strAccountUrl, read.strAccountUrl);
+}
