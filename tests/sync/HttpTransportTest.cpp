@@ -74,6 +74,25 @@ TEST(DavClientTest, RefusalsAreSaidInWords) {
     }
 }
 
+// An answer beyond the limit is named with the limit and what was asked.
+TEST(DavClientTest, AnswerTooLargeIsSaidInWords) {
+    class CTooLargeTransport : public IHttpTransport {
+    public:
+        CHttpResponse Send(const CHttpRequest&) override {
+            CHttpResponse response;
+            response.failure = HttpFailure::tooLarge;
+            response.strFailure = "its answer is larger than 128 MB";
+            return response;
+        }
+    };
+    CTooLargeTransport transport;
+    CDavClient dav(transport);
+    dav.Send("REPORT", "https://dav.example.org/anna/contacts/", "", {});
+    EXPECT_EQ("The server https://dav.example.org sent an answer larger than 128 MB when asked to read "
+              "/anna/contacts/; nothing was synchronised.",
+              dav.Error());
+}
+
 // Origins are compared as the account's rule needs: scheme and host without case, a default port
 // equal to none, the path never.
 TEST(DavUrlTest, OriginsAreComparedWithDefaultPorts) {
