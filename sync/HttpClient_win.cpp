@@ -335,6 +335,7 @@ private:
                           bool bAccount, bool bGated, bool* pSecureFailure = nullptr);
     CHttpResponse Exchange(HINTERNET hRequest, const CHttpRequest& request, bool bAccount, DWORD& dwError);
     bool SetCredentials(HINTERNET hRequest, DWORD dwScheme);
+    void AskForChallenge(HINTERNET hConnect, const CTarget& target);
 
     CHttpOptions m_options;
     CAccountScope m_account;
@@ -346,6 +347,7 @@ private:
     // first try of a request, since a server that refuses a large upload for want of a password
     // may close the connection before it has read it.
     DWORD m_dwAuthScheme = 0;
+    bool m_bAskedForChallenge = false;
 };
 
 // The automatic proxy (the system's settings, discovery included) exists from Windows 8.1 on;
@@ -513,6 +515,14 @@ CHttpResponse CWinHttpTransport::Attempt(HINTERNET hSession, const CTarget& targ
         !AddHeaders(hRequest.Get(), request.headers)) {
         return FailureOfError(GetLastError());
     }
+    // Over plain http the account waits for the server to ask for it. A server that asks
+    // before it has read a body may close the connection on it, and Wine's WinHTTP then loses
+    // the answer: before the first request with a body, one without asks how the account is
+    // wanted.
+    if (bAccount && m_dwAuthScheme == 0 && !m_bAskedForChallenge && !request.strBody.empty() &&
+        !CAccountScope::MayOfferUnasked(request.strUrl)) {
+        AskForChallenge(hConnect.Get(), target);
+    }
     DWORD dwError = 0;
     CHttpResponse response = Exchange(hRequest.Get(), request, bAccount, dwError);
     // A handshake that failed: a certificate the system refused, or (Wine) any failed channel.
@@ -527,6 +537,28 @@ CHttpResponse CWinHttpTransport::Attempt(HINTERNET hSession, const CTarget& targ
         }
     }
     return response;
+}
+
+// A HEAD of the request's address, without account or body; its refusal names the scheme.
+void CWinHttpTransport::AskForChallenge(HINTERNET hConnect, const CTarget& target) {
+    m_bAskedForChallenge = true;
+    DWORD dwFlags = WINHTTP_FLAG_ESCAPE_DISABLE | (target.bSecure ? WINHTTP_FLAG_SECURE : 0);
+    CInternetHandle hRequest(WinHttpOpenRequest(hConnect, L"HEAD", target.wstrPath.c_str(), nullptr,
+                                                WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, dwFlags));
+    DWORD dwFeature = WINHTTP_DISABLE_REDIRECTS, dwStatus = 0, dwSize = sizeof(dwStatus);
+    if (hRequest.Get() == nullptr) {
+        return;
+    }
+    SetAnswerTimeout(hRequest.Get(), m_options.nTimeoutSeconds);
+    if (WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &dwFeature, sizeof(dwFeature)) &&
+        WinHttpSendRequest(hRequest.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                           0) &&
+        WinHttpReceiveResponse(hRequest.Get(), nullptr) &&
+        WinHttpQueryHeaders(hRequest.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                            WINHTTP_HEADER_NAME_BY_INDEX, &dwStatus, &dwSize, WINHTTP_NO_HEADER_INDEX) &&
+        dwStatus == HTTP_STATUS_DENIED) {
+        m_dwAuthScheme = ChooseAuthScheme(hRequest.Get());
+    }
 }
 
 CHttpResponse CWinHttpTransport::Exchange(HINTERNET hRequest, const CHttpRequest& request, bool bAccount,

@@ -211,8 +211,13 @@ TEST_F(HttpClientRulesTest, RedirectIsNeverFollowed) {
         EXPECT_EQ(HttpFailure::none, response.failure) << response.strFailure;
         EXPECT_EQ(302, response.nStatus);
         EXPECT_EQ(m_servers["RECORDER_OTHER_URL"] + "landed", response.Header("Location"));
-        EXPECT_EQ(std::vector<std::string>{"RECORDER_URL " + std::string(pszMethod) + " /redirect -"},
-                  RecordedRequests());
+        // (Before a request with a body, WinHTTP's transport may ask with a HEAD how the account
+        // is wanted.)
+        std::vector<std::string> recorded = RecordedRequests();
+        EXPECT_EQ("RECORDER_URL " + std::string(pszMethod) + " /redirect -", recorded.back());
+        for (const std::string& strRequest : recorded) {
+            EXPECT_EQ(0u, strRequest.find("RECORDER_URL ")) << strRequest;
+        }
     }
 }
 
