@@ -195,8 +195,10 @@ void CDavClient::Fail(const char* pszMethod, const std::string& strUrl, const CH
         m_strError = "The synchronisation with " + strServer + " was cancelled.";
         return;
     case HttpFailure::tooLarge:
-        m_strError = "The server " + strServer + " sent an answer larger than the sync reads when asked to " +
-                     PlainAction(pszMethod) + " " + UrlPath(strUrl) + "; nothing was synchronised.";
+        // The limit of every transport the program makes.
+        m_strError = "The server " + strServer + " sent an answer larger than " +
+                     SizeInWords(kMaxResponseBytes) + " when asked to " + PlainAction(pszMethod) + " " +
+                     UrlPath(strUrl) + "; nothing was synchronised.";
         return;
     case HttpFailure::other:
         m_strError = "The connection to the server " + strServer + " failed: " + response.strFailure + ".";

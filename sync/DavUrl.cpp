@@ -187,6 +187,30 @@ std::string NormalOrigin(const CUrlParts& parts) {
     return strScheme + "://" + Lower(strHost) + (strPort.empty() ? "" : ":" + strPort);
 }
 
+// The scheme, host and port of a URL as one text in which equal origins are equal: scheme and host
+// in lower case, the port as a number and left out where it is the scheme's own. Empty for a URL
+// without a scheme or a host.
+std::string ComparableOrigin(const std::string& strUrl) {
+    CUrlParts parts = Split(strUrl);
+    std::string strHost, strPort;
+    SplitAuthority(parts.strAuthority, strHost, strPort);
+    if (!parts.bScheme || !parts.bAuthority || strHost.empty()) {
+        return std::string();
+    }
+    std::string strScheme = Lower(parts.strScheme);
+    bool bNumber = !strPort.empty() && strPort.size() <= 5 &&
+                   strPort.find_first_not_of("0123456789") == std::string::npos;
+    if (bNumber) {
+        int nPort = 0;
+        for (char ch : strPort) {
+            nPort = nPort * 10 + (ch - '0');
+        }
+        bool bDefault = (strScheme == "http" && nPort == 80) || (strScheme == "https" && nPort == 443);
+        strPort = bDefault ? std::string() : std::to_string(nPort);
+    }
+    return strScheme + "://" + Lower(strHost) + (strPort.empty() ? "" : ":" + strPort);
+}
+
 std::string NormalPathAndQuery(const CUrlParts& parts) {
     std::string strPath = RemoveDotSegments(NormalEscapes(parts.strPath));
     while (!strPath.empty() && strPath.back() == '/') {
@@ -243,13 +267,6 @@ bool IsSameResource(const std::string& a, const std::string& b) {
     return NormalPathAndQuery(partsA) == NormalPathAndQuery(partsB);
 }
 
-bool IsSameOrigin(const std::string& a, const std::string& b) {
-    CUrlParts partsA = Split(a);
-    CUrlParts partsB = Split(b);
-    return partsA.bScheme && partsA.bAuthority && partsB.bScheme && partsB.bAuthority &&
-           NormalOrigin(partsA) == NormalOrigin(partsB);
-}
-
 std::string UrlPath(const std::string& strUrl) {
     std::string strPath = Split(strUrl).strPath;
     return strPath.empty() ? "/" : strPath;
@@ -263,6 +280,11 @@ std::string UrlOrigin(const std::string& strUrl) {
     std::string strHost, strPort;
     SplitAuthority(parts.strAuthority, strHost, strPort);
     return Lower(parts.strScheme) + "://" + Lower(strHost) + (strPort.empty() ? "" : ":" + strPort);
+}
+
+bool IsSameOrigin(const std::string& a, const std::string& b) {
+    std::string strOrigin = ComparableOrigin(a);
+    return !strOrigin.empty() && strOrigin == ComparableOrigin(b);
 }
 
 std::string DisplayUrl(const std::string& strUrl) {

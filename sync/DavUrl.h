@@ -13,14 +13,15 @@ std::string ResolveHref(const std::string& strBaseUrl, const std::string& strHre
 // percent-encoding of unreserved characters and a trailing slash ignored. When either is a bare
 // path, only the paths are compared.
 bool IsSameResource(const std::string& a, const std::string& b);
-// Whether two absolute URLs share scheme, host and port (a default port written or not); false
-// when either has no origin. Credentials and cards go only to the origin the user set up.
-bool IsSameOrigin(const std::string& a, const std::string& b);
 // The path part of a URL ("/dav/anna/contacts/"; "/" for none), without query or fragment.
 std::string UrlPath(const std::string& strUrl);
 // The origin of a URL ("https://host:8443"): scheme and host in lower case, the port as written,
 // no user information; empty for a URL without a host.
 std::string UrlOrigin(const std::string& strUrl);
+// Whether two URLs (or origins) belong to one origin: the same scheme and host, compared without
+// case, and the same port, where a port that is the scheme's default (80, 443) equals none. False
+// when either has no scheme or no host.
+bool IsSameOrigin(const std::string& a, const std::string& b);
 // A URL as a person reads it: escapes of UTF-8 text and of blanks decoded ("My%20Contacts" as
 // "My Contacts"); those that would change its meaning (/ ? # %) or hide a control character stay.
 // Only for showing: requests keep the URL as the server gave it.

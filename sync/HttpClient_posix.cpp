@@ -4,6 +4,7 @@
 #include "HttpClient.h"
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
@@ -107,28 +108,51 @@ std::string HostOfUrl(const std::string& strUrl) {
     return strHost;
 }
 
+// The answer being read, and the limit it is read to.
+struct CAnswer {
+    CHttpResponse response;
+    size_t nMaxBytes = 0;
+    size_t nHeaderBytes = 0;
+    bool bTooLarge = false;
+};
+
 size_t OnHeader(char* pData, size_t nSize, size_t nCount, void* pUser) {
-    auto* pResponse = static_cast<CHttpResponse*>(pUser);
-    std::string strLine(pData, nSize * nCount);
+    auto* pAnswer = static_cast<CAnswer*>(pUser);
+    CHttpResponse& response = pAnswer->response;
+    size_t nLength = nSize * nCount;
+    // Headers without end would fill the memory as a body would.
+    pAnswer->nHeaderBytes += nLength;
+    if (pAnswer->nHeaderBytes > pAnswer->nMaxBytes) {
+        pAnswer->bTooLarge = true;
+        return 0;
+    }
+    std::string strLine(pData, nLength);
     while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r')) {
         strLine.pop_back();
     }
     if (strLine.compare(0, 5, "HTTP/") == 0) {
-        // A new response begins (after a 100 Continue, an authentication round or a redirect):
-        // only the last one is the answer.
-        pResponse->headers.clear();
-        pResponse->strBody.clear();
+        // A new response begins (after a 100 Continue or an authentication round): only the last
+        // one is the answer.
+        response.headers.clear();
+        response.strBody.clear();
     } else if (size_t nColon = strLine.find(':'); nColon != std::string::npos) {
         size_t nValue = strLine.find_first_not_of(" \t", nColon + 1);
-        pResponse->headers.emplace_back(strLine.substr(0, nColon),
-                                        nValue == std::string::npos ? std::string() : strLine.substr(nValue));
+        response.headers.emplace_back(strLine.substr(0, nColon),
+                                      nValue == std::string::npos ? std::string() : strLine.substr(nValue));
     }
-    return nSize * nCount;
+    return nLength;
 }
 
+// Refusing a piece ends the transfer there: an endless answer is never read past the limit.
 size_t OnBody(char* pData, size_t nSize, size_t nCount, void* pUser) {
-    static_cast<CHttpResponse*>(pUser)->strBody.append(pData, nSize * nCount);
-    return nSize * nCount;
+    auto* pAnswer = static_cast<CAnswer*>(pUser);
+    size_t nLength = nSize * nCount;
+    if (nLength > pAnswer->nMaxBytes - pAnswer->response.strBody.size()) {
+        pAnswer->bTooLarge = true;
+        return 0;
+    }
+    pAnswer->response.strBody.append(pData, nLength);
+    return nLength;
 }
 
 HttpFailure FailureOf(CURLcode code, bool bCertificateRejected) {
@@ -145,38 +169,46 @@ HttpFailure FailureOf(CURLcode code, bool bCertificateRejected) {
     case CURLE_PARTIAL_FILE:
     case CURLE_SSL_CONNECT_ERROR: return HttpFailure::cannotConnect;
     case CURLE_OPERATION_TIMEDOUT: return HttpFailure::timeout;
+    case CURLE_FILESIZE_EXCEEDED: return HttpFailure::tooLarge;
     default: return HttpFailure::other;
     }
 }
 
 class CCurlTransport : public IHttpTransport {
 public:
-    explicit CCurlTransport(const CHttpOptions& options) : m_options(options), m_pCurl(curl_easy_init()) {
+    explicit CCurlTransport(const CHttpOptions& options)
+        : m_options(options), m_account(options), m_pCurl(curl_easy_init()) {
         m_check.strTrustedSha256 = CanonicalSha256(options.strTrustedCertificateSha256);
     }
-    ~CCurlTransport() override { curl_easy_cleanup(m_pCurl); }
+    ~CCurlTransport() override {
+        curl_easy_cleanup(m_pCurl);
+        WipeSecret(m_options.strPassword);
+    }
     CCurlTransport(const CCurlTransport&) = delete;
     CCurlTransport& operator=(const CCurlTransport&) = delete;
 
     CHttpResponse Send(const CHttpRequest& request) override;
 
 private:
-    curl_slist* PrepareRequest(const CHttpRequest& request, CHttpResponse& response);
+    curl_slist* PrepareRequest(const CHttpRequest& request, long nAuthScheme, CAnswer& answer);
+    CHttpResponse Failed(CURLcode code, const CAnswer& answer) const;
 
     CHttpOptions m_options;
+    CAccountScope m_account;
     // Outlives every connection of the handle, which reaches it from OpenSSL's callback.
     CCertificateCheck m_check;
     CURL* m_pCurl;
     char m_szError[CURL_ERROR_SIZE] = {};
-    // The scheme the server asked for last. Basic goes with the first try of a request, as it
-    // does on Windows: offering several makes libcurl send each request once without the
+    // The scheme the server asked for last, 0 before it asked. Over https Basic goes with the first
+    // try of a request: offering several makes libcurl send each request once without the
     // password, and a server that refuses a large upload for want of it closes the connection
     // before reading it, so the answer is lost to a broken pipe.
-    long m_nAuthScheme = CURLAUTH_BASIC;
+    long m_nAuthScheme = 0;
 };
 
-curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, CHttpResponse& response) {
-    // A reset keeps the open connections and TLS sessions, and forgets the last request's options.
+curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, long nAuthScheme, CAnswer& answer) {
+    // A reset keeps the open connections and TLS sessions, and forgets the last request's options;
+    // among them the account, so that no request carries it unless set here.
     curl_easy_reset(m_pCurl);
     curl_easy_setopt(m_pCurl, CURLOPT_URL, request.strUrl.c_str());
     curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -189,14 +221,16 @@ curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, CHttpRes
     curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_options.nTimeoutSeconds));
     curl_easy_setopt(m_pCurl, CURLOPT_HEADERFUNCTION, OnHeader);
-    curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, &response);
+    curl_easy_setopt(m_pCurl, CURLOPT_HEADERDATA, &answer);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, OnBody);
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &answer);
+    // An answer that announces more than the limit is refused before its body is read.
+    curl_easy_setopt(m_pCurl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(answer.nMaxBytes));
 
-    if (!m_options.strUser.empty() || !m_options.strPassword.empty()) {
+    if (nAuthScheme != 0) {
         curl_easy_setopt(m_pCurl, CURLOPT_USERNAME, m_options.strUser.c_str());
         curl_easy_setopt(m_pCurl, CURLOPT_PASSWORD, m_options.strPassword.c_str());
-        curl_easy_setopt(m_pCurl, CURLOPT_HTTPAUTH, m_nAuthScheme);
+        curl_easy_setopt(m_pCurl, CURLOPT_HTTPAUTH, nAuthScheme);
     }
 
     m_check.bRejected = false;
@@ -208,13 +242,9 @@ curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, CHttpRes
         curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 0L);
     }
 
+    // No redirect is followed (libcurl's default): the 3xx is the answer.
     if (request.strMethod == "GET") {
         curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_MAXREDIRS, 5L);
-        // Never from https down to http.
-        curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR,
-                         request.strUrl.compare(0, 6, "https:") == 0 ? "https" : "http,https");
     } else if (request.strMethod == "HEAD") {
         curl_easy_setopt(m_pCurl, CURLOPT_NOBODY, 1L);
     } else {
@@ -245,42 +275,57 @@ curl_slist* CCurlTransport::PrepareRequest(const CHttpRequest& request, CHttpRes
 }
 
 CHttpResponse CCurlTransport::Send(const CHttpRequest& request) {
-    CHttpResponse response;
     if (m_pCurl == nullptr) {
+        CHttpResponse response;
         response.failure = HttpFailure::other;
         response.strFailure = "the network library could not be started";
         return response;
     }
-    bool bHasAccount = !m_options.strUser.empty() || !m_options.strPassword.empty();
-    CURLcode code = CURLE_OK;
-    // Once more with Digest when the server refuses Basic and offers it; Digest keeps the
-    // password off the wire, so it wins when the server offers both.
-    for (int nRound = 0; nRound < 2; ++nRound) {
-        response = CHttpResponse();
+    bool bAccount = m_account.Covers(request.strUrl);
+    long nAuthScheme = !bAccount                                        ? 0
+                       : m_nAuthScheme != 0                             ? m_nAuthScheme
+                       : CAccountScope::MayOfferUnasked(request.strUrl) ? CURLAUTH_BASIC
+                                                                        : 0;
+    // Once more when the server asks for the account in a scheme it was not sent in; Digest keeps
+    // the password off the wire, so it wins when the server offers both.
+    for (int nRound = 0;; ++nRound) {
+        CAnswer answer;
+        answer.nMaxBytes = m_options.nMaxResponseBytes;
         m_szError[0] = '\0';
-        curl_slist* pHeaders = PrepareRequest(request, response);
-        code = curl_easy_perform(m_pCurl);
+        curl_slist* pHeaders = PrepareRequest(request, nAuthScheme, answer);
+        CURLcode code = curl_easy_perform(m_pCurl);
         curl_slist_free_all(pHeaders);
         curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, nullptr);
         if (code != CURLE_OK) {
-            break;
+            return Failed(code, answer);
         }
         long nStatus = 0, nOffered = 0;
         curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
-        response.nStatus = static_cast<int>(nStatus);
-        if (nStatus != 401 || !bHasAccount || m_nAuthScheme == CURLAUTH_DIGEST ||
-            curl_easy_getinfo(m_pCurl, CURLINFO_HTTPAUTH_AVAIL, &nOffered) != CURLE_OK ||
-            (nOffered & CURLAUTH_DIGEST) == 0) {
-            return response;
+        answer.response.nStatus = static_cast<int>(nStatus);
+        if (nRound == 1 || nStatus != 401 || !bAccount ||
+            curl_easy_getinfo(m_pCurl, CURLINFO_HTTPAUTH_AVAIL, &nOffered) != CURLE_OK) {
+            return answer.response;
         }
-        m_nAuthScheme = CURLAUTH_DIGEST;
+        long nAsked = (nOffered & CURLAUTH_DIGEST)  ? CURLAUTH_DIGEST
+                      : (nOffered & CURLAUTH_BASIC) ? CURLAUTH_BASIC
+                                                    : 0;
+        if (nAsked == 0 || nAsked == nAuthScheme) {
+            return answer.response; // refused in the scheme it asks for: the account is wrong
+        }
+        m_nAuthScheme = nAuthScheme = nAsked;
     }
-    if (code == CURLE_OK) {
-        return response;
-    }
+}
+
+CHttpResponse CCurlTransport::Failed(CURLcode code, const CAnswer& answer) const {
     CHttpResponse failed;
-    failed.failure = FailureOf(code, m_check.bRejected);
-    failed.strFailure = m_szError[0] != '\0' ? m_szError : curl_easy_strerror(code);
+    failed.failure = answer.bTooLarge ? HttpFailure::tooLarge : FailureOf(code, m_check.bRejected);
+    if (failed.failure == HttpFailure::tooLarge) {
+        failed.strFailure = TooLargeText(answer.nMaxBytes);
+    } else if (code == CURLE_PARTIAL_FILE) {
+        failed.strFailure = kCutShortText;
+    } else {
+        failed.strFailure = m_szError[0] != '\0' ? m_szError : curl_easy_strerror(code);
+    }
     if (failed.failure == HttpFailure::untrustedCertificate) {
         failed.strCertificateSha256 = m_check.strLeafSha256;
     }
@@ -288,6 +333,13 @@ CHttpResponse CCurlTransport::Send(const CHttpRequest& request) {
 }
 
 } // namespace
+
+void WipeSecret(std::string& str) {
+    // The whole buffer, not only the text: a password that was longer once left bytes beyond it.
+    str.resize(str.capacity());
+    OPENSSL_cleanse(&str[0], str.size());
+    str.clear();
+}
 
 std::unique_ptr<IHttpTransport> MakeHttpTransport(const CHttpOptions& options) {
     static std::once_flag s_initialised;

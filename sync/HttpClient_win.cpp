@@ -1,6 +1,9 @@
 // The transport over WinHTTP: the system's certificate store, its proxy settings, and its words
-// for what went wrong. One session per transport keeps connections open between requests.
+// for what went wrong. One session per transport keeps connections open between requests; a
+// server trusted by its certificate's fingerprint is reached through a session of its own that
+// goes through the server's gate (TlsGate.h), which compares the certificate inside the handshake.
 #include "HttpClient.h"
+#include "TlsGate.h"
 
 #include "framework/core/WideText.h"
 
@@ -10,6 +13,7 @@
 #include <winhttp.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -31,6 +35,12 @@ public:
     CInternetHandle(const CInternetHandle&) = delete;
     CInternetHandle& operator=(const CInternetHandle&) = delete;
     HINTERNET Get() const { return m_h; }
+    void Reset(HINTERNET h) {
+        if (m_h != nullptr) {
+            WinHttpCloseHandle(m_h);
+        }
+        m_h = h;
+    }
 
 private:
     HINTERNET m_h;
@@ -141,34 +151,12 @@ std::string ServerCertificateSha256(HINTERNET hRequest) {
     return strHex;
 }
 
-// The certificate of a server whose handshake failed, for the systems that do not keep it on the
-// failed request (Wine): a request without account or body, on a connection of its own that is
-// never reused, with the certificate checks off, only to see the certificate.
 // The session's timeouts leave the wait for an answer's headers to this option; without it Wine
 // waits for a server that never answers for ever (its send waits for the answer too), and
 // Windows for 90 seconds.
 void SetAnswerTimeout(HINTERNET hRequest, int nTimeoutSeconds) {
     DWORD dwWaitMs = static_cast<DWORD>(nTimeoutSeconds) * 1000;
     WinHttpSetOption(hRequest, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &dwWaitMs, sizeof(dwWaitMs));
-}
-
-std::string ProbeCertificateSha256(HINTERNET hConnect, const std::wstring& wstrPath, int nTimeoutSeconds) {
-    CInternetHandle hProbe(WinHttpOpenRequest(hConnect, L"HEAD", wstrPath.c_str(), nullptr,
-                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                              WINHTTP_FLAG_SECURE));
-    DWORD dwSecurity = s_dwIgnoreCertificateFlags;
-    DWORD dwFeature = WINHTTP_DISABLE_KEEP_ALIVE | WINHTTP_DISABLE_REDIRECTS;
-    if (hProbe.Get() != nullptr) {
-        SetAnswerTimeout(hProbe.Get(), nTimeoutSeconds);
-    }
-    if (hProbe.Get() == nullptr ||
-        !WinHttpSetOption(hProbe.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &dwSecurity, sizeof(dwSecurity)) ||
-        !WinHttpSetOption(hProbe.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &dwFeature, sizeof(dwFeature)) ||
-        !WinHttpSendRequest(hProbe.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
-                            0)) {
-        return std::string();
-    }
-    return ServerCertificateSha256(hProbe.Get());
 }
 
 bool AddHeaders(HINTERNET hRequest, const std::vector<std::pair<std::string, std::string>>& headers) {
@@ -213,38 +201,89 @@ std::vector<std::pair<std::string, std::string>> ResponseHeaders(HINTERNET hRequ
 
 const DWORD kReadPiece = 64 * 1024;
 
-bool ReadBody(HINTERNET hRequest, std::string& strBody) {
-    strBody.clear();
+// The Content-Length of the answer; false when it has none, or names no number.
+bool AnnouncedLength(HINTERNET hRequest, unsigned long long& nLength) {
+    wchar_t szValue[32];
+    DWORD dwSize = sizeof(szValue);
+    if (!WinHttpQueryHeaders(hRequest, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, szValue,
+                             &dwSize, WINHTTP_NO_HEADER_INDEX)) {
+        return false;
+    }
+    nLength = 0;
+    size_t nDigits = dwSize / sizeof(wchar_t);
+    for (size_t i = 0; i < nDigits; ++i) {
+        if (szValue[i] < L'0' || szValue[i] > L'9' || nLength > 0xFFFFFFFFFFFFFull / 10) {
+            return false;
+        }
+        nLength = nLength * 10 + static_cast<unsigned>(szValue[i] - L'0');
+    }
+    return nDigits != 0;
+}
+
+bool IsChunked(HINTERNET hRequest) {
+    wchar_t szValue[64];
+    DWORD dwSize = sizeof(szValue);
+    return WinHttpQueryHeaders(hRequest, WINHTTP_QUERY_TRANSFER_ENCODING, WINHTTP_HEADER_NAME_BY_INDEX,
+                               szValue, &dwSize, WINHTTP_NO_HEADER_INDEX) &&
+           _wcsnicmp(szValue, L"chunked", 7) == 0;
+}
+
+// Reads the body up to nMaxBytes. An answer larger than that is refused when it says so and
+// otherwise read no further than the limit; one shorter than it said is a broken connection:
+// WinHTTP (Wine's at least) ends such a read as if the answer were whole.
+CHttpResponse ReadBody(HINTERNET hRequest, size_t nMaxBytes) {
+    CHttpResponse response;
+    unsigned long long nAnnounced = 0;
+    bool bAnnounced = !IsChunked(hRequest) && AnnouncedLength(hRequest, nAnnounced);
+    if (bAnnounced && nAnnounced > nMaxBytes) {
+        return Failure(HttpFailure::tooLarge, TooLargeText(nMaxBytes));
+    }
+    response.strBody.reserve(bAnnounced ? static_cast<size_t>(nAnnounced) : 0);
     for (;;) {
         DWORD dwAvailable = 0;
         if (!WinHttpQueryDataAvailable(hRequest, &dwAvailable)) {
-            return false;
+            break;
         }
         if (dwAvailable == 0) {
-            return true;
+            if (bAnnounced && response.strBody.size() < nAnnounced) {
+                return Failure(HttpFailure::cannotConnect, kCutShortText);
+            }
+            return response;
         }
         // After a connection was reset, Wine has reported a negative count here, as gigabytes,
         // and any read then copies that much and crashes: the connection is taken as lost.
         if (dwAvailable > 0x7FFFFFFFu) {
-            SetLastError(ERROR_WINHTTP_CONNECTION_ERROR);
-            return false;
+            return Failure(HttpFailure::cannotConnect, kCutShortText);
         }
         // What is said to be available is asked for in pieces, so a large answer never needs
-        // one allocation of its whole size.
-        DWORD dwWanted = std::min<DWORD>(dwAvailable, kReadPiece);
-        size_t nOld = strBody.size();
-        strBody.resize(nOld + dwWanted);
-        DWORD dwRead = 0;
-        if (!WinHttpReadData(hRequest, &strBody[nOld], dwWanted, &dwRead)) {
-            return false;
+        // one allocation of its whole size; and never past the limit, which an answer that
+        // reaches it exceeds.
+        size_t nOld = response.strBody.size();
+        if (nOld == nMaxBytes) {
+            return Failure(HttpFailure::tooLarge, TooLargeText(nMaxBytes));
         }
-        strBody.resize(nOld + dwRead);
+        DWORD dwWanted = static_cast<DWORD>(std::min<size_t>({dwAvailable, kReadPiece, nMaxBytes - nOld}));
+        response.strBody.resize(nOld + dwWanted);
+        DWORD dwRead = 0;
+        if (!WinHttpReadData(hRequest, &response.strBody[nOld], dwWanted, &dwRead)) {
+            break;
+        }
+        response.strBody.resize(nOld + dwRead);
         if (dwRead == 0) {
             // The end of the response, whatever was said to be available: a connection the
             // server dropped must not keep the read going round.
-            return true;
+            if (bAnnounced && response.strBody.size() < nAnnounced) {
+                return Failure(HttpFailure::cannotConnect, kCutShortText);
+            }
+            return response;
         }
     }
+    DWORD dwError = GetLastError();
+    CHttpResponse failed = FailureOfError(dwError);
+    if (failed.failure == HttpFailure::cannotConnect) {
+        failed.strFailure = kCutShortText; // the answer had begun
+    }
+    return failed;
 }
 
 // Digest keeps the password off the wire, so it wins when the server offers both.
@@ -260,24 +299,55 @@ DWORD ChooseAuthScheme(HINTERNET hRequest) {
     return (dwSupported & WINHTTP_AUTH_SCHEME_BASIC) ? WINHTTP_AUTH_SCHEME_BASIC : 0;
 }
 
+void WipeWide(std::wstring& wstr) {
+    if (!wstr.empty()) {
+        SecureZeroMemory(&wstr[0], wstr.size() * sizeof(wchar_t));
+    }
+    wstr.clear();
+}
+
+// Where a request goes, from its URL.
+struct CTarget {
+    std::wstring wstrHost, wstrPath;
+    INTERNET_PORT nPort = 0;
+    bool bSecure = false;
+};
+
 class CWinHttpTransport : public IHttpTransport {
 public:
     explicit CWinHttpTransport(const CHttpOptions& options);
+    ~CWinHttpTransport() override;
+    CWinHttpTransport(const CWinHttpTransport&) = delete;
+    CWinHttpTransport& operator=(const CWinHttpTransport&) = delete;
     CHttpResponse Send(const CHttpRequest& request) override;
 
 private:
+    // A server reached through a gate, and the session that goes through it. The session is
+    // closed before the gate, whose connections it holds.
+    struct CGated {
+        std::string strKey; // "host:port"
+        std::unique_ptr<CTlsGate> pGate;
+        CInternetHandle hSession;
+    };
+    CGated* GateFor(const CTarget& target, std::string& strError);
+    CHttpResponse SendGated(const CTarget& target, const CHttpRequest& request, bool bAccount);
+    CHttpResponse Attempt(HINTERNET hSession, const CTarget& target, const CHttpRequest& request,
+                          bool bAccount, bool bGated, bool* pSecureFailure = nullptr);
+    CHttpResponse Exchange(HINTERNET hRequest, const CHttpRequest& request, bool bAccount, DWORD& dwError);
     bool SetCredentials(HINTERNET hRequest, DWORD dwScheme);
-    CHttpResponse Exchange(HINTERNET hConnect, const std::wstring& wstrPath, HINTERNET hRequest,
-                           const CHttpRequest& request);
+    void AskForChallenge(HINTERNET hConnect, const CTarget& target);
 
     CHttpOptions m_options;
+    CAccountScope m_account;
     std::string m_strTrustedSha256;
     DWORD m_dwOpenError = 0; // before m_hSession, which sets it
     CInternetHandle m_hSession;
-    // The scheme the server asked for last; Basic goes with the first try of a request, since a
-    // server that refuses a large upload for want of a password may close the connection
-    // before it has read it.
-    DWORD m_dwAuthScheme = WINHTTP_AUTH_SCHEME_BASIC;
+    std::vector<std::unique_ptr<CGated>> m_gated;
+    // The scheme the server asked for last, 0 before it asked. Over https Basic goes with the
+    // first try of a request, since a server that refuses a large upload for want of a password
+    // may close the connection before it has read it.
+    DWORD m_dwAuthScheme = 0;
+    bool m_bAskedForChallenge = false;
 };
 
 // The automatic proxy (the system's settings, discovery included) exists from Windows 8.1 on;
@@ -299,13 +369,19 @@ HINTERNET OpenSession(int nTimeoutSeconds, DWORD& dwError) {
 }
 
 CWinHttpTransport::CWinHttpTransport(const CHttpOptions& options)
-    : m_options(options), m_strTrustedSha256(CanonicalSha256(options.strTrustedCertificateSha256)),
+    : m_options(options), m_account(options),
+      m_strTrustedSha256(CanonicalSha256(options.strTrustedCertificateSha256)),
       m_hSession(OpenSession(options.nTimeoutSeconds, m_dwOpenError)) {}
 
+CWinHttpTransport::~CWinHttpTransport() { WipeSecret(m_options.strPassword); }
+
 bool CWinHttpTransport::SetCredentials(HINTERNET hRequest, DWORD dwScheme) {
-    return WinHttpSetCredentials(hRequest, WINHTTP_AUTH_TARGET_SERVER, dwScheme,
-                                 ToWide(m_options.strUser.c_str()).c_str(),
-                                 ToWide(m_options.strPassword.c_str()).c_str(), nullptr) != FALSE;
+    std::wstring wstrUser = ToWide(m_options.strUser.c_str());
+    std::wstring wstrPassword = ToWide(m_options.strPassword.c_str());
+    bool bSet = WinHttpSetCredentials(hRequest, WINHTTP_AUTH_TARGET_SERVER, dwScheme, wstrUser.c_str(),
+                                      wstrPassword.c_str(), nullptr) != FALSE;
+    WipeWide(wstrPassword);
+    return bSet;
 }
 
 CHttpResponse CWinHttpTransport::Send(const CHttpRequest& request) {
@@ -321,18 +397,108 @@ CHttpResponse CWinHttpTransport::Send(const CHttpRequest& request) {
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
         return Failure(HttpFailure::other, "its address is not a valid http:// or https:// address");
     }
-    std::wstring wstrHost(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring wstrPath = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                            std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    CInternetHandle hConnect(WinHttpConnect(m_hSession.Get(), wstrHost.c_str(), parts.nPort, 0));
+    CTarget target;
+    target.wstrHost.assign(parts.lpszHostName, parts.dwHostNameLength);
+    target.wstrPath = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                      std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    target.nPort = parts.nPort;
+    target.bSecure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    bool bAccount = m_account.Covers(request.strUrl);
+    // A server trusted by its fingerprint is only ever reached through its gate.
+    if (target.bSecure && !m_strTrustedSha256.empty()) {
+        return SendGated(target, request, bAccount);
+    }
+    bool bSecureFailure = false;
+    CHttpResponse response = Attempt(m_hSession.Get(), target, request, bAccount, false, &bSecureFailure);
+    if (!bSecureFailure || !response.strCertificateSha256.empty()) {
+        return response;
+    }
+    // Windows keeps the refused certificate on the request; Wine keeps none, and refuses it as a
+    // failed channel. Its fingerprint is then read by a gate, which lets nothing through to a
+    // server the system does not trust.
+    CHttpResponse gated = SendGated(target, request, bAccount);
+    return gated.failure == HttpFailure::untrustedCertificate && !gated.strCertificateSha256.empty()
+               ? gated
+               : response;
+}
+
+CWinHttpTransport::CGated* CWinHttpTransport::GateFor(const CTarget& target, std::string& strError) {
+    std::string strHost =
+        std::string(FromWide(target.wstrHost.c_str(), static_cast<int>(target.wstrHost.size())));
+    std::string strKey = strHost + ":" + std::to_string(target.nPort);
+    for (auto& pGated : m_gated) {
+        if (pGated->strKey == strKey) {
+            return pGated.get();
+        }
+    }
+    auto pGated = std::make_unique<CGated>();
+    pGated->strKey = strKey;
+    pGated->pGate =
+        std::make_unique<CTlsGate>(strHost, target.nPort, m_strTrustedSha256, m_options.nTimeoutSeconds);
+    if (!pGated->pGate->Open(strError)) {
+        return nullptr;
+    }
+    // The gate stands for the server: no other proxy, and no name of the server that would
+    // bypass it. TLS 1.2, since TLS 1.3 hides the certificate from the gate.
+    std::wstring wstrProxy = L"127.0.0.1:" + std::to_wstring(pGated->pGate->Port());
+    HINTERNET hSession = WinHttpOpen(s_pszUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, wstrProxy.c_str(),
+                                     WINHTTP_NO_PROXY_BYPASS, 0);
+    DWORD dwProtocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    if (hSession == nullptr ||
+        !WinHttpSetOption(hSession, WINHTTP_OPTION_SECURE_PROTOCOLS, &dwProtocols, sizeof(dwProtocols))) {
+        strError = "the system's HTTP service could not be started: " + SystemErrorText(GetLastError());
+        if (hSession != nullptr) {
+            WinHttpCloseHandle(hSession);
+        }
+        return nullptr;
+    }
+    int nMilliseconds = m_options.nTimeoutSeconds * 1000;
+    WinHttpSetTimeouts(hSession, nMilliseconds, nMilliseconds, nMilliseconds, nMilliseconds);
+    pGated->hSession.Reset(hSession);
+    m_gated.push_back(std::move(pGated));
+    return m_gated.back().get();
+}
+
+CHttpResponse CWinHttpTransport::SendGated(const CTarget& target, const CHttpRequest& request,
+                                           bool bAccount) {
+    std::string strError;
+    CGated* pGated = GateFor(target, strError);
+    if (pGated == nullptr) {
+        return Failure(HttpFailure::other, strError);
+    }
+    pGated->pGate->TakeOutcome();
+    // A session the system offered to resume that the gate cannot vouch for is refused once; the
+    // system then shakes hands anew.
+    for (int nTry = 0;; ++nTry) {
+        CHttpResponse response = Attempt(pGated->hSession.Get(), target, request, bAccount, true);
+        CTlsGateOutcome outcome = pGated->pGate->TakeOutcome();
+        if (!outcome.strRefusedSha256.empty()) {
+            CHttpResponse refused = FailureOfError(ERROR_WINHTTP_SECURE_INVALID_CA);
+            refused.strCertificateSha256 = outcome.strRefusedSha256;
+            return refused;
+        }
+        if (!outcome.strUnreachable.empty()) {
+            return Failure(HttpFailure::cannotConnect, outcome.strUnreachable);
+        }
+        if (!outcome.bRefusedResumption || nTry == 1) {
+            return response;
+        }
+    }
+}
+
+// One request through hSession: the gate's (bGated), where the gate has compared the certificate
+// before WinHTTP could send anything, or the direct one, where the system's checks stand.
+CHttpResponse CWinHttpTransport::Attempt(HINTERNET hSession, const CTarget& target,
+                                         const CHttpRequest& request, bool bAccount, bool bGated,
+                                         bool* pSecureFailure) {
+    CInternetHandle hConnect(WinHttpConnect(hSession, target.wstrHost.c_str(), target.nPort, 0));
     if (hConnect.Get() == nullptr) {
         return FailureOfError(GetLastError());
     }
     // The path goes out as the server wrote it in its answers, already escaped.
-    DWORD dwFlags =
-        WINHTTP_FLAG_ESCAPE_DISABLE | (parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
+    DWORD dwFlags = WINHTTP_FLAG_ESCAPE_DISABLE | (target.bSecure ? WINHTTP_FLAG_SECURE : 0);
     CInternetHandle hRequest(WinHttpOpenRequest(hConnect.Get(), ToWide(request.strMethod.c_str()).c_str(),
-                                                wstrPath.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                                target.wstrPath.c_str(), nullptr, WINHTTP_NO_REFERER,
                                                 WINHTTP_DEFAULT_ACCEPT_TYPES, dwFlags));
     if (hRequest.Get() == nullptr) {
         return FailureOfError(GetLastError());
@@ -341,99 +507,103 @@ CHttpResponse CWinHttpTransport::Send(const CHttpRequest& request) {
     // Never the Windows logon of the user: only the account given for the server.
     DWORD dwAutoLogon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
     WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &dwAutoLogon, sizeof(dwAutoLogon));
-    if (request.strMethod != "GET") {
-        DWORD dwFeature = WINHTTP_DISABLE_REDIRECTS;
-        if (!WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &dwFeature,
-                              sizeof(dwFeature))) {
-            return FailureOfError(GetLastError());
-        }
-    }
-    if (!AddHeaders(hRequest.Get(), request.headers)) {
+    DWORD dwFeature = WINHTTP_DISABLE_REDIRECTS;
+    DWORD dwSecurity = s_dwIgnoreCertificateFlags;
+    if (!WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &dwFeature, sizeof(dwFeature)) ||
+        (bGated &&
+         !WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &dwSecurity, sizeof(dwSecurity))) ||
+        !AddHeaders(hRequest.Get(), request.headers)) {
         return FailureOfError(GetLastError());
     }
-    return Exchange(hConnect.Get(), wstrPath, hRequest.Get(), request);
+    // Over plain http the account waits for the server to ask for it. A server that asks
+    // before it has read a body may close the connection on it, and Wine's WinHTTP then loses
+    // the answer: before the first request with a body, one without asks how the account is
+    // wanted.
+    if (bAccount && m_dwAuthScheme == 0 && !m_bAskedForChallenge && !request.strBody.empty() &&
+        !CAccountScope::MayOfferUnasked(request.strUrl)) {
+        AskForChallenge(hConnect.Get(), target);
+    }
+    DWORD dwError = 0;
+    CHttpResponse response = Exchange(hRequest.Get(), request, bAccount, dwError);
+    // A handshake that failed: a certificate the system refused, or (Wine) any failed channel.
+    bool bSecureFailure = response.failure == HttpFailure::untrustedCertificate ||
+                          dwError == ERROR_WINHTTP_SECURE_CHANNEL_ERROR;
+    if (pSecureFailure != nullptr && bSecureFailure) {
+        *pSecureFailure = true;
+        std::string strSha256 = ServerCertificateSha256(hRequest.Get());
+        if (!strSha256.empty()) {
+            response = FailureOfError(ERROR_WINHTTP_SECURE_INVALID_CA);
+            response.strCertificateSha256 = strSha256;
+        }
+    }
+    return response;
 }
 
-CHttpResponse CWinHttpTransport::Exchange(HINTERNET hConnect, const std::wstring& wstrPath,
-                                          HINTERNET hRequest, const CHttpRequest& request) {
-    bool bHasAccount = !m_options.strUser.empty() || !m_options.strPassword.empty();
-    DWORD dwSentScheme = 0;
-    bool bTrustedByFingerprint = false;
-    if (bHasAccount && m_dwAuthScheme == WINHTTP_AUTH_SCHEME_BASIC &&
-        SetCredentials(hRequest, m_dwAuthScheme)) {
-        dwSentScheme = m_dwAuthScheme;
+// A HEAD of the request's address, without account or body; its refusal names the scheme.
+void CWinHttpTransport::AskForChallenge(HINTERNET hConnect, const CTarget& target) {
+    m_bAskedForChallenge = true;
+    DWORD dwFlags = WINHTTP_FLAG_ESCAPE_DISABLE | (target.bSecure ? WINHTTP_FLAG_SECURE : 0);
+    CInternetHandle hRequest(WinHttpOpenRequest(hConnect, L"HEAD", target.wstrPath.c_str(), nullptr,
+                                                WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, dwFlags));
+    DWORD dwFeature = WINHTTP_DISABLE_REDIRECTS, dwStatus = 0, dwSize = sizeof(dwStatus);
+    if (hRequest.Get() == nullptr) {
+        return;
     }
-    // A few rounds at most: one for the certificate, one for the password, one for a resend
-    // WinHTTP asks for.
-    for (int nRound = 0; nRound < 4; ++nRound) {
+    SetAnswerTimeout(hRequest.Get(), m_options.nTimeoutSeconds);
+    if (WinHttpSetOption(hRequest.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &dwFeature, sizeof(dwFeature)) &&
+        WinHttpSendRequest(hRequest.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                           0) &&
+        WinHttpReceiveResponse(hRequest.Get(), nullptr) &&
+        WinHttpQueryHeaders(hRequest.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                            WINHTTP_HEADER_NAME_BY_INDEX, &dwStatus, &dwSize, WINHTTP_NO_HEADER_INDEX) &&
+        dwStatus == HTTP_STATUS_DENIED) {
+        m_dwAuthScheme = ChooseAuthScheme(hRequest.Get());
+    }
+}
+
+CHttpResponse CWinHttpTransport::Exchange(HINTERNET hRequest, const CHttpRequest& request, bool bAccount,
+                                          DWORD& dwError) {
+    DWORD dwSentScheme = 0;
+    if (bAccount &&
+        (m_dwAuthScheme == WINHTTP_AUTH_SCHEME_BASIC ||
+         (m_dwAuthScheme == 0 && CAccountScope::MayOfferUnasked(request.strUrl))) &&
+        SetCredentials(hRequest, WINHTTP_AUTH_SCHEME_BASIC)) {
+        dwSentScheme = WINHTTP_AUTH_SCHEME_BASIC;
+    }
+    // A few rounds at most: one for the password, one for a resend WinHTTP asks for.
+    for (int nRound = 0; nRound < 3; ++nRound) {
         void* pBody =
             request.strBody.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(request.strBody.data());
         DWORD dwBody = static_cast<DWORD>(request.strBody.size());
         if (!WinHttpSendRequest(hRequest, WINHTTP_NO_ADDITIONAL_HEADERS, 0, pBody, dwBody, dwBody, 0) ||
             !WinHttpReceiveResponse(hRequest, nullptr)) {
-            DWORD dwError = GetLastError();
+            dwError = GetLastError();
             if (dwError == ERROR_WINHTTP_RESEND_REQUEST) {
                 continue;
             }
-            CHttpResponse failed = FailureOfError(dwError);
-            bool bSecureFailure = failed.failure == HttpFailure::untrustedCertificate ||
-                                  dwError == ERROR_WINHTTP_SECURE_CHANNEL_ERROR;
-            if (!bSecureFailure || bTrustedByFingerprint) {
-                return failed;
-            }
-            // Windows keeps the certificate on the failed request; Wine reports a refused
-            // certificate as a failed channel and keeps none, so a probe fetches it.
-            std::string strSha256 = ServerCertificateSha256(hRequest);
-            if (strSha256.empty()) {
-                strSha256 = ProbeCertificateSha256(hConnect, wstrPath, m_options.nTimeoutSeconds);
-            }
-            if (strSha256.empty()) {
-                return failed;
-            }
-            if (failed.failure != HttpFailure::untrustedCertificate) {
-                failed = FailureOfError(ERROR_WINHTTP_SECURE_INVALID_CA);
-            }
-            failed.strCertificateSha256 = strSha256;
-            if (m_strTrustedSha256.empty() || failed.strCertificateSha256 != m_strTrustedSha256) {
-                return failed;
-            }
-            DWORD dwSecurity = s_dwIgnoreCertificateFlags;
-            if (!WinHttpSetOption(hRequest, WINHTTP_OPTION_SECURITY_FLAGS, &dwSecurity, sizeof(dwSecurity))) {
-                return FailureOfError(GetLastError());
-            }
-            bTrustedByFingerprint = true;
-            continue;
+            return FailureOfError(dwError);
         }
-        // With the checks off, WinHTTP has no step between the handshake and the request where
-        // the certificate could be compared; it is compared with the answer, and an answer that
-        // came with another certificate is not taken.
-        if (bTrustedByFingerprint) {
-            std::string strSha256 = ServerCertificateSha256(hRequest);
-            if (strSha256 != m_strTrustedSha256) {
-                CHttpResponse failed = FailureOfError(ERROR_WINHTTP_SECURE_INVALID_CA);
-                failed.strCertificateSha256 = strSha256;
-                return failed;
-            }
-        }
-        CHttpResponse response;
         DWORD dwStatus = 0, dwSize = sizeof(dwStatus);
         if (!WinHttpQueryHeaders(hRequest, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                                  WINHTTP_HEADER_NAME_BY_INDEX, &dwStatus, &dwSize, WINHTTP_NO_HEADER_INDEX)) {
             return FailureOfError(GetLastError());
         }
-        // Nothing reads the page of a refused password; a server may reset the connection
-        // while it is sent, and WinHTTP sends the request again without it.
-        bool bBodyRead = dwStatus == HTTP_STATUS_DENIED || ReadBody(hRequest, response.strBody);
-        if (!bBodyRead) {
-            return FailureOfError(GetLastError());
-        }
-        // Once more with the password, or with the scheme the server asks for instead of Basic.
-        if (dwStatus == HTTP_STATUS_DENIED && bHasAccount) {
+        // Once more with the account, in the scheme the server asks for. Nothing reads the page
+        // of a refusal; a server may reset the connection while it is sent, and WinHTTP sends the
+        // request again without it.
+        if (dwStatus == HTTP_STATUS_DENIED && bAccount) {
             DWORD dwScheme = ChooseAuthScheme(hRequest);
             if (dwScheme != 0 && dwScheme != dwSentScheme && SetCredentials(hRequest, dwScheme)) {
                 m_dwAuthScheme = dwSentScheme = dwScheme;
                 continue;
             }
+        }
+        bool bBodyExpected = dwStatus != HTTP_STATUS_DENIED && dwStatus != HTTP_STATUS_NO_CONTENT &&
+                             dwStatus != HTTP_STATUS_NOT_MODIFIED && request.strMethod != "HEAD";
+        CHttpResponse response =
+            bBodyExpected ? ReadBody(hRequest, m_options.nMaxResponseBytes) : CHttpResponse();
+        if (response.failure != HttpFailure::none) {
+            return response;
         }
         response.nStatus = static_cast<int>(dwStatus);
         response.headers = ResponseHeaders(hRequest);
@@ -443,6 +613,13 @@ CHttpResponse CWinHttpTransport::Exchange(HINTERNET hConnect, const std::wstring
 }
 
 } // namespace
+
+void WipeSecret(std::string& str) {
+    // The whole buffer, not only the text: a password that was longer once left bytes beyond it.
+    str.resize(str.capacity());
+    SecureZeroMemory(&str[0], str.size());
+    str.clear();
+}
 
 std::unique_ptr<IHttpTransport> MakeHttpTransport(const CHttpOptions& options) {
     return std::make_unique<CWinHttpTransport>(options);

@@ -18,11 +18,11 @@ struct CHttpRequest {
 // a response, not a failure.
 enum class HttpFailure {
     none,
-    cannotConnect,  // the name is unknown, nothing listens, the connection broke
+    cannotConnect,  // the name is unknown, nothing listens, the connection broke (also mid-answer)
     timeout,
     untrustedCertificate, // the server's certificate is not trusted; see strCertificateSha256
     cancelled,
-    tooLarge, // the answer was larger than the transport reads
+    tooLarge,       // the answer is larger than the transport takes; see strFailure
     other,
 };
 

@@ -408,24 +408,6 @@ TEST(DavUrlTest, SplitsOriginAndPath) {
     }
 }
 
-TEST(DavUrlTest, TellsTheSameServerByOrigin) {
-    struct {
-        const char *a, *b;
-        bool bSame;
-    } cases[] = {
-        {"https://Dav.Example/a/", "HTTPS://dav.example:443/b.vcf", true},
-        {"http://dav.example:80/", "http://dav.example/x", true},
-        {"https://dav.example/", "http://dav.example/", false}, // never from https down to http
-        {"https://dav.example/", "https://dav.example:8443/", false},
-        {"https://dav.example/", "https://dav.example.evil/", false},
-        {"https://dav.example/", "https://user@evil.example/", false},
-        {"https://dav.example/", "/a/", false}, // a bare path has no origin to compare
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.bSame, IsSameOrigin(c.a, c.b)) << c.a << " " << c.b;
-    }
-}
-
 TEST(DavUrlTest, ShowsEscapedTextAsText) {
     const std::pair<const char*, const char*> cases[] = {
         {"https://dav.example/anna/My%20Contacts/", "https://dav.example/anna/My Contacts/"},

@@ -1,5 +1,6 @@
 #include "sync/HttpTransport.h"
 #include "sync/DavClient.h"
+#include "sync/DavUrl.h"
 
 #include <gtest/gtest.h>
 
@@ -70,5 +71,54 @@ TEST(DavClientTest, RefusalsAreSaidInWords) {
         CMultiStatus result;
         EXPECT_FALSE(dav.Propfind("https://dav.example.org/anna/", 0, "", result));
         EXPECT_EQ(pszError, dav.Error());
+    }
+}
+
+// An answer beyond the limit is named with the limit and what was asked.
+TEST(DavClientTest, AnswerTooLargeIsSaidInWords) {
+    class CTooLargeTransport : public IHttpTransport {
+    public:
+        CHttpResponse Send(const CHttpRequest&) override {
+            CHttpResponse response;
+            response.failure = HttpFailure::tooLarge;
+            response.strFailure = "its answer is larger than 128 MB";
+            return response;
+        }
+    };
+    CTooLargeTransport transport;
+    CDavClient dav(transport);
+    dav.Send("REPORT", "https://dav.example.org/anna/contacts/", "", {});
+    EXPECT_EQ("The server https://dav.example.org sent an answer larger than 128 MB when asked to read "
+              "/anna/contacts/; nothing was synchronised.",
+              dav.Error());
+}
+
+// Origins are compared as the account's rule needs: scheme and host without case, a default port
+// equal to none, the path never.
+TEST(DavUrlTest, OriginsAreComparedWithDefaultPorts) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool bSame;
+    } cases[] = {
+        {"https://dav.example.org/anna/", "https://dav.example.org/other/", true},
+        {"https://dav.example.org", "HTTPS://DAV.Example.ORG:443/", true},
+        {"http://dav.example.org:80/", "http://dav.example.org/anna/", true},
+        {"https://dav.example.org:0443/", "https://dav.example.org/", true},
+        {"https://anna@dav.example.org:8443/", "https://dav.example.org:8443/x", true},
+        {"https://[::1]:8443/", "https://[::1]:8443/anna/", true},
+        {"https://dav.example.org/", "http://dav.example.org/", false},
+        {"https://dav.example.org:443/", "http://dav.example.org:443/", false},
+        {"http://dav.example.org:80/", "https://dav.example.org:80/", false},
+        {"https://dav.example.org/", "https://dav.example.org:8443/", false},
+        {"https://dav.example.org/", "https://dav.example.org.evil.net/", false},
+        {"https://[::1]:8443/", "https://[::1]/", false},
+        {"/anna/", "/anna/", false},
+        {"", "", false},
+        {"https:///anna/", "https:///anna/", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.bSame, IsSameOrigin(c.a, c.b)) << c.a << " and " << c.b;
+        EXPECT_EQ(c.bSame, IsSameOrigin(c.b, c.a)) << c.b << " and " << c.a;
     }
 }
