@@ -4,6 +4,7 @@
 #include "framework/win/FileError.h"
 #include "res/resource.h"
 #include "sync/Credentials.h"
+#include "sync/DavUrl.h"
 #include "sync/SyncApply.h"
 #include "sync/SyncState.h"
 #include "ui/main/CommandLogic.h"
@@ -183,18 +184,20 @@ void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
     pJob->strBookUrl = m_account.strBookUrl;
     pJob->strUser = m_account.strUser;
     pJob->http.strUser = m_account.strUser;
+    pJob->http.strCredentialOrigin = UrlOrigin(m_account.strBookUrl);
     ReadPassword(m_account.strBookUrl, m_account.strUser, pJob->http.strPassword);
     pJob->http.strTrustedCertificateSha256 = m_account.strTrustedSha256;
     pJob->nChanges = m_nChanges;
     pJob->nConfirmedDeletions = nConfirmedDeletions;
     bool bStarted = m_task.Start(m_window.m_hWnd, WM_SYNC_DONE, [pJob] {
         CFileException error;
-        if (!ReadSyncState(pJob->strStatePath.c_str(), pJob->given, error)) {
+        if (ReadSyncState(pJob->strStatePath.c_str(), pJob->given, error)) {
+            pJob->outcome = Synchronise(pJob->contacts, pJob->given, *MakeHttpTransport(pJob->http),
+                                        pJob->strBookUrl, pJob->strUser, pJob->nConfirmedDeletions);
+        } else {
             pJob->outcome.strError = SyncStateReadError(pJob->strStatePath.c_str(), error);
-            return;
         }
-        pJob->outcome = Synchronise(pJob->contacts, pJob->given, *MakeHttpTransport(pJob->http),
-                                    pJob->strBookUrl, pJob->strUser, pJob->nConfirmedDeletions);
+        WipeSecret(pJob->http.strPassword); // its transport has ended with the statement above
     });
     if (!bStarted) {
         Fail("The synchronisation could not be started.", bInteractive);

@@ -165,14 +165,18 @@ void CSyncDlg::StartConnect() {
     CHttpOptions options;
     options.strUser = Text(IDC_SYNC_USER);
     options.strPassword = Text(IDC_SYNC_PASSWORD);
+    options.strCredentialOrigin = UrlOrigin(strAddress);
     m_strConnectingLogin = Login();
     options.strTrustedCertificateSha256 = m_strTrustedSha256;
     auto pSearch = std::make_shared<CSearch>();
     pSearch->strAddress = strAddress;
-    if (!m_connect.Start(m_hWnd, WM_SYNC_BOOKS_FOUND, [pSearch, options] {
-            pSearch->bOk = FindAddressBooks(*MakeHttpTransport(options), pSearch->strAddress, pSearch->books,
-                                            pSearch->strError, pSearch->strCertificateSha256);
-        })) {
+    bool bStarted = m_connect.Start(m_hWnd, WM_SYNC_BOOKS_FOUND, [pSearch, options]() mutable {
+        pSearch->bOk = FindAddressBooks(*MakeHttpTransport(options), pSearch->strAddress, pSearch->books,
+                                        pSearch->strError, pSearch->strCertificateSha256);
+        WipeSecret(options.strPassword);
+    });
+    WipeSecret(options.strPassword);
+    if (!bStarted) {
         m_bOkAfterConnect = false;
         SetMessage("The search for address books could not be started.");
         return;
@@ -288,6 +292,7 @@ bool CSyncDlg::Store() {
 
     std::string strPassword = Text(IDC_SYNC_PASSWORD);
     if (!strPassword.empty() && !StorePassword(account.strBookUrl, account.strUser, strPassword)) {
+        WipeSecret(strPassword);
         MessageBox("Windows' Credential Manager did not take the password, so the account was not stored.",
                    kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
         return false;
@@ -295,6 +300,7 @@ bool CSyncDlg::Store() {
     if (strPassword.empty()) {
         DeletePassword(account.strBookUrl); // a server without a password
     }
+    WipeSecret(strPassword);
     if (m_account.IsSetUp() && m_account.strBookUrl != account.strBookUrl) {
         DeletePassword(m_account.strBookUrl);
     }
