@@ -101,15 +101,70 @@ CAddressBookStore::CAddressBookStore(const CString& strPath) : m_strPath(strPath
 bool CAddressBookStore::Lock(CFileException* pError) { return m_lock.Acquire(m_strPath, kLockWaitMs, pError); }
 
 CLoadResult CAddressBookStore::Load(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink) {
+    CFileStamp stamp;
+    CLoadResult result = Read(root, contacts, pSink, stamp);
+    Accept(result, stamp);
+    return result;
+}
+
+CLoadResult CAddressBookStore::Read(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink,
+                                    CFileStamp& stamp) const {
     RemoveStaleTemporaryFiles(m_strPath);
-    CLoadResult result = ReadAddressBook(m_strPath, root, contacts, pSink, m_nLegacyCodePage);
+    root.Clear();
+    stamp = CFileStamp();
+    // The bytes are hashed as the reader takes them, so the stamp costs no second read.
+    CStampingReader file;
+    CFileException error;
+    // A file another program holds for a moment is read once it lets go, rather than taken for
+    // an empty book.
+    if (!file.OpenRetrying(m_strPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+        CLoadResult result;
+        result.status = error.IsMissingFile() ? LoadStatus::missing : LoadStatus::unreadable;
+        result.failure = error;
+        stamp.bKnown = result.status == LoadStatus::missing;
+        return result;
+    }
+    CLoadResult result = ReadAddressBook(file, root, contacts, pSink, m_nLegacyCodePage);
+    if (result.status != LoadStatus::unreadable && !file.Finish(stamp)) {
+        // What the reader did not need could not be read either: the file is not sound.
+        result.status = LoadStatus::unreadable;
+        result.failure = file.GetFailure().m_cause != CFileException::none
+                             ? file.GetFailure()
+                             : CFileException(CFileException::genericException, -1, m_strPath);
+    }
+    return result;
+}
+
+void CAddressBookStore::Accept(const CLoadResult& result, const CFileStamp& stamp) {
     m_bLoaded = true;
     // A book of an earlier version is converted to UTF-8 by the first save: the old file is kept
     // beside it first, and a run that changes nothing leaves it as it is.
     m_bNeedsBackup = result.status == LoadStatus::unreadable || result.status == LoadStatus::partial ||
                      result.nLegacyCodePage != 0;
     m_bReadCompletely = !m_bNeedsBackup;
-    return result;
+    m_stamp = stamp;
+}
+
+bool CAddressBookStore::IsFileAsLastSeen(CFileException* pError) const {
+    if (!m_stamp.bKnown) {
+        return false;
+    }
+    CFileInfo info;
+    CFileException error;
+    if (!ReadFileInfo(m_strPath, info, &error)) {
+        if (error.IsMissingFile()) {
+            return !m_stamp.bExists;
+        }
+        Report(error, pError);
+        return false;
+    }
+    if (!m_stamp.bExists || info != m_stamp.info) {
+        return false; // told without reading a byte
+    }
+    // The same name, size and time may still hold other bytes: a rewrite in place that kept the
+    // time, or came within its resolution.
+    CFileStamp now;
+    return TakeFileStamp(m_strPath, now, pError) && now == m_stamp;
 }
 
 bool CAddressBookStore::Save(const CContactArray& contacts, CFileException* pError) {
@@ -147,12 +202,22 @@ bool CAddressBookStore::Save(const CContactArray& contacts, CFile& source, CFile
             return false;
         }
     }
-    if (!SaveAddressBook(contacts, m_strPath, document, pError)) {
+    CStampingWriter stamping(document);
+    if (!SaveAddressBook(contacts, m_strPath, stamping, pError)) {
         return false;
     }
     // The file on disk is now one this run wrote in full; a later save may replace it freely.
     m_bNeedsBackup = false;
     m_bReadCompletely = true;
     m_bUnsaved = false;
+    // Its stamp, from the bytes just written. Should the system not say what the file is now,
+    // the stamp stays unknown, and the next save reads the file again before writing it.
+    m_stamp = CFileStamp();
+    CFileInfo info;
+    if (ReadFileInfo(m_strPath, info, nullptr) && info.nSize == stamping.GetLength()) {
+        m_stamp.bKnown = m_stamp.bExists = true;
+        m_stamp.info = info;
+        m_stamp.nHash = stamping.GetHash();
+    }
     return true;
 }

@@ -3,14 +3,16 @@
 // file (unreadable or partial), the first save of the run first copies the file to a backup
 // beside it, and does not replace the file until that copy exists. Every save holds the book's
 // lock (CFileLock); a writer that reads the book to change it holds it from the read on (Lock).
-// The store owns only the path, the lock and this state; the caller owns the tree and the list.
-// One thread at a time.
+// The store remembers the stamp of the file it last read or wrote, so that its owner can tell
+// whether another program has replaced it since (IsFileAsLastSeen). The store owns only the path,
+// the lock and this state; the caller owns the tree and the list. One thread at a time.
 #pragma once
 
 #include "AddressBookLoader.h"
 #include "ContactArray.h"
 #include "framework/core/File.h"
 #include "framework/core/FileLock.h"
+#include "framework/core/FileStamp.h"
 
 class CAddressBookStore {
 public:
@@ -24,13 +26,26 @@ public:
     // Claims the book for a read, change and save that no other writer may come between; until
     // the store ends, other writers wait, then give up. False with the cause.
     bool Lock(CFileException* pError);
+    // Lets go of the claim that Lock made.
+    void Unlock() { m_lock.Release(); }
+    bool IsLocked() const { return m_lock.IsHeld(); }
 
     // The code page a book not yet in UTF-8 is read in (0: the system's, SystemLegacyCodePage).
     void SetLegacyCodePage(unsigned nCodePage) { m_nLegacyCodePage = nCodePage; }
 
-    // Reads the file (ReadAddressBook) into root and contacts and remembers how complete it was.
-    // Temporary files that saves of ended processes left beside it are removed first.
+    // Reads the file (ReadAddressBook) into root and contacts and remembers how complete it was
+    // and its stamp. Temporary files that saves of ended processes left beside it are removed
+    // first.
     CLoadResult Load(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink);
+    // Load in two steps, for a writer that reads the file again and may not take what it finds:
+    // Read changes nothing of the store's state and gives the file's stamp (unknown when the file
+    // could not be read whole); Accept makes the result the store's, as Load does.
+    CLoadResult Read(CXML& root, CContactArray& contacts, CXMLWarningSink* pSink, CFileStamp& stamp) const;
+    void Accept(const CLoadResult& result, const CFileStamp& stamp);
+    // Whether the file is still the one last read or written here: the same identity, size, time
+    // and bytes, or still none. False when it changed, or when that cannot be told (never read
+    // whole, or the file cannot be read now: pError then says why).
+    [[nodiscard]] bool IsFileAsLastSeen(CFileException* pError) const;
     bool IsLoaded() const { return m_bLoaded; }
     // True while a save would first copy the file to a backup.
     bool NeedsBackup() const { return m_bNeedsBackup; }
@@ -68,6 +83,7 @@ private:
     bool m_bReadCompletely = false;
     bool m_bChanged = false;
     bool m_bUnsaved = false;
+    CFileStamp m_stamp; // of the file last read or written
 };
 
 // The n-th backup name for the file at strPath: strPath + ".bak" for 1, strPath + ".n.bak" after.

@@ -1,5 +1,6 @@
 #include "ContactBook.h"
 
+#include "ContactIdentity.h"
 #include "ContactSort.h"
 #include "framework/core/Parallel.h"
 
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -245,6 +247,58 @@ CBookChange CContactBook::ReplaceContacts(std::vector<int> indexes, const std::v
         step.added.push_back(ValueKey(contact));
     }
     Remember(std::move(step));
+    return Replace(std::move(indexes), added);
+}
+
+CBookChange CContactBook::ApplySynchronisation(std::vector<int> removed, const std::vector<CContact>& added) {
+    removed = ValidIndexes(std::move(removed));
+    if (removed.empty() && added.empty()) {
+        return CBookChange();
+    }
+    size_t nDropped = DropOverlappingUndoSteps(removed, added);
+    CBookChange change = Replace(std::move(removed), added);
+    change.nUndoStepsDropped = nDropped;
+    return change;
+}
+
+size_t CContactBook::DropOverlappingUndoSteps(const std::vector<int>& removed, const std::vector<CContact>& added) {
+    std::unordered_set<std::string> gone;
+    for (int nIndex : removed) {
+        gone.insert(ValueKey(m_contacts[nIndex]));
+    }
+    std::unordered_set<std::string> coming;
+    std::unordered_map<std::string, std::vector<const CContact*>> comingByName;
+    for (const CContact& contact : added) {
+        coming.insert(ValueKey(contact));
+        std::string strName = NameKey(contact);
+        if (!strName.empty()) {
+            comingByName[strName].push_back(&contact);
+        }
+    }
+    auto comesBack = [&](const CContact& contact) {
+        if (coming.count(ValueKey(contact))) {
+            return true;
+        }
+        auto it = comingByName.find(NameKey(contact));
+        return it != comingByName.end() &&
+               std::any_of(it->second.begin(), it->second.end(),
+                           [&](const CContact* pComing) { return IsSamePerson(contact, *pComing); });
+    };
+    auto overlaps = [&](const CUndoStep& step) {
+        return std::any_of(step.added.begin(), step.added.end(),
+                           [&](const std::string& strKey) { return gone.count(strKey) > 0; }) ||
+               std::any_of(step.removed.begin(), step.removed.end(), comesBack);
+    };
+    size_t nBefore = m_undo.size();
+    bool bGroupStepGone = m_bUndoGroupStarted && !m_undo.empty() && overlaps(m_undo.back());
+    m_undo.erase(std::remove_if(m_undo.begin(), m_undo.end(), overlaps), m_undo.end());
+    if (bGroupStepGone) {
+        m_bUndoGroupStarted = false; // the group's next change starts a step of its own
+    }
+    return nBefore - m_undo.size();
+}
+
+CBookChange CContactBook::Replace(std::vector<int> indexes, const std::vector<CContact>& added) {
     CBookChange removal = RemoveAt(std::move(indexes));
     std::vector<const CContact*> contacts;
     for (const CContact& contact : added) {

@@ -20,6 +20,8 @@ struct CBookChange {
     bool bSorted = false;  // contacts moved to new places: indexes from before are void
     std::vector<int> removed; // the indexes the removed contacts had, ascending
     std::vector<int> placed;  // where the contacts added or stored are now, in the order given
+    // Undo steps that a synchronisation took away, since it changed the same contacts.
+    size_t nUndoStepsDropped = 0;
 
     // Where the contact at nIndex before a removal is now; -1 for a removed one. Only for a
     // change that sorted nothing.
@@ -59,6 +61,12 @@ public:
     void SetLegacyCodePage(unsigned nCodePage) { m_store.SetLegacyCodePage(nCodePage); }
     // Claims the file for a read, change and save that no other writer may come between.
     bool Lock(CFileException* pError) { return m_store.Lock(pError); }
+    // Lets go of the claim that Lock made.
+    void Unlock() { m_store.Unlock(); }
+    // Whether the file is still the one this book last read or wrote. False when another writer
+    // has replaced or changed it, or when that cannot be told (pError then says why). Under the
+    // lock, true stays true until this book writes.
+    [[nodiscard]] bool IsFileAsLastSeen(CFileException* pError) const { return m_store.IsFileAsLastSeen(pError); }
     // The next save copies the file to a backup first, whatever the load found.
     void KeepBackupBeforeNextSave() { m_store.KeepBackupBeforeNextSave(); }
     // Writes the list over the file; false with the cause.
@@ -101,9 +109,15 @@ public:
     CBookChange MergeContacts(const std::vector<CMergeGroup>& groups);
 
     // Removes the contacts at the indexes and adds the others, as one change that one undo takes
-    // back (a synchronisation: contacts stored, received and deleted at once); placed says where
-    // the added contacts went.
+    // back; placed says where the added contacts went.
     CBookChange ReplaceContacts(std::vector<int> indexes, const std::vector<CContact>& added);
+    // The outcome of a synchronisation: removes the contacts at the indexes and adds the others,
+    // placed saying where they went. It is not the user's change, so no undo takes it back; and
+    // an undo step it overlaps would take back what another device made (or bring back a contact
+    // the server gave anew), so every such step goes: one whose added contacts it removed or
+    // replaced, or whose removed contacts it brings back as the same person. nUndoStepsDropped
+    // says how many went; the others still undo by value, wherever the sync moved contacts.
+    CBookChange ApplySynchronisation(std::vector<int> removed, const std::vector<CContact>& added);
 
     // Whether a change of this run can be taken back.
     bool CanUndo() const { return !m_undo.empty(); }
@@ -123,6 +137,11 @@ private:
 
     // Sorts after contacts were marked to be found again; the change says so.
     CBookChange SortChanged();
+    // Removes and appends without an undo step.
+    CBookChange Replace(std::vector<int> indexes, const std::vector<CContact>& added);
+    // Drops the undo steps that the removal of these contacts and the coming of those overlap;
+    // returns how many.
+    size_t DropOverlappingUndoSteps(const std::vector<int>& removed, const std::vector<CContact>& added);
     // Appends the contacts, sorts, and says where they went.
     CBookChange Append(const std::vector<const CContact*>& contacts);
     // Sorts the appended contacts, marked, into the list and says where they went.
@@ -142,5 +161,4 @@ private:
     std::deque<CUndoStep> m_undo; // oldest first
     int m_nUndoGroupDepth = 0;
     bool m_bUndoGroupStarted = false; // the group's first change made its step
-
 };

@@ -24,6 +24,8 @@ bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* p
     return true;
 }
 
+bool CFile::GetInfo(CFileInfo& info) const { return IsOpen() && ReadOpenFileInfo(m_hFile, info); }
+
 bool CFile::Fail(CFileException* pError) {
     m_failure.SetFromOsError(LastOsError(), m_strFileName);
     if (pError) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FileException.h"
+#include "FileIdentity.h"
 #include "String.h"
 
 #include <cstdint>
@@ -57,6 +58,9 @@ public:
     virtual bool IsReadOnly(const char* pszFileName) const;
 
     bool IsOpen() const { return m_hFile != kNoFile; }
+    // The identity, size and time of the open file; false when none is open or the system did
+    // not say.
+    bool GetInfo(CFileInfo& info) const;
     const CString& GetFilePath() const { return m_strFileName; }
     // The last failure of Read or Seek; cause none when there was none.
     const CFileException& GetFailure() const { return m_failure; }
