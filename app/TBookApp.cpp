@@ -3,9 +3,9 @@
 #include "app/AutoProxy.h"
 #include "framework/core/WideText.h"
 #include "framework/win/Handles.h"
-#include "framework/win/ShellFolder.h"
 #include "res/resource.h"
 #include "ui/main/TBookDlg.h"
+#include "ui/shell/BookLocation.h"
 #include "ui/shell/FileHandOver.h"
 #include "ui/shell/Globals.h"
 #include "ui/shell/Paths.h"
@@ -20,28 +20,10 @@ namespace {
 const char kQuitOption[] = "-quit";
 const char kStartHiddenOption[] = "-m";
 
-bool IsNtFamily() { return (::GetVersion() & 0x80000000u) == 0; }
-
-// The Windows folder, or an empty text when the system does not say (the data folder then
-// falls back as it does without a shell folder).
-CString WindowsFolder() {
-    wchar_t szFolder[2048] = L"";
-    UINT nLength = ::GetWindowsDirectoryW(szFolder, static_cast<UINT>(std::size(szFolder)));
-    return nLength > 0 && nLength < std::size(szFolder) ? FromWide(szFolder) : CString();
-}
-
 // Sets a named event of the running instance; false when the event could not be reached.
 bool SignalEvent(const char* pszName) {
     CKernelHandle event(::CreateEventA(nullptr, FALSE, FALSE, pszName));
     return event && ::SetEvent(event);
-}
-
-// The per-user base of the data folder when the shell cannot name it: the environment says the
-// same on every system that has the folder.
-CString LocalAppDataFromEnvironment() {
-    wchar_t szFolder[MAX_PATH] = L"";
-    DWORD dwLength = ::GetEnvironmentVariableW(L"LOCALAPPDATA", szFolder, static_cast<DWORD>(std::size(szFolder)));
-    return dwLength > 0 && dwLength < std::size(szFolder) ? FromWide(szFolder) : CString();
 }
 
 void ShowStartError(const char* pszText) {
@@ -83,20 +65,12 @@ const CMessageTable* CTBookApp::GetThisMessageTable() {
 }
 
 void CTBookApp::ResolveDataFolder() {
-    if (IsNtFamily()) {
-        CString strBase = GetShellFolderPath(kCsidlLocalAppData);
-        g_strDataFolder = DataFolderBelow(strBase.IsEmpty() ? LocalAppDataFromEnvironment() : strBase);
-    } else {
-        g_strDataFolder = LegacyDataFolderBelow(WindowsFolder());
-    }
+    // By the rules tbkutil finds the book by too.
+    g_strDataFolder = ProgramDataFolder();
 }
 
 int CTBookApp::CreateDataFolder() {
-    // The folder and its parent, as ResolveDataFolder formed them. An existing folder is fine,
-    // and a folder that cannot be made shows up later as a file that cannot be read or
-    // written, with its own message.
-    CreateFolder(ParentFolderOf(g_strDataFolder));
-    CreateFolder(g_strDataFolder);
+    MakeProgramDataFolder(g_strDataFolder);
     return 1;
 }
 

@@ -141,7 +141,6 @@ void CAddressBookStore::Accept(const CLoadResult& result, const CFileStamp& stam
     // beside it first, and a run that changes nothing leaves it as it is.
     m_bNeedsBackup = result.status == LoadStatus::unreadable || result.status == LoadStatus::partial ||
                      result.nLegacyCodePage != 0;
-    m_bReadCompletely = !m_bNeedsBackup;
     m_stamp = stamp;
 }
 
@@ -208,7 +207,6 @@ bool CAddressBookStore::Save(const CContactArray& contacts, CFile& source, CFile
     }
     // The file on disk is now one this run wrote in full; a later save may replace it freely.
     m_bNeedsBackup = false;
-    m_bReadCompletely = true;
     m_bUnsaved = false;
     // Its stamp, from the bytes just written. Should the system not say what the file is now,
     // the stamp stays unknown, and the next save reads the file again before writing it.

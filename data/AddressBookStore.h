@@ -1,11 +1,11 @@
-// CAddressBookStore: the program's one address book file over a run. It loads the file once and
-// saves the whole list over it after every change; when the load did not understand the whole
-// file (unreadable or partial), the first save of the run first copies the file to a backup
-// beside it, and does not replace the file until that copy exists. Every save holds the book's
-// lock (CFileLock); a writer that reads the book to change it holds it from the read on (Lock).
-// The store remembers the stamp of the file it last read or wrote, so that its owner can tell
-// whether another program has replaced it since (IsFileAsLastSeen). The store owns only the path,
-// the lock and this state; the caller owns the tree and the list. One thread at a time.
+// CAddressBookStore: the program's one address book file over a run. It loads the file and saves
+// the whole list over it after every change; when the load did not understand the whole file
+// (unreadable or partial), the first save of the run first copies the file to a backup beside
+// it, and does not replace the file until that copy exists. Every save holds the book's lock
+// (CFileLock); a writer that reads the book to change it holds it from the read on (Lock). The
+// store remembers the stamp of the file it last read or wrote, so that its owner can tell whether
+// another program has replaced it since (IsFileAsLastSeen). The store owns only the path, the
+// lock and this state; the caller owns the tree and the list. One thread at a time.
 #pragma once
 
 #include "AddressBookLoader.h"
@@ -59,15 +59,14 @@ public:
     bool Save(const CContactArray& contacts, CFile& source, CFile& backup, CFile& document,
               CFileException* pError);
 
-    // An accepted change to the list: from now on the exit path writes the file, and the change
-    // counts as unsaved until a save succeeds.
-    void NoteChange() { m_bChanged = m_bUnsaved = true; }
+    // An accepted change to the list: it counts as unsaved until a save succeeds.
+    void NoteChange() { m_bUnsaved = true; }
     bool HasUnsavedChanges() const { return m_bUnsaved; }
     // The next save copies the file to a backup first, whatever the load found.
     void KeepBackupBeforeNextSave() { m_bNeedsBackup = true; }
-    // Whether the exit path is to write the file: not when the file was not read completely and
-    // nothing changed in this run, so that a damaged or locked book stays exactly as it was.
-    bool IsWriteOnExitNeeded() const { return m_bLoaded && (m_bChanged || m_bReadCompletely); }
+    // Whether the exit path is to write the file: only for a change that is not saved yet. A file
+    // the run did not change stays exactly as it is, whoever else writes it meanwhile.
+    bool IsWriteOnExitNeeded() const { return m_bLoaded && m_bUnsaved; }
 
     // The backup made in this run, or empty.
     const CString& GetBackupPath() const { return m_strBackupPath; }
@@ -80,8 +79,6 @@ private:
     unsigned m_nLegacyCodePage = 0;
     bool m_bLoaded = false;
     bool m_bNeedsBackup = false;
-    bool m_bReadCompletely = false;
-    bool m_bChanged = false;
     bool m_bUnsaved = false;
     CFileStamp m_stamp; // of the file last read or written
 };

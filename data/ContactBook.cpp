@@ -5,35 +5,12 @@
 #include "framework/core/Parallel.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 namespace {
-
-// Every value of a contact in one text: equal for contacts nobody can tell apart.
-std::string ValueKey(const CContact& contact) {
-    const std::string strId = std::to_string(contact.id);
-    size_t nLength = strId.size();
-    for (int f = 0; f < CContact::kFieldCount; ++f) {
-        nLength += 1 + static_cast<size_t>(contact.FieldAt(f).GetLength());
-    }
-    // Written through a pointer into a text made at its length: every added contact of a large
-    // import makes one.
-    std::string strKey(nLength, '\0');
-    char* pOut = &strKey[0];
-    std::memcpy(pOut, strId.data(), strId.size());
-    pOut += strId.size();
-    for (int f = 0; f < CContact::kFieldCount; ++f) {
-        const std::string& strField = contact.FieldAt(f).GetStdString();
-        *pOut++ = '\0';
-        std::memcpy(pOut, strField.data(), strField.size());
-        pOut += strField.size();
-    }
-    return strKey;
-}
 
 // Keeps the reader's first warning (a damaged file can hold thousands) and passes all of them on.
 class CFirstWarningSink : public CXMLWarningSink {
@@ -67,6 +44,7 @@ CLoadResult CContactBook::LoadAddressBook(CXMLWarningSink* pSink) {
     CFirstWarningSink sink(m_strFirstWarning, pSink);
     CXML root;
     m_loadResult = m_store.Load(root, m_contacts, &sink);
+    m_pending.Clear();
     m_searchIndex.Clear();
     m_bLoadFinished = !HasLoadProblems();
     return m_loadResult;
@@ -81,7 +59,71 @@ bool CContactBook::IsTrulyEmpty() const {
            (m_loadResult.status == LoadStatus::missing || m_loadResult.status == LoadStatus::complete);
 }
 
-bool CContactBook::SaveAddressBook(CFileException* pError) { return m_store.Save(m_contacts, pError); }
+bool CContactBook::SaveAddressBook(CFileException* pError) {
+    if (!m_store.IsLoaded()) {
+        return m_store.Save(m_contacts, pError); // which refuses, saying why
+    }
+    // The check, a read again and the save are one step for every other writer.
+    bool bLockedHere = !m_store.IsLocked();
+    if (bLockedHere && !m_store.Lock(pError)) {
+        return false;
+    }
+    CBookChange change;
+    bool bSaved = Refresh(change, pError) && m_store.Save(m_contacts, pError);
+    if (bSaved) {
+        m_pending.Clear();
+    }
+    if (bLockedHere) {
+        m_store.Unlock();
+    }
+    return bSaved;
+}
+
+bool CContactBook::Refresh(CBookChange& change, CFileException* pError) {
+    change = CBookChange();
+    CFileException error;
+    if (!m_store.IsLoaded() || m_store.IsFileAsLastSeen(&error)) {
+        return true;
+    }
+    if (error.m_cause != CFileException::none) {
+        if (pError) {
+            *pError = error;
+        }
+        return false;
+    }
+    return Reread(change, pError);
+}
+
+bool CContactBook::Reread(CBookChange& change, CFileException* pError) {
+    CXML root;
+    CContactArray fresh;
+    CFileStamp stamp;
+    CLoadResult result = m_store.Read(root, fresh, nullptr, stamp);
+    if (result.status == LoadStatus::unreadable) {
+        if (pError) {
+            *pError = result.failure;
+        }
+        return false;
+    }
+    if (result.status == LoadStatus::missing) {
+        // Nothing of another writer to keep: the list as it is goes into the file at the next save.
+        m_store.Accept(result, stamp);
+        return true;
+    }
+    m_pending.ApplyTo(m_contacts, fresh);
+    CContactArray before = std::move(m_contacts);
+    m_contacts = std::move(fresh);
+    // A file read only in part now is kept as a backup before the save, as at the first load.
+    m_store.Accept(result, stamp);
+    m_loadResult = result;
+    change = PlaceMarked();
+    change.bChanged = !m_pending.IsEmpty();
+    change.bReread = true;
+    if (m_onReread) {
+        m_onReread(before, change);
+    }
+    return true;
+}
 
 bool CContactBook::Commit(const CBookChange& change, CFileException* pError) {
     if (!change.bChanged) {
@@ -135,9 +177,12 @@ CBookChange CContactBook::AddContacts(CContactArray contacts) {
     const int nParts = WorkParts(nAdded, kMinContactsPerPart);
     RunParts(nParts, [&](int k) {
         for (size_t i = PartStart(nAdded, k, nParts); i < PartStart(nAdded, k + 1, nParts); ++i) {
-            step.added[i] = ValueKey(contacts[static_cast<int>(i)]);
+            step.added[i] = ContactValueKey(contacts[static_cast<int>(i)]);
         }
     });
+    for (const std::string& strKey : step.added) {
+        m_pending.NoteAdded(strKey);
+    }
     const int nFirstAdded = m_contacts.GetSize();
     if (nFirstAdded == 0) {
         m_contacts = std::move(contacts); // the first import into a new book moves no contact
@@ -158,6 +203,7 @@ CBookChange CContactBook::Append(const std::vector<const CContact*>& contacts) {
     }
     m_contacts.Reserve(m_contacts.GetSize() + static_cast<int>(contacts.size()));
     for (const CContact* pContact : contacts) {
+        m_pending.NoteAdded(ContactValueKey(*pContact));
         m_contacts[m_contacts.Add(*pContact)].marked = 1;
     }
     return PlaceMarked();
@@ -179,10 +225,13 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
     if (nIndex < 0 || nIndex >= m_contacts.GetSize()) {
         return CBookChange();
     }
-    std::string strEdited = ValueKey(contact);
-    if (ValueKey(m_contacts[nIndex]) != strEdited) {
-        // A save of what was there is nothing to take back.
-        Remember({{m_contacts[nIndex]}, {std::move(strEdited)}});
+    std::string strEdited = ContactValueKey(contact);
+    if (ContactValueKey(m_contacts[nIndex]) != strEdited) {
+        // A save of what was there is nothing to take back, nor anything for another writer's
+        // file.
+        Remember({{m_contacts[nIndex]}, {strEdited}});
+        m_pending.NoteRemoved(std::move(m_contacts[nIndex]));
+        m_pending.NoteAdded(std::move(strEdited));
     }
     // The mark finds the contact again after the sort; it is cleared at once.
     m_contacts[nIndex] = contact;
@@ -244,7 +293,7 @@ CBookChange CContactBook::ReplaceContacts(std::vector<int> indexes, const std::v
         step.removed.push_back(m_contacts[nIndex]);
     }
     for (const CContact& contact : added) {
-        step.added.push_back(ValueKey(contact));
+        step.added.push_back(ContactValueKey(contact));
     }
     Remember(std::move(step));
     return Replace(std::move(indexes), added);
@@ -264,19 +313,19 @@ CBookChange CContactBook::ApplySynchronisation(std::vector<int> removed, const s
 size_t CContactBook::DropOverlappingUndoSteps(const std::vector<int>& removed, const std::vector<CContact>& added) {
     std::unordered_set<std::string> gone;
     for (int nIndex : removed) {
-        gone.insert(ValueKey(m_contacts[nIndex]));
+        gone.insert(ContactValueKey(m_contacts[nIndex]));
     }
     std::unordered_set<std::string> coming;
     std::unordered_map<std::string, std::vector<const CContact*>> comingByName;
     for (const CContact& contact : added) {
-        coming.insert(ValueKey(contact));
+        coming.insert(ContactValueKey(contact));
         std::string strName = NameKey(contact);
         if (!strName.empty()) {
             comingByName[strName].push_back(&contact);
         }
     }
     auto comesBack = [&](const CContact& contact) {
-        if (coming.count(ValueKey(contact))) {
+        if (coming.count(ContactValueKey(contact))) {
             return true;
         }
         auto it = comingByName.find(NameKey(contact));
@@ -311,6 +360,13 @@ CBookChange CContactBook::Replace(std::vector<int> indexes, const std::vector<CC
     return change;
 }
 
+CBookChange CContactBook::ReplaceAllContacts(CContactArray contacts) {
+    m_contacts = std::move(contacts);
+    m_pending.SetWhole();
+    CBookChange change = SortChanged();
+    return change;
+}
+
 CBookChange CContactBook::RemoveAt(std::vector<int> indexes) {
     CBookChange change;
     // One pass: removing them one at a time would move every contact after each, quadratic for
@@ -319,6 +375,7 @@ CBookChange CContactBook::RemoveAt(std::vector<int> indexes) {
     size_t nNext = 0;
     for (int i = 0; i < m_contacts.GetSize(); ++i) {
         if (nNext < indexes.size() && indexes[nNext] == i) {
+            m_pending.NoteRemoved(std::move(m_contacts[i]));
             ++nNext;
         } else if (nKept++ != i) {
             m_contacts[nKept - 1] = std::move(m_contacts[i]);
@@ -349,7 +406,7 @@ void CContactBook::Remember(CUndoStep step) {
         // never there for the user.
         CUndoStep& group = m_undo.back();
         for (CContact& removed : step.removed) {
-            auto it = std::find(group.added.begin(), group.added.end(), ValueKey(removed));
+            auto it = std::find(group.added.begin(), group.added.end(), ContactValueKey(removed));
             if (it != group.added.end()) {
                 group.added.erase(it);
             } else {
@@ -383,7 +440,7 @@ CBookChange CContactBook::Undo() {
     }
     std::vector<int> indexes;
     for (int i = m_contacts.GetSize() - 1; i >= 0 && indexes.size() < step.added.size(); --i) {
-        auto it = wanted.find(ValueKey(m_contacts[i]));
+        auto it = wanted.find(ContactValueKey(m_contacts[i]));
         if (it != wanted.end() && it->second > 0) {
             --it->second;
             indexes.push_back(i);

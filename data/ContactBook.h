@@ -2,16 +2,23 @@
 // contact list, how completely the file was read and what that allows (a book read only in part
 // is backed up before the first save and left alone on exit while nothing changed), whether
 // changes are unsaved, and the search index. Every change to the contacts goes through it: add
-// one or a batch, store an edited one, delete one or many. Each change says what it did (where
-// the contacts went, whether anything must be written), so the window only maps that onto rows
-// and messages, and tbkutil onto its output. One thread at a time.
+// one or a batch, store an edited one, delete one or many, apply a synchronisation. Each change
+// says what it did (where the contacts went, whether anything must be written), so the window
+// only maps that onto rows and messages, and tbkutil onto its output.
+//
+// Other programs write the book too (tbkutil, another copy of the program). A save writes only
+// over the file this book last read or wrote: when another writer has replaced it since, the
+// book reads it again and applies its own unsaved changes to what it finds (CPendingChanges),
+// then saves; the reread listener hears of it. One thread at a time.
 #pragma once
 
 #include "AddressBookStore.h"
 #include "ContactArray.h"
 #include "ContactSearchIndex.h"
+#include "PendingChanges.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 // What one operation did to the book.
@@ -20,6 +27,9 @@ struct CBookChange {
     bool bSorted = false;  // contacts moved to new places: indexes from before are void
     std::vector<int> removed; // the indexes the removed contacts had, ascending
     std::vector<int> placed;  // where the contacts added or stored are now, in the order given
+    // The file was read again, another writer having changed it: every index from before is
+    // void, and placed says where this book's unsaved contacts are now.
+    bool bReread = false;
     // Undo steps that a synchronisation took away, since it changed the same contacts.
     size_t nUndoStepsDropped = 0;
 
@@ -38,6 +48,10 @@ class CContactBook {
 public:
     // How many changes Undo can take back, the latest first.
     static constexpr size_t kUndoDepth = 20;
+
+    // Hears that the file was read again because another writer had changed it: before is the
+    // list as it was, change says what it is now (bReread set).
+    using RereadListener = std::function<void(const CContactArray& before, const CBookChange& change)>;
 
     explicit CContactBook(const CString& strPath) : m_store(strPath) {}
     CContactBook(const CContactBook&) = delete;
@@ -69,15 +83,23 @@ public:
     [[nodiscard]] bool IsFileAsLastSeen(CFileException* pError) const { return m_store.IsFileAsLastSeen(pError); }
     // The next save copies the file to a backup first, whatever the load found.
     void KeepBackupBeforeNextSave() { m_store.KeepBackupBeforeNextSave(); }
-    // Writes the list over the file; false with the cause.
+    // Writes the list over the file, under the lock; when another writer changed the file since
+    // this book last read or wrote it, it is read again first and this book's unsaved changes
+    // are applied to it. False with the cause.
     bool SaveAddressBook(CFileException* pError);
     // Writes the list when the change changed it; a failed save leaves the change unsaved, for
     // the next save to write with everything else. True when nothing failed.
     bool Commit(const CBookChange& change, CFileException* pError);
     bool HasUnsavedChanges() const { return m_store.HasUnsavedChanges(); }
-    // Whether the exit path writes the file: not before the user has seen what went wrong with
-    // it, and not when it was read only in part and nothing changed (it then stays as it is).
+    // Whether the exit path writes the file: only a change not saved yet, and not before the user
+    // has seen what went wrong with the file.
     bool IsWriteOnExitNeeded() const { return m_bLoadFinished && m_store.IsWriteOnExitNeeded(); }
+    // When another writer has changed the file, reads it again and applies this book's unsaved
+    // changes to it; change.bReread then says so (and the listener hears it). A file that is gone
+    // changes nothing here: the next save writes the list. False with the cause when the file
+    // could not be read; the list stays as it was.
+    [[nodiscard]] bool Refresh(CBookChange& change, CFileException* pError);
+    void SetRereadListener(RereadListener listener) { m_onReread = std::move(listener); }
     const CString& GetPath() const { return m_store.GetPath(); }
     const CString& GetBackupPath() const { return m_store.GetBackupPath(); }
 
@@ -118,6 +140,9 @@ public:
     // replaced, or whose removed contacts it brings back as the same person. nUndoStepsDropped
     // says how many went; the others still undo by value, wherever the sync moved contacts.
     CBookChange ApplySynchronisation(std::vector<int> removed, const std::vector<CContact>& added);
+    // Puts these contacts in place of every contact and sorts them, as the one change the next
+    // save writes whatever the file holds by then (tbkutil resave). No undo takes it back.
+    CBookChange ReplaceAllContacts(CContactArray contacts);
 
     // Whether a change of this run can be taken back.
     bool CanUndo() const { return !m_undo.empty(); }
@@ -137,6 +162,8 @@ private:
 
     // Sorts after contacts were marked to be found again; the change says so.
     CBookChange SortChanged();
+    // The file again, this book's unsaved changes applied (the lock is held); false with the cause.
+    bool Reread(CBookChange& change, CFileException* pError);
     // Removes and appends without an undo step.
     CBookChange Replace(std::vector<int> indexes, const std::vector<CContact>& added);
     // Drops the undo steps that the removal of these contacts and the coming of those overlap;
@@ -155,6 +182,8 @@ private:
     CContactArray m_contacts;
     CContactSearchIndex m_searchIndex;
     CAddressBookStore m_store;
+    CPendingChanges m_pending;
+    RereadListener m_onReread;
     CLoadResult m_loadResult;
     CString m_strFirstWarning;
     bool m_bLoadFinished = false;

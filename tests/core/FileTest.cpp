@@ -1,10 +1,13 @@
 #include "framework/core/File.h"
+#include "framework/core/FileIdentity.h"
 #include "framework/core/FileLock.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 TEST(FileTest, OpeningAMissingFileReportsItByName) {
@@ -181,4 +184,41 @@ TEST(FileLockTest, ASecondWriterWaitsForTheFirstThenGivesUp) {
     EXPECT_TRUE(second.Acquire(strPath.c_str(), 0, &error));
     second.Release();
     EXPECT_TRUE(folder.Files().empty());
+}
+
+// One file by different names: "." and ".." in the folder, the other separator, a folder reached
+// through a link where the system can make one; a file not there yet by its folder and name.
+// Files of other names or folders are other files.
+TEST(FileTest, IsSameFileTellsFilesByWhatTheyAreNotHowTheyAreSpelled) {
+    CTempFolder folder;
+    std::filesystem::create_directory(folder.Path("sub"));
+    std::string strFile = folder.Path("sub/book.xml");
+    WriteBytes(strFile, "book");
+    WriteBytes(folder.Path("sub/other.xml"), "book");
+    std::string strLinked = folder.Path("linked");
+    std::error_code error;
+    std::filesystem::create_directory_symlink(folder.Path("sub"), strLinked, error);
+    std::string strSlashed = strFile;
+    std::replace(strSlashed.begin(), strSlashed.end(), '\\', '/');
+    const struct {
+        std::string strA, strB;
+        bool bSame;
+    } cases[] = {
+        {strFile, strFile, true},
+        {strFile, folder.Path("sub/./../sub/book.xml"), true},
+        {strFile, strSlashed, true},
+        {folder.Path("sub/new.xml"), folder.Path("sub/../sub/new.xml"), true},
+        {strFile, folder.Path("sub/other.xml"), false},
+        {folder.Path("sub/new.xml"), folder.Path("new.xml"), false},
+        {strFile, folder.Path("book.xml"), false},
+        {folder.Path("gone/new.xml"), folder.Path("gone/new.xml"), true}, // told only by the text
+        {folder.Path("gone/new.xml"), folder.Path("gone/../gone/new.xml"), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.bSame, IsSameFile(c.strA.c_str(), c.strB.c_str())) << c.strA << " " << c.strB;
+    }
+    if (!error) {
+        EXPECT_TRUE(IsSameFile(strFile.c_str(), (strLinked + "/book.xml").c_str()));
+        EXPECT_TRUE(IsSameFile(folder.Path("sub/new.xml").c_str(), (strLinked + "/new.xml").c_str()));
+    }
 }

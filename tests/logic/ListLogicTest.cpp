@@ -171,3 +171,29 @@ TEST(ShownOrderTest, TypedTextFindsTheShownLastNameFromTheStartRow) {
         EXPECT_EQ(c.nRow, FindRowByText(contacts, c.rows, c.pszText, c.bPartial, c.nStart, c.bWrap)) << c.pszName;
     }
 }
+
+// After the book was read again the selection follows the contacts' values to their new rows, in a
+// search result as in the full list; a contact selected twice over is found twice, one gone or
+// changed is not found.
+TEST(ShownOrderTest, TheSelectionFindsItsContactsByValueAfterTheBookWasReadAgain) {
+    CContactArray contacts = WithLastNames({"Adams", "Baker", "Baker", "Clark", "Dunn"});
+    contacts[3].note = "new note";
+    CContact baker = contacts[1];
+    CContact clarkBefore = contacts[3];
+    clarkBefore.note = "old note";
+    CContact gone = WithLastNames({"Evans"})[0];
+    const struct {
+        std::vector<int> rowContacts;
+        std::vector<CContact> wanted;
+        std::vector<int> rows;
+    } cases[] = {
+        {AllRows(contacts), {contacts[4], contacts[0]}, {0, 4}},
+        {AllRows(contacts), {baker, baker, baker}, {1, 2}},
+        {{3, 4}, {contacts[0], contacts[4]}, {1}}, // a search result that no longer shows Adams
+        {AllRows(contacts), {clarkBefore, gone}, {}},
+        {{7, -1}, {baker}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.rows, RowsShowingContacts(contacts, c.rowContacts, c.wanted));
+    }
+}

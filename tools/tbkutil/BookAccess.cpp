@@ -1,7 +1,7 @@
 #include "BookAccess.h"
 
 #include "Console.h"
-#include "RunningProgram.h"
+#include "ui/shell/BookLocation.h"
 
 namespace {
 
@@ -37,6 +37,38 @@ bool LoadBook(const char* pszPath, unsigned nLegacyCodePage, CContactArray& cont
     CStderrSink sink;
     return CheckLoad(pszPath, ReadAddressBook(pszPath, root, contacts, &sink, nLegacyCodePage), false,
                      bPartial);
+}
+
+CBookAccess::CBookAccess(const CString& strPath, unsigned nLegacyCodePage) : m_book(strPath) {
+    m_book.SetLegacyCodePage(nLegacyCodePage);
+}
+
+bool CBookAccess::Open(EUse use, bool bMayBeMissing, const char* pszNothing, bool bQuiet) {
+    CFileException error;
+    // Held from the read to the replace: a second import waits for this one instead of writing
+    // over it from the same old book.
+    if (use == EUse::change && !m_book.Lock(&error)) {
+        Print(stderr, "tbkutil: %s; %s\n", error.GetErrorMessage().GetString(), pszNothing);
+        return false;
+    }
+    CStderrSink sink;
+    CLoadResult result = m_book.LoadAddressBook(bQuiet ? nullptr : &sink);
+    if (bQuiet && result.status == LoadStatus::unreadable) {
+        Fail("%s", result.failure.GetErrorMessage().GetString());
+        return false;
+    }
+    if (bQuiet) {
+        return true;
+    }
+    return CheckLoad(m_book.GetPath(), result, bMayBeMissing, m_bPartial);
+}
+
+bool CBookAccess::Commit(const CBookChange& change, bool bKeepBackup, CFileException& error) {
+    if (bKeepBackup && change.bChanged) {
+        // The previous file stays beside the new one, as the program keeps a damaged one.
+        m_book.KeepBackupBeforeNextSave();
+    }
+    return m_book.Commit(change, &error);
 }
 
 bool WritesRunningProgramsBook(const char* pszInto) {

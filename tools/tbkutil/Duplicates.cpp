@@ -2,7 +2,6 @@
 
 #include "BookAccess.h"
 #include "Console.h"
-#include "RunningProgram.h"
 #include "data/ContactBook.h"
 #include "data/ContactMerger.h"
 #include "data/ContactSort.h"
@@ -68,25 +67,13 @@ int RunMergeDuplicates(int argc, char** argv, unsigned nLegacyCodePage) {
         return kExitFailed;
     }
     const char* pszBook = argv[0];
-    if (!bDryRun && IsProgramRunning() && IsProgramBook(pszBook)) {
-        Print(stderr,
-              "tbkutil: the address book program is running, and would write its own list over the merged "
-              "contacts at its next save. Exit it first, or merge them in its window with Find "
-              "Duplicates. Nothing was merged.\n");
+    // The running program keeps the merge too: it reads its book again before it writes it.
+    CBookAccess access(pszBook, nLegacyCodePage);
+    if (!access.Open(bDryRun ? CBookAccess::EUse::read : CBookAccess::EUse::change, false, "nothing was merged")) {
         return kExitFailed;
     }
-    // Held from the read to the replace, as an import holds it.
-    CContactBook book(pszBook);
-    book.SetLegacyCodePage(nLegacyCodePage);
-    CFileException error;
-    if (!bDryRun && !book.Lock(&error)) {
-        return Fail("%s; nothing was merged", error.GetErrorMessage().GetString());
-    }
-    bool bPartial = false;
-    CStderrSink sink;
-    if (!CheckLoad(pszBook, book.LoadAddressBook(&sink), false, bPartial)) {
-        return kExitFailed;
-    }
+    CContactBook& book = access.Book();
+    const bool bPartial = access.IsPartial();
     book.SortContacts();
     std::vector<CMergeGroup> merges;
     for (const CDuplicateGroup& group : FindDuplicates(book.Contacts(), true)) {
@@ -107,10 +94,9 @@ int RunMergeDuplicates(int argc, char** argv, unsigned nLegacyCodePage) {
               static_cast<int>(merges.size()), merges.size() == 1 ? "group" : "groups");
         return kExitClean;
     }
-    CBookChange change = book.MergeContacts(merges);
     // The previous file stays beside the new one, as after an import.
-    book.KeepBackupBeforeNextSave();
-    if (!book.Commit(change, &error)) {
+    CFileException error;
+    if (!access.Commit(book.MergeContacts(merges), true, error)) {
         return Fail("%s; nothing was merged", error.GetErrorMessage().GetString());
     }
     if (!book.GetBackupPath().IsEmpty()) {

@@ -2,12 +2,12 @@
 
 #include "BookAccess.h"
 #include "Console.h"
-#include "RunningProgram.h"
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactBook.h"
 #include "data/ContactSort.h"
 #include "interchange/ContactFiles.h"
+#include "ui/shell/BookLocation.h"
 
 #include <cstdio>
 #include <cstring>
@@ -149,17 +149,12 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
         return kExitFailed;
     }
     CString strBook = options.pszInto ? CString(options.pszInto) : CString();
-    if (strBook.IsEmpty() && !DefaultAddressBookPath(strBook)) {
+    if (strBook.IsEmpty() && !ProgramBookPath(strBook)) {
         return Fail("%s", "this system has no address book of the program; name one with --into FILE");
     }
-    // Before the file is read, so that a refusal does not come after a screenful of its warnings.
-    bool bProgramsBook = WritesRunningProgramsBook(options.pszInto);
-    if (bProgramsBook && !options.bQuitRunning) {
-        Print(stderr, "tbkutil: the address book program is running, and would overwrite the imported "
-                      "contacts at its next save. Exit it first, add --quit-running to have it saved and "
-                      "closed, or import into another book with --into FILE. Nothing was imported.\n");
-        return kExitFailed;
-    }
+    // The running program keeps what is imported here (it reads its book again before it writes
+    // it), so it is asked to end only when the user wants that.
+    bool bProgramsBook = options.bQuitRunning && WritesRunningProgramsBook(options.pszInto);
 
     std::string strData;
     CFileException error;
@@ -182,29 +177,20 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
         return kExitFailed;
     }
 
-    // Held from the read to the replace: a second import waits for this one instead of writing
-    // over it from the same old book.
-    CContactBook book(strBook);
-    book.SetLegacyCodePage(nLegacyCodePage);
-    if (!book.Lock(&error)) {
-        return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
-    }
-    bool bPartial = false;
-    CStderrSink sink;
-    if (!CheckLoad(strBook, book.LoadAddressBook(&sink), true, bPartial)) {
+    CBookAccess access(strBook, nLegacyCodePage);
+    if (!access.Open(CBookAccess::EUse::change, true, "nothing was imported")) {
         return kExitFailed;
     }
+    CContactBook& book = access.Book();
     size_t nWarnings = report.warnings.size();
     CBookChange change =
         AddImportedContacts(book, std::move(imported), options.bKeepDuplicates, pszIn, report);
     for (size_t i = nWarnings; i < report.warnings.size(); ++i) {
         Print(stderr, "%s\n", report.warnings[i].GetString());
     }
-    bool bWarned = bPartial || nWarnings > 0 || report.nPhotosSkipped > 0;
+    bool bWarned = access.IsPartial() || nWarnings > 0 || report.nPhotosSkipped > 0;
     if (change.bChanged) {
-        // The previous file stays beside the new one, as the program keeps a damaged one.
-        book.KeepBackupBeforeNextSave();
-        if (!book.Commit(change, &error)) {
+        if (!access.Commit(change, true, error)) {
             return Fail("%s; nothing was imported", error.GetErrorMessage().GetString());
         }
         if (!book.GetBackupPath().IsEmpty()) {

@@ -10,6 +10,7 @@
 #include "sync/DavUrl.h"
 #include "sync/HttpClient.h"
 #include "sync/SyncEngine.h"
+#include "ui/shell/BookLocation.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -129,7 +130,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         }
     }
     CString strBook = options.pszInto ? CString(options.pszInto) : CString();
-    if (strBook.IsEmpty() && !DefaultAddressBookPath(strBook)) {
+    if (strBook.IsEmpty() && !ProgramBookPath(strBook)) {
         return Fail("%s", "this system has no address book of the program; name one with --into FILE");
     }
     const std::string strStatePath = SyncStatePath(strBook);
@@ -143,30 +144,20 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     if (!FindPassword(options, state, account, http.strPassword)) {
         return kExitFailed;
     }
-    if (WritesRunningProgramsBook(options.pszInto)) {
-        if (!options.bQuitRunning) {
-            Print(stderr, "tbkutil: the address book program is running, and would overwrite the synchronised "
-                          "contacts at its next save. Exit it first, add --quit-running to have it saved and "
-                          "closed, or synchronise another book with --into FILE. Nothing was synchronised.\n");
-            return kExitFailed;
-        }
-        if (!QuitProgramFor("synchronisation", "Nothing was synchronised.")) {
-            return kExitFailed;
-        }
+    // The running program keeps what the sync brings (it reads its book again before it writes
+    // it), so it is asked to end only when the user wants that.
+    if (options.bQuitRunning && WritesRunningProgramsBook(options.pszInto) &&
+        !QuitProgramFor("synchronisation", "Nothing was synchronised.")) {
+        return kExitFailed;
     }
 
     // Held for the whole sync: an import or another sync waits instead of writing over it.
-    CContactBook book(strBook);
-    book.SetLegacyCodePage(nLegacyCodePage);
-    if (!book.Lock(&error)) {
-        return Fail("%s; nothing was synchronised", error.GetErrorMessage().GetString());
-    }
-    bool bPartial = false;
-    CStderrSink sink;
-    if (!CheckLoad(strBook, book.LoadAddressBook(&sink), true, bPartial)) {
+    CBookAccess access(strBook, nLegacyCodePage);
+    if (!access.Open(CBookAccess::EUse::change, true, "nothing was synchronised")) {
         return kExitFailed;
     }
-    if (bPartial) {
+    CContactBook& book = access.Book();
+    if (access.IsPartial()) {
         // The contacts not read would look deleted here, and be deleted on the server.
         return Fail("%s was read only in part; repair it (tbkutil resave) before synchronising. Nothing was "
                     "synchronised.", strBook.GetString());
@@ -204,7 +195,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     // The book first, then the state: stopped between the two, the next sync finds the contacts
     // again by their fields.
     CBookChange change = book.ReplaceContacts(outcome.removed, outcome.added);
-    if (change.bChanged && !book.Commit(change, &error)) {
+    if (change.bChanged && !access.Commit(change, false, error)) {
         return Fail("%s; the server has this sync's changes, the next sync brings them here",
                     error.GetErrorMessage().GetString());
     }

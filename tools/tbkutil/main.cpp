@@ -7,9 +7,7 @@
 //   tbkutil duplicates / merge-duplicates find and merge the contacts that are one person
 //   tbkutil sync            two-way synchronisation with a CardDAV address book (Sync.h)
 #include "data/AddressBookLoader.h"
-#include "data/AddressBookStore.h"
-#include "data/AddressBookWriter.h"
-#include "data/ContactSort.h"
+#include "framework/core/FileIdentity.h"
 #include "BookAccess.h"
 #include "Console.h"
 #include "Duplicates.h"
@@ -41,7 +39,8 @@ int Usage() {
 }
 
 // Loads the file; on failure prints why and returns false.
-bool Load(const char* pszPath, CXML& root, CContactArray& contacts, CLoadResult& result) {
+bool Load(const char* pszPath, CContactArray& contacts, CLoadResult& result) {
+    CXML root;
     CStderrSink sink;
     result = ReadAddressBook(pszPath, root, contacts, &sink, g_nLegacyCodePage);
     if (result.status == LoadStatus::missing || result.status == LoadStatus::unreadable) {
@@ -60,53 +59,47 @@ void ReportPartialRead(const char* pszPath, const CLoadResult& result) {
 }
 
 int Resave(const char* pszIn, const char* pszOut) {
-    // From the read to the replace no other writer comes between (the input may be the output).
-    CFileLock lock;
-    CFileException lockError;
-    if (!lock.Acquire(pszOut, CAddressBookStore::kLockWaitMs, &lockError)) {
-        Print(stderr, "tbkutil: %s\n", lockError.GetErrorMessage().GetString());
+    // Through the contact book, as every write of a book goes: the output is claimed from the
+    // read to the replace (the input may be the output), and a file read only in part is kept.
+    CBookAccess out(pszOut, g_nLegacyCodePage);
+    bool bSameFile = IsSameFile(pszIn, pszOut);
+    // Another output is only written over: its own warnings are none of this command's business.
+    if (!out.Open(CBookAccess::EUse::change, !bSameFile, "nothing was written", !bSameFile)) {
         return kExitFailed;
     }
-    CXML root;
     CContactArray contacts;
-    CLoadResult result;
-    if (!Load(pszIn, root, contacts, result)) {
+    CLoadResult result = out.GetLoadResult();
+    if (bSameFile) {
+        contacts = out.Book().Contacts();
+    } else if (!Load(pszIn, contacts, result)) {
         return kExitFailed;
     }
     bool bComplete = result.status == LoadStatus::complete;
-    if (!bComplete) {
-        ReportPartialRead(pszIn, result);
-    } else if (result.nLegacyCodePage) {
+    if (!bComplete && !bSameFile) {
+        ReportPartialRead(pszIn, result); // the output's own read has said so of the same file
+    } else if (bComplete && result.nLegacyCodePage) {
         Print(stderr, "tbkutil: %s was written before UTF-8; it was read in code page %u\n", pszIn,
               result.nLegacyCodePage);
     }
-    if (!bComplete || result.nLegacyCodePage) {
-        // What the file held beyond the part that was read, or its bytes before the conversion,
-        // would be gone with the save: as the program does, the file written over is kept under a
-        // numbered name first.
-        CFileException error;
-        CString strBackup;
-        if (BackUpFile(pszOut, &strBackup, &error)) {
-            Print(stderr, "tbkutil: the previous %s is kept as %s\n", pszOut, strBackup.GetString());
-        } else if (!error.IsMissingFile()) { // a file that is not there holds nothing to keep
-            Print(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
-            return kExitFailed;
-        }
-    }
-    SortContacts(contacts);
     CFileException error;
-    if (!SaveAddressBook(contacts, pszOut, &error)) {
+    // What the file held beyond the part that was read, or its bytes before the conversion,
+    // would be gone with the save: as the program does, the file written over is kept under a
+    // numbered name first.
+    if (!out.Commit(out.Book().ReplaceAllContacts(std::move(contacts)), !bComplete || result.nLegacyCodePage,
+                    error)) {
         Print(stderr, "tbkutil: %s\n", error.GetErrorMessage().GetString());
         return kExitFailed;
+    }
+    if (!out.Book().GetBackupPath().IsEmpty()) {
+        Print(stderr, "tbkutil: the previous %s is kept as %s\n", pszOut, out.Book().GetBackupPath().GetString());
     }
     return bComplete ? kExitClean : kExitWarned;
 }
 
 int Check(const char* pszPath) {
-    CXML root;
     CContactArray contacts;
     CLoadResult result;
-    if (!Load(pszPath, root, contacts, result)) {
+    if (!Load(pszPath, contacts, result)) {
         return kExitFailed;
     }
     Print(stdout, "%d\n", contacts.GetSize());

@@ -1,6 +1,10 @@
 #include "ListLogic.h"
 
+#include "data/PendingChanges.h"
 #include "ui/main/CommandLogic.h"
+
+#include <string>
+#include <unordered_map>
 
 void CShownOrder::ShowAll(int nCount) {
     m_rowContacts.resize(static_cast<size_t>(nCount > 0 ? nCount : 0));
@@ -142,4 +146,28 @@ CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusB
     layout.statusWidth = nClientWidth;
     layout.statusHeight = kStatusHeight;
     return layout;
+}
+
+std::vector<int> RowsShowingContacts(const CContactArray& contacts, const std::vector<int>& rowContacts,
+                                     const std::vector<CContact>& wanted) {
+    std::unordered_map<std::string, int> counts;
+    std::unordered_map<std::string, int> lastNames; // to pass over the other rows of a large list
+    for (const CContact& contact : wanted) {
+        ++counts[ContactValueKey(contact)];
+        ++lastNames[contact.lastname.GetStdString()];
+    }
+    std::vector<int> rows;
+    for (size_t r = 0; r < rowContacts.size() && rows.size() < wanted.size(); ++r) {
+        int nContact = rowContacts[r];
+        if (nContact < 0 || nContact >= contacts.GetSize() ||
+            !lastNames.count(contacts[nContact].lastname.GetStdString())) {
+            continue;
+        }
+        auto it = counts.find(ContactValueKey(contacts[nContact]));
+        if (it != counts.end() && it->second > 0) {
+            --it->second;
+            rows.push_back(static_cast<int>(r));
+        }
+    }
+    return rows;
 }

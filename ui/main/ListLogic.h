@@ -35,6 +35,12 @@ private:
 // is no longer selected. rows is in ascending order, and so is the result.
 std::vector<int> RowsAfterRemoval(const std::vector<int>& rows, int nRemovedRow);
 
+// The rows that show contacts of these values (wanted, from before the book was read again), in
+// ascending order: a value wanted twice finds two rows that show it. Contacts no row shows, or
+// whose values changed, are not found.
+std::vector<int> RowsShowingContacts(const CContactArray& contacts, const std::vector<int>& rowContacts,
+                                     const std::vector<CContact>& wanted);
+
 // The list's own type-ahead for the keys that are not letter jumps (digits, punctuation): the
 // first row from nStart on whose shown last name starts with strText (bPartial) or equals it,
 // either case; with bWrap the search goes on from the top up to nStart. -1 when none.

@@ -76,6 +76,7 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnCommand<&CTBookDlg::OnSyncNow>(ID_SYNC_NOW),
         OnMessage<&CTBookDlg::OnSyncDone>(WM_SYNC_DONE),
         OnMessage<&CTBookDlg::OnInitMenuPopup>(WM_INITMENUPOPUP),
+        OnMessage<&CTBookDlg::OnBookFolderChanged>(WM_BOOK_FOLDER_CHANGED),
     };
     static const CMessageTable table = {CDialog::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -87,8 +88,11 @@ CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
       m_interchange(*this, m_book, m_list, m_contactCommands, m_exit),
       m_incoming(*this, m_book, m_exit,
                  [this](const std::vector<CString>& files) { m_interchange.ImportFiles(files); }),
-      m_sync(*this, m_book, m_contactCommands, m_exit), m_search(*this, m_book, m_list, m_buttons) {
+      m_sync(*this, m_book, m_contactCommands, m_exit), m_search(*this, m_book, m_list, m_buttons),
+      m_refresh(*this, m_book, m_list, m_search, m_contactCommands, m_exit) {
     m_contactCommands.SetChangeListener([this] { m_sync.OnBookChanged(); });
+    // Contacts another program brought are synchronised as the user's own would be.
+    m_refresh.SetChangeListener([this] { m_sync.OnBookChanged(); });
     m_sync.SetShownSearchRefresh([this] { return m_search.Refresh(); });
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
@@ -117,6 +121,7 @@ int CTBookDlg::OnCreate(CREATESTRUCTA*) {
 void CTBookDlg::OnDestroy() {
     // A sync still talking to its server is left to end on its own; nothing of it is applied.
     m_sync.Stop();
+    m_refresh.Stop();
     // The watcher may be waiting on the events: it ends before they are closed.
     m_watcher.Stop();
     m_watcher.CloseEvents();
@@ -167,6 +172,7 @@ BOOL CTBookDlg::OnInitDialog() {
     }
     m_buttons.SetUp();
     m_sync.Start();
+    m_refresh.Start();
     return TRUE;
 }
 

@@ -3,12 +3,14 @@
 // wires its parts, each of which owns its state for the whole run: the buttons, the contact
 // list view, the contact book (contacts, file, search), the contact commands, the search, the
 // window settings, the notification-area presence, the watcher of the other instances' signals,
-// synchronisation and the rules of ending. Hiding to the tray only hides the window. Runs on the user-interface
-// thread; the watcher and the sync's worker talk to it only by posted messages.
+// synchronisation, the book as other programs change it, and the rules of ending. Hiding to the
+// tray only hides the window. Runs on the user-interface thread; the watchers and the sync's
+// worker talk to it only by posted messages.
 #pragma once
 
 #include "data/ContactBook.h"
 #include "framework/win/Controls.h"
+#include "ui/main/BookRefresh.h"
 #include "framework/win/Dialog.h"
 #include "ui/main/ContactCommands.h"
 #include "ui/main/ContactListView.h"
@@ -83,8 +85,9 @@ protected:
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam) { return m_incoming.OnCopyData(wParam, lParam); }
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) { return m_incoming.OnDropFiles(wParam, lParam); }
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam) {
-        return m_sync.OnTimer(wParam) ? 0 : m_incoming.OnTimer(wParam, lParam);
+        return m_refresh.OnTimer(wParam) || m_sync.OnTimer(wParam) ? 0 : m_incoming.OnTimer(wParam, lParam);
     }
+    LRESULT OnBookFolderChanged(WPARAM wParam, LPARAM lParam) { return m_refresh.OnFolderChanged(wParam, lParam); }
 
     // Synchronisation: its window, Synchronise Now and the worker's end.
     // From the tray as well: the window comes up first, so that its status bar can say how it went.
@@ -141,6 +144,7 @@ protected:
     CListMenu m_listMenu;
     CSyncCommands m_sync;
     CMainSearch m_search;
+    CBookRefresh m_refresh;
     CWindowSettings m_settings;
     CMainTray m_tray;
     CSignalWatcher m_watcher;

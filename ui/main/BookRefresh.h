@@ -1,0 +1,62 @@
+// CBookRefresh: the main window's part that shows the book as other programs change it (tbkutil
+// importing or synchronising, another copy of the program). It watches the book's folder; when
+// something there changed, it asks the book whether the file is still the one it last read or
+// wrote (its own saves pass that test) and, if not, has it read again with the window's unsaved
+// changes applied. It also shows every such read again that a save made itself. The list then
+// shows the book as it is now: a search that is shown stays shown, brought up to date, and the
+// selected contacts stay selected, found by their values.
+//
+// The file is never read again under a command that holds contacts by their places (an open
+// editor, a question, the duplicates window): the check waits until the command ends, as the
+// exit coordinator tells. The editor keeps its text, and its save goes through the book's own
+// read again. User-interface thread only.
+#pragma once
+
+#include "data/ContactBook.h"
+#include "framework/win/Dialog.h"
+#include "ui/main/ContactCommands.h"
+#include "ui/main/ContactListView.h"
+#include "ui/main/ExitCoordinator.h"
+#include "ui/main/MainSearch.h"
+#include "ui/shell/FolderWatcher.h"
+
+#include <functional>
+
+// Posted by the folder's watcher: something changed beside the book.
+const UINT WM_BOOK_FOLDER_CHANGED = WM_APP + 0x130;
+
+class CBookRefresh {
+public:
+    CBookRefresh(CDialog& window, CContactBook& book, CContactListView& list, CMainSearch& search,
+                 CContactCommands& commands, CExitCoordinator& exit);
+    CBookRefresh(const CBookRefresh&) = delete;
+    CBookRefresh& operator=(const CBookRefresh&) = delete;
+
+    // Starts watching the book's folder, once the book is loaded. A folder that cannot be
+    // watched is not reported: the next save still reads again what another program wrote.
+    void Start();
+    void Stop();
+    // Runs whenever the book was read again (synchronisation follows it).
+    void SetChangeListener(std::function<void()> listener) { m_onChanged = std::move(listener); }
+
+    LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
+    // True when the timer was the refresh's.
+    bool OnTimer(WPARAM nTimer);
+
+private:
+    // The book as it is now in the list, the selection and a shown search kept.
+    void ShowReread(const CContactArray& before, const CBookChange& change);
+    // Reads the file again when another writer changed it, and saves this window's unsaved
+    // changes onto it.
+    void CheckFile();
+
+    CDialog& m_window;
+    CContactBook& m_book;
+    CContactListView& m_list;
+    CMainSearch& m_search;
+    CContactCommands& m_commands;
+    CExitCoordinator& m_exit;
+    CFolderWatcher m_watcher;
+    std::function<void()> m_onChanged;
+    int m_nRetries = 0; // reads of a file that could not be read, tried again
+};
