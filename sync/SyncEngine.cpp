@@ -81,11 +81,15 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
                           m_state.deleted.end());
     m_deleted = m_state.deleted;
     LinkContacts();
-    bool bAnyLinked = std::any_of(m_entryLocal.begin(), m_entryLocal.end(), [](int n) { return n >= 0; });
-    if (m_state.entries.size() > kMassDeletion && !bAnyLinked) {
-        // The book holds none of the many contacts last synchronised: another book, or one that
-        // was lost. Deleting them all on the server would be the worst guess; this is a first
-        // sync. A few, the user may well have deleted.
+    // The book holds none of the contacts last synchronised (cards whose PUT went unanswered
+    // aside): another book, or one that was lost. Deleting them all on the server would be the
+    // worst guess; this is a first sync.
+    bool bAnyConfirmed = false, bAnyLinked = false;
+    for (size_t e = 0; e < m_state.entries.size(); ++e) {
+        bAnyConfirmed = bAnyConfirmed || !m_state.entries[e].bUnconfirmed;
+        bAnyLinked = bAnyLinked || (!m_state.entries[e].bUnconfirmed && m_entryLocal[e] >= 0);
+    }
+    if (bAnyConfirmed && !bAnyLinked) {
         m_state.entries.clear();
         m_state.strSyncToken.clear();
         LinkContacts();

@@ -414,13 +414,15 @@ std::vector<std::string> CHistoryRun::Play(const std::vector<CStep>& steps) {
             Write(step.side, strName, step.nField);
             continue;
         }
-        // A book that holds none of more than ten contacts last synchronised is synchronised as
-        // a first time (nothing is deleted there), by design: the model does not follow that far.
-        bool bKeepsOne = m_book.state.entries.size() <= 10;
+        // A book that holds none of the contacts last synchronised is synchronised as a first
+        // time (nothing is deleted there), by design: the model does not follow that far.
+        bool bAnySynced = false, bKeepsOne = false;
         for (const CSyncEntry& entry : m_book.state.entries) {
             std::string strSynced = entry.contact.firstname.GetStdString();
-            bKeepsOne = bKeepsOne || (strSynced != strName && m_book.Find(strSynced));
+            bAnySynced = bAnySynced || !entry.bUnconfirmed;
+            bKeepsOne = bKeepsOne || (!entry.bUnconfirmed && strSynced != strName && m_book.Find(strSynced));
         }
+        bKeepsOne = bKeepsOne || !bAnySynced;
         if (step.side == Side::there || bKeepsOne) {
             Delete(step.side, strName);
         }

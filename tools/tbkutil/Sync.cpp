@@ -4,14 +4,17 @@
 #include "Console.h"
 #include "RunningProgram.h"
 #include "data/ContactBook.h"
+#include "framework/core/FileLock.h"
 #include "interchange/Charset.h"
 #include "interchange/ContactFiles.h"
 #include "sync/Credentials.h"
 #include "sync/DavUrl.h"
 #include "sync/HttpClient.h"
+#include "sync/SyncApply.h"
 #include "sync/SyncEngine.h"
 #include "ui/shell/BookLocation.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -106,6 +109,37 @@ bool FindPassword(const CSyncOptions& options, const CSyncState& state, const CP
     return false;
 }
 
+// Says why the sync failed, and what to do about it.
+int ReportFailedSync(const CSyncOutcome& outcome, const std::string& strStatePath) {
+    Fail("%s", outcome.strError.c_str());
+    if (!outcome.strStateBook.empty()) {
+        Print(stderr,
+              "tbkutil: check the address. To synchronise with the other address book from now on, delete "
+              "%s first: the contacts are then merged with those there, and nothing is deleted. Nothing "
+              "was synchronised.\n",
+              strStatePath.c_str());
+    }
+    if (outcome.nDeletionsToConfirm > 0) {
+        Print(stderr,
+              "tbkutil: if they were deleted on purpose, add --confirm-deletions %s to delete them on "
+              "the server too. If the address book was restored from an old copy or replaced, delete %s "
+              "instead: the next sync then brings the missing contacts back.\n",
+              std::to_string(outcome.nDeletionsToConfirm).c_str(), strStatePath.c_str());
+    }
+    if (outcome.nLocalDeletionsToConfirm > 0) {
+        Print(stderr,
+              "tbkutil: if they were deleted there on purpose, add --confirm-deletions %s to delete them "
+              "here too. While the server's address book is being moved or restored, wait: nothing here "
+              "changes until then.\n",
+              std::to_string(std::max(outcome.nDeletionsToConfirm, outcome.nLocalDeletionsToConfirm)).c_str());
+    }
+    if (!outcome.strCertificateSha256.empty()) {
+        Print(stderr, "tbkutil: to trust this server's certificate, add --trust-certificate %s\n",
+              outcome.strCertificateSha256.c_str());
+    }
+    return kExitFailed;
+}
+
 } // namespace
 
 int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
@@ -116,6 +150,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     }
     CHttpOptions http;
     http.strUser = options.pszUser;
+    http.strCredentialOrigin = UrlOrigin(options.strUrl);
     const CProgramSyncAccount account = ProgramSyncAccount();
     if (options.pszTrust) {
         http.strTrustedCertificateSha256 = CanonicalSha256(options.pszTrust);
@@ -151,56 +186,60 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         return kExitFailed;
     }
 
-    // Held for the whole sync: an import or another sync waits instead of writing over it.
-    CBookAccess access(strBook, nLegacyCodePage);
-    if (!access.Open(CBookAccess::EUse::change, true, "nothing was synchronised")) {
-        return kExitFailed;
+    // One sync of a book at a time (the program's, another tbkutil's), or both would send the
+    // same new contacts as two cards. The book itself stays free for the program's edits while
+    // the server is asked: the outcome is applied only over the file the sync read.
+    CFileLock syncLock;
+    if (!syncLock.Acquire(strStatePath.c_str(), CAddressBookStore::kLockWaitMs, &error)) {
+        return Fail("%s", ("another synchronisation of " + std::string(strBook.GetString()) +
+                           " is running; nothing was synchronised")
+                              .c_str());
     }
-    CContactBook& book = access.Book();
-    if (access.IsPartial()) {
-        // The contacts not read would look deleted here, and be deleted on the server.
-        return Fail("%s was read only in part; repair it (tbkutil resave) before synchronising. Nothing was "
-                    "synchronised.", strBook.GetString());
+    CSyncOutcome outcome;
+    CSyncApplied applied;
+    for (int nTry = 0;; ++nTry) {
+        CBookAccess access(strBook, nLegacyCodePage);
+        if (!access.Open(CBookAccess::EUse::read, true, "nothing was synchronised")) {
+            return kExitFailed;
+        }
+        if (access.IsPartial()) {
+            // The contacts not read would look deleted here, and be deleted on the server.
+            return Fail("%s was read only in part; repair it (tbkutil resave) before synchronising. Nothing "
+                        "was synchronised.", strBook.GetString());
+        }
+        if (!ReadSyncState(strStatePath.c_str(), state, error)) {
+            return Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
+        }
+        outcome = Synchronise(access.Book().Contacts(), state, *MakeHttpTransport(http), options.strUrl,
+                              options.pszUser, options.nConfirmedDeletions, true);
+        applied = ApplySyncOutcome(access.Book(), outcome, state, strStatePath, true, false);
+        // The program saved a change while the server was asked: its contacts are read again, and
+        // the server, which has this sync's changes already, is asked again.
+        const bool bOvertaken = outcome.bOk && applied.result != CSyncApplied::Result::applied &&
+                                applied.result != CSyncApplied::Result::failed;
+        if (!bOvertaken || nTry == 2) {
+            break;
+        }
     }
-    // Read again under the lock: another sync may have finished in the meantime.
-    if (!ReadSyncState(strStatePath.c_str(), state, error)) {
-        return Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
-    }
-
-    CSyncOutcome outcome = Synchronise(book.Contacts(), state, *MakeHttpTransport(http), options.strUrl,
-                                       options.pszUser, options.nConfirmedDeletions, true);
+    WipeSecret(http.strPassword);
     if (!outcome.bOk) {
-        Fail("%s", outcome.strError.c_str());
-        if (!outcome.strStateBook.empty()) {
-            Print(
-                stderr,
-                "tbkutil: check the address. To synchronise with the other address book from now on, delete "
-                "%s first: the contacts are then merged with those there, and nothing is deleted. Nothing "
-                "was synchronised.\n",
-                strStatePath.c_str());
-        }
-        if (outcome.nDeletionsToConfirm > 0) {
-            Print(stderr,
-                  "tbkutil: if they were deleted on purpose, add --confirm-deletions %s to delete them on "
-                  "the server too. If the address book was restored from an old copy or replaced, delete %s "
-                  "instead: the next sync then brings the missing contacts back.\n",
-                  std::to_string(outcome.nDeletionsToConfirm).c_str(), strStatePath.c_str());
-        }
-        if (!outcome.strCertificateSha256.empty()) {
-            Print(stderr, "tbkutil: to trust this server's certificate, add --trust-certificate %s\n",
-                  outcome.strCertificateSha256.c_str());
-        }
-        return kExitFailed;
+        return ReportFailedSync(outcome, strStatePath);
     }
-    // The book first, then the state: stopped between the two, the next sync finds the contacts
-    // again by their fields.
-    CBookChange change = book.ReplaceContacts(outcome.removed, outcome.added);
-    if (change.bChanged && !access.Commit(change, false, error)) {
+    switch (applied.result) {
+    case CSyncApplied::Result::applied: break;
+    case CSyncApplied::Result::failed:
+        if (applied.bBookSaved) {
+            return Fail("%s; the next sync compares every card again", applied.error.GetErrorMessage().GetString());
+        }
         return Fail("%s; the server has this sync's changes, the next sync brings them here",
-                    error.GetErrorMessage().GetString());
+                    applied.error.GetErrorMessage().GetString());
+    default:
+        return Fail("%s", (std::string(strBook.GetString()) + " kept changing while it was synchronised; the "
+                           "server has this sync's changes, the next sync brings them here")
+                              .c_str());
     }
-    if (!WriteSyncState(strStatePath.c_str(), outcome.state, error)) {
-        return Fail("%s; the next sync compares every card again", error.GetErrorMessage().GetString());
+    for (const std::string& strWarning : outcome.warnings) {
+        Print(stderr, "tbkutil: %s\n", strWarning.c_str());
     }
     const CSyncSummary& sum = outcome.summary;
     Print(
@@ -209,5 +248,5 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
         "server %d, conflicts %d\n",
         strBook.GetString(), DisplayUrl(outcome.state.strBookUrl).c_str(), sum.nSent, sum.nReceived,
         sum.nMerged, sum.nDeletedHere, sum.nDeletedOnServer, sum.nConflicts);
-    return sum.nConflicts > 0 ? kExitWarned : kExitClean;
+    return sum.nConflicts > 0 || !outcome.warnings.empty() ? kExitWarned : kExitClean;
 }

@@ -21,6 +21,7 @@ const UINT_PTR kEveryTimerId = 0x1F21; // every few minutes
 const UINT kAtStartDelayMs = 1000;     // the window shows first
 const UINT kAfterChangeDelayMs = 5000; // after the last of several quick changes
 const DWORD kEndWaitMs = 3000;
+const unsigned kSyncLockWaitMs = 2000;
 const char kDeleteThereToo[] =
     "\n\nDelete them on the server too?\n\nYes deletes them there. No brings them back here from the "
     "server, as when this address book was restored from an old copy or replaced. Cancel changes nothing "
@@ -191,7 +192,10 @@ void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
     pJob->nConfirmedDeletions = nConfirmedDeletions;
     bool bStarted = m_task.Start(m_window.m_hWnd, WM_SYNC_DONE, [pJob] {
         CFileException error;
-        if (ReadSyncState(pJob->strStatePath.c_str(), pJob->given, error)) {
+        if (!pJob->syncLock.Acquire(pJob->strStatePath.c_str(), kSyncLockWaitMs, &error)) {
+            pJob->outcome.strError = "Another synchronisation of this address book is running (tbkutil); "
+                                     "this one waits for the next time.";
+        } else if (ReadSyncState(pJob->strStatePath.c_str(), pJob->given, error)) {
             pJob->outcome = Synchronise(pJob->contacts, pJob->given, *MakeHttpTransport(pJob->http),
                                         pJob->strBookUrl, pJob->strUser, pJob->nConfirmedDeletions);
         } else {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "data/ContactBook.h"
+#include "framework/core/FileLock.h"
 #include "framework/win/Dialog.h"
 #include "sync/HttpClient.h"
 #include "sync/SyncEngine.h"
@@ -67,6 +68,9 @@ private:
         unsigned nChanges = 0; // the window's change count when the sync started
         size_t nConfirmedDeletions = 0;
         CSyncOutcome outcome;
+        // One sync of the book at a time (tbkutil's beside the window's), from the state's read
+        // until the outcome is applied.
+        CFileLock syncLock;
     };
 
     // Sets the timer for every few minutes as the account says.
