@@ -158,16 +158,7 @@ bool CSyncRun::ReconcileChangedThere(const CSyncEntry& agreed, int nLocal, const
         KeepReceived(server, received);
         return true;
     }
-    CSyncEntry merged;
-    if (!MergeAndSend(agreed, nLocal, server, merged)) {
-        return false;
-    }
-    if (merged.strHref.empty()) {
-        Revive(nLocal, agreed); // deleted there meanwhile
-    } else {
-        m_entries.push_back(merged);
-    }
-    return true;
+    return MergeWithServer(agreed, nLocal, server);
 }
 
 bool CSyncRun::DeleteThere(const CSyncEntry& agreed) {
@@ -233,6 +224,10 @@ bool CSyncRun::SendLocalChange(const CSyncEntry& agreed, int nLocal) {
     if (!Get(agreed.strHref, agreed.strUid, server, nStatus)) {
         return false;
     }
+    return MergeWithServer(agreed, nLocal, server);
+}
+
+bool CSyncRun::MergeWithServer(const CSyncEntry& agreed, int nLocal, const CServerCard& server) {
     CSyncEntry merged;
     if (server.bFetched && !MergeAndSend(agreed, nLocal, server, merged)) {
         return false;

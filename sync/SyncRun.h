@@ -118,6 +118,9 @@ private:
     // The contact changed on both sides, merged against what the two sides last agreed on and
     // written back; result is the entry to keep, empty when the card was deleted there meanwhile.
     bool MergeAndSend(const CSyncEntry& agreed, int nLocal, CServerCard server, CSyncEntry& result);
+    // MergeAndSend for a card that may be gone there (not fetched), its entry kept or the
+    // contact sent again as the card it was.
+    bool MergeWithServer(const CSyncEntry& agreed, int nLocal, const CServerCard& server);
     // A contact changed here whose card is gone there: sent again below as the card it was.
     void Revive(int nLocal, const CSyncEntry& agreed);
     void KeepReceived(const CServerCard& server, const CContact& received);
