@@ -1,5 +1,7 @@
 #include "SyncCard.h"
 
+#include "ThreeWayMerge.h"
+
 #include "data/ContactArray.h"
 #include "interchange/ContactBuilder.h"
 #include "interchange/ExportedContact.h"
@@ -438,6 +440,16 @@ private:
         if (nInsert == nEnd && !bEnded && !strOut.empty() && strOut.back() != '\n' && strOut.back() != '\r') {
             strOut += m_card.pszBreak;
         }
+        // A line that is no property (the reader skips it) may still end in quoted-printable
+        // soft breaks, which would take in the lines added after it: an empty line after it for
+        // each ends it, and readers pass over empty lines.
+        size_t nSoftBreaks = m_added.empty() ? 0 : TrailingSoftBreaks(strOut);
+        if (nSoftBreaks > 0 && strOut.back() == '\r') {
+            strOut += '\n'; // CRs before an LF end one line, however many
+        }
+        for (; nSoftBreaks > 0; --nSoftBreaks) {
+            strOut += m_card.pszBreak;
+        }
         for (const CLineEdit& edit : m_added) {
             AppendLine(strOut, edit, m_card.version == VCardVersion::v21);
         }
@@ -452,6 +464,19 @@ private:
             strOut += std::string("END:VCARD") + m_card.pszBreak;
         }
         return strOut;
+    }
+
+    // How many "=" end the text's last line, its break aside: each may be read as a soft break.
+    static size_t TrailingSoftBreaks(const std::string& strText) {
+        size_t nEnd = strText.size();
+        while (nEnd > 0 && (strText[nEnd - 1] == '\n' || strText[nEnd - 1] == '\r')) {
+            --nEnd;
+        }
+        size_t nCount = 0;
+        while (nEnd > nCount && strText[nEnd - 1 - nCount] == '=') {
+            ++nCount;
+        }
+        return nCount;
     }
 
     // Whether the line's last physical line ends in a quoted-printable soft break.
@@ -496,6 +521,10 @@ void FillRandom(unsigned char* pBytes, size_t nCount) {
     FillFromRandomDevice(pBytes, nCount);
 }
 
+bool ReadsBackAs(const std::string& strCard, const CContact& contact) {
+    return IsWholeCard(strCard) && HaveSameFields(ContactFromCard(strCard), contact);
+}
+
 } // namespace
 
 CContact ContactFromCard(const std::string& strCard) {
@@ -510,7 +539,16 @@ std::string PatchCard(const std::string& strCard, const CContact& contact) {
     }
     CVCardFieldSources sources;
     CContact before = MapCardLines(card, &sources);
-    return CCardPatcher(strCard, card, sources, before, contact).Patch();
+    std::string strPatched = CCardPatcher(strCard, card, sources, before, contact).Patch();
+    if (card.nEndCard == kNone || ReadsBackAs(strPatched, contact)) {
+        return strPatched; // a card cut short is never sent, and stays as it came
+    }
+    // A card too odd for its lines to be changed one by one (text that is no property, soft
+    // breaks meeting stray line ends): the edit counts for more than the card's other lines,
+    // which a card written anew under the same UID cannot keep.
+    std::string strUid = CardUid(strCard);
+    std::string strNew = NewCard(contact, strUid.empty() ? MakeCardUid() : strUid);
+    return ReadsBackAs(strNew, contact) ? strNew : strPatched;
 }
 
 std::string NewCard(const CContact& contact, const std::string& strUid) {

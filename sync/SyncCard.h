@@ -19,7 +19,8 @@ CContact ContactFromCard(const std::string& strCard);
 // other property, parameter, group and line as it was: a field whose value is unchanged leaves
 // its line byte for byte. A new value of an empty field adds a property; an emptied field
 // removes its value (the line, or its component of N or ORG); FN follows the name. REV, when the
-// card has one, is brought up to date. Text that holds no card gives a new card.
+// card has one, is brought up to date. Text that holds no card gives a new card, and so does a
+// card too odd to be patched so that it reads back as the contact (under the card's UID).
 std::string PatchCard(const std::string& strCard, const CContact& contact);
 
 // A card for a contact that has none yet: vCard 3.0, CR LF, folded at 75 octets, with UID, FN

@@ -286,6 +286,9 @@ TEST(SyncCardTest, EditsOfOddCardsReadBackAsTheEdit) {
         "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jo\r\nNOTE:old\r\nVERSION:3.0\r\nEND:VCARD\r\n",
         // A parameter whose quote never closes.
         "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jo\r\nNOTE;X-A=\"1:old\r\nEND:VCARD\r\n",
+        // A line that is no property, ending in soft breaks, and one whose soft break meets bare CRs.
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jo\r\nNOTE;ENCODING=QUOTED-PRINTABLE a=0Db==\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jo\r\nNOTE;ENCODING=QUOTED-PRINTABLE a=0Ab=\r\rEND:VCARD\r\n",
     };
     for (const char* pszCard : cards) {
         CContact contact = ContactFromCard(pszCard);
