@@ -2,7 +2,8 @@
 
 #include "app/AutoProxy.h"
 #include "framework/core/WideText.h"
-#include "framework/win/Handles.h"
+#include "framework/base/AppContext.h"
+#include "framework/base/Handles.h"
 #include "res/resource.h"
 #include "ui/main/TBookDlg.h"
 #include "ui/shell/BookLocation.h"

@@ -5,6 +5,7 @@
 #include "HttpClient.h"
 #include "TlsGate.h"
 
+#include "framework/base/Handles.h"
 #include "framework/core/WideText.h"
 
 #include <windows.h>
@@ -24,27 +25,10 @@ const DWORD s_dwIgnoreCertificateFlags =
     SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
     SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE;
 
-class CInternetHandle {
-public:
-    explicit CInternetHandle(HINTERNET h = nullptr) : m_h(h) {}
-    ~CInternetHandle() {
-        if (m_h != nullptr) {
-            WinHttpCloseHandle(m_h);
-        }
-    }
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
-    HINTERNET Get() const { return m_h; }
-    void Reset(HINTERNET h) {
-        if (m_h != nullptr) {
-            WinHttpCloseHandle(m_h);
-        }
-        m_h = h;
-    }
+BOOL WINAPI CloseInternetHandle(HINTERNET hInternet) { return ::WinHttpCloseHandle(hInternet); }
 
-private:
-    HINTERNET m_h;
-};
+// A session, connection or request of WinHTTP.
+using CInternetHandle = CHandleOwner<HINTERNET, &CloseInternetHandle>;
 
 std::string Utf8(const std::wstring& wstr) {
     return std::string(FromWide(wstr.c_str(), static_cast<int>(wstr.size())));
@@ -454,7 +438,7 @@ CWinHttpTransport::CGated* CWinHttpTransport::GateFor(const CTarget& target, std
     }
     int nMilliseconds = m_options.nTimeoutSeconds * 1000;
     WinHttpSetTimeouts(hSession, nMilliseconds, nMilliseconds, nMilliseconds, nMilliseconds);
-    pGated->hSession.Reset(hSession);
+    pGated->hSession.Attach(hSession);
     m_gated.push_back(std::move(pGated));
     return m_gated.back().get();
 }

@@ -4,8 +4,11 @@
 
 #include "framework/core/WideText.h"
 
+// Winsock before windows.h, which the handle owners bring.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
+#include "framework/base/Handles.h"
 
 #include <windows.h>
 
@@ -22,27 +25,9 @@ const long kPollMicroseconds = 200 * 1000;
 const size_t kMaxBuffered = 1024 * 1024;
 const size_t kMaxConnectRequest = 8192;
 
-class CSocket {
-public:
-    explicit CSocket(SOCKET s = INVALID_SOCKET) : m_s(s) {}
-    ~CSocket() {
-        if (m_s != INVALID_SOCKET) {
-            closesocket(m_s);
-        }
-    }
-    CSocket(const CSocket&) = delete;
-    CSocket& operator=(const CSocket&) = delete;
-    SOCKET Get() const { return m_s; }
-    void Reset(SOCKET s) {
-        if (m_s != INVALID_SOCKET) {
-            closesocket(m_s);
-        }
-        m_s = s;
-    }
+BOOL WINAPI CloseSocket(SOCKET s) { return ::closesocket(s) == 0; }
 
-private:
-    SOCKET m_s;
-};
+using CSocket = CHandleOwner<SOCKET, &CloseSocket, INVALID_SOCKET>;
 
 bool SetNonBlocking(SOCKET s) {
     u_long nOn = 1;

@@ -1,5 +1,11 @@
 #include "CmdTarget.h"
 
+namespace {
+
+CCmdTarget* g_pFallbackTarget = nullptr;
+
+} // namespace
+
 const CMessageTable* CCmdTarget::GetThisMessageTable() {
     static const CMessageTable table = {nullptr, nullptr, 0};
     return &table;
@@ -26,3 +32,6 @@ BOOL CCmdTarget::OnCmdMsg(UINT nId, UINT nCode) {
     LRESULT result = 0;
     return CallHandler(*pEntry, WM_COMMAND, MAKEWPARAM(nId, nCode), 0, &result);
 }
+
+void AfxSetFallbackCommandTarget(CCmdTarget* pTarget) { g_pFallbackTarget = pTarget; }
+CCmdTarget* AfxGetFallbackCommandTarget() { return g_pFallbackTarget; }

@@ -22,3 +22,8 @@ public:
     // Runs a command's handler; false when this target has none.
     virtual BOOL OnCmdMsg(UINT nId, UINT nCode);
 };
+
+// The target of the commands that the main window leaves unhandled (the application object,
+// which names itself); null for none.
+void AfxSetFallbackCommandTarget(CCmdTarget* pTarget);
+CCmdTarget* AfxGetFallbackCommandTarget();

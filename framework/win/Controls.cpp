@@ -1,6 +1,6 @@
 #include "Controls.h"
 
-#include "WinApp.h"
+#include "framework/base/AppContext.h"
 #include "framework/core/WideText.h"
 
 const CMessageTable* CButton::GetThisMessageTable() {

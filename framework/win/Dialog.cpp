@@ -1,14 +1,8 @@
 #include "Dialog.h"
 
-#include "WinApp.h"
+#include "framework/base/AppContext.h"
 
 #include <string>
-
-namespace {
-
-int g_nModalDepth = 0;
-
-} // namespace
 
 BOOL AfxPreTranslateMessage(HWND hStop, MSG* pMsg) {
     for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
@@ -23,13 +17,11 @@ BOOL AfxPreTranslateMessage(HWND hStop, MSG* pMsg) {
     return FALSE;
 }
 
-int AfxGetModalDepth() { return g_nModalDepth; }
-
 HWND AfxFindModalWindow() {
     struct Search {
         HWND hMain;
         HWND hFound;
-    } search = {AfxGetApp() && AfxGetApp()->m_pMainWnd ? AfxGetApp()->m_pMainWnd->m_hWnd : nullptr, nullptr};
+    } search = {AfxGetMainWindow(), nullptr};
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND hWnd, LPARAM lParam) -> BOOL {
@@ -46,8 +38,6 @@ HWND AfxFindModalWindow() {
         reinterpret_cast<LPARAM>(&search));
     return search.hFound;
 }
-CModalScope::CModalScope() { ++g_nModalDepth; }
-CModalScope::~CModalScope() { --g_nModalDepth; }
 
 BOOL DDX_Control(CDataExchange* pDX, int nId, CWnd& control) {
     if (control.m_hWnd || control.SubclassDlgItem(static_cast<UINT>(nId), pDX->m_pDlgWnd)) {
@@ -94,9 +84,10 @@ BOOL CDialog::CreateOwned(HWND hOwner) {
 
 INT_PTR CDialog::DoModal() {
     // A dialog opened without a parent is still modal to the main window: the window under it
-    // takes no clicks or commands until it ends.
+    // takes no clicks or commands until it ends. (The main window run as a dialog has no handle
+    // yet, so it finds no owner.)
     HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!hOwner && !(AfxGetApp() && AfxGetApp()->m_pMainWnd == this)) {
+    if (!hOwner) {
         hOwner = AfxGetModalOwner();
     }
     CModalScope modal;

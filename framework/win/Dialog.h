@@ -71,17 +71,6 @@ private:
 // to hStop; true when one of them consumed it.
 BOOL AfxPreTranslateMessage(HWND hStop, MSG* pMsg);
 
-// How many modal loops (dialogs and message boxes of this framework) are running.
-int AfxGetModalDepth();
 // A visible dialog or message box of this thread other than the main window, or null: the
 // window a user should be sent to while the program waits for it.
 HWND AfxFindModalWindow();
-
-// Counts a modal window for AfxGetModalDepth while it lives.
-class CModalScope {
-public:
-    CModalScope();
-    ~CModalScope();
-    CModalScope(const CModalScope&) = delete;
-    CModalScope& operator=(const CModalScope&) = delete;
-};

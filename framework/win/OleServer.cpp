@@ -1,6 +1,6 @@
 #include "OleServer.h"
 
-#include "Handles.h"
+#include "framework/base/Handles.h"
 #include "framework/core/WideText.h"
 
 #include <string>

@@ -1,11 +1,12 @@
 #include "WinApp.h"
 
-#include "Dialog.h"
-#include "framework/core/WideText.h"
+#include "framework/base/AppContext.h"
 
 namespace {
 
 CWinApp* g_pApp = nullptr;
+
+HWND MainWindow() { return g_pApp && g_pApp->m_pMainWnd ? g_pApp->m_pMainWnd->m_hWnd : nullptr; }
 
 } // namespace
 
@@ -16,15 +17,20 @@ const CMessageTable* CWinApp::GetThisMessageTable() {
 
 CWinApp::CWinApp(const char* pszAppName) {
     g_pApp = this;
+    AfxSetMainWindowSource(&MainWindow);
+    AfxSetFallbackCommandTarget(this);
     if (pszAppName) {
         m_strAppName = pszAppName;
         m_pszAppName = m_strAppName;
+        AfxSetAppName(m_pszAppName);
     }
 }
 
 CWinApp::~CWinApp() {
     if (g_pApp == this) {
         g_pApp = nullptr;
+        AfxSetMainWindowSource(nullptr);
+        AfxSetFallbackCommandTarget(nullptr);
     }
 }
 
@@ -45,6 +51,8 @@ void CWinApp::SetUp(HINSTANCE hInstance, const char* pszModulePath, const char* 
     m_pszHelpFilePath = m_strHelpFilePath;
     m_pszAppName = m_strAppName;
     m_lpCmdLine = const_cast<char*>(m_strCmdLine.GetString());
+    AfxSetInstanceHandle(hInstance);
+    AfxSetAppName(m_pszAppName);
 }
 
 int CWinApp::Run() {
@@ -69,29 +77,3 @@ void CWinApp::OnHelp() {
 }
 
 CWinApp* AfxGetApp() { return g_pApp; }
-HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleW(nullptr); }
-HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
-
-HWND AfxGetModalOwner() {
-    if (g_pApp && g_pApp->m_pMainWnd && g_pApp->m_pMainWnd->m_hWnd) {
-        return ::GetLastActivePopup(g_pApp->m_pMainWnd->m_hWnd);
-    }
-    return nullptr;
-}
-
-int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType) {
-    std::wstring caption = ToWide(pszCaption);
-    CModalScope modal;
-    return ::MessageBoxW(hOwner, ToWide(pszText).c_str(), pszCaption ? caption.c_str() : nullptr, nType);
-}
-
-int AfxMessageBox(const char* pszText, UINT nType) {
-    const char* pszCaption = g_pApp && *g_pApp->m_pszAppName ? g_pApp->m_pszAppName : nullptr;
-    return AfxShowMessageBox(AfxGetModalOwner(), pszText, pszCaption, nType);
-}
-
-int AfxMessageBox(UINT nIDPrompt, UINT nType) {
-    wchar_t szText[1024] = L"";
-    ::LoadStringW(AfxGetResourceHandle(), nIDPrompt, szText, static_cast<int>(std::size(szText)));
-    return AfxMessageBox(FromWide(szText), nType);
-}

@@ -43,16 +43,3 @@ private:
 };
 
 CWinApp* AfxGetApp();
-HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
-
-// The window that owns a message box or dialog opened without a parent: the main window, or
-// the popup it last activated (a dialog open over it). Null without a main window.
-HWND AfxGetModalOwner();
-// A message box captioned with the application's name, owned by the main window's active popup.
-int AfxMessageBox(const char* pszText, UINT nType = MB_OK);
-// Every message box of the program: counted as a modal window while it is open. A null caption
-// is the system's own ("Error").
-int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType);
-// The same with a text from the string table.
-int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK);

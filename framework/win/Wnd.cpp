@@ -1,7 +1,6 @@
 #include "Wnd.h"
 
-#include "Dialog.h"
-#include "WinApp.h"
+#include "framework/base/AppContext.h"
 #include "framework/core/WideText.h"
 
 #include <commctrl.h>
@@ -225,8 +224,9 @@ BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResul
             return TRUE;
         }
         // Commands no window handles go to the application, as menu commands do.
-        CWinApp* pApp = AfxGetApp();
-        return pApp && pApp->m_pMainWnd == this && pApp->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+        CCmdTarget* pFallback = AfxGetFallbackCommandTarget();
+        return pFallback && m_hWnd && m_hWnd == AfxGetMainWindow() &&
+               pFallback->OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
     }
     case WM_NOTIFY: {
         NMHDR* pHeader = reinterpret_cast<NMHDR*>(lParam);

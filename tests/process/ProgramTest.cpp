@@ -4,7 +4,7 @@
 #include "data/AddressBookWriter.h"
 #include "data/ContactSort.h"
 #include "framework/core/WideText.h"
-#include "framework/win/Handles.h"
+#include "framework/base/Handles.h"
 #include "res/resource.h"
 #include "support/UnicodeNames.h"
 #include "win/outreach/RecordingBrowserTest.h"

@@ -2,8 +2,9 @@
 // application's command routing and threads.
 #include "WindowTestSupport.h"
 #include "framework/win/Controls.h"
-#include "framework/win/Thread.h"
+#include "framework/base/Thread.h"
 #include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 
 #include <gtest/gtest.h>
 

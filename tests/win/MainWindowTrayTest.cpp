@@ -1,6 +1,7 @@
 // The main window's life in the tray: hiding and showing, the exit path, the settings it
 // remembers, and what it does with a damaged address book.
 #include "MainWindowTestSupport.h"
+#include "framework/base/AppContext.h"
 #include "ui/shell/SignalWatcher.h"
 #include "data/ContactSort.h"
 #include "res/resource.h"

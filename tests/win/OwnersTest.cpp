@@ -1,12 +1,13 @@
 // The owners of handles and GDI objects: each frees its object once when it ends, and never one
 // it handed over; a region given to a window is the window's; a selection is put back.
 #include "framework/win/Gdi.h"
-#include "framework/win/Handles.h"
+#include "framework/base/Handles.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -16,6 +17,12 @@ bool IsKernelHandleOpen(HANDLE hHandle) {
 }
 
 bool IsGdiObjectAlive(HGDIOBJ hObject) { return ::GetObjectType(hObject) != 0; }
+
+std::vector<UINT_PTR> g_closedSockets;
+BOOL WINAPI RecordClose(UINT_PTR hSocket) {
+    g_closedSockets.push_back(hSocket);
+    return TRUE;
+}
 
 // Makes an object in a new owner, lets the owner end (or hand the object over first), and says
 // whether the object is still there.
@@ -95,6 +102,20 @@ TEST(OwnersTest, AttachReplacesAndMovesHandOver) {
     EXPECT_EQ(nullptr, first.Get());
     EXPECT_EQ(hSecond, moved.Get());
     EXPECT_TRUE(IsKernelHandleOpen(hSecond));
+}
+
+// A socket's empty value is INVALID_SOCKET, and 0 is a socket like any other.
+TEST(OwnersTest, AnOwnerWhoseEmptyValueIsNotZeroClosesZeroButNotTheEmptyValue) {
+    using CSocketLike = CHandleOwner<UINT_PTR, &RecordClose, ~UINT_PTR(0)>;
+    g_closedSockets.clear();
+    {
+        CSocketLike none;
+        EXPECT_FALSE(none);
+        CSocketLike zero(0);
+        EXPECT_TRUE(zero);
+        CSocketLike moved(std::move(zero));
+    }
+    EXPECT_EQ(std::vector<UINT_PTR>{0}, g_closedSockets);
 }
 
 TEST(OwnersTest, ARegionGivenToAWindowIsTheWindowsAndSelectionsArePutBack) {

@@ -3,7 +3,7 @@
 // menu, the strings, the icons, the pictures and the manifest. Everything is read from this
 // module's own resources, the way the program itself will load them.
 #include "framework/win/Gdi.h"
-#include "framework/win/Handles.h"
+#include "framework/base/Handles.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "ui/shell/Globals.h"
 #include "framework/core/WideText.h"
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 #include "res/resource.h"
 #include "ui/about/BrowserLauncher.h"
 #include "ui/about/BuildText.h"

@@ -2,7 +2,7 @@
 
 #include "BrowserCommand.h"
 #include "framework/core/WideText.h"
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 #include "ui/shell/Globals.h"
 #include "ui/shell/Registry.h"
 

@@ -2,9 +2,9 @@
 
 #include "RecommendationText.h"
 #include "framework/core/String.h"
-#include "framework/win/FaultGuard.h"
-#include "framework/win/Handles.h"
-#include "framework/win/WinApp.h"
+#include "framework/base/FaultGuard.h"
+#include "framework/base/Handles.h"
+#include "framework/base/AppContext.h"
 #include "ui/shell/Registry.h"
 
 #include <mapi.h>

@@ -1,6 +1,6 @@
 #include "HoverButtonEx.h"
 
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 #include "ui/controls/DibSurface.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "framework/core/WideText.h"
 
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 
 #include <vector>
 

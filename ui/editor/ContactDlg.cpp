@@ -1,7 +1,7 @@
 #include "ContactDlg.h"
 
 #include "ui/shell/Globals.h"
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 #include "res/resource.h"
 
 #include <iterator>

@@ -1,6 +1,6 @@
 #include "ProgressDlg.h"
 
-#include "framework/win/Thread.h"
+#include "framework/base/Thread.h"
 #include "res/resource.h"
 
 #include <commctrl.h>

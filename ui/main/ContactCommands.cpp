@@ -1,6 +1,6 @@
 #include "ContactCommands.h"
 
-#include "framework/win/FileError.h"
+#include "framework/base/FileError.h"
 #include "res/resource.h"
 #include "ui/duplicates/DuplicatesDlg.h"
 #include "ui/editor/ContactDlg.h"

@@ -1,6 +1,6 @@
 #include "InterchangeCommands.h"
 
-#include "framework/win/FileError.h"
+#include "framework/base/FileError.h"
 #include "interchange/ContactFiles.h"
 #include "ui/interchange/ContactClipboard.h"
 #include "ui/interchange/FileDialogs.h"

@@ -1,8 +1,8 @@
 #include "ListMenu.h"
 
 #include "framework/core/WideText.h"
-#include "framework/win/Handles.h"
-#include "framework/win/WinApp.h"
+#include "framework/base/Handles.h"
+#include "framework/base/AppContext.h"
 #include "res/resource.h"
 #include "ui/about/BrowserLauncher.h"
 #include "ui/main/ContactLinks.h"

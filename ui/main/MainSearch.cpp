@@ -1,6 +1,6 @@
 #include "MainSearch.h"
 
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 #include "res/resource.h"
 #include "ui/shell/Globals.h"
 

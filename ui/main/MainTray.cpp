@@ -2,7 +2,7 @@
 
 #include "ui/shell/TrayAnimation.h"
 #include "framework/win/Dialog.h"
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 #include "res/resource.h"
 
 namespace {

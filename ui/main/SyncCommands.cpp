@@ -1,7 +1,7 @@
 #include "SyncCommands.h"
 
 #include "framework/core/WideText.h"
-#include "framework/win/FileError.h"
+#include "framework/base/FileError.h"
 #include "res/resource.h"
 #include "sync/Credentials.h"
 #include "sync/DavUrl.h"

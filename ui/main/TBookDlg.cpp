@@ -1,8 +1,8 @@
 #include "TBookDlg.h"
 
-#include "framework/win/FileError.h"
+#include "framework/base/FileError.h"
 #include "framework/win/Gdi.h"
-#include "framework/win/WinApp.h"
+#include "framework/base/AppContext.h"
 #include "res/resource.h"
 #include "ui/main/ListLogic.h"
 #include "ui/main/LoadReport.h"

@@ -2,8 +2,8 @@
 
 #include "Paths.h"
 #include "framework/core/WideText.h"
-#include "framework/win/Handles.h"
-#include "framework/win/ShellFolder.h"
+#include "framework/base/Handles.h"
+#include "framework/base/ShellFolder.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/core/String.h"
-#include "framework/win/Handles.h"
+#include "framework/base/Handles.h"
 
 #include <windows.h>
 

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "framework/core/String.h"
-#include "framework/win/Handles.h"
-#include "framework/win/Thread.h"
+#include "framework/base/Handles.h"
+#include "framework/base/Thread.h"
 
 #include <atomic>
 #include <memory>

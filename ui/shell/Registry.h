@@ -6,7 +6,7 @@
 
 #include "framework/core/Object.h"
 #include "framework/core/String.h"
-#include "framework/win/Handles.h"
+#include "framework/base/Handles.h"
 
 #include <windows.h>
 

@@ -9,8 +9,8 @@
 // once from any wait.
 #pragma once
 
-#include "framework/win/Handles.h"
-#include "framework/win/Thread.h"
+#include "framework/base/Handles.h"
+#include "framework/base/Thread.h"
 
 #include <memory>
 

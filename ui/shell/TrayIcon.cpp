@@ -1,7 +1,7 @@
 #include "TrayIcon.h"
 
 #include "framework/core/WideText.h"
-#include "framework/win/Handles.h"
+#include "framework/base/Handles.h"
 
 #include <shellapi.h>
 

@@ -1,6 +1,6 @@
 #include "BackgroundTask.h"
 
-#include "framework/win/Thread.h"
+#include "framework/base/Thread.h"
 
 bool CBackgroundTask::Start(HWND hTarget, UINT nMessage, std::function<void()> work) {
     if (m_pShared) {

@@ -9,7 +9,7 @@
 // outlives the program by long.
 #pragma once
 
-#include "framework/win/Handles.h"
+#include "framework/base/Handles.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The fault guard with code that really faults, on the test's own thread.
-#include "framework/win/FaultGuard.h"
+#include "framework/base/FaultGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,8 @@
 
 #include <utility>
 
-template <typename THandle, BOOL(WINAPI* pfnClose)(THandle)>
+// hEmpty is the value that holds nothing (INVALID_SOCKET for a socket).
+template <typename THandle, BOOL(WINAPI* pfnClose)(THandle), THandle hEmpty = THandle()>
 class CHandleOwner {
 public:
     CHandleOwner() = default;
@@ -30,18 +31,18 @@ public:
         Close();
         m_hHandle = hHandle;
     }
-    THandle Detach() { return std::exchange(m_hHandle, THandle()); }
+    THandle Detach() { return std::exchange(m_hHandle, hEmpty); }
     void Close() {
-        if (m_hHandle) {
-            pfnClose(std::exchange(m_hHandle, THandle()));
+        if (m_hHandle != hEmpty) {
+            pfnClose(std::exchange(m_hHandle, hEmpty));
         }
     }
     THandle Get() const { return m_hHandle; }
     operator THandle() const { return m_hHandle; }
-    explicit operator bool() const { return m_hHandle != THandle(); }
+    explicit operator bool() const { return m_hHandle != hEmpty; }
 
 private:
-    THandle m_hHandle = THandle();
+    THandle m_hHandle = hEmpty;
 };
 
 namespace HandlesDetail {

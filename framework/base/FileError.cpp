@@ -1,5 +1,5 @@
 #include "FileError.h"
 
-#include "WinApp.h"
+#include "AppContext.h"
 
 void ReportFileError(const CFileException& error, UINT nType) { AfxMessageBox(error.GetErrorMessage(), nType); }
