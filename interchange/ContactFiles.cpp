@@ -1,6 +1,6 @@
 #include "ContactFiles.h"
 
-#include "ContactMerge.h"
+#include "ImportSelection.h"
 #include "VCardReader.h"
 #include "VCardWriter.h"
 #include "data/AddressBookWriter.h"

@@ -3,7 +3,7 @@
 #include "data/ContactIdentity.h"
 #include "interchange/Charset.h"
 #include "interchange/ContactFiles.h"
-#include "interchange/ContactMerge.h"
+#include "interchange/ImportSelection.h"
 #include "interchange/CsvFormat.h"
 #include "interchange/VCardProperty.h"
 #include "interchange/VCardReader.h"

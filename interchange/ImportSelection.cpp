@@ -1,4 +1,4 @@
-#include "ContactMerge.h"
+#include "ImportSelection.h"
 
 #include "data/ContactIdentity.h"
 #include "data/ContactMerger.h"
