@@ -25,7 +25,7 @@ public:
 
     // Claims the book for a read, change and save that no other writer may come between; until
     // the store ends, other writers wait, then give up. False with the cause.
-    bool Lock(CFileException* pError);
+    [[nodiscard]] bool Lock(CFileException* pError);
     // Lets go of the claim that Lock made.
     void Unlock() { m_lock.Release(); }
     bool IsLocked() const { return m_lock.IsHeld(); }
@@ -53,7 +53,7 @@ public:
     // Saves the list over the file (SaveAddressBook), backing the file up first when needed.
     // False when the file was not replaced; pError then names the cause (for a failed backup,
     // the cause of the failure and the file involved). A save before Load writes nothing.
-    bool Save(const CContactArray& contacts, CFileException* pError);
+    [[nodiscard]] bool Save(const CContactArray& contacts, CFileException* pError);
     // The same through the given file objects, the seam where tests inject failures: source
     // and backup make the backup copy (see BackUpFile), document writes the new file.
     bool Save(const CContactArray& contacts, CFile& source, CFile& backup, CFile& document,
@@ -89,7 +89,7 @@ CString BackupFileName(const CString& strPath, int nNumber);
 // Copies the file at pszPath to the first free backup name; false with the cause. Writes a backup
 // that is flushed to disk and complete, or none (a partial copy is removed). An existing file is
 // never overwritten. pBackupPath receives the name used.
-bool BackUpFile(const char* pszPath, CString* pBackupPath, CFileException* pError);
+[[nodiscard]] bool BackUpFile(const char* pszPath, CString* pBackupPath, CFileException* pError);
 // The same through the given file objects: source reads the file, backup writes the copy.
-bool BackUpFile(const char* pszPath, CFile& source, CFile& backup, CString* pBackupPath,
+[[nodiscard]] bool BackUpFile(const char* pszPath, CFile& source, CFile& backup, CString* pBackupPath,
                 CFileException* pError);

@@ -12,9 +12,9 @@ CString BuildAddressBookDocument(const CContactArray& contacts);
 // flushes it to disk, and moves it over pszPath. A read-only file is not replaced. On failure
 // the previous file is untouched, the temporary file is removed, and pError (if given) names
 // the cause.
-bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFileException* pError);
+[[nodiscard]] bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFileException* pError);
 // The same through the given file object, the seam where tests inject failures.
-bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& file, CFileException* pError);
+[[nodiscard]] bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& file, CFileException* pError);
 
 // The temporary file name of a save: never the book's own name nor a backup's.
 CString TemporaryFileName(const CString& strPath, unsigned long nProcess, int nAttempt);

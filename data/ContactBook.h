@@ -74,7 +74,7 @@ public:
     // The code page a book not yet in UTF-8 is read in (0: the system's).
     void SetLegacyCodePage(unsigned nCodePage) { m_store.SetLegacyCodePage(nCodePage); }
     // Claims the file for a read, change and save that no other writer may come between.
-    bool Lock(CFileException* pError) { return m_store.Lock(pError); }
+    [[nodiscard]] bool Lock(CFileException* pError) { return m_store.Lock(pError); }
     // Lets go of the claim that Lock made.
     void Unlock() { m_store.Unlock(); }
     // Whether the file is still the one this book last read or wrote. False when another writer
@@ -86,10 +86,10 @@ public:
     // Writes the list over the file, under the lock; when another writer changed the file since
     // this book last read or wrote it, it is read again first and this book's unsaved changes
     // are applied to it. False with the cause.
-    bool SaveAddressBook(CFileException* pError);
+    [[nodiscard]] bool SaveAddressBook(CFileException* pError);
     // Writes the list when the change changed it; a failed save leaves the change unsaved, for
     // the next save to write with everything else. True when nothing failed.
-    bool Commit(const CBookChange& change, CFileException* pError);
+    [[nodiscard]] bool Commit(const CBookChange& change, CFileException* pError);
     bool HasUnsavedChanges() const { return m_store.HasUnsavedChanges(); }
     // Whether the exit path writes the file: only a change not saved yet, and not before the user
     // has seen what went wrong with the file.
@@ -163,7 +163,7 @@ private:
     // Sorts after contacts were marked to be found again; the change says so.
     CBookChange SortChanged();
     // The file again, this book's unsaved changes applied (the lock is held); false with the cause.
-    bool Reread(CBookChange& change, CFileException* pError);
+    [[nodiscard]] bool Reread(CBookChange& change, CFileException* pError);
     // Removes and appends without an undo step.
     CBookChange Replace(std::vector<int> indexes, const std::vector<CContact>& added);
     // Drops the undo steps that the removal of these contacts and the coming of those overlap;

@@ -212,8 +212,9 @@ bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileE
     }
     bDone = bDone && file.Flush(&error) && file.Close(&error) && file.Rename(strTemp, pszPath, &error);
     if (!bDone) {
-        file.Close(nullptr);
-        file.Remove(strTemp, nullptr);
+        // Clearing up after the failure: its first cause is the one to tell.
+        (void)file.Close(nullptr);
+        (void)file.Remove(strTemp, nullptr);
         error.m_strFileName = pszPath;
     }
     return bDone;

@@ -27,7 +27,7 @@ ContactFileFormat FormatOf(ExportKind kind);
 std::string BuildExport(const CContactArray& contacts, ExportKind kind);
 
 // Reads a whole file; false with the cause.
-bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error);
+[[nodiscard]] bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error);
 
 // The largest file an import reads: far above any real address book's export (100,000 contacts
 // with every field filled come to about 65 MB), and low enough that importing it stays within a
@@ -47,7 +47,7 @@ constexpr uint64_t kMaxImportFileBytes = uint64_t(256) << 20;
 CString NetworkComputerOf(const CString& strPath);
 // Writes a temporary file beside the target and moves it over the target, so a failure leaves
 // any earlier file as it was.
-bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error);
+[[nodiscard]] bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error);
 
 // The contacts of one file's data, appended; false with strError when it holds none it could
 // read. Cancelled, it stops early with what it has (the caller then drops it).

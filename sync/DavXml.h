@@ -35,7 +35,7 @@ struct CMultiStatus {
 
 // Reads a DAV:multistatus. Properties under a propstat whose status is not 2xx are ignored. False
 // with strError for a document that is not well-formed or whose root is not DAV:multistatus.
-bool ParseMultiStatus(const std::string& strBody, CMultiStatus& result, std::string& strError);
+[[nodiscard]] bool ParseMultiStatus(const std::string& strBody, CMultiStatus& result, std::string& strError);
 
 // Whether an error response to a sync-collection report says the token is no longer valid
 // (the DAV:valid-sync-token precondition inside DAV:error), whatever error status the server

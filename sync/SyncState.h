@@ -50,12 +50,12 @@ std::string SyncStatePath(const char* pszBookPath);
 
 // Reads the state; a missing file is an empty state (true). False with error for a file that
 // cannot be read or is damaged, which the sync must not guess past.
-bool ReadSyncState(const char* pszPath, CSyncState& state, CFileException& error);
+[[nodiscard]] bool ReadSyncState(const char* pszPath, CSyncState& state, CFileException& error);
 // What a failed ReadSyncState means to the user, and what to do: a damaged file is deleted, and
 // the next synchronisation is a first one again.
 std::string SyncStateReadError(const char* pszPath, const CFileException& error);
 // Writes it atomically: the previous file stays whole until the new one is complete.
-bool WriteSyncState(const char* pszPath, const CSyncState& state, CFileException& error);
+[[nodiscard]] bool WriteSyncState(const char* pszPath, const CSyncState& state, CFileException& error);
 
 // The state as the file holds it, and back (for tests and the two functions above).
 std::string FormatSyncState(const CSyncState& state);

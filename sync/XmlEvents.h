@@ -30,4 +30,4 @@ constexpr size_t kMaxXmlSize = size_t(512) * 1024 * 1024;
 // Reads the whole document, resolving prefixes to namespace URIs; false with strError for a
 // document that is not well-formed, has a DTD, nests deeper than kMaxXmlDepth or is larger than
 // kMaxXmlSize (the handler may have seen part of it).
-bool ReadXmlEvents(const std::string& strXml, IXmlHandler& handler, std::string& strError);
+[[nodiscard]] bool ReadXmlEvents(const std::string& strXml, IXmlHandler& handler, std::string& strError);

@@ -32,27 +32,27 @@ public:
     CFile& operator=(const CFile&) = delete;
     virtual ~CFile(); // closes an open file; a failure to close is then not reported
 
-    virtual bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
+    [[nodiscard]] virtual bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
     // Open, retried a few times over about a second while another program holds the file for a
     // moment (a virus scanner, a backup tool, a sync client).
-    bool OpenRetrying(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
+    [[nodiscard]] bool OpenRetrying(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
     // Reads up to nCount bytes and returns how many were read: 0 at the end of the file, and
     // also after a failure, which GetFailure then describes.
     virtual unsigned Read(void* pBuf, unsigned nCount);
     // Writes all nCount bytes; anything less is a failure.
-    virtual bool Write(const void* pBuf, unsigned nCount, CFileException* pError = nullptr);
+    [[nodiscard]] virtual bool Write(const void* pBuf, unsigned nCount, CFileException* pError = nullptr);
     // Returns the new position, or -1 on failure.
     virtual int64_t Seek(int64_t nOffset, SeekPosition from);
     virtual int64_t GetPosition() const;
     // Writes the system's buffers through to the disk.
-    virtual bool Flush(CFileException* pError = nullptr);
-    virtual bool Close(CFileException* pError = nullptr);
+    [[nodiscard]] virtual bool Flush(CFileException* pError = nullptr);
+    [[nodiscard]] virtual bool Close(CFileException* pError = nullptr);
 
     // Deletes a file.
-    virtual bool Remove(const char* pszFileName, CFileException* pError = nullptr);
+    [[nodiscard]] virtual bool Remove(const char* pszFileName, CFileException* pError = nullptr);
     // Moves pszFrom over pszTo in one step: readers see either the old or the new file. A target
     // held open by another program for a moment is retried a few times over about a second.
-    virtual bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError = nullptr);
+    [[nodiscard]] virtual bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError = nullptr);
     // Whether the file is there and marked read-only (Windows' attribute; elsewhere, no write
     // permission for anyone), which a save honours although the folder would allow replacing it.
     virtual bool IsReadOnly(const char* pszFileName) const;

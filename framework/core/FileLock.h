@@ -20,7 +20,7 @@ public:
     // Claims the file at pszPath, waiting up to nWaitMs while another writer holds it. False
     // with the cause: changingElsewhere when the other writer kept it, or why the lock file could
     // not be made. Claiming a second file lets go of the first.
-    bool Acquire(const char* pszPath, unsigned nWaitMs, CFileException* pError);
+    [[nodiscard]] bool Acquire(const char* pszPath, unsigned nWaitMs, CFileException* pError);
     void Release();
     bool IsHeld() const { return m_hLock != kNoLock; }
 

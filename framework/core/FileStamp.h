@@ -55,7 +55,7 @@ struct CFileStamp {
 // and reads a part again; Finish reads whatever the reader left and gives the stamp.
 class CStampingReader : public CFile {
 public:
-    bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr) override;
+    [[nodiscard]] bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr) override;
     unsigned Read(void* pBuf, unsigned nCount) override;
     int64_t Seek(int64_t nOffset, SeekPosition from) override;
 
@@ -76,17 +76,17 @@ class CStampingWriter : public CFile {
 public:
     explicit CStampingWriter(CFile& inner) : m_inner(inner) {}
 
-    bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr) override;
+    [[nodiscard]] bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr) override;
     unsigned Read(void* pBuf, unsigned nCount) override { return m_inner.Read(pBuf, nCount); }
-    bool Write(const void* pBuf, unsigned nCount, CFileException* pError = nullptr) override;
+    [[nodiscard]] bool Write(const void* pBuf, unsigned nCount, CFileException* pError = nullptr) override;
     int64_t Seek(int64_t nOffset, SeekPosition from) override { return m_inner.Seek(nOffset, from); }
     int64_t GetPosition() const override { return m_inner.GetPosition(); }
-    bool Flush(CFileException* pError = nullptr) override { return m_inner.Flush(pError); }
-    bool Close(CFileException* pError = nullptr) override { return m_inner.Close(pError); }
-    bool Remove(const char* pszFileName, CFileException* pError = nullptr) override {
+    [[nodiscard]] bool Flush(CFileException* pError = nullptr) override { return m_inner.Flush(pError); }
+    [[nodiscard]] bool Close(CFileException* pError = nullptr) override { return m_inner.Close(pError); }
+    [[nodiscard]] bool Remove(const char* pszFileName, CFileException* pError = nullptr) override {
         return m_inner.Remove(pszFileName, pError);
     }
-    bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError = nullptr) override {
+    [[nodiscard]] bool Rename(const char* pszFrom, const char* pszTo, CFileException* pError = nullptr) override {
         return m_inner.Rename(pszFrom, pszTo, pError);
     }
     bool IsReadOnly(const char* pszFileName) const override { return m_inner.IsReadOnly(pszFileName); }

@@ -217,7 +217,7 @@ TEST(ImportFileTest, AFileAboveTheLimitIsRefusedBeforeItIsRead) {
             EXPECT_LT(0, strError.Find("Split it into smaller files")) << strError.GetString();
         }
         CFile remover;
-        remover.Remove(strPath.c_str());
+        EXPECT_TRUE(remover.Remove(strPath.c_str()));
     }
     std::string strData;
     CString strError;

@@ -36,7 +36,7 @@ bool CFailingFile::Write(const void* pBuf, unsigned nCount, CFileException* pErr
         return Refuse(CFileException::diskFull, pError);
     }
     if (m_failAt == FailStep::shortWrite) {
-        CFile::Write(pBuf, nCount / 2, nullptr);
+        (void)CFile::Write(pBuf, nCount / 2, nullptr);
         return Refuse(CFileException::diskFull, pError);
     }
     return CFile::Write(pBuf, nCount, pError);
@@ -48,7 +48,7 @@ bool CFailingFile::Flush(CFileException* pError) {
 
 bool CFailingFile::Close(CFileException* pError) {
     if (m_failAt == FailStep::close && IsOpen()) {
-        CFile::Close(nullptr);
+        (void)CFile::Close(nullptr);
         return Refuse(CFileException::hardIO, pError);
     }
     return CFile::Close(pError);

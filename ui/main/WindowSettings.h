@@ -20,7 +20,7 @@ public:
 
     // Registers the program to run at logon, or removes it, whichever it is not; the flag follows
     // only a change that was made. False with the system's reason when the registry refused.
-    bool ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError);
+    [[nodiscard]] bool ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError);
 
     CRectI m_rcWindow = {0, 0, 0, 0};
     int m_columnWidths[kColumnCount] = {};

@@ -32,7 +32,7 @@ struct CSyncAccount {
     // The stored account; one never set up reads as empty (IsSetUp false), with the defaults.
     static CSyncAccount Load();
     // Writes every value; false with the system's reason.
-    bool Save(CString* pError) const;
+    [[nodiscard]] bool Save(CString* pError) const;
     // Forgets the account: its values and its password.
     static void Remove(const std::string& strBookUrl);
 };
