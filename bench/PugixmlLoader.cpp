@@ -1,6 +1,7 @@
 #include "PugixmlLoader.h"
 
 #include "data/AddressBookLoader.h"
+#include "data/BookFormat.h"
 
 #include <pugixml.hpp>
 

@@ -1,50 +1,17 @@
 #include "AddressBookLoader.h"
 
+#include "BookFormat.h"
 #include "SavedLayoutReader.h"
 #include "XMLReader.h"
 
 #include "framework/core/CodePage.h"
 #include "framework/core/Unicode.h"
 
-#include <climits>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
-
-const int kNoField = -1;
-const int kIdField = -2;
-
-// The element names that set something, with their lengths: every element of a file is looked
-// up, and most names differ from most tags in length already.
-struct FieldName {
-    std::string_view tag;
-    int nField;
-};
-
-const std::vector<FieldName>& FieldNames() {
-    static const std::vector<FieldName> names = [] {
-        std::vector<FieldName> list{{"id", kIdField}};
-        for (int i = 0; i < CContact::kFieldCount; ++i) {
-            list.push_back({CContact::FieldTag(i), i});
-        }
-        return list;
-    }();
-    return names;
-}
-
-// The contact field an element sets, kIdField for "id", or kNoField.
-int FieldOfElement(const CString& strName) {
-    std::string_view name(strName.GetString(), static_cast<size_t>(strName.GetLength()));
-    for (const FieldName& candidate : FieldNames()) {
-        if (candidate.tag == name) {
-            return candidate.nField;
-        }
-    }
-    return kNoField;
-}
 
 class CCountingSink : public CXMLWarningSink {
 public:
@@ -177,30 +144,8 @@ LoadStatus Classify(CFile& file, CXML& root, const CLoadResult& result) {
 
 } // namespace
 
-int ParseIdValue(const char* pszText) {
-    const char* p = pszText;
-    while (IsTrimSpace(*p)) {
-        ++p;
-    }
-    bool bNegative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
-    long long n = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        n = n * 10 + (*p - '0');
-        if (n > static_cast<long long>(INT_MAX) + 1) {
-            n = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (bNegative) {
-        n = -n;
-    }
-    return n > INT_MAX ? INT_MAX : static_cast<int>(n);
-}
-
 CString GetAttributeValue(CXML* pElement, const CString& strName) {
-    for (CAttribute* p = pElement->GetFirstAttribute(); p; p = pElement->GetNextAttribute()) {
+    for (const CAttribute* p = pElement->FirstAttribute(); p; p = p->NextAttribute()) {
         if (p->GetName() == strName) {
             return p->GetValue();
         }
@@ -209,8 +154,8 @@ CString GetAttributeValue(CXML* pElement, const CString& strName) {
 }
 
 void CollectEntries(CXML& root, CContactArray& contacts) {
-    static const CString strValue("value");
-    static const CString strEntry("entry");
+    static const CString strValue(kValueAttribute.data(), static_cast<int>(kValueAttribute.size()));
+    static const CString strEntry(kEntryElement.data(), static_cast<int>(kEntryElement.size()));
     struct Frame {
         CXML* pNode;
         CXML* pNextChild;
@@ -224,7 +169,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
         CXML* pNode = pending.back();
         pending.pop_back();
         nEntries += pNode->GetName() == strEntry;
-        for (CXML* pChild = pNode->GetFirstChild(); pChild; pChild = pNode->GetNextChild()) {
+        for (CXML* pChild = pNode->FirstChild(); pChild; pChild = pChild->NextSibling()) {
             pending.push_back(pChild);
         }
     }
@@ -245,7 +190,7 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
             openEntries.push_back(contacts.GetSize());
             contacts.SetSize(contacts.GetSize() + 1);
         }
-        path.push_back(Frame{pNode, pNode->GetFirstChild()});
+        path.push_back(Frame{pNode, pNode->FirstChild()});
     };
     enter(&root);
     while (!path.empty()) {
@@ -259,8 +204,9 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
             path.pop_back();
             continue;
         }
-        frame.pNextChild = frame.pNode->GetNextChild();
-        int nField = FieldOfElement(pChild->GetName());
+        frame.pNextChild = pChild->NextSibling();
+        const CString& strName = pChild->GetName();
+        int nField = FieldOfElement(std::string_view(strName.GetString(), static_cast<size_t>(strName.GetLength())));
         if (nField != kNoField && !openEntries.empty()) {
             CContact& entry = contacts.ElementAt(openEntries.back());
             if (nField == kIdField) {

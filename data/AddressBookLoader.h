@@ -41,7 +41,3 @@ void CollectEntries(CXML& root, CContactArray& contacts);
 // The value of the element's attribute with exactly that name, or an empty text.
 CString GetAttributeValue(CXML* pElement, const CString& strName);
 
-// The number of an id element: leading white space, an optional sign and decimal digits, as
-// the runtime's atoi reads them; anything else ends the number, and values beyond the integer
-// range are clamped.
-int ParseIdValue(const char* pszText);

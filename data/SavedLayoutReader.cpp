@@ -1,6 +1,6 @@
 #include "SavedLayoutReader.h"
 
-#include "AddressBookLoader.h"
+#include "BookFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,9 +8,6 @@
 #include <string_view>
 
 namespace {
-
-const int kIdField = -1;
-const int kNoField = -2;
 
 // The fewest bytes of an entry as the writer writes it: its two lines,
 // "\t\t<entry id=\"\">\r\n\t\t</entry>\r\n", and a line "\t\t\t<tag value=\"\"/>\r\n" for every field.
@@ -97,23 +94,6 @@ private:
     bool m_bFailed = false;
 };
 
-// The field a tag sets, kIdField for "id", or kNoField. The field the writer puts next is tried
-// first.
-int FieldOfTag(std::string_view tag, int nExpected) {
-    if (nExpected < CContact::kFieldCount && tag == CContact::FieldTag(nExpected)) {
-        return nExpected;
-    }
-    if (tag == "id") {
-        return kIdField;
-    }
-    for (int i = 0; i < CContact::kFieldCount; ++i) {
-        if (tag == CContact::FieldTag(i)) {
-            return i;
-        }
-    }
-    return kNoField;
-}
-
 // The number in the root's value attribute, the count of entries the writer put in the file, but
 // no more than the writer could have put in a file of this size: room is made for them at once,
 // so that no record is moved while the list grows and the list's memory is never held twice,
@@ -137,12 +117,12 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
             return false;
         }
         CContact& contact = contacts.ElementAt(contacts.Add(CContact()));
-        int nField = -1;
+        int nField = kNoField;
         while (window.Take("\t\t\t<")) {
             if (!window.TakeUntil(' ', text)) {
                 return false;
             }
-            nField = FieldOfTag(text, nField + 1);
+            nField = FieldOfElement(text, nField < 0 ? 0 : nField + 1);
             if (nField == kNoField || !window.Take("value=\"") || !window.TakeUntil('"', text)) {
                 return false;
             }

@@ -1,4 +1,4 @@
-// The tree operations of CXML: ownership, linking, attributes, iteration.
+// The tree operations of CXML: ownership, linking, attributes.
 #include "XML.h"
 
 #include "framework/core/FixedPool.h"
@@ -37,7 +37,7 @@ void CXML::Clear() {
 
 void CXML::DestroyAttributes() {
     CAttribute* p = m_pFirstAttribute;
-    m_pFirstAttribute = m_pNextAttributePos = nullptr;
+    m_pFirstAttribute = nullptr;
     while (p) {
         CAttribute* pNext = p->m_pNext;
         delete p;
@@ -52,14 +52,14 @@ void CXML::DestroyChildren() {
     for (CXML* p = m_pLastChild; p; p = p->m_pPrevSibling) {
         pending.push_back(p);
     }
-    m_pFirstChild = m_pLastChild = m_pNextChildPos = nullptr;
+    m_pFirstChild = m_pLastChild = nullptr;
     while (!pending.empty()) {
         CXML* pNode = pending.back();
         pending.pop_back();
         for (CXML* p = pNode->m_pLastChild; p; p = p->m_pPrevSibling) {
             pending.push_back(p);
         }
-        pNode->m_pFirstChild = pNode->m_pLastChild = pNode->m_pNextChildPos = nullptr;
+        pNode->m_pFirstChild = pNode->m_pLastChild = nullptr;
         pNode->m_pParent = nullptr;
         delete pNode;
     }
@@ -81,37 +81,8 @@ void CXML::RemoveChild(CXML* pChild) {
     if (!pChild || pChild->m_pParent != this) {
         return;
     }
-    if (m_pNextChildPos == pChild) {
-        m_pNextChildPos = pChild->m_pNextSibling;
-    }
     (pChild->m_pPrevSibling ? pChild->m_pPrevSibling->m_pNextSibling : m_pFirstChild) = pChild->m_pNextSibling;
     (pChild->m_pNextSibling ? pChild->m_pNextSibling->m_pPrevSibling : m_pLastChild) = pChild->m_pPrevSibling;
     pChild->m_pPrevSibling = pChild->m_pNextSibling = nullptr;
     pChild->m_pParent = nullptr;
-}
-
-CXML* CXML::GetFirstChild() {
-    m_pNextChildPos = m_pFirstChild;
-    return GetNextChild();
-}
-
-CXML* CXML::GetNextChild() {
-    CXML* p = m_pNextChildPos;
-    if (p) {
-        m_pNextChildPos = p->m_pNextSibling;
-    }
-    return p;
-}
-
-CAttribute* CXML::GetFirstAttribute() {
-    m_pNextAttributePos = m_pFirstAttribute;
-    return GetNextAttribute();
-}
-
-CAttribute* CXML::GetNextAttribute() {
-    CAttribute* p = m_pNextAttributePos;
-    if (p) {
-        m_pNextAttributePos = p->m_pNext;
-    }
-    return p;
 }

@@ -11,7 +11,6 @@
 #pragma once
 
 #include "framework/core/File.h"
-#include "framework/core/Object.h"
 #include "framework/core/String.h"
 
 #include <string_view>
@@ -26,15 +25,18 @@ public:
     virtual void OnWarning(const CString& strText) = 0;
 };
 
-class CAttribute : public CObject {
+class CAttribute {
 public:
     // Takes the texts by value: the reader hands over texts it has just made, without a copy.
     CAttribute(CString strName, CString strValue)
         : m_strName(std::move(strName)), m_strValue(std::move(strValue)) {}
-    const char* GetRuntimeClassName() const override { return "CAttribute"; }
+    CAttribute(const CAttribute&) = delete;
+    CAttribute& operator=(const CAttribute&) = delete;
 
     const CString& GetName() const { return m_strName; }
     const CString& GetValue() const { return m_strValue; }
+    // The element's next attribute in name order, or null.
+    const CAttribute* NextAttribute() const { return m_pNext; }
 
     static void* operator new(size_t nSize);
     static void operator delete(void* p, size_t nSize);
@@ -46,13 +48,12 @@ private:
     CAttribute* m_pNext = nullptr;
 };
 
-class CXML : public CObject {
+class CXML {
 public:
     CXML() = default;
     CXML(const CXML&) = delete;
     CXML& operator=(const CXML&) = delete;
-    ~CXML() override;
-    const char* GetRuntimeClassName() const override { return "CXML"; }
+    ~CXML();
 
     // Reads one document from the file's current position into this node: declarations,
     // processing instructions and comments before the root are skipped, and the first start
@@ -82,12 +83,13 @@ public:
     // of the file cut it off.
     bool IsClosed() const { return m_bClosed; }
 
-    // Iteration over the children and the attributes; one iteration of each at a time. Removing
-    // the child that would come next is safe.
-    CXML* GetFirstChild();
-    CXML* GetNextChild();
-    CAttribute* GetFirstAttribute();
-    CAttribute* GetNextAttribute();
+    // The tree is walked without a cursor, by as many walkers at once as like:
+    //   for (CXML* p = node.FirstChild(); p; p = p->NextSibling())
+    // Keep the next sibling before destroying a child.
+    CXML* FirstChild() const { return m_pFirstChild; }
+    CXML* NextSibling() const { return m_pNextSibling; }
+    // The attributes in name order.
+    const CAttribute* FirstAttribute() const { return m_pFirstAttribute; }
 
     static void* operator new(size_t nSize);
     static void operator delete(void* p, size_t nSize);
@@ -114,9 +116,7 @@ private:
     CXML* m_pLastChild = nullptr;
     CXML* m_pPrevSibling = nullptr;
     CXML* m_pNextSibling = nullptr;
-    CXML* m_pNextChildPos = nullptr;
     CAttribute* m_pFirstAttribute = nullptr;
-    CAttribute* m_pNextAttributePos = nullptr;
     int m_bEndOfFile = 0;
     bool m_bClosed = false;
 };

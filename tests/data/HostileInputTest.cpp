@@ -70,17 +70,17 @@ TEST(HostileInputTest, WideTreesAndLongTagsStayLinear) {
     ASSERT_EQ(1, ParseText(xml, root));
     int nChildren = 0;
     CXML* pLast = nullptr;
-    for (CXML* p = root.GetFirstChild(); p; p = root.GetNextChild()) {
+    for (CXML* p = root.FirstChild(); p; p = p->NextSibling()) {
         ++nChildren;
         pLast = p;
     }
     EXPECT_EQ(kDepth + 1, nChildren);
-    CAttribute* pFirst = pLast->GetFirstAttribute();
+    const CAttribute* pFirst = pLast->FirstAttribute();
     EXPECT_EQ("a1", pFirst->GetName());
     EXPECT_EQ("again", pFirst->GetValue());
     int nAttributes = 1;
     CString strPrevious = pFirst->GetName();
-    for (CAttribute* p = pLast->GetNextAttribute(); p; p = pLast->GetNextAttribute()) {
+    for (const CAttribute* p = pFirst->NextAttribute(); p; p = p->NextAttribute()) {
         EXPECT_LT(strPrevious.Compare(p->GetName()), 0);
         strPrevious = p->GetName();
         ++nAttributes;

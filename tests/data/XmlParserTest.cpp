@@ -156,7 +156,7 @@ TEST(XmlParserTest, OnlyTheRootTextIsDecoded) {
     CXML root;
     ParseText("<r>&amp;lt; &quot;&apos;&gt;<c>&amp;</c></r>", root);
     EXPECT_EQ("< \"'>", root.GetText());
-    EXPECT_EQ("&amp;", root.GetFirstChild()->GetText());
+    EXPECT_EQ("&amp;", root.FirstChild()->GetText());
     EXPECT_EQ("<", CXML::DecodeEntities("&amp;lt;"));
     EXPECT_EQ("&#65;&quote;", CXML::DecodeEntities("&#65;&quote;"));
 }
@@ -165,8 +165,8 @@ TEST(XmlParserTest, IndentationBetweenTagsAddsNoText) {
     CXML root;
     ParseText("\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n\t<r>\r\n\t\t<c/>\r\n\t\t<d>\r\n\t\t</d>\r\n\t</r>\r\n", root);
     EXPECT_EQ("", root.GetText());
-    EXPECT_EQ("", root.GetFirstChild()->GetText());
-    EXPECT_EQ("", root.GetNextChild()->GetText());
+    EXPECT_EQ("", root.FirstChild()->GetText());
+    EXPECT_EQ("", root.FirstChild()->NextSibling()->GetText());
 }
 
 TEST(XmlParserTest, CharacterDataIsGatheredAroundChildren) {
@@ -187,7 +187,7 @@ TEST(XmlParserTest, FileWithoutTagsGivesNoRoot) {
     EXPECT_EQ(0, ParseText("<?xml version=\"1.0\"?><!-- only -->", root));
     EXPECT_EQ(0, ParseText("<unfinished", root));
     EXPECT_EQ("", root.GetText());
-    EXPECT_EQ(nullptr, root.GetFirstChild());
+    EXPECT_EQ(nullptr, root.FirstChild());
 }
 
 TEST(XmlParserTest, LoadWithANameSkipsOtherTags) {

@@ -24,13 +24,13 @@ inline std::string Describe(CXML& node) {
     std::string s = node.GetName().GetStdString();
     s += "[";
     bool bFirst = true;
-    for (CAttribute* p = node.GetFirstAttribute(); p; p = node.GetNextAttribute()) {
+    for (const CAttribute* p = node.FirstAttribute(); p; p = p->NextAttribute()) {
         s += (bFirst ? "" : ",") + p->GetName().GetStdString() + "=" + p->GetValue().GetStdString();
         bFirst = false;
     }
     s += "](";
     bFirst = true;
-    for (CXML* p = node.GetFirstChild(); p; p = node.GetNextChild()) {
+    for (CXML* p = node.FirstChild(); p; p = p->NextSibling()) {
         s += (bFirst ? "" : ",") + Describe(*p);
         bFirst = false;
     }
