@@ -16,13 +16,17 @@ namespace {
 class CCountingSink : public CXMLWarningSink {
 public:
     explicit CCountingSink(CXMLWarningSink* pNext) : m_pNext(pNext) {}
-    void OnWarning(const CString& strText) override {
+    void OnWarning(const CString& strText, int64_t nOffset) override {
         ++m_nCount;
+        if (m_nFirstOffset == kNoOffset) {
+            m_nFirstOffset = nOffset;
+        }
         if (m_pNext) {
-            m_pNext->OnWarning(strText);
+            m_pNext->OnWarning(strText, nOffset);
         }
     }
     int m_nCount = 0;
+    int64_t m_nFirstOffset = kNoOffset; // of the first warning about a tag
 
 private:
     CXMLWarningSink* m_pNext;
@@ -37,22 +41,25 @@ bool HasText(const CString& strText) {
     return false;
 }
 
-// True when anything but white space, comments and processing instructions follows the root.
-bool HasDataAfterRoot(CFile& file) {
+// Where the first thing after the root begins that is not white space, a comment or a
+// processing instruction; kNoOffset when nothing does.
+int64_t DataAfterRoot(CFile& file) {
     CXML scratch;
     CXMLReader reader(file);
     std::string token;
+    int64_t nAfterLast = file.GetPosition();
     for (;;) {
         reader.ReadToken(scratch, token);
         if (HasText(scratch.GetText())) {
-            return true;
+            return nAfterLast; // the text's line, at least
         }
         if (scratch.IsEndOfFile()) {
-            return false;
+            return kNoOffset;
         }
         if (!IsSkippedTag(token)) {
-            return true;
+            return reader.TokenOffset();
         }
+        nAfterLast = reader.TokenOffset() + static_cast<int64_t>(token.size());
         scratch.Clear();
     }
 }
@@ -73,7 +80,7 @@ void WarnOfControlCharacters(const CContactArray& contacts, int nFirst, CXMLWarn
                     strText.Format("Warning Control character \\x%02X in %s of the contact \"%s, %s\"", c,
                                    CContact::FieldTag(f), EscapeControlBytes(contact.lastname).GetString(),
                                    EscapeControlBytes(contact.firstname).GetString());
-                    sink.OnWarning(strText);
+                    sink.OnWarning(strText, kNoOffset);
                     break;
                 }
             }
@@ -126,20 +133,28 @@ void DecodeValues(CContactArray& contacts, int nFirst, unsigned nLegacyCodePage,
                 CString strText;
                 strText.Format("Warning Bytes that are no UTF-8 text in %s of the contact \"%s, %s\"",
                                CContact::FieldTag(f), contact.lastname.GetString(), contact.firstname.GetString());
-                sink.OnWarning(strText);
+                sink.OnWarning(strText, kNoOffset);
             }
         }
     }
 }
 
-LoadStatus Classify(CFile& file, CXML& root, const CLoadResult& result) {
+// Whether the tree holds the whole file, and where it stops being so: the first warning about a
+// tag, the end that cut the root off, or what follows the root.
+LoadStatus Classify(CFile& file, CXML& root, CLoadResult& result, int64_t nFirstWarningOffset) {
     if (!result.nParsed) {
-        return file.Seek(0, CFile::end) == 0 ? LoadStatus::complete : LoadStatus::partial;
+        int64_t nSize = file.Seek(0, CFile::end);
+        result.nProblemOffset = nSize == 0 ? kNoOffset : 0;
+        return nSize == 0 ? LoadStatus::complete : LoadStatus::partial;
     }
-    if (result.nWarnings > 0 || !root.IsClosed() || HasDataAfterRoot(file)) {
-        return LoadStatus::partial;
+    result.nProblemOffset = nFirstWarningOffset;
+    if (result.nProblemOffset == kNoOffset && !root.IsClosed()) {
+        result.nProblemOffset = file.Seek(0, CFile::end);
     }
-    return LoadStatus::complete;
+    if (result.nProblemOffset == kNoOffset) {
+        result.nProblemOffset = DataAfterRoot(file);
+    }
+    return result.nWarnings > 0 || result.nProblemOffset != kNoOffset ? LoadStatus::partial : LoadStatus::complete;
 }
 
 } // namespace
@@ -258,7 +273,7 @@ CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CX
     WarnOfControlCharacters(contacts, nFirst, counter);
     result.nWarnings = counter.m_nCount;
     result.status = bSavedLayout ? (result.nWarnings > 0 ? LoadStatus::partial : LoadStatus::complete)
-                                 : Classify(file, root, result);
+                                 : Classify(file, root, result, counter.m_nFirstOffset);
     if (file.GetFailure().m_cause != CFileException::none) {
         result.status = LoadStatus::unreadable;
         result.failure = file.GetFailure();

@@ -16,6 +16,10 @@ struct CLoadResult {
     LoadStatus status = LoadStatus::missing;
     int nParsed = 0;        // 1 when a root element was found
     int nWarnings = 0;      // warnings the reader reported
+    // Where the file stops being what the reader understood: the byte offset of the first
+    // damaged tag, of the end that cut the root off, or of what follows the root; kNoOffset for
+    // a whole file, or one whose only faults are values (the warnings name their contacts).
+    int64_t nProblemOffset = kNoOffset;
     CFileException failure; // why an unreadable file could not be read
     // Not 0: the file held the bytes of this code page, as books before UTF-8 did, and the
     // values were converted from it.

@@ -16,12 +16,12 @@ namespace {
 class CFirstWarningSink : public CXMLWarningSink {
 public:
     CFirstWarningSink(CString& strFirst, CXMLWarningSink* pNext) : m_strFirst(strFirst), m_pNext(pNext) {}
-    void OnWarning(const CString& strText) override {
+    void OnWarning(const CString& strText, int64_t nOffset) override {
         if (m_strFirst.IsEmpty()) {
             m_strFirst = strText;
         }
         if (m_pNext) {
-            m_pNext->OnWarning(strText);
+            m_pNext->OnWarning(strText, nOffset);
         }
     }
 

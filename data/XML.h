@@ -18,11 +18,15 @@
 
 class CXMLReader;
 
-// Receives the reader's warnings, in document order.
+// The offset of a warning about a value rather than a tag: its text names the value's contact.
+const int64_t kNoOffset = -1;
+
+// Receives the reader's warnings, in document order, each with the byte offset in the file of
+// the tag it is about.
 class CXMLWarningSink {
 public:
     virtual ~CXMLWarningSink() = default;
-    virtual void OnWarning(const CString& strText) = 0;
+    virtual void OnWarning(const CString& strText, int64_t nOffset) = 0;
 };
 
 class CAttribute {
@@ -99,7 +103,7 @@ private:
 
     void ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink* pSink);
     // Sets the name and attributes from a tag; returns true when content follows.
-    bool BuildFromTag(std::string_view token, CXMLWarningSink* pSink);
+    bool BuildFromTag(std::string_view token, int64_t nOffset, CXMLWarningSink* pSink);
     void SetSortedAttributes(std::string_view attributes);
     bool IsEndTag(const std::string& token) const;
     void FinishContent();

@@ -275,7 +275,7 @@ void CXML::ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink
     Clear();
     m_bEndOfFile = 0;
     m_bClosed = false;
-    if (!BuildFromTag(token, pSink)) {
+    if (!BuildFromTag(token, reader.TokenOffset(), pSink)) {
         return;
     }
     // The open elements, innermost last. An element without a name is parsed like any other
@@ -299,7 +299,7 @@ void CXML::ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink
             continue;
         }
         CXML* pChild = new CXML;
-        bool bHasContent = pChild->BuildFromTag(next, pSink);
+        bool bHasContent = pChild->BuildFromTag(next, reader.TokenOffset(), pSink);
         if (!pChild->m_strName.IsEmpty()) {
             pNode->AppendChild(pChild);
         }
@@ -311,17 +311,17 @@ void CXML::ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink
     }
 }
 
-bool CXML::BuildFromTag(std::string_view token, CXMLWarningSink* pSink) {
+bool CXML::BuildFromTag(std::string_view token, int64_t nOffset, CXMLWarningSink* pSink) {
     if (token.empty() || token[0] != '<') {
         return false;
     }
     std::string_view name = ElementNameOf(token);
     m_strName = ToCString(name);
     if (!name.empty() && name[0] == '/' && pSink) {
-        pSink->OnWarning(CString(kWarningUnmatchedEnd) + EscapeControlBytes(m_strName));
+        pSink->OnWarning(CString(kWarningUnmatchedEnd) + EscapeControlBytes(m_strName), nOffset);
     }
     if (token.back() != '>' && pSink) {
-        pSink->OnWarning(kWarningIncomplete);
+        pSink->OnWarning(kWarningIncomplete, nOffset);
     }
     bool bSelfClosing = token.size() >= 2 && token[token.size() - 2] == '/';
     // The attribute text lies between the name and the closing ">" (or "/>").

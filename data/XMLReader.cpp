@@ -90,6 +90,7 @@ void CXMLReader::ReadToken(CXML& node, std::string& token) {
     // The tag up to the first ">" outside quotes. Either kind of quote opens a stretch that the
     // same kind closes; both ends are written as double quotes.
     token += '<';
+    m_nTokenOffset = m_nBufferOffset + static_cast<int64_t>(m_nPos);
     ++m_nPos;
     char chQuote = 0;
     for (;;) {

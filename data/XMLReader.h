@@ -28,6 +28,8 @@ public:
     void ReadToken(CXML& node, std::string& token);
     // Puts the file just after what was consumed.
     void Finish();
+    // The file offset of the "<" of the last tag read; -1 before the first.
+    int64_t TokenOffset() const { return m_nTokenOffset; }
 
 private:
     bool Refill();
@@ -41,4 +43,5 @@ private:
     int64_t m_nBufferOffset; // file position of m_buffer[0]
     bool m_bAtEnd = false;
     std::string m_piece;
+    int64_t m_nTokenOffset = -1;
 };

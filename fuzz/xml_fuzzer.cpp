@@ -16,7 +16,7 @@ namespace {
 
 class CCountingSink : public CXMLWarningSink {
 public:
-    void OnWarning(const CString&) override { ++m_nCount; }
+    void OnWarning(const CString&, int64_t) override { ++m_nCount; }
     int m_nCount = 0;
 };
 

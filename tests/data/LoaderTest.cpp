@@ -73,18 +73,35 @@ TEST(LoaderTest, WrittenFilesLoadBackExactly) {
     EXPECT_EQ(BuildAddressBookDocument(written).GetStdString(), BuildAddressBookDocument(loaded).GetStdString());
 }
 
-TEST(LoaderTest, ReportsHowCompletelyTheFileWasRead) {
-    CContactArray contacts;
-    EXPECT_EQ(LoadStatus::complete, LoadText("", contacts).status);
-    EXPECT_EQ(LoadStatus::complete, LoadText(Book("") + "<!-- saved -->\r\n<?pi?>\r\n", contacts).status);
-    EXPECT_EQ(LoadStatus::complete, LoadText("<addressbook/>", contacts).status);
-    EXPECT_EQ(LoadStatus::partial, LoadText(" \r\n", contacts).status);
-    EXPECT_EQ(LoadStatus::partial, LoadText("no tags at all", contacts).status);
-    EXPECT_EQ(LoadStatus::partial, LoadText(std::string(kHead) + "\t\t<entry>", contacts).status);
-    EXPECT_EQ(LoadStatus::partial, LoadText(Book("\t\t<entry></x></entry>\r\n"), contacts).status);
-    EXPECT_EQ(LoadStatus::partial, LoadText(Book("") + "<more/>", contacts).status);
-    EXPECT_EQ(LoadStatus::partial, LoadText(Book("") + "stray text", contacts).status);
+// The status, and where the file stops being what the reader understood.
+TEST(LoaderTest, ReportsHowCompletelyTheFileWasReadAndWhereItStops) {
+    const std::string strHead = kHead;
+    const int64_t nBookEnd = static_cast<int64_t>(Book("").size());
+    const struct {
+        std::string xml;
+        LoadStatus status;
+        int64_t nProblemOffset;
+    } cases[] = {
+        {"", LoadStatus::complete, kNoOffset},
+        {Book("") + "<!-- saved -->\r\n<?pi?>\r\n", LoadStatus::complete, kNoOffset},
+        {"<addressbook/>", LoadStatus::complete, kNoOffset},
+        {" \r\n", LoadStatus::partial, 0},
+        {"no tags at all", LoadStatus::partial, 0},
+        {strHead + "\t\t<entry>", LoadStatus::partial, static_cast<int64_t>(strHead.size()) + 9},
+        {strHead + "\t\t<entry><lastname value=\"A", LoadStatus::partial, static_cast<int64_t>(strHead.size()) + 27},
+        {Book("\t\t<entry></x></entry>\r\n"), LoadStatus::partial, static_cast<int64_t>(strHead.size()) + 9},
+        {Book("") + "<more/>", LoadStatus::partial, nBookEnd},
+        {Book("") + "<!-- c --> stray text", LoadStatus::partial, nBookEnd + 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xml);
+        CContactArray contacts;
+        CLoadResult result = LoadText(c.xml, contacts);
+        EXPECT_EQ(c.status, result.status);
+        EXPECT_EQ(c.nProblemOffset, result.nProblemOffset);
+    }
 
+    CContactArray contacts;
     CMemoryFile failing(Book("\t\t<entry/>\r\n"));
     failing.FailReadsFrom(40);
     CXML root;
@@ -113,6 +130,7 @@ TEST(LoaderTest, WarningsReachTheSinkAndMakeTheLoadPartial) {
     EXPECT_EQ(2, result.nWarnings); // "/entry", then the root's own end tag inside it
     ASSERT_EQ(2u, sink.m_warnings.size());
     EXPECT_EQ("Warning Element Terminator exists without matching initial Block /entry", sink.m_warnings[0]);
+    EXPECT_EQ(static_cast<int64_t>(std::string(kHead).size()) + 38, sink.m_offsets[0]);
     ASSERT_EQ(1, contacts.GetSize());
     EXPECT_EQ("A", contacts[0].lastname);
 }

@@ -85,7 +85,7 @@ TEST(UnicodeBookTest, OldBooksAreConvertedAndDamagedOnesReported) {
         WriteBytes(strPath, strOld);
 
         struct : CXMLWarningSink {
-            void OnWarning(const CString& strText) override { warnings.push_back(strText.GetStdString()); }
+            void OnWarning(const CString& strText, int64_t) override { warnings.push_back(strText.GetStdString()); }
             std::vector<std::string> warnings;
         } sink;
         CContactBook book(strPath.c_str());

@@ -10,8 +10,12 @@
 
 class CRecordingSink : public CXMLWarningSink {
 public:
-    void OnWarning(const CString& strText) override { m_warnings.push_back(strText.GetStdString()); }
+    void OnWarning(const CString& strText, int64_t nOffset) override {
+        m_warnings.push_back(strText.GetStdString());
+        m_offsets.push_back(nOffset);
+    }
     std::vector<std::string> m_warnings;
+    std::vector<int64_t> m_offsets;
 };
 
 inline int ParseText(const std::string& xml, CXML& root, CXMLWarningSink* pSink = nullptr, unsigned nMaxRead = ~0u) {

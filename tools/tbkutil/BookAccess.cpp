@@ -9,7 +9,7 @@ const unsigned kQuitTimeoutMs = 10000;
 
 } // namespace
 
-void CStderrSink::OnWarning(const CString& strText) { Print(stderr, "%s\n", strText.GetString()); }
+void CStderrSink::OnWarning(const CString& strText, int64_t) { Print(stderr, "%s\n", strText.GetString()); }
 
 int Fail(const char* pszFormat, const char* pszArgument) {
     Print(stderr, "tbkutil: ");

@@ -12,7 +12,7 @@ const int kExitFailed = 2; // nothing written
 // Prints the reader's warnings to stderr as they come.
 class CStderrSink : public CXMLWarningSink {
 public:
-    void OnWarning(const CString& strText) override;
+    void OnWarning(const CString& strText, int64_t nOffset) override;
 };
 
 // Prints "tbkutil: " and the message to stderr; returns kExitFailed.
