@@ -266,7 +266,7 @@ CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CX
         result.nParsed = 1;
     } else {
         file.Seek(nStart, CFile::begin);
-        result.nParsed = root.Load(file, CString(), &counter);
+        result.nParsed = CXMLParser::Load(root, file, CString(), &counter);
         CollectEntries(root, contacts);
     }
     DecodeValues(contacts, nFirst, nLegacyCodePage, result, counter);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ContactArray.h"
-#include "XML.h"
+#include "XMLParser.h"
 
 enum class LoadStatus {
     missing,    // no file yet: the normal first start

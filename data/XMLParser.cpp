@@ -1,5 +1,5 @@
-// Reading a document into CXML nodes: Load, ParseElement and the tag rules.
-#include "XML.h"
+#include "XMLParser.h"
+
 #include "XMLReader.h"
 
 #include "framework/core/CodePage.h"
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-const char* const CXML::kWarningUnmatchedEnd = "Warning Element Terminator exists without matching initial Block ";
-const char* const CXML::kWarningIncomplete = "Warning Tag Block is Incomplete";
+const char* const CXMLParser::kWarningUnmatchedEnd = "Warning Element Terminator exists without matching initial Block ";
+const char* const CXMLParser::kWarningIncomplete = "Warning Tag Block is Incomplete";
 
 CString EscapeControlBytes(const CString& strText) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -210,7 +210,7 @@ void SortAndMergeNames(std::vector<ParsedAttribute>& attributes) {
 
 } // namespace
 
-int CXML::IsStartTag(const CString& strToken, const CString& strName) {
+int CXMLParser::IsStartTag(const CString& strToken, const CString& strName) {
     std::string_view token(strToken.GetString(), static_cast<size_t>(strToken.GetLength()));
     if (token.empty() || token[0] != '<') {
         return 0;
@@ -224,7 +224,7 @@ int CXML::IsStartTag(const CString& strToken, const CString& strName) {
     return ElementNameOf(token) == std::string_view(strName.GetString(), static_cast<size_t>(strName.GetLength()));
 }
 
-CString CXML::DecodeEntities(const CString& strText) {
+CString CXMLParser::DecodeEntities(const CString& strText) {
     CString strResult(strText);
     strResult.Replace("&amp;", "&");
     strResult.Replace("&lt;", "<");
@@ -234,63 +234,63 @@ CString CXML::DecodeEntities(const CString& strText) {
     return strResult;
 }
 
-CString CXML::ReadToken(CFile& file) {
+CString CXMLParser::ReadToken(CXML& node, CFile& file) {
     CXMLReader reader(file);
     std::string token;
-    reader.ReadToken(*this, token);
+    reader.ReadToken(node, token);
     reader.Finish();
     return CString(std::move(token));
 }
 
-int CXML::Load(CFile& file, const CString& strName, CXMLWarningSink* pSink) {
-    m_strName = strName;
-    m_bEndOfFile = 0;
+int CXMLParser::Load(CXML& root, CFile& file, const CString& strName, CXMLWarningSink* pSink) {
+    root.m_strName = strName;
+    root.m_bEndOfFile = 0;
     CXMLReader reader(file);
     std::string token;
-    reader.ReadToken(*this, token);
-    while (IsSkippedTag(token) && !m_bEndOfFile) {
-        reader.ReadToken(*this, token);
+    reader.ReadToken(root, token);
+    while (IsSkippedTag(token) && !root.m_bEndOfFile) {
+        reader.ReadToken(root, token);
     }
-    while (!m_bEndOfFile && !IsStartTag(CString(token), strName)) {
-        reader.ReadToken(*this, token);
+    while (!root.m_bEndOfFile && !IsStartTag(CString(token), strName)) {
+        reader.ReadToken(root, token);
     }
-    m_strText.Empty();
-    if (m_bEndOfFile) {
+    root.m_strText.Empty();
+    if (root.m_bEndOfFile) {
         reader.Finish();
         return 0;
     }
-    ParseFrom(token, reader, pSink);
-    m_strText = DecodeEntities(m_strText);
+    ParseFrom(root, token, reader, pSink);
+    root.m_strText = DecodeEntities(root.m_strText);
     reader.Finish();
     return 1;
 }
 
-void CXML::ParseElement(const CString& strToken, CFile& file, CXMLWarningSink* pSink) {
+void CXMLParser::ParseElement(CXML& node, const CString& strToken, CFile& file, CXMLWarningSink* pSink) {
     CXMLReader reader(file);
-    ParseFrom(std::string_view(strToken.GetString(), static_cast<size_t>(strToken.GetLength())), reader, pSink);
+    ParseFrom(node, std::string_view(strToken.GetString(), static_cast<size_t>(strToken.GetLength())), reader, pSink);
     reader.Finish();
 }
 
-void CXML::ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink* pSink) {
-    Clear();
-    m_bEndOfFile = 0;
-    m_bClosed = false;
-    if (!BuildFromTag(token, reader.TokenOffset(), pSink)) {
+void CXMLParser::ParseFrom(CXML& top, std::string_view token, CXMLReader& reader, CXMLWarningSink* pSink) {
+    top.Clear();
+    top.m_bEndOfFile = 0;
+    top.m_bClosed = false;
+    if (!BuildFromTag(top, token, reader.TokenOffset(), pSink)) {
         return;
     }
     // The open elements, innermost last. An element without a name is parsed like any other
     // (it consumes its content) but is not linked into the tree; it is destroyed when it ends.
-    std::vector<CXML*> open{this};
+    std::vector<CXML*> open{&top};
     std::string next;
     while (!open.empty()) {
         CXML* pNode = open.back();
         reader.ReadToken(*pNode, next);
-        bool bEndTag = pNode->IsEndTag(next);
+        bool bEndTag = IsEndTag(*pNode, next);
         if (bEndTag || pNode->m_bEndOfFile) {
             pNode->m_bClosed = bEndTag;
-            pNode->FinishContent();
+            FinishContent(*pNode);
             open.pop_back();
-            if (pNode != this && !pNode->m_pParent) {
+            if (pNode != &top && !pNode->m_pParent) {
                 delete pNode;
             }
             continue;
@@ -299,7 +299,7 @@ void CXML::ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink
             continue;
         }
         CXML* pChild = new CXML;
-        bool bHasContent = pChild->BuildFromTag(next, reader.TokenOffset(), pSink);
+        bool bHasContent = BuildFromTag(*pChild, next, reader.TokenOffset(), pSink);
         if (!pChild->m_strName.IsEmpty()) {
             pNode->AppendChild(pChild);
         }
@@ -311,14 +311,14 @@ void CXML::ParseFrom(std::string_view token, CXMLReader& reader, CXMLWarningSink
     }
 }
 
-bool CXML::BuildFromTag(std::string_view token, int64_t nOffset, CXMLWarningSink* pSink) {
+bool CXMLParser::BuildFromTag(CXML& node, std::string_view token, int64_t nOffset, CXMLWarningSink* pSink) {
     if (token.empty() || token[0] != '<') {
         return false;
     }
     std::string_view name = ElementNameOf(token);
-    m_strName = ToCString(name);
+    node.m_strName = ToCString(name);
     if (!name.empty() && name[0] == '/' && pSink) {
-        pSink->OnWarning(CString(kWarningUnmatchedEnd) + EscapeControlBytes(m_strName), nOffset);
+        pSink->OnWarning(CString(kWarningUnmatchedEnd) + EscapeControlBytes(node.m_strName), nOffset);
     }
     if (token.back() != '>' && pSink) {
         pSink->OnWarning(kWarningIncomplete, nOffset);
@@ -327,14 +327,14 @@ bool CXML::BuildFromTag(std::string_view token, int64_t nOffset, CXMLWarningSink
     // The attribute text lies between the name and the closing ">" (or "/>").
     size_t nEnd = token.size() - (bSelfClosing ? 2 : 1);
     size_t nBegin = 1 + name.size();
-    SetSortedAttributes(nBegin < nEnd ? token.substr(nBegin, nEnd - nBegin) : std::string_view());
+    SetSortedAttributes(node, nBegin < nEnd ? token.substr(nBegin, nEnd - nBegin) : std::string_view());
     if (bSelfClosing) {
-        m_bClosed = true;
+        node.m_bClosed = true;
     }
     return !bSelfClosing;
 }
 
-void CXML::SetSortedAttributes(std::string_view text) {
+void CXMLParser::SetSortedAttributes(CXML& node, std::string_view text) {
     thread_local std::vector<ParsedAttribute> attributes;
     attributes.clear();
     SplitAttributes(text, attributes);
@@ -342,8 +342,8 @@ void CXML::SetSortedAttributes(std::string_view text) {
         return;
     }
     SortAndMergeNames(attributes);
-    DestroyAttributes();
-    CAttribute** ppLink = &m_pFirstAttribute;
+    node.DestroyAttributes();
+    CAttribute** ppLink = &node.m_pFirstAttribute;
     for (const ParsedAttribute& attribute : attributes) {
         *ppLink = new CAttribute(ToCString(attribute.Name()), ToCString(attribute.value));
         ppLink = &(*ppLink)->m_pNext;
@@ -354,15 +354,16 @@ void CXML::SetSortedAttributes(std::string_view text) {
     }
 }
 
-bool CXML::IsEndTag(const std::string& token) const {
-    size_t nName = static_cast<size_t>(m_strName.GetLength());
+bool CXMLParser::IsEndTag(const CXML& node, const std::string& token) {
+    const CString& strName = node.m_strName;
+    size_t nName = static_cast<size_t>(strName.GetLength());
     return token.size() == nName + 3 && token[0] == '<' && token[1] == '/' && token.back() == '>' &&
-           token.compare(2, nName, m_strName.GetString(), nName) == 0;
+           token.compare(2, nName, strName.GetString(), nName) == 0;
 }
 
-void CXML::FinishContent() {
-    int nLength = m_strText.GetLength();
-    if (nLength > 0 && m_strText[nLength - 1] == '\n') {
-        m_strText.SetAt(nLength - 1, ' ');
+void CXMLParser::FinishContent(CXML& node) {
+    int nLength = node.m_strText.GetLength();
+    if (nLength > 0 && node.m_strText[nLength - 1] == '\n') {
+        node.m_strText.SetAt(nLength - 1, ' ');
     }
 }

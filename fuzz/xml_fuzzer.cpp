@@ -72,7 +72,7 @@ void CheckQuickReaderAgrees(const std::string& bytes) {
     CXML root;
     CCountingSink sink;
     CContactArray tree;
-    Check(root.Load(treeFile, CString(), &sink) == 1);
+    Check(CXMLParser::Load(root, treeFile, CString(), &sink) == 1);
     CollectEntries(root, tree);
     Check(sink.m_nCount == 0 && root.IsClosed());
     Check(SameContacts(quick, tree, true));

@@ -23,7 +23,7 @@ TreeRead ReadTree(const std::string& bytes) {
     CXML root;
     CRecordingSink sink;
     TreeRead read;
-    if (root.Load(file, CString(), &sink)) {
+    if (CXMLParser::Load(root, file, CString(), &sink)) {
         CollectEntries(root, read.contacts);
         read.bClosed = root.IsClosed();
         char ch;

@@ -93,7 +93,7 @@ TEST(XmlParserTest, ManyAttributesEndAsIfSetOneByOne) {
 TEST(XmlParserTest, QuotesInsideATagAreWrittenAsDoubleQuotes) {
     CMemoryFile file("<t a='x\"y' b=\"p'q\">rest");
     CXML node;
-    EXPECT_EQ("<t a=\"x\"y\" b=\"p'q\">", node.ReadToken(file));
+    EXPECT_EQ("<t a=\"x\"y\" b=\"p'q\">", CXMLParser::ReadToken(node, file));
 }
 
 TEST(XmlParserTest, UnquotedValueRunsToWhiteSpaceAndDoesNotStopTheParser) {
@@ -157,8 +157,8 @@ TEST(XmlParserTest, OnlyTheRootTextIsDecoded) {
     ParseText("<r>&amp;lt; &quot;&apos;&gt;<c>&amp;</c></r>", root);
     EXPECT_EQ("< \"'>", root.GetText());
     EXPECT_EQ("&amp;", root.FirstChild()->GetText());
-    EXPECT_EQ("<", CXML::DecodeEntities("&amp;lt;"));
-    EXPECT_EQ("&#65;&quote;", CXML::DecodeEntities("&#65;&quote;"));
+    EXPECT_EQ("<", CXMLParser::DecodeEntities("&amp;lt;"));
+    EXPECT_EQ("&#65;&quote;", CXMLParser::DecodeEntities("&#65;&quote;"));
 }
 
 TEST(XmlParserTest, IndentationBetweenTagsAddsNoText) {
@@ -193,7 +193,7 @@ TEST(XmlParserTest, FileWithoutTagsGivesNoRoot) {
 TEST(XmlParserTest, LoadWithANameSkipsOtherTags) {
     CMemoryFile file("<x/><yy/><y a=\"1\"><z/></y>");
     CXML root;
-    EXPECT_EQ(1, root.Load(file, "y"));
+    EXPECT_EQ(1, CXMLParser::Load(root, file, "y"));
     EXPECT_EQ("y[a=1](z[]())", Describe(root));
 }
 
@@ -208,26 +208,26 @@ TEST(XmlParserTest, EndOfFileClosesEveryOpenElement) {
 }
 
 TEST(XmlParserTest, IsStartTagMatchesTheTagName) {
-    EXPECT_EQ(1, CXML::IsStartTag("<a b=\"1\">", "a"));
-    EXPECT_EQ(1, CXML::IsStartTag("<a>", "a"));
-    EXPECT_EQ(1, CXML::IsStartTag("<a/>", "a"));
-    EXPECT_EQ(0, CXML::IsStartTag("<ab>", "a"));
-    EXPECT_EQ(0, CXML::IsStartTag("<A>", "a"));
-    EXPECT_EQ(0, CXML::IsStartTag("<a", "a"));
-    EXPECT_EQ(0, CXML::IsStartTag("a>", "a"));
-    EXPECT_EQ(0, CXML::IsStartTag("", ""));
-    EXPECT_EQ(1, CXML::IsStartTag("<", ""));
-    EXPECT_EQ(1, CXML::IsStartTag("</x>", ""));
+    EXPECT_EQ(1, CXMLParser::IsStartTag("<a b=\"1\">", "a"));
+    EXPECT_EQ(1, CXMLParser::IsStartTag("<a>", "a"));
+    EXPECT_EQ(1, CXMLParser::IsStartTag("<a/>", "a"));
+    EXPECT_EQ(0, CXMLParser::IsStartTag("<ab>", "a"));
+    EXPECT_EQ(0, CXMLParser::IsStartTag("<A>", "a"));
+    EXPECT_EQ(0, CXMLParser::IsStartTag("<a", "a"));
+    EXPECT_EQ(0, CXMLParser::IsStartTag("a>", "a"));
+    EXPECT_EQ(0, CXMLParser::IsStartTag("", ""));
+    EXPECT_EQ(1, CXMLParser::IsStartTag("<", ""));
+    EXPECT_EQ(1, CXMLParser::IsStartTag("</x>", ""));
 }
 
 TEST(XmlParserTest, ReadTokenLeavesTheFileAfterTheTag) {
     CMemoryFile file("abc<t x='1'>rest");
     CXML node;
-    EXPECT_EQ("<t x=\"1\">", node.ReadToken(file));
+    EXPECT_EQ("<t x=\"1\">", CXMLParser::ReadToken(node, file));
     EXPECT_EQ(12, file.GetPosition());
     EXPECT_EQ("abc", node.GetText());
     EXPECT_EQ(0, node.IsEndOfFile());
-    EXPECT_EQ("", node.ReadToken(file));
+    EXPECT_EQ("", CXMLParser::ReadToken(node, file));
     EXPECT_EQ(1, node.IsEndOfFile());
     EXPECT_EQ("abcrest", node.GetText());
 }
@@ -235,7 +235,7 @@ TEST(XmlParserTest, ReadTokenLeavesTheFileAfterTheTag) {
 TEST(XmlParserTest, LoadLeavesTheFileAfterTheRoot) {
     CMemoryFile file("<a><b/></a><tail/>");
     CXML root;
-    ASSERT_EQ(1, root.Load(file, ""));
+    ASSERT_EQ(1, CXMLParser::Load(root, file, ""));
     EXPECT_EQ(11, file.GetPosition());
 }
 
@@ -243,7 +243,7 @@ TEST(XmlParserTest, ParseElementWarnsAboutAnIncompleteTag) {
     CMemoryFile file("<c/></a>");
     CXML node;
     CRecordingSink sink;
-    node.ParseElement("<a b", file, &sink);
+    CXMLParser::ParseElement(node, "<a b", file, &sink);
     ASSERT_EQ(1u, sink.m_warnings.size());
     EXPECT_EQ("Warning Tag Block is Incomplete", sink.m_warnings[0]);
     EXPECT_EQ("a[](c[]())", Describe(node));
@@ -251,7 +251,7 @@ TEST(XmlParserTest, ParseElementWarnsAboutAnIncompleteTag) {
 
     // Without a blank the name runs up to the last character, so "<a" has none.
     CMemoryFile rest("");
-    node.ParseElement("<a", rest, &sink);
+    CXMLParser::ParseElement(node, "<a", rest, &sink);
     EXPECT_EQ("", node.GetName());
 }
 

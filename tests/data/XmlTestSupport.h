@@ -2,7 +2,7 @@
 // in one line: name[attr=value,...](children) with texts left out.
 #pragma once
 
-#include "data/XML.h"
+#include "data/XMLParser.h"
 #include "support/MemoryFile.h"
 
 #include <string>
@@ -21,7 +21,7 @@ public:
 inline int ParseText(const std::string& xml, CXML& root, CXMLWarningSink* pSink = nullptr, unsigned nMaxRead = ~0u) {
     CMemoryFile file(xml);
     file.LimitReadsTo(nMaxRead);
-    return root.Load(file, CString(), pSink);
+    return CXMLParser::Load(root, file, CString(), pSink);
 }
 
 inline std::string Describe(CXML& node) {
