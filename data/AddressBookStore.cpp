@@ -77,16 +77,17 @@ bool BackUpFile(const char* pszPath, CFile& source, CFile& backup, CString* pBac
     }
     CString strName;
     if (!CreateFirstFreeBackup(CString(pszPath), backup, strName, error)) {
-        source.Close(nullptr);
+        (void)source.Close(nullptr); // only read
         Report(error, pError);
         return false;
     }
     bool bCopied = CopyAll(source, backup, error) && backup.Flush(&error) && backup.Close(&error);
-    source.Close(nullptr);
+    (void)source.Close(nullptr); // only read
     if (!bCopied) {
-        // Half a backup would pass for a whole one later; only a complete copy may stay.
-        backup.Close(nullptr);
-        backup.Remove(strName, nullptr);
+        // Half a backup would pass for a whole one later; only a complete copy may stay. The
+        // copy's failure is the cause to tell, not a second one while clearing up.
+        (void)backup.Close(nullptr);
+        (void)backup.Remove(strName, nullptr);
         Report(error, pError);
         return false;
     }

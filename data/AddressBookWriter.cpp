@@ -188,8 +188,9 @@ bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& 
         file.Flush(&error) && file.Close(&error) && file.Rename(strTemp, pszPath, &error);
     if (!bSaved) {
         if (bOpened) {
-            file.Close(nullptr);
-            file.Remove(strTemp, nullptr);
+            // Clearing up after the failure: its first cause is the one to tell.
+            (void)file.Close(nullptr);
+            (void)file.Remove(strTemp, nullptr);
         }
         if (pError) {
             // The user knows the address book, not its temporary twin.

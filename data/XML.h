@@ -51,7 +51,6 @@ public:
 
     const CString& GetName() const { return m_strName; }
     const CString& GetText() const { return m_strText; }
-    CXML* GetParent() const { return m_pParent; }
     int IsEndOfFile() const { return m_bEndOfFile; }
     // True when the element ended with its own end tag or closed itself; false when the end
     // of the file cut it off.

@@ -50,12 +50,6 @@ ContactFileFormat GuessFormat(const CString& strName, const std::string& strData
                                                              : ContactFileFormat::csv;
 }
 
-ContactFileFormat FormatOf(ExportKind kind) {
-    return kind == ExportKind::vcard30 || kind == ExportKind::vcard40 || kind == ExportKind::vcard21
-               ? ContactFileFormat::vcard
-               : ContactFileFormat::csv;
-}
-
 std::string BuildExport(const CContactArray& contacts, ExportKind kind) {
     switch (kind) {
     case ExportKind::vcard30: return BuildVCards(contacts, VCardVersion::v30);

@@ -23,7 +23,6 @@ ContactFileFormat GuessFormat(const CString& strName, const std::string& strData
 
 // The kinds of export, in the order the Save As dialog offers them.
 enum class ExportKind { vcard30, vcard40, vcard21, outlookCsv, googleCsv, thunderbirdCsv };
-ContactFileFormat FormatOf(ExportKind kind);
 std::string BuildExport(const CContactArray& contacts, ExportKind kind);
 
 // Reads a whole file; false with the cause.

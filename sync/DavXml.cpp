@@ -328,28 +328,6 @@ private:
     std::string m_strDataType, m_strDataVersion; // of the address-data-type being read
 };
 
-// Finds DAV:valid-sync-token directly inside a DAV:error root.
-class CSyncTokenErrorReader : public IXmlHandler {
-public:
-    bool m_bInvalidToken = false;
-
-    void StartElement(const std::string& strNamespace, const std::string& strLocalName) override {
-        bool bDav = strNamespace == kDav;
-        if (m_nDepth == 0) {
-            m_bErrorRoot = bDav && strLocalName == "error";
-        } else if (m_nDepth == 1 && m_bErrorRoot && bDav && strLocalName == "valid-sync-token") {
-            m_bInvalidToken = true;
-        }
-        ++m_nDepth;
-    }
-    void EndElement() override { --m_nDepth; }
-    void Text(const std::string&) override {}
-
-private:
-    int m_nDepth = 0;
-    bool m_bErrorRoot = false;
-};
-
 const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
 
 } // namespace
@@ -367,15 +345,6 @@ bool ParseMultiStatus(const std::string& strBody, CMultiStatus& result, std::str
         return false;
     }
     return true;
-}
-
-bool IsInvalidSyncToken(int nStatus, const std::string& strBody) {
-    if (nStatus < 400 || nStatus > 599) {
-        return false;
-    }
-    CSyncTokenErrorReader reader;
-    std::string strError;
-    return ReadXmlEvents(strBody, reader, strError) && reader.m_bInvalidToken;
 }
 
 std::string EscapeXml(const std::string& str) {

@@ -37,11 +37,6 @@ struct CMultiStatus {
 // with strError for a document that is not well-formed or whose root is not DAV:multistatus.
 [[nodiscard]] bool ParseMultiStatus(const std::string& strBody, CMultiStatus& result, std::string& strError);
 
-// Whether an error response to a sync-collection report says the token is no longer valid
-// (the DAV:valid-sync-token precondition inside DAV:error), whatever error status the server
-// chose for it (403, 409 and 400 are all seen).
-bool IsInvalidSyncToken(int nStatus, const std::string& strBody);
-
 // Request bodies, UTF-8 with the XML declaration.
 // PROPFIND for finding the principal, the address book homes and the address books: resourcetype,
 // displayname, current-user-principal, addressbook-home-set, supported-report-set,

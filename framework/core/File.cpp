@@ -12,7 +12,7 @@ const int kPauseMs = 250;
 
 bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError) {
     if (IsOpen()) {
-        Close();
+        (void)Close(); // a writer checks its own close; a file left open here was only read
     }
     m_strFileName = pszFileName;
     m_failure = CFileException();

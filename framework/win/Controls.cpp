@@ -116,10 +116,6 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) const {
     return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
-UINT CListCtrl::GetItemState(int nItem, UINT nMask) const {
-    return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), static_cast<LPARAM>(nMask)));
-}
-
 int CListCtrl::GetNextItem(int nItem, int nFlags) const {
     return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
 }

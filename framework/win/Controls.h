@@ -35,7 +35,6 @@ public:
     BOOL SetItemData(int nItem, DWORD_PTR dwData) const;
     DWORD_PTR GetItemData(int nItem) const;
     BOOL SetItemState(int nItem, UINT nState, UINT nMask) const;
-    UINT GetItemState(int nItem, UINT nMask) const;
     int GetNextItem(int nItem, int nFlags) const;
     BOOL EnsureVisible(int nItem, BOOL bPartialOK) const;
     BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }

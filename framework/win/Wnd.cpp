@@ -301,8 +301,6 @@ CString CWnd::GetWindowText() const { return ReadWindowText(m_hWnd); }
 
 CString CWnd::GetDlgItemText(int nId) const { return ReadWindowText(GetDlgItem(nId)); }
 
-void CWnd::SetWindowText(const char* pszText) const { ::SetWindowTextW(m_hWnd, ToWide(pszText).c_str()); }
-
 void CWnd::SetDlgItemText(int nId, const char* pszText) const {
     ::SetDlgItemTextW(m_hWnd, nId, ToWide(pszText).c_str());
 }

@@ -71,7 +71,6 @@ public:
     BOOL MoveWindow(const RECT& rect, BOOL bRepaint = TRUE) const;
     void GetWindowRect(RECT* pRect) const { ::GetWindowRect(m_hWnd, pRect); }
     void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
-    void SetWindowText(const char* pszText) const;
     CString GetWindowText() const;
     HWND GetDlgItem(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
     void SetDlgItemText(int nId, const char* pszText) const;

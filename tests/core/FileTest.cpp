@@ -142,7 +142,7 @@ TEST(FileTest, RenameWaitsForABriefHoldOnTheTarget) {
     ASSERT_TRUE(holder.Open(strTo.c_str(), CFile::modeRead | CFile::shareDenyNone));
     std::thread release([&holder] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        holder.Close();
+        EXPECT_TRUE(holder.Close());
     });
     CFile file;
     CFileException error;

@@ -290,28 +290,6 @@ TEST(DavXmlTest, RefusesWhatIsNotAMultistatus) {
     }
 }
 
-TEST(DavXmlTest, RecognisesTheInvalidSyncTokenError) {
-    struct {
-        int nStatus;
-        const char* pszBody;
-        bool bInvalid;
-    } cases[] = {
-        {403, "<?xml version='1.0' encoding='utf-8'?>\n<error xmlns=\"DAV:\"><valid-sync-token /></error>",
-         true},
-        {409, "<D:error xmlns:D='DAV:'>\n  <D:valid-sync-token/>\n</D:error>", true},
-        {400, "<x:error xmlns:x='DAV:'><x:valid-sync-token></x:valid-sync-token><y xmlns='urn:y'/></x:error>",
-         true},
-        {207, "<error xmlns=\"DAV:\"><valid-sync-token /></error>", false},
-        {403, "<error xmlns=\"DAV:\"><number-of-matches-within-limits /></error>", false},
-        {403, "<error xmlns=\"urn:other\"><valid-sync-token /></error>", false},
-        {403, "<error xmlns=\"DAV:\"><other><valid-sync-token /></other></error>", false},
-        {500, "Server got itself in trouble", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.bInvalid, IsInvalidSyncToken(c.nStatus, c.pszBody)) << c.nStatus << " " << c.pszBody;
-    }
-}
-
 // What is sent reads back with the intended names and texts, whatever the values hold.
 TEST(DavXmlTest, RequestBodiesReadBackAsIntended) {
     const std::string strD = "{DAV:}", strC = "{urn:ietf:params:xml:ns:carddav}";

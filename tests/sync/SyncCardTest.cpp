@@ -278,8 +278,8 @@ TEST(SyncCardTest, TellsCardsCutShort) {
 TEST(SyncCardTest, EditsOfOddCardsReadBackAsTheEdit) {
     const char* cards[] = {
         // A last line ending in a quoted-printable soft break would swallow a line added after it.
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo\r\nTITLE;ENCODING=QUOTED-PRINTABLE:Head of=0D=0Asales=\r\n"
-        "END:VCARD\r\n",
+        ("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo\r\nTITLE;ENCODING=QUOTED-PRINTABLE:Head of=0D=0Asales=\r\n"
+         "END:VCARD\r\n"),
         // A line before VERSION is read by the rules of 2.1, which keep a folded line's blank.
         "BEGIN:VCARD\r\nNOTE:old\r\nVERSION:3.0\r\nN:Doe;Jo\r\nEND:VCARD\r\n",
         // A second VERSION that disagrees with the first.
