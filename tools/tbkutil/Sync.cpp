@@ -140,6 +140,94 @@ int ReportFailedSync(const CSyncOutcome& outcome, const std::string& strStatePat
     return kExitFailed;
 }
 
+// The fingerprint of the certificate to trust: the one given, or the one the user trusted in the
+// program's window for this address (a scheduled sync would otherwise fail where the program
+// succeeds). False after saying why a given one is no fingerprint.
+bool FindTrustedCertificate(const CSyncOptions& options, const CProgramSyncAccount& account, std::string& strSha256) {
+    if (!options.pszTrust) {
+        strSha256 = IsProgramAccount(account, options.strUrl) ? CanonicalSha256(account.strTrustedSha256) : "";
+        return true;
+    }
+    strSha256 = CanonicalSha256(options.pszTrust);
+    if (strSha256.empty()) {
+        Fail("%s is not a SHA-256 fingerprint (64 hexadecimal digits)", options.pszTrust);
+        return false;
+    }
+    return true;
+}
+
+struct CSyncResult {
+    CSyncOutcome outcome;
+    CSyncApplied applied;
+};
+
+// Synchronises the book and applies the outcome, asking the server again (up to three times in
+// all) when the program saved a change while the server was asked: its contacts are then read
+// again, and the server, which has this sync's changes already, answers with what is left. False
+// after saying why the book could not be read.
+bool SynchroniseBook(const CSyncOptions& options, const CString& strBook, const std::string& strStatePath,
+                     const CHttpOptions& http, unsigned nLegacyCodePage, CSyncResult& result) {
+    for (int nTry = 0;; ++nTry) {
+        CBookAccess access(strBook, nLegacyCodePage);
+        if (!access.Open(CBookAccess::EUse::read, true, "nothing was synchronised")) {
+            return false;
+        }
+        if (access.IsPartial()) {
+            // The contacts not read would look deleted here, and be deleted on the server.
+            Fail("%s was read only in part; repair it (tbkutil resave) before synchronising. Nothing "
+                 "was synchronised.", strBook.GetString());
+            return false;
+        }
+        CSyncState state;
+        CFileException error;
+        if (!ReadSyncState(strStatePath.c_str(), state, error)) {
+            Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
+            return false;
+        }
+        result.outcome = Synchronise(access.Book().Contacts(), state, *MakeHttpTransport(http), options.strUrl,
+                                     options.pszUser, options.nConfirmedDeletions, true);
+        result.applied = ApplySyncOutcome(access.Book(), result.outcome, state, strStatePath, true, false);
+        const bool bOvertaken = result.outcome.bOk && result.applied.result != CSyncApplied::Result::applied &&
+                                result.applied.result != CSyncApplied::Result::failed;
+        if (!bOvertaken || nTry == 2) {
+            return true;
+        }
+    }
+}
+
+// Says what the sync did, or why it did not, and gives the exit code.
+int ReportSync(const CSyncResult& result, const CString& strBook, const std::string& strStatePath) {
+    const CSyncOutcome& outcome = result.outcome;
+    if (!outcome.bOk) {
+        return ReportFailedSync(outcome, strStatePath);
+    }
+    switch (result.applied.result) {
+    case CSyncApplied::Result::applied: break;
+    case CSyncApplied::Result::failed:
+        if (result.applied.bBookSaved) {
+            return Fail("%s; the next sync compares every card again",
+                        result.applied.error.GetErrorMessage().GetString());
+        }
+        return Fail("%s; the server has this sync's changes, the next sync brings them here",
+                    result.applied.error.GetErrorMessage().GetString());
+    default:
+        return Fail("%s", (std::string(strBook.GetString()) + " kept changing while it was synchronised; the "
+                           "server has this sync's changes, the next sync brings them here")
+                              .c_str());
+    }
+    for (const std::string& strWarning : outcome.warnings) {
+        Print(stderr, "tbkutil: %s\n", strWarning.c_str());
+    }
+    const CSyncSummary& sum = outcome.summary;
+    Print(
+        stdout,
+        "tbkutil: synchronised %s with %s: sent %d, received %d, merged %d, deleted here %d, deleted on the "
+        "server %d, conflicts %d\n",
+        strBook.GetString(), DisplayUrl(outcome.state.strBookUrl).c_str(), sum.nSent, sum.nReceived,
+        sum.nMerged, sum.nDeletedHere, sum.nDeletedOnServer, sum.nConflicts);
+    return sum.nConflicts > 0 || !outcome.warnings.empty() ? kExitWarned : kExitClean;
+}
+
 } // namespace
 
 int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
@@ -152,17 +240,8 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     http.strUser = options.pszUser;
     http.strCredentialOrigin = UrlOrigin(options.strUrl);
     const CProgramSyncAccount account = ProgramSyncAccount();
-    if (options.pszTrust) {
-        http.strTrustedCertificateSha256 = CanonicalSha256(options.pszTrust);
-        if (http.strTrustedCertificateSha256.empty()) {
-            return Fail("%s is not a SHA-256 fingerprint (64 hexadecimal digits)", options.pszTrust);
-        }
-    } else {
-        // A certificate the user trusted in the program's window for this address is trusted
-        // here too; a scheduled sync would otherwise fail where the program succeeds.
-        if (IsProgramAccount(account, options.strUrl)) {
-            http.strTrustedCertificateSha256 = CanonicalSha256(account.strTrustedSha256);
-        }
+    if (!FindTrustedCertificate(options, account, http.strTrustedCertificateSha256)) {
+        return kExitFailed;
     }
     CString strBook = options.pszInto ? CString(options.pszInto) : CString();
     if (strBook.IsEmpty() && !ProgramBookPath(strBook)) {
@@ -183,6 +262,7 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     // it), so it is asked to end only when the user wants that.
     if (options.bQuitRunning && WritesRunningProgramsBook(options.pszInto) &&
         !QuitProgramFor("synchronisation", "Nothing was synchronised.")) {
+        WipeSecret(http.strPassword);
         return kExitFailed;
     }
 
@@ -191,62 +271,13 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     // the server is asked: the outcome is applied only over the file the sync read.
     CFileLock syncLock;
     if (!syncLock.Acquire(strStatePath.c_str(), CAddressBookStore::kLockWaitMs, &error)) {
+        WipeSecret(http.strPassword);
         return Fail("%s", ("another synchronisation of " + std::string(strBook.GetString()) +
                            " is running; nothing was synchronised")
                               .c_str());
     }
-    CSyncOutcome outcome;
-    CSyncApplied applied;
-    for (int nTry = 0;; ++nTry) {
-        CBookAccess access(strBook, nLegacyCodePage);
-        if (!access.Open(CBookAccess::EUse::read, true, "nothing was synchronised")) {
-            return kExitFailed;
-        }
-        if (access.IsPartial()) {
-            // The contacts not read would look deleted here, and be deleted on the server.
-            return Fail("%s was read only in part; repair it (tbkutil resave) before synchronising. Nothing "
-                        "was synchronised.", strBook.GetString());
-        }
-        if (!ReadSyncState(strStatePath.c_str(), state, error)) {
-            return Fail("%s", SyncStateReadError(strStatePath.c_str(), error).c_str());
-        }
-        outcome = Synchronise(access.Book().Contacts(), state, *MakeHttpTransport(http), options.strUrl,
-                              options.pszUser, options.nConfirmedDeletions, true);
-        applied = ApplySyncOutcome(access.Book(), outcome, state, strStatePath, true, false);
-        // The program saved a change while the server was asked: its contacts are read again, and
-        // the server, which has this sync's changes already, is asked again.
-        const bool bOvertaken = outcome.bOk && applied.result != CSyncApplied::Result::applied &&
-                                applied.result != CSyncApplied::Result::failed;
-        if (!bOvertaken || nTry == 2) {
-            break;
-        }
-    }
+    CSyncResult result;
+    const bool bRead = SynchroniseBook(options, strBook, strStatePath, http, nLegacyCodePage, result);
     WipeSecret(http.strPassword);
-    if (!outcome.bOk) {
-        return ReportFailedSync(outcome, strStatePath);
-    }
-    switch (applied.result) {
-    case CSyncApplied::Result::applied: break;
-    case CSyncApplied::Result::failed:
-        if (applied.bBookSaved) {
-            return Fail("%s; the next sync compares every card again", applied.error.GetErrorMessage().GetString());
-        }
-        return Fail("%s; the server has this sync's changes, the next sync brings them here",
-                    applied.error.GetErrorMessage().GetString());
-    default:
-        return Fail("%s", (std::string(strBook.GetString()) + " kept changing while it was synchronised; the "
-                           "server has this sync's changes, the next sync brings them here")
-                              .c_str());
-    }
-    for (const std::string& strWarning : outcome.warnings) {
-        Print(stderr, "tbkutil: %s\n", strWarning.c_str());
-    }
-    const CSyncSummary& sum = outcome.summary;
-    Print(
-        stdout,
-        "tbkutil: synchronised %s with %s: sent %d, received %d, merged %d, deleted here %d, deleted on the "
-        "server %d, conflicts %d\n",
-        strBook.GetString(), DisplayUrl(outcome.state.strBookUrl).c_str(), sum.nSent, sum.nReceived,
-        sum.nMerged, sum.nDeletedHere, sum.nDeletedOnServer, sum.nConflicts);
-    return sum.nConflicts > 0 || !outcome.warnings.empty() ? kExitWarned : kExitClean;
+    return bRead ? ReportSync(result, strBook, strStatePath) : kExitFailed;
 }
