@@ -165,6 +165,100 @@ bool TakeIfAgreeing(CFieldValues& group, const CFieldValues& contact) {
     return true;
 }
 
+// Certain: the same name with a shared address or number. Marks the contacts grouped.
+std::vector<CDuplicateGroup> CertainGroups(const std::vector<CIdentity>& identities, std::vector<bool>& bGrouped) {
+    const size_t nCount = identities.size();
+    CUnion certain(nCount);
+    std::vector<bool> bByEmail(nCount), bByPhone(nCount);
+    JoinByValues(identities, true, true, true, certain, bByEmail, bByPhone);
+    std::vector<CDuplicateGroup> groups;
+    for (std::vector<int>& members : Groups(certain, nCount)) {
+        bool bEmail = false, bPhone = false;
+        for (int n : members) {
+            bEmail = bEmail || bByEmail[static_cast<size_t>(n)];
+            bPhone = bPhone || bByPhone[static_cast<size_t>(n)];
+            bGrouped[static_cast<size_t>(n)] = true;
+        }
+        groups.push_back({std::move(members), bEmail && bPhone ? DuplicateReason::sameNameEmailAndPhone
+                                              : bEmail         ? DuplicateReason::sameNameAndEmail
+                                                               : DuplicateReason::sameNameAndPhone});
+    }
+    return groups;
+}
+
+// The same name, nothing shared and nothing that disagrees, among contacts in no certain group.
+// Only names that more than one contact bears are looked at field by field.
+void AddSameNameGroups(const CContactArray& contacts, const std::vector<CIdentity>& identities,
+                       const std::vector<bool>& bGrouped, std::vector<CDuplicateGroup>& suggestions) {
+    std::unordered_map<std::string, std::vector<int>> byName;
+    for (size_t n = 0; n < identities.size(); ++n) {
+        if (!bGrouped[n] && !identities[n].strName.empty()) {
+            byName[identities[n].strName].push_back(static_cast<int>(n));
+        }
+    }
+    for (const auto& entry : byName) {
+        if (entry.second.size() < 2) {
+            continue;
+        }
+        std::vector<std::pair<CFieldValues, std::vector<int>>> open;
+        for (int n : entry.second) {
+            CFieldValues values = FoldedFields(contacts[n]);
+            auto it = std::find_if(open.begin(), open.end(),
+                                   [&](auto& group) { return TakeIfAgreeing(group.first, values); });
+            if (it != open.end()) {
+                it->second.push_back(n);
+            } else if (open.size() < kMaxSameNameGroups) {
+                open.push_back({std::move(values), {n}});
+            }
+        }
+        for (auto& group : open) {
+            if (group.second.size() > 1) {
+                suggestions.push_back({std::move(group.second), DuplicateReason::sameName});
+            }
+        }
+    }
+}
+
+// A shared address or number under different names: the contacts that share one, directly or
+// through others, when not all of them bear one name.
+void AddSharedValueGroups(const std::vector<CIdentity>& identities, std::vector<CDuplicateGroup>& suggestions) {
+    const size_t nCount = identities.size();
+    for (bool bEmail : {true, false}) {
+        CUnion shared(nCount);
+        std::vector<bool> bSharedEmail(nCount), bSharedPhone(nCount);
+        JoinByValues(identities, false, bEmail, !bEmail, shared, bSharedEmail, bSharedPhone);
+        for (std::vector<int>& members : Groups(shared, nCount)) {
+            // Contacts without a name are no certain group, whatever they share.
+            bool bOtherName = std::any_of(members.begin(), members.end(), [&](int n) {
+                const std::string& strName = identities[static_cast<size_t>(n)].strName;
+                return strName.empty() || strName != identities[static_cast<size_t>(members[0])].strName;
+            });
+            if (bOtherName) {
+                suggestions.push_back({std::move(members), bEmail ? DuplicateReason::sameEmailOtherName
+                                                                  : DuplicateReason::samePhoneOtherName});
+            }
+        }
+    }
+}
+
+// Each suggestion's contacts in order and once, the suggestions by their first contact, and the
+// same contacts suggested twice (by e-mail and by phone) once.
+void TidySuggestions(std::vector<CDuplicateGroup>& suggestions) {
+    for (CDuplicateGroup& group : suggestions) {
+        std::sort(group.contacts.begin(), group.contacts.end());
+        group.contacts.erase(std::unique(group.contacts.begin(), group.contacts.end()), group.contacts.end());
+    }
+    std::sort(suggestions.begin(), suggestions.end(), [](const CDuplicateGroup& a, const CDuplicateGroup& b) {
+        return a.contacts.front() != b.contacts.front() ? a.contacts.front() < b.contacts.front()
+                                                        : a.reason < b.reason;
+    });
+    suggestions.erase(std::unique(suggestions.begin(), suggestions.end(),
+                                  [](const CDuplicateGroup& a, const CDuplicateGroup& b) {
+                                      return a.contacts == b.contacts;
+                                  }),
+                      suggestions.end());
+}
+
 } // namespace
 
 const char* DuplicateReasonText(DuplicateReason reason) {
@@ -187,91 +281,15 @@ std::vector<CDuplicateGroup> FindDuplicates(const CContactArray& contacts, bool 
         const CContact& contact = contacts[static_cast<int>(n)];
         identities[n] = {NameKey(contact), EmailAddresses(contact), PhoneNumbers(contact)};
     }
-
-    // Certain: the same name with a shared address or number.
-    CUnion certain(nCount);
-    std::vector<bool> bByEmail(nCount), bByPhone(nCount);
-    JoinByValues(identities, true, true, true, certain, bByEmail, bByPhone);
-    std::vector<CDuplicateGroup> groups;
-    std::vector<bool> bInCertain(nCount);
-    for (std::vector<int>& members : Groups(certain, nCount)) {
-        bool bEmail = false, bPhone = false;
-        for (int n : members) {
-            bEmail = bEmail || bByEmail[static_cast<size_t>(n)];
-            bPhone = bPhone || bByPhone[static_cast<size_t>(n)];
-            bInCertain[static_cast<size_t>(n)] = true;
-        }
-        groups.push_back({std::move(members), bEmail && bPhone ? DuplicateReason::sameNameEmailAndPhone
-                                              : bEmail         ? DuplicateReason::sameNameAndEmail
-                                                               : DuplicateReason::sameNameAndPhone});
-    }
+    std::vector<bool> bGrouped(nCount);
+    std::vector<CDuplicateGroup> groups = CertainGroups(identities, bGrouped);
     if (bCertainOnly) {
         return groups;
     }
-
-    // The same name, nothing shared and nothing that disagrees, among contacts in no certain group.
-    // Only names that more than one contact bears are looked at field by field.
-    std::unordered_map<std::string, std::vector<int>> byName;
-    for (size_t n = 0; n < nCount; ++n) {
-        if (!bInCertain[n] && !identities[n].strName.empty()) {
-            byName[identities[n].strName].push_back(static_cast<int>(n));
-        }
-    }
     std::vector<CDuplicateGroup> suggestions;
-    for (const auto& entry : byName) {
-        if (entry.second.size() < 2) {
-            continue;
-        }
-        std::vector<std::pair<CFieldValues, std::vector<int>>> open;
-        for (int n : entry.second) {
-            CFieldValues values = FoldedFields(contacts[n]);
-            auto it = std::find_if(open.begin(), open.end(),
-                                   [&](auto& group) { return TakeIfAgreeing(group.first, values); });
-            if (it != open.end()) {
-                it->second.push_back(n);
-            } else if (open.size() < kMaxSameNameGroups) {
-                open.push_back({std::move(values), {n}});
-            }
-        }
-        for (auto& group : open) {
-            if (group.second.size() > 1) {
-                suggestions.push_back({std::move(group.second), DuplicateReason::sameName});
-            }
-        }
-    }
-
-    // A shared address or number under different names: the contacts that share one, directly
-    // or through others, when not all of them bear one name.
-    for (bool bEmail : {true, false}) {
-        CUnion shared(nCount);
-        std::vector<bool> bSharedEmail(nCount), bSharedPhone(nCount);
-        JoinByValues(identities, false, bEmail, !bEmail, shared, bSharedEmail, bSharedPhone);
-        for (std::vector<int>& members : Groups(shared, nCount)) {
-            // Contacts without a name are no certain group, whatever they share.
-            bool bOtherName = std::any_of(members.begin(), members.end(), [&](int n) {
-                const std::string& strName = identities[static_cast<size_t>(n)].strName;
-                return strName.empty() || strName != identities[static_cast<size_t>(members[0])].strName;
-            });
-            if (bOtherName) {
-                suggestions.push_back({std::move(members), bEmail ? DuplicateReason::sameEmailOtherName
-                                                                  : DuplicateReason::samePhoneOtherName});
-            }
-        }
-    }
-    for (CDuplicateGroup& group : suggestions) {
-        std::sort(group.contacts.begin(), group.contacts.end());
-        group.contacts.erase(std::unique(group.contacts.begin(), group.contacts.end()), group.contacts.end());
-    }
-    std::sort(suggestions.begin(), suggestions.end(), [](const CDuplicateGroup& a, const CDuplicateGroup& b) {
-        return a.contacts.front() != b.contacts.front() ? a.contacts.front() < b.contacts.front()
-                                                        : a.reason < b.reason;
-    });
-    // The same contacts suggested twice (by e-mail and by phone) are shown once.
-    suggestions.erase(std::unique(suggestions.begin(), suggestions.end(),
-                                  [](const CDuplicateGroup& a, const CDuplicateGroup& b) {
-                                      return a.contacts == b.contacts;
-                                  }),
-                      suggestions.end());
+    AddSameNameGroups(contacts, identities, bGrouped, suggestions);
+    AddSharedValueGroups(identities, suggestions);
+    TidySuggestions(suggestions);
     groups.insert(groups.end(), suggestions.begin(), suggestions.end());
     return groups;
 }
