@@ -211,26 +211,89 @@ bool CVCardProperty::IsBinary() const {
             strRaw.compare(0, 5, "data:") == 0);
 }
 
-bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
+namespace {
+
+// Where the head of a property line ends: its first colon outside quotes, or with unbalanced
+// quotes the first colon of all (the best guess); npos for none. bHeadQuoted tells whether the
+// head holds a quote at all.
+size_t FindHeadEnd(std::string_view strLine, bool& bHeadQuoted) {
     // Most lines quote nothing before their first colon, which then ends the head; such a head
     // is split without looking for quotes again.
     size_t nColon = strLine.find(':');
-    const bool bHeadQuoted =
-        nColon == std::string_view::npos || strLine.substr(0, nColon).find('"') != std::string_view::npos;
-    if (bHeadQuoted) {
-        nColon = std::string_view::npos;
+    bHeadQuoted = nColon == std::string_view::npos || strLine.substr(0, nColon).find('"') != std::string_view::npos;
+    if (!bHeadQuoted) {
+        return nColon;
     }
     bool bQuoted = false;
-    for (size_t i = 0; i < strLine.size() && nColon == std::string_view::npos; ++i) {
+    for (size_t i = 0; i < strLine.size(); ++i) {
         if (strLine[i] == '"') {
             bQuoted = !bQuoted;
         } else if (strLine[i] == ':' && !bQuoted) {
-            nColon = i;
+            return i;
         }
     }
-    if (nColon == std::string_view::npos) {
-        nColon = strLine.find(':'); // unbalanced quotes: the first colon is the best guess
+    return strLine.find(':');
+}
+
+// The property's name from the head's first part, without its group.
+void TakeName(CVCardProperty& prop, std::string_view strPart) {
+    size_t nDot = strPart.rfind('.');
+    std::string_view strWritten = nDot == std::string_view::npos ? strPart : strPart.substr(nDot + 1);
+    if (strWritten == std::string_view(prop.strName)) {
+        // A reader parsing card after card into the same properties meets the same names in the
+        // same places: the name and what it is told as are those of the last line.
+        prop.strWrittenName.clear();
+        return;
     }
+    if (AssignUpper(prop.strName, strWritten)) {
+        AssignText(prop.strWrittenName, strWritten);
+    } else {
+        prop.strWrittenName.clear(); // as nearly always: written as it is named
+    }
+    prop.name = VCardNameOf(prop.strName);
+}
+
+// One parameter of the head: a type, an encoding, a charset, a value type or a preference.
+void TakeParameter(CVCardProperty& prop, std::string_view strPart, bool bHeadQuoted) {
+    size_t nEquals = strPart.find('=');
+    if (nEquals == std::string_view::npos) {
+        // Version 2.1 names types and encodings without a key.
+        if (EqualsNoCase(strPart, "QUOTED-PRINTABLE") || EqualsNoCase(strPart, "BASE64") ||
+            EqualsNoCase(strPart, "8BIT") || EqualsNoCase(strPart, "7BIT")) {
+            AssignUpper(prop.strEncoding, strPart);
+        } else {
+            AddType(prop, strPart);
+        }
+        return;
+    }
+    std::string_view strKey = strPart.substr(0, nEquals);
+    std::string_view strValue = strPart.substr(nEquals + 1);
+    if (EqualsNoCase(strKey, "TYPE")) {
+        auto addType = [&prop](std::string_view strType) { AddType(prop, strType); };
+        if (!bHeadQuoted) {
+            AddTypes(prop, strValue, ',');
+        } else {
+            // Some writers quote the whole list: TYPE="WORK,FAX".
+            ForEachOutsideQuotes(strValue, ',', [&addType](std::string_view strQuoted) {
+                ForEachOutsideQuotes(UnquotedView(strQuoted), ',', addType);
+            });
+        }
+    } else if (EqualsNoCase(strKey, "ENCODING")) {
+        AssignUpper(prop.strEncoding, UnquotedView(strValue));
+    } else if (EqualsNoCase(strKey, "CHARSET")) {
+        AssignText(prop.strCharset, UnquotedView(strValue));
+    } else if (EqualsNoCase(strKey, "VALUE")) {
+        AssignUpper(prop.strValueType, UnquotedView(strValue));
+    } else if (EqualsNoCase(strKey, "PREF")) {
+        prop.bPreferred = true;
+    }
+}
+
+} // namespace
+
+bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
+    bool bHeadQuoted = false;
+    const size_t nColon = FindHeadEnd(strLine, bHeadQuoted);
     if (nColon == std::string_view::npos || nColon == 0) {
         return false;
     }
@@ -248,54 +311,9 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
     auto part = [&prop, &bName, bHeadQuoted](std::string_view strPart) {
         if (bName) {
             bName = false;
-            size_t nDot = strPart.rfind('.');
-            std::string_view strWritten = nDot == std::string_view::npos ? strPart : strPart.substr(nDot + 1);
-            if (strWritten == std::string_view(prop.strName)) {
-                // A reader parsing card after card into the same properties meets the same names
-                // in the same places: the name and what it is told as are those of the last line.
-                prop.strWrittenName.clear();
-                return;
-            }
-            if (AssignUpper(prop.strName, strWritten)) {
-                AssignText(prop.strWrittenName, strWritten);
-            } else {
-                prop.strWrittenName.clear(); // as nearly always: written as it is named
-            }
-            prop.name = VCardNameOf(prop.strName);
-            return;
-        }
-        size_t nEquals = strPart.find('=');
-        if (nEquals == std::string_view::npos) {
-            // Version 2.1 names types and encodings without a key.
-            if (EqualsNoCase(strPart, "QUOTED-PRINTABLE") || EqualsNoCase(strPart, "BASE64") ||
-                EqualsNoCase(strPart, "8BIT") || EqualsNoCase(strPart, "7BIT")) {
-                AssignUpper(prop.strEncoding, strPart);
-            } else {
-                AddType(prop, strPart);
-            }
-            return;
-        }
-        std::string_view strKey = strPart.substr(0, nEquals);
-        std::string_view strValue = strPart.substr(nEquals + 1);
-        if (EqualsNoCase(strKey, "TYPE")) {
-            auto addType = [&prop](std::string_view strType) { AddType(prop, strType); };
-            if (!bHeadQuoted) {
-                AddTypes(prop, strValue, ',');
-            } else {
-                // Some writers quote the whole list: TYPE="WORK,FAX".
-                ForEachOutsideQuotes(strValue, ',', [&addType](std::string_view strQuoted) {
-                    ForEachOutsideQuotes(UnquotedView(strQuoted), ',', addType);
-                });
-            }
-        } else if (EqualsNoCase(strKey, "ENCODING")) {
-            AssignUpper(prop.strEncoding, UnquotedView(strValue));
-        } else if (EqualsNoCase(strKey, "CHARSET")) {
-            std::string_view strCharset = UnquotedView(strValue);
-            AssignText(prop.strCharset, strCharset);
-        } else if (EqualsNoCase(strKey, "VALUE")) {
-            AssignUpper(prop.strValueType, UnquotedView(strValue));
-        } else if (EqualsNoCase(strKey, "PREF")) {
-            prop.bPreferred = true;
+            TakeName(prop, strPart);
+        } else {
+            TakeParameter(prop, strPart, bHeadQuoted);
         }
     };
     if (bHeadQuoted) {
