@@ -31,6 +31,8 @@ CWinApp::~CWinApp() {
         g_pApp = nullptr;
         AfxSetMainWindowSource(nullptr);
         AfxSetFallbackCommandTarget(nullptr);
+        AfxSetAppName(nullptr);
+        AfxSetInstanceHandle(nullptr);
     }
 }
 
