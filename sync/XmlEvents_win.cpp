@@ -134,6 +134,57 @@ bool StartElement(IXmlReader* pReader, IXmlHandler& handler, std::vector<CNodePl
     return true;
 }
 
+// A reader of the document, with the DTDs that could declare entities expanding without bound
+// refused; null after saying why it cannot be had. The stream must outlive the reader.
+ComPtr<IXmlReader> StartReader(const std::string& strXml, ComPtr<IStream>& stream, std::string& strError) {
+    CreateXmlReaderFn pfnCreate = XmlReaderFactory();
+    if (!pfnCreate) {
+        strError = "the system's XML reader (xmllite.dll) is not available";
+        return nullptr;
+    }
+    stream.Attach(
+        SHCreateMemStream(reinterpret_cast<const BYTE*>(strXml.data()), static_cast<UINT>(strXml.size())));
+    if (!stream) {
+        strError = "out of memory";
+        return nullptr;
+    }
+    ComPtr<IXmlReader> reader;
+    HRESULT hr = pfnCreate(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.GetAddressOf()), nullptr);
+    if (SUCCEEDED(hr)) {
+        hr = reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = reader->SetInput(stream.Get());
+    }
+    if (FAILED(hr)) {
+        strError = Failure("the system's XML reader cannot be started", hr, nullptr);
+        return nullptr;
+    }
+    return reader;
+}
+
+// Text inside an element goes to the handler; outside the document element only white space is
+// allowed.
+bool ReportText(IXmlReader* pReader, XmlNodeType nodeType, bool bInElement, IXmlHandler& handler,
+                std::string& strError) {
+    if (!bInElement) {
+        if (nodeType != XmlNodeType_Whitespace) {
+            strError = "text outside the document element";
+            return false;
+        }
+        return true;
+    }
+    const WCHAR* pwszValue = nullptr;
+    UINT nValue = 0;
+    HRESULT hr = pReader->GetValue(&pwszValue, &nValue);
+    if (FAILED(hr)) {
+        strError = Failure("a text cannot be read", hr, pReader);
+        return false;
+    }
+    handler.Text(Utf8(pwszValue, nValue));
+    return true;
+}
+
 } // namespace
 
 bool ReadXmlEvents(const std::string& strXml, IXmlHandler& handler, std::string& strError) {
@@ -142,29 +193,9 @@ bool ReadXmlEvents(const std::string& strXml, IXmlHandler& handler, std::string&
         strError = "the document is too large";
         return false;
     }
-    CreateXmlReaderFn pfnCreate = XmlReaderFactory();
-    if (!pfnCreate) {
-        strError = "the system's XML reader (xmllite.dll) is not available";
-        return false;
-    }
     ComPtr<IStream> stream;
-    stream.Attach(
-        SHCreateMemStream(reinterpret_cast<const BYTE*>(strXml.data()), static_cast<UINT>(strXml.size())));
-    ComPtr<IXmlReader> reader;
-    if (!stream) {
-        strError = "out of memory";
-        return false;
-    }
-    HRESULT hr = pfnCreate(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.GetAddressOf()), nullptr);
-    if (SUCCEEDED(hr)) {
-        // A DTD could declare entities that expand without bound; documents with one are refused.
-        hr = reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
-    }
-    if (SUCCEEDED(hr)) {
-        hr = reader->SetInput(stream.Get());
-    }
-    if (FAILED(hr)) {
-        strError = Failure("the system's XML reader cannot be started", hr, nullptr);
+    ComPtr<IXmlReader> reader = StartReader(strXml, stream, strError);
+    if (!reader) {
         return false;
     }
 
@@ -176,6 +207,7 @@ bool ReadXmlEvents(const std::string& strXml, IXmlHandler& handler, std::string&
     CNodePlace lastPlace;
     XmlNodeType lastType = XmlNodeType_None;
     XmlNodeType nodeType = XmlNodeType_None;
+    HRESULT hr = S_OK;
     while ((hr = reader->Read(&nodeType)) == S_OK) {
         CNodePlace place = PlaceOf(reader.Get());
         if (place.nLine != 0 && nodeType == lastType && place == lastPlace) {
@@ -206,17 +238,7 @@ bool ReadXmlEvents(const std::string& strXml, IXmlHandler& handler, std::string&
         case XmlNodeType_Text:
         case XmlNodeType_CDATA:
         case XmlNodeType_Whitespace:
-            if (!openElements.empty()) {
-                const WCHAR* pwszValue = nullptr;
-                UINT nValue = 0;
-                hr = reader->GetValue(&pwszValue, &nValue);
-                if (FAILED(hr)) {
-                    strError = Failure("a text cannot be read", hr, reader.Get());
-                    return false;
-                }
-                handler.Text(Utf8(pwszValue, nValue));
-            } else if (nodeType != XmlNodeType_Whitespace) {
-                strError = "text outside the document element";
+            if (!ReportText(reader.Get(), nodeType, !openElements.empty(), handler, strError)) {
                 return false;
             }
             break;
