@@ -10,7 +10,6 @@ const int kNoField = -1;
 const int kIdField = -2;
 
 // The element names of the file.
-constexpr std::string_view kRootElement = "addressbook";
 constexpr std::string_view kEntryElement = "entry";
 constexpr std::string_view kIdElement = "id";
 constexpr std::string_view kValueAttribute = "value";

@@ -61,7 +61,8 @@ private:
 
 // Splits the list into runs in key order, each put into the sorted order in order (its blocks of
 // equal keys reversed), and returns where the runs start; stops once there are more than nMost.
-std::vector<size_t> PlaceRuns(const CSortKeys& keys, int n, size_t nMost, std::vector<int>& order) {
+std::vector<size_t> PlaceRuns(const CSortKeys& keys, size_t nMost, std::vector<int>& order) {
+    const int n = static_cast<int>(order.size());
     std::vector<size_t> runStarts;
     for (int i = 0; i < n && runStarts.size() <= nMost;) {
         runStarts.push_back(static_cast<size_t>(i));
@@ -166,7 +167,7 @@ bool SortContacts(CContactArray& contacts, std::vector<int>* pOrder) {
     // The list is nearly always in order already, but for a few contacts (after a load, a refill,
     // an edit): it is then a few runs in key order, merged instead of n log n comparisons.
     const size_t kMostRuns = 64;
-    std::vector<size_t> runStarts = PlaceRuns(keys, n, kMostRuns, order);
+    std::vector<size_t> runStarts = PlaceRuns(keys, kMostRuns, order);
     if (runStarts.size() > kMostRuns) {
         SortByPrefixes(keys, order);
     } else {

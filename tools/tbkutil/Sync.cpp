@@ -258,11 +258,15 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     if (!FindPassword(options, state, account, http.strPassword)) {
         return kExitFailed;
     }
+    // The password leaves memory on every way out.
+    struct CWipeOnExit {
+        std::string& str;
+        ~CWipeOnExit() { WipeSecret(str); }
+    } wipe{http.strPassword};
     // The running program keeps what the sync brings (it reads its book again before it writes
     // it), so it is asked to end only when the user wants that.
     if (options.bQuitRunning && WritesRunningProgramsBook(options.pszInto) &&
         !QuitProgramFor("synchronisation", "Nothing was synchronised.")) {
-        WipeSecret(http.strPassword);
         return kExitFailed;
     }
 
@@ -271,13 +275,13 @@ int RunSync(int argc, char** argv, unsigned nLegacyCodePage) {
     // the server is asked: the outcome is applied only over the file the sync read.
     CFileLock syncLock;
     if (!syncLock.Acquire(strStatePath.c_str(), CAddressBookStore::kLockWaitMs, &error)) {
-        WipeSecret(http.strPassword);
         return Fail("%s", ("another synchronisation of " + std::string(strBook.GetString()) +
                            " is running; nothing was synchronised")
                               .c_str());
     }
     CSyncResult result;
-    const bool bRead = SynchroniseBook(options, strBook, strStatePath, http, nLegacyCodePage, result);
-    WipeSecret(http.strPassword);
-    return bRead ? ReportSync(result, strBook, strStatePath) : kExitFailed;
+    if (!SynchroniseBook(options, strBook, strStatePath, http, nLegacyCodePage, result)) {
+        return kExitFailed;
+    }
+    return ReportSync(result, strBook, strStatePath);
 }
