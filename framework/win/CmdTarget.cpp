@@ -24,13 +24,14 @@ const CMessageEntry* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UIN
     return nullptr;
 }
 
+BOOL CCmdTarget::Dispatch(UINT nMessage, UINT nCode, UINT nId, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    const CMessageEntry* pEntry = FindMessageEntry(nMessage, nCode, nId);
+    return pEntry && CallHandler(*pEntry, nMessage, wParam, lParam, pResult);
+}
+
 BOOL CCmdTarget::OnCmdMsg(UINT nId, UINT nCode) {
-    const CMessageEntry* pEntry = FindMessageEntry(WM_COMMAND, nCode, nId);
-    if (!pEntry) {
-        return FALSE;
-    }
     LRESULT result = 0;
-    return CallHandler(*pEntry, WM_COMMAND, MAKEWPARAM(nId, nCode), 0, &result);
+    return Dispatch(WM_COMMAND, nCode, nId, MAKEWPARAM(nId, nCode), 0, &result);
 }
 
 void AfxSetFallbackCommandTarget(CCmdTarget* pTarget) { g_pFallbackTarget = pTarget; }

@@ -19,6 +19,9 @@ public:
     BOOL CallHandler(const CMessageEntry& entry, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
         return entry.pfnCall(this, nMessage, wParam, lParam, pResult);
     }
+    // Runs the handler of the message in this target's tables; false when there is none or it
+    // declined the message.
+    BOOL Dispatch(UINT nMessage, UINT nCode, UINT nId, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Runs a command's handler; false when this target has none.
     virtual BOOL OnCmdMsg(UINT nId, UINT nCode);
 };

@@ -84,6 +84,11 @@ BOOL CallRaw(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     return TRUE;
 }
 template <auto Pmf>
+BOOL CallUnlessDeclined(CCmdTarget* p, UINT, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    *pResult = 0;
+    return (Target<Pmf>(p)->*Pmf)(wParam, lParam, pResult);
+}
+template <auto Pmf>
 BOOL CallNotify(CCmdTarget* p, UINT, WPARAM, LPARAM lParam, LRESULT* pResult) {
     *pResult = 0;
     (Target<Pmf>(p)->*Pmf)(reinterpret_cast<NMHDR*>(lParam), pResult);
@@ -146,6 +151,13 @@ BOOL CallCtlColorReflect(CCmdTarget* p, UINT nMessage, WPARAM wParam, LPARAM, LR
 template <auto Pmf>
 CMessageEntry OnMessage(UINT nMessage) {
     return {nMessage, 0, 0, &MessageTableDetail::CallRaw<Pmf>};
+}
+// Any message, handled as BOOL Handler(WPARAM, LPARAM, LRESULT* pResult) that returns FALSE to
+// decline it: the window's other parts are asked next, then its default processing (a timer that
+// another part set, a context menu of another control).
+template <auto Pmf>
+CMessageEntry OnMessageUnlessDeclined(UINT nMessage) {
+    return {nMessage, 0, 0, &MessageTableDetail::CallUnlessDeclined<Pmf>};
 }
 // A button click or a menu command: void Handler().
 template <auto Pmf>

@@ -233,9 +233,8 @@ BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResul
         if (ReflectToChild(pHeader->hwndFrom, nMessage, wParam, lParam, pResult)) {
             return TRUE;
         }
-        const CMessageEntry* pEntry =
-            FindMessageEntry(WM_NOTIFY, static_cast<UINT>(pHeader->code), static_cast<UINT>(pHeader->idFrom));
-        return pEntry && CallHandler(*pEntry, nMessage, wParam, lParam, pResult);
+        return DispatchToParts(WM_NOTIFY, static_cast<UINT>(pHeader->code), static_cast<UINT>(pHeader->idFrom),
+                               wParam, lParam, pResult);
     }
     case WM_DRAWITEM: {
         DRAWITEMSTRUCT* pDraw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
@@ -255,8 +254,31 @@ BOOL CWnd::OnWndMsg(UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResul
         break;
     default: break;
     }
-    const CMessageEntry* pEntry = FindMessageEntry(nMessage, 0, 0);
-    return pEntry && CallHandler(*pEntry, nMessage, wParam, lParam, pResult);
+    return DispatchToParts(nMessage, 0, 0, wParam, lParam, pResult);
+}
+
+BOOL CWnd::DispatchToParts(UINT nMessage, UINT nCode, UINT nId, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (Dispatch(nMessage, nCode, nId, wParam, lParam, pResult)) {
+        return TRUE;
+    }
+    for (CCmdTarget* pPart : m_parts) {
+        if (pPart->Dispatch(nMessage, nCode, nId, wParam, lParam, pResult)) {
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+BOOL CWnd::OnCmdMsg(UINT nId, UINT nCode) {
+    if (CCmdTarget::OnCmdMsg(nId, nCode)) {
+        return TRUE;
+    }
+    for (CCmdTarget* pPart : m_parts) {
+        if (pPart->OnCmdMsg(nId, nCode)) {
+            return TRUE;
+        }
+    }
+    return FALSE;
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }

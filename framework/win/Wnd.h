@@ -20,6 +20,8 @@
 #include "CmdTarget.h"
 #include "framework/core/String.h"
 
+#include <vector>
+
 class CWnd : public CCmdTarget {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
@@ -47,6 +49,14 @@ public:
     BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, DWORD dwStyle, const RECT& rect,
                   HWND hParent, UINT nId);
     BOOL DestroyWindow();
+
+    // A part of the window, a command target of its own, that handles some of the window's
+    // messages in its table: commands, notifications and any other message that the window's
+    // own table leaves, offered to the parts in the order they were added. The part must live
+    // as long as the window gets messages.
+    void AddPart(CCmdTarget& part) { m_parts.push_back(&part); }
+    // The window's own table first, then its parts'.
+    BOOL OnCmdMsg(UINT nId, UINT nCode) override;
 
     // Gives the window a chance to handle a message before the message loop dispatches it.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
@@ -108,11 +118,14 @@ private:
     friend class CWindowCreateHook;
     static LRESULT CALLBACK WrapperProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
     BOOL ReflectToChild(HWND hChild, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // The window's own table, then its parts'; true when a handler took the message.
+    BOOL DispatchToParts(UINT nMessage, UINT nCode, UINT nId, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     BOOL Bind(HWND hWnd);
     // bDestroyed: the window is gone (WM_NCDESTROY), so nothing of it is to be put back.
     void Unbind(bool bDestroyed = false);
 
     WNDPROC m_pfnSuper = nullptr; // the window's procedure before this wrapper's
+    std::vector<CCmdTarget*> m_parts;
 
     bool m_bCreatedHere = false;
     struct CurrentMessage {

@@ -123,6 +123,41 @@ const CMessageTable* CTestApp::GetThisMessageTable() {
 
 CTestApp g_app;
 
+// A part of a window: it takes a command of its own, one the window has too, and declines the
+// private message unless it carries its number.
+class CTestPart : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+public:
+    explicit CTestPart(std::string strName, WPARAM nMine) : m_strName(std::move(strName)), m_nMine(nMine) {}
+    void OnPartCommand() { g_calls.push_back(m_strName + " command"); }
+    void OnPlain() { g_calls.push_back(m_strName + " plain"); }
+    BOOL OnPrivate(WPARAM wParam, LPARAM, LRESULT* pResult) {
+        if (wParam != m_nMine) {
+            return FALSE;
+        }
+        g_calls.push_back(m_strName + " private");
+        *pResult = 5;
+        return TRUE;
+    }
+
+private:
+    std::string m_strName;
+    WPARAM m_nMine;
+};
+
+const UINT ID_PART_COMMAND = 40002;
+const UINT WM_TEST_PRIVATE = WM_APP + 1;
+
+const CMessageTable* CTestPart::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommand<&CTestPart::OnPartCommand>(ID_PART_COMMAND),
+        OnCommand<&CTestPart::OnPlain>(IDC_TEST_PLAIN),
+        OnMessageUnlessDeclined<&CTestPart::OnPrivate>(WM_TEST_PRIVATE),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
 class FrameworkTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -227,6 +262,28 @@ TEST_F(FrameworkTest, CommandsNoWindowHandlesReachTheApplication) {
         .RunModal(dlg);
     g_app.m_pMainWnd = nullptr;
     EXPECT_EQ((std::vector<std::string>{"create", "init", "app command", "help"}), g_calls);
+}
+
+TEST_F(FrameworkTest, PartsGetWhatTheWindowLeavesInTheOrderAdded) {
+    CTestDialog dlg;
+    CTestPart first("first", 1), second("second", 2);
+    dlg.AddPart(first);
+    dlg.AddPart(second);
+    std::vector<LRESULT> results;
+    CStepRunner()
+        .Do([&] {
+            dlg.SendMessage(WM_COMMAND, IDC_TEST_PLAIN, 0);
+            dlg.SendMessage(WM_COMMAND, ID_PART_COMMAND, 0);
+            for (WPARAM nNumber : {1, 2, 3}) {
+                results.push_back(dlg.SendMessage(WM_TEST_PRIVATE, nNumber, 0));
+            }
+        })
+        .RunModal(dlg);
+    EXPECT_EQ((std::vector<std::string>{"create", "init", "plain", "first command", "first private",
+                                        "second private"}),
+              g_calls);
+    // Declined by every part, the message has the dialog's default answer.
+    EXPECT_EQ((std::vector<LRESULT>{5, 5, 0}), results);
 }
 
 TEST_F(FrameworkTest, MessageBoxesCarryTheApplicationName) {
