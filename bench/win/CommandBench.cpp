@@ -24,6 +24,7 @@
 #include "data/AddressBookWriter.h"
 #include "res/resource.h"
 #include "ui/main/TBookDlg.h"
+#include "win/MainWindowProbe.h"
 
 
 #include <cstdio>
@@ -47,22 +48,25 @@ CTBookApp g_app;
 class CBenchDlg : public CTBookDlg {
 public:
     explicit CBenchDlg(const CMainContext& context) : CTBookDlg(context) {}
-    using CTBookDlg::OnSearch;
-    void CancelSearch() { m_search.CancelSearch(); }
-    CContactBook& Book() { return m_book; }
-    CContactCommands& Commands() { return m_contactCommands; }
-    CContactListView& List() { return m_list; }
-    CButton& SearchButton() { return m_buttons.SearchToggle(); }
-    void RefillList(BOOL bSort) { m_list.RefillList(m_book, bSort); }
+    void OnSearch() { m_probe.Search().OnSearch(); }
+    void CancelSearch() { m_probe.Search().CancelSearch(); }
+    CContactBook& Book() { return m_probe.Book(); }
+    CContactCommands& Commands() { return m_probe.Commands(); }
+    CContactListView& List() { return m_probe.List(); }
+    CButton& SearchButton() { return m_probe.Buttons().SearchToggle(); }
+    void RefillList(BOOL bSort) { List().RefillList(Book(), bSort); }
     // The book holds these contacts instead of its own.
     void Replace(const CContactArray& contacts) {
-        std::vector<int> all(static_cast<size_t>(m_book.Contacts().GetSize()));
+        std::vector<int> all(static_cast<size_t>(Book().Contacts().GetSize()));
         for (size_t i = 0; i < all.size(); ++i) {
             all[i] = static_cast<int>(i);
         }
-        m_book.DeleteContacts(all);
-        m_book.AddContacts(contacts);
+        Book().DeleteContacts(all);
+        Book().AddContacts(contacts);
     }
+
+private:
+    CMainWindowProbe m_probe{*this};
 };
 
 struct CFigure {
@@ -183,7 +187,7 @@ bool Measure(CBenchDlg& dlg, int nRepetitions, std::vector<CFigure>& figures) {
         }));
         edit.reference.push_back(Time(hTop, [&] {
             dlg.RefillList(TRUE);
-            dlg.Book().SaveAddressBook(nullptr);
+            (void)dlg.Book().SaveAddressBook(nullptr); // a failed save times as much as the command's
         }));
         int nCount = dlg.Book().Contacts().GetSize();
         erase.ours.push_back(Time(hTop, [&] {
@@ -194,7 +198,7 @@ bool Measure(CBenchDlg& dlg, int nRepetitions, std::vector<CFigure>& figures) {
                          dlg.Book().Contacts().GetSize(), dlg.List().GetItemCount());
             return false;
         }
-        erase.reference.push_back(Time(hTop, [&] { dlg.Book().SaveAddressBook(nullptr); }));
+        erase.reference.push_back(Time(hTop, [&] { (void)dlg.Book().SaveAddressBook(nullptr); }));
     }
     figures.push_back(edit);
     figures.push_back(erase);

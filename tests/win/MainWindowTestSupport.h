@@ -6,7 +6,7 @@
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
 #include "support/TestFiles.h"
-#include "ui/main/TBookDlg.h"
+#include "MainWindowProbe.h"
 #include "ui/shell/Registry.h"
 
 #include <gtest/gtest.h>
@@ -19,26 +19,29 @@ public:
     explicit CTestableDlg(const CMainContext& context) : CTBookDlg(context) {}
     BOOL OnCmdMsg(UINT nId, UINT nCode) override;
 
-    CContactListView& List() { return m_list; }
-    CStatusBarCtrl& StatusBar() { return m_statusBar; }
-    CButton& SearchButton() { return m_buttons.SearchToggle(); }
-    const int* ColumnWidths() const { return m_settings.m_columnWidths; }
-    int IsLaunchOnStartup() const { return m_settings.m_bLaunchOnStartup; }
-    bool IsTrayIconAdded() const { return m_tray.IsIconAdded(); }
-    bool IsHiddenToTray() const { return m_tray.IsHiddenToTray(); }
-    CTrayIcon& GetTrayIcon() { return m_tray.GetTrayIcon(); }
-    bool IsLoadFinished() const { return m_book.IsLoadFinished(); }
-    CSignalWatcher& Watcher() { return m_watcher; }
-    CContactBook& Book() { return m_book; }
-    CContactCommands& Commands() { return m_contactCommands; }
-    CInterchangeCommands& Interchange() { return m_interchange; }
+    CContactListView& List() { return m_probe.List(); }
+    CStatusBarCtrl& StatusBar() { return m_probe.StatusBar(); }
+    CButton& SearchButton() { return m_probe.Buttons().SearchToggle(); }
+    const int* ColumnWidths() const { return m_probe.Settings().m_columnWidths; }
+    int IsLaunchOnStartup() const { return m_probe.Settings().m_bLaunchOnStartup; }
+    bool IsTrayIconAdded() { return m_probe.Tray().IsIconAdded(); }
+    bool IsHiddenToTray() { return m_probe.Tray().IsHiddenToTray(); }
+    CTrayIcon& GetTrayIcon() { return m_probe.Tray().GetTrayIcon(); }
+    bool IsLoadFinished() { return m_probe.Book().IsLoadFinished(); }
+    CSignalWatcher& Watcher() { return m_probe.Watcher(); }
+    CContactBook& Book() { return m_probe.Book(); }
+    CContactCommands& Commands() { return m_probe.Commands(); }
+    CInterchangeCommands& Interchange() { return m_probe.Interchange(); }
     // Adds the contact as Add New does after the editor, a failed save reported.
-    void AddContact(const CContact& contact) { m_contactCommands.Commit(m_book.AddContact(contact)); }
+    void AddContact(const CContact& contact) { Commands().Commit(Book().AddContact(contact)); }
 
     // The contact and search commands, in the order they arrived; they are only recorded unless
     // m_bRunCommands.
     std::vector<UINT> m_commands;
     bool m_bRunCommands = false;
+
+private:
+    CMainWindowProbe m_probe{*this};
 };
 
 class MainWindowTest : public testing::Test {

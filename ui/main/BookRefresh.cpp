@@ -23,6 +23,15 @@ CBookRefresh::CBookRefresh(CDialog& window, CContactBook& book, CContactListView
         [this](const CContactArray& before, const CBookChange& change) { ShowReread(before, change); });
 }
 
+const CMessageTable* CBookRefresh::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnMessage<&CBookRefresh::OnFolderChanged>(WM_BOOK_FOLDER_CHANGED),
+        OnMessageUnlessDeclined<&CBookRefresh::OnTimer>(WM_TIMER),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
 void CBookRefresh::Start() {
     CString strPath = m_book.GetPath();
     int nSlash = strPath.ReverseFind('\\');
@@ -42,21 +51,21 @@ LRESULT CBookRefresh::OnFolderChanged(WPARAM, LPARAM) {
     return 0;
 }
 
-bool CBookRefresh::OnTimer(WPARAM nTimer) {
+BOOL CBookRefresh::OnTimer(WPARAM nTimer, LPARAM, LRESULT*) {
     if (nTimer != kCheckTimerId) {
-        return false;
+        return FALSE;
     }
     // A command holds contacts by their places, and a book not yet seen by the user may be
     // damaged: wait for both.
     if (m_exit.IsCommandRunning() || !m_book.IsLoadFinished()) {
         ::SetTimer(m_window.m_hWnd, kCheckTimerId, kCommandWaitMs, nullptr);
-        return true;
+        return TRUE;
     }
     ::KillTimer(m_window.m_hWnd, kCheckTimerId);
     // Changes from now on are heard again, also those during the check.
     m_watcher.Acknowledge();
     CheckFile();
-    return true;
+    return TRUE;
 }
 
 void CBookRefresh::CheckFile() {

@@ -25,7 +25,9 @@
 // Posted by the folder's watcher: something changed beside the book.
 const UINT WM_BOOK_FOLDER_CHANGED = WM_APP + 0x130;
 
-class CBookRefresh {
+class CBookRefresh : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
 public:
     CBookRefresh(CDialog& window, CContactBook& book, CContactListView& list, CMainSearch& search,
                  CContactCommands& commands, CExitCoordinator& exit);
@@ -39,11 +41,11 @@ public:
     // Runs whenever the book was read again (synchronisation follows it).
     void SetChangeListener(std::function<void()> listener) { m_onChanged = std::move(listener); }
 
-    LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
-    // True when the timer was the refresh's.
-    bool OnTimer(WPARAM nTimer);
-
 private:
+    LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
+    // Declines the timers that are not the refresh's.
+    BOOL OnTimer(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
     // The book as it is now in the list, the selection and a shown search kept.
     void ShowReread(const CContactArray& before, const CBookChange& change);
     // Reads the file again when another writer changed it, and saves this window's unsaved

@@ -23,6 +23,26 @@ CString DeletedStatus(size_t nCount) {
 
 } // namespace
 
+const CMessageTable* CContactCommands::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommand<&CContactCommands::OnViewEdit>(IDC_VIEW_EDIT),
+        OnCommand<&CContactCommands::OnAddNew>(IDC_ADD_NEW),
+        OnCommand<&CContactCommands::OnAddNew>(ID_TRAY_ADD_NEW),
+        OnCommand<&CContactCommands::OnDelete>(IDC_DELETE),
+        OnCommand<&CContactCommands::OnUndo>(ID_UNDO),
+        OnCommand<&CContactCommands::OnFindDuplicates>(ID_FIND_DUPLICATES),
+        OnCommand<&CContactCommands::OnMergeSelected>(ID_MERGE_SELECTED),
+        OnNotify<&CContactCommands::OnListDblClk>(IDC_LIST, NM_DBLCLK),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+void CContactCommands::OnListDblClk(NMHDR*, LRESULT* pResult) {
+    m_window.PostMessage(WM_COMMAND, m_list.HasSelection() ? IDC_VIEW_EDIT : IDC_ADD_NEW, 0);
+    *pResult = 0;
+}
+
 INT_PTR CContactCommands::RunEditor(CContactDlg& dlg) {
     m_exit.SetOpenEditor(&dlg);
     INT_PTR nResult = dlg.DoModal();
@@ -162,9 +182,7 @@ CBookChange CContactCommands::DeleteRow(int nRow) {
     return change;
 }
 
-void CContactCommands::OnFindDuplicates(const std::function<void()>& help) { RunDuplicates(help, {}); }
-
-void CContactCommands::OnMergeSelected(const std::function<void()>& help) {
+void CContactCommands::OnMergeSelected() {
     std::vector<int> chosen;
     for (int nRow = m_list.GetNextItem(-1, LVNI_SELECTED); nRow != -1; nRow = m_list.GetNextItem(nRow, LVNI_SELECTED)) {
         chosen.push_back(m_list.RowContact(nRow));
@@ -173,10 +191,10 @@ void CContactCommands::OnMergeSelected(const std::function<void()>& help) {
         ::MessageBeep(MB_OK); // one contact is nothing to merge
         return;
     }
-    RunDuplicates(help, std::move(chosen));
+    RunDuplicates(std::move(chosen));
 }
 
-void CContactCommands::RunDuplicates(const std::function<void()>& help, std::vector<int> chosen) {
+void CContactCommands::RunDuplicates(std::vector<int> chosen) {
     CCommandScope command(m_exit, m_window);
     CDuplicatesDlg dlg(
         m_book,
@@ -186,7 +204,7 @@ void CContactCommands::RunDuplicates(const std::function<void()>& help, std::vec
             Commit(change);
             SetStatus("Merged " + Contacts(group.indexes.size()) + " into one. Undo (Ctrl+Z) takes the merge back.");
         },
-        help, std::move(chosen));
+        [this] { m_help.ShowHelp("#duplicates"); }, std::move(chosen));
     m_exit.SetOpenEditor(&dlg);
     dlg.DoModal();
     m_exit.SetOpenEditor(nullptr);

@@ -13,32 +13,23 @@
 #include "ui/main/ContactListView.h"
 #include "ui/main/ExitCoordinator.h"
 #include "ui/main/MainButtons.h"
+#include "ui/main/OutreachCommands.h"
 
 #include <functional>
 #include <vector>
 
 class CContactDlg;
 
-class CContactCommands {
+class CContactCommands : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
 public:
     CContactCommands(CDialog& window, CContactBook& book, CContactListView& list, CMainButtons& buttons,
-                     CExitCoordinator& exit, CStatusBarCtrl& statusBar)
+                     CExitCoordinator& exit, CStatusBarCtrl& statusBar, COutreachCommands& help)
         : m_window(window), m_book(book), m_list(list), m_buttons(buttons), m_exit(exit),
-          m_statusBar(statusBar) {}
+          m_statusBar(statusBar), m_help(help) {}
     CContactCommands(const CContactCommands&) = delete;
     CContactCommands& operator=(const CContactCommands&) = delete;
-
-    // Edits the selected contacts one after another, until one is saved or deleted.
-    void OnViewEdit();
-    void OnAddNew();
-    // Deletes the selected contacts, asking first.
-    void OnDelete();
-    // Takes back the latest change of this run and saves; the contacts that came back are
-    // selected.
-    void OnUndo();
-    // The duplicates window over the whole book, or over the selected rows; help shows its page.
-    void OnFindDuplicates(const std::function<void()>& help);
-    void OnMergeSelected(const std::function<void()>& help);
 
     // Shows the whole list after a change that sorted the book, the given contacts selected.
     void ShowChangedList(const std::vector<int>& selected);
@@ -57,8 +48,22 @@ public:
     void SetChangeListener(std::function<void()> listener) { m_onChanged = std::move(listener); }
 
 private:
+    // Edits the selected contacts one after another, until one is saved or deleted.
+    void OnViewEdit();
+    void OnAddNew();
+    // Deletes the selected contacts, asking first.
+    void OnDelete();
+    // Takes back the latest change of this run and saves; the contacts that came back are
+    // selected.
+    void OnUndo();
+    // The duplicates window over the whole book, or over the selected rows.
+    void OnFindDuplicates() { RunDuplicates({}); }
+    void OnMergeSelected();
+    // A double click edits the contact under it, or adds one below the last row.
+    void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
+
     INT_PTR RunEditor(CContactDlg& dlg);
-    void RunDuplicates(const std::function<void()>& help, std::vector<int> chosen);
+    void RunDuplicates(std::vector<int> chosen);
     // Removes every row shown and its contact.
     CBookChange DeleteShownRows();
 
@@ -68,5 +73,6 @@ private:
     CMainButtons& m_buttons;
     CExitCoordinator& m_exit;
     CStatusBarCtrl& m_statusBar;
+    COutreachCommands& m_help;
     std::function<void()> m_onChanged;
 };

@@ -46,6 +46,16 @@ CString FilePlace(const CString& strPath, bool& bNetwork) {
 
 } // namespace
 
+const CMessageTable* CIncomingFiles::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnMessage<&CIncomingFiles::OnCopyData>(WM_COPYDATA),
+        OnMessage<&CIncomingFiles::OnDropFiles>(WM_DROPFILES),
+        OnMessageUnlessDeclined<&CIncomingFiles::OnTimer>(WM_TIMER),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
 bool CIncomingFiles::Open() {
     ::DragAcceptFiles(m_window.m_hWnd, TRUE);
     return m_beacon.Publish(m_window.m_hWnd);
@@ -89,11 +99,12 @@ LRESULT CIncomingFiles::OnDropFiles(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-LRESULT CIncomingFiles::OnTimer(WPARAM wParam, LPARAM) {
-    if (wParam == kWaitTimerId) {
-        ImportWhenFree();
+BOOL CIncomingFiles::OnTimer(WPARAM wParam, LPARAM, LRESULT*) {
+    if (wParam != kWaitTimerId) {
+        return FALSE;
     }
-    return 0;
+    ImportWhenFree();
+    return TRUE;
 }
 
 bool CIncomingFiles::IsWindowFree() const {
@@ -130,7 +141,7 @@ void CIncomingFiles::ImportWhenFree() {
         }
     }
     if (!paths.empty()) {
-        m_import(paths);
+        m_importer.ImportFiles(paths);
     }
 }
 

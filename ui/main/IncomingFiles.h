@@ -11,17 +11,17 @@
 #include "data/ContactBook.h"
 #include "framework/win/Dialog.h"
 #include "ui/main/ExitCoordinator.h"
+#include "ui/main/InterchangeCommands.h"
 #include "ui/shell/FileHandOver.h"
 
-#include <functional>
 #include <vector>
 
-class CIncomingFiles {
-public:
-    using Import = std::function<void(const std::vector<CString>& files)>;
+class CIncomingFiles : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
 
-    CIncomingFiles(CDialog& window, const CContactBook& book, CExitCoordinator& exit, Import import)
-        : m_window(window), m_book(book), m_exit(exit), m_import(std::move(import)) {}
+public:
+    CIncomingFiles(CDialog& window, const CContactBook& book, CExitCoordinator& exit, CInterchangeCommands& importer)
+        : m_window(window), m_book(book), m_exit(exit), m_importer(importer) {}
     CIncomingFiles(const CIncomingFiles&) = delete;
     CIncomingFiles& operator=(const CIncomingFiles&) = delete;
 
@@ -31,12 +31,13 @@ public:
     // Files another process named (the command line, a hand-over), to import once the window is
     // free and the user agreed to their being opened.
     void Add(const std::vector<CString>& files);
+
+private:
     // A later start's hand-over; TRUE when it was one.
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
-    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    BOOL OnTimer(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
-private:
     struct CIncomingFile {
         CString strPath;
         bool bAsk; // named by another process: asked about before it is opened
@@ -51,7 +52,7 @@ private:
     CDialog& m_window;
     const CContactBook& m_book;
     CExitCoordinator& m_exit;
-    Import m_import;
+    CInterchangeCommands& m_importer;
     CWindowBeacon m_beacon;
     std::vector<CIncomingFile> m_files;
 };

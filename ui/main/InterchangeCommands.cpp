@@ -2,6 +2,7 @@
 
 #include "framework/base/FileError.h"
 #include "interchange/ContactFiles.h"
+#include "res/resource.h"
 #include "ui/interchange/ContactClipboard.h"
 #include "ui/interchange/FileDialogs.h"
 #include "ui/interchange/ProgressDlg.h"
@@ -45,6 +46,17 @@ CString WarningLines(const std::vector<CString>& warnings) {
 }
 
 } // namespace
+
+const CMessageTable* CInterchangeCommands::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommand<&CInterchangeCommands::OnImport>(ID_IMPORT),
+        OnCommand<&CInterchangeCommands::OnExport>(ID_EXPORT),
+        OnCommand<&CInterchangeCommands::OnCopy>(ID_COPY),
+        OnCommand<&CInterchangeCommands::OnPaste>(ID_PASTE),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
 
 int CInterchangeCommands::Ask(const CString& strText, UINT nType) const {
     return m_window.MessageBox(strText, kSystemCaption, nType);

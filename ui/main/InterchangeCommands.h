@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-class CInterchangeCommands {
+class CInterchangeCommands : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
 public:
     CInterchangeCommands(CDialog& window, CContactBook& book, CContactListView& list,
                          CContactCommands& commands, CExitCoordinator& exit)
@@ -22,9 +24,14 @@ public:
     CInterchangeCommands(const CInterchangeCommands&) = delete;
     CInterchangeCommands& operator=(const CInterchangeCommands&) = delete;
 
-    void OnImport();
     // Reads the files (full paths), asks, and adds their new contacts, selected in the list.
     void ImportFiles(const std::vector<CString>& files);
+
+    // How long reading or writing runs before its progress shows.
+    UINT m_nProgressDelayMs = CProgressDlg::kShowDelayMs;
+
+private:
+    void OnImport();
     // Exports the selected contacts when more than one row is selected, else all shown.
     void OnExport();
     // The selected contacts to the clipboard.
@@ -32,10 +39,6 @@ public:
     // Cards on the clipboard imported as from a file.
     void OnPaste();
 
-    // How long reading or writing runs before its progress shows.
-    UINT m_nProgressDelayMs = CProgressDlg::kShowDelayMs;
-
-private:
     // What an import reads: a file, or text that came another way (then strPath is empty).
     struct CSource {
         CString strPath;

@@ -9,6 +9,7 @@
 #include "ui/shell/Globals.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 namespace {
 
@@ -54,40 +55,59 @@ void OpenLink(HWND hOwner, const CString& strLink, const char* pszMissing) {
 
 } // namespace
 
-void CListMenu::Show(CWnd* pWindow, const CContactListView& list, const CContactBook& book, POINT ptScreen) {
+const CMessageTable* CListMenu::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnMessageUnlessDeclined<&CListMenu::OnContextMenu>(WM_CONTEXTMENU),
+        OnCommand<&CListMenu::OnSendEmail>(ID_SEND_EMAIL),
+        OnCommand<&CListMenu::OnOpenWebPage>(ID_OPEN_WEB_PAGE),
+        OnCommand<&CListMenu::OnCall>(ID_CALL),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+BOOL CListMenu::OnContextMenu(WPARAM wParam, LPARAM lParam, LRESULT*) {
+    if (reinterpret_cast<HWND>(wParam) != m_list.m_hWnd) {
+        return FALSE;
+    }
+    Show({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return TRUE;
+}
+
+void CListMenu::Show(POINT ptScreen) {
     CMenu bar(::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_LIST_MENU)));
     HMENU hPopup = bar ? ::GetSubMenu(bar, 0) : nullptr;
     if (!hPopup) {
         return;
     }
-    int nRow = TargetRow(list, ptScreen);
-    m_contact = nRow >= 0 ? book.Contacts()[list.RowContact(nRow)] : CContact();
+    int nRow = TargetRow(m_list, ptScreen);
+    m_contact = nRow >= 0 ? m_book.Contacts()[m_list.RowContact(nRow)] : CContact();
     Enable(hPopup, ID_SEND_EMAIL, !MailLink(m_contact).IsEmpty());
     Enable(hPopup, ID_OPEN_WEB_PAGE, !WebPageLink(m_contact).IsEmpty());
     Enable(hPopup, ID_CALL, !CallLink(m_contact).IsEmpty());
-    Enable(hPopup, ID_COPY, list.HasSelection());
-    Enable(hPopup, ID_UNDO, book.CanUndo());
-    Enable(hPopup, ID_EXPORT, list.GetItemCount() > 0);
-    Enable(hPopup, ID_FIND_DUPLICATES, book.Contacts().GetSize() > 1);
-    Enable(hPopup, ID_MERGE_SELECTED, list.GetSelectedCount() > 1);
-    ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, pWindow->m_hWnd, nullptr);
+    Enable(hPopup, ID_COPY, m_list.HasSelection());
+    Enable(hPopup, ID_UNDO, m_book.CanUndo());
+    Enable(hPopup, ID_EXPORT, m_list.GetItemCount() > 0);
+    Enable(hPopup, ID_FIND_DUPLICATES, m_book.Contacts().GetSize() > 1);
+    Enable(hPopup, ID_MERGE_SELECTED, m_list.GetSelectedCount() > 1);
+    ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, m_window.m_hWnd, nullptr);
 }
 
-void CListMenu::OnSendEmail(HWND hOwner) const {
+void CListMenu::OnSendEmail() {
     OpenLink(
-        hOwner, MailLink(m_contact),
+        m_window.m_hWnd, MailLink(m_contact),
         "Windows has no program for sending e-mail. Choose one in the default apps of Windows' settings.");
 }
 
-void CListMenu::OnOpenWebPage(HWND hOwner) const {
+void CListMenu::OnOpenWebPage() {
     CString strLink = WebPageLink(m_contact);
     if (!strLink.IsEmpty()) {
-        CBrowserLauncher().OpenPage(hOwner, strLink);
+        CBrowserLauncher().OpenPage(m_window.m_hWnd, strLink);
     }
 }
 
-void CListMenu::OnCall(HWND hOwner) const {
-    OpenLink(hOwner, CallLink(m_contact),
+void CListMenu::OnCall() {
+    OpenLink(m_window.m_hWnd, CallLink(m_contact),
              "Windows has no program for phone calls. Choose one for \"tel\" links in the default apps of "
              "Windows' settings.");
 }

@@ -8,16 +8,28 @@
 #include "data/ContactBook.h"
 #include "ui/main/ContactListView.h"
 
-class CListMenu {
-public:
-    // Opens the menu at ptScreen over the row there, or for (-1, -1), from the keyboard, below
-    // the focused row, for that row. Its commands go to pWindow.
-    void Show(CWnd* pWindow, const CContactListView& list, const CContactBook& book, POINT ptScreen);
+class CListMenu : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
 
-    void OnSendEmail(HWND hOwner) const;
-    void OnOpenWebPage(HWND hOwner) const;
-    void OnCall(HWND hOwner) const;
+public:
+    CListMenu(CWnd& window, const CContactListView& list, const CContactBook& book)
+        : m_window(window), m_list(list), m_book(book) {}
+    CListMenu(const CListMenu&) = delete;
+    CListMenu& operator=(const CListMenu&) = delete;
 
 private:
+    // The window's context menu: only the list's is this menu; any other goes on by default.
+    BOOL OnContextMenu(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Opens the menu at ptScreen over the row there, or for (-1, -1), from the keyboard, below
+    // the focused row, for that row. Its commands go to the window.
+    void Show(POINT ptScreen);
+
+    void OnSendEmail();
+    void OnOpenWebPage();
+    void OnCall();
+
+    CWnd& m_window;
+    const CContactListView& m_list;
+    const CContactBook& m_book;
     CContact m_contact; // the contact the menu was opened for, or an empty one
 };

@@ -11,6 +11,17 @@ const char kNoContactsFound[] = "No contacts found with \"%s\". All fields have 
 
 } // namespace
 
+const CMessageTable* CMainSearch::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommand<&CMainSearch::OnSearch>(IDC_SEARCH),
+        OnControlCode<&CMainSearch::OnSearchKillFocus>(IDC_SEARCH_EDIT, EN_KILLFOCUS),
+        OnControlCode<&CMainSearch::OnSearchSetFocus>(IDC_SEARCH_EDIT, EN_SETFOCUS),
+        OnControlCode<&CMainSearch::OnSearchChange>(IDC_SEARCH_EDIT, EN_CHANGE),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
 CString CMainSearch::GetSearchText() const { return m_window.GetDlgItemText(IDC_SEARCH_EDIT); }
 
 void CMainSearch::FocusSearchEdit() {

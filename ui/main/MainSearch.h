@@ -10,7 +10,9 @@
 #include "ui/main/ContactListView.h"
 #include "ui/main/MainButtons.h"
 
-class CMainSearch {
+class CMainSearch : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
 public:
     CMainSearch(CDialog& window, CContactBook& book, CContactListView& list, CMainButtons& buttons)
         : m_window(window), m_book(book), m_list(list), m_buttons(buttons) {}
@@ -25,13 +27,13 @@ public:
     // and shown as it is now. False when no result is shown or none is found any more, for the
     // caller to show the full list.
     bool Refresh();
+    bool SearchHasFocus() const { return m_bSearchHasFocus; }
+
+private:
     // The text of the box was edited: a shown result ends.
     void OnSearchChange();
     void OnSearchSetFocus() { m_bSearchHasFocus = true; }
     void OnSearchKillFocus() { m_bSearchHasFocus = false; }
-    bool SearchHasFocus() const { return m_bSearchHasFocus; }
-
-private:
     CString GetSearchText() const;
     void ShowHits(const CDWordArray& hits);
     void FocusSearchEdit();

@@ -4,6 +4,7 @@
 #include "framework/win/Dialog.h"
 #include "framework/base/AppContext.h"
 #include "res/resource.h"
+#include "ui/shell/SignalWatcher.h"
 
 namespace {
 
@@ -11,10 +12,21 @@ const char kTrayTip[] = "Tovano Address Book";
 
 } // namespace
 
-bool CMainTray::AddToTray(CWnd* pWindow, const int* pbLaunchOnStartup) {
-    m_trayIcon.SetCheckSource(pbLaunchOnStartup, ID_TRAY_LAUNCH_ON_STARTUP);
+const CMessageTable* CMainTray::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnMessage<&CMainTray::OnTrayNotify>(WM_TRAYNOTIFY),
+        OnCommand<&CMainTray::ShowWindow>(ID_TRAY_SHOW_CONTACTS),
+        OnMessage<&CMainTray::OnWatcherHide>(WM_WATCHER_HIDE),
+        OnMessage<&CMainTray::OnWatcherShow>(WM_WATCHER_SHOW),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+bool CMainTray::AddToTray() {
+    m_trayIcon.SetCheckSource(&m_settings.m_bLaunchOnStartup, ID_TRAY_LAUNCH_ON_STARTUP);
     HICON hTrayIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_TRAY));
-    m_bTrayIconAdded = m_trayIcon.AddToTray(AfxGetInstanceHandle(), pWindow->m_hWnd, WM_TRAYNOTIFY, kTrayTip,
+    m_bTrayIconAdded = m_trayIcon.AddToTray(AfxGetInstanceHandle(), m_window.m_hWnd, WM_TRAYNOTIFY, kTrayTip,
                                             hTrayIcon, IDR_TRAY_MENU) != FALSE;
     if (m_bTrayIconAdded) {
         m_trayIcon.ChooseDefaultItem(ID_TRAY_SHOW_CONTACTS, FALSE);
@@ -22,37 +34,39 @@ bool CMainTray::AddToTray(CWnd* pWindow, const int* pbLaunchOnStartup) {
     return m_bTrayIconAdded;
 }
 
-void CMainTray::HideWindow(CWnd* pWindow) {
+void CMainTray::HideWindow() {
     if (!m_bTrayIconAdded) {
         // No icon to come back from: minimise rather than vanish.
-        pWindow->ShowWindow(SW_MINIMIZE);
+        m_window.ShowWindow(SW_MINIMIZE);
         return;
     }
-    HideToTray(pWindow->m_hWnd);
-    m_bHiddenToTray = 1;
+    HideToTray(m_window.m_hWnd);
+    m_bHiddenToTray = true;
 }
 
-void CMainTray::HideAfterStartHidden(CWnd* pWindow, const CRectI& rcWindow) {
-    pWindow->ShowWindow(SW_HIDE);
-    pWindow->MoveWindow(rcWindow.left, rcWindow.top, rcWindow.Width(), rcWindow.Height(), TRUE);
-    m_bHiddenToTray = 1;
+LRESULT CMainTray::OnWatcherHide(WPARAM, LPARAM) {
+    const CRectI& rc = m_settings.m_rcWindow;
+    m_window.ShowWindow(SW_HIDE);
+    m_window.MoveWindow(rc.left, rc.top, rc.Width(), rc.Height(), TRUE);
+    m_bHiddenToTray = true;
+    return 0;
 }
 
-void CMainTray::ShowWindow(CWnd* pWindow) {
+void CMainTray::ShowWindow() {
     if (m_bHiddenToTray) {
-        RestoreFromTray(pWindow->m_hWnd);
+        RestoreFromTray(m_window.m_hWnd);
     } else {
-        if (pWindow->IsIconic()) {
-            pWindow->ShowWindow(SW_RESTORE); // asking for the window means wanting to see it
+        if (m_window.IsIconic()) {
+            m_window.ShowWindow(SW_RESTORE); // asking for the window means wanting to see it
         }
-        ::SetActiveWindow(pWindow->m_hWnd);
-        ::SetForegroundWindow(pWindow->m_hWnd);
+        ::SetActiveWindow(m_window.m_hWnd);
+        ::SetForegroundWindow(m_window.m_hWnd);
     }
-    m_bHiddenToTray = 0;
+    m_bHiddenToTray = false;
 }
 
-LRESULT CMainTray::OnTrayNotify(CDialog* pWindow, WPARAM wParam, LPARAM lParam) {
-    if (pWindow->HasNestedModal()) {
+LRESULT CMainTray::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    if (m_window.HasNestedModal()) {
         UINT nMouse = LOWORD(lParam);
         HWND hModal = AfxFindModalWindow();
         if (hModal && (nMouse == WM_RBUTTONUP || nMouse == WM_LBUTTONDBLCLK)) {

@@ -81,6 +81,18 @@ CString WarningLines(const std::vector<std::string>& warnings) {
 
 } // namespace
 
+const CMessageTable* CSyncCommands::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnCommand<&CSyncCommands::OnSettings>(ID_SYNC_SETTINGS),
+        OnCommand<&CSyncCommands::OnSyncNow>(ID_SYNC_NOW),
+        OnMessage<&CSyncCommands::OnSyncDone>(WM_SYNC_DONE),
+        OnMessageUnlessDeclined<&CSyncCommands::OnTimer>(WM_TIMER),
+        OnMessageUnlessDeclined<&CSyncCommands::OnInitMenuPopup>(WM_INITMENUPOPUP),
+    };
+    static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
 std::string CSyncCommands::StatePath() const { return SyncStatePath(m_book.GetPath()); }
 
 void CSyncCommands::Start() {
@@ -107,21 +119,21 @@ void CSyncCommands::SetTriggers() {
 
 void CSyncCommands::Schedule(UINT nDelayMs) { ::SetTimer(m_window.m_hWnd, kSoonTimerId, nDelayMs, nullptr); }
 
-bool CSyncCommands::OnTimer(WPARAM nTimer) {
+BOOL CSyncCommands::OnTimer(WPARAM nTimer, LPARAM, LRESULT*) {
     if (nTimer != kSoonTimerId && nTimer != kEveryTimerId) {
-        return false;
+        return FALSE;
     }
     // A command holds contacts by their places, and a book not yet seen by the user may be
     // damaged: wait for both.
     if (m_exit.IsCommandRunning() || !m_book.IsLoadFinished()) {
         Schedule(kAfterChangeDelayMs);
-        return true;
+        return TRUE;
     }
     if (nTimer == kSoonTimerId) {
         ::KillTimer(m_window.m_hWnd, kSoonTimerId);
     }
     StartSync(false);
-    return true;
+    return TRUE;
 }
 
 void CSyncCommands::OnBookChanged() {
@@ -131,13 +143,15 @@ void CSyncCommands::OnBookChanged() {
     }
 }
 
-void CSyncCommands::EnableMenu(HMENU hMenu) const {
-    ::EnableMenuItem(hMenu, ID_SYNC_NOW, MF_BYCOMMAND | (m_account.IsSetUp() ? MF_ENABLED : MF_GRAYED));
+BOOL CSyncCommands::OnInitMenuPopup(WPARAM wParam, LPARAM, LRESULT*) {
+    ::EnableMenuItem(reinterpret_cast<HMENU>(wParam), ID_SYNC_NOW,
+                     MF_BYCOMMAND | (m_account.IsSetUp() ? MF_ENABLED : MF_GRAYED));
+    return FALSE;
 }
 
-void CSyncCommands::OnSettings(const std::function<void()>& help) {
+void CSyncCommands::OnSettings() {
     CCommandScope command(m_exit, m_window);
-    CSyncDlg dlg(m_account, StatePath(), help, &m_window);
+    CSyncDlg dlg(m_account, StatePath(), [this] { m_help.ShowHelp("#sync"); }, &m_window);
     m_exit.SetOpenEditor(&dlg);
     dlg.DoModal();
     m_exit.SetOpenEditor(nullptr);

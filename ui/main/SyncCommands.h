@@ -19,6 +19,7 @@
 #include "sync/SyncEngine.h"
 #include "ui/main/ContactCommands.h"
 #include "ui/main/ExitCoordinator.h"
+#include "ui/main/OutreachCommands.h"
 #include "ui/sync/BackgroundTask.h"
 #include "ui/sync/SyncSettings.h"
 
@@ -29,10 +30,13 @@
 // Posted to the main window by the worker when a sync has ended.
 const UINT WM_SYNC_DONE = WM_APP + 0x120;
 
-class CSyncCommands {
+class CSyncCommands : public CCmdTarget {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
 public:
-    CSyncCommands(CDialog& window, CContactBook& book, CContactCommands& commands, CExitCoordinator& exit)
-        : m_window(window), m_book(book), m_commands(commands), m_exit(exit) {}
+    CSyncCommands(CDialog& window, CContactBook& book, CContactCommands& commands, CExitCoordinator& exit,
+                  COutreachCommands& help)
+        : m_window(window), m_book(book), m_commands(commands), m_exit(exit), m_help(help) {}
     CSyncCommands(const CSyncCommands&) = delete;
     CSyncCommands& operator=(const CSyncCommands&) = delete;
 
@@ -45,18 +49,8 @@ public:
     // Called after a background sync changed the contacts: true when it showed them (a search
     // result made again), else the full list is shown.
     void SetShownSearchRefresh(std::function<bool()> refresh) { m_refreshSearch = std::move(refresh); }
-    void OnSettings(const std::function<void()>& help);
-    void OnSyncNow();
     // A change to the book was made (by the user: a sync's own changes do not count).
     void OnBookChanged();
-    LRESULT OnSyncDone(WPARAM wParam, LPARAM lParam);
-    // True when the timer was one of synchronisation's.
-    bool OnTimer(WPARAM nTimer);
-    // Greys Synchronise Now in a menu while no account is set up.
-    void EnableMenu(HMENU hMenu) const;
-
-    bool HasAccount() const { return m_account.IsSetUp(); }
-    bool IsSyncing() const { return m_task.IsRunning(); }
 
 private:
     struct CJob {
@@ -72,6 +66,15 @@ private:
         // until the outcome is applied.
         CFileLock syncLock;
     };
+
+    void OnSettings();
+    void OnSyncNow();
+    LRESULT OnSyncDone(WPARAM wParam, LPARAM lParam);
+    // Declines the timers that are not synchronisation's.
+    BOOL OnTimer(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // The tray's menu and the list's: Synchronise Now is greyed while no account is set up. The
+    // menu is then left to the window's default handling.
+    BOOL OnInitMenuPopup(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
     // Sets the timer for every few minutes as the account says.
     void SetTriggers();
@@ -93,6 +96,7 @@ private:
     CContactBook& m_book;
     CContactCommands& m_commands;
     CExitCoordinator& m_exit;
+    COutreachCommands& m_help;
     CSyncAccount m_account;
     CBackgroundTask m_task;
     std::shared_ptr<CJob> m_pJob; // of the running sync

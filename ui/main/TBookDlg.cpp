@@ -8,7 +8,8 @@
 #include "ui/main/LoadReport.h"
 #include "ui/shell/Globals.h"
 
-#include <windowsx.h>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -17,6 +18,7 @@ const DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_E
 const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP | SBT_TOOLTIPS;
 const int kStartHiddenPosition = -5000;
 const int kStartHiddenSize = 500;
+const UINT kShownInWindow[] = {ID_IMPORT, ID_EXPORT, ID_FIND_DUPLICATES, ID_SYNC_SETTINGS, ID_SYNC_NOW};
 
 const char kTrayFailed[] = "Tray icon initialization failed";
 const char kLoseChanges[] = "Your latest changes to the address book could not be saved, so they would be lost.\n\n"
@@ -28,55 +30,17 @@ const char kSignalsFailed[] = "Tovano Address Book cannot hear its later starts:
 
 const CMessageTable* CTBookDlg::GetThisMessageTable() {
     static const CMessageEntry entries[] = {
-        OnMessage<&CTBookDlg::OnTrayNotify>(WM_TRAYNOTIFY),
-        OnWmPaint<&CTBookDlg::OnPaint>(),
-        OnWmQueryDragIcon<&CTBookDlg::OnQueryDragIcon>(),
-        OnWmClose<&CTBookDlg::OnClose>(),
-        OnCommand<&CTBookDlg::OnShowContacts>(ID_TRAY_SHOW_CONTACTS),
         OnWmCreate<&CTBookDlg::OnCreate>(),
         OnWmDestroy<&CTBookDlg::OnDestroy>(),
-        OnCommand<&CTBookDlg::OnTrayExit>(ID_TRAY_EXIT),
+        OnWmPaint<&CTBookDlg::OnPaint>(),
+        OnWmQueryDragIcon<&CTBookDlg::OnQueryDragIcon>(),
         OnWmSize<&CTBookDlg::OnSize>(),
-        OnNotify<&CTBookDlg::OnListDblClk>(IDC_LIST, NM_DBLCLK),
-        OnCommand<&CTBookDlg::OnSearch>(IDC_SEARCH),
-        OnCommand<&CTBookDlg::OnViewEdit>(IDC_VIEW_EDIT),
-        OnCommand<&CTBookDlg::OnAddNew>(IDC_ADD_NEW),
-        OnCommand<&CTBookDlg::OnDelete>(IDC_DELETE),
-        OnCommand<&CTBookDlg::OnAddNew>(ID_TRAY_ADD_NEW),
-        OnControlCode<&CTBookDlg::OnSearchKillFocus>(IDC_SEARCH_EDIT, EN_KILLFOCUS),
-        OnControlCode<&CTBookDlg::OnSearchSetFocus>(IDC_SEARCH_EDIT, EN_SETFOCUS),
-        OnControlCode<&CTBookDlg::OnSearchChange>(IDC_SEARCH_EDIT, EN_CHANGE),
-        OnCommand<&CTBookDlg::OnLaunchOnStartup>(ID_TRAY_LAUNCH_ON_STARTUP),
-        OnWmHelp<&CTBookDlg::OnHelpInfo>(),
-        OnCommand<&CTBookDlg::ShowHelpPage>(IDC_HELP_BUTTON),
-        OnCommand<&CTBookDlg::ShowHelpPage>(ID_TRAY_HELP),
-        OnCommand<&CTBookDlg::OnHome>(IDC_HOME),
-        OnCommand<&CTBookDlg::OnAbout>(ID_TRAY_ABOUT),
-        OnCommand<&CTBookDlg::OnTellAFriend>(ID_TRAY_TELL_A_FRIEND),
         OnWmGetMinMaxInfo<&CTBookDlg::OnGetMinMaxInfo>(),
-        OnMessage<&CTBookDlg::OnWatcherHide>(WM_WATCHER_HIDE),
-        OnMessage<&CTBookDlg::OnWatcherShow>(WM_WATCHER_SHOW),
+        OnWmClose<&CTBookDlg::OnClose>(),
+        OnCommand<&CTBookDlg::OnTrayExit>(ID_TRAY_EXIT),
+        OnCommand<&CTBookDlg::OnLaunchOnStartup>(ID_TRAY_LAUNCH_ON_STARTUP),
         OnMessage<&CTBookDlg::OnWatcherQuit>(WM_WATCHER_QUIT),
         OnMessage<&CTBookDlg::OnShowLoadProblems>(WM_SHOW_LOAD_PROBLEMS),
-        OnMessage<&CTBookDlg::OnContextMenu>(WM_CONTEXTMENU),
-        OnCommand<&CTBookDlg::OnSendEmail>(ID_SEND_EMAIL),
-        OnCommand<&CTBookDlg::OnOpenWebPage>(ID_OPEN_WEB_PAGE),
-        OnCommand<&CTBookDlg::OnCall>(ID_CALL),
-        OnCommand<&CTBookDlg::OnCopy>(ID_COPY),
-        OnCommand<&CTBookDlg::OnPaste>(ID_PASTE),
-        OnCommand<&CTBookDlg::OnUndo>(ID_UNDO),
-        OnCommand<&CTBookDlg::OnImport>(ID_IMPORT),
-        OnCommand<&CTBookDlg::OnExport>(ID_EXPORT),
-        OnCommand<&CTBookDlg::OnFindDuplicates>(ID_FIND_DUPLICATES),
-        OnCommand<&CTBookDlg::OnMergeSelected>(ID_MERGE_SELECTED),
-        OnMessage<&CTBookDlg::OnCopyData>(WM_COPYDATA),
-        OnMessage<&CTBookDlg::OnDropFiles>(WM_DROPFILES),
-        OnMessage<&CTBookDlg::OnTimer>(WM_TIMER),
-        OnCommand<&CTBookDlg::OnSyncSettings>(ID_SYNC_SETTINGS),
-        OnCommand<&CTBookDlg::OnSyncNow>(ID_SYNC_NOW),
-        OnMessage<&CTBookDlg::OnSyncDone>(WM_SYNC_DONE),
-        OnMessage<&CTBookDlg::OnInitMenuPopup>(WM_INITMENUPOPUP),
-        OnMessage<&CTBookDlg::OnBookFolderChanged>(WM_BOOK_FOLDER_CHANGED),
     };
     static const CMessageTable table = {CDialog::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -84,12 +48,16 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
 
 CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
     : CDialog(IDD_TBOOK_DIALOG, pParent), m_context(context), m_book(context.strAddressBookPath),
-      m_contactCommands(*this, m_book, m_list, m_buttons, m_exit, m_statusBar),
-      m_interchange(*this, m_book, m_list, m_contactCommands, m_exit),
-      m_incoming(*this, m_book, m_exit,
-                 [this](const std::vector<CString>& files) { m_interchange.ImportFiles(files); }),
-      m_sync(*this, m_book, m_contactCommands, m_exit), m_search(*this, m_book, m_list, m_buttons),
-      m_refresh(*this, m_book, m_list, m_search, m_contactCommands, m_exit) {
+      m_outreach(*this, context.strProgramFolder),
+      m_contactCommands(*this, m_book, m_list, m_buttons, m_exit, m_statusBar, m_outreach),
+      m_interchange(*this, m_book, m_list, m_contactCommands, m_exit), m_incoming(*this, m_book, m_exit, m_interchange),
+      m_listMenu(*this, m_list, m_book), m_sync(*this, m_book, m_contactCommands, m_exit, m_outreach),
+      m_search(*this, m_book, m_list, m_buttons), m_refresh(*this, m_book, m_list, m_search, m_contactCommands, m_exit),
+      m_tray(*this, m_settings) {
+    for (CCmdTarget* pPart : std::initializer_list<CCmdTarget*>{&m_contactCommands, &m_search, &m_listMenu, &m_interchange,
+                                                                &m_incoming, &m_sync, &m_refresh, &m_tray, &m_outreach}) {
+        AddPart(*pPart);
+    }
     m_contactCommands.SetChangeListener([this] { m_sync.OnBookChanged(); });
     // Contacts another program brought are synchronised as the user's own would be.
     m_refresh.SetChangeListener([this] { m_sync.OnBookChanged(); });
@@ -138,7 +106,7 @@ BOOL CTBookDlg::OnInitDialog() {
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    if (!m_tray.AddToTray(this, &m_settings.m_bLaunchOnStartup)) {
+    if (!m_tray.AddToTray()) {
         // Without an icon to come back from, the window must stay reachable: the rest of the
         // set-up goes on, and the close box minimises instead of hiding.
         MessageBox(kTrayFailed, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
@@ -158,7 +126,7 @@ BOOL CTBookDlg::OnInitDialog() {
 
     m_book.LoadAddressBook();
     m_list.RefillList(m_book, TRUE);
-    m_bInitialised = 1;
+    m_bInitialised = true;
     // Files the program was started with are imported once the book is ready; a failure here
     // only means later starts cannot hand over theirs (they say so).
     m_incoming.Open();
@@ -223,9 +191,13 @@ void CTBookDlg::OnGetMinMaxInfo(MINMAXINFO* pInfo) {
     Default();
 }
 
-void CTBookDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
-    PostMessage(WM_COMMAND, m_list.HasSelection() ? IDC_VIEW_EDIT : IDC_ADD_NEW, 0);
-    *pResult = 0;
+BOOL CTBookDlg::OnCmdMsg(UINT nId, UINT nCode) {
+    // From the tray menu the window may be hidden: what these commands bring, ask or tell is
+    // shown in it, so it comes up first.
+    if (nCode == 0 && std::find(std::begin(kShownInWindow), std::end(kShownInWindow), nId) != std::end(kShownInWindow)) {
+        m_tray.ShowWindow();
+    }
+    return CDialog::OnCmdMsg(nId, nCode);
 }
 
 BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
@@ -290,8 +262,6 @@ void CTBookDlg::OnClose() {
     }
 }
 
-void CTBookDlg::OnCancel() { m_tray.HideWindow(this); }
-
 void CTBookDlg::OnOK() { EndProgram(false); }
 
 bool CTBookDlg::EndProgram(bool bQuitSignal) {
@@ -348,16 +318,6 @@ LRESULT CTBookDlg::OnWatcherQuit(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CTBookDlg::OnWatcherHide(WPARAM, LPARAM) {
-    m_tray.HideAfterStartHidden(this, m_settings.m_rcWindow);
-    return 0;
-}
-
-LRESULT CTBookDlg::OnWatcherShow(WPARAM, LPARAM) {
-    OnShowContacts();
-    return 0;
-}
-
 void CTBookDlg::OnLaunchOnStartup() {
     CString strError;
     if (!m_settings.ToggleLaunchOnStartup(m_context.strProgramPath, &strError)) {
@@ -373,35 +333,4 @@ LRESULT CTBookDlg::OnShowLoadProblems(WPARAM, LPARAM) {
                MB_OK | MB_ICONEXCLAMATION);
     m_book.FinishLoad();
     return 0;
-}
-
-LRESULT CTBookDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
-    if (reinterpret_cast<HWND>(wParam) != m_list.m_hWnd) {
-        return Default();
-    }
-    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    m_listMenu.Show(this, m_list, m_book, pt);
-    return 0;
-}
-
-// From the tray menu the window may be hidden: the contacts that come in are shown in it.
-void CTBookDlg::OnImport() {
-    OnShowContacts();
-    m_interchange.OnImport();
-}
-
-void CTBookDlg::OnExport() {
-    OnShowContacts();
-    m_interchange.OnExport();
-}
-
-void CTBookDlg::OnFindDuplicates() {
-    OnShowContacts();
-    m_contactCommands.OnFindDuplicates([this] { ShowHelp("#duplicates"); });
-}
-
-LRESULT CTBookDlg::OnInitMenuPopup(WPARAM wParam, LPARAM) {
-    // The tray's menu and the list's: Synchronise Now is there only with an account.
-    m_sync.EnableMenu(reinterpret_cast<HMENU>(wParam));
-    return Default();
 }

@@ -1,11 +1,12 @@
 // CTBookDlg: the main window, a resizable dialog listing every contact, with the search box and
-// the command buttons above the list and a status bar below it. It keeps the message table and
-// wires its parts, each of which owns its state for the whole run: the buttons, the contact
-// list view, the contact book (contacts, file, search), the contact commands, the search, the
-// window settings, the notification-area presence, the watcher of the other instances' signals,
-// synchronisation, the book as other programs change it, and the rules of ending. Hiding to the
-// tray only hides the window. Runs on the user-interface thread; the watchers and the sync's
-// worker talk to it only by posted messages.
+// the command buttons above the list and a status bar below it. It holds its parts, each of which
+// owns its state for the whole run and handles its own commands and messages, which the window's
+// routing hands it: the contact commands, the search, the list's menu, contacts in and out, the
+// files that come in, synchronisation, the book as other programs change it, the notification-
+// area presence, and the ways out to help and the web. The window itself sets up, lays out,
+// takes the keys, and ends the program by the rules of ending. Hiding to the tray only hides the
+// window. Runs on the user-interface thread; the watchers and the sync's worker talk to it only
+// by posted messages.
 #pragma once
 
 #include "data/ContactBook.h"
@@ -22,6 +23,7 @@
 #include "ui/main/MainContext.h"
 #include "ui/main/MainSearch.h"
 #include "ui/main/MainTray.h"
+#include "ui/main/OutreachCommands.h"
 #include "ui/main/SyncCommands.h"
 #include "ui/main/WindowSettings.h"
 #include "ui/shell/AutomationHost.h"
@@ -38,6 +40,7 @@ public:
     ~CTBookDlg() override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    BOOL OnCmdMsg(UINT nId, UINT nCode) override;
     void AttachAutomationClient(CAutomationClient* pClient) override { m_pProxy = pClient; }
 
     // Hides the window without ending the program while something still needs it.
@@ -47,7 +50,11 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
+    void OnCancel() override { m_tray.HideWindow(); }
+
+private:
+    // Tests and benchmarks look at the parts through it, beside the window's messages.
+    friend class CMainWindowProbe;
 
     // Window set-up and geometry.
     int OnCreate(CREATESTRUCTA* pCreate);
@@ -58,57 +65,12 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void LayoutControls();
     void PlaceWindow();
-
-    // The list's notifications, the contact commands and the search, handled by their parts.
-    void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
-    void OnViewEdit() { m_contactCommands.OnViewEdit(); }
-    void OnAddNew() { m_contactCommands.OnAddNew(); }
-    void OnDelete() { m_contactCommands.OnDelete(); }
-    void OnUndo() { m_contactCommands.OnUndo(); }
-    void OnFindDuplicates();
-    void OnMergeSelected() { m_contactCommands.OnMergeSelected([this] { ShowHelp("#duplicates"); }); }
-    void OnSearch() { m_search.OnSearch(); }
-    void OnSearchChange() { m_search.OnSearchChange(); }
-    void OnSearchSetFocus() { m_search.OnSearchSetFocus(); }
-    void OnSearchKillFocus() { m_search.OnSearchKillFocus(); }
+    CRectI GetWindowRectI() const;
     LRESULT OnShowLoadProblems(WPARAM wParam, LPARAM lParam);
 
-    // Contacts in and out: the list's menu, the interchange commands and the files that come in.
-    LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
-    void OnSendEmail() { m_listMenu.OnSendEmail(m_hWnd); }
-    void OnOpenWebPage() { m_listMenu.OnOpenWebPage(m_hWnd); }
-    void OnCall() { m_listMenu.OnCall(m_hWnd); }
-    void OnImport();
-    void OnExport();
-    void OnCopy() { m_interchange.OnCopy(); }
-    void OnPaste() { m_interchange.OnPaste(); }
-    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam) { return m_incoming.OnCopyData(wParam, lParam); }
-    LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) { return m_incoming.OnDropFiles(wParam, lParam); }
-    LRESULT OnTimer(WPARAM wParam, LPARAM lParam) {
-        return m_refresh.OnTimer(wParam) || m_sync.OnTimer(wParam) ? 0 : m_incoming.OnTimer(wParam, lParam);
-    }
-    LRESULT OnBookFolderChanged(WPARAM wParam, LPARAM lParam) { return m_refresh.OnFolderChanged(wParam, lParam); }
-
-    // Synchronisation: its window, Synchronise Now and the worker's end.
-    // From the tray as well: the window comes up first, so that its status bar can say how it went.
-    void OnSyncSettings() {
-        OnShowContacts();
-        m_sync.OnSettings([this] { ShowHelp("#sync"); });
-    }
-    void OnSyncNow() {
-        OnShowContacts();
-        m_sync.OnSyncNow();
-    }
-    LRESULT OnSyncDone(WPARAM wParam, LPARAM lParam) { return m_sync.OnSyncDone(wParam, lParam); }
-    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
-
-    // The tray, the other instances' signals and the exit path.
-    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam) { return m_tray.OnTrayNotify(this, wParam, lParam); }
+    // The exit path.
     void OnClose();
-    void OnShowContacts() { m_tray.ShowWindow(this); }
     void OnTrayExit() { PostMessage(WM_COMMAND, IDOK, 0); }
-    LRESULT OnWatcherHide(WPARAM wParam, LPARAM lParam);
-    LRESULT OnWatcherShow(WPARAM wParam, LPARAM lParam);
     LRESULT OnWatcherQuit(WPARAM wParam, LPARAM lParam);
     // The exit path of Exit (bQuitSignal false) and of another start's quit signal; true when
     // the program ends.
@@ -117,27 +79,14 @@ protected:
     bool SaveBeforeEnd(bool bQuitSignal);
     void OnLaunchOnStartup();
 
-    // Help, the home page, About and the recommendation mail.
-    // The help page, at the section of the anchor ("#duplicates") when one is given.
-    void ShowHelp(const char* pszAnchor = "");
-    void ShowHelpPage() { ShowHelp(); }
-    void OnHome();
-    // F1 anywhere in the window: the help page, and nothing more.
-    BOOL OnHelpInfo(HELPINFO*) {
-        ShowHelp();
-        return TRUE;
-    }
-    void OnAbout();
-    void OnTellAFriend();
-
-    CRectI GetWindowRectI() const;
-
     CMainContext m_context;
     CMainButtons m_buttons;
     CContactListView m_list;
     CStatusBarCtrl m_statusBar;
     CContactBook m_book;
     CExitCoordinator m_exit;
+    CWindowSettings m_settings;
+    COutreachCommands m_outreach;
     CContactCommands m_contactCommands;
     CInterchangeCommands m_interchange;
     CIncomingFiles m_incoming;
@@ -145,10 +94,9 @@ protected:
     CSyncCommands m_sync;
     CMainSearch m_search;
     CBookRefresh m_refresh;
-    CWindowSettings m_settings;
     CMainTray m_tray;
     CSignalWatcher m_watcher;
     CAutomationClient* m_pProxy = nullptr; // the automation object while a client holds the program
     HICON m_hIcon = nullptr;
-    int m_bInitialised = 0;
+    bool m_bInitialised = false;
 };
