@@ -32,14 +32,6 @@ private:
 
 } // namespace
 
-int CBookChange::NewIndexOf(int nIndex) const {
-    auto it = std::lower_bound(removed.begin(), removed.end(), nIndex);
-    if (it != removed.end() && *it == nIndex) {
-        return -1;
-    }
-    return nIndex - static_cast<int>(it - removed.begin());
-}
-
 CLoadResult CContactBook::LoadAddressBook(CXMLWarningSink* pSink) {
     CFirstWarningSink sink(m_strFirstWarning, pSink);
     CXML root;
@@ -119,8 +111,8 @@ bool CContactBook::Reread(CBookChange& change, CFileException* pError) {
     change = PlaceMarked();
     change.bChanged = !m_pending.IsEmpty();
     change.bReread = true;
-    if (m_onReread) {
-        m_onReread(before, change);
+    for (CBookListener* pListener : m_listeners) {
+        pListener->OnBookReread(before, change);
     }
     return true;
 }
@@ -149,6 +141,15 @@ bool CContactBook::SortContacts() {
     // again, which for a large book is most of a search.
     m_searchIndex.Reorder(order);
     return true;
+}
+
+CBookChange CContactBook::Announce(CBookChange change) const {
+    if (change.bChanged) {
+        for (CBookListener* pListener : m_listeners) {
+            pListener->OnBookChanged(change);
+        }
+    }
+    return change;
 }
 
 CBookChange CContactBook::SortChanged() {
@@ -194,7 +195,7 @@ CBookChange CContactBook::AddContacts(CContactArray contacts) {
     }
     CBookChange change = PlaceMarked();
     Remember(std::move(step));
-    return change;
+    return Announce(std::move(change));
 }
 
 CBookChange CContactBook::Append(const std::vector<const CContact*>& contacts) {
@@ -242,7 +243,7 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
         change.placed.push_back(nSorted);
         m_contacts[nSorted].marked = 0;
     }
-    return change;
+    return Announce(std::move(change));
 }
 
 CBookChange CContactBook::DeleteContacts(std::vector<int> indexes) {
@@ -255,7 +256,7 @@ CBookChange CContactBook::DeleteContacts(std::vector<int> indexes) {
         step.removed.push_back(m_contacts[nIndex]);
     }
     Remember(std::move(step));
-    return RemoveAt(std::move(indexes));
+    return Announce(RemoveAt(std::move(indexes)));
 }
 
 std::vector<int> CContactBook::ValidIndexes(std::vector<int> indexes) const {
@@ -296,7 +297,7 @@ CBookChange CContactBook::ReplaceContacts(std::vector<int> indexes, const std::v
         step.added.push_back(ContactValueKey(contact));
     }
     Remember(std::move(step));
-    return Replace(std::move(indexes), added);
+    return Announce(Replace(std::move(indexes), added));
 }
 
 CBookChange CContactBook::ApplySynchronisation(std::vector<int> removed, const std::vector<CContact>& added) {
@@ -307,7 +308,8 @@ CBookChange CContactBook::ApplySynchronisation(std::vector<int> removed, const s
     size_t nDropped = DropOverlappingUndoSteps(removed, added);
     CBookChange change = Replace(std::move(removed), added);
     change.nUndoStepsDropped = nDropped;
-    return change;
+    change.bSynchronised = true;
+    return Announce(std::move(change));
 }
 
 size_t CContactBook::DropOverlappingUndoSteps(const std::vector<int>& removed, const std::vector<CContact>& added) {
@@ -363,8 +365,7 @@ CBookChange CContactBook::Replace(std::vector<int> indexes, const std::vector<CC
 CBookChange CContactBook::ReplaceAllContacts(CContactArray contacts) {
     m_contacts = std::move(contacts);
     m_pending.SetWhole();
-    CBookChange change = SortChanged();
-    return change;
+    return Announce(SortChanged());
 }
 
 CBookChange CContactBook::RemoveAt(std::vector<int> indexes) {
@@ -458,5 +459,5 @@ CBookChange CContactBook::Undo() {
         change.bChanged = change.bSorted = true;
     }
     change.removed = removal.removed;
-    return change;
+    return Announce(std::move(change));
 }

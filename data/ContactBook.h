@@ -18,7 +18,6 @@
 #include "PendingChanges.h"
 
 #include <deque>
-#include <functional>
 #include <vector>
 
 // What one operation did to the book.
@@ -30,12 +29,26 @@ struct CBookChange {
     // The file was read again, another writer having changed it: every index from before is
     // void, and placed says where this book's unsaved contacts are now.
     bool bReread = false;
+    // The change is a synchronisation's outcome, not the user's.
+    bool bSynchronised = false;
     // Undo steps that a synchronisation took away, since it changed the same contacts.
     size_t nUndoStepsDropped = 0;
+};
 
-    // Where the contact at nIndex before a removal is now; -1 for a removed one. Only for a
-    // change that sorted nothing.
-    int NewIndexOf(int nIndex) const;
+// Hears the changes of a book as they are made, to show them or to act on them (the list, the
+// search, synchronisation). It hears every change, whoever made it, once the contacts are in
+// their new places and before the change is saved.
+class CBookListener {
+public:
+    // The contacts changed: by the user (an add, an edit, a deletion, an undo, a merge, an
+    // import) or by a synchronisation (change.bSynchronised).
+    virtual void OnBookChanged(const CBookChange&) {}
+    // The file was read again, another writer having changed it (change.bReread): before is the
+    // list as it was.
+    virtual void OnBookReread(const CContactArray& /*before*/, const CBookChange&) {}
+
+protected:
+    ~CBookListener() = default;
 };
 
 // Contacts of the book that become one.
@@ -48,10 +61,6 @@ class CContactBook {
 public:
     // How many changes Undo can take back, the latest first.
     static constexpr size_t kUndoDepth = 20;
-
-    // Hears that the file was read again because another writer had changed it: before is the
-    // list as it was, change says what it is now (bReread set).
-    using RereadListener = std::function<void(const CContactArray& before, const CBookChange& change)>;
 
     explicit CContactBook(const CString& strPath) : m_store(strPath) {}
     CContactBook(const CContactBook&) = delete;
@@ -95,11 +104,13 @@ public:
     // has seen what went wrong with the file.
     bool IsWriteOnExitNeeded() const { return m_bLoadFinished && m_store.IsWriteOnExitNeeded(); }
     // When another writer has changed the file, reads it again and applies this book's unsaved
-    // changes to it; change.bReread then says so (and the listener hears it). A file that is gone
+    // changes to it; change.bReread then says so (and the listeners hear it). A file that is gone
     // changes nothing here: the next save writes the list. False with the cause when the file
     // could not be read; the list stays as it was.
     [[nodiscard]] bool Refresh(CBookChange& change, CFileException* pError);
-    void SetRereadListener(RereadListener listener) { m_onReread = std::move(listener); }
+    // The listener hears every later change until the book ends; it must outlive the book's
+    // changes.
+    void AddListener(CBookListener& listener) { m_listeners.push_back(&listener); }
     const CString& GetPath() const { return m_store.GetPath(); }
     const CString& GetBackupPath() const { return m_store.GetBackupPath(); }
 
@@ -160,6 +171,8 @@ private:
         std::vector<std::string> added;
     };
 
+    // Tells the listeners of a change that changed the contacts, and hands it on.
+    CBookChange Announce(CBookChange change) const;
     // Sorts after contacts were marked to be found again; the change says so.
     CBookChange SortChanged();
     // The file again, this book's unsaved changes applied (the lock is held); false with the cause.
@@ -183,7 +196,7 @@ private:
     CContactSearchIndex m_searchIndex;
     CAddressBookStore m_store;
     CPendingChanges m_pending;
-    RereadListener m_onReread;
+    std::vector<CBookListener*> m_listeners;
     CLoadResult m_loadResult;
     CString m_strFirstWarning;
     bool m_bLoadFinished = false;

@@ -107,6 +107,17 @@ void ExpectOp(Names& names, Op op, const std::string& strWho, bool bSawStart) {
 
 const Names kStart = {"Adams", "Baker", "Clark"};
 
+// Hears a book's reads again: how many, and the list before the last one.
+struct CRereadRecorder : CBookListener {
+    void OnBookReread(const CContactArray& old, const CBookChange& change) override {
+        EXPECT_TRUE(change.bReread);
+        ++nRereads;
+        before = SortedNames(old);
+    }
+    int nRereads = 0;
+    Names before;
+};
+
 } // namespace
 
 // Every pair of changes, in every order of the second writer's load and both commits: the file
@@ -123,11 +134,8 @@ TEST(BookWritersTest, BothWritersChangesReachTheFileInEveryOrder) {
                 WriteBytes(strPath, BuildAddressBookDocument(Contacts(kStart)).GetStdString());
                 CContactBook a(strPath.c_str());
                 CContactBook b(strPath.c_str());
-                int nRereads = 0;
-                a.SetRereadListener([&](const CContactArray&, const CBookChange& change) {
-                    EXPECT_TRUE(change.bReread);
-                    ++nRereads;
-                });
+                CRereadRecorder rereads;
+                a.AddListener(rereads);
                 a.LoadAddressBook();
                 if (order != Order::oneAfterTheOther) {
                     b.LoadAddressBook();
@@ -137,7 +145,7 @@ TEST(BookWritersTest, BothWritersChangesReachTheFileInEveryOrder) {
                     ASSERT_TRUE(b.Commit(Apply(b, opB, "B"), nullptr));
                 }
                 ASSERT_TRUE(a.Commit(changeA, nullptr));
-                EXPECT_EQ(order == Order::bothLoadSecondCommitsFirst ? 1 : 0, nRereads);
+                EXPECT_EQ(order == Order::bothLoadSecondCommitsFirst ? 1 : 0, rereads.nRereads);
                 if (order == Order::oneAfterTheOther) {
                     b.LoadAddressBook();
                 }
@@ -238,15 +246,15 @@ TEST(BookWritersTest, AFailedSavesChangeSurvivesAReadAgain) {
     SetReadOnly(strPath, false);
     ASSERT_TRUE(b.Commit(b.AddContact(Named("Evans")), nullptr));
 
-    Names before;
-    a.SetRereadListener([&](const CContactArray& old, const CBookChange&) { before = SortedNames(old); });
+    CRereadRecorder rereads;
+    a.AddListener(rereads);
     CBookChange change;
     ASSERT_TRUE(a.Refresh(change, &error)) << error.GetErrorMessage().GetString();
     EXPECT_TRUE(change.bReread);
     EXPECT_TRUE(change.bChanged);
     ASSERT_EQ(1u, change.placed.size());
     EXPECT_EQ("Dunn", a.Contacts()[change.placed[0]].lastname.GetStdString());
-    EXPECT_EQ((Names{"Baker", "Clark", "Dunn"}), before);
+    EXPECT_EQ((Names{"Baker", "Clark", "Dunn"}), rereads.before);
     EXPECT_EQ((Names{"Baker", "Clark", "Dunn", "Evans"}), SortedNames(a.Contacts()));
     EXPECT_TRUE(a.HasUnsavedChanges());
     // Read once: the next refresh finds the file as it was read.

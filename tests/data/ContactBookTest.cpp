@@ -97,17 +97,18 @@ TEST(ContactBookTest, AnEditedContactIsStoredAndFoundAtItsNewPlace) {
     }
 }
 
-// The remaining contacts keep their order, and every index from before finds its contact.
-TEST(ContactBookTest, DeletingKeepsTheOthersAndMapsTheirIndexes) {
+// The remaining contacts keep their order, and the change names each removed index once, in
+// order, for the rows to follow.
+TEST(ContactBookTest, DeletingKeepsTheOthersAndSaysWhichWent) {
     const struct {
         std::vector<int> indexes;
         Names after;
-        std::vector<int> newIndexes; // of indexes 0 to 4 before
+        std::vector<int> removed;
     } cases[] = {
-        {{1, 3}, {"A", "C", "E"}, {0, -1, 1, -1, 2}},
-        {{4, 0, 4, 9, -1}, {"B", "C", "D"}, {-1, 0, 1, 2, -1}},
-        {{0, 1, 2, 3, 4}, {}, {-1, -1, -1, -1, -1}},
-        {{}, {"A", "B", "C", "D", "E"}, {0, 1, 2, 3, 4}},
+        {{1, 3}, {"A", "C", "E"}, {1, 3}},
+        {{4, 0, 4, 9, -1}, {"B", "C", "D"}, {0, 4}},
+        {{0, 1, 2, 3, 4}, {}, {0, 1, 2, 3, 4}},
+        {{}, {"A", "B", "C", "D", "E"}, {}},
     };
     for (const auto& c : cases) {
         CLoadedBook book({"A", "B", "C", "D", "E"});
@@ -115,11 +116,7 @@ TEST(ContactBookTest, DeletingKeepsTheOthersAndMapsTheirIndexes) {
         EXPECT_EQ(c.after, NamesOf(book->Contacts()));
         EXPECT_EQ(c.after.size() != 5, change.bChanged);
         EXPECT_FALSE(change.bSorted);
-        std::vector<int> newIndexes;
-        for (int i = 0; i < 5; ++i) {
-            newIndexes.push_back(change.NewIndexOf(i));
-        }
-        EXPECT_EQ(c.newIndexes, newIndexes);
+        EXPECT_EQ(c.removed, change.removed);
     }
 }
 
@@ -248,4 +245,50 @@ TEST(ContactBookTest, UndoTakesBackEveryKindOfChangeInTurn) {
     }
     EXPECT_EQ(CContactBook::kUndoDepth, nUndone);
     EXPECT_EQ(3 + 5, book->Contacts().GetSize());
+}
+
+// Every change reaches the listeners once, as the change its maker got back, the
+// synchronisation's marked as such; a call that changed nothing is not announced.
+TEST(ContactBookTest, EveryChangeIsAnnouncedOnceAsItsMakerSeesIt) {
+    struct CRecorder : CBookListener {
+        void OnBookChanged(const CBookChange& change) override { heard.push_back(change); }
+        std::vector<CBookChange> heard;
+    };
+    const struct {
+        const char* pszName;
+        CBookChange (*make)(CContactBook& book);
+    } cases[] = {
+        {"add", [](CContactBook& b) { return b.AddContact(Named("Dunn")); }},
+        {"import", [](CContactBook& b) { return b.AddContacts(Contacts({"Dunn", "Evans"})); }},
+        {"edit", [](CContactBook& b) { return b.StoreEditedContact(1, Named("Zeta")); }},
+        {"delete", [](CContactBook& b) { return b.DeleteContacts({0, 2}); }},
+        {"merge", [](CContactBook& b) { return b.MergeContacts({{{0, 1}, Named("Merged")}}); }},
+        {"sync", [](CContactBook& b) { return b.ApplySynchronisation({1}, {Named("Evans")}); }},
+        {"resave", [](CContactBook& b) { return b.ReplaceAllContacts(Contacts({"Evans"})); }},
+        {"undo", [](CContactBook& b) {
+             b.DeleteContacts({0});
+             return b.Undo();
+         }},
+        {"nothing to add", [](CContactBook& b) { return b.AddContacts(CContactArray()); }},
+        {"nothing to delete", [](CContactBook& b) { return b.DeleteContacts({7}); }},
+        {"nothing to undo", [](CContactBook& b) { return b.Undo(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CLoadedBook book({"Adams", "Baker", "Clark"});
+        CRecorder recorder;
+        book->AddListener(recorder);
+        CBookChange change = c.make(*book);
+        if (!change.bChanged) {
+            EXPECT_TRUE(recorder.heard.empty());
+            continue;
+        }
+        ASSERT_FALSE(recorder.heard.empty());
+        const CBookChange& heard = recorder.heard.back();
+        EXPECT_EQ(change.placed, heard.placed);
+        EXPECT_EQ(change.removed, heard.removed);
+        EXPECT_EQ(std::string(c.pszName) == "sync", heard.bSynchronised);
+        // The undo's own deletion is heard first.
+        EXPECT_EQ(std::string(c.pszName) == "undo" ? 2u : 1u, recorder.heard.size());
+    }
 }

@@ -17,10 +17,9 @@ const char kShownInPart[] = "The address book was changed by another program and
 } // namespace
 
 CBookRefresh::CBookRefresh(CDialog& window, CContactBook& book, CContactListView& list, CMainSearch& search,
-                           CContactCommands& commands, CExitCoordinator& exit)
-    : m_window(window), m_book(book), m_list(list), m_search(search), m_commands(commands), m_exit(exit) {
-    m_book.SetRereadListener(
-        [this](const CContactArray& before, const CBookChange& change) { ShowReread(before, change); });
+                           CExitCoordinator& exit, CStatusBarCtrl& statusBar)
+    : m_window(window), m_book(book), m_list(list), m_search(search), m_exit(exit), m_statusBar(statusBar) {
+    m_book.AddListener(*this);
 }
 
 const CMessageTable* CBookRefresh::GetThisMessageTable() {
@@ -77,7 +76,7 @@ void CBookRefresh::CheckFile() {
         if (m_nRetries++ < kMaxRetries) {
             ::SetTimer(m_window.m_hWnd, kCheckTimerId, kRetryMs, nullptr);
         } else {
-            m_commands.SetStatus("The address book was changed by another program, but could not be read: " +
+            SetStatus("The address book was changed by another program, but could not be read: " +
                                  error.GetErrorMessage());
         }
         return;
@@ -86,12 +85,18 @@ void CBookRefresh::CheckFile() {
         // A change whose save failed, now applied to the other program's file: saved with it.
         // Its failure was told when it was made; only the status bar tells it again.
         if (!m_book.SaveAddressBook(&error)) {
-            m_commands.SetStatus("Your latest changes could not be saved yet: " + error.GetErrorMessage());
+            SetStatus("Your latest changes could not be saved yet: " + error.GetErrorMessage());
         }
     }
 }
 
-void CBookRefresh::ShowReread(const CContactArray& before, const CBookChange&) {
+void CBookRefresh::OnBookChanged(const CBookChange& change) {
+    if (change.bSynchronised && !m_search.Refresh()) {
+        m_search.ShowAll(change.placed);
+    }
+}
+
+void CBookRefresh::OnBookReread(const CContactArray& before, const CBookChange&) {
     std::vector<CContact> selected;
     for (int nRow : m_list.SelectedRows()) {
         int nContact = m_list.RowContact(nRow);
@@ -100,11 +105,8 @@ void CBookRefresh::ShowReread(const CContactArray& before, const CBookChange&) {
         }
     }
     if (!m_search.Refresh()) {
-        m_commands.ShowChangedList({});
+        m_search.ShowAll({});
     }
     m_list.SelectRows(RowsShowingContacts(m_book.Contacts(), m_list.RowContacts(), selected));
-    m_commands.SetStatus(m_book.HasLoadProblems() ? kShownInPart : kShownAgain);
-    if (m_onChanged) {
-        m_onChanged();
-    }
+    SetStatus(m_book.HasLoadProblems() ? kShownInPart : kShownAgain);
 }

@@ -51,9 +51,6 @@ INT_PTR CContactCommands::RunEditor(CContactDlg& dlg) {
 }
 
 void CContactCommands::Commit(const CBookChange& change) {
-    if (change.bChanged && m_onChanged) {
-        m_onChanged();
-    }
     CFileException error;
     if (!m_book.Commit(change, &error)) {
         ReportFileError(error);
@@ -87,17 +84,9 @@ void CContactCommands::OnViewEdit() {
 
 CBookChange CContactCommands::StoreEditedContact(int nIndex, const CContact& contact) {
     CBookChange change = m_book.StoreEditedContact(nIndex, contact);
-    ShowChangedList(change.placed);
+    m_search.ShowAll(change.placed);
     return change;
 }
-
-void CContactCommands::ShowChangedList(const std::vector<int>& selected) {
-    m_buttons.SetSearchDown(false);
-    m_list.RefillList(m_book, FALSE); // the book has sorted
-    m_list.SelectRows(selected);
-}
-
-void CContactCommands::SetStatus(const CString& strText) { m_statusBar.SetText(strText, 0, 0); }
 
 void CContactCommands::OnUndo() {
     CCommandScope command(m_exit, m_window);
@@ -106,7 +95,7 @@ void CContactCommands::OnUndo() {
         return;
     }
     CBookChange change = m_book.Undo();
-    ShowChangedList(change.placed);
+    m_search.ShowAll(change.placed);
     Commit(change);
     size_t nBack = change.placed.size(), nGone = change.removed.size();
     SetStatus(nBack == 0   ? "Undone: " + Contacts(nGone) + " taken out again."
@@ -200,7 +189,7 @@ void CContactCommands::RunDuplicates(std::vector<int> chosen) {
         m_book,
         [this](const CMergeGroup& group) {
             CBookChange change = m_book.MergeContacts({group});
-            ShowChangedList(change.placed);
+            m_search.ShowAll(change.placed);
             Commit(change);
             SetStatus("Merged " + Contacts(group.indexes.size()) + " into one. Undo (Ctrl+Z) takes the merge back.");
         },

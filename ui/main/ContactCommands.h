@@ -12,10 +12,9 @@
 #include "framework/win/Controls.h"
 #include "ui/main/ContactListView.h"
 #include "ui/main/ExitCoordinator.h"
-#include "ui/main/MainButtons.h"
+#include "ui/main/MainSearch.h"
 #include "ui/main/OutreachCommands.h"
 
-#include <functional>
 #include <vector>
 
 class CContactDlg;
@@ -24,17 +23,12 @@ class CContactCommands : public CCmdTarget {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
 public:
-    CContactCommands(CDialog& window, CContactBook& book, CContactListView& list, CMainButtons& buttons,
+    CContactCommands(CDialog& window, CContactBook& book, CContactListView& list, CMainSearch& search,
                      CExitCoordinator& exit, CStatusBarCtrl& statusBar, COutreachCommands& help)
-        : m_window(window), m_book(book), m_list(list), m_buttons(buttons), m_exit(exit),
-          m_statusBar(statusBar), m_help(help) {}
+        : m_window(window), m_book(book), m_list(list), m_search(search), m_exit(exit), m_statusBar(statusBar),
+          m_help(help) {}
     CContactCommands(const CContactCommands&) = delete;
     CContactCommands& operator=(const CContactCommands&) = delete;
-
-    // Shows the whole list after a change that sorted the book, the given contacts selected.
-    void ShowChangedList(const std::vector<int>& selected);
-    // A line in the status bar on what the last command did.
-    void SetStatus(const CString& strText);
 
     // Removes the row and its contact; the other rows keep theirs and their selection.
     CBookChange DeleteRow(int nRow);
@@ -42,10 +36,8 @@ public:
     // the contact at its new place.
     CBookChange StoreEditedContact(int nIndex, const CContact& contact);
     // Writes the book after a change; a failure is told the user, and the change stays for the
-    // next save. A change that changed the book is told to the listener.
+    // next save.
     void Commit(const CBookChange& change);
-    // Runs after every change the commands made to the book (synchronisation follows them).
-    void SetChangeListener(std::function<void()> listener) { m_onChanged = std::move(listener); }
 
 private:
     // Edits the selected contacts one after another, until one is saved or deleted.
@@ -62,6 +54,8 @@ private:
     // A double click edits the contact under it, or adds one below the last row.
     void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
 
+    // A line in the status bar on what the last command did.
+    void SetStatus(const CString& strText) { m_statusBar.SetText(strText, 0, 0); }
     INT_PTR RunEditor(CContactDlg& dlg);
     void RunDuplicates(std::vector<int> chosen);
     // Removes every row shown and its contact.
@@ -70,9 +64,8 @@ private:
     CDialog& m_window;
     CContactBook& m_book;
     CContactListView& m_list;
-    CMainButtons& m_buttons;
+    CMainSearch& m_search;
     CExitCoordinator& m_exit;
     CStatusBarCtrl& m_statusBar;
     COutreachCommands& m_help;
-    std::function<void()> m_onChanged;
 };

@@ -117,7 +117,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
         m_nProgressDelayMs);
     if (!bRead || m_exit.IsEndPending()) {
         // Asked to end meanwhile: nobody may be there to answer the question.
-        m_commands.SetStatus("Import cancelled. The address book was not changed.");
+        SetStatus("Import cancelled. The address book was not changed.");
         return;
     }
     if (imported.GetSize() == 0) {
@@ -134,7 +134,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
     }
     CBookChange change = AddImportedContacts(m_book, std::move(imported), false, strFrom, report);
     if (change.bChanged) {
-        m_commands.ShowChangedList(change.placed);
+        m_search.ShowAll(change.placed);
         m_commands.Commit(change);
     }
     CString strSummary = (change.bChanged ? "Imported from " : "Nothing new to import from ") + strFrom +
@@ -146,7 +146,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
     }
     if (change.bChanged) {
         strSummary += "\nUndo (Ctrl+Z) takes the import back.";
-        m_commands.SetStatus("Imported from " + strFrom + ". Undo (Ctrl+Z) takes the import back.");
+        SetStatus("Imported from " + strFrom + ". Undo (Ctrl+Z) takes the import back.");
     }
     Ask(strSummary, MB_OK | (problems.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
 }
@@ -202,11 +202,11 @@ void CInterchangeCommands::OnExport() {
         },
         m_nProgressDelayMs);
     if (bWritten) {
-        m_commands.SetStatus("Exported " + strCount + " to " + strName + ".");
+        SetStatus("Exported " + strCount + " to " + strName + ".");
     } else if (error.m_cause != CFileException::none) {
         ReportFileError(error);
     } else {
-        m_commands.SetStatus("Export cancelled. No file was written.");
+        SetStatus("Export cancelled. No file was written.");
     }
 }
 
@@ -216,7 +216,7 @@ void CInterchangeCommands::OnCopy() {
         ::MessageBeep(MB_OK);
         return;
     }
-    m_commands.SetStatus(CopyContactsToClipboard(m_window.m_hWnd, ContactsOfRows(rows))
+    SetStatus(CopyContactsToClipboard(m_window.m_hWnd, ContactsOfRows(rows))
                              ? "Copied " + CountOf(rows.size(), "contact", "contacts") + "."
                              : CString("The clipboard is in use by another program. Try again in a moment."));
 }

@@ -10,6 +10,7 @@
 #include "ui/main/ContactCommands.h"
 #include "ui/main/ContactListView.h"
 #include "ui/main/ExitCoordinator.h"
+#include "ui/main/MainSearch.h"
 
 #include <string>
 #include <vector>
@@ -18,9 +19,10 @@ class CInterchangeCommands : public CCmdTarget {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
 public:
-    CInterchangeCommands(CDialog& window, CContactBook& book, CContactListView& list,
-                         CContactCommands& commands, CExitCoordinator& exit)
-        : m_window(window), m_book(book), m_list(list), m_commands(commands), m_exit(exit) {}
+    CInterchangeCommands(CDialog& window, CContactBook& book, CContactListView& list, CMainSearch& search,
+                         CContactCommands& commands, CExitCoordinator& exit, CStatusBarCtrl& statusBar)
+        : m_window(window), m_book(book), m_list(list), m_search(search), m_commands(commands), m_exit(exit),
+          m_statusBar(statusBar) {}
     CInterchangeCommands(const CInterchangeCommands&) = delete;
     CInterchangeCommands& operator=(const CInterchangeCommands&) = delete;
 
@@ -50,10 +52,13 @@ private:
     CContactArray ContactsOfRows(const std::vector<int>& rows) const;
     std::vector<int> SelectedRows() const;
     int Ask(const CString& strText, UINT nType) const;
+    void SetStatus(const CString& strText) { m_statusBar.SetText(strText, 0, 0); }
 
     CDialog& m_window;
     CContactBook& m_book;
     CContactListView& m_list;
+    CMainSearch& m_search;
     CContactCommands& m_commands;
     CExitCoordinator& m_exit;
+    CStatusBarCtrl& m_statusBar;
 };

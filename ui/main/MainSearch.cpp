@@ -82,6 +82,12 @@ void CMainSearch::CancelSearch() {
     m_list.RefillList(m_book, TRUE);
 }
 
+void CMainSearch::ShowAll(const std::vector<int>& selected) {
+    m_buttons.SetSearchDown(false);
+    m_list.RefillList(m_book, FALSE); // the book has sorted
+    m_list.SelectRows(selected);
+}
+
 void CMainSearch::OnSearchChange() {
     if (m_buttons.IsSearchDown()) {
         CancelSearch();

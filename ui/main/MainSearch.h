@@ -23,6 +23,9 @@ public:
     void OnSearch();
     // Ends a shown search result and shows the full list.
     void CancelSearch();
+    // Ends a shown search result and shows the full list after a change that sorted the book,
+    // the contacts at these indexes selected.
+    void ShowAll(const std::vector<int>& selected);
     // The contacts changed from outside the window's commands: a shown result is searched again
     // and shown as it is now. False when no result is shown or none is found any more, for the
     // caller to show the full list.

@@ -136,7 +136,13 @@ BOOL CSyncCommands::OnTimer(WPARAM nTimer, LPARAM, LRESULT*) {
     return TRUE;
 }
 
-void CSyncCommands::OnBookChanged() {
+void CSyncCommands::OnBookChanged(const CBookChange& change) {
+    if (!change.bSynchronised) {
+        NoteChange();
+    }
+}
+
+void CSyncCommands::NoteChange() {
     ++m_nChanges;
     if (m_account.IsSetUp() && m_account.bAfterChange) {
         Schedule(kAfterChangeDelayMs);
@@ -161,7 +167,7 @@ void CSyncCommands::OnSettings() {
         m_account = CSyncAccount();
         ::KillTimer(m_window.m_hWnd, kSoonTimerId);
         SetTriggers();
-        m_commands.SetStatus("Synchronisation stopped: the account was removed.");
+        SetStatus("Synchronisation stopped: the account was removed.");
         return;
     case CSyncDlg::EResult::stored:
         m_account = dlg.Account();
@@ -223,7 +229,7 @@ void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
     }
     m_pJob = std::move(pJob);
     m_bInteractive = bInteractive;
-    m_commands.SetStatus("Synchronising...");
+    SetStatus("Synchronising...");
 }
 
 LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
@@ -254,7 +260,7 @@ LRESULT CSyncCommands::OnSyncDone(WPARAM wParam, LPARAM) {
     if (pJob->nChanges != m_nChanges || m_exit.IsCommandRunning()) {
         // The outcome's places are no longer the book's.
         KeepSettled(*pJob);
-        m_commands.SetStatus("Synchronising again shortly: the contacts changed meanwhile.");
+        SetStatus("Synchronising again shortly: the contacts changed meanwhile.");
         Schedule(kAfterChangeDelayMs);
         return 0;
     }
@@ -270,30 +276,23 @@ void CSyncCommands::KeepSettled(const CJob& job) {
 void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
     const CSyncOutcome& outcome = job.outcome;
     CSyncApplied applied = ApplySyncOutcome(m_book, outcome, job.given, job.strStatePath, true, false);
-    if (applied.change.bChanged) {
-        // A search the user is looking at stays, brought up to date; otherwise the list shows
-        // what the sync brought.
-        if (!m_refreshSearch || !m_refreshSearch()) {
-            m_commands.ShowChangedList(applied.change.placed);
-        }
-    }
     switch (applied.result) {
     case CSyncApplied::Result::applied: break;
     case CSyncApplied::Result::settled:
     case CSyncApplied::Result::nothing:
         // Another writer (tbkutil, a second sync) changed the book or the state on disk meanwhile.
-        m_commands.SetStatus("Synchronising again shortly: the address book changed meanwhile.");
+        SetStatus("Synchronising again shortly: the address book changed meanwhile.");
         Schedule(kAfterChangeDelayMs);
         return;
     case CSyncApplied::Result::failed:
         if (applied.bBookSaved) {
-            m_commands.SetStatus("Synchronised, but the sync state could not be written, so the next sync "
+            SetStatus("Synchronised, but the sync state could not be written, so the next sync "
                                  "compares every contact again: " + applied.error.GetErrorMessage());
         } else if (applied.change.bChanged) {
-            m_commands.SetStatus("Synchronised, but the address book could not be saved: " +
+            SetStatus("Synchronised, but the address book could not be saved: " +
                                  applied.error.GetErrorMessage());
         } else {
-            m_commands.SetStatus("Not synchronised: " + applied.error.GetErrorMessage() +
+            SetStatus("Not synchronised: " + applied.error.GetErrorMessage() +
                                  " Synchronising again shortly.");
             Schedule(kAfterChangeDelayMs);
         }
@@ -308,10 +307,10 @@ void CSyncCommands::Apply(const CJob& job, bool bInteractive) {
                      " is no longer possible: the synchronisation changed the same contacts.";
     }
     if (outcome.warnings.empty()) {
-        m_commands.SetStatus(strStatus);
+        SetStatus(strStatus);
         return;
     }
-    m_commands.SetStatus(strStatus + " " + CString(outcome.warnings.front().c_str()));
+    SetStatus(strStatus + " " + CString(outcome.warnings.front().c_str()));
     if (bInteractive) {
         m_window.MessageBox(strStatus + "\n\n" + WarningLines(outcome.warnings), kSystemCaption,
                             MB_OK | MB_ICONEXCLAMATION);
@@ -349,14 +348,14 @@ void CSyncCommands::ConfirmDeletions(const CSyncOutcome& outcome, bool bInteract
         ::DeleteFileW(ToWide(StatePath().c_str()).c_str());
         StartSync(true);
         return;
-    default: m_commands.SetStatus("Not synchronised: " + strError); return;
+    default: SetStatus("Not synchronised: " + strError); return;
     }
 }
 
 void CSyncCommands::Fail(const CString& strError, bool bInteractive) {
     CString strLine = strError;
     strLine.Replace("\n\n", " ");
-    m_commands.SetStatus("Not synchronised: " + strLine);
+    SetStatus("Not synchronised: " + strLine);
     if (bInteractive) {
         m_window.MessageBox(strError, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
     }

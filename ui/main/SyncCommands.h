@@ -1,7 +1,9 @@
 // CSyncCommands: the main window's synchronisation. It opens the Synchronisation window, runs a
 // sync when the user asks (Synchronise Now), when the program starts, a few seconds after the
 // last change and every few minutes, as the account says, and tells in the status bar how it
-// went. Only Synchronise Now shows a message box; the others never interrupt the user.
+// went. Only Synchronise Now shows a message box; the others never interrupt the user. It hears
+// of the changes from the book itself, and the list shows a sync's outcome as the book
+// announces it (CBookRefresh).
 //
 // A sync works on a worker (CBackgroundTask) with a copy of the contacts, so the window never
 // waits for the server. Its outcome is applied on the user-interface thread (ApplySyncOutcome:
@@ -14,10 +16,10 @@
 
 #include "data/ContactBook.h"
 #include "framework/core/FileLock.h"
+#include "framework/win/Controls.h"
 #include "framework/win/Dialog.h"
 #include "sync/HttpClient.h"
 #include "sync/SyncEngine.h"
-#include "ui/main/ContactCommands.h"
 #include "ui/main/ExitCoordinator.h"
 #include "ui/main/OutreachCommands.h"
 #include "ui/sync/BackgroundTask.h"
@@ -30,13 +32,15 @@
 // Posted to the main window by the worker when a sync has ended.
 const UINT WM_SYNC_DONE = WM_APP + 0x120;
 
-class CSyncCommands : public CCmdTarget {
+class CSyncCommands : public CCmdTarget, private CBookListener {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
 public:
-    CSyncCommands(CDialog& window, CContactBook& book, CContactCommands& commands, CExitCoordinator& exit,
+    CSyncCommands(CDialog& window, CContactBook& book, CExitCoordinator& exit, CStatusBarCtrl& statusBar,
                   COutreachCommands& help)
-        : m_window(window), m_book(book), m_commands(commands), m_exit(exit), m_help(help) {}
+        : m_window(window), m_book(book), m_exit(exit), m_statusBar(statusBar), m_help(help) {
+        m_book.AddListener(*this);
+    }
     CSyncCommands(const CSyncCommands&) = delete;
     CSyncCommands& operator=(const CSyncCommands&) = delete;
 
@@ -46,13 +50,13 @@ public:
     // then never applied.
     void Stop();
 
-    // Called after a background sync changed the contacts: true when it showed them (a search
-    // result made again), else the full list is shown.
-    void SetShownSearchRefresh(std::function<bool()> refresh) { m_refreshSearch = std::move(refresh); }
-    // A change to the book was made (by the user: a sync's own changes do not count).
-    void OnBookChanged();
-
 private:
+    // The user's changes, and those another program brought (the book read again), are
+    // synchronised a few seconds after the last; a sync's own changes do not count.
+    void OnBookChanged(const CBookChange& change) override;
+    void OnBookReread(const CContactArray&, const CBookChange&) override { NoteChange(); }
+    void NoteChange();
+
     struct CJob {
         CContactArray contacts; // the book's when the sync started
         std::string strStatePath;
@@ -90,17 +94,17 @@ private:
     // The state both sides settled on, for an outcome that is not applied.
     void KeepSettled(const CJob& job);
     void Fail(const CString& strError, bool bInteractive);
+    void SetStatus(const CString& strText) { m_statusBar.SetText(strText, 0, 0); }
     std::string StatePath() const;
 
     CDialog& m_window;
     CContactBook& m_book;
-    CContactCommands& m_commands;
     CExitCoordinator& m_exit;
+    CStatusBarCtrl& m_statusBar;
     COutreachCommands& m_help;
     CSyncAccount m_account;
     CBackgroundTask m_task;
     std::shared_ptr<CJob> m_pJob; // of the running sync
     bool m_bInteractive = false;  // the running sync was asked for by the user
     unsigned m_nChanges = 0;      // changes made to the book this run
-    std::function<bool()> m_refreshSearch;
 };

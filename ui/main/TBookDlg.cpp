@@ -49,19 +49,16 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
 CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
     : CDialog(IDD_TBOOK_DIALOG, pParent), m_context(context), m_book(context.strAddressBookPath),
       m_outreach(*this, context.strProgramFolder),
-      m_contactCommands(*this, m_book, m_list, m_buttons, m_exit, m_statusBar, m_outreach),
-      m_interchange(*this, m_book, m_list, m_contactCommands, m_exit), m_incoming(*this, m_book, m_exit, m_interchange),
-      m_listMenu(*this, m_list, m_book), m_sync(*this, m_book, m_contactCommands, m_exit, m_outreach),
-      m_search(*this, m_book, m_list, m_buttons), m_refresh(*this, m_book, m_list, m_search, m_contactCommands, m_exit),
-      m_tray(*this, m_settings) {
+      m_search(*this, m_book, m_list, m_buttons),
+      m_contactCommands(*this, m_book, m_list, m_search, m_exit, m_statusBar, m_outreach),
+      m_interchange(*this, m_book, m_list, m_search, m_contactCommands, m_exit, m_statusBar),
+      m_incoming(*this, m_book, m_exit, m_interchange), m_listMenu(*this, m_list, m_book),
+      m_sync(*this, m_book, m_exit, m_statusBar, m_outreach),
+      m_refresh(*this, m_book, m_list, m_search, m_exit, m_statusBar), m_tray(*this, m_settings) {
     for (CCmdTarget* pPart : std::initializer_list<CCmdTarget*>{&m_contactCommands, &m_search, &m_listMenu, &m_interchange,
                                                                 &m_incoming, &m_sync, &m_refresh, &m_tray, &m_outreach}) {
         AddPart(*pPart);
     }
-    m_contactCommands.SetChangeListener([this] { m_sync.OnBookChanged(); });
-    // Contacts another program brought are synchronised as the user's own would be.
-    m_refresh.SetChangeListener([this] { m_sync.OnBookChanged(); });
-    m_sync.SetShownSearchRefresh([this] { return m_search.Refresh(); });
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 

@@ -87,12 +87,12 @@ private:
     CExitCoordinator m_exit;
     CWindowSettings m_settings;
     COutreachCommands m_outreach;
+    CMainSearch m_search;
     CContactCommands m_contactCommands;
     CInterchangeCommands m_interchange;
     CIncomingFiles m_incoming;
     CListMenu m_listMenu;
     CSyncCommands m_sync;
-    CMainSearch m_search;
     CBookRefresh m_refresh;
     CMainTray m_tray;
     CSignalWatcher m_watcher;
