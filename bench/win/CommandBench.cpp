@@ -54,7 +54,12 @@ public:
     CContactCommands& Commands() { return m_probe.Commands(); }
     CContactListView& List() { return m_probe.List(); }
     CButton& SearchButton() { return m_probe.Buttons().SearchToggle(); }
-    void RefillList(BOOL bSort) { List().RefillList(Book(), bSort); }
+    void RefillList(BOOL bSort) {
+        if (bSort) {
+            Book().SortContacts();
+        }
+        List().RefillList(Book().Contacts());
+    }
     // The book holds these contacts instead of its own.
     void Replace(const CContactArray& contacts) {
         std::vector<int> all(static_cast<size_t>(Book().Contacts().GetSize()));

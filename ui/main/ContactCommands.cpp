@@ -112,7 +112,7 @@ void CContactCommands::OnAddNew() {
         return;
     }
     CBookChange change = m_book.AddContact(dlg.m_contact);
-    m_list.RefillList(m_book, FALSE);
+    m_list.RefillList(m_book.Contacts()); // the book has sorted
     Commit(change);
 }
 

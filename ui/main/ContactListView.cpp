@@ -84,13 +84,6 @@ void CContactListView::ForgetSelection() {
     SendMessage(LVM_SETSELECTIONMARK, 0, -1);
 }
 
-void CContactListView::RefillList(CContactBook& book, BOOL bSort) {
-    if (bSort) {
-        book.SortContacts();
-    }
-    RefillList(book.Contacts());
-}
-
 void CContactListView::RefillList(const CContactArray& contacts) {
     CShownOrder order;
     order.ShowAll(contacts.GetSize());

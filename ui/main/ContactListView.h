@@ -6,7 +6,7 @@
 // that show them. User-interface thread only.
 #pragma once
 
-#include "data/ContactBook.h"
+#include "data/ContactArray.h"
 #include "framework/win/Controls.h"
 #include "ui/main/ListLogic.h"
 #include "ui/main/SettingsLogic.h"
@@ -21,8 +21,6 @@ public:
     void CreateColumns(const int columnWidths[kColumnCount]);
     void ReadColumnWidths(int columnWidths[kColumnCount]) const;
 
-    // Shows every contact of the book, sorting it first when bSort, from the top, nothing selected.
-    void RefillList(CContactBook& book, BOOL bSort);
     // Shows every contact of the array, in its order, from the top, nothing selected.
     void RefillList(const CContactArray& contacts);
     // Shows the contacts at these indexes of the array (a search result), from the top, nothing

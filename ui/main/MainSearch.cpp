@@ -30,7 +30,7 @@ void CMainSearch::FocusSearchEdit() {
 
 void CMainSearch::OnSearch() {
     if (!m_buttons.IsSearchDown()) {
-        m_list.RefillList(m_book, TRUE); // the click has just released the toggle
+        m_list.RefillList(m_book.Contacts()); // the click has just released the toggle
         return;
     }
     // Searched as typed: blanks around the text count.
@@ -79,12 +79,12 @@ bool CMainSearch::Refresh() {
 
 void CMainSearch::CancelSearch() {
     m_buttons.SetSearchDown(false);
-    m_list.RefillList(m_book, TRUE);
+    m_list.RefillList(m_book.Contacts());
 }
 
 void CMainSearch::ShowAll(const std::vector<int>& selected) {
     m_buttons.SetSearchDown(false);
-    m_list.RefillList(m_book, FALSE); // the book has sorted
+    m_list.RefillList(m_book.Contacts()); // the book has sorted
     m_list.SelectRows(selected);
 }
 

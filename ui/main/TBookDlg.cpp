@@ -122,7 +122,9 @@ BOOL CTBookDlg::OnInitDialog() {
     }
 
     m_book.LoadAddressBook();
-    m_list.RefillList(m_book, TRUE);
+    // Every change keeps the book in the list's order from here on.
+    m_book.SortContacts();
+    m_list.RefillList(m_book.Contacts());
     m_bInitialised = true;
     // Files the program was started with are imported once the book is ready; a failure here
     // only means later starts cannot hand over theirs (they say so).
