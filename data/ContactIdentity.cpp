@@ -246,8 +246,8 @@ bool IsSamePerson(const CPerson& a, const CPerson& b) {
 }
 
 // The keys of the people kept, each leading to a holder. The keys lie end to end in one buffer
-// and the slots are probed linearly, as CTextSet keeps its texts, so that a key costs no
-// allocation of its own: an import of one name keeps one for every contact.
+// and the slots are probed linearly, so that a key costs no allocation of its own: an import of
+// one name keeps one for every contact.
 class CHolderMap {
 public:
     // The holder kept under the key, or nNone.

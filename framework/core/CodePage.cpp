@@ -17,18 +17,6 @@ const unsigned short kHigh1252[32] = {
 
 unsigned Cp1252CodePoint(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : c; }
 
-int CodePointTo1252(unsigned nCodePoint) {
-    if (nCodePoint < 0x80 || (nCodePoint >= 0xA0 && nCodePoint <= 0xFF)) {
-        return static_cast<int>(nCodePoint);
-    }
-    for (int k = 0; k < 32; ++k) {
-        if (kHigh1252[k] == nCodePoint) {
-            return 0x80 + k;
-        }
-    }
-    return -1;
-}
-
 bool CodePageToUtf8(std::string_view text, unsigned nCodePage, std::string& out) {
     out.clear();
     if (nCodePage == kCodePage1252 || nCodePage == kCodePageLatin1) {

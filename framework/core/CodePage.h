@@ -25,9 +25,8 @@ bool SystemCodePageToUtf8(std::string_view text, unsigned nCodePage, std::string
 // The same for a character set named as files name them ("SHIFT_JIS", "ISO-8859-7", in capitals).
 bool SystemCharsetToUtf8(const char* pszCharset, std::string_view text, std::string& out);
 
-// The Windows-1252 character of one byte, and the byte of a character (-1 when it has none).
+// The Windows-1252 character of one byte.
 unsigned Cp1252CodePoint(unsigned char c);
-int CodePointTo1252(unsigned nCodePoint);
 
 // Compares two zero-terminated texts byte by byte as unsigned values: for UTF-8, the order of
 // their code points. Returns <0, 0 or >0.

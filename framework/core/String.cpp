@@ -9,12 +9,6 @@
 
 int CString::Compare(const char* psz) const { return MbsCompare(m_str.c_str(), psz ? psz : ""); }
 
-int CString::CompareNoCase(const char* psz) const {
-    CString a(*this);
-    CString b(psz);
-    return a.MakeLower().Compare(b.MakeLower());
-}
-
 CString& CString::MakeLower() {
     m_str = LowerUtf8(m_str);
     return *this;

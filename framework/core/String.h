@@ -38,8 +38,6 @@ public:
 
     // Byte-wise comparison of the unsigned bytes up to the first zero byte: <0, 0 or >0.
     int Compare(const char* psz) const;
-    // Compares lower-cased copies.
-    int CompareNoCase(const char* psz) const;
     // Exact equality of every byte.
     friend bool operator==(const CString& a, const CString& b) { return a.m_str == b.m_str; }
     friend bool operator==(const CString& a, const char* b) { return a.m_str == (b ? b : ""); }

@@ -49,15 +49,6 @@ DWORD CListCtrl::SetExtendedStyle(DWORD dwStyle) const {
     return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwStyle)));
 }
 
-int CListCtrl::InsertItem(int nItem, const char* pszText) const {
-    std::wstring text = ToWide(pszText);
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = nItem;
-    item.pszText = &text[0];
-    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
 int CListCtrl::InsertItem(int nItem, const char* pszText, LPARAM lParam) const {
     std::wstring text = ToWide(pszText);
     LVITEMW item = {};
@@ -91,14 +82,6 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
             return FromWide(text.c_str(), nLength < 0 ? 0 : nLength);
         }
     }
-}
-
-BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData) const {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = nItem;
-    item.lParam = static_cast<LPARAM>(dwData);
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const {

@@ -27,12 +27,10 @@ public:
     int GetColumnWidth(int nCol) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol))); }
     DWORD SetExtendedStyle(DWORD dwStyle) const;
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
-    int InsertItem(int nItem, const char* pszText) const;
     // Inserts a row with its text and its item data in one step.
     int InsertItem(int nItem, const char* pszText, LPARAM lParam) const;
     BOOL SetItemText(int nItem, int nSubItem, const char* pszText) const;
     CString GetItemText(int nItem, int nSubItem) const;
-    BOOL SetItemData(int nItem, DWORD_PTR dwData) const;
     DWORD_PTR GetItemData(int nItem) const;
     BOOL SetItemState(int nItem, UINT nState, UINT nMask) const;
     int GetNextItem(int nItem, int nFlags) const;

@@ -301,9 +301,8 @@ TEST_F(FrameworkTest, ListControlReturnsLongTextsWhole) {
         .Do([&] {
             dlg.m_list.InsertColumn(0, "Name", LVCFMT_LEFT, 100);
             dlg.m_list.InsertColumn(1, "Other", LVCFMT_LEFT, 100);
-            EXPECT_EQ(0, dlg.m_list.InsertItem(0, "first"));
+            EXPECT_EQ(0, dlg.m_list.InsertItem(0, "first", 4242));
             dlg.m_list.SetItemText(0, 1, longText.c_str());
-            dlg.m_list.SetItemData(0, 4242);
             EXPECT_EQ(longText, dlg.m_list.GetItemText(0, 1).GetStdString());
             EXPECT_EQ("first", dlg.m_list.GetItemText(0, 0));
             EXPECT_EQ(4242u, dlg.m_list.GetItemData(0));
