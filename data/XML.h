@@ -51,7 +51,7 @@ public:
 
     const CString& GetName() const { return m_strName; }
     const CString& GetText() const { return m_strText; }
-    int IsEndOfFile() const { return m_bEndOfFile; }
+    bool IsEndOfFile() const { return m_bEndOfFile; }
     // True when the element ended with its own end tag or closed itself; false when the end
     // of the file cut it off.
     bool IsClosed() const { return m_bClosed; }
@@ -85,6 +85,6 @@ private:
     CXML* m_pPrevSibling = nullptr;
     CXML* m_pNextSibling = nullptr;
     CAttribute* m_pFirstAttribute = nullptr;
-    int m_bEndOfFile = 0;
+    bool m_bEndOfFile = false;
     bool m_bClosed = false;
 };

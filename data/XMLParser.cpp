@@ -244,7 +244,7 @@ CString CXMLParser::ReadToken(CXML& node, CFile& file) {
 
 int CXMLParser::Load(CXML& root, CFile& file, const CString& strName, CXMLWarningSink* pSink) {
     root.m_strName = strName;
-    root.m_bEndOfFile = 0;
+    root.m_bEndOfFile = false;
     CXMLReader reader(file);
     std::string token;
     reader.ReadToken(root, token);
@@ -273,7 +273,7 @@ void CXMLParser::ParseElement(CXML& node, const CString& strToken, CFile& file, 
 
 void CXMLParser::ParseFrom(CXML& top, std::string_view token, CXMLReader& reader, CXMLWarningSink* pSink) {
     top.Clear();
-    top.m_bEndOfFile = 0;
+    top.m_bEndOfFile = false;
     top.m_bClosed = false;
     if (!BuildFromTag(top, token, reader.TokenOffset(), pSink)) {
         return;

@@ -66,7 +66,7 @@ void CXMLReader::ReadToken(CXML& node, std::string& token) {
     bool bInQuotes = false;
     for (;;) {
         if (m_nPos == m_nEnd && !Refill()) {
-            node.m_bEndOfFile = 1;
+            node.m_bEndOfFile = true;
             GatherText(node, m_piece);
             return;
         }
@@ -95,7 +95,7 @@ void CXMLReader::ReadToken(CXML& node, std::string& token) {
     char chQuote = 0;
     for (;;) {
         if (m_nPos == m_nEnd && !Refill()) {
-            node.m_bEndOfFile = 1;
+            node.m_bEndOfFile = true;
             return;
         }
         const char* pBegin = m_buffer.data() + m_nPos;

@@ -204,7 +204,7 @@ TEST(XmlParserTest, EndOfFileClosesEveryOpenElement) {
     CXML root;
     ParseText("<r><a>", root);
     EXPECT_FALSE(root.IsClosed());
-    EXPECT_EQ(1, root.IsEndOfFile());
+    EXPECT_TRUE(root.IsEndOfFile());
 }
 
 TEST(XmlParserTest, IsStartTagMatchesTheTagName) {
@@ -226,9 +226,9 @@ TEST(XmlParserTest, ReadTokenLeavesTheFileAfterTheTag) {
     EXPECT_EQ("<t x=\"1\">", CXMLParser::ReadToken(node, file));
     EXPECT_EQ(12, file.GetPosition());
     EXPECT_EQ("abc", node.GetText());
-    EXPECT_EQ(0, node.IsEndOfFile());
+    EXPECT_FALSE(node.IsEndOfFile());
     EXPECT_EQ("", CXMLParser::ReadToken(node, file));
-    EXPECT_EQ(1, node.IsEndOfFile());
+    EXPECT_TRUE(node.IsEndOfFile());
     EXPECT_EQ("abcrest", node.GetText());
 }
 
