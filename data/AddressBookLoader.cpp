@@ -64,6 +64,21 @@ int64_t DataAfterRoot(CFile& file) {
     }
 }
 
+// Calls visit(text, where, bAddress) for every text of the contact: its sixteen fields, by
+// their element names, and its further values' types, labels and texts, by their kinds' element
+// names; bAddress marks an address's parts, which hold kAddressPartSeparator between them.
+template <typename Contact, typename Visit> void VisitTexts(Contact& contact, Visit visit) {
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        visit(contact.FieldAt(f), CContact::FieldTag(f), false);
+    }
+    for (auto& value : contact.values) {
+        const char* pszWhere = ValueElementName(value.kind);
+        visit(value.type, pszWhere, false);
+        visit(value.label, pszWhere, false);
+        visit(value.text, pszWhere, value.kind == EValueKind::address);
+    }
+}
+
 bool IsDamagingControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\r' && c != '\n'; }
 
 // Tab and line breaks aside, no program writes control characters into a value, and an editor
@@ -71,20 +86,19 @@ bool IsDamagingControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '
 void WarnOfControlCharacters(const CContactArray& contacts, int nFirst, CXMLWarningSink& sink) {
     for (int i = nFirst; i < contacts.GetSize(); ++i) {
         const CContact& contact = contacts[i];
-        for (int f = 0; f < CContact::kFieldCount; ++f) {
-            const CString& strValue = contact.FieldAt(f);
+        VisitTexts(contact, [&](const CString& strValue, const char* pszWhere, bool bAddress) {
             for (int n = 0; n < strValue.GetLength(); ++n) {
                 unsigned char c = static_cast<unsigned char>(strValue[n]);
-                if (IsDamagingControl(c)) {
+                if (IsDamagingControl(c) && !(bAddress && c == kAddressPartSeparator)) {
                     CString strText;
-                    strText.Format("Warning Control character \\x%02X in %s of the contact \"%s, %s\"", c,
-                                   CContact::FieldTag(f), EscapeControlBytes(contact.lastname).GetString(),
+                    strText.Format("Warning Control character \\x%02X in %s of the contact \"%s, %s\"", c, pszWhere,
+                                   EscapeControlBytes(contact.lastname).GetString(),
                                    EscapeControlBytes(contact.firstname).GetString());
                     sink.OnWarning(strText, kNoOffset);
                     break;
                 }
             }
-        }
+        });
     }
 }
 
@@ -110,9 +124,7 @@ void DecodeValues(CContactArray& contacts, int nFirst, unsigned nLegacyCodePage,
     int nMultiByte = 0;
     int nInvalid = 0;
     for (int i = nFirst; i < contacts.GetSize(); ++i) {
-        for (int f = 0; f < CContact::kFieldCount; ++f) {
-            CountUtf8(contacts[i].FieldAt(f), nMultiByte, nInvalid);
-        }
+        VisitTexts(contacts[i], [&](const CString& strValue, const char*, bool) { CountUtf8(strValue, nMultiByte, nInvalid); });
     }
     if (nInvalid == 0) {
         return;
@@ -124,18 +136,17 @@ void DecodeValues(CContactArray& contacts, int nFirst, unsigned nLegacyCodePage,
     std::string converted;
     for (int i = nFirst; i < contacts.GetSize(); ++i) {
         CContact& contact = contacts.ElementAt(i);
-        for (int f = 0; f < CContact::kFieldCount; ++f) {
-            CString& strValue = contact.FieldAt(f);
+        VisitTexts(contact, [&](CString& strValue, const char* pszWhere, bool) {
             bool bValid = IsValidUtf8(strValue.GetStdString());
             if (bLegacy && !bValid && CodePageToUtf8(strValue.GetStdString(), result.nLegacyCodePage, converted)) {
                 strValue = CString(converted);
             } else if (!bValid) {
                 CString strText;
-                strText.Format("Warning Bytes that are no UTF-8 text in %s of the contact \"%s, %s\"",
-                               CContact::FieldTag(f), contact.lastname.GetString(), contact.firstname.GetString());
+                strText.Format("Warning Bytes that are no UTF-8 text in %s of the contact \"%s, %s\"", pszWhere,
+                               contact.lastname.GetString(), contact.firstname.GetString());
                 sink.OnWarning(strText, kNoOffset);
             }
-        }
+        });
     }
 }
 
@@ -155,6 +166,29 @@ LoadStatus Classify(CFile& file, CXML& root, CLoadResult& result, int64_t nFirst
         result.nProblemOffset = DataAfterRoot(file);
     }
     return result.nWarnings > 0 || result.nProblemOffset != kNoOffset ? LoadStatus::partial : LoadStatus::complete;
+}
+
+} // namespace
+
+namespace {
+
+// The further value the element holds, if it holds one, added to the entry.
+void AddValueOfElement(CXML& element, CContact& entry) {
+    const CString& strName = element.GetName();
+    EValueKind kind;
+    std::string_view name(strName.GetString(), static_cast<size_t>(strName.GetLength()));
+    if (!ValueKindOfElement(name, kind)) {
+        return;
+    }
+    CElementAttributes attributes;
+    for (const CAttribute* p = element.FirstAttribute(); p; p = p->NextAttribute()) {
+        attributes.emplace_back(std::string_view(p->GetName().GetString(), static_cast<size_t>(p->GetName().GetLength())),
+                                std::string_view(p->GetValue().GetString(), static_cast<size_t>(p->GetValue().GetLength())));
+    }
+    CContactValue value;
+    if (ValueOfElement(name, attributes, value)) {
+        entry.values.push_back(std::move(value));
+    }
 }
 
 } // namespace
@@ -229,6 +263,8 @@ void CollectEntries(CXML& root, CContactArray& contacts) {
             } else {
                 entry.FieldAt(nField) = GetAttributeValue(pChild, strValue);
             }
+        } else if (!openEntries.empty()) {
+            AddValueOfElement(*pChild, contacts.ElementAt(openEntries.back()));
         }
         enter(pChild);
     }

@@ -1,5 +1,7 @@
 #include "AddressBookWriter.h"
 
+#include "BookFormat.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -40,6 +42,9 @@ size_t EstimateSize(const CContactArray& contacts) {
         nSize += 64;
         for (int f = 0; f < CContact::kFieldCount; ++f) {
             nSize += kFieldLineOverhead + 16 + static_cast<size_t>(contact.FieldAt(f).GetLength());
+        }
+        for (const CContactValue& value : contact.values) {
+            nSize += 64 + static_cast<size_t>(value.type.GetLength() + value.label.GetLength() + value.text.GetLength());
         }
     }
     return nSize;
@@ -87,6 +92,9 @@ template <typename Emit> bool EmitDocument(const CContactArray& contacts, size_t
             doc += lineStarts[static_cast<size_t>(f)];
             doc += contact.FieldAt(f).GetStdString();
             doc += kFieldLineEnd;
+        }
+        for (const CContactValue& value : contact.values) {
+            AppendValueElement(doc, value);
         }
         doc += kEntryEnd;
         if (doc.size() >= nPiece) {

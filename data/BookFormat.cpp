@@ -5,6 +5,34 @@
 
 #include <climits>
 
+namespace {
+
+const std::string_view kTypeAttribute = "type";
+const std::string_view kLabelAttribute = "label";
+
+// A stored text holds its double quotes as "&quote;" already; one that does not is not allowed
+// to end the attribute early.
+void AppendAttribute(std::string& out, std::string_view name, const CString& strValue) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    const std::string& str = strValue.GetStdString();
+    if (str.find('"') == std::string::npos) {
+        out += str;
+    } else {
+        for (char c : str) {
+            if (c == '"') {
+                out += kStoredQuote;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+} // namespace
+
 int FieldOfElement(std::string_view name, int nExpected) {
     if (nExpected >= 0 && nExpected < CContact::kFieldCount && name == CContact::FieldTag(nExpected)) {
         return nExpected;
@@ -40,4 +68,53 @@ int ParseIdValue(const char* pszText) {
         n = -n;
     }
     return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+bool ValueOfElement(std::string_view name, const CElementAttributes& attributes, CContactValue& value) {
+    if (!ValueKindOfElement(name, value.kind)) {
+        return false;
+    }
+    value.type = CString();
+    value.label = CString();
+    value.text = CString();
+    for (const auto& [attribute, text] : attributes) {
+        CString strText(text.data(), static_cast<int>(text.size()));
+        if (attribute == kTypeAttribute) {
+            value.type = strText;
+        } else if (attribute == kLabelAttribute) {
+            value.label = strText;
+        } else if (attribute == kValueAttribute && value.kind != EValueKind::address) {
+            value.text = strText;
+        } else if (value.kind == EValueKind::address) {
+            for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
+                if (attribute == AddressPartAttribute(nPart)) {
+                    value.SetAddressPart(nPart, strText);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void AppendValueElement(std::string& out, const CContactValue& value) {
+    out += "\t\t\t<";
+    out += ValueElementName(value.kind);
+    if (!value.type.IsEmpty()) {
+        AppendAttribute(out, kTypeAttribute, value.type);
+    }
+    if (!value.label.IsEmpty()) {
+        AppendAttribute(out, kLabelAttribute, value.label);
+    }
+    if (value.kind == EValueKind::address) {
+        // The street always, so that every element has an attribute to end its name.
+        for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
+            CString strPart = value.AddressPart(nPart);
+            if (!strPart.IsEmpty() || nPart == addressStreet) {
+                AppendAttribute(out, AddressPartAttribute(nPart), strPart);
+            }
+        }
+    } else {
+        AppendAttribute(out, kValueAttribute, value.text);
+    }
+    out += "/>\r\n";
 }

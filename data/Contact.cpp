@@ -41,6 +41,7 @@ CContact& CContact::CopyFrom(const CContact& other) {
         }
         id = other.id;
         marked = other.marked;
+        values = other.values;
     }
     return *this;
 }
@@ -55,6 +56,9 @@ bool CContact::IsMultiLineField(int nField) {
 }
 
 int CContact::IsEmpty() const {
+    if (!values.empty()) {
+        return 0;
+    }
     for (int i = 0; i < fieldNote; ++i) {
         if (!FieldAt(i).IsEmpty()) {
             return 0;

@@ -1,9 +1,13 @@
-// CContact: one address book entry, sixteen texts (UTF-8) and two integers, held by value.
-// Texts are kept in their stored form: a double quote as "&quote;" and, in the three multi-line
-// fields, a line break as the four characters \r\n. Only the editor converts to plain text.
+// CContact: one address book entry, sixteen texts (UTF-8), two integers and the further values
+// beyond the sixteen fields, held by value. Texts are kept in their stored form: a double quote
+// as "&quote;" and, in the three multi-line fields, a line break as the four characters \r\n.
+// Only the editor converts to plain text.
 #pragma once
 
+#include "ContactValue.h"
 #include "framework/core/String.h"
+
+#include <vector>
 
 // The stored forms of a line break (in the multi-line fields) and of a double quote.
 inline constexpr char kStoredLineBreak[] = "\\r\\n";
@@ -38,10 +42,10 @@ public:
     CContact& operator=(CContact&& other) noexcept = default;
     virtual ~CContact() = default;
 
-    // Copies the sixteen texts, then id, then marked.
+    // Copies the sixteen texts, then id, then marked, then the further values.
     CContact& CopyFrom(const CContact& other);
 
-    // 1 when the fifteen fields before the note are all empty.
+    // 1 when the fifteen fields before the note are all empty and no further value is held.
     int IsEmpty() const;
 
     // Editor text to stored form, and back.
@@ -78,4 +82,5 @@ public:
     CString officewww;
     CString officeaddress;
     CString note;
+    std::vector<CContactValue> values; // beyond the sixteen fields, in the order given
 };

@@ -52,6 +52,16 @@ std::string ContactValueKey(const CContact& contact) {
         std::memcpy(pOut, strField.data(), strField.size());
         pOut += strField.size();
     }
+    // The further values follow, each kind and text apart, so that a contact that differs only
+    // in them has a key of its own.
+    for (const CContactValue& value : contact.values) {
+        strKey += '\0';
+        strKey += static_cast<char>('A' + static_cast<int>(value.kind));
+        for (const CString* pText : {&value.type, &value.label, &value.text}) {
+            strKey += '\x01';
+            strKey += pText->GetStdString();
+        }
+    }
     return strKey;
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -110,6 +112,43 @@ int ExpectedEntries(std::string_view count, int64_t nFileSize) {
     return static_cast<int>(n);
 }
 
+// The rest of a further value's element, whose name was just read: its attributes, each
+// name="text" after one blank, up to "/>" and CR LF. The texts are copied as they come, since the
+// window may move its bytes for the next one.
+bool ReadValueElement(CByteWindow& window, std::string_view name, CContact& contact) {
+    std::string strName(name);
+    std::vector<std::pair<std::string, std::string>> owned;
+    std::string_view text;
+    do {
+        std::pair<std::string, std::string> attribute;
+        // A name of small letters only, as the writer writes them; anything else is left to the
+        // tolerant reader, which knows what markup in it means.
+        if (!window.TakeUntil('=', text) || text.empty() ||
+            !std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
+            return false;
+        }
+        attribute.first.assign(text);
+        if (!window.Take("\"") || !window.TakeUntil('"', text)) {
+            return false;
+        }
+        attribute.second.assign(text);
+        owned.push_back(std::move(attribute));
+    } while (window.Take(" "));
+    if (!window.Take("/>\r\n")) {
+        return false;
+    }
+    CElementAttributes attributes;
+    for (const auto& [strAttribute, strText] : owned) {
+        attributes.emplace_back(strAttribute, strText);
+    }
+    CContactValue value;
+    if (!ValueOfElement(strName, attributes, value)) {
+        return false; // an element this version does not know: the tolerant reader decides
+    }
+    contact.values.push_back(std::move(value));
+    return true;
+}
+
 bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
     std::string_view text;
     while (window.Take("\t\t<entry id=\"")) {
@@ -122,8 +161,15 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
             if (!window.TakeUntil(' ', text)) {
                 return false;
             }
-            nField = FieldOfElement(text, nField < 0 ? 0 : nField + 1);
-            if (nField == kNoField || !window.Take("value=\"") || !window.TakeUntil('"', text)) {
+            int nThis = FieldOfElement(text, nField < 0 ? 0 : nField + 1);
+            if (nThis == kNoField) {
+                if (!ReadValueElement(window, text, contact)) {
+                    return false;
+                }
+                continue;
+            }
+            nField = nThis;
+            if (!window.Take("value=\"") || !window.TakeUntil('"', text)) {
                 return false;
             }
             // Taken before the window moves on, which may move its bytes.

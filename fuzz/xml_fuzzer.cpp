@@ -26,17 +26,31 @@ void Check(bool bCondition) {
     }
 }
 
+bool IsDamaged(const CString& strText, bool bAddress) {
+    const std::string& str = strText.GetStdString();
+    if (!IsValidUtf8(str)) {
+        return true;
+    }
+    for (char c : str) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n' &&
+            !(bAddress && c == kAddressPartSeparator)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool HoldsDamage(const CContactArray& contacts) {
     for (int i = 0; i < contacts.GetSize(); ++i) {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
-            const std::string& strValue = contacts[i].FieldAt(f).GetStdString();
-            if (!IsValidUtf8(strValue)) {
+            if (IsDamaged(contacts[i].FieldAt(f), false)) {
                 return true;
             }
-            for (char c : strValue) {
-                if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') {
-                    return true;
-                }
+        }
+        for (const CContactValue& value : contacts[i].values) {
+            if (IsDamaged(value.type, false) || IsDamaged(value.label, false) ||
+                IsDamaged(value.text, value.kind == EValueKind::address)) {
+                return true;
             }
         }
     }
@@ -54,7 +68,7 @@ bool SameContacts(const CContactArray& a, const CContactArray& b, bool bIds) {
                 return false;
             }
         }
-        if (bIds && a[i].id != b[i].id) {
+        if (a[i].values != b[i].values || (bIds && a[i].id != b[i].id)) {
             return false;
         }
     }

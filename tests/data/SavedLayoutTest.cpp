@@ -49,6 +49,9 @@ std::string Difference(const CContactArray& a, const CContactArray& b) {
                 return std::string(CContact::FieldTag(f)) + " of contact " + std::to_string(i);
             }
         }
+        if (a[i].values != b[i].values) {
+            return "further values of contact " + std::to_string(i);
+        }
     }
     return std::string();
 }
@@ -87,6 +90,11 @@ CContactArray HostileValues() {
     odd.firstname = "\xC3\x89lise \xFF";
     odd.company = "x/";
     odd.note = CString('n', 600 * 1024); // longer than the reader's window
+    CContactValue address{EValueKind::address, "work", "a\"<b>", ""};
+    address.SetAddressPart(addressStreet, "1 Main St\\r\\nBack door");
+    address.SetAddressPart(addressCountry, CString("\xFF\0z", 3));
+    odd.values = {{EValueKind::phone, "mobile", "", "+44 7700 900123"}, address,
+                  {EValueKind::custom, "", "Shoe size", CString('9', 300 * 1024)}};
     contacts.Add(odd);
     contacts.Add(CContact());
     return contacts;
@@ -111,6 +119,7 @@ TEST(SavedLayoutTest, EveryChangedByteEitherLeavesTheLayoutOrReadsAlike) {
     contacts.Add(HostileValues()[0]);
     contacts.Add(CContact());
     contacts[1].note = "a'b";
+    contacts[1].values = {{EValueKind::date, "birthday", "", "--04-15"}};
     std::string saved = BuildAddressBookDocument(contacts).GetStdString();
     int nTaken = 0;
     int nRefused = 0;

@@ -1,4 +1,7 @@
+#include "data/AddressBookLoader.h"
 #include "data/AddressBookWriter.h"
+#include "data/BookFormat.h"
+#include "support/MemoryFile.h"
 
 #include <gtest/gtest.h>
 
@@ -71,4 +74,62 @@ TEST(WriterTest, EntryIdsArePositionsAndTextIsWrittenRaw) {
     EXPECT_NE(std::string::npos, doc.find("<lastname value=\"O'Brien <&> \t\x80\"/>\r\n"));
     EXPECT_EQ(std::string::npos, doc.find("17"));
     EXPECT_EQ(doc, BuildAddressBookDocument(contacts).GetStdString());
+}
+
+// Further values follow the sixteen fields, one element each, and come back as they were given
+// by either reader; their element names are none a reader of the sixteen fields acts on.
+TEST(WriterTest, FurtherValuesFollowTheFieldsAndComeBackAsGiven) {
+    CContact contact;
+    contact.lastname = "Meier";
+    CContactValue home{EValueKind::address, "home", "", ""};
+    home.SetAddressPart(addressLocality, "Leeds");
+    contact.values = {{EValueKind::phone, "mobile", "Holidays", "+44 7700 900123"},
+                      home,
+                      {EValueKind::date, "birthday", "", "--02-29"},
+                      {EValueKind::group, "", "", "Chess club"},
+                      {EValueKind::cardProperty, "", "", "X-FOO;TYPE=a:b"},
+                      {EValueKind::email, "", "with \"quotes\"", ""}};
+    CContactArray contacts;
+    contacts.Add(contact);
+    const std::string doc = BuildAddressBookDocument(contacts).GetStdString();
+    const std::string kExpected = "\t\t\t<note value=\"\"/>\r\n"
+                                  "\t\t\t<phone type=\"mobile\" label=\"Holidays\" value=\"+44 7700 900123\"/>\r\n"
+                                  "\t\t\t<address type=\"home\" street=\"\" locality=\"Leeds\"/>\r\n"
+                                  "\t\t\t<date type=\"birthday\" value=\"--02-29\"/>\r\n"
+                                  "\t\t\t<group value=\"Chess club\"/>\r\n"
+                                  "\t\t\t<cardproperty value=\"X-FOO;TYPE=a:b\"/>\r\n"
+                                  "\t\t\t<email label=\"with &quote;quotes&quote;\" value=\"\"/>\r\n"
+                                  "\t\t</entry>\r\n";
+    EXPECT_NE(std::string::npos, doc.find(kExpected)) << doc;
+
+    contact.values.back().label = "with &quote;quotes&quote;"; // the stored form
+    // The writer's layout, and the same bytes with the entry's lines joined, which only the
+    // tolerant reader takes.
+    std::string joined = doc;
+    for (size_t n; (n = joined.find(">\r\n\t\t\t<")) != std::string::npos;) {
+        joined.replace(n, 5, ">");
+    }
+    for (const std::string& bytes : {doc, joined}) {
+        CMemoryFile file(bytes);
+        CXML root;
+        CContactArray read;
+        CLoadResult result = ReadAddressBook(file, root, read, nullptr);
+        EXPECT_EQ(LoadStatus::complete, result.status);
+        ASSERT_EQ(1, read.GetSize());
+        EXPECT_TRUE(read[0].values == contact.values);
+    }
+    for (int nKind = 0; nKind < static_cast<int>(EValueKind::count); ++nKind) {
+        std::string_view name = ValueElementName(static_cast<EValueKind>(nKind));
+        EXPECT_EQ(kNoField, FieldOfElement(name)) << name;
+        EXPECT_NE(kEntryElement, name);
+    }
+}
+
+TEST(WriterTest, AnAddressPartNeverSplitsTheOthers) {
+    CContactValue address{EValueKind::address, "", "", ""};
+    address.SetAddressPart(addressCountry, "UK");
+    address.SetAddressPart(addressStreet, "a\x1F" "b");
+    EXPECT_EQ("a\xEF\xBF\xBD" "b", address.AddressPart(addressStreet).GetStdString());
+    EXPECT_EQ("UK", address.AddressPart(addressCountry).GetStdString());
+    EXPECT_EQ("", address.AddressPart(addressRegion).GetStdString());
 }

@@ -1,0 +1,64 @@
+// CContactValue: a value of a contact beyond its sixteen fields, each of which holds the first
+// value of its kind: a further number, e-mail address, web page, postal address or messaging
+// handle, a part of the name, the department, a date, a related person, the photo, a label of the
+// user's own, a group, or a property of a card that has no place here, kept as it came so that it
+// goes back out unchanged. Texts are in the stored form of the fields (a double quote as
+// "&quote;", a line break as the four characters \r\n).
+#pragma once
+
+#include "framework/core/String.h"
+
+#include <string_view>
+
+enum class EValueKind : unsigned char {
+    phone,
+    email,
+    web,
+    address,
+    messaging,
+    namePrefix,
+    middleName,
+    nameSuffix,
+    department,
+    date,
+    related,
+    photo,
+    custom,
+    group,
+    cardProperty,
+    count
+};
+
+// The parts of a postal address, in the order of vCard's ADR.
+enum EAddressPart { addressPostOfficeBox, addressExtended, addressStreet, addressLocality, addressRegion,
+                    addressPostalCode, addressCountry, kAddressPartCount };
+
+struct CContactValue {
+    EValueKind kind = EValueKind::custom;
+    // How it is used: "home", "work", "mobile", "fax", "pager", "other"; for a date "birthday",
+    // "anniversary" or another; for a handle its service; for a related person the relation.
+    CString type;
+    CString label; // the user's own name for it, or empty
+    // The value. A date is "YYYY-MM-DD", or "--MM-DD" when the year is not known; a photo the
+    // name of its file in the photo folder; an address its parts, kAddressPartSeparator between.
+    CString text;
+
+    bool operator==(const CContactValue& other) const {
+        return kind == other.kind && type == other.type && label == other.label && text == other.text;
+    }
+    bool operator!=(const CContactValue& other) const { return !(*this == other); }
+
+    // An address's part; empty for a part it lacks.
+    CString AddressPart(int nPart) const;
+    // A separator in the part becomes U+FFFD.
+    void SetAddressPart(int nPart, const CString& strPart);
+};
+
+// Between the parts of an address in its text: a character no stored text holds.
+inline constexpr char kAddressPartSeparator = '\x1F';
+
+// The name of a kind's element in the address book file, and of an address part's attribute.
+const char* ValueElementName(EValueKind kind);
+const char* AddressPartAttribute(int nPart);
+// The kind an element of that name holds; false when it holds none.
+bool ValueKindOfElement(std::string_view name, EValueKind& kind);
