@@ -226,9 +226,9 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
 }
 
 CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
-                                const CString& strName, CImportReport& report) {
+                                const CImportSources& sources, CImportReport& report) {
     CImportSelection selection =
-        SelectNewContacts(book.Contacts(), std::move(imported), bKeepDuplicates, strName, report);
+        SelectNewContacts(book.Contacts(), std::move(imported), bKeepDuplicates, sources, report);
     if (selection.replaced.empty()) {
         return book.AddContacts(std::move(selection.added)); // moves the contacts, copies none
     }

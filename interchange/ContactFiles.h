@@ -58,4 +58,4 @@ bool ReadContacts(const std::string& strData, const CString& strName, ContactFil
 // merges into the book's contacts the values of the ones it holds (SelectNewContacts), as one
 // change that one undo takes back. Counts and warnings go to the report.
 CBookChange AddImportedContacts(CContactBook& book, CContactArray imported, bool bKeepDuplicates,
-                                const CString& strName, CImportReport& report);
+                                const CImportSources& sources, CImportReport& report);

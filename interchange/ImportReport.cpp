@@ -38,3 +38,14 @@ CString CImportReport::Summary() const {
                nAdded, nDuplicates, nReplaced, nMovedToNote, nPhotosSkipped, nLinesSkipped, nMerged);
     return str;
 }
+
+const CString& CImportSources::NameOf(int nContact) const {
+    static const CString s_strNone;
+    const CString* pName = &s_strNone;
+    for (const auto& [nFirst, strName] : m_starts) {
+        if (nFirst <= nContact) {
+            pName = &strName;
+        }
+    }
+    return *pName;
+}

@@ -3,7 +3,25 @@
 
 #include "framework/core/String.h"
 
+#include <utility>
 #include <vector>
+
+// Which file each contact of an import came from, for the warnings that name it: the files in
+// the order they were read, each from the index of its first contact. A file's name alone stands
+// for an import of that one file.
+class CImportSources {
+public:
+    CImportSources() = default;
+    CImportSources(const CString& strName) { Add(0, strName); }
+    CImportSources(const char* pszName) { Add(0, pszName); }
+
+    // The file whose contacts start at nFirst (after those of the files before).
+    void Add(int nFirst, const CString& strName) { m_starts.emplace_back(nFirst, strName); }
+    const CString& NameOf(int nContact) const;
+
+private:
+    std::vector<std::pair<int, CString>> m_starts;
+};
 
 struct CImportReport {
     int nAdded = 0;                // contacts added to the address book

@@ -52,7 +52,7 @@ void ReportHeld(const CContact& imported, const CContact& holder, bool bHolderIn
 } // namespace
 
 CImportSelection SelectNewContacts(const CContactArray& book, CContactArray imported, bool bKeepDuplicates,
-                                   const CString& strFile, CImportReport& report) {
+                                   const CImportSources& sources, CImportReport& report) {
     CImportSelection selection;
     if (bKeepDuplicates) {
         report.nAdded += imported.GetSize();
@@ -80,19 +80,20 @@ CImportSelection SelectNewContacts(const CContactArray& book, CContactArray impo
         if (nHolder >= nBook) {
             // A holder of the import is never held itself, so it was kept, before this one.
             CContact& holder = imported[newIndex[static_cast<size_t>(nHolder - nBook)]];
-            ReportHeld(contact, holder, false, MergeInto(holder, contact, memos[nHolder]), strFile, report);
+            ReportHeld(contact, holder, false, MergeInto(holder, contact, memos[nHolder]), sources.NameOf(i),
+                       report);
             continue;
         }
         auto it = mergedOfBook.find(nHolder);
         if (it != mergedOfBook.end()) {
             CContact& holder = selection.merged[it->second];
-            ReportHeld(contact, holder, true, MergeInto(holder, contact, memos[nHolder]), strFile, report);
+            ReportHeld(contact, holder, true, MergeInto(holder, contact, memos[nHolder]), sources.NameOf(i), report);
             continue;
         }
         // The book's contact is copied only to be changed, and kept only when it was.
         CContact holder = book[nHolder];
         std::vector<int> gained = MergeInto(holder, contact, memos[nHolder]);
-        ReportHeld(contact, holder, true, gained, strFile, report);
+        ReportHeld(contact, holder, true, gained, sources.NameOf(i), report);
         if (!gained.empty()) {
             mergedOfBook.emplace(nHolder, selection.merged.size());
             selection.replaced.push_back(nHolder);

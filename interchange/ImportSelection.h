@@ -17,6 +17,7 @@ struct CImportSelection {
 // Sorts the imported contacts against the book. One that is the same person (IsSamePerson) as a
 // contact of the book, or of the import before it, is merged into that contact (MergeInto) when
 // it holds a value that contact lacks, else skipped; either is counted and named in the report.
-// With bKeepDuplicates every contact is added as it is.
+// With bKeepDuplicates every contact is added as it is. Each report names the file the contact
+// came from.
 CImportSelection SelectNewContacts(const CContactArray& book, CContactArray imported, bool bKeepDuplicates,
-                                   const CString& strFile, CImportReport& report);
+                                   const CImportSources& sources, CImportReport& report);

@@ -249,3 +249,27 @@ TEST(ImportFileTest, APathOnAnotherComputerIsToldByItsName) {
         EXPECT_STREQ(c.pszComputer, NetworkComputerOf(c.pszPath).GetString()) << c.pszPath;
     }
 }
+
+// An import of several files names in each warning the file its contact came from.
+TEST(ImportMergeTest, EachWarningNamesTheFileItsContactCameFrom) {
+    CTempFolder folder;
+    CContactBook book(folder.Path("tbk.xml").c_str());
+    CContactArray imported;
+    for (const char* pszLast : {"Adams", "Baker", "Adams", "Baker"}) {
+        CContact contact;
+        contact.lastname = pszLast;
+        contact.firstname = "Ann";
+        contact.homeemail = CString(pszLast) + "@example.org";
+        imported.Add(contact);
+    }
+    CImportSources sources;
+    sources.Add(0, "a.vcf");
+    sources.Add(2, "b.csv");
+    CImportReport report;
+    AddImportedContacts(book, imported, false, sources, report);
+    ASSERT_EQ(2u, report.warnings.size());
+    for (const CString& strWarning : report.warnings) {
+        EXPECT_EQ(0, strWarning.Find("b.csv")) << strWarning.GetString();
+    }
+    EXPECT_EQ("a.vcf", sources.NameOf(1).GetStdString());
+}

@@ -95,6 +95,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
     }
     CString strFrom = NamesOf(names);
     CContactArray imported;
+    CImportSources from; // each contact's file, for the warnings that name it
     CImportReport report;
     std::vector<CString> failures;
     bool bRead = CProgressDlg::Run(
@@ -105,6 +106,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
                 if (progress.IsCancelled()) {
                     return;
                 }
+                from.Add(imported.GetSize(), source.strName);
                 if (!source.strPath.IsEmpty() && !ReadImportFile(source.strPath, source.strData, strError)) {
                     failures.push_back(strError);
                 } else if (!ReadContacts(source.strData, source.strName, ContactFileFormat::unknown, imported,
@@ -132,7 +134,7 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
     if (Ask(strQuestion, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
         return;
     }
-    CBookChange change = AddImportedContacts(m_book, std::move(imported), false, strFrom, report);
+    CBookChange change = AddImportedContacts(m_book, std::move(imported), false, from, report);
     if (change.bChanged) {
         m_search.ShowAll(change.placed);
         m_commands.Commit(change);
