@@ -3,8 +3,10 @@
 #include "data/Contact.h"
 #include "framework/core/Unicode.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -358,45 +360,53 @@ const std::vector<CNoteCarriedField>& NoteCarriedFields() {
 
 namespace {
 
+// Whether the line from nLine to nEnd starts with the label and ": ".
+bool IsCarriedLine(const std::string& strNote, size_t nLine, size_t nEnd, const char* pszLabel) {
+    size_t nLabel = std::strlen(pszLabel);
+    return nLine + nLabel + 2 <= nEnd && strNote.compare(nLine, nLabel, pszLabel) == 0 &&
+           strNote.compare(nLine + nLabel, 2, ": ") == 0;
+}
+
 // Where the block starts in the note (its first line), or npos when the note does not end
-// with one.
+// with one. The block is the lines at the end that start with the labels, in their order, each
+// once; a field without a value has no line.
 size_t CarriedBlockStart(const std::string& strNote) {
-    // Most notes hold no block, nor the label its last line starts with, which is found at once.
-    if (strNote.find(g_carried[g_nCarried - 1].pszLabel) == std::string::npos) {
+    // Most notes hold none of the labels, which is found at once.
+    bool bAnyLabel = false;
+    for (const CNoteCarriedField& carried : g_carried) {
+        bAnyLabel = bAnyLabel || strNote.find(carried.pszLabel) != std::string::npos;
+    }
+    if (!bAnyLabel) {
         return std::string::npos;
     }
+    size_t nStart = std::string::npos;
     size_t nEnd = strNote.size(); // end of the line looked at
     for (size_t k = g_nCarried; k-- > 0;) {
-        // The line must start with the label and ": ".
-        const char* pszLabel = g_carried[k].pszLabel;
-        size_t nLabel = std::strlen(pszLabel);
         size_t nBreak = nEnd == 0 ? std::string::npos : strNote.rfind("\r\n", nEnd - 1);
         size_t nLine = nBreak == std::string::npos ? 0 : nBreak + 2;
-        if (nLine + nLabel + 2 > nEnd || strNote.compare(nLine, nLabel, pszLabel) != 0 ||
-            strNote.compare(nLine + nLabel, 2, ": ") != 0) {
-            return std::string::npos;
+        if (!IsCarriedLine(strNote, nLine, nEnd, g_carried[k].pszLabel)) {
+            continue; // this field has no line; an earlier one may
         }
-        if (k == 0) {
-            return nLine;
-        }
+        nStart = nLine;
         if (nLine == 0) {
-            return std::string::npos;
+            break;
         }
         nEnd = nLine - 2;
     }
-    return std::string::npos;
+    return nStart;
 }
 
 } // namespace
 
 void AppendCarriedFields(std::string& strNote, const std::string* pFieldTexts) {
-    bool bAny = CarriedBlockStart(strNote) != std::string::npos;
+    // A note that ends like a block gets the whole block, empty lines too, so that reading it
+    // back takes off only what was added; any other gets the lines of the fields with values.
+    const bool bWhole = CarriedBlockStart(strNote) != std::string::npos;
     for (const CNoteCarriedField& carried : g_carried) {
-        bAny = bAny || !pFieldTexts[carried.nField].empty();
-    }
-    for (size_t k = 0; bAny && k < g_nCarried; ++k) {
-        strNote += (strNote.empty() ? "" : "\r\n") + std::string(g_carried[k].pszLabel) + ": " +
-                   pFieldTexts[g_carried[k].nField];
+        const std::string& strText = pFieldTexts[carried.nField];
+        if (bWhole || !strText.empty()) {
+            strNote += (strNote.empty() ? "" : "\r\n") + std::string(carried.pszLabel) + ": " + strText;
+        }
     }
 }
 
@@ -407,14 +417,29 @@ bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts) {
     }
     size_t nLine = nStart;
     for (const CNoteCarriedField& carried : g_carried) {
-        size_t nEnd = strNote.find("\r\n", nLine);
+        size_t nEnd = std::min(strNote.find("\r\n", nLine), strNote.size());
+        if (nLine >= strNote.size() || !IsCarriedLine(strNote, nLine, nEnd, carried.pszLabel)) {
+            continue; // no line for this field
+        }
         size_t nValue = nLine + std::strlen(carried.pszLabel) + 2;
-        pFieldTexts[carried.nField] =
-            strNote.substr(nValue, nEnd == std::string::npos ? nEnd : nEnd - nValue);
-        nLine = nEnd == std::string::npos ? strNote.size() : nEnd + 2;
+        pFieldTexts[carried.nField] = strNote.substr(nValue, nEnd - nValue);
+        nLine = nEnd == strNote.size() ? strNote.size() : nEnd + 2;
     }
     strNote.erase(nStart >= 2 ? nStart - 2 : 0);
     return true;
+}
+
+bool IsProgramColumn(const std::string& strName) {
+    static const std::set<std::string> s_names = [] {
+        std::set<std::string> names;
+        for (const auto* pColumns : {&OutlookColumns(), &GoogleColumns(), &ThunderbirdColumns()}) {
+            for (const CCsvWriteColumn& column : *pColumns) {
+                names.insert(LowerUtf8(column.pszName));
+            }
+        }
+        return names;
+    }();
+    return s_names.count(LowerUtf8(strName)) > 0;
 }
 
 const CCsvReadColumn* FindCsvColumn(const std::string& strName) {

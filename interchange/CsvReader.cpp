@@ -329,6 +329,14 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
                                  .c_str(),
                        EncodingHint(text));
         report.Warn(strFile, records.rows[0].nLine, strText);
+    } else if (std::string strGuesses = mapper.DescribeGuesses(); !strGuesses.empty()) {
+        // A program's own columns that no table knows go into the note as they always did; a
+        // column matched by its name is a guess the user is to know of.
+        CString strText;
+        strText.Format("columns no address book known here writes, recognised by their names: %s; a value "
+                       "that does not fit is kept in the note under its column name",
+                       strGuesses.c_str());
+        report.Warn(strFile, records.rows[0].nLine, strText);
     }
     if (pProgress) {
         pProgress->SetTotal(static_cast<int64_t>(records.rows.size()));

@@ -291,7 +291,9 @@ CCsvRowMapper::CCsvRowMapper(const std::vector<std::string>& header, const CStri
         const CCsvReadColumn* pColumn = lastOfName[LowerUtf8(header[i])] == i ? pKnown : nullptr;
         m_columns.push_back(pColumn);
         std::string strGroup, strPart;
-        m_bKnownHeader = m_bKnownHeader || pKnown || SplitGroupColumn(header[i], strGroup, strPart);
+        const bool bGroup = SplitGroupColumn(header[i], strGroup, strPart);
+        m_bKnownHeader = m_bKnownHeader || pKnown || bGroup;
+        m_unknownColumns.push_back(!pKnown && !bGroup && !IsProgramColumn(header[i]));
         if (pColumn && pColumn->target == CsvTarget::field) {
             m_bHasColumn[pColumn->nField] = true;
         }
@@ -299,9 +301,17 @@ CCsvRowMapper::CCsvRowMapper(const std::vector<std::string>& header, const CStri
             m_bHasStreet[pColumn->nField] = true;
         }
     }
-    for (const std::string& strName : header) {
+    // A column no table knows is matched by its name, also in a header a table knows: a file
+    // made by hand may take a few names of a program's and add its own ("E-Mail" beside
+    // "Telefon privat"). A program's own further columns ("Home Phone 2", "Car Phone") stay in
+    // the note, and a matched column only fills a field the header has no column of its own for.
+    for (size_t i = 0; i < header.size(); ++i) {
         bool bWork = false;
-        m_guesses.push_back(m_bKnownHeader ? nullptr : GuessColumn(strName, bWork));
+        const CCsvGuess* pGuess = m_unknownColumns[i] ? GuessColumn(header[i], bWork) : nullptr;
+        if (pGuess && m_bKnownHeader && m_bHasColumn[bWork ? pGuess->nWorkField : pGuess->nField]) {
+            pGuess = nullptr;
+        }
+        m_guesses.push_back(pGuess);
         m_workColumns.push_back(bWork);
     }
 }

@@ -22,7 +22,7 @@ public:
 
     // True when a table knows one column of the header at least.
     bool IsKnownHeader() const { return m_bKnownHeader; }
-    // For a header no table knows: the columns matched by their names, as "\"Mail\" (home
+    // The columns no table knows that were matched by their names, as "\"Mail\" (home
     // e-mail), ..."; empty when none was.
     std::string DescribeGuesses() const;
 
@@ -34,7 +34,8 @@ public:
 private:
     std::vector<std::string> m_header;
     std::vector<const CCsvReadColumn*> m_columns;  // nullptr where no table knows the column
-    std::vector<const CCsvGuess*> m_guesses;       // for a header no table knows
+    std::vector<const CCsvGuess*> m_guesses;       // for the columns no table knows
+    std::vector<bool> m_unknownColumns;            // neither a table's nor one of a group
     std::vector<bool> m_workColumns;               // guessed columns whose names say "work"
     bool m_bHasColumn[CContact::kFieldCount] = {}; // fields the file has a column for
     bool m_bHasStreet[CContact::kFieldCount] = {}; // addresses the file has street columns for

@@ -92,6 +92,22 @@ TEST(CsvReaderTest, ColumnsAreKnownByNameAndTheRestGoesIntoTheNote) {
     EXPECT_EQ(2, report.nMovedToNote);
 }
 
+// A header that takes a few names of a program's and adds its own: the others are matched by
+// their names, which a warning tells.
+TEST(CsvReaderTest, ColumnsNoTableKnowsAreMatchedByNameAndNamedInAWarning) {
+    CImportReport report;
+    CContactArray contacts =
+        ReadCsvText("Name,E-Mail,Telefon privat,Lieblingsfarbe\r\nAnna Meier,anna@example.org,030 1234,blau\r\n", report);
+    ASSERT_EQ(1, contacts.GetSize());
+    EXPECT_EQ("anna@example.org", contacts[0].homeemail.GetStdString());
+    EXPECT_EQ("030 1234", contacts[0].homephone.GetStdString());
+    EXPECT_EQ("Lieblingsfarbe: blau", contacts[0].note.GetStdString());
+    ASSERT_EQ(1u, report.warnings.size());
+    EXPECT_NE(std::string::npos,
+              report.warnings[0].GetStdString().find("by their names: \"E-Mail\" (home e-mail);"))
+        << report.warnings[0].GetStdString();
+}
+
 TEST(CsvReaderTest, GoogleGroupsAreReadByTheirTypes) {
     CImportReport report;
     CContactArray contacts =

@@ -49,6 +49,34 @@ TEST(InterchangeRoundTripTest, EveryFieldComesBackByteForByte) {
     }
 }
 
+// Outlook's columns have no nickname and no office web page: they travel in the note, a line
+// for each that has a value, and come back whole, also after a note that ends like those lines.
+TEST(InterchangeRoundTripTest, OutlookCarriesInTheNoteOnlyTheFieldsThatHaveValues) {
+    CContactArray contacts;
+    CContact web;
+    web.lastname = "Web";
+    web.officewww = "example.org";
+    contacts.Add(web);
+    CContact nick = web;
+    nick.officewww.Empty();
+    nick.nickname = "Nick";
+    nick.note = "Office web page: typed by the user";
+    contacts.Add(nick);
+    std::string strFile = BuildCsv(contacts, CsvColumns::outlook);
+    EXPECT_NE(std::string::npos, strFile.find(",Office web page: example.org,")) << strFile;
+    EXPECT_EQ(std::string::npos, strFile.find("Nickname: ,")) << strFile;
+    CContactArray back;
+    CImportReport report;
+    CString strError;
+    ASSERT_TRUE(ReadCsv(strFile, "file", back, report, strError));
+    ASSERT_EQ(2, back.GetSize());
+    for (int n = 0; n < 2; ++n) {
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            EXPECT_EQ(contacts[n].FieldAt(f), back[n].FieldAt(f)) << n << " " << CContact::FieldTag(f);
+        }
+    }
+}
+
 // Every physical line stays within 75 octets plus its line break, and a folded UTF-8 letter is
 // never cut in two, so that strict readers accept the file.
 TEST(InterchangeRoundTripTest, VCardLinesAreFoldedWithinSeventyFiveOctets) {
