@@ -9,10 +9,6 @@
 
 #include <vector>
 
-// The stored forms of a line break (in the multi-line fields) and of a double quote.
-inline constexpr char kStoredLineBreak[] = "\\r\\n";
-inline constexpr char kStoredQuote[] = "&quote;";
-
 class CContact {
 public:
     enum Field {

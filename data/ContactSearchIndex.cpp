@@ -14,6 +14,9 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
             nSize += static_cast<size_t>(contacts[i].FieldAt(f).GetLength()) + 1;
         }
+        for (const CContactValue& value : contacts[i].values) {
+            nSize += static_cast<size_t>(value.label.GetLength() + value.text.GetLength()) + 2;
+        }
     }
     m_text.reserve(nSize);
     m_contactStart.reserve(static_cast<size_t>(contacts.GetSize()) + 1);
@@ -23,6 +26,15 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
             // What the user typed, lower-cased: a search for a double quote finds one.
             AppendLowerUtf8(m_text, contacts[i].DisplayText(f).GetStdString());
             m_text += '\0';
+        }
+        // Every further value too, with the user's own label.
+        for (const CContactValue& value : contacts[i].values) {
+            AppendLowerUtf8(m_text, value.DisplayText().GetStdString());
+            m_text += '\0';
+            if (!value.label.IsEmpty()) {
+                AppendLowerUtf8(m_text, DisplayTextOf(value.label).GetStdString());
+                m_text += '\0';
+            }
         }
     }
     m_contactStart.push_back(m_text.size());
@@ -42,10 +54,18 @@ void CContactSearchIndex::BuildPhoneForms() const {
             (*m_pContacts)[m_positionOfBlock.empty()
                                ? i
                                : static_cast<int>(m_positionOfBlock[static_cast<size_t>(i)])];
-        for (int nField : kPhoneFields) {
-            CPhoneForms forms = PhoneForms(contact.FieldAt(nField).GetString());
+        auto addForms = [&](const CString& strNumber) {
+            CPhoneForms forms = PhoneForms(strNumber.GetString());
             m_writtenText += forms.strWritten + '\0';
             m_nationalText += forms.strNational + '\0';
+        };
+        for (int nField : kPhoneFields) {
+            addForms(contact.FieldAt(nField));
+        }
+        for (const CContactValue& value : contact.values) {
+            if (value.kind == EValueKind::phone) {
+                addForms(value.text);
+            }
         }
     }
     m_writtenStart.push_back(m_writtenText.size());

@@ -35,6 +35,28 @@ bool ValueKindOfElement(std::string_view name, EValueKind& kind) {
     return false;
 }
 
+CString DisplayTextOf(const CString& strStored) {
+    CString strText = strStored;
+    // Most texts hold neither form; they are handed out as they are.
+    if (strText.Find('\\') >= 0) {
+        strText.Replace(kStoredLineBreak, "\r\n");
+    }
+    if (strText.Find('&') >= 0) {
+        strText.Replace(kStoredQuote, "\"");
+    }
+    return strText;
+}
+
+CString CContactValue::DisplayText() const {
+    if (kind != EValueKind::address) {
+        return DisplayTextOf(text);
+    }
+    CString strText = text;
+    const char szSeparator[] = {kAddressPartSeparator, '\0'};
+    strText.Replace(szSeparator, kStoredLineBreak);
+    return DisplayTextOf(strText);
+}
+
 CString CContactValue::AddressPart(int nPart) const {
     const std::string& str = text.GetStdString();
     size_t nStart = 0;

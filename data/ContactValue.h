@@ -10,6 +10,14 @@
 
 #include <string_view>
 
+// The stored forms of a line break (in the multi-line fields and the further values) and of a
+// double quote.
+inline constexpr char kStoredLineBreak[] = "\\r\\n";
+inline constexpr char kStoredQuote[] = "&quote;";
+
+// A stored text as the user reads it: a stored line break and double quote as themselves.
+CString DisplayTextOf(const CString& strStored);
+
 enum class EValueKind : unsigned char {
     phone,
     email,
@@ -48,6 +56,9 @@ struct CContactValue {
     }
     bool operator!=(const CContactValue& other) const { return !(*this == other); }
 
+    // The text as the user reads it: the stored forms decoded, an address's parts on lines of
+    // their own.
+    CString DisplayText() const;
     // An address's part; empty for a part it lacks.
     CString AddressPart(int nPart) const;
     // A separator in the part becomes U+FFFD.

@@ -76,6 +76,9 @@ TEST(ContactTest, IsEmptyIgnoresTheNote) {
     EXPECT_EQ(1, c.IsEmpty());
     c.officeaddress = "x";
     EXPECT_EQ(0, c.IsEmpty());
+    CContact further;
+    further.values = {{EValueKind::date, "birthday", "", "--04-15"}};
+    EXPECT_EQ(0, further.IsEmpty());
 }
 
 TEST(ContactTest, StoredFormEncodesLineBreaksOnlyInMultiLineFields) {
@@ -111,6 +114,7 @@ TEST(ContactTest, CopiesCarryEveryMember) {
     }
     a.id = 5;
     a.marked = 1;
+    a.values = {{EValueKind::phone, "mobile", "Holidays", "555 1"}};
     CContact b;
     b.CopyFrom(a);
     CContact c(a);
@@ -120,6 +124,7 @@ TEST(ContactTest, CopiesCarryEveryMember) {
     }
     EXPECT_EQ(5, b.id);
     EXPECT_EQ(1, b.marked);
+    EXPECT_TRUE(a.values == b.values && a.values == c.values);
     EXPECT_EQ(&a.lastname, &a.FieldAt(CContact::fieldLastName));
     EXPECT_EQ(&a.note, &a.FieldAt(CContact::fieldNote));
     EXPECT_EQ(&a.officeaddress, &a.FieldAt(CContact::fieldOfficeAddress));
@@ -209,5 +214,39 @@ TEST(ContactTest, NumbersAreFoundHoweverTheyAreWritten) {
         CDWordArray hits;
         index.Find(c.pszSearch, hits);
         EXPECT_EQ(c.bFound ? 1 : 0, hits.GetSize());
+    }
+}
+
+// A search finds the further values as the user reads them, their own labels too, and a third
+// number however it is written.
+TEST(ContactTest, SearchFindsEveryFurtherValue) {
+    CContactValue address{EValueKind::address, "work", "", ""};
+    address.SetAddressPart(addressStreet, "1 Main St");
+    address.SetAddressPart(addressLocality, "Leeds");
+    const struct {
+        CContactValue value;
+        const char* pszSearch;
+        bool bFound;
+    } cases[] = {
+        {{EValueKind::phone, "mobile", "", "(555) 010-1234"}, "5550101", true},
+        {{EValueKind::phone, "", "Holidays", "1"}, "holiday", true},
+        {{EValueKind::email, "", "", "ann@example.org"}, "ANN@", true},
+        {{EValueKind::custom, "", "Shoe", "say &quote;hi&quote;"}, "\"hi\"", true},
+        {address, "leeds", true},
+        {address, "st\x1fleeds", false}, // the parts are not one text
+        {{EValueKind::email, "", "", "5550101"}, "555 0101", false}, // not a number
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszSearch);
+        CContactArray contacts;
+        contacts.Add(Named("Other", "Number"));
+        contacts.Add(Named("Lee", "Jo"));
+        contacts[1].values = {c.value};
+        CContactSearchIndex index;
+        index.Build(contacts);
+        CDWordArray hits;
+        index.Find(c.pszSearch, hits);
+        ASSERT_EQ(c.bFound ? 1 : 0, hits.GetSize());
+        EXPECT_TRUE(!c.bFound || hits[0] == 1);
     }
 }
