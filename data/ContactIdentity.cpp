@@ -108,14 +108,14 @@ bool IsAddressSeparator(char c) {
     return c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
 }
 
-// Calls fn with each address of both e-mail fields, lower case, in their order and repeats
-// included, as a view that is valid during the call. strText and strDecoded are room that a
-// caller may keep from one contact to the next.
+// Calls fn with each address of both e-mail fields and of the further e-mail values, lower case,
+// in their order and repeats included, as a view that is valid during the call. strText and
+// strDecoded are room that a caller may keep from one contact to the next.
 template <typename Fn>
 void ForEachEmailAddress(const CContact& contact, std::string& strText, std::string& strDecoded, Fn fn) {
-    for (int nField : kEmailFields) {
+    auto eachIn = [&](std::string_view text) {
         strText.clear();
-        AppendLowerUtf8(strText, DisplayView(contact, nField, strDecoded));
+        AppendLowerUtf8(strText, text);
         size_t nStart = 0;
         for (size_t i = 0; i <= strText.size(); ++i) {
             if (i < strText.size() && !IsAddressSeparator(strText[i])) {
@@ -131,6 +131,14 @@ void ForEachEmailAddress(const CContact& contact, std::string& strText, std::str
             if (word.find('@') != std::string_view::npos) {
                 fn(word);
             }
+        }
+    };
+    for (int nField : kEmailFields) {
+        eachIn(DisplayView(contact, nField, strDecoded));
+    }
+    for (const CContactValue& value : contact.values) {
+        if (value.kind == EValueKind::email) {
+            eachIn(value.DisplayText().GetStdString());
         }
     }
 }
@@ -151,11 +159,19 @@ namespace {
 void CollectPhoneNumbers(const CContact& contact, std::vector<CPhoneNumber>& numbers) {
     numbers.clear();
     CPhoneNumber number;
-    for (int nField : kPhoneFields) {
-        if (ParsePhoneNumber(contact.FieldAt(nField).GetString(), number) &&
+    auto add = [&](const CString& strText) {
+        if (ParsePhoneNumber(strText.GetString(), number) &&
             std::none_of(numbers.begin(), numbers.end(),
                          [&](const CPhoneNumber& other) { return other.strDigits == number.strDigits; })) {
             numbers.push_back(std::move(number));
+        }
+    };
+    for (int nField : kPhoneFields) {
+        add(contact.FieldAt(nField));
+    }
+    for (const CContactValue& value : contact.values) {
+        if (value.kind == EValueKind::phone) {
+            add(value.text);
         }
     }
 }

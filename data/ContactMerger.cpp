@@ -213,8 +213,25 @@ CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoice
     return merged;
 }
 
+namespace {
+
+// Adds the values that the contact lacks, in their order; true when it gained one.
+bool AddMissingValues(CContact& contact, const std::vector<CContactValue>& values) {
+    bool bGained = false;
+    for (const CContactValue& value : values) {
+        if (std::find(contact.values.begin(), contact.values.end(), value) == contact.values.end()) {
+            contact.values.push_back(value);
+            bGained = true;
+        }
+    }
+    return bGained;
+}
+
+} // namespace
+
 void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts) {
     for (const CContact& contact : contacts) {
+        AddMissingValues(merged, contact.values);
         if (!contact.note.IsEmpty() && !Contains(merged.note, contact.note)) {
             AppendLine(merged.note, contact.note);
         }
@@ -259,6 +276,9 @@ std::vector<int> MergeInto(CContact& contact, const CContact& other, CMergeMemo&
         AppendLine(contact.note, other.note);
         memo.added.insert(other.note.GetStdString());
         gained.push_back(CContact::fieldNote);
+    }
+    if (AddMissingValues(contact, other.values)) {
+        gained.push_back(kFurtherValues);
     }
     return gained;
 }

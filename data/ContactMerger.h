@@ -6,7 +6,8 @@
 // note or a field of its kind holds it already; the notes themselves are joined. Values of a name
 // that only restate the merged name (the same words in another order, case or accent) are the
 // name and need no line. One value written two ways (IsSameValue) is one value: the merged
-// contact keeps the first contact's spelling of it.
+// contact keeps the first contact's spelling of it. The further values of every contact are kept
+// as values, each once.
 #pragma once
 
 #include "ContactArray.h"
@@ -23,8 +24,9 @@ using CMergeChoices = std::vector<int>;
 CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoices& choices = CMergeChoices());
 
 // Adds to the merged contact's note every value of the contacts that it holds nowhere, each
-// note whole and each other value under its field's label: what keeps a merged contact that was
-// changed afterwards (another value taken, an edit) from losing one.
+// note whole and each other value under its field's label, and to its further values every one
+// it lacks: what keeps a merged contact that was changed afterwards (another value taken, an
+// edit) from losing one.
 void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts);
 
 // The contacts that hold a value of a field, and which of them the merge takes for it: -1 when
@@ -42,9 +44,12 @@ bool IsSameValue(int nField, const CString& strA, const CString& strB);
 // that contact holds nowhere (not in its field, nor in another phone field for a number or
 // another e-mail field for an address, nor in the name or the note) fills its field when that is
 // empty, and otherwise goes into the note under the field's label; other's note is added unless
-// contact's holds it. Returns the fields of other whose values contact gained, in field order
-// (fieldNote for the note); empty when contact held everything already and is unchanged.
+// contact's holds it; a further value of other that contact lacks is added to its values.
+// Returns the fields of other whose values contact gained, in field order (fieldNote for the
+// note, then kFurtherValues for further values); empty when contact held everything already and
+// is unchanged.
 std::vector<int> MergeInto(CContact& contact, const CContact& other);
+const int kFurtherValues = CContact::kFieldCount;
 
 // What the merges into one contact added, for an import that may bring one person thousands of
 // times: each later merge looks for a value in the note only as the note was before the first,

@@ -25,7 +25,7 @@ std::string QuotedName(const CContact& contact) {
 std::string FieldList(const std::vector<int>& fields) {
     std::string strList;
     for (int nField : fields) {
-        std::string strLabel = CContact::FieldLabel(nField);
+        std::string strLabel = nField == kFurtherValues ? "further values" : CContact::FieldLabel(nField);
         strList.append(strList.empty() ? "" : ", ")
             .append(UpperUtf8(strLabel.substr(0, 1)) + strLabel.substr(1));
     }

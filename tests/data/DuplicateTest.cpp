@@ -327,3 +327,43 @@ TEST(DuplicateTest, MergingIntoAContactAddsOnlyWhatItLacks) {
         }
     }
 }
+
+// Further values are kept as values by both kinds of merge, each once, in the order met.
+TEST(DuplicateTest, FurtherValuesAreKeptAsValuesEachOnce) {
+    const CContactValue kBirthday{EValueKind::date, "birthday", "", "1980-04-15"};
+    const CContactValue kThird{EValueKind::phone, "mobile", "", "555 0300"};
+    const CContactValue kGroup{EValueKind::group, "", "", "Chess club"};
+    CContact a = Parse("Anna|Meier||555 0100");
+    a.values = {kBirthday, kThird};
+    CContact b = Parse("Anna|Meier||555 0100");
+    b.values = {kThird, kGroup};
+
+    CContact merged = MergeContacts({a, b});
+    EXPECT_TRUE((std::vector<CContactValue>{kBirthday, kThird, kGroup}) == merged.values);
+    EXPECT_EQ("", merged.note.GetStdString());
+
+    CContact into = a;
+    EXPECT_EQ(std::vector<int>{kFurtherValues}, MergeInto(into, b));
+    EXPECT_TRUE(merged.values == into.values);
+    EXPECT_TRUE(MergeInto(into, b).empty()); // nothing more to gain
+}
+
+// Every further number and e-mail address counts as the person's: one shared makes a pair.
+TEST(DuplicateTest, FurtherNumbersAndAddressesMakePairs) {
+    const struct {
+        CContactValue value;
+        bool bSame;
+    } cases[] = {
+        {{EValueKind::phone, "pager", "", "+1 425 555 0199"}, true},
+        {{EValueKind::email, "", "", "Anna <ANNA@example.org>"}, true},
+        {{EValueKind::web, "", "", "anna@example.org"}, false}, // not an address to write to
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.text.GetString());
+        CContact a = Parse("Anna|Meier||555 0100");
+        CContact b = Parse("Anna|Meier"); // its number and address are further values only
+        a.values = {c.value};
+        b.values = {{EValueKind::phone, "", "", "+14255550199"}, {EValueKind::email, "", "", "anna@example.org"}};
+        EXPECT_EQ(c.bSame, IsSamePerson(a, b));
+    }
+}
