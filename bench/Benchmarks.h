@@ -9,6 +9,7 @@ void RegisterSearchBenchmarks();
 void RegisterHostileBenchmarks();
 void RegisterInterchangeBenchmarks();
 void RegisterDuplicatesBenchmarks();
+void RegisterValuesBenchmarks();
 
 // The address book sizes measured.
 const int kBenchSizes[] = {1000, 10000, 100000};

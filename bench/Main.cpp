@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     RegisterHostileBenchmarks();
     RegisterInterchangeBenchmarks();
     RegisterDuplicatesBenchmarks();
+    RegisterValuesBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -12,12 +12,11 @@ const std::string_view kLabelAttribute = "label";
 
 // A stored text holds its double quotes as "&quote;" already; one that does not is not allowed
 // to end the attribute early.
-void AppendAttribute(std::string& out, std::string_view name, const CString& strValue) {
+void AppendAttribute(std::string& out, std::string_view name, std::string_view str) {
     out += ' ';
     out += name;
     out += "=\"";
-    const std::string& str = strValue.GetStdString();
-    if (str.find('"') == std::string::npos) {
+    if (str.find('"') == std::string_view::npos) {
         out += str;
     } else {
         for (char c : str) {
@@ -77,21 +76,26 @@ bool ValueOfElement(std::string_view name, const CElementAttributes& attributes,
     value.type = CString();
     value.label = CString();
     value.text = CString();
+    CString parts[kAddressPartCount];
     for (const auto& [attribute, text] : attributes) {
         CString strText(text.data(), static_cast<int>(text.size()));
         if (attribute == kTypeAttribute) {
-            value.type = strText;
+            value.type = std::move(strText);
         } else if (attribute == kLabelAttribute) {
-            value.label = strText;
+            value.label = std::move(strText);
         } else if (attribute == kValueAttribute && value.kind != EValueKind::address) {
-            value.text = strText;
+            value.text = std::move(strText);
         } else if (value.kind == EValueKind::address) {
             for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
                 if (attribute == AddressPartAttribute(nPart)) {
-                    value.SetAddressPart(nPart, strText);
+                    parts[nPart] = std::move(strText);
+                    break;
                 }
             }
         }
+    }
+    if (value.kind == EValueKind::address) {
+        value.SetAddressParts(parts);
     }
     return true;
 }
@@ -100,21 +104,25 @@ void AppendValueElement(std::string& out, const CContactValue& value) {
     out += "\t\t\t<";
     out += ValueElementName(value.kind);
     if (!value.type.IsEmpty()) {
-        AppendAttribute(out, kTypeAttribute, value.type);
+        AppendAttribute(out, kTypeAttribute, value.type.GetStdString());
     }
     if (!value.label.IsEmpty()) {
-        AppendAttribute(out, kLabelAttribute, value.label);
+        AppendAttribute(out, kLabelAttribute, value.label.GetStdString());
     }
     if (value.kind == EValueKind::address) {
         // The street always, so that every element has an attribute to end its name.
-        for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
-            CString strPart = value.AddressPart(nPart);
-            if (!strPart.IsEmpty() || nPart == addressStreet) {
-                AppendAttribute(out, AddressPartAttribute(nPart), strPart);
+        bool bStreet = false;
+        value.ForEachAddressPart([&](int nPart, std::string_view part) {
+            if (!part.empty() || nPart == addressStreet) {
+                AppendAttribute(out, AddressPartAttribute(nPart), part);
+                bStreet = bStreet || nPart == addressStreet;
             }
+        });
+        if (!bStreet) {
+            AppendAttribute(out, AddressPartAttribute(addressStreet), std::string_view());
         }
     } else {
-        AppendAttribute(out, kValueAttribute, value.text);
+        AppendAttribute(out, kValueAttribute, value.text.GetStdString());
     }
     out += "/>\r\n";
 }

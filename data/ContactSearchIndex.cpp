@@ -27,13 +27,11 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
             AppendLowerUtf8(m_text, contacts[i].DisplayText(f).GetStdString());
             m_text += '\0';
         }
-        // Every further value too, with the user's own label.
+        // Every further value too, an address part by part, and the user's own labels.
         for (const CContactValue& value : contacts[i].values) {
-            AppendLowerUtf8(m_text, value.DisplayText().GetStdString());
-            m_text += '\0';
+            value.ForEachAddressPart([&](int, std::string_view part) { AppendSearchText(part); });
             if (!value.label.IsEmpty()) {
-                AppendLowerUtf8(m_text, DisplayTextOf(value.label).GetStdString());
-                m_text += '\0';
+                AppendSearchText(value.label.GetStdString());
             }
         }
     }
@@ -43,6 +41,16 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
     }
     m_pContacts = &contacts;
     m_bBuilt = true;
+}
+
+void CContactSearchIndex::AppendSearchText(std::string_view stored) {
+    // Most texts hold no stored form to decode; they are lower-cased as they are.
+    if (stored.find('\\') == std::string_view::npos && stored.find('&') == std::string_view::npos) {
+        AppendLowerUtf8(m_text, stored);
+    } else {
+        AppendLowerUtf8(m_text, DisplayTextOf(CString(stored.data(), static_cast<int>(stored.size()))).GetStdString());
+    }
+    m_text += '\0';
 }
 
 void CContactSearchIndex::BuildPhoneForms() const {

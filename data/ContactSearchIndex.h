@@ -38,6 +38,8 @@ private:
     // The byte of the needle that m_text holds least often, by the counts of a sample of it.
     size_t RarestByte(std::string_view needle) const;
     void BuildPhoneForms() const;
+    // A further value's text or label as the user reads it, lower case, and a zero byte.
+    void AppendSearchText(std::string_view stored);
 
     // The list position of the contact each block of the texts below was made from; empty while
     // the list is in the order it was built from.

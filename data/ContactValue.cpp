@@ -76,9 +76,19 @@ void CContactValue::SetAddressPart(int nPart, const CString& strPart) {
     for (int i = 0; i < kAddressPartCount; ++i) {
         parts[i] = i == nPart ? strPart : AddressPart(i);
     }
+    SetAddressParts(parts);
+}
+
+void CContactValue::SetAddressParts(const CString (&given)[kAddressPartCount]) {
+    CString parts[kAddressPartCount];
     // The separator in a part (only a damaged file has one) would split it in two.
     const char szSeparator[] = {kAddressPartSeparator, '\0'};
-    parts[nPart].Replace(szSeparator, kReplacementCharacter);
+    for (int i = 0; i < kAddressPartCount; ++i) {
+        parts[i] = given[i];
+        if (parts[i].Find(kAddressPartSeparator) >= 0) {
+            parts[i].Replace(szSeparator, kReplacementCharacter);
+        }
+    }
     // The empty parts at the end are left out, so that a street alone is just the street.
     int nLast = kAddressPartCount - 1;
     while (nLast > 0 && parts[nLast].IsEmpty()) {

@@ -37,6 +37,9 @@ enum class EValueKind : unsigned char {
     count
 };
 
+// Between the parts of an address in its text: a character no stored text holds.
+inline constexpr char kAddressPartSeparator = '\x1F';
+
 // The parts of a postal address, in the order of vCard's ADR.
 enum EAddressPart { addressPostOfficeBox, addressExtended, addressStreet, addressLocality, addressRegion,
                     addressPostalCode, addressCountry, kAddressPartCount };
@@ -63,10 +66,22 @@ struct CContactValue {
     CString AddressPart(int nPart) const;
     // A separator in the part becomes U+FFFD.
     void SetAddressPart(int nPart, const CString& strPart);
+    // All the parts at once, in the order of EAddressPart.
+    void SetAddressParts(const CString (&parts)[kAddressPartCount]);
+    // Calls visit(nPart, part) for each part the text holds, in order.
+    template <typename Visit> void ForEachAddressPart(Visit visit) const {
+        std::string_view rest(text.GetString(), static_cast<size_t>(text.GetLength()));
+        for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
+            size_t nEnd = rest.find(kAddressPartSeparator);
+            visit(nPart, rest.substr(0, nEnd));
+            if (nEnd == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(nEnd + 1);
+        }
+    }
 };
 
-// Between the parts of an address in its text: a character no stored text holds.
-inline constexpr char kAddressPartSeparator = '\x1F';
 
 // The name of a kind's element in the address book file, and of an address part's attribute.
 const char* ValueElementName(EValueKind kind);

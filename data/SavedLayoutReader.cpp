@@ -112,15 +112,26 @@ int ExpectedEntries(std::string_view count, int64_t nFileSize) {
     return static_cast<int>(n);
 }
 
+// Room for reading further values, kept from one element to the next so that a large book reads
+// them without allocating for each.
+struct CValueRoom {
+    std::string strName;
+    std::vector<std::pair<std::string, std::string>> owned;
+    CElementAttributes attributes;
+};
+
 // The rest of a further value's element, whose name was just read: its attributes, each
 // name="text" after one blank, up to "/>" and CR LF. The texts are copied as they come, since the
 // window may move its bytes for the next one.
-bool ReadValueElement(CByteWindow& window, std::string_view name, CContact& contact) {
-    std::string strName(name);
-    std::vector<std::pair<std::string, std::string>> owned;
+bool ReadValueElement(CByteWindow& window, std::string_view name, CContact& contact, CValueRoom& room) {
+    room.strName.assign(name);
+    size_t nOwned = 0;
     std::string_view text;
     do {
-        std::pair<std::string, std::string> attribute;
+        if (room.owned.size() == nOwned) {
+            room.owned.emplace_back();
+        }
+        std::pair<std::string, std::string>& attribute = room.owned[nOwned++];
         // A name of small letters only, as the writer writes them; anything else is left to the
         // tolerant reader, which knows what markup in it means.
         if (!window.TakeUntil('=', text) || text.empty() ||
@@ -132,17 +143,16 @@ bool ReadValueElement(CByteWindow& window, std::string_view name, CContact& cont
             return false;
         }
         attribute.second.assign(text);
-        owned.push_back(std::move(attribute));
     } while (window.Take(" "));
     if (!window.Take("/>\r\n")) {
         return false;
     }
-    CElementAttributes attributes;
-    for (const auto& [strAttribute, strText] : owned) {
-        attributes.emplace_back(strAttribute, strText);
+    room.attributes.clear();
+    for (size_t i = 0; i < nOwned; ++i) {
+        room.attributes.emplace_back(room.owned[i].first, room.owned[i].second);
     }
     CContactValue value;
-    if (!ValueOfElement(strName, attributes, value)) {
+    if (!ValueOfElement(room.strName, room.attributes, value)) {
         return false; // an element this version does not know: the tolerant reader decides
     }
     contact.values.push_back(std::move(value));
@@ -151,6 +161,7 @@ bool ReadValueElement(CByteWindow& window, std::string_view name, CContact& cont
 
 bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
     std::string_view text;
+    CValueRoom room;
     while (window.Take("\t\t<entry id=\"")) {
         if (!window.TakeUntil('"', text) || !window.Take(">\r\n")) {
             return false;
@@ -163,7 +174,7 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
             }
             int nThis = FieldOfElement(text, nField < 0 ? 0 : nField + 1);
             if (nThis == kNoField) {
-                if (!ReadValueElement(window, text, contact)) {
+                if (!ReadValueElement(window, text, contact, room)) {
                     return false;
                 }
                 continue;
