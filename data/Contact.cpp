@@ -120,13 +120,13 @@ void CContact::EncodeStoredText(int nField) {
 }
 
 CString CContact::DisplayText(int nField) const {
+    if (IsMultiLineField(nField)) {
+        return DisplayTextOf(FieldAt(nField));
+    }
+    // A line break is stored only in the multi-line fields.
     CString strText = FieldAt(nField);
-    // Most fields hold neither form; they are handed out as they are.
     if (strText.Find('&') >= 0) {
         strText.Replace(kStoredQuote, "\"");
-    }
-    if (IsMultiLineField(nField) && strText.Find('\\') >= 0) {
-        strText.Replace(kStoredLineBreak, "\r\n");
     }
     return strText;
 }

@@ -58,17 +58,13 @@ CString CContactValue::DisplayText() const {
 }
 
 CString CContactValue::AddressPart(int nPart) const {
-    const std::string& str = text.GetStdString();
-    size_t nStart = 0;
-    for (int i = 0; i < nPart; ++i) {
-        nStart = str.find(kAddressPartSeparator, nStart);
-        if (nStart == std::string::npos) {
-            return CString();
+    CString strPart;
+    ForEachAddressPart([&](int n, std::string_view part) {
+        if (n == nPart) {
+            strPart = CString(part.data(), static_cast<int>(part.size()));
         }
-        ++nStart;
-    }
-    size_t nEnd = str.find(kAddressPartSeparator, nStart);
-    return CString(str.substr(nStart, nEnd == std::string::npos ? std::string::npos : nEnd - nStart));
+    });
+    return strPart;
 }
 
 void CContactValue::SetAddressPart(int nPart, const CString& strPart) {

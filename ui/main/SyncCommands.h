@@ -25,7 +25,6 @@
 #include "ui/sync/BackgroundTask.h"
 #include "ui/sync/SyncSettings.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 
