@@ -22,10 +22,28 @@ CTempFolder::CTempFolder() {
     }
 }
 
-CTempFolder::~CTempFolder() {
+namespace {
+
+// Removes the folder and what it holds, leaving whatever cannot be removed. A file another thread
+// still holds open (the lock of a sync left to end on its own) made the library's remove_all
+// under Windows try again forever.
+void RemoveTree(const fs::path& folder) {
+    std::error_code listing;
+    for (fs::directory_iterator it(folder, listing), end; !listing && it != end; it.increment(listing)) {
+        std::error_code ignored;
+        if (it->is_directory(ignored)) {
+            RemoveTree(it->path());
+        } else {
+            fs::remove(it->path(), ignored);
+        }
+    }
     std::error_code ignored;
-    fs::remove_all(m_strFolder, ignored);
+    fs::remove(folder, ignored);
 }
+
+} // namespace
+
+CTempFolder::~CTempFolder() { RemoveTree(m_strFolder); }
 
 std::string CTempFolder::Path(const std::string& strName) const { return (fs::path(m_strFolder) / strName).string(); }
 
