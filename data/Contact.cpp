@@ -74,49 +74,13 @@ void CContact::EncodeStoredText() {
 }
 
 void CContact::EncodeStoredText(int nField) {
-    const size_t kNone = std::string::npos;
-    const std::string& str = FieldAt(nField).GetStdString();
-    const bool bMultiLine = IsMultiLineField(nField);
-    size_t nQuote = str.find('"');
-    size_t nCr = bMultiLine ? str.find('\r') : kNone;
-    // Most fields hold neither; they are left as they are.
-    if (nQuote == kNone && nCr == kNone) {
-        return;
+    CString& strField = FieldAt(nField);
+    const std::string& str = strField.GetStdString();
+    // Most fields hold neither form; they are left as they are.
+    if (str.find('"') != std::string::npos ||
+        (IsMultiLineField(nField) && str.find('\r') != std::string::npos)) {
+        strField = StoredTextOf(str, IsMultiLineField(nField));
     }
-    // Both forms in one pass, from one stretch between them to the next, written through a
-    // pointer into a text made once at its final length: an append per stretch would cost more
-    // than the bytes it copies.
-    auto isLineBreak = [&str](size_t n) { return n + 1 < str.size() && str[n + 1] == '\n'; };
-    size_t nLength = str.size();
-    for (size_t n = nQuote; n != kNone; n = str.find('"', n + 1)) {
-        nLength += sizeof kStoredQuote - 2;
-    }
-    for (size_t n = nCr; n != kNone; n = str.find('\r', n + 1)) {
-        nLength += isLineBreak(n) ? sizeof kStoredLineBreak - 3 : 0;
-    }
-    std::string strStored(nLength, '\0');
-    char* pOut = &strStored[0];
-    auto put = [&pOut](const char* pch, size_t nCount) {
-        std::memcpy(pOut, pch, nCount);
-        pOut += nCount;
-    };
-    size_t nFrom = 0;
-    for (size_t nAt = std::min(nQuote, nCr); nAt != kNone; nAt = std::min(nQuote, nCr)) {
-        put(str.data() + nFrom, nAt - nFrom);
-        if (nAt == nQuote) {
-            put(kStoredQuote, sizeof kStoredQuote - 1);
-            nFrom = nAt + 1;
-            nQuote = str.find('"', nFrom);
-        } else {
-            // A CR without an LF after it is no line break of the contact's and stays.
-            bool bBreak = isLineBreak(nAt);
-            put(bBreak ? kStoredLineBreak : "\r", bBreak ? sizeof kStoredLineBreak - 1 : 1);
-            nFrom = nAt + (bBreak ? 2 : 1);
-            nCr = str.find('\r', nFrom);
-        }
-    }
-    put(str.data() + nFrom, str.size() - nFrom);
-    FieldAt(nField) = CString(std::move(strStored));
 }
 
 CString CContact::DisplayText(int nField) const {
@@ -139,5 +103,42 @@ void CContact::DecodeStoredText() {
     }
     for (int i = 0; i < kFieldCount; ++i) {
         FieldAt(i).Replace(kStoredQuote, "\"");
+    }
+}
+
+int FieldAddressParts(const CContact& contact, int nField) {
+    const bool bOffice = nField == CContact::fieldOfficeAddress;
+    if (!bOffice && nField != CContact::fieldHomeAddress) {
+        return -1;
+    }
+    const CString& strField = contact.FieldAt(nField);
+    if (strField.IsEmpty()) {
+        return -1;
+    }
+    for (size_t i = 0; i < contact.values.size(); ++i) {
+        const CContactValue& value = contact.values[i];
+        if (value.kind != EValueKind::address || !value.label.IsEmpty()) {
+            continue;
+        }
+        const std::string strTypes = "," + value.type.GetStdString() + ",";
+        const bool bWork = strTypes.find(",work,") != std::string::npos;
+        if (bWork == bOffice && StoredTextOf(value.DisplayText().GetStdString()) == strField) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void DropOutdatedAddressParts(const CContact& before, CContact& after) {
+    for (int nField : {CContact::fieldHomeAddress, CContact::fieldOfficeAddress}) {
+        const int nParts = FieldAddressParts(before, nField);
+        if (nParts < 0 || before.FieldAt(nField) == after.FieldAt(nField)) {
+            continue;
+        }
+        const CContactValue& parts = before.values[static_cast<size_t>(nParts)];
+        auto found = std::find(after.values.begin(), after.values.end(), parts);
+        if (found != after.values.end()) {
+            after.values.erase(found);
+        }
     }
 }

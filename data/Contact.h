@@ -80,3 +80,12 @@ public:
     CString note;
     std::vector<CContactValue> values; // beyond the sixteen fields, in the order given
 };
+
+// The address value that holds an address field's parts, as a card gave them: of the field's
+// kind ("work" among its types for the office address, not for the home one), without a label,
+// its lines the field's text. Its index in the values, or -1 for none. Writers give the field's
+// address in those parts, and show the value no more than the field.
+int FieldAddressParts(const CContact& contact, int nField);
+// After an edit: an address field whose text changed no longer has the parts it had, which would
+// otherwise stand beside it as a second, outdated address.
+void DropOutdatedAddressParts(const CContact& before, CContact& after);

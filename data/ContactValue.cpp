@@ -1,5 +1,8 @@
 #include "ContactValue.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -35,6 +38,49 @@ bool ValueKindOfElement(std::string_view name, EValueKind& kind) {
     return false;
 }
 
+CString StoredTextOf(const std::string& str, bool bLineBreaks) {
+    const size_t kNone = std::string::npos;
+    size_t nQuote = str.find('"');
+    size_t nCr = bLineBreaks ? str.find('\r') : kNone;
+    if (nQuote == kNone && nCr == kNone) {
+        return CString(str);
+    }
+    // Both forms in one pass, from one stretch between them to the next, written through a
+    // pointer into a text made once at its final length: an append per stretch would cost more
+    // than the bytes it copies.
+    auto isLineBreak = [&str](size_t n) { return n + 1 < str.size() && str[n + 1] == '\n'; };
+    size_t nLength = str.size();
+    for (size_t n = nQuote; n != kNone; n = str.find('"', n + 1)) {
+        nLength += sizeof kStoredQuote - 2;
+    }
+    for (size_t n = nCr; n != kNone; n = str.find('\r', n + 1)) {
+        nLength += isLineBreak(n) ? sizeof kStoredLineBreak - 3 : 0;
+    }
+    std::string strStored(nLength, '\0');
+    char* pOut = &strStored[0];
+    auto put = [&pOut](const char* pch, size_t nCount) {
+        std::memcpy(pOut, pch, nCount);
+        pOut += nCount;
+    };
+    size_t nFrom = 0;
+    for (size_t nAt = std::min(nQuote, nCr); nAt != kNone; nAt = std::min(nQuote, nCr)) {
+        put(str.data() + nFrom, nAt - nFrom);
+        if (nAt == nQuote) {
+            put(kStoredQuote, sizeof kStoredQuote - 1);
+            nFrom = nAt + 1;
+            nQuote = str.find('"', nFrom);
+        } else {
+            // A CR without an LF after it is no line break of the contact's and stays.
+            bool bBreak = isLineBreak(nAt);
+            put(bBreak ? kStoredLineBreak : "\r", bBreak ? sizeof kStoredLineBreak - 1 : 1);
+            nFrom = nAt + (bBreak ? 2 : 1);
+            nCr = str.find('\r', nFrom);
+        }
+    }
+    put(str.data() + nFrom, str.size() - nFrom);
+    return CString(std::move(strStored));
+}
+
 CString DisplayTextOf(const CString& strStored) {
     CString strText = strStored;
     // Most texts hold neither form; they are handed out as they are.
@@ -47,14 +93,30 @@ CString DisplayTextOf(const CString& strStored) {
     return strText;
 }
 
+std::string ComposeAddress(const std::vector<std::string>& p) {
+    auto part = [&p](size_t n) { return n < p.size() ? p[n] : std::string(); };
+    auto join = [](std::initializer_list<std::string> texts, const char* pszSeparator) {
+        std::string str;
+        for (const std::string& strText : texts) {
+            if (!strText.empty()) {
+                str += (str.empty() ? "" : pszSeparator) + strText;
+            }
+        }
+        return str;
+    };
+    std::string strPlace = join({part(3), join({part(4), part(5)}, " ")}, ", ");
+    return join({part(0), part(1), part(2), strPlace, part(6)}, "\r\n");
+}
+
 CString CContactValue::DisplayText() const {
     if (kind != EValueKind::address) {
         return DisplayTextOf(text);
     }
-    CString strText = text;
-    const char szSeparator[] = {kAddressPartSeparator, '\0'};
-    strText.Replace(szSeparator, kStoredLineBreak);
-    return DisplayTextOf(strText);
+    std::vector<std::string> parts;
+    ForEachAddressPart([&parts](int, std::string_view part) {
+        parts.push_back(DisplayTextOf(CString(std::string(part))).GetStdString());
+    });
+    return CString(ComposeAddress(parts));
 }
 
 CString CContactValue::AddressPart(int nPart) const {

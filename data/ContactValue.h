@@ -8,13 +8,18 @@
 
 #include "framework/core/String.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 // The stored forms of a line break (in the multi-line fields and the further values) and of a
 // double quote.
 inline constexpr char kStoredLineBreak[] = "\\r\\n";
 inline constexpr char kStoredQuote[] = "&quote;";
 
+// A text in its stored form: a double quote as kStoredQuote and, with bLineBreaks, a CR LF as
+// kStoredLineBreak (a CR alone is no line break and stays).
+CString StoredTextOf(const std::string& strText, bool bLineBreaks = true);
 // A stored text as the user reads it: a stored line break and double quote as themselves.
 CString DisplayTextOf(const CString& strStored);
 
@@ -44,6 +49,10 @@ inline constexpr char kAddressPartSeparator = '\x1F';
 enum EAddressPart { addressPostOfficeBox, addressExtended, addressStreet, addressLocality, addressRegion,
                     addressPostalCode, addressCountry, kAddressPartCount };
 
+// An address's lines from its parts, in the order of EAddressPart: box, extended address and
+// street, then "locality, region postal code", then the country; the lines joined by CR LF.
+std::string ComposeAddress(const std::vector<std::string>& parts);
+
 struct CContactValue {
     EValueKind kind = EValueKind::custom;
     // How it is used: "home", "work", "mobile", "fax", "pager", "other"; for a date "birthday",
@@ -59,8 +68,8 @@ struct CContactValue {
     }
     bool operator!=(const CContactValue& other) const { return !(*this == other); }
 
-    // The text as the user reads it: the stored forms decoded, an address's parts on lines of
-    // their own.
+    // The text as the user reads it: the stored forms decoded, an address as ComposeAddress
+    // puts it.
     CString DisplayText() const;
     // An address's part; empty for a part it lacks.
     CString AddressPart(int nPart) const;

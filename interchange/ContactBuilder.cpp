@@ -5,6 +5,9 @@
 #include "framework/core/ByteWords.h"
 #include "framework/core/Unicode.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // A plain scan: find_first_of looks each byte up in its set, a call per byte.
@@ -197,11 +200,6 @@ std::string Collapsed(const std::string& str) {
     return strOut;
 }
 
-std::string ComposeAddress(const std::vector<std::string>& p) {
-    auto part = [&p](size_t n) { return n < p.size() ? std::string_view(p[n]) : std::string_view(); };
-    std::string strPlace = Join({part(3), Join({part(4), part(5)}, " ")}, ", ");
-    return Join({part(0), part(1), part(2), strPlace, part(6)}, "\r\n");
-}
 
 namespace {
 
@@ -293,7 +291,46 @@ std::string NormaliseLineBreaks(const std::string& str) {
 }
 
 CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, int nLine)
-    : m_report(report), m_strFile(strFile), m_nLine(nLine) {}
+    : m_report(report), m_strFile(strFile), m_nLine(nLine) {
+    std::fill(std::begin(m_fieldSources), std::end(m_fieldSources), -1);
+}
+
+namespace {
+
+// A field's value that found the field taken, as a further value of the field's kind.
+CReadValue ValueOfField(int nField, std::string strText) {
+    typedef CContact C;
+    struct CFieldKind {
+        int nField;
+        EValueKind kind;
+        const char* pszType;
+    };
+    static const CFieldKind s_kinds[] = {
+        {C::fieldHomePhone, EValueKind::phone, "home"},    {C::fieldMobile, EValueKind::phone, "mobile"},
+        {C::fieldOfficePhone, EValueKind::phone, "work"},  {C::fieldOfficeFax, EValueKind::phone, "work,fax"},
+        {C::fieldHomeEMail, EValueKind::email, "home"},    {C::fieldOfficeEMail, EValueKind::email, "work"},
+        {C::fieldHomeWWW, EValueKind::web, "home"},        {C::fieldOfficeWWW, EValueKind::web, "work"},
+        {C::fieldHomeAddress, EValueKind::address, "home"}, {C::fieldOfficeAddress, EValueKind::address, "work"},
+    };
+    CReadValue value;
+    value.strLabel = Capitalised(CContact::FieldLabel(nField)); // a name or a company: a label of its own
+    for (const CFieldKind& fieldKind : s_kinds) {
+        if (fieldKind.nField == nField) {
+            value.kind = fieldKind.kind;
+            value.strType = fieldKind.pszType;
+            value.strLabel.clear();
+        }
+    }
+    if (value.kind == EValueKind::address) {
+        value.parts.resize(kAddressPartCount);
+        value.parts[addressStreet] = std::move(strText); // the whole address, as in the field
+    } else {
+        value.strText = std::move(strText);
+    }
+    return value;
+}
+
+} // namespace
 
 bool CContactBuilder::SetField(int nField, std::string strValue, bool bPreferred) {
     if (strValue.empty()) {
@@ -306,20 +343,43 @@ bool CContactBuilder::SetField(int nField, std::string strValue, bool bPreferred
     if (m_values[nField].empty()) {
         m_values[nField] = std::move(strValue);
         m_bPreferred[nField] = bPreferred;
+        m_fieldSources[nField] = m_nSource;
         return true;
     }
     if (m_values[nField] == strValue) {
         return false; // the same value twice is one value
     }
-    std::string strLabel = Capitalised(CContact::FieldLabel(nField));
     if (bPreferred && !m_bPreferred[nField]) {
-        AddToNote(strLabel, m_values[nField]);
+        // The earlier value moves, and keeps saying where it came from.
+        const int nSource = m_nSource;
+        m_nSource = m_fieldSources[nField];
+        AddValue(ValueOfField(nField, std::move(m_values[nField])));
+        m_nSource = nSource;
         m_values[nField] = std::move(strValue);
         m_bPreferred[nField] = true;
+        m_fieldSources[nField] = m_nSource;
         return true;
     }
-    AddToNote(strLabel, strValue);
+    AddValue(ValueOfField(nField, std::move(strValue)));
     return false;
+}
+
+void CContactBuilder::AddValue(CReadValue value) {
+    bool bEmpty = value.strText.empty();
+    for (const std::string& strPart : value.parts) {
+        bEmpty = bEmpty && strPart.empty();
+    }
+    if (bEmpty) {
+        return;
+    }
+    for (const CReadValue& held : m_further) {
+        if (held.kind == value.kind && held.strType == value.strType && held.strLabel == value.strLabel &&
+            held.strText == value.strText && held.parts == value.parts) {
+            return; // the same value twice is one value
+        }
+    }
+    m_further.push_back(std::move(value));
+    m_valueSources.push_back(m_nSource);
 }
 
 void CContactBuilder::AddToNote(const std::string& strLabel, const std::string& strValue) {
@@ -377,8 +437,9 @@ bool CContactBuilder::Finish(CContact& contact) {
     contact.marked = 0;
     contact.id = 0;
     bool bAny = false;
-    int nControls[CContact::kFieldCount] = {};
-    int nUnreadable[CContact::kFieldCount] = {};
+    // By field, and after the fields for the further values.
+    int nControls[CContact::kFieldCount + 1] = {};
+    int nUnreadable[CContact::kFieldCount + 1] = {};
     bool bPlain[CContact::kFieldCount];
     for (int i = 0; i < CContact::kFieldCount; ++i) {
         CString& strField = contact.FieldAt(i);
@@ -394,13 +455,15 @@ bool CContactBuilder::Finish(CContact& contact) {
         // no contact.
         bAny = bAny || !strField.IsEmpty();
     }
+    FinishValues(contact, nControls[CContact::kFieldCount], nUnreadable[CContact::kFieldCount]);
+    bAny = bAny || !contact.values.empty();
     if (!bAny) {
         m_report.Warn(m_strFile, m_nLine, "a contact without any text was left out");
         return false;
     }
     // Most contacts need no warning, nor the name one would give.
     bool bReplaced = false;
-    for (int i = 0; i < CContact::kFieldCount; ++i) {
+    for (int i = 0; i <= CContact::kFieldCount; ++i) {
         bReplaced = bReplaced || nUnreadable[i] > 0 || nControls[i] > 0;
     }
     if (bReplaced) {
@@ -414,6 +477,42 @@ bool CContactBuilder::Finish(CContact& contact) {
     return true;
 }
 
+void CContactBuilder::FinishValues(CContact& contact, int& nControls, int& nUnreadable) {
+    contact.values.clear();
+    std::vector<int> sources;
+    auto stored = [&](std::string& str) {
+        bool bPlain = true;
+        CString strText = ImportedText(std::move(str), nControls, nUnreadable, bPlain);
+        return bPlain ? strText : StoredTextOf(strText.GetStdString());
+    };
+    for (size_t i = 0; i < m_further.size(); ++i) {
+        CReadValue& read = m_further[i];
+        CContactValue value;
+        value.kind = read.kind;
+        value.type = stored(read.strType);
+        value.label = stored(read.strLabel);
+        bool bAny = false;
+        if (read.kind == EValueKind::address) {
+            CString parts[kAddressPartCount];
+            for (size_t k = 0; k < read.parts.size() && k < kAddressPartCount; ++k) {
+                parts[k] = stored(read.parts[k]);
+                bAny = bAny || !parts[k].IsEmpty();
+            }
+            value.SetAddressParts(parts);
+        } else {
+            value.text = stored(read.strText);
+            bAny = !value.text.IsEmpty();
+        }
+        // A text of nothing but control characters holds no value.
+        if (bAny) {
+            contact.values.push_back(std::move(value));
+            sources.push_back(m_valueSources[i]);
+        }
+    }
+    m_further.clear();
+    m_valueSources = std::move(sources);
+}
+
 void CContactBuilder::ReportReplacements(const CContact& contact, const int* pUnreadable,
                                          const int* pControls) {
     CString strName = contact.lastname;
@@ -425,17 +524,18 @@ void CContactBuilder::ReportReplacements(const CContact& contact, const int* pUn
     if (strName.IsEmpty()) {
         strName = contact.company;
     }
-    for (int i = 0; i < CContact::kFieldCount; ++i) {
+    for (int i = 0; i <= CContact::kFieldCount; ++i) {
+        const char* pszWhere = i < CContact::kFieldCount ? CContact::FieldLabel(i) : "further values";
         if (pUnreadable[i] > 0) {
-            ReportReplaced(strName, i, pUnreadable[i], "character that could not be read",
+            ReportReplaced(strName, pszWhere, pUnreadable[i], "character that could not be read",
                            "characters that could not be read",
                            std::string("written as ") + kReplacementCharacter);
         }
-        ReportReplaced(strName, i, pControls[i], "control character", "control characters", "left out");
+        ReportReplaced(strName, pszWhere, pControls[i], "control character", "control characters", "left out");
     }
 }
 
-void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne,
+void CContactBuilder::ReportReplaced(const CString& strName, const char* pszWhere, int nCount, const char* pszOne,
                                      const char* pszMany, const std::string& strWhatBecameOfThem) {
     if (nCount == 0) {
         return;
@@ -443,7 +543,7 @@ void CContactBuilder::ReportReplaced(const CString& strName, int nField, int nCo
     m_report.nReplaced += nCount;
     CString strText;
     strText.Format("contact \"%s\": %d %s in the %s %s %s", strName.GetString(), nCount,
-                   nCount == 1 ? pszOne : pszMany, CContact::FieldLabel(nField), nCount == 1 ? "is" : "are",
+                   nCount == 1 ? pszOne : pszMany, pszWhere, nCount == 1 ? "is" : "are",
                    strWhatBecameOfThem.c_str());
     m_report.Warn(m_strFile, m_nLine, strText);
 }

@@ -1,17 +1,28 @@
 // CContactBuilder: collects the values of one imported card or row into a contact. Values arrive
-// as UTF-8; a value whose field is taken, or that has no field, goes into the note on its own
-// line with a short label, so nothing is lost. Finish reports every character the file's
+// as UTF-8; a value whose field is taken becomes a further value of its kind, and one the
+// contact has no place for goes into the note on its own line with a short label, so nothing is
+// lost. Finish reports every character the file's
 // character set did not hold and every control character the address book cannot hold (left
 // out), by contact and field, and gives the stored form.
 #pragma once
 
 #include "ImportReport.h"
 #include "data/Contact.h"
+#include "data/ContactValue.h"
 
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A further value as read, in UTF-8, before the contact stores it.
+struct CReadValue {
+    EValueKind kind = EValueKind::custom;
+    std::string strType;
+    std::string strLabel;
+    std::string strText;            // for an address, empty: its parts are in parts
+    std::vector<std::string> parts; // an address's, in the order of EAddressPart
+};
 
 class CContactBuilder {
 public:
@@ -22,12 +33,22 @@ public:
     // synchronised contact keeps them in the server's card, which is kept whole.
     void LeaveExtrasOutOfNote() { m_bExtrasToNote = false; }
 
-    // Sets a field; when it holds a value already, the later one goes into the note, unless it
-    // is preferred and the earlier one is not, which then moves instead. Empty values are ignored.
+    // Sets a field; when it holds a value already, the later one becomes a further value of the
+    // field's kind, unless it is preferred and the earlier one is not, which then moves instead.
+    // Empty values are ignored.
     // True when the field now holds this value (the note always takes its value).
     bool SetField(int nField, std::string strValue, bool bPreferred = false);
     bool IsFieldSet(int nField) const { return !m_values[nField].empty(); }
     const std::string& GetField(int nField) const { return m_values[nField]; }
+    // A further value; one without text, or that the contact holds already, is left out.
+    void AddValue(CReadValue value);
+    // Where the fields and values set from now on come from (a property's index in its card), for
+    // a writer that changes the card in place.
+    void SetSource(int nSource) { m_nSource = nSource; }
+    // Per further value of the finished contact, where it came from; -1 for none.
+    const std::vector<int>& ValueSources() const { return m_valueSources; }
+    // Per field, where its value came from; -1 for none.
+    int FieldSource(int nField) const { return m_fieldSources[nField]; }
     // A labelled line in the note: "Label: value".
     void AddToNote(const std::string& strLabel, const std::string& strValue);
     // Text of the card's own note; a second one follows on its own line.
@@ -46,10 +67,11 @@ public:
 private:
     // Warns of the characters of each field that were replaced (pUnreadable) or left out
     // (pControls), naming the contact, whose texts are not yet in their stored form.
+    // (Each array has one more count, after the fields': that of the further values.)
     void ReportReplacements(const CContact& contact, const int* pUnreadable, const int* pControls);
-    // Counts nCount characters of the field that were replaced or left out and warns, naming
+    // Counts nCount characters of the field (or the further values) that were replaced or left out and warns, naming
     // the contact.
-    void ReportReplaced(const CString& strName, int nField, int nCount, const char* pszOne,
+    void ReportReplaced(const CString& strName, const char* pszWhere, int nCount, const char* pszOne,
                         const char* pszMany, const std::string& strWhatBecameOfThem);
 
     CImportReport& m_report;
@@ -57,8 +79,16 @@ private:
     int m_nLine;
     std::string m_values[CContact::kFieldCount];
     bool m_bPreferred[CContact::kFieldCount] = {};
+    // Stores the further values in the contact, each text as the fields' are.
+    // Counts the characters left out (nControls) or replaced (nUnreadable).
+    void FinishValues(CContact& contact, int& nControls, int& nUnreadable);
+
     std::string m_strExtraNote; // labelled lines, after the card's own note
     bool m_bExtrasToNote = true;
+    std::vector<CReadValue> m_further;
+    int m_nSource = -1;
+    int m_fieldSources[CContact::kFieldCount];
+    std::vector<int> m_valueSources; // by value of m_further, then of the contact
 };
 
 // The display name a card is given for a first and a last name: "First Last", or "LastFirst"
@@ -78,9 +108,6 @@ std::string Join(std::initializer_list<std::string_view> texts, const char* pszS
 std::string Collapsed(const std::string& str);
 // Collapsed(a) == Collapsed(b), without making either.
 bool SameWhenCollapsed(const std::string& a, const std::string& b);
-// An address's lines from its parts (box, extended, street, city, region, postcode, country):
-// box, extended address and street, then "city, region postcode", then the country.
-std::string ComposeAddress(const std::vector<std::string>& parts);
 
 // Line breaks of any kind (CR LF, LF, CR) as CR LF, the contact's own.
 std::string NormaliseLineBreaks(const std::string& str);

@@ -1,54 +1,17 @@
 #include "VCardMapper.h"
 
 #include "VCardFields.h"
+#include "VCardValues.h"
+
+#include <algorithm>
 
 namespace {
 
 typedef std::vector<std::string> Parts;
 
-struct PropertyLabel {
-    const char* pszName;
-    const char* pszLabel;
-};
-
-// Labels of the properties a user meets in notes; others keep their own name.
-const PropertyLabel g_labels[] = {
-    {"BDAY", "Birthday"},
-    {"ANNIVERSARY", "Anniversary"},
-    {"ROLE", "Role"},
-    {"CATEGORIES", "Categories"},
-    {"IMPP", "Instant messaging"},
-    {"GEO", "Location"},
-    {"TZ", "Time zone"},
-    {"SOUND", "Sound"},
-    {"PHOTO", "Photo"},
-    {"LOGO", "Logo"},
-    {"X-SIP", "SIP"},
-    {"AGENT", "Agent"},
-    {"GENDER", "Gender"},
-    {"LANG", "Language"},
-};
-
-std::string LabelOf(const CVCardProperty& prop) {
-    for (const PropertyLabel& entry : g_labels) {
-        if (prop.strName == entry.pszName) {
-            return entry.pszLabel;
-        }
-    }
-    return prop.strWrittenName.empty() ? prop.strName : prop.strWrittenName;
-}
-
 const std::string& Part(const Parts& parts, int n) {
     static const std::string s_strNone;
     return n < static_cast<int>(parts.size()) ? parts[static_cast<size_t>(n)] : s_strNone;
-}
-
-// Kinds of number the contact has no field for; they go into the note under their kind.
-const char* UnfiledPhoneKind(const CVCardProperty& prop) {
-    if (prop.HasType(typeFax)) {
-        return prop.HasType(typeHome) && !prop.HasType(typeWork) ? "Home fax" : nullptr;
-    }
-    return prop.HasType(typePager) ? "Pager" : nullptr;
 }
 
 class CMapper {
@@ -59,22 +22,30 @@ public:
           m_strDecoded(room.strDecoded), m_pSources(pSources) {}
 
     void Map(const CVCardProperty* pProps, size_t nCount) {
+        m_pProps = pProps;
+        m_nCount = nCount;
         for (m_nProperty = 0; m_nProperty < nCount; ++m_nProperty) {
             const CVCardProperty& prop = pProps[m_nProperty];
-            if (prop.name != VCardName::label && prop.name != VCardName::fn) {
+            if (prop.name != VCardName::label && prop.name != VCardName::fn && !IsValueLabel(prop)) {
+                m_builder.SetSource(static_cast<int>(m_nProperty));
                 One(prop);
             }
         }
         // Labels and the formatted name repeat what the other properties hold; they are
-        // looked at last, and kept only where they add something.
+        // looked at last, and kept only where they add something. A value's label that labelled
+        // no value is kept as it came.
         for (m_nProperty = 0; m_nProperty < nCount; ++m_nProperty) {
             const CVCardProperty& prop = pProps[m_nProperty];
+            m_builder.SetSource(static_cast<int>(m_nProperty));
             if (prop.name == VCardName::label) {
                 Label(prop);
             } else if (prop.name == VCardName::fn) {
                 FormattedName(Text(prop));
+            } else if (IsValueLabel(prop) && !IsLabelTaken(m_nProperty)) {
+                Keep(prop, Decoded(prop));
             }
         }
+        m_builder.SetSource(-1);
     }
 
 private:
@@ -114,6 +85,28 @@ private:
         return str;
     }
 
+    // An X-ABLABEL in a group: the label of the group's value.
+    static bool IsValueLabel(const CVCardProperty& prop) {
+        return prop.strName == "X-ABLABEL" && prop.strHead.find('.') < prop.strHead.find(';');
+    }
+    // The label of the property's group, marking it taken; empty for none.
+    std::string TakeLabel(const CVCardProperty& prop) {
+        if (prop.strHead.find('.') >= prop.strHead.find(';')) {
+            return std::string(); // in no group, as most
+        }
+        const std::string strGroup = prop.Group();
+        for (size_t p = 0; p < m_nCount; ++p) {
+            if (IsValueLabel(m_pProps[p]) && m_pProps[p].Group() == strGroup) {
+                m_takenLabels.push_back(p);
+                return Text(m_pProps[p]);
+            }
+        }
+        return std::string();
+    }
+    bool IsLabelTaken(size_t p) const {
+        return std::find(m_takenLabels.begin(), m_takenLabels.end(), p) != m_takenLabels.end();
+    }
+
     void One(const CVCardProperty& prop) {
         if (prop.IsBinary()) {
             if (!prop.strRaw.empty()) {
@@ -121,14 +114,46 @@ private:
             }
             return;
         }
-        if (prop.name == VCardName::version) {
+        if (IsCardFrame(prop)) {
             return;
         }
         std::string_view strDecoded = Decoded(prop);
         if (DefaultTypedField(prop.name)) {
             Typed(prop, strDecoded);
         } else if (!Fields(prop, strDecoded)) {
-            m_builder.AddToNote(LabelOf(prop), Unescaped(strDecoded));
+            Further(prop, strDecoded);
+        }
+    }
+
+    // A property without a field: groups, a value of its own kind, or a line kept as it came.
+    void Further(const CVCardProperty& prop, std::string_view strDecoded) {
+        CReadValue value;
+        if (prop.strName == "CATEGORIES") {
+            for (std::string& strGroup : SplitCategories(strDecoded, m_version)) {
+                AddParts(EValueKind::group, strGroup);
+            }
+        } else if (ValueOfProperty(prop, strDecoded, m_version, value)) {
+            value.strLabel = TakeLabel(prop);
+            m_builder.AddValue(std::move(value));
+        } else {
+            Keep(prop, strDecoded);
+        }
+    }
+
+    // A property the contact has no place for, kept as its line.
+    void Keep(const CVCardProperty& prop, std::string_view strDecoded) {
+        CReadValue value;
+        value.kind = EValueKind::cardProperty;
+        value.strText = KeptLine(prop, strDecoded);
+        m_builder.AddValue(std::move(value));
+    }
+
+    void AddParts(EValueKind kind, const std::string& strPart) {
+        if (!strPart.empty()) {
+            CReadValue value;
+            value.kind = kind;
+            value.strText = strPart;
+            m_builder.AddValue(std::move(value));
         }
     }
 
@@ -148,79 +173,57 @@ private:
         }
         // The parts of the name and the organisation that have no field of their own.
         if (prop.name == VCardName::n) {
-            m_builder.AddToNote("Middle name", Part(parts, 2));
-            m_builder.AddToNote("Name prefix", Part(parts, 3));
-            m_builder.AddToNote("Name suffix", Part(parts, 4));
             // Kept for the formatted name.
             m_strMiddle = Part(parts, 2);
             m_strPrefix = Part(parts, 3);
             m_strSuffix = Part(parts, 4);
+            AddParts(EValueKind::middleName, m_strMiddle);
+            AddParts(EValueKind::namePrefix, m_strPrefix);
+            AddParts(EValueKind::nameSuffix, m_strSuffix);
         } else if (prop.name == VCardName::org) {
-            std::string strUnits;
-            for (size_t k = 1; k < parts.size(); ++k) {
-                if (!parts[k].empty()) {
-                    strUnits += strUnits.empty() ? "" : ", ";
-                    strUnits += parts[k];
-                }
+            Parts units(parts.begin() + std::min<size_t>(1, parts.size()), parts.end());
+            for (const std::string& strUnit : units) {
+                AddParts(EValueKind::department, strUnit);
             }
-            m_builder.AddToNote("Department", strUnits);
         }
         return !rows.empty();
     }
 
+    // A number, e-mail address, web page or address: the field its types select (or the home
+    // one for none) while it is free, else a value with the property's own types and label.
+    // Kinds of number the contact has no field for (a fax at home, a pager, a video line) are
+    // values from the start.
     void Typed(const CVCardProperty& prop, std::string_view strDecoded) {
-        bool bPhone = prop.name == VCardName::tel;
-        std::string strValue =
-            prop.name == VCardName::adr ? ComposeAddress(Components(strDecoded)) : Unescaped(strDecoded);
-        if (bPhone && strValue.compare(0, 4, "tel:") == 0) {
-            strValue.erase(0, 4);
-        }
+        CReadValue value;
+        ValueOfProperty(prop, strDecoded, m_version, value);
+        value.strLabel = TakeLabel(prop);
+        const bool bPhone = prop.name == VCardName::tel;
         const CVCardField* pField = FindTypedField(prop.name, prop);
-        const char* pszKind = bPhone ? UnfiledPhoneKind(prop) : nullptr;
-        if (pszKind) {
-            m_builder.AddToNote(pszKind, strValue);
-        } else if (pField) {
-            Set(pField->nField, std::move(strValue), prop.bPreferred);
-        } else if (bPhone) {
-            UntypedPhone(prop, strValue);
-        } else {
-            // An untyped value takes the home field while it is free; another one different
-            // from it goes into the note under the plain label.
-            const CVCardField* pHome = DefaultTypedField(prop.name);
-            if (!m_builder.IsFieldSet(pHome->nField)) {
-                Set(pHome->nField, std::move(strValue), prop.bPreferred);
+        const bool bUnfiled = bPhone && (prop.HasType(typeFax) ? prop.HasType(typeHome) && !prop.HasType(typeWork)
+                                                               : prop.HasType(typePager));
+        const CVCardField* pTarget = pField;
+        if (!pField && (!bPhone || value.strType.empty())) {
+            pTarget = DefaultTypedField(prop.name);
+        }
+        if (pTarget && !bUnfiled && value.strLabel.empty()) {
+            std::string strText = prop.name == VCardName::adr ? ComposeAddress(value.parts) : value.strText;
+            if (!m_builder.IsFieldSet(pTarget->nField) || (pField && prop.bPreferred)) {
+                Set(pTarget->nField, strText, prop.bPreferred);
+                // The field holds the address's lines; its parts are kept beside it, so that it
+                // goes out again in the parts it came in.
+                bool bParts = prop.name == VCardName::adr && m_builder.GetField(pTarget->nField) == strText &&
+                              strText != value.parts[addressStreet];
+                if (bParts) {
+                    m_builder.AddValue(std::move(value));
+                }
                 return;
             }
-            Claim(pHome->nField, false);
-            if (m_builder.GetField(pHome->nField) != strValue) {
-                m_builder.AddToNote(pHome->pszNoteLabel, strValue);
+            Claim(pTarget->nField, false);
+            if (m_builder.GetField(pTarget->nField) == strText) {
+                return; // the same value twice is one value
             }
         }
-    }
-
-    // A number whose types select no field: a plain one takes the home phone while it is free,
-    // anything else goes into the note with its kinds ("Phone (video)").
-    void UntypedPhone(const CVCardProperty& prop, const std::string& strNumber) {
-        const CVCardField* pHome = DefaultTypedField(prop.name);
-        std::string strKinds;
-        for (std::string_view type : prop.Types()) {
-            std::string strType(type);
-            if (strType != "VOICE" && strType != "PREF") {
-                for (char& c : strType) {
-                    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-                }
-                strKinds = Join({strKinds, strType}, ", ");
-            }
-        }
-        if (strKinds.empty() && !m_builder.IsFieldSet(pHome->nField)) {
-            Set(pHome->nField, strNumber, prop.bPreferred);
-        } else {
-            if (strKinds.empty()) {
-                Claim(pHome->nField, false);
-            }
-            std::string strLabel = pHome->pszNoteLabel;
-            m_builder.AddToNote(strKinds.empty() ? strLabel : strLabel + " (" + strKinds + ")", strNumber);
-        }
+        m_builder.AddValue(std::move(value));
     }
 
     // A label is the text of the address of its type.
@@ -234,7 +237,7 @@ private:
         }
         Claim(nField, false);
         if (!SameWhenCollapsed(m_builder.GetField(nField), strLabel)) {
-            m_builder.AddToNote("Address label", strLabel);
+            Keep(prop, Decoded(prop));
         }
     }
 
@@ -250,7 +253,10 @@ private:
     Parts& m_parts;                                    // the components of the value being mapped
     std::string& m_strDecoded;                         // the decoded value when it differs from the raw one
     CVCardFieldSources* m_pSources;
+    const CVCardProperty* m_pProps = nullptr;
+    size_t m_nCount = 0;
     size_t m_nProperty = 0;
+    std::vector<size_t> m_takenLabels; // the X-ABLABEL lines a value took
 };
 
 } // namespace

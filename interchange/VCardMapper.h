@@ -1,5 +1,5 @@
-// Maps the properties of one card onto the sixteen fields; what has no field goes into the note
-// (unless the builder leaves it out).
+// Maps the properties of one card onto the sixteen fields and the further values; a property
+// the contact has no place for is kept as its line.
 #pragma once
 
 #include "ContactBuilder.h"
@@ -20,6 +20,9 @@ struct CVCardFieldSources {
     // The property whose value a field holds (for the note, the first of those it joins); -1
     // when none. A name taken from the formatted name alone has none.
     int nSource[CContact::kFieldCount];
+    // Per further value of the contact, the property it came from (N, ORG and CATEGORIES for
+    // the values that share their lines); -1 for none.
+    std::vector<int> valueSources;
 };
 
 // Room that a reader keeps from one card to the next, so that mapping card after card does not

@@ -211,6 +211,27 @@ bool CVCardProperty::IsBinary() const {
             strRaw.compare(0, 5, "data:") == 0);
 }
 
+std::string CVCardProperty::Group() const {
+    std::string_view strName(strHead);
+    strName = strName.substr(0, strName.find(';'));
+    size_t nDot = strName.rfind('.');
+    return nDot == std::string_view::npos ? std::string() : Upper(std::string(strName.substr(0, nDot)));
+}
+
+std::string CVCardProperty::Parameter(const char* pszUpperKey) const {
+    std::string strFound;
+    bool bFirst = true;
+    ForEachOutsideQuotes(strHead, ';', [&](std::string_view strPart) {
+        size_t nEquals = strPart.find('=');
+        if (!bFirst && nEquals != std::string_view::npos && strFound.empty() &&
+            EqualsNoCase(strPart.substr(0, nEquals), pszUpperKey)) {
+            strFound = std::string(UnquotedView(strPart.substr(nEquals + 1)));
+        }
+        bFirst = false;
+    });
+    return strFound;
+}
+
 namespace {
 
 // Where the head of a property line ends: its first colon outside quotes, or with unbalanced
@@ -307,6 +328,7 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop) {
     prop.bPreferred = false;
     prop.nLine = nLine;
     AssignText(prop.strRaw, strLine.substr(nColon + 1));
+    AssignText(prop.strHead, strLine.substr(0, nColon));
     bool bName = true;
     auto part = [&prop, &bName, bHeadQuoted](std::string_view strPart) {
         if (bName) {

@@ -56,6 +56,7 @@ struct CVCardProperty {
     std::string strValueType; // upper case, from VALUE=
     bool bPreferred = false;
     std::string strRaw; // the value as the file holds it
+    std::string strHead; // the group, name and parameters as the file holds them, before the colon
     int nLine = 0;
     VCardName name = VCardName::other; // strName's
     unsigned nTypeBits = 0;            // the VCardType bits of types
@@ -64,6 +65,10 @@ struct CVCardProperty {
     bool Has(const char* pszType) const;
     bool HasType(unsigned nType) const { return (nTypeBits & nType) != 0; }
     bool IsBinary() const;
+    // The group before the name ("item1" of "item1.TEL"), upper case; empty for none.
+    std::string Group() const;
+    // The value of a parameter other than those above, unquoted ("" when it has none).
+    std::string Parameter(const char* pszUpperKey) const;
 };
 
 // Splits "group.NAME;param;...:value". False when the line has no colon; prop is then left as

@@ -3,6 +3,7 @@
 #include "ExportedContact.h"
 #include "QuotedPrintable.h"
 #include "VCardFields.h"
+#include "VCardValues.h"
 
 #include "framework/core/Parallel.h"
 
@@ -89,10 +90,14 @@ public:
         m_strOut += "BEGIN:VCARD\r\nVERSION:";
         m_strOut += s_version[static_cast<int>(m_version)];
         m_strOut += "\r\n";
+        m_addressParts.clear();
         for (size_t i = 0; i < m_fields.size(); ++i) {
             if (i == 0 || !IsSameLine(m_fields[i - 1], m_fields[i])) {
-                Line(i, contact);
+                Line(i, contact, stored);
             }
+        }
+        if (!stored.values.empty()) {
+            Values(stored.values);
         }
         m_strOut += "END:VCARD\r\n";
     }
@@ -108,11 +113,56 @@ private:
         }
     }
 
+    void Values(const std::vector<CContactValue>& values) {
+        std::string strGroups = JoinedValues(values, EValueKind::group, m_version);
+        if (!strGroups.empty()) {
+            Property("CATEGORIES", strGroups);
+        }
+        for (const CVCardValueLine& line : ValueLines(values, m_version, m_addressParts)) {
+            if (!line.bWhole) {
+                Property(line.strHead, line.strValue);
+            } else if (m_version == VCardVersion::v21) {
+                m_strOut += line.strValue + "\r\n"; // 2.1 keeps a folded line's blank
+            } else {
+                AppendFolded(m_strOut, line.strValue);
+            }
+        }
+    }
+
+    // The components the further values give a line of the name or the organisation.
+    void AddValueComponents(const CVCardField& field, const std::vector<CContactValue>& values,
+                            std::vector<std::string>& parts) {
+        if (values.empty()) {
+            return;
+        }
+        if (std::strcmp(field.pszProperty, "N") == 0) {
+            parts[2] = JoinedValues(values, EValueKind::middleName, m_version);
+            parts[3] = JoinedValues(values, EValueKind::namePrefix, m_version);
+            parts[4] = JoinedValues(values, EValueKind::nameSuffix, m_version);
+        } else if (std::strcmp(field.pszProperty, "ORG") == 0) {
+            for (const std::string& strUnit : ValueTexts(values, EValueKind::department)) {
+                parts.push_back(EscapeValue(strUnit, m_version));
+            }
+        }
+    }
+
     // The property of field nFirst, with the fields after it that share its line.
-    void Line(size_t nFirst, const CExportedContact& contact) {
+    void Line(size_t nFirst, const CExportedContact& contact, const CContact& stored) {
+        const std::vector<CContactValue>& values = stored.values;
         const CVCardField& field = m_fields[nFirst];
         const std::string& strHead = m_heads[nFirst];
         const std::string& strText = contact.texts[field.nField];
+        const int nParts = values.empty() ? -1 : FieldAddressParts(stored, field.nField);
+        if (nParts >= 0) {
+            // The address in the parts it came in.
+            m_addressParts.push_back(nParts);
+            CVCardValueLine line = AddressLine(values[static_cast<size_t>(nParts)], m_version);
+            Property(line.strHead, line.strValue);
+            if (m_version != VCardVersion::v40) {
+                Text(m_labelHeads[nFirst], strText);
+            }
+            return;
+        }
         if (field.nComponent < 0) {
             // Readers take a number written "tel:..." for a tel: link and drop the scheme; a
             // number typed that way keeps it by carrying it twice.
@@ -126,6 +176,10 @@ private:
             const std::string& strPart = contact.texts[m_fields[k].nField];
             parts[static_cast<size_t>(m_fields[k].nComponent)] = Escaped(strPart, m_version, m_strEscaped);
             bEmpty = bEmpty && strPart.empty();
+        }
+        AddValueComponents(field, values, parts);
+        for (size_t k = 0; k < parts.size() && bEmpty; ++k) {
+            bEmpty = parts[k].empty();
         }
         // Every version requires a name, so it goes out even when empty.
         bool bName = std::strcmp(field.pszProperty, "N") == 0;
@@ -157,6 +211,7 @@ private:
     std::vector<std::string> m_heads;      // by field
     std::vector<std::string> m_labelHeads; // by field, for the addresses
     std::string m_strEscaped;
+    std::vector<int> m_addressParts; // the values of the card being written that hold a field's parts
 };
 
 } // namespace

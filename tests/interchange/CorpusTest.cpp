@@ -24,6 +24,7 @@ struct CorpusCase {
     std::vector<FieldValue> fields; // every field not named here must be empty
     int nContacts, nWarnings, nReplaced, nPhotos;
     const char* pszFirstWarning = nullptr;
+    const char* pszValues = ""; // as DescribeValues gives them
 };
 
 const CorpusCase g_cases[] = {
@@ -42,16 +43,21 @@ const CorpusCase g_cases[] = {
       {C::fieldOfficeAddress, "100 Waters Edge\\r\\nBaytown, LA 30314\\r\\nUnited States of America"},
       {C::fieldNote,
        "The following note is the example from RFC 2045.\\r\\n"
-       "Now's the time for all folk to come to the aid of their country.\\r\\n"
-       "Middle name: Hoge\\r\\nName prefix: Pos\\r\\nName suffix: Tao\\r\\n"
-       "Department: Sales Dept.;Manager, Fish keeper\\r\\nRole: Fish Cake Keeper!\\r\\n"
-       "X-CLASS: PUBLIC\\r\\nPhone (video): 0322222222\\r\\nPhone: 0333333333\\r\\n"
-       "E-mail: cell@example.com\\r\\nX-ATTRIBUTE: Some String\\r\\nBirthday: 19800101\\r\\n"
-       "Location: 35.6563854,139.6994233\\r\\nREV: 20080424T195243Z\\r\\nDisplay name: Joe Due"}},
+       "Now's the time for all folk to come to the aid of their country.\\r\\nDisplay name: Joe Due"}},
      1,
      0,
      0,
-     1},
+     1,
+     nullptr,
+     "middlename: Hoge\nnameprefix: Pos\nnamesuffix: Tao\ndepartment: Sales Dept.;Manager\n"
+     "department: Fish keeper\ncardproperty: ROLE:Fish Cake Keeper!\ncardproperty: X-CLASS:PUBLIC\n"
+     "phone video: 0322222222\nphone: 0333333333\n"
+     // The addresses' parts beside the fields that hold their lines.
+     "address work: ||100 Waters Edge|Baytown|LA|30314|United States of America\n"
+     "address home: ||42 Plantation St.|Baytown|LA|30314|United States of America\n"
+     "email mobile: cell@example.com\n"
+     "cardproperty: X-ATTRIBUTE:Some String\ndate birthday: 1980-01-01\n"
+     "cardproperty: GEO:35.6563854,139.6994233"},
     // Shift_JIS in quoted-printable: every Japanese letter kept.
     {"vcard/v21_japanese_2.vcf",
      0,
@@ -65,60 +71,70 @@ const CorpusCase g_cases[] = {
        "\xE3\x83\xBC"
        "6\xE9\x9A\x8E\\r\\n150-8512"},
       {C::fieldNote,
-       "\xE3\x83\xA1\xE3\x83\xA2\\r\\nSound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3;"
-       "\xEF\xBE\x9B\xEF\xBD\xB2\xEF\xBE\x84\xEF\xBE\x9E"
-       "1;;;\\r\\nDisplay name: \xE5\xAE\x89\xE8\x97\xA4 \xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89 1"}},
+       "\xE3\x83\xA1\xE3\x83\xA2\\r\\nDisplay name: \xE5\xAE\x89\xE8\x97\xA4 \xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89 1"}},
      1,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     // Kept as its line, in UTF-8 now and without the parameters that said how it was encoded.
+     "cardproperty: SOUND;X-IRMC-N:\xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3;"
+     "\xEF\xBE\x9B\xEF\xBD\xB2\xEF\xBE\x84\xEF\xBE\x9E"
+     "1;;;\naddress home: |\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD\xE6\xB8\x8B\xE8\xB0\xB7\xE5\x8C\xBA\xE6\xA1\x9C"
+     "\xE4\xB8\x98\xE7\x94\xBA"
+     "26-1\xE3\x82\xBB\xE3\x83\xAB\xE3\x83\xAA\xE3\x82\xA2\xE3\x83\xB3\xE3\x82\xBF\xE3\x83\xAF\xE3\x83\xBC"
+     "6\xE9\x9A\x8E||||150-8512"},
     // Shift_JIS letters whose second byte is a backslash do not escape the separator after them.
     {"vcard/v30_japanese.vcf",
      0,
      {{C::fieldLastName, "\xE4\xBC\x8A\xE8\x83\xBD"},
       {C::fieldFirstName, "\xE5\x9C\xAD\xE4\xB8\x80"},
-      {C::fieldNote, "Middle name: \xE4\xBC\x8A\xE4\xBA\x88\\r\\nDisplay name: \xE4\xBC\x8A\xE8\x83\xBD "
-                     "\xE5\x9C\xAD\xE4\xB8\x80 \xE4\xBC\x8A\xE4\xBA\x88"}},
+      {C::fieldNote, "Display name: \xE4\xBC\x8A\xE8\x83\xBD \xE5\x9C\xAD\xE4\xB8\x80 \xE4\xBC\x8A\xE4\xBA\x88"}},
      1,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     "middlename: \xE4\xBC\x8A\xE4\xBA\x88"},
     // A soft line break carries a line that looks like a comment; the real comments are skipped.
     {"vcard/v21_invalid_comment_line.vcf",
      0,
      {{C::fieldFirstName, "Conference Call"},
       {C::fieldNote,
-       "This is an (sharp ->#<- sharp) example. This message must NOT be ignored.\\r\\nUID: 357"}},
+       "This is an (sharp ->#<- sharp) example. This message must NOT be ignored."}},
      1,
      2,
      0,
-     0},
+     0,
+     nullptr,
+     "cardproperty: UID:357"},
     {"vcard/v21_multiple_entry.vcf",
      2,
      {{C::fieldLastName, "\xE5\xAE\x89\xE8\x97\xA4\xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89"
                          "5"},
-      {C::fieldNote,
-       "Sound: \xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3\xEF\xBE\x9B\xEF\xBD\xB2"
-       "\xEF\xBE\x84\xEF\xBE\x9E"
-       "5;;;;\\r\\nPhone (x-nec-boy): 17\\r\\nPhone (x-nec-friend): 18\\r\\n"
-       "Phone (x-nec-phs): 19\\r\\nPhone (x-nec-restaurant): 20"}},
+     },
      3,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     "cardproperty: SOUND;X-IRMC-N:\xEF\xBD\xB1\xEF\xBE\x9D\xEF\xBE\x84\xEF\xBE\x9E\xEF\xBD\xB3\xEF\xBE\x9B"
+     "\xEF\xBD\xB2\xEF\xBE\x84\xEF\xBE\x9E"
+     "5;;;;\nphone x-nec-boy: 17\nphone x-nec-friend: 18\nphone x-nec-phs: 19\nphone x-nec-restaurant: 20"},
     // A second home address continued with backslashes at the line ends.
     {"vcard/v21_adr_multiple_line.vcf",
      0,
      {{C::fieldLastName, "bogus"},
       {C::fieldHomeWWW, "http://bogus.com/"},
-      {C::fieldHomeAddress, "Grindelberg 999\\r\\nHamburg, 99999\\r\\nDeutschland"},
-      {C::fieldNote,
-       "Home address: Hermann v. Brevern\\r\\n9999999\\r\\nPackstation 999\\r\\nHamburg, 99999\\r\\n"
-       "Deutschland\\r\\nBirthday: 20081203"}},
+      {C::fieldHomeAddress, "Grindelberg 999\\r\\nHamburg, 99999\\r\\nDeutschland"}},
      1,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     "address home: ||Grindelberg 999|Hamburg||99999|Deutschland\n"
+     "address home: ||Hermann v. Brevern\\r\\n9999999\\r\\nPackstation 999|Hamburg||99999|Deutschland\n"
+     "date birthday: 2008-12-03"},
     // CR CR LF line ends, grouped properties, a folded photo.
     {"vcard/v30_ios_613_multiline.vcf",
      0,
@@ -126,13 +142,14 @@ const CorpusCase g_cases[] = {
       {C::fieldFirstName, "Bob"},
       {C::fieldCompany, "Smith Auto Repair"},
       {C::fieldMobile, "(650) 555-1212"},
-      {C::fieldHomeEMail, "bob@smithauto.com"},
-      {C::fieldHomeWWW, "www.smithauto.com"},
-      {C::fieldNote, "X-ABLabel: _$!<HomePage>!$_"}},
+      {C::fieldHomeEMail, "bob@smithauto.com"}},
      1,
      0,
      0,
-     1},
+     1,
+     nullptr,
+     // A labelled value keeps its label, and so is no field's.
+     "web \"_$!<HomePage>!$_\": www.smithauto.com"},
     {"vcard/v21_pref_handling.vcf",
      0,
      {{C::fieldLastName, "Smith"},
@@ -140,25 +157,27 @@ const CorpusCase g_cases[] = {
       {C::fieldJobTitle, "Engineer"},
       {C::fieldHomePhone, "1"},
       {C::fieldOfficePhone, "2"},
-      {C::fieldHomeEMail, "test@example.com"},
-      {C::fieldNote, "Phone (isdn): 3\\r\\nE-mail: test2@examination.com\\r\\nCompany: Mystery\\r\\n"
-                     "Job title: Blogger\\r\\nCompany: Poetry\\r\\nJob title: Poet"}},
+      {C::fieldHomeEMail, "test@example.com"}},
      1,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     "phone isdn: 3\nemail mobile: test2@examination.com\ncustom \"Company\": Mystery\n"
+     "custom \"Job title\": Blogger\ncustom \"Company\": Poetry\ncustom \"Job title\": Poet"},
     // Cards inside a card are cards of their own; the outer one ends last.
     {"vcard/v21_nest.vcf", 2, {{C::fieldLastName, "parent"}, {C::fieldHomePhone, "1"}}, 3, 0, 0, 0},
     {"vcard/v40_sip.vcf",
      0,
      {{C::fieldLastName, "\xE5\xAE\x89\xE8\x97\xA4"},
       {C::fieldFirstName, "\xE3\x83\xAD\xE3\x82\xA4\xE3\x83\x89"},
-      {C::fieldHomePhone, "1"},
-      {C::fieldNote, "Home phone: sip:example@example.com"}},
+      {C::fieldHomePhone, "1"}},
      1,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     "phone home: sip:example@example.com"},
     // A 2.1 value folded onto a line that starts with blanks keeps them.
     {"vcard/v21_invalid_multiple_line.vcf",
      0,
@@ -307,6 +326,7 @@ TEST(InterchangeCorpusTest, SampleFilesGiveTheirFields) {
             EXPECT_STREQ(c.pszFirstWarning, report.warnings[0].GetString());
         }
         ExpectFields(contacts[c.nContact], c.fields);
+        EXPECT_EQ(c.pszValues, DescribeValues(contacts[c.nContact]));
     }
 }
 

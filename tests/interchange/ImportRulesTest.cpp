@@ -1,5 +1,6 @@
 // The rules of reading files that are not round trips: character sets, CSV quoting and column
 // sets, vCard dialects, and duplicates.
+#include "InterchangeTestSupport.h"
 #include "data/ContactIdentity.h"
 #include "interchange/Charset.h"
 #include "interchange/ContactFiles.h"
@@ -119,7 +120,8 @@ TEST(CsvReaderTest, GoogleGroupsAreReadByTheirTypes) {
     EXPECT_STREQ("111", contacts[0].mobile.GetString());
     EXPECT_STREQ("333", contacts[0].officefax.GetString());
     EXPECT_STREQ("a@b.c", contacts[0].officeemail.GetString());
-    EXPECT_STREQ("Mobile: 222", contacts[0].note.GetString());
+    EXPECT_STREQ("", contacts[0].note.GetString());
+    EXPECT_EQ("phone mobile: 222", DescribeValues(contacts[0]));
 }
 
 // A header row no table knows is read (see the corpus); a first line that is no header at all is
@@ -201,8 +203,6 @@ TEST(VCardReaderTest, TypeSpellingsAndFoldingsAgree) {
     }
 }
 
-// The most specific type decides the field; kinds without a field and extra untyped values go
-// into the note under their label.
 TEST(VCardReaderTest, EveryKnownPropertyNameIsToldAndNoOther) {
     const std::pair<const char*, VCardName> kNames[] = {
         {"BEGIN", VCardName::begin}, {"END", VCardName::end},     {"VERSION", VCardName::version},
@@ -219,25 +219,43 @@ TEST(VCardReaderTest, EveryKnownPropertyNameIsToldAndNoOther) {
     }
 }
 
+// The most specific type decides the field; kinds without a field, labelled values and values
+// whose field is taken are further values, with their types; other properties are values of
+// their kinds, or kept as their lines.
 TEST(VCardReaderTest, TypesChooseTheField) {
     struct Case {
         const char* pszLines;
         int nField;
         const char* pszStored;
+        const char* pszValues = ""; // as DescribeValues gives them
     } const cases[] = {
         {"TEL;TYPE=WORK,CELL:1", C::fieldMobile, "1"},
         {"TEL;TYPE=HOME,WORK,FAX:1", C::fieldOfficeFax, "1"},
-        {"TEL;TYPE=HOME,FAX:1", C::fieldNote, "Home fax: 1"},
-        {"TEL;TYPE=PAGER,CELL:1", C::fieldNote, "Pager: 1"},
+        {"TEL;TYPE=HOME,FAX:1", C::fieldHomePhone, "", "phone home,fax: 1"},
+        {"TEL;TYPE=PAGER,CELL:1", C::fieldMobile, "", "phone pager,mobile: 1"},
         {"TEL;TYPE=HOME,WORK:1", C::fieldOfficePhone, "1"},
-        {"TEL;TYPE=VOICE:tel:1\r\nTEL:2\r\nTEL;TYPE=VIDEO:3", C::fieldNote, "Phone: 2\\r\\nPhone (video): 3"},
+        {"TEL;TYPE=VOICE:tel:1\r\nTEL:2\r\nTEL;TYPE=VIDEO:3", C::fieldHomePhone, "1", "phone: 2\nphone video: 3"},
         {"EMAIL;TYPE=INTERNET,WORK:a@b.c", C::fieldOfficeEMail, "a@b.c"},
-        {"EMAIL;TYPE=CELL:a@b.c\r\nEMAIL:a@b.c\r\nEMAIL:d@e.f", C::fieldNote, "E-mail: d@e.f"},
+        {"EMAIL;TYPE=CELL:a@b.c\r\nEMAIL:a@b.c\r\nEMAIL:d@e.f", C::fieldHomeEMail, "a@b.c", "email: d@e.f"},
         {"URL;TYPE=OTHER:x", C::fieldHomeWWW, "x"},
-        {"ADR;TYPE=WORK:;;1 Road;Town;;9;Land", C::fieldOfficeAddress, "1 Road\\r\\nTown, 9\\r\\nLand"},
+        // An address's field holds its lines, and its parts are kept beside it.
+        {"ADR;TYPE=WORK:;;1 Road;Town;;9;Land", C::fieldOfficeAddress, "1 Road\\r\\nTown, 9\\r\\nLand",
+         "address work: ||1 Road|Town||9|Land"},
         {"ADR:;;Lindenallee 138\\nHinterhaus;K\\;ln Altstadt;;50667;Land", C::fieldHomeAddress,
-         "Lindenallee 138\\r\\nHinterhaus\\r\\nK;ln Altstadt, 50667\\r\\nLand"},
+         "Lindenallee 138\\r\\nHinterhaus\\r\\nK;ln Altstadt, 50667\\r\\nLand",
+         "address: ||Lindenallee 138\\r\\nHinterhaus|K;ln Altstadt||50667|Land"},
+        {"ADR;TYPE=HOME:;;1 Road;;;;\r\nADR;TYPE=HOME:;;2 Road;;;;", C::fieldHomeAddress, "1 Road",
+         "address home: ||2 Road"},
         {"LABEL;TYPE=CELL,WORK:1 Road", C::fieldOfficeAddress, "1 Road"},
+        // A label in the value's group is the value's; one that labels nothing stays as it came.
+        {"item1.TEL:1\r\nitem1.X-ABLabel:Boat\r\nitem2.X-ABLabel:Nothing", C::fieldHomePhone, "",
+         "phone \"Boat\": 1\ncardproperty: item2.X-ABLabel:Nothing"},
+        {"CATEGORIES:Chess\\, club,Family\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-02-29\r\nBDAY:soon",
+         C::fieldNote, "", "group: Chess, club\ngroup: Family\ndate birthday: --02-29\ncardproperty: BDAY:soon"},
+        {"IMPP;X-SERVICE-TYPE=Jabber:xmpp:jo@example.org\r\nX-AIM:jo1\r\nRELATED;TYPE=spouse:Al\r\n"
+         "X-ANNIVERSARY:20010615\r\nPRODID:x\r\nREV:1",
+         C::fieldNote, "",
+         "messaging Jabber: xmpp:jo@example.org\nmessaging aim: jo1\nrelated spouse: Al\ndate anniversary: 2001-06-15"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszLines);
@@ -247,17 +265,19 @@ TEST(VCardReaderTest, TypesChooseTheField) {
                                                report);
         ASSERT_EQ(1, contacts.GetSize());
         EXPECT_STREQ(c.pszStored, contacts[0].FieldAt(c.nField).GetString());
+        EXPECT_EQ(c.pszValues, DescribeValues(contacts[0]));
     }
 }
 
-TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherMovesToTheNote) {
+TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherBecomesAFurtherValue) {
     CImportReport report;
     CContactArray contacts = ReadVCardText("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=HOME:"
                                            "1\r\nTEL;TYPE=HOME,PREF:2\r\nEND:VCARD\r\n",
                                            report);
     ASSERT_EQ(1, contacts.GetSize());
     EXPECT_STREQ("2", contacts[0].homephone.GetString());
-    EXPECT_STREQ("Home phone: 1", contacts[0].note.GetString());
+    EXPECT_STREQ("", contacts[0].note.GetString());
+    EXPECT_EQ("phone home: 1", DescribeValues(contacts[0]));
 }
 
 // A card's property takes nothing from the one that stood at its place in the card before,

@@ -71,3 +71,17 @@ CContactArray AwkwardContacts(int nCount, unsigned nSeed) {
     }
     return contacts;
 }
+
+std::string DescribeValues(const CContact& contact) {
+    std::string strOut;
+    for (const CContactValue& value : contact.values) {
+        std::string strText = value.text.GetStdString();
+        for (char& c : strText) {
+            c = c == kAddressPartSeparator ? '|' : c;
+        }
+        strOut += std::string(strOut.empty() ? "" : "\n") + ValueElementName(value.kind) +
+                  (value.type.IsEmpty() ? "" : " " + value.type.GetStdString()) +
+                  (value.label.IsEmpty() ? "" : " \"" + value.label.GetStdString() + "\"") + ": " + strText;
+    }
+    return strOut;
+}

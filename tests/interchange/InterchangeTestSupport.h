@@ -12,3 +12,7 @@ std::string SampleFile(const std::string& strName);
 // nCount contacts in stored form: separators, quotes, backslashes, Windows-1252 letters,
 // line breaks in the multi-line fields, long texts that fold, and empty fields.
 CContactArray AwkwardContacts(int nCount, unsigned nSeed);
+
+// A contact's further values, one to a line: "kind type \"label\": text", an address's parts
+// joined by "|", for expectations that read like the values.
+std::string DescribeValues(const CContact& contact);
