@@ -208,12 +208,16 @@ bool ValueLine(const CContactValue& value, VCardVersion version, CVCardValueLine
     }
     case EValueKind::related: {
         const std::string strText = DisplayTextOf(value.text).GetStdString();
-        if (version == VCardVersion::v40) {
+        // Before 4.0 the relations other programs name have properties of their own; the others
+        // go out as 4.0's RELATED, which readers of any version keep.
+        const char* pszNamed = version == VCardVersion::v40 ? nullptr : NamedProperty(EValueKind::related, strType);
+        if (pszNamed) {
+            line.strHead = pszNamed;
+        } else if (strType.empty() && version != VCardVersion::v40) {
+            line.strHead = "X-ABRELATEDNAMES";
+        } else {
             line.strHead = "RELATED" + (strType.empty() ? std::string() : ";TYPE=" + ParameterValue(strType)) +
                            (HasScheme(strText) ? "" : ";VALUE=text");
-        } else {
-            const char* pszNamed = NamedProperty(EValueKind::related, strType);
-            line.strHead = pszNamed ? pszNamed : "X-ABRELATEDNAMES";
         }
         break;
     }
@@ -402,7 +406,14 @@ std::string JoinedValues(const std::vector<CContactValue>& values, EValueKind ki
     bool bFirst = true;
     for (const CContactValue& value : values) {
         if (value.kind == kind) {
-            strOut += (bFirst ? "" : ",") + Escaped(value.text, version);
+            std::string strText = Escaped(value.text, version);
+            if (version == VCardVersion::v21) {
+                // 2.1 escapes no comma, but the commas between the texts must not be theirs.
+                for (size_t i = strText.find(','); i != std::string::npos; i = strText.find(',', i + 2)) {
+                    strText.insert(i, 1, '\\');
+                }
+            }
+            strOut += (bFirst ? "" : ",") + strText;
             bFirst = false;
         }
     }
@@ -426,7 +437,12 @@ std::vector<std::string> SplitCategories(std::string_view strDecoded, VCardVersi
         if (i < strDecoded.size() && strDecoded[i] == '\\') {
             ++i;
         } else if (i == strDecoded.size() || strDecoded[i] == ',') {
-            std::string strText = UnescapeValue(strDecoded.substr(nStart, i - nStart), version);
+            std::string strText(strDecoded.substr(nStart, i - nStart));
+            // An escaped comma is a comma in every version (2.1 would keep the backslash).
+            for (size_t n = strText.find("\\,"); n != std::string::npos; n = strText.find("\\,", n + 1)) {
+                strText.erase(n, 1);
+            }
+            strText = UnescapeValue(strText, version);
             if (!strText.empty()) {
                 texts.push_back(std::move(strText));
             }

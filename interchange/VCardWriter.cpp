@@ -154,13 +154,10 @@ private:
         const std::string& strText = contact.texts[field.nField];
         const int nParts = values.empty() ? -1 : FieldAddressParts(stored, field.nField);
         if (nParts >= 0) {
-            // The address in the parts it came in.
+            // The address in the parts it came in, which readers show as they are: no label.
             m_addressParts.push_back(nParts);
             CVCardValueLine line = AddressLine(values[static_cast<size_t>(nParts)], m_version);
             Property(line.strHead, line.strValue);
-            if (m_version != VCardVersion::v40) {
-                Text(m_labelHeads[nFirst], strText);
-            }
             return;
         }
         if (field.nComponent < 0) {

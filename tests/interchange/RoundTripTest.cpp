@@ -1,12 +1,15 @@
 // Export then import gives back every field byte for byte, for every format.
 #include "InterchangeTestSupport.h"
 #include "interchange/CsvFormat.h"
+#include "interchange/VCardProperty.h"
 #include "interchange/VCardReader.h"
 #include "interchange/VCardWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -46,6 +49,152 @@ TEST(InterchangeRoundTripTest, EveryFieldComesBackByteForByte) {
                     << "contact " << n << ", " << CContact::FieldTag(f);
             }
         }
+    }
+}
+
+// Every kind of further value, with types, labels and awkward text, comes back from a vCard of
+// every version exactly as it went (in another order: the card groups them by property).
+TEST(InterchangeRoundTripTest, EveryFurtherValueComesBackFromEveryVCardVersion) {
+    typedef EValueKind K;
+    const std::vector<CContactValue> values = {
+        {K::phone, "mobile", "", "+49 170 1"},
+        {K::phone, "work,fax", "", "2"},
+        {K::phone, "pager", "Boat; &quote;Kiel&quote;", "3"},
+        {K::email, "work", "", "jo@example.org"},
+        {K::email, "", "Old, unused", "jo@old.example"},
+        {K::web, "home", "", "https://example.org/a,b;c"},
+        {K::address, "work", "", "Box 1\x1F\x1F" "2 Main St\\r\\nBack door\x1FTown\x1FState\x1F" "12345\x1FLand"},
+        {K::messaging, "skype", "", "jo.doe"},
+        {K::messaging, "Signal", "", "+49 170 1"},
+        {K::messaging, "", "", "xmpp:jo@example.org"},
+        {K::namePrefix, "", "", "Dr."},
+        {K::middleName, "", "", "Q."},
+        {K::nameSuffix, "", "", "Jr."},
+        {K::department, "", "", "Sales; North"},
+        {K::department, "", "", "Team 2"},
+        {K::date, "birthday", "", "1980-02-29"},
+        {K::date, "anniversary", "", "--06-15"},
+        {K::date, "", "First met", "2001-01-01"},
+        {K::related, "spouse", "", "Al Doe"},
+        {K::related, "friend", "", "Bo"},
+        {K::custom, "", "Shoe size", "44"},
+        {K::group, "", "", "Chess, club"},
+        {K::group, "", "", "Family"},
+        {K::cardProperty, "", "", "X-PHONETIC-LAST-NAME;X-A=1:Do\\,e"},
+        {K::cardProperty, "", "", "item7.X-ABADR:de"},
+    };
+    CContactArray contacts;
+    // Every field holds a value, which a value of its kind would otherwise fill on the way back.
+    CContact contact = AwkwardContacts(1, 11)[0];
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        if (contact.FieldAt(f).IsEmpty()) {
+            contact.FieldAt(f) = "x";
+        }
+    }
+    contact.values = values;
+    contacts.Add(contact);
+    auto sorted = [](std::vector<CContactValue> list) {
+        std::sort(list.begin(), list.end(), [](const CContactValue& a, const CContactValue& b) {
+            return std::make_tuple(a.kind, a.type.GetStdString(), a.label.GetStdString(), a.text.GetStdString()) <
+                   std::make_tuple(b.kind, b.type.GetStdString(), b.label.GetStdString(), b.text.GetStdString());
+        });
+        return list;
+    };
+    for (VCardVersion version : {VCardVersion::v21, VCardVersion::v30, VCardVersion::v40}) {
+        SCOPED_TRACE(static_cast<int>(version));
+        std::string strFile = BuildVCards(contacts, version);
+        CContactArray back;
+        CImportReport report;
+        CString strError;
+        ASSERT_TRUE(ReadVCards(strFile, "file", back, report, strError)) << strError.GetString();
+        ASSERT_EQ(1, back.GetSize());
+        EXPECT_TRUE(report.warnings.empty());
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            EXPECT_EQ(contact.FieldAt(f), back[0].FieldAt(f)) << CContact::FieldTag(f);
+        }
+        const std::vector<CContactValue> expected = sorted(values);
+        const std::vector<CContactValue> got = sorted(back[0].values);
+        EXPECT_EQ(expected.size(), got.size()) << strFile;
+        for (size_t i = 0; i < std::min(expected.size(), got.size()); ++i) {
+            EXPECT_TRUE(expected[i] == got[i]) << ValueElementName(expected[i].kind) << " "
+                                               << expected[i].text.GetString() << " came back as "
+                                               << got[i].type.GetString() << "|" << got[i].label.GetString()
+                                               << "|" << got[i].text.GetString() << "\n" << strFile;
+        }
+    }
+}
+
+// A card's properties as a multiset a reader compares: name, types (without the defaults and
+// PREF), label and value, unescaped, without the lines that frame the card or date it.
+std::multiset<std::string> CardProperties(const std::string& strFile) {
+    std::vector<CVCardProperty> props;
+    CVCardLineReader reader(strFile);
+    CVCardLine line;
+    bool bVersion21 = strFile.find("VERSION:2.1") != std::string::npos;
+    while (reader.Next(bVersion21, line)) {
+        props.emplace_back();
+        if (!ParseProperty(line.strText, line.nLine, props.back())) {
+            props.pop_back();
+        }
+    }
+    const VCardVersion version = bVersion21 ? VCardVersion::v21 : VCardVersion::v30;
+    std::multiset<std::string> out;
+    for (const CVCardProperty& prop : props) {
+        static const std::set<std::string> s_frame = {"BEGIN", "END", "VERSION", "PRODID", "REV", "X-ABLABEL"};
+        if (s_frame.count(prop.strName)) {
+            continue;
+        }
+        std::set<std::string> types;
+        for (std::string_view type : prop.Types()) {
+            if (type != "VOICE" && type != "INTERNET" && type != "PREF") {
+                types.insert(std::string(type));
+            }
+        }
+        std::string strLabel;
+        for (const CVCardProperty& other : props) {
+            if (other.strName == "X-ABLABEL" && !prop.Group().empty() && other.Group() == prop.Group()) {
+                strLabel = other.strRaw;
+            }
+        }
+        bool bKnown = true;
+        std::string strValue;
+        for (const std::string& strPart : SplitValue(DecodeValue(prop, bKnown), true, version)) {
+            strValue += strPart + ";";
+        }
+        // 4.0 writes a number as a tel: link or as text, the same number.
+        if (prop.strName == "TEL" && strValue.compare(0, 4, "tel:") == 0) {
+            strValue.erase(0, 4);
+        }
+        std::string strKey = prop.strName + " [";
+        for (const std::string& strType : types) {
+            strKey += strType + " ";
+        }
+        out.insert(strKey + "] \"" + strLabel + "\" " + strValue);
+    }
+    return out;
+}
+
+// A card exported by a phone (3.0) and by a server (4.0), imported and exported again in its
+// version, holds the same properties with the same values, types and labels.
+TEST(InterchangeRoundTripTest, RealExportsComeBackWithTheSameProperties) {
+    for (const char* pszFile : {"vcard/v30_phone_export.vcf", "vcard/v40_server_export.vcf"}) {
+        SCOPED_TRACE(pszFile);
+        const std::string strData = SampleFile(pszFile);
+        CContactArray contacts;
+        CImportReport report;
+        CString strError;
+        ASSERT_TRUE(ReadVCards(strData, pszFile, contacts, report, strError)) << strError.GetString();
+        ASSERT_EQ(1, contacts.GetSize());
+        EXPECT_EQ(0, report.nMovedToNote);
+        const VCardVersion version =
+            strData.find("VERSION:4.0") != std::string::npos ? VCardVersion::v40 : VCardVersion::v30;
+        const std::string strBack = BuildVCards(contacts, version);
+        const std::multiset<std::string> before = CardProperties(strData);
+        const std::multiset<std::string> after = CardProperties(strBack);
+        for (const std::string& strProperty : before) {
+            EXPECT_EQ(before.count(strProperty), after.count(strProperty)) << strProperty << "\n" << strBack;
+        }
+        EXPECT_EQ(before.size(), after.size()) << strBack;
     }
 }
 
