@@ -142,3 +142,70 @@ void DropOutdatedAddressParts(const CContact& before, CContact& after) {
         }
     }
 }
+
+namespace {
+
+bool HasType(const CString& strTypes, const char* pszType) {
+    const std::string str = "," + strTypes.GetStdString() + ",";
+    return str.find("," + std::string(pszType) + ",") != std::string::npos;
+}
+
+} // namespace
+
+int FieldOfValue(const CContactValue& value) {
+    typedef CContact C;
+    if (!value.label.IsEmpty()) {
+        return -1;
+    }
+    const bool bWork = HasType(value.type, "work");
+    switch (value.kind) {
+    case EValueKind::phone:
+        if (HasType(value.type, "fax")) {
+            return HasType(value.type, "home") && !bWork ? -1 : C::fieldOfficeFax;
+        }
+        if (HasType(value.type, "pager")) {
+            return -1;
+        }
+        if (HasType(value.type, "mobile")) {
+            return C::fieldMobile;
+        }
+        if (bWork) {
+            return C::fieldOfficePhone;
+        }
+        return HasType(value.type, "home") || value.type.IsEmpty() ? C::fieldHomePhone : -1;
+    case EValueKind::email: return bWork ? C::fieldOfficeEMail : C::fieldHomeEMail;
+    case EValueKind::web: return bWork ? C::fieldOfficeWWW : C::fieldHomeWWW;
+    case EValueKind::address: return bWork ? C::fieldOfficeAddress : C::fieldHomeAddress;
+    default: return -1;
+    }
+}
+
+bool MoveValuesToEmptyFields(CContact& contact) {
+    bool bMoved = false;
+    for (size_t i = 0; i < contact.values.size();) {
+        const CContactValue& value = contact.values[i];
+        const int nField = FieldOfValue(value);
+        if (nField < 0 || !contact.FieldAt(nField).IsEmpty()) {
+            ++i;
+            continue;
+        }
+        bMoved = true;
+        if (value.kind != EValueKind::address) {
+            contact.FieldAt(nField) = value.text;
+            contact.values.erase(contact.values.begin() + static_cast<long>(i));
+            continue;
+        }
+        contact.FieldAt(nField) = StoredTextOf(value.DisplayText().GetStdString());
+        // A street alone is all the field says; other parts stay as the field's.
+        bool bStreetAlone = true;
+        value.ForEachAddressPart([&bStreetAlone](int nPart, std::string_view part) {
+            bStreetAlone = bStreetAlone && (nPart == addressStreet || part.empty());
+        });
+        if (bStreetAlone) {
+            contact.values.erase(contact.values.begin() + static_cast<long>(i));
+        } else {
+            ++i;
+        }
+    }
+    return bMoved;
+}

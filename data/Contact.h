@@ -89,3 +89,13 @@ int FieldAddressParts(const CContact& contact, int nField);
 // After an edit: an address field whose text changed no longer has the parts it had, which would
 // otherwise stand beside it as a second, outdated address.
 void DropOutdatedAddressParts(const CContact& before, CContact& after);
+
+// The field a further value would fill where that field is empty, as a card's property of its
+// types fills it: for a number the most specific of fax (at work), mobile, work and home, a plain
+// one the home phone, and none for a pager, a fax at home or another kind of line; for an e-mail
+// address, web page or postal address work, else home. -1 for the other kinds and for a value
+// with a label of the user's own, which is a value of its own.
+int FieldOfValue(const CContactValue& value);
+// Each field is the first value of its kind: a value whose field is empty moves into it (an
+// address keeps its parts beside it). True when anything moved.
+bool MoveValuesToEmptyFields(CContact& contact);

@@ -81,6 +81,12 @@ CString StoredTextOf(const std::string& str, bool bLineBreaks) {
     return CString(std::move(strStored));
 }
 
+bool IsCardUid(const CContactValue& value) {
+    const std::string& str = value.text.GetStdString();
+    return value.kind == EValueKind::cardProperty && str.size() > 4 && str[3] == ':' &&
+           (str[0] == 'U' || str[0] == 'u') && (str[1] == 'I' || str[1] == 'i') && (str[2] == 'D' || str[2] == 'd');
+}
+
 CString DisplayTextOf(const CString& strStored) {
     CString strText = strStored;
     // Most texts hold neither form; they are handed out as they are.

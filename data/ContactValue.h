@@ -92,6 +92,10 @@ struct CContactValue {
 };
 
 
+// Whether the value is a card's UID line kept as it came: the identity of the card the contact
+// came from, which a synchronisation gives the card it keeps rather than takes from the contact.
+bool IsCardUid(const CContactValue& value);
+
 // The name of a kind's element in the address book file, and of an address part's attribute.
 const char* ValueElementName(EValueKind kind);
 const char* AddressPartAttribute(int nPart);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 
 namespace {
 
@@ -362,10 +361,9 @@ CVCardValueLine AddressLine(const CContactValue& parts, VCardVersion version) {
 }
 
 std::vector<CVCardValueLine> ValueLines(const std::vector<CContactValue>& values, VCardVersion version,
-                                        const std::vector<int>& skipped) {
+                                        const std::vector<int>& skipped, std::set<std::string> used) {
     std::vector<CVCardValueLine> lines;
     // The groups kept lines use, which labels written anew must not share.
-    std::set<std::string> used;
     for (const CContactValue& value : values) {
         if (value.kind == EValueKind::cardProperty) {
             const std::string& str = value.text.GetStdString();

@@ -10,6 +10,7 @@
 #include "VCardProperty.h"
 #include "data/ContactValue.h"
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +50,10 @@ struct CVCardValueLine {
 // and groups), in the order of the values, as the version writes them. A label goes on an
 // X-ABLABEL line in the value's own group, "itemN", numbered past the groups the kept lines use.
 // The values at the indexes in skipped (the parts of the address fields) have no lines of their own.
+// usedGroups (upper case) are groups the card holds already.
 std::vector<CVCardValueLine> ValueLines(const std::vector<CContactValue>& values, VCardVersion version,
-                                        const std::vector<int>& skipped = {});
+                                        const std::vector<int>& skipped = {},
+                                        std::set<std::string> usedGroups = {});
 
 // The head and value of an address field's line in the parts an address value holds.
 CVCardValueLine AddressLine(const CContactValue& parts, VCardVersion version);

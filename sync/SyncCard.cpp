@@ -8,9 +8,12 @@
 #include "interchange/VCardFields.h"
 #include "interchange/VCardMapper.h"
 #include "interchange/VCardReader.h"
+#include "interchange/VCardValues.h"
 #include "interchange/VCardWriter.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
 #include <ctime>
 #include <random>
 
@@ -105,6 +108,17 @@ CContact MapCardLines(const CCardLines& card, CVCardFieldSources* pSources) {
     MapCard(card.props, ReadingVersion(card), builder, report, CString(), pSources);
     CContact contact;
     builder.Finish(contact); // a card of no text gives the empty contact
+    std::vector<int> sources = builder.ValueSources();
+    // The UID is the card's, which the sync keeps, and no value of the contact's.
+    for (size_t i = contact.values.size(); i-- > 0;) {
+        if (IsCardUid(contact.values[i])) {
+            contact.values.erase(contact.values.begin() + static_cast<long>(i));
+            sources.erase(sources.begin() + static_cast<long>(i));
+        }
+    }
+    if (pSources) {
+        pSources->valueSources = std::move(sources);
+    }
     return contact;
 }
 
@@ -156,7 +170,7 @@ public:
     CCardPatcher(const std::string& strText, const CCardLines& card, const CVCardFieldSources& sources,
                  const CContact& before, const CContact& after)
         : m_strText(strText), m_card(card), m_sources(sources), m_before(before), m_after(after),
-          m_edits(card.props.size()) {}
+          m_beforeValues(before.values), m_afterValues(after.values), m_edits(card.props.size()) {}
 
     std::string Patch() {
         for (int nField = 0; nField < C::kFieldCount; ++nField) {
@@ -166,6 +180,7 @@ public:
             }
         }
         Names();
+        Values();
         if (!AnyChange()) {
             return m_strText;
         }
@@ -346,6 +361,171 @@ private:
         }
     }
 
+    // The further values: a value gone takes its line along, a new one adds a line; the name's
+    // parts, the departments and the groups rewrite the N, ORG and CATEGORIES lines they share.
+    void Values() {
+        std::vector<CContactValue> added = m_afterValues;
+        std::vector<bool> gone(m_beforeValues.size(), false);
+        for (size_t i = 0; i < m_beforeValues.size(); ++i) {
+            auto found = std::find(added.begin(), added.end(), m_beforeValues[i]);
+            gone[i] = found == added.end();
+            if (!gone[i]) {
+                added.erase(found);
+            }
+        }
+        bool bShared[static_cast<size_t>(EValueKind::count)] = {};
+        auto isShared = [](EValueKind kind) {
+            return kind == EValueKind::namePrefix || kind == EValueKind::middleName ||
+                   kind == EValueKind::nameSuffix || kind == EValueKind::department || kind == EValueKind::group;
+        };
+        std::vector<size_t> removedLines;
+        for (size_t i = 0; i < m_beforeValues.size(); ++i) {
+            const int nSource = i < m_sources.valueSources.size() ? m_sources.valueSources[i] : -1;
+            if (!gone[i]) {
+                continue;
+            }
+            if (isShared(m_beforeValues[i].kind)) {
+                bShared[static_cast<size_t>(m_beforeValues[i].kind)] = true;
+            } else if (nSource >= 0 && !IsFieldSource(nSource)) {
+                // (An address's parts go with its field, whose line the field's edit rewrites.)
+                m_edits[static_cast<size_t>(nSource)].bRemoved = true;
+                removedLines.push_back(static_cast<size_t>(nSource));
+            }
+        }
+        RemoveOrphanedLabels(removedLines);
+        std::vector<CContactValue> ownLines;
+        for (const CContactValue& value : added) {
+            if (isShared(value.kind)) {
+                bShared[static_cast<size_t>(value.kind)] = true;
+            } else {
+                ownLines.push_back(value);
+            }
+        }
+        if (bShared[static_cast<size_t>(EValueKind::namePrefix)] ||
+            bShared[static_cast<size_t>(EValueKind::middleName)] ||
+            bShared[static_cast<size_t>(EValueKind::nameSuffix)]) {
+            NameParts();
+        }
+        if (bShared[static_cast<size_t>(EValueKind::department)]) {
+            Departments();
+        }
+        if (bShared[static_cast<size_t>(EValueKind::group)]) {
+            Groups();
+        }
+        for (const CVCardValueLine& line : ValueLines(ownLines, m_card.version, {}, CardGroups())) {
+            if (!line.bWhole) {
+                Add(line.strHead, {line.strValue});
+                continue;
+            }
+            const size_t nColon = line.strValue.find(':');
+            if (nColon != std::string::npos) {
+                Add(line.strValue.substr(0, nColon), {line.strValue.substr(nColon + 1)});
+            }
+        }
+    }
+
+    bool IsFieldSource(int nLine) const {
+        for (int nSource : m_sources.nSource) {
+            if (nSource == nLine) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::set<std::string> CardGroups() const {
+        std::set<std::string> groups;
+        for (const CVCardProperty& prop : m_card.props) {
+            std::string strGroup = prop.Group();
+            if (!strGroup.empty()) {
+                groups.insert(strGroup);
+            }
+        }
+        return groups;
+    }
+
+    // The label lines of groups whose every other line is gone.
+    void RemoveOrphanedLabels(const std::vector<size_t>& removedLines) {
+        for (size_t nRemoved : removedLines) {
+            const std::string strGroup = m_card.props[nRemoved].Group();
+            if (strGroup.empty()) {
+                continue;
+            }
+            bool bOthers = false;
+            std::vector<size_t> labels;
+            for (size_t p = 0; p < m_card.props.size(); ++p) {
+                if (m_card.props[p].Group() != strGroup || m_edits[p].bRemoved) {
+                    continue;
+                }
+                if (m_card.props[p].strName == "X-ABLABEL") {
+                    labels.push_back(p);
+                } else {
+                    bOthers = true;
+                }
+            }
+            for (size_t p : labels) {
+                m_edits[p].bRemoved = m_edits[p].bRemoved || !bOthers;
+            }
+        }
+    }
+
+    // The last line of a property, as the reader lets the last one count; kNone for none.
+    size_t LastLineOf(const char* pszName) const {
+        for (size_t p = m_card.props.size(); p-- > 0;) {
+            if (m_card.props[p].strName == pszName) {
+                return p;
+            }
+        }
+        return kNone;
+    }
+
+    void SetEscapedComponent(CLineEdit& edit, size_t nComponent, const std::string& strEscaped) {
+        if (edit.parts.size() <= nComponent) {
+            edit.parts.resize(nComponent + 1);
+        }
+        if (edit.parts[nComponent] != strEscaped) {
+            edit.parts[nComponent] = strEscaped;
+            edit.bChanged = true;
+        }
+    }
+
+    void NameParts() {
+        size_t p = LastLineOf("N");
+        CLineEdit& edit = p != kNone ? Load(p) : Added(RowOf(C::fieldLastName));
+        SetEscapedComponent(edit, 2, JoinedValues(m_afterValues, EValueKind::middleName, m_card.version));
+        SetEscapedComponent(edit, 3, JoinedValues(m_afterValues, EValueKind::namePrefix, m_card.version));
+        SetEscapedComponent(edit, 4, JoinedValues(m_afterValues, EValueKind::nameSuffix, m_card.version));
+    }
+
+    // The organisation's units after its name, on the line that gave the company.
+    void Departments() {
+        const int nCompany = m_sources.nSource[C::fieldCompany];
+        size_t p = nCompany >= 0 ? static_cast<size_t>(nCompany) : LastLineOf("ORG");
+        CLineEdit& edit = p != kNone ? Load(p) : Added(RowOf(C::fieldCompany));
+        std::string strCompany = edit.parts.empty() ? std::string() : edit.parts[0];
+        Parts parts = {strCompany};
+        for (const std::string& strUnit : ValueTexts(m_afterValues, EValueKind::department)) {
+            parts.push_back(Escape(strUnit));
+        }
+        if (parts != edit.parts) {
+            edit.parts = parts;
+            edit.bChanged = true;
+        }
+    }
+
+    // Every group on one CATEGORIES line, in place of those the card had.
+    void Groups() {
+        for (size_t p = 0; p < m_card.props.size(); ++p) {
+            if (m_card.props[p].strName == "CATEGORIES") {
+                m_edits[p].bRemoved = true;
+            }
+        }
+        std::string strGroups = JoinedValues(m_afterValues, EValueKind::group, m_card.version);
+        if (!strGroups.empty()) {
+            Add("CATEGORIES", {strGroups});
+        }
+    }
+
     void Add(const std::string& strHead, Parts parts) {
         m_added.emplace_back();
         m_added.back().strHead = strHead;
@@ -501,6 +681,8 @@ private:
     const CVCardFieldSources& m_sources;
     CExportedContact m_before; // the texts decoded, as they are written
     CExportedContact m_after;
+    const std::vector<CContactValue>& m_beforeValues;
+    const std::vector<CContactValue>& m_afterValues;
     std::vector<CLineEdit> m_edits; // one for each of the card's lines
     std::vector<CLineEdit> m_added; // written before END:VCARD
 };
@@ -522,7 +704,7 @@ void FillRandom(unsigned char* pBytes, size_t nCount) {
 }
 
 bool ReadsBackAs(const std::string& strCard, const CContact& contact) {
-    return IsWholeCard(strCard) && HaveSameFields(ContactFromCard(strCard), contact);
+    return IsWholeCard(strCard) && HaveSameContent(ContactFromCard(strCard), contact);
 }
 
 } // namespace
@@ -539,21 +721,29 @@ std::string PatchCard(const std::string& strCard, const CContact& contact) {
     }
     CVCardFieldSources sources;
     CContact before = MapCardLines(card, &sources);
-    std::string strPatched = CCardPatcher(strCard, card, sources, before, contact).Patch();
-    if (card.nEndCard == kNone || ReadsBackAs(strPatched, contact)) {
+    // A card cannot hold a value beside its empty field: it would fill the field when read.
+    CContact after = contact;
+    after.values.erase(std::remove_if(after.values.begin(), after.values.end(), IsCardUid), after.values.end());
+    DropOutdatedAddressParts(before, after);
+    MoveValuesToEmptyFields(after);
+    std::string strPatched = CCardPatcher(strCard, card, sources, before, after).Patch();
+    if (card.nEndCard == kNone || ReadsBackAs(strPatched, after)) {
         return strPatched; // a card cut short is never sent, and stays as it came
     }
     // A card too odd for its lines to be changed one by one (text that is no property, soft
     // breaks meeting stray line ends): the edit counts for more than the card's other lines,
     // which a card written anew under the same UID cannot keep.
     std::string strUid = CardUid(strCard);
-    std::string strNew = NewCard(contact, strUid.empty() ? MakeCardUid() : strUid);
-    return ReadsBackAs(strNew, contact) ? strNew : strPatched;
+    std::string strNew = NewCard(after, strUid.empty() ? MakeCardUid() : strUid);
+    return ReadsBackAs(strNew, after) ? strNew : strPatched;
 }
 
 std::string NewCard(const CContact& contact, const std::string& strUid) {
     CContactArray contacts;
     contacts.Add(contact);
+    // The card's UID is the one given, in place of one a card it came from had.
+    std::vector<CContactValue>& values = contacts[0].values;
+    values.erase(std::remove_if(values.begin(), values.end(), IsCardUid), values.end());
     std::string strCard = BuildVCards(contacts, VCardVersion::v30);
     std::string strUidLine;
     AppendVCardProperty(strUidLine, "UID", EscapeValue(strUid, VCardVersion::v30), VCardVersion::v30);

@@ -1,8 +1,7 @@
 // The server's vCard of a synchronised contact, kept whole in the sync state beside the contact.
-// A card is read into the sixteen fields the way an import reads it, except that what has no
-// field stays in the card instead of going into the note; a local edit is written back by
-// changing only the property lines behind those fields, so that photos, birthdays, groups,
-// parameters and other clients' X- properties reach the server again untouched.
+// A card is read into the sixteen fields and the further values the way an import reads it; a
+// local edit is written back by changing only the property lines behind the values that changed,
+// so that photos, parameters and other clients' X- properties reach the server again untouched.
 // Plain functions of their inputs; MakeCardUid alone asks the system for randomness.
 #pragma once
 
@@ -10,15 +9,16 @@
 
 #include <string>
 
-// The contact a server's card shows in the sixteen fields, in stored form. Properties without a
-// field stay in the card and are not put into the note; the card's NOTE is the note. Text that
-// holds no card gives an empty contact.
+// The contact a server's card holds, in stored form: the sixteen fields and the further values
+// (a property with no place in the contact as its kept line, but the UID, which is the card's).
+// The card's NOTE is the note. Text that holds no card gives an empty contact.
 CContact ContactFromCard(const std::string& strCard);
 
-// The card with the contact's values in the properties behind the sixteen fields, and every
-// other property, parameter, group and line as it was: a field whose value is unchanged leaves
-// its line byte for byte. A new value of an empty field adds a property; an emptied field
-// removes its value (the line, or its component of N or ORG); FN follows the name. REV, when the
+// The card with the contact's values in the properties behind the sixteen fields and the further
+// values, and every other property, parameter, group and line as it was: a field or value that
+// is unchanged leaves its line byte for byte. A new value of an empty field adds a property; an
+// emptied field removes its value (the line, or its component of N or ORG); a further value gone
+// removes its line (and its label's), a new one adds a line; FN follows the name. REV, when the
 // card has one, is brought up to date. Text that holds no card gives a new card, and so does a
 // card too odd to be patched so that it reads back as the contact (under the card's UID).
 std::string PatchCard(const std::string& strCard, const CContact& contact);

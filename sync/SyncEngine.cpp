@@ -94,6 +94,7 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
         m_state.strSyncToken.clear();
         LinkContacts();
     }
+    UpgradeContacts();
     m_strStartToken = m_state.strSyncToken;
     if (!ListServer() || !FetchCards()) {
         return false;
@@ -101,7 +102,9 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
     if (!CheckDeletions() || !ReconcileEntries() || !ReconcileNewCards() || !UploadNewContacts()) {
         return false;
     }
+    ApplyUpgrades();
     m_out.state = m_state;
+    m_out.state.bValues = true;
     m_out.state.strSyncToken = FinalToken();
     m_out.state.strCardVersion = m_bVCard4 ? "4.0" : "3.0";
     m_out.state.entries = std::move(m_entries);
@@ -223,15 +226,15 @@ bool CSyncRun::FindBook(const CSyncState& state, const std::string& strUrl, cons
 
 void CSyncRun::LinkContacts() {
     m_entryLocal.assign(m_state.entries.size(), -1);
-    m_localEntry.assign(static_cast<size_t>(m_contacts.GetSize()), -1);
+    m_localEntry.assign(static_cast<size_t>(Contacts().GetSize()), -1);
     // A contact as it was last seen is its entry's for certain.
     std::unordered_multimap<std::string, int> bySnapshot;
     for (size_t e = 0; e < m_state.entries.size(); ++e) {
         bySnapshot.emplace(FieldsKey(m_state.entries[e].contact), static_cast<int>(e));
     }
     std::vector<int> unlinked;
-    for (int i = 0; i < m_contacts.GetSize(); ++i) {
-        auto it = bySnapshot.find(FieldsKey(m_contacts[i]));
+    for (int i = 0; i < Contacts().GetSize(); ++i) {
+        auto it = bySnapshot.find(FieldsKey(Contacts()[i]));
         if (it == bySnapshot.end()) {
             unlinked.push_back(i);
             continue;
@@ -244,7 +247,7 @@ void CSyncRun::LinkContacts() {
     // and among several by the most fields in common.
     std::unordered_multimap<std::string, int> byIdentity;
     for (int i : unlinked) {
-        for (std::string& strKey : IdentityKeys(m_contacts[i])) {
+        for (std::string& strKey : IdentityKeys(Contacts()[i])) {
             byIdentity.emplace(std::move(strKey), i);
         }
     }
@@ -264,7 +267,7 @@ void CSyncRun::LinkContacts() {
         for (const std::string& strKey : IdentityKeys(seen)) {
             auto range = byIdentity.equal_range(strKey);
             for (auto candidate = range.first; candidate != range.second; ++candidate) {
-                const CContact& contact = m_contacts[candidate->second];
+                const CContact& contact = Contacts()[candidate->second];
                 candidates.push_back({!strName.empty() && NameKey(contact) == strName,
                                       SharedFields(seen, contact), it.second, candidate->second});
             }
@@ -281,11 +284,86 @@ void CSyncRun::LinkContacts() {
             m_entryLocal[static_cast<size_t>(candidate.nEntry)] = candidate.nLocal;
         }
     }
-    m_localUsed.assign(static_cast<size_t>(m_contacts.GetSize()), false);
+    m_localUsed.assign(static_cast<size_t>(Contacts().GetSize()), false);
+}
+
+void CSyncRun::Upgrade(int nLocal, const CContact& contact) {
+    if (m_upgraded.empty()) {
+        m_upgradedBook = m_book;
+        m_pContacts = &m_upgradedBook;
+    }
+    if (std::find(m_upgraded.begin(), m_upgraded.end(), nLocal) == m_upgraded.end()) {
+        m_upgraded.push_back(nLocal);
+    }
+    m_upgradedBook[nLocal] = contact;
+}
+
+void CSyncRun::UpgradeContacts() {
+    // A card cannot hold a value beside its empty field (read back, the value fills the field):
+    // such a contact would look changed here at every sync.
+    for (int i = 0; i < m_book.GetSize(); ++i) {
+        if (!m_book[i].values.empty()) {
+            CContact contact = m_book[i];
+            if (MoveValuesToEmptyFields(contact)) {
+                Upgrade(i, contact);
+            }
+        }
+    }
+    if (m_state.bValues && !WrittenWithoutValues()) {
+        return;
+    }
+    for (size_t e = 0; e < m_state.entries.size(); ++e) {
+        const int nLocal = m_entryLocal[e];
+        if (nLocal < 0 || m_state.entries[e].strCard.empty()) {
+            continue;
+        }
+        const CSyncEntry& entry = m_state.entries[e];
+        const CContact& local = Contacts()[nLocal];
+        CContact read = ContactFromCard(entry.strCard);
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            if (local.FieldAt(f) != entry.contact.FieldAt(f)) {
+                read.FieldAt(f) = local.FieldAt(f); // changed here since
+            }
+        }
+        // Values the contact has here already (added since, by this version) stay.
+        for (const CContactValue& value : local.values) {
+            if (std::find(read.values.begin(), read.values.end(), value) == read.values.end()) {
+                read.values.push_back(value);
+            }
+        }
+        if (!HaveSameContent(read, local)) {
+            read.id = local.id;
+            read.marked = local.marked;
+            Upgrade(nLocal, read);
+        }
+    }
+}
+
+bool CSyncRun::WrittenWithoutValues() const {
+    for (int i = 0; i < m_book.GetSize(); ++i) {
+        if (!m_book[i].values.empty()) {
+            return false;
+        }
+    }
+    for (size_t e = 0; e < m_state.entries.size(); ++e) {
+        if (m_entryLocal[e] >= 0 && !ContactFromCard(m_state.entries[e].strCard).values.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CSyncRun::ApplyUpgrades() {
+    for (int nLocal : m_upgraded) {
+        if (std::find(m_out.removed.begin(), m_out.removed.end(), nLocal) == m_out.removed.end()) {
+            RemoveLocal(nLocal);
+            AddLocal(Contacts()[nLocal]);
+        }
+    }
 }
 
 void CSyncRun::ReplaceLocal(int nLocal, const CContact& contact) {
-    if (!HaveSameFields(m_contacts[nLocal], contact)) {
+    if (!HaveSameContent(Contacts()[nLocal], contact)) {
         RemoveLocal(nLocal);
         AddLocal(contact);
     }

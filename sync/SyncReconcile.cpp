@@ -39,7 +39,7 @@ bool CSyncRun::CheckDeletions() {
         if (nLocal < 0 && !bRemoved && m_changed.count(strKey) == 0) {
             ++nThere;
         } else if (nLocal >= 0 && bRemoved && !m_state.entries[e].bUnconfirmed &&
-                   HaveSameFields(m_contacts[nLocal], ContactFromCard(m_state.entries[e].strCard))) {
+                   HaveSameContent(Contacts()[nLocal], ContactFromCard(m_state.entries[e].strCard))) {
             ++nHere;
         }
     }
@@ -77,7 +77,7 @@ bool CSyncRun::ReconcileEntries() {
         } else if (changed != m_changed.end() && changed->second.bFetched) {
             const CServerCard& server = changed->second;
             if (agreed.bUnconfirmed && nLocal < 0 &&
-                HaveSameFields(ContactFromCard(server.strCard), ContactFromCard(agreed.strCard))) {
+                HaveSameContent(ContactFromCard(server.strCard), ContactFromCard(agreed.strCard))) {
                 // The card whose answer was lost did arrive, and its contact was deleted here since.
                 CSyncEntry arrived = agreed;
                 arrived.strEtag = server.strEtag;
@@ -89,7 +89,7 @@ bool CSyncRun::ReconcileEntries() {
             // Changed there but left unread (too large to read): as it was until it is read.
             CSyncEntry entry = agreed;
             if (nLocal >= 0) {
-                entry.contact = m_contacts[nLocal];
+                entry.contact = Contacts()[nLocal];
             }
             m_entries.push_back(entry);
         } else if (nLocal < 0) {
@@ -115,7 +115,7 @@ bool CSyncRun::ReconcileRemovedThere(const CSyncEntry& agreed, int nLocal) {
         Revive(nLocal, agreed);
         return true;
     }
-    if (!HaveSameFields(m_contacts[nLocal], ContactFromCard(agreed.strCard))) {
+    if (!HaveSameContent(Contacts()[nLocal], ContactFromCard(agreed.strCard))) {
         // Changed here, deleted there: kept with the change, and sent again below as the card it
         // was, so that what the book does not show comes back with it.
         Revive(nLocal, agreed);
@@ -146,13 +146,13 @@ bool CSyncRun::ReconcileChangedThere(const CSyncEntry& agreed, int nLocal, const
         }
         return true;
     }
-    const CContact& local = m_contacts[nLocal];
-    if (HaveSameFields(local, received)) {
+    const CContact& local = Contacts()[nLocal];
+    if (HaveSameContent(local, received)) {
         KeepReceived(server, received);
         Settle(server.strHref, &m_entries.back());
         return true;
     }
-    if (HaveSameFields(local, ContactFromCard(agreed.strCard))) {
+    if (HaveSameContent(local, ContactFromCard(agreed.strCard))) {
         ReplaceLocal(nLocal, received);
         ++m_out.summary.nReceived;
         KeepReceived(server, received);
@@ -197,8 +197,8 @@ bool CSyncRun::DeleteThere(const CSyncEntry& agreed) {
 }
 
 bool CSyncRun::SendLocalChange(const CSyncEntry& agreed, int nLocal) {
-    const CContact& local = m_contacts[nLocal];
-    if (HaveSameFields(local, ContactFromCard(agreed.strCard))) {
+    const CContact& local = Contacts()[nLocal];
+    if (HaveSameContent(local, ContactFromCard(agreed.strCard))) {
         CSyncEntry entry = agreed;
         entry.contact = local;
         m_entries.push_back(entry);
@@ -241,14 +241,14 @@ bool CSyncRun::MergeWithServer(const CSyncEntry& agreed, int nLocal, const CServ
 }
 
 bool CSyncRun::MergeAndSend(const CSyncEntry& agreed, int nLocal, CServerCard server, CSyncEntry& result) {
-    const CContact& local = m_contacts[nLocal];
+    const CContact& local = Contacts()[nLocal];
     const CContact base = ContactFromCard(agreed.strCard);
     // Two tries: a card changed again between the fetch and the write is fetched once more.
     for (int nTry = 0; nTry < 2; ++nTry) {
         CContact received = ContactFromCard(server.strCard);
         CThreeWayResult merge = MergeThreeWay(base, local, received);
         CSyncEntry entry{server.strHref, server.strEtag, CardUid(server.strCard), server.strCard, merge.merged};
-        if (HaveSameFields(merge.merged, received)) {
+        if (HaveSameContent(merge.merged, received)) {
             ReplaceLocal(nLocal, merge.merged);
             ++m_out.summary.nReceived;
             result = entry;
@@ -264,7 +264,7 @@ bool CSyncRun::MergeAndSend(const CSyncEntry& agreed, int nLocal, CServerCard se
         if (nStatus != 412) {
             ReplaceLocal(nLocal, merge.merged);
             // A merged contact is told once, as merged, though its card was sent too.
-            const int nMerged = HaveSameFields(merge.merged, local) ? 0 : 1;
+            const int nMerged = HaveSameContent(merge.merged, local) ? 0 : 1;
             m_out.summary.nMerged += nMerged;
             m_out.summary.nSent -= nMerged;
             m_out.summary.nConflicts += merge.nConflicts;
@@ -294,10 +294,10 @@ bool CSyncRun::ReconcileNewCards() {
     }
     // The contacts no entry holds, by their fields and by the person they are.
     std::unordered_multimap<std::string, int> byFields, byName;
-    for (int i = 0; i < m_contacts.GetSize(); ++i) {
+    for (int i = 0; i < Contacts().GetSize(); ++i) {
         if (m_localEntry[static_cast<size_t>(i)] < 0) {
-            byFields.emplace(FieldsKey(m_contacts[i]), i);
-            byName.emplace(NameKey(m_contacts[i]), i);
+            byFields.emplace(FieldsKey(Contacts()[i]), i);
+            byName.emplace(NameKey(Contacts()[i]), i);
         }
     }
     for (const std::string& strKey : m_changedOrder) {
@@ -320,8 +320,8 @@ bool CSyncRun::ReconcileNewCards() {
         for (auto range = byName.equal_range(strName); nLocal < 0 && range.first != range.second; ++range.first) {
             int i = range.first->second;
             if (!m_localUsed[static_cast<size_t>(i)] && !strName.empty() &&
-                (IsSamePerson(m_contacts[i], received) || HoldsAllOf(m_contacts[i], received) ||
-                 HoldsAllOf(received, m_contacts[i]))) {
+                (IsSamePerson(Contacts()[i], received) || HoldsAllOf(Contacts()[i], received) ||
+                 HoldsAllOf(received, Contacts()[i]))) {
                 nLocal = i;
             }
         }
@@ -333,8 +333,8 @@ bool CSyncRun::ReconcileNewCards() {
             continue;
         }
         m_localUsed[static_cast<size_t>(nLocal)] = true;
-        const CContact& local = m_contacts[nLocal];
-        if (HaveSameFields(local, received)) {
+        const CContact& local = Contacts()[nLocal];
+        if (HaveSameContent(local, received)) {
             m_entries.push_back(entry);
             Settle(entry.strHref, &entry);
             continue;
@@ -344,7 +344,7 @@ bool CSyncRun::ReconcileNewCards() {
         entry.contact = merged;
         ReplaceLocal(nLocal, merged);
         ++m_out.summary.nMerged;
-        if (!HaveSameFields(merged, received)) {
+        if (!HaveSameContent(merged, received)) {
             int nStatus = 0;
             CSyncEntry sent = entry;
             if (!Put(server.strHref, PatchCard(server.strCard, merged), server.strEtag, sent, nStatus)) {
@@ -363,7 +363,7 @@ bool CSyncRun::ReconcileNewCards() {
 }
 
 bool CSyncRun::CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid) {
-    const CContact& contact = m_contacts[nLocal];
+    const CContact& contact = Contacts()[nLocal];
     CSyncEntry old;
     auto revived = m_revived.find(nLocal);
     if (revived != m_revived.end()) {
@@ -391,14 +391,14 @@ bool CSyncRun::CardForNewContact(int nLocal, std::string& strUrl, std::string& s
 }
 
 bool CSyncRun::UploadNewContacts() {
-    for (int i = 0; i < m_contacts.GetSize(); ++i) {
+    for (int i = 0; i < Contacts().GetSize(); ++i) {
         if (m_localEntry[static_cast<size_t>(i)] >= 0 || m_localUsed[static_cast<size_t>(i)]) {
             continue;
         }
         CSyncEntry entry;
         std::string strUrl, strCard;
         const bool bNewPlace = CardForNewContact(i, strUrl, strCard, entry.strUid);
-        entry.contact = m_contacts[i];
+        entry.contact = Contacts()[i];
         int nStatus = 0;
         if (!Put(strUrl, strCard, "", entry, nStatus)) {
             // No answer, or none after it: the card may be there, and the next sync looks. Only at

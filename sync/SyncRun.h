@@ -44,7 +44,7 @@ class CSyncRun {
 public:
     CSyncRun(const CContactArray& contacts, IHttpTransport& http, size_t nConfirmedDeletions,
              bool bKeepToStateBook, CSyncOutcome& out)
-        : m_contacts(contacts), m_dav(http), m_out(out), m_nConfirmedDeletions(nConfirmedDeletions),
+        : m_book(contacts), m_dav(http), m_out(out), m_nConfirmedDeletions(nConfirmedDeletions),
           m_bKeepToStateBook(bKeepToStateBook) {}
 
     bool Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
@@ -57,9 +57,26 @@ public:
     bool HasSettled() const { return !m_settled.empty() || !m_settledGone.empty(); }
 
 private:
+    // The book's contacts, as the sync looks at them.
+    const CContactArray& Contacts() const { return *m_pContacts; }
+
     // SyncEngine.cpp
     bool FindBook(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
     void LinkContacts();
+    // Contacts as a card can hold them: a value whose field is empty moves into it. And a state
+    // an earlier version wrote (without bValues) knew the sixteen fields alone: each linked
+    // contact is read again from its agreed card, with the fields the user changed since on top,
+    // so that the values the card holds are the contact's and no edit is lost. The book gets the
+    // contacts so changed with the sync's outcome.
+    void UpgradeContacts();
+    // Whether the book holds no further value at all while the cards of its linked contacts do:
+    // a book an earlier version wrote, which dropped them. Read again like a state of that
+    // version, the values come back instead of being deleted on the server; a user who deleted
+    // every value of every synchronised contact gets them back, which loses nothing.
+    bool WrittenWithoutValues() const;
+    void Upgrade(int nLocal, const CContact& contact);
+    // Hands the contacts read again to the book, where the sync did not replace them anyway.
+    void ApplyUpgrades();
     // The token to keep: the one from the start when this sync wrote nothing there, or left a
     // listed card unread.
     std::string FinalToken();
@@ -131,7 +148,10 @@ private:
     // true for a new card at a new place.
     bool CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid);
 
-    const CContactArray& m_contacts;
+    const CContactArray& m_book;    // as the sync was given it
+    CContactArray m_upgradedBook;    // see UpgradeContacts
+    std::vector<int> m_upgraded;     // the contacts it read again
+    const CContactArray* m_pContacts = &m_book;
     CDavClient m_dav;
     CSyncOutcome& m_out;
     const size_t m_nConfirmedDeletions;

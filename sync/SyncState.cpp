@@ -98,6 +98,11 @@ std::string FormatSyncState(const CSyncState& state) {
     if (!state.strCardVersion.empty()) {
         AddRecord(strOut, "card-version", state.strCardVersion);
     }
+    // After the entries, where an earlier version passes over it (and only there: before any
+    // entry it would take the file for a damaged one).
+    if (state.bValues && !state.entries.empty()) {
+        AddRecord(strOut, "values", "1");
+    }
     for (const CSyncEntry& entry : state.deleted) {
         AddEntry(strOut, kDeletedPrefix, entry);
     }
@@ -126,6 +131,8 @@ bool ParseSyncState(const std::string& strData, CSyncState& state) {
             state.strSyncToken = strValue;
         } else if (strName == "card-version") {
             state.strCardVersion = strValue;
+        } else if (strName == "values") {
+            state.bValues = strValue == "1";
         } else if (strName == "href") {
             state.entries.emplace_back();
             state.entries.back().strHref = strValue;

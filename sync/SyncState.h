@@ -40,6 +40,9 @@ struct CSyncState {
     // (Undo of a deletion) goes back as the card it was, with its UID and what the book does not
     // show, instead of as a new card.
     std::vector<CSyncEntry> deleted;
+    // The contacts were read from their cards with their further values. A state an earlier
+    // version wrote read only the sixteen fields: its contacts are read again from their cards.
+    bool bValues = false;
 };
 
 // How many deleted cards the state keeps.

@@ -2,20 +2,69 @@
 
 #include "data/ContactMerger.h"
 
+#include <algorithm>
 #include <vector>
 
-bool HaveSameFields(const CContact& a, const CContact& b) {
+namespace {
+
+// Removes one value equal to value from values; false when it holds none.
+bool RemoveOne(std::vector<CContactValue>& values, const CContactValue& value) {
+    auto found = std::find(values.begin(), values.end(), value);
+    if (found == values.end()) {
+        return false;
+    }
+    values.erase(found);
+    return true;
+}
+
+// How many of the values equal value.
+size_t CountOf(const std::vector<CContactValue>& values, const CContactValue& value) {
+    return static_cast<size_t>(std::count(values.begin(), values.end(), value));
+}
+
+// The further values merged: the local ones, less those the server removed since base, with
+// those it added.
+std::vector<CContactValue> MergeValues(const CContact& base, const CContact& local, const CContact& server) {
+    std::vector<CContactValue> merged = local.values;
+    std::vector<CContactValue> baseLeft = base.values;
+    for (const CContactValue& value : server.values) {
+        if (IsCardUid(value)) {
+            continue;
+        }
+        if (!RemoveOne(baseLeft, value) && CountOf(merged, value) < CountOf(server.values, value)) {
+            merged.push_back(value); // added there, and not here as well
+        }
+    }
+    for (const CContactValue& value : baseLeft) {
+        RemoveOne(merged, value); // removed there (a no-op where it was removed here too)
+    }
+    return merged;
+}
+
+} // namespace
+
+bool HaveSameContent(const CContact& a, const CContact& b) {
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         if (a.FieldAt(f) != b.FieldAt(f)) {
             return false;
         }
     }
-    return true;
+    if (a.values == b.values) {
+        return true; // as nearly always: in the same order
+    }
+    std::vector<CContactValue> left = b.values;
+    for (const CContactValue& value : a.values) {
+        if (!IsCardUid(value) && !RemoveOne(left, value)) {
+            return false;
+        }
+    }
+    return std::all_of(left.begin(), left.end(), IsCardUid);
 }
 
 CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const CContact& server) {
     CThreeWayResult result;
     result.merged = local;
+    result.merged.values = MergeValues(base, local, server);
     CContact lost; // the server's values that lost to local ones, for the note
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         const CString& strBase = base.FieldAt(f);
@@ -46,5 +95,7 @@ CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const
         // The same rule as a merge of duplicates: each value not held gets its labelled line.
         KeepEveryValue(result.merged, std::vector<CContact>{lost});
     }
+    // A field emptied on one side takes a value of its kind the other side added.
+    MoveValuesToEmptyFields(result.merged);
     return result;
 }

@@ -2,13 +2,16 @@
 // version both sides last agreed on: a field changed on one side takes that change; a field
 // changed on both sides to different values keeps the local value, and the server's goes into the
 // note on a line of its own under the field's label, so no value is lost. Notes changed on both
-// sides are joined.
+// sides are joined. Further values merge one by one: a value added on either side is kept (a
+// number added on each side keeps both), one removed on either side goes, and a value changed
+// on a side is that side's removal of the old one and addition of the new.
 #pragma once
 
 #include "data/Contact.h"
 
-// Whether the sixteen fields of the two contacts are equal.
-bool HaveSameFields(const CContact& a, const CContact& b);
+// Whether the two contacts hold the same: equal sixteen fields, and the same further values in
+// any order.
+bool HaveSameContent(const CContact& a, const CContact& b);
 
 struct CThreeWayResult {
     CContact merged;

@@ -269,6 +269,38 @@ TEST(VCardReaderTest, TypesChooseTheField) {
     }
 }
 
+// The field a value would fill where it is empty is the field a card's property of its types
+// fills: the reader and the rule that moves values into emptied fields agree.
+TEST(VCardReaderTest, AValueFillsTheFieldItsPropertyWouldFill) {
+    for (const char* pszLine :
+         {"TEL:1", "TEL;TYPE=VOICE:1", "TEL;TYPE=HOME:1", "TEL;TYPE=CELL:1", "TEL;TYPE=WORK:1", "TEL;TYPE=FAX:1",
+          "TEL;TYPE=HOME,FAX:1", "TEL;TYPE=HOME,WORK,FAX:1", "TEL;TYPE=PAGER:1", "TEL;TYPE=PAGER,CELL:1",
+          "TEL;TYPE=CELL,WORK:1", "TEL;TYPE=VIDEO:1", "TEL;TYPE=ISDN,HOME:1", "EMAIL:a@b", "EMAIL;TYPE=WORK:a@b",
+          "EMAIL;TYPE=X-OTHER:a@b", "URL;TYPE=WORK:w", "URL:w", "ADR;TYPE=WORK:;;1 Road;;;;", "ADR:;;1 Road;;;;",
+          "item1.TEL;TYPE=CELL:1\r\nitem1.X-ABLabel:Boat"}) {
+        SCOPED_TRACE(pszLine);
+        CImportReport report;
+        CContactArray contacts = ReadVCardText(
+            std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\n") + pszLine + "\r\nEND:VCARD\r\n", report);
+        ASSERT_EQ(1, contacts.GetSize());
+        // The same property once more: its field taken, it is a value.
+        std::string strTwice = std::string(pszLine) + "\r\n" + pszLine;
+        for (char& c : strTwice) {
+            c = c == '1' ? '2' : c == 'a' ? 'c' : c == 'w' ? 'v' : c;
+        }
+        CContactArray twice = ReadVCardText(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\n") +
+                                                pszLine + "\r\n" + strTwice + "\r\nEND:VCARD\r\n",
+                                            report);
+        ASSERT_EQ(1, twice.GetSize());
+        int nFilled = -1;
+        for (int f = 0; f < C::kFieldCount; ++f) {
+            nFilled = f != C::fieldLastName && f != C::fieldFirstName && !contacts[0].FieldAt(f).IsEmpty() ? f : nFilled;
+        }
+        ASSERT_FALSE(twice[0].values.empty());
+        EXPECT_EQ(nFilled, FieldOfValue(twice[0].values.back()));
+    }
+}
+
 TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherBecomesAFurtherValue) {
     CImportReport report;
     CContactArray contacts = ReadVCardText("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nTEL;TYPE=HOME:"

@@ -204,7 +204,7 @@ TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
     ASSERT_TRUE(Succeeded(other.Sync()));
     EXPECT_EQ(3, other.contacts.GetSize());
     ASSERT_TRUE(other.Find("Anna"));
-    EXPECT_TRUE(HaveSameFields(*client.Find("Anna"), *other.Find("Anna")));
+    EXPECT_TRUE(HaveSameContent(*client.Find("Anna"), *other.Find("Anna")));
 }
 
 // Changes on each side reach the other; a field changed on both keeps the local value and the
@@ -261,11 +261,59 @@ TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
     std::map<std::string, std::string> cards = ServerCards();
     EXPECT_EQ(static_cast<size_t>(client.contacts.GetSize()), cards.size());
     EXPECT_TRUE(CardOf("Carl").empty());
-    EXPECT_TRUE(HaveSameFields(*pAnna, ContactFromCard(cards[CardOf("Anna")])));
+    EXPECT_TRUE(HaveSameContent(*pAnna, ContactFromCard(cards[CardOf("Anna")])));
     // Bob comes back as the card he was, with the change.
     EXPECT_NE(std::string::npos, cards[strBob].find("BDAY:1970-01-01")) << cards[strBob];
     EXPECT_EQ(CardUid(strBobCard), CardUid(cards[strBob]));
     EXPECT_EQ("Acme", ContactFromCard(cards[strBob]).company);
+}
+
+// What the sixteen fields cannot hold travels as values: a birthday and a number edited here
+// reach the server, a number added on each side keeps both, the photo and other clients' lines
+// stay; and a book whose contacts an earlier version synchronised without their values gets
+// them from the cards instead of deleting them there.
+TEST_P(SyncEngineTest, FurtherValuesTravelAndMergeOneByOne) {
+    ASSERT_EQ(201, Put(m_strBook + "anna.vcf", kPhotoCard));
+    CClient client(*m_http, m_strBook);
+    ASSERT_TRUE(Succeeded(client.Sync()));
+    ASSERT_TRUE(client.Find("Anna"));
+    CContact& anna = client.contacts[client.Index("Anna")];
+    const CContactValue birthday = {EValueKind::date, "birthday", "", "1980-04-02"};
+    ASSERT_NE(anna.values.end(), std::find(anna.values.begin(), anna.values.end(), birthday));
+    *std::find(anna.values.begin(), anna.values.end(), birthday) = {EValueKind::date, "birthday", "", "1980-04-03"};
+    anna.values.push_back({EValueKind::phone, "mobile", "", "+49 171 1111"});
+    anna.values.push_back({EValueKind::group, "", "", "Chess"});
+    // There, another number and a note.
+    const std::string strUrl = m_strBook + "anna.vcf";
+    CContact there = ContactFromCard(ServerCards()[strUrl]);
+    there.values.push_back({EValueKind::phone, "mobile", "", "+49 171 2222"});
+    there.note = "from the phone";
+    ASSERT_EQ(2, Put(strUrl, PatchCard(ServerCards()[strUrl], there)) / 100);
+
+    ASSERT_TRUE(Succeeded(client.Sync()));
+    const std::string strCard = ServerCards()[strUrl];
+    for (const char* pszOnServer : {"BDAY:1980-04-03", "+49 171 1111", "+49 171 2222", "Chess", "Friends", "PHOTO;",
+                                    "X-UNKNOWN-THING:kept", "UID:anna-1", "from the phone"}) {
+        EXPECT_NE(std::string::npos, strCard.find(pszOnServer)) << pszOnServer << "\n" << strCard;
+    }
+    EXPECT_EQ(std::string::npos, strCard.find("1980-04-02")) << strCard;
+    ASSERT_TRUE(client.Find("Anna"));
+    EXPECT_TRUE(HaveSameContent(*client.Find("Anna"), ContactFromCard(strCard)));
+
+    // A book and state as an earlier version left them: the fields alone, and the note edited.
+    CClient earlier(*m_http, m_strBook);
+    earlier.state = client.state;
+    earlier.state.bValues = false;
+    CContact fieldsOnly = *client.Find("Anna");
+    fieldsOnly.values.clear();
+    fieldsOnly.note = "edited before the update";
+    earlier.contacts.Add(fieldsOnly);
+    ASSERT_TRUE(Succeeded(earlier.Sync()));
+    const std::string strAfter = ServerCards()[strUrl];
+    EXPECT_NE(std::string::npos, strAfter.find("BDAY:1980-04-03")) << strAfter;
+    EXPECT_NE(std::string::npos, strAfter.find("edited before the update")) << strAfter;
+    ASSERT_TRUE(earlier.Find("Anna"));
+    EXPECT_TRUE(HaveSameContent(*earlier.Find("Anna"), ContactFromCard(strAfter)));
 }
 
 // A sync that stops after any request leaves both sides so that the next one finishes the work

@@ -497,7 +497,7 @@ void CHistoryRun::CheckPerson(const std::string& strName, const CContact* pHere,
         findings.push_back(strName + " is still there, though " + strDeleted +
                            " saw all it held:" + Describe(*pHere));
     }
-    if (!HaveSameFields(*pHere, *pThere)) {
+    if (!HaveSameContent(*pHere, *pThere)) {
         findings.push_back(strName + " differs: here" + Describe(*pHere) + "; on the server" +
                            Describe(*pThere));
     }

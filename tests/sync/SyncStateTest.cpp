@@ -53,6 +53,42 @@ TEST(SyncStateTest, ThreeWayMergeKeepsEveryChangeAndLosesNoValue) {
     }
 }
 
+// Further values merge one by one: each side's additions and removals count, a value changed on
+// both sides keeps both new ones, and a card's UID is no value to merge.
+TEST(SyncStateTest, ThreeWayMergeTakesEachValueFromTheSideThatChangedIt) {
+    typedef EValueKind K;
+    const CContactValue a = {K::phone, "mobile", "", "1"}, a2 = {K::phone, "mobile", "", "1 here"},
+                        a3 = {K::phone, "mobile", "", "1 there"}, b = {K::date, "birthday", "", "--04-02"},
+                        c = {K::group, "", "", "Chess"}, uid = {K::cardProperty, "", "", "UID:x"};
+    const struct {
+        std::vector<CContactValue> base, local, server, merged;
+    } cases[] = {
+        {{a}, {a, b}, {a, c}, {a, b, c}},
+        {{a, b}, {a, b}, {a}, {a}},
+        {{a, b}, {b}, {a, b, c}, {b, c}},
+        {{a}, {a2}, {a}, {a2}},
+        {{a}, {a2}, {a3}, {a2, a3}},
+        {{}, {b}, {b}, {b}},
+        {{a}, {a}, {a, uid}, {a}},
+    };
+    for (const auto& c : cases) {
+        CContact base = Contact("Anna", "0"), local = base, server = base;
+        base.values = c.base;
+        local.values = c.local;
+        server.values = c.server;
+        CThreeWayResult result = MergeThreeWay(base, local, server);
+        EXPECT_TRUE(result.merged.values == c.merged) << result.merged.values.size();
+        EXPECT_EQ(0, result.nConflicts);
+    }
+    // A field emptied here takes the value of its kind added there, as a card would give it.
+    CContact base = Contact("Anna", "0"), local = base, server = base;
+    local.mobile.Empty();
+    server.values = {a};
+    CThreeWayResult result = MergeThreeWay(base, local, server);
+    EXPECT_EQ("1", result.merged.mobile);
+    EXPECT_TRUE(result.merged.values.empty());
+}
+
 // Any bytes survive the file; a file cut short or damaged anywhere is refused, never half read.
 TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     CSyncState state;
@@ -70,6 +106,7 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     unconfirmed.bUnconfirmed = true;
     state.entries = {entry, unconfirmed};
     state.strCardVersion = "4.0";
+    state.bValues = true;
     CSyncEntry deleted = entry;
     deleted.strHref += "x";
     deleted.contact = Contact("Bert", "0172");
@@ -81,10 +118,13 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     EXPECT_EQ(FormatSyncState(state), FormatSyncState(read));
     ASSERT_EQ(2u, read.entries.size());
     EXPECT_EQ(entry.strCard, read.entries[0].strCard);
-    EXPECT_TRUE(HaveSameFields(entry.contact, read.entries[0].contact));
+    EXPECT_TRUE(HaveSameContent(entry.contact, read.entries[0].contact));
     ASSERT_EQ(1u, read.deleted.size());
-    EXPECT_TRUE(HaveSameFields(deleted.contact, read.deleted[0].contact));
+    EXPECT_TRUE(HaveSameContent(deleted.contact, read.deleted[0].contact));
     EXPECT_EQ("4.0", read.strCardVersion);
+    EXPECT_TRUE(read.bValues);
+    // Where an earlier version reads it as a name of an entry's it does not know.
+    EXPECT_LT(strFile.find("\nhref "), strFile.find("\nvalues "));
     EXPECT_FALSE(read.entries[0].bUnconfirmed);
     EXPECT_TRUE(read.entries[1].bUnconfirmed);
     // An earlier version takes every "href" and field record for one of its entries: a deleted
