@@ -145,6 +145,17 @@ void DropOutdatedAddressParts(const CContact& before, CContact& after) {
 
 namespace {
 
+bool SameNoCaseAscii(const std::string& str, const char* psz) {
+    size_t i = 0;
+    for (; i < str.size() && psz[i]; ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(str[i]) != lower(psz[i])) {
+            return false;
+        }
+    }
+    return i == str.size() && !psz[i];
+}
+
 bool HasType(const CString& strTypes, const char* pszType) {
     const std::string str = "," + strTypes.GetStdString() + ",";
     return str.find("," + std::string(pszType) + ",") != std::string::npos;
@@ -154,6 +165,15 @@ bool HasType(const CString& strTypes, const char* pszType) {
 
 int FieldOfValue(const CContactValue& value) {
     typedef CContact C;
+    if (value.kind == EValueKind::custom) {
+        // A second name or company a card gave is kept under the field's own label.
+        for (int nField : {C::fieldLastName, C::fieldFirstName, C::fieldNickname, C::fieldCompany, C::fieldJobTitle}) {
+            if (SameNoCaseAscii(value.label.GetStdString(), C::FieldLabel(nField))) {
+                return nField;
+            }
+        }
+        return -1;
+    }
     if (!value.label.IsEmpty()) {
         return -1;
     }
@@ -180,8 +200,14 @@ int FieldOfValue(const CContactValue& value) {
     }
 }
 
-bool MoveValuesToEmptyFields(CContact& contact) {
+bool MoveValuesToEmptyFields(CContact& contact, std::vector<int>* pValueTags, int* pFieldTags) {
     bool bMoved = false;
+    auto erase = [&](size_t i) {
+        contact.values.erase(contact.values.begin() + static_cast<long>(i));
+        if (pValueTags) {
+            pValueTags->erase(pValueTags->begin() + static_cast<long>(i));
+        }
+    };
     for (size_t i = 0; i < contact.values.size();) {
         const CContactValue& value = contact.values[i];
         const int nField = FieldOfValue(value);
@@ -190,9 +216,12 @@ bool MoveValuesToEmptyFields(CContact& contact) {
             continue;
         }
         bMoved = true;
+        if (pValueTags && pFieldTags) {
+            pFieldTags[nField] = (*pValueTags)[i];
+        }
         if (value.kind != EValueKind::address) {
             contact.FieldAt(nField) = value.text;
-            contact.values.erase(contact.values.begin() + static_cast<long>(i));
+            erase(i);
             continue;
         }
         contact.FieldAt(nField) = StoredTextOf(value.DisplayText().GetStdString());
@@ -202,7 +231,7 @@ bool MoveValuesToEmptyFields(CContact& contact) {
             bStreetAlone = bStreetAlone && (nPart == addressStreet || part.empty());
         });
         if (bStreetAlone) {
-            contact.values.erase(contact.values.begin() + static_cast<long>(i));
+            erase(i);
         } else {
             ++i;
         }

@@ -93,9 +93,11 @@ void DropOutdatedAddressParts(const CContact& before, CContact& after);
 // The field a further value would fill where that field is empty, as a card's property of its
 // types fills it: for a number the most specific of fax (at work), mobile, work and home, a plain
 // one the home phone, and none for a pager, a fax at home or another kind of line; for an e-mail
-// address, web page or postal address work, else home. -1 for the other kinds and for a value
-// with a label of the user's own, which is a value of its own.
+// address, web page or postal address work, else home; for a custom value labelled with a
+// name's or the company's field label (a card's second name), that field. -1 for the other
+// kinds and for a value with a label of the user's own, which is a value of its own.
 int FieldOfValue(const CContactValue& value);
 // Each field is the first value of its kind: a value whose field is empty moves into it (an
-// address keeps its parts beside it). True when anything moved.
-bool MoveValuesToEmptyFields(CContact& contact);
+// address keeps its parts beside it). True when anything moved. With pValueTags (one per value)
+// and pFieldTags (one per field), a tag goes along with its value.
+bool MoveValuesToEmptyFields(CContact& contact, std::vector<int>* pValueTags = nullptr, int* pFieldTags = nullptr);

@@ -372,12 +372,8 @@ void CContactBuilder::AddValue(CReadValue value) {
     if (bEmpty) {
         return;
     }
-    for (const CReadValue& held : m_further) {
-        if (held.kind == value.kind && held.strType == value.strType && held.strLabel == value.strLabel &&
-            held.strText == value.strText && held.parts == value.parts) {
-            return; // the same value twice is one value
-        }
-    }
+    // The same value twice stays twice: each has its line in the card, which a writer that
+    // removes the value must find.
     m_further.push_back(std::move(value));
     m_valueSources.push_back(m_nSource);
 }
@@ -456,6 +452,11 @@ bool CContactBuilder::Finish(CContact& contact) {
         bAny = bAny || !strField.IsEmpty();
     }
     FinishValues(contact, nControls[CContact::kFieldCount], nUnreadable[CContact::kFieldCount]);
+    if (!contact.values.empty()) {
+        // A field left empty (it held nothing but control characters) takes the next value of
+        // its kind, as the card would give it read again.
+        MoveValuesToEmptyFields(contact, &m_valueSources, m_fieldSources);
+    }
     bAny = bAny || !contact.values.empty();
     if (!bAny) {
         m_report.Warn(m_strFile, m_nLine, "a contact without any text was left out");
@@ -476,6 +477,15 @@ bool CContactBuilder::Finish(CContact& contact) {
     }
     return true;
 }
+
+namespace {
+
+// The control characters a stored text cannot hold: all below a blank but the tab.
+const std::string_view kControlCharacters("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x0A\x0B\x0C\x0D\x0E\x0F"
+                                          "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F",
+                                          31);
+
+} // namespace
 
 void CContactBuilder::FinishValues(CContact& contact, int& nControls, int& nUnreadable) {
     contact.values.clear();
@@ -500,6 +510,15 @@ void CContactBuilder::FinishValues(CContact& contact, int& nControls, int& nUnre
             }
             value.SetAddressParts(parts);
         } else {
+            if (read.kind == EValueKind::cardProperty) {
+                // A kept line goes out as it is: a control character left out of its name could
+                // make it another property ("T\0E\0L" a TEL) when read again.
+                for (size_t k = read.strText.find_first_of(kControlCharacters); k != std::string::npos;
+                     k = read.strText.find_first_of(kControlCharacters, k + 1)) {
+                    read.strText.replace(k, 1, kReplacementCharacter);
+                    ++nUnreadable;
+                }
+            }
             value.text = stored(read.strText);
             bAny = !value.text.IsEmpty();
         }

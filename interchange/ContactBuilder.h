@@ -40,7 +40,7 @@ public:
     bool SetField(int nField, std::string strValue, bool bPreferred = false);
     bool IsFieldSet(int nField) const { return !m_values[nField].empty(); }
     const std::string& GetField(int nField) const { return m_values[nField]; }
-    // A further value; one without text, or that the contact holds already, is left out.
+    // A further value; one without text is left out.
     void AddValue(CReadValue value);
     // Where the fields and values set from now on come from (a property's index in its card), for
     // a writer that changes the card in place.

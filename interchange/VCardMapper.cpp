@@ -140,8 +140,13 @@ private:
         }
     }
 
-    // A property the contact has no place for, kept as its line.
+    // A property the contact has no place for, kept as its line; one without a name would be no
+    // line read again, and goes into the note.
     void Keep(const CVCardProperty& prop, std::string_view strDecoded) {
+        if (prop.strName.empty()) {
+            m_builder.AddToNote("Line", Unescaped(strDecoded));
+            return;
+        }
         CReadValue value;
         value.kind = EValueKind::cardProperty;
         value.strText = KeptLine(prop, strDecoded);
@@ -177,9 +182,14 @@ private:
             m_strMiddle = Part(parts, 2);
             m_strPrefix = Part(parts, 3);
             m_strSuffix = Part(parts, 4);
-            AddParts(EValueKind::middleName, m_strMiddle);
-            AddParts(EValueKind::namePrefix, m_strPrefix);
-            AddParts(EValueKind::nameSuffix, m_strSuffix);
+            // Each of these components is a list: "Anna,Maria" are two middle names.
+            const std::vector<std::string> escaped = SplitEscapedComponents(std::string(strDecoded));
+            const EValueKind kinds[] = {EValueKind::middleName, EValueKind::namePrefix, EValueKind::nameSuffix};
+            for (size_t k = 2; k < 5 && k < escaped.size(); ++k) {
+                for (const std::string& strPart : SplitCategories(escaped[k], m_version)) {
+                    AddParts(kinds[k - 2], strPart);
+                }
+            }
         } else if (prop.name == VCardName::org) {
             Parts units(parts.begin() + std::min<size_t>(1, parts.size()), parts.end());
             for (const std::string& strUnit : units) {

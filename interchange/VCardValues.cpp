@@ -58,8 +58,6 @@ const CNamedValue g_named[] = {
     {"X-TOVANO-CUSTOM", EValueKind::custom, ""},
 };
 
-const char kLabelProperty[] = "X-ABLABEL";
-
 const CNamedValue* NamedValue(const std::string& strProperty) {
     for (const CNamedValue& named : g_named) {
         if (strProperty == named.pszProperty) {
@@ -347,11 +345,23 @@ bool ValueOfProperty(const CVCardProperty& prop, std::string_view strDecoded, VC
 }
 
 std::string KeptLine(const CVCardProperty& prop, std::string_view strDecoded) {
-    std::string strLine = prop.strHead + ":" + prop.strRaw;
-    if (prop.IsBinary() || (prop.strEncoding.empty() && prop.strCharset.empty())) {
-        return strLine;
+    const bool bAsWritten = prop.IsBinary() || (prop.strEncoding.empty() && prop.strCharset.empty());
+    const std::string_view strText = bAsWritten ? std::string_view(prop.strRaw) : strDecoded;
+    // A line break in the value (decoded, or joined from lines) would end the line: it goes out
+    // escaped.
+    std::string strValue;
+    for (size_t i = 0; i < strText.size(); ++i) {
+        if (strText[i] == '\r' || strText[i] == '\n') {
+            i += strText[i] == '\r' && i + 1 < strText.size() && strText[i + 1] == '\n' ? 1 : 0;
+            strValue += "\\n";
+        } else {
+            strValue += strText[i];
+        }
     }
-    return HeadForNewValue(strLine, prop) + ":" + std::string(strDecoded);
+    if (bAsWritten) {
+        return prop.strHead + ":" + strValue;
+    }
+    return HeadForNewValue(prop.strHead + ":" + prop.strRaw, prop) + ":" + strValue;
 }
 
 CVCardValueLine AddressLine(const CContactValue& parts, VCardVersion version) {

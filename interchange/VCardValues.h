@@ -65,5 +65,6 @@ std::string JoinedValues(const std::vector<CContactValue>& values, EValueKind ki
 // The departments, each decoded, in order.
 std::vector<std::string> ValueTexts(const std::vector<CContactValue>& values, EValueKind kind);
 
-// CATEGORIES' texts: its value split at the commas that are not escaped, each unescaped.
+// The texts of a list (CATEGORIES, a component of N): the value split at the commas that are
+// not escaped, each unescaped.
 std::vector<std::string> SplitCategories(std::string_view strDecoded, VCardVersion version);

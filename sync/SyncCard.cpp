@@ -118,6 +118,13 @@ CContact MapCardLines(const CCardLines& card, CVCardFieldSources* pSources) {
     }
     if (pSources) {
         pSources->valueSources = std::move(sources);
+        // A field the builder filled with a value of its kind (its own text was nothing but
+        // control characters) has that value's line behind it.
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            if (f != CContact::fieldNote && builder.FieldSource(f) >= 0) {
+                pSources->nSource[f] = builder.FieldSource(f);
+            }
+        }
     }
     return contact;
 }
@@ -273,6 +280,15 @@ private:
         }
         size_t p = static_cast<size_t>(nSource);
         const std::string& strName = m_card.props[p].strName;
+        // The same value written twice was one value; left, the second would come back as a
+        // value of its own beside the new one.
+        const std::string strOld = Text(p);
+        for (const auto& claim : m_sources.claims) {
+            if (claim.second == nField && claim.first != p && m_card.props[claim.first].strName == strName &&
+                Text(claim.first) == strOld) {
+                m_edits[claim.first].bRemoved = true;
+            }
+        }
         CLineEdit& edit = Load(p);
         edit.parts = TypedValue(strName, strNew, strName == "TEL" && Text(p).compare(0, 4, "tel:") == 0);
         edit.bChanged = true;
@@ -378,6 +394,13 @@ private:
             return kind == EValueKind::namePrefix || kind == EValueKind::middleName ||
                    kind == EValueKind::nameSuffix || kind == EValueKind::department || kind == EValueKind::group;
         };
+        // A line that gave a value still here stays (an odd card's second N line gives two).
+        std::set<int> keptSources;
+        for (size_t i = 0; i < m_beforeValues.size() && i < m_sources.valueSources.size(); ++i) {
+            if (!gone[i]) {
+                keptSources.insert(m_sources.valueSources[i]);
+            }
+        }
         std::vector<size_t> removedLines;
         for (size_t i = 0; i < m_beforeValues.size(); ++i) {
             const int nSource = i < m_sources.valueSources.size() ? m_sources.valueSources[i] : -1;
@@ -386,7 +409,7 @@ private:
             }
             if (isShared(m_beforeValues[i].kind)) {
                 bShared[static_cast<size_t>(m_beforeValues[i].kind)] = true;
-            } else if (nSource >= 0 && !IsFieldSource(nSource)) {
+            } else if (nSource >= 0 && !IsFieldSource(nSource) && keptSources.count(nSource) == 0) {
                 // (An address's parts go with its field, whose line the field's edit rewrites.)
                 m_edits[static_cast<size_t>(nSource)].bRemoved = true;
                 removedLines.push_back(static_cast<size_t>(nSource));
@@ -491,6 +514,14 @@ private:
 
     void NameParts() {
         size_t p = LastLineOf("N");
+        // Every N line gave its parts: the last one holds them all now.
+        for (size_t q = 0; q < m_card.props.size(); ++q) {
+            if (q != p && m_card.props[q].strName == "N") {
+                for (size_t k = 2; k < 5; ++k) {
+                    SetEscapedComponent(Load(q), k, std::string());
+                }
+            }
+        }
         CLineEdit& edit = p != kNone ? Load(p) : Added(RowOf(C::fieldLastName));
         SetEscapedComponent(edit, 2, JoinedValues(m_afterValues, EValueKind::middleName, m_card.version));
         SetEscapedComponent(edit, 3, JoinedValues(m_afterValues, EValueKind::namePrefix, m_card.version));
@@ -501,6 +532,14 @@ private:
     void Departments() {
         const int nCompany = m_sources.nSource[C::fieldCompany];
         size_t p = nCompany >= 0 ? static_cast<size_t>(nCompany) : LastLineOf("ORG");
+        // Every ORG line gave its units: that one holds them all now.
+        for (size_t q = 0; q < m_card.props.size(); ++q) {
+            CLineEdit* pOther = q != p && m_card.props[q].strName == "ORG" ? &Load(q) : nullptr;
+            if (pOther && pOther->parts.size() > 1) {
+                pOther->parts.resize(1);
+                pOther->bChanged = true;
+            }
+        }
         CLineEdit& edit = p != kNone ? Load(p) : Added(RowOf(C::fieldCompany));
         std::string strCompany = edit.parts.empty() ? std::string() : edit.parts[0];
         Parts parts = {strCompany};
