@@ -295,9 +295,6 @@ CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, 
     std::fill(std::begin(m_fieldSources), std::end(m_fieldSources), -1);
 }
 
-namespace {
-
-// A field's value that found the field taken, as a further value of the field's kind.
 CReadValue ValueOfField(int nField, std::string strText) {
     typedef CContact C;
     struct CFieldKind {
@@ -329,8 +326,6 @@ CReadValue ValueOfField(int nField, std::string strText) {
     }
     return value;
 }
-
-} // namespace
 
 bool CContactBuilder::SetField(int nField, std::string strValue, bool bPreferred) {
     if (strValue.empty()) {

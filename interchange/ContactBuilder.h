@@ -91,6 +91,11 @@ private:
     std::vector<int> m_valueSources; // by value of m_further, then of the contact
 };
 
+// A field's value that finds the field taken, as a further value of the field's kind: a number
+// with the field's types, an address whole in its street; a name or the company as a custom
+// value under the field's label.
+CReadValue ValueOfField(int nField, std::string strText);
+
 // The display name a card is given for a first and a last name: "First Last", or "LastFirst"
 // for names in the scripts that write the family name first and without a blank (Chinese,
 // Japanese, Korean).

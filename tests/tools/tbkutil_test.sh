@@ -145,6 +145,28 @@ tr -d '\r' <"$work/err" | grep -q 'more.vcf: merged into "Adams, Bob": Office ad
 [ "$(run check "$(path_arg "$work/merge.xml")" | tr -d '\r')" = "1" ] && grep -q '1 Main St' "$work/merge.xml" &&
     ! grep -q '555-0100' "$work/merge.xml" || fail "the merged book: $(cat "$work/merge.xml")"
 
+# Lines an earlier import wrote at the end of a note become values; --dry-run writes nothing,
+# and a book without such lines is left alone.
+cat >"$work/tidy.xml" <<'XML'
+<?xml version="1.0" encoding="utf-8"?>
+	<addressbook name="Tovano Address Book" value="1">
+		<entry id="0">
+			<lastname value="Gump"/>
+			<note value="own note\r\nMiddle name: Hoge\r\nBirthday: 19800101\r\nDisplay name: Joe Due"/>
+		</entry>
+	</addressbook>
+XML
+cp "$work/tidy.xml" "$work/tidy-first.xml"
+out=$(run tidy-notes "$(path_arg "$work/tidy.xml")" --dry-run | tr -d '\r')
+echo "$out" | grep -q '2 lines of 1 contact would become values' && cmp -s "$work/tidy.xml" "$work/tidy-first.xml" ||
+    fail "tidy-notes --dry-run: $out"
+run tidy-notes "$(path_arg "$work/tidy.xml")" >/dev/null || fail "tidy-notes exited $?"
+grep -q '<middlename value="Hoge"/>' "$work/tidy.xml" && grep -q '<date type="birthday" value="1980-01-01"/>' "$work/tidy.xml" &&
+    grep -q '<note value="own note\\r\\nDisplay name: Joe Due"/>' "$work/tidy.xml" || fail "tidied book: $(cat "$work/tidy.xml")"
+cp "$work/tidy.xml" "$work/tidy-second.xml"
+out=$(run tidy-notes "$(path_arg "$work/tidy.xml")" | tr -d '\r')
+echo "$out" | grep -q 'no note in' && cmp -s "$work/tidy.xml" "$work/tidy-second.xml" || fail "a second tidy-notes: $out"
+
 # A file larger than an import reads is refused before it is read (a file of holes, so quick).
 truncate -s $((256 * 1024 * 1024 + 1)) "$work/huge.vcf"
 run import "$(path_arg "$work/huge.vcf")" --into "$(path_arg "$work/merge.xml")" >/dev/null 2>"$work/err"

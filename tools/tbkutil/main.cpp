@@ -5,6 +5,7 @@
 //   --legacy-codepage N     (any command) a book written before UTF-8 was in code page N
 //   tbkutil export / import move contacts to and from vCard and CSV files (Interchange.h)
 //   tbkutil duplicates / merge-duplicates find and merge the contacts that are one person
+//   tbkutil tidy-notes      lift the "Label: value" lines earlier imports wrote into values
 //   tbkutil sync            two-way synchronisation with a CardDAV address book (Sync.h)
 #include "data/AddressBookLoader.h"
 #include "framework/core/FileIdentity.h"
@@ -13,6 +14,7 @@
 #include "Duplicates.h"
 #include "Interchange.h"
 #include "Sync.h"
+#include "TidyNotes.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +33,7 @@ int Usage() {
                   "       tbkutil import IN.vcf|IN.csv [--into FILE] [options]\n"
                   "       tbkutil duplicates FILE\n"
                   "       tbkutil merge-duplicates FILE [--dry-run]\n"
+                  "       tbkutil tidy-notes FILE [--dry-run]\n"
                   "       tbkutil sync URL --user NAME [--password-file FILE] [--into FILE]\n"
                   "                    [--trust-certificate SHA256] [--confirm-deletions COUNT]\n"
                   "                    [--quit-running]\n"
@@ -152,6 +155,9 @@ int main(int nArgs, char** ppArgs) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "merge-duplicates") == 0) {
         return RunMergeDuplicates(argc - 2, argv + 2, g_nLegacyCodePage);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "tidy-notes") == 0) {
+        return RunTidyNotes(argc - 2, argv + 2, g_nLegacyCodePage);
     }
     if (argc >= 2 && std::strcmp(argv[1], "sync") == 0) {
         return RunSync(argc - 2, argv + 2, g_nLegacyCodePage);
