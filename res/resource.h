@@ -121,6 +121,7 @@
 #define ID_UNDO 32796
 #define ID_FIND_DUPLICATES 32797 // in the tray menu as well
 #define ID_MERGE_SELECTED 32798
+#define ID_TIDY_NOTES 32801
 #define ID_SYNC_SETTINGS 32799 // both in the tray menu as well
 #define ID_SYNC_NOW 32800
 // Ctrl+V in the list: in no menu.

@@ -301,3 +301,36 @@ TEST_F(MainWindowTest, EndingWhileTheEditorIsOpenClosesItAndEnds) {
         EXPECT_EQ((std::vector<std::string>{"Adams", "Baker", "Clark", "Dunn", "Evans"}), NamesInFile(BookPath()));
     }
 }
+
+// Tidy Notes lifts the lines an earlier import wrote into values, in the list and the file, and
+// one undo takes it back; a second time finds nothing to do.
+TEST_F(MainWindowTest, TidyNotesLiftsImportLinesAndUndoTakesItBack) {
+    CContactArray contacts = FiveContacts();
+    contacts[1].note = "met in Rome\\r\\nMiddle name: Q.\\r\\nBirthday: 19800101";
+    WriteBook(contacts);
+    const std::string strBefore = ReadBytes(BookPath());
+    CTestableDlg dlg(m_context);
+    CStepRunner steps;
+    steps.Do([&] { dlg.PostMessage(WM_COMMAND, ID_TIDY_NOTES, 0); })
+        .Then([&] { return ReadBytes(BookPath()) != strBefore; })
+        .Do([&] {
+            EXPECT_EQ("Tidied the notes of 1 contact: 2 lines became values. Undo (Ctrl+Z) takes it back.",
+                      StatusText(dlg));
+            const CContact& baker = dlg.Book().Contacts()[dlg.List().RowContact(SelectedRows(dlg).at(0))];
+            EXPECT_EQ("met in Rome", baker.note.GetStdString());
+            ASSERT_EQ(2u, baker.values.size());
+            EXPECT_EQ(EValueKind::middleName, baker.values[0].kind);
+            EXPECT_EQ("1980-01-01", baker.values[1].text.GetStdString());
+            EXPECT_NE(std::string::npos, ReadBytes(BookPath()).find("<middlename value=\"Q.\"/>"));
+            PostKey(dlg.List().m_hWnd, 'Z', true);
+        })
+        .Then([&] { return ReadBytes(BookPath()) == strBefore; })
+        .Do([&] {
+            dlg.PostMessage(WM_COMMAND, ID_TIDY_NOTES, 0);
+            dlg.PostMessage(WM_COMMAND, ID_TIDY_NOTES, 0);
+        })
+        .Then([&] { return ReadBytes(BookPath()) != strBefore; })
+        .Do([&] { dlg.PostMessage(WM_COMMAND, ID_TIDY_NOTES, 0); })
+        .Then([&] { return StatusText(dlg).find("nothing to tidy") != std::string::npos; });
+    steps.RunModal(dlg);
+}

@@ -51,12 +51,6 @@ std::string MergedCell(HWND hWnd, const char* pszField) {
     return "(no row)";
 }
 
-std::string StatusText(CTestableDlg& dlg) {
-    char szText[512] = "";
-    dlg.StatusBar().SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(szText));
-    return szText;
-}
-
 } // namespace
 
 // The window lists both groups; Space takes the other company for the merged contact; Merge

@@ -36,12 +36,6 @@ void DropFiles(HWND hWnd, const std::vector<std::string>& files) {
     ::PostMessageW(hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(hDrop), 0);
 }
 
-std::string StatusText(CTestableDlg& dlg) {
-    char szText[512] = "";
-    dlg.StatusBar().SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(szText));
-    return szText;
-}
-
 // A shown window of this thread of the class and caption (any caption for null).
 HWND FindShown(const char* pszClass, const char* pszCaption) {
     HWND hWnd = ::FindWindowA(pszClass, pszCaption);

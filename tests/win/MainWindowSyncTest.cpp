@@ -29,12 +29,6 @@ CHttpResponse Send(const char* pszMethod, const std::string& strUrl,
     return MakeHttpTransport(options)->Send({pszMethod, strUrl, std::move(headers), strBody});
 }
 
-std::string StatusText(CTestableDlg& dlg) {
-    char szText[1024] = "";
-    dlg.StatusBar().SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(szText));
-    return szText;
-}
-
 bool StartsWith(const std::string& str, const char* pszPrefix) { return str.rfind(pszPrefix, 0) == 0; }
 
 HWND SyncWindow() {

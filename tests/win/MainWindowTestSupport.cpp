@@ -65,6 +65,12 @@ std::vector<int> MainWindowTest::SelectedRows(CTestableDlg& dlg) {
     return rows;
 }
 
+std::string MainWindowTest::StatusText(CTestableDlg& dlg) {
+    char szText[1024] = "";
+    dlg.StatusBar().SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(szText));
+    return szText;
+}
+
 int MainWindowTest::ReadSetting(const char* pszName, int nDefault) {
     DWORD dwValue = 0;
     DWORD dwSize = sizeof dwValue;

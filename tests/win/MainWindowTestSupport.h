@@ -55,6 +55,8 @@ protected:
     static std::vector<std::string> Rows(CTestableDlg& dlg);
     static std::vector<int> RowData(CTestableDlg& dlg);
     static std::vector<int> SelectedRows(CTestableDlg& dlg);
+    // The status bar's text.
+    static std::string StatusText(CTestableDlg& dlg);
     // A value under the redirected HKEY_CURRENT_USER, or nDefault.
     static int ReadSetting(const char* pszName, int nDefault);
     static bool ReadRunValue(std::string* pValue);

@@ -274,6 +274,7 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
         {0, nullptr},
         {ID_FIND_DUPLICATES, "Find &Duplicates..."},
         {ID_MERGE_SELECTED, "&Merge Selected"},
+        {ID_TIDY_NOTES, "&Tidy Notes"},
         {0, nullptr},
         {ID_IMPORT, "&Import Contacts..."},
         {ID_EXPORT, "E&xport Contacts..."},

@@ -1,6 +1,7 @@
 #include "ContactCommands.h"
 
 #include "framework/base/FileError.h"
+#include "interchange/NoteTidy.h"
 #include "res/resource.h"
 #include "ui/duplicates/DuplicatesDlg.h"
 #include "ui/editor/ContactDlg.h"
@@ -32,6 +33,7 @@ const CMessageTable* CContactCommands::GetThisMessageTable() {
         OnCommand<&CContactCommands::OnUndo>(ID_UNDO),
         OnCommand<&CContactCommands::OnFindDuplicates>(ID_FIND_DUPLICATES),
         OnCommand<&CContactCommands::OnMergeSelected>(ID_MERGE_SELECTED),
+        OnCommand<&CContactCommands::OnTidyNotes>(ID_TIDY_NOTES),
         OnNotify<&CContactCommands::OnListDblClk>(IDC_LIST, NM_DBLCLK),
     };
     static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
@@ -181,6 +183,31 @@ void CContactCommands::OnMergeSelected() {
         return;
     }
     RunDuplicates(std::move(chosen));
+}
+
+void CContactCommands::OnTidyNotes() {
+    std::vector<int> indexes;
+    std::vector<CContact> tidied;
+    size_t nLines = 0;
+    const CContactArray& contacts = m_book.Contacts();
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        CContact contact = contacts[i];
+        size_t nLifted = TidyNote(contact).size();
+        if (nLifted > 0) {
+            nLines += nLifted;
+            indexes.push_back(i);
+            tidied.push_back(std::move(contact));
+        }
+    }
+    if (indexes.empty()) {
+        SetStatus("No note ends in lines an earlier import wrote; nothing to tidy.");
+        return;
+    }
+    CBookChange change = m_book.ReplaceContacts(indexes, tidied);
+    m_search.ShowAll(change.placed);
+    Commit(change);
+    SetStatus("Tidied the notes of " + Contacts(indexes.size()) + ": " + CountOf(nLines, "line", "lines") +
+              " became values. Undo (Ctrl+Z) takes it back.");
 }
 
 void CContactCommands::RunDuplicates(std::vector<int> chosen) {

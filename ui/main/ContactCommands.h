@@ -51,6 +51,8 @@ private:
     // The duplicates window over the whole book, or over the selected rows.
     void OnFindDuplicates() { RunDuplicates({}); }
     void OnMergeSelected();
+    // Lifts the lines earlier imports wrote at the ends of notes into values, as one change.
+    void OnTidyNotes();
     // A double click edits the contact under it, or adds one below the last row.
     void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
 

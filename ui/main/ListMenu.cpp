@@ -90,6 +90,7 @@ void CListMenu::Show(POINT ptScreen) {
     Enable(hPopup, ID_EXPORT, m_list.GetItemCount() > 0);
     Enable(hPopup, ID_FIND_DUPLICATES, m_book.Contacts().GetSize() > 1);
     Enable(hPopup, ID_MERGE_SELECTED, m_list.GetSelectedCount() > 1);
+    Enable(hPopup, ID_TIDY_NOTES, m_book.Contacts().GetSize() > 0);
     ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, m_window.m_hWnd, nullptr);
 }
 
