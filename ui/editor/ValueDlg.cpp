@@ -64,7 +64,8 @@ BOOL CValueDlg::OnInitDialog() {
     }
     HWND hKinds = GetDlgItem(IDC_VALUE_KIND);
     for (EValueKind kind : kChoosableKinds) {
-        auto nItem = ::SendMessageW(hKinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(KindRules(kind).pszName).c_str()));
+        auto nItem = ::SendMessageW(hKinds, CB_ADDSTRING, 0,
+                                    reinterpret_cast<LPARAM>(ToWide(KindRules(kind).pszName).c_str()));
         ::SendMessageW(hKinds, CB_SETITEMDATA, static_cast<WPARAM>(nItem), static_cast<LPARAM>(kind));
         if (kind == m_value.kind) {
             ::SendMessageW(hKinds, CB_SETCURSEL, static_cast<WPARAM>(nItem), 0);
@@ -111,8 +112,9 @@ BOOL CValueDlg::OnInitDialog() {
     GetWindowRect(&before);
     ShowControlsOf(m_value.kind);
     GetWindowRect(&after);
-    ::SetWindowPos(m_hWnd, nullptr, after.left, after.top + ((before.bottom - before.top) - (after.bottom - after.top)) / 2,
-                   0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hWnd, nullptr, after.left,
+                   after.top + ((before.bottom - before.top) - (after.bottom - after.top)) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
 
@@ -142,8 +144,9 @@ void CValueDlg::OnKindChange() {
     FillTypeChoices(kind);
     // A type the new kind does not offer would only mislead; the kind's usual one replaces it.
     CString strType = StoredTypeOf(kind, GetDlgItemText(IDC_VALUE_TYPE));
-    bool bOffered = std::any_of(choices.begin(), choices.end(),
-                                [&](const char* pszChoice) { return StoredTypeOf(kind, pszChoice) == strType; });
+    bool bOffered = std::any_of(choices.begin(), choices.end(), [&](const char* pszChoice) {
+        return StoredTypeOf(kind, pszChoice) == strType;
+    });
     if (!bOffered) {
         SetDlgItemText(IDC_VALUE_TYPE, choices.empty() ? "" : choices.front());
     }
@@ -162,7 +165,8 @@ void CValueDlg::ShowDate(const CValueDate& date) {
     time.wMonth = static_cast<WORD>(date.nMonth);
     time.wDay = static_cast<WORD>(date.nDay);
     // Out of the picker's range (before 1601), the picker keeps today and the text stays.
-    if (::SendMessageW(GetDlgItem(IDC_VALUE_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time))) {
+    if (::SendMessageW(GetDlgItem(IDC_VALUE_DATE), DTM_SETSYSTEMTIME, GDT_VALID,
+                       reinterpret_cast<LPARAM>(&time))) {
         CheckDlgButton(IDC_VALUE_NO_YEAR, date.nYear ? BST_UNCHECKED : BST_CHECKED);
     }
 }
@@ -170,7 +174,8 @@ void CValueDlg::ShowDate(const CValueDate& date) {
 CValueDate CValueDlg::PickedDate() const {
     SYSTEMTIME time = {};
     ::SendMessageW(GetDlgItem(IDC_VALUE_DATE), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
-    return DateFromPicker(time.wYear, time.wMonth, time.wDay, IsDlgButtonChecked(IDC_VALUE_NO_YEAR) == BST_CHECKED);
+    return DateFromPicker(time.wYear, time.wMonth, time.wDay,
+                          IsDlgButtonChecked(IDC_VALUE_NO_YEAR) == BST_CHECKED);
 }
 
 void CValueDlg::MoveControl(int nId, int nTop) const {
@@ -214,7 +219,8 @@ void CValueDlg::ShowControlsOf(EValueKind kind) {
     // The buttons keep their distance from the controls above and from the dialog's bottom edge
     // as the template has them below the last address line.
     RECT last = ClientRectOf(m_hWnd, GetDlgItem(IDC_VALUE_EXTENDED));
-    const int nGap = m_templateTops.at(IDOK) - (m_templateTops.at(IDC_VALUE_EXTENDED) + (last.bottom - last.top));
+    const int nGap =
+        m_templateTops.at(IDOK) - (m_templateTops.at(IDC_VALUE_EXTENDED) + (last.bottom - last.top));
     RECT button = ClientRectOf(m_hWnd, GetDlgItem(IDOK));
     const int nButtonTop = nBottom + nGap;
     MoveControl(IDOK, nButtonTop);
@@ -223,7 +229,8 @@ void CValueDlg::ShowControlsOf(EValueKind kind) {
     GetClientRect(&client);
     GetWindowRect(&window);
     const int nMargin = client.bottom - button.bottom;
-    const int nHeight = (window.bottom - window.top) - client.bottom + nButtonTop + (button.bottom - button.top) + nMargin;
+    const int nHeight =
+        (window.bottom - window.top) - client.bottom + nButtonTop + (button.bottom - button.top) + nMargin;
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, nHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);

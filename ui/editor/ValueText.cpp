@@ -1,6 +1,6 @@
 #include "ValueText.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <iterator>
 #include <string>
 
@@ -80,7 +80,8 @@ CString OneLine(const CString& strShown) {
     size_t nStart = 0;
     while (nStart <= str.size()) {
         size_t nEnd = str.find('\n', nStart);
-        std::string strPart = str.substr(nStart, nEnd == std::string::npos ? std::string::npos : nEnd - nStart);
+        std::string strPart =
+            str.substr(nStart, nEnd == std::string::npos ? std::string::npos : nEnd - nStart);
         if (!strPart.empty() && strPart.back() == '\r') {
             strPart.pop_back();
         }
@@ -120,16 +121,14 @@ CString StoredTypeOf(EValueKind kind, const CString& strShown) {
     }
     if (HasUseList(kind)) {
         std::string strList;
-        for (std::string strRest = strType.GetStdString() + ",";; ) {
-            size_t nComma = strRest.find(',');
-            if (nComma == std::string::npos) {
-                break;
-            }
-            CString strUse(strRest.substr(0, nComma));
-            strRest.erase(0, nComma + 1);
+        const std::string str = strType.GetStdString();
+        for (size_t nStart = 0; nStart <= str.size();) {
+            size_t nComma = std::min(str.find(',', nStart), str.size());
+            CString strUse(str.substr(nStart, nComma - nStart));
             if (!strUse.Trim().IsEmpty()) {
                 strList += (strList.empty() ? "" : ",") + strUse.GetStdString();
             }
+            nStart = nComma + 1;
         }
         strType = CString(strList);
     }
@@ -155,7 +154,8 @@ bool ParseValueDate(const CString& strText, CValueDate& date) {
     if (!ReadDigits(str, nPos, 2, read.nDay) || nPos != str.size()) {
         return false;
     }
-    if (read.nMonth < 1 || read.nMonth > 12 || read.nDay < 1 || read.nDay > DaysInMonth(read.nYear, read.nMonth)) {
+    if (read.nMonth < 1 || read.nMonth > 12 || read.nDay < 1 ||
+        read.nDay > DaysInMonth(read.nYear, read.nMonth)) {
         return false;
     }
     date = read;

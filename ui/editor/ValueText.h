@@ -16,9 +16,9 @@ extern const EValueKind kChoosableKinds[13];
 enum class EValueEditor { plainText, address, date };
 
 struct CValueKindRules {
-    const char* pszName;                 // what the user reads, "Phone", "E-mail"...
-    bool bHasType;                       // a Type box: the use, the service or the relation
-    bool bHasLabel;                      // a Label box: the user's own name for the value
+    const char* pszName; // what the user reads, "Phone", "E-mail"...
+    bool bHasType;       // a Type box: the use, the service or the relation
+    bool bHasLabel;      // a Label box: the user's own name for the value
     EValueEditor editor;
     std::vector<const char*> typeChoices; // what the Type box offers, as shown
 };
