@@ -63,6 +63,11 @@
 #define IDC_EDIT_FIRSTNAME 1023
 #define IDC_EDIT_NICKNAME 1024
 #define IDC_EDIT_NOTE 1025
+// The editor's further values
+#define IDC_VALUE_LIST 1026
+#define IDC_VALUE_ADD 1027
+#define IDC_VALUE_EDIT 1028
+#define IDC_VALUE_REMOVE 1029
 
 // About dialog controls
 #define IDC_TELL_A_FRIEND 1040
