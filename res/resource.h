@@ -11,6 +11,7 @@
 #define IDD_PROGRESS 142
 #define IDD_DUPLICATES 143
 #define IDD_SYNC 144
+#define IDD_VALUE 145
 
 // Icons and menus
 #define IDR_MAINFRAME 128
@@ -62,6 +63,11 @@
 #define IDC_EDIT_FIRSTNAME 1023
 #define IDC_EDIT_NICKNAME 1024
 #define IDC_EDIT_NOTE 1025
+// The editor's further values
+#define IDC_VALUE_LIST 1026
+#define IDC_VALUE_ADD 1027
+#define IDC_VALUE_EDIT 1028
+#define IDC_VALUE_REMOVE 1029
 
 // About dialog controls
 #define IDC_TELL_A_FRIEND 1040
@@ -101,6 +107,34 @@
 #define IDC_SYNC_MINUTES_SPIN 1101
 #define IDC_SYNC_REMOVE 1102
 #define IDC_SYNC_HELP 1103
+
+// Value dialog controls
+#define IDC_VALUE_KIND 1110
+#define IDC_VALUE_TYPE 1111
+#define IDC_VALUE_LABEL 1112
+#define IDC_VALUE_TEXT 1113
+#define IDC_VALUE_DATE 1114
+#define IDC_VALUE_NO_YEAR 1115
+// The address parts, in the order of EAddressPart
+#define IDC_VALUE_PO_BOX 1120
+#define IDC_VALUE_EXTENDED 1121
+#define IDC_VALUE_STREET 1122
+#define IDC_VALUE_LOCALITY 1123
+#define IDC_VALUE_REGION 1124
+#define IDC_VALUE_POSTAL_CODE 1125
+#define IDC_VALUE_COUNTRY 1126
+// The labels of the kinds' own controls, shown and hidden with them
+#define IDC_VALUE_TYPE_LABEL 1130
+#define IDC_VALUE_LABEL_LABEL 1131
+#define IDC_VALUE_TEXT_LABEL 1132
+#define IDC_VALUE_DATE_LABEL 1133
+#define IDC_VALUE_PO_BOX_LABEL 1140
+#define IDC_VALUE_EXTENDED_LABEL 1141
+#define IDC_VALUE_STREET_LABEL 1142
+#define IDC_VALUE_LOCALITY_LABEL 1143
+#define IDC_VALUE_REGION_LABEL 1144
+#define IDC_VALUE_POSTAL_CODE_LABEL 1145
+#define IDC_VALUE_COUNTRY_LABEL 1146
 
 // Tray menu commands
 #define ID_TRAY_SHOW_CONTACTS 32771

@@ -533,13 +533,14 @@ TEST(ResourceTest, EditorAndAboutTemplatesHaveTheirControlsInOrder) {
         const wchar_t* pszCaption;
         std::vector<std::pair<int, std::wstring>> controls;
     } dialogs[] = {
-        {IDD_CONTACT, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT, 320, 306,
+        {IDD_CONTACT, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT, 560, 306,
          L"Tovano Address Book - Single Contact View",
          {{IDC_EDIT_LASTNAME, L""}, {IDC_EDIT_FIRSTNAME, L""}, {IDC_EDIT_NICKNAME, L""}, {IDC_EDIT_COMPANY, L""},
           {IDC_EDIT_JOBTITLE, L""}, {IDC_EDIT_HOMEPHONE, L""}, {IDC_EDIT_MOBILE, L""}, {IDC_EDIT_HOMEEMAIL, L""},
           {IDC_EDIT_HOMEWWW, L""}, {IDC_EDIT_HOMEADDRESS, L""}, {IDC_EDIT_OFFICEPHONE, L""},
           {IDC_EDIT_OFFICEFAX, L""}, {IDC_EDIT_OFFICEEMAIL, L""}, {IDC_EDIT_OFFICEWWW, L""},
-          {IDC_EDIT_OFFICEADDRESS, L""}, {IDC_EDIT_NOTE, L""}, {IDOK, L"Save"}, {IDC_DELETE, L"Delete"},
+          {IDC_EDIT_OFFICEADDRESS, L""}, {IDC_EDIT_NOTE, L""}, {IDC_VALUE_LIST, L""}, {IDC_VALUE_ADD, L"&Add..."},
+          {IDC_VALUE_EDIT, L"&Edit..."}, {IDC_VALUE_REMOVE, L"&Remove"}, {IDOK, L"Save"}, {IDC_DELETE, L"Delete"},
           {IDCANCEL, L"Close"}}},
         {IDD_ABOUTBOX, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 249, 206,
          L"About Tovano Address Book",

@@ -61,7 +61,8 @@ const CMessageTable* CContactDlg::GetThisMessageTable() {
     return &table;
 }
 
-CContactDlg::CContactDlg(CWnd* pParent) : CDialog(IDD_CONTACT, pParent) {
+CContactDlg::CContactDlg(CWnd* pParent) : CDialog(IDD_CONTACT, pParent), m_moreValues(*this) {
+    AddPart(m_moreValues);
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -75,6 +76,7 @@ BOOL CContactDlg::OnInitDialog() {
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     m_stored = m_contact;
+    m_moreValues.Init(m_stored);
     m_contact.DecodeStoredText();
     for (const auto& edit : kFieldEdits) {
         SetDlgItemText(edit.nId, m_contact.FieldAt(edit.nField));
@@ -91,6 +93,7 @@ BOOL CContactDlg::OnInitDialog() {
 
 void CContactDlg::OnOK() {
     CContact edited(m_stored);
+    edited.values = m_moreValues.Values();
     for (const auto& edit : kFieldEdits) {
         edited.FieldAt(edit.nField) = GetDlgItemText(edit.nId);
     }
@@ -100,6 +103,7 @@ void CContactDlg::OnOK() {
             edited.FieldAt(edit.nField) = m_stored.FieldAt(edit.nField);
         }
     }
+    DropOutdatedAddressParts(m_stored, edited);
     if (edited.IsEmpty()) {
         // A deletion that ended here was refused with the save: the next Save only saves.
         m_bDeleted = 0;

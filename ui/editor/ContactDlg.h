@@ -1,4 +1,5 @@
-// CContactDlg: the modal editor of one contact, all sixteen fields at once. It works on its own
+// CContactDlg: the modal editor of one contact, all sixteen fields at once and the further values
+// beside them (CMoreValues, a part of it). It works on its own
 // copy of the record (m_contact, in stored form before and after a run) and reports what the
 // user did through its result and flags; it never touches the list or the file. One object may
 // run several times, for one contact after another. User-interface thread only.
@@ -7,6 +8,7 @@
 #include "data/Contact.h"
 #include "framework/win/Dialog.h"
 #include "ui/editor/ColorEdit.h"
+#include "ui/editor/MoreValues.h"
 
 class CContactDlg : public CDialog {
     TBOOK_DECLARE_MESSAGE_TABLE()
@@ -25,12 +27,14 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    // Save: the record is taken back from the fields, unless it would be empty.
+    // Save: the record is taken back from the fields and the list of further values, unless it
+    // would be empty.
     void OnOK() override;
     void OnDelete();
     void OnPaint();
 
     CColorEdit m_editNote;
+    CMoreValues m_moreValues;
 
 private:
     HICON m_hIcon;
