@@ -230,6 +230,55 @@ const CorpusCase g_cases[] = {
      0,
      nullptr,
      "web \"Profile\": http://profile.example/ana"},
+    // Google's numbered groups become values with their types, or with the user's own labels;
+    // the first of a kind whose field is free fills it, and "* myContacts" is no group.
+    {"csv/google_groups.csv",
+     0,
+     {{C::fieldFirstName, "Ana"},
+      {C::fieldLastName, "Silva"},
+      {C::fieldCompany, "Acme"},
+      {C::fieldJobTitle, "Engineer"},
+      {C::fieldHomePhone, "+1 555 0100"},
+      {C::fieldMobile, "+1 555 0101"},
+      {C::fieldHomeEMail, "ana@example.com"},
+      {C::fieldOfficeEMail, "ana@work.example"},
+      {C::fieldHomeAddress, "1 Home Road\\r\\nHometown, 11111\\r\\nHomeland"},
+      {C::fieldNote, "Met at the fair"}},
+     1,
+     0,
+     0,
+     0,
+     nullptr,
+     "middlename: Maria\nnameprefix: Dr.\nnamesuffix: PhD\ndate birthday: --03-14\ngroup: Chess Club\n"
+     "group: starred\naddress home: ||1 Home Road|Hometown||11111|Homeland\ncustom \"Shoe size\": 38\n"
+     "email home: ana2@example.com\ndate anniversary: 2005-06-15\ndate \"Graduation\": 2003-07-01\n"
+     "messaging skype \"Work\": ana.silva\ndepartment: Sales\nphone \"Boat\": +1 555 0199\n"
+     "related spouse: Rui Silva\nweb \"Blog\": http://blog.example"},
+    // Outlook's further columns become values; the third address stands beside the home one, and
+    // a column without a place ("Children") stays in the note.
+    {"csv/outlook_further.csv",
+     0,
+     {{C::fieldFirstName, "John"},
+      {C::fieldLastName, "Public"},
+      {C::fieldCompany, "Acme"},
+      {C::fieldJobTitle, "Manager"},
+      {C::fieldHomeAddress, "1 Home Road"},
+      {C::fieldOfficePhone, "+1 555 0102"},
+      {C::fieldHomePhone, "+1 555 0100"},
+      {C::fieldMobile, "+1 555 0101"},
+      {C::fieldHomeEMail, "john@example.com"},
+      {C::fieldNote, "Met at the fair\\r\\nChildren: Tom, Tim"}},
+     1,
+     0,
+     0,
+     0,
+     nullptr,
+     "nameprefix: Mr.\nmiddlename: Q.\nnamesuffix: Jr.\ndepartment: Sales\nphone work: +1 555 0112\n"
+     "phone home,fax: +1 555 0113\nphone home: +1 555 0110\nphone other: +1 555 0114\n"
+     "phone pager: +1 555 0115\ndate anniversary: 2005-06-15\nrelated assistant: Ann Aide\n"
+     "date birthday: 1970-03-14\ngroup: Family\ngroup: Chess Club\nemail: john3@example.com\n"
+     "related manager: Mia Boss\nrelated spouse: Jane Public\ncustom \"User 1\": Blue\n"
+     "address other: ||9 Side St|Sidetown||33333"},
     // Outlook.com's whole addresses beside their parts; a box number "111" is no part of "11111".
     {"csv/outlook_com_addresses.csv",
      0,
