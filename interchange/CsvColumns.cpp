@@ -323,16 +323,7 @@ const CCsvReadColumn g_read[] = {
     {"Sensitivity", CsvTarget::ignoredDefault, 0, 0, "Normal"},
     {"Private", CsvTarget::ignoredDefault, 0, 0, "False"},
     {"Gender", CsvTarget::ignoredDefault, 0, 0, "Unspecified"},
-    {"Birthday", CsvTarget::ignoredDefault, 0, 0, "0/0/00"},
-    {"Anniversary", CsvTarget::ignoredDefault, 0, 0, "0/0/00"},
-    {"Group Membership", CsvTarget::ignoredDefault, 0, 0, "* myContacts"},
 };
-
-const CNoteCarriedField g_carried[] = {
-    {C::fieldNickname, "Nickname"},
-    {C::fieldOfficeWWW, "Office web page"},
-};
-const size_t g_nCarried = sizeof g_carried / sizeof g_carried[0];
 
 } // namespace
 
@@ -351,82 +342,6 @@ const std::vector<CCsvWriteColumn>& GoogleColumns() {
 const std::vector<CCsvWriteColumn>& ThunderbirdColumns() {
     static const std::vector<CCsvWriteColumn> s_columns(std::begin(g_thunderbird), std::end(g_thunderbird));
     return s_columns;
-}
-
-const std::vector<CNoteCarriedField>& NoteCarriedFields() {
-    static const std::vector<CNoteCarriedField> s_fields(std::begin(g_carried), std::end(g_carried));
-    return s_fields;
-}
-
-namespace {
-
-// Whether the line from nLine to nEnd starts with the label and ": ".
-bool IsCarriedLine(const std::string& strNote, size_t nLine, size_t nEnd, const char* pszLabel) {
-    size_t nLabel = std::strlen(pszLabel);
-    return nLine + nLabel + 2 <= nEnd && strNote.compare(nLine, nLabel, pszLabel) == 0 &&
-           strNote.compare(nLine + nLabel, 2, ": ") == 0;
-}
-
-// Where the block starts in the note (its first line), or npos when the note does not end
-// with one. The block is the lines at the end that start with the labels, in their order, each
-// once; a field without a value has no line.
-size_t CarriedBlockStart(const std::string& strNote) {
-    // Most notes hold none of the labels, which is found at once.
-    bool bAnyLabel = false;
-    for (const CNoteCarriedField& carried : g_carried) {
-        bAnyLabel = bAnyLabel || strNote.find(carried.pszLabel) != std::string::npos;
-    }
-    if (!bAnyLabel) {
-        return std::string::npos;
-    }
-    size_t nStart = std::string::npos;
-    size_t nEnd = strNote.size(); // end of the line looked at
-    for (size_t k = g_nCarried; k-- > 0;) {
-        size_t nBreak = nEnd == 0 ? std::string::npos : strNote.rfind("\r\n", nEnd - 1);
-        size_t nLine = nBreak == std::string::npos ? 0 : nBreak + 2;
-        if (!IsCarriedLine(strNote, nLine, nEnd, g_carried[k].pszLabel)) {
-            continue; // this field has no line; an earlier one may
-        }
-        nStart = nLine;
-        if (nLine == 0) {
-            break;
-        }
-        nEnd = nLine - 2;
-    }
-    return nStart;
-}
-
-} // namespace
-
-void AppendCarriedFields(std::string& strNote, const std::string* pFieldTexts) {
-    // A note that ends like a block gets the whole block, empty lines too, so that reading it
-    // back takes off only what was added; any other gets the lines of the fields with values.
-    const bool bWhole = CarriedBlockStart(strNote) != std::string::npos;
-    for (const CNoteCarriedField& carried : g_carried) {
-        const std::string& strText = pFieldTexts[carried.nField];
-        if (bWhole || !strText.empty()) {
-            strNote += (strNote.empty() ? "" : "\r\n") + std::string(carried.pszLabel) + ": " + strText;
-        }
-    }
-}
-
-bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts) {
-    size_t nStart = CarriedBlockStart(strNote);
-    if (nStart == std::string::npos) {
-        return false;
-    }
-    size_t nLine = nStart;
-    for (const CNoteCarriedField& carried : g_carried) {
-        size_t nEnd = std::min(strNote.find("\r\n", nLine), strNote.size());
-        if (nLine >= strNote.size() || !IsCarriedLine(strNote, nLine, nEnd, carried.pszLabel)) {
-            continue; // no line for this field
-        }
-        size_t nValue = nLine + std::strlen(carried.pszLabel) + 2;
-        pFieldTexts[carried.nField] = strNote.substr(nValue, nEnd - nValue);
-        nLine = nEnd == strNote.size() ? strNote.size() : nEnd + 2;
-    }
-    strNote.erase(nStart >= 2 ? nStart - 2 : 0);
-    return true;
 }
 
 bool IsProgramColumn(const std::string& strName) {

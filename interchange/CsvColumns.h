@@ -21,20 +21,6 @@ const std::vector<CCsvWriteColumn>& OutlookColumns();
 const std::vector<CCsvWriteColumn>& GoogleColumns();
 const std::vector<CCsvWriteColumn>& ThunderbirdColumns();
 
-// Fields a set has no column for (Outlook's has no nickname and no office web page) travel as
-// a block of lines at the end of the note, "Nickname: ..." and "Office web page: ...", one for
-// each field that has a value.
-struct CNoteCarriedField {
-    int nField;
-    const char* pszLabel;
-};
-const std::vector<CNoteCarriedField>& NoteCarriedFields();
-// Appends the lines of the fields that have a value; to a note that ends like a block already,
-// the whole block, so that reading the file back takes off exactly what was added.
-void AppendCarriedFields(std::string& strNote, const std::string* pFieldTexts);
-// Takes the block off the end of the note into pFieldTexts; false when there is none.
-bool TakeCarriedFields(std::string& strNote, std::string* pFieldTexts);
-
 // Whether one of the programs whose sets are written here writes a column of this name (any
 // case), whether or not it is read into a field.
 bool IsProgramColumn(const std::string& strName);

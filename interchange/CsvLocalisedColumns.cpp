@@ -4,6 +4,7 @@
 // note under their own names, as unknown columns of any file do. Outlook writes no nickname
 // column in any language.
 #include "CsvColumns.h"
+#include "CsvValueColumns.h"
 
 #include "data/Contact.h"
 
@@ -35,6 +36,19 @@ constexpr CCsvReadColumn Office(const char* pszName, int nPart) {
 constexpr CCsvReadColumn Default(const char* pszName, const char* pszEmpty) {
     return {pszName, CsvTarget::ignoredDefault, 0, 0, pszEmpty};
 }
+
+// The courtesy title and the department, which are further values. French Outlook's "Titre" is
+// the job title's column as well, which takes it.
+constexpr CCsvValueColumn Value(const char* pszName, EValueKind kind) {
+    return {pszName, 0, kind, "", "", CsvValueFormat::text, 0};
+}
+const CCsvValueColumn g_localisedValues[] = {
+    Value("Anrede", EValueKind::namePrefix),     Value("Abteilung", EValueKind::department),
+    Value("Service", EValueKind::department),    Value("Titolo", EValueKind::namePrefix),
+    Value("Reparto", EValueKind::department),    Value("Titel", EValueKind::namePrefix),
+    Value("Afdeling", EValueKind::department),   Value("Tratamento", EValueKind::namePrefix),
+    Value("Departamento", EValueKind::department), Value("T\xC3\xADtulo", EValueKind::namePrefix), // Título
+};
 
 // Where a language keeps a column's English name, or shares a name with another language listed
 // before it, the name is not repeated.
@@ -254,5 +268,10 @@ const CCsvReadColumn g_localised[] = {
 
 const std::vector<CCsvReadColumn>& LocalisedOutlookColumns() {
     static const std::vector<CCsvReadColumn> s_columns(std::begin(g_localised), std::end(g_localised));
+    return s_columns;
+}
+
+const std::vector<CCsvValueColumn>& LocalisedOutlookValueColumns() {
+    static const std::vector<CCsvValueColumn> s_columns(std::begin(g_localisedValues), std::end(g_localisedValues));
     return s_columns;
 }

@@ -3,6 +3,9 @@
 #include "Charset.h"
 #include "ContactBuilder.h"
 #include "CsvColumns.h"
+#include "CsvNoteBlock.h"
+#include "CsvRowValues.h"
+#include "CsvValueColumns.h"
 
 #include "framework/core/Unicode.h"
 
@@ -22,7 +25,6 @@ struct CCsvGuess {
 namespace {
 
 typedef CContact C;
-typedef std::map<std::string, std::string> Attributes; // of one Google group: part name to value
 
 // In order: the first word found decides, so "Mobile phone" is a mobile and "Telefax" a fax.
 const CCsvGuess g_guesses[] = {
@@ -97,156 +99,6 @@ bool SplitGroupColumn(const std::string& strName, std::string& strGroup, std::st
     return true;
 }
 
-// One address as a row gives it: whole, in parts, or both. Each part keeps the name of its
-// column for the note.
-struct CAddressPiece {
-    int nPart;              // as ComposeAddress orders them
-    std::string_view label; // held by whoever collects the pieces, while they are taken
-    std::string strValue;
-};
-struct CAddressForms {
-    std::string strWhole;
-    std::vector<CAddressPiece> pieces;
-};
-
-bool IsWordByte(char c) {
-    return static_cast<unsigned char>(c) >= 0x80 || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
-}
-
-// True when strHay (a text lower case and collapsed) holds strPart as whole words, ignoring
-// case, blanks and line breaks; "12" is no part of "12345".
-bool HoldsWords(const std::string& strHay, const std::string& strPart) {
-    std::string strNeedle = LowerUtf8(Collapsed(strPart));
-    if (strNeedle.empty()) {
-        return true;
-    }
-    for (size_t n = strHay.find(strNeedle); n != std::string::npos; n = strHay.find(strNeedle, n + 1)) {
-        size_t nEnd = n + strNeedle.size();
-        bool bStart = n == 0 || !IsWordByte(strHay[n - 1]) || !IsWordByte(strNeedle.front());
-        bool bEnd = nEnd == strHay.size() || !IsWordByte(strHay[nEnd]) || !IsWordByte(strNeedle.back());
-        if (bStart && bEnd) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The address's text: the whole one where the row gives it, else the one its parts compose. The
-// parts the whole text does not hold go into the note, so that no part is lost and none is
-// written twice.
-std::string TakeAddress(CContactBuilder& builder, const CAddressForms& forms) {
-    if (forms.strWhole.empty()) {
-        std::vector<std::string> parts(7);
-        for (const CAddressPiece& piece : forms.pieces) {
-            parts[static_cast<size_t>(piece.nPart)] =
-                Join({parts[static_cast<size_t>(piece.nPart)], piece.strValue}, "\r\n");
-        }
-        return ComposeAddress(parts);
-    }
-    // The whole text as HoldsWords compares it, made once for all the parts.
-    const std::string strHay = LowerUtf8(Collapsed(forms.strWhole));
-    for (const CAddressPiece& piece : forms.pieces) {
-        if (!HoldsWords(strHay, piece.strValue)) {
-            builder.AddToNote(std::string(piece.label), piece.strValue);
-        }
-    }
-    return forms.strWhole;
-}
-
-// Work values to the office field, home ones to the home field, others to the home field when
-// it is free and otherwise into the note.
-void Typed(CContactBuilder& builder, const std::string& strType, int nHome, int nWork,
-           const std::string& strLabel, const std::string& strValue) {
-    if (strType == "work") {
-        builder.SetField(nWork, strValue);
-    } else if (strType == "home" || !builder.IsFieldSet(nHome)) {
-        builder.SetField(nHome, strValue);
-    } else {
-        builder.AddToNote(strType.empty() ? strLabel : strLabel + " (" + strType + ")", strValue);
-    }
-}
-
-// Google types web sites as "Home Page", "Work", "Profile", "Blog" and so on; only the first
-// two are the contact's own pages.
-void Website(CContactBuilder& builder, const std::string& strType, const std::string& strUrl) {
-    if (strType == "home page" || strType == "home" ||
-        (strType.empty() && !builder.IsFieldSet(C::fieldHomeWWW))) {
-        builder.SetField(C::fieldHomeWWW, strUrl);
-    } else if (strType == "work") {
-        builder.SetField(C::fieldOfficeWWW, strUrl);
-    } else {
-        builder.AddToNote(strType.empty() ? "Web page" : "Web page (" + strType + ")", strUrl);
-    }
-}
-
-void GroupValue(CContactBuilder& builder, const std::string& strKind, const std::string& strGroup,
-                const std::string& strType, const std::string& strOne) {
-    if (strKind == "e-mail") {
-        Typed(builder, strType, C::fieldHomeEMail, C::fieldOfficeEMail, "E-mail", strOne);
-    } else if (strKind == "website") {
-        Website(builder, strType, strOne);
-    } else if (strKind == "phone" && strType == "mobile") {
-        builder.SetField(C::fieldMobile, strOne);
-    } else if (strKind == "phone" && strType == "work fax") {
-        builder.SetField(C::fieldOfficeFax, strOne);
-    } else if (strKind == "phone" && (strType == "home" || strType == "work" || strType.empty())) {
-        Typed(builder, strType, C::fieldHomePhone, C::fieldOfficePhone, "Phone", strOne);
-    } else if (strKind == "phone") {
-        builder.AddToNote("Phone (" + strType + ")", strOne);
-    } else {
-        builder.AddToNote(strGroup + (strType.empty() ? "" : " (" + strType + ")"), strOne);
-    }
-}
-
-// One of Google's numbered groups ("Address 1 - Street", "Address 1 - City", ...).
-void Group(CContactBuilder& builder, const std::string& strGroup, Attributes attributes) {
-    std::string strType = attributes["Type"];
-    if (strType.compare(0, 2, "* ") == 0) {
-        strType.erase(0, 2);
-    }
-    strType = LowerUtf8(strType);
-    std::string strKind = LowerUtf8(strGroup.substr(0, strGroup.rfind(' ')));
-    attributes.erase("Type");
-    // Several values of one kind share a cell, separated by " ::: ".
-    std::string strValue = attributes["Value"];
-    for (size_t nStart = 0; !strValue.empty();) {
-        size_t nSep = strValue.find(" ::: ", nStart);
-        GroupValue(builder, strKind, strGroup, strType, strValue.substr(nStart, nSep - nStart));
-        if (nSep == std::string::npos) {
-            break;
-        }
-        nStart = nSep + 5;
-    }
-    attributes.erase("Value");
-    if (strKind == "address") {
-        static const char* const s_parts[] = {"PO Box", "Extended Address", "Street", "City",
-                                              "Region", "Postal Code",      "Country"};
-        CAddressForms forms;
-        forms.strWhole = attributes["Formatted"];
-        attributes.erase("Formatted");
-        std::string labels[7];
-        for (int nPart = 0; nPart < 7; ++nPart) {
-            const std::string& strPart = attributes[s_parts[nPart]];
-            if (!strPart.empty()) {
-                labels[nPart] = strGroup + " - " + s_parts[nPart];
-                forms.pieces.push_back({nPart, labels[nPart], strPart});
-            }
-            attributes.erase(s_parts[nPart]);
-        }
-        Typed(builder, strType, C::fieldHomeAddress, C::fieldOfficeAddress, "Address",
-              TakeAddress(builder, forms));
-    }
-    if (strKind == "organization") {
-        builder.SetField(C::fieldCompany, attributes["Name"]);
-        builder.SetField(C::fieldJobTitle, attributes["Title"]);
-        attributes.erase("Name");
-        attributes.erase("Title");
-    }
-    for (const auto& attribute : attributes) {
-        builder.AddToNote(strGroup + " - " + attribute.first, attribute.second); // the column's name
-    }
-}
-
 const CCsvGuess* GuessColumn(const std::string& strName, bool& bWork) {
     std::string strLower = LowerUtf8(strName);
     bWork = false;
@@ -261,19 +113,112 @@ const CCsvGuess* GuessColumn(const std::string& strName, bool& bWork) {
     return nullptr;
 }
 
-// Fields the file has no column for come back from the end of the note.
+// Fields the file has no column for, and values, come back from the end of the note.
 std::string TakeCarried(CContactBuilder& builder, const bool* pHasColumn, std::string strNotes) {
-    bool bCarried = true;
+    bool bFields = true;
     for (const CNoteCarriedField& carried : NoteCarriedFields()) {
-        bCarried = bCarried && !pHasColumn[carried.nField];
+        bFields = bFields && !pHasColumn[carried.nField];
     }
-    std::string values[CContact::kFieldCount];
-    if (bCarried && TakeCarriedFields(strNotes, values)) {
+    std::string texts[CContact::kFieldCount];
+    std::vector<CReadValue> values;
+    if (TakeCarriedBlock(strNotes, texts, bFields, values)) {
         for (const CNoteCarriedField& carried : NoteCarriedFields()) {
-            builder.SetField(carried.nField, values[carried.nField]);
+            builder.SetField(carried.nField, texts[carried.nField]);
+        }
+        for (CReadValue& value : values) {
+            builder.AddValue(std::move(value));
         }
     }
     return strNotes;
+}
+
+// What a row's value columns give that is made of several cells, or that the display name
+// is told by.
+struct CRowValues {
+    std::string strMiddle, strPrefix, strSuffix;
+    CAddressForms other; // Outlook's third address
+    std::string birth[3]; // Thunderbird's year, month and day
+    std::string_view birthColumns[3];
+};
+
+void ValueCell(CContactBuilder& builder, const CCsvValueColumn& column, std::string_view header,
+               std::string strCell, CRowValues& row) {
+    CReadValue value;
+    value.kind = column.kind;
+    value.strType = column.pszType;
+    value.strLabel = column.pszLabel;
+    switch (column.format) {
+    case CsvValueFormat::text:
+        if (column.kind == EValueKind::namePrefix || column.kind == EValueKind::nameSuffix) {
+            (column.kind == EValueKind::namePrefix ? row.strPrefix : row.strSuffix) = strCell;
+        }
+        value.strText = std::move(strCell);
+        DeliverValue(builder, std::move(value));
+        return;
+    case CsvValueFormat::isoDate:
+    case CsvValueFormat::outlookDate:
+        if (ReadCsvDate(column.format, strCell, value.strText)) {
+            builder.AddValue(std::move(value));
+        } else if (strCell != "0/0/00") { // Outlook's date of none
+            builder.AddToNote(std::string(header), strCell);
+        }
+        return;
+    case CsvValueFormat::birthYear:
+    case CsvValueFormat::birthMonth:
+    case CsvValueFormat::birthDay: {
+        const int nAt = static_cast<int>(column.format) - static_cast<int>(CsvValueFormat::birthYear);
+        row.birth[nAt] = std::move(strCell);
+        row.birthColumns[nAt] = header;
+        return;
+    }
+    case CsvValueFormat::addressPart:
+        row.other.pieces.push_back({column.nPart, header, std::move(strCell)});
+        return;
+    case CsvValueFormat::categories:
+    case CsvValueFormat::googleGroups: {
+        const bool bGoogle = column.format == CsvValueFormat::googleGroups;
+        const std::string strSeparator = bGoogle ? " ::: " : ";";
+        for (size_t nStart = 0; nStart <= strCell.size();) {
+            size_t nEnd = std::min(strCell.find(strSeparator, nStart), strCell.size());
+            std::string strGroup = strCell.substr(nStart, nEnd - nStart);
+            nStart = nEnd + strSeparator.size();
+            // Google marks its own groups with "* "; every contact is in "My Contacts".
+            if (bGoogle && strGroup.compare(0, 2, "* ") == 0) {
+                strGroup.erase(0, 2);
+                strGroup = LowerUtf8(strGroup) == "mycontacts" ? std::string() : strGroup;
+            }
+            value.strText = bGoogle ? strGroup : Collapsed(strGroup);
+            builder.AddValue(value);
+        }
+        return;
+    }
+    }
+}
+
+// The values made of several cells, once the row is read.
+void FinishRowValues(CContactBuilder& builder, CRowValues& row) {
+    if (!row.other.pieces.empty()) {
+        CReadValue other;
+        other.kind = EValueKind::address;
+        other.strType = "other";
+        TakeAddress(builder, row.other, other.parts);
+        DeliverValue(builder, std::move(other));
+    }
+    const std::string* birth = row.birth;
+    if (birth[0].empty() && birth[1].empty() && birth[2].empty()) {
+        return;
+    }
+    CReadValue date;
+    date.kind = EValueKind::date;
+    date.strType = "birthday";
+    const std::string strMonthDay = birth[1] + "/" + birth[2] + (birth[0].empty() ? "" : "/" + birth[0]);
+    if (ReadCsvDate(CsvValueFormat::outlookDate, strMonthDay, date.strText)) {
+        builder.AddValue(std::move(date));
+        return;
+    }
+    for (int n = 0; n < 3; ++n) {
+        builder.AddToNote(std::string(row.birthColumns[n]), birth[n]);
+    }
 }
 
 } // namespace
@@ -292,8 +237,10 @@ CCsvRowMapper::CCsvRowMapper(const std::vector<std::string>& header, const CStri
         m_columns.push_back(pColumn);
         std::string strGroup, strPart;
         const bool bGroup = SplitGroupColumn(header[i], strGroup, strPart);
-        m_bKnownHeader = m_bKnownHeader || pKnown || bGroup;
-        m_unknownColumns.push_back(!pKnown && !bGroup && !IsProgramColumn(header[i]));
+        const CCsvValueColumn* pValue = pKnown || bGroup ? nullptr : FindCsvValueColumn(header[i]);
+        m_valueColumns.push_back(pValue);
+        m_bKnownHeader = m_bKnownHeader || pKnown || bGroup || pValue;
+        m_unknownColumns.push_back(!pKnown && !bGroup && !pValue && !IsProgramColumn(header[i]));
         if (pColumn && pColumn->target == CsvTarget::field) {
             m_bHasColumn[pColumn->nField] = true;
         }
@@ -338,8 +285,9 @@ void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, C
                         CImportReport& report) const {
     CContactBuilder builder(report, m_strFile, nLine);
     CAddressForms addresses[CContact::kFieldCount];
-    std::map<std::string, Attributes> groups;
-    std::string strDisplay, strMiddle, strNotes;
+    std::map<std::string, CGroupCells, CGroupOrder> groups;
+    CRowValues row;
+    std::string strDisplay, strNotes;
     for (size_t i = 0; i < cells.size(); ++i) {
         if (cells[i].empty()) {
             continue;
@@ -353,7 +301,9 @@ void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, C
         const CCsvGuess* pGuess = m_guesses[i];
         int nGuessed = pGuess ? (m_workColumns[i] ? pGuess->nWorkField : pGuess->nField) : -1;
         std::string strGroup, strPart;
-        if (!pColumn && SplitGroupColumn(m_header[i], strGroup, strPart)) {
+        if (!pColumn && m_valueColumns[i]) {
+            ValueCell(builder, *m_valueColumns[i], m_header[i], std::move(strValue), row);
+        } else if (!pColumn && SplitGroupColumn(m_header[i], strGroup, strPart)) {
             groups[strGroup][strPart] = strValue;
         } else if (!pColumn && pGuess && FitsShape(pGuess->shape, strValue) &&
                    !builder.IsFieldSet(nGuessed)) {
@@ -372,20 +322,28 @@ void CCsvRowMapper::Map(const std::vector<std::string_view>& cells, int nLine, C
         } else if (pColumn->target == CsvTarget::displayName) {
             strDisplay = std::move(strValue);
         } else if (pColumn->target == CsvTarget::middleName) {
-            strMiddle = std::move(strValue);
+            row.strMiddle = strValue;
+            builder.AddValue({EValueKind::middleName, std::string(), std::string(), std::move(strValue), {}});
         } else if (strValue != pColumn->pszEmpty) {
             builder.AddToNote(m_header[i], strValue);
         }
     }
     for (int nField : {CContact::fieldHomeAddress, CContact::fieldOfficeAddress}) {
-        builder.SetField(nField, TakeAddress(builder, addresses[nField]));
+        CReadValue address;
+        address.kind = EValueKind::address;
+        address.strType = nField == CContact::fieldHomeAddress ? "home" : "work";
+        const std::string strText = TakeAddress(builder, addresses[nField], address.parts);
+        // The field's parts, where they are more than a street, are kept beside it.
+        if (builder.SetField(nField, strText) && strText != address.parts[addressStreet]) {
+            builder.AddValue(std::move(address));
+        }
     }
-    for (const auto& group : groups) {
-        Group(builder, group.first, group.second);
+    for (auto& group : groups) {
+        ReadGoogleGroup(builder, group.first, std::move(group.second));
     }
+    FinishRowValues(builder, row);
     builder.AppendNote(TakeCarried(builder, m_bHasColumn, strNotes));
-    builder.ApplyDisplayName(strDisplay, strMiddle);
-    builder.AddToNote("Middle name", strMiddle);
+    builder.ApplyDisplayName(strDisplay, row.strMiddle, row.strPrefix, row.strSuffix);
     // Finished where it stays, instead of moved there.
     const int nContacts = contacts.GetSize();
     contacts.SetSize(nContacts + 1);

@@ -1,6 +1,7 @@
 // CCsvRowMapper: turns the rows of one CSV file into contacts by the names in its header row.
-// Known columns fill their fields, Google's numbered groups ("Phone 2 - Value") go by their
-// types, and an address that a file gives both whole and in parts is written once. For a header
+// Known columns fill their fields or give further values (a second number, a birthday, the
+// categories), Google's numbered groups ("Phone 2 - Value") go by their types and labels, and
+// an address that a file gives both whole and in parts is written once. For a header
 // no table knows, columns whose names say what they hold (a name, an e-mail address, a phone)
 // fill those fields where the values fit; every other value goes into the note under its
 // column's name. One object per file; it keeps no state between rows.
@@ -15,6 +16,7 @@
 
 struct CCsvReadColumn;
 struct CCsvGuess;
+struct CCsvValueColumn;
 
 class CCsvRowMapper {
 public:
@@ -35,6 +37,7 @@ private:
     std::vector<std::string> m_header;
     std::vector<const CCsvReadColumn*> m_columns;  // nullptr where no table knows the column
     std::vector<const CCsvGuess*> m_guesses;       // for the columns no table knows
+    std::vector<const CCsvValueColumn*> m_valueColumns; // columns of further values
     std::vector<bool> m_unknownColumns;            // neither a table's nor one of a group
     std::vector<bool> m_workColumns;               // guessed columns whose names say "work"
     bool m_bHasColumn[CContact::kFieldCount] = {}; // fields the file has a column for

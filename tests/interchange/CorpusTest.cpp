@@ -223,11 +223,62 @@ const CorpusCase g_cases[] = {
       {C::fieldHomeAddress, "1 Home Road\\r\\nHometown"},
       {C::fieldNote,
        "Address 1 - Postal Code: 11111\\r\\nAddress 1 - Country: Homeland\\r\\n"
-       "Address 1 - Neighborhood: Old Town\\r\\nWeb page (profile): http://profile.example/ana"}},
+       "Address 1 - Neighborhood: Old Town"}},
      1,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     "web \"Profile\": http://profile.example/ana"},
+    // Google's numbered groups become values with their types, or with the user's own labels;
+    // the first of a kind whose field is free fills it, and "* myContacts" is no group.
+    {"csv/google_groups.csv",
+     0,
+     {{C::fieldFirstName, "Ana"},
+      {C::fieldLastName, "Silva"},
+      {C::fieldCompany, "Acme"},
+      {C::fieldJobTitle, "Engineer"},
+      {C::fieldHomePhone, "+1 555 0100"},
+      {C::fieldMobile, "+1 555 0101"},
+      {C::fieldHomeEMail, "ana@example.com"},
+      {C::fieldOfficeEMail, "ana@work.example"},
+      {C::fieldHomeAddress, "1 Home Road\\r\\nHometown, 11111\\r\\nHomeland"},
+      {C::fieldNote, "Met at the fair"}},
+     1,
+     0,
+     0,
+     0,
+     nullptr,
+     "middlename: Maria\nnameprefix: Dr.\nnamesuffix: PhD\ndate birthday: --03-14\ngroup: Chess Club\n"
+     "group: starred\naddress home: ||1 Home Road|Hometown||11111|Homeland\ncustom \"Shoe size\": 38\n"
+     "email home: ana2@example.com\ndate anniversary: 2005-06-15\ndate \"Graduation\": 2003-07-01\n"
+     "messaging skype \"Work\": ana.silva\ndepartment: Sales\nphone \"Boat\": +1 555 0199\n"
+     "related spouse: Rui Silva\nweb \"Blog\": http://blog.example"},
+    // Outlook's further columns become values; the third address stands beside the home one, and
+    // a column without a place ("Children") stays in the note.
+    {"csv/outlook_further.csv",
+     0,
+     {{C::fieldFirstName, "John"},
+      {C::fieldLastName, "Public"},
+      {C::fieldCompany, "Acme"},
+      {C::fieldJobTitle, "Manager"},
+      {C::fieldHomeAddress, "1 Home Road"},
+      {C::fieldOfficePhone, "+1 555 0102"},
+      {C::fieldHomePhone, "+1 555 0100"},
+      {C::fieldMobile, "+1 555 0101"},
+      {C::fieldHomeEMail, "john@example.com"},
+      {C::fieldNote, "Met at the fair\\r\\nChildren: Tom, Tim"}},
+     1,
+     0,
+     0,
+     0,
+     nullptr,
+     "nameprefix: Mr.\nmiddlename: Q.\nnamesuffix: Jr.\ndepartment: Sales\nphone work: +1 555 0112\n"
+     "phone home,fax: +1 555 0113\nphone home: +1 555 0110\nphone other: +1 555 0114\n"
+     "phone pager: +1 555 0115\ndate anniversary: 2005-06-15\nrelated assistant: Ann Aide\n"
+     "date birthday: 1970-03-14\ngroup: Family\ngroup: Chess Club\nemail: john3@example.com\n"
+     "related manager: Mia Boss\nrelated spouse: Jane Public\ncustom \"User 1\": Blue\n"
+     "address other: ||9 Side St|Sidetown||33333"},
     // Outlook.com's whole addresses beside their parts; a box number "111" is no part of "11111".
     {"csv/outlook_com_addresses.csv",
      0,
@@ -239,7 +290,10 @@ const CorpusCase g_cases[] = {
      1,
      0,
      0,
-     0},
+     0,
+     nullptr,
+     // The office address's text is its parts: they are kept beside it.
+     "address work: ||2 Work Street|Worktown"},
     // One stray quote: its row keeps it as text and the rows after it are rows; a quoted value
     // over two lines that closes where its cell ends stays one value.
     {"csv/unbalanced_quote.csv",
@@ -354,21 +408,16 @@ TEST(InterchangeCorpusTest, Utf16WithoutAMarkIsReadInEitherByteOrder) {
 }
 
 // Outlook writes its header row in the user's language (and the file in the user's code page,
-// or with a semicolon where the regional settings say so); the same contact comes out of each.
-// Columns without a field keep their own names in the note.
+// or with a semicolon where the regional settings say so); the same contact comes out of each,
+// its title, middle name and department as values.
 TEST(InterchangeCorpusTest, OutlookHeadersInOtherLanguagesGiveTheSameContact) {
     struct Language {
         const char* pszFile;
-        const char* pszTitleColumn;
-        const char* pszDepartmentColumn;
+        bool bTitleInNote; // French names the job title's column "Titre" too
     } const languages[] = {
-        {"csv/outlook_de.csv", "Anrede", "Abteilung"},
-        {"csv/outlook_fr.csv", "Titre", "Service"},
-        {"csv/outlook_es.csv", "Title", "Department"},
-        {"csv/outlook_it.csv", "Titolo", "Reparto"},
-        {"csv/outlook_nl.csv", "Titel", "Afdeling"},
-        {"csv/outlook_pt_br.csv", "Tratamento", "Departamento"},
-        {"csv/outlook_pt_pt.csv", "T\xC3\xADtulo", "Departamento"},
+        {"csv/outlook_de.csv", false},    {"csv/outlook_fr.csv", true}, {"csv/outlook_es.csv", false},
+        {"csv/outlook_it.csv", false},    {"csv/outlook_nl.csv", false}, {"csv/outlook_pt_br.csv", false},
+        {"csv/outlook_pt_pt.csv", false},
     };
     for (const Language& language : languages) {
         SCOPED_TRACE(language.pszFile);
@@ -379,8 +428,11 @@ TEST(InterchangeCorpusTest, OutlookHeadersInOtherLanguagesGiveTheSameContact) {
             << strError.GetString();
         EXPECT_TRUE(report.warnings.empty());
         ASSERT_EQ(1, contacts.GetSize());
-        std::string strNote = std::string("Met at the fair\\r\\n") + language.pszTitleColumn + ": Dr.\\r\\n" +
-                              language.pszDepartmentColumn + ": Sales\\r\\nMiddle name: Maria";
+        std::string strNote = std::string("Met at the fair") + (language.bTitleInNote ? "\\r\\nTitre: Dr." : "");
+        std::string strValues = std::string(language.bTitleInNote ? "" : "nameprefix: Dr.\n") +
+                                "middlename: Maria\ndepartment: Sales\n"
+                                "address home: ||1 Home Road|Hometown||11111|Homeland\n"
+                                "address work: ||2 Work Street|Worktown|WR|22222|Workland";
         ExpectFields(contacts[0],
                      {{C::fieldFirstName, "Ana"},
                       {C::fieldLastName, "Silva"},
@@ -396,6 +448,7 @@ TEST(InterchangeCorpusTest, OutlookHeadersInOtherLanguagesGiveTheSameContact) {
                       {C::fieldHomeAddress, "1 Home Road\\r\\nHometown, 11111\\r\\nHomeland"},
                       {C::fieldOfficeAddress, "2 Work Street\\r\\nWorktown, WR 22222\\r\\nWorkland"},
                       {C::fieldNote, strNote.c_str()}});
+        EXPECT_EQ(strValues, DescribeValues(contacts[0]));
     }
 }
 

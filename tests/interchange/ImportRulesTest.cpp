@@ -83,14 +83,17 @@ TEST(CsvReaderTest, Utf16WithItsMarkIsRead) {
 TEST(CsvReaderTest, ColumnsAreKnownByNameAndTheRestGoesIntoTheNote) {
     CImportReport report;
     CContactArray contacts =
-        ReadCsvText("Business City,Mobile Phone,Last Name,Home Phone 2,Business Street,Priority,Spouse\r\n"
-                    "Springfield,555 1,Doe,555 2,1 Main St,Normal,Kim\r\n",
+        ReadCsvText("Business City,Mobile Phone,Last Name,Home Phone 2,Business Street,Priority,Spouse,Hobby\r\n"
+                    "Springfield,555 1,Doe,555 2,1 Main St,Normal,Kim,Chess\r\n",
                     report);
     ASSERT_EQ(1, contacts.GetSize());
     EXPECT_STREQ("555 1", contacts[0].mobile.GetString());
+    EXPECT_STREQ("555 2", contacts[0].homephone.GetString()); // a second number, in the free field
     EXPECT_STREQ("1 Main St\\r\\nSpringfield", contacts[0].officeaddress.GetString());
-    EXPECT_STREQ("Home Phone 2: 555 2\\r\\nSpouse: Kim", contacts[0].note.GetString());
-    EXPECT_EQ(2, report.nMovedToNote);
+    EXPECT_STREQ("Hobby: Chess", contacts[0].note.GetString());
+    EXPECT_EQ("related spouse: Kim\naddress work: ||1 Main St|Springfield",
+              DescribeValues(contacts[0]));
+    EXPECT_EQ(1, report.nMovedToNote);
 }
 
 // A header that takes a few names of a program's and adds its own: the others are matched by

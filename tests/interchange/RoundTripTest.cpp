@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -222,6 +223,157 @@ TEST(InterchangeRoundTripTest, OutlookCarriesInTheNoteOnlyTheFieldsThatHaveValue
     for (int n = 0; n < 2; ++n) {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
             EXPECT_EQ(contacts[n].FieldAt(f), back[n].FieldAt(f)) << n << " " << CContact::FieldTag(f);
+        }
+    }
+}
+
+// The cells of a CSV file's header row and first row, by column name.
+std::map<std::string, std::string> FirstRow(const std::string& strFile) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool bQuoted = false;
+    for (size_t i = strFile.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; i < strFile.size() && rows.size() < 3; ++i) {
+        const char c = strFile[i];
+        if (bQuoted && c == '"' && i + 1 < strFile.size() && strFile[i + 1] == '"') {
+            rows.back().back() += c;
+            ++i;
+        } else if (c == '"') {
+            bQuoted = !bQuoted;
+        } else if (!bQuoted && c == ',') {
+            rows.back().emplace_back();
+        } else if (!bQuoted && c == '\r') {
+            rows.emplace_back(1);
+            ++i;
+        } else {
+            rows.back().back() += c;
+        }
+    }
+    std::map<std::string, std::string> cells;
+    for (size_t i = 0; i < rows[0].size() && i < rows[1].size(); ++i) {
+        cells[rows[0][i]] = rows[1][i];
+    }
+    return cells;
+}
+
+std::vector<CContactValue> SortedValues(std::vector<CContactValue> list) {
+    std::sort(list.begin(), list.end(), [](const CContactValue& a, const CContactValue& b) {
+        return std::make_tuple(a.kind, a.type.GetStdString(), a.label.GetStdString(), a.text.GetStdString()) <
+               std::make_tuple(b.kind, b.type.GetStdString(), b.label.GetStdString(), b.text.GetStdString());
+    });
+    return list;
+}
+
+// Every kind of further value comes back from each CSV set as it went: in the set's own columns
+// where it has them, else from the note's block, which the note loses again; a note that ends
+// like the block keeps its lines. A card's kept line and a photo are no CSV's business.
+TEST(InterchangeRoundTripTest, EveryFurtherValueComesBackFromEveryCsvSet) {
+    typedef EValueKind K;
+    const std::vector<CContactValue> values = {
+        {K::phone, "mobile", "", "+49 170 1"},
+        {K::phone, "work,fax", "", "2"},
+        {K::phone, "pager", "Boat; &quote;Kiel&quote;", "3"},
+        {K::phone, "pager", "", "3b"},
+        {K::phone, "home", "", "555 2"},
+        {K::phone, "home,fax", "", "4"},
+        {K::phone, "video", "", "5 ::: 6"},
+        {K::email, "", "", "jo3@example.org"},
+        {K::email, "work", "", "jo@example.org"},
+        {K::email, "", "Old, unused", "jo@old.example"},
+        {K::web, "home", "", "https://example.org/a,b;c"},
+        {K::address, "work", "", "Box 1\x1F" "Floor 2\x1F" "2 Main St\\r\\nBack door\x1FTown\x1FState\x1F" "12345\x1FLand"},
+        {K::address, "other", "", "\x1F\x1F" "9 Side St\x1FSidetown"},
+        {K::messaging, "skype", "", "jo.doe"},
+        {K::messaging, "aim", "", "jo.aim"},
+        {K::messaging, "Signal", "Phone", "+49 170 1"},
+        {K::namePrefix, "", "", "Dr."},
+        {K::middleName, "", "", "Q."},
+        {K::nameSuffix, "", "", "Jr."},
+        {K::department, "", "", "Sales; North"},
+        {K::department, "", "", "Team 2"},
+        {K::date, "birthday", "", "1980-02-29"},
+        {K::date, "anniversary", "", "--06-15"},
+        {K::date, "", "First met", "2001-01-01"},
+        {K::related, "spouse", "", "Al Doe"},
+        {K::related, "manager", "", "Mo"},
+        {K::related, "colleague", "", "Bo"},
+        {K::custom, "", "Shoe size", "44"},
+        {K::custom, "", "User 1", "u1"},
+        {K::custom, "", "Custom 2", "c2"},
+        {K::custom, "", "Path", "C:\\temp\\r\\nline &quote;2&quote;"},
+        {K::group, "", "", "Chess, club"},
+        {K::group, "", "", "Family"},
+        {K::group, "", "", "A;B"},
+        {K::cardProperty, "", "", "X-PHONETIC-LAST-NAME:Doe"},
+        {K::photo, "", "", "jo.jpg"},
+    };
+    CContactArray contacts;
+    // Every field holds a value, which a value of its kind would otherwise fill on the way back.
+    CContact contact = AwkwardContacts(1, 11)[0];
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        if (contact.FieldAt(f).IsEmpty()) {
+            contact.FieldAt(f) = "x";
+        }
+    }
+    contact.values = values;
+    contacts.Add(contact);
+    CContact noteLikeBlock = contact; // a note whose last line reads like a value's
+    noteLikeBlock.values.clear();
+    noteLikeBlock.note = "Group: mine";
+    contacts.Add(noteLikeBlock);
+    noteLikeBlock.values = {{K::group, "", "", "A;B"}};
+    noteLikeBlock.note = "Further values:\\r\\nDate: 2001";
+    contacts.Add(noteLikeBlock);
+    std::vector<CContactValue> expected;
+    for (const CContactValue& value : values) {
+        if (value.kind != K::cardProperty && value.kind != K::photo) {
+            expected.push_back(value);
+        }
+    }
+    // Where each set's columns hold a value: column, cell.
+    const std::map<CsvColumns, std::vector<std::pair<const char*, const char*>>> columns = {
+        {CsvColumns::outlook,
+         {{"Title", "Dr."}, {"Middle Name", "Q."}, {"Suffix", "Jr."}, {"Department", "Sales; North"},
+          {"Home Phone 2", "555 2"}, {"Pager", "3b"}, {"Home Fax", "4"}, {"E-mail 3 Address", "jo3@example.org"},
+          {"Birthday", "2/29/1980"}, {"Anniversary", "6/15"}, {"Categories", "Chess, club;Family"},
+          {"Spouse", "Al Doe"}, {"Manager's Name", "Mo"}, {"Other Street", "9 Side St"},
+          {"Other City", "Sidetown"}, {"User 1", "u1"}}},
+        {CsvColumns::google,
+         {{"Name Prefix", "Dr."}, {"Additional Name", "Q."}, {"Name Suffix", "Jr."}, {"Birthday", "1980-02-29"},
+          {"Group Membership", "* myContacts ::: Chess, club ::: Family ::: A;B"},
+          {"Organization 1 - Department", "Sales; North"}, {"Phone 5 - Type", "Mobile"},
+          {"Phone 7 - Type", "Pager"}, {"Phone 9 - Type", "Home Fax"}, {"E-mail 4 - Type", "Work"},
+          {"E-mail 5 - Type", "Old, unused"}, {"Address 3 - Extended Address", "Floor 2"},
+          {"IM 1 - Service", "Skype"}, {"IM 3 - Type", "Phone"}, {"IM 3 - Service", "Signal"},
+          {"Event 1 - Type", "Anniversary"}, {"Event 2 - Type", "First met"}, {"Relation 1 - Type", "Spouse"},
+          {"Custom Field 1 - Type", "Shoe size"}, {"Website 3 - Type", "Home Page"}}},
+        {CsvColumns::thunderbird,
+         {{"Pager Number", "3b"}, {"Department", "Sales; North"}, {"Birth Year", "1980"}, {"Birth Month", "02"},
+          {"Birth Day", "29"}, {"Screen Name", "jo.aim"}, {"Custom 2", "c2"}}},
+    };
+    for (const auto& set : columns) {
+        SCOPED_TRACE(static_cast<int>(set.first));
+        const std::string strFile = BuildCsv(contacts, set.first);
+        const std::map<std::string, std::string> cells = FirstRow(strFile);
+        for (const auto& column : set.second) {
+            auto found = cells.find(column.first);
+            ASSERT_TRUE(found != cells.end()) << column.first;
+            EXPECT_EQ(column.second, found->second) << column.first;
+        }
+        CContactArray back;
+        CImportReport report;
+        CString strError;
+        ASSERT_TRUE(ReadCsv(strFile, "file", back, report, strError)) << strError.GetString();
+        ASSERT_EQ(contacts.GetSize(), back.GetSize());
+        EXPECT_EQ(0, report.nMovedToNote);
+        for (int n = 0; n < contacts.GetSize(); ++n) {
+            for (int f = 0; f < CContact::kFieldCount; ++f) {
+                EXPECT_EQ(contacts[n].FieldAt(f), back[n].FieldAt(f)) << n << " " << CContact::FieldTag(f);
+            }
+            CContact want = contacts[n];
+            want.values = n == 0 ? expected : want.values;
+            CContact got = back[n];
+            got.values = SortedValues(got.values);
+            want.values = SortedValues(want.values);
+            EXPECT_EQ(DescribeValues(want), DescribeValues(got)) << "contact " << n << "\n" << strFile;
         }
     }
 }
