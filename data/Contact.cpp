@@ -163,6 +163,40 @@ bool HasType(const CString& strTypes, const char* pszType) {
 
 } // namespace
 
+CContactValue FieldValueOf(int nField, const CString& strStored) {
+    typedef CContact C;
+    struct CFieldKind {
+        int nField;
+        EValueKind kind;
+        const char* pszType;
+    };
+    static const CFieldKind s_kinds[] = {
+        {C::fieldHomePhone, EValueKind::phone, "home"},     {C::fieldMobile, EValueKind::phone, "mobile"},
+        {C::fieldOfficePhone, EValueKind::phone, "work"},   {C::fieldOfficeFax, EValueKind::phone, "work,fax"},
+        {C::fieldHomeEMail, EValueKind::email, "home"},     {C::fieldOfficeEMail, EValueKind::email, "work"},
+        {C::fieldHomeWWW, EValueKind::web, "home"},         {C::fieldOfficeWWW, EValueKind::web, "work"},
+        {C::fieldHomeAddress, EValueKind::address, "home"}, {C::fieldOfficeAddress, EValueKind::address, "work"},
+    };
+    CContactValue value;
+    std::string strLabel = C::FieldLabel(nField); // a name or the company: a label of its own
+    strLabel[0] = static_cast<char>(strLabel[0] >= 'a' && strLabel[0] <= 'z' ? strLabel[0] - 'a' + 'A' : strLabel[0]);
+    value.label = CString(strLabel);
+    value.text = strStored;
+    for (const CFieldKind& fieldKind : s_kinds) {
+        if (fieldKind.nField == nField) {
+            value.kind = fieldKind.kind;
+            value.type = fieldKind.pszType;
+            value.label.Empty();
+        }
+    }
+    if (value.kind == EValueKind::address) {
+        CString parts[kAddressPartCount];
+        parts[addressStreet] = strStored; // the whole address, as in the field
+        value.SetAddressParts(parts);
+    }
+    return value;
+}
+
 int FieldOfValue(const CContactValue& value) {
     typedef CContact C;
     if (value.kind == EValueKind::custom) {

@@ -90,6 +90,12 @@ int FieldAddressParts(const CContact& contact, int nField);
 // otherwise stand beside it as a second, outdated address.
 void DropOutdatedAddressParts(const CContact& before, CContact& after);
 
+// A field's value as a further value of the field's kind, for a second value that finds the
+// field taken: a number, e-mail address or web page with the field's types, an address whole
+// in its street, a name, the company or the job title as a custom value under the field's
+// label. strStored is in stored form; the note has no kind (a custom value "Note").
+CContactValue FieldValueOf(int nField, const CString& strStored);
+
 // The field a further value would fill where that field is empty, as a card's property of its
 // types fills it: for a number the most specific of fax (at work), mobile, work and home, a plain
 // one the home phone, and none for a pager, a fax at home or another kind of line; for an e-mail

@@ -119,12 +119,6 @@ bool IsValueHeld(const CContact& contact, int nField, const CString& strValue, s
            IsPartOfName(contact, nField, strValue) || Contains(note, strValue.GetStdString());
 }
 
-// "Office address": the field's label as a note line or a list starts it.
-CString CapitalLabel(int nField) {
-    CString strLabel = CContact::FieldLabel(nField);
-    return CString(UpperUtf8(strLabel.Left(1).GetStdString()).c_str()) + strLabel.Mid(1);
-}
-
 } // namespace
 
 bool IsSameValue(int nField, const CString& strA, const CString& strB) {
@@ -238,7 +232,7 @@ void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts) {
         for (int f = 0; f < CContact::fieldNote; ++f) {
             const CString& strValue = contact.FieldAt(f);
             if (!IsValueHeld(merged, f, strValue, merged.note.GetStdString())) {
-                AppendLine(merged.note, CapitalLabel(f) + ": " + strValue);
+                AddMissingValues(merged, {FieldValueOf(f, strValue)});
             }
         }
     }
@@ -267,7 +261,7 @@ std::vector<int> MergeInto(CContact& contact, const CContact& other, CMergeMemo&
         if (contact.FieldAt(f).IsEmpty()) {
             contact.FieldAt(f) = strValue;
         } else {
-            AppendLine(contact.note, CapitalLabel(f) + ": " + strValue);
+            AddMissingValues(contact, {FieldValueOf(f, strValue)});
         }
         memo.added.insert(strValue.GetStdString());
         gained.push_back(f);

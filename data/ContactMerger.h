@@ -1,9 +1,10 @@
 // Several contacts that are one person made into one, without losing a value. Each field takes
 // its one value, or, where the contacts differ, the value chosen for it; by default the longest
 // (the most complete), the earliest contact's among equally long ones; the first and the last
-// name come together from the first contact that has a name. Every other value goes
-// into the note on a line of its own under the field's label ("Mobile: 0171 555"), unless the
-// note or a field of its kind holds it already; the notes themselves are joined. Values of a name
+// name come together from the first contact that has a name. Every other value becomes a
+// further value of its field's kind (a second mobile number, a company under the label
+// "Company"), unless the note, a field of its kind or a value holds it already; the notes
+// themselves are joined. Values of a name
 // that only restate the merged name (the same words in another order, case or accent) are the
 // name and need no line. One value written two ways (IsSameValue) is one value: the merged
 // contact keeps the first contact's spelling of it. The further values of every contact are kept
@@ -23,9 +24,9 @@ using CMergeChoices = std::vector<int>;
 // The contacts in the order given; the merged contact in stored form, with the first one's id.
 CContact MergeContacts(const std::vector<CContact>& contacts, const CMergeChoices& choices = CMergeChoices());
 
-// Adds to the merged contact's note every value of the contacts that it holds nowhere, each
-// note whole and each other value under its field's label, and to its further values every one
-// it lacks: what keeps a merged contact that was changed afterwards (another value taken, an
+// Adds to the merged contact every value of the contacts that it holds nowhere, each note whole
+// to its note and each other value as a further value of its field's kind, and to its further
+// values every one it lacks: what keeps a merged contact that was changed afterwards (another value taken, an
 // edit) from losing one.
 void KeepEveryValue(CContact& merged, const std::vector<CContact>& contacts);
 
@@ -43,7 +44,7 @@ bool IsSameValue(int nField, const CString& strA, const CString& strB);
 // Merges other into contact as the merge of the two keeps contact's values: a value of other
 // that contact holds nowhere (not in its field, nor in another phone field for a number or
 // another e-mail field for an address, nor in the name or the note) fills its field when that is
-// empty, and otherwise goes into the note under the field's label; other's note is added unless
+// empty, and otherwise becomes a further value of the field's kind; other's note is added unless
 // contact's holds it; a further value of other that contact lacks is added to its values.
 // Returns the fields of other whose values contact gained, in field order (fieldNote for the
 // note, then kFurtherValues for further values); empty when contact held everything already and

@@ -143,14 +143,6 @@ private:
     bool m_bStarted = false;
 };
 
-std::string Capitalised(const char* psz) {
-    std::string str(psz);
-    if (!str.empty() && str[0] >= 'a' && str[0] <= 'z') {
-        str[0] = static_cast<char>(str[0] - 'a' + 'A');
-    }
-    return str;
-}
-
 } // namespace
 
 std::string Join(std::initializer_list<std::string_view> texts, const char* pszSeparator) {
@@ -296,28 +288,11 @@ CContactBuilder::CContactBuilder(CImportReport& report, const CString& strFile, 
 }
 
 CReadValue ValueOfField(int nField, std::string strText) {
-    typedef CContact C;
-    struct CFieldKind {
-        int nField;
-        EValueKind kind;
-        const char* pszType;
-    };
-    static const CFieldKind s_kinds[] = {
-        {C::fieldHomePhone, EValueKind::phone, "home"},    {C::fieldMobile, EValueKind::phone, "mobile"},
-        {C::fieldOfficePhone, EValueKind::phone, "work"},  {C::fieldOfficeFax, EValueKind::phone, "work,fax"},
-        {C::fieldHomeEMail, EValueKind::email, "home"},    {C::fieldOfficeEMail, EValueKind::email, "work"},
-        {C::fieldHomeWWW, EValueKind::web, "home"},        {C::fieldOfficeWWW, EValueKind::web, "work"},
-        {C::fieldHomeAddress, EValueKind::address, "home"}, {C::fieldOfficeAddress, EValueKind::address, "work"},
-    };
+    const CContactValue kind = FieldValueOf(nField, CString());
     CReadValue value;
-    value.strLabel = Capitalised(CContact::FieldLabel(nField)); // a name or a company: a label of its own
-    for (const CFieldKind& fieldKind : s_kinds) {
-        if (fieldKind.nField == nField) {
-            value.kind = fieldKind.kind;
-            value.strType = fieldKind.pszType;
-            value.strLabel.clear();
-        }
-    }
+    value.kind = kind.kind;
+    value.strType = kind.type.GetStdString();
+    value.strLabel = kind.label.GetStdString();
     if (value.kind == EValueKind::address) {
         value.parts.resize(kAddressPartCount);
         value.parts[addressStreet] = std::move(strText); // the whole address, as in the field

@@ -1,7 +1,7 @@
 // A contact changed on both sides since the last synchronisation, made into one against the
 // version both sides last agreed on: a field changed on one side takes that change; a field
-// changed on both sides to different values keeps the local value, and the server's goes into the
-// note on a line of its own under the field's label, so no value is lost. Notes changed on both
+// changed on both sides to different values keeps the local value, and the server's becomes a
+// further value of the field's kind, so no value is lost. Notes changed on both
 // sides are joined. Further values merge one by one: a value added on either side is kept (a
 // number added on each side keeps both), one removed on either side goes, and a value changed
 // on a side is that side's removal of the old one and addition of the new.

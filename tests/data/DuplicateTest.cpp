@@ -103,31 +103,36 @@ TEST(DuplicateTest, GroupsFollowChainsAndStayLinearForOneName) {
     EXPECT_EQ((std::vector<int>{7, 20000}), groups[0].contacts);
 }
 
-// Every value of every merged contact is found in the merged one: in its field, in the note, or
-// (a name in other words) as the merged name itself.
+// Every value of every merged contact is found in the merged one: in its field, as a further
+// value of its field's kind, in the note, or (a name in other words) as the merged name itself.
 TEST(DuplicateTest, MergingKeepsEveryValue) {
+    typedef CContact C;
     const struct {
         std::vector<const char*> specs;
         std::vector<const char*> notes;
         CMergeChoices choices;
         const char* pszMobile;
         const char* pszNote;
+        std::vector<CContactValue> values;
     } cases[] = {
         {{"Anna|Meier|||0171 555", "Meier|Anna|Acme||0171 5550"},
          {"", ""},
          {},
          "0171 5550",
-         "Mobile: 0171 555"},
+         "",
+         {FieldValueOf(C::fieldMobile, "0171 555")}},
         {{"Anna|Meier|||0171 555", "Anna|Meier|Acme||0171 5550"},
          {"met in Rome", "met in Rome\\r\\nlikes tea"},
          {-1, -1, -1, -1, -1, -1, 0},
          "0171 555",
-         "met in Rome\\r\\nlikes tea\\r\\nMobile: 0171 5550"},
+         "met in Rome\\r\\nlikes tea",
+         {FieldValueOf(C::fieldMobile, "0171 5550")}},
         {{"Anna|Meier||1|||a@x.org", "Anna|Meier||2|||b@x.org", "Anna|Meier||1"},
          {"Home phone: 2", "", ""},
          {},
          "",
-         "Home phone: 2\\r\\nHome e-mail: b@x.org"},
+         "Home phone: 2",
+         {FieldValueOf(C::fieldHomeEMail, "b@x.org")}},
     };
     for (const auto& c : cases) {
         std::vector<CContact> contacts;
@@ -139,11 +144,14 @@ TEST(DuplicateTest, MergingKeepsEveryValue) {
         SCOPED_TRACE(merged.note.GetStdString());
         EXPECT_STREQ(c.pszMobile, merged.mobile.GetString());
         EXPECT_STREQ(c.pszNote, merged.note.GetString());
+        EXPECT_TRUE(c.values == merged.values);
         for (const CContact& contact : contacts) {
             for (int f = 0; f < CContact::kFieldCount; ++f) {
                 const CString& strValue = contact.FieldAt(f);
+                const std::vector<CContactValue>& held = merged.values;
                 bool bKept = strValue.IsEmpty() || merged.FieldAt(f) == strValue ||
                              merged.note.Find(strValue) >= 0 ||
+                             std::find(held.begin(), held.end(), FieldValueOf(f, strValue)) != held.end() ||
                              ((f == CContact::fieldFirstName || f == CContact::fieldLastName) &&
                               (merged.firstname == strValue || merged.lastname == strValue));
                 EXPECT_TRUE(bKept) << CContact::FieldTag(f) << " " << strValue.GetString();
@@ -151,16 +159,17 @@ TEST(DuplicateTest, MergingKeepsEveryValue) {
         }
     }
     // A merged contact changed afterwards (another number typed, the note emptied) gets back
-    // into its note what it no longer holds, and nothing twice.
+    // what it no longer holds, and nothing twice.
     std::vector<CContact> contacts = {Parse("Anna|Meier|||0171 555"), Parse("Anna|Meier|||0171 5550")};
     contacts[1].note = "likes tea";
     CContact changed = MergeContacts(contacts);
     changed.mobile = "0171 9";
     changed.note = "Mobile: 0171 5550";
-    KeepEveryValue(changed, contacts);
-    EXPECT_STREQ("Mobile: 0171 5550\\r\\nMobile: 0171 555\\r\\nlikes tea", changed.note.GetString());
-    KeepEveryValue(changed, contacts);
-    EXPECT_STREQ("Mobile: 0171 5550\\r\\nMobile: 0171 555\\r\\nlikes tea", changed.note.GetString());
+    for (int nTimes = 0; nTimes < 2; ++nTimes) {
+        KeepEveryValue(changed, contacts);
+        EXPECT_STREQ("Mobile: 0171 5550\\r\\nlikes tea", changed.note.GetString());
+        EXPECT_TRUE(changed.values == std::vector<CContactValue>{FieldValueOf(C::fieldMobile, "0171 555")});
+    }
 }
 
 // An import large enough to be read on several threads finds the holder of each contact as the
@@ -265,17 +274,19 @@ TEST(DuplicateTest, AValueWrittenTwoWaysIsMergedAsOne) {
         const CString& strKept = contacts[static_cast<size_t>(std::max(nChoice, 0))].FieldAt(c.nField);
         const CString& strOther = contacts[nChoice == 1 ? 0 : 1].FieldAt(c.nField);
         EXPECT_EQ(strKept, merged.FieldAt(c.nField));
-        EXPECT_EQ(c.bSame, merged.note.IsEmpty()) << merged.note.GetString();
-        EXPECT_EQ(c.bSame, merged.note.Find(strOther) < 0) << merged.note.GetString();
+        EXPECT_TRUE(merged.note.IsEmpty()) << merged.note.GetString();
+        const std::vector<CContactValue> other = {FieldValueOf(c.nField, strOther)};
+        EXPECT_EQ(c.bSame, merged.values.empty());
+        EXPECT_EQ(!c.bSame, merged.values == other);
         // Asked again, as after an edit of the merged contact, it adds nothing.
-        const CString strNote = merged.note;
+        const CContact before = merged;
         KeepEveryValue(merged, contacts);
-        EXPECT_EQ(strNote, merged.note);
+        EXPECT_TRUE(before.note == merged.note && before.values == merged.values);
     }
 }
 
-// A contact merged into another gains the values it lacks: in empty fields, else in the note,
-// and nothing that it holds anywhere already (a number in another phone field, an address in
+// A contact merged into another gains the values it lacks: in empty fields, else as further
+// values, and nothing that it holds anywhere already (a number in another phone field, an address in
 // another case, a value in the note, the name in another order).
 TEST(DuplicateTest, MergingIntoAContactAddsOnlyWhatItLacks) {
     typedef CContact C;
@@ -301,7 +312,7 @@ TEST(DuplicateTest, MergingIntoAContactAddsOnlyWhatItLacks) {
          "likes tea",
          {C::fieldHomePhone, C::fieldHomeEMail, C::fieldNote},
          "Anna|Meier||555 0100|||a@x.org",
-         "Home phone: 555 0200\\r\\nlikes tea"},
+         "likes tea"},
         {"Anna|Meier||555 0100||||A@X.org",
          "Mobile: 0171 5550100\\r\\nlikes tea",
          "Meier|Anna|||555-0100|0171 5550100|a@x.org",
@@ -322,6 +333,10 @@ TEST(DuplicateTest, MergingIntoAContactAddsOnlyWhatItLacks) {
             expected.note = c.pszResultNote;
         }
         EXPECT_EQ(c.gained, MergeInto(contact, other));
+        // A number in conflict is a further value of its field's kind.
+        const bool bConflict = std::find(c.gained.begin(), c.gained.end(), C::fieldHomePhone) != c.gained.end() &&
+                               !contact.homephone.IsEmpty() && contact.homephone != other.homephone;
+        EXPECT_EQ(bConflict, contact.values == std::vector<CContactValue>{FieldValueOf(C::fieldHomePhone, other.homephone)});
         for (int f = 0; f < C::kFieldCount; ++f) {
             EXPECT_STREQ(expected.FieldAt(f).GetString(), contact.FieldAt(f).GetString()) << C::FieldTag(f);
         }

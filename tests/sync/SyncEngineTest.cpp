@@ -174,9 +174,10 @@ TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
     EXPECT_EQ(1, first.summary.nSent); // Łukasz; Anna's e-mail went with her merged card
     ASSERT_TRUE(client.Find("Anna"));
     EXPECT_STREQ("anna@example.org", client.Find("Anna")->homeemail.GetString());
-    // Her number as the server wrote it, and as the book did in the note.
+    // Her number as the server wrote it, and as the book did as a further value.
     EXPECT_STREQ("+49 171 5550100", client.Find("Anna")->mobile.GetString());
-    EXPECT_NE(-1, client.Find("Anna")->note.Find("0171 5550100"));
+    const std::vector<CContactValue>& values = client.Find("Anna")->values;
+    EXPECT_NE(values.end(), std::find(values.begin(), values.end(), FieldValueOf(CContact::fieldMobile, "0171 5550100")));
     std::map<std::string, std::string> cards = ServerCards();
     ASSERT_EQ(3u, cards.size());
     const std::string& strAnna = cards[m_strBook + "anna.vcf"];
@@ -208,7 +209,7 @@ TEST_P(SyncEngineTest, FirstSyncLinksTheSamePersonAndSendsAndReceivesTheRest) {
 }
 
 // Changes on each side reach the other; a field changed on both keeps the local value and the
-// server's in the note; a contact deleted on one side and changed on the other stays.
+// server's as a further value; a contact deleted on one side and changed on the other stays.
 TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
     CClient client(*m_http, m_strBook);
     for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora", "Eve"}) {
@@ -250,7 +251,7 @@ TEST_P(SyncEngineTest, ChangesOnEachSideMeetAndConflictsLoseNothing) {
     ASSERT_TRUE(pAnna);
     EXPECT_STREQ("0171 111", pAnna->mobile.GetString());
     EXPECT_STREQ("anna@new.org", pAnna->homeemail.GetString());
-    EXPECT_NE(-1, pAnna->note.Find("0171 222"));
+    EXPECT_EQ(std::vector<CContactValue>{FieldValueOf(CContact::fieldMobile, "0171 222")}, pAnna->values);
     EXPECT_TRUE(client.Find("Bob") && client.Find("Bob")->company == "Acme");
     EXPECT_FALSE(client.Find("Carl"));
     EXPECT_FALSE(client.Find("Dora"));

@@ -1,5 +1,6 @@
 // What a sync remembers and how it merges a contact changed on both sides.
 #include "sync/SyncState.h"
+#include "data/ContactMerger.h"
 #include "support/TestFiles.h"
 #include "sync/ThreeWayMerge.h"
 
@@ -19,7 +20,7 @@ CContact Contact(const char* pszFirst, const char* pszMobile, const char* pszNot
 } // namespace
 
 // Each field takes the side that changed it; a field both changed keeps the local value and the
-// server's goes into the note, once.
+// server's becomes a further value, once; notes changed on both sides are joined.
 TEST(SyncStateTest, ThreeWayMergeKeepsEveryChangeAndLosesNoValue) {
     const struct {
         CContact base, local, server;
@@ -31,8 +32,9 @@ TEST(SyncStateTest, ThreeWayMergeKeepsEveryChangeAndLosesNoValue) {
         {Contact("Anna", "1"), Contact("Anne", "1"), Contact("Anna", "2"), "Anne", "2", "", 0},
         {Contact("Anna", "1"), Contact("Anna", "1"), Contact("Ann", "1", "new"), "Ann", "1", "new", 0},
         {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "2"), "Anna", "2", "", 0},
-        {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "3"), "Anna", "2", "Mobile: 3", 1},
-        {Contact("Anna", "1"), Contact("Anna", ""), Contact("Anna", "3"), "Anna", "", "Mobile: 3", 1},
+        {Contact("Anna", "1"), Contact("Anna", "2"), Contact("Anna", "3"), "Anna", "2", "", 1},
+        // Emptied here, changed there: the server's number, a value of the field's kind, fills it.
+        {Contact("Anna", "1"), Contact("Anna", ""), Contact("Anna", "3"), "Anna", "3", "", 1},
         // One number written two ways is neither a change nor a conflict.
         {Contact("Anna", "+1 425 555 0199"), Contact("Anna", "+1 425 555 0100"),
          Contact("Anna", "+14255550199"), "Anna", "+1 425 555 0100", "", 0},
@@ -50,6 +52,12 @@ TEST(SyncStateTest, ThreeWayMergeKeepsEveryChangeAndLosesNoValue) {
         EXPECT_STREQ(c.pszMobile, result.merged.mobile.GetString());
         EXPECT_STREQ(c.pszNote, result.merged.note.GetString());
         EXPECT_EQ(c.nConflicts, result.nConflicts);
+        // The server's number that lost stays, as a value.
+        const bool bLost = std::string(c.pszMobile) != c.server.mobile.GetStdString() && !c.server.mobile.IsEmpty() &&
+                           !IsSameValue(CContact::fieldMobile, c.server.mobile, c.pszMobile) &&
+                           !IsSameValue(CContact::fieldMobile, c.server.mobile, c.base.mobile);
+        EXPECT_EQ(bLost, result.merged.values ==
+                             std::vector<CContactValue>{FieldValueOf(CContact::fieldMobile, c.server.mobile)});
     }
 }
 

@@ -104,6 +104,8 @@ void CContactDlg::OnOK() {
         }
     }
     DropOutdatedAddressParts(m_stored, edited);
+    // Each field is the first value of its kind: an emptied field takes the next one.
+    MoveValuesToEmptyFields(edited);
     if (edited.IsEmpty()) {
         // A deletion that ended here was refused with the save: the next Save only saves.
         m_bDeleted = 0;
