@@ -128,6 +128,10 @@ std::string Describe(const CContact& contact) {
             str += std::string(" ") + CContact::FieldTag(f) + "=" + contact.FieldAt(f).GetStdString();
         }
     }
+    for (const CContactValue& value : contact.values) {
+        str += std::string(" ") + ValueElementName(value.kind) + "(" + value.type.GetStdString() +
+               ")=" + value.text.GetStdString();
+    }
     return str;
 }
 
@@ -243,6 +247,14 @@ std::vector<std::string> CHistoryRun::Seen(const CContact& copy, int nField) con
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         for (const std::string& strValue : ValuesIn(copy.FieldAt(f).GetStdString())) {
             if ((nField < 0 || f == nField) && m_values.count(strValue)) {
+                seen.push_back(strValue);
+            }
+        }
+    }
+    // A deletion sees the values that lost a conflict as well.
+    for (const CContactValue& value : copy.values) {
+        for (const std::string& strValue : ValuesIn(value.text.GetStdString())) {
+            if (nField < 0 && m_values.count(strValue)) {
                 seen.push_back(strValue);
             }
         }
@@ -504,6 +516,9 @@ void CHistoryRun::CheckPerson(const std::string& strName, const CContact* pHere,
     std::string strAll;
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         strAll += pHere->FieldAt(f).GetStdString() + "\n";
+    }
+    for (const CContactValue& value : pHere->values) {
+        strAll += value.text.GetStdString() + "\n"; // a value that lost a conflict
     }
     for (const auto& value : m_values) {
         const CValue& v = value.second;

@@ -62,7 +62,9 @@ TEST(SyncRulesTest, FirstSyncLinksTheSamePersonOnEveryKindOfServer) {
         ASSERT_EQ(3, book.contacts.GetSize());
         ASSERT_TRUE(book.Find("Anna"));
         EXPECT_EQ("anna@example.org", book.Find("Anna")->homeemail);
-        EXPECT_NE(-1, book.Find("Anna")->note.Find("0171 5550100"));
+        const std::vector<CContactValue>& values = book.Find("Anna")->values;
+        EXPECT_NE(values.end(), std::find(values.begin(), values.end(),
+                                          FieldValueOf(CContact::fieldMobile, "0171 5550100")));
         ExpectSidesAgree(book, dav);
         const std::string strAnna = dav.Card(dav.BookUrl() + "anna.vcf");
         for (const char* pszKept : {"UID:anna-1", "BDAY:1980-04-02", "X-KEPT:kept", "anna@example.org"}) {
@@ -106,14 +108,14 @@ TEST(SyncRulesTest, ChangesOnEachSideMeet) {
         const char* pszMobile;
         const char* pszCompany;
         const char* pszJob;
-        const char* pszNote;
+        const char* pszLostMobile; // the server's number that lost to the local one, kept as a value
     } cases[] = {
         {"changed here", setHere("0171 1", "Acme"), nothingThere, true, "0171 1", "Acme", "", ""},
         {"changed there", nothingHere, setThere("0171 2", "Boss"), true, "0171 2", "", "Boss", ""},
         {"other fields on each side", setHere("0171 5550100", "Acme"), setThere("0171 5550100", "Boss"), true,
          "0171 5550100", "Acme", "Boss", ""},
         {"one field on both sides", setHere("0171 1", ""), setThere("0171 2", ""), true, "0171 1", "", "",
-         "Mobile: 0171 2"},
+         "0171 2"},
         {"deleted here, changed there", deleteHere, setThere("0171 2", ""), true, "0171 2", "", "", ""},
         {"changed here, deleted there", setHere("0171 1", "Acme"), deleteThere, true, "0171 1", "Acme", "",
          ""},
@@ -142,7 +144,10 @@ TEST(SyncRulesTest, ChangesOnEachSideMeet) {
             EXPECT_EQ(c.pszMobile, pAnna->mobile);
             EXPECT_EQ(c.pszCompany, pAnna->company);
             EXPECT_EQ(c.pszJob, pAnna->jobtitle);
-            EXPECT_EQ(c.pszNote, pAnna->note);
+            EXPECT_TRUE(pAnna->note.IsEmpty());
+            const CContactValue lost = FieldValueOf(CContact::fieldMobile, c.pszLostMobile);
+            EXPECT_EQ(*c.pszLostMobile != '\0',
+                      std::find(pAnna->values.begin(), pAnna->values.end(), lost) != pAnna->values.end());
             // The card it was, with what the book does not show.
             EXPECT_NE(std::string::npos, dav.Card(CardUrlOf(dav, "Anna")).find("X-KEPT:kept"));
             EXPECT_EQ("anna-1", CardUid(dav.Card(CardUrlOf(dav, "Anna"))));
