@@ -21,7 +21,7 @@ struct CSyncSummary {
     int nMerged = 0;         // contacts linked with a card of the same person, or changed on both sides
     int nDeletedOnServer = 0;
     int nDeletedHere = 0;
-    int nConflicts = 0; // fields changed on both sides: the local value kept, the server's in the note
+    int nConflicts = 0; // fields changed on both sides: the local value kept, the server's beside it
 };
 
 struct CSyncOutcome {

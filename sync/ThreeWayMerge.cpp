@@ -65,7 +65,7 @@ CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const
     CThreeWayResult result;
     result.merged = local;
     result.merged.values = MergeValues(base, local, server);
-    CContact lost; // the server's values that lost to local ones, for the note
+    CContact lost; // the server's values that lost to local ones, kept as further values
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         const CString& strBase = base.FieldAt(f);
         const CString& strLocal = local.FieldAt(f);

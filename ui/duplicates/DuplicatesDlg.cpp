@@ -221,7 +221,7 @@ void CDuplicatesDlg::OnEditMerged() {
     dlg.m_contact = m_merged;
     dlg.m_bNew = 1; // its Delete only leaves the editor
     if (dlg.DoModal() == IDOK && dlg.m_bSaved && !dlg.m_bDeleted) {
-        // A value cleared in the editor is still kept in the note: a merge loses nothing.
+        // A value cleared in the editor is still kept, as a further value: a merge loses nothing.
         m_merged = dlg.m_contact;
         KeepEveryValue(m_merged, m_contacts);
         m_bEdited = true;

@@ -65,7 +65,8 @@ CString SyncedStatus(const CSyncSummary& summary) {
         strDetails += (strDetails.IsEmpty() ? "" : "; ") +
                       CountOf(static_cast<size_t>(summary.nConflicts), "field", "fields") +
                       " changed on both sides kept as here, the server's " +
-                      (summary.nConflicts == 1 ? "value" : "values") + " in the note";
+                      (summary.nConflicts == 1 ? "value" : "values") + " kept beside " +
+                      (summary.nConflicts == 1 ? "it" : "them");
     }
     return "Synchronised " + TimeOfDay() + (strDetails.IsEmpty() ? CString() : ": " + strDetails + ".");
 }
