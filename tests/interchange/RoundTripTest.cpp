@@ -14,6 +14,28 @@
 
 namespace {
 
+// A contact with the values whose every field holds a text, which a value of its kind would
+// otherwise fill on the way back.
+CContact WithEveryFieldFilled(const std::vector<CContactValue>& values) {
+    CContact contact = AwkwardContacts(1, 11)[0];
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        if (contact.FieldAt(f).IsEmpty()) {
+            contact.FieldAt(f) = "x";
+        }
+    }
+    contact.values = values;
+    return contact;
+}
+
+// The values in one order, for files that write them in another.
+std::vector<CContactValue> Sorted(std::vector<CContactValue> list) {
+    std::sort(list.begin(), list.end(), [](const CContactValue& a, const CContactValue& b) {
+        return std::make_tuple(a.kind, a.type.GetStdString(), a.label.GetStdString(), a.text.GetStdString()) <
+               std::make_tuple(b.kind, b.type.GetStdString(), b.label.GetStdString(), b.text.GetStdString());
+    });
+    return list;
+}
+
 struct RoundTripCase {
     const char* pszName;
     bool bVCard;
@@ -85,22 +107,8 @@ TEST(InterchangeRoundTripTest, EveryFurtherValueComesBackFromEveryVCardVersion) 
         {K::cardProperty, "", "", "item7.X-ABADR:de"},
     };
     CContactArray contacts;
-    // Every field holds a value, which a value of its kind would otherwise fill on the way back.
-    CContact contact = AwkwardContacts(1, 11)[0];
-    for (int f = 0; f < CContact::kFieldCount; ++f) {
-        if (contact.FieldAt(f).IsEmpty()) {
-            contact.FieldAt(f) = "x";
-        }
-    }
-    contact.values = values;
+    CContact contact = WithEveryFieldFilled(values);
     contacts.Add(contact);
-    auto sorted = [](std::vector<CContactValue> list) {
-        std::sort(list.begin(), list.end(), [](const CContactValue& a, const CContactValue& b) {
-            return std::make_tuple(a.kind, a.type.GetStdString(), a.label.GetStdString(), a.text.GetStdString()) <
-                   std::make_tuple(b.kind, b.type.GetStdString(), b.label.GetStdString(), b.text.GetStdString());
-        });
-        return list;
-    };
     for (VCardVersion version : {VCardVersion::v21, VCardVersion::v30, VCardVersion::v40}) {
         SCOPED_TRACE(static_cast<int>(version));
         std::string strFile = BuildVCards(contacts, version);
@@ -113,8 +121,8 @@ TEST(InterchangeRoundTripTest, EveryFurtherValueComesBackFromEveryVCardVersion) 
         for (int f = 0; f < CContact::kFieldCount; ++f) {
             EXPECT_EQ(contact.FieldAt(f), back[0].FieldAt(f)) << CContact::FieldTag(f);
         }
-        const std::vector<CContactValue> expected = sorted(values);
-        const std::vector<CContactValue> got = sorted(back[0].values);
+        const std::vector<CContactValue> expected = Sorted(values);
+        const std::vector<CContactValue> got = Sorted(back[0].values);
         EXPECT_EQ(expected.size(), got.size()) << strFile;
         for (size_t i = 0; i < std::min(expected.size(), got.size()); ++i) {
             EXPECT_TRUE(expected[i] == got[i]) << ValueElementName(expected[i].kind) << " "
@@ -254,14 +262,6 @@ std::map<std::string, std::string> FirstRow(const std::string& strFile) {
     return cells;
 }
 
-std::vector<CContactValue> SortedValues(std::vector<CContactValue> list) {
-    std::sort(list.begin(), list.end(), [](const CContactValue& a, const CContactValue& b) {
-        return std::make_tuple(a.kind, a.type.GetStdString(), a.label.GetStdString(), a.text.GetStdString()) <
-               std::make_tuple(b.kind, b.type.GetStdString(), b.label.GetStdString(), b.text.GetStdString());
-    });
-    return list;
-}
-
 // Every kind of further value comes back from each CSV set as it went: in the set's own columns
 // where it has them, else from the note's block, which the note loses again; a note that ends
 // like the block keeps its lines. A card's kept line and a photo are no CSV's business.
@@ -306,14 +306,7 @@ TEST(InterchangeRoundTripTest, EveryFurtherValueComesBackFromEveryCsvSet) {
         {K::photo, "", "", "jo.jpg"},
     };
     CContactArray contacts;
-    // Every field holds a value, which a value of its kind would otherwise fill on the way back.
-    CContact contact = AwkwardContacts(1, 11)[0];
-    for (int f = 0; f < CContact::kFieldCount; ++f) {
-        if (contact.FieldAt(f).IsEmpty()) {
-            contact.FieldAt(f) = "x";
-        }
-    }
-    contact.values = values;
+    CContact contact = WithEveryFieldFilled(values);
     contacts.Add(contact);
     CContact noteLikeBlock = contact; // a note whose last line reads like a value's
     noteLikeBlock.values.clear();
@@ -371,8 +364,8 @@ TEST(InterchangeRoundTripTest, EveryFurtherValueComesBackFromEveryCsvSet) {
             CContact want = contacts[n];
             want.values = n == 0 ? expected : want.values;
             CContact got = back[n];
-            got.values = SortedValues(got.values);
-            want.values = SortedValues(want.values);
+            got.values = Sorted(got.values);
+            want.values = Sorted(want.values);
             EXPECT_EQ(DescribeValues(want), DescribeValues(got)) << "contact " << n << "\n" << strFile;
         }
     }
