@@ -220,7 +220,7 @@ int FieldOfValue(const CContactValue& value) {
         if (HasType(value.type, "pager")) {
             return -1;
         }
-        if (HasType(value.type, "mobile")) {
+        if (HasType(value.type, "mobile") || HasType(value.type, "cell")) { // as a card writes it
             return C::fieldMobile;
         }
         if (bWork) {

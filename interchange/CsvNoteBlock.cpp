@@ -37,6 +37,7 @@ const CKindWord g_kindWords[] = {
     {EValueKind::related, "Related"},
     {EValueKind::custom, "Custom"},
     {EValueKind::group, "Group"},
+    {EValueKind::cardProperty, "Card line"},
 };
 
 // A line holds no line break, and the signs that end a type, a label or an address's part are

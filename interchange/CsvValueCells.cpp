@@ -202,8 +202,8 @@ void CsvValueCellsOf(const CContact& contact, CsvColumns set, CCsvValueCells& ou
     FieldParts(contact, set, done, out);
     for (size_t i = 0; i < contact.values.size(); ++i) {
         const CContactValue& value = contact.values[i];
-        // A photo is a file of its own, and a card's line kept as it came means nothing in a row.
-        if (done[i] || value.kind == EValueKind::photo || value.kind == EValueKind::cardProperty) {
+        // A photo is a file of its own; a card's line kept as it came travels in the note's block.
+        if (done[i] || value.kind == EValueKind::photo) {
             continue;
         }
         if (!NamedColumn(value, set, out) && !(set == CsvColumns::google && GoogleGroup(value, out))) {

@@ -102,6 +102,17 @@ bool HasScheme(const std::string& str) {
     return true;
 }
 
+// Whether a type is a word a card can carry as it is: letters, digits and hyphens. Any other
+// sign would end the type or the parameters ("c=x" in 2.1 is a parameter of its own).
+bool IsTypeWord(std::string_view str) {
+    for (char c : str) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-')) {
+            return false;
+        }
+    }
+    return !str.empty();
+}
+
 // The types of a typed value as a version writes them: "HOME,FAX" from 3.0, "home,fax" in 4.0.
 std::string TypesAsWritten(const std::string& strTypes, VCardVersion version, bool bEmail) {
     std::string strOut;
@@ -112,7 +123,7 @@ std::string TypesAsWritten(const std::string& strTypes, VCardVersion version, bo
         if (strType == "mobile") {
             strType = "cell";
         }
-        if (!strType.empty()) {
+        if (IsTypeWord(strType)) {
             strOut += (strOut.empty() ? "" : ",") + (version == VCardVersion::v40 ? strType : Upper(strType));
         }
         if (nEnd == std::string::npos) {
@@ -244,7 +255,7 @@ std::string ValueTypesOf(const CVCardProperty& prop) {
     std::string strTypes;
     const bool bEmail = prop.name == VCardName::email;
     for (std::string_view type : prop.Types()) {
-        if (IsDefaultType(type, bEmail) || type.empty()) {
+        if (IsDefaultType(type, bEmail) || !IsTypeWord(type)) {
             continue;
         }
         std::string strType = type == "CELL" ? std::string("mobile") : Lower(type);

@@ -284,8 +284,10 @@ private:
         // value of its own beside the new one.
         const std::string strOld = Text(p);
         for (const auto& claim : m_sources.claims) {
+            const bool bGaveValue = std::find(m_sources.valueSources.begin(), m_sources.valueSources.end(),
+                                              static_cast<int>(claim.first)) != m_sources.valueSources.end();
             if (claim.second == nField && claim.first != p && m_card.props[claim.first].strName == strName &&
-                Text(claim.first) == strOld) {
+                !bGaveValue && Text(claim.first) == strOld) {
                 m_edits[claim.first].bRemoved = true;
             }
         }
@@ -480,7 +482,10 @@ private:
                 if (m_card.props[p].Group() != strGroup || m_edits[p].bRemoved) {
                     continue;
                 }
-                if (m_card.props[p].strName == "X-ABLABEL") {
+                // A second label of the group labelled nothing, and is a value of its own.
+                const bool bKept = std::find(m_sources.valueSources.begin(), m_sources.valueSources.end(),
+                                             static_cast<int>(p)) != m_sources.valueSources.end();
+                if (m_card.props[p].strName == "X-ABLABEL" && !bKept) {
                     labels.push_back(p);
                 } else {
                     bOthers = true;
@@ -746,6 +751,29 @@ bool ReadsBackAs(const std::string& strCard, const CContact& contact) {
     return IsWholeCard(strCard) && HaveSameContent(ContactFromCard(strCard), contact);
 }
 
+// How many of the contact's fields and values a card read back misses: a field that differs, a
+// value it holds neither as a value nor in the field of its kind.
+size_t Misses(const std::string& strCard, const CContact& contact) {
+    if (!IsWholeCard(strCard)) {
+        return std::string::npos;
+    }
+    CContact back = ContactFromCard(strCard);
+    size_t nMisses = 0;
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        nMisses += back.FieldAt(f) == contact.FieldAt(f) ? 0 : 1;
+    }
+    for (const CContactValue& value : contact.values) {
+        auto found = std::find(back.values.begin(), back.values.end(), value);
+        const int nField = FieldOfValue(value);
+        if (found != back.values.end()) {
+            back.values.erase(found);
+        } else if (!IsCardUid(value) && (nField < 0 || back.FieldAt(nField) != value.text)) {
+            ++nMisses;
+        }
+    }
+    return nMisses;
+}
+
 } // namespace
 
 CContact ContactFromCard(const std::string& strCard) {
@@ -774,7 +802,12 @@ std::string PatchCard(const std::string& strCard, const CContact& contact) {
     // which a card written anew under the same UID cannot keep.
     std::string strUid = CardUid(strCard);
     std::string strNew = NewCard(after, strUid.empty() ? MakeCardUid() : strUid);
-    return ReadsBackAs(strNew, after) ? strNew : strPatched;
+    if (ReadsBackAs(strNew, after)) {
+        return strNew;
+    }
+    // Neither reads back whole (text in the card's lines that reads as another card's): the one
+    // that misses less of the contact.
+    return Misses(strNew, after) < Misses(strPatched, after) ? strNew : strPatched;
 }
 
 std::string NewCard(const CContact& contact, const std::string& strUid) {

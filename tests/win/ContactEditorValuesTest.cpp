@@ -177,13 +177,16 @@ TEST(ContactEditorValuesTest, ListChangesReachTheContactOnSaveOnly) {
             .RunModal(dlg);
         std::vector<CContactValue> expected = original;
         if (nWayOut != IDCANCEL) {
-            expected = {original[0], original[2], {EValueKind::email, "home", "", "al@baker.example"},
-                        original[4], original[5], {EValueKind::messaging, "skype", "", "al.baker"}};
+            // The edited address fills the empty home e-mail field: each field is the first value
+            // of its kind.
+            expected = {original[0], original[2], original[4], original[5],
+                        {EValueKind::messaging, "skype", "", "al.baker"}};
         }
         if (nWayOut == IDC_EDIT_HOMEADDRESS) {
-            expected.erase(expected.begin() + 3);
+            expected.erase(expected.begin() + 2);
         }
         EXPECT_EQ(expected, dlg.m_contact.values);
+        EXPECT_EQ(nWayOut == IDCANCEL ? "" : "al@baker.example", dlg.m_contact.homeemail.GetStdString());
         EXPECT_EQ(1u, answerer.m_boxes.size());
     }
 }
