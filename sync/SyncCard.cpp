@@ -751,28 +751,6 @@ bool ReadsBackAs(const std::string& strCard, const CContact& contact) {
     return IsWholeCard(strCard) && HaveSameContent(ContactFromCard(strCard), contact);
 }
 
-// How many of the contact's fields and values a card read back misses: a field that differs, a
-// value it holds neither as a value nor in the field of its kind.
-size_t Misses(const std::string& strCard, const CContact& contact) {
-    if (!IsWholeCard(strCard)) {
-        return std::string::npos;
-    }
-    CContact back = ContactFromCard(strCard);
-    size_t nMisses = 0;
-    for (int f = 0; f < CContact::kFieldCount; ++f) {
-        nMisses += back.FieldAt(f) == contact.FieldAt(f) ? 0 : 1;
-    }
-    for (const CContactValue& value : contact.values) {
-        auto found = std::find(back.values.begin(), back.values.end(), value);
-        const int nField = FieldOfValue(value);
-        if (found != back.values.end()) {
-            back.values.erase(found);
-        } else if (!IsCardUid(value) && (nField < 0 || back.FieldAt(nField) != value.text)) {
-            ++nMisses;
-        }
-    }
-    return nMisses;
-}
 
 } // namespace
 
@@ -807,7 +785,28 @@ std::string PatchCard(const std::string& strCard, const CContact& contact) {
     }
     // Neither reads back whole (text in the card's lines that reads as another card's): the one
     // that misses less of the contact.
-    return Misses(strNew, after) < Misses(strPatched, after) ? strNew : strPatched;
+    return CardMisses(strNew, after) < CardMisses(strPatched, after) ? strNew : strPatched;
+}
+
+size_t CardMisses(const std::string& strCard, const CContact& contact) {
+    if (!IsWholeCard(strCard)) {
+        return std::string::npos;
+    }
+    CContact back = ContactFromCard(strCard);
+    size_t nMisses = 0;
+    for (int f = 0; f < CContact::kFieldCount; ++f) {
+        nMisses += back.FieldAt(f) == contact.FieldAt(f) ? 0 : 1;
+    }
+    for (const CContactValue& value : contact.values) {
+        auto found = std::find(back.values.begin(), back.values.end(), value);
+        const int nField = FieldOfValue(value);
+        if (found != back.values.end()) {
+            back.values.erase(found);
+        } else if (!IsCardUid(value) && (nField < 0 || back.FieldAt(nField) != value.text)) {
+            ++nMisses;
+        }
+    }
+    return nMisses;
 }
 
 std::string NewCard(const CContact& contact, const std::string& strUid) {

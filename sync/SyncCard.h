@@ -23,6 +23,11 @@ CContact ContactFromCard(const std::string& strCard);
 // card too odd to be patched so that it reads back as the contact (under the card's UID).
 std::string PatchCard(const std::string& strCard, const CContact& contact);
 
+// How many of the contact's fields and values the card misses, read back: a field that differs,
+// a value it holds neither as a value nor in the field of its kind (a UID aside); npos for text
+// that is no whole card.
+size_t CardMisses(const std::string& strCard, const CContact& contact);
+
 // A card for a contact that has none yet: vCard 3.0, CR LF, folded at 75 octets, with UID, FN
 // and N.
 std::string NewCard(const CContact& contact, const std::string& strUid);
