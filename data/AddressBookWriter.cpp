@@ -3,6 +3,7 @@
 #include "BookFormat.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -207,4 +208,40 @@ bool SaveAddressBook(const CContactArray& contacts, const char* pszPath, CFile& 
         }
     }
     return bSaved;
+}
+
+bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error) {
+    // A name of its own for every write, claimed by creating it, as the book's saves have: two
+    // writers of one file (the program's sync and tbkutil's) must never write into one
+    // temporary file. What writers that were killed left behind goes first.
+    RemoveStaleTemporaryFiles(pszPath);
+    static std::atomic<int> s_nWrites{0};
+    CString strTemp;
+    CFile file;
+    bool bOpened = false;
+    for (int nAttempt = 0; nAttempt < 100 && !bOpened; ++nAttempt) {
+        strTemp = TemporaryFileName(pszPath, CurrentProcessId(), ++s_nWrites);
+        bOpened = file.Open(strTemp, CFile::modeCreateNew | CFile::modeWrite, &error);
+        if (!bOpened && error.m_cause != CFileException::alreadyExists) {
+            break;
+        }
+    }
+    if (!bOpened) {
+        error.m_strFileName = pszPath;
+        return false;
+    }
+    bool bDone = true;
+    for (size_t nDone = 0; bDone && nDone < strData.size();) {
+        unsigned nChunk = static_cast<unsigned>(std::min<size_t>(strData.size() - nDone, 1u << 24));
+        bDone = file.Write(strData.data() + nDone, nChunk, &error);
+        nDone += nChunk;
+    }
+    bDone = bDone && file.Flush(&error) && file.Close(&error) && file.Rename(strTemp, pszPath, &error);
+    if (!bDone) {
+        // Clearing up after the failure: its first cause is the one to tell.
+        (void)file.Close(nullptr);
+        (void)file.Remove(strTemp, nullptr);
+        error.m_strFileName = pszPath;
+    }
+    return bDone;
 }

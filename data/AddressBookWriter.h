@@ -5,6 +5,8 @@
 #include "ContactArray.h"
 #include "framework/core/File.h"
 
+#include <string>
+
 // The whole document for the list, in list order: declaration, root, one entry per contact.
 CString BuildAddressBookDocument(const CContactArray& contacts);
 
@@ -25,3 +27,7 @@ bool IsTemporaryFileOf(const CString& strName, const CString& strBookName, unsig
 // process was ended in the middle (killed, or the power went); files of a process that still
 // runs are its own business. Returns how many were removed.
 int RemoveStaleTemporaryFiles(const char* pszPath);
+
+// Writes a temporary file beside the target and moves it over the target, so a failure leaves
+// any earlier file as it was.
+[[nodiscard]] bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error);

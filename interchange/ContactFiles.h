@@ -6,6 +6,7 @@
 #include "CsvFormat.h"
 #include "ImportReport.h"
 #include "VCardEscape.h"
+#include "data/AddressBookWriter.h"
 #include "data/ContactBook.h"
 #include "framework/core/FileException.h"
 #include "framework/core/WorkProgress.h"
@@ -44,9 +45,6 @@ constexpr uint64_t kMaxImportFileBytes = uint64_t(256) << 20;
 // computer. Opening such a path connects to that computer with the user's Windows logon. A drive
 // letter mapped to a share is not told here: only the system knows it.
 CString NetworkComputerOf(const CString& strPath);
-// Writes a temporary file beside the target and moves it over the target, so a failure leaves
-// any earlier file as it was.
-[[nodiscard]] bool WriteFileAtomically(const char* pszPath, const std::string& strData, CFileException& error);
 
 // The contacts of one file's data, appended; false with strError when it holds none it could
 // read. Cancelled, it stops early with what it has (the caller then drops it).
