@@ -36,6 +36,7 @@ CLoadResult CContactBook::LoadAddressBook(CXMLWarningSink* pSink) {
     CFirstWarningSink sink(m_strFirstWarning, pSink);
     CXML root;
     m_loadResult = m_store.Load(root, m_contacts, &sink);
+    m_photos.NoteNamed(m_contacts);
     m_pending.Clear();
     m_searchIndex.Clear();
     m_bLoadFinished = !HasLoadProblems();
@@ -64,6 +65,15 @@ bool CContactBook::SaveAddressBook(CFileException* pError) {
     bool bSaved = Refresh(change, pError) && m_store.Save(m_contacts, pError);
     if (bSaved) {
         m_pending.Clear();
+        // Undo may bring a removed contact back with its photo.
+        std::unordered_set<std::string> undoable;
+        for (const CUndoStep& step : m_undo) {
+            for (const CContact& contact : step.removed) {
+                AddPhotoNames(contact, undoable);
+            }
+        }
+        m_photos.NoteNamed(m_contacts);
+        m_photos.RemoveUnnamed(m_contacts, undoable);
     }
     if (bLockedHere) {
         m_store.Unlock();
@@ -102,6 +112,7 @@ bool CContactBook::Reread(CBookChange& change, CFileException* pError) {
         m_store.Accept(result, stamp);
         return true;
     }
+    m_photos.NoteNamed(fresh);
     m_pending.ApplyTo(m_contacts, fresh);
     CContactArray before = std::move(m_contacts);
     m_contacts = std::move(fresh);

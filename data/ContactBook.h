@@ -16,6 +16,7 @@
 #include "ContactArray.h"
 #include "ContactSearchIndex.h"
 #include "PendingChanges.h"
+#include "PhotoFolder.h"
 
 #include <deque>
 #include <vector>
@@ -62,7 +63,7 @@ public:
     // How many changes Undo can take back, the latest first.
     static constexpr size_t kUndoDepth = 20;
 
-    explicit CContactBook(const CString& strPath) : m_store(strPath) {}
+    explicit CContactBook(const CString& strPath) : m_store(strPath), m_photos(strPath) {}
     CContactBook(const CContactBook&) = delete;
     CContactBook& operator=(const CContactBook&) = delete;
 
@@ -113,6 +114,9 @@ public:
     void AddListener(CBookListener& listener) { m_listeners.push_back(&listener); }
     const CString& GetPath() const { return m_store.GetPath(); }
     const CString& GetBackupPath() const { return m_store.GetBackupPath(); }
+    // The folder of the contacts' photos: a photo is stored there before a contact names it, and
+    // a save removes the ones no contact names any more.
+    CPhotoFolder& Photos() { return m_photos; }
 
     const CContactArray& Contacts() const { return m_contacts; }
     // Appends the index of every contact that holds strSearch in any field, ignoring case, in
@@ -195,6 +199,7 @@ private:
     CContactArray m_contacts;
     CContactSearchIndex m_searchIndex;
     CAddressBookStore m_store;
+    CPhotoFolder m_photos;
     CPendingChanges m_pending;
     std::vector<CBookListener*> m_listeners;
     CLoadResult m_loadResult;

@@ -61,21 +61,6 @@ std::string BuildExport(const CContactArray& contacts, ExportKind kind) {
     return std::string();
 }
 
-bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error) {
-    CFile file;
-    if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
-        return false;
-    }
-    char buffer[65536];
-    unsigned nRead;
-    while ((nRead = file.Read(buffer, sizeof buffer)) > 0) {
-        strData.append(buffer, nRead);
-    }
-    error = file.GetFailure();
-    error.m_strFileName = pszPath;
-    return error.m_cause == CFileException::none;
-}
-
 namespace {
 
 // "300.1 MB", rounded up so that a file just over a limit never reads as the limit; "900 bytes"

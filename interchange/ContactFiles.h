@@ -26,9 +26,6 @@ ContactFileFormat GuessFormat(const CString& strName, const std::string& strData
 enum class ExportKind { vcard30, vcard40, vcard21, outlookCsv, googleCsv, thunderbirdCsv };
 std::string BuildExport(const CContactArray& contacts, ExportKind kind);
 
-// Reads a whole file; false with the cause.
-[[nodiscard]] bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error);
-
 // The largest file an import reads: far above any real address book's export (100,000 contacts
 // with every field filled come to about 65 MB), and low enough that importing it stays within a
 // desktop computer's memory: the file, its contacts, what Undo keeps and the book written again

@@ -65,3 +65,18 @@ bool CFile::Rename(const char* pszFrom, const char* pszTo, CFileException* pErro
         SleepBriefly(kPauseMs);
     }
 }
+
+bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error) {
+    CFile file;
+    if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+        return false;
+    }
+    char buffer[65536];
+    unsigned nRead;
+    while ((nRead = file.Read(buffer, sizeof buffer)) > 0) {
+        strData.append(buffer, nRead);
+    }
+    error = file.GetFailure();
+    error.m_strFileName = pszPath;
+    return error.m_cause == CFileException::none;
+}

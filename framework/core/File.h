@@ -9,6 +9,7 @@
 #include "String.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CFile {
@@ -75,9 +76,13 @@ protected:
     CFileException m_failure;
 };
 
+// Reads a whole file; false with the cause.
+[[nodiscard]] bool ReadWholeFile(const char* pszPath, std::string& strData, CFileException& error);
 // The system's number of this process, for file names no other process picks.
 unsigned long CurrentProcessId();
 // Whether a process of that number runs now (one the caller may not look into counts).
 bool IsProcessRunning(unsigned long nProcess);
 // The names of the files (not folders) in a folder; empty when it cannot be read.
 std::vector<CString> ListFolderFiles(const char* pszFolder);
+// Creates the folder unless it is there; false with the cause when there is none afterwards.
+[[nodiscard]] bool CreateFolderIfMissing(const char* pszFolder, CFileException* pError);

@@ -187,6 +187,17 @@ std::vector<CString> ListFolderFiles(const char* pszFolder) {
     return names;
 }
 
+bool CreateFolderIfMissing(const char* pszFolder, CFileException* pError) {
+    struct stat info;
+    if (::mkdir(pszFolder, 0777) == 0 || (::stat(pszFolder, &info) == 0 && S_ISDIR(info.st_mode))) {
+        return true;
+    }
+    if (pError) {
+        pError->SetFromOsError(errno == EEXIST ? ENOTDIR : errno, pszFolder);
+    }
+    return false;
+}
+
 bool CFile::IsReadOnly(const char* pszFileName) const {
     struct stat info;
     return ::stat(pszFileName, &info) == 0 && S_ISREG(info.st_mode) &&

@@ -194,6 +194,22 @@ std::vector<CString> ListFolderFiles(const char* pszFolder) {
     return names;
 }
 
+bool CreateFolderIfMissing(const char* pszFolder, CFileException* pError) {
+    std::wstring folder = ToWide(pszFolder);
+    if (CreateDirectoryW(folder.c_str(), nullptr)) {
+        return true;
+    }
+    long lError = static_cast<long>(GetLastError());
+    DWORD dwAttributes = GetFileAttributesW(folder.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return true;
+    }
+    if (pError) {
+        pError->SetFromOsError(lError, pszFolder);
+    }
+    return false;
+}
+
 bool CFile::IsReadOnly(const char* pszFileName) const {
     DWORD dwAttributes = GetFileAttributesW(ToWide(pszFileName).c_str());
     return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&

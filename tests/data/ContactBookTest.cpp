@@ -292,3 +292,60 @@ TEST(ContactBookTest, EveryChangeIsAnnouncedOnceAsItsMakerSeesIt) {
         EXPECT_EQ(std::string(c.pszName) == "undo" ? 2u : 1u, recorder.heard.size());
     }
 }
+
+// A photo's file is there before a book names it, stays while the list or an undo step names it,
+// and goes at the save after the last contact that named it; a file no version of the book named
+// (another writer's, not saved yet) stays.
+TEST(ContactBookTest, APhotoFileLivesAsLongAsAContactNamesIt) {
+    CLoadedBook book({"Brown", "Young"});
+    CString strPhoto, strOther, strStray;
+    const std::string strJpeg = "\xFF\xD8\xFF\xE0 a picture";
+    ASSERT_TRUE(book->Photos().Store(strJpeg, strPhoto, nullptr));
+    ASSERT_TRUE(book->Photos().Store(strJpeg, strOther, nullptr)); // the same bytes, one file
+    EXPECT_EQ(strPhoto, strOther);
+    EXPECT_TRUE(book->Photos().Store("\x89PNG another", strOther, nullptr));
+    EXPECT_TRUE(book->Photos().Store("GIF89a someone else's", strStray, nullptr));
+    EXPECT_EQ(strJpeg, ReadBytes(book->Photos().PathOf(strPhoto).GetStdString()));
+    auto exists = [&](const CString& strName) { return FileExists(book->Photos().PathOf(strName).GetStdString()); };
+
+    CContact withPhoto = Named("Able");
+    withPhoto.values.push_back({EValueKind::photo, "", "", strPhoto});
+    CContact withOther = Named("Baker");
+    withOther.values.push_back({EValueKind::photo, "", "", strOther});
+    CFileException error;
+    book->AddContact(withPhoto);
+    ASSERT_TRUE(book->Commit(book->AddContact(withOther), &error));
+
+    ASSERT_TRUE(book->Commit(book->DeleteContacts({0}), &error)); // Able, whose undo keeps the photo
+    EXPECT_TRUE(exists(strPhoto));
+    ASSERT_TRUE(book->Commit(book->Undo(), &error));
+    for (size_t i = 0; i < CContactBook::kUndoDepth + 1; ++i) {
+        ASSERT_TRUE(book->Commit(book->AddContact(Named("Zed")), &error));
+    }
+    ASSERT_TRUE(book->Commit(book->DeleteContacts({0, 1}), &error)); // Able and Baker
+    EXPECT_TRUE(exists(strPhoto) && exists(strOther)) << "undo still brings them back";
+    for (size_t i = 0; i < CContactBook::kUndoDepth; ++i) {
+        ASSERT_TRUE(book->Commit(book->AddContact(Named("Zed")), &error));
+    }
+    EXPECT_FALSE(exists(strPhoto));
+    EXPECT_FALSE(exists(strOther));
+    EXPECT_TRUE(exists(strStray));
+}
+
+TEST(ContactBookTest, OnlyAPhotoNameReachesIntoThePhotoFolder) {
+    struct {
+        const char* pszName;
+        bool bPhoto;
+    } const cases[] = {
+        {"0123456789abcdef.jpg", true}, {"0123456789abcdef-2.png", true}, {"0123456789abcdef.img", true},
+        {"0123456789ABCDEF.jpg", false}, {"0123456789abcdef", false},     {"0123456789abcde.jpg", false},
+        {"../123456789abcdef.jpg", false}, {"0123456789abcdef.jpg/..", false}, {"0123456789abcdef-.jpg", false},
+        {"0123456789abcdef.jpg.exe", false}, {"..\\0123456789abcdef.jpg", false}, {"", false},
+    };
+    CPhotoFolder folder("C:\\Users\\A\\tbk.xml");
+    EXPECT_EQ(CString("C:\\Users\\A\\tbk photos"), folder.GetPath());
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.bPhoto, IsPhotoFileName(c.pszName)) << c.pszName;
+        EXPECT_EQ(c.bPhoto, !folder.PathOf(c.pszName).IsEmpty()) << c.pszName;
+    }
+}
