@@ -203,6 +203,7 @@ CBookChange CContactBook::AddContacts(CContactArray contacts) {
     }
     for (int i = nFirstAdded; i < m_contacts.GetSize(); ++i) {
         m_contacts[i].marked = 1;
+        StorePhotos(m_contacts[i]);
     }
     CBookChange change = PlaceMarked();
     Remember(std::move(step));
@@ -216,9 +217,15 @@ CBookChange CContactBook::Append(const std::vector<const CContact*>& contacts) {
     m_contacts.Reserve(m_contacts.GetSize() + static_cast<int>(contacts.size()));
     for (const CContact* pContact : contacts) {
         m_pending.NoteAdded(ContactValueKey(*pContact));
-        m_contacts[m_contacts.Add(*pContact)].marked = 1;
+        CContact& added = m_contacts[m_contacts.Add(*pContact)];
+        added.marked = 1;
+        StorePhotos(added);
     }
     return PlaceMarked();
+}
+
+void CContactBook::StorePhotos(CContact& contact) {
+    (void)m_photos.StoreInline(contact, nullptr);
 }
 
 CBookChange CContactBook::PlaceMarked() {
@@ -248,6 +255,7 @@ CBookChange CContactBook::StoreEditedContact(int nIndex, const CContact& contact
     // The mark finds the contact again after the sort; it is cleared at once.
     m_contacts[nIndex] = contact;
     m_contacts[nIndex].marked = 1;
+    StorePhotos(m_contacts[nIndex]);
     CBookChange change = SortChanged();
     int nSorted = m_contacts.FindMarkedContact();
     if (nSorted >= 0) {
@@ -375,6 +383,9 @@ CBookChange CContactBook::Replace(std::vector<int> indexes, const std::vector<CC
 
 CBookChange CContactBook::ReplaceAllContacts(CContactArray contacts) {
     m_contacts = std::move(contacts);
+    for (int i = 0; i < m_contacts.GetSize(); ++i) {
+        StorePhotos(m_contacts[i]);
+    }
     m_pending.SetWhole();
     return Announce(SortChanged());
 }

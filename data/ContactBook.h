@@ -117,6 +117,7 @@ public:
     // The folder of the contacts' photos: a photo is stored there before a contact names it, and
     // a save removes the ones no contact names any more.
     CPhotoFolder& Photos() { return m_photos; }
+    const CPhotoFolder& Photos() const { return m_photos; }
 
     const CContactArray& Contacts() const { return m_contacts; }
     // Appends the index of every contact that holds strSearch in any field, ignoring case, in
@@ -195,6 +196,9 @@ private:
     // Removes the contacts at sorted, distinct, valid indexes in one pass.
     CBookChange RemoveAt(std::vector<int> indexes);
     void Remember(CUndoStep step);
+    // Gives the contact's inline photos their files. One that cannot be written stays inline,
+    // in the book's own file, which loses nothing; a later change of the contact tries again.
+    void StorePhotos(CContact& contact);
 
     CContactArray m_contacts;
     CContactSearchIndex m_searchIndex;

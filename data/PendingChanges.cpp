@@ -1,5 +1,7 @@
 #include "PendingChanges.h"
 
+#include "PhotoFolder.h"
+
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -57,7 +59,9 @@ std::string ContactValueKey(const CContact& contact) {
     for (const CContactValue& value : contact.values) {
         strKey += '\0';
         strKey += static_cast<char>('A' + static_cast<int>(value.kind));
-        for (const CString* pText : {&value.type, &value.label, &value.text}) {
+        // A photo by its picture: the same before and after the book gave it a file.
+        const CString strPhoto = value.kind == EValueKind::photo ? PhotoNameOf(value.text) : CString();
+        for (const CString* pText : {&value.type, &value.label, value.kind == EValueKind::photo ? &strPhoto : &value.text}) {
             strKey += '\x01';
             strKey += pText->GetStdString();
         }

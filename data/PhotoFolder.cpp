@@ -1,6 +1,7 @@
 #include "PhotoFolder.h"
 
 #include "AddressBookWriter.h"
+#include "framework/core/Base64.h"
 #include "framework/core/File.h"
 #include "framework/core/FileStamp.h"
 
@@ -99,6 +100,36 @@ const char* PhotoMediaType(const CString& strName) {
     return pFormat ? pFormat->pszMediaType : "";
 }
 
+namespace {
+const char kInlineStart[] = "data:";
+const char kInlineBase64[] = ";base64,";
+} // namespace
+
+CString InlinePhoto(const std::string& strBytes) {
+    const char* pszType = kFormats[FormatOf(strBytes)].pszMediaType;
+    std::string strText = std::string(kInlineStart) + (*pszType ? pszType : "application/octet-stream") +
+                          kInlineBase64 + EncodeBase64(strBytes);
+    return CString(strText.c_str(), static_cast<int>(strText.size()));
+}
+
+bool IsInlinePhoto(const CString& strText) { return strText.Left(sizeof kInlineStart - 1) == kInlineStart; }
+
+bool InlinePhotoBytes(const CString& strText, std::string& strBytes) {
+    if (!IsInlinePhoto(strText)) {
+        return false;
+    }
+    int nData = strText.Find(kInlineBase64);
+    return nData >= 0 && DecodeBase64(std::string_view(strText.GetString() + nData + sizeof kInlineBase64 - 1,
+                                                       static_cast<size_t>(strText.GetLength() - nData) -
+                                                           (sizeof kInlineBase64 - 1)),
+                                      strBytes);
+}
+
+CString PhotoNameOf(const CString& strText) {
+    std::string strBytes;
+    return InlinePhotoBytes(strText, strBytes) ? PhotoFileName(strBytes) : strText;
+}
+
 CString CPhotoFolder::PathOf(const CString& strName) const {
     if (!IsPhotoFileName(strName)) {
         return CString();
@@ -137,6 +168,9 @@ bool CPhotoFolder::Store(const std::string& strBytes, CString& strName, CFileExc
 }
 
 bool CPhotoFolder::Read(const CString& strName, std::string& strBytes, CFileException* pError) const {
+    if (InlinePhotoBytes(strName, strBytes)) {
+        return true;
+    }
     CString strPath = PathOf(strName);
     CFileException error;
     if (strPath.IsEmpty()) {
@@ -149,6 +183,22 @@ bool CPhotoFolder::Read(const CString& strName, std::string& strBytes, CFileExce
         *pError = error;
     }
     return false;
+}
+
+bool CPhotoFolder::StoreInline(CContact& contact, CFileException* pError) {
+    bool bStored = true;
+    for (CContactValue& value : contact.values) {
+        std::string strBytes;
+        CString strName;
+        if (value.kind == EValueKind::photo && InlinePhotoBytes(value.text, strBytes)) {
+            if (Store(strBytes, strName, bStored ? pError : nullptr)) {
+                value.text = strName;
+            } else {
+                bStored = false;
+            }
+        }
+    }
+    return bStored;
 }
 
 void AddPhotoNames(const CContact& contact, std::unordered_set<std::string>& names) {

@@ -29,6 +29,16 @@ bool IsPhotoFileName(const CString& strName);
 // The media type of a photo file's format, from its name: "image/jpeg", ..., or empty.
 const char* PhotoMediaType(const CString& strName);
 
+// A photo that has no file yet is its bytes in the value, as a data URI
+// ("data:image/jpeg;base64,..."): what an import or a card brings, until the book stores it.
+CString InlinePhoto(const std::string& strBytes);
+bool IsInlinePhoto(const CString& strText);
+// The bytes of an inline photo; false for any other text.
+bool InlinePhotoBytes(const CString& strText, std::string& strBytes);
+// The name of the file a photo value's picture has or would have: two values of one picture
+// give one name, whether the picture is in a file or inline.
+CString PhotoNameOf(const CString& strText);
+
 class CPhotoFolder {
 public:
     explicit CPhotoFolder(const CString& strBookPath) : m_strFolder(PhotoFolderOf(strBookPath)) {}
@@ -40,8 +50,11 @@ public:
     // Writes the bytes into the folder unless their file is there already, and gives its name;
     // false with the cause. The folder is made when it is missing.
     [[nodiscard]] bool Store(const std::string& strBytes, CString& strName, CFileException* pError);
-    // The bytes of the named photo; false with the cause.
+    // The bytes of the named photo, or of an inline one; false with the cause.
     [[nodiscard]] bool Read(const CString& strName, std::string& strBytes, CFileException* pError) const;
+    // Gives each inline photo of the contact its file, and the value its name. A photo that
+    // cannot be written stays inline (false, with the cause), so that it is not lost.
+    bool StoreInline(CContact& contact, CFileException* pError);
 
     // The photos a version of the book names that this folder saw, read or written.
     void NoteNamed(const CContactArray& contacts);

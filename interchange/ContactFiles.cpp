@@ -49,11 +49,11 @@ ContactFileFormat GuessFormat(const CString& strName, const std::string& strData
                                                              : ContactFileFormat::csv;
 }
 
-std::string BuildExport(const CContactArray& contacts, ExportKind kind) {
+std::string BuildExport(const CContactArray& contacts, ExportKind kind, const CPhotoFolder* pPhotos) {
     switch (kind) {
-    case ExportKind::vcard30: return BuildVCards(contacts, VCardVersion::v30);
-    case ExportKind::vcard40: return BuildVCards(contacts, VCardVersion::v40);
-    case ExportKind::vcard21: return BuildVCards(contacts, VCardVersion::v21);
+    case ExportKind::vcard30: return BuildVCards(contacts, VCardVersion::v30, pPhotos);
+    case ExportKind::vcard40: return BuildVCards(contacts, VCardVersion::v40, pPhotos);
+    case ExportKind::vcard21: return BuildVCards(contacts, VCardVersion::v21, pPhotos);
     case ExportKind::outlookCsv: return BuildCsv(contacts, CsvColumns::outlook);
     case ExportKind::googleCsv: return BuildCsv(contacts, CsvColumns::google);
     case ExportKind::thunderbirdCsv: return BuildCsv(contacts, CsvColumns::thunderbird);

@@ -24,7 +24,8 @@ ContactFileFormat GuessFormat(const CString& strName, const std::string& strData
 
 // The kinds of export, in the order the Save As dialog offers them.
 enum class ExportKind { vcard30, vcard40, vcard21, outlookCsv, googleCsv, thunderbirdCsv };
-std::string BuildExport(const CContactArray& contacts, ExportKind kind);
+// A card's photo is read from pPhotos; without it only photos not yet stored go out.
+std::string BuildExport(const CContactArray& contacts, ExportKind kind, const CPhotoFolder* pPhotos = nullptr);
 
 // The largest file an import reads: far above any real address book's export (100,000 contacts
 // with every field filled come to about 65 MB), and low enough that importing it stays within a

@@ -2,6 +2,8 @@
 
 #include "VCardFields.h"
 #include "VCardValues.h"
+#include "data/PhotoFolder.h"
+#include "framework/core/Base64.h"
 
 #include <algorithm>
 
@@ -109,7 +111,7 @@ private:
 
     void One(const CVCardProperty& prop) {
         if (prop.IsBinary()) {
-            if (!prop.strRaw.empty()) {
+            if (!prop.strRaw.empty() && !Photo(prop)) {
                 m_builder.SkipBinary();
             }
             return;
@@ -123,6 +125,31 @@ private:
         } else if (!Fields(prop, strDecoded)) {
             Further(prop, strDecoded);
         }
+    }
+
+    // A picture the card holds (base64, or 4.0's data URI) as the contact's photo. Logos and
+    // sounds, and photos the builder leaves out, are skipped.
+    bool Photo(const CVCardProperty& prop) {
+        if (prop.name != VCardName::photo || !m_builder.TakesPhotos()) {
+            return false;
+        }
+        std::string_view strData(prop.strRaw);
+        if (strData.compare(0, 5, "data:") == 0) {
+            size_t nComma = strData.find(',');
+            if (nComma == std::string_view::npos || strData.substr(0, nComma).find(";base64") == std::string_view::npos) {
+                return false;
+            }
+            strData.remove_prefix(nComma + 1);
+        }
+        std::string strBytes;
+        if (!DecodeBase64(strData, strBytes) || strBytes.empty()) {
+            return false;
+        }
+        CReadValue value;
+        value.kind = EValueKind::photo;
+        value.strText = InlinePhoto(strBytes).GetStdString();
+        m_builder.AddValue(std::move(value));
+        return true;
     }
 
     // A property without a field: groups, a value of its own kind, or a line kept as it came.

@@ -5,7 +5,9 @@
 #include "VCardFields.h"
 #include "VCardValues.h"
 
+#include "framework/core/Base64.h"
 #include "framework/core/Parallel.h"
+#include "framework/core/Unicode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -75,8 +77,8 @@ const std::string& Escaped(const std::string& strValue, VCardVersion version, st
 
 class CCardWriter {
 public:
-    CCardWriter(std::string& strOut, VCardVersion version)
-        : m_strOut(strOut), m_version(version), m_fields(VCardFields()) {
+    CCardWriter(std::string& strOut, VCardVersion version, const CPhotoFolder* pPhotos)
+        : m_strOut(strOut), m_version(version), m_fields(VCardFields()), m_pPhotos(pPhotos) {
         // Every card has the same property heads; they are made once.
         for (const CVCardField& field : m_fields) {
             m_heads.push_back(VCardHead(field.pszProperty, field, m_version));
@@ -118,6 +120,11 @@ private:
         if (!strGroups.empty()) {
             Property("CATEGORIES", strGroups);
         }
+        for (const CContactValue& value : values) {
+            if (value.kind == EValueKind::photo) {
+                Photo(value.text);
+            }
+        }
         for (const CVCardValueLine& line : ValueLines(values, m_version, m_addressParts)) {
             if (!line.bWhole) {
                 Property(line.strHead, line.strValue);
@@ -127,6 +134,35 @@ private:
                 AppendFolded(m_strOut, line.strValue);
             }
         }
+    }
+
+    // The picture in the version's own form: 2.1's base64 lines ending in an empty one, 3.0's
+    // ENCODING=b, 4.0's data URI. A photo whose file is gone is left out.
+    void Photo(const CString& strName) {
+        std::string strBytes;
+        if (!(m_pPhotos ? m_pPhotos->Read(strName, strBytes, nullptr) : InlinePhotoBytes(strName, strBytes))) {
+            return;
+        }
+        const std::string strData = EncodeBase64(strBytes);
+        std::string strType = PhotoMediaType(PhotoFileName(strBytes));
+        if (m_version == VCardVersion::v40) {
+            AppendFolded(m_strOut, "PHOTO:data:" + (strType.empty() ? "application/octet-stream" : strType) +
+                                       ";base64," + strData);
+            return;
+        }
+        std::string strHead = m_version == VCardVersion::v21 ? "PHOTO;ENCODING=BASE64" : "PHOTO;ENCODING=b";
+        if (strType.compare(0, 6, "image/") == 0) {
+            strHead += ";TYPE=" + UpperUtf8(strType.substr(6));
+        }
+        if (m_version == VCardVersion::v30) {
+            AppendFolded(m_strOut, strHead + ":" + strData);
+            return;
+        }
+        m_strOut += strHead + ":\r\n";
+        for (size_t i = 0; i < strData.size(); i += 76) {
+            m_strOut += " " + strData.substr(i, 76) + "\r\n";
+        }
+        m_strOut += "\r\n";
     }
 
     // The components the further values give a line of the name or the organisation.
@@ -208,6 +244,7 @@ private:
     std::vector<std::string> m_heads;      // by field
     std::vector<std::string> m_labelHeads; // by field, for the addresses
     std::string m_strEscaped;
+    const CPhotoFolder* m_pPhotos;
     std::vector<int> m_addressParts; // the values of the card being written that hold a field's parts
 };
 
@@ -227,12 +264,12 @@ void AppendVCardProperty(std::string& strOut, const std::string& strHead, const 
     }
 }
 
-std::string BuildVCards(const CContactArray& contacts, VCardVersion version) {
+std::string BuildVCards(const CContactArray& contacts, VCardVersion version, const CPhotoFolder* pPhotos) {
     std::string strOut;
     AppendInParts(strOut, static_cast<size_t>(contacts.GetSize()), kMinContactsPerPart,
                   [&](size_t nFirst, size_t nEnd, std::string& strCards) {
                       strCards.reserve((nEnd - nFirst) * 400);
-                      CCardWriter writer(strCards, version);
+                      CCardWriter writer(strCards, version, pPhotos);
                       for (size_t i = nFirst; i < nEnd; ++i) {
                           writer.Card(contacts[static_cast<int>(i)]);
                       }

@@ -5,10 +5,12 @@
 
 #include "VCardEscape.h"
 #include "data/ContactArray.h"
+#include "data/PhotoFolder.h"
 
 #include <string>
 
-std::string BuildVCards(const CContactArray& contacts, VCardVersion version);
+// Photos are read from pPhotos, or without it only inline ones are written.
+std::string BuildVCards(const CContactArray& contacts, VCardVersion version, const CPhotoFolder* pPhotos = nullptr);
 
 // Appends one property line whose value is escaped already, as the card writer writes it:
 // folded at 75 octets from 3.0 on, and in 2.1 plain or, where needed, quoted-printable (strHead

@@ -68,6 +68,9 @@
 #define IDC_VALUE_ADD 1027
 #define IDC_VALUE_EDIT 1028
 #define IDC_VALUE_REMOVE 1029
+#define IDC_PHOTO 1030
+#define IDC_PHOTO_CHOOSE 1031
+#define IDC_PHOTO_REMOVE 1032
 
 // About dialog controls
 #define IDC_TELL_A_FRIEND 1040

@@ -105,6 +105,7 @@ CContact MapCardLines(const CCardLines& card, CVCardFieldSources* pSources) {
     CImportReport report;
     CContactBuilder builder(report, CString(), 1);
     builder.LeaveExtrasOutOfNote();
+    builder.LeavePhotosOut();
     MapCard(card.props, ReadingVersion(card), builder, report, CString(), pSources);
     CContact contact;
     builder.Finish(contact); // a card of no text gives the empty contact
@@ -802,7 +803,7 @@ size_t CardMisses(const std::string& strCard, const CContact& contact) {
         const int nField = FieldOfValue(value);
         if (found != back.values.end()) {
             back.values.erase(found);
-        } else if (!IsCardUid(value) && (nField < 0 || back.FieldAt(nField) != value.text)) {
+        } else if (!IsKeptOutOfSync(value) && (nField < 0 || back.FieldAt(nField) != value.text)) {
             ++nMisses;
         }
     }

@@ -43,6 +43,8 @@ std::vector<CContactValue> MergeValues(const CContact& base, const CContact& loc
 
 } // namespace
 
+bool IsKeptOutOfSync(const CContactValue& value) { return IsCardUid(value) || value.kind == EValueKind::photo; }
+
 bool HaveSameContent(const CContact& a, const CContact& b) {
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         if (a.FieldAt(f) != b.FieldAt(f)) {
@@ -54,11 +56,11 @@ bool HaveSameContent(const CContact& a, const CContact& b) {
     }
     std::vector<CContactValue> left = b.values;
     for (const CContactValue& value : a.values) {
-        if (!IsCardUid(value) && !RemoveOne(left, value)) {
+        if (!IsKeptOutOfSync(value) && !RemoveOne(left, value)) {
             return false;
         }
     }
-    return std::all_of(left.begin(), left.end(), IsCardUid);
+    return std::all_of(left.begin(), left.end(), IsKeptOutOfSync);
 }
 
 CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const CContact& server) {

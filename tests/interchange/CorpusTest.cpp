@@ -47,7 +47,7 @@ const CorpusCase g_cases[] = {
      1,
      0,
      0,
-     1,
+     0,
      nullptr,
      "middlename: Hoge\nnameprefix: Pos\nnamesuffix: Tao\ndepartment: Sales Dept.;Manager\n"
      "department: Fish keeper\ncardproperty: ROLE:Fish Cake Keeper!\ncardproperty: X-CLASS:PUBLIC\n"
@@ -56,6 +56,7 @@ const CorpusCase g_cases[] = {
      "address work: ||100 Waters Edge|Baytown|LA|30314|United States of America\n"
      "address home: ||42 Plantation St.|Baytown|LA|30314|United States of America\n"
      "email mobile: cell@example.com\n"
+     "photo: image/jpeg, 3888 bytes\n"
      "cardproperty: X-ATTRIBUTE:Some String\ndate birthday: 1980-01-01\n"
      "cardproperty: GEO:35.6563854,139.6994233"},
     // Shift_JIS in quoted-printable: every Japanese letter kept.
@@ -146,10 +147,10 @@ const CorpusCase g_cases[] = {
      1,
      0,
      0,
-     1,
+     0,
      nullptr,
      // A labelled value keeps its label, and so is no field's.
-     "web \"_$!<HomePage>!$_\": www.smithauto.com"},
+     "web \"_$!<HomePage>!$_\": www.smithauto.com\nphoto: image/jpeg, 5165 bytes"},
     {"vcard/v21_pref_handling.vcf",
      0,
      {{C::fieldLastName, "Smith"},

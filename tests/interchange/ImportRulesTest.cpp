@@ -2,6 +2,8 @@
 // sets, vCard dialects, and duplicates.
 #include "InterchangeTestSupport.h"
 #include "data/ContactIdentity.h"
+#include "data/PhotoFolder.h"
+#include "framework/core/Base64.h"
 #include "interchange/Charset.h"
 #include "interchange/ContactFiles.h"
 #include "interchange/ImportSelection.h"
@@ -317,6 +319,39 @@ TEST(VCardReaderTest, APreferredValueTakesTheFieldAndTheOtherBecomesAFurtherValu
 
 // A card's property takes nothing from the one that stood at its place in the card before,
 // and a card nested in another leaves the outer card's properties as they were.
+// A card's picture in each version's spelling becomes the contact's photo, bytes unchanged; a
+// picture behind an address is kept as its line, and one that is no base64 is skipped and counted.
+TEST(VCardReaderTest, APictureInAnySpellingIsThePhoto) {
+    const std::string strPicture("\x89PNG\r\n\x1A\n\0\x01 a picture", 19);
+    const std::string strBase64 = EncodeBase64(strPicture);
+    const struct {
+        std::string strCard;
+        const char* pszValues;
+        int nSkipped;
+    } cases[] = {
+        {"VERSION:2.1\r\nPHOTO;ENCODING=BASE64;TYPE=PNG:\r\n " + strBase64.substr(0, 12) + "\r\n " +
+             strBase64.substr(12) + "\r\n\r\n",
+         "photo: image/png, 19 bytes", 0},
+        {"VERSION:3.0\r\nPHOTO;TYPE=PNG;ENCODING=b:" + strBase64 + "\r\n", "photo: image/png, 19 bytes", 0},
+        {"VERSION:4.0\r\nPHOTO:data:image/png;base64," + strBase64 + "\r\n", "photo: image/png, 19 bytes", 0},
+        {"VERSION:4.0\r\nPHOTO:https://example.org/jo.png\r\n", "cardproperty: PHOTO:https://example.org/jo.png", 0},
+        {"VERSION:3.0\r\nPHOTO;ENCODING=b:not*base64\r\n", "", 1},
+        {"VERSION:3.0\r\nLOGO;ENCODING=b:" + strBase64 + "\r\n", "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strCard);
+        CImportReport report;
+        CContactArray contacts = ReadVCardText("BEGIN:VCARD\r\n" + c.strCard + "N:Jo;;;;\r\nEND:VCARD\r\n", report);
+        ASSERT_EQ(1, contacts.GetSize());
+        EXPECT_EQ(c.pszValues, DescribeValues(contacts[0]));
+        EXPECT_EQ(c.nSkipped, report.nPhotosSkipped);
+        std::string strBytes;
+        if (!contacts[0].values.empty() && InlinePhotoBytes(contacts[0].values[0].text, strBytes)) {
+            EXPECT_EQ(strPicture, strBytes);
+        }
+    }
+}
+
 TEST(VCardReaderTest, EachCardIsReadOnItsOwn) {
     struct Case {
         const char* pszFirst;  // a line of the first card

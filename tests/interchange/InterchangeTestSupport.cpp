@@ -1,5 +1,7 @@
 #include "InterchangeTestSupport.h"
 
+#include "data/PhotoFolder.h"
+
 #include "support/TestFiles.h"
 #include "support/UnicodeNames.h"
 
@@ -76,6 +78,11 @@ std::string DescribeValues(const CContact& contact) {
     std::string strOut;
     for (const CContactValue& value : contact.values) {
         std::string strText = value.text.GetStdString();
+        std::string strBytes;
+        if (value.kind == EValueKind::photo && InlinePhotoBytes(value.text, strBytes)) {
+            // A picture by its kind and size: its bytes would bury every other line.
+            strText = PhotoMediaType(PhotoFileName(strBytes)) + (", " + std::to_string(strBytes.size()) + " bytes");
+        }
         for (char& c : strText) {
             c = c == kAddressPartSeparator ? '|' : c;
         }

@@ -124,3 +124,38 @@ TEST(ValueTextTest, ValueWithoutWhatItNeedsIsRefused) {
         EXPECT_EQ(c.bRefused, pszMessage != nullptr);
     }
 }
+
+// A picture fits its box with its shape kept, centred, and is never blown up; Choose and Remove
+// change only the first photo, where it was.
+TEST(ValueTextTest, APhotoFitsItsBoxAndReplacesOnlyTheFirstPhoto) {
+    const struct {
+        int nWidth, nHeight;
+        CRectI expected;
+    } cases[] = {
+        {200, 100, {0, 25, 100, 75}},  // wide: the box's width
+        {100, 400, {37, 0, 62, 100}},  // tall: the box's height
+        {1000, 1000, {0, 0, 100, 100}},
+        {40, 20, {30, 40, 70, 60}},    // small: as it is
+        {10000, 1, {0, 49, 100, 50}},  // a line stays a line
+        {0, 100, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const CRectI shown = FitPicture(c.nWidth, c.nHeight, 100, 100);
+        EXPECT_EQ(std::vector<int>({c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}),
+                  std::vector<int>({shown.left, shown.top, shown.right, shown.bottom}))
+            << c.nWidth << " x " << c.nHeight;
+    }
+    const CContactValue group{EValueKind::group, "", "", "Choir"};
+    std::vector<CContactValue> values = {group, {EValueKind::photo, "", "", "a.jpg"}, {EValueKind::photo, "", "", "b.jpg"}};
+    SetPhoto(values, "c.png");
+    EXPECT_EQ(CString("c.png"), PhotoOf(values));
+    EXPECT_EQ(3u, values.size());
+    SetPhoto(values, "");
+    EXPECT_EQ(CString("b.jpg"), PhotoOf(values));
+    values = {group};
+    SetPhoto(values, "");
+    EXPECT_EQ(1u, values.size());
+    SetPhoto(values, "d.jpg");
+    EXPECT_EQ(group, values[0]);
+    EXPECT_EQ(CString("d.jpg"), PhotoOf(values));
+}

@@ -277,6 +277,26 @@ cmp -s "$work/twice.xml.bak" "$work/twice-before.xml" || fail "the book before t
 grep -q '030 1234567' "$work/twice.xml" && grep -q 'met in Rome' "$work/twice.xml" || fail "the merge lost a value"
 run duplicates "$(path_arg "$work/twice.xml")" | grep -q 'same name and' && fail "a certain group is left"
 
+# A card's photo becomes a file in the folder beside the book, which every version's export
+# carries back out: imported again, each gives the same file.
+picture=$(printf '\377\330\377\340 a tiny picture \000\001\002' | base64 -w 0)
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lind;Eva;;;\r\nPHOTO;ENCODING=b;TYPE=JPEG:%s\r\nEND:VCARD\r\n' "$picture" >"$work/photo.vcf"
+run import "$(path_arg "$work/photo.vcf")" --into "$(path_arg "$work/photo.xml")" >/dev/null 2>"$work/err" ||
+    fail "import of a photo exited $?: $(cat "$work/err")"
+photo_files=("$work/photo photos"/*.jpg)
+if [ ${#photo_files[@]} -ne 1 ] || [ "$(base64 -w 0 <"${photo_files[0]}")" != "$picture" ]; then
+    fail "the photo's file is not the card's picture: ${photo_files[*]}"
+fi
+photo_name=$(basename "${photo_files[0]}")
+grep -q "$photo_name" "$work/photo.xml" || fail "the book does not name the photo's file"
+for version in 2.1 3.0 4.0; do
+    run export "$(path_arg "$work/photo.xml")" "$(path_arg "$work/photo-$version.vcf")" --vcard-version $version >/dev/null ||
+        fail "export $version exited $?"
+    run import "$(path_arg "$work/photo-$version.vcf")" --into "$(path_arg "$work/back-$version.xml")" >/dev/null ||
+        fail "import of the $version export exited $?"
+    cmp -s "${photo_files[0]}" "$work/back-$version photos/$photo_name" || fail "the photo did not come back from $version"
+done
+
 run >/dev/null 2>&1
 [ $? -eq 2 ] || fail "usage error did not exit 2"
 

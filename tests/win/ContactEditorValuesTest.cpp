@@ -3,10 +3,14 @@
 #include "WindowTestSupport.h"
 #include "framework/core/WideText.h"
 #include "res/resource.h"
+#include "support/TestFiles.h"
 #include "ui/editor/ContactDlg.h"
 #include "ui/editor/ValueDlg.h"
 
 #include <gtest/gtest.h>
+
+#include <commdlg.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -257,11 +261,12 @@ TEST(ContactEditorValuesTest, LayoutFitsTheScreenAndTheKeyboardReachesEverything
             SelectRow(dlg, 0);
             std::vector<int> order;
             HWND hControl = dlg.GetDlgItem(IDC_EDIT_NOTE);
-            for (int i = 0; i < 7; ++i) {
+            for (int i = 0; i < 8; ++i) {
                 hControl = ::GetNextDlgTabItem(dlg.m_hWnd, hControl, FALSE);
                 order.push_back(::GetDlgCtrlID(hControl));
             }
-            EXPECT_EQ((std::vector<int>{IDC_VALUE_LIST, IDC_VALUE_ADD, IDC_VALUE_EDIT, IDC_VALUE_REMOVE, IDOK,
+            // Remove is grey without a photo.
+            EXPECT_EQ((std::vector<int>{IDC_PHOTO_CHOOSE, IDC_VALUE_LIST, IDC_VALUE_ADD, IDC_VALUE_EDIT, IDC_VALUE_REMOVE, IDOK,
                                         IDC_DELETE, IDCANCEL}),
                       order);
             std::set<wchar_t> keys = {L'S', L'D', L'C'};
@@ -293,4 +298,121 @@ TEST(ContactEditorValuesTest, LayoutFitsTheScreenAndTheKeyboardReachesEverything
         })
         .Then([] { return !ValueDialog(); })
         .RunModal(dlg);
+}
+
+namespace {
+
+// A bitmap file of one colour, the plainest picture the system reads.
+std::string BitmapFile(int nWidth, int nHeight, COLORREF colour) {
+    const int nRow = (nWidth * 3 + 3) / 4 * 4;
+    std::string strFile(54 + static_cast<size_t>(nRow * nHeight), '\0');
+    auto put = [&](size_t nAt, uint32_t nValue, int nBytes) {
+        for (int i = 0; i < nBytes; ++i) {
+            strFile[nAt + static_cast<size_t>(i)] = static_cast<char>((nValue >> (8 * i)) & 0xFF);
+        }
+    };
+    strFile[0] = 'B';
+    strFile[1] = 'M';
+    put(2, static_cast<uint32_t>(strFile.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<uint32_t>(nWidth), 4);
+    put(22, static_cast<uint32_t>(nHeight), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < nHeight; ++y) {
+        for (int x = 0; x < nWidth; ++x) {
+            size_t nAt = 54 + static_cast<size_t>(y * nRow + x * 3);
+            put(nAt, static_cast<uint32_t>(GetBValue(colour) | GetGValue(colour) << 8 | GetRValue(colour) << 16), 3);
+        }
+    }
+    return strFile;
+}
+
+// The colour the photo box shows at its centre, or near its corner.
+COLORREF PhotoCentre(HWND hDlg, bool bCorner = false) {
+    HWND hBox = ::GetDlgItem(hDlg, IDC_PHOTO);
+    auto hBitmap = reinterpret_cast<HBITMAP>(::SendMessageW(hBox, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info = {};
+    if (!hBitmap || !::GetObjectW(hBitmap, sizeof info, &info)) {
+        return CLR_INVALID;
+    }
+    HDC hMemory = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ hOld = ::SelectObject(hMemory, hBitmap);
+    COLORREF colour = bCorner ? ::GetPixel(hMemory, 2, 2) : ::GetPixel(hMemory, info.bmWidth / 2, info.bmHeight / 2);
+    ::SelectObject(hMemory, hOld);
+    ::DeleteDC(hMemory);
+    return colour;
+}
+
+} // namespace
+
+// The photo shows scaled in its box; Choose takes a picture file (refusing one that is none),
+// Remove takes the photo away, and only Save gives either back, the other values untouched.
+TEST(ContactEditorValuesTest, ThePhotoIsChosenShownAndRemoved) {
+    CTempFolder folder;
+    CPhotoFolder photos(folder.Path("tbk.xml").c_str());
+    CString strBlue;
+    ASSERT_TRUE(photos.Store(BitmapFile(300, 200, RGB(0, 0, 255)), strBlue, nullptr));
+    const std::string strRed = BitmapFile(40, 60, RGB(255, 0, 0));
+    WriteBytes(folder.Path("red.bmp"), strRed);
+    WriteBytes(folder.Path("notes.bmp"), "no picture at all");
+    const CContactValue group{EValueKind::group, "", "", "Choir"};
+    CContactDlg dlg;
+    dlg.m_pPhotos = &photos;
+    dlg.m_contact.lastname = "Baker";
+    dlg.m_contact.values = {group, CContactValue{EValueKind::photo, "", "", strBlue}};
+    CMessageBoxAnswerer answerer;
+    auto choose = [&](const std::string& strPath) {
+        return [&dlg, strPath] {
+            HWND hOpen = ::FindWindowW(L"#32770", L"Choose Photo");
+            if (!hOpen || !::IsWindowVisible(hOpen)) {
+                return false;
+            }
+            for (int nNameBox : {cmb13, edt1}) {
+                ::SetDlgItemTextW(hOpen, nNameBox, ToWide(strPath.c_str()).c_str());
+            }
+            ::PostMessageW(hOpen, WM_COMMAND, IDOK, 0);
+            return true;
+        };
+    };
+    auto chooseClosed = [] { return !::FindWindowW(L"#32770", L"Choose Photo"); };
+    CStepRunner()
+        .Do([&] {
+            EXPECT_EQ(RGB(0, 0, 255), PhotoCentre(dlg.m_hWnd));
+            EXPECT_TRUE(::IsWindowEnabled(dlg.GetDlgItem(IDC_PHOTO_REMOVE)));
+            dlg.PostMessage(WM_COMMAND, IDC_PHOTO_CHOOSE, 0); // its dialog runs outside this step
+        })
+        .Then(choose(folder.Path("notes.bmp")))
+        .Then([&] { return chooseClosed() && answerer.m_boxes.size() == 1; })
+        .Do([&] {
+            EXPECT_EQ(RGB(0, 0, 255), PhotoCentre(dlg.m_hWnd)) << "a file that is no picture changes nothing";
+            dlg.PostMessage(WM_COMMAND, IDC_PHOTO_CHOOSE, 0); // its dialog runs outside this step
+        })
+        .Then(choose(folder.Path("red.bmp")))
+        .Then(chooseClosed)
+        .Do([&] {
+            EXPECT_EQ(RGB(255, 0, 0), PhotoCentre(dlg.m_hWnd));
+            dlg.PostMessage(WM_COMMAND, IDOK, 0);
+        })
+        .RunModal(dlg);
+    ASSERT_EQ(1u, answerer.m_boxes.size());
+    EXPECT_NE(std::string::npos, answerer.m_boxes[0].strText.find("not a picture"));
+    std::string strBytes;
+    ASSERT_EQ(2u, dlg.m_contact.values.size());
+    EXPECT_EQ(group, dlg.m_contact.values[0]);
+    EXPECT_TRUE(InlinePhotoBytes(dlg.m_contact.values[1].text, strBytes) && strBytes == strRed);
+
+    dlg.m_bSaved = 0;
+    CStepRunner()
+        .Do([&] {
+            EXPECT_EQ(RGB(255, 0, 0), PhotoCentre(dlg.m_hWnd));
+            Click(dlg.m_hWnd, IDC_PHOTO_REMOVE);
+            EXPECT_FALSE(::IsWindowEnabled(dlg.GetDlgItem(IDC_PHOTO_REMOVE)));
+            EXPECT_EQ(dlg.GetDlgItem(IDC_PHOTO_CHOOSE), ::GetFocus());
+            EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), PhotoCentre(dlg.m_hWnd, true));
+            dlg.PostMessage(WM_COMMAND, IDOK, 0);
+        })
+        .RunModal(dlg);
+    EXPECT_EQ(std::vector<CContactValue>{group}, dlg.m_contact.values);
 }

@@ -126,7 +126,8 @@ int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
     if (!ChooseExportKind(options, format, kind)) {
         return kExitFailed;
     }
-    std::string strData = BuildExport(contacts, kind);
+    const CPhotoFolder photos(options.positional[0]);
+    std::string strData = BuildExport(contacts, kind, &photos);
     CFileException error;
     if (!WriteFileAtomically(options.positional[1], strData, error)) {
         return Fail("%s", error.GetErrorMessage().GetString());

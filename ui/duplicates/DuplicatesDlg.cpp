@@ -220,6 +220,7 @@ void CDuplicatesDlg::OnEditMerged() {
     CContactDlg dlg(this);
     dlg.m_contact = m_merged;
     dlg.m_bNew = 1; // its Delete only leaves the editor
+    dlg.m_pPhotos = &m_book.Photos();
     if (dlg.DoModal() == IDOK && dlg.m_bSaved && !dlg.m_bDeleted) {
         // A value cleared in the editor is still kept, as a further value: a merge loses nothing.
         m_merged = dlg.m_contact;

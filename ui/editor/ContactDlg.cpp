@@ -1,5 +1,6 @@
 #include "ContactDlg.h"
 
+#include "ui/editor/ValueText.h"
 #include "ui/shell/Globals.h"
 #include "framework/base/AppContext.h"
 #include "res/resource.h"
@@ -61,8 +62,10 @@ const CMessageTable* CContactDlg::GetThisMessageTable() {
     return &table;
 }
 
-CContactDlg::CContactDlg(CWnd* pParent) : CDialog(IDD_CONTACT, pParent), m_moreValues(*this) {
+CContactDlg::CContactDlg(CWnd* pParent)
+    : CDialog(IDD_CONTACT, pParent), m_moreValues(*this), m_photoBox(*this) {
     AddPart(m_moreValues);
+    AddPart(m_photoBox);
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -77,6 +80,7 @@ BOOL CContactDlg::OnInitDialog() {
     SetIcon(m_hIcon, FALSE);
     m_stored = m_contact;
     m_moreValues.Init(m_stored);
+    m_photoBox.Init(PhotoOf(m_stored.values), m_pPhotos);
     m_contact.DecodeStoredText();
     for (const auto& edit : kFieldEdits) {
         SetDlgItemText(edit.nId, m_contact.FieldAt(edit.nField));
@@ -94,6 +98,7 @@ BOOL CContactDlg::OnInitDialog() {
 void CContactDlg::OnOK() {
     CContact edited(m_stored);
     edited.values = m_moreValues.Values();
+    SetPhoto(edited.values, m_photoBox.Photo());
     for (const auto& edit : kFieldEdits) {
         edited.FieldAt(edit.nField) = GetDlgItemText(edit.nId);
     }

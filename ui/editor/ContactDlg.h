@@ -1,5 +1,5 @@
 // CContactDlg: the modal editor of one contact, all sixteen fields at once and the further values
-// beside them (CMoreValues, a part of it). It works on its own
+// beside them (CMoreValues and CPhotoBox, parts of it). It works on its own
 // copy of the record (m_contact, in stored form before and after a run) and reports what the
 // user did through its result and flags; it never touches the list or the file. One object may
 // run several times, for one contact after another. User-interface thread only.
@@ -9,6 +9,7 @@
 #include "framework/win/Dialog.h"
 #include "ui/editor/ColorEdit.h"
 #include "ui/editor/MoreValues.h"
+#include "ui/editor/PhotoBox.h"
 
 class CContactDlg : public CDialog {
     TBOOK_DECLARE_MESSAGE_TABLE()
@@ -23,6 +24,8 @@ public:
     int m_bNew = 0;     // a contact still to be added: nothing to delete yet
     int m_bSaved = 0;   // Save accepted the record
     int m_bDeleted = 0; // the user confirmed Delete
+    // Where the contact's photo is read from; without it only a photo not yet stored shows.
+    const CPhotoFolder* m_pPhotos = nullptr;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -35,6 +38,7 @@ protected:
 
     CColorEdit m_editNote;
     CMoreValues m_moreValues;
+    CPhotoBox m_photoBox;
 
 private:
     HICON m_hIcon;

@@ -233,3 +233,47 @@ bool IsListedValue(const CContact& contact, size_t nIndex) {
     }
     return true;
 }
+
+CRectI FitPicture(int nWidth, int nHeight, int nBoxWidth, int nBoxHeight) {
+    if (nWidth <= 0 || nHeight <= 0 || nBoxWidth <= 0 || nBoxHeight <= 0) {
+        return CRectI{0, 0, 0, 0};
+    }
+    int nShownWidth = nWidth;
+    int nShownHeight = nHeight;
+    // Compared as products, so a tall picture and a wide one are told apart without rounding.
+    if (static_cast<long long>(nWidth) * nBoxHeight > static_cast<long long>(nHeight) * nBoxWidth) {
+        if (nWidth > nBoxWidth) {
+            nShownWidth = nBoxWidth;
+            nShownHeight = static_cast<int>(std::max(1LL, static_cast<long long>(nHeight) * nBoxWidth / nWidth));
+        }
+    } else if (nHeight > nBoxHeight) {
+        nShownHeight = nBoxHeight;
+        nShownWidth = static_cast<int>(std::max(1LL, static_cast<long long>(nWidth) * nBoxHeight / nHeight));
+    }
+    const int nLeft = (nBoxWidth - nShownWidth) / 2;
+    const int nTop = (nBoxHeight - nShownHeight) / 2;
+    return CRectI{nLeft, nTop, nLeft + nShownWidth, nTop + nShownHeight};
+}
+
+CString PhotoOf(const std::vector<CContactValue>& values) {
+    for (const CContactValue& value : values) {
+        if (value.kind == EValueKind::photo) {
+            return value.text;
+        }
+    }
+    return CString();
+}
+
+void SetPhoto(std::vector<CContactValue>& values, const CString& strPhoto) {
+    auto it = std::find_if(values.begin(), values.end(),
+                           [](const CContactValue& value) { return value.kind == EValueKind::photo; });
+    if (it == values.end()) {
+        if (!strPhoto.IsEmpty()) {
+            values.push_back(CContactValue{EValueKind::photo, "", "", strPhoto});
+        }
+    } else if (strPhoto.IsEmpty()) {
+        values.erase(it);
+    } else {
+        it->text = strPhoto;
+    }
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "data/Contact.h"
+#include "framework/core/Rect.h"
 
 #include <vector>
 
@@ -62,3 +63,13 @@ CString ValueColumnText(const CContactValue& value);
 // Whether the list shows the value at nIndex: not a photo, and not the parts of an address field,
 // which the field shows.
 bool IsListedValue(const CContact& contact, size_t nIndex);
+
+// Where a picture of nWidth by nHeight pixels is shown in a box of nBoxWidth by nBoxHeight: as
+// large as fits with its shape kept, never larger than it is (a small photo is not blown up
+// into blur), centred. Empty for a picture or a box without area.
+CRectI FitPicture(int nWidth, int nHeight, int nBoxWidth, int nBoxHeight);
+// The photo value of the contact, by its picture: the first photo's text, or empty.
+CString PhotoOf(const std::vector<CContactValue>& values);
+// The values with the photo given in place of the first photo (empty: without it), the others
+// as they were, where they were.
+void SetPhoto(std::vector<CContactValue>& values, const CString& strPhoto);

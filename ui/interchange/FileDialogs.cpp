@@ -23,6 +23,11 @@ const CFileType kImportTypes[] = {
     {L"All files (*.*)", L"*.*"},
 };
 
+const CFileType kPictureTypes[] = {
+    {L"Pictures (*.jpg; *.png; *.gif; *.bmp)", L"*.jpg;*.jpeg;*.png;*.gif;*.bmp;*.tif;*.tiff"},
+    {L"All files (*.*)", L"*.*"},
+};
+
 // The Save As types, in the order of ExportKind.
 const CFileType kExportTypes[] = {
     {L"vCard 3.0 (*.vcf)", L"*.vcf"},   {L"vCard 4.0 (*.vcf)", L"*.vcf"},  {L"vCard 2.1 (*.vcf)", L"*.vcf"},
@@ -99,4 +104,10 @@ bool AskExportTarget(HWND hOwner, const CString& strSuggestedName, CExportTarget
     target.kind = static_cast<ExportKind>(nType >= 1 && nType <= std::size(kExportTypes) ? nType - 1 : 0);
     target.strPath = FromWide(options.m_strName.c_str());
     return true;
+}
+
+CString AskPictureFile(HWND hOwner) {
+    CDialogOptions options(hOwner, L"Choose Photo", kPictureTypes, CString());
+    options.m_ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    return ::GetOpenFileNameW(&options.m_ofn) ? FromWide(options.m_strName.c_str()) : CString();
 }

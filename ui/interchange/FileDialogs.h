@@ -17,3 +17,6 @@ struct CExportTarget {
 
 // The file and kind to export to; false when cancelled. strSuggestedName fills the name box.
 bool AskExportTarget(HWND hOwner, const CString& strSuggestedName, CExportTarget& target);
+
+// The picture file the user picked for a contact's photo; empty when cancelled.
+CString AskPictureFile(HWND hOwner);

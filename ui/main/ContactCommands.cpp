@@ -46,6 +46,7 @@ void CContactCommands::OnListDblClk(NMHDR*, LRESULT* pResult) {
 }
 
 INT_PTR CContactCommands::RunEditor(CContactDlg& dlg) {
+    dlg.m_pPhotos = &m_book.Photos();
     m_exit.SetOpenEditor(&dlg);
     INT_PTR nResult = dlg.DoModal();
     m_exit.SetOpenEditor(nullptr);

@@ -197,7 +197,7 @@ void CInterchangeCommands::OnExport() {
     CProgressDlg::Run(
         strText,
         [&](CWorkProgress& progress) {
-            std::string strData = BuildExport(contacts, target.kind);
+            std::string strData = BuildExport(contacts, target.kind, &m_book.Photos());
             if (!progress.IsCancelled()) {
                 bWritten = WriteFileAtomically(target.strPath, strData, error);
             }
