@@ -11,9 +11,10 @@
 // The character that stands for bytes a file's character set does not hold.
 const char kReplacementCharacter[] = "\xEF\xBF\xBD";
 
-// Text of a file that says nothing of its character set: UTF-8 when it is, else the
-// Windows-1252 that older programs write, in which every byte is a character.
-std::string GuessedTextToUtf8(const std::string& strBytes);
+// Text of a file that says nothing of its character set: UTF-8 when it is, else in the set
+// DetectCharset finds (Windows-1252, in which every byte is a character, when nothing fits
+// better). With ppszCharset, says which set that was (nullptr for UTF-8).
+std::string GuessedTextToUtf8(const std::string& strBytes, const char** ppszCharset = nullptr);
 
 // Whether the text starts with a UTF-8 or UTF-16 byte-order mark: the marks DecodeByteOrderMark
 // takes away or converts by.
