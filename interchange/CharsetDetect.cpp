@@ -319,3 +319,48 @@ size_t CharacterLength(DoubleByteSet set, std::string_view str, size_t i) {
     }
     return IsTrail(set, b2) ? 2 : 1;
 }
+
+namespace {
+
+// Where a walk over str's last characters may start: after the last byte below 0x30, which
+// is a character of its own in every double-byte set (GB18030 uses digits inside its four-byte
+// forms), or a bounded way back.
+size_t WalkStart(std::string_view str) {
+    const size_t kMaxWalk = 4096; // a line of nothing but double-byte characters is not walked whole
+    size_t nStop = str.size() > kMaxWalk ? str.size() - kMaxWalk : 0;
+    for (size_t i = str.size(); i > nStop; --i) {
+        if (static_cast<unsigned char>(str[i - 1]) < 0x30) {
+            return i;
+        }
+    }
+    return nStop;
+}
+
+} // namespace
+
+bool EndsInsideCharacter(DoubleByteSet set, std::string_view str) {
+    if (set == DoubleByteSet::none || str.empty()) {
+        return false;
+    }
+    size_t i = WalkStart(str);
+    while (i + 1 < str.size()) {
+        i += CharacterLength(set, str, i);
+    }
+    return i + 1 == str.size() && IsLead(set, static_cast<unsigned char>(str[i]));
+}
+
+bool EndsWithLoneBackslash(DoubleByteSet set, std::string_view str) {
+    size_t nRun = 0;
+    if (set == DoubleByteSet::none) {
+        while (nRun < str.size() && str[str.size() - 1 - nRun] == '\\') {
+            ++nRun;
+        }
+        return nRun % 2 == 1;
+    }
+    for (size_t i = WalkStart(str); i < str.size();) {
+        size_t nLength = CharacterLength(set, str, i);
+        nRun = nLength == 1 && str[i] == '\\' ? nRun + 1 : 0;
+        i += nLength;
+    }
+    return nRun % 2 == 1;
+}

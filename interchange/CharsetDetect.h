@@ -32,3 +32,10 @@ DoubleByteSet DoubleByteSetOf(std::string_view strCharset);
 // The length of the character that starts at str[i]: 1 for ASCII and single bytes, 2 (4 for
 // GB18030's four-byte forms) for a double-byte character, cut to the end of str.
 size_t CharacterLength(DoubleByteSet set, std::string_view str, size_t i);
+// Whether str ends with the first byte of a double-byte character whose second byte is not there
+// (a line folded inside the character). Only the bytes after str's last ASCII character below
+// 0x30, which no set uses inside a character, are walked, and at most a few thousand of them.
+bool EndsInsideCharacter(DoubleByteSet set, std::string_view str);
+// Whether str ends with an odd run of backslashes, each a character of its own rather than the
+// second byte of a double-byte character; walked as EndsInsideCharacter walks.
+bool EndsWithLoneBackslash(DoubleByteSet set, std::string_view str);
