@@ -167,5 +167,13 @@ bool CharsetToUtf8(const CString& strCharset, const std::string& strIn, std::str
     if (strName == "ISO-8859-1" || strName == "ISO8859-1" || strName == "LATIN1" || strName == "ISO_8859-1") {
         return CodePageToUtf8(strIn, kCodePageLatin1, strOut);
     }
-    return SystemCharsetToUtf8(WindowsCodePageName(strName), strIn, strOut);
+    if (SystemCharsetToUtf8(WindowsCodePageName(strName), strIn, strOut)) {
+        return true;
+    }
+    if (strName == "GB18030" && strOut.empty() && !strIn.empty()) {
+        // A system without GB18030 (Wine has no code page 54936) reads it as GBK, which holds
+        // all but its rarest characters.
+        return SystemCharsetToUtf8("CP936", strIn, strOut);
+    }
+    return false;
 }

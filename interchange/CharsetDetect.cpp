@@ -12,7 +12,7 @@
 const char kCharsetWindows1252[] = "Windows-1252";
 const char kCharsetWindows1251[] = "Windows-1251";
 const char kCharsetShiftJis[] = "Shift_JIS";
-const char kCharsetGb18030[] = "GB18030";
+const char kCharsetGbk[] = "GBK";
 const char kCharsetBig5[] = "Big5";
 const char kCharsetEucKr[] = "EUC-KR";
 
@@ -263,7 +263,7 @@ std::string SampleOf(std::string_view strBytes) {
 const char* DetectCharset(std::string_view strBytes) {
     const std::string strSample = SampleOf(strBytes);
     // In this order on a tie, so that text that fits nothing better stays Windows-1252.
-    const char* const candidates[] = {kCharsetWindows1252, kCharsetShiftJis, kCharsetGb18030,
+    const char* const candidates[] = {kCharsetWindows1252, kCharsetShiftJis, kCharsetGbk,
                                       kCharsetBig5,        kCharsetEucKr,    kCharsetWindows1251};
     const char* pszBest = kCharsetWindows1252;
     int nBest = 0;

@@ -15,7 +15,7 @@
 extern const char kCharsetWindows1252[];
 extern const char kCharsetWindows1251[];
 extern const char kCharsetShiftJis[];
-extern const char kCharsetGb18030[];
+extern const char kCharsetGbk[]; // read as code page 936, which Wine has (it lacks GB18030's 54936)
 extern const char kCharsetBig5[];
 extern const char kCharsetEucKr[];
 
