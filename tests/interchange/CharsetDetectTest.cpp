@@ -68,6 +68,35 @@ TEST(CharsetDetectTest, FilesAreReadInTheSetTheirTextIsIn) {
     }
 }
 
+// A name or a word alone, as a CSV cell or a card's only value brings it: even a few bytes are
+// not taken for another script, and a Western letter or sign alone stays Western.
+TEST(CharsetDetectTest, ShortTextsKeepTheirSet) {
+    struct Case {
+        const char* pszBytes;
+        const char* pszCharset;
+    } const cases[] = {
+        {"\x93\x63\x92\x86", kCharsetShiftJis},                 // 田中
+        {"\xB6\xC0\xB6\xC5 \xC3\xBD\xC4", kCharsetShiftJis},     // half-width katakana
+        {"\x82\xB3\x82\xC6\x82\xA4", kCharsetShiftJis},         // さとう
+        {"\xD5\xC5\xCE\xB0", kCharsetGbk},                      // 张伟
+        {"\xC9\xCF\xBA\xA3\xCA\xD0", kCharsetGbk},              // 上海市
+        {"\xAA\x4C\xA7\xD3\xA9\xFA", kCharsetBig5},             // 林志明
+        {"\xA5\x78\xA5\x5F", kCharsetBig5},                     // 台北
+        {"\xC0\xCC\xBF\xB5\xC8\xF1", kCharsetEucKr},            // 이영희
+        {"\xBA\xCE\xBB\xEA", kCharsetEucKr},                    // 부산
+        {"\xCE\xEB\xFC\xE3\xE0", kCharsetWindows1251},          // Ольга
+        {"\xC7\xC0\xCE", kCharsetWindows1251},                  // ЗАО
+        {"Jos\xE9", kCharsetWindows1252},
+        {"S\xE3o Jo\xE3o", kCharsetWindows1252},
+        {"Gr\xF6\xDFe", kCharsetWindows1252},
+        {"\x80 5", kCharsetWindows1252}, // the euro sign
+        {"\xC9", kCharsetWindows1252},
+    };
+    for (const Case& c : cases) {
+        EXPECT_STREQ(c.pszCharset, DetectCharset(std::string("Name,") + c.pszBytes + "\r\n")) << c.pszBytes;
+    }
+}
+
 std::string Card(const std::string& strVersion, const std::string& strLines) {
     return "BEGIN:VCARD\r\n" + (strVersion.empty() ? "" : "VERSION:" + strVersion + "\r\n") + strLines +
            "END:VCARD\r\n";
