@@ -177,3 +177,14 @@ bool CharsetToUtf8(const CString& strCharset, const std::string& strIn, std::str
     }
     return false;
 }
+
+const char* CUndeclaredCharset::Get() const {
+    std::call_once(m_detected, [this]() { m_pszCharset = DetectCharset(m_strText); });
+    return m_pszCharset;
+}
+
+void CUndeclaredCharset::NoteUse(int nLine) const {
+    int nFirst = m_nFirstUse.load();
+    while ((nFirst == 0 || nLine < nFirst) && !m_nFirstUse.compare_exchange_weak(nFirst, nLine)) {
+    }
+}

@@ -395,7 +395,12 @@ std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
         }
     }
     // Without a usable character set: UTF-8 when the bytes are UTF-8, which is what most
-    // writers use, and otherwise the code page older writers used.
+    // writers use, and otherwise the code page the writer used, as the file's text tells it.
+    if (prop.pUndeclared && prop.strCharset.empty() && !IsValidUtf8(strBytes)) {
+        prop.pUndeclared->NoteUse(prop.nLine);
+        CharsetToUtf8(prop.pUndeclared->Get(), strBytes, strText);
+        return strText;
+    }
     return GuessedTextToUtf8(strBytes);
 }
 

@@ -60,6 +60,9 @@ struct CVCardProperty {
     int nLine = 0;
     VCardName name = VCardName::other; // strName's
     unsigned nTypeBits = 0;            // the VCardType bits of types
+    // The set of the file's values that name none, for a value that is not UTF-8; without it
+    // such a value is read in the set its own bytes look like. Kept by ParseProperty.
+    const class CUndeclaredCharset* pUndeclared = nullptr;
 
     std::vector<std::string_view> Types() const;
     bool Has(const char* pszType) const;

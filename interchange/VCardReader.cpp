@@ -167,16 +167,15 @@ std::vector<size_t> PartStarts(std::string_view text, int nParts) {
 
 class CVCardParser {
 public:
-    // pszUndeclaredCharset is the set of the file's values that name none and are not UTF-8,
-    // nullptr when the file is UTF-8.
+    // undeclared is the set of the file's values that name none and are not UTF-8.
     CVCardParser(const CString& strFile, CContactArray& contacts, CImportReport& report,
-                 const char* pszUndeclaredCharset)
-        : m_strFile(strFile), m_contacts(contacts), m_report(report), m_pszUndeclared(pszUndeclaredCharset) {}
+                 const CUndeclaredCharset& undeclared)
+        : m_strFile(strFile), m_contacts(contacts), m_report(report), m_undeclared(undeclared) {}
 
     // Reads the cards of strData from nStart on; the lines before it only count.
     void Parse(std::string_view strData, size_t nStart, CWorkProgress* pProgress) {
         CVCardLineReader reader(strData);
-        reader.SetUndeclaredCharset(m_pszUndeclared);
+        reader.SetUndeclaredCharset(&m_undeclared);
         reader.SkipTo(nStart);
         m_strData = strData;
         m_pReader = &reader;
@@ -208,8 +207,6 @@ public:
     }
 
     int CardsFound() const { return m_nCards; }
-    // The first line whose value was read in the file's undeclared set; 0 for none.
-    int FirstUndeclaredLine() const { return m_nFirstUndeclaredLine; }
 
 private:
     void Logical(std::string_view strLine, int nLine) {
@@ -223,6 +220,7 @@ private:
             CCard& card = m_cards[m_nDepth - 1];
             if (card.nProps == card.props.size()) {
                 card.props.emplace_back();
+                card.props.back().pUndeclared = &m_undeclared;
             }
             pProp = &card.props[card.nProps];
         }
@@ -267,22 +265,16 @@ private:
     }
 
     // Gives the values that name no character set and are not UTF-8 the set the card names for
-    // others, else the file's.
+    // others; the rest are read in the file's (CVCardProperty::pUndeclared).
     void SpreadCharset(CCard& card) {
-        if (!m_pszUndeclared && card.strDeclaredCharset.empty()) {
-            return; // a UTF-8 file, as most: its values that name none are UTF-8
+        if (card.strDeclaredCharset.empty()) {
+            return; // as most cards
         }
         for (size_t p = 0; p < card.nProps; ++p) {
             CVCardProperty& prop = card.props[p];
-            if (!prop.strCharset.empty() || prop.IsBinary() ||
-                (prop.strEncoding.empty() ? IsValidUtf8(prop.strRaw) : IsValidUtf8(ValueBytes(prop)))) {
-                continue;
-            }
-            if (!card.strDeclaredCharset.empty()) {
+            if (prop.strCharset.empty() && !prop.IsBinary() &&
+                !(prop.strEncoding.empty() ? IsValidUtf8(prop.strRaw) : IsValidUtf8(ValueBytes(prop)))) {
                 prop.strCharset = card.strDeclaredCharset;
-            } else {
-                prop.strCharset = m_pszUndeclared;
-                m_nFirstUndeclaredLine = m_nFirstUndeclaredLine ? m_nFirstUndeclaredLine : prop.nLine;
             }
         }
     }
@@ -310,8 +302,7 @@ private:
     CVCardProperty m_outside; // a line outside any card, parsed to be told apart
     CVCardMapRoom m_mapRoom;
     int m_nCards = 0;
-    const char* m_pszUndeclared;
-    int m_nFirstUndeclaredLine = 0;
+    const CUndeclaredCharset& m_undeclared;
     std::string_view m_strData;
     const CVCardLineReader* m_pReader = nullptr;
 };
@@ -320,10 +311,6 @@ private:
 
 CVCardLineReader::CVCardLineReader(std::string_view strData, size_t nStart)
     : m_strData(strData), m_nPos(nStart) {}
-
-void CVCardLineReader::SetUndeclaredCharset(const char* pszCharset) {
-    m_undeclaredSet = pszCharset ? DoubleByteSetOf(pszCharset) : DoubleByteSet::none;
-}
 
 DoubleByteSet CVCardLineReader::LineSet(std::string_view strLine) const {
     // Asked at every fold of a long value: only the line's start and end are looked at, so that
@@ -337,14 +324,14 @@ DoubleByteSet CVCardLineReader::LineSet(std::string_view strLine) const {
             return DoubleByteSetOf(strName.substr(0, strName.find(';')));
         }
     }
-    if (m_undeclaredSet == DoubleByteSet::none) {
+    if (!m_pUndeclared) {
         return DoubleByteSet::none;
     }
     size_t nTail = strLine.size() > kLook ? strLine.size() - kLook : 0;
     while (nTail < strLine.size() && static_cast<unsigned char>(strLine[nTail]) >= 0x80) {
         ++nTail; // to a character's start in UTF-8
     }
-    return IsValidUtf8(strLine.substr(nTail)) ? DoubleByteSet::none : m_undeclaredSet;
+    return IsValidUtf8(strLine.substr(nTail)) ? DoubleByteSet::none : DoubleByteSetOf(m_pUndeclared->Get());
 }
 
 void CVCardLineReader::SkipTo(size_t nPos) {
@@ -533,8 +520,7 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
     }
     // Values that name no character set are UTF-8 in nearly every file; in a file that is not,
     // such values are in the set the file's text is in.
-    const char* pszUndeclared = IsValidUtf8(text) ? nullptr : DetectCharset(text);
-    int nFirstUndeclaredLine = 0;
+    const CUndeclaredCharset undeclared(text);
     if (pProgress) {
         pProgress->SetTotal(static_cast<int64_t>(text.size()));
     }
@@ -556,7 +542,6 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
         std::vector<CImportReport> partReports(starts.size());
         std::vector<int> partCards(starts.size(), 0);
         std::vector<char> partOpen(starts.size(), 0);
-        std::vector<int> partUndeclared(starts.size(), 0);
         RunParts(nCount, [&](int k) {
             const size_t nPart = static_cast<size_t>(k);
             const size_t nEnd = nPart + 1 < starts.size() ? starts[nPart + 1] : text.size();
@@ -564,20 +549,18 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
             // Each card becomes at most one contact; the list grows once instead of moving its
             // contacts every time it doubles.
             out.Reserve(out.GetSize() + CountCardStarts(text.substr(starts[nPart], nEnd - starts[nPart])));
-            CVCardParser parser(strFile, out, k == 0 ? report : partReports[nPart], pszUndeclared);
+            CVCardParser parser(strFile, out, k == 0 ? report : partReports[nPart], undeclared);
             parser.Parse(text.substr(0, nEnd), starts[nPart], pProgress);
             if (k + 1 == nCount && !(pProgress && pProgress->IsCancelled())) {
                 parser.CloseOpenCards();
             }
             partOpen[nPart] = parser.HasOpenCard();
             partCards[nPart] = parser.CardsFound();
-            partUndeclared[nPart] = parser.FirstUndeclaredLine();
         });
         bool bCancelled = pProgress && pProgress->IsCancelled();
         if (bWhole || bCancelled || std::find(partOpen.begin(), partOpen.end(), 1) == partOpen.end()) {
             for (size_t k = 0; k < starts.size(); ++k) {
                 nCards += partCards[k];
-                nFirstUndeclaredLine = nFirstUndeclaredLine ? nFirstUndeclaredLine : partUndeclared[k];
                 if (k > 0) {
                     contacts.Append(std::move(partContacts[k]));
                     report.Append(std::move(partReports[k]));
@@ -595,13 +578,13 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
         strError.Format("%s: no vCard found (no line BEGIN:VCARD)", strFile.GetString());
         return false;
     }
-    if (nFirstUndeclaredLine && std::string_view(pszUndeclared) != kCharsetWindows1252) {
+    if (undeclared.FirstUse() && std::string_view(undeclared.Get()) != kCharsetWindows1252) {
         // Windows-1252, which Western programs have always written, goes without a word.
         CString strText;
         strText.Format("values that name no character set and are not UTF-8 were read as %s, which their "
                        "text is in",
-                       pszUndeclared);
-        report.Warn(strFile, nFirstUndeclaredLine, strText);
+                       undeclared.Get());
+        report.Warn(strFile, undeclared.FirstUse(), strText);
     }
     return true;
 }

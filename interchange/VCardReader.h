@@ -3,6 +3,7 @@
 // properties are skipped with a warning naming their line, and the rest is imported.
 #pragma once
 
+#include "Charset.h"
 #include "CharsetDetect.h"
 #include "ImportReport.h"
 #include "data/ContactArray.h"
@@ -44,9 +45,9 @@ class CVCardLineReader {
 public:
     explicit CVCardLineReader(std::string_view strData, size_t nStart = 0);
 
-    // The double-byte set that lines naming no character set and not UTF-8 are in, so that a
-    // backslash or a fold is not looked for inside a character.
-    void SetUndeclaredCharset(const char* pszCharset);
+    // The set that lines naming no character set and not UTF-8 are in, so that a backslash or a
+    // fold is not looked for inside a double-byte character.
+    void SetUndeclaredCharset(const CUndeclaredCharset* pUndeclared) { m_pUndeclared = pUndeclared; }
 
     // The next logical line; false at the end of the data. bVersion21 tells how the card being
     // read folds its lines.
@@ -69,7 +70,7 @@ private:
     bool SplitsCharacter(std::string_view strLine, char chNext) const;
 
     std::string_view m_strData;
-    DoubleByteSet m_undeclaredSet = DoubleByteSet::none;
+    const CUndeclaredCharset* m_pUndeclared = nullptr;
     size_t m_nPos;
     int m_nLine = 0;
     // A logical line is read by peeking at the physical line after it, which is then read again
