@@ -1,5 +1,7 @@
 #include "Charset.h"
 
+#include "CharsetDetect.h"
+
 #include "framework/core/CodePage.h"
 #include "framework/core/Unicode.h"
 
@@ -12,14 +14,44 @@ CString Upper(CString str) {
     return str;
 }
 
+// The names by which files declare the double-byte sets, each read as the Windows code page
+// that extends it, as Windows reads them: files that say "Shift_JIS" or "GB2312" are written
+// by programs that use the code page, and glibc's SHIFT_JIS would read the backslash as a yen
+// sign. Both builds then read them alike.
+const char* WindowsCodePageName(const CString& strUpper) {
+    struct Alias {
+        const char* pszName;
+        const char* pszCodePage;
+    };
+    static const Alias s_aliases[] = {
+        {"SHIFT_JIS", "CP932"}, {"SHIFT-JIS", "CP932"},  {"SJIS", "CP932"},           {"WINDOWS-31J", "CP932"},
+        {"MS_KANJI", "CP932"},  {"X-SJIS", "CP932"},     {"GBK", "CP936"},            {"GB2312", "CP936"},
+        {"X-GBK", "CP936"},     {"EUC-CN", "CP936"},     {"BIG5", "CP950"},           {"BIG-5", "CP950"},
+        {"EUC-KR", "CP949"},    {"UHC", "CP949"},        {"KS_C_5601-1987", "CP949"},
+    };
+    for (const Alias& alias : s_aliases) {
+        if (strUpper == alias.pszName) {
+            return alias.pszCodePage;
+        }
+    }
+    return strUpper.GetString();
+}
+
 } // namespace
 
-std::string GuessedTextToUtf8(const std::string& strBytes) {
-    std::string strText;
+std::string GuessedTextToUtf8(const std::string& strBytes, const char** ppszCharset) {
+    if (ppszCharset) {
+        *ppszCharset = nullptr;
+    }
     if (IsValidUtf8(strBytes)) {
         return strBytes;
     }
-    CodePageToUtf8(strBytes, kCodePage1252, strText);
+    const char* pszCharset = DetectCharset(strBytes);
+    if (ppszCharset) {
+        *ppszCharset = pszCharset;
+    }
+    std::string strText;
+    CharsetToUtf8(pszCharset, strBytes, strText);
     return strText;
 }
 
@@ -135,5 +167,24 @@ bool CharsetToUtf8(const CString& strCharset, const std::string& strIn, std::str
     if (strName == "ISO-8859-1" || strName == "ISO8859-1" || strName == "LATIN1" || strName == "ISO_8859-1") {
         return CodePageToUtf8(strIn, kCodePageLatin1, strOut);
     }
-    return SystemCharsetToUtf8(strName, strIn, strOut);
+    if (SystemCharsetToUtf8(WindowsCodePageName(strName), strIn, strOut)) {
+        return true;
+    }
+    if (strName == "GB18030" && strOut.empty() && !strIn.empty()) {
+        // A system without GB18030 (Wine has no code page 54936) reads it as GBK, which holds
+        // all but its rarest characters.
+        return SystemCharsetToUtf8("CP936", strIn, strOut);
+    }
+    return false;
+}
+
+const char* CUndeclaredCharset::Get() const {
+    std::call_once(m_detected, [this]() { m_pszCharset = DetectCharset(m_strText); });
+    return m_pszCharset;
+}
+
+void CUndeclaredCharset::NoteUse(int nLine) const {
+    int nFirst = m_nFirstUse.load();
+    while ((nFirst == 0 || nLine < nFirst) && !m_nFirstUse.compare_exchange_weak(nFirst, nLine)) {
+    }
 }

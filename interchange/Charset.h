@@ -6,14 +6,18 @@
 
 #include "framework/core/String.h"
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <string_view>
 
 // The character that stands for bytes a file's character set does not hold.
 const char kReplacementCharacter[] = "\xEF\xBF\xBD";
 
-// Text of a file that says nothing of its character set: UTF-8 when it is, else the
-// Windows-1252 that older programs write, in which every byte is a character.
-std::string GuessedTextToUtf8(const std::string& strBytes);
+// Text of a file that says nothing of its character set: UTF-8 when it is, else in the set
+// DetectCharset finds (Windows-1252, in which every byte is a character, when nothing fits
+// better). With ppszCharset, says which set that was (nullptr for UTF-8).
+std::string GuessedTextToUtf8(const std::string& strBytes, const char** ppszCharset = nullptr);
 
 // Whether the text starts with a UTF-8 or UTF-16 byte-order mark: the marks DecodeByteOrderMark
 // takes away or converts by.
@@ -41,3 +45,24 @@ bool FirstLineLooksUtf16(const std::string& strData, bool& bLittleEndian);
 // then holds the best reading (bytes not in the set as U+FFFD).
 bool CharsetToUtf8(const CString& strCharset, const std::string& strIn, std::string& strOut);
 
+
+// The character set of a file's values that name none and are not UTF-8, detected over the whole
+// file the first time such a value is read, so that a UTF-8 file, as nearly every one is, is
+// never looked at for it. The threads that read parts of one file share it.
+class CUndeclaredCharset {
+public:
+    explicit CUndeclaredCharset(std::string_view strText) : m_strText(strText) {}
+    CUndeclaredCharset(const CUndeclaredCharset&) = delete;
+    CUndeclaredCharset& operator=(const CUndeclaredCharset&) = delete;
+
+    const char* Get() const;
+    // Says that the value at nLine was read in it; FirstUse is the earliest such line, 0 for none.
+    void NoteUse(int nLine) const;
+    int FirstUse() const { return m_nFirstUse.load(); }
+
+private:
+    std::string_view m_strText;
+    mutable std::once_flag m_detected;
+    mutable const char* m_pszCharset = nullptr;
+    mutable std::atomic<int> m_nFirstUse{0};
+};

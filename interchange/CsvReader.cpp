@@ -1,4 +1,5 @@
 #include "Charset.h"
+#include "CharsetDetect.h"
 #include "CsvFormat.h"
 #include "CsvRowMapper.h"
 
@@ -62,7 +63,7 @@ struct CCsvText {
     std::string_view unconverted; // the text when it is the data's own, after any UTF-8 mark
     bool bConverted = false;
     std::string strConverted;
-    bool bReadAsCodePage = false; // not UTF-8, so read as Windows-1252
+    const char* pszDetected = nullptr; // not UTF-8, so read in the set its text is in
 
     std::string_view Text() const { return bConverted ? std::string_view(strConverted) : unconverted; }
 };
@@ -84,22 +85,21 @@ CCsvText AsUtf8(const std::string& strData) {
         text.unconverted = strData; // as most files
         text.bConverted = false;
     } else {
-        // The code page older programs write, in which every byte is a character.
-        text.bReadAsCodePage = true;
-        text.strConverted = GuessedTextToUtf8(strData);
+        // The code page the writing program used, which the file does not name.
+        text.strConverted = GuessedTextToUtf8(strData, &text.pszDetected);
     }
     return text;
 }
 
 // What to tell a user whose file was refused about its encoding, when it may be the cause.
-const char* EncodingHint(const CCsvText& text) {
+std::string EncodingHint(const CCsvText& text) {
     if (text.Text().find('\0') != std::string_view::npos) {
         return "; the file holds zero bytes, as UTF-16 or UTF-32 text does: save it as UTF-8, or as "
                "Unicode with a byte-order mark";
     }
-    if (text.bReadAsCodePage) {
-        return "; the file is not UTF-8 and was read as Windows-1252: if it is in another encoding, save "
-               "it as UTF-8";
+    if (text.pszDetected) {
+        return std::string("; the file is not UTF-8 and was read as ") + text.pszDetected +
+               ": if it is in another encoding, save it as UTF-8";
     }
     return "";
 }
@@ -313,7 +313,7 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
     const char* pszNotAHeader = mapper.IsKnownHeader() ? nullptr : WhyNotAHeaderRow(header);
     if (pszNotAHeader) {
         strError.Format("%s:%d: the first line is not a header row: %s%s", strFile.GetString(),
-                        records.rows[0].nLine, pszNotAHeader, EncodingHint(text));
+                        records.rows[0].nLine, pszNotAHeader, EncodingHint(text).c_str());
         return false;
     }
     if (!mapper.IsKnownHeader()) {
@@ -327,7 +327,7 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
                            : ("columns recognised by their names: " + strGuesses +
                               "; values that do not fit, and those of the other columns, are")
                                  .c_str(),
-                       EncodingHint(text));
+                       EncodingHint(text).c_str());
         report.Warn(strFile, records.rows[0].nLine, strText);
     } else if (std::string strGuesses = mapper.DescribeGuesses(); !strGuesses.empty()) {
         // A program's own columns that no table knows go into the note as they always did; a
@@ -336,6 +336,15 @@ bool ReadCsv(const std::string& strData, const CString& strFile, CContactArray& 
         strText.Format("columns no address book known here writes, recognised by their names: %s; a value "
                        "that does not fit is kept in the note under its column name",
                        strGuesses.c_str());
+        report.Warn(strFile, records.rows[0].nLine, strText);
+    }
+    if (mapper.IsKnownHeader() && text.pszDetected && std::string_view(text.pszDetected) != kCharsetWindows1252) {
+        // Windows-1252, which Western programs have always written, goes without a word; another
+        // set is named, so that a user who sees odd letters knows what was assumed.
+        CString strText;
+        strText.Format("the file is not UTF-8 and names no character set; it was read as %s, which its "
+                       "text is in: if it is in another encoding, save it as UTF-8",
+                       text.pszDetected);
         report.Warn(strFile, records.rows[0].nLine, strText);
     }
     if (pProgress) {

@@ -79,8 +79,8 @@ private:
         std::string_view str = DecodeValue(prop, m_strDecoded, bKnown);
         if (!bKnown) {
             CString strText;
-            strText.Format("unknown character set \"%s\"; the value was read as UTF-8, or as Windows-1252 "
-                           "where it is not UTF-8",
+            strText.Format("unknown character set \"%s\"; the value was read as UTF-8, or where it is not "
+                           "UTF-8 in the character set its text looks like",
                            prop.strCharset.c_str());
             m_report.Warn(m_strFile, prop.nLine, strText);
         }

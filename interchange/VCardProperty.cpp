@@ -1,5 +1,6 @@
 #include "VCardProperty.h"
 
+#include "Base64.h"
 #include "Charset.h"
 #include "QuotedPrintable.h"
 
@@ -203,12 +204,18 @@ bool CVCardProperty::Has(const char* pszType) const {
     return std::find(types.begin(), types.end(), pszType) != types.end();
 }
 
+bool CVCardProperty::IsBase64() const {
+    return !strEncoding.empty() && (strEncoding == "BASE64" || strEncoding == "B");
+}
+
 bool CVCardProperty::IsBinary() const {
-    return (!strEncoding.empty() && (strEncoding == "BASE64" || strEncoding == "B")) ||
-           (!strValueType.empty() && strValueType == "BINARY") ||
-           ((name == VCardName::photo || name == VCardName::logo || name == VCardName::sound ||
-             name == VCardName::key) &&
-            strRaw.compare(0, 5, "data:") == 0);
+    const bool bMedia = name == VCardName::photo || name == VCardName::logo || name == VCardName::sound ||
+                        name == VCardName::key;
+    // Some writers encode a name or a note in base64 too: the properties the reader knows as
+    // text are text however they are encoded.
+    const bool bText = name != VCardName::other && !bMedia;
+    return (IsBase64() && !bText) || (!strValueType.empty() && strValueType == "BINARY") ||
+           (bMedia && strRaw.compare(0, 5, "data:") == 0);
 }
 
 std::string CVCardProperty::Group() const {
@@ -363,9 +370,19 @@ std::string HeadForNewValue(const std::string& strLine, const CVCardProperty& pr
     return strOut;
 }
 
+std::string ValueBytes(const CVCardProperty& prop) {
+    if (prop.strEncoding == "QUOTED-PRINTABLE") {
+        return DecodeQuotedPrintable(prop.strRaw);
+    }
+    std::string strBytes;
+    if (prop.IsBase64() && DecodeBase64(prop.strRaw, strBytes)) {
+        return strBytes;
+    }
+    return prop.strRaw; // not base64 after all: read as it stands
+}
+
 std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
-    std::string strBytes =
-        prop.strEncoding == "QUOTED-PRINTABLE" ? DecodeQuotedPrintable(prop.strRaw) : prop.strRaw;
+    std::string strBytes = ValueBytes(prop);
     std::string strText;
     bKnownCharset = true;
     if (!prop.strCharset.empty()) {
@@ -378,13 +395,17 @@ std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset) {
         }
     }
     // Without a usable character set: UTF-8 when the bytes are UTF-8, which is what most
-    // writers use, and otherwise the code page older writers used.
+    // writers use, and otherwise the code page the writer used, as the file's text tells it.
+    if (prop.pUndeclared && prop.strCharset.empty() && !IsValidUtf8(strBytes)) {
+        prop.pUndeclared->NoteUse(prop.nLine);
+        CharsetToUtf8(prop.pUndeclared->Get(), strBytes, strText);
+        return strText;
+    }
     return GuessedTextToUtf8(strBytes);
 }
 
 std::string_view DecodeValue(const CVCardProperty& prop, std::string& strBuffer, bool& bKnownCharset) {
-    if (prop.strCharset.empty() && std::string_view(prop.strEncoding) != "QUOTED-PRINTABLE" &&
-        IsValidUtf8(prop.strRaw)) {
+    if (prop.strCharset.empty() && prop.strEncoding.empty() && IsValidUtf8(prop.strRaw)) {
         bKnownCharset = true;
         return prop.strRaw;
     }

@@ -60,10 +60,16 @@ struct CVCardProperty {
     int nLine = 0;
     VCardName name = VCardName::other; // strName's
     unsigned nTypeBits = 0;            // the VCardType bits of types
+    // The set of the file's values that name none, for a value that is not UTF-8; without it
+    // such a value is read in the set its own bytes look like. Kept by ParseProperty.
+    const class CUndeclaredCharset* pUndeclared = nullptr;
 
     std::vector<std::string_view> Types() const;
     bool Has(const char* pszType) const;
     bool HasType(unsigned nType) const { return (nTypeBits & nType) != 0; }
+    bool IsBase64() const;
+    // Whether the value is binary data rather than text: base64 on a photo, a logo, a sound, a key or a
+    // property the reader does not know, VALUE=BINARY, or a data: URI of the media properties.
     bool IsBinary() const;
     // The group before the name ("item1" of "item1.TEL"), upper case; empty for none.
     std::string Group() const;
@@ -80,8 +86,10 @@ bool ParseProperty(std::string_view strLine, int nLine, CVCardProperty& prop);
 // and 2.1's bare QUOTED-PRINTABLE, BASE64, 8BIT, 7BIT), since the new one is plain UTF-8.
 std::string HeadForNewValue(const std::string& strLine, const CVCardProperty& prop);
 
-// The value's text as UTF-8: quoted-printable undone and the character set converted. Text in
-// no known set is read as UTF-8 where it is UTF-8, else as Windows-1252, which holds any byte;
+// The value's bytes: quoted-printable or base64 undone.
+std::string ValueBytes(const CVCardProperty& prop);
+// The value's text as UTF-8: quoted-printable or base64 undone and the character set converted. Text in
+// no known set is read as UTF-8 where it is UTF-8, else in the set DetectCharset finds for it;
 // bKnownCharset tells.
 std::string DecodeValue(const CVCardProperty& prop, bool& bKnownCharset);
 // The same without a copy where the value needs no decoding, which is most often: a view of

@@ -1,10 +1,12 @@
 #include "VCardReader.h"
 
 #include "Charset.h"
+#include "CharsetDetect.h"
 #include "ContactBuilder.h"
 #include "VCardMapper.h"
 
 #include "framework/core/Parallel.h"
+#include "framework/core/Unicode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,8 +22,11 @@ const size_t kUtf16ProbeLength = 4096;
 // is used again instead of allocated for every line.
 struct CCard {
     int nLine = 0;
-    bool bVersion21 = true; // until a VERSION line says otherwise
+    bool bVersion21 = true; // as the card's VERSION line says, wherever it stands
     size_t nProps = 0;
+    // The first character set other than UTF-8 that a property names: the card's other values
+    // that name none and are not UTF-8 are in it too.
+    std::string strDeclaredCharset;
     std::vector<CVCardProperty> props;
 };
 
@@ -61,12 +66,44 @@ bool IsBlank(std::string_view str) {
     return true;
 }
 
-bool EndsWithOneBackslash(std::string_view str) {
-    size_t n = 0;
-    while (n < str.size() && str[str.size() - 1 - n] == '\\') {
-        ++n;
+// Whether str ends inside a UTF-8 character: a first byte without all the bytes it announces.
+bool EndsInsideUtf8(std::string_view str) {
+    size_t nFollowers = 0;
+    while (nFollowers < 3 && nFollowers < str.size() &&
+           (static_cast<unsigned char>(str[str.size() - 1 - nFollowers]) & 0xC0) == 0x80) {
+        ++nFollowers;
     }
-    return n % 2 == 1;
+    if (nFollowers == str.size()) {
+        return false;
+    }
+    unsigned char b = static_cast<unsigned char>(str[str.size() - 1 - nFollowers]);
+    size_t nLength = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
+    return nLength > nFollowers + 1;
+}
+
+bool IsUtf8Follower(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+bool IsUtf8Name(std::string_view strCharset) {
+    return StartsWithNoCase(strCharset, "UTF-8") || StartsWithNoCase(strCharset, "UTF8") ||
+           StartsWithNoCase(strCharset, "US-ASCII");
+}
+
+// The VERSION a card declares, looked for ahead from nFrom, just after its BEGIN line, so that
+// the lines before a VERSION written last are unfolded as the card's version wants. Stops at the
+// card's end or a card inside it; most cards name their version on the next line.
+bool IsVersion21Ahead(std::string_view strData, size_t nFrom) {
+    while (nFrom < strData.size()) {
+        size_t nEnd = std::min(strData.find('\n', nFrom), strData.size());
+        std::string_view strLine = strData.substr(nFrom, nEnd - nFrom);
+        if (StartsWithNoCase(strLine, "VERSION:")) {
+            return strLine.substr(std::strlen("VERSION:")).compare(0, 3, "2.1") == 0;
+        }
+        if (StartsWithNoCase(strLine, "END:VCARD") || StartsWithNoCase(strLine, "BEGIN:VCARD")) {
+            break;
+        }
+        nFrom = nEnd + 1;
+    }
+    return true; // a card without a version is read as 2.1, the most lenient
 }
 
 // The characters that mark a quoted-printable value, looked for from nFrom on.
@@ -130,13 +167,18 @@ std::vector<size_t> PartStarts(std::string_view text, int nParts) {
 
 class CVCardParser {
 public:
-    CVCardParser(const CString& strFile, CContactArray& contacts, CImportReport& report)
-        : m_strFile(strFile), m_contacts(contacts), m_report(report) {}
+    // undeclared is the set of the file's values that name none and are not UTF-8.
+    CVCardParser(const CString& strFile, CContactArray& contacts, CImportReport& report,
+                 const CUndeclaredCharset& undeclared)
+        : m_strFile(strFile), m_contacts(contacts), m_report(report), m_undeclared(undeclared) {}
 
     // Reads the cards of strData from nStart on; the lines before it only count.
     void Parse(std::string_view strData, size_t nStart, CWorkProgress* pProgress) {
         CVCardLineReader reader(strData);
+        reader.SetUndeclaredCharset(&m_undeclared);
         reader.SkipTo(nStart);
+        m_strData = strData;
+        m_pReader = &reader;
         CVCardLineView line;
         size_t nToldDone = nStart;
         for (int n = 0; reader.Next(m_nDepth == 0 || m_cards[m_nDepth - 1].bVersion21, line); ++n) {
@@ -178,6 +220,7 @@ private:
             CCard& card = m_cards[m_nDepth - 1];
             if (card.nProps == card.props.size()) {
                 card.props.emplace_back();
+                card.props.back().pUndeclared = &m_undeclared;
             }
             pProp = &card.props[card.nProps];
         }
@@ -192,8 +235,9 @@ private:
             }
             CCard& card = m_cards[m_nDepth++];
             card.nLine = nLine;
-            card.bVersion21 = true;
+            card.bVersion21 = IsVersion21Ahead(m_strData, m_pReader->Position());
             card.nProps = 0;
+            card.strDeclaredCharset.clear();
             ++m_nCards;
         } else if (prop.name == VCardName::end && NamesCard(prop.strRaw)) {
             if (m_nDepth == 0) {
@@ -208,6 +252,9 @@ private:
             if (prop.name == VCardName::version) {
                 card.bVersion21 = prop.strRaw.compare(0, 3, "2.1") == 0;
             }
+            if (card.strDeclaredCharset.empty() && !prop.strCharset.empty() && !IsUtf8Name(prop.strCharset)) {
+                card.strDeclaredCharset = prop.strCharset;
+            }
             ++card.nProps;
         }
     }
@@ -217,8 +264,24 @@ private:
         m_report.Warn(m_strFile, nLine, pszWhy);
     }
 
+    // Gives the values that name no character set and are not UTF-8 the set the card names for
+    // others; the rest are read in the file's (CVCardProperty::pUndeclared).
+    void SpreadCharset(CCard& card) {
+        if (card.strDeclaredCharset.empty()) {
+            return; // as most cards
+        }
+        for (size_t p = 0; p < card.nProps; ++p) {
+            CVCardProperty& prop = card.props[p];
+            if (prop.strCharset.empty() && !prop.IsBinary() &&
+                !(prop.strEncoding.empty() ? IsValidUtf8(prop.strRaw) : IsValidUtf8(ValueBytes(prop)))) {
+                prop.strCharset = card.strDeclaredCharset;
+            }
+        }
+    }
+
     void EndCard() {
-        const CCard& card = m_cards[--m_nDepth];
+        CCard& card = m_cards[--m_nDepth];
+        SpreadCharset(card);
         CContactBuilder builder(m_report, m_strFile, card.nLine);
         MapCard(card.props.data(), card.nProps, card.bVersion21 ? VCardVersion::v21 : VCardVersion::v30,
                 builder, m_report, m_strFile, m_mapRoom);
@@ -239,12 +302,37 @@ private:
     CVCardProperty m_outside; // a line outside any card, parsed to be told apart
     CVCardMapRoom m_mapRoom;
     int m_nCards = 0;
+    const CUndeclaredCharset& m_undeclared;
+    std::string_view m_strData;
+    const CVCardLineReader* m_pReader = nullptr;
 };
 
 } // namespace
 
 CVCardLineReader::CVCardLineReader(std::string_view strData, size_t nStart)
     : m_strData(strData), m_nPos(nStart) {}
+
+DoubleByteSet CVCardLineReader::LineSet(std::string_view strLine) const {
+    // Asked at every fold of a long value: only the line's start and end are looked at, so that
+    // joining stays linear.
+    const size_t kLook = 1024;
+    std::string_view strStart = strLine.substr(0, kLook);
+    std::string_view strHead = strStart.substr(0, strStart.find(':'));
+    for (size_t n = 0; n + 8 <= strHead.size(); ++n) {
+        if (StartsWithNoCase(strHead.substr(n), "CHARSET=")) {
+            std::string_view strName = strHead.substr(n + 8);
+            return DoubleByteSetOf(strName.substr(0, strName.find(';')));
+        }
+    }
+    if (!m_pUndeclared) {
+        return DoubleByteSet::none;
+    }
+    size_t nTail = strLine.size() > kLook ? strLine.size() - kLook : 0;
+    while (nTail < strLine.size() && static_cast<unsigned char>(strLine[nTail]) >= 0x80) {
+        ++nTail; // to a character's start in UTF-8
+    }
+    return IsValidUtf8(strLine.substr(nTail)) ? DoubleByteSet::none : DoubleByteSetOf(m_pUndeclared->Get());
+}
 
 void CVCardLineReader::SkipTo(size_t nPos) {
     // Where every CR stands before an LF, as in nearly every file, each line ends in one LF:
@@ -319,6 +407,14 @@ bool CVCardLineReader::IsQuotedPrintableSoFar(std::string_view strLogical) {
     return m_bQuotedPrintable;
 }
 
+bool CVCardLineReader::SplitsCharacter(std::string_view strLine, char chNext) const {
+    if (EndsInsideUtf8(strLine)) {
+        return IsUtf8Follower(chNext);
+    }
+    unsigned char b = static_cast<unsigned char>(strLine.empty() ? 0 : strLine.back());
+    return b >= 0x80 && EndsInsideCharacter(LineSet(strLine), strLine);
+}
+
 bool CVCardLineReader::Next(bool bVersion21, CVCardLine& line) {
     CVCardLineView view;
     if (!Next(bVersion21, view)) {
@@ -373,11 +469,13 @@ bool CVCardLineReader::Next(bool bVersion21, CVCardLineView& line) {
             }
         }
         if (!bJoin && !strPhysical.empty() && (strPhysical[0] == ' ' || strPhysical[0] == '\t')) {
-            // Folding: 2.1 keeps the blank, later versions drop it.
-            joined() += strPhysical.substr(bVersion21 ? 0 : 1);
+            // Folding: 2.1 keeps the blank, later versions drop it; a fold inside a character,
+            // which a writer counting bytes makes, joins its bytes in 2.1 too.
+            bool bKeepBlank = bVersion21 && !(strPhysical.size() > 1 && SplitsCharacter(str, strPhysical[1]));
+            joined() += strPhysical.substr(bKeepBlank ? 0 : 1);
             bJoin = true;
         }
-        if (!bJoin && bVersion21 && EndsWithOneBackslash(str) &&
+        if (!bJoin && bVersion21 && !str.empty() && str.back() == '\\' && EndsWithLoneBackslash(LineSet(str), str) &&
             strPhysical.find(':') == std::string_view::npos) {
             // Some phones break long 2.1 values with a backslash at the end of the line.
             std::string& strOwn = joined();
@@ -420,6 +518,9 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
         strConverted = Utf16ToUtf8(strData, 0, bLittleEndian);
         text = strConverted;
     }
+    // Values that name no character set are UTF-8 in nearly every file; in a file that is not,
+    // such values are in the set the file's text is in.
+    const CUndeclaredCharset undeclared(text);
     if (pProgress) {
         pProgress->SetTotal(static_cast<int64_t>(text.size()));
     }
@@ -448,7 +549,7 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
             // Each card becomes at most one contact; the list grows once instead of moving its
             // contacts every time it doubles.
             out.Reserve(out.GetSize() + CountCardStarts(text.substr(starts[nPart], nEnd - starts[nPart])));
-            CVCardParser parser(strFile, out, k == 0 ? report : partReports[nPart]);
+            CVCardParser parser(strFile, out, k == 0 ? report : partReports[nPart], undeclared);
             parser.Parse(text.substr(0, nEnd), starts[nPart], pProgress);
             if (k + 1 == nCount && !(pProgress && pProgress->IsCancelled())) {
                 parser.CloseOpenCards();
@@ -476,6 +577,14 @@ bool ReadVCards(const std::string& strData, const CString& strFile, CContactArra
     if (nCards == 0) {
         strError.Format("%s: no vCard found (no line BEGIN:VCARD)", strFile.GetString());
         return false;
+    }
+    if (undeclared.FirstUse() && std::string_view(undeclared.Get()) != kCharsetWindows1252) {
+        // Windows-1252, which Western programs have always written, goes without a word.
+        CString strText;
+        strText.Format("values that name no character set and are not UTF-8 were read as %s, which their "
+                       "text is in",
+                       undeclared.Get());
+        report.Warn(strFile, undeclared.FirstUse(), strText);
     }
     return true;
 }

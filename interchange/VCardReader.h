@@ -3,6 +3,8 @@
 // properties are skipped with a warning naming their line, and the rest is imported.
 #pragma once
 
+#include "Charset.h"
+#include "CharsetDetect.h"
 #include "ImportReport.h"
 #include "data/ContactArray.h"
 #include "framework/core/WorkProgress.h"
@@ -43,6 +45,10 @@ class CVCardLineReader {
 public:
     explicit CVCardLineReader(std::string_view strData, size_t nStart = 0);
 
+    // The set that lines naming no character set and not UTF-8 are in, so that a backslash or a
+    // fold is not looked for inside a double-byte character.
+    void SetUndeclaredCharset(const CUndeclaredCharset* pUndeclared) { m_pUndeclared = pUndeclared; }
+
     // The next logical line; false at the end of the data. bVersion21 tells how the card being
     // read folds its lines.
     bool Next(bool bVersion21, CVCardLine& line);
@@ -56,8 +62,15 @@ private:
     // The physical line at m_nPos without its break; nNext is where the one after it starts.
     std::string_view PeekPhysical(size_t& nNext);
     bool IsQuotedPrintableSoFar(std::string_view strLogical);
+    // The double-byte set of a logical line: the one its CHARSET names, else the file's own
+    // where the line is not UTF-8.
+    DoubleByteSet LineSet(std::string_view strLine) const;
+    // Whether a fold after strLine, whose next line goes on with chNext after the blank, is
+    // inside a character.
+    bool SplitsCharacter(std::string_view strLine, char chNext) const;
 
     std::string_view m_strData;
+    const CUndeclaredCharset* m_pUndeclared = nullptr;
     size_t m_nPos;
     int m_nLine = 0;
     // A logical line is read by peeking at the physical line after it, which is then read again

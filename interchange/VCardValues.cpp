@@ -1,5 +1,7 @@
 #include "VCardValues.h"
 
+#include "Charset.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -301,6 +303,27 @@ bool ParseCardDate(std::string_view strText, const std::string& strOmittedYear, 
     return true;
 }
 
+namespace {
+
+// The text of an address's LABEL parameter (vCard 4.0), its line breaks written as "\n" or, as
+// parameters escape, "^n"; "^^" and "^'" stand for a caret and a double quote.
+std::string AddressLabelOf(const CVCardProperty& prop, VCardVersion version) {
+    const std::string strParameter = prop.Parameter("LABEL");
+    std::string strEscaped;
+    for (size_t i = 0; i < strParameter.size(); ++i) {
+        const char chNext = i + 1 < strParameter.size() ? strParameter[i + 1] : '\0';
+        if (strParameter[i] == '^' && (chNext == 'n' || chNext == 'N' || chNext == '^' || chNext == '\'')) {
+            strEscaped += chNext == '^' ? "^" : chNext == '\'' ? "\"" : "\\n";
+            ++i;
+        } else {
+            strEscaped += strParameter[i];
+        }
+    }
+    return GuessedTextToUtf8(UnescapeValue(strEscaped, version));
+}
+
+} // namespace
+
 bool ValueOfProperty(const CVCardProperty& prop, std::string_view strDecoded, VCardVersion version,
                      CReadValue& value) {
     value = CReadValue();
@@ -322,6 +345,10 @@ bool ValueOfProperty(const CVCardProperty& prop, std::string_view strDecoded, VC
         value.strType = ValueTypesOf(prop);
         SplitValue(strDecoded, true, version, value.parts);
         value.parts.resize(kAddressPartCount);
+        if (std::all_of(value.parts.begin(), value.parts.end(), [](const std::string& str) { return str.empty(); })) {
+            // An address given only as its label: the label's lines are the address.
+            value.parts[addressStreet] = AddressLabelOf(prop, version);
+        }
         return true;
     default: break;
     }
