@@ -1,9 +1,9 @@
 #include "VCardProperty.h"
 
-#include "Base64.h"
 #include "Charset.h"
 #include "QuotedPrintable.h"
 
+#include "framework/core/Base64.h"
 #include "framework/core/Unicode.h"
 
 #include <algorithm>
