@@ -238,3 +238,46 @@ int CPhotoFolder::RemoveUnnamed(const CContactArray& contacts, const std::unorde
     }
     return nRemoved;
 }
+
+CString PhotoOf(const std::vector<CContactValue>& values) {
+    for (const CContactValue& value : values) {
+        if (value.kind == EValueKind::photo) {
+            return value.text;
+        }
+    }
+    return CString();
+}
+
+void SetPhoto(std::vector<CContactValue>& values, const CString& strPhoto) {
+    auto it = std::find_if(values.begin(), values.end(),
+                           [](const CContactValue& value) { return value.kind == EValueKind::photo; });
+    if (it == values.end()) {
+        if (!strPhoto.IsEmpty()) {
+            values.push_back(CContactValue{EValueKind::photo, "", "", strPhoto});
+        }
+    } else if (strPhoto.IsEmpty()) {
+        values.erase(it);
+    } else {
+        it->text = strPhoto;
+    }
+}
+
+bool IsSameValue(const CContactValue& a, const CContactValue& b) {
+    if (a == b) {
+        return true;
+    }
+    return a.kind == EValueKind::photo && b.kind == EValueKind::photo && a.type == b.type && a.label == b.label &&
+           PhotoNameOf(a.text) == PhotoNameOf(b.text);
+}
+
+CContact WithInlinePhotos(const CContact& contact, const CPhotoFolder* pPhotos) {
+    CContact copy(contact);
+    for (CContactValue& value : copy.values) {
+        std::string strBytes;
+        if (value.kind == EValueKind::photo && pPhotos && !IsInlinePhoto(value.text) &&
+            pPhotos->Read(value.text, strBytes, nullptr)) {
+            value.text = InlinePhoto(strBytes);
+        }
+    }
+    return copy;
+}

@@ -39,6 +39,19 @@ bool InlinePhotoBytes(const CString& strText, std::string& strBytes);
 // give one name, whether the picture is in a file or inline.
 CString PhotoNameOf(const CString& strText);
 
+class CPhotoFolder;
+
+// The contact's photo: the first photo value's text, or empty.
+CString PhotoOf(const std::vector<CContactValue>& values);
+// The values with the photo given in place of the first photo (empty: without it), the others
+// as they were, where they were.
+void SetPhoto(std::vector<CContactValue>& values, const CString& strPhoto);
+// The contact with each photo inline, its bytes read from pPhotos (a photo whose file cannot be
+// read stays as it is): a contact that travels on its own, as a card does.
+CContact WithInlinePhotos(const CContact& contact, const CPhotoFolder* pPhotos);
+// Whether two values hold the same: a photo by its picture, whether in its file or inline.
+bool IsSameValue(const CContactValue& a, const CContactValue& b);
+
 class CPhotoFolder {
 public:
     explicit CPhotoFolder(const CString& strBookPath) : m_strFolder(PhotoFolderOf(strBookPath)) {}

@@ -32,10 +32,6 @@ public:
     // Values without a field of their own (the labelled note lines) are dropped instead: a
     // synchronised contact keeps them in the server's card, which is kept whole.
     void LeaveExtrasOutOfNote() { m_bExtrasToNote = false; }
-    // Photos are left where they are (the server's card keeps its picture) instead of becoming
-    // the contact's.
-    void LeavePhotosOut() { m_bPhotos = false; }
-    bool TakesPhotos() const { return m_bPhotos; }
 
     // Sets a field; when it holds a value already, the later one becomes a further value of the
     // field's kind, unless it is preferred and the earlier one is not, which then moves instead.
@@ -89,7 +85,6 @@ private:
 
     std::string m_strExtraNote; // labelled lines, after the card's own note
     bool m_bExtrasToNote = true;
-    bool m_bPhotos = true;
     std::vector<CReadValue> m_further;
     int m_nSource = -1;
     int m_fieldSources[CContact::kFieldCount];

@@ -127,10 +127,10 @@ private:
         }
     }
 
-    // A picture the card holds (base64, or 4.0's data URI) as the contact's photo. Logos and
-    // sounds, and photos the builder leaves out, are skipped.
+    // A picture the card holds (base64, or 4.0's data URI) as the contact's photo, inline until
+    // a book gives it a file. Logos and sounds are skipped.
     bool Photo(const CVCardProperty& prop) {
-        if (prop.name != VCardName::photo || !m_builder.TakesPhotos()) {
+        if (prop.name != VCardName::photo) {
             return false;
         }
         std::string_view strData(prop.strRaw);

@@ -143,18 +143,9 @@ private:
         if (!(m_pPhotos ? m_pPhotos->Read(strName, strBytes, nullptr) : InlinePhotoBytes(strName, strBytes))) {
             return;
         }
-        const std::string strData = EncodeBase64(strBytes);
-        std::string strType = PhotoMediaType(PhotoFileName(strBytes));
-        if (m_version == VCardVersion::v40) {
-            AppendFolded(m_strOut, "PHOTO:data:" + (strType.empty() ? "application/octet-stream" : strType) +
-                                       ";base64," + strData);
-            return;
-        }
-        std::string strHead = m_version == VCardVersion::v21 ? "PHOTO;ENCODING=BASE64" : "PHOTO;ENCODING=b";
-        if (strType.compare(0, 6, "image/") == 0) {
-            strHead += ";TYPE=" + UpperUtf8(strType.substr(6));
-        }
-        if (m_version == VCardVersion::v30) {
+        std::string strHead, strData;
+        PhotoProperty(strBytes, m_version, strHead, strData);
+        if (m_version != VCardVersion::v21) {
             AppendFolded(m_strOut, strHead + ":" + strData);
             return;
         }
@@ -249,6 +240,21 @@ private:
 };
 
 } // namespace
+
+void PhotoProperty(const std::string& strBytes, VCardVersion version, std::string& strHead, std::string& strValue) {
+    const std::string strType = PhotoMediaType(PhotoFileName(strBytes));
+    if (version == VCardVersion::v40) {
+        strHead = "PHOTO";
+        strValue = "data:" + (strType.empty() ? "application/octet-stream" : strType) + ";base64," +
+                   EncodeBase64(strBytes);
+        return;
+    }
+    strHead = version == VCardVersion::v21 ? "PHOTO;ENCODING=BASE64" : "PHOTO;ENCODING=b";
+    if (strType.compare(0, 6, "image/") == 0) {
+        strHead += ";TYPE=" + UpperUtf8(strType.substr(6));
+    }
+    strValue = EncodeBase64(strBytes);
+}
 
 void AppendVCardProperty(std::string& strOut, const std::string& strHead, const std::string& strValue,
                          VCardVersion version) {

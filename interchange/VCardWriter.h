@@ -9,6 +9,9 @@
 
 #include <string>
 
+// The PHOTO property of a picture in the version's spelling, its value not escaped (base64 needs
+// none): 2.1's BASE64 and 3.0's ENCODING=b with the picture's TYPE, 4.0's data URI.
+void PhotoProperty(const std::string& strBytes, VCardVersion version, std::string& strHead, std::string& strValue);
 // Photos are read from pPhotos, or without it only inline ones are written.
 std::string BuildVCards(const CContactArray& contacts, VCardVersion version, const CPhotoFolder* pPhotos = nullptr);
 

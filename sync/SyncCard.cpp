@@ -3,6 +3,7 @@
 #include "ThreeWayMerge.h"
 
 #include "data/ContactArray.h"
+#include "data/PhotoFolder.h"
 #include "interchange/ContactBuilder.h"
 #include "interchange/ExportedContact.h"
 #include "interchange/VCardFields.h"
@@ -105,7 +106,6 @@ CContact MapCardLines(const CCardLines& card, CVCardFieldSources* pSources) {
     CImportReport report;
     CContactBuilder builder(report, CString(), 1);
     builder.LeaveExtrasOutOfNote();
-    builder.LeavePhotosOut();
     MapCard(card.props, ReadingVersion(card), builder, report, CString(), pSources);
     CContact contact;
     builder.Finish(contact); // a card of no text gives the empty contact
@@ -386,7 +386,9 @@ private:
         std::vector<CContactValue> added = m_afterValues;
         std::vector<bool> gone(m_beforeValues.size(), false);
         for (size_t i = 0; i < m_beforeValues.size(); ++i) {
-            auto found = std::find(added.begin(), added.end(), m_beforeValues[i]);
+            auto found = std::find_if(added.begin(), added.end(), [&](const CContactValue& value) {
+                return IsSameValue(value, m_beforeValues[i]);
+            });
             gone[i] = found == added.end();
             if (!gone[i]) {
                 added.erase(found);
@@ -421,8 +423,17 @@ private:
         RemoveOrphanedLabels(removedLines);
         std::vector<CContactValue> ownLines;
         for (const CContactValue& value : added) {
+            std::string strPicture;
             if (isShared(value.kind)) {
                 bShared[static_cast<size_t>(value.kind)] = true;
+            } else if (value.kind == EValueKind::photo) {
+                // Only a picture at hand can be written: the sync gives the contact's inline. A
+                // 2.1 card's picture takes lines of its own, which a card written anew has.
+                if (m_card.version != VCardVersion::v21 && InlinePhotoBytes(value.text, strPicture)) {
+                    std::string strHead, strData;
+                    PhotoProperty(strPicture, m_card.version, strHead, strData);
+                    Add(strHead, {strData});
+                }
             } else {
                 ownLines.push_back(value);
             }
@@ -799,11 +810,12 @@ size_t CardMisses(const std::string& strCard, const CContact& contact) {
         nMisses += back.FieldAt(f) == contact.FieldAt(f) ? 0 : 1;
     }
     for (const CContactValue& value : contact.values) {
-        auto found = std::find(back.values.begin(), back.values.end(), value);
+        auto found = std::find_if(back.values.begin(), back.values.end(),
+                                  [&](const CContactValue& other) { return IsSameValue(other, value); });
         const int nField = FieldOfValue(value);
         if (found != back.values.end()) {
             back.values.erase(found);
-        } else if (!IsKeptOutOfSync(value) && (nField < 0 || back.FieldAt(nField) != value.text)) {
+        } else if (!IsCardUid(value) && (nField < 0 || back.FieldAt(nField) != value.text)) {
             ++nMisses;
         }
     }

@@ -5,6 +5,7 @@
 #include "SyncRun.h"
 #include "ThreeWayMerge.h"
 #include "data/ContactIdentity.h"
+#include "data/PhotoFolder.h"
 #include "interchange/ContactBuilder.h"
 
 #include <algorithm>
@@ -104,7 +105,7 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
     }
     ApplyUpgrades();
     m_out.state = m_state;
-    m_out.state.bValues = true;
+    m_out.state.nValues = kValuesAll;
     m_out.state.strSyncToken = FinalToken();
     m_out.state.strCardVersion = m_bVCard4 ? "4.0" : "3.0";
     m_out.state.entries = std::move(m_entries);
@@ -309,7 +310,10 @@ void CSyncRun::UpgradeContacts() {
             }
         }
     }
-    if (m_state.bValues && !WrittenWithoutValues()) {
+    if (m_state.nValues != kValuesNone && !WrittenWithoutValues()) {
+        if (m_state.nValues == kValuesWithoutPhotos) {
+            TakePhotosFromCards();
+        }
         return;
     }
     for (size_t e = 0; e < m_state.entries.size(); ++e) {
@@ -335,6 +339,24 @@ void CSyncRun::UpgradeContacts() {
             read.id = local.id;
             read.marked = local.marked;
             Upgrade(nLocal, read);
+        }
+    }
+}
+
+void CSyncRun::TakePhotosFromCards() {
+    for (size_t e = 0; e < m_state.entries.size(); ++e) {
+        const int nLocal = m_entryLocal[e];
+        if (nLocal < 0 || !PhotoOf(Contacts()[nLocal].values).IsEmpty()) {
+            continue; // a photo chosen here since stays
+        }
+        CContact contact = Contacts()[nLocal];
+        for (const CContactValue& value : ContactFromCard(m_state.entries[e].strCard).values) {
+            if (value.kind == EValueKind::photo) {
+                contact.values.push_back(value);
+            }
+        }
+        if (contact.values.size() != Contacts()[nLocal].values.size()) {
+            Upgrade(nLocal, contact);
         }
     }
 }
@@ -494,14 +516,14 @@ CContactArray WithStoredLineBreaks(const CContactArray& contacts) {
 
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
                          const std::string& strUrl, const std::string& strUser, size_t nConfirmedDeletions,
-                         bool bKeepToStateBook) {
+                         bool bKeepToStateBook, const CPhotoFolder* pPhotos) {
     CSyncOutcome out;
     bool bRaw = false;
     for (int i = 0; i < contacts.GetSize() && !bRaw; ++i) {
         bRaw = HasRawLineBreak(contacts[i]);
     }
     CContactArray stored = bRaw ? WithStoredLineBreaks(contacts) : CContactArray();
-    CSyncRun run(bRaw ? stored : contacts, http, nConfirmedDeletions, bKeepToStateBook, out);
+    CSyncRun run(bRaw ? stored : contacts, pPhotos, http, nConfirmedDeletions, bKeepToStateBook, out);
     out.bOk = run.Run(state, strUrl, strUser);
     out.settledState = run.SettledState(state);
     out.bSettled = run.HasSettled();

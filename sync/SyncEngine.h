@@ -11,6 +11,7 @@
 #include "SyncState.h"
 #include "HttpTransport.h"
 #include "data/ContactArray.h"
+#include "data/PhotoFolder.h"
 
 #include <string>
 #include <vector>
@@ -61,7 +62,9 @@ struct CSyncOutcome {
 // stops the sync (a mistyped address would otherwise send the whole book there).
 // Deleting more than a few contacts and most of the synchronised ones at once, on the server or
 // here, needs nConfirmedDeletions at least as large, which the user gives after being asked. An
-// answer the server cut short is never read as deletions.
+// answer the server cut short is never read as deletions. The contacts' photos are read from
+// pPhotos to be sent; the server's come inline in the outcome's contacts.
 CSyncOutcome Synchronise(const CContactArray& contacts, const CSyncState& state, IHttpTransport& http,
                          const std::string& strUrl, const std::string& strUser,
-                         size_t nConfirmedDeletions = 0, bool bKeepToStateBook = false);
+                         size_t nConfirmedDeletions = 0, bool bKeepToStateBook = false,
+                         const CPhotoFolder* pPhotos = nullptr);

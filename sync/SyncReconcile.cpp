@@ -3,6 +3,8 @@
 #include "DavUrl.h"
 #include "SyncCard.h"
 #include "SyncRun.h"
+
+#include "data/PhotoFolder.h"
 #include "ThreeWayMerge.h"
 #include "data/ContactIdentity.h"
 #include "data/ContactMerger.h"
@@ -207,7 +209,7 @@ bool CSyncRun::SendLocalChange(const CSyncEntry& agreed, int nLocal) {
     int nStatus = 0;
     CSyncEntry sent = agreed;
     sent.contact = local;
-    if (!Put(agreed.strHref, PatchCard(agreed.strCard, local), agreed.strEtag, sent, nStatus)) {
+    if (!Put(agreed.strHref, CardFor(agreed.strCard, local), agreed.strEtag, sent, nStatus)) {
         return false;
     }
     if (nStatus == kNotWritten) {
@@ -255,7 +257,7 @@ bool CSyncRun::MergeAndSend(const CSyncEntry& agreed, int nLocal, CServerCard se
             return true;
         }
         int nStatus = 0;
-        if (!Put(server.strHref, PatchCard(server.strCard, merge.merged), server.strEtag, entry, nStatus)) {
+        if (!Put(server.strHref, CardFor(server.strCard, merge.merged), server.strEtag, entry, nStatus)) {
             return false;
         }
         if (nStatus == kNotWritten) {
@@ -347,7 +349,7 @@ bool CSyncRun::ReconcileNewCards() {
         if (!HaveSameContent(merged, received)) {
             int nStatus = 0;
             CSyncEntry sent = entry;
-            if (!Put(server.strHref, PatchCard(server.strCard, merged), server.strEtag, sent, nStatus)) {
+            if (!Put(server.strHref, CardFor(server.strCard, merged), server.strEtag, sent, nStatus)) {
                 return false;
             }
             // Not written (412: changed there since), the entry keeps the card as fetched, and
@@ -381,12 +383,12 @@ bool CSyncRun::CardForNewContact(int nLocal, std::string& strUrl, std::string& s
     if (!old.strCard.empty()) {
         strUid = old.strUid;
         strUrl = old.strHref;
-        strCard = PatchCard(old.strCard, contact);
+        strCard = CardFor(old.strCard, contact);
         return false;
     }
     strUid = MakeCardUid();
     strUrl = m_state.strBookUrl + strUid + ".vcf";
-    strCard = NewCard(contact, strUid);
+    strCard = NewCard(WithInlinePhotos(contact, m_pPhotos), strUid);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "DavClient.h"
+#include "SyncCard.h"
 #include "SyncEngine.h"
 
 #include <string>
@@ -42,9 +43,9 @@ const int kNotWritten = -1;
 
 class CSyncRun {
 public:
-    CSyncRun(const CContactArray& contacts, IHttpTransport& http, size_t nConfirmedDeletions,
-             bool bKeepToStateBook, CSyncOutcome& out)
-        : m_book(contacts), m_dav(http), m_out(out), m_nConfirmedDeletions(nConfirmedDeletions),
+    CSyncRun(const CContactArray& contacts, const CPhotoFolder* pPhotos, IHttpTransport& http,
+             size_t nConfirmedDeletions, bool bKeepToStateBook, CSyncOutcome& out)
+        : m_book(contacts), m_pPhotos(pPhotos), m_dav(http), m_out(out), m_nConfirmedDeletions(nConfirmedDeletions),
           m_bKeepToStateBook(bKeepToStateBook) {}
 
     bool Run(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
@@ -59,16 +60,24 @@ public:
 private:
     // The book's contacts, as the sync looks at them.
     const CContactArray& Contacts() const { return *m_pContacts; }
+    // The card patched to hold the contact (PatchCard), the contact's photo sent with it.
+    std::string CardFor(const std::string& strCard, const CContact& contact) const {
+        return PatchCard(strCard, WithInlinePhotos(contact, m_pPhotos));
+    }
 
     // SyncEngine.cpp
     bool FindBook(const CSyncState& state, const std::string& strUrl, const std::string& strUser);
     void LinkContacts();
     // Contacts as a card can hold them: a value whose field is empty moves into it. And a state
-    // an earlier version wrote (without bValues) knew the sixteen fields alone: each linked
+    // an earlier version wrote (kValuesNone) knew the sixteen fields alone: each linked
     // contact is read again from its agreed card, with the fields the user changed since on top,
     // so that the values the card holds are the contact's and no edit is lost. The book gets the
     // contacts so changed with the sync's outcome.
     void UpgradeContacts();
+    // A state of kValuesWithoutPhotos: its contacts were read without their cards' photos, which
+    // a sync would otherwise take for photos removed here. Each linked contact without a photo
+    // takes its agreed card's.
+    void TakePhotosFromCards();
     // Whether the book holds no further value at all while the cards of its linked contacts do:
     // a book an earlier version wrote, which dropped them. Read again like a state of that
     // version, the values come back instead of being deleted on the server; a user who deleted
@@ -149,6 +158,7 @@ private:
     bool CardForNewContact(int nLocal, std::string& strUrl, std::string& strCard, std::string& strUid);
 
     const CContactArray& m_book;    // as the sync was given it
+    const CPhotoFolder* m_pPhotos;  // where the book's photos are read from to be sent
     CContactArray m_upgradedBook;    // see UpgradeContacts
     std::vector<int> m_upgraded;     // the contacts it read again
     const CContactArray* m_pContacts = &m_book;

@@ -100,8 +100,8 @@ std::string FormatSyncState(const CSyncState& state) {
     }
     // After the entries, where an earlier version passes over it (and only there: before any
     // entry it would take the file for a damaged one).
-    if (state.bValues && !state.entries.empty()) {
-        AddRecord(strOut, "values", "1");
+    if (state.nValues != kValuesNone && !state.entries.empty()) {
+        AddRecord(strOut, "values", std::to_string(state.nValues));
     }
     for (const CSyncEntry& entry : state.deleted) {
         AddEntry(strOut, kDeletedPrefix, entry);
@@ -132,7 +132,7 @@ bool ParseSyncState(const std::string& strData, CSyncState& state) {
         } else if (strName == "card-version") {
             state.strCardVersion = strValue;
         } else if (strName == "values") {
-            state.bValues = strValue == "1";
+            state.nValues = strValue == "1" ? kValuesWithoutPhotos : strValue == "2" ? kValuesAll : kValuesNone;
         } else if (strName == "href") {
             state.entries.emplace_back();
             state.entries.back().strHref = strValue;

@@ -40,10 +40,14 @@ struct CSyncState {
     // (Undo of a deletion) goes back as the card it was, with its UID and what the book does not
     // show, instead of as a new card.
     std::vector<CSyncEntry> deleted;
-    // The contacts were read from their cards with their further values. A state an earlier
-    // version wrote read only the sixteen fields: its contacts are read again from their cards.
-    bool bValues = false;
+    // How much of their cards the contacts were read with: kValuesNone, the sixteen fields alone
+    // (a state an earlier version wrote: its contacts are read again from their cards);
+    // kValuesWithoutPhotos, the further values but no photo (the photos are taken from the cards);
+    // kValuesAll, everything.
+    int nValues = 0;
 };
+
+enum { kValuesNone = 0, kValuesWithoutPhotos = 1, kValuesAll = 2 };
 
 // How many deleted cards the state keeps.
 constexpr size_t kMaxDeletedCards = 100;

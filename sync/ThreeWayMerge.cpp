@@ -1,6 +1,7 @@
 #include "ThreeWayMerge.h"
 
 #include "data/ContactMerger.h"
+#include "data/PhotoFolder.h"
 
 #include <algorithm>
 #include <vector>
@@ -9,7 +10,8 @@ namespace {
 
 // Removes one value equal to value from values; false when it holds none.
 bool RemoveOne(std::vector<CContactValue>& values, const CContactValue& value) {
-    auto found = std::find(values.begin(), values.end(), value);
+    auto found = std::find_if(values.begin(), values.end(),
+                              [&](const CContactValue& other) { return IsSameValue(other, value); });
     if (found == values.end()) {
         return false;
     }
@@ -19,7 +21,8 @@ bool RemoveOne(std::vector<CContactValue>& values, const CContactValue& value) {
 
 // How many of the values equal value.
 size_t CountOf(const std::vector<CContactValue>& values, const CContactValue& value) {
-    return static_cast<size_t>(std::count(values.begin(), values.end(), value));
+    return static_cast<size_t>(
+        std::count_if(values.begin(), values.end(), [&](const CContactValue& other) { return IsSameValue(other, value); }));
 }
 
 // The further values merged: the local ones, less those the server removed since base, with
@@ -43,8 +46,6 @@ std::vector<CContactValue> MergeValues(const CContact& base, const CContact& loc
 
 } // namespace
 
-bool IsKeptOutOfSync(const CContactValue& value) { return IsCardUid(value) || value.kind == EValueKind::photo; }
-
 bool HaveSameContent(const CContact& a, const CContact& b) {
     for (int f = 0; f < CContact::kFieldCount; ++f) {
         if (a.FieldAt(f) != b.FieldAt(f)) {
@@ -54,13 +55,14 @@ bool HaveSameContent(const CContact& a, const CContact& b) {
     if (a.values == b.values) {
         return true; // as nearly always: in the same order
     }
+    // (A photo in its file and the same inline are one.)
     std::vector<CContactValue> left = b.values;
     for (const CContactValue& value : a.values) {
-        if (!IsKeptOutOfSync(value) && !RemoveOne(left, value)) {
+        if (!IsCardUid(value) && !RemoveOne(left, value)) {
             return false;
         }
     }
-    return std::all_of(left.begin(), left.end(), IsKeptOutOfSync);
+    return std::all_of(left.begin(), left.end(), IsCardUid);
 }
 
 CThreeWayResult MergeThreeWay(const CContact& base, const CContact& local, const CContact& server) {

@@ -10,12 +10,8 @@
 #include "data/Contact.h"
 
 // Whether the two contacts hold the same: equal sixteen fields, and the same further values in
-// any order.
+// any order (a photo by its picture).
 bool HaveSameContent(const CContact& a, const CContact& b);
-// Whether a value stays out of what a synchronisation compares and writes: the card's UID, which
-// is the card's own, and the photo, which the server's card keeps as it is and a photo chosen
-// here does not reach.
-bool IsKeptOutOfSync(const CContactValue& value);
 
 struct CThreeWayResult {
     CContact merged;

@@ -1,4 +1,5 @@
 #include "ui/editor/ValueText.h"
+#include "data/PhotoFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 #include "sync/ThreeWayMerge.h"
 
 #include "support/DavServers.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -59,8 +60,8 @@ public:
     CClient(IHttpTransport& http, std::string strBook) : m_http(http), m_strBook(std::move(strBook)) {}
 
     CSyncOutcome Sync(IHttpTransport* pHttp = nullptr, size_t nConfirmedDeletions = 0) {
-        CSyncOutcome outcome =
-            Synchronise(contacts, state, pHttp ? *pHttp : m_http, m_strBook, "anna", nConfirmedDeletions);
+        CSyncOutcome outcome = Synchronise(contacts, state, pHttp ? *pHttp : m_http, m_strBook, "anna",
+                                           nConfirmedDeletions, false, pPhotos);
         if (outcome.bOk) {
             std::vector<int> removed = outcome.removed;
             std::sort(removed.rbegin(), removed.rend());
@@ -86,6 +87,7 @@ public:
 
     CContactArray contacts;
     CSyncState state;
+    const CPhotoFolder* pPhotos = nullptr;
 
 private:
     IHttpTransport& m_http;
@@ -304,7 +306,7 @@ TEST_P(SyncEngineTest, FurtherValuesTravelAndMergeOneByOne) {
     // A book and state as an earlier version left them: the fields alone, and the note edited.
     CClient earlier(*m_http, m_strBook);
     earlier.state = client.state;
-    earlier.state.bValues = false;
+    earlier.state.nValues = kValuesNone;
     CContact fieldsOnly = *client.Find("Anna");
     fieldsOnly.values.clear();
     fieldsOnly.note = "edited before the update";
@@ -315,6 +317,47 @@ TEST_P(SyncEngineTest, FurtherValuesTravelAndMergeOneByOne) {
     EXPECT_NE(std::string::npos, strAfter.find("edited before the update")) << strAfter;
     ASSERT_TRUE(earlier.Find("Anna"));
     EXPECT_TRUE(HaveSameContent(*earlier.Find("Anna"), ContactFromCard(strAfter)));
+}
+
+// The server's picture is the contact's photo; a photo chosen here (in the book's folder) goes
+// there in its place, the card's other lines untouched; and a state of a version that left the
+// pictures out takes them from the cards instead of deleting them there.
+TEST_P(SyncEngineTest, PhotosTravelBothWays) {
+    const std::string strUrl = m_strBook + "anna.vcf";
+    ASSERT_EQ(201, Put(strUrl, kPhotoCard));
+    CTempFolder folder;
+    CPhotoFolder photos(folder.Path("tbk.xml").c_str());
+    CClient client(*m_http, m_strBook);
+    client.pPhotos = &photos;
+    ASSERT_TRUE(Succeeded(client.Sync()));
+    ASSERT_TRUE(client.Find("Anna"));
+    const CString strServerPhoto = PhotoOf(client.Find("Anna")->values);
+    std::string strBytes;
+    ASSERT_TRUE(InlinePhotoBytes(strServerPhoto, strBytes));
+    EXPECT_EQ(std::string("\xFF\xD8\xFF\xE0", 4), strBytes.substr(0, 4));
+
+    const std::string strPicture = "\x89PNG\r\n\x1A\n chosen here";
+    CString strName;
+    ASSERT_TRUE(photos.Store(strPicture, strName, nullptr));
+    SetPhoto(client.contacts[client.Index("Anna")].values, strName);
+    ASSERT_TRUE(Succeeded(client.Sync()));
+    const std::string strCard = ServerCards()[strUrl];
+    EXPECT_EQ(strName, PhotoNameOf(PhotoOf(ContactFromCard(strCard).values))) << strCard;
+    EXPECT_EQ(strCard.find("PHOTO"), strCard.rfind("PHOTO")) << "one picture: " << strCard;
+    EXPECT_NE(std::string::npos, strCard.find("X-UNKNOWN-THING:kept")) << strCard;
+    CSyncOutcome again = client.Sync();
+    EXPECT_EQ(0, again.summary.nSent + again.summary.nReceived + again.summary.nMerged)
+        << "the photo in its file and on the server are one";
+
+    CClient earlier(*m_http, m_strBook);
+    earlier.state = client.state;
+    earlier.state.nValues = kValuesWithoutPhotos;
+    CContact withoutPhoto = *client.Find("Anna");
+    SetPhoto(withoutPhoto.values, CString());
+    earlier.contacts.Add(withoutPhoto);
+    ASSERT_TRUE(Succeeded(earlier.Sync()));
+    EXPECT_EQ(strCard, ServerCards()[strUrl]);
+    EXPECT_EQ(strName, PhotoNameOf(PhotoOf(earlier.Find("Anna")->values)));
 }
 
 // A sync that stops after any request leaves both sides so that the next one finishes the work

@@ -114,7 +114,7 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     unconfirmed.bUnconfirmed = true;
     state.entries = {entry, unconfirmed};
     state.strCardVersion = "4.0";
-    state.bValues = true;
+    state.nValues = kValuesAll;
     CSyncEntry deleted = entry;
     deleted.strHref += "x";
     deleted.contact = Contact("Bert", "0172");
@@ -130,7 +130,7 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     ASSERT_EQ(1u, read.deleted.size());
     EXPECT_TRUE(HaveSameContent(deleted.contact, read.deleted[0].contact));
     EXPECT_EQ("4.0", read.strCardVersion);
-    EXPECT_TRUE(read.bValues);
+    EXPECT_EQ(kValuesAll, read.nValues);
     // Where an earlier version reads it as a name of an entry's it does not know.
     EXPECT_LT(strFile.find("\nhref "), strFile.find("\nvalues "));
     EXPECT_FALSE(read.entries[0].bUnconfirmed);

@@ -185,7 +185,7 @@ bool SynchroniseBook(const CSyncOptions& options, const CString& strBook, const 
             return false;
         }
         result.outcome = Synchronise(access.Book().Contacts(), state, *MakeHttpTransport(http), options.strUrl,
-                                     options.pszUser, options.nConfirmedDeletions, true);
+                                     options.pszUser, options.nConfirmedDeletions, true, &access.Book().Photos());
         result.applied = ApplySyncOutcome(access.Book(), result.outcome, state, strStatePath, true, false);
         const bool bOvertaken = result.outcome.bOk && result.applied.result != CSyncApplied::Result::applied &&
                                 result.applied.result != CSyncApplied::Result::failed;

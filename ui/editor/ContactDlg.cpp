@@ -1,6 +1,5 @@
 #include "ContactDlg.h"
 
-#include "ui/editor/ValueText.h"
 #include "ui/shell/Globals.h"
 #include "framework/base/AppContext.h"
 #include "res/resource.h"

@@ -254,26 +254,3 @@ CRectI FitPicture(int nWidth, int nHeight, int nBoxWidth, int nBoxHeight) {
     const int nTop = (nBoxHeight - nShownHeight) / 2;
     return CRectI{nLeft, nTop, nLeft + nShownWidth, nTop + nShownHeight};
 }
-
-CString PhotoOf(const std::vector<CContactValue>& values) {
-    for (const CContactValue& value : values) {
-        if (value.kind == EValueKind::photo) {
-            return value.text;
-        }
-    }
-    return CString();
-}
-
-void SetPhoto(std::vector<CContactValue>& values, const CString& strPhoto) {
-    auto it = std::find_if(values.begin(), values.end(),
-                           [](const CContactValue& value) { return value.kind == EValueKind::photo; });
-    if (it == values.end()) {
-        if (!strPhoto.IsEmpty()) {
-            values.push_back(CContactValue{EValueKind::photo, "", "", strPhoto});
-        }
-    } else if (strPhoto.IsEmpty()) {
-        values.erase(it);
-    } else {
-        it->text = strPhoto;
-    }
-}

@@ -68,8 +68,3 @@ bool IsListedValue(const CContact& contact, size_t nIndex);
 // large as fits with its shape kept, never larger than it is (a small photo is not blown up
 // into blur), centred. Empty for a picture or a box without area.
 CRectI FitPicture(int nWidth, int nHeight, int nBoxWidth, int nBoxHeight);
-// The photo value of the contact, by its picture: the first photo's text, or empty.
-CString PhotoOf(const std::vector<CContactValue>& values);
-// The values with the photo given in place of the first photo (empty: without it), the others
-// as they were, where they were.
-void SetPhoto(std::vector<CContactValue>& values, const CString& strPhoto);

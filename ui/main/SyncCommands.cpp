@@ -202,6 +202,7 @@ void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
     }
     auto pJob = std::make_shared<CJob>();
     pJob->contacts = m_book.Contacts();
+    pJob->pPhotos = &m_book.Photos();
     pJob->strStatePath = StatePath();
     pJob->strBookUrl = m_account.strBookUrl;
     pJob->strUser = m_account.strUser;
@@ -218,7 +219,8 @@ void CSyncCommands::StartSync(bool bInteractive, size_t nConfirmedDeletions) {
                                      "this one waits for the next time.";
         } else if (ReadSyncState(pJob->strStatePath.c_str(), pJob->given, error)) {
             pJob->outcome = Synchronise(pJob->contacts, pJob->given, *MakeHttpTransport(pJob->http),
-                                        pJob->strBookUrl, pJob->strUser, pJob->nConfirmedDeletions);
+                                        pJob->strBookUrl, pJob->strUser, pJob->nConfirmedDeletions, false,
+                                        pJob->pPhotos);
         } else {
             pJob->outcome.strError = SyncStateReadError(pJob->strStatePath.c_str(), error);
         }

@@ -58,6 +58,7 @@ private:
 
     struct CJob {
         CContactArray contacts; // the book's when the sync started
+        const CPhotoFolder* pPhotos = nullptr; // the book's, whose files only a save removes
         std::string strStatePath;
         CSyncState given; // the state the sync was given, as the file held it
         std::string strBookUrl, strUser;
