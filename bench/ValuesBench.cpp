@@ -1,6 +1,7 @@
 // Further values: loading, saving (the document only, without the disk) and searching a book of
 // 100,000 contacts that each hold three further values (a number, an address, a birthday), beside
-// the same book without them.
+// the same book without them; and loading a book of 10,000 contacts that each have a photo, beside
+// the same book without: the photos' files are not read until a photo is shown.
 #include "BenchData.h"
 #include "Benchmarks.h"
 
@@ -11,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,6 +40,52 @@ const CContactArray& ContactsWithValues(int nCount) {
     return *p;
 }
 
+// Loads and sorts the book, as the program's start does; each contact must hold nValues values.
+void LoadFile(benchmark::State& state, const std::string& strPath, int nCount, size_t nValues) {
+    for (auto _ : state) {
+        auto pContacts = std::make_unique<CContactArray>();
+        CXML root;
+        CLoadResult result = ReadAddressBook(strPath.c_str(), root, *pContacts, nullptr);
+        if (result.status != LoadStatus::complete || pContacts->GetSize() != nCount ||
+            (*pContacts)[0].values.size() != nValues) {
+            BenchFailure("the book did not load whole: " + strPath);
+        }
+        SortContacts(*pContacts);
+        state.PauseTiming();
+        pContacts.reset();
+        state.ResumeTiming();
+    }
+}
+
+const int kPhotoSize = 10000;
+
+// Each contact names a photo file of its own, as the book's photo folder holds them.
+const CContactArray& ContactsWithPhotos() {
+    static std::unique_ptr<CContactArray> p;
+    if (!p) {
+        p = std::make_unique<CContactArray>(CachedContacts(kPhotoSize));
+        for (int i = 0; i < kPhotoSize; ++i) {
+            char szName[32];
+            std::snprintf(szName, sizeof szName, "%016x.jpg", static_cast<unsigned>(i) * 2654435761u);
+            p->ElementAt(i).values = {{EValueKind::photo, "", "", szName}};
+        }
+    }
+    return *p;
+}
+
+void LoadPhotoBook(benchmark::State& state, bool bPhotos) {
+    static std::map<bool, std::string> cache;
+    std::string& strPath = cache[bPhotos];
+    if (strPath.empty()) {
+        strPath = bPhotos ? BenchFilePath("book-photos.xml") : CachedBookFile(kPhotoSize);
+        CFileException error;
+        if (bPhotos && !SaveAddressBook(ContactsWithPhotos(), strPath.c_str(), &error)) {
+            BenchFailure("cannot write " + strPath);
+        }
+    }
+    LoadFile(state, strPath, kPhotoSize, bPhotos ? 1 : 0);
+}
+
 // The file of a book, written once with the program's own save.
 const std::string& BookFile(bool bValues) {
     static std::map<bool, std::string> cache;
@@ -59,22 +107,7 @@ const CContactArray& Contacts(bool bValues) {
     return bValues ? ContactsWithValues(kValuesSize) : CachedContacts(kValuesSize);
 }
 
-void LoadBook(benchmark::State& state, bool bValues) {
-    const std::string& strPath = BookFile(bValues);
-    for (auto _ : state) {
-        auto pContacts = std::make_unique<CContactArray>();
-        CXML root;
-        CLoadResult result = ReadAddressBook(strPath.c_str(), root, *pContacts, nullptr);
-        if (result.status != LoadStatus::complete || pContacts->GetSize() != kValuesSize ||
-            (bValues && (*pContacts)[0].values.size() != 3)) {
-            BenchFailure("the book of further values did not load whole");
-        }
-        SortContacts(*pContacts);
-        state.PauseTiming();
-        pContacts.reset();
-        state.ResumeTiming();
-    }
-}
+void LoadBook(benchmark::State& state, bool bValues) { LoadFile(state, BookFile(bValues), kValuesSize, bValues ? 3 : 0); }
 
 void BuildDocument(benchmark::State& state, bool bValues) {
     for (auto _ : state) {
@@ -109,5 +142,11 @@ void RegisterValuesBenchmarks() {
                 [run, bValues](benchmark::State& state) { run(state, bValues); })
                 ->Unit(benchmark::kMillisecond);
         }
+    }
+    for (bool bPhotos : {false, true}) {
+        benchmark::RegisterBenchmark(
+            (std::string("values/load/") + (bPhotos ? "photo/" : "none/") + std::to_string(kPhotoSize)).c_str(),
+            [bPhotos](benchmark::State& state) { LoadPhotoBook(state, bPhotos); })
+            ->Unit(benchmark::kMillisecond);
     }
 }
