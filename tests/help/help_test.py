@@ -89,7 +89,10 @@ def c_literals(text, rc):
                 else:
                     value.append(ch)
                     i += 1
-            pending = (pending or "") + "".join(value)
+            literal = "".join(value)
+            if rc:  # an access key's mark is no part of the text the user reads
+                literal = literal.replace("&&", "\0").replace("&", "").replace("\0", "&")
+            pending = (pending or "") + literal
         elif c.isspace():
             i += 1
         else:

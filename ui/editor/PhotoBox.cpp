@@ -14,7 +14,7 @@ namespace {
 
 const char kNoPicture[] =
     "The file is not a picture this program can show. Choose a JPEG, PNG, GIF or BMP picture.";
-const char kPictureTooLarge[] = "The picture is larger than 10 MB. Choose a smaller picture for the photo.";
+const char kPictureTooLarge[] = "The picture is larger than 3 MB. Choose a smaller picture for the photo.";
 
 // An interface pointer released when it goes.
 template <typename T> class CComRef {

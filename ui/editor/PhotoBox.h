@@ -18,9 +18,9 @@ public:
     CPhotoBox(const CPhotoBox&) = delete;
     CPhotoBox& operator=(const CPhotoBox&) = delete;
 
-    // The largest picture file a photo takes: far above a phone's photo, and small enough that
-    // every card that carries it stays one a server takes.
-    static constexpr uint64_t kMaxPictureBytes = uint64_t(10) << 20;
+    // The largest picture file a photo takes: above a phone's photo, and small enough that a
+    // card carrying it in base64 stays below the largest card a synchronisation sends.
+    static constexpr uint64_t kMaxPictureBytes = uint64_t(3) << 20;
 
     // Shows the photo (a value's text: a file in pPhotos, or inline), or "No photo".
     void Init(const CString& strPhoto, const CPhotoFolder* pPhotos);
