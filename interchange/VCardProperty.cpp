@@ -363,7 +363,11 @@ std::string HeadForNewValue(const std::string& strLine, const CVCardProperty& pr
         std::string strKey = Upper(head[k].substr(0, head[k].find('=')));
         // A parameter whose quote never closes would take the parameters written after it in.
         bool bUnbalanced = std::count(head[k].begin(), head[k].end(), '"') % 2 != 0;
-        if (strKey != "ENCODING" && strKey != "CHARSET" && !IsBareEncoding(strKey) && !bUnbalanced) {
+        // The reader takes the mark anywhere in a head for quoted-printable's soft line breaks,
+        // which a value written plainly does not have.
+        bool bQuotedPrintableMark = Upper(head[k]).find("QUOTED-PRINTABLE") != std::string::npos;
+        if (strKey != "ENCODING" && strKey != "CHARSET" && !IsBareEncoding(strKey) && !bUnbalanced &&
+            !bQuotedPrintableMark) {
             strOut += ";" + head[k];
         }
     }
