@@ -3,6 +3,7 @@
 #include "Contact.h"
 #include "framework/core/CodePage.h"
 
+#include <array>
 #include <climits>
 
 namespace {
@@ -33,14 +34,22 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view s
 } // namespace
 
 int FieldOfElement(std::string_view name, int nExpected) {
-    if (nExpected >= 0 && nExpected < CContact::kFieldCount && name == CContact::FieldTag(nExpected)) {
+    // As views, each knows its length: a loader asks this for every element of every entry.
+    static const auto s_tags = [] {
+        std::array<std::string_view, CContact::kFieldCount> tags;
+        for (int i = 0; i < CContact::kFieldCount; ++i) {
+            tags[static_cast<size_t>(i)] = CContact::FieldTag(i);
+        }
+        return tags;
+    }();
+    if (nExpected >= 0 && nExpected < CContact::kFieldCount && name == s_tags[static_cast<size_t>(nExpected)]) {
         return nExpected;
     }
     if (name == kIdElement) {
         return kIdField;
     }
     for (int i = 0; i < CContact::kFieldCount; ++i) {
-        if (name == CContact::FieldTag(i)) {
+        if (name == s_tags[static_cast<size_t>(i)]) {
             return i;
         }
     }

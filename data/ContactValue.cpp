@@ -1,6 +1,7 @@
 #include "ContactValue.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <cstring>
 #include <iterator>
@@ -29,8 +30,14 @@ const char* ValueElementName(EValueKind kind) { return kElementNames[static_cast
 const char* AddressPartAttribute(int nPart) { return kAddressAttributes[nPart]; }
 
 bool ValueKindOfElement(std::string_view name, EValueKind& kind) {
-    for (size_t i = 0; i < std::size(kElementNames); ++i) {
-        if (name == kElementNames[i]) {
+    // As views, each knows its length: a loader asks this for every further value it reads.
+    static const auto s_names = [] {
+        std::array<std::string_view, std::size(kElementNames)> names;
+        std::copy(std::begin(kElementNames), std::end(kElementNames), names.begin());
+        return names;
+    }();
+    for (size_t i = 0; i < s_names.size(); ++i) {
+        if (name == s_names[i]) {
             kind = static_cast<EValueKind>(i);
             return true;
         }
