@@ -22,7 +22,7 @@ trap 'scripts/wine-env.sh teardown "$env" >/dev/null 2>&1 || true' EXIT
 appdata=$(run wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
 folder="$(run winepath -u "$appdata" 2>/dev/null | tr -d '\r')/TovanoSoft/Tovano Address Book"
 mkdir -p "$folder"
-rm -f "$folder"/tbk.xml*
+rm -rf "$folder"/tbk.xml* "$folder/tbk photos"
 run wine reg delete 'HKCU\Software\TovanoSoft' /f >/dev/null 2>&1 || true
 python3 - "$folder/tbk.xml" <<'PY'
 import sys
@@ -38,13 +38,38 @@ people = [
 ]
 fields = ("lastname", "firstname", "homephone", "mobile", "homeemail", "company")
 text = '<?xml version="1.0"?>\r\n<root>\r\n\t<addressbook name="Tovano Address Book" value="%d">\r\n' % len(people)
+# The first contact, shown in the editor, has a photo and values beyond the sixteen fields.
+photo = "5a3c9e1f07b24d68.png"
+further = ['<phone type="work" value="555-0121"/>', '<date type="birthday" value="1985-04-12"/>',
+           '<related type="spouse" value="Tom Adams"/>', '<group value="Friends"/>',
+           '<photo value="%s"/>' % photo]
 for i, person in enumerate(people):
     text += '\t\t<entry id="%d">\r\n' % i
     for field, value in zip(fields, person):
         text += '\t\t\t<%s value="%s"/>\r\n' % (field, value)
+    for element in further if i == 0 else []:
+        text += '\t\t\t%s\r\n' % element
     text += '\t\t</entry>\r\n'
 text += '\t</addressbook>\r\n</root>\r\n'
 open(sys.argv[1], "w", newline="").write(text)
+
+# The photo: a head and shoulders on a blue ground, as a PNG.
+import os, struct, zlib
+size = 96
+rows = b""
+for y in range(size):
+    rows += b"\0"
+    for x in range(size):
+        head = (x - 48) ** 2 + (y - 38) ** 2 < 17 ** 2
+        body = (x - 48) ** 2 + (y - 100) ** 2 < 38 ** 2
+        rows += bytes((236, 214, 190) if head else (90, 110, 140) if body else (150, 180, 215))
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0)) + \
+    chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
+folder = os.path.join(os.path.dirname(sys.argv[1]), "tbk photos")
+os.makedirs(folder, exist_ok=True)
+open(os.path.join(folder, photo), "wb").write(png)
 PY
 
 driver() { run wine "$build/bin/screenshot_driver.exe" "$@"; }
