@@ -467,31 +467,17 @@ void CContactBuilder::FinishValues(CContact& contact, int& nControls, int& nUnre
     };
     for (size_t i = 0; i < m_further.size(); ++i) {
         CReadValue& read = m_further[i];
-        CContactValue value;
-        value.kind = read.kind;
-        value.type = stored(read.strType);
-        value.label = stored(read.strLabel);
-        bool bAny = false;
-        if (read.kind == EValueKind::address) {
-            CString parts[kAddressPartCount];
-            for (size_t k = 0; k < read.parts.size() && k < kAddressPartCount; ++k) {
-                parts[k] = stored(read.parts[k]);
-                bAny = bAny || !parts[k].IsEmpty();
+        if (read.kind == EValueKind::cardProperty) {
+            // A kept line goes out as it is: a control character left out of its name could
+            // make it another property ("T\0E\0L" a TEL) when read again.
+            for (size_t k = read.strText.find_first_of(kControlCharacters); k != std::string::npos;
+                 k = read.strText.find_first_of(kControlCharacters, k + 1)) {
+                read.strText.replace(k, 1, kReplacementCharacter);
+                ++nUnreadable;
             }
-            value.SetAddressParts(parts);
-        } else {
-            if (read.kind == EValueKind::cardProperty) {
-                // A kept line goes out as it is: a control character left out of its name could
-                // make it another property ("T\0E\0L" a TEL) when read again.
-                for (size_t k = read.strText.find_first_of(kControlCharacters); k != std::string::npos;
-                     k = read.strText.find_first_of(kControlCharacters, k + 1)) {
-                    read.strText.replace(k, 1, kReplacementCharacter);
-                    ++nUnreadable;
-                }
-            }
-            value.text = stored(read.strText);
-            bAny = !value.text.IsEmpty();
         }
+        bool bAny = false;
+        CContactValue value = StoredValueOf(read, stored, bAny);
         // A text of nothing but control characters holds no value.
         if (bAny) {
             contact.values.push_back(std::move(value));

@@ -24,6 +24,29 @@ struct CReadValue {
     std::vector<std::string> parts; // an address's, in the order of EAddressPart
 };
 
+// The value a read value stores: each text made stored by stored(std::string&) -> CString, an
+// address's parts joined. bAny says whether any text is left.
+// (read is a CReadValue, const or not as stored takes its texts.)
+template <typename Read, typename Stored> CContactValue StoredValueOf(Read& read, Stored stored, bool& bAny) {
+    CContactValue value;
+    value.kind = read.kind;
+    value.type = stored(read.strType);
+    value.label = stored(read.strLabel);
+    bAny = false;
+    if (read.kind == EValueKind::address) {
+        CString parts[kAddressPartCount];
+        for (size_t k = 0; k < read.parts.size() && k < kAddressPartCount; ++k) {
+            parts[k] = stored(read.parts[k]);
+            bAny = bAny || !parts[k].IsEmpty();
+        }
+        value.SetAddressParts(parts);
+    } else {
+        value.text = stored(read.strText);
+        bAny = !value.text.IsEmpty();
+    }
+    return value;
+}
+
 class CContactBuilder {
 public:
     // strFile and nLine say where the card or row starts, for the report.

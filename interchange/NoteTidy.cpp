@@ -37,23 +37,6 @@ std::string Lower(std::string str) {
     return str;
 }
 
-CContactValue Stored(const CReadValue& read) {
-    CContactValue value;
-    value.kind = read.kind;
-    value.type = StoredTextOf(read.strType);
-    value.label = StoredTextOf(read.strLabel);
-    if (read.kind == EValueKind::address) {
-        CString parts[kAddressPartCount];
-        for (size_t k = 0; k < read.parts.size() && k < kAddressPartCount; ++k) {
-            parts[k] = StoredTextOf(read.parts[k]);
-        }
-        value.SetAddressParts(parts);
-    } else {
-        value.text = StoredTextOf(read.strText);
-    }
-    return value;
-}
-
 CReadValue Read(EValueKind kind, std::string strType, std::string strText) {
     CReadValue read;
     read.kind = kind;
@@ -180,7 +163,8 @@ std::vector<CLiftedLine> TidyNote(CContact& contact) {
         CLiftedLine line;
         line.strLine = strLine;
         for (const CReadValue& read : values) {
-            line.values.push_back(Stored(read));
+            bool bAny = false;
+            line.values.push_back(StoredValueOf(read, [](const std::string& str) { return StoredTextOf(str); }, bAny));
         }
         out.insert(out.begin(), line);
     }
