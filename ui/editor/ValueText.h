@@ -5,6 +5,7 @@
 #pragma once
 
 #include "data/Contact.h"
+#include "data/ValueDate.h"
 #include "framework/core/Rect.h"
 
 #include <vector>
@@ -31,21 +32,6 @@ const CValueKindRules& KindRules(EValueKind kind);
 CString ShownTypeOf(EValueKind kind, const CString& strType);
 CString StoredTypeOf(EValueKind kind, const CString& strShown);
 
-// A date of a value: nYear 0 when the year is not known.
-struct CValueDate {
-    int nYear = 0;
-    int nMonth = 1;
-    int nDay = 1;
-    bool operator==(const CValueDate& other) const {
-        return nYear == other.nYear && nMonth == other.nMonth && nDay == other.nDay;
-    }
-};
-
-// Reads "YYYY-MM-DD" or "--MM-DD", and the same without dashes, a time after them ignored;
-// false for anything else or a day the month does not have.
-bool ParseValueDate(const CString& strText, CValueDate& date);
-// "YYYY-MM-DD", or "--MM-DD" without a year.
-CString ValueDateText(const CValueDate& date);
 // The year a date picker shows for a date without one: a leap year, so that 29 February stays.
 inline constexpr int kNoYearPickerYear = 2000;
 // What a picker showing nYear-nMonth-nDay stands for, with or without its year.
