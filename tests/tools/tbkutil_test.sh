@@ -297,6 +297,24 @@ for version in 2.1 3.0 4.0; do
     cmp -s "${photo_files[0]}" "$work/back-$version photos/$photo_name" || fail "the photo did not come back from $version"
 done
 
+# groups lists each group with its count; birthdays lists the dates coming up from a day;
+# export --group sends one group's contacts alone.
+printf '%b' 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;;\r\nBDAY:1985-12-31\r\nCATEGORIES:Family,Chess\r\nEND:VCARD\r\n' \
+    'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Baker;Bob;;;\r\nBDAY:--01-01\r\nCATEGORIES:family\r\nEND:VCARD\r\n' \
+    'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Clark;Cy;;;\r\nBDAY:1988-02-29\r\nEND:VCARD\r\n' >"$work/groups.vcf"
+run import "$(path_arg "$work/groups.vcf")" --into "$(path_arg "$work/groups.xml")" >/dev/null || fail "import for groups exited $?"
+out=$(run groups "$(path_arg "$work/groups.xml")" | tr -d '\r' | tr '\t' '|')
+[ "$out" = "$(printf 'Chess|1\nFamily|2\n(not in a group)|1')" ] || fail "groups: $out"
+out=$(run birthdays "$(path_arg "$work/groups.xml")" --from 2026-12-31 --days 60 | tr -d '\r')
+expected=$(printf '%s\n' '2026-12-31  Adams, Ann: birthday (41), today' '2027-01-01  Baker, Bob: birthday, tomorrow' \
+    '2027-02-28  Clark, Cy: birthday (39)')
+[ "$out" = "$expected" ] || fail "birthdays: $out"
+run export "$(path_arg "$work/groups.xml")" "$(path_arg "$work/family.vcf")" --group FAMILY >/dev/null ||
+    fail "export --group exited $?"
+[ "$(grep -c '^BEGIN:VCARD' "$work/family.vcf")" = "2" ] || fail "export --group did not give the group alone"
+run export "$(path_arg "$work/groups.xml")" "$(path_arg "$work/none.vcf")" --group Nobody >/dev/null 2>&1
+[ $? -eq 2 ] && [ ! -e "$work/none.vcf" ] || fail "export of an empty group wrote a file or did not fail"
+
 run >/dev/null 2>&1
 [ $? -eq 2 ] || fail "usage error did not exit 2"
 

@@ -16,14 +16,7 @@ namespace {
 // One line for a contact: its name (or company), then the first of its e-mail addresses and
 // numbers, as typed.
 std::string ContactLine(const CContact& contact) {
-    std::string strLine = contact.DisplayText(CContact::fieldLastName).GetStdString();
-    std::string strFirst = contact.DisplayText(CContact::fieldFirstName).GetStdString();
-    if (!strFirst.empty()) {
-        strLine += (strLine.empty() ? "" : ", ") + strFirst;
-    }
-    if (strLine.empty()) {
-        strLine = contact.DisplayText(CContact::fieldCompany).GetStdString();
-    }
+    std::string strLine = ContactName(contact);
     for (int nField : {CContact::fieldHomeEMail, CContact::fieldOfficeEMail, CContact::fieldMobile,
                        CContact::fieldHomePhone, CContact::fieldOfficePhone}) {
         if (!contact.FieldAt(nField).IsEmpty()) {

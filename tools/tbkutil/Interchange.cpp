@@ -5,6 +5,7 @@
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookWriter.h"
 #include "data/ContactBook.h"
+#include "data/ContactGroups.h"
 #include "data/ContactSort.h"
 #include "interchange/ContactFiles.h"
 #include "ui/shell/BookLocation.h"
@@ -23,6 +24,7 @@ struct COptions {
     const char* pszVersion = nullptr;
     const char* pszColumns = nullptr;
     const char* pszInto = nullptr;
+    const char* pszGroup = nullptr;
     bool bKeepDuplicates = false;
     bool bQuitRunning = false;
 
@@ -32,6 +34,7 @@ struct COptions {
                                    : std::strcmp(argv[i], "--vcard-version") == 0 ? &pszVersion
                                    : std::strcmp(argv[i], "--columns") == 0       ? &pszColumns
                                    : std::strcmp(argv[i], "--into") == 0          ? &pszInto
+                                   : std::strcmp(argv[i], "--group") == 0         ? &pszGroup
                                                                                   : nullptr;
             if (ppValue) {
                 if (i + 1 >= argc) {
@@ -103,8 +106,8 @@ int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
     ContactFileFormat format;
     if (!options.Parse(argc, argv) || options.positional.size() != 2 || options.pszInto ||
         options.bKeepDuplicates || options.bQuitRunning) {
-        Print(stderr, "usage: tbkutil export FILE OUT.vcf [--vcard-version 2.1|3.0|4.0]\n"
-                             "       tbkutil export FILE OUT.csv [--columns outlook|google|thunderbird]\n");
+        Print(stderr, "usage: tbkutil export FILE OUT.vcf [--vcard-version 2.1|3.0|4.0] [--group NAME]\n"
+                             "       tbkutil export FILE OUT.csv [--columns outlook|google|thunderbird] [--group NAME]\n");
         return kExitFailed;
     }
     if (!ChooseFormat(options, options.positional[1], format)) {
@@ -122,6 +125,19 @@ int RunExport(int argc, char** argv, unsigned nLegacyCodePage) {
         return kExitFailed;
     }
     SortContacts(contacts); // in the order the program lists them
+    if (options.pszGroup) {
+        const CString strGroup = StoredTextOf(options.pszGroup);
+        CContactArray members;
+        for (int i = 0; i < contacts.GetSize(); ++i) {
+            if (IsInGroup(contacts[i], strGroup)) {
+                members.Add(contacts[i]);
+            }
+        }
+        if (members.GetSize() == 0) {
+            return Fail("no contact is in the group \"%s\"; nothing was exported", options.pszGroup);
+        }
+        contacts = std::move(members);
+    }
     ExportKind kind;
     if (!ChooseExportKind(options, format, kind)) {
         return kExitFailed;
@@ -140,7 +156,7 @@ int RunImport(int argc, char** argv, unsigned nLegacyCodePage) {
     COptions options;
     ContactFileFormat format;
     if (!options.Parse(argc, argv) || options.positional.size() != 1 || options.pszVersion ||
-        options.pszColumns) {
+        options.pszColumns || options.pszGroup) {
         Print(stderr, "usage: tbkutil import IN.vcf|IN.csv [--into FILE] [--keep-duplicates] "
                              "[--quit-running]\n");
         return kExitFailed;

@@ -32,11 +32,7 @@ int RunTidyNotes(int argc, char** argv, unsigned nLegacyCodePage) {
         if (lifted.empty()) {
             continue;
         }
-        CString strName = contact.DisplayText(CContact::fieldLastName);
-        if (!contact.firstname.IsEmpty()) {
-            strName += (strName.IsEmpty() ? "" : ", ") + contact.DisplayText(CContact::fieldFirstName);
-        }
-        Print(stdout, "%s\n", (strName.IsEmpty() ? contact.DisplayText(CContact::fieldCompany) : strName).GetString());
+        Print(stdout, "%s\n", ContactName(contact).c_str());
         for (const CLiftedLine& line : lifted) {
             Print(stdout, "  %s\n", line.strLine.c_str());
         }

@@ -6,12 +6,14 @@
 //   tbkutil export / import move contacts to and from vCard and CSV files (Interchange.h)
 //   tbkutil duplicates / merge-duplicates find and merge the contacts that are one person
 //   tbkutil tidy-notes      lift the "Label: value" lines earlier imports wrote into values
+//   tbkutil groups / birthdays  the groups with their counts, the birthdays coming up (Groups.h)
 //   tbkutil sync            two-way synchronisation with a CardDAV address book (Sync.h)
 #include "data/AddressBookLoader.h"
 #include "framework/core/FileIdentity.h"
 #include "BookAccess.h"
 #include "Console.h"
 #include "Duplicates.h"
+#include "Groups.h"
 #include "Interchange.h"
 #include "Sync.h"
 #include "TidyNotes.h"
@@ -34,6 +36,8 @@ int Usage() {
                   "       tbkutil duplicates FILE\n"
                   "       tbkutil merge-duplicates FILE [--dry-run]\n"
                   "       tbkutil tidy-notes FILE [--dry-run]\n"
+                  "       tbkutil groups FILE\n"
+                  "       tbkutil birthdays FILE [--days N] [--from YYYY-MM-DD]\n"
                   "       tbkutil sync URL --user NAME [--password-file FILE] [--into FILE]\n"
                   "                    [--trust-certificate SHA256] [--confirm-deletions COUNT]\n"
                   "                    [--quit-running]\n"
@@ -158,6 +162,12 @@ int main(int nArgs, char** ppArgs) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "tidy-notes") == 0) {
         return RunTidyNotes(argc - 2, argv + 2, g_nLegacyCodePage);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "groups") == 0) {
+        return RunGroups(argc - 2, argv + 2, g_nLegacyCodePage);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "birthdays") == 0) {
+        return RunBirthdays(argc - 2, argv + 2, g_nLegacyCodePage);
     }
     if (argc >= 2 && std::strcmp(argv[1], "sync") == 0) {
         return RunSync(argc - 2, argv + 2, g_nLegacyCodePage);

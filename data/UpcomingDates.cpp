@@ -1,0 +1,55 @@
+#include "UpcomingDates.h"
+
+#include <algorithm>
+
+namespace {
+
+// Days since 1 March of year 0 (a proleptic Gregorian count), for the distance of two days.
+long DayNumber(const CValueDate& date) {
+    const long nYear = date.nYear - (date.nMonth <= 2 ? 1 : 0);
+    const long nMonth = (date.nMonth + 9) % 12; // March 0 ... February 11
+    return 365 * nYear + nYear / 4 - nYear / 100 + nYear / 400 + (153 * nMonth + 2) / 5 + date.nDay - 1;
+}
+
+// The day the date comes in the year: 29 February in a year without it is 28 February.
+CValueDate InYear(const CValueDate& date, int nYear) {
+    CValueDate in{nYear, date.nMonth, std::min(date.nDay, DaysInMonth(nYear, date.nMonth))};
+    return in;
+}
+
+} // namespace
+
+std::vector<CUpcomingDate> UpcomingDates(const CContactArray& contacts, const CValueDate& today, int nDays) {
+    std::vector<CUpcomingDate> dates;
+    const long nToday = DayNumber(today);
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        for (const CContactValue& value : contacts[i].values) {
+            CValueDate date;
+            const bool bBirthday = value.type == "birthday";
+            if (value.kind != EValueKind::date || (!bBirthday && value.type != "anniversary") ||
+                !ParseValueDate(value.text, date)) {
+                continue;
+            }
+            CValueDate next = InYear(date, today.nYear);
+            if (DayNumber(next) < nToday) {
+                next = InYear(date, today.nYear + 1);
+            }
+            const long nAway = DayNumber(next) - nToday;
+            // A date after the day it is asked on (a birthday in the future) counts no years yet.
+            if (nAway >= nDays || (date.nYear && date.nYear > next.nYear)) {
+                continue;
+            }
+            CUpcomingDate upcoming;
+            upcoming.nContact = i;
+            upcoming.bBirthday = bBirthday;
+            upcoming.when = next;
+            upcoming.nDaysAway = static_cast<int>(nAway);
+            upcoming.nYears = date.nYear ? next.nYear - date.nYear : -1;
+            dates.push_back(upcoming);
+        }
+    }
+    std::stable_sort(dates.begin(), dates.end(), [](const CUpcomingDate& a, const CUpcomingDate& b) {
+        return a.nDaysAway < b.nDaysAway;
+    });
+    return dates;
+}
