@@ -272,3 +272,12 @@ bool MoveValuesToEmptyFields(CContact& contact, std::vector<int>* pValueTags, in
     }
     return bMoved;
 }
+
+CString ListNameOf(const CContact& contact) {
+    CString strName = contact.DisplayText(CContact::fieldLastName);
+    const CString strFirst = contact.DisplayText(CContact::fieldFirstName);
+    if (!strFirst.IsEmpty()) {
+        strName += (strName.IsEmpty() ? "" : ", ") + strFirst;
+    }
+    return strName.IsEmpty() ? contact.DisplayText(CContact::fieldCompany) : strName;
+}

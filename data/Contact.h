@@ -107,3 +107,7 @@ int FieldOfValue(const CContactValue& value);
 // address keeps its parts beside it). True when anything moved. With pValueTags (one per value)
 // and pFieldTags (one per field), a tag goes along with its value.
 bool MoveValuesToEmptyFields(CContact& contact, std::vector<int>* pValueTags = nullptr, int* pFieldTags = nullptr);
+
+// The contact as a person names it in a list or a message: "last, first" as typed, or the
+// company of a contact without a name.
+CString ListNameOf(const CContact& contact);

@@ -87,12 +87,3 @@ bool QuitProgramFor(const char* pszWork, const char* pszNothing) {
           pszWork);
     return true;
 }
-
-std::string ContactName(const CContact& contact) {
-    std::string strName = contact.DisplayText(CContact::fieldLastName).GetStdString();
-    const std::string strFirst = contact.DisplayText(CContact::fieldFirstName).GetStdString();
-    if (!strFirst.empty()) {
-        strName += (strName.empty() ? "" : ", ") + strFirst;
-    }
-    return strName.empty() ? contact.DisplayText(CContact::fieldCompany).GetStdString() : strName;
-}

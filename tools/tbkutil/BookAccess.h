@@ -53,9 +53,6 @@ private:
     bool m_bPartial = false;
 };
 
-// The contact as a person is named in lists: "last, first", else the company, as typed.
-std::string ContactName(const CContact& contact);
-
 // The running program writes its own list over its book only with its own changes now, so a
 // change from here survives; --quit-running still has it end first. True when the program runs
 // and pszInto (null for the user's own book) is its book.

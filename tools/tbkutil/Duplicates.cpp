@@ -16,7 +16,7 @@ namespace {
 // One line for a contact: its name (or company), then the first of its e-mail addresses and
 // numbers, as typed.
 std::string ContactLine(const CContact& contact) {
-    std::string strLine = ContactName(contact);
+    std::string strLine = ListNameOf(contact).GetStdString();
     for (int nField : {CContact::fieldHomeEMail, CContact::fieldOfficeEMail, CContact::fieldMobile,
                        CContact::fieldHomePhone, CContact::fieldOfficePhone}) {
         if (!contact.FieldAt(nField).IsEmpty()) {

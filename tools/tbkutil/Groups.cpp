@@ -81,7 +81,7 @@ int RunBirthdays(int argc, char** argv, unsigned nLegacyCodePage) {
                                : date.bBirthday                         ? " (" + std::to_string(date.nYears) + ")"
                                : " (" + std::to_string(date.nYears) + (date.nYears == 1 ? " year)" : " years)");
         const char* pszWhen = date.nDaysAway == 0 ? ", today" : date.nDaysAway == 1 ? ", tomorrow" : "";
-        Print(stdout, "%s  %s: %s%s%s\n", ValueDateText(date.when).GetString(), ContactName(contacts[date.nContact]).c_str(),
+        Print(stdout, "%s  %s: %s%s%s\n", ValueDateText(date.when).GetString(), ListNameOf(contacts[date.nContact]).GetString(),
               date.bBirthday ? "birthday" : "anniversary", strYears.c_str(), pszWhen);
     }
     if (dates.empty()) {

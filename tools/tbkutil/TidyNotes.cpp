@@ -32,7 +32,7 @@ int RunTidyNotes(int argc, char** argv, unsigned nLegacyCodePage) {
         if (lifted.empty()) {
             continue;
         }
-        Print(stdout, "%s\n", ContactName(contact).c_str());
+        Print(stdout, "%s\n", ListNameOf(contact).GetString());
         for (const CLiftedLine& line : lifted) {
             Print(stdout, "  %s\n", line.strLine.c_str());
         }

@@ -23,16 +23,6 @@ CString Capitalised(const char* pszLabel) {
     return str.Left(1).MakeUpper() + str.Mid(1);
 }
 
-// "Meier, Anna", or the company of a contact without a name.
-CString NameOf(const CContact& contact) {
-    CString strName = contact.DisplayText(CContact::fieldLastName);
-    CString strFirst = contact.DisplayText(CContact::fieldFirstName);
-    if (!strFirst.IsEmpty()) {
-        strName += (strName.IsEmpty() ? "" : ", ") + strFirst;
-    }
-    return strName.IsEmpty() ? contact.DisplayText(CContact::fieldCompany) : strName;
-}
-
 bool IsName(int nField) { return nField == CContact::fieldFirstName || nField == CContact::fieldLastName; }
 
 } // namespace
@@ -79,7 +69,7 @@ void CDuplicatesDlg::FindGroups() {
     size_t nCertain = 0;
     for (const CDuplicateGroup& group : m_groups) {
         CString strLine;
-        strLine.Format("%s (%d) - %s", NameOf(m_book.Contacts()[group.contacts[0]]).GetString(),
+        strLine.Format("%s (%d) - %s", ListNameOf(m_book.Contacts()[group.contacts[0]]).GetString(),
                        static_cast<int>(group.contacts.size()), DuplicateReasonText(group.reason));
         ::SendMessageW(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(strLine).c_str()));
         nCertain += group.IsCertain() ? 1 : 0;
@@ -121,7 +111,7 @@ void CDuplicatesDlg::ShowGroup(int nGroup) {
     m_fields.InsertColumn(1, "Merged contact", LVCFMT_LEFT, kValueColumnWidth);
     for (size_t i = 0; i < m_contacts.size(); ++i) {
         CString strHeading;
-        strHeading.Format("%d. %s", static_cast<int>(i + 1), NameOf(m_contacts[i]).GetString());
+        strHeading.Format("%d. %s", static_cast<int>(i + 1), ListNameOf(m_contacts[i]).GetString());
         m_fields.InsertColumn(static_cast<int>(i + 2), strHeading, LVCFMT_LEFT, kValueColumnWidth);
     }
     m_fields.SetRedraw(TRUE);
