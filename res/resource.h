@@ -12,6 +12,7 @@
 #define IDD_DUPLICATES 143
 #define IDD_SYNC 144
 #define IDD_VALUE 145
+#define IDD_BIRTHDAYS 146
 
 // Icons and menus
 #define IDR_MAINFRAME 128
@@ -95,6 +96,11 @@
 #define IDC_DUP_EDIT 1084
 #define IDC_DUP_HELP 1085
 
+// Upcoming birthdays dialog controls
+#define IDC_BIRTHDAY_LIST 1086
+#define IDC_BIRTHDAY_OPEN 1087
+#define IDC_BIRTHDAY_TITLE 1088
+
 // Synchronisation dialog controls
 #define IDC_SYNC_ADDRESS 1090
 #define IDC_SYNC_WARNING 1091
@@ -159,6 +165,7 @@
 #define ID_FIND_DUPLICATES 32797 // in the tray menu as well
 #define ID_MERGE_SELECTED 32798
 #define ID_TIDY_NOTES 32801
+#define ID_UPCOMING_BIRTHDAYS 32802 // in the tray menu as well
 #define ID_SYNC_SETTINGS 32799 // both in the tray menu as well
 #define ID_SYNC_NOW 32800
 // Ctrl+V in the list: in no menu.

@@ -3,6 +3,7 @@
 #include "MainWindowTestSupport.h"
 #include "data/AddressBookLoader.h"
 #include "res/resource.h"
+#include "ui/birthdays/BirthdaysDlg.h"
 
 #include <memory>
 
@@ -332,5 +333,55 @@ TEST_F(MainWindowTest, TidyNotesLiftsImportLinesAndUndoTakesItBack) {
         .Then([&] { return ReadBytes(BookPath()) != strBefore; })
         .Do([&] { dlg.PostMessage(WM_COMMAND, ID_TIDY_NOTES, 0); })
         .Then([&] { return StatusText(dlg).find("nothing to tidy") != std::string::npos; });
+    steps.RunModal(dlg);
+}
+
+// Upcoming Birthdays lists the dates of the coming days in their order, not those further off;
+// Enter on a row opens its contact in the editor, a search shown before or not.
+TEST_F(MainWindowTest, UpcomingBirthdaysListsTheComingDatesAndOpensTheChosenContact) {
+    const CValueDate today = LocalToday();
+    CContactArray contacts = FiveContacts();
+    auto dateIn = [&](int nDays, int nYear) {
+        // nDays from today, by the calendar the list itself uses.
+        CValueDate date = today;
+        for (int i = 0; i < nDays; ++i) {
+            if (++date.nDay > DaysInMonth(date.nYear, date.nMonth)) {
+                date.nDay = 1;
+                date.nMonth = date.nMonth % 12 + 1;
+                date.nYear += date.nMonth == 1;
+            }
+        }
+        date.nYear = nYear;
+        return ValueDateText(date);
+    };
+    contacts[3].values = {{EValueKind::date, "birthday", "", dateIn(0, 1980)}};      // Dunn, today
+    contacts[1].values = {{EValueKind::date, "anniversary", "", dateIn(1, 0)}};      // Baker, tomorrow
+    contacts[0].values = {{EValueKind::date, "birthday", "", dateIn(45, 1990)}};     // Adams, too far off
+    WriteBook(contacts);
+    CTestableDlg dlg(m_context);
+    auto birthdays = [] { return ::FindWindowA("#32770", "Tovano Address Book - Upcoming Birthdays"); };
+    CStepRunner steps;
+    steps.Do([&] { dlg.PostMessage(WM_COMMAND, ID_UPCOMING_BIRTHDAYS, 0); })
+        .Then([&] { return birthdays() != nullptr; })
+        .Do([&] {
+            CListCtrl& list = *static_cast<CListCtrl*>(CWnd::FromHandle(::GetDlgItem(birthdays(), IDC_BIRTHDAY_LIST)));
+            std::vector<std::string> rows;
+            for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
+                rows.push_back(std::string(list.GetItemText(nRow, 1) + " | " + list.GetItemText(nRow, 2) + " | " +
+                                           list.GetItemText(nRow, 3)));
+            }
+            EXPECT_EQ((std::vector<std::string>{"Dunn, X | Birthday | " + std::to_string(today.nYear - 1980),
+                                                "Baker, X | Anniversary | "}),
+                      rows);
+            list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            PostKey(list.m_hWnd, VK_RETURN);
+        })
+        .Then([] { return FindEditorWindow() != nullptr; })
+        .Do([&] {
+            EXPECT_EQ(nullptr, birthdays());
+            EXPECT_EQ("Baker", EditorText(IDC_EDIT_LASTNAME));
+            ::PostMessageA(FindEditorWindow(), WM_COMMAND, IDCANCEL, 0);
+        })
+        .Then([] { return FindEditorWindow() == nullptr; });
     steps.RunModal(dlg);
 }

@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, TrayMenuShowsTheDefaultItemAndTheStartupCheckMark) {
         ASSERT_NE(nullptr, hMenu);
         EXPECT_EQ(static_cast<UINT>(ID_TRAY_SHOW_CONTACTS), ::GetMenuDefaultItem(hMenu, FALSE, 0));
         EXPECT_EQ(bChecked, (::GetMenuState(hMenu, ID_TRAY_LAUNCH_ON_STARTUP, MF_BYCOMMAND) & MF_CHECKED) != 0);
-        EXPECT_EQ(14, ::GetMenuItemCount(hMenu));
+        EXPECT_EQ(15, ::GetMenuItemCount(hMenu));
         ::DestroyMenu(hMenu);
     };
     std::string strRun;

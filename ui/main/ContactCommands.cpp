@@ -3,6 +3,7 @@
 #include "framework/base/FileError.h"
 #include "interchange/NoteTidy.h"
 #include "res/resource.h"
+#include "ui/birthdays/BirthdaysDlg.h"
 #include "ui/duplicates/DuplicatesDlg.h"
 #include "ui/editor/ContactDlg.h"
 #include "ui/main/CommandLogic.h"
@@ -34,6 +35,7 @@ const CMessageTable* CContactCommands::GetThisMessageTable() {
         OnCommand<&CContactCommands::OnFindDuplicates>(ID_FIND_DUPLICATES),
         OnCommand<&CContactCommands::OnMergeSelected>(ID_MERGE_SELECTED),
         OnCommand<&CContactCommands::OnTidyNotes>(ID_TIDY_NOTES),
+        OnCommand<&CContactCommands::OnUpcomingBirthdays>(ID_UPCOMING_BIRTHDAYS),
         OnNotify<&CContactCommands::OnListDblClk>(IDC_LIST, NM_DBLCLK),
     };
     static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
@@ -209,6 +211,23 @@ void CContactCommands::OnTidyNotes() {
     Commit(change);
     SetStatus("Tidied the notes of " + Contacts(indexes.size()) + ": " + CountOf(nLines, "line", "lines") +
               " became values. Undo (Ctrl+Z) takes it back.");
+}
+
+void CContactCommands::OnUpcomingBirthdays() {
+    int nChosen = -1;
+    {
+        CCommandScope command(m_exit, m_window);
+        CBirthdaysDlg dlg(m_book.Contacts(), LocalToday());
+        m_exit.SetOpenEditor(&dlg);
+        dlg.DoModal();
+        m_exit.SetOpenEditor(nullptr);
+        nChosen = dlg.ChosenContact();
+    }
+    if (nChosen >= 0 && !m_exit.IsEndPending()) {
+        // The whole list, so that the contact has its row, and the editor on it.
+        m_search.ShowAll({nChosen});
+        OnViewEdit();
+    }
 }
 
 void CContactCommands::RunDuplicates(std::vector<int> chosen) {

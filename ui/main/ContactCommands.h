@@ -53,6 +53,8 @@ private:
     void OnMergeSelected();
     // Lifts the lines earlier imports wrote at the ends of notes into values, as one change.
     void OnTidyNotes();
+    // The birthdays and anniversaries coming up; the one chosen opens in the editor.
+    void OnUpcomingBirthdays();
     // A double click edits the contact under it, or adds one below the last row.
     void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
 

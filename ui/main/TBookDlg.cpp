@@ -18,7 +18,8 @@ const DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_E
 const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP | SBT_TOOLTIPS;
 const int kStartHiddenPosition = -5000;
 const int kStartHiddenSize = 500;
-const UINT kShownInWindow[] = {ID_IMPORT, ID_EXPORT, ID_FIND_DUPLICATES, ID_SYNC_SETTINGS, ID_SYNC_NOW};
+const UINT kShownInWindow[] = {ID_IMPORT,       ID_EXPORT,   ID_FIND_DUPLICATES, ID_UPCOMING_BIRTHDAYS,
+                               ID_SYNC_SETTINGS, ID_SYNC_NOW};
 
 const char kTrayFailed[] = "Tray icon initialization failed";
 const char kLoseChanges[] = "Your latest changes to the address book could not be saved, so they would be lost.\n\n"
