@@ -153,6 +153,7 @@
 #define ID_TRAY_TELL_A_FRIEND 32775
 #define ID_TRAY_LAUNCH_ON_STARTUP 32776
 #define ID_TRAY_EXIT 32778
+#define ID_TRAY_BIRTHDAY_REMINDERS 32779
 
 // Commands of the list's context menu; the first two are in the tray menu as well.
 #define ID_IMPORT 32790

@@ -5,6 +5,9 @@
 #include "ui/shell/SignalWatcher.h"
 #include "data/ContactSort.h"
 #include "res/resource.h"
+#include "framework/core/WideText.h"
+#include "ui/birthdays/BirthdaysDlg.h"
+#include "ui/main/SettingsLogic.h"
 
 namespace {
 
@@ -121,7 +124,7 @@ TEST_F(MainWindowTest, TrayMenuShowsTheDefaultItemAndTheStartupCheckMark) {
         ASSERT_NE(nullptr, hMenu);
         EXPECT_EQ(static_cast<UINT>(ID_TRAY_SHOW_CONTACTS), ::GetMenuDefaultItem(hMenu, FALSE, 0));
         EXPECT_EQ(bChecked, (::GetMenuState(hMenu, ID_TRAY_LAUNCH_ON_STARTUP, MF_BYCOMMAND) & MF_CHECKED) != 0);
-        EXPECT_EQ(15, ::GetMenuItemCount(hMenu));
+        EXPECT_EQ(16, ::GetMenuItemCount(hMenu));
         ::DestroyMenu(hMenu);
     };
     std::string strRun;
@@ -370,4 +373,40 @@ TEST_F(MainWindowTest, BookLockedAtStartIsLeftAsItWas) {
     EXPECT_NE(std::string::npos, answerer.m_boxes[0].strText.find("could not be read"));
     EXPECT_EQ(strBefore, ReadBytes(BookPath()));
     EXPECT_FALSE(FileExists(BookPath() + ".bak"));
+}
+
+// At start the icon names today's birthday in a notification, and a click on it opens Upcoming
+// Birthdays; the tray menu turns the reminders off (kept in the registry), and then none comes.
+TEST_F(MainWindowTest, BirthdayRemindersComeFromTheIconUntilTurnedOff) {
+    const CValueDate today = LocalToday();
+    CContactArray contacts;
+    contacts.Add(MakeContact("Adams", "Ann"));
+    contacts[0].values = {{EValueKind::date, "birthday", "", ValueDateText({1980, today.nMonth, today.nDay})}};
+    contacts.Add(MakeContact("Baker", "Bob"));
+    WriteBook(contacts);
+    CTestableDlg dlg(m_context);
+    auto info = [&] { return FromWide(dlg.GetTrayIcon().m_data.szInfo).GetStdString(); };
+    auto birthdays = [] { return ::FindWindowA("#32770", "Tovano Address Book - Upcoming Birthdays"); };
+    CStepRunner()
+        .Do([&] {
+            EXPECT_EQ("Birthday", FromWide(dlg.GetTrayIcon().m_data.szInfoTitle).GetStdString());
+            EXPECT_EQ("Today: Adams, Ann, birthday (" + std::to_string(today.nYear - 1980) + ")", info());
+            dlg.PostMessage(WM_TRAYNOTIFY, IDR_TRAY_MENU, NIN_BALLOONUSERCLICK);
+        })
+        .Then([&] { return birthdays() != nullptr; })
+        .Do([&] {
+            ::PostMessageA(birthdays(), WM_COMMAND, IDCANCEL, 0);
+            dlg.GetTrayIcon().m_data.szInfo[0] = L'\0';
+            dlg.SendMessage(WM_COMMAND, ID_TRAY_BIRTHDAY_REMINDERS, 0);
+            EXPECT_EQ(0, ReadSetting(kBirthdayRemindersValueName, 1));
+            HMENU hMenu = dlg.GetTrayIcon().BuildPopupMenu();
+            EXPECT_EQ(0u, ::GetMenuState(hMenu, ID_TRAY_BIRTHDAY_REMINDERS, MF_BYCOMMAND) & MF_CHECKED);
+            ::DestroyMenu(hMenu);
+        })
+        .Then([&] { return birthdays() == nullptr; })
+        .RunModal(dlg);
+    EXPECT_EQ("", info());
+
+    CTestableDlg again(m_context);
+    CStepRunner().Do([&] { EXPECT_EQ("", FromWide(again.GetTrayIcon().m_data.szInfo).GetStdString()); }).RunModal(again);
 }

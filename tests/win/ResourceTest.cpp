@@ -262,6 +262,7 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
         {ID_TRAY_ABOUT, "About Program"},
         {ID_TRAY_TELL_A_FRIEND, "Tell a friend"},
         {0, nullptr},
+        {ID_TRAY_BIRTHDAY_REMINDERS, "Birthday Reminders"},
         {ID_TRAY_LAUNCH_ON_STARTUP, "Launch on Startup"},
         {ID_TRAY_EXIT, "Exit"},
     };

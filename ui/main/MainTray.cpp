@@ -4,11 +4,15 @@
 #include "framework/win/Dialog.h"
 #include "framework/base/AppContext.h"
 #include "res/resource.h"
+#include "ui/birthdays/BirthdaysDlg.h"
+#include "ui/main/BirthdayReminder.h"
 #include "ui/shell/SignalWatcher.h"
 
 namespace {
 
 const char kTrayTip[] = "Tovano Address Book";
+// Beside the other parts' timers of the main window.
+const UINT_PTR kMidnightTimerId = 40;
 
 } // namespace
 
@@ -18,6 +22,7 @@ const CMessageTable* CMainTray::GetThisMessageTable() {
         OnCommand<&CMainTray::ShowWindow>(ID_TRAY_SHOW_CONTACTS),
         OnMessage<&CMainTray::OnWatcherHide>(WM_WATCHER_HIDE),
         OnMessage<&CMainTray::OnWatcherShow>(WM_WATCHER_SHOW),
+        OnMessageUnlessDeclined<&CMainTray::OnTimer>(WM_TIMER),
     };
     static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -25,6 +30,7 @@ const CMessageTable* CMainTray::GetThisMessageTable() {
 
 bool CMainTray::AddToTray() {
     m_trayIcon.SetCheckSource(&m_settings.m_bLaunchOnStartup, ID_TRAY_LAUNCH_ON_STARTUP);
+    m_trayIcon.SetCheckSource(&m_settings.m_bBirthdayReminders, ID_TRAY_BIRTHDAY_REMINDERS);
     HICON hTrayIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_TRAY));
     m_bTrayIconAdded = m_trayIcon.AddToTray(AfxGetInstanceHandle(), m_window.m_hWnd, WM_TRAYNOTIFY, kTrayTip,
                                             hTrayIcon, IDR_TRAY_MENU) != FALSE;
@@ -65,7 +71,35 @@ void CMainTray::ShowWindow() {
     m_bHiddenToTray = false;
 }
 
+void CMainTray::StartBirthdayReminders() {
+    RemindOfBirthdays();
+    SYSTEMTIME now = {};
+    ::GetLocalTime(&now);
+    ::SetTimer(m_window.m_hWnd, kMidnightTimerId,
+               MillisecondsToMidnight(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds), nullptr);
+}
+
+void CMainTray::RemindOfBirthdays() {
+    CString strTitle, strText;
+    if (m_bTrayIconAdded && m_settings.m_bBirthdayReminders &&
+        BirthdayReminder(m_book.Contacts(), LocalToday(), strTitle, strText)) {
+        m_trayIcon.ShowBalloon(strTitle, strText);
+    }
+}
+
+BOOL CMainTray::OnTimer(WPARAM nTimer, LPARAM, LRESULT*) {
+    if (nTimer != kMidnightTimerId) {
+        return FALSE;
+    }
+    StartBirthdayReminders();
+    return TRUE;
+}
+
 LRESULT CMainTray::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(lParam) == NIN_BALLOONUSERCLICK && wParam == m_trayIcon.m_data.uID && !m_window.HasNestedModal()) {
+        m_window.PostMessage(WM_COMMAND, ID_UPCOMING_BIRTHDAYS, 0);
+        return 0;
+    }
     if (m_window.HasNestedModal()) {
         UINT nMouse = LOWORD(lParam);
         HWND hModal = AfxFindModalWindow();

@@ -5,6 +5,7 @@
 // interface thread only (the watcher asks by posted messages).
 #pragma once
 
+#include "data/ContactBook.h"
 #include "framework/win/Dialog.h"
 #include "ui/main/WindowSettings.h"
 #include "ui/shell/TrayIcon.h"
@@ -16,7 +17,8 @@ class CMainTray : public CCmdTarget {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
 public:
-    CMainTray(CDialog& window, const CWindowSettings& settings) : m_window(window), m_settings(settings) {}
+    CMainTray(CDialog& window, const CWindowSettings& settings, const CContactBook& book)
+        : m_window(window), m_settings(settings), m_book(book) {}
     CMainTray(const CMainTray&) = delete;
     CMainTray& operator=(const CMainTray&) = delete;
 
@@ -35,6 +37,14 @@ public:
 
     CTrayIcon& GetTrayIcon() { return m_trayIcon; }
 
+    // Reminds of today's and tomorrow's birthdays and anniversaries now, and at each midnight
+    // from now on while the program runs.
+    void StartBirthdayReminders();
+    // A notification from the icon naming today's and tomorrow's birthdays and anniversaries,
+    // unless the user turned the reminders off or there are none; a click on it opens Upcoming
+    // Birthdays.
+    void RemindOfBirthdays();
+
 private:
     // The icon's callback. While a message box or dialog of the program is open, the icon only
     // brings it forward: a second command must not run inside the first one.
@@ -45,9 +55,12 @@ private:
         ShowWindow();
         return 0;
     }
+    // The midnight timer: the new day's reminder, and the timer set for the next one.
+    BOOL OnTimer(WPARAM nTimer, LPARAM, LRESULT*);
 
     CDialog& m_window;
     const CWindowSettings& m_settings;
+    const CContactBook& m_book;
     CTrayIcon m_trayIcon;
     bool m_bTrayIconAdded = false;
     bool m_bHiddenToTray = false;

@@ -8,6 +8,8 @@
 const char kSettingsKeyPath[] = "Software\\TovanoSoft\\Tovano Address Book\\1.0\\Settings";
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValueName[] = "Tovano Address Book";
+// Whether the notification area reminds of birthdays: 1 unless the user turned it off.
+const char kBirthdayRemindersValueName[] = "BirthdayReminders";
 // What a missing Run value reads as.
 const char kRunValueMissing[] = "NULL";
 

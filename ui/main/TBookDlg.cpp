@@ -40,6 +40,7 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
         OnWmClose<&CTBookDlg::OnClose>(),
         OnCommand<&CTBookDlg::OnTrayExit>(ID_TRAY_EXIT),
         OnCommand<&CTBookDlg::OnLaunchOnStartup>(ID_TRAY_LAUNCH_ON_STARTUP),
+        OnCommand<&CTBookDlg::OnBirthdayReminders>(ID_TRAY_BIRTHDAY_REMINDERS),
         OnMessage<&CTBookDlg::OnWatcherQuit>(WM_WATCHER_QUIT),
         OnMessage<&CTBookDlg::OnShowLoadProblems>(WM_SHOW_LOAD_PROBLEMS),
     };
@@ -55,7 +56,7 @@ CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
       m_interchange(*this, m_book, m_list, m_search, m_contactCommands, m_exit, m_statusBar),
       m_incoming(*this, m_book, m_exit, m_interchange), m_listMenu(*this, m_list, m_book),
       m_sync(*this, m_book, m_exit, m_statusBar, m_outreach),
-      m_refresh(*this, m_book, m_list, m_search, m_exit, m_statusBar), m_tray(*this, m_settings) {
+      m_refresh(*this, m_book, m_list, m_search, m_exit, m_statusBar), m_tray(*this, m_settings, m_book) {
     for (CCmdTarget* pPart : std::initializer_list<CCmdTarget*>{&m_contactCommands, &m_search, &m_listMenu, &m_interchange,
                                                                 &m_incoming, &m_sync, &m_refresh, &m_tray, &m_outreach}) {
         AddPart(*pPart);
@@ -127,6 +128,7 @@ BOOL CTBookDlg::OnInitDialog() {
     m_book.SortContacts();
     m_list.RefillList(m_book.Contacts());
     m_bInitialised = true;
+    m_tray.StartBirthdayReminders();
     // Files the program was started with are imported once the book is ready; a failure here
     // only means later starts cannot hand over theirs (they say so).
     m_incoming.Open();
@@ -322,6 +324,15 @@ void CTBookDlg::OnLaunchOnStartup() {
     CString strError;
     if (!m_settings.ToggleLaunchOnStartup(m_context.strProgramPath, &strError)) {
         MessageBox(strError, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void CTBookDlg::OnBirthdayReminders() {
+    CString strError;
+    if (!m_settings.ToggleBirthdayReminders(&strError)) {
+        MessageBox(strError, kSystemCaption, MB_OK | MB_ICONEXCLAMATION);
+    } else {
+        m_tray.RemindOfBirthdays(); // turned on: what there is to know today, at once
     }
 }
 

@@ -78,6 +78,8 @@ private:
     // Writes the address book before the end; false when the program is to keep running.
     bool SaveBeforeEnd(bool bQuitSignal);
     void OnLaunchOnStartup();
+    // The tray menu's switch of the birthday reminders, kept in the registry.
+    void OnBirthdayReminders();
 
     CMainContext m_context;
     CMainButtons m_buttons;

@@ -34,6 +34,8 @@ void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
         m_columnWidths[nColumn] = SaneColumnWidth(registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth));
     }
 
+    m_bBirthdayReminders = registry.ReadInt(kBirthdayRemindersValueName, 1) != 0 ? 1 : 0;
+
     registry.SetKey(HKEY_CURRENT_USER, kRunKeyPath);
     m_bLaunchOnStartup = IsRegisteredToRun(registry.ReadString(kRunValueName, kRunValueMissing)) ? 1 : 0;
 }
@@ -71,5 +73,17 @@ bool CWindowSettings::ToggleLaunchOnStartup(const CString& strProgramPath, CStri
     }
     // The menu's check mark shows this flag, so it changes only with the registry.
     m_bLaunchOnStartup = bLaunch;
+    return true;
+}
+
+bool CWindowSettings::ToggleBirthdayReminders(CString* pError) {
+    CRegistry registry;
+    const int bRemind = !m_bBirthdayReminders;
+    if (!registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kBirthdayRemindersValueName, bRemind)) {
+        pError->Format("The birthday reminders could not be turned %s:\n%s", bRemind ? "on" : "off",
+                       DescribeSystemError(registry.GetLastStatus()).GetString());
+        return false;
+    }
+    m_bBirthdayReminders = bRemind;
     return true;
 }

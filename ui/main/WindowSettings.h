@@ -18,6 +18,10 @@ public:
     // Writes the rectangle, unless a side is negative (the stored one then stays), and the widths.
     void SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]);
 
+    // Turns the birthday reminders off, or on again, in the registry at once. False with the
+    // system's reason when the registry refused.
+    [[nodiscard]] bool ToggleBirthdayReminders(CString* pError);
+
     // Registers the program to run at logon, or removes it, whichever it is not; the flag follows
     // only a change that was made. False with the system's reason when the registry refused.
     [[nodiscard]] bool ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError);
@@ -26,4 +30,6 @@ public:
     int m_columnWidths[kColumnCount] = {};
     // Whether the program is registered to run at logon; the tray menu's check mark shows it.
     int m_bLaunchOnStartup = 0;
+    // Whether the notification area reminds of today's and tomorrow's birthdays.
+    int m_bBirthdayReminders = 1;
 };

@@ -6,6 +6,9 @@
 #include <shellapi.h>
 
 #include <cstddef>
+#include <cwchar>
+#include <iterator>
+#include <string>
 
 namespace {
 
@@ -139,15 +142,43 @@ HMENU CTrayIcon::LoadPopup() const {
     return hPopup;
 }
 
+void CTrayIcon::SetCheckSource(const int* pbChecked, UINT nCommand) {
+    for (auto& source : m_checkSources) {
+        if (source.first == nCommand) {
+            source.second = pbChecked;
+            return;
+        }
+    }
+    m_checkSources.emplace_back(nCommand, pbChecked);
+}
+
+BOOL CTrayIcon::ShowBalloon(const CString& strTitle, const CString& strText) {
+    if (!m_bTraySupported || m_bIconDeleted) {
+        return FALSE;
+    }
+    // Kept in the icon's state, where the add and reinstall pass over them (no NIF_INFO).
+    const std::wstring title = ToWide(strTitle);
+    const std::wstring text = ToWide(strText);
+    std::wmemset(m_data.szInfoTitle, 0, std::size(m_data.szInfoTitle));
+    std::wmemset(m_data.szInfo, 0, std::size(m_data.szInfo));
+    std::wcsncpy(m_data.szInfoTitle, title.c_str(), std::size(m_data.szInfoTitle) - 1);
+    std::wcsncpy(m_data.szInfo, text.c_str(), std::size(m_data.szInfo) - 1);
+    m_data.dwInfoFlags = NIIF_INFO;
+    NOTIFYICONDATAW data = m_data;
+    // The second version of the structure, the first to carry a notification's texts.
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    data.uFlags = NIF_INFO;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 HMENU CTrayIcon::BuildPopupMenu() const {
     HMENU hPopup = LoadPopup();
     if (!hPopup) {
         return nullptr;
     }
-    bool bChecked = m_pbChecked && *m_pbChecked;
     // A menu without these items is shown as it is: nothing to check, nothing in bold.
-    if (m_nCheckCommand) {
-        ::CheckMenuItem(hPopup, m_nCheckCommand, MF_BYCOMMAND | (bChecked ? MF_CHECKED : MF_UNCHECKED));
+    for (const auto& [nCommand, pbChecked] : m_checkSources) {
+        ::CheckMenuItem(hPopup, nCommand, MF_BYCOMMAND | (pbChecked && *pbChecked ? MF_CHECKED : MF_UNCHECKED));
     }
     ::SetMenuDefaultItem(hPopup, m_uDefaultItem, m_bDefaultIsPosition);
     return hPopup;

@@ -13,6 +13,9 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 class CTrayIcon;
 
 // The never-shown window of an icon: hears the shell's broadcasts and, without an owner, the
@@ -51,11 +54,13 @@ public:
 
     // The menu item nCommand carries a check mark while *pbChecked is set: a flag owned elsewhere,
     // read each time the menu is built, so the menu always shows its current value. Borrowed, it
-    // must outlive this object; null leaves the item unchecked.
-    void SetCheckSource(const int* pbChecked, UINT nCommand) {
-        m_pbChecked = pbChecked;
-        m_nCheckCommand = nCommand;
-    }
+    // must outlive this object; null leaves the item unchecked. Each command has one source.
+    void SetCheckSource(const int* pbChecked, UINT nCommand);
+
+    // A notification from the icon (a balloon on older systems) with the title and text, cut to
+    // what the shell holds; a click on it reaches the callback as NIN_BALLOONUSERCLICK. False when
+    // there is no icon or the shell refused it.
+    BOOL ShowBalloon(const CString& strTitle, const CString& strText);
 
     // The icon's callback message: wParam the icon id, lParam the mouse message. Right button up
     // shows the menu at the cursor, a double click sends the default command to the notify
@@ -85,6 +90,5 @@ private:
     // missing. The caller owns it.
     HMENU LoadPopup() const;
 
-    const int* m_pbChecked = nullptr;
-    UINT m_nCheckCommand = 0;
+    std::vector<std::pair<UINT, const int*>> m_checkSources; // command, flag
 };
