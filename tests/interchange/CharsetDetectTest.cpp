@@ -49,9 +49,7 @@ TEST(CharsetDetectTest, FilesAreReadInTheSetTheirTextIsIn) {
         CContactArray contacts;
         CImportReport report;
         CString strError;
-        bool bVCard = std::string(c.pszFile).find(".vcf") != std::string::npos;
-        ASSERT_TRUE(bVCard ? ReadVCards(strData, c.pszFile, contacts, report, strError)
-                           : ReadCsv(strData, c.pszFile, contacts, report, strError));
+        ASSERT_TRUE(ReadSample(c.pszFile, strData, contacts, report, strError)) << strError.GetString();
         ASSERT_EQ(1, contacts.GetSize());
         EXPECT_STREQ(c.pszLastName, contacts[0].FieldAt(C::fieldLastName).GetString());
         EXPECT_STREQ(c.pszFirstName, contacts[0].FieldAt(C::fieldFirstName).GetString());

@@ -369,9 +369,7 @@ TEST(InterchangeCorpusTest, SampleFilesGiveTheirFields) {
         CContactArray contacts;
         CImportReport report;
         CString strError;
-        bool bVCard = std::string(c.pszFile).find(".vcf") != std::string::npos;
-        ASSERT_TRUE(bVCard ? ReadVCards(strData, c.pszFile, contacts, report, strError)
-                           : ReadCsv(strData, c.pszFile, contacts, report, strError));
+        ASSERT_TRUE(ReadSample(c.pszFile, strData, contacts, report, strError)) << strError.GetString();
         ASSERT_EQ(c.nContacts, contacts.GetSize());
         EXPECT_EQ(c.nWarnings, static_cast<int>(report.warnings.size()));
         EXPECT_EQ(c.nReplaced, report.nReplaced);
@@ -394,11 +392,7 @@ TEST(InterchangeCorpusTest, Utf16WithoutAMarkIsReadInEitherByteOrder) {
         CContactArray contacts;
         CImportReport report;
         CString strError;
-        bool bVCard = std::string(pszFile).find(".vcf") != std::string::npos;
-        std::string strData = SampleFile(pszFile);
-        ASSERT_TRUE(bVCard ? ReadVCards(strData, pszFile, contacts, report, strError)
-                           : ReadCsv(strData, pszFile, contacts, report, strError))
-            << strError.GetString();
+        ASSERT_TRUE(ReadSample(pszFile, SampleFile(pszFile), contacts, report, strError)) << strError.GetString();
         EXPECT_TRUE(report.warnings.empty());
         ASSERT_EQ(1, contacts.GetSize());
         ExpectFields(contacts[0], {{C::fieldLastName, "M\xC3\xBCller"},

@@ -1,6 +1,8 @@
 #include "InterchangeTestSupport.h"
 
 #include "data/PhotoFolder.h"
+#include "interchange/CsvFormat.h"
+#include "interchange/VCardReader.h"
 
 #include "support/TestFiles.h"
 #include "support/UnicodeNames.h"
@@ -91,4 +93,11 @@ std::string DescribeValues(const CContact& contact) {
                   (value.label.IsEmpty() ? "" : " \"" + value.label.GetStdString() + "\"") + ": " + strText;
     }
     return strOut;
+}
+
+bool ReadSample(const std::string& strName, const std::string& strData, CContactArray& contacts,
+                CImportReport& report, CString& strError) {
+    const CString strFile(strName.c_str());
+    return strName.find(".vcf") != std::string::npos ? ReadVCards(strData, strFile, contacts, report, strError)
+                                                     : ReadCsv(strData, strFile, contacts, report, strError);
 }
