@@ -223,7 +223,7 @@ void CContactCommands::OnUpcomingBirthdays() {
         m_exit.SetOpenEditor(nullptr);
         nChosen = dlg.ChosenContact();
     }
-    if (nChosen >= 0 && !m_exit.IsEndPending()) {
+    if (nChosen >= 0 && nChosen < m_book.Contacts().GetSize() && !m_exit.IsEndPending()) {
         // The whole list, so that the contact has its row, and the editor on it.
         m_search.ShowAll({nChosen});
         OnViewEdit();
