@@ -65,15 +65,18 @@ bool CContactBook::SaveAddressBook(CFileException* pError) {
     bool bSaved = Refresh(change, pError) && m_store.Save(m_contacts, pError);
     if (bSaved) {
         m_pending.Clear();
-        // Undo may bring a removed contact back with its photo.
-        std::unordered_set<std::string> undoable;
-        for (const CUndoStep& step : m_undo) {
-            for (const CContact& contact : step.removed) {
-                AddPhotoNames(contact, undoable);
-            }
-        }
         m_photos.NoteNamed(m_contacts);
-        m_photos.RemoveUnnamed(m_contacts, undoable);
+        // A book that never named a photo has none to remove: its saves pass over the undo steps.
+        if (m_photos.HasSeenPhotos()) {
+            // Undo may bring a removed contact back with its photo.
+            std::unordered_set<std::string> undoable;
+            for (const CUndoStep& step : m_undo) {
+                for (const CContact& contact : step.removed) {
+                    AddPhotoNames(contact, undoable);
+                }
+            }
+            m_photos.RemoveUnnamed(m_contacts, undoable);
+        }
     }
     if (bLockedHere) {
         m_store.Unlock();

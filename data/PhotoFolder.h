@@ -71,6 +71,11 @@ public:
 
     // The photos a version of the book names that this folder saw, read or written.
     void NoteNamed(const CContactArray& contacts);
+    // Whether any version seen named a photo that is not yet removed.
+    bool HasSeenPhotos() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return !m_seen.empty();
+    }
     // Removes the files a seen version named that no contact in contacts names, nor any name in
     // alsoNamed; returns how many went. A file that cannot be removed now stays for a later save.
     int RemoveUnnamed(const CContactArray& contacts, const std::unordered_set<std::string>& alsoNamed);

@@ -53,3 +53,11 @@ std::vector<CUpcomingDate> UpcomingDates(const CContactArray& contacts, const CV
     });
     return dates;
 }
+
+std::string YearsText(const CUpcomingDate& date) {
+    if (date.nYears < 0) {
+        return std::string();
+    }
+    const std::string strYears = std::to_string(date.nYears);
+    return date.bBirthday ? strYears : strYears + (date.nYears == 1 ? " year" : " years");
+}

@@ -7,6 +7,7 @@
 #include "ContactArray.h"
 #include "ValueDate.h"
 
+#include <string>
 #include <vector>
 
 struct CUpcomingDate {
@@ -16,6 +17,10 @@ struct CUpcomingDate {
     int nDaysAway = 0;       // 0 today, 1 tomorrow
     int nYears = -1;         // the age it brings, or the years since; -1 when the year is unknown
 };
+
+// The years a date brings as people write them beside it: the age ("41") for a birthday, "11
+// years" for an anniversary; empty when the year is not known.
+std::string YearsText(const CUpcomingDate& date);
 
 // The dates of the nDays days from today on (today is day 0; nDays 1 gives today alone), in
 // the order they come, a day's in the list's order of the contacts.

@@ -77,9 +77,7 @@ int RunBirthdays(int argc, char** argv, unsigned nLegacyCodePage) {
     SortContacts(contacts); // a day's dates in the list's order
     const std::vector<CUpcomingDate> dates = UpcomingDates(contacts, from, nDays);
     for (const CUpcomingDate& date : dates) {
-        std::string strYears = date.nYears < 0                          ? std::string()
-                               : date.bBirthday                         ? " (" + std::to_string(date.nYears) + ")"
-                               : " (" + std::to_string(date.nYears) + (date.nYears == 1 ? " year)" : " years)");
+        const std::string strYears = date.nYears < 0 ? std::string() : " (" + YearsText(date) + ")";
         const char* pszWhen = date.nDaysAway == 0 ? ", today" : date.nDaysAway == 1 ? ", tomorrow" : "";
         Print(stdout, "%s  %s: %s%s%s\n", ValueDateText(date.when).GetString(), ListNameOf(contacts[date.nContact]).GetString(),
               date.bBirthday ? "birthday" : "anniversary", strYears.c_str(), pszWhen);

@@ -25,19 +25,6 @@ CString DayText(const CValueDate& date) {
     return FromWide(szDay) + " " + FromWide(szDate);
 }
 
-CString YearsText(const CUpcomingDate& date) {
-    if (date.nYears < 0) {
-        return CString();
-    }
-    CString strYears;
-    if (date.bBirthday) {
-        strYears.Format("%d", date.nYears);
-    } else {
-        strYears.Format(date.nYears == 1 ? "%d year" : "%d years", date.nYears);
-    }
-    return strYears;
-}
-
 } // namespace
 
 const CMessageTable* CBirthdaysDlg::GetThisMessageTable() {
@@ -75,7 +62,7 @@ BOOL CBirthdaysDlg::OnInitDialog() {
         m_list.InsertItem(nRow, DayText(date.when), static_cast<LPARAM>(i));
         m_list.SetItemText(nRow, columnName, ListNameOf(m_contacts[date.nContact]));
         m_list.SetItemText(nRow, columnOccasion, date.bBirthday ? "Birthday" : "Anniversary");
-        m_list.SetItemText(nRow, columnYears, YearsText(date));
+        m_list.SetItemText(nRow, columnYears, YearsText(date).c_str());
     }
     CString strTitle;
     if (m_dates.empty()) {

@@ -19,7 +19,7 @@ bool BirthdayReminder(const CContactArray& contacts, const CValueDate& today, CS
                               ListNameOf(contacts[date.nContact]).GetStdString() +
                               (date.bBirthday ? ", birthday" : ", anniversary");
         if (date.nYears >= 0) {
-            strLine += " (" + std::to_string(date.nYears) + (date.bBirthday ? ")" : date.nYears == 1 ? " year)" : " years)");
+            strLine += " (" + YearsText(date) + ")";
         }
         // Room is kept for the line that counts the ones after this.
         const std::string strMore = "\r\nand " + std::to_string(dates.size() - i) + " more";
