@@ -39,6 +39,74 @@ TEST(ContactGroupsTest, GroupsAreCountedByNameWhateverTheCase) {
     EXPECT_FALSE(IsInGroup(contacts[1], "Chess Club"));
 }
 
+// Membership changes go by the group, whatever its spelling: one membership per group, the others'
+// places and values kept.
+TEST(ContactGroupsTest, MembershipChangesTreatEverySpellingAsOneGroup) {
+    auto groups = [](const CContact& contact) {
+        std::string strGroups;
+        for (const CContactValue& value : contact.values) {
+            strGroups += (value.kind == EValueKind::group ? "" : "~") + value.text.GetStdString() + ";";
+        }
+        return strGroups;
+    };
+    const CContact start = Person("A", {Group("family"), Date("birthday", "1980-01-01"), Group("Chess"), Group("FAMILY")});
+    const struct {
+        const char* pszChange;
+        const char* pszFrom;
+        const char* pszTo;
+        bool bChanged;
+        const char* pszAfter;
+    } cases[] = {
+        {"add", "Family", "", false, "family;~1980-01-01;Chess;FAMILY;"},
+        {"add", "Work", "", true, "family;~1980-01-01;Chess;FAMILY;Work;"},
+        {"remove", "Family", "", true, "~1980-01-01;Chess;"},
+        {"remove", "Work", "", false, "family;~1980-01-01;Chess;FAMILY;"},
+        {"rename", "FAMILY", "Relatives", true, "Relatives;~1980-01-01;Chess;"},
+        {"rename", "family", "chess", true, "chess;~1980-01-01;"}, // into a group it is in: once
+        {"rename", "Work", "Job", false, "family;~1980-01-01;Chess;FAMILY;"},
+    };
+    for (const auto& c : cases) {
+        CContact contact = start;
+        const std::string strChange = c.pszChange;
+        bool bChanged = strChange == "add"      ? AddToGroup(contact, c.pszFrom)
+                        : strChange == "remove" ? RemoveFromGroup(contact, c.pszFrom)
+                                                : RenameGroup(contact, c.pszFrom, c.pszTo);
+        EXPECT_EQ(c.bChanged, bChanged) << strChange << " " << c.pszFrom;
+        EXPECT_EQ(c.pszAfter, groups(contact)) << strChange << " " << c.pszFrom;
+    }
+    EXPECT_EQ("Chess & Co", GroupNameFromInput("  Chess & Co \t").GetStdString());
+    EXPECT_TRUE(GroupNameFromInput("   ").IsEmpty());
+}
+
+// A choice of contacts shows everyone, those in no group or one group's, and comes back from its
+// setting; a setting of no known form shows everyone, and no group name is taken for the others.
+TEST(ContactGroupsTest, ChoiceFiltersAndComesBackFromItsSetting) {
+    CContactArray contacts;
+    contacts.Add(Person("A", {Group("Family")}));
+    contacts.Add(Person("B", {}));
+    contacts.Add(Person("C", {Group("family"), Group("none")}));
+    contacts.Add(Person("D", {Group("all")}));
+    const struct {
+        CGroupChoice choice;
+        std::vector<int> shown;
+    } cases[] = {
+        {CGroupChoice::All(), {0, 1, 2, 3}},
+        {CGroupChoice::Ungrouped(), {1}},
+        {CGroupChoice::Named("FAMILY"), {0, 2}},
+        {CGroupChoice::Named("none"), {2}},
+        {CGroupChoice::Named("all"), {3}},
+    };
+    for (const auto& c : cases) {
+        const CString strSetting = c.choice.ToSetting();
+        EXPECT_EQ(c.shown, c.choice.Filter(contacts)) << strSetting.GetStdString();
+        EXPECT_TRUE(CGroupChoice::FromSetting(strSetting) == c.choice) << strSetting.GetStdString();
+    }
+    EXPECT_EQ((std::vector<int>{2}), CGroupChoice::Named("Family").Filter(contacts, {3, 2, 1}));
+    for (const char* pszUnknown : {"", "group:", "Family"}) {
+        EXPECT_TRUE(CGroupChoice::FromSetting(pszUnknown).IsAll()) << pszUnknown;
+    }
+}
+
 // Each date on its next day from today on, in order: across the year's end, 29 February on
 // 28 February in a common year, no age without a year, nothing beyond the days asked for.
 TEST(UpcomingDatesTest, DatesComeInOrderAcrossTheYearsEnd) {
