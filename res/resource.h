@@ -13,6 +13,8 @@
 #define IDD_SYNC 144
 #define IDD_VALUE 145
 #define IDD_BIRTHDAYS 146
+#define IDD_GROUP_NAME 147
+#define IDD_MANAGE_GROUPS 148
 
 // Icons and menus
 #define IDR_MAINFRAME 128
@@ -100,6 +102,13 @@
 #define IDC_BIRTHDAY_LIST 1086
 #define IDC_BIRTHDAY_OPEN 1087
 #define IDC_BIRTHDAY_TITLE 1088
+#define IDC_GROUP_LABEL 1150 // the group bar above the list, made at run time
+#define IDC_GROUP_FILTER 1151
+#define IDC_GROUP_NAME_PROMPT 1152
+#define IDC_GROUP_NAME 1153
+#define IDC_GROUP_LIST 1154
+#define IDC_GROUP_RENAME 1155
+#define IDC_GROUP_DELETE 1156
 
 // Synchronisation dialog controls
 #define IDC_SYNC_ADDRESS 1090
@@ -167,6 +176,11 @@
 #define ID_MERGE_SELECTED 32798
 #define ID_TIDY_NOTES 32801
 #define ID_UPCOMING_BIRTHDAYS 32802 // in the tray menu as well
+#define ID_REMOVE_FROM_GROUP 32803
+#define ID_MANAGE_GROUPS 32804
+#define ID_ADD_TO_NEW_GROUP 32805
+#define ID_ADD_TO_GROUP_FIRST 32830 // the groups of the list menu's "Add to Group", in order
+#define ID_ADD_TO_GROUP_LAST 32989
 #define ID_SYNC_SETTINGS 32799 // both in the tray menu as well
 #define ID_SYNC_NOW 32800
 // Ctrl+V in the list: in no menu.

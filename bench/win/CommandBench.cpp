@@ -9,6 +9,8 @@
 //           showing those 1,000 contacts alone
 //   escape  Escape from that result back to the full list of 100,000; beside the sorted refill
 //           of the full list alone
+//   group   choosing one of 20 groups in a book of 100,000 contacts (5,000 in each), and
+//           choosing all contacts again; beside showing those rows alone
 //   edit    storing one edited contact of 100,000 (re-sort, refill, reselect) and saving the
 //           book; beside the refill of the 100,000 rows and the save alone
 //   delete  deleting one row of 100,000 and saving the book; beside the save alone
@@ -22,6 +24,7 @@
 
 #include "app/TBookApp.h"
 #include "data/AddressBookWriter.h"
+#include "data/ContactGroups.h"
 #include "res/resource.h"
 #include "ui/main/TBookDlg.h"
 #include "win/MainWindowProbe.h"
@@ -38,6 +41,7 @@ namespace {
 const int kSearchSize = 100000;
 const int kSearchHitEvery = 100;
 const char kSearchText[] = "QQ-BENCH-HIT";
+const int kGroupCount = 20;
 const int kEditSize = 100000;
 const int kSaveSize = 200000;
 const int kDefaultRepetitions = 5;
@@ -50,6 +54,7 @@ public:
     explicit CBenchDlg(const CMainContext& context) : CTBookDlg(context) {}
     void OnSearch() { m_probe.Search().OnSearch(); }
     void CancelSearch() { m_probe.Search().CancelSearch(); }
+    void SetGroup(const CGroupChoice& group) { m_probe.Search().SetGroup(group); }
     CContactBook& Book() { return m_probe.Book(); }
     CContactCommands& Commands() { return m_probe.Commands(); }
     CContactListView& List() { return m_probe.List(); }
@@ -178,6 +183,29 @@ bool Measure(CBenchDlg& dlg, int nRepetitions, std::vector<CFigure>& figures) {
     figures.push_back(fromFull);
     figures.push_back(search);
     figures.push_back(escape);
+
+    CFigure toGroup = {"show one of 20 groups", {}, {}, "showing its rows alone"};
+    CFigure toAll = {"show all contacts again", {}, {}, "sorted refill alone"};
+    CContactArray grouped = GenerateContacts(kEditSize, kBenchSeed);
+    for (int i = 0; i < grouped.GetSize(); ++i) {
+        AddToGroup(grouped[i], ("Group " + std::to_string(i % kGroupCount)).c_str());
+    }
+    dlg.Replace(grouped);
+    dlg.RefillList(TRUE);
+    for (int r = 0; r < nRepetitions; ++r) {
+        CGroupChoice group = CGroupChoice::Named(("group " + std::to_string(r % kGroupCount)).c_str());
+        toGroup.ours.push_back(Time(hTop, [&] { dlg.SetGroup(group); }));
+        std::vector<int> rows = dlg.List().RowContacts();
+        if (rows.size() != kEditSize / kGroupCount) {
+            std::fprintf(stderr, "command_bench: the group showed %zu rows\n", rows.size());
+            return false;
+        }
+        toGroup.reference.push_back(Time(hTop, [&] { dlg.List().ShowContacts(dlg.Book().Contacts(), rows); }));
+        toAll.ours.push_back(Time(hTop, [&] { dlg.SetGroup(CGroupChoice::All()); }));
+        toAll.reference.push_back(Time(hTop, [&] { dlg.RefillList(TRUE); }));
+    }
+    figures.push_back(toGroup);
+    figures.push_back(toAll);
 
     CFigure edit = {"edit one of 100,000", {}, {}, "refill and save alone"};
     CFigure erase = {"delete one of 100,000", {}, {}, "save alone"};

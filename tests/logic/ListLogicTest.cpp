@@ -69,6 +69,36 @@ TEST(ListLogicTest, LayoutKeepsMarginsAndTheStatusBarAtTheBottom) {
     EXPECT_EQ(24, layout.statusHeight);
 }
 
+TEST(ListLogicTest, GroupBarTakesItsRowAboveTheList) {
+    CMainLayout layout = ComputeMainLayout(800, 500, true, true);
+    EXPECT_EQ(74, layout.groupY);
+    EXPECT_EQ(74 + kGroupBarHeight, layout.listY);
+    EXPECT_EQ(layout.listY + layout.listHeight, layout.statusY);
+}
+
+// The drop-down lists every group with its count between everyone and no group; a chosen group no
+// one is in any more stays until another is chosen; a book without groups needs no drop-down.
+TEST(ListLogicTest, GroupEntriesCountTheGroupsAndKeepTheChosenOne) {
+    auto entries = [](const CContactArray& contacts, const CGroupChoice& chosen) {
+        std::vector<std::string> texts;
+        for (const CGroupEntry& entry : GroupEntries(contacts, chosen)) {
+            texts.push_back(entry.text.GetStdString());
+        }
+        return texts;
+    };
+    CContactArray contacts;
+    contacts.Add(CContact());
+    EXPECT_TRUE(entries(contacts, CGroupChoice::All()).empty());
+    EXPECT_EQ((std::vector<std::string>{"All contacts", "Gone (0)", "Not in a group"}),
+              entries(contacts, CGroupChoice::Named("Gone")));
+    CContact member;
+    AddToGroup(member, "Work & Play");
+    contacts.Add(member);
+    contacts.Add(member);
+    EXPECT_EQ((std::vector<std::string>{"All contacts", "Work & Play (2)", "Not in a group"}),
+              entries(contacts, CGroupChoice::Ungrouped()));
+}
+
 TEST(ShownOrderTest, ShowAllCountsFromTheTopAndAnswersNoneOutsideTheRows) {
     CShownOrder order;
     order.ShowAll(4);

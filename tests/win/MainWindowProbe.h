@@ -18,6 +18,7 @@ public:
     CContactCommands& Commands() { return m_window.m_contactCommands; }
     CInterchangeCommands& Interchange() { return m_window.m_interchange; }
     CMainSearch& Search() { return m_window.m_search; }
+    CGroupCommands& GroupCommands() { return m_window.m_groupCommands; }
 
 private:
     CTBookDlg& m_window;

@@ -32,6 +32,8 @@ public:
     CContactBook& Book() { return m_probe.Book(); }
     CContactCommands& Commands() { return m_probe.Commands(); }
     CInterchangeCommands& Interchange() { return m_probe.Interchange(); }
+    CGroupCommands& GroupCommands() { return m_probe.GroupCommands(); }
+    CMainSearch& Search() { return m_probe.Search(); }
     // Adds the contact as Add New does after the editor, a failed save reported.
     void AddContact(const CContact& contact) { Commands().Commit(Book().AddContact(contact)); }
 

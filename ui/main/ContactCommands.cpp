@@ -112,12 +112,19 @@ void CContactCommands::OnAddNew() {
     CCommandScope command(m_exit, m_window);
     CContactDlg dlg;
     dlg.m_bNew = 1;
+    // Made while a group is shown, the contact starts in it, where the user will look for it.
+    if (m_search.Group().Kind() == CGroupChoice::EKind::named) {
+        AddToGroup(dlg.m_contact, m_search.Group().Name());
+    }
     // A new contact deleted through the editor's shortcut was never there: nothing to add.
     if (RunEditor(dlg) != IDOK || dlg.m_bDeleted) {
         return;
     }
     CBookChange change = m_book.AddContact(dlg.m_contact);
-    m_list.RefillList(m_book.Contacts()); // the book has sorted
+    // The new contact is not selected, unless a group that would hide it gives way to the whole
+    // list: then the selection shows where it went.
+    bool bHidden = !change.placed.empty() && !m_search.Group().Shows(m_book.Contacts()[change.placed.front()]);
+    m_search.ShowAll(bHidden ? change.placed : std::vector<int>());
     Commit(change);
 }
 

@@ -132,11 +132,15 @@ KeyAction ChooseKeyAction(bool bDown, unsigned nKey, bool bControl, bool bSearch
     return KeyAction::passOn;
 }
 
-CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar) {
+CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar, bool bGroupBar) {
     const int kMargin = 11;
-    const int kListTop = 74;
+    const int kBarTop = 74;
+    const int kListTop = kBarTop + (bGroupBar ? kGroupBarHeight : 0);
     const int kStatusHeight = bStatusBar ? 24 : 0;
     CMainLayout layout;
+    layout.groupX = kMargin;
+    layout.groupY = kBarTop;
+    layout.groupWidth = nClientWidth - 2 * kMargin;
     layout.listX = kMargin;
     layout.listY = kListTop;
     layout.listWidth = nClientWidth - 2 * kMargin;
@@ -170,4 +174,26 @@ std::vector<int> RowsShowingContacts(const CContactArray& contacts, const std::v
         }
     }
     return rows;
+}
+
+std::vector<CGroupEntry> GroupEntries(const CContactArray& contacts, const CGroupChoice& chosen) {
+    std::vector<CGroupCount> groups = CountGroups(contacts);
+    const bool bChosenNamed = chosen.Kind() == CGroupChoice::EKind::named;
+    if (groups.empty() && !bChosenNamed) {
+        return {};
+    }
+    std::vector<CGroupEntry> entries = {{CGroupChoice::All(), "All contacts"}};
+    bool bChosenListed = !bChosenNamed;
+    for (const CGroupCount& group : groups) {
+        CGroupChoice choice = CGroupChoice::Named(group.name);
+        bChosenListed = bChosenListed || choice == chosen;
+        CString strText;
+        strText.Format("%s (%d)", DisplayTextOf(group.name).GetString(), group.nContacts);
+        entries.push_back({choice, strText});
+    }
+    if (!bChosenListed) {
+        entries.push_back({chosen, DisplayTextOf(chosen.Name()) + " (0)"});
+    }
+    entries.push_back({CGroupChoice::Ungrouped(), "Not in a group"});
+    return entries;
 }

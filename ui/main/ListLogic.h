@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/ContactArray.h"
+#include "data/ContactGroups.h"
 
 #include <vector>
 
@@ -54,15 +55,31 @@ int FindRowByText(const CContactArray& contacts, const std::vector<int>& rowCont
 // there are no rows.
 int FindJumpRow(const CContactArray& contacts, const std::vector<int>& rowContacts, char chLetter);
 
+// An entry of the group drop-down above the list: what it shows and how it reads.
+struct CGroupEntry {
+    CGroupChoice choice;
+    CString text;
+};
+
+// The group drop-down's entries: "All contacts", each group with its count in the order a person
+// looks them up, and "Not in a group". A chosen group no contact is in any more stays listed, with
+// no one in it, until the user chooses another. Empty when the book has no group and none is
+// chosen: the drop-down is not needed then.
+std::vector<CGroupEntry> GroupEntries(const CContactArray& contacts, const CGroupChoice& chosen);
+
 struct CMainLayout {
+    int groupX, groupY, groupWidth; // the group bar's row, when it is there
     int listX, listY, listWidth, listHeight;
     int statusX, statusY, statusWidth, statusHeight;
 };
 
+// The height of the group bar's row above the list.
+const int kGroupBarHeight = 30;
+
 // Places the list below the button row with margins of 11 pixels, and the 24-pixel status
 // bar along the bottom, for a client area of the given size. Without a status bar the list
-// reaches down to the bottom.
-CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar = true);
+// reaches down to the bottom. With the group bar, the bar's row comes first and the list below.
+CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar = true, bool bGroupBar = false);
 
 // The main window's smallest outer size.
 const int kMinWindowWidth = 620;

@@ -91,6 +91,7 @@ void CListMenu::Show(POINT ptScreen) {
     Enable(hPopup, ID_FIND_DUPLICATES, m_book.Contacts().GetSize() > 1);
     Enable(hPopup, ID_MERGE_SELECTED, m_list.GetSelectedCount() > 1);
     Enable(hPopup, ID_TIDY_NOTES, m_book.Contacts().GetSize() > 0);
+    m_groups.PrepareMenu(hPopup);
     ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, m_window.m_hWnd, nullptr);
 }
 

@@ -1,19 +1,20 @@
 // CListMenu: the contact list's context menu (a right click, Shift+F10, the menu key) and its
 // ways to reach the contact it was opened for: Send E-mail, Open Web Page and Call. It also
-// offers Copy, Undo, Import and Export, which the window's other parts carry out. What has
-// nothing to act on is greyed. The contact is copied when the menu opens, so a change to the
+// offers Copy, Undo, the group commands, Import and Export, which the window's other parts carry
+// out. What has nothing to act on is greyed. The contact is copied when the menu opens, so a change to the
 // book before the command arrives cannot turn it to another contact. User-interface thread only.
 #pragma once
 
 #include "data/ContactBook.h"
 #include "ui/main/ContactListView.h"
+#include "ui/main/GroupCommands.h"
 
 class CListMenu : public CCmdTarget {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
 public:
-    CListMenu(CWnd& window, const CContactListView& list, const CContactBook& book)
-        : m_window(window), m_list(list), m_book(book) {}
+    CListMenu(CWnd& window, const CContactListView& list, const CContactBook& book, CGroupCommands& groups)
+        : m_window(window), m_list(list), m_book(book), m_groups(groups) {}
     CListMenu(const CListMenu&) = delete;
     CListMenu& operator=(const CListMenu&) = delete;
 
@@ -31,5 +32,6 @@ private:
     CWnd& m_window;
     const CContactListView& m_list;
     const CContactBook& m_book;
+    CGroupCommands& m_groups;
     CContact m_contact; // the contact the menu was opened for, or an empty one
 };

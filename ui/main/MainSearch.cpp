@@ -4,10 +4,20 @@
 #include "res/resource.h"
 #include "ui/shell/Globals.h"
 
+#include <algorithm>
+
 namespace {
 
 const char kEnterSearchText[] = "Please enter some text in the search box first";
 const char kNoContactsFound[] = "No contacts found with \"%s\". All fields have been searched.";
+const char kNoContactsFoundInGroup[] = "No contacts found with \"%s\" in %s. All fields of its contacts have been "
+                                       "searched; choose \"All contacts\" above the list to search every contact.";
+
+// How a message names the group shown.
+CString DescribeGroup(const CGroupChoice& group) {
+    return group.Kind() == CGroupChoice::EKind::ungrouped ? CString("the contacts in no group")
+                                                          : "the group \"" + DisplayTextOf(group.Name()) + "\"";
+}
 
 } // namespace
 
@@ -30,7 +40,7 @@ void CMainSearch::FocusSearchEdit() {
 
 void CMainSearch::OnSearch() {
     if (!m_buttons.IsSearchDown()) {
-        m_list.RefillList(m_book.Contacts()); // the click has just released the toggle
+        ShowWholeGroup(); // the click has just released the toggle
         return;
     }
     // Searched as typed: blanks around the text count.
@@ -43,24 +53,46 @@ void CMainSearch::OnSearch() {
     }
     CDWordArray hits;
     m_book.FindContacts(strText, hits);
-    if (hits.GetSize() == 0) {
+    if (!ShowHits(hits)) {
         CString strMessage;
-        strMessage.Format(kNoContactsFound, strText.GetString());
+        if (m_group.IsAll()) {
+            strMessage.Format(kNoContactsFound, strText.GetString());
+        } else {
+            strMessage.Format(kNoContactsFoundInGroup, strText.GetString(), DescribeGroup(m_group).GetString());
+        }
         m_window.MessageBox(strMessage, kSystemCaption, MB_OK);
         m_buttons.SetSearchDown(false);
         FocusSearchEdit();
-        return;
     }
-    ShowHits(hits);
 }
 
-void CMainSearch::ShowHits(const CDWordArray& hits) {
+bool CMainSearch::ShowHits(const CDWordArray& hits) {
     // The contacts are in sorted order already, so the hits are too.
     std::vector<int> rowContacts(static_cast<size_t>(hits.GetSize()));
     for (size_t i = 0; i < rowContacts.size(); ++i) {
         rowContacts[i] = static_cast<int>(hits[static_cast<int>(i)]);
     }
+    rowContacts = m_group.Filter(m_book.Contacts(), rowContacts);
+    if (rowContacts.empty()) {
+        return false;
+    }
     m_list.ShowContacts(m_book.Contacts(), std::move(rowContacts));
+    return true;
+}
+
+void CMainSearch::ShowWholeGroup() {
+    if (m_group.IsAll()) {
+        m_list.RefillList(m_book.Contacts());
+    } else {
+        m_list.ShowContacts(m_book.Contacts(), m_group.Filter(m_book.Contacts()));
+    }
+}
+
+void CMainSearch::SetGroup(const CGroupChoice& group) {
+    m_group = group;
+    if (!Refresh()) {
+        CancelSearch();
+    }
 }
 
 bool CMainSearch::Refresh() {
@@ -70,22 +102,54 @@ bool CMainSearch::Refresh() {
     }
     CDWordArray hits;
     m_book.FindContacts(strText, hits);
-    if (hits.GetSize() == 0) {
-        return false; // nobody asked, so no message: the full list says enough
-    }
-    ShowHits(hits);
-    return true;
+    // Nobody asked, so no message when none is found: the full list says enough.
+    return ShowHits(hits);
 }
 
 void CMainSearch::CancelSearch() {
     m_buttons.SetSearchDown(false);
-    m_list.RefillList(m_book.Contacts());
+    ShowWholeGroup();
 }
 
 void CMainSearch::ShowAll(const std::vector<int>& selected) {
+    const CContactArray& contacts = m_book.Contacts();
+    bool bHidden = std::any_of(selected.begin(), selected.end(), [&](int nContact) {
+        return nContact >= 0 && nContact < contacts.GetSize() && !m_group.Shows(contacts[nContact]);
+    });
+    if (bHidden) {
+        m_group = CGroupChoice::All();
+        if (m_onGroupChanged) {
+            m_onGroupChanged();
+        }
+    }
+    ShowGroup(selected);
+}
+
+void CMainSearch::ShowGroup(const std::vector<int>& selected) {
     m_buttons.SetSearchDown(false);
-    m_list.RefillList(m_book.Contacts()); // the book has sorted
-    m_list.SelectRows(selected);
+    ShowWholeGroup(); // the book has sorted
+    SelectContacts(selected);
+}
+
+void CMainSearch::ShowChanged(const std::vector<int>& selected) {
+    if (Refresh()) {
+        SelectContacts(selected);
+    } else {
+        ShowGroup(selected);
+    }
+}
+
+void CMainSearch::SelectContacts(const std::vector<int>& selected) {
+    // Rows show contacts in the book's order, so a contact's row is found by its index.
+    const std::vector<int>& rowContacts = m_list.RowContacts();
+    std::vector<int> rows;
+    for (int nContact : selected) {
+        auto found = std::lower_bound(rowContacts.begin(), rowContacts.end(), nContact);
+        if (found != rowContacts.end() && *found == nContact) {
+            rows.push_back(static_cast<int>(found - rowContacts.begin()));
+        }
+    }
+    m_list.SelectRows(rows);
 }
 
 void CMainSearch::OnSearchChange() {

@@ -1,14 +1,18 @@
-// CMainSearch: the main window's search. The toggle 1008 is the search state: while it is down
-// the list shows the contacts that hold the text of the search box; when it goes up the full
-// sorted list comes back. The user's own changes end a result; a background sync's changes
+// CMainSearch: what the main window's list shows. The group chosen above the list limits it to
+// that group's contacts (or those in none). The toggle 1008 is the search state: while it is down
+// the list shows the contacts of the group that hold the text of the search box; when it goes up
+// the group's full sorted list comes back. The user's own changes end a result; a background sync's changes
 // refresh it (Refresh); editing the text ends it.
 // It also knows whether the search box has the focus, which changes what keys do. User-interface
 // thread only.
 #pragma once
 
 #include "data/ContactBook.h"
+#include "data/ContactGroups.h"
 #include "ui/main/ContactListView.h"
 #include "ui/main/MainButtons.h"
+
+#include <functional>
 
 class CMainSearch : public CCmdTarget {
     TBOOK_DECLARE_MESSAGE_TABLE()
@@ -24,8 +28,21 @@ public:
     // Ends a shown search result and shows the full list.
     void CancelSearch();
     // Ends a shown search result and shows the full list after a change that sorted the book,
-    // the contacts at these indexes selected.
+    // the contacts at these indexes selected. When one of them is not in the group shown, every
+    // contact is shown instead, so that what the user just did is in view.
     void ShowAll(const std::vector<int>& selected);
+    // The same after a change the user did not make: the group stays, and only the contacts in
+    // it are selected.
+    void ShowGroup(const std::vector<int>& selected);
+    // After a command that leaves the search as it is (a change of groups): a shown result is
+    // searched again, else the group is shown; the contacts at these indexes are selected where
+    // they are shown.
+    void ShowChanged(const std::vector<int>& selected);
+    // Shows the chosen contacts: a shown search result is searched again among them.
+    void SetGroup(const CGroupChoice& group);
+    const CGroupChoice& Group() const { return m_group; }
+    // Heard when the search itself changes the group (to show what the user did).
+    void SetGroupListener(std::function<void()> onGroupChanged) { m_onGroupChanged = std::move(onGroupChanged); }
     // The contacts changed from outside the window's commands: a shown result is searched again
     // and shown as it is now. False when no result is shown or none is found any more, for the
     // caller to show the full list.
@@ -38,7 +55,12 @@ private:
     void OnSearchSetFocus() { m_bSearchHasFocus = true; }
     void OnSearchKillFocus() { m_bSearchHasFocus = false; }
     CString GetSearchText() const;
-    void ShowHits(const CDWordArray& hits);
+    // The hits within the group, in the list; false when none is in the group.
+    bool ShowHits(const CDWordArray& hits);
+    // The group's contacts, the toggle up.
+    void ShowWholeGroup();
+    // Selects the rows of the contacts at these indexes that the list shows.
+    void SelectContacts(const std::vector<int>& selected);
     void FocusSearchEdit();
 
     CDialog& m_window;
@@ -46,4 +68,6 @@ private:
     CContactListView& m_list;
     CMainButtons& m_buttons;
     bool m_bSearchHasFocus = false;
+    CGroupChoice m_group = CGroupChoice::All();
+    std::function<void()> m_onGroupChanged;
 };

@@ -10,6 +10,7 @@ const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValueName[] = "Tovano Address Book";
 // Whether the notification area reminds of birthdays: 1 unless the user turned it off.
 const char kBirthdayRemindersValueName[] = "BirthdayReminders";
+const char kShownGroupValueName[] = "ShownGroup";
 // What a missing Run value reads as.
 const char kRunValueMissing[] = "NULL";
 

@@ -51,13 +51,14 @@ const CMessageTable* CTBookDlg::GetThisMessageTable() {
 CTBookDlg::CTBookDlg(const CMainContext& context, CWnd* pParent)
     : CDialog(IDD_TBOOK_DIALOG, pParent), m_context(context), m_book(context.strAddressBookPath),
       m_outreach(*this, context.strProgramFolder),
-      m_search(*this, m_book, m_list, m_buttons),
+      m_search(*this, m_book, m_list, m_buttons), m_groupBar(*this, m_book, m_search, m_settings, m_statusBar),
       m_contactCommands(*this, m_book, m_list, m_search, m_exit, m_statusBar, m_outreach),
+      m_groupCommands(*this, m_book, m_list, m_search, m_groupBar, m_contactCommands, m_exit, m_statusBar),
       m_interchange(*this, m_book, m_list, m_search, m_contactCommands, m_exit, m_statusBar),
-      m_incoming(*this, m_book, m_exit, m_interchange), m_listMenu(*this, m_list, m_book),
+      m_incoming(*this, m_book, m_exit, m_interchange), m_listMenu(*this, m_list, m_book, m_groupCommands),
       m_sync(*this, m_book, m_exit, m_statusBar, m_outreach),
       m_refresh(*this, m_book, m_list, m_search, m_exit, m_statusBar), m_tray(*this, m_settings, m_book) {
-    for (CCmdTarget* pPart : std::initializer_list<CCmdTarget*>{&m_contactCommands, &m_search, &m_listMenu, &m_interchange,
+    for (CCmdTarget* pPart : std::initializer_list<CCmdTarget*>{&m_contactCommands, &m_search, &m_groupBar, &m_groupCommands, &m_listMenu, &m_interchange,
                                                                 &m_incoming, &m_sync, &m_refresh, &m_tray, &m_outreach}) {
         AddPart(*pPart);
     }
@@ -126,8 +127,10 @@ BOOL CTBookDlg::OnInitDialog() {
     m_book.LoadAddressBook();
     // Every change keeps the book in the list's order from here on.
     m_book.SortContacts();
-    m_list.RefillList(m_book.Contacts());
     m_bInitialised = true;
+    // Shows the list, limited to the group of the last run.
+    m_groupBar.Create([this] { LayoutControls(); });
+    LayoutControls();
     m_tray.StartBirthdayReminders();
     // Files the program was started with are imported once the book is ready; a failure here
     // only means later starts cannot hand over theirs (they say so).
@@ -182,7 +185,11 @@ void CTBookDlg::OnSize(UINT, int, int) {
 void CTBookDlg::LayoutControls() {
     RECT rect;
     GetClientRect(&rect);
-    CMainLayout layout = ComputeMainLayout(rect.right - rect.left, rect.bottom - rect.top, m_statusBar.m_hWnd != nullptr);
+    CMainLayout layout = ComputeMainLayout(rect.right - rect.left, rect.bottom - rect.top, m_statusBar.m_hWnd != nullptr,
+                                           m_groupBar.IsShown());
+    if (m_groupBar.IsShown()) {
+        m_groupBar.Place(layout.groupX, layout.groupY, layout.groupWidth, rect.right - rect.left);
+    }
     m_list.MoveWindow(layout.listX, layout.listY, layout.listWidth, layout.listHeight, TRUE);
     m_statusBar.MoveWindow(layout.statusX, layout.statusY, layout.statusWidth, layout.statusHeight, TRUE);
 }
@@ -213,6 +220,12 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
         return PreTranslateInput(pMsg);
     }
     WPARAM nKey = pMsg->wParam;
+    if (m_groupBar.HasFocus() && nKey != VK_F1) {
+        // The drop-down takes its own keys; only Escape and Enter of a closed one would reach the
+        // dialog and hide the window or press a button.
+        bool bDialogKey = (nKey == VK_ESCAPE || nKey == VK_RETURN) && !m_groupBar.IsDroppedDown();
+        return bDialogKey ? TRUE : PreTranslateInput(pMsg);
+    }
     bool bControl = ::GetKeyState(VK_CONTROL) < 0;
     switch (ChooseKeyAction(pMsg->message == WM_KEYDOWN, static_cast<unsigned>(nKey), bControl, m_search.SearchHasFocus())) {
     case KeyAction::passOn: return PreTranslateInput(pMsg);

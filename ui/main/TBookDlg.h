@@ -16,6 +16,8 @@
 #include "ui/main/ContactCommands.h"
 #include "ui/main/ContactListView.h"
 #include "ui/main/ExitCoordinator.h"
+#include "ui/main/GroupBar.h"
+#include "ui/main/GroupCommands.h"
 #include "ui/main/IncomingFiles.h"
 #include "ui/main/InterchangeCommands.h"
 #include "ui/main/ListMenu.h"
@@ -90,7 +92,9 @@ private:
     CWindowSettings m_settings;
     COutreachCommands m_outreach;
     CMainSearch m_search;
+    CGroupBar m_groupBar;
     CContactCommands m_contactCommands;
+    CGroupCommands m_groupCommands;
     CInterchangeCommands m_interchange;
     CIncomingFiles m_incoming;
     CListMenu m_listMenu;

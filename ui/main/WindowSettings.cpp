@@ -35,6 +35,7 @@ void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
     }
 
     m_bBirthdayReminders = registry.ReadInt(kBirthdayRemindersValueName, 1) != 0 ? 1 : 0;
+    m_strShownGroup = registry.ReadString(kShownGroupValueName, "");
 
     registry.SetKey(HKEY_CURRENT_USER, kRunKeyPath);
     m_bLaunchOnStartup = IsRegisteredToRun(registry.ReadString(kRunValueName, kRunValueMissing)) ? 1 : 0;
@@ -86,4 +87,9 @@ bool CWindowSettings::ToggleBirthdayReminders(CString* pError) {
     }
     m_bBirthdayReminders = bRemind;
     return true;
+}
+
+void CWindowSettings::SaveShownGroup(const CString& strSetting) {
+    m_strShownGroup = strSetting;
+    CRegistry().WriteString(HKEY_CURRENT_USER, kSettingsKeyPath, kShownGroupValueName, strSetting);
 }

@@ -22,6 +22,9 @@ public:
     // system's reason when the registry refused.
     [[nodiscard]] bool ToggleBirthdayReminders(CString* pError);
 
+    // Keeps the group shown above the list for the next run, at once; a failure only loses that.
+    void SaveShownGroup(const CString& strSetting);
+
     // Registers the program to run at logon, or removes it, whichever it is not; the flag follows
     // only a change that was made. False with the system's reason when the registry refused.
     [[nodiscard]] bool ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError);
@@ -32,4 +35,6 @@ public:
     int m_bLaunchOnStartup = 0;
     // Whether the notification area reminds of today's and tomorrow's birthdays.
     int m_bBirthdayReminders = 1;
+    // The group the list showed when the program last ran, as CGroupChoice keeps it.
+    CString m_strShownGroup;
 };
