@@ -560,6 +560,25 @@ TEST_P(SyncEngineTest, GroupCardsGiveTheirMembersTheGroupBothWays) {
     EXPECT_TRUE(again.removed.empty() && again.added.empty());
     EXPECT_EQ(cards, ServerCards());
 
+    // A book an earlier version synchronised, which took the group cards for contacts and knew
+    // no memberships: those contacts go, the cards stay as they are, the members keep their groups.
+    CClient earlier(*m_http, m_strBook);
+    earlier.contacts = client.contacts;
+    earlier.state = client.state;
+    for (CSyncEntry& entry : earlier.state.entries) {
+        entry.memberOf.clear();
+    }
+    for (CSyncEntry& card : earlier.state.groupCards) {
+        card.contact = ContactFromCard(card.strCard);
+        earlier.contacts.Add(card.contact);
+        earlier.state.entries.push_back(card);
+    }
+    earlier.state.groupCards.clear();
+    ASSERT_TRUE(Succeeded(earlier.Sync()));
+    EXPECT_EQ(4, earlier.contacts.GetSize());
+    EXPECT_EQ(1u, CountGroup(earlier.Find("Carl"), "Chess"));
+    EXPECT_EQ(cards, ServerCards());
+
     // The older form's card deleted there: its members lose the group, but where their own card
     // names it.
     ASSERT_EQ(2, m_http->Send({"DELETE", m_strBook + "Choir.vcf", {}, ""}).nStatus / 100);
