@@ -26,8 +26,6 @@
 #include "data/ContactGroups.h"
 #include "framework/core/Unicode.h"
 #include "interchange/VCardEscape.h"
-#include "interchange/VCardProperty.h"
-#include "interchange/VCardReader.h"
 
 #include <algorithm>
 #include <set>
@@ -39,19 +37,6 @@ const char kMember[] = "MEMBER";
 const char kAppleMember[] = "X-ADDRESSBOOKSERVER-MEMBER";
 const char kAppleKind[] = "X-ADDRESSBOOKSERVER-KIND";
 
-struct CGroupLine {
-    std::string strName; // upper case, without its group
-    std::string strValue; // as the card holds it, unfolded
-    size_t nStart = 0;
-    size_t nEnd = 0; // past its line break
-};
-
-struct CGroupCardLines {
-    std::vector<CGroupLine> lines; // the card's own property lines
-    size_t nEndCard = std::string::npos; // where its END:VCARD starts
-    const char* pszBreak = "\r\n";
-};
-
 bool IsNamed(const std::string& strValue, const char* pszLower) {
     std::string strLower = LowerUtf8(strValue);
     const size_t nFirst = strLower.find_first_not_of(" \t");
@@ -59,45 +44,15 @@ bool IsNamed(const std::string& strValue, const char* pszLower) {
     return nFirst != std::string::npos && strLower.compare(nFirst, nLast + 1 - nFirst, pszLower) == 0;
 }
 
-CGroupCardLines ReadGroupLines(const std::string& strCard) {
-    CGroupCardLines card;
-    const size_t nLf = strCard.find('\n');
-    if (nLf != std::string::npos && (nLf == 0 || strCard[nLf - 1] != '\r')) {
-        card.pszBreak = "\n";
-    }
-    CVCardLineReader reader(strCard, strCard.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
-    CVCardLine line;
-    CVCardProperty prop;
-    int nDepth = 0;
-    // A group card is a card of 3.0 or 4.0, folded alike.
-    while (reader.Next(false, line)) {
-        if (!ParseProperty(line.strText, line.nLine, prop)) {
-            continue;
-        }
-        const bool bCardMark = IsNamed(prop.strRaw, "vcard");
-        if (prop.strName == "BEGIN" && bCardMark) {
-            ++nDepth;
-        } else if (prop.strName == "END" && bCardMark) {
-            if (nDepth > 0 && --nDepth == 0) {
-                card.nEndCard = line.nStart;
-                break;
-            }
-        } else if (nDepth == 1) {
-            card.lines.push_back({prop.strName, prop.strRaw, line.nStart, line.nEnd});
-        }
-    }
-    return card;
-}
-
-bool IsMemberLine(const CGroupLine& line) { return line.strName == kMember || line.strName == kAppleMember; }
+bool IsMemberLine(const CVCardProperty& prop) { return prop.strName == kMember || prop.strName == kAppleMember; }
 
 // The UID a member line names by "urn:uuid:", or "" for a member named otherwise.
-std::string MemberUid(const CGroupLine& line) {
-    const size_t nFirst = line.strValue.find_first_not_of(" \t");
-    if (nFirst == std::string::npos || LowerUtf8(line.strValue.substr(nFirst, sizeof(kUrnUuid) - 1)) != kUrnUuid) {
+std::string MemberUid(const CVCardProperty& prop) {
+    const size_t nFirst = prop.strRaw.find_first_not_of(" \t");
+    if (nFirst == std::string::npos || LowerUtf8(prop.strRaw.substr(nFirst, sizeof(kUrnUuid) - 1)) != kUrnUuid) {
         return std::string();
     }
-    std::string strUid = line.strValue.substr(nFirst + sizeof(kUrnUuid) - 1);
+    std::string strUid = prop.strRaw.substr(nFirst + sizeof(kUrnUuid) - 1);
     strUid.erase(strUid.find_last_not_of(" \t") + 1);
     return strUid;
 }
@@ -128,8 +83,15 @@ std::string MemberKey(const std::string& strUid) {
 }
 
 bool IsGroupCard(const std::string& strCard) {
-    for (const CGroupLine& line : ReadGroupLines(strCard).lines) {
-        if ((line.strName == "KIND" || line.strName == kAppleKind) && IsNamed(line.strValue, "group")) {
+    // Every card of the state is asked at each sync: one without the word is passed over unread.
+    const char* pszKind = "kind";
+    auto found = std::search(strCard.begin(), strCard.end(), pszKind, pszKind + 4,
+                             [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
+    if (found == strCard.end()) {
+        return false;
+    }
+    for (const CVCardProperty& prop : ReadCard(strCard).props) {
+        if ((prop.strName == "KIND" || prop.strName == kAppleKind) && IsNamed(prop.strRaw, "group")) {
             return true;
         }
     }
@@ -137,9 +99,9 @@ bool IsGroupCard(const std::string& strCard) {
 }
 
 CString GroupCardName(const std::string& strCard) {
-    for (const CGroupLine& line : ReadGroupLines(strCard).lines) {
-        if (line.strName == "FN") {
-            std::string strName = UnescapeValue(line.strValue, VCardVersion::v30);
+    for (const CVCardProperty& prop : ReadCard(strCard).props) {
+        if (prop.strName == "FN") {
+            std::string strName = UnescapeValue(prop.strRaw, VCardVersion::v30);
             strName.erase(0, strName.find_first_not_of(" \t"));
             strName.erase(strName.find_last_not_of(" \t") + 1);
             return StoredTextOf(strName);
@@ -150,8 +112,8 @@ CString GroupCardName(const std::string& strCard) {
 
 std::vector<std::string> GroupCardMemberUids(const std::string& strCard) {
     std::vector<std::string> uids;
-    for (const CGroupLine& line : ReadGroupLines(strCard).lines) {
-        std::string strUid = IsMemberLine(line) ? MemberUid(line) : std::string();
+    for (const CVCardProperty& prop : ReadCard(strCard).props) {
+        std::string strUid = IsMemberLine(prop) ? MemberUid(prop) : std::string();
         if (!strUid.empty()) {
             uids.push_back(std::move(strUid));
         }
@@ -161,7 +123,7 @@ std::vector<std::string> GroupCardMemberUids(const std::string& strCard) {
 
 std::string ChangeGroupCardMembers(const std::string& strCard, const std::vector<std::string>& strAdd,
                                    const std::vector<std::string>& strRemove) {
-    const CGroupCardLines card = ReadGroupLines(strCard);
+    const CCardLines card = ReadCard(strCard);
     if (card.nEndCard == std::string::npos) {
         return strCard;
     }
@@ -173,20 +135,21 @@ std::string ChangeGroupCardMembers(const std::string& strCard, const std::vector
     size_t nInsert = card.nEndCard;
     std::string strForm;
     bool bAppleKind = false, bKind = false;
-    for (const CGroupLine& line : card.lines) {
-        bKind = bKind || line.strName == "KIND";
-        bAppleKind = bAppleKind || line.strName == kAppleKind;
-        if (!IsMemberLine(line)) {
+    for (size_t p = 0; p < card.props.size(); ++p) {
+        const CVCardProperty& prop = card.props[p];
+        bKind = bKind || prop.strName == "KIND";
+        bAppleKind = bAppleKind || prop.strName == kAppleKind;
+        if (!IsMemberLine(prop)) {
             continue;
         }
-        strForm = line.strName;
-        nInsert = line.nEnd;
-        const std::string strUid = MemberUid(line);
+        strForm = prop.strName;
+        nInsert = card.lines[p].nEnd;
+        const std::string strUid = MemberUid(prop);
         if (strUid.empty()) {
             continue;
         }
         if (removed.count(MemberKey(strUid))) {
-            cut.emplace_back(line.nStart, line.nEnd);
+            cut.emplace_back(card.lines[p].nStart, card.lines[p].nEnd);
         } else {
             named.insert(MemberKey(strUid));
         }
@@ -333,7 +296,12 @@ void CSyncRun::SetGroupCardsApart() {
             continue;
         }
         m_groupContacts.insert(FieldsKey(entry.contact));
-        m_state.groupCards.push_back({entry.strHref, entry.strEtag, entry.strUid, entry.strCard, CContact()});
+        const std::string strKey = Key(entry.strHref);
+        if (std::none_of(m_state.groupCards.begin(), m_state.groupCards.end(),
+                         [&](const CSyncEntry& card) { return Key(card.strHref) == strKey; })) {
+            m_state.groupCards.push_back({entry.strHref, entry.strEtag, entry.strUid, entry.strCard, CContact()});
+        }
+        m_groupEntries.push_back(std::move(entry));
     }
     m_state.entries = std::move(contacts);
 }
@@ -501,6 +469,9 @@ std::vector<CSyncEntry> CSyncRun::GroupCardsKept() const {
 }
 
 void CSyncRun::SettleGroupCards(CSyncState& settled) const {
+    // The book keeps the contacts an earlier version made of group cards until an outcome is
+    // applied: so does the state, or the next sync would send them as new contacts.
+    settled.entries.insert(settled.entries.end(), m_groupEntries.begin(), m_groupEntries.end());
     if (!m_bGroupCardsRead) {
         return;
     }

@@ -224,4 +224,5 @@ private:
     std::unordered_set<std::string> m_keptMemberships; // keys of entries kept as last agreed
     bool m_bGroupCardsRead = false;
     std::unordered_set<std::string> m_groupContacts; // FieldsKey of contacts that were group cards
+    std::vector<CSyncEntry> m_groupEntries;          // their entries
 };

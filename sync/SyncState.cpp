@@ -64,6 +64,25 @@ bool SetEntryRecord(CSyncEntry& entry, const std::string& strName, const std::st
     return true;
 }
 
+bool IsListRecord(const std::string& strName, const char* pszPrefix) {
+    return strName.compare(0, std::strlen(pszPrefix), pszPrefix) == 0;
+}
+
+// A record of a list kept under a prefix (the deleted cards, the group cards), the prefix taken
+// off: an "href" starts the next of its entries. False for one that belongs to no entry.
+bool SetListRecord(std::vector<CSyncEntry>& list, const std::string& strName, const std::string& strValue) {
+    if (strName == "href") {
+        list.emplace_back();
+        list.back().strHref = strValue;
+        return true;
+    }
+    if (list.empty()) {
+        return false;
+    }
+    SetEntryRecord(list.back(), strName, strValue);
+    return true;
+}
+
 // Reads the next record at nPos; false at the end or in damage.
 bool NextRecord(const std::string& strData, size_t& nPos, std::string& strName, std::string& strValue) {
     size_t nBlank = strData.find(' ', nPos);
@@ -146,22 +165,14 @@ bool ParseSyncState(const std::string& strData, CSyncState& state) {
         } else if (strName == "href") {
             state.entries.emplace_back();
             state.entries.back().strHref = strValue;
-        } else if (strName == std::string(kDeletedPrefix) + "href") {
-            state.deleted.emplace_back();
-            state.deleted.back().strHref = strValue;
-        } else if (strName.compare(0, std::strlen(kDeletedPrefix), kDeletedPrefix) == 0) {
-            if (state.deleted.empty()) {
+        } else if (IsListRecord(strName, kDeletedPrefix)) {
+            if (!SetListRecord(state.deleted, strName.substr(std::strlen(kDeletedPrefix)), strValue)) {
                 return false;
             }
-            SetEntryRecord(state.deleted.back(), strName.substr(std::strlen(kDeletedPrefix)), strValue);
-        } else if (strName == std::string(kGroupCardPrefix) + "href") {
-            state.groupCards.emplace_back();
-            state.groupCards.back().strHref = strValue;
-        } else if (strName.compare(0, std::strlen(kGroupCardPrefix), kGroupCardPrefix) == 0) {
-            if (state.groupCards.empty()) {
+        } else if (IsListRecord(strName, kGroupCardPrefix)) {
+            if (!SetListRecord(state.groupCards, strName.substr(std::strlen(kGroupCardPrefix)), strValue)) {
                 return false;
             }
-            SetEntryRecord(state.groupCards.back(), strName.substr(std::strlen(kGroupCardPrefix)), strValue);
         } else if (state.entries.empty()) {
             return false;
         } else {
