@@ -34,8 +34,8 @@ namespace {
 
 const char kUrnUuid[] = "urn:uuid:";
 const char kMember[] = "MEMBER";
-const char kAppleMember[] = "X-ADDRESSBOOKSERVER-MEMBER";
-const char kAppleKind[] = "X-ADDRESSBOOKSERVER-KIND";
+const char kOlderMember[] = "X-ADDRESSBOOKSERVER-MEMBER";
+const char kOlderKind[] = "X-ADDRESSBOOKSERVER-KIND";
 
 bool IsNamed(const std::string& strValue, const char* pszLower) {
     std::string strLower = LowerUtf8(strValue);
@@ -44,7 +44,7 @@ bool IsNamed(const std::string& strValue, const char* pszLower) {
     return nFirst != std::string::npos && strLower.compare(nFirst, nLast + 1 - nFirst, pszLower) == 0;
 }
 
-bool IsMemberLine(const CVCardProperty& prop) { return prop.strName == kMember || prop.strName == kAppleMember; }
+bool IsMemberLine(const CVCardProperty& prop) { return prop.strName == kMember || prop.strName == kOlderMember; }
 
 // The UID a member line names by "urn:uuid:", or "" for a member named otherwise.
 std::string MemberUid(const CVCardProperty& prop) {
@@ -91,7 +91,7 @@ bool IsGroupCard(const std::string& strCard) {
         return false;
     }
     for (const CVCardProperty& prop : ReadCard(strCard).props) {
-        if ((prop.strName == "KIND" || prop.strName == kAppleKind) && IsNamed(prop.strRaw, "group")) {
+        if ((prop.strName == "KIND" || prop.strName == kOlderKind) && IsNamed(prop.strRaw, "group")) {
             return true;
         }
     }
@@ -134,11 +134,11 @@ std::string ChangeGroupCardMembers(const std::string& strCard, const std::vector
     std::vector<std::pair<size_t, size_t>> cut; // the lines that go, in order
     size_t nInsert = card.nEndCard;
     std::string strForm;
-    bool bAppleKind = false, bKind = false;
+    bool bOlderKind = false, bKind = false;
     for (size_t p = 0; p < card.props.size(); ++p) {
         const CVCardProperty& prop = card.props[p];
         bKind = bKind || prop.strName == "KIND";
-        bAppleKind = bAppleKind || prop.strName == kAppleKind;
+        bOlderKind = bOlderKind || prop.strName == kOlderKind;
         if (!IsMemberLine(prop)) {
             continue;
         }
@@ -155,7 +155,7 @@ std::string ChangeGroupCardMembers(const std::string& strCard, const std::vector
         }
     }
     if (strForm.empty()) {
-        strForm = bAppleKind && !bKind ? kAppleMember : kMember;
+        strForm = bOlderKind && !bKind ? kOlderMember : kMember;
     }
     std::string strNew;
     for (const std::string& strUid : strAdd) {

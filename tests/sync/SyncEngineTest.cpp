@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <ctime>
+#include <functional>
 #include <map>
 
 namespace {
@@ -53,6 +54,27 @@ public:
 private:
     IHttpTransport& m_inner;
     int m_nLeft;
+};
+
+// A transport that lets another client write once, just before the first PUT to a URL that
+// holds a part: the write a sync's conditional PUT then finds.
+class CWriteBeforePut : public IHttpTransport {
+public:
+    CWriteBeforePut(IHttpTransport& inner, std::string strPart, std::function<void()> write)
+        : m_inner(inner), m_strPart(std::move(strPart)), m_write(std::move(write)) {}
+    CHttpResponse Send(const CHttpRequest& request) override {
+        if (m_write && request.strMethod == "PUT" && request.strUrl.find(m_strPart) != std::string::npos) {
+            std::function<void()> write = std::move(m_write);
+            m_write = nullptr;
+            write();
+        }
+        return m_inner.Send(request);
+    }
+
+private:
+    IHttpTransport& m_inner;
+    std::string m_strPart;
+    std::function<void()> m_write;
 };
 
 // One client of one address book: its contacts, its state, and the server's cards as a second
@@ -559,6 +581,40 @@ TEST_P(SyncEngineTest, GroupCardsGiveTheirMembersTheGroupBothWays) {
     EXPECT_EQ(0, again.summary.nSent + again.summary.nReceived + again.summary.nMerged);
     EXPECT_TRUE(again.removed.empty() && again.added.empty());
     EXPECT_EQ(cards, ServerCards());
+
+    // Anna joins again here while another client puts Bob back into each group card just before
+    // the sync writes it: the card, fetched again, gets Anna's line beside Bob's, and Bob's
+    // membership arrives at the next sync rather than being undone.
+    for (const CForm& form : kForms) {
+        client.contacts[client.Index("Anna")].values.push_back({EValueKind::group, "", "", form.pszName});
+    }
+    std::vector<std::unique_ptr<CWriteBeforePut>> writers;
+    IHttpTransport* pHttp = m_http.get();
+    for (const CForm& form : kForms) {
+        const std::string strUrl = m_strBook + form.pszName + ".vcf";
+        const std::string strBob = memberLine(form, "Bob") + "\r\n";
+        writers.push_back(std::make_unique<CWriteBeforePut>(*pHttp, strUrl, [this, strUrl, strBob] {
+            std::string strCard = ServerCards()[strUrl];
+            strCard.insert(strCard.find("END:VCARD"), strBob);
+            ASSERT_EQ(2, Put(strUrl, strCard) / 100);
+        }));
+        pHttp = writers.back().get();
+    }
+    for (IHttpTransport* pTransport : {pHttp, m_http.get()}) {
+        ASSERT_TRUE(Succeeded(client.Sync(pTransport)));
+        cards = ServerCards();
+        for (const CForm& form : kForms) {
+            for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+                const std::string& strCard = cards[m_strBook + form.pszName + ".vcf"];
+                EXPECT_NE(std::string::npos, strCard.find(memberLine(form, pszFirst))) << pszFirst << " in " << strCard;
+            }
+        }
+    }
+    for (const CForm& form : kForms) {
+        for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+            EXPECT_EQ(1u, CountGroup(client.Find(pszFirst), form.pszName)) << pszFirst << " in " << form.pszName;
+        }
+    }
 
     // A book an earlier version synchronised, which took the group cards for contacts and knew
     // no memberships: those contacts go, the cards stay as they are, the members keep their groups.

@@ -13,12 +13,12 @@ namespace {
 const std::string kChess = "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:g-1\r\nKIND:group\r\nFN:Chess\r\n"
                            "MEMBER:urn:uuid:a-1\r\nMEMBER:mailto:eve@example.org\r\nMEMBER:URN:UUID:B-2\r\n"
                            "X-OTHER;X-P=\"a:b\":kept\r\nEND:VCARD\r\n";
-// Apple's form, in LF lines, with a grouped and a folded member line.
+// The older form, in LF lines, with a grouped and a folded member line.
 const std::string kChoir = "BEGIN:VCARD\nVERSION:3.0\nUID:g-2\nX-ADDRESSBOOKSERVER-KIND:group\nFN:Choir\\, Ltd\n"
                            "item1.X-ADDRESSBOOKSERVER-MEMBER:urn:uuid:c-3\nX-ADDRESSBOOKSERVER-MEMBER:urn:uu\n"
                            " id:d-4\nEND:VCARD\n";
 const std::string kEmptyGroup = "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:group\r\nFN:Nobody\r\nEND:VCARD\r\n";
-const std::string kEmptyAppleGroup =
+const std::string kEmptyOlderGroup =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nX-ADDRESSBOOKSERVER-KIND:GROUP\r\nFN:Nobody\r\nEND:VCARD\r\n";
 const std::string kPerson = "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:individual\r\nFN:Ann\r\n"
                             "MEMBER:urn:uuid:a-1\r\nEND:VCARD\r\n";
@@ -34,7 +34,7 @@ TEST(SyncGroupCardsTest, ReadsTheGroupAndTheMembersNamedByUid) {
     } const kCases[] = {
         {kChess, true, "Chess", {"a-1", "B-2"}},
         {kChoir, true, "Choir, Ltd", {"c-3", "d-4"}},
-        {kEmptyAppleGroup, true, "Nobody", {}},
+        {kEmptyOlderGroup, true, "Nobody", {}},
         {kPerson, false, "Ann", {"a-1"}},
     };
     for (const auto& test : kCases) {
@@ -67,7 +67,7 @@ TEST(SyncGroupCardsTest, AddsAndRemovesMemberLinesInTheCardsOwnForm) {
         // No member yet: before END:VCARD, in the form the kind gives, a long UID folded.
         {kEmptyGroup, {"a-1"}, {},
          "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:group\r\nFN:Nobody\r\nMEMBER:urn:uuid:a-1\r\nEND:VCARD\r\n"},
-        {kEmptyAppleGroup, {std::string(60, 'x')}, {},
+        {kEmptyOlderGroup, {std::string(60, 'x')}, {},
          "BEGIN:VCARD\r\nVERSION:3.0\r\nX-ADDRESSBOOKSERVER-KIND:GROUP\r\nFN:Nobody\r\n"
          "X-ADDRESSBOOKSERVER-MEMBER:urn:uuid:" + std::string(39, 'x') + "\r\n " + std::string(21, 'x') +
              "\r\nEND:VCARD\r\n"},
