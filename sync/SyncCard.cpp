@@ -42,18 +42,7 @@ bool StartsWithNoCase(const std::string& str, const char* pszUpper) {
     return true;
 }
 
-// A card's own property lines, each with where it stands in the text. Lines of cards nested in
-// it and anything that is no property stay where they are, untouched.
-struct CCardLines {
-    bool bFound = false;
-    VCardVersion version = VCardVersion::v21; // as readers take a card until its VERSION line
-    std::vector<CVCardLine> lines;
-    std::vector<CVCardProperty> props; // lines[i] taken apart
-    // Per line, whether it was read by the rules of 2.1, as lines before the VERSION line are.
-    std::vector<bool> readAsV21;
-    size_t nEndCard = kNone;           // where its END:VCARD starts
-    const char* pszBreak = "\r\n";     // the line break the text uses, for lines written into it
-};
+} // namespace
 
 CCardLines ReadCard(const std::string& strText) {
     CCardLines card;
@@ -96,6 +85,8 @@ CCardLines ReadCard(const std::string& strText) {
     }
     return card;
 }
+
+namespace {
 
 // The escapes of 4.0 are those of 3.0; the mapper and the unescaping know the two kinds.
 VCardVersion ReadingVersion(const CCardLines& card) {

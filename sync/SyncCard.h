@@ -6,8 +6,27 @@
 #pragma once
 
 #include "data/Contact.h"
+#include "interchange/VCardEscape.h"
+#include "interchange/VCardProperty.h"
+#include "interchange/VCardReader.h"
 
 #include <string>
+#include <vector>
+
+// A card's own property lines, each with where it stands in the text. Lines of cards nested in
+// it and anything that is no property stay where they are, untouched.
+struct CCardLines {
+    bool bFound = false;
+    VCardVersion version = VCardVersion::v21; // as readers take a card until its VERSION line
+    std::vector<CVCardLine> lines;
+    std::vector<CVCardProperty> props; // lines[i] taken apart
+    // Per line, whether it was read by the rules of 2.1, as lines before the VERSION line are.
+    std::vector<bool> readAsV21;
+    size_t nEndCard = std::string::npos; // where its END:VCARD starts
+    const char* pszBreak = "\r\n";       // the line break the text uses, for lines written into it
+};
+
+CCardLines ReadCard(const std::string& strText);
 
 // The contact a server's card holds, in stored form: the sixteen fields and the further values
 // (a property with no place in the contact as its kept line, but the UID, which is the card's).

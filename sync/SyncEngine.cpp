@@ -81,6 +81,7 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
     m_state.deleted.erase(std::remove_if(m_state.deleted.begin(), m_state.deleted.end(), elsewhere),
                           m_state.deleted.end());
     m_deleted = m_state.deleted;
+    SetGroupCardsApart();
     LinkContacts();
     // The book holds none of the contacts last synchronised (cards whose PUT went unanswered
     // aside): another book, or one that was lost. Deleting them all on the server would be the
@@ -97,10 +98,11 @@ bool CSyncRun::Run(const CSyncState& state, const std::string& strUrl, const std
     }
     UpgradeContacts();
     m_strStartToken = m_state.strSyncToken;
-    if (!ListServer() || !FetchCards()) {
+    if (!ListServer() || !FetchCards() || !ReadGroupCards()) {
         return false;
     }
-    if (!CheckDeletions() || !ReconcileEntries() || !ReconcileNewCards() || !UploadNewContacts()) {
+    if (!CheckDeletions() || !ReconcileEntries() || !ReconcileNewCards() || !UploadNewContacts() ||
+        !WriteGroupCards()) {
         return false;
     }
     ApplyUpgrades();
@@ -151,6 +153,7 @@ CSyncState CSyncRun::SettledState(const CSyncState& given) const {
         }
     }
     settled.deleted = m_deleted;
+    SettleGroupCards(settled);
     return settled;
 }
 
@@ -177,6 +180,9 @@ std::string CSyncRun::FinalToken() {
     std::unordered_map<std::string, const CSyncEntry*> ours;
     for (const CSyncEntry& entry : m_entries) {
         ours[Key(entry.strHref)] = &entry;
+    }
+    for (const auto& card : m_groupCards) {
+        ours[card.first] = &card.second;
     }
     for (const CDavResource& resource : changes.resources) {
         auto it = ours.find(Key(resource.strHref));
@@ -437,6 +443,12 @@ bool CSyncRun::Get(const std::string& strUrl, const std::string& strUid, CServer
 
 bool CSyncRun::Put(const std::string& strUrl, const std::string& strCard, const std::string& strEtag, CSyncEntry& entry,
                    int& nStatus) {
+    if (!strEtag.empty() && strEtag == entry.strEtag && strUrl == entry.strHref && strCard == entry.strCard) {
+        // The card holds the change already (a membership kept in a group card): nothing to send.
+        nStatus = 204;
+        ++m_out.summary.nSent;
+        return true;
+    }
     if (HasCutDataUri(strCard)) {
         // The server sent the card with a value cut short; written back, that value would be gone
         // there for good. The change stays here, and the card as it is there.

@@ -142,10 +142,7 @@ bool CSyncRun::ListServer() {
 }
 
 bool CSyncRun::ListChanges(const std::string& strStartToken, bool& bTokenRefused) {
-    std::unordered_map<std::string, const CSyncEntry*> known;
-    for (const CSyncEntry& entry : m_state.entries) {
-        known[Key(entry.strHref)] = &entry;
-    }
+    const std::unordered_map<std::string, const CSyncEntry*> known = KnownCards();
     std::string strToken = strStartToken;
     for (int nRound = 0; nRound < kMaxListingRounds; ++nRound) {
         CHttpResponse response = m_dav.Report(m_state.strBookUrl, 0, SyncCollectionBody(strToken));
@@ -222,10 +219,7 @@ bool CSyncRun::ListEverything() {
         return false;
     }
     std::unordered_set<std::string> listed;
-    std::unordered_map<std::string, const CSyncEntry*> known;
-    for (const CSyncEntry& entry : m_state.entries) {
-        known[Key(entry.strHref)] = &entry;
-    }
+    const std::unordered_map<std::string, const CSyncEntry*> known = KnownCards();
     for (const CDavResource& resource : listing.resources) {
         std::string strUrl;
         if (IsBook(resource.strHref)) {
@@ -263,16 +257,13 @@ bool CSyncRun::ListEverything() {
 }
 
 bool CSyncRun::ConfirmRemovals(const std::vector<std::string>& keys, bool bListed) {
-    std::unordered_map<std::string, const CSyncEntry*> known;
-    for (const CSyncEntry& entry : m_state.entries) {
-        known[Key(entry.strHref)] = &entry;
-    }
+    const std::unordered_map<std::string, const CSyncEntry*> known = KnownCards();
     for (size_t nStart = 0; nStart < keys.size(); nStart += kMultigetBatch) {
         std::unordered_set<std::string> batch, answered;
         std::vector<std::string> hrefs;
         for (size_t i = nStart; i < keys.size() && i < nStart + kMultigetBatch; ++i) {
             batch.insert(keys[i]);
-            hrefs.push_back(UrlPath(known[keys[i]]->strHref));
+            hrefs.push_back(UrlPath(known.at(keys[i])->strHref));
         }
         CHttpResponse response = m_dav.Report(m_state.strBookUrl, 1, MultigetBody(hrefs, m_bVCard4));
         if (response.failure != HttpFailure::none) {
@@ -297,7 +288,7 @@ bool CSyncRun::ConfirmRemovals(const std::vector<std::string>& keys, bool bListe
             // a listing that leaves cards out may leave out changes too.
             m_removed.erase(strKey);
             m_bIncomplete = m_bIncomplete || bListed;
-            const CSyncEntry& entry = *known[strKey];
+            const CSyncEntry& entry = *known.at(strKey);
             if (!resource.strAddressData.empty() && resource.strEtag != entry.strEtag) {
                 NoteChanged(strKey, entry.strHref, resource.strEtag);
                 if (!TakeCard(m_changed[strKey], resource.strAddressData, resource.strEtag)) {

@@ -41,7 +41,7 @@ bool CSyncRun::CheckDeletions() {
         if (nLocal < 0 && !bRemoved && m_changed.count(strKey) == 0) {
             ++nThere;
         } else if (nLocal >= 0 && bRemoved && !m_state.entries[e].bUnconfirmed &&
-                   HaveSameContent(Contacts()[nLocal], ContactFromCard(m_state.entries[e].strCard))) {
+                   HaveSameContent(Contacts()[nLocal], AgreedContact(m_state.entries[e]))) {
             ++nHere;
         }
     }
@@ -94,6 +94,7 @@ bool CSyncRun::ReconcileEntries() {
                 entry.contact = Contacts()[nLocal];
             }
             m_entries.push_back(entry);
+            KeepMemberships(agreed);
         } else if (nLocal < 0) {
             bGoOn = DeleteThere(agreed);
         } else {
@@ -117,7 +118,7 @@ bool CSyncRun::ReconcileRemovedThere(const CSyncEntry& agreed, int nLocal) {
         Revive(nLocal, agreed);
         return true;
     }
-    if (!HaveSameContent(Contacts()[nLocal], ContactFromCard(agreed.strCard))) {
+    if (!HaveSameContent(Contacts()[nLocal], AgreedContact(agreed))) {
         // Changed here, deleted there: kept with the change, and sent again below as the card it
         // was, so that what the book does not show comes back with it.
         Revive(nLocal, agreed);
@@ -138,7 +139,7 @@ void CSyncRun::KeepReceived(const CServerCard& server, const CContact& received)
 }
 
 bool CSyncRun::ReconcileChangedThere(const CSyncEntry& agreed, int nLocal, const CServerCard& server) {
-    CContact received = ContactFromCard(server.strCard);
+    CContact received = ServerContact(server.strCard);
     if (nLocal < 0) {
         // Deleted here, changed there: kept with the change.
         if (HasAnyField(received)) {
@@ -154,7 +155,7 @@ bool CSyncRun::ReconcileChangedThere(const CSyncEntry& agreed, int nLocal, const
         Settle(server.strHref, &m_entries.back());
         return true;
     }
-    if (HaveSameContent(local, ContactFromCard(agreed.strCard))) {
+    if (HaveSameContent(local, AgreedContact(agreed))) {
         ReplaceLocal(nLocal, received);
         ++m_out.summary.nReceived;
         KeepReceived(server, received);
@@ -179,7 +180,7 @@ bool CSyncRun::DeleteThere(const CSyncEntry& agreed) {
         if (!Get(agreed.strHref, agreed.strUid, server, nStatus)) {
             return false;
         }
-        CContact received = ContactFromCard(server.strCard);
+        CContact received = ServerContact(server.strCard);
         if (server.bFetched && HasAnyField(received)) {
             AddLocal(received);
             ++m_out.summary.nReceived;
@@ -200,7 +201,7 @@ bool CSyncRun::DeleteThere(const CSyncEntry& agreed) {
 
 bool CSyncRun::SendLocalChange(const CSyncEntry& agreed, int nLocal) {
     const CContact& local = Contacts()[nLocal];
-    if (HaveSameContent(local, ContactFromCard(agreed.strCard))) {
+    if (HaveSameContent(local, AgreedContact(agreed))) {
         CSyncEntry entry = agreed;
         entry.contact = local;
         m_entries.push_back(entry);
@@ -214,6 +215,7 @@ bool CSyncRun::SendLocalChange(const CSyncEntry& agreed, int nLocal) {
     }
     if (nStatus == kNotWritten) {
         m_entries.push_back(agreed); // the change stays here, to be sent once it can be
+        KeepMemberships(agreed);
         return true;
     }
     if (nStatus != 412) {
@@ -244,10 +246,10 @@ bool CSyncRun::MergeWithServer(const CSyncEntry& agreed, int nLocal, const CServ
 
 bool CSyncRun::MergeAndSend(const CSyncEntry& agreed, int nLocal, CServerCard server, CSyncEntry& result) {
     const CContact& local = Contacts()[nLocal];
-    const CContact base = ContactFromCard(agreed.strCard);
+    const CContact base = AgreedContact(agreed);
     // Two tries: a card changed again between the fetch and the write is fetched once more.
     for (int nTry = 0; nTry < 2; ++nTry) {
-        CContact received = ContactFromCard(server.strCard);
+        CContact received = ServerContact(server.strCard);
         CThreeWayResult merge = MergeThreeWay(base, local, received);
         CSyncEntry entry{server.strHref, server.strEtag, CardUid(server.strCard), server.strCard, merge.merged};
         if (HaveSameContent(merge.merged, received)) {
@@ -286,6 +288,7 @@ bool CSyncRun::MergeAndSend(const CSyncEntry& agreed, int nLocal, CServerCard se
     // server's card as agreed instead would make the next sync write the stale local values over
     // the other client's change.
     result = agreed;
+    KeepMemberships(agreed);
     return true;
 }
 
@@ -304,10 +307,10 @@ bool CSyncRun::ReconcileNewCards() {
     }
     for (const std::string& strKey : m_changedOrder) {
         const CServerCard& server = m_changed[strKey];
-        if (known.count(strKey) || !server.bFetched || m_removed.count(strKey)) {
+        if (known.count(strKey) || !server.bFetched || m_removed.count(strKey) || m_groupCards.count(strKey)) {
             continue;
         }
-        CContact received = ContactFromCard(server.strCard);
+        CContact received = ServerContact(server.strCard);
         if (!HasAnyField(received)) {
             continue; // nothing the book can show; it stays on the server as it is
         }
@@ -388,7 +391,7 @@ bool CSyncRun::CardForNewContact(int nLocal, std::string& strUrl, std::string& s
     }
     strUid = MakeCardUid();
     strUrl = m_state.strBookUrl + strUid + ".vcf";
-    strCard = NewCard(WithInlinePhotos(contact, m_pPhotos), strUid);
+    strCard = NewCard(WithInlinePhotos(ForCard("", contact), m_pPhotos), strUid);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "SyncCard.h"
 #include "SyncEngine.h"
 
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -60,9 +61,10 @@ public:
 private:
     // The book's contacts, as the sync looks at them.
     const CContactArray& Contacts() const { return *m_pContacts; }
-    // The card patched to hold the contact (PatchCard), the contact's photo sent with it.
+    // The card patched to hold the contact (PatchCard), the contact's photo sent with it, and its
+    // groups kept as group cards left to those (ForCard).
     std::string CardFor(const std::string& strCard, const CContact& contact) const {
-        return PatchCard(strCard, WithInlinePhotos(contact, m_pPhotos));
+        return PatchCard(strCard, WithInlinePhotos(ForCard(strCard, contact), m_pPhotos));
     }
 
     // SyncEngine.cpp
@@ -133,6 +135,34 @@ private:
     bool TakeCard(CServerCard& card, const std::string& strData, const std::string& strEtag);
     std::string Key(const std::string& strHref) const;
 
+    // SyncGroupCards.cpp
+    // The cards of the state by key: the entries' and the group cards.
+    std::unordered_map<std::string, const CSyncEntry*> KnownCards() const;
+    // An earlier version took group cards for contacts: their entries become group cards, and
+    // their contacts go from the book (ReadGroupCards).
+    void SetGroupCardsApart();
+    // Takes the group cards from the state and the listing, and notes as changed there the
+    // contacts whose memberships in them changed there.
+    bool ReadGroupCards();
+    // Adds and removes the members whose groups changed here in the group cards; sets each
+    // entry's memberships as agreed.
+    bool WriteGroupCards();
+    bool WriteGroupCard(const std::string& strKey, const std::vector<std::string>& add,
+                        const std::vector<std::string>& remove, bool& bWritten);
+    void IndexMemberships();
+    // The names of the group cards that name the card of that UID.
+    std::vector<CString> ServerGroupsOf(const std::string& strUid) const;
+    // A card as a contact with the groups its group cards give it, now or as last agreed.
+    CContact ServerContact(const std::string& strCard) const;
+    CContact AgreedContact(const CSyncEntry& agreed) const;
+    // The contact as its card holds it: without the groups written to group cards instead,
+    // unless the card names them itself.
+    CContact ForCard(const std::string& strCard, const CContact& contact) const;
+    // An entry kept as last agreed: its memberships too.
+    void KeepMemberships(const CSyncEntry& agreed) { m_keptMemberships.insert(Key(agreed.strHref)); }
+    std::vector<CSyncEntry> GroupCardsKept() const;
+    void SettleGroupCards(CSyncState& settled) const;
+
     // SyncReconcile.cpp
     // Mass deletions on either side wait for the user's word.
     bool CheckDeletions();
@@ -186,4 +216,13 @@ private:
     std::unordered_map<std::string, CSyncEntry> m_settled; // by key: see Settle
     std::unordered_set<std::string> m_settledGone;
     bool m_bLoginRefused = false;   // while the address book was looked for
+    // The group cards by key as the server holds them, as far as this sync knows; their names
+    // (those with one); per member UID (MemberKey), the keys of the group cards naming it.
+    std::map<std::string, CSyncEntry> m_groupCards;
+    std::map<std::string, CString> m_groupNames;
+    std::unordered_map<std::string, std::vector<std::string>> m_memberships;
+    std::unordered_set<std::string> m_keptMemberships; // keys of entries kept as last agreed
+    bool m_bGroupCardsRead = false;
+    std::unordered_set<std::string> m_groupContacts; // FieldsKey of contacts that were group cards
+    std::vector<CSyncEntry> m_groupEntries;          // their entries
 };

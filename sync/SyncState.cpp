@@ -21,6 +21,8 @@ void AddRecord(std::string& strOut, const char* pszName, const std::string& strV
 // A deleted card's records carry this before the names of an entry's: an earlier version reads
 // them as names it does not know, never as its entries' own.
 const char kDeletedPrefix[] = "deleted-";
+// And a group card's this (an earlier version passes over them as it does over deleted cards').
+const char kGroupCardPrefix[] = "groupcard-";
 
 void AddEntry(std::string& strOut, const std::string& strPrefix, const CSyncEntry& entry) {
     AddRecord(strOut, (strPrefix + "href").c_str(), entry.strHref);
@@ -32,6 +34,9 @@ void AddEntry(std::string& strOut, const std::string& strPrefix, const CSyncEntr
     }
     if (entry.bUnconfirmed) {
         AddRecord(strOut, (strPrefix + "unconfirmed").c_str(), "1");
+    }
+    for (const std::string& strGroup : entry.memberOf) {
+        AddRecord(strOut, (strPrefix + "member-of").c_str(), strGroup);
     }
 }
 
@@ -45,6 +50,8 @@ bool SetEntryRecord(CSyncEntry& entry, const std::string& strName, const std::st
         entry.strCard = strValue;
     } else if (strName == "unconfirmed") {
         entry.bUnconfirmed = strValue == "1";
+    } else if (strName == "member-of") {
+        entry.memberOf.push_back(strValue);
     } else {
         for (int f = 0; f < CContact::kFieldCount; ++f) {
             if (strName == CContact::FieldTag(f)) {
@@ -54,6 +61,25 @@ bool SetEntryRecord(CSyncEntry& entry, const std::string& strName, const std::st
         }
         return false;
     }
+    return true;
+}
+
+bool IsListRecord(const std::string& strName, const char* pszPrefix) {
+    return strName.compare(0, std::strlen(pszPrefix), pszPrefix) == 0;
+}
+
+// A record of a list kept under a prefix (the deleted cards, the group cards), the prefix taken
+// off: an "href" starts the next of its entries. False for one that belongs to no entry.
+bool SetListRecord(std::vector<CSyncEntry>& list, const std::string& strName, const std::string& strValue) {
+    if (strName == "href") {
+        list.emplace_back();
+        list.back().strHref = strValue;
+        return true;
+    }
+    if (list.empty()) {
+        return false;
+    }
+    SetEntryRecord(list.back(), strName, strValue);
     return true;
 }
 
@@ -106,6 +132,9 @@ std::string FormatSyncState(const CSyncState& state) {
     for (const CSyncEntry& entry : state.deleted) {
         AddEntry(strOut, kDeletedPrefix, entry);
     }
+    for (const CSyncEntry& card : state.groupCards) {
+        AddEntry(strOut, kGroupCardPrefix, card);
+    }
     AddRecord(strOut, "end", "");
     return strOut;
 }
@@ -136,14 +165,14 @@ bool ParseSyncState(const std::string& strData, CSyncState& state) {
         } else if (strName == "href") {
             state.entries.emplace_back();
             state.entries.back().strHref = strValue;
-        } else if (strName == std::string(kDeletedPrefix) + "href") {
-            state.deleted.emplace_back();
-            state.deleted.back().strHref = strValue;
-        } else if (strName.compare(0, std::strlen(kDeletedPrefix), kDeletedPrefix) == 0) {
-            if (state.deleted.empty()) {
+        } else if (IsListRecord(strName, kDeletedPrefix)) {
+            if (!SetListRecord(state.deleted, strName.substr(std::strlen(kDeletedPrefix)), strValue)) {
                 return false;
             }
-            SetEntryRecord(state.deleted.back(), strName.substr(std::strlen(kDeletedPrefix)), strValue);
+        } else if (IsListRecord(strName, kGroupCardPrefix)) {
+            if (!SetListRecord(state.groupCards, strName.substr(std::strlen(kGroupCardPrefix)), strValue)) {
+                return false;
+            }
         } else if (state.entries.empty()) {
             return false;
         } else {

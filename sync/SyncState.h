@@ -7,7 +7,8 @@
 // The file is a list of records, each a name, a blank, the length of its value in bytes, a line
 // break, the value and a line break: any bytes survive, and reading it is one linear pass that a
 // damaged file cannot lead astray. Records added since the first version come after the entries,
-// where earlier versions pass over names they do not know.
+// where earlier versions pass over names they do not know (the group cards, and the groups
+// of an entry kept as group cards, came so).
 #pragma once
 
 #include "data/Contact.h"
@@ -26,6 +27,9 @@ struct CSyncEntry {
     // server. Found there, it is the contact's; not found, it is sent again, and never taken for a
     // card deleted there.
     bool bUnconfirmed = false;
+    // The groups kept as group cards on the server (SyncGroupCards.h) that the contact was last
+    // agreed to be in, by name.
+    std::vector<std::string> memberOf{};
 };
 
 struct CSyncState {
@@ -45,6 +49,9 @@ struct CSyncState {
     // kValuesWithoutPhotos, the further values but no photo (the photos are taken from the cards);
     // kValuesAll, everything.
     int nValues = 0;
+    // The group cards of the address book as the server last sent or took them (href, ETag, UID
+    // and card): groups, never contacts.
+    std::vector<CSyncEntry> groupCards;
 };
 
 enum { kValuesNone = 0, kValuesWithoutPhotos = 1, kValuesAll = 2 };

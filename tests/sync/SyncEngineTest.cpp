@@ -8,6 +8,8 @@
 #include "sync/SyncEngine.h"
 #include "sync/ThreeWayMerge.h"
 
+#include "data/ContactGroups.h"
+
 #include "support/DavServers.h"
 #include "support/TestFiles.h"
 
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <ctime>
+#include <functional>
 #include <map>
 
 namespace {
@@ -51,6 +54,27 @@ public:
 private:
     IHttpTransport& m_inner;
     int m_nLeft;
+};
+
+// A transport that lets another client write once, just before the first PUT to a URL that
+// holds a part: the write a sync's conditional PUT then finds.
+class CWriteBeforePut : public IHttpTransport {
+public:
+    CWriteBeforePut(IHttpTransport& inner, std::string strPart, std::function<void()> write)
+        : m_inner(inner), m_strPart(std::move(strPart)), m_write(std::move(write)) {}
+    CHttpResponse Send(const CHttpRequest& request) override {
+        if (m_write && request.strMethod == "PUT" && request.strUrl.find(m_strPart) != std::string::npos) {
+            std::function<void()> write = std::move(m_write);
+            m_write = nullptr;
+            write();
+        }
+        return m_inner.Send(request);
+    }
+
+private:
+    IHttpTransport& m_inner;
+    std::string m_strPart;
+    std::function<void()> m_write;
 };
 
 // One client of one address book: its contacts, its state, and the server's cards as a second
@@ -444,6 +468,181 @@ TEST_P(SyncEngineTest, AnotherAddressBookStopsACallerThatKeepsToItsOwn) {
               outcome.strError);
     EXPECT_EQ(m_strBook, outcome.strStateBook);
     EXPECT_EQ(m_strBook, outcome.state.strBookUrl);
+}
+
+namespace {
+
+// A card's physical lines.
+std::vector<std::string> CardLineList(const std::string& strCard) {
+    std::vector<std::string> lines;
+    for (size_t nStart = 0; nStart < strCard.size();) {
+        size_t nEnd = std::min(strCard.find('\n', nStart), strCard.size());
+        lines.push_back(strCard.substr(nStart, nEnd - nStart));
+        nStart = nEnd + 1;
+    }
+    return lines;
+}
+
+size_t CountGroup(const CContact* pContact, const char* pszGroup) {
+    return pContact ? static_cast<size_t>(std::count_if(pContact->values.begin(), pContact->values.end(),
+                                                        [&](const CContactValue& value) {
+                                                            return value.kind == EValueKind::group &&
+                                                                   GroupKey(value.text) == GroupKey(pszGroup);
+                                                        }))
+                    : 99;
+}
+
+} // namespace
+
+// Groups kept as cards of their own, in vCard 4's form and in the older one: another client's
+// group card gives its members the group and is no contact here; memberships changed here go into
+// the card as member lines, the rest of it untouched; those changed there arrive here; a deleted
+// group card takes the group from its members.
+TEST_P(SyncEngineTest, GroupCardsGiveTheirMembersTheGroupBothWays) {
+    struct CForm {
+        const char* pszVersion;
+        const char* pszKind;
+        const char* pszMember;
+        const char* pszName;
+    } const kForms[] = {{"4.0", "KIND:group", "MEMBER", "Chess"},
+                        {"3.0", "X-ADDRESSBOOKSERVER-KIND:group", "X-ADDRESSBOOKSERVER-MEMBER", "Choir"}};
+    CClient client(*m_http, m_strBook);
+    for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+        client.contacts.Add(Person("Meier", pszFirst));
+    }
+    // Dora names both groups on her own card as well (one in another case): she is in each once.
+    client.contacts[3].values = {{EValueKind::group, "", "", "chess"}, {EValueKind::group, "", "", "Choir"}};
+    ASSERT_TRUE(Succeeded(client.Sync()));
+    std::map<std::string, std::string> uids;
+    for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+        uids[pszFirst] = CardUid(ServerCards()[CardOf(pszFirst)]);
+    }
+    auto memberLine = [&](const CForm& form, const char* pszFirst) {
+        return std::string(form.pszMember) + ":urn:uuid:" + uids[pszFirst];
+    };
+    for (const CForm& form : kForms) {
+        std::string strCard = std::string("BEGIN:VCARD\r\nVERSION:") + form.pszVersion + "\r\nUID:group-" +
+                              form.pszName + "\r\n" + form.pszKind + "\r\nFN:" + form.pszName + "\r\nN:" +
+                              form.pszName + ";;;;\r\n";
+        for (const char* pszFirst : {"Anna", "Bob", "Dora"}) {
+            strCard += memberLine(form, pszFirst) + "\r\n";
+        }
+        strCard += std::string(form.pszMember) + ":mailto:eve@example.org\r\nX-OTHER-CLIENT:kept\r\nEND:VCARD\r\n";
+        ASSERT_EQ(201, Put(m_strBook + form.pszName + ".vcf", strCard));
+    }
+    const std::map<std::string, std::string> written = ServerCards();
+    CSyncOutcome first = client.Sync();
+    ASSERT_TRUE(Succeeded(first));
+    EXPECT_EQ(4, client.contacts.GetSize()) << "a group card is no contact";
+    EXPECT_EQ(written, ServerCards());
+    for (const CForm& form : kForms) {
+        for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+            EXPECT_EQ(std::string(pszFirst) == "Carl" ? 0u : 1u, CountGroup(client.Find(pszFirst), form.pszName))
+                << pszFirst << " in " << form.pszName;
+        }
+    }
+
+    // Here Carl joins and Anna leaves; there Bob's line is taken out of each group card.
+    CContact& carl = client.contacts[client.Index("Carl")];
+    carl.values.push_back({EValueKind::group, "", "", "Chess"});
+    carl.values.push_back({EValueKind::group, "", "", "Choir"});
+    client.contacts[client.Index("Anna")].values.clear();
+    std::map<std::string, std::vector<std::string>> expected;
+    for (const CForm& form : kForms) {
+        const std::string strUrl = m_strBook + form.pszName + ".vcf";
+        std::string strCard = ServerCards()[strUrl];
+        const std::string strBob = memberLine(form, "Bob") + "\r\n";
+        ASSERT_NE(std::string::npos, strCard.find(strBob)) << strCard;
+        strCard.erase(strCard.find(strBob), strBob.size());
+        ASSERT_EQ(2, Put(strUrl, strCard) / 100);
+        // What the card is to be: the server's lines less Anna's, with Carl's line.
+        expected[strUrl] = CardLineList(ServerCards()[strUrl]);
+        auto anna = std::find(expected[strUrl].begin(), expected[strUrl].end(), memberLine(form, "Anna") + "\r");
+        ASSERT_NE(expected[strUrl].end(), anna);
+        expected[strUrl].erase(anna);
+    }
+    ASSERT_TRUE(Succeeded(client.Sync()));
+    std::map<std::string, std::string> cards = ServerCards();
+    for (const CForm& form : kForms) {
+        const std::string strUrl = m_strBook + form.pszName + ".vcf";
+        std::vector<std::string> lines = CardLineList(cards[strUrl]);
+        auto carlLine = std::find(lines.begin(), lines.end(), memberLine(form, "Carl") + "\r");
+        ASSERT_NE(lines.end(), carlLine) << cards[strUrl];
+        lines.erase(carlLine);
+        EXPECT_EQ(expected[strUrl], lines) << cards[strUrl];
+        EXPECT_EQ(std::string::npos, cards[CardOf("Carl")].find(form.pszName)) << "only in the group card";
+        for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+            const bool bIn = std::string(pszFirst) == "Carl" || std::string(pszFirst) == "Dora";
+            EXPECT_EQ(bIn ? 1u : 0u, CountGroup(client.Find(pszFirst), form.pszName)) << pszFirst << " in " << form.pszName;
+        }
+    }
+    CSyncOutcome again = client.Sync();
+    ASSERT_TRUE(Succeeded(again));
+    EXPECT_EQ(0, again.summary.nSent + again.summary.nReceived + again.summary.nMerged);
+    EXPECT_TRUE(again.removed.empty() && again.added.empty());
+    EXPECT_EQ(cards, ServerCards());
+
+    // Anna joins again here while another client puts Bob back into each group card just before
+    // the sync writes it: the card, fetched again, gets Anna's line beside Bob's, and Bob's
+    // membership arrives at the next sync rather than being undone.
+    for (const CForm& form : kForms) {
+        client.contacts[client.Index("Anna")].values.push_back({EValueKind::group, "", "", form.pszName});
+    }
+    std::vector<std::unique_ptr<CWriteBeforePut>> writers;
+    IHttpTransport* pHttp = m_http.get();
+    for (const CForm& form : kForms) {
+        const std::string strUrl = m_strBook + form.pszName + ".vcf";
+        const std::string strBob = memberLine(form, "Bob") + "\r\n";
+        writers.push_back(std::make_unique<CWriteBeforePut>(*pHttp, strUrl, [this, strUrl, strBob] {
+            std::string strCard = ServerCards()[strUrl];
+            strCard.insert(strCard.find("END:VCARD"), strBob);
+            ASSERT_EQ(2, Put(strUrl, strCard) / 100);
+        }));
+        pHttp = writers.back().get();
+    }
+    for (IHttpTransport* pTransport : {pHttp, m_http.get()}) {
+        ASSERT_TRUE(Succeeded(client.Sync(pTransport)));
+        cards = ServerCards();
+        for (const CForm& form : kForms) {
+            for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+                const std::string& strCard = cards[m_strBook + form.pszName + ".vcf"];
+                EXPECT_NE(std::string::npos, strCard.find(memberLine(form, pszFirst))) << pszFirst << " in " << strCard;
+            }
+        }
+    }
+    for (const CForm& form : kForms) {
+        for (const char* pszFirst : {"Anna", "Bob", "Carl", "Dora"}) {
+            EXPECT_EQ(1u, CountGroup(client.Find(pszFirst), form.pszName)) << pszFirst << " in " << form.pszName;
+        }
+    }
+
+    // A book an earlier version synchronised, which took the group cards for contacts and knew
+    // no memberships: those contacts go, the cards stay as they are, the members keep their groups.
+    CClient earlier(*m_http, m_strBook);
+    earlier.contacts = client.contacts;
+    earlier.state = client.state;
+    for (CSyncEntry& entry : earlier.state.entries) {
+        entry.memberOf.clear();
+    }
+    for (CSyncEntry& card : earlier.state.groupCards) {
+        card.contact = ContactFromCard(card.strCard);
+        earlier.contacts.Add(card.contact);
+        earlier.state.entries.push_back(card);
+    }
+    earlier.state.groupCards.clear();
+    ASSERT_TRUE(Succeeded(earlier.Sync()));
+    EXPECT_EQ(4, earlier.contacts.GetSize());
+    EXPECT_EQ(1u, CountGroup(earlier.Find("Carl"), "Chess"));
+    EXPECT_EQ(cards, ServerCards());
+
+    // The older form's card deleted there: its members lose the group, but where their own card
+    // names it.
+    ASSERT_EQ(2, m_http->Send({"DELETE", m_strBook + "Choir.vcf", {}, ""}).nStatus / 100);
+    ASSERT_TRUE(Succeeded(client.Sync()));
+    EXPECT_EQ(4, client.contacts.GetSize());
+    EXPECT_EQ(0u, CountGroup(client.Find("Carl"), "Choir"));
+    EXPECT_EQ(1u, CountGroup(client.Find("Carl"), "Chess"));
+    EXPECT_EQ(1u, CountGroup(client.Find("Dora"), "Choir"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SyncEngineTest, ::testing::Values("RADICALE", "XANDIKOS"));

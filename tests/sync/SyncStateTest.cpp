@@ -110,6 +110,7 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     entry.strUid = "u1";
     entry.strCard = "BEGIN:VCARD\r\nFN:Łukasz\r\nnote 12\n\r\nEND:VCARD\r\n";
     entry.contact = Contact("Łukasz", "0171 5550", "line\\r\\nnext");
+    entry.memberOf = {"Chess", "Choir, Ltd\n"};
     CSyncEntry unconfirmed;
     unconfirmed.bUnconfirmed = true;
     state.entries = {entry, unconfirmed};
@@ -119,6 +120,10 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     deleted.strHref += "x";
     deleted.contact = Contact("Bert", "0172");
     state.deleted = {deleted};
+    CSyncEntry group;
+    group.strHref = entry.strHref + "g";
+    group.strCard = "BEGIN:VCARD\r\nKIND:group\r\nFN:Chess\r\nEND:VCARD\r\n";
+    state.groupCards = {group};
 
     const std::string strFile = FormatSyncState(state);
     CSyncState read;
@@ -129,6 +134,9 @@ TEST(SyncStateTest, StateRoundTripsAndRefusesDamage) {
     EXPECT_TRUE(HaveSameContent(entry.contact, read.entries[0].contact));
     ASSERT_EQ(1u, read.deleted.size());
     EXPECT_TRUE(HaveSameContent(deleted.contact, read.deleted[0].contact));
+    EXPECT_EQ(entry.memberOf, read.entries[0].memberOf);
+    ASSERT_EQ(1u, read.groupCards.size());
+    EXPECT_EQ(group.strCard, read.groupCards[0].strCard);
     EXPECT_EQ("4.0", read.strCardVersion);
     EXPECT_EQ(kValuesAll, read.nValues);
     // Where an earlier version reads it as a name of an entry's it does not know.
