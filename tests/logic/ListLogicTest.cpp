@@ -254,8 +254,8 @@ TEST(ListLogicTest, ADateWithoutYearDropsTheYearFromTheShortDatePicture) {
         {"yyyy-MM-dd", "MM-dd"},
         {"dd/MM/yy", "dd/MM"},
         {"yyyy'y' M'm' d'd'", "M'm' d'd'"}, // quoted letters are text, not fields
-        {"gg yyyy/M/d", "M/d"},              // an era goes with its year
-        {"yyyy", "d MMM"},                   // nothing of the day left
+        {"gg yyyy/M/d", "M/d"},             // an era goes with its year
+        {"yyyy", "d MMM"},                  // nothing of the day left
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.pszMonthDay, MonthDayPicture(c.pszShortDate).GetStdString()) << c.pszShortDate;

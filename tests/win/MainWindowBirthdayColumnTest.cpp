@@ -4,7 +4,6 @@
 #include "MainWindowTestSupport.h"
 #include "framework/core/WideText.h"
 #include "res/resource.h"
-#include "ui/birthdays/BirthdaysDlg.h"
 #include "ui/main/SettingsLogic.h"
 
 namespace {
@@ -30,7 +29,17 @@ std::string ShortDate(const CString& strDate) {
 
 HWND Header(CTestableDlg& dlg) { return reinterpret_cast<HWND>(dlg.List().SendMessage(LVM_GETHEADER)); }
 
-int HeaderCount(CTestableDlg& dlg) { return static_cast<int>(::SendMessageW(Header(dlg), HDM_GETITEMCOUNT, 0, 0)); }
+// Whether the column's header shows the arrow of an ascending order.
+bool HasSortArrow(CTestableDlg& dlg, int nColumn) {
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT;
+    ::SendMessageW(Header(dlg), HDM_GETITEMW, static_cast<WPARAM>(nColumn), reinterpret_cast<LPARAM>(&item));
+    return (item.fmt & HDF_SORTUP) != 0;
+}
+
+int HeaderCount(CTestableDlg& dlg) {
+    return static_cast<int>(::SendMessageW(Header(dlg), HDM_GETITEMCOUNT, 0, 0));
+}
 
 // A click of this mouse button on the middle of a column's header, as the mouse gives it.
 void ClickHeader(CTestableDlg& dlg, int nColumn, UINT nDown, UINT nUp) {
@@ -62,8 +71,8 @@ std::vector<std::string> ChooseBirthdayFromMenu() {
 }
 
 const std::vector<std::string> kFixedItems = {
-    "Last Name:1,1", "First Name:1,1",    "Phone (home):1,1",   "Mobile:1,1",
-    "E-Mail (home):1,1", "Company:1,1", "Phone (office):1,1", "E-Mail (office):1,1",
+    "Last Name:1,1",     "First Name:1,1", "Phone (home):1,1",   "Mobile:1,1",
+    "E-Mail (home):1,1", "Company:1,1",    "Phone (office):1,1", "E-Mail (office):1,1",
 };
 
 } // namespace
@@ -71,7 +80,8 @@ const std::vector<std::string> kFixedItems = {
 // The header's right click offers the column; its cells show the dates, a click on its header
 // orders the rows by the next birthday and a second click by name, the selection kept both times.
 TEST_F(MainWindowTest, TheBirthdayColumnShowsTheDatesAndOrdersByTheNextBirthday) {
-    const CString strAdams = DateFromToday(45, 1988), strClark = DateFromToday(0, 0), strDunn = DateFromToday(10, 1992);
+    const CString strAdams = DateFromToday(45, 1988), strClark = DateFromToday(0, 0),
+                  strDunn = DateFromToday(10, 1992);
     CContactArray contacts;
     for (const CContact& contact : {WithBirthday("Adams", strAdams), MakeContact("Baker", "Bob"),
                                     WithBirthday("Clark", strClark), WithBirthday("Dunn", strDunn)}) {
@@ -107,11 +117,13 @@ TEST_F(MainWindowTest, TheBirthdayColumnShowsTheDatesAndOrdersByTheNextBirthday)
         EXPECT_EQ((std::vector<std::string>{"Clark", "Dunn", "Adams", "Baker"}), LastNames(dlg));
         EXPECT_EQ(std::vector<int>{1}, SelectedRows(dlg));
         EXPECT_EQ(1, dlg.List().GetNextItem(-1, LVNI_FOCUSED));
+        EXPECT_TRUE(HasSortArrow(dlg, kBirthdayColumn));
         ClickHeader(dlg, kBirthdayColumn, WM_LBUTTONDOWN, WM_LBUTTONUP);
     });
     steps.Then([&] { return !dlg.List().IsSortedByBirthday(); }).Do([&] {
         EXPECT_EQ((std::vector<std::string>{"Adams", "Baker", "Clark", "Dunn"}), LastNames(dlg));
         EXPECT_EQ(std::vector<int>{3}, SelectedRows(dlg));
+        EXPECT_FALSE(HasSortArrow(dlg, kBirthdayColumn));
     });
     steps.RunModal(dlg);
 }

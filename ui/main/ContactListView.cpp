@@ -35,7 +35,8 @@ std::wstring BirthdayText(const CContact& contact) {
     wchar_t szShortDate[80] = L"";
     if (!date.nYear) {
         // A failure leaves the picture empty, which the format turns into one of its own.
-        ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, szShortDate, static_cast<int>(std::size(szShortDate)));
+        ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, szShortDate,
+                         static_cast<int>(std::size(szShortDate)));
     }
     const CDateCellFormat format = ChooseDateCellFormat(date, FromWide(szShortDate));
     SYSTEMTIME time = {};
@@ -45,7 +46,8 @@ std::wstring BirthdayText(const CContact& contact) {
     const std::wstring picture = ToWide(format.strPicture);
     wchar_t szText[80] = L"";
     if (!::GetDateFormatW(LOCALE_USER_DEFAULT, format.bShortDate ? DATE_SHORTDATE : 0, &time,
-                          format.bShortDate ? nullptr : picture.c_str(), szText, static_cast<int>(std::size(szText)))) {
+                          format.bShortDate ? nullptr : picture.c_str(), szText,
+                          static_cast<int>(std::size(szText)))) {
         return ToWide(ValueDateText(date)); // still a date the user can read
     }
     return szText;
@@ -75,7 +77,8 @@ void CContactListView::ShowBirthdayColumn(bool bShow) {
         return;
     }
     if (bShow) {
-        if (InsertColumn(kBirthdayColumn, kBirthdayHeading, LVCFMT_RIGHT, m_nBirthdayWidth) != kBirthdayColumn) {
+        if (InsertColumn(kBirthdayColumn, kBirthdayHeading, LVCFMT_RIGHT, m_nBirthdayWidth) !=
+            kBirthdayColumn) {
             return;
         }
         m_bBirthdayShown = true;
@@ -117,8 +120,9 @@ BOOL CContactListView::OnGetDispInfo(NMHDR* pHeader, LRESULT*) {
     }
     const CContact& contact = m_pContacts->ElementAt(nContact);
     // The cells show what the user typed, not the stored form.
-    std::wstring text = item.iSubItem == kBirthdayColumn ? BirthdayText(contact)
-                                                         : ToWide(contact.DisplayText(kColumnFields[item.iSubItem]));
+    std::wstring text = item.iSubItem == kBirthdayColumn
+                            ? BirthdayText(contact)
+                            : ToWide(contact.DisplayText(kColumnFields[item.iSubItem]));
     size_t nLength = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
     std::copy_n(text.c_str(), nLength, item.pszText);
     item.pszText[nLength] = L'\0';
@@ -164,10 +168,10 @@ void CContactListView::ShowColumnMenu(POINT ptScreen) {
         ::AppendMenuW(menu, MF_STRING | MF_CHECKED | MF_GRAYED, kFirstColumnCommand + nColumn,
                       ToWide(kColumnHeadings[nColumn]).c_str());
     }
-    ::AppendMenuW(menu, MF_STRING | (m_bBirthdayShown ? MF_CHECKED : MF_UNCHECKED), kFirstColumnCommand + kBirthdayColumn,
-                  kBirthdayMenuText);
-    const UINT nChosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                                            ptScreen.x, ptScreen.y, 0, m_hWnd, nullptr));
+    ::AppendMenuW(menu, MF_STRING | (m_bBirthdayShown ? MF_CHECKED : MF_UNCHECKED),
+                  kFirstColumnCommand + kBirthdayColumn, kBirthdayMenuText);
+    const UINT nChosen = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, ptScreen.x, ptScreen.y, 0, m_hWnd, nullptr));
     if (nChosen == kFirstColumnCommand + kBirthdayColumn) {
         ShowBirthdayColumn(!m_bBirthdayShown);
     }

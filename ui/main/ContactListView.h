@@ -1,10 +1,10 @@
 // CContactListView: the main window's list control 1000, showing contacts as rows of eight
 // columns, and a ninth, Birthday, that the user shows or hides from the header's menu and sorts
-// by with a click on its header. It is an owner-data list: the control holds no rows, only their number and their
-// selection; the texts of the rows it draws come from the shown order (CShownOrder), the index of
-// each row's contact in the book's sorted array, so the rows keep pointing at their contacts
-// whatever order or subset they show. The contacts belong to the caller and must outlive the rows
-// that show them. User-interface thread only.
+// by with a click on its header. It is an owner-data list: the control holds no rows, only their
+// number and their selection; the texts of the rows it draws come from the shown order
+// (CShownOrder), the index of each row's contact in the book's sorted array, so the rows keep
+// pointing at their contacts whatever order or subset they show. The contacts belong to the caller
+// and must outlive the rows that show them. User-interface thread only.
 #pragma once
 
 #include "data/ContactArray.h"

@@ -187,13 +187,15 @@ std::vector<int> RowsShowingContacts(const CContactArray& contacts, const std::v
     return rows;
 }
 
-std::vector<int> BirthdayOrder(const CContactArray& contacts, std::vector<int> rowContacts, const CValueDate& today) {
+std::vector<int> BirthdayOrder(const CContactArray& contacts, std::vector<int> rowContacts,
+                               const CValueDate& today) {
     // Each key is worked out once: a comparison that parsed the dates would do so n log n times.
     std::vector<std::pair<long, int>> keyed;
     keyed.reserve(rowContacts.size());
     for (int nContact : rowContacts) {
         CValueDate birthday;
-        const bool bKnown = nContact >= 0 && nContact < contacts.GetSize() && FindBirthday(contacts[nContact], birthday);
+        const bool bKnown =
+            nContact >= 0 && nContact < contacts.GetSize() && FindBirthday(contacts[nContact], birthday);
         keyed.emplace_back(bKnown ? DaysBetween(today, NextComing(birthday, today)) : LONG_MAX, nContact);
     }
     std::sort(keyed.begin(), keyed.end());

@@ -41,7 +41,8 @@ std::vector<int> RowsAfterRemoval(const std::vector<int>& rows, int nRemovedRow)
 // The rows' contacts in the Birthday column's order: by the days from today to each one's next
 // birthday, soonest first, and those without a birthday after all the others. Contacts of one day,
 // and those without, keep their name order, which is the order of their indexes in the book.
-std::vector<int> BirthdayOrder(const CContactArray& contacts, std::vector<int> rowContacts, const CValueDate& today);
+std::vector<int> BirthdayOrder(const CContactArray& contacts, std::vector<int> rowContacts,
+                               const CValueDate& today);
 
 // How a Birthday cell asks the system to write a date: one with its year in the user's short date
 // format as it is; one without in strPicture, the short date's picture without the year, for a

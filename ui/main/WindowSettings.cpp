@@ -31,9 +31,11 @@ void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
     bool bOnMonitor = GetWorkAreaOf(rcStored, &rcWork);
     m_rcWindow = FitWindowRect(rcStored, rcCurrent, bOnMonitor ? &rcWork : nullptr);
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
-        m_columns.widths[nColumn] = SaneColumnWidth(registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth));
+        m_columns.widths[nColumn] =
+            SaneColumnWidth(registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth));
     }
-    m_columns.nBirthdayWidth = SaneColumnWidth(registry.ReadInt(kBirthdayWidthValueName, kDefaultColumnWidth));
+    m_columns.nBirthdayWidth =
+        SaneColumnWidth(registry.ReadInt(kBirthdayWidthValueName, kDefaultColumnWidth));
     m_columns.bBirthdayShown = registry.ReadInt(kBirthdayColumnValueName, 0) == 1;
 
     m_bBirthdayReminders = registry.ReadInt(kBirthdayRemindersValueName, 1) != 0 ? 1 : 0;
@@ -53,10 +55,12 @@ void CWindowSettings::SaveSettings(const CRectI& rcCurrent, const CListColumns& 
     }
     m_columns = columns;
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
-        registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kColumnWidthValueNames[nColumn], columns.widths[nColumn]);
+        registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kColumnWidthValueNames[nColumn],
+                          columns.widths[nColumn]);
     }
     registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kBirthdayWidthValueName, columns.nBirthdayWidth);
-    registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kBirthdayColumnValueName, columns.bBirthdayShown ? 1 : 0);
+    registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kBirthdayColumnValueName,
+                      columns.bBirthdayShown ? 1 : 0);
 }
 
 bool CWindowSettings::ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError) {

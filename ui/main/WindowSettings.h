@@ -1,7 +1,7 @@
 // CWindowSettings: what the main window remembers between runs in the per-user registry (its
-// rectangle, the column widths and whether the Birthday column shows) and the switch that starts the program at logon. The
-// values are read once at set-up and written once on the exit path; the logon switch is
-// written each time the user flips it. User-interface thread only.
+// rectangle, the column widths and whether the Birthday column shows) and the switch that starts
+// the program at logon. The values are read once at set-up and written once on the exit path; the
+// logon switch is written each time the user flips it. User-interface thread only.
 #pragma once
 
 #include "framework/core/Rect.h"
