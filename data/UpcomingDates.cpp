@@ -19,9 +19,24 @@ CValueDate InYear(const CValueDate& date, int nYear) {
 
 } // namespace
 
+CValueDate NextComing(const CValueDate& date, const CValueDate& today) {
+    CValueDate next = InYear(date, today.nYear);
+    return DayNumber(next) < DayNumber(today) ? InYear(date, today.nYear + 1) : next;
+}
+
+long DaysBetween(const CValueDate& from, const CValueDate& to) { return DayNumber(to) - DayNumber(from); }
+
+bool FindBirthday(const CContact& contact, CValueDate& date) {
+    for (const CContactValue& value : contact.values) {
+        if (value.kind == EValueKind::date && value.type == "birthday" && ParseValueDate(value.text, date)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::vector<CUpcomingDate> UpcomingDates(const CContactArray& contacts, const CValueDate& today, int nDays) {
     std::vector<CUpcomingDate> dates;
-    const long nToday = DayNumber(today);
     for (int i = 0; i < contacts.GetSize(); ++i) {
         for (const CContactValue& value : contacts[i].values) {
             CValueDate date;
@@ -30,11 +45,8 @@ std::vector<CUpcomingDate> UpcomingDates(const CContactArray& contacts, const CV
                 !ParseValueDate(value.text, date)) {
                 continue;
             }
-            CValueDate next = InYear(date, today.nYear);
-            if (DayNumber(next) < nToday) {
-                next = InYear(date, today.nYear + 1);
-            }
-            const long nAway = DayNumber(next) - nToday;
+            const CValueDate next = NextComing(date, today);
+            const long nAway = DaysBetween(today, next);
             // A date after the day it is asked on (a birthday in the future) counts no years yet.
             if (nAway >= nDays || (date.nYear && date.nYear > next.nYear)) {
                 continue;

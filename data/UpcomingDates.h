@@ -22,6 +22,15 @@ struct CUpcomingDate {
 // years" for an anniversary; empty when the year is not known.
 std::string YearsText(const CUpcomingDate& date);
 
+// The day the date next comes from today on (today itself included), year and all; 29 February in
+// a year without it comes on 28 February.
+CValueDate NextComing(const CValueDate& date, const CValueDate& today);
+// The days from one day to a later one (negative for an earlier one).
+long DaysBetween(const CValueDate& from, const CValueDate& to);
+
+// The contact's birthday: its first date of that type that reads as a date. False when it has none.
+bool FindBirthday(const CContact& contact, CValueDate& date);
+
 // The dates of the nDays days from today on (today is day 0; nDays 1 gives today alone), in
 // the order they come, a day's in the list's order of the contacts.
 std::vector<CUpcomingDate> UpcomingDates(const CContactArray& contacts, const CValueDate& today, int nDays);

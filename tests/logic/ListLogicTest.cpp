@@ -227,3 +227,75 @@ TEST(ShownOrderTest, TheSelectionFindsItsContactsByValueAfterTheBookWasReadAgain
         EXPECT_EQ(c.rows, RowsShowingContacts(contacts, c.rowContacts, c.wanted));
     }
 }
+
+namespace {
+
+// A contact named by its last name, with these date values ("birthday" or another type).
+CContact WithDates(const char* pszName, std::initializer_list<std::pair<const char*, const char*>> dates) {
+    CContact contact;
+    contact.lastname = pszName;
+    for (const auto& date : dates) {
+        contact.values.push_back({EValueKind::date, date.first, "", date.second});
+    }
+    return contact;
+}
+
+} // namespace
+
+// The next birthday from today decides, over a year's end and around 29 February; one day's
+// several, and those without a birthday (last), keep their name order.
+TEST(ListLogicTest, BirthdayOrderFollowsTheNextBirthdayFromToday) {
+    CContactArray contacts;
+    contacts.Add(WithDates("Adams", {{"birthday", "1990-01-01"}}));
+    contacts.Add(WithDates("Baker", {}));
+    contacts.Add(WithDates("Clark", {{"anniversary", "2010-12-31"}, {"birthday", "--12-30"}}));
+    contacts.Add(WithDates("Dunn", {{"birthday", "1988-02-29"}}));
+    contacts.Add(WithDates("Evans", {{"birthday", "1980-12-29"}}));
+    contacts.Add(WithDates("Frost", {{"anniversary", "2001-01-01"}, {"birthday", "not a date"}}));
+    contacts.Add(WithDates("Grant", {{"birthday", "1985-02-28"}}));
+    contacts.Add(WithDates("Hale", {{"birthday", "--03-01"}}));
+    const struct {
+        CValueDate today;
+        std::vector<int> shown, expected;
+    } cases[] = {
+        // Clark today, Adams after New Year, Dunn's 29 February on 28 February with Grant's,
+        // Evans's yesterday last of those with a birthday.
+        {{2025, 12, 30}, {0, 1, 2, 3, 4, 5, 6, 7}, {2, 0, 3, 6, 7, 4, 1, 5}},
+        // A leap year: Grant on the 28th, Dunn on the 29th, Hale the day after.
+        {{2028, 2, 28}, {0, 1, 2, 3, 4, 5, 6, 7}, {6, 3, 7, 4, 2, 0, 1, 5}},
+        // Once 28 February has passed in a common year, Dunn waits for the next 29 February.
+        {{2027, 3, 1}, {0, 1, 2, 3, 4, 5, 6, 7}, {7, 4, 2, 0, 6, 3, 1, 5}},
+        // A search result is ordered as it stands, whatever order it comes in.
+        {{2025, 12, 30}, {5, 4, 1, 0}, {0, 4, 1, 5}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, BirthdayOrder(contacts, c.shown, c.today))
+            << c.today.nYear << "-" << c.today.nMonth << "-" << c.today.nDay;
+    }
+}
+
+TEST(ListLogicTest, ADateWithoutYearDropsTheYearFromTheShortDatePicture) {
+    const struct {
+        const char* pszShortDate;
+        const char* pszMonthDay;
+    } cases[] = {
+        {"M/d/yyyy", "M/d"},
+        {"dd.MM.yyyy", "dd.MM"},
+        {"yyyy-MM-dd", "MM-dd"},
+        {"dd/MM/yy", "dd/MM"},
+        {"yyyy'y' M'm' d'd'", "M'm' d'd'"}, // quoted letters are text, not fields
+        {"gg yyyy/M/d", "M/d"},             // an era goes with its year
+        {"yyyy", "d MMM"},                  // nothing of the day left
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.pszMonthDay, MonthDayPicture(c.pszShortDate).GetStdString()) << c.pszShortDate;
+    }
+    const CDateCellFormat withYear = ChooseDateCellFormat({1980, 5, 17}, "M/d/yyyy");
+    EXPECT_TRUE(withYear.bShortDate);
+    EXPECT_EQ((CValueDate{1980, 5, 17}), withYear.day);
+    const CDateCellFormat withoutYear = ChooseDateCellFormat({0, 2, 29}, "M/d/yyyy");
+    EXPECT_FALSE(withoutYear.bShortDate);
+    EXPECT_EQ("M/d", withoutYear.strPicture.GetStdString());
+    EXPECT_EQ(29, withoutYear.day.nDay);
+    EXPECT_EQ(0, withoutYear.day.nYear % 4); // a year that has the day
+}

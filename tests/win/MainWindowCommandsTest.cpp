@@ -341,22 +341,9 @@ TEST_F(MainWindowTest, TidyNotesLiftsImportLinesAndUndoTakesItBack) {
 TEST_F(MainWindowTest, UpcomingBirthdaysListsTheComingDatesAndOpensTheChosenContact) {
     const CValueDate today = LocalToday();
     CContactArray contacts = FiveContacts();
-    auto dateIn = [&](int nDays, int nYear) {
-        // nDays from today, by the calendar the list itself uses.
-        CValueDate date = today;
-        for (int i = 0; i < nDays; ++i) {
-            if (++date.nDay > DaysInMonth(date.nYear, date.nMonth)) {
-                date.nDay = 1;
-                date.nMonth = date.nMonth % 12 + 1;
-                date.nYear += date.nMonth == 1;
-            }
-        }
-        date.nYear = nYear;
-        return ValueDateText(date);
-    };
-    contacts[3].values = {{EValueKind::date, "birthday", "", dateIn(0, 1980)}};      // Dunn, today
-    contacts[1].values = {{EValueKind::date, "anniversary", "", dateIn(1, 0)}};      // Baker, tomorrow
-    contacts[0].values = {{EValueKind::date, "birthday", "", dateIn(45, 1990)}};     // Adams, too far off
+    contacts[3].values = {{EValueKind::date, "birthday", "", DateFromToday(0, 1980)}};  // Dunn, today
+    contacts[1].values = {{EValueKind::date, "anniversary", "", DateFromToday(1, 0)}};  // Baker, tomorrow
+    contacts[0].values = {{EValueKind::date, "birthday", "", DateFromToday(45, 1990)}}; // Adams, too far off
     WriteBook(contacts);
     CTestableDlg dlg(m_context);
     auto birthdays = [] { return ::FindWindowA("#32770", "Tovano Address Book - Upcoming Birthdays"); };

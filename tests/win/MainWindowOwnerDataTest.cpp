@@ -32,14 +32,6 @@ CContactArray LargeBook() {
     return contacts;
 }
 
-std::vector<std::string> LastNames(CTestableDlg& dlg) {
-    std::vector<std::string> names;
-    for (int nRow = 0; nRow < dlg.List().GetItemCount(); ++nRow) {
-        names.push_back(dlg.List().GetItemText(nRow, 0).GetStdString());
-    }
-    return names;
-}
-
 // Every row's text is that of the contact the window takes it for.
 void ExpectRowsShowTheirContacts(CTestableDlg& dlg) {
     for (int nRow = 0; nRow < dlg.List().GetItemCount(); ++nRow) {

@@ -1,6 +1,7 @@
 #include "MainWindowTestSupport.h"
 
 #include "res/resource.h"
+#include "ui/birthdays/BirthdaysDlg.h"
 
 namespace {
 
@@ -53,6 +54,14 @@ std::vector<std::string> MainWindowTest::Rows(CTestableDlg& dlg) {
     return rows;
 }
 
+std::vector<std::string> MainWindowTest::LastNames(CTestableDlg& dlg) {
+    std::vector<std::string> names;
+    for (int nRow = 0; nRow < dlg.List().GetItemCount(); ++nRow) {
+        names.push_back(dlg.List().GetItemText(nRow, 0).GetStdString());
+    }
+    return names;
+}
+
 std::vector<int> MainWindowTest::RowData(CTestableDlg& dlg) {
     return dlg.List().RowContacts();
 }
@@ -103,4 +112,17 @@ CContact MakeContact(const char* pszLast, const char* pszFirst, const char* pszM
     contact.firstname = pszFirst;
     contact.mobile = pszMobile;
     return contact;
+}
+
+CString DateFromToday(int nDays, int nYear) {
+    CValueDate date = LocalToday();
+    for (int i = 0; i < nDays; ++i) {
+        if (++date.nDay > DaysInMonth(date.nYear, date.nMonth)) {
+            date.nDay = 1;
+            date.nMonth = date.nMonth % 12 + 1;
+            date.nYear += date.nMonth == 1;
+        }
+    }
+    date.nYear = nYear;
+    return ValueDateText(date);
 }

@@ -22,7 +22,7 @@ public:
     CContactListView& List() { return m_probe.List(); }
     CStatusBarCtrl& StatusBar() { return m_probe.StatusBar(); }
     CButton& SearchButton() { return m_probe.Buttons().SearchToggle(); }
-    const int* ColumnWidths() const { return m_probe.Settings().m_columnWidths; }
+    const int* ColumnWidths() const { return m_probe.Settings().m_columns.widths; }
     int IsLaunchOnStartup() const { return m_probe.Settings().m_bLaunchOnStartup; }
     bool IsTrayIconAdded() { return m_probe.Tray().IsIconAdded(); }
     bool IsHiddenToTray() { return m_probe.Tray().IsHiddenToTray(); }
@@ -55,6 +55,7 @@ protected:
     void WriteBook(const CContactArray& contacts) const;
     // The rows as "last,first" texts, and the contact index each row shows.
     static std::vector<std::string> Rows(CTestableDlg& dlg);
+    static std::vector<std::string> LastNames(CTestableDlg& dlg);
     static std::vector<int> RowData(CTestableDlg& dlg);
     static std::vector<int> SelectedRows(CTestableDlg& dlg);
     // The status bar's text.
@@ -73,5 +74,8 @@ private:
 };
 
 CContact MakeContact(const char* pszLast, const char* pszFirst, const char* pszMobile = "");
+// A date value's text nDays from today, by the calendar the list itself uses, in nYear (0 for a
+// date without a year).
+CString DateFromToday(int nDays, int nYear);
 // The contact editor while it is shown, or null.
 HWND FindEditorWindow();

@@ -1,6 +1,11 @@
 #include "ContactListView.h"
 
+#include "data/UpcomingDates.h"
+#include "framework/base/Handles.h"
 #include "framework/core/WideText.h"
+#include "ui/birthdays/BirthdaysDlg.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -15,18 +20,78 @@ const int kColumnFields[kColumnCount] = {
     CContact::fieldHomeEMail, CContact::fieldCompany,  CContact::fieldOfficePhone, CContact::fieldOfficeEMail,
 };
 
-} // namespace
+const char kBirthdayHeading[] = "Birthday";
+const wchar_t kBirthdayMenuText[] = L"&Birthday";
+// The column menu's commands: column n is command kFirstColumnCommand + n. The menu returns its
+// choice, so these numbers never reach the window's commands.
+const UINT kFirstColumnCommand = 1;
 
-void CContactListView::CreateColumns(const int columnWidths[kColumnCount]) {
-    // Each column goes in at position 0, so they are inserted from the last to the first.
-    for (int nColumn = kColumnCount - 1; nColumn >= 0; --nColumn) {
-        InsertColumn(0, kColumnHeadings[nColumn], LVCFMT_RIGHT, columnWidths[nColumn]);
+// The contact's birthday as the user's settings write a date; empty when it has none.
+std::wstring BirthdayText(const CContact& contact) {
+    CValueDate date;
+    if (!FindBirthday(contact, date)) {
+        return std::wstring();
     }
+    wchar_t szShortDate[80] = L"";
+    if (!date.nYear) {
+        // A failure leaves the picture empty, which the format turns into one of its own.
+        ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, szShortDate,
+                         static_cast<int>(std::size(szShortDate)));
+    }
+    const CDateCellFormat format = ChooseDateCellFormat(date, FromWide(szShortDate));
+    SYSTEMTIME time = {};
+    time.wYear = static_cast<WORD>(format.day.nYear);
+    time.wMonth = static_cast<WORD>(format.day.nMonth);
+    time.wDay = static_cast<WORD>(format.day.nDay);
+    const std::wstring picture = ToWide(format.strPicture);
+    wchar_t szText[80] = L"";
+    if (!::GetDateFormatW(LOCALE_USER_DEFAULT, format.bShortDate ? DATE_SHORTDATE : 0, &time,
+                          format.bShortDate ? nullptr : picture.c_str(), szText,
+                          static_cast<int>(std::size(szText)))) {
+        return ToWide(ValueDateText(date)); // still a date the user can read
+    }
+    return szText;
 }
 
-void CContactListView::ReadColumnWidths(int columnWidths[kColumnCount]) const {
+} // namespace
+
+void CContactListView::CreateColumns(const CListColumns& columns) {
+    // Each column goes in at position 0, so they are inserted from the last to the first.
+    for (int nColumn = kColumnCount - 1; nColumn >= 0; --nColumn) {
+        InsertColumn(0, kColumnHeadings[nColumn], LVCFMT_RIGHT, columns.widths[nColumn]);
+    }
+    m_nBirthdayWidth = columns.nBirthdayWidth;
+    ShowBirthdayColumn(columns.bBirthdayShown);
+}
+
+void CContactListView::ReadColumns(CListColumns& columns) const {
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
-        columnWidths[nColumn] = GetColumnWidth(nColumn);
+        columns.widths[nColumn] = GetColumnWidth(nColumn);
+    }
+    columns.nBirthdayWidth = m_bBirthdayShown ? GetColumnWidth(kBirthdayColumn) : m_nBirthdayWidth;
+    columns.bBirthdayShown = m_bBirthdayShown;
+}
+
+void CContactListView::ShowBirthdayColumn(bool bShow) {
+    if (bShow == m_bBirthdayShown) {
+        return;
+    }
+    if (bShow) {
+        if (InsertColumn(kBirthdayColumn, kBirthdayHeading, LVCFMT_RIGHT, m_nBirthdayWidth) !=
+            kBirthdayColumn) {
+            return;
+        }
+        m_bBirthdayShown = true;
+        return;
+    }
+    // An order by a column no longer there could not be told from the name order.
+    if (m_bByBirthday) {
+        SortByBirthday(false);
+    }
+    const int nWidth = GetColumnWidth(kBirthdayColumn);
+    if (SendMessage(LVM_DELETECOLUMN, kBirthdayColumn)) {
+        m_nBirthdayWidth = SaneColumnWidth(nWidth);
+        m_bBirthdayShown = false;
     }
 }
 
@@ -34,6 +99,8 @@ const CMessageTable* CContactListView::GetThisMessageTable() {
     static const CMessageEntry entries[] = {
         OnNotifyReflect<&CContactListView::OnGetDispInfo>(LVN_GETDISPINFOW),
         OnNotifyReflect<&CContactListView::OnFindItem>(LVN_ODFINDITEMW),
+        OnNotifyReflect<&CContactListView::OnColumnClick>(LVN_COLUMNCLICK),
+        OnMessageUnlessDeclined<&CContactListView::OnContextMenu>(WM_CONTEXTMENU),
     };
     static const CMessageTable table = {CListCtrl::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -48,11 +115,14 @@ BOOL CContactListView::OnGetDispInfo(NMHDR* pHeader, LRESULT*) {
     int nContact = RowContact(item.iItem);
     // Between a change of the book and the new order, a row may point past the contacts.
     if (!m_pContacts || nContact < 0 || nContact >= m_pContacts->GetSize() || item.iSubItem < 0 ||
-        item.iSubItem >= kColumnCount) {
+        item.iSubItem > (m_bBirthdayShown ? kBirthdayColumn : kColumnCount - 1)) {
         return TRUE;
     }
+    const CContact& contact = m_pContacts->ElementAt(nContact);
     // The cells show what the user typed, not the stored form.
-    std::wstring text = ToWide(m_pContacts->ElementAt(nContact).DisplayText(kColumnFields[item.iSubItem]));
+    std::wstring text = item.iSubItem == kBirthdayColumn
+                            ? BirthdayText(contact)
+                            : ToWide(contact.DisplayText(kColumnFields[item.iSubItem]));
     size_t nLength = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
     std::copy_n(text.c_str(), nLength, item.pszText);
     item.pszText[nLength] = L'\0';
@@ -69,6 +139,90 @@ BOOL CContactListView::OnFindItem(NMHDR* pHeader, LRESULT* pResult) {
                                  (pFind->lvfi.flags & LVFI_WRAP) != 0);
     }
     return TRUE;
+}
+
+BOOL CContactListView::OnColumnClick(NMHDR* pHeader, LRESULT*) {
+    if (!m_bBirthdayShown || reinterpret_cast<const NMLISTVIEW*>(pHeader)->iSubItem != kBirthdayColumn) {
+        return FALSE;
+    }
+    SortByBirthday(!m_bByBirthday);
+    return TRUE;
+}
+
+BOOL CContactListView::OnContextMenu(WPARAM wParam, LPARAM lParam, LRESULT*) {
+    const HWND hHeader = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    if (!hHeader || reinterpret_cast<HWND>(wParam) != hHeader) {
+        return FALSE;
+    }
+    // The header never has the focus, so the menu always comes from the mouse, at its point.
+    ShowColumnMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return TRUE;
+}
+
+void CContactListView::ShowColumnMenu(POINT ptScreen) {
+    CMenu menu(::CreatePopupMenu());
+    if (!menu) {
+        return;
+    }
+    for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
+        ::AppendMenuW(menu, MF_STRING | MF_CHECKED | MF_GRAYED, kFirstColumnCommand + nColumn,
+                      ToWide(kColumnHeadings[nColumn]).c_str());
+    }
+    ::AppendMenuW(menu, MF_STRING | (m_bBirthdayShown ? MF_CHECKED : MF_UNCHECKED),
+                  kFirstColumnCommand + kBirthdayColumn, kBirthdayMenuText);
+    const UINT nChosen = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, ptScreen.x, ptScreen.y, 0, m_hWnd, nullptr));
+    if (nChosen == kFirstColumnCommand + kBirthdayColumn) {
+        ShowBirthdayColumn(!m_bBirthdayShown);
+    }
+}
+
+void CContactListView::SortByBirthday(bool bByBirthday) {
+    if (!m_pContacts) {
+        return;
+    }
+    std::vector<int> rowContacts = m_order.RowContacts();
+    if (bByBirthday) {
+        rowContacts = BirthdayOrder(*m_pContacts, std::move(rowContacts), LocalToday());
+    } else {
+        std::sort(rowContacts.begin(), rowContacts.end()); // the book keeps its contacts in name order
+    }
+    std::vector<int> selected;
+    for (int nRow : SelectedRows()) {
+        selected.push_back(RowContact(nRow));
+    }
+    const int nFocusContact = RowContact(GetNextItem(-1, LVNI_FOCUSED));
+    SetRedraw(FALSE);
+    ForgetSelection();
+    m_order.Show(std::move(rowContacts));
+    for (int nRow : m_order.RowsShowing(selected)) {
+        SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    const std::vector<int> focused = m_order.RowsShowing({nFocusContact});
+    if (!focused.empty()) {
+        SetItemState(focused.front(), LVIS_FOCUSED, LVIS_FOCUSED);
+        SendMessage(LVM_SETSELECTIONMARK, 0, focused.front());
+    }
+    // The new order is read from the top, unless the user is working on a contact further down.
+    if (m_order.GetCount() > 0) {
+        EnsureVisible(focused.empty() ? 0 : focused.front(), FALSE);
+    }
+    SetRedraw(TRUE);
+    Invalidate(FALSE);
+    m_bByBirthday = bByBirthday;
+    ShowSortMark();
+}
+
+void CContactListView::ShowSortMark() {
+    const HWND hHeader = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT;
+    if (!m_bBirthdayShown || !hHeader ||
+        !::SendMessageW(hHeader, HDM_GETITEMW, kBirthdayColumn, reinterpret_cast<LPARAM>(&item))) {
+        return;
+    }
+    item.fmt = (item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN)) | (m_bByBirthday ? HDF_SORTUP : 0);
+    ::SendMessageW(hHeader, HDM_SETITEMW, kBirthdayColumn, reinterpret_cast<LPARAM>(&item));
 }
 
 void CContactListView::SetRowCount(DWORD dwFlags) {
@@ -96,6 +250,8 @@ void CContactListView::ShowContacts(const CContactArray& contacts, std::vector<i
     ForgetSelection();
     m_pContacts = &contacts;
     m_order.Show(std::move(rowContacts));
+    m_bByBirthday = false;
+    ShowSortMark();
     SetRowCount(0);
     // A new order is read from the top, as a list filled afresh would be.
     if (m_order.GetCount() > 0) {

@@ -1,10 +1,14 @@
 #include "ListLogic.h"
 
 #include "data/PendingChanges.h"
+#include "data/UpcomingDates.h"
 #include "ui/main/CommandLogic.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 void CShownOrder::ShowAll(int nCount) {
     m_rowContacts.resize(static_cast<size_t>(nCount > 0 ? nCount : 0));
@@ -15,6 +19,17 @@ void CShownOrder::ShowAll(int nCount) {
 
 int CShownOrder::ContactAt(int nRow) const {
     return nRow >= 0 && nRow < GetCount() ? m_rowContacts[static_cast<size_t>(nRow)] : -1;
+}
+
+std::vector<int> CShownOrder::RowsShowing(const std::vector<int>& contacts) const {
+    const std::unordered_set<int> wanted(contacts.begin(), contacts.end());
+    std::vector<int> rows;
+    for (size_t r = 0; r < m_rowContacts.size(); ++r) {
+        if (wanted.count(m_rowContacts[r])) {
+            rows.push_back(static_cast<int>(r));
+        }
+    }
+    return rows;
 }
 
 bool CShownOrder::RemoveRow(int nRow) {
@@ -196,4 +211,86 @@ std::vector<CGroupEntry> GroupEntries(const CContactArray& contacts, const CGrou
     }
     entries.push_back({CGroupChoice::Ungrouped(), "Not in a group"});
     return entries;
+}
+
+std::vector<int> BirthdayOrder(const CContactArray& contacts, std::vector<int> rowContacts,
+                               const CValueDate& today) {
+    // Each key is worked out once: a comparison that parsed the dates would do so n log n times.
+    std::vector<std::pair<long, int>> keyed;
+    keyed.reserve(rowContacts.size());
+    for (int nContact : rowContacts) {
+        CValueDate birthday;
+        const bool bKnown =
+            nContact >= 0 && nContact < contacts.GetSize() && FindBirthday(contacts[nContact], birthday);
+        keyed.emplace_back(bKnown ? DaysBetween(today, NextComing(birthday, today)) : LONG_MAX, nContact);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t r = 0; r < keyed.size(); ++r) {
+        rowContacts[r] = keyed[r].second;
+    }
+    return rowContacts;
+}
+
+namespace {
+
+// A run of one field letter of a date picture ("yyyy", "MM"), or the text between two runs.
+struct CPicturePart {
+    std::string text;
+    char chField = '\0'; // '\0' for the text between
+};
+
+bool IsDateField(char ch) { return ch == 'd' || ch == 'M' || ch == 'y' || ch == 'g'; }
+
+std::vector<CPicturePart> SplitPicture(const std::string& picture) {
+    std::vector<CPicturePart> parts;
+    bool bQuoted = false;
+    for (char ch : picture) {
+        const char chField = !bQuoted && IsDateField(ch) ? ch : '\0';
+        if (ch == '\'') {
+            bQuoted = !bQuoted;
+        }
+        if (parts.empty() || parts.back().chField != chField) {
+            parts.push_back({std::string(), chField});
+        }
+        parts.back().text += ch;
+    }
+    return parts;
+}
+
+bool IsYear(const CPicturePart& part) { return part.chField == 'y' || part.chField == 'g'; }
+
+} // namespace
+
+CString MonthDayPicture(const CString& strShortDatePicture) {
+    std::vector<CPicturePart> parts = SplitPicture(strShortDatePicture.GetStdString());
+    for (auto it = std::find_if(parts.begin(), parts.end(), IsYear); it != parts.end();
+         it = std::find_if(parts.begin(), parts.end(), IsYear)) {
+        // The separator before a year that ends the date goes with it, the one after a year that
+        // starts it; the year (and era) alone would leave "M/d/" or "-MM-dd".
+        if (it != parts.begin() && !(it - 1)->chField) {
+            it = parts.erase(it - 1);
+        } else if (it + 1 != parts.end() && !(it + 1)->chField) {
+            parts.erase(it + 1);
+        }
+        parts.erase(it);
+    }
+    std::string picture;
+    bool bDay = false, bMonth = false;
+    for (const CPicturePart& part : parts) {
+        picture += part.text;
+        bDay = bDay || part.chField == 'd';
+        bMonth = bMonth || part.chField == 'M';
+    }
+    return bDay && bMonth ? CString(picture.c_str()) : CString("d MMM");
+}
+
+CDateCellFormat ChooseDateCellFormat(const CValueDate& date, const CString& strShortDatePicture) {
+    CDateCellFormat format;
+    format.day = date;
+    if (!date.nYear) {
+        format.bShortDate = false;
+        format.strPicture = MonthDayPicture(strShortDatePicture);
+        format.day.nYear = 2000;
+    }
+    return format;
 }

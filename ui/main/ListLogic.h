@@ -5,6 +5,7 @@
 
 #include "data/ContactArray.h"
 #include "data/ContactGroups.h"
+#include "data/ValueDate.h"
 
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     int GetCount() const { return static_cast<int>(m_rowContacts.size()); }
     // The contact row nRow shows; -1 for a row that is not there.
     int ContactAt(int nRow) const;
+    // The rows that show these contacts, in ascending order; contacts no row shows are left out.
+    std::vector<int> RowsShowing(const std::vector<int>& contacts) const;
     const std::vector<int>& RowContacts() const { return m_rowContacts; }
 
     // The contact of nRow has left the book (the later ones moved down by one): the row goes, and
@@ -35,6 +38,26 @@ private:
 // The selected rows once nRemovedRow has gone: the rows below it move up by one, the removed row
 // is no longer selected. rows is in ascending order, and so is the result.
 std::vector<int> RowsAfterRemoval(const std::vector<int>& rows, int nRemovedRow);
+
+// The rows' contacts in the Birthday column's order: by the days from today to each one's next
+// birthday, soonest first, and those without a birthday after all the others. Contacts of one day,
+// and those without, keep their name order, which is the order of their indexes in the book.
+std::vector<int> BirthdayOrder(const CContactArray& contacts, std::vector<int> rowContacts,
+                               const CValueDate& today);
+
+// How a Birthday cell asks the system to write a date: one with its year in the user's short date
+// format as it is; one without in strPicture, the short date's picture without the year, for a
+// leap year's day so that 29 February can be written.
+struct CDateCellFormat {
+    bool bShortDate = true;
+    CString strPicture;
+    CValueDate day;
+};
+CDateCellFormat ChooseDateCellFormat(const CValueDate& date, const CString& strShortDatePicture);
+// A short date picture without its year and the separator that joins the year to the rest
+// ("M/d/yyyy" gives "M/d", "yyyy-MM-dd" gives "MM-dd"); text in quotes counts as separator. A
+// picture that would lose its day or month gives "d MMM".
+CString MonthDayPicture(const CString& strShortDatePicture);
 
 // The rows that show contacts of these values (wanted, from before the book was read again), in
 // ascending order: a value wanted twice finds two rows that show it. Contacts no row shows, or

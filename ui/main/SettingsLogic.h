@@ -14,10 +14,23 @@ const char kShownGroupValueName[] = "ShownGroup";
 // What a missing Run value reads as.
 const char kRunValueMissing[] = "NULL";
 
+// The columns always shown, "Last Name" first.
 const int kColumnCount = 8;
 const int kDefaultColumnWidth = 100;
 extern const char* const kWindowValueNames[4]; // left, top, right, bottom
 extern const char* const kColumnWidthValueNames[kColumnCount];
+// The Birthday column, which the user shows after the others or hides (hidden unless the value is
+// 1), and its width, kept while it is hidden.
+const int kBirthdayColumn = kColumnCount;
+const char kBirthdayColumnValueName[] = "ShowBirthdayColumn";
+const char kBirthdayWidthValueName[] = "BirthdayWidth";
+
+// The list's columns as the registry keeps them.
+struct CListColumns {
+    int widths[kColumnCount] = {};
+    int nBirthdayWidth = kDefaultColumnWidth;
+    bool bBirthdayShown = false;
+};
 
 // Stored column widths outside this range read as the default: a column of no width hides
 // itself for good, and one wider than any screen pushes the others out of reach.

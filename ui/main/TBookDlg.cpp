@@ -113,7 +113,7 @@ BOOL CTBookDlg::OnInitDialog() {
     }
 
     m_settings.LoadSettings(GetWindowRectI());
-    m_list.CreateColumns(m_settings.m_columnWidths);
+    m_list.CreateColumns(m_settings.m_columns);
     m_list.SetExtendedStyle(kListExtendedStyle);
     PlaceWindow();
     // Without a status bar the list simply reaches down to the bottom.
@@ -290,9 +290,9 @@ bool CTBookDlg::EndProgram(bool bQuitSignal) {
     case CExitCoordinator::EDecision::busy: return false; // the first request shows a message
     case CExitCoordinator::EDecision::proceed: break;
     }
-    int columnWidths[kColumnCount];
-    m_list.ReadColumnWidths(columnWidths);
-    m_settings.SaveSettings(GetWindowRectI(), columnWidths);
+    CListColumns columns;
+    m_list.ReadColumns(columns);
+    m_settings.SaveSettings(GetWindowRectI(), columns);
     bool bEnd = MayClose() && SaveBeforeEnd(bQuitSignal);
     m_exit.EndFinished();
     if (bEnd) {

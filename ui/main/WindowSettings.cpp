@@ -31,8 +31,12 @@ void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
     bool bOnMonitor = GetWorkAreaOf(rcStored, &rcWork);
     m_rcWindow = FitWindowRect(rcStored, rcCurrent, bOnMonitor ? &rcWork : nullptr);
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
-        m_columnWidths[nColumn] = SaneColumnWidth(registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth));
+        m_columns.widths[nColumn] =
+            SaneColumnWidth(registry.ReadInt(kColumnWidthValueNames[nColumn], kDefaultColumnWidth));
     }
+    m_columns.nBirthdayWidth =
+        SaneColumnWidth(registry.ReadInt(kBirthdayWidthValueName, kDefaultColumnWidth));
+    m_columns.bBirthdayShown = registry.ReadInt(kBirthdayColumnValueName, 0) == 1;
 
     m_bBirthdayReminders = registry.ReadInt(kBirthdayRemindersValueName, 1) != 0 ? 1 : 0;
     m_strShownGroup = registry.ReadString(kShownGroupValueName, "");
@@ -41,7 +45,7 @@ void CWindowSettings::LoadSettings(const CRectI& rcCurrent) {
     m_bLaunchOnStartup = IsRegisteredToRun(registry.ReadString(kRunValueName, kRunValueMissing)) ? 1 : 0;
 }
 
-void CWindowSettings::SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]) {
+void CWindowSettings::SaveSettings(const CRectI& rcCurrent, const CListColumns& columns) {
     m_rcWindow = rcCurrent;
     CRegistry registry;
     if (ShouldStoreWindowRect(m_rcWindow)) {
@@ -50,10 +54,14 @@ void CWindowSettings::SaveSettings(const CRectI& rcCurrent, const int columnWidt
             registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kWindowValueNames[i], sides[i]);
         }
     }
+    m_columns = columns;
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
-        m_columnWidths[nColumn] = columnWidths[nColumn];
-        registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kColumnWidthValueNames[nColumn], columnWidths[nColumn]);
+        registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kColumnWidthValueNames[nColumn],
+                          columns.widths[nColumn]);
     }
+    registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kBirthdayWidthValueName, columns.nBirthdayWidth);
+    registry.WriteInt(HKEY_CURRENT_USER, kSettingsKeyPath, kBirthdayColumnValueName,
+                      columns.bBirthdayShown ? 1 : 0);
 }
 
 bool CWindowSettings::ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError) {

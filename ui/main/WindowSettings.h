@@ -1,7 +1,7 @@
 // CWindowSettings: what the main window remembers between runs in the per-user registry (its
-// rectangle and the eight column widths) and the switch that starts the program at logon. The
-// values are read once at set-up and written once on the exit path; the logon switch is
-// written each time the user flips it. User-interface thread only.
+// rectangle, the column widths and whether the Birthday column shows) and the switch that starts
+// the program at logon. The values are read once at set-up and written once on the exit path; the
+// logon switch is written each time the user flips it. User-interface thread only.
 #pragma once
 
 #include "framework/core/Rect.h"
@@ -10,13 +10,13 @@
 
 class CWindowSettings {
 public:
-    // Reads the rectangle (each side defaulting to rcCurrent's), the widths (default 100) and
-    // whether the program is registered to run at logon. A rectangle
+    // Reads the rectangle (each side defaulting to rcCurrent's), the columns (widths default 100,
+    // the Birthday column hidden) and whether the program is registered to run at logon. A rectangle
     // on no monitor gives rcCurrent, one partly off its monitor is moved onto it, and widths
     // out of all reason read as the default.
     void LoadSettings(const CRectI& rcCurrent);
-    // Writes the rectangle, unless a side is negative (the stored one then stays), and the widths.
-    void SaveSettings(const CRectI& rcCurrent, const int columnWidths[kColumnCount]);
+    // Writes the rectangle, unless a side is negative (the stored one then stays), and the columns.
+    void SaveSettings(const CRectI& rcCurrent, const CListColumns& columns);
 
     // Turns the birthday reminders off, or on again, in the registry at once. False with the
     // system's reason when the registry refused.
@@ -30,7 +30,7 @@ public:
     [[nodiscard]] bool ToggleLaunchOnStartup(const CString& strProgramPath, CString* pError);
 
     CRectI m_rcWindow = {0, 0, 0, 0};
-    int m_columnWidths[kColumnCount] = {};
+    CListColumns m_columns;
     // Whether the program is registered to run at logon; the tray menu's check mark shows it.
     int m_bLaunchOnStartup = 0;
     // Whether the notification area reminds of today's and tomorrow's birthdays.
