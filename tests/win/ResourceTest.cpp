@@ -274,6 +274,10 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
         {ID_COPY, "&Copy\tCtrl+C"},
         {ID_UNDO, "&Undo\tCtrl+Z"},
         {0, nullptr},
+        {ID_ADD_TO_NEW_GROUP, "Add to &Group"}, // a submenu: its command is the one it holds
+        {ID_REMOVE_FROM_GROUP, "&Remove from Group"},
+        {ID_MANAGE_GROUPS, "Manage Gr&oups..."},
+        {0, nullptr},
         {ID_FIND_DUPLICATES, "Find &Duplicates..."},
         {ID_MERGE_SELECTED, "&Merge Selected"},
         {ID_TIDY_NOTES, "&Tidy Notes"},
@@ -308,7 +312,8 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
                 continue;
             }
             EXPECT_FALSE(info.fType & MFT_SEPARATOR);
-            EXPECT_EQ(expected[i].nId, info.wID);
+            HMENU hSubmenu = GetSubMenu(popup, static_cast<int>(i));
+            EXPECT_EQ(expected[i].nId, hSubmenu ? GetMenuItemID(hSubmenu, 0) : info.wID);
             EXPECT_STREQ(expected[i].pszText, text);
             // The default item is chosen at run time, never by the resource.
             EXPECT_FALSE(info.fState & MFS_DEFAULT);
