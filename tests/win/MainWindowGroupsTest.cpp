@@ -97,6 +97,16 @@ TEST_F(MainWindowTest, GroupDropDownLimitsTheListAndTheSearchAndIsKeptForTheNext
             EXPECT_EQ((std::vector<std::string>{"Evans,X"}), Rows(dlg));
             EXPECT_EQ(BST_CHECKED, dlg.SearchButton().GetCheck());
             ChooseEntry(dlg, 2);
+            dlg.SearchButton().SetCheck(BST_UNCHECKED);
+            dlg.SendMessage(WM_COMMAND, IDC_SEARCH, 0);
+            // A sync takes Adams out of the group and brings a contact in none: the group stays
+            // shown, its rows and count brought up to date.
+            CContact adams = dlg.Book().Contacts()[0];
+            RemoveFromGroup(adams, "Family");
+            dlg.Book().ApplySynchronisation({0}, {adams, MakeContact("Zed", "X")});
+            EXPECT_EQ((std::vector<std::string>{"Baker,X", "Clark,X"}), Rows(dlg));
+            EXPECT_EQ("family (2)", ComboEntries(hCombo)[2]); // as the first contact in it spells it
+            EXPECT_EQ(2, ::SendMessageW(hCombo, CB_GETCURSEL, 0, 0));
             dlg.SendMessage(WM_COMMAND, IDOK, 0);
         });
         steps.RunModal(dlg);
@@ -104,6 +114,7 @@ TEST_F(MainWindowTest, GroupDropDownLimitsTheListAndTheSearchAndIsKeptForTheNext
     CTestableDlg again(m_context);
     CStepRunner steps;
     steps.Do([&] {
+        // The sync's change was never saved: the file's group again.
         EXPECT_EQ((std::vector<std::string>{"Adams,X", "Baker,X", "Clark,X"}), Rows(again));
         // A contact added while a group is shown starts in it.
         again.m_bRunCommands = true;
@@ -118,6 +129,7 @@ TEST_F(MainWindowTest, GroupDropDownLimitsTheListAndTheSearchAndIsKeptForTheNext
         .Do([&] {
             EXPECT_EQ("Young,", Rows(again)[3]);
             EXPECT_TRUE(IsInGroup(again.Book().Contacts()[again.List().RowContact(3)], "Family"));
+            EXPECT_TRUE(SelectedRows(again).empty());
         });
     steps.RunModal(again);
 }

@@ -91,8 +91,9 @@ void CBookRefresh::CheckFile() {
 }
 
 void CBookRefresh::OnBookChanged(const CBookChange& change) {
+    // Not the user's doing: the group shown stays, whatever the server brought.
     if (change.bSynchronised && !m_search.Refresh()) {
-        m_search.ShowAll(change.placed);
+        m_search.ShowGroup(change.placed);
     }
 }
 
