@@ -179,6 +179,7 @@
 #define ID_REMOVE_FROM_GROUP 32803
 #define ID_MANAGE_GROUPS 32804
 #define ID_ADD_TO_NEW_GROUP 32805
+#define ID_BIRTHDAY_COLUMN 32806
 #define ID_ADD_TO_GROUP_FIRST 32830 // the groups of the list menu's "Add to Group", in order
 #define ID_ADD_TO_GROUP_LAST 32989
 #define ID_SYNC_SETTINGS 32799 // both in the tray menu as well

@@ -158,6 +158,11 @@ TEST_F(MainWindowTest, TheBirthdayColumnIsKeptInTheRegistryAcrossARestart) {
         ASSERT_EQ(kColumnCount + 1, HeaderCount(dlg));
         EXPECT_EQ(130, dlg.List().GetColumnWidth(kBirthdayColumn));
         EXPECT_EQ(ShortDate("1980-05-17"), dlg.List().GetItemText(0, kBirthdayColumn).GetStdString());
+        // The list menu's item, the keyboard's way, hides and shows it again.
+        dlg.SendMessage(WM_COMMAND, ID_BIRTHDAY_COLUMN, 0);
+        EXPECT_EQ(kColumnCount, HeaderCount(dlg));
+        dlg.SendMessage(WM_COMMAND, ID_BIRTHDAY_COLUMN, 0);
+        EXPECT_EQ(130, dlg.List().GetColumnWidth(kBirthdayColumn));
         ClickHeader(dlg, 0, WM_RBUTTONDOWN, WM_RBUTTONUP);
     });
     steps.Then([&] { return !(menu = ChooseBirthdayFromMenu()).empty(); });

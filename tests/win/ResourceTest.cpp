@@ -282,6 +282,7 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
         {ID_MERGE_SELECTED, "&Merge Selected"},
         {ID_TIDY_NOTES, "&Tidy Notes"},
         {ID_UPCOMING_BIRTHDAYS, "Upcoming &Birthdays..."},
+        {ID_BIRTHDAY_COLUMN, "Birthday Co&lumn"},
         {0, nullptr},
         {ID_IMPORT, "&Import Contacts..."},
         {ID_EXPORT, "E&xport Contacts..."},

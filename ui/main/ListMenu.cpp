@@ -61,6 +61,7 @@ const CMessageTable* CListMenu::GetThisMessageTable() {
         OnCommand<&CListMenu::OnSendEmail>(ID_SEND_EMAIL),
         OnCommand<&CListMenu::OnOpenWebPage>(ID_OPEN_WEB_PAGE),
         OnCommand<&CListMenu::OnCall>(ID_CALL),
+        OnCommand<&CListMenu::OnBirthdayColumn>(ID_BIRTHDAY_COLUMN),
     };
     static const CMessageTable table = {CCmdTarget::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -92,6 +93,7 @@ void CListMenu::Show(POINT ptScreen) {
     Enable(hPopup, ID_MERGE_SELECTED, m_list.GetSelectedCount() > 1);
     Enable(hPopup, ID_TIDY_NOTES, m_book.Contacts().GetSize() > 0);
     m_groups.PrepareMenu(hPopup);
+    ::CheckMenuItem(hPopup, ID_BIRTHDAY_COLUMN, MF_BYCOMMAND | (m_list.IsBirthdayColumnShown() ? MF_CHECKED : MF_UNCHECKED));
     ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, m_window.m_hWnd, nullptr);
 }
 

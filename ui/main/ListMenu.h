@@ -13,7 +13,7 @@ class CListMenu : public CCmdTarget {
     TBOOK_DECLARE_MESSAGE_TABLE()
 
 public:
-    CListMenu(CWnd& window, const CContactListView& list, const CContactBook& book, CGroupCommands& groups)
+    CListMenu(CWnd& window, CContactListView& list, const CContactBook& book, CGroupCommands& groups)
         : m_window(window), m_list(list), m_book(book), m_groups(groups) {}
     CListMenu(const CListMenu&) = delete;
     CListMenu& operator=(const CListMenu&) = delete;
@@ -28,9 +28,11 @@ private:
     void OnSendEmail();
     void OnOpenWebPage();
     void OnCall();
+    // The Birthday column from the keyboard too: the header's own menu needs the mouse.
+    void OnBirthdayColumn() { m_list.ShowBirthdayColumn(!m_list.IsBirthdayColumnShown()); }
 
     CWnd& m_window;
-    const CContactListView& m_list;
+    CContactListView& m_list;
     const CContactBook& m_book;
     CGroupCommands& m_groups;
     CContact m_contact; // the contact the menu was opened for, or an empty one
