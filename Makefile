@@ -38,7 +38,7 @@ run: win64
 # The Windows installer and the portable zip, into build/dist/ (every win64 build makes them).
 dist: win64
 
-# The README's pictures of the real program, into docs/screenshots/.
+# The documentation's pictures of the real program, into docs/screenshots/.
 screenshots: win64
 	@scripts/screenshots.sh build/win64
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Usage: scripts/screenshots.sh BUILD_DIR
 #
-# Takes the README's pictures of the real program in BUILD_DIR (a mingw-w64 build with
+# Takes the documentation's pictures of the real program in BUILD_DIR (a mingw-w64 build with
 # tbook.exe and screenshot_driver.exe) and writes them to docs/screenshots/. The program runs
 # in a Wine environment of its own (BUILD_DIR/screenshots) on a private Xvfb display, inside
 # Wine's virtual desktop so that window captions show, with a small sample address book.

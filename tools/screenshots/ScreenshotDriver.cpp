@@ -1,4 +1,4 @@
-// screenshot_driver: puts the running tbook.exe into the states the README's pictures show,
+// screenshot_driver: puts the running tbook.exe into the states the documentation's pictures show,
 // from outside, as a user would: the pointer over a button, a search started with the toggle.
 //
 //   screenshot_driver wait            until the main window is shown (exit 1 after 30 s)
