@@ -1,8 +1,10 @@
 #include "SkinButton.h"
 
-#include "framework/core/WideText.h"
-
 #include "framework/base/AppContext.h"
+#include "framework/core/WideText.h"
+#include "ui/controls/AccessibleName.h"
+
+#include <oleacc.h>
 
 #include <vector>
 
@@ -47,6 +49,7 @@ const CMessageTable* CSkinButton::GetThisMessageTable() {
         OnCtlColorReflect<&CSkinButton::CtlColor>(),
         OnMessage<&CSkinButton::OnSysColorChange>(WM_SYSCOLORCHANGE),
         OnMessage<&CSkinButton::OnEnable>(WM_ENABLE),
+        OnMessage<&CSkinButton::OnGetObject>(WM_GETOBJECT),
     };
     static const CMessageTable table = {CButton::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -311,4 +314,13 @@ LRESULT CSkinButton::OnEnable(WPARAM wParam, LPARAM) {
         ::SetFocus(hNext && hNext != m_hWnd ? hNext : hParent);
     }
     return 0;
+}
+
+LRESULT CSkinButton::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    // A toggle is a check button to a screen reader, whatever its face.
+    LRESULT result = m_strAccessibleName.IsEmpty()
+                         ? 0
+                         : AnswerAccessibleObject(m_hWnd, wParam, lParam, m_strAccessibleName,
+                                                  m_bCheckBox ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_PUSHBUTTON);
+    return result ? result : Default();
 }

@@ -27,6 +27,8 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     bool IsCheckBox() const { return m_bCheckBox; }
+    // What a screen reader calls a button that shows a picture and no caption.
+    void SetAccessibleName(const CString& strName) { m_strAccessibleName = strName; }
 
 protected:
     void PreSubclassWindow() override;
@@ -43,6 +45,7 @@ protected:
     HBRUSH CtlColor(CDC*, UINT) { return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)); }
     LRESULT OnSysColorChange(WPARAM, LPARAM);
     LRESULT OnEnable(WPARAM wParam, LPARAM);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
 
 private:
     struct CImage {
@@ -56,6 +59,7 @@ private:
     void ResetColors();
     void ReleaseImages();
 
+    CString m_strAccessibleName;
     int m_nMarginX = 3;
     POINT m_ptPushOffset = {1, 1};
     bool m_bFlat = true;

@@ -4,6 +4,8 @@
 #include "res/resource.h"
 #include "ui/main/ListLogic.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 namespace {
@@ -27,13 +29,15 @@ void CGroupBar::Create(std::function<void()> onLayout) {
     m_onLayout = std::move(onLayout);
     const RECT rcNone = {0, 0, 0, 0};
     m_label.CreateEx(0, "STATIC", "&Group:", WS_CHILD | SS_LEFT, rcNone, m_window.m_hWnd, IDC_GROUP_LABEL);
+    // Named for a screen reader, which not everywhere takes the label before it for its name.
+    m_combo.SetAccessibleName("Group", ROLE_SYSTEM_COMBOBOX);
     m_combo.CreateEx(0, "COMBOBOX", "", WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, rcNone, m_window.m_hWnd,
                      IDC_GROUP_FILTER);
     // The dialog's font, and the tab order of the template: label and drop-down just before the
     // list, so Alt+G and Tab reach the drop-down on the way to the list.
     LPARAM font = m_window.SendMessage(WM_GETFONT);
     HWND hBeforeList = ::GetWindow(m_window.GetDlgItem(IDC_LIST), GW_HWNDPREV);
-    for (CWnd* pControl : {static_cast<CWnd*>(&m_label), &m_combo}) {
+    for (CWnd* pControl : {static_cast<CWnd*>(&m_label), static_cast<CWnd*>(&m_combo)}) {
         pControl->SendMessage(WM_SETFONT, static_cast<WPARAM>(font), FALSE);
         ::SetWindowPos(pControl->m_hWnd, hBeforeList, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         hBeforeList = pControl->m_hWnd;

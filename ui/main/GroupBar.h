@@ -7,6 +7,7 @@
 
 #include "data/ContactBook.h"
 #include "framework/win/Controls.h"
+#include "ui/controls/AccessibleName.h"
 #include "ui/main/MainSearch.h"
 #include "ui/main/WindowSettings.h"
 
@@ -51,7 +52,7 @@ private:
     CWindowSettings& m_settings;
     CStatusBarCtrl& m_statusBar;
     CStatic m_label;
-    CWnd m_combo;
+    CAccessiblyNamedWnd m_combo;
     std::vector<CGroupChoice> m_entries; // the choice of each entry, top to bottom
     std::function<void()> m_onLayout;
     bool m_bShown = false;

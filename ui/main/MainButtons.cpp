@@ -25,6 +25,7 @@ void CMainButtons::SetUp() {
     };
     setUp(m_btnAddNew, IDR_RAW_ADDNEW, "Add New");
     m_btnSearch.SetFlat(FALSE, TRUE);
+    m_btnSearch.SetAccessibleName("Search");
     m_btnSearch.LoadBitmaps(IDB_SEARCH_DOWN, kTransparent, IDB_SEARCH_UP, kTransparent);
     setUp(m_btnViewEdit, IDR_RAW_VIEWEDIT, "View/Edit Contact");
     setUp(m_btnHelp, IDR_RAW_HELP, "Help");

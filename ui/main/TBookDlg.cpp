@@ -114,6 +114,8 @@ BOOL CTBookDlg::OnInitDialog() {
 
     m_settings.LoadSettings(GetWindowRectI());
     m_list.CreateColumns(m_settings.m_columns);
+    // The template's placeholder text is what a screen reader would announce for the list.
+    ::SetWindowTextW(m_list.m_hWnd, L"Contacts");
     m_list.SetExtendedStyle(kListExtendedStyle);
     PlaceWindow();
     // Without a status bar the list simply reaches down to the bottom.

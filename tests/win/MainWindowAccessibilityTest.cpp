@@ -1,0 +1,108 @@
+// What a screen reader hears of the main window and how far the keyboard reaches: every control
+// that takes the focus has a name (asked through the system's accessibility interface, as a
+// screen reader asks) and Tab reaches each of them in turn.
+#include "MainWindowTestSupport.h"
+#include "data/ContactGroups.h"
+#include "framework/core/WideText.h"
+#include "res/resource.h"
+
+#include <oleacc.h>
+
+#include <map>
+
+namespace {
+
+struct CAccessibleText {
+    std::string strName;
+    long nRole = 0;
+};
+
+CAccessibleText AskAccessible(HWND hWnd) {
+    CAccessibleText text;
+    IAccessible* pAccessible = nullptr;
+    // The interface's id from the compiler: the import library's symbol of that name is no data.
+    if (FAILED(::AccessibleObjectFromWindow(hWnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&pAccessible))) ||
+        !pAccessible) {
+        return text;
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    if (SUCCEEDED(pAccessible->get_accName(self, &name)) && name) {
+        text.strName = FromWide(name).GetStdString();
+        ::SysFreeString(name);
+    }
+    VARIANT role;
+    ::VariantInit(&role);
+    if (SUCCEEDED(pAccessible->get_accRole(self, &role)) && role.vt == VT_I4) {
+        text.nRole = role.lVal;
+    }
+    pAccessible->Release();
+    return text;
+}
+
+const size_t kFocusable = 10;
+
+bool TakesFocus(HWND hWnd) {
+    return ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd) && (::GetWindowLongW(hWnd, GWL_STYLE) & WS_TABSTOP);
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
+    CContactArray contacts;
+    contacts.Add(MakeContact("Adams", "X"));
+    AddToGroup(contacts[0], "Family"); // so that the group drop-down is there
+    WriteBook(contacts);
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    CTestableDlg dlg(m_context);
+    std::vector<HWND> focusable;
+    std::vector<HWND> reached;
+    CStepRunner steps;
+    steps.Do([&] {
+        const std::map<int, CAccessibleText> expected = {
+            {IDC_SEARCH, {"Search", ROLE_SYSTEM_CHECKBUTTON}},
+            {IDC_GROUP_FILTER, {"Group", ROLE_SYSTEM_COMBOBOX}},
+            {IDC_LIST, {"Contacts", 0}},
+            {IDC_ADD_NEW, {"Add New", 0}},
+            {IDOK, {"Exit", 0}},
+        };
+        for (HWND hChild = ::GetWindow(dlg.m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+            if (!TakesFocus(hChild)) {
+                continue;
+            }
+            focusable.push_back(hChild);
+            const int nId = ::GetDlgCtrlID(hChild);
+            CAccessibleText text = AskAccessible(hChild);
+            EXPECT_FALSE(text.strName.empty()) << "control " << nId;
+            auto found = expected.find(nId);
+            if (found != expected.end()) {
+                EXPECT_EQ(found->second.strName, text.strName) << "control " << nId;
+                if (found->second.nRole) {
+                    EXPECT_EQ(found->second.nRole, text.nRole) << "control " << nId;
+                }
+            }
+        }
+        // The search box, its button, six picture buttons, the group drop-down and the list.
+        ASSERT_EQ(kFocusable, focusable.size());
+        ::SetFocus(focusable.front());
+        PostKey(::GetFocus(), VK_TAB);
+    });
+    // One Tab at a time, each landing on the next control that takes the focus.
+    for (size_t i = 1; i <= kFocusable; ++i) {
+        steps.Then([&, i] { return reached.size() == i - 1 && ::GetFocus() != (i == 1 ? focusable.front() : reached.back()); })
+            .Do([&] {
+                reached.push_back(::GetFocus());
+                PostKey(::GetFocus(), VK_TAB);
+            });
+    }
+    steps.Do([&] {
+        std::vector<HWND> expectedOrder(focusable.begin() + 1, focusable.end());
+        expectedOrder.push_back(focusable.front()); // round to the first again
+        EXPECT_EQ(expectedOrder, reached);
+    });
+    steps.RunModal(dlg);
+    ::CoUninitialize();
+}
