@@ -3,7 +3,6 @@
 // screen reader asks) and Tab reaches each of them in turn.
 #include "MainWindowTestSupport.h"
 #include "data/ContactGroups.h"
-#include "framework/core/WideText.h"
 #include "res/resource.h"
 
 #include <oleacc.h>
@@ -11,37 +10,6 @@
 #include <map>
 
 namespace {
-
-struct CAccessibleText {
-    std::string strName;
-    long nRole = 0;
-};
-
-CAccessibleText AskAccessible(HWND hWnd) {
-    CAccessibleText text;
-    IAccessible* pAccessible = nullptr;
-    // The interface's id from the compiler: the import library's symbol of that name is no data.
-    if (FAILED(::AccessibleObjectFromWindow(hWnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                            reinterpret_cast<void**>(&pAccessible))) ||
-        !pAccessible) {
-        return text;
-    }
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    if (SUCCEEDED(pAccessible->get_accName(self, &name)) && name) {
-        text.strName = FromWide(name).GetStdString();
-        ::SysFreeString(name);
-    }
-    VARIANT role;
-    ::VariantInit(&role);
-    if (SUCCEEDED(pAccessible->get_accRole(self, &role)) && role.vt == VT_I4) {
-        text.nRole = role.lVal;
-    }
-    pAccessible->Release();
-    return text;
-}
 
 const size_t kFocusable = 10;
 
@@ -56,7 +24,6 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
     contacts.Add(MakeContact("Adams", "X"));
     AddToGroup(contacts[0], "Family"); // so that the group drop-down is there
     WriteBook(contacts);
-    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
     CTestableDlg dlg(m_context);
     std::vector<HWND> focusable;
     std::vector<HWND> reached;
@@ -104,5 +71,4 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
         EXPECT_EQ(expectedOrder, reached);
     });
     steps.RunModal(dlg);
-    ::CoUninitialize();
 }

@@ -549,7 +549,7 @@ TEST(ResourceTest, EditorAndAboutTemplatesHaveTheirControlsInOrder) {
           {IDC_EDIT_HOMEWWW, L""}, {IDC_EDIT_HOMEADDRESS, L""}, {IDC_EDIT_OFFICEPHONE, L""},
           {IDC_EDIT_OFFICEFAX, L""}, {IDC_EDIT_OFFICEEMAIL, L""}, {IDC_EDIT_OFFICEWWW, L""},
           {IDC_EDIT_OFFICEADDRESS, L""}, {IDC_EDIT_NOTE, L""}, {IDC_PHOTO, L""},
-          {IDC_PHOTO_CHOOSE, L"Ch&oose..."}, {IDC_PHOTO_REMOVE, L"Remo&ve"}, {IDC_VALUE_LIST, L""},
+          {IDC_PHOTO_CHOOSE, L"Ch&oose..."}, {IDC_PHOTO_REMOVE, L"Remo&ve"}, {IDC_VALUE_LIST, L"More values"},
           {IDC_VALUE_ADD, L"&Add..."}, {IDC_VALUE_EDIT, L"&Edit..."}, {IDC_VALUE_REMOVE, L"&Remove"},
           {IDOK, L"Save"}, {IDC_DELETE, L"Delete"}, {IDCANCEL, L"Close"}}},
         {IDD_ABOUTBOX, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 249, 206,

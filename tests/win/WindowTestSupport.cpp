@@ -1,5 +1,9 @@
 #include "WindowTestSupport.h"
 
+#include <oleacc.h>
+
+#include <cctype>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -172,4 +176,60 @@ bool HasPixelNear(HWND hWnd, COLORREF color) {
     }
     ::ReleaseDC(hWnd, hDC);
     return bFound;
+}
+
+CAccessibleText AskAccessible(HWND hWnd) {
+    // The program has COM on its window thread; a test's thread gets it for the question.
+    struct CComScope {
+        HRESULT hr = ::CoInitialize(nullptr);
+        ~CComScope() {
+            if (SUCCEEDED(hr)) {
+                ::CoUninitialize();
+            }
+        }
+    } com;
+    CAccessibleText text;
+    IAccessible* pAccessible = nullptr;
+    // The interface's id from the compiler: the import library's symbol of that name is no data.
+    if (FAILED(::AccessibleObjectFromWindow(hWnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&pAccessible))) ||
+        !pAccessible) {
+        return text;
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    if (SUCCEEDED(pAccessible->get_accName(self, &name)) && name) {
+        int nLength = ::WideCharToMultiByte(CP_UTF8, 0, name, -1, nullptr, 0, nullptr, nullptr);
+        std::string strName(static_cast<size_t>(nLength > 0 ? nLength : 1), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, name, -1, &strName[0], nLength, nullptr, nullptr);
+        strName.resize(strName.size() - 1);
+        text.strName = strName;
+        ::SysFreeString(name);
+    }
+    VARIANT role;
+    ::VariantInit(&role);
+    if (SUCCEEDED(pAccessible->get_accRole(self, &role)) && role.vt == VT_I4) {
+        text.nRole = role.lVal;
+    }
+    pAccessible->Release();
+    return text;
+}
+
+std::vector<int> UnnamedControls(HWND hWindow) {
+    std::vector<int> unnamed;
+    for (HWND hChild = ::GetWindow(hWindow, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        const bool bFocusable = ::IsWindowVisible(hChild) && (::GetWindowLongW(hChild, GWL_STYLE) & WS_TABSTOP);
+        if (!bFocusable) {
+            continue;
+        }
+        const std::string strName = AskAccessible(hChild).strName;
+        const bool bPlaceholder = strName.size() > 4 && (strName.compare(0, 4, "List") == 0 || strName.compare(0, 4, "Tree") == 0) &&
+                                  std::isdigit(static_cast<unsigned char>(strName[4]));
+        if (strName.empty() || bPlaceholder) {
+            unnamed.push_back(::GetDlgCtrlID(hChild));
+        }
+    }
+    return unnamed;
 }

@@ -64,6 +64,17 @@ void PumpMessages(HWND hDialog);
 // Whether the Ctrl key is reported down (for key tests).
 void SetControlKey(bool bDown);
 
+// The name and role a screen reader hears for a control, asked through the system's
+// accessibility interface; empty and 0 when it cannot be asked.
+struct CAccessibleText {
+    std::string strName;
+    long nRole = 0;
+};
+CAccessibleText AskAccessible(HWND hWnd);
+// The ids of the window's controls that take the focus and that a screen reader would announce
+// by no name, or by a template's placeholder ("List1"), in their tab order.
+std::vector<int> UnnamedControls(HWND hWindow);
+
 // A pixel of a shown window as it is on the screen.
 COLORREF ScreenPixel(HWND hWnd, int x, int y);
 // Whether some pixel of the window's client area is within 8 of the colour in every channel

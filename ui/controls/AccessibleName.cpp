@@ -2,6 +2,7 @@
 
 #include "framework/core/WideText.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <string>
@@ -127,7 +128,60 @@ private:
     long m_nRole;
 };
 
+const UINT_PTR kLabelledComboId = 0x4C41; // the subclass's own id among others on the control
+
+LRESULT CALLBACK LabelledComboProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR dwName) {
+    const CString& strName = *reinterpret_cast<const CString*>(dwName);
+    if (nMessage == WM_GETOBJECT) {
+        if (LRESULT result = AnswerAccessibleObject(hWnd, wParam, lParam, strName, ROLE_SYSTEM_COMBOBOX)) {
+            return result;
+        }
+    } else if (nMessage == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hWnd, LabelledComboProc, kLabelledComboId);
+        delete &strName;
+    }
+    return ::DefSubclassProc(hWnd, nMessage, wParam, lParam);
+}
+
+// A label's text as a name: no access key, no colon at the end.
+CString NameOfLabel(const CString& strLabel) {
+    std::string strName;
+    for (char ch : strLabel.GetStdString()) {
+        if (ch != '&') {
+            strName += ch;
+        }
+    }
+    while (!strName.empty() && (strName.back() == ':' || strName.back() == ' ')) {
+        strName.pop_back();
+    }
+    return CString(strName.c_str());
+}
+
 } // namespace
+
+void NameCombosByTheirLabels(HWND hDialog) {
+    HWND hLabel = nullptr;
+    for (HWND hChild = ::GetWindow(hDialog, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        wchar_t szClass[16] = L"";
+        ::GetClassNameW(hChild, szClass, 16);
+        if (::lstrcmpiW(szClass, L"Static") == 0) {
+            hLabel = hChild;
+        } else if (::lstrcmpiW(szClass, L"ComboBox") == 0 && hLabel) {
+            const int nLength = ::GetWindowTextLengthW(hLabel);
+            std::wstring label(static_cast<size_t>(nLength) + 1, L'\0');
+            ::GetWindowTextW(hLabel, &label[0], nLength + 1);
+            label.resize(static_cast<size_t>(nLength));
+            auto* pName = new CString(NameOfLabel(FromWide(label.c_str())));
+            if (!::SetWindowSubclass(hChild, LabelledComboProc, kLabelledComboId, reinterpret_cast<DWORD_PTR>(pName))) {
+                delete pName;
+            }
+            hLabel = nullptr;
+        } else {
+            hLabel = nullptr;
+        }
+    }
+}
 
 LRESULT AnswerAccessibleObject(HWND hWnd, WPARAM wParam, LPARAM lParam, const CString& strName, long nRole) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) {

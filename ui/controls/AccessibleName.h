@@ -14,6 +14,10 @@
 // when the system's object cannot be had.
 LRESULT AnswerAccessibleObject(HWND hWnd, WPARAM wParam, LPARAM lParam, const CString& strName, long nRole);
 
+// Names every combo box of the dialog after the label just before it ("&Kind:" gives "Kind"), for
+// the screen readers that do not make that tie themselves. Call it once the labels hold their text.
+void NameCombosByTheirLabels(HWND hDialog);
+
 // A control of a standard class, made or subclassed through this wrapper, that a screen reader
 // hears by the name and role given.
 class CAccessiblyNamedWnd : public CWnd {

@@ -2,6 +2,7 @@
 
 #include "framework/core/WideText.h"
 #include "res/resource.h"
+#include "ui/controls/AccessibleName.h"
 #include "ui/shell/Globals.h"
 
 #include <commctrl.h>
@@ -59,6 +60,7 @@ INT_PTR CValueDlg::DoModal() {
 BOOL CValueDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ::SetWindowTextW(m_hWnd, m_bNew ? L"Add Value" : L"Edit Value");
+    NameCombosByTheirLabels(m_hWnd);
     for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
         m_templateTops[::GetDlgCtrlID(hChild)] = ClientRectOf(m_hWnd, hChild).top;
     }

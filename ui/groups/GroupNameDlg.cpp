@@ -4,6 +4,7 @@
 #include "data/ContactValue.h"
 #include "framework/core/WideText.h"
 #include "res/resource.h"
+#include "ui/controls/AccessibleName.h"
 
 CGroupNameDlg::CGroupNameDlg(const CString& strCaption, const CString& strPrompt, const CString& strName,
                              std::vector<CString> offered, CWnd* pParent)
@@ -14,6 +15,7 @@ BOOL CGroupNameDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ::SetWindowTextW(m_hWnd, ToWide(m_strCaption).c_str());
     SetDlgItemText(IDC_GROUP_NAME_PROMPT, m_strPrompt);
+    NameCombosByTheirLabels(m_hWnd);
     HWND hName = GetDlgItem(IDC_GROUP_NAME);
     for (const CString& strOffered : m_offered) {
         ::SendMessageW(hName, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(DisplayTextOf(strOffered)).c_str()));

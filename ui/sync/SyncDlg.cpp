@@ -2,6 +2,7 @@
 
 #include "framework/core/WideText.h"
 #include "res/resource.h"
+#include "ui/controls/AccessibleName.h"
 #include "sync/Credentials.h"
 #include "sync/DavUrl.h"
 #include "sync/HttpClient.h"
@@ -56,6 +57,7 @@ CSyncDlg::CSyncDlg(const CSyncAccount& account, std::string strStatePath, std::f
 
 BOOL CSyncDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    NameCombosByTheirLabels(m_hWnd);
     SetDlgItemText(IDC_SYNC_ADDRESS, m_account.strAddress.c_str());
     SetDlgItemText(IDC_SYNC_USER, m_account.strUser.c_str());
     std::string strPassword;
