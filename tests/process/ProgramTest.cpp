@@ -224,15 +224,15 @@ TEST_F(ProgramTest, AFirstContactIsAddedSearchedEditedAndDeleted) {
     ASSERT_TRUE(WaitUntil([&] { return (hEditor = program.FindEditor()) != nullptr; }));
     ::SetDlgItemTextA(hEditor, IDC_EDIT_FIRSTNAME, "Clark");
     ::PostMessageA(hEditor, WM_COMMAND, IDOK, 0);
-    // The saved edit ends the search: both contacts are listed again.
-    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 2 && program.ListText(1, 1) == "Clark"; }));
+    // The saved edit keeps the search: its result shows the edited contact.
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 1 && program.ListText(0, 1) == "Clark"; }));
     EXPECT_EQ(SortedDocument(Contacts({{"Kent", "Clark"}, {"Adams", ""}})), ReadFileText(BookPath()));
 
     PostKey(hList, VK_DELETE); // the edited contact is still selected
     HWND hBox = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (hBox = program.FindMessageBox()) != nullptr; }));
     ::PostMessageA(hBox, WM_COMMAND, IDYES, 0);
-    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return program.ListRowCount() == 0; }));
     EXPECT_EQ(SortedDocument(Contacts({{"Adams", ""}})), ReadFileText(BookPath()));
 }
 
