@@ -96,10 +96,14 @@ BOOL CTBookApp::InitInstance() {
         AfxShowMessageBox(nullptr, "Error creating mapping", kSystemCaption, MB_OK);
         ::ExitProcess(1);
     }
+    // A start that hands its work to the running program, or a "-quit" with nothing to end, did
+    // what it was asked: scripts and shells see success, and failure only when it was refused.
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        bool bDone = true;
         if (strCmdLine == kQuitOption) {
             if (!SignalEvent(kQuitEventName)) {
                 ShowStartError("Tovano Address Book is running but could not be asked to quit.");
+                bDone = false;
             }
             ::Sleep(1000);
         } else {
@@ -109,15 +113,17 @@ BOOL CTBookApp::InitInstance() {
                 ShowStartError(
                     "Tovano Address Book is running already, but did not take the files to import. "
                     "Try again in a moment, or import them from its menu.");
+                bDone = false;
             }
             if (!SignalEvent(kShowEventName)) {
                 ShowStartError("Tovano Address Book is running already, but its window could not be shown.");
+                bDone = false;
             }
         }
-        ::ExitProcess(1);
+        ::ExitProcess(bDone ? 0 : 1);
     }
     if (strCmdLine == kQuitOption) {
-        ::ExitProcess(1);
+        ::ExitProcess(0);
     }
     CMainContext context;
     context.strAddressBookPath = g_strAddressBookPath;

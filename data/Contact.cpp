@@ -77,7 +77,7 @@ void CContact::EncodeStoredText(int nField) {
     CString& strField = FieldAt(nField);
     const std::string& str = strField.GetStdString();
     // Most fields hold neither form; they are left as they are.
-    if (str.find('"') != std::string::npos ||
+    if (str.find('"') != std::string::npos || str.find('&') != std::string::npos ||
         (IsMultiLineField(nField) && str.find('\r') != std::string::npos)) {
         strField = StoredTextOf(str, IsMultiLineField(nField));
     }
@@ -89,9 +89,7 @@ CString CContact::DisplayText(int nField) const {
     }
     // A line break is stored only in the multi-line fields.
     CString strText = FieldAt(nField);
-    if (strText.Find('&') >= 0) {
-        strText.Replace(kStoredQuote, "\"");
-    }
+    DecodeStoredQuotes(strText);
     return strText;
 }
 
@@ -102,7 +100,7 @@ void CContact::DecodeStoredText() {
         }
     }
     for (int i = 0; i < kFieldCount; ++i) {
-        FieldAt(i).Replace(kStoredQuote, "\"");
+        DecodeStoredQuotes(FieldAt(i));
     }
 }
 

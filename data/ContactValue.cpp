@@ -45,8 +45,74 @@ bool ValueKindOfElement(std::string_view name, EValueKind& kind) {
     return false;
 }
 
+namespace {
+
+const char kStoredAmpersand[] = "&amp;";
+
+// Whether the text at nAt is an ampersand that would read as a stored quote, or as the stored form
+// of such an ampersand: "&", any number of "amp;", then "quote;". Only these ampersands are
+// written as "&amp;", so that every other text, and every book written before, reads as it did.
+bool IsQuoteChainAt(std::string_view str, size_t nAt) {
+    if (nAt >= str.size() || str[nAt] != '&') {
+        return false;
+    }
+    size_t n = nAt + 1;
+    while (str.compare(n, 4, "amp;") == 0) {
+        n += 4;
+    }
+    return str.compare(n, 6, "quote;") == 0;
+}
+
+// The stored form when the text holds an ampersand that needs its own: one character at a time.
+CString StoredTextWithAmpersands(const std::string& str, bool bLineBreaks) {
+    std::string strStored;
+    strStored.reserve(str.size() + 16);
+    for (size_t n = 0; n < str.size(); ++n) {
+        char c = str[n];
+        if (c == '"') {
+            strStored += kStoredQuote;
+        } else if (c == '&' && IsQuoteChainAt(str, n)) {
+            strStored += kStoredAmpersand;
+        } else if (c == '\r' && bLineBreaks && n + 1 < str.size() && str[n + 1] == '\n') {
+            strStored += kStoredLineBreak;
+            ++n;
+        } else {
+            strStored += c;
+        }
+    }
+    return CString(std::move(strStored));
+}
+
+} // namespace
+
+void DecodeStoredQuotes(CString& strText) {
+    const std::string& str = strText.GetStdString();
+    size_t nAt = str.find('&');
+    if (nAt == std::string::npos) {
+        return;
+    }
+    std::string strDecoded(str, 0, nAt);
+    for (; nAt < str.size(); ++nAt) {
+        if (str.compare(nAt, sizeof kStoredQuote - 1, kStoredQuote) == 0) {
+            strDecoded += '"';
+            nAt += sizeof kStoredQuote - 2;
+        } else if (str.compare(nAt, sizeof kStoredAmpersand - 1, kStoredAmpersand) == 0 &&
+                   IsQuoteChainAt(str, nAt)) {
+            // "&amp;" before a chain: its "&" is the text's, the rest of the chain plain text.
+            strDecoded += '&';
+            nAt += sizeof kStoredAmpersand - 2;
+        } else {
+            strDecoded += str[nAt];
+        }
+    }
+    strText = CString(std::move(strDecoded));
+}
+
 CString StoredTextOf(const std::string& str, bool bLineBreaks) {
     const size_t kNone = std::string::npos;
+    if (str.find('&') != kNone) {
+        return StoredTextWithAmpersands(str, bLineBreaks);
+    }
     size_t nQuote = str.find('"');
     size_t nCr = bLineBreaks ? str.find('\r') : kNone;
     if (nQuote == kNone && nCr == kNone) {
@@ -100,9 +166,7 @@ CString DisplayTextOf(const CString& strStored) {
     if (strText.Find('\\') >= 0) {
         strText.Replace(kStoredLineBreak, "\r\n");
     }
-    if (strText.Find('&') >= 0) {
-        strText.Replace(kStoredQuote, "\"");
-    }
+    DecodeStoredQuotes(strText);
     return strText;
 }
 

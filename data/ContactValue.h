@@ -17,9 +17,13 @@
 inline constexpr char kStoredLineBreak[] = "\\r\\n";
 inline constexpr char kStoredQuote[] = "&quote;";
 
-// A text in its stored form: a double quote as kStoredQuote and, with bLineBreaks, a CR LF as
-// kStoredLineBreak (a CR alone is no line break and stays).
+// A text in its stored form: a double quote as kStoredQuote, an ampersand that would otherwise
+// read as part of a stored quote ("&quote;", "&amp;quote;", ...) as "&amp;" and, with
+// bLineBreaks, a CR LF as kStoredLineBreak (a CR alone is no line break and stays). Every other
+// ampersand stays as it is, as books have always held it.
 CString StoredTextOf(const std::string& strText, bool bLineBreaks = true);
+// The stored quotes of a text, and the ampersands stored before them, as themselves.
+void DecodeStoredQuotes(CString& strText);
 // A stored text as the user reads it: a stored line break and double quote as themselves.
 CString DisplayTextOf(const CString& strStored);
 

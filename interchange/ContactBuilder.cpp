@@ -55,8 +55,8 @@ void AppendLine(std::string& strText, const std::string& strLine) {
 // control characters other than tab and line breaks; they carry nothing a reader sees, so they
 // are left out rather than shown as a character that was never there. Bytes that are no text
 // (the file's character set did not hold them) stand as U+FFFD. Each kind is counted.
-// bPlain tells whether the text is printable ASCII without a double quote, which its stored
-// form then leaves as it is.
+// bPlain tells whether the text is printable ASCII without a double quote or an ampersand, which
+// its stored form then leaves as it is.
 CString ImportedText(std::string str, int& nControls, int& nUnreadable, bool& bPlain) {
     // Most values are plain, which needs nothing done; eight bytes are looked at a time while
     // none is a control character, a quote or beyond ASCII.
@@ -76,6 +76,8 @@ CString ImportedText(std::string str, int& nControls, int& nUnreadable, bool& bP
     }
     bPlain = nFirst == str.size();
     if (bPlain) {
+        // An ampersand may stand where it would read as a stored quote: its stored form decides.
+        bPlain = str.find('&') == std::string::npos;
         return CString(std::move(str));
     }
     if (HasLoneLineBreak(str, nFirst)) {

@@ -96,14 +96,35 @@ TEST(ContactTest, StoredFormEncodesLineBreaksOnlyInMultiLineFields) {
     EXPECT_EQ("a\r\nb\nc\r\r\n\"d\"\re\r", c.note);
 }
 
-TEST(ContactTest, TypedEscapeSequencesComeBackDecoded) {
-    // The stored form has no escape for its own sequences: typed literally, they decode.
+TEST(ContactTest, TypedQuoteSequencesComeBackExactlyAndOlderBooksKeepTheirMeaning) {
+    const struct {
+        const char* pszTyped;
+        const char* pszStored;
+    } cases[] = {
+        {"&quote;", "&amp;quote;"},
+        {"&amp;quote;", "&amp;amp;quote;"},
+        {"\"&quote;\"", "&quote;&amp;quote;&quote;"},
+        {"&&quote;&", "&&amp;quote;&"},
+        // As books have always held them: an ampersand before anything else stays.
+        {"Smith & Sons \"Q\"", "Smith & Sons &quote;Q&quote;"},
+        {"&amp; &lt;", "&amp; &lt;"},
+        {"&quote", "&quote"},
+    };
+    for (const auto& c : cases) {
+        CContact contact;
+        contact.company = c.pszTyped;
+        contact.EncodeStoredText();
+        EXPECT_EQ(c.pszStored, contact.company);
+        EXPECT_EQ(c.pszTyped, contact.DisplayText(CContact::fieldCompany));
+        EXPECT_EQ(c.pszTyped, DisplayTextOf(contact.company));
+        contact.DecodeStoredText();
+        EXPECT_EQ(c.pszTyped, contact.company);
+    }
+    // The stored line break has no escape of its own: typed literally, it decodes.
     CContact c;
-    c.company = "&quote;";
     c.note = "\\r\\n";
     c.EncodeStoredText();
     c.DecodeStoredText();
-    EXPECT_EQ("\"", c.company);
     EXPECT_EQ("\r\n", c.note);
 }
 

@@ -25,7 +25,8 @@ std::string Book(const std::string& body) { return kHead + body + kTail; }
 // scripts, line breaks in the multi-line fields.
 CString RandomText(std::mt19937& rng, bool bMultiLine) {
     static const char* const pieces[] = {"Anna", "brown", "O'Brien", "&quote;", "<b>", "x > y", "A & B",
-                                         "\t", "\xC3\x89lise", "\xC3\xBF\xE2\x82\xAC", "\xE9\x99\xB3\xF0\x9F\x98\x80", " ", "555 0100", "&amp;", "\\r\\n"};
+                                         "\t", "\xC3\x89lise", "\xC3\xBF\xE2\x82\xAC", "\xE9\x99\xB3\xF0\x9F\x98\x80", " ", "555 0100", "&amp;", "\\r\\n",
+                                         "&amp;quote;"};
     CString s;
     int n = static_cast<int>(rng() % 4);
     for (int i = 0; i < n; ++i) {

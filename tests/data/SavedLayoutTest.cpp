@@ -89,6 +89,7 @@ CContactArray HostileValues() {
     odd.lastname = CString("a<b>c'd\r\ne\0f", 12);
     odd.firstname = "\xC3\x89lise \xFF";
     odd.company = "x/";
+    odd.homephone = "&amp;quote; &quote; &amp;amp;quote; & &amp;"; // an ampersand's stored forms
     odd.note = CString('n', 600 * 1024); // longer than the reader's window
     CContactValue address{EValueKind::address, "work", "a\"<b>", ""};
     address.SetAddressPart(addressStreet, "1 Main St\\r\\nBack door");

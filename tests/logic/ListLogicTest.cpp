@@ -40,21 +40,36 @@ TEST(ListLogicTest, LetterWithNothingLowerSelectsTheFirstRow) {
     EXPECT_EQ(-1, FindJumpRow(none, {}, 'A'));
 }
 
-TEST(ListLogicTest, HighInitialsCountBelowEveryLetter) {
-    // Sorted, names starting with 0x80 and above come last, yet count below every letter.
+TEST(ListLogicTest, HighInitialsCountAboveEveryLetter) {
+    // Sorted, names starting with 0x80 and above come last, and a letter never jumps to them.
     CContactArray contacts = WithLastNames({"", "Baker", "Kent", "\xC3\x89mile", "\xC3\x96zil"});
     std::vector<int> rows = AllRows(contacts);
-    EXPECT_EQ(4, FindJumpRow(contacts, rows, 'M'));
-    EXPECT_EQ(4, FindJumpRow(contacts, rows, 'A'));
+    EXPECT_EQ(2, FindJumpRow(contacts, rows, 'M'));
+    EXPECT_EQ(0, FindJumpRow(contacts, rows, 'A'));
     EXPECT_EQ(1, FindJumpRow(contacts, rows, 'B'));
+    EXPECT_EQ(2, FindJumpRow(contacts, rows, 'Z'));
 }
 
 TEST(ListLogicTest, ShownRowsDecideOnASearchResult) {
-    CContactArray contacts = WithLastNames({"Adams", "Baker", "Brown", "Kent", "King"});
-    std::vector<int> shown = {2, 4}; // rows show Brown and King
-    EXPECT_EQ(0, FindJumpRow(contacts, shown, 'B'));
-    EXPECT_EQ(1, FindJumpRow(contacts, shown, 'K'));
-    EXPECT_EQ(1, FindJumpRow(contacts, shown, 'Z'));
+    CContactArray contacts = WithLastNames({"Adams", "Baker", "Brown", "Kent", "King", "M\xC3\xBCller", "Nash",
+                                            "\xD0\xA8\xD0\xBE\xD1\x81\xD1\x82\xD0\xB0\xD0\xBA"});
+    struct {
+        std::vector<int> shown;
+        char chLetter;
+        int nRow;
+    } const cases[] = {
+        {{2, 4}, 'B', 0}, // Brown and King
+        {{2, 4}, 'K', 1},
+        {{2, 4}, 'Z', 1},
+        // Brown, Müller and a Cyrillic name: Nash and Adams are in the book, not on the rows.
+        {{2, 5, 7}, 'N', 1},
+        {{2, 5, 7}, 'C', 0},
+        {{2, 5, 7}, 'A', 0},
+        {{2, 5, 7}, 'M', 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.nRow, FindJumpRow(contacts, c.shown, c.chLetter)) << c.chLetter << " on " << c.shown.size();
+    }
 }
 
 TEST(ListLogicTest, LayoutKeepsMarginsAndTheStatusBarAtTheBottom) {

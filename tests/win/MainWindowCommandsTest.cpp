@@ -102,6 +102,39 @@ TEST_F(MainWindowTest, ViewEditWalksTheSelectionUntilOneIsSaved) {
     EXPECT_TRUE(answerer.m_boxes.empty());
 }
 
+// An edit during a search keeps the result, searched again, with the edited contact selected in
+// it, also when it no longer holds the text.
+TEST_F(MainWindowTest, ViewEditKeepsTheSearchResultAndTheEditedContactInIt) {
+    WriteBook(FiveContacts());
+    CTestableDlg dlg(m_context);
+    dlg.m_bRunCommands = true;
+    auto editRow = [&](CStepRunner& steps, int nRow, const char* pszLastName) {
+        steps.Do([&dlg, nRow] {
+            SelectRows(dlg, {nRow});
+            dlg.PostMessage(WM_COMMAND, IDC_VIEW_EDIT, 0);
+        });
+        AnswerEditor(steps, [=](HWND hEditor) { ::SetDlgItemTextA(hEditor, IDC_EDIT_LASTNAME, pszLastName); }, IDOK);
+    };
+    auto expectResult = [&](std::vector<std::string> rows, int nSelected) {
+        EXPECT_EQ(rows, Rows(dlg));
+        EXPECT_EQ(std::vector<int>{nSelected}, SelectedRows(dlg));
+        EXPECT_EQ(BST_CHECKED, dlg.SearchButton().GetCheck());
+        EXPECT_EQ("a", dlg.GetDlgItemText(IDC_SEARCH_EDIT).GetStdString());
+    };
+    CStepRunner steps;
+    steps.Do([&] {
+        dlg.SetDlgItemText(IDC_SEARCH_EDIT, "a");
+        dlg.SearchButton().SetCheck(BST_CHECKED);
+        dlg.SendMessage(WM_COMMAND, IDC_SEARCH, 0);
+        EXPECT_EQ((std::vector<std::string>{"Adams,X", "Baker,X", "Clark,X", "Evans,X"}), Rows(dlg));
+    });
+    editRow(steps, 1, "Young Baker"); // still a hit, sorted to the end
+    steps.Do([&] { expectResult({"Adams,X", "Clark,X", "Evans,X", "Young Baker,X"}, 3); });
+    editRow(steps, 1, "Bond"); // no longer holds the text, yet stays in view
+    steps.Do([&] { expectResult({"Adams,X", "Bond,X", "Evans,X", "Young Baker,X"}, 1); });
+    steps.RunModal(dlg);
+}
+
 // A deletion confirmed but refused by the emptiness check, then closed, must not turn the save
 // of the next selected contact into its deletion.
 TEST_F(MainWindowTest, AnUnfinishedDeletionDoesNotCarryOverToTheNextContact) {

@@ -4,6 +4,8 @@
 #include "framework/core/WideText.h"
 #include "res/resource.h"
 
+#include <algorithm>
+
 namespace {
 
 CContactArray Book() {
@@ -51,6 +53,33 @@ std::string MergedCell(HWND hWnd, const char* pszField) {
     return "(no row)";
 }
 
+// Every group's line can be read in full: the box scrolls sideways as far as its widest line.
+void ExpectEveryLineReadable(HWND hWnd) {
+    HWND hList = ::GetDlgItem(hWnd, IDC_DUP_GROUPS);
+    RECT client = {};
+    ::GetClientRect(hList, &client);
+    int nReach = std::max(static_cast<int>(client.right),
+                          static_cast<int>(::SendMessageW(hList, LB_GETHORIZONTALEXTENT, 0, 0)));
+    HDC hDC = ::GetDC(hList);
+    HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageW(hList, WM_GETFONT, 0, 0)));
+    for (const std::string& strLine : GroupLines(hWnd)) {
+        std::wstring strWide = ToWide(CString(strLine.c_str()));
+        SIZE size = {};
+        ::GetTextExtentPoint32W(hDC, strWide.c_str(), static_cast<int>(strWide.size()), &size);
+        EXPECT_LE(size.cx, nReach) << strLine;
+        // The scroll bar shows only while a line is wider than the box.
+        EXPECT_TRUE(size.cx <= client.right || (::GetWindowLongW(hList, GWL_STYLE) & WS_HSCROLL)) << strLine;
+    }
+    ::SelectObject(hDC, hOld);
+    ::ReleaseDC(hList, hDC);
+}
+
+std::string StatusLine(HWND hWnd) {
+    char szText[256] = "";
+    ::GetDlgItemTextA(hWnd, IDC_DUP_STATUS, szText, sizeof szText);
+    return szText;
+}
+
 } // namespace
 
 // The window lists both groups; Space takes the other company for the merged contact; Merge
@@ -69,6 +98,8 @@ TEST_F(MainWindowTest, FindDuplicatesMergesAGroupAndUndoTakesItBack) {
             EXPECT_EQ((std::vector<std::string>{"Anna, Meier (2) - same name and phone",
                                                 "Roth, Bernd (2) - same e-mail, other name"}),
                       GroupLines(hWindow));
+            EXPECT_EQ("2 groups: 1 of one person for certain, 1 to check before merging.", StatusLine(hWindow));
+            ExpectEveryLineReadable(hWindow);
             EXPECT_EQ("Acme GmbH", MergedCell(hWindow, "Company")); // the longer one
             CListCtrl* pFields = static_cast<CListCtrl*>(CWnd::FromHandle(::GetDlgItem(hWindow, IDC_DUP_FIELDS)));
             for (int nRow = 0; nRow < pFields->GetItemCount(); ++nRow) {
@@ -83,6 +114,9 @@ TEST_F(MainWindowTest, FindDuplicatesMergesAGroupAndUndoTakesItBack) {
         .Do([&] { ::PostMessageW(hWindow, WM_COMMAND, IDC_DUP_MERGE, 0); })
         .Then([&] { return GroupLines(hWindow).size() == 1; })
         .Do([&] {
+            // The keys reach the window again: the focus is on the group that is left.
+            EXPECT_EQ(::GetDlgItem(hWindow, IDC_DUP_GROUPS), ::GetFocus());
+            EXPECT_EQ("1 group: 0 of one person for certain, 1 to check before merging.", StatusLine(hWindow));
             EXPECT_EQ(3, dlg.List().GetItemCount());
             EXPECT_EQ("Merged 2 contacts into one. Undo (Ctrl+Z) takes the merge back.", StatusText(dlg));
             const CContact& merged = dlg.Book().Contacts()[dlg.List().RowContact(SelectedRows(dlg).at(0))];
@@ -116,6 +150,7 @@ TEST_F(MainWindowTest, MergeSelectedMergesTheChosenRows) {
         .Then([&] { return (hWindow = DuplicatesWindow()) != nullptr; })
         .Do([&] {
             EXPECT_EQ(std::vector<std::string>{"Roth, Bernd (2) - chosen to merge"}, GroupLines(hWindow));
+            ExpectEveryLineReadable(hWindow);
             ::PostMessageW(hWindow, WM_COMMAND, IDC_DUP_MERGE, 0);
         })
         .Then([&] { return !::IsWindow(hWindow); })

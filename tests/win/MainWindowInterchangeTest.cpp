@@ -65,9 +65,14 @@ TEST_F(MainWindowTest, FilesDroppedOrHandedOverAreImportedAndSelected) {
     CMessageBoxAnswerer answerer(IDYES);
     CTestableDlg dlg(m_context);
     CStepRunner steps;
-    steps.Do([&] { DropFiles(dlg.m_hWnd, {strCards}); })
+    steps.Do([&] {
+             // Where a tray command leaves the focus: the list must take it to show the new rows.
+             ::SetFocus(dlg.GetDlgItem(IDC_SEARCH));
+             DropFiles(dlg.m_hWnd, {strCards});
+         })
         .Then([&] { return answerer.m_boxes.size() == 2 && dlg.List().GetItemCount() == 4; })
         .Do([&] {
+            EXPECT_EQ(dlg.List().m_hWnd, ::GetFocus());
             EXPECT_EQ("Import 2 contacts from friends.vcf into your address book?",
                       answerer.m_boxes[0].strText);
             EXPECT_EQ(0u, answerer.m_boxes[1].strText.find(

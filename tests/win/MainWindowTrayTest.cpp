@@ -113,7 +113,12 @@ TEST_F(MainWindowTest, CloseBoxHidesToTheTrayAndTheIconBringsItBack) {
             dlg.PostMessage(WM_TRAYNOTIFY, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
         })
         .Then([&] { return dlg.IsWindowVisible() != FALSE; })
-        .Do([&] { EXPECT_FALSE(dlg.IsHiddenToTray()); })
+        .Do([&] {
+            EXPECT_FALSE(dlg.IsHiddenToTray());
+            // In front, with the keys in it.
+            EXPECT_EQ(dlg.m_hWnd, ::GetForegroundWindow());
+            EXPECT_TRUE(::IsChild(dlg.m_hWnd, ::GetFocus()));
+        })
         .RunModal(dlg);
 }
 

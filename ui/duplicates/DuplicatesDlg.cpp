@@ -3,6 +3,7 @@
 #include "framework/core/WideText.h"
 #include "res/resource.h"
 #include "ui/editor/ContactDlg.h"
+#include "ui/main/CommandLogic.h"
 #include "ui/shell/Globals.h"
 
 #include <commctrl.h>
@@ -24,6 +25,28 @@ CString Capitalised(const char* pszLabel) {
 }
 
 bool IsName(int nField) { return nField == CContact::fieldFirstName || nField == CContact::fieldLastName; }
+
+// The width in pixels of the widest line of a list box, in the box's own font.
+int WidestLine(HWND hList) {
+    HDC hDC = ::GetDC(hList);
+    if (hDC == nullptr) {
+        return 0;
+    }
+    HGDIOBJ hOldFont = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageW(hList, WM_GETFONT, 0, 0)));
+    int nWidest = 0;
+    int nCount = static_cast<int>(::SendMessageW(hList, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < nCount; ++i) {
+        std::wstring strLine(static_cast<size_t>(::SendMessageW(hList, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        int nLength = static_cast<int>(::SendMessageW(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&strLine[0])));
+        SIZE size = {};
+        if (nLength > 0 && ::GetTextExtentPoint32W(hDC, strLine.c_str(), nLength, &size) && size.cx > nWidest) {
+            nWidest = static_cast<int>(size.cx);
+        }
+    }
+    ::SelectObject(hDC, hOldFont);
+    ::ReleaseDC(hList, hDC);
+    return nWidest;
+}
 
 } // namespace
 
@@ -78,11 +101,15 @@ void CDuplicatesDlg::FindGroups() {
     if (m_groups.empty()) {
         strStatus = "No duplicates found: no two contacts seem to be one person.";
     } else if (m_chosen.empty()) {
-        strStatus.Format("%d groups: %d of one person for certain, %d to check before merging.",
-                         static_cast<int>(m_groups.size()), static_cast<int>(nCertain),
+        strStatus.Format("%s: %d of one person for certain, %d to check before merging.",
+                         CountOf(m_groups.size(), "group", "groups").GetString(), static_cast<int>(nCertain),
                          static_cast<int>(m_groups.size() - nCertain));
     }
     SetDlgItemText(IDC_DUP_STATUS, strStatus);
+    // A line wider than the box scrolls sideways, so that every reason can be read in full; the
+    // margin leaves room for the selection's frame.
+    const int kLineMargin = 8;
+    ::SendMessageW(hList, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestLine(hList) + kLineMargin), 0);
     ::SendMessageW(hList, LB_SETCURSEL, m_groups.empty() ? static_cast<WPARAM>(-1) : 0, 0);
     ShowGroup(m_groups.empty() ? -1 : 0);
 }
@@ -231,4 +258,9 @@ void CDuplicatesDlg::OnMerge() {
     }
     // The book has sorted: the groups are found again.
     FindGroups();
+    // The merge's button may have gone or been disabled, and the main window's list took the
+    // focus to show the merged contact: the keys come back to this window, on the next group,
+    // or on Close when none is left.
+    HWND hNext = GetDlgItem(m_groups.empty() ? IDCANCEL : IDC_DUP_GROUPS);
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hNext), TRUE);
 }

@@ -122,9 +122,9 @@ void CContactCommands::OnAddNew() {
     }
     CBookChange change = m_book.AddContact(dlg.m_contact);
     // The new contact is not selected, unless a group that would hide it gives way to the whole
-    // list: then the selection shows where it went.
+    // list, or a search result shows it beside the hits: then the selection shows where it went.
     bool bHidden = !change.placed.empty() && !m_search.Group().Shows(m_book.Contacts()[change.placed.front()]);
-    m_search.ShowAll(bHidden ? change.placed : std::vector<int>());
+    m_search.ShowAll(bHidden || m_search.IsResultShown() ? change.placed : std::vector<int>());
     Commit(change);
 }
 

@@ -151,6 +151,12 @@ void CInterchangeCommands::Import(std::vector<CSource> sources) {
         SetStatus("Imported from " + strFrom + ". Undo (Ctrl+Z) takes the import back.");
     }
     Ask(strSummary, MB_OK | (problems.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
+    if (change.bChanged) {
+        // The new contacts are selected; the list takes the focus so that the selection shows and
+        // the keys act on them, wherever the focus was when the import began (the tray menu
+        // leaves it on whatever the window last had).
+        m_window.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_list.m_hWnd), TRUE);
+    }
 }
 
 std::vector<int> CInterchangeCommands::SelectedRows() const {

@@ -88,10 +88,12 @@ int FindJumpRow(const CContactArray& contacts, const std::vector<int>& rowContac
         if (strInitial == CString(chLetter, 1)) {
             return static_cast<int>(r);
         }
-        // The initial's byte is compared as a signed char, so letters with accents (0x80 and
-        // above) count as lower than every letter.
-        signed char chInitial = strInitial.IsEmpty() ? 0 : static_cast<signed char>(strInitial[0]);
-        if (chInitial < static_cast<signed char>(chLetter)) {
+        // The initial's first byte is compared as the sort compares names, so that on any rows
+        // shown the jump lands just before where the letter would be: names in other scripts
+        // or with an accented initial (UTF-8 lead bytes, 0x80 and above) sort after Z and so
+        // count above every letter.
+        unsigned char chInitial = strInitial.IsEmpty() ? 0 : static_cast<unsigned char>(strInitial[0]);
+        if (chInitial < static_cast<unsigned char>(chLetter)) {
             nTarget = static_cast<int>(r);
         }
     }

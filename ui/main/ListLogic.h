@@ -74,8 +74,8 @@ int FindRowByText(const CContactArray& contacts, const std::vector<int>& rowCont
 // The row to select for a typed letter ('A' to 'Z'). rowContacts[r] is the index of the
 // contact shown in row r. The first row whose last name starts with the letter (in either
 // case) wins; failing that, the last row whose initial has a lower code (an initial of 0x80
-// or above counts as below every letter, an empty name as 0); failing that, row 0. -1 when
-// there are no rows.
+// or above counts as above every letter, as the list sorts it, an empty name as 0); failing
+// that, row 0. -1 when there are no rows.
 int FindJumpRow(const CContactArray& contacts, const std::vector<int>& rowContacts, char chLetter);
 
 // An entry of the group drop-down above the list: what it shows and how it reads.

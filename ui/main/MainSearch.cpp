@@ -5,6 +5,7 @@
 #include "ui/shell/Globals.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -66,7 +67,7 @@ void CMainSearch::OnSearch() {
     }
 }
 
-bool CMainSearch::ShowHits(const CDWordArray& hits) {
+bool CMainSearch::ShowHits(const CDWordArray& hits, const std::vector<int>& kept) {
     // The contacts are in sorted order already, so the hits are too.
     std::vector<int> rowContacts(static_cast<size_t>(hits.GetSize()));
     for (size_t i = 0; i < rowContacts.size(); ++i) {
@@ -75,6 +76,19 @@ bool CMainSearch::ShowHits(const CDWordArray& hits) {
     rowContacts = m_group.Filter(m_book.Contacts(), rowContacts);
     if (rowContacts.empty()) {
         return false;
+    }
+    if (!kept.empty()) {
+        std::vector<int> inView;
+        for (int nContact : kept) {
+            if (nContact >= 0 && nContact < m_book.Contacts().GetSize()) {
+                inView.push_back(nContact);
+            }
+        }
+        std::sort(inView.begin(), inView.end());
+        std::vector<int> merged;
+        std::set_union(rowContacts.begin(), rowContacts.end(), inView.begin(), inView.end(),
+                       std::back_inserter(merged));
+        rowContacts = std::move(merged);
     }
     m_list.ShowContacts(m_book.Contacts(), std::move(rowContacts));
     return true;
@@ -95,15 +109,16 @@ void CMainSearch::SetGroup(const CGroupChoice& group) {
     }
 }
 
-bool CMainSearch::Refresh() {
-    CString strText = GetSearchText();
-    if (!m_buttons.IsSearchDown() || strText.IsEmpty()) {
+bool CMainSearch::IsResultShown() const { return m_buttons.IsSearchDown() && !GetSearchText().IsEmpty(); }
+
+bool CMainSearch::Refresh(const std::vector<int>& kept) {
+    if (!IsResultShown()) {
         return false;
     }
     CDWordArray hits;
-    m_book.FindContacts(strText, hits);
+    m_book.FindContacts(GetSearchText(), hits);
     // Nobody asked, so no message when none is found: the full list says enough.
-    return ShowHits(hits);
+    return ShowHits(hits, kept);
 }
 
 void CMainSearch::CancelSearch() {
@@ -121,6 +136,12 @@ void CMainSearch::ShowAll(const std::vector<int>& selected) {
         if (m_onGroupChanged) {
             m_onGroupChanged();
         }
+    }
+    // A shown result stays, with the contacts just changed in it whether or not they still hold
+    // the text: the user sees the search they made and what they did to it.
+    if (Refresh(selected)) {
+        SelectContacts(selected);
+        return;
     }
     ShowGroup(selected);
 }

@@ -69,6 +69,13 @@ void CMainTray::ShowWindow() {
         ::SetForegroundWindow(m_window.m_hWnd);
     }
     m_bHiddenToTray = false;
+    ::BringWindowToTop(m_window.m_hWnd);
+    // A window that was hidden had no focus to give back when it became active again: the keys
+    // go to the list, where the user works, and the windows a tray command opens over this one
+    // start in front with the keys.
+    if (!::IsChild(m_window.m_hWnd, ::GetFocus())) {
+        m_window.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_window.GetDlgItem(IDC_LIST)), TRUE);
+    }
 }
 
 void CMainTray::StartBirthdayReminders() {
