@@ -148,7 +148,7 @@ TEST_F(InterchangeProgramTest, AnImportIntoTheRunningProgramsBookIsListedAndKept
     EXPECT_EQ(0, RunTbkutil("import " + Card()));
     EXPECT_TRUE(WaitUntil([&] { return ListedNames(program) == Names{"Alpha", "Bravo", "Imported"}; }))
         << ListedNames(program).size();
-    EXPECT_EQ(1, RunProgram("-quit"));
+    EXPECT_EQ(0, RunProgram("-quit"));
     EXPECT_NE(-1, program.WaitForExit());
     EXPECT_EQ((Names{"Alpha", "Bravo", "Imported"}), NamesInBook(BookPath()));
     EXPECT_TRUE(PathExists(BookPath() + ".bak")) << "the import keeps the previous file";
@@ -222,7 +222,7 @@ TEST_F(InterchangeProgramTest, TheProgramsBookIsKnownByAnyNameAndARenamedProgram
                             "\" --quit-running")); // 1: the stray line
     EXPECT_EQ(Names{"Stray"}, NamesInBook(strOther));
     EXPECT_TRUE(program.IsRunning());
-    EXPECT_EQ(1, RunProgram("-quit", 10000, "renamed-book.exe"));
+    EXPECT_EQ(0, RunProgram("-quit", 10000, "renamed-book.exe"));
     EXPECT_NE(-1, program.WaitForExit());
     ::DeleteFileW(ToWide(strRenamed.c_str()).c_str());
 }
