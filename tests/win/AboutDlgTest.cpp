@@ -45,7 +45,7 @@ TEST(AboutDlgTest, LabelsShowTheirTextsInTheirColoursAndFonts) {
         {IDC_ABOUT_MAKER, "TovanoSoft", RGB(100, 100, 220), 17},
     };
     RunAbout([&](CAboutDlg& dlg) {
-        EXPECT_EQ(std::vector<int>(), UnnamedControls(dlg.m_hWnd));
+        EXPECT_EQ(std::vector<int>(), InaccessibleControls(dlg.m_hWnd));
         EXPECT_EQ("1.0 (build 10041022)", dlg.GetBuildText());
         for (const auto& label : labels) {
             SCOPED_TRACE(label.pszText);

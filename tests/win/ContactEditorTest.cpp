@@ -206,7 +206,7 @@ TEST(ContactEditorTest, NoteIsPaintedInItsColoursAndKeepsItsChanges) {
     dlg.m_contact.note = "MMMMMMMM IIIIIIII";
     CStepRunner()
         .Do([&] {
-            EXPECT_EQ(std::vector<int>(), UnnamedControls(dlg.m_hWnd));
+            EXPECT_EQ(std::vector<int>(), InaccessibleControls(dlg.m_hWnd));
             EXPECT_TRUE(dlg.GetExStyle() & WS_EX_APPWINDOW);
             HWND hNote = dlg.GetDlgItem(IDC_EDIT_NOTE);
             ::RedrawWindow(hNote, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

@@ -126,7 +126,7 @@ TEST(ContactEditorValuesTest, ListChangesReachTheContactOnSaveOnly) {
         dlg.m_contact.values = original;
         auto pressOk = [](void (*fill)(HWND)) {
             return [fill] {
-                EXPECT_EQ(std::vector<int>(), UnnamedControls(ValueDialog()));
+                EXPECT_EQ(std::vector<int>(), InaccessibleControls(ValueDialog()));
                 fill(ValueDialog());
                 ::PostMessageW(ValueDialog(), WM_COMMAND, IDOK, 0);
             };

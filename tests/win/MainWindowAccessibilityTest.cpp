@@ -52,6 +52,7 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
                 }
             }
         }
+        EXPECT_EQ(std::vector<int>(), InaccessibleControls(dlg.m_hWnd));
         // The search box, its button, six picture buttons, the group drop-down and the list.
         ASSERT_EQ(kFocusable, focusable.size());
         ::SetFocus(focusable.front());

@@ -384,7 +384,7 @@ TEST_F(MainWindowTest, UpcomingBirthdaysListsTheComingDatesAndOpensTheChosenCont
     steps.Do([&] { dlg.PostMessage(WM_COMMAND, ID_UPCOMING_BIRTHDAYS, 0); })
         .Then([&] { return birthdays() != nullptr; })
         .Do([&] {
-            EXPECT_EQ(std::vector<int>(), UnnamedControls(birthdays()));
+            EXPECT_EQ(std::vector<int>(), InaccessibleControls(birthdays()));
             CListCtrl& list = *static_cast<CListCtrl*>(CWnd::FromHandle(::GetDlgItem(birthdays(), IDC_BIRTHDAY_LIST)));
             std::vector<std::string> rows;
             for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {

@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, FindDuplicatesMergesAGroupAndUndoTakesItBack) {
     steps.Do([&] { dlg.PostMessage(WM_COMMAND, ID_FIND_DUPLICATES, 0); })
         .Then([&] { return (hWindow = DuplicatesWindow()) != nullptr; })
         .Do([&] {
-            EXPECT_EQ(std::vector<int>(), UnnamedControls(hWindow));
+            EXPECT_EQ(std::vector<int>(), InaccessibleControls(hWindow));
             EXPECT_EQ((std::vector<std::string>{"Anna, Meier (2) - same name and phone",
                                                 "Roth, Bernd (2) - same e-mail, other name"}),
                       GroupLines(hWindow));

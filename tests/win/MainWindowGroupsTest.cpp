@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, GroupCommandsChangeMembershipsAndUndoTakesThemBack) {
         .Then([&] { return window("Tovano Address Book - Add to Group") != nullptr; })
         .Do([&] {
             HWND hName = window("Tovano Address Book - Add to Group");
-            EXPECT_EQ(std::vector<int>(), UnnamedControls(hName));
+            EXPECT_EQ(std::vector<int>(), InaccessibleControls(hName));
             ::SetDlgItemTextA(hName, IDC_GROUP_NAME, "  CHESS ");
             ::PostMessageA(hName, WM_COMMAND, IDOK, 0);
         })
@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, GroupCommandsChangeMembershipsAndUndoTakesThemBack) {
         })
         .Then([&] { return window("Tovano Address Book - Manage Groups") != nullptr; })
         .Do([&] {
-            EXPECT_EQ(std::vector<int>(), UnnamedControls(window("Tovano Address Book - Manage Groups")));
+            EXPECT_EQ(std::vector<int>(), InaccessibleControls(window("Tovano Address Book - Manage Groups")));
             // Chess is the first row; deleting it (the box answered Yes) keeps Evans in the book.
             ::PostMessageA(window("Tovano Address Book - Manage Groups"), WM_COMMAND, IDC_GROUP_DELETE, 0);
         })

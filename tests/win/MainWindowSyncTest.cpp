@@ -174,7 +174,7 @@ TEST_F(MainWindowSyncTest, WindowStoresTheAccountAndRemoveAccountForgetsIt) {
          })
         .Then([&] { return (hSync = SyncWindow()) != nullptr; })
         .Do([&] {
-            EXPECT_EQ(std::vector<int>(), UnnamedControls(hSync));
+            EXPECT_EQ(std::vector<int>(), InaccessibleControls(hSync));
             EXPECT_EQ("", ItemText(hSync, IDC_SYNC_WARNING));
             SetItemText(hSync, IDC_SYNC_ADDRESS, "http://dav.example.com/");
             EXPECT_NE("", ItemText(hSync, IDC_SYNC_WARNING)); // plain http to another computer

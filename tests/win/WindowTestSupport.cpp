@@ -217,19 +217,43 @@ CAccessibleText AskAccessible(HWND hWnd) {
     return text;
 }
 
-std::vector<int> UnnamedControls(HWND hWindow) {
-    std::vector<int> unnamed;
+namespace {
+
+// A control that takes input from the keyboard: an edit, a list, a drop-down, a button that is
+// pressed or checked (radio buttons are reached through the first of their group).
+bool TakesInput(HWND hWnd) {
+    wchar_t szClass[32] = L"";
+    ::GetClassNameW(hWnd, szClass, 32);
+    const std::wstring strClass = szClass;
+    if (strClass == L"Button") {
+        const LONG nType = ::GetWindowLongW(hWnd, GWL_STYLE) & BS_TYPEMASK;
+        return nType != BS_GROUPBOX && nType != BS_RADIOBUTTON && nType != BS_AUTORADIOBUTTON;
+    }
+    return strClass == L"Edit" || strClass == L"ComboBox" || strClass == L"ListBox" || strClass == L"SysListView32" ||
+           strClass == L"SysDateTimePick32";
+}
+
+} // namespace
+
+std::vector<int> InaccessibleControls(HWND hWindow) {
+    std::vector<int> found;
     for (HWND hChild = ::GetWindow(hWindow, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
-        const bool bFocusable = ::IsWindowVisible(hChild) && (::GetWindowLongW(hChild, GWL_STYLE) & WS_TABSTOP);
-        if (!bFocusable) {
+        if (!::IsWindowVisible(hChild)) {
+            continue;
+        }
+        const bool bTabStop = (::GetWindowLongW(hChild, GWL_STYLE) & WS_TABSTOP) != 0;
+        if (!bTabStop) {
+            if (TakesInput(hChild)) {
+                found.push_back(::GetDlgCtrlID(hChild));
+            }
             continue;
         }
         const std::string strName = AskAccessible(hChild).strName;
         const bool bPlaceholder = strName.size() > 4 && (strName.compare(0, 4, "List") == 0 || strName.compare(0, 4, "Tree") == 0) &&
                                   std::isdigit(static_cast<unsigned char>(strName[4]));
         if (strName.empty() || bPlaceholder) {
-            unnamed.push_back(::GetDlgCtrlID(hChild));
+            found.push_back(::GetDlgCtrlID(hChild));
         }
     }
-    return unnamed;
+    return found;
 }

@@ -71,9 +71,10 @@ struct CAccessibleText {
     long nRole = 0;
 };
 CAccessibleText AskAccessible(HWND hWnd);
-// The ids of the window's controls that take the focus and that a screen reader would announce
-// by no name, or by a template's placeholder ("List1"), in their tab order.
-std::vector<int> UnnamedControls(HWND hWindow);
+// The ids of the window's controls that a screen reader would announce by no name or by a
+// template's placeholder ("List1"), or that take input but that Tab never reaches, in their tab
+// order.
+std::vector<int> InaccessibleControls(HWND hWindow);
 
 // A pixel of a shown window as it is on the screen.
 COLORREF ScreenPixel(HWND hWnd, int x, int y);
