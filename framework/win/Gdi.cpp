@@ -33,3 +33,21 @@ void PaintMinimisedIcon(CWnd* pWnd, HICON hIcon) {
     int y = (rect.bottom - rect.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     dc.DrawIcon(x, y, hIcon);
 }
+
+int GetWindowDpi(HWND hWnd) {
+    // Asked where the system has the question (from Windows 10 1607); the screen's otherwise.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto pfnGetDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (pfnGetDpiForWindow && hWnd) {
+        if (UINT nDpi = pfnGetDpiForWindow(hWnd)) {
+            return static_cast<int>(nDpi);
+        }
+    }
+    HDC hdc = ::GetDC(hWnd);
+    int nDpi = hdc ? ::GetDeviceCaps(hdc, LOGPIXELSY) : 0;
+    if (hdc) {
+        ::ReleaseDC(hWnd, hdc);
+    }
+    return nDpi > 0 ? nDpi : 96;
+}

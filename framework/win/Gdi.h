@@ -131,6 +131,10 @@ public:
 // Paints a minimised window: its icon centred on the erased icon background.
 void PaintMinimisedIcon(CWnd* pWnd, HICON hIcon);
 
+// The dots per inch the window is drawn at: its monitor's for a window that follows the monitor,
+// the system's otherwise (96 where Windows stretches the window itself).
+int GetWindowDpi(HWND hWnd);
+
 class CSelectGuard {
 public:
     CSelectGuard(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC), m_hPrevious(::SelectObject(hDC, hObject)) {}

@@ -84,6 +84,35 @@ TEST(ListLogicTest, LayoutKeepsMarginsAndTheStatusBarAtTheBottom) {
     EXPECT_EQ(24, layout.statusHeight);
 }
 
+// At any scaling the margins grow with the dpi and the list starts below the row above it, whose
+// picture buttons keep their size while the template's text grows (at 192 dpi the search box ends
+// lowest); at 96 dpi the list stays where it always was.
+TEST(ListLogicTest, LayoutScalesWithTheDpiAndNeverOverlapsTheRowAbove) {
+    const struct {
+        int nDpi, nTopRowBottom;
+        int nListX, nListY, nStatusHeight;
+    } cases[] = {
+        {96, 66, 11, 74, 24},
+        {120, 76, 14, 93, 30},
+        {144, 87, 17, 111, 36},
+        {192, 110, 22, 148, 48},
+        {192, 160, 22, 176, 48}, // a row taller than the scaled top: the list goes below it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nDpi);
+        CMainLayout layout = ComputeMainLayout(1200, 800, true, false, c.nDpi, c.nTopRowBottom);
+        EXPECT_EQ(c.nListX, layout.listX);
+        EXPECT_EQ(c.nListY, layout.listY);
+        EXPECT_GE(layout.listY, c.nTopRowBottom);
+        EXPECT_EQ(c.nStatusHeight, layout.statusHeight);
+        EXPECT_EQ(1200 - 2 * c.nListX, layout.listWidth);
+        EXPECT_EQ(layout.listY + layout.listHeight, layout.statusY);
+        CMainLayout withGroups = ComputeMainLayout(1200, 800, true, true, c.nDpi, c.nTopRowBottom);
+        EXPECT_EQ(layout.listY, withGroups.groupY);
+        EXPECT_EQ(layout.listY + ScaleToDpi(kGroupBarHeight, c.nDpi), withGroups.listY);
+    }
+}
+
 TEST(ListLogicTest, GroupBarTakesItsRowAboveTheList) {
     CMainLayout layout = ComputeMainLayout(800, 500, true, true);
     EXPECT_EQ(74, layout.groupY);

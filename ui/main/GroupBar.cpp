@@ -51,11 +51,14 @@ void CGroupBar::Create(std::function<void()> onLayout) {
     Fill();
 }
 
-void CGroupBar::Place(int nX, int nY, int nWidth, int nClientWidth) {
+void CGroupBar::Place(int nX, int nY, int nWidth, int nClientWidth, int nDpi) {
     m_nClientWidth = nClientWidth;
+    m_nDpi = nDpi;
+    const int nLabelWidth = ScaleToDpi(kLabelWidth, nDpi);
     // The label's text sits on the line of the drop-down's text.
-    m_label.MoveWindow(nX, nY + 4, kLabelWidth, 16);
-    m_combo.MoveWindow(nX + kLabelWidth, nY, std::min(kComboWidth, std::max(0, nWidth - kLabelWidth)), kComboDropHeight);
+    m_label.MoveWindow(nX, nY + ScaleToDpi(4, nDpi), nLabelWidth, ScaleToDpi(16, nDpi));
+    m_combo.MoveWindow(nX + nLabelWidth, nY, std::min(ScaleToDpi(kComboWidth, nDpi), std::max(0, nWidth - nLabelWidth)),
+                       ScaleToDpi(kComboDropHeight, nDpi));
     ShowStatus();
 }
 
@@ -114,12 +117,13 @@ void CGroupBar::ShowStatus() {
         return;
     }
     const CGroupChoice& chosen = m_search.Group();
-    if (chosen.IsAll() || m_nClientWidth <= kGroupPaneWidth) {
+    const int nPaneWidth = ScaleToDpi(kGroupPaneWidth, m_nDpi);
+    if (chosen.IsAll() || m_nClientWidth <= nPaneWidth) {
         int parts[] = {-1};
         m_statusBar.SendMessage(SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
         return;
     }
-    int parts[] = {m_nClientWidth - kGroupPaneWidth, -1};
+    int parts[] = {m_nClientWidth - nPaneWidth, -1};
     m_statusBar.SendMessage(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     CString strPane = chosen.Kind() == CGroupChoice::EKind::ungrouped ? CString("Shown: contacts in no group")
                                                                       : "Shown: group " + DisplayTextOf(chosen.Name());

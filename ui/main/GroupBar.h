@@ -31,7 +31,7 @@ public:
     // Whether the bar takes its row above the list.
     bool IsShown() const { return m_bShown; }
     // Places the bar in its row, and the status bar's panes for a client area this wide.
-    void Place(int nX, int nY, int nWidth, int nClientWidth);
+    void Place(int nX, int nY, int nWidth, int nClientWidth, int nDpi);
     bool HasFocus() const;
     bool IsDroppedDown() const;
     // Shows this choice in the list and keeps it.
@@ -57,4 +57,5 @@ private:
     std::function<void()> m_onLayout;
     bool m_bShown = false;
     int m_nClientWidth = 0;
+    int m_nDpi = 96;
 };

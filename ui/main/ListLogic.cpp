@@ -149,11 +149,12 @@ KeyAction ChooseKeyAction(bool bDown, unsigned nKey, bool bControl, bool bSearch
     return KeyAction::passOn;
 }
 
-CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar, bool bGroupBar) {
-    const int kMargin = 11;
-    const int kBarTop = 74;
-    const int kListTop = kBarTop + (bGroupBar ? kGroupBarHeight : 0);
-    const int kStatusHeight = bStatusBar ? 24 : 0;
+CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar, bool bGroupBar, int nDpi,
+                              int nTopRowBottom) {
+    const int kMargin = ScaleToDpi(11, nDpi);
+    const int kBarTop = std::max(ScaleToDpi(74, nDpi), nTopRowBottom + ScaleToDpi(8, nDpi));
+    const int kListTop = kBarTop + (bGroupBar ? ScaleToDpi(kGroupBarHeight, nDpi) : 0);
+    const int kStatusHeight = bStatusBar ? ScaleToDpi(24, nDpi) : 0;
     CMainLayout layout;
     layout.groupX = kMargin;
     layout.groupY = kBarTop;

@@ -96,13 +96,19 @@ struct CMainLayout {
     int statusX, statusY, statusWidth, statusHeight;
 };
 
-// The height of the group bar's row above the list.
+// The height of the group bar's row above the list, at 96 dpi.
 const int kGroupBarHeight = 30;
+
+// A length given at 96 dpi, at nDpi.
+inline int ScaleToDpi(int nLength, int nDpi) { return static_cast<int>((static_cast<long long>(nLength) * nDpi + 48) / 96); }
 
 // Places the list below the button row with margins of 11 pixels, and the 24-pixel status
 // bar along the bottom, for a client area of the given size. Without a status bar the list
 // reaches down to the bottom. With the group bar, the bar's row comes first and the list below.
-CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar = true, bool bGroupBar = false);
+// The lengths are those of 96 dpi, scaled to nDpi; and the list starts below nTopRowBottom, the
+// lowest edge of the controls above it, whose own sizes need not follow the dpi.
+CMainLayout ComputeMainLayout(int nClientWidth, int nClientHeight, bool bStatusBar = true, bool bGroupBar = false,
+                              int nDpi = 96, int nTopRowBottom = 0);
 
 // The main window's smallest outer size.
 const int kMinWindowWidth = 620;

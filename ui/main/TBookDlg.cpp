@@ -187,18 +187,35 @@ void CTBookDlg::OnSize(UINT, int, int) {
 void CTBookDlg::LayoutControls() {
     RECT rect;
     GetClientRect(&rect);
+    const int nDpi = GetWindowDpi(m_hWnd);
     CMainLayout layout = ComputeMainLayout(rect.right - rect.left, rect.bottom - rect.top, m_statusBar.m_hWnd != nullptr,
-                                           m_groupBar.IsShown());
+                                           m_groupBar.IsShown(), nDpi, TopRowBottom());
     if (m_groupBar.IsShown()) {
-        m_groupBar.Place(layout.groupX, layout.groupY, layout.groupWidth, rect.right - rect.left);
+        m_groupBar.Place(layout.groupX, layout.groupY, layout.groupWidth, rect.right - rect.left, nDpi);
     }
     m_list.MoveWindow(layout.listX, layout.listY, layout.listWidth, layout.listHeight, TRUE);
     m_statusBar.MoveWindow(layout.statusX, layout.statusY, layout.statusWidth, layout.statusHeight, TRUE);
 }
 
+int CTBookDlg::TopRowBottom() const {
+    // The template places the row in dialog units and the picture buttons keep their own size, so
+    // where the row ends is asked of the controls themselves.
+    int nBottom = 0;
+    for (int nId : {IDC_SEARCH_EDIT, IDC_SEARCH, IDC_ADD_NEW, IDC_VIEW_EDIT, IDC_DELETE, IDC_HELP_BUTTON, IDOK, IDC_HOME}) {
+        RECT rcControl;
+        HWND hControl = GetDlgItem(nId);
+        if (hControl && ::GetWindowRect(hControl, &rcControl)) {
+            ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rcControl), 2);
+            nBottom = std::max(nBottom, static_cast<int>(rcControl.bottom));
+        }
+    }
+    return nBottom;
+}
+
 void CTBookDlg::OnGetMinMaxInfo(MINMAXINFO* pInfo) {
-    pInfo->ptMinTrackSize.x = kMinWindowWidth;
-    pInfo->ptMinTrackSize.y = kMinWindowHeight;
+    const int nDpi = GetWindowDpi(m_hWnd);
+    pInfo->ptMinTrackSize.x = ScaleToDpi(kMinWindowWidth, nDpi);
+    pInfo->ptMinTrackSize.y = ScaleToDpi(kMinWindowHeight, nDpi);
     Default();
 }
 

@@ -66,6 +66,8 @@ private:
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void LayoutControls();
+    // The lowest edge of the search box and the buttons above the list, in client pixels.
+    int TopRowBottom() const;
     void PlaceWindow();
     CRectI GetWindowRectI() const;
     LRESULT OnShowLoadProblems(WPARAM wParam, LPARAM lParam);
