@@ -174,7 +174,23 @@ TEST_F(MainWindowTest, KeysPostTheCommandsOfTheirButtons) {
             PostKey(dlg.GetDlgItem(IDOK), VK_RETURN);
         })
         .Then([&] { return dlg.m_commands.size() >= 2; })
-        .Do([&] { EXPECT_EQ((std::vector<UINT>{IDC_VIEW_EDIT, IDC_VIEW_EDIT}), dlg.m_commands); })
+        .Do([&] {
+            EXPECT_EQ((std::vector<UINT>{IDC_VIEW_EDIT, IDC_VIEW_EDIT}), dlg.m_commands);
+            dlg.m_commands.clear();
+            // The list menu's shortcuts, from the search box as well.
+            dlg.m_bRecordMenuCommands = true;
+            PostKey(hList, 'O', true);
+        })
+        // One key a step: Ctrl is read as the key arrives.
+        .Then([&] { return dlg.m_commands.size() >= 1; })
+        .Do([&] { PostKey(dlg.GetDlgItem(IDC_SEARCH_EDIT), 'E', true); })
+        .Then([&] { return dlg.m_commands.size() >= 2; })
+        .Do([&] {
+            SetControlKey(false);
+            PostKey(hList, VK_F5);
+        })
+        .Then([&] { return dlg.m_commands.size() >= 3; })
+        .Do([&] { EXPECT_EQ((std::vector<UINT>{ID_IMPORT, ID_EXPORT, ID_SYNC_NOW}), dlg.m_commands); })
         .RunModal(dlg);
     EXPECT_NE(IDOK, nResult); // Enter on Exit did not end the program
 }

@@ -11,6 +11,10 @@ int g_nTestKey = 0;
 } // namespace
 
 BOOL CTestableDlg::OnCmdMsg(UINT nId, UINT nCode) {
+    if (nCode == 0 && m_bRecordMenuCommands && (nId == ID_IMPORT || nId == ID_EXPORT || nId == ID_SYNC_NOW)) {
+        m_commands.push_back(nId);
+        return TRUE;
+    }
     if (nCode == 0 && (nId == IDC_ADD_NEW || nId == IDC_VIEW_EDIT || nId == IDC_DELETE || nId == IDC_SEARCH ||
                        nId == ID_TRAY_ADD_NEW)) {
         m_commands.push_back(nId);

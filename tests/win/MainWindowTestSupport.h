@@ -41,6 +41,8 @@ public:
     // m_bRunCommands.
     std::vector<UINT> m_commands;
     bool m_bRunCommands = false;
+    // Import, Export and Synchronise Now are recorded too, and then never run.
+    bool m_bRecordMenuCommands = false;
 
 private:
     CMainWindowProbe m_probe{*this};

@@ -284,11 +284,11 @@ TEST(ResourceTest, MenusHoldCommandsInOrderWithSeparators) {
         {ID_UPCOMING_BIRTHDAYS, "Upcoming &Birthdays..."},
         {ID_BIRTHDAY_COLUMN, "Birthday Co&lumn"},
         {0, nullptr},
-        {ID_IMPORT, "&Import Contacts..."},
-        {ID_EXPORT, "E&xport Contacts..."},
+        {ID_IMPORT, "&Import Contacts...\tCtrl+O"},
+        {ID_EXPORT, "E&xport Contacts...\tCtrl+E"},
         {0, nullptr},
         {ID_SYNC_SETTINGS, "&Synchronisation..."},
-        {ID_SYNC_NOW, "Synchronise &Now"},
+        {ID_SYNC_NOW, "Synchronise &Now\tF5"},
     };
     for (const auto& [nMenu, expected] :
          {std::make_pair(IDR_TRAY_MENU, trayMenu), std::make_pair(IDR_LIST_MENU, listMenu)}) {

@@ -119,6 +119,10 @@ const CKeyRule kKeyTable[] = {
     {When::down, kKeyShift, kKeyShift, Need::any, Need::any, KeyAction::swallow},
     {When::up, kKeyShift, kKeyShift, Need::any, Need::any, KeyAction::swallow},
     {When::down, 'A', 'A', Need::yes, Need::any, KeyAction::selectAll},
+    // The list menu's common commands, wherever the focus is: the search box has no use for them.
+    {When::down, 'O', 'O', Need::yes, Need::any, KeyAction::importFiles},
+    {When::down, 'E', 'E', Need::yes, Need::any, KeyAction::exportFiles},
+    {When::down, kKeyF5, kKeyF5, Need::any, Need::any, KeyAction::syncNow},
     // In the search box these keys are the box's own.
     {When::down, 'C', 'C', Need::yes, Need::no, KeyAction::copy},
     {When::down, 'V', 'V', Need::yes, Need::no, KeyAction::paste},

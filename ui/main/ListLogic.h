@@ -132,6 +132,9 @@ enum class KeyAction {
     copy,         // the selected contacts to the clipboard
     paste,        // vCard text from the clipboard imported
     contextMenu,  // the list's menu, for the selected contact
+    importFiles,  // Import Contacts...
+    exportFiles,  // Export Contacts...
+    syncNow,      // Synchronise Now
 };
 
 // The key codes the table knows, as the platform numbers them.
@@ -143,6 +146,7 @@ const unsigned kKeyInsert = 0x2D;
 const unsigned kKeyDelete = 0x2E;
 const unsigned kKeyApps = 0x5D;
 const unsigned kKeyF1 = 0x70;
+const unsigned kKeyF5 = 0x74;
 
 // The action for a key message: bDown for a key going down, false for one coming up.
 KeyAction ChooseKeyAction(bool bDown, unsigned nKey, bool bControl, bool bSearchHasFocus);

@@ -269,6 +269,9 @@ BOOL CTBookDlg::PreTranslateMessage(MSG* pMsg) {
     case KeyAction::undo: PostMessage(WM_COMMAND, ID_UNDO, 0); break;
     case KeyAction::copy: PostMessage(WM_COMMAND, ID_COPY, 0); break;
     case KeyAction::paste: PostMessage(WM_COMMAND, ID_PASTE, 0); break;
+    case KeyAction::importFiles: PostMessage(WM_COMMAND, ID_IMPORT, 0); break;
+    case KeyAction::exportFiles: PostMessage(WM_COMMAND, ID_EXPORT, 0); break;
+    case KeyAction::syncNow: PostMessage(WM_COMMAND, ID_SYNC_NOW, 0); break;
     case KeyAction::contextMenu:
         PostMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_list.m_hWnd), -1);
         break;
