@@ -16,7 +16,9 @@ env="$build/screenshots"
 out=docs/screenshots
 mkdir -p "$env" "$out"
 run() { scripts/wine-env.sh exec "$env" "$@"; }
-trap 'scripts/wine-env.sh teardown "$env" >/dev/null 2>&1 || true' EXIT
+# The screen's scaling: Wine gives every program started afterwards the dpi of LogPixels.
+scaling() { run wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+trap 'scaling 96; scripts/wine-env.sh teardown "$env" >/dev/null 2>&1 || true' EXIT
 
 # A fresh program state: the sample book, no settings from an earlier run.
 appdata=$(run wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
@@ -85,6 +87,7 @@ shot() {
     run import -window root -crop "$geometry" +repage "$out/$1.png"
 }
 
+scaling 96
 run wine "$build/bin/tbook.exe" >/dev/null 2>&1 &
 program=$!
 driver wait
@@ -108,6 +111,22 @@ shot tray-menu desktop
 driver close
 driver listmenu
 shot list-menu
+driver close
+driver exit
+wait "$program" || true
+
+# At 150%, as most laptops show it, on a screen of 1536 x 1152 pixels.
+scripts/wine-env.sh teardown "$env" >/dev/null 2>&1
+export TBOOK_SCREEN=1536x1152
+scaling 144
+run wine reg delete 'HKCU\Software\TovanoSoft' /f >/dev/null 2>&1 || true
+run wine "$build/bin/tbook.exe" >/dev/null 2>&1 &
+program=$!
+driver wait
+driver away
+shot main-window-150
+driver editor
+shot editor-150 top
 driver close
 driver exit
 wait "$program" || true

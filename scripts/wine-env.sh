@@ -3,6 +3,8 @@
 #   wine-env.sh setup BUILD_DIR     make the prefix once, start a private Xvfb and one wineserver
 #   wine-env.sh teardown BUILD_DIR  stop them
 #   wine-env.sh exec BUILD_DIR CMD  run CMD inside the environment (starting it if needed)
+# TBOOK_SCREEN=WIDTHxHEIGHT at setup gives a screen of another size (1024x768 unless told); Wine's
+# desktop leaves 68 pixels of it below.
 # The environment is described by BUILD_DIR/wine/env, which wine-run.sh sources.
 set -euo pipefail
 
@@ -40,7 +42,7 @@ start_xvfb() {
     local fifo="$root/displayfd"
     rm -f "$fifo"
     mkfifo "$fifo"
-    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    setsid Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     local pid=$!
     local display
     read -r -t 20 display <"$fifo" || { echo "Xvfb did not start" >&2; kill "$pid" 2>/dev/null; exit 1; }
@@ -50,8 +52,12 @@ start_xvfb() {
 
 setup() {
     base_env
+    screen=${TBOOK_SCREEN:-1024x768}
     teardown_quiet
     make_prefix
+    # The desktop's size is read when Wine's first window opens, so it is set while no server runs.
+    sed -i -E "s/^\"Default\"=\"[0-9]+x[0-9]+\"\$/\"Default\"=\"${screen%x*}x$((${screen#*x} - 68))\"/" \
+        "$WINEPREFIX/user.reg"
     read -r xpid display < <(start_xvfb)
     export DISPLAY=$display
     setsid wineserver -p >/dev/null 2>&1 </dev/null &
@@ -71,6 +77,7 @@ teardown_quiet() {
         # shellcheck disable=SC1090
         . "$envfile"
         WINEPREFIX="$root/prefix" wineserver -k 2>/dev/null || true
+        WINEPREFIX="$root/prefix" wineserver -w 2>/dev/null || true
         kill "${TBOOK_XVFB_PID:-0}" 2>/dev/null || true
         rm -f "$envfile"
     fi

@@ -2,6 +2,8 @@
 
 #include "framework/base/AppContext.h"
 
+#include <cwchar>
+#include <iterator>
 #include <string>
 
 BOOL AfxPreTranslateMessage(HWND hStop, MSG* pMsg) {
@@ -53,6 +55,7 @@ const CMessageTable* CDialog::GetThisMessageTable() {
     static const CMessageEntry entries[] = {
         OnCommand<&CDialog::OnOK>(IDOK),
         OnCommand<&CDialog::OnCancel>(IDCANCEL),
+        OnMessage<&CDialog::OnWmDpiChanged>(WM_DPICHANGED),
     };
     static const CMessageTable table = {CWnd::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -62,7 +65,20 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMessage, WPARAM, LPARAM) {
     // Every other message reaches the wrapper through its window procedure first.
     if (nMessage == WM_INITDIALOG) {
         CDialog* pDlg = static_cast<CDialog*>(CWnd::FromHandle(hWnd));
-        return pDlg ? pDlg->OnInitDialog() : TRUE;
+        if (!pDlg) {
+            return TRUE;
+        }
+        pDlg->m_nDpi = pDlg->m_nTemplateDpi = GetWindowDpi(hWnd);
+        pDlg->m_hTemplateFont = reinterpret_cast<HFONT>(::SendMessageW(hWnd, WM_GETFONT, 0, 0));
+        // The windows scale themselves when they move to a screen of another scaling, the same
+        // way on every system (Wine's dialog manager has no scaling of its own).
+        using SetBehaviourFn = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+        static const auto pfnSetBehaviour = reinterpret_cast<SetBehaviourFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+        if (pfnSetBehaviour) {
+            pfnSetBehaviour(hWnd, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+        }
+        return pDlg->OnInitDialog();
     }
     return FALSE;
 }
@@ -171,3 +187,69 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) { return PreTranslateInput(pMsg); }
+
+LRESULT CDialog::OnWmDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const int nNewDpi = HIWORD(wParam);
+    const int nOldDpi = m_nDpi;
+    const RECT* pSuggested = reinterpret_cast<const RECT*>(lParam);
+    if (nNewDpi <= 0 || nNewDpi == nOldDpi) {
+        return 0;
+    }
+    m_nDpi = nNewDpi;
+    ScaleControls(nOldDpi, nNewDpi);
+    if (pSuggested) {
+        ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
+                       pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    OnDpiChanged(nOldDpi, nNewDpi);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    return 0;
+}
+
+void CDialog::ScaleControls(int nOldDpi, int nNewDpi) {
+    // The font is made afresh from the template's, so that moving back and forth never drifts.
+    HFONT hOldFont = m_scaledFont ? m_scaledFont.GetSafeHandle() : m_hTemplateFont;
+    HFONT hNewFont = m_hTemplateFont;
+    CFont newFont;
+    LOGFONTW font = {};
+    if (m_hTemplateFont && nNewDpi != m_nTemplateDpi && ::GetObjectW(m_hTemplateFont, sizeof(font), &font)) {
+        font.lfHeight = ScaleBetweenDpi(font.lfHeight, m_nTemplateDpi, nNewDpi);
+        newFont.Attach(::CreateFontIndirectW(&font));
+        if (newFont) {
+            hNewFont = newFont;
+        }
+    }
+    HDWP hPositions = ::BeginDeferWindowPos(16);
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        RECT rect;
+        ::GetWindowRect(hChild, &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        wchar_t szClass[16] = L"";
+        ::GetClassNameW(hChild, szClass, static_cast<int>(std::size(szClass)));
+        if (_wcsicmp(szClass, L"ComboBox") == 0) {
+            // A combo box's height is that of its open list; the closed part follows its font.
+            RECT dropped;
+            if (::SendMessageW(hChild, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
+                rect.bottom = rect.top + (dropped.bottom - dropped.top);
+            }
+        }
+        if (hOldFont && reinterpret_cast<HFONT>(::SendMessageW(hChild, WM_GETFONT, 0, 0)) == hOldFont) {
+            ::SendMessageW(hChild, WM_SETFONT, reinterpret_cast<WPARAM>(hNewFont), FALSE);
+        }
+        const int nLeft = ScaleBetweenDpi(rect.left, nOldDpi, nNewDpi);
+        const int nTop = ScaleBetweenDpi(rect.top, nOldDpi, nNewDpi);
+        const int nWidth = ScaleBetweenDpi(rect.right - rect.left, nOldDpi, nNewDpi);
+        const int nHeight = ScaleBetweenDpi(rect.bottom - rect.top, nOldDpi, nNewDpi);
+        if (hPositions) {
+            hPositions = ::DeferWindowPos(hPositions, hChild, nullptr, nLeft, nTop, nWidth, nHeight,
+                                          SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    if (hPositions) {
+        ::EndDeferWindowPos(hPositions);
+    }
+    // Only now is the old font no longer any control's.
+    m_scaledFont.Attach(newFont.Detach());
+}
+
+void CDialog::OnDpiChanged(int, int) {}

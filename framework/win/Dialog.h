@@ -5,7 +5,9 @@
 // before the controls do.
 #pragma once
 
+#include "Gdi.h"
 #include "Wnd.h"
+#include "framework/core/Dpi.h"
 
 class CDialog;
 
@@ -48,7 +50,16 @@ public:
     int GetFailedControlId() const { return m_nFailedControlId; }
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
+    // The dots per inch the window is laid out for: its screen's when it was made, then that of
+    // each screen it is moved to.
+    int GetDpi() const { return m_nDpi; }
+
 protected:
+    // After a move to a screen of another scaling, once the template's controls and their font
+    // are scaled and the window has its new size: what the window sized or drew by itself
+    // follows here.
+    virtual void OnDpiChanged(int nOldDpi, int nNewDpi);
+
     void RunModalLoop();
 
     UINT m_nIDTemplate;
@@ -60,11 +71,19 @@ protected:
 private:
     BOOL CreateOwned(HWND hOwner);
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWmDpiChanged(WPARAM wParam, LPARAM lParam);
+    void ScaleControls(int nOldDpi, int nNewDpi);
 
     bool m_bInModalLoop = false;
     int m_nFailedControlId = 0;
     bool m_bEndModal = false;
     int m_nModalResult = -1;
+    int m_nDpi = kBaseDpi;
+    // The template's font at the current dpi, once the window has moved to another scaling; the
+    // template's own font stays the dialog manager's.
+    int m_nTemplateDpi = kBaseDpi;
+    HFONT m_hTemplateFont = nullptr;
+    CFont m_scaledFont;
 };
 
 // Offers a message to its target window's and the target's parents' PreTranslateMessage, up

@@ -55,10 +55,11 @@ std::wstring BirthdayText(const CContact& contact) {
 
 } // namespace
 
-void CContactListView::CreateColumns(const CListColumns& columns) {
+void CContactListView::CreateColumns(const CListColumns& columns, int nDpi) {
+    m_nDpi = nDpi;
     // Each column goes in at position 0, so they are inserted from the last to the first.
     for (int nColumn = kColumnCount - 1; nColumn >= 0; --nColumn) {
-        InsertColumn(0, kColumnHeadings[nColumn], LVCFMT_RIGHT, columns.widths[nColumn]);
+        InsertColumn(0, kColumnHeadings[nColumn], LVCFMT_RIGHT, ScaleToDpi(columns.widths[nColumn], m_nDpi));
     }
     m_nBirthdayWidth = columns.nBirthdayWidth;
     ShowBirthdayColumn(columns.bBirthdayShown);
@@ -66,10 +67,19 @@ void CContactListView::CreateColumns(const CListColumns& columns) {
 
 void CContactListView::ReadColumns(CListColumns& columns) const {
     for (int nColumn = 0; nColumn < kColumnCount; ++nColumn) {
-        columns.widths[nColumn] = GetColumnWidth(nColumn);
+        columns.widths[nColumn] = UnscaleFromDpi(GetColumnWidth(nColumn), m_nDpi);
     }
-    columns.nBirthdayWidth = m_bBirthdayShown ? GetColumnWidth(kBirthdayColumn) : m_nBirthdayWidth;
+    columns.nBirthdayWidth =
+        m_bBirthdayShown ? UnscaleFromDpi(GetColumnWidth(kBirthdayColumn), m_nDpi) : m_nBirthdayWidth;
     columns.bBirthdayShown = m_bBirthdayShown;
+}
+
+void CContactListView::SetDpi(int nDpi) {
+    const int nColumns = kColumnCount + (m_bBirthdayShown ? 1 : 0);
+    for (int nColumn = 0; nColumn < nColumns; ++nColumn) {
+        SetColumnWidth(nColumn, ScaleBetweenDpi(GetColumnWidth(nColumn), m_nDpi, nDpi));
+    }
+    m_nDpi = nDpi;
 }
 
 void CContactListView::ShowBirthdayColumn(bool bShow) {
@@ -77,7 +87,7 @@ void CContactListView::ShowBirthdayColumn(bool bShow) {
         return;
     }
     if (bShow) {
-        if (InsertColumn(kBirthdayColumn, kBirthdayHeading, LVCFMT_RIGHT, m_nBirthdayWidth) !=
+        if (InsertColumn(kBirthdayColumn, kBirthdayHeading, LVCFMT_RIGHT, ScaleToDpi(m_nBirthdayWidth, m_nDpi)) !=
             kBirthdayColumn) {
             return;
         }
@@ -90,7 +100,7 @@ void CContactListView::ShowBirthdayColumn(bool bShow) {
     }
     const int nWidth = GetColumnWidth(kBirthdayColumn);
     if (SendMessage(LVM_DELETECOLUMN, kBirthdayColumn)) {
-        m_nBirthdayWidth = SaneColumnWidth(nWidth);
+        m_nBirthdayWidth = SaneColumnWidth(UnscaleFromDpi(nWidth, m_nDpi));
         m_bBirthdayShown = false;
     }
 }

@@ -19,9 +19,12 @@ class CContactListView : public CListCtrl {
 
 public:
     // The eight columns, "Last Name" first, right-aligned, with the given widths, and the
-    // Birthday column after them if it is to show.
-    void CreateColumns(const CListColumns& columns);
+    // Birthday column after them if it is to show. The widths given and read are those of 96 dpi,
+    // shown at nDpi.
+    void CreateColumns(const CListColumns& columns, int nDpi);
     void ReadColumns(CListColumns& columns) const;
+    // The columns keep their widths on a screen of another scaling.
+    void SetDpi(int nDpi);
     // Shows or hides the Birthday column; hiding it puts the rows back in name order.
     void ShowBirthdayColumn(bool bShow);
     bool IsBirthdayColumnShown() const { return m_bBirthdayShown; }
@@ -76,7 +79,8 @@ private:
 
     const CContactArray* m_pContacts = nullptr;
     CShownOrder m_order;
-    int m_nBirthdayWidth = kDefaultColumnWidth; // kept while the column is hidden
+    int m_nBirthdayWidth = kDefaultColumnWidth; // kept while the column is hidden, at 96 dpi
+    int m_nDpi = kBaseDpi;
     bool m_bBirthdayShown = false;
     bool m_bByBirthday = false;
 };

@@ -6,6 +6,7 @@
 #include "data/ContactArray.h"
 #include "data/ContactGroups.h"
 #include "data/ValueDate.h"
+#include "framework/core/Dpi.h"
 
 #include <vector>
 
@@ -98,9 +99,6 @@ struct CMainLayout {
 
 // The height of the group bar's row above the list, at 96 dpi.
 const int kGroupBarHeight = 30;
-
-// A length given at 96 dpi, at nDpi.
-inline int ScaleToDpi(int nLength, int nDpi) { return static_cast<int>((static_cast<long long>(nLength) * nDpi + 48) / 96); }
 
 // Places the list below the button row with margins of 11 pixels, and the 24-pixel status
 // bar along the bottom, for a client area of the given size. Without a status bar the list

@@ -113,7 +113,7 @@ BOOL CTBookDlg::OnInitDialog() {
     }
 
     m_settings.LoadSettings(GetWindowRectI());
-    m_list.CreateColumns(m_settings.m_columns);
+    m_list.CreateColumns(m_settings.m_columns, GetDpi());
     // The template's placeholder text is what a screen reader would announce for the list.
     ::SetWindowTextW(m_list.m_hWnd, L"Contacts");
     m_list.SetExtendedStyle(kListExtendedStyle);
@@ -187,7 +187,7 @@ void CTBookDlg::OnSize(UINT, int, int) {
 void CTBookDlg::LayoutControls() {
     RECT rect;
     GetClientRect(&rect);
-    const int nDpi = GetWindowDpi(m_hWnd);
+    const int nDpi = GetDpi();
     CMainLayout layout = ComputeMainLayout(rect.right - rect.left, rect.bottom - rect.top, m_statusBar.m_hWnd != nullptr,
                                            m_groupBar.IsShown(), nDpi, TopRowBottom());
     if (m_groupBar.IsShown()) {
@@ -212,8 +212,13 @@ int CTBookDlg::TopRowBottom() const {
     return nBottom;
 }
 
+void CTBookDlg::OnDpiChanged(int, int nNewDpi) {
+    m_list.SetDpi(nNewDpi);
+    LayoutControls();
+}
+
 void CTBookDlg::OnGetMinMaxInfo(MINMAXINFO* pInfo) {
-    const int nDpi = GetWindowDpi(m_hWnd);
+    const int nDpi = GetDpi();
     pInfo->ptMinTrackSize.x = ScaleToDpi(kMinWindowWidth, nDpi);
     pInfo->ptMinTrackSize.y = ScaleToDpi(kMinWindowHeight, nDpi);
     Default();

@@ -66,6 +66,7 @@ private:
     void OnSize(UINT nType, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void LayoutControls();
+    void OnDpiChanged(int nOldDpi, int nNewDpi) override;
     // The lowest edge of the search box and the buttons above the list, in client pixels.
     int TopRowBottom() const;
     void PlaceWindow();
