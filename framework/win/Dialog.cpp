@@ -2,6 +2,8 @@
 
 #include "framework/base/AppContext.h"
 
+#include <commctrl.h>
+
 #include <cwchar>
 #include <iterator>
 #include <string>
@@ -206,6 +208,19 @@ LRESULT CDialog::OnWmDpiChanged(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+namespace {
+
+void ScaleListColumns(HWND hList, int nOldDpi, int nNewDpi) {
+    HWND hHeader = reinterpret_cast<HWND>(::SendMessageW(hList, LVM_GETHEADER, 0, 0));
+    const int nColumns = hHeader ? static_cast<int>(::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int nColumn = 0; nColumn < nColumns; ++nColumn) {
+        const int nWidth = static_cast<int>(::SendMessageW(hList, LVM_GETCOLUMNWIDTH, nColumn, 0));
+        ::SendMessageW(hList, LVM_SETCOLUMNWIDTH, nColumn, MAKELPARAM(ScaleBetweenDpi(nWidth, nOldDpi, nNewDpi), 0));
+    }
+}
+
+} // namespace
+
 void CDialog::ScaleControls(int nOldDpi, int nNewDpi) {
     // The font is made afresh from the template's, so that moving back and forth never drifts.
     HFONT hOldFont = m_scaledFont ? m_scaledFont.GetSafeHandle() : m_hTemplateFont;
@@ -232,6 +247,9 @@ void CDialog::ScaleControls(int nOldDpi, int nNewDpi) {
             if (::SendMessageW(hChild, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
                 rect.bottom = rect.top + (dropped.bottom - dropped.top);
             }
+        }
+        if (_wcsicmp(szClass, WC_LISTVIEWW) == 0) {
+            ScaleListColumns(hChild, nOldDpi, nNewDpi);
         }
         if (hOldFont && reinterpret_cast<HFONT>(::SendMessageW(hChild, WM_GETFONT, 0, 0)) == hOldFont) {
             ::SendMessageW(hChild, WM_SETFONT, reinterpret_cast<WPARAM>(hNewFont), FALSE);

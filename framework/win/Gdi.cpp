@@ -1,5 +1,7 @@
 #include "Gdi.h"
 
+#include "framework/core/Dpi.h"
+
 BOOL CBitmap::GetSize(SIZE* pSize) const {
     BITMAP info = {};
     if (!m_hObject || !::GetObjectA(m_hObject, sizeof info, &info)) {
@@ -50,4 +52,14 @@ int GetWindowDpi(HWND hWnd) {
         ::ReleaseDC(hWnd, hdc);
     }
     return nDpi > 0 ? nDpi : 96;
+}
+
+HFONT CreateStatusBarFont(int nDpi) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        return nullptr;
+    }
+    metrics.lfStatusFont.lfHeight = ScaleBetweenDpi(metrics.lfStatusFont.lfHeight, GetWindowDpi(nullptr), nDpi);
+    return ::CreateFontIndirectW(&metrics.lfStatusFont);
 }

@@ -134,6 +134,9 @@ void PaintMinimisedIcon(CWnd* pWnd, HICON hIcon);
 // The dots per inch the window is drawn at: its monitor's for a window that follows the monitor,
 // the system's otherwise (96 where Windows stretches the window itself).
 int GetWindowDpi(HWND hWnd);
+// The font Windows shows status bars in, made for nDpi (the system's settings are those of its own
+// dpi); null when it cannot be made.
+HFONT CreateStatusBarFont(int nDpi);
 
 class CSelectGuard {
 public:

@@ -46,6 +46,8 @@ TEST(AboutDlgTest, LabelsShowTheirTextsInTheirColoursAndFonts) {
     };
     RunAbout([&](CAboutDlg& dlg) {
         EXPECT_EQ(std::vector<int>(), InaccessibleControls(dlg.m_hWnd));
+        EXPECT_EQ(std::vector<int>(), ControlsWithCutText(dlg.m_hWnd));
+        EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(dlg.m_hWnd));
         EXPECT_EQ("1.0 (build 10041022)", dlg.GetBuildText());
         for (const auto& label : labels) {
             SCOPED_TRACE(label.pszText);

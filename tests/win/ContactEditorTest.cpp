@@ -207,6 +207,8 @@ TEST(ContactEditorTest, NoteIsPaintedInItsColoursAndKeepsItsChanges) {
     CStepRunner()
         .Do([&] {
             EXPECT_EQ(std::vector<int>(), InaccessibleControls(dlg.m_hWnd));
+            EXPECT_EQ(std::vector<int>(), ControlsWithCutText(dlg.m_hWnd));
+            EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(dlg.m_hWnd));
             EXPECT_TRUE(dlg.GetExStyle() & WS_EX_APPWINDOW);
             HWND hNote = dlg.GetDlgItem(IDC_EDIT_NOTE);
             ::RedrawWindow(hNote, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

@@ -127,6 +127,8 @@ TEST(ContactEditorValuesTest, ListChangesReachTheContactOnSaveOnly) {
         auto pressOk = [](void (*fill)(HWND)) {
             return [fill] {
                 EXPECT_EQ(std::vector<int>(), InaccessibleControls(ValueDialog()));
+                EXPECT_EQ(std::vector<int>(), ControlsWithCutText(ValueDialog()));
+                EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(ValueDialog()));
                 fill(ValueDialog());
                 ::PostMessageW(ValueDialog(), WM_COMMAND, IDOK, 0);
             };

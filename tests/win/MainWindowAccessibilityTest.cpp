@@ -53,6 +53,10 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
             }
         }
         EXPECT_EQ(std::vector<int>(), InaccessibleControls(dlg.m_hWnd));
+        EXPECT_EQ(std::vector<int>(), ControlsWithCutText(dlg.m_hWnd));
+        // Its smallest size, which a screen of one and a half times the scaling still holds.
+        dlg.MoveWindow(0, 0, 640, 400, TRUE);
+        EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(dlg.m_hWnd));
         // The search box, its button, six picture buttons, the group drop-down and the list.
         ASSERT_EQ(kFocusable, focusable.size());
         ::SetFocus(focusable.front());

@@ -385,6 +385,8 @@ TEST_F(MainWindowTest, UpcomingBirthdaysListsTheComingDatesAndOpensTheChosenCont
         .Then([&] { return birthdays() != nullptr; })
         .Do([&] {
             EXPECT_EQ(std::vector<int>(), InaccessibleControls(birthdays()));
+            EXPECT_EQ(std::vector<int>(), ControlsWithCutText(birthdays()));
+            EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(birthdays()));
             CListCtrl& list = *static_cast<CListCtrl*>(CWnd::FromHandle(::GetDlgItem(birthdays(), IDC_BIRTHDAY_LIST)));
             std::vector<std::string> rows;
             for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {

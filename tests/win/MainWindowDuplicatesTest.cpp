@@ -95,6 +95,8 @@ TEST_F(MainWindowTest, FindDuplicatesMergesAGroupAndUndoTakesItBack) {
         .Then([&] { return (hWindow = DuplicatesWindow()) != nullptr; })
         .Do([&] {
             EXPECT_EQ(std::vector<int>(), InaccessibleControls(hWindow));
+            EXPECT_EQ(std::vector<int>(), ControlsWithCutText(hWindow));
+            EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(hWindow));
             EXPECT_EQ((std::vector<std::string>{"Anna, Meier (2) - same name and phone",
                                                 "Roth, Bernd (2) - same e-mail, other name"}),
                       GroupLines(hWindow));

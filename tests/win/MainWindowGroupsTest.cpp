@@ -176,6 +176,8 @@ TEST_F(MainWindowTest, GroupCommandsChangeMembershipsAndUndoTakesThemBack) {
         .Do([&] {
             HWND hName = window("Tovano Address Book - Add to Group");
             EXPECT_EQ(std::vector<int>(), InaccessibleControls(hName));
+            EXPECT_EQ(std::vector<int>(), ControlsWithCutText(hName));
+            EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(hName));
             ::SetDlgItemTextA(hName, IDC_GROUP_NAME, "  CHESS ");
             ::PostMessageA(hName, WM_COMMAND, IDOK, 0);
         })
@@ -196,6 +198,8 @@ TEST_F(MainWindowTest, GroupCommandsChangeMembershipsAndUndoTakesThemBack) {
         .Then([&] { return window("Tovano Address Book - Manage Groups") != nullptr; })
         .Do([&] {
             EXPECT_EQ(std::vector<int>(), InaccessibleControls(window("Tovano Address Book - Manage Groups")));
+            EXPECT_EQ(std::vector<int>(), ControlsWithCutText(window("Tovano Address Book - Manage Groups")));
+            EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(window("Tovano Address Book - Manage Groups")));
             // Chess is the first row; deleting it (the box answered Yes) keeps Evans in the book.
             ::PostMessageA(window("Tovano Address Book - Manage Groups"), WM_COMMAND, IDC_GROUP_DELETE, 0);
         })

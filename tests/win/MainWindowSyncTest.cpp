@@ -175,6 +175,8 @@ TEST_F(MainWindowSyncTest, WindowStoresTheAccountAndRemoveAccountForgetsIt) {
         .Then([&] { return (hSync = SyncWindow()) != nullptr; })
         .Do([&] {
             EXPECT_EQ(std::vector<int>(), InaccessibleControls(hSync));
+            EXPECT_EQ(std::vector<int>(), ControlsWithCutText(hSync));
+            EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(hSync));
             EXPECT_EQ("", ItemText(hSync, IDC_SYNC_WARNING));
             SetItemText(hSync, IDC_SYNC_ADDRESS, "http://dav.example.com/");
             EXPECT_NE("", ItemText(hSync, IDC_SYNC_WARNING)); // plain http to another computer

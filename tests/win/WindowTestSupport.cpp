@@ -1,8 +1,12 @@
 #include "WindowTestSupport.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <cwchar>
 
 #include <gtest/gtest.h>
 
@@ -255,5 +259,137 @@ std::vector<int> InaccessibleControls(HWND hWindow) {
             found.push_back(::GetDlgCtrlID(hChild));
         }
     }
+    return found;
+}
+
+namespace {
+
+struct CControlLook {
+    HWND hWnd;
+    RECT rect;
+    int nFontHeight; // 0 without a font of its own
+    int nColumnWidths; // a list's columns together
+};
+
+std::vector<CControlLook> LookOfControls(HWND hWindow) {
+    std::vector<CControlLook> looks;
+    for (HWND hChild = ::GetWindow(hWindow, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(hChild)) {
+            continue;
+        }
+        CControlLook look = {hChild, {}, 0, 0};
+        ::GetWindowRect(hChild, &look.rect);
+        ::MapWindowPoints(nullptr, hWindow, reinterpret_cast<POINT*>(&look.rect), 2);
+        LOGFONTW font = {};
+        HFONT hFont = reinterpret_cast<HFONT>(::SendMessageW(hChild, WM_GETFONT, 0, 0));
+        if (hFont && ::GetObjectW(hFont, sizeof(font), &font)) {
+            look.nFontHeight = std::abs(static_cast<int>(font.lfHeight));
+        }
+        HWND hHeader = reinterpret_cast<HWND>(::SendMessageW(hChild, LVM_GETHEADER, 0, 0));
+        const int nColumns = hHeader ? static_cast<int>(::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
+        for (int nColumn = 0; nColumn < nColumns; ++nColumn) {
+            look.nColumnWidths += static_cast<int>(::SendMessageW(hChild, LVM_GETCOLUMNWIDTH, nColumn, 0));
+        }
+        looks.push_back(look);
+    }
+    return looks;
+}
+
+void SendDpiChange(HWND hWindow, int nDpi, int nFactorNumerator, int nFactorDenominator) {
+    // The size Windows suggests, with the client area scaled: Wine keeps the caption and frame as
+    // they are.
+    RECT rect;
+    RECT client;
+    ::GetWindowRect(hWindow, &rect);
+    ::GetClientRect(hWindow, &client);
+    rect.right += client.right * nFactorNumerator / nFactorDenominator - client.right;
+    rect.bottom += client.bottom * nFactorNumerator / nFactorDenominator - client.bottom;
+    ::SendMessageW(hWindow, WM_DPICHANGED, MAKEWPARAM(nDpi, nDpi), reinterpret_cast<LPARAM>(&rect));
+}
+
+bool Near(long nSeen, long nExpected, long nSlack) { return std::labs(nSeen - nExpected) <= nSlack; }
+
+} // namespace
+
+std::vector<int> ControlsNotFollowingDpi(HWND hWindow) {
+    const int nDpi = static_cast<int>(::GetDpiForWindow(hWindow));
+    const std::vector<CControlLook> before = LookOfControls(hWindow);
+    // One and a half times, so that a window of the main window's smallest size still fits the screen.
+    SendDpiChange(hWindow, nDpi * 3 / 2, 3, 2);
+    const std::vector<CControlLook> larger = LookOfControls(hWindow);
+    SendDpiChange(hWindow, nDpi, 2, 3);
+    const std::vector<CControlLook> after = LookOfControls(hWindow);
+    std::vector<int> found;
+    for (const CControlLook& look : before) {
+        auto find = [&](const std::vector<CControlLook>& looks) {
+            return std::find_if(looks.begin(), looks.end(), [&](const CControlLook& other) { return other.hWnd == look.hWnd; });
+        };
+        auto big = find(larger);
+        auto back = find(after);
+        // A combo box's closed height follows its font, and so does a status bar's, which keeps to
+        // the bottom.
+        wchar_t szClass[32] = L"";
+        ::GetClassNameW(look.hWnd, szClass, 32);
+        const bool bCombo = _wcsicmp(szClass, L"ComboBox") == 0;
+        const bool bStatusBar = _wcsicmp(szClass, STATUSCLASSNAMEW) == 0;
+        const RECT& r = look.rect;
+        auto larger3 = [](long n) { return n * 3 / 2; };
+        const bool bScaled = big != larger.end() && Near(big->rect.left, larger3(r.left), 1) &&
+                             Near(big->rect.right - big->rect.left, larger3(r.right - r.left), 2) &&
+                             (bStatusBar ? Near(big->rect.bottom, larger3(r.bottom), 1)
+                                         : Near(big->rect.top, larger3(r.top), 1)) &&
+                             (bCombo || bStatusBar || Near(big->rect.bottom - big->rect.top, larger3(r.bottom - r.top), 2)) &&
+                             Near(big->nFontHeight, larger3(look.nFontHeight), 1) &&
+                             Near(big->nColumnWidths, larger3(look.nColumnWidths), 4);
+        const bool bRestored = back != after.end() && Near(back->rect.left, r.left, 1) && Near(back->rect.top, r.top, 1) &&
+                               Near(back->rect.right, r.right, 1) && Near(back->rect.bottom, r.bottom, 1) &&
+                               back->nFontHeight == look.nFontHeight && Near(back->nColumnWidths, look.nColumnWidths, 4);
+        if (!bScaled || !bRestored) {
+            found.push_back(::GetDlgCtrlID(look.hWnd));
+        }
+    }
+    return found;
+}
+
+std::vector<int> ControlsWithCutText(HWND hWindow) {
+    std::vector<int> found;
+    HDC hdc = ::GetDC(hWindow);
+    for (HWND hChild = ::GetWindow(hWindow, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        wchar_t szClass[16] = L"";
+        ::GetClassNameW(hChild, szClass, 16);
+        const LONG nStyle = ::GetWindowLongW(hChild, GWL_STYLE);
+        const LONG nStaticType = nStyle & SS_TYPEMASK;
+        // A label that shortens its text with an ellipsis means to.
+        const bool bStatic = _wcsicmp(szClass, L"Static") == 0 && !(nStyle & SS_ELLIPSISMASK) &&
+                             (nStaticType <= SS_RIGHT || nStaticType == SS_SIMPLE || nStaticType == SS_LEFTNOWORDWRAP);
+        const LONG nButtonType = nStyle & BS_TYPEMASK;
+        const bool bButton = _wcsicmp(szClass, L"Button") == 0 && nButtonType != BS_OWNERDRAW && !(nStyle & (BS_BITMAP | BS_ICON));
+        wchar_t szText[256] = L"";
+        if (!::IsWindowVisible(hChild) || !(bStatic || bButton) || !::GetWindowTextW(hChild, szText, 256)) {
+            continue;
+        }
+        RECT client;
+        ::GetClientRect(hChild, &client);
+        HGDIOBJ hOld = ::SelectObject(hdc, reinterpret_cast<HFONT>(::SendMessageW(hChild, WM_GETFONT, 0, 0)));
+        const bool bWraps = bStatic ? nStaticType <= SS_RIGHT : (nStyle & BS_MULTILINE) != 0;
+        // What the control keeps beside its text: a box's check mark, a button's edges.
+        const int nDpi = static_cast<int>(::GetDpiForWindow(hWindow));
+        int nBeside = 0;
+        if (bButton) {
+            const bool bCheck = nButtonType == BS_CHECKBOX || nButtonType == BS_AUTOCHECKBOX || nButtonType == BS_RADIOBUTTON ||
+                                nButtonType == BS_AUTORADIOBUTTON || nButtonType == BS_3STATE || nButtonType == BS_AUTO3STATE;
+            nBeside = nButtonType == BS_GROUPBOX ? 2 * nDpi / 12 : bCheck ? nDpi / 6 : nDpi / 16;
+        }
+        RECT needed = {0, 0, client.right - nBeside, 0};
+        ::DrawTextW(hdc, szText, -1, &needed, DT_CALCRECT | (bWraps ? DT_WORDBREAK : DT_SINGLELINE) |
+                                                    (bStatic && (nStyle & SS_NOPREFIX) ? DT_NOPREFIX : 0));
+        ::SelectObject(hdc, hOld);
+        // A line's cell may reach a pixel beyond the label: that is leading above the letters.
+        const bool bTall = nButtonType == BS_GROUPBOX || needed.bottom <= client.bottom + 1;
+        if (needed.right > client.right - nBeside || !bTall) {
+            found.push_back(::GetDlgCtrlID(hChild));
+        }
+    }
+    ::ReleaseDC(hWindow, hdc);
     return found;
 }

@@ -76,6 +76,14 @@ CAccessibleText AskAccessible(HWND hWnd);
 // order.
 std::vector<int> InaccessibleControls(HWND hWindow);
 
+// Tells the window it moved to a screen of one and a half times its scaling and then back, as
+// Windows does with WM_DPICHANGED, and returns the ids of the visible controls that did not
+// follow: there each control's rectangle, font and list columns are to be that much larger
+// (within rounding), and back as before.
+std::vector<int> ControlsNotFollowingDpi(HWND hWindow);
+// The ids of the visible labels, buttons and check boxes whose text does not fit inside them.
+std::vector<int> ControlsWithCutText(HWND hWindow);
+
 // A pixel of a shown window as it is on the screen.
 COLORREF ScreenPixel(HWND hWnd, int x, int y);
 // Whether some pixel of the window's client area is within 8 of the colour in every channel

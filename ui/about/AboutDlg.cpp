@@ -44,13 +44,19 @@ BOOL CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetVersionText();
     m_labelProduct.SetTextColor(RGB(60, 60, 220));
-    m_labelProduct.SetFontHeight(22);
+    m_labelProduct.SetFontHeight(22, GetDpi());
     m_labelVersion.SetTextColor(RGB(190, 60, 60));
-    m_labelVersion.SetFontHeight(17);
+    m_labelVersion.SetFontHeight(17, GetDpi());
     m_labelMaker.SetTextColor(RGB(100, 100, 220));
-    m_labelMaker.SetFontHeight(17);
+    m_labelMaker.SetFontHeight(17, GetDpi());
     SetVersionText();
     return TRUE;
+}
+
+void CAboutDlg::OnDpiChanged(int, int nNewDpi) {
+    for (CColorLabel* pLabel : {&m_labelProduct, &m_labelVersion, &m_labelMaker}) {
+        pLabel->SetDpi(nNewDpi);
+    }
 }
 
 CString CAboutDlg::GetBuildText() const { return BuildText(m_strVersion, kBuildDate); }

@@ -19,6 +19,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnDpiChanged(int nOldDpi, int nNewDpi) override;
     void OnSupportMail();
     void OnHomePage();
     void OnTellAFriend();

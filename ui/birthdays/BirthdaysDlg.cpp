@@ -46,6 +46,16 @@ void CBirthdaysDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_BIRTHDAY_LIST, m_list);
 }
 
+void CBirthdaysDlg::MakeBoldFont() {
+    LOGFONTW font = {};
+    if (::GetObjectW(reinterpret_cast<HFONT>(m_list.SendMessage(WM_GETFONT)), sizeof font, &font)) {
+        font.lfWeight = FW_BOLD;
+        m_bold.Attach(::CreateFontIndirectW(&font));
+    }
+}
+
+void CBirthdaysDlg::OnDpiChanged(int, int) { MakeBoldFont(); }
+
 BOOL CBirthdaysDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
@@ -72,11 +82,7 @@ BOOL CBirthdaysDlg::OnInitDialog() {
         m_list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
     SetDlgItemText(IDC_BIRTHDAY_TITLE, strTitle);
-    LOGFONTW font = {};
-    if (::GetObjectW(reinterpret_cast<HFONT>(m_list.SendMessage(WM_GETFONT)), sizeof font, &font)) {
-        font.lfWeight = FW_BOLD;
-        m_bold.Attach(::CreateFontIndirectW(&font));
-    }
+    MakeBoldFont();
     ::EnableWindow(GetDlgItem(IDC_BIRTHDAY_OPEN), !m_dates.empty());
     // The list takes the keys: Enter opens the selected row.
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_list.m_hWnd), TRUE);

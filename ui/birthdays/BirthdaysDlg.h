@@ -23,6 +23,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnDpiChanged(int nOldDpi, int nNewDpi) override;
     void OnOpen();
     void OnListDblClk(NMHDR* pHeader, LRESULT* pResult);
     void OnListCustomDraw(NMHDR* pHeader, LRESULT* pResult);
@@ -34,6 +35,9 @@ private:
     int m_nChosen = -1;
     CListCtrl m_list;
     CFont m_bold; // for today's rows
+
+    // Today's rows in the list's own font, made bold.
+    void MakeBoldFont();
 };
 
 // The local date today.

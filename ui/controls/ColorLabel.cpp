@@ -24,13 +24,20 @@ void CColorLabel::SetTextColor(COLORREF color) {
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void CColorLabel::SetFontHeight(int nHeight) {
+void CColorLabel::SetFontHeight(int nHeight, int nDpi) {
+    m_nFontHeight = nHeight;
     // The new font is in place before the old one goes, so the label never holds a deleted one.
     auto pFont = std::make_unique<CFont>();
-    pFont->CreateFont(nHeight, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+    pFont->CreateFont(ScaleToDpi(nHeight, nDpi), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                       DEFAULT_QUALITY, VARIABLE_PITCH, "");
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(pFont->GetSafeHandle()), TRUE);
     m_pFont = std::move(pFont);
+}
+
+void CColorLabel::SetDpi(int nDpi) {
+    if (m_pFont) {
+        SetFontHeight(m_nFontHeight, nDpi);
+    }
 }
 
 HBRUSH CColorLabel::CtlColor(CDC* pDC, UINT) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/win/Controls.h"
+#include "framework/core/Dpi.h"
 #include "framework/win/Gdi.h"
 
 #include <memory>
@@ -17,9 +18,11 @@ public:
 
     // Takes effect at once: the label is repainted before this returns.
     void SetTextColor(COLORREF color);
-    // A bold font of this cell height in a variable-pitch face the system chooses; replaces the
-    // font a previous call made.
-    void SetFontHeight(int nHeight);
+    // A bold font of this cell height at 96 dpi, made for nDpi, in a variable-pitch face the
+    // system chooses; replaces the font a previous call made.
+    void SetFontHeight(int nHeight, int nDpi = kBaseDpi);
+    // The font made again for a screen of another scaling.
+    void SetDpi(int nDpi);
 
     HFONT GetOwnFont() const { return m_pFont ? m_pFont->GetSafeHandle() : nullptr; }
 
@@ -28,6 +31,7 @@ protected:
 
 private:
     CBrush m_brBackground;
+    int m_nFontHeight = 0;
     COLORREF m_clrBackground;
     COLORREF m_clrText = 0;
     std::unique_ptr<CFont> m_pFont;

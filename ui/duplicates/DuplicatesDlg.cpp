@@ -134,12 +134,12 @@ void CDuplicatesDlg::ShowGroup(int nGroup) {
     m_fields.DeleteAllItems();
     while (m_fields.SendMessage(LVM_DELETECOLUMN, 0) != FALSE) {
     }
-    m_fields.InsertColumn(0, "Field", LVCFMT_LEFT, kFieldColumnWidth);
-    m_fields.InsertColumn(1, "Merged contact", LVCFMT_LEFT, kValueColumnWidth);
+    m_fields.InsertColumn(0, "Field", LVCFMT_LEFT, ScaleToDpi(kFieldColumnWidth, GetDpi()));
+    m_fields.InsertColumn(1, "Merged contact", LVCFMT_LEFT, ScaleToDpi(kValueColumnWidth, GetDpi()));
     for (size_t i = 0; i < m_contacts.size(); ++i) {
         CString strHeading;
         strHeading.Format("%d. %s", static_cast<int>(i + 1), ListNameOf(m_contacts[i]).GetString());
-        m_fields.InsertColumn(static_cast<int>(i + 2), strHeading, LVCFMT_LEFT, kValueColumnWidth);
+        m_fields.InsertColumn(static_cast<int>(i + 2), strHeading, LVCFMT_LEFT, ScaleToDpi(kValueColumnWidth, GetDpi()));
     }
     m_fields.SetRedraw(TRUE);
     ShowMerged();

@@ -74,14 +74,6 @@ void CContactListView::ReadColumns(CListColumns& columns) const {
     columns.bBirthdayShown = m_bBirthdayShown;
 }
 
-void CContactListView::SetDpi(int nDpi) {
-    const int nColumns = kColumnCount + (m_bBirthdayShown ? 1 : 0);
-    for (int nColumn = 0; nColumn < nColumns; ++nColumn) {
-        SetColumnWidth(nColumn, ScaleBetweenDpi(GetColumnWidth(nColumn), m_nDpi, nDpi));
-    }
-    m_nDpi = nDpi;
-}
-
 void CContactListView::ShowBirthdayColumn(bool bShow) {
     if (bShow == m_bBirthdayShown) {
         return;

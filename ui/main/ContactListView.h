@@ -23,8 +23,8 @@ public:
     // shown at nDpi.
     void CreateColumns(const CListColumns& columns, int nDpi);
     void ReadColumns(CListColumns& columns) const;
-    // The columns keep their widths on a screen of another scaling.
-    void SetDpi(int nDpi);
+    // The window has scaled the columns for a screen of another scaling.
+    void SetDpi(int nDpi) { m_nDpi = nDpi; }
     // Shows or hides the Birthday column; hiding it puts the rows back in name order.
     void ShowBirthdayColumn(bool bShow);
     bool IsBirthdayColumnShown() const { return m_bBirthdayShown; }

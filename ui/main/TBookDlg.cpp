@@ -120,6 +120,7 @@ BOOL CTBookDlg::OnInitDialog() {
     PlaceWindow();
     // Without a status bar the list simply reaches down to the bottom.
     m_statusBar.Create(kStatusBarStyle, RECT{0, 0, 0, 0}, this, 0);
+    SetStatusBarFont();
     LayoutControls();
     m_statusBar.SetText(kSystemCaption, 0, 0);
     if (!m_watcher.Start(m_hWnd, m_context.bStartHidden)) {
@@ -214,7 +215,17 @@ int CTBookDlg::TopRowBottom() const {
 
 void CTBookDlg::OnDpiChanged(int, int nNewDpi) {
     m_list.SetDpi(nNewDpi);
+    SetStatusBarFont();
     LayoutControls();
+}
+
+void CTBookDlg::SetStatusBarFont() {
+    CFont font;
+    font.Attach(CreateStatusBarFont(GetDpi()));
+    if (font && m_statusBar.m_hWnd) {
+        m_statusBar.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.GetSafeHandle()), TRUE);
+        m_statusFont.Attach(font.Detach()); // the old one is no longer the bar's
+    }
 }
 
 void CTBookDlg::OnGetMinMaxInfo(MINMAXINFO* pInfo) {

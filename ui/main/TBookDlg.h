@@ -67,6 +67,7 @@ private:
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void LayoutControls();
     void OnDpiChanged(int nOldDpi, int nNewDpi) override;
+    void SetStatusBarFont();
     // The lowest edge of the search box and the buttons above the list, in client pixels.
     int TopRowBottom() const;
     void PlaceWindow();
@@ -90,6 +91,7 @@ private:
     CMainButtons m_buttons;
     CContactListView m_list;
     CStatusBarCtrl m_statusBar;
+    CFont m_statusFont; // the system's, at the window's dpi
     CContactBook m_book;
     CExitCoordinator m_exit;
     CWindowSettings m_settings;
