@@ -330,24 +330,35 @@ TEST(ResourceTest, OleFailureMessageIsExact) {
     EXPECT_EQ(int(std::strlen(text)), length);
 }
 
-TEST(ResourceTest, IconsHold16And32And48PixelImagesOf32Bits) {
+// Every small and large icon size Windows asks for from 100% to 250%, and 256 pixels (0 in the
+// directory) for the window's icon in large views.
+TEST(ResourceTest, IconsHoldEverySizeTheScalesAskForIn32Bits) {
+    const std::vector<int> kSizes = {16, 20, 24, 28, 32, 40, 48, 64};
     for (int id : {IDR_MAINFRAME, IDI_TRAY}) {
         SCOPED_TRACE("icon " + std::to_string(id));
         std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, id, kEnglishUs);
         // GRPICONDIR: three WORDs, then 14-byte entries.
         ASSERT_GE(group.size(), 6u);
         WORD count = WORD(group[4] | group[5] << 8);
-        ASSERT_EQ(3, count);
         ASSERT_EQ(6u + 14u * count, group.size());
         std::vector<int> sizes;
         for (WORD i = 0; i < count; ++i) {
             const BYTE* entry = group.data() + 6 + 14 * i;
             EXPECT_EQ(entry[0], entry[1]) << "square";
             EXPECT_EQ(32, entry[6] | entry[7] << 8) << "bits per pixel";
-            sizes.push_back(entry[0]);
+            sizes.push_back(entry[0] ? entry[0] : 256);
         }
-        EXPECT_EQ((std::vector<int>{16, 32, 48}), sizes);
+        std::vector<int> expected = kSizes;
+        if (id == IDR_MAINFRAME)
+            expected.push_back(256);
+        EXPECT_EQ(expected, sizes);
         EXPECT_NE(nullptr, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+        // The 256-pixel image is a PNG inside the icon: the system must still make an icon of it.
+        if (id == IDR_MAINFRAME) {
+            CIcon big(static_cast<HICON>(
+                LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 256, 256, LR_DEFAULTCOLOR)));
+            EXPECT_TRUE(big);
+        }
     }
 }
 
