@@ -4,6 +4,8 @@
 // module's own resources, the way the program itself will load them.
 #include "framework/win/Gdi.h"
 #include "framework/base/Handles.h"
+#include "ui/controls/ArtLogic.h"
+#include "ui/controls/ArtResources.h"
 
 #include <gtest/gtest.h>
 
@@ -490,6 +492,88 @@ TEST(ResourceTest, AboutPictureIs64PixelsSquare) {
     ASSERT_NE(0, GetObjectA(bitmap.GetSafeHandle(), sizeof(info), &info));
     EXPECT_EQ(64, info.bmWidth);
     EXPECT_EQ(64, info.bmHeight);
+}
+
+namespace {
+
+// A bitmap's pixels as 0x00RRGGBB, rows top to bottom, and its side.
+std::vector<uint32_t> BitmapPixels(HBITMAP hBitmap, int* pnSide) {
+    BITMAP info = {};
+    if (!hBitmap || !GetObjectA(hBitmap, sizeof info, &info) || info.bmWidth != info.bmHeight)
+        return {};
+    *pnSide = info.bmWidth;
+    BITMAPINFO header = {};
+    header.bmiHeader = {sizeof(BITMAPINFOHEADER), info.bmWidth, -info.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> pixels(size_t(info.bmWidth) * size_t(info.bmHeight));
+    HDC hScreen = GetDC(nullptr);
+    GetDIBits(hScreen, hBitmap, 0, UINT(info.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, hScreen);
+    for (uint32_t& pixel : pixels)
+        pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+} // namespace
+
+// Every picture for every scale and both faces is there and decodes to the size the window shows:
+// the strips with their captions laid over (light and dark captions differing, the balls of the
+// normal state alike), the toggle's pictures with their transparent border kept even when
+// resampled, and the About picture on its light or dark panel.
+TEST(ResourceTest, PicturesLoadForEveryScaleAndFace) {
+    const HMODULE hModule = GetModuleHandleA(nullptr);
+    const UINT kStrips[] = {IDR_RAW_ADDNEW, IDR_RAW_DELETE, IDR_RAW_EXIT, IDR_RAW_HELP, IDR_RAW_VIEWEDIT, IDR_RAW_HOME};
+    const uint32_t kKey = 0xC0C0C0;
+    for (int nDpi : {96, 120, 144, 168, 192, 240, 288}) {
+        SCOPED_TRACE(std::to_string(nDpi) + " dpi");
+        const int nSide = ChooseArt(55, nDpi).nSide;
+        for (UINT nStrip : kStrips) {
+            SCOPED_TRACE("strip " + std::to_string(nStrip));
+            CArtPixels light, dark;
+            ASSERT_TRUE(LoadToolStrip(hModule, nStrip, nDpi, false, light));
+            ASSERT_TRUE(LoadToolStrip(hModule, nStrip, nDpi, true, dark));
+            for (const CArtPixels* pStrip : {&light, &dark}) {
+                EXPECT_EQ(nSide, pStrip->nWidth);
+                EXPECT_EQ(nSide * 4, pStrip->nHeight);
+                ASSERT_EQ(size_t(nSide) * nSide * 16, pStrip->rgba.size());
+            }
+            // Above 70% of the side the captions, below them the ball.
+            const size_t nBall = size_t(nSide) * (nSide * 7 / 10) * 4, nState = size_t(nSide) * nSide * 4;
+            EXPECT_TRUE(std::equal(light.rgba.begin(), light.rgba.begin() + nBall, dark.rgba.begin()));
+            EXPECT_FALSE(
+                std::equal(light.rgba.begin() + nBall, light.rgba.begin() + nState, dark.rgba.begin() + nBall));
+            EXPECT_FALSE(std::equal(light.rgba.begin() + 3 * nState, light.rgba.end(), dark.rgba.begin() + 3 * nState))
+                << "disabled alike";
+        }
+        for (UINT nBitmap : {IDB_SEARCH_UP, IDB_SEARCH_DOWN, IDB_ABOUT}) {
+            SCOPED_TRACE("bitmap " + std::to_string(nBitmap));
+            const bool bToggle = nBitmap != IDB_ABOUT;
+            const int nExpected = ChooseArt(bToggle ? 53 : 64, nDpi).nSide;
+            std::vector<uint32_t> faces[2];
+            for (bool bDark : {false, true}) {
+                const COLORREF key = bToggle ? RGB(192, 192, 192) : CLR_INVALID;
+                CGdiObject bitmap(LoadArtBitmap(hModule, nBitmap, nDpi, bDark, key));
+                int nGot = 0;
+                faces[bDark] = BitmapPixels(static_cast<HBITMAP>(bitmap.GetSafeHandle()), &nGot);
+                ASSERT_EQ(nExpected, nGot);
+                if (bToggle) {
+                    const std::vector<uint32_t>& p = faces[bDark];
+                    EXPECT_EQ(kKey, p.front());
+                    EXPECT_EQ(kKey, p.back());
+                    EXPECT_LT(std::count(p.begin(), p.end(), kKey), std::ptrdiff_t(p.size()) * 7 / 8);
+                }
+            }
+            EXPECT_NE(faces[0], faces[1]) << "the same on both faces";
+        }
+    }
+    // The 100% strip for the light face is the one the program always had.
+    CArtPixels strip;
+    ASSERT_TRUE(LoadToolStrip(hModule, IDR_RAW_HOME, 96, false, strip));
+    EXPECT_EQ(ResourceBytes("RAW", IDR_RAW_HOME, kEnglishUs), std::vector<BYTE>(strip.rgba.begin(), strip.rgba.end()));
+    // A picture that is not there is no picture, and leaves what the caller had.
+    EXPECT_FALSE(DecodePngResource(hModule, ArtResourceId(IDR_RAW_SEARCH, 1, kArtLayerPicture), strip));
+    EXPECT_FALSE(LoadToolStrip(hModule, 9999, 144, false, strip));
+    EXPECT_EQ(55, strip.nWidth);
+    EXPECT_EQ(nullptr, LoadArtBitmap(hModule, 9999, 144, false));
 }
 
 TEST(ResourceTest, MainWindowTemplateHeaderGivesStyleSizeCaptionAndFont) {

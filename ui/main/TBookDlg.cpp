@@ -145,7 +145,7 @@ BOOL CTBookDlg::OnInitDialog() {
     } else if (m_book.IsTrulyEmpty()) {
         PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
     }
-    m_buttons.SetUp();
+    m_buttons.SetUp(GetWindowDpi(m_hWnd), false);
     m_sync.Start();
     m_refresh.Start();
     return TRUE;
