@@ -112,9 +112,9 @@ TEST_F(MainWindowTest, ImageButtonsShowTheStateImageOfTheirStrip) {
 }
 
 // SetUp for another dots per inch and face: every image button takes the size of the strip drawn
-// for it and keeps its top-left corner, shows that strip's state over what lies beneath it (not
-// over the button's own picture of before), the dark strip's captions differ from the light
-// one's where the balls are the same, and the toggle paints the dark face.
+// for it, keeps its top-left corner and its tooltip covers it, shows that strip's state over what
+// lies beneath it (not over the button's own picture of before), the dark strip's captions
+// differ from the light one's where the balls are the same, and the toggle paints the dark face.
 TEST_F(MainWindowTest, ButtonsTakeThePictureOfTheDpiAndFaceTheyAreSetUpFor) {
     const int kButtons[] = {IDC_ADD_NEW, IDC_VIEW_EDIT, IDC_HELP_BUTTON, IDC_DELETE, IDOK, IDC_HOME};
     CTestableDlg dlg(m_context);
@@ -162,6 +162,16 @@ TEST_F(MainWindowTest, ButtonsTakeThePictureOfTheDpiAndFaceTheyAreSetUpFor) {
                 EXPECT_EQ((std::vector<LONG>{0, 0, 110, 110}),
                           (std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}));
                 EXPECT_EQ(corners[i], topLeft(kButtons[i]));
+                // The tooltip answers the pointer over the whole of the larger button.
+                auto* pButton = static_cast<CHoverButtonEx*>(CWnd::FromHandle(hButton));
+                TOOLINFOA tool = {};
+                tool.cbSize = sizeof tool;
+                tool.hwnd = hButton;
+                tool.uId = 1;
+                ASSERT_TRUE(::SendMessageA(pButton->GetToolTip()->m_hWnd, TTM_GETTOOLINFOA, 0,
+                                           reinterpret_cast<LPARAM>(&tool)));
+                EXPECT_EQ((std::vector<LONG>{0, 0, 110, 110}),
+                          (std::vector<LONG>{tool.rect.left, tool.rect.top, tool.rect.right, tool.rect.bottom}));
             }
             expectShows(light);
 

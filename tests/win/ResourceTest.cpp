@@ -543,6 +543,12 @@ TEST(ResourceTest, PicturesLoadForEveryScaleAndFace) {
                 std::equal(light.rgba.begin() + nBall, light.rgba.begin() + nState, dark.rgba.begin() + nBall));
             EXPECT_FALSE(std::equal(light.rgba.begin() + 3 * nState, light.rgba.end(), dark.rgba.begin() + 3 * nState))
                 << "disabled alike";
+            // The maker's emblem does not change when pressed, at any size.
+            for (const CArtPixels* pStrip : {&light, &dark}) {
+                const bool bSame =
+                    std::equal(pStrip->rgba.begin(), pStrip->rgba.begin() + nState, pStrip->rgba.begin() + nState);
+                EXPECT_EQ(nStrip == IDR_RAW_HOME, bSame) << "pressed and normal";
+            }
         }
         for (UINT nBitmap : {IDB_SEARCH_UP, IDB_SEARCH_DOWN, IDB_ABOUT}) {
             SCOPED_TRACE("bitmap " + std::to_string(nBitmap));

@@ -231,7 +231,9 @@ bool PaintsDarkFace(HWND hWnd) {
     bool bDark = false;
     if (hMemory && hPixel) {
         HGDIOBJ hOld = ::SelectObject(hMemory, hPixel);
-        // A dialog erases with the brush it answers WM_CTLCOLORDLG with.
+        // A dialog erases with the brush it answers WM_CTLCOLORDLG with; a window that erases
+        // nothing counts as light, as windows are unless they say otherwise.
+        ::SetPixel(hMemory, 0, 0, RGB(255, 255, 255));
         ::SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hMemory), 0);
         const COLORREF face = ::GetPixel(hMemory, 0, 0);
         ::SelectObject(hMemory, hOld);
