@@ -79,24 +79,26 @@ TEST(AboutDlgTest, LabelsShowTheirTextsInTheirColoursAndFonts) {
 // The product picture is the one drawn for the dialog's dots per inch and for the face it paints:
 // the light one on the usual face, the dark one once the dialog paints a dark face.
 TEST(AboutDlgTest, PictureFollowsTheFaceTheDialogPaints) {
-    auto shownPicture = [](HWND hDialog, std::vector<COLORREF>& pixels) {
+    // Every third pixel of a 64-pixel picture.
+    auto pixelsOf = [](HBITMAP hBitmap) {
+        std::vector<COLORREF> pixels;
+        BITMAP info = {};
+        HDC hMemory = ::CreateCompatibleDC(nullptr);
+        HGDIOBJ hOld = ::SelectObject(hMemory, hBitmap);
+        for (int y = 0; y < 64 && ::GetObjectA(hBitmap, sizeof info, &info) && info.bmWidth == 64; y += 3)
+            for (int x = 0; x < 64; x += 3)
+                pixels.push_back(::GetPixel(hMemory, x, y));
+        ::SelectObject(hMemory, hOld);
+        ::DeleteDC(hMemory);
+        return pixels;
+    };
+    auto shownPicture = [&](HWND hDialog) {
         HWND hPicture = nullptr;
         for (HWND h = ::GetWindow(hDialog, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
             if ((::GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
                 hPicture = h;
         }
-        HBITMAP hBitmap = reinterpret_cast<HBITMAP>(::SendMessageA(hPicture, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        BITMAP info = {};
-        ASSERT_NE(0, ::GetObjectA(hBitmap, sizeof info, &info));
-        ASSERT_EQ(64, info.bmWidth);
-        HDC hMemory = ::CreateCompatibleDC(nullptr);
-        HGDIOBJ hOld = ::SelectObject(hMemory, hBitmap);
-        pixels.clear();
-        for (int y = 0; y < 64; y += 3)
-            for (int x = 0; x < 64; x += 3)
-                pixels.push_back(::GetPixel(hMemory, x, y));
-        ::SelectObject(hMemory, hOld);
-        ::DeleteDC(hMemory);
+        return pixelsOf(reinterpret_cast<HBITMAP>(::SendMessageA(hPicture, STM_GETIMAGE, IMAGE_BITMAP, 0)));
     };
     static HBRUSH s_hDark = ::CreateSolidBrush(RGB(0x20, 0x20, 0x20));
     SUBCLASSPROC darkFace = [](HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -104,25 +106,17 @@ TEST(AboutDlgTest, PictureFollowsTheFaceTheDialogPaints) {
                                           : ::DefSubclassProc(hWnd, nMessage, wParam, lParam);
     };
     RunAbout([&](CAboutDlg& dlg) {
-        std::vector<COLORREF> shown, light;
-        shownPicture(dlg.m_hWnd, shown);
-        CBitmap template100;
-        ASSERT_TRUE(template100.LoadBitmap(::GetModuleHandleA(nullptr), IDB_ABOUT));
-        HDC hMemory = ::CreateCompatibleDC(nullptr);
-        HGDIOBJ hOld = ::SelectObject(hMemory, template100);
-        for (int y = 0; y < 64; y += 3)
-            for (int x = 0; x < 64; x += 3)
-                light.push_back(::GetPixel(hMemory, x, y));
-        ::SelectObject(hMemory, hOld);
-        ::DeleteDC(hMemory);
-        EXPECT_EQ(light, shown);
+        CBitmap light;
+        ASSERT_TRUE(light.LoadBitmap(::GetModuleHandleA(nullptr), IDB_ABOUT));
+        ASSERT_FALSE(pixelsOf(light).empty());
+        EXPECT_EQ(pixelsOf(light), shownPicture(dlg.m_hWnd));
 
         ASSERT_TRUE(::SetWindowSubclass(dlg.m_hWnd, darkFace, 1, 0));
         dlg.ShowPicture();
-        shownPicture(dlg.m_hWnd, shown);
-        EXPECT_NE(light, shown);
-        const COLORREF corner = shown.front();
-        EXPECT_LT(GetRValue(corner) + GetGValue(corner) + GetBValue(corner), 3 * 128) << "a light panel";
+        std::vector<COLORREF> dark = shownPicture(dlg.m_hWnd);
+        ASSERT_EQ(pixelsOf(light).size(), dark.size());
+        EXPECT_NE(pixelsOf(light), dark);
+        EXPECT_LT(GetRValue(dark[0]) + GetGValue(dark[0]) + GetBValue(dark[0]), 3 * 128) << "a light panel";
         ::RemoveWindowSubclass(dlg.m_hWnd, darkFace, 1);
     });
 }
