@@ -1,5 +1,6 @@
 #include "Dialog.h"
 
+#include "DpiIcon.h"
 #include "framework/base/AppContext.h"
 
 #include <commctrl.h>
@@ -7,6 +8,7 @@
 #include <cwchar>
 #include <iterator>
 #include <string>
+#include <utility>
 
 BOOL AfxPreTranslateMessage(HWND hStop, MSG* pMsg) {
     for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
@@ -203,6 +205,9 @@ LRESULT CDialog::OnWmDpiChanged(WPARAM wParam, LPARAM lParam) {
         ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
                        pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (m_nCaptionIconId) {
+        SetCaptionIcons(m_nCaptionIconId);
+    }
     OnDpiChanged(nOldDpi, nNewDpi);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     return 0;
@@ -271,3 +276,24 @@ void CDialog::ScaleControls(int nOldDpi, int nNewDpi) {
 }
 
 void CDialog::OnDpiChanged(int, int) {}
+
+void CDialog::SetCaptionIcons(UINT nIconId) {
+    m_nCaptionIconId = nIconId;
+    HICON hSmall = LoadIconForDpi(AfxGetResourceHandle(), nIconId, SM_CXSMICON, m_nDpi);
+    HICON hBig = LoadIconForDpi(AfxGetResourceHandle(), nIconId, SM_CXICON, m_nDpi);
+    SetIcon(hSmall, FALSE);
+    SetIcon(hBig, TRUE);
+    for (HICON hOld : {std::exchange(m_hSmallIcon, hSmall), std::exchange(m_hBigIcon, hBig)}) {
+        if (hOld) {
+            ::DestroyIcon(hOld);
+        }
+    }
+}
+
+CDialog::~CDialog() {
+    for (HICON hIcon : {m_hSmallIcon, m_hBigIcon}) {
+        if (hIcon) {
+            ::DestroyIcon(hIcon);
+        }
+    }
+}

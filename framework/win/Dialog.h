@@ -30,6 +30,7 @@ class CDialog : public CWnd {
 
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParent = nullptr) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
+    ~CDialog() override;
 
     // Runs the dialog until EndDialog; returns the result given there, or -1 when the dialog
     // could not be created.
@@ -53,6 +54,9 @@ public:
     // The dots per inch the window is laid out for: its screen's when it was made, then that of
     // each screen it is moved to.
     int GetDpi() const { return m_nDpi; }
+    // The caption's and the task bar's icons from icon resource nIconId, each drawn at its size
+    // for the window's dpi, and again after every change of it.
+    void SetCaptionIcons(UINT nIconId);
 
 protected:
     // After a move to a screen of another scaling, once the template's controls and their font
@@ -84,6 +88,9 @@ private:
     int m_nTemplateDpi = kBaseDpi;
     HFONT m_hTemplateFont = nullptr;
     CFont m_scaledFont;
+    UINT m_nCaptionIconId = 0;
+    HICON m_hSmallIcon = nullptr;
+    HICON m_hBigIcon = nullptr;
 };
 
 // Offers a message to its target window's and the target's parents' PreTranslateMessage, up

@@ -1,11 +1,14 @@
-// The About box: its texts, its coloured labels as painted, and its buttons as the recording
+// The About box: its texts, its coloured labels as painted, its picture, and its buttons as the recording
 // browser and a recording mail handler receive them.
 #include "WindowTestSupport.h"
 #include "win/outreach/RecordingBrowserTest.h"
 #include "res/resource.h"
 #include "ui/about/AboutDlg.h"
 
+#include <commctrl.h>
+
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -72,6 +75,51 @@ TEST(AboutDlgTest, LabelsShowTheirTextsInTheirColoursAndFonts) {
         label.SetFontHeight(15);
         EXPECT_EQ(0u, ::GetObjectType(hFirst));
         EXPECT_EQ(label.GetOwnFont(), reinterpret_cast<HFONT>(label.SendMessage(WM_GETFONT)));
+    });
+}
+
+// The product picture is the one drawn for the dialog's dots per inch and for the face it paints:
+// the light one on the usual face, the dark one once the dialog paints a dark face.
+TEST(AboutDlgTest, PictureFollowsTheFaceTheDialogPaints) {
+    // Every third pixel of a 64-pixel picture.
+    auto pixelsOf = [](HBITMAP hBitmap) {
+        std::vector<COLORREF> pixels;
+        BITMAP info = {};
+        HDC hMemory = ::CreateCompatibleDC(nullptr);
+        HGDIOBJ hOld = ::SelectObject(hMemory, hBitmap);
+        for (int y = 0; y < 64 && ::GetObjectA(hBitmap, sizeof info, &info) && info.bmWidth == 64; y += 3)
+            for (int x = 0; x < 64; x += 3)
+                pixels.push_back(::GetPixel(hMemory, x, y));
+        ::SelectObject(hMemory, hOld);
+        ::DeleteDC(hMemory);
+        return pixels;
+    };
+    auto shownPicture = [&](HWND hDialog) {
+        HWND hPicture = nullptr;
+        for (HWND h = ::GetWindow(hDialog, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+            if ((::GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+                hPicture = h;
+        }
+        return pixelsOf(reinterpret_cast<HBITMAP>(::SendMessageA(hPicture, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    };
+    static HBRUSH s_hDark = ::CreateSolidBrush(RGB(0x20, 0x20, 0x20));
+    SUBCLASSPROC darkFace = [](HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+        return nMessage == WM_CTLCOLORDLG ? reinterpret_cast<LRESULT>(s_hDark)
+                                          : ::DefSubclassProc(hWnd, nMessage, wParam, lParam);
+    };
+    RunAbout([&](CAboutDlg& dlg) {
+        CBitmap light;
+        ASSERT_TRUE(light.LoadBitmap(::GetModuleHandleA(nullptr), IDB_ABOUT));
+        ASSERT_FALSE(pixelsOf(light).empty());
+        EXPECT_EQ(pixelsOf(light), shownPicture(dlg.m_hWnd));
+
+        ASSERT_TRUE(::SetWindowSubclass(dlg.m_hWnd, darkFace, 1, 0));
+        dlg.ShowPicture();
+        std::vector<COLORREF> dark = shownPicture(dlg.m_hWnd);
+        ASSERT_EQ(pixelsOf(light).size(), dark.size());
+        EXPECT_NE(pixelsOf(light), dark);
+        EXPECT_LT(GetRValue(dark[0]) + GetGValue(dark[0]) + GetBValue(dark[0]), 3 * 128) << "a light panel";
+        ::RemoveWindowSubclass(dlg.m_hWnd, darkFace, 1);
     });
 }
 

@@ -2,6 +2,8 @@
 // the screen against the strips and pictures in the resources.
 #include "MainWindowTestSupport.h"
 #include "res/resource.h"
+#include "ui/controls/ArtLogic.h"
+#include "ui/controls/ArtResources.h"
 #include "ui/controls/HoverLogic.h"
 
 #include <commctrl.h>
@@ -105,6 +107,104 @@ TEST_F(MainWindowTest, ImageButtonsShowTheStateImageOfTheirStrip) {
             EXPECT_FALSE(pButton->LoadRaw(9999, kSide, kSide * kHoverStateCount));
             ::RedrawWindow(hButton, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
             EXPECT_NE(DWORD(BS_OWNERDRAW), ::GetWindowLongA(hButton, GWL_STYLE) & BS_TYPEMASK);
+        })
+        .RunModal(dlg);
+}
+
+// SetUp for another dots per inch and face: every image button takes the size of the strip drawn
+// for it, keeps its top-left corner and its tooltip covers it, shows that strip's state over what
+// lies beneath it (not over the button's own picture of before), the dark strip's captions
+// differ from the light one's where the balls are the same, and the toggle paints the dark face.
+TEST_F(MainWindowTest, ButtonsTakeThePictureOfTheDpiAndFaceTheyAreSetUpFor) {
+    const int kButtons[] = {IDC_ADD_NEW, IDC_VIEW_EDIT, IDC_HELP_BUTTON, IDC_DELETE, IDOK, IDC_HOME};
+    CTestableDlg dlg(m_context);
+    CStepRunner()
+        .Do([&] {
+            const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+            const uint32_t nSnapshot = 0xFF000000u | uint32_t(GetRValue(face)) << 16 |
+                                       uint32_t(GetGValue(face)) << 8 | GetBValue(face);
+            HWND hAddNew = dlg.GetDlgItem(IDC_ADD_NEW);
+            auto topLeft = [&](int nId) {
+                RECT rc;
+                ::GetWindowRect(dlg.GetDlgItem(nId), &rc);
+                ::MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+                return std::vector<LONG>{rc.left, rc.top};
+            };
+            // Every seventh pixel of the normal state on the screen against the strip over the face.
+            auto expectShows = [&](const CArtPixels& strip) {
+                ::RedrawWindow(hAddNew, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                for (int y = 0; y < strip.nWidth; y += 7) {
+                    for (int x = 0; x < strip.nWidth; x += 7) {
+                        uint32_t n = BlendStripPixel(&strip.rgba[(size_t(y) * strip.nWidth + x) * 4], nSnapshot);
+                        ASSERT_EQ(RGB(n >> 16 & 0xFF, n >> 8 & 0xFF, n & 0xFF), ScreenPixel(hAddNew, x, y))
+                            << x << "," << y;
+                    }
+                }
+            };
+            std::vector<std::vector<LONG>> corners;
+            for (int nId : kButtons)
+                corners.push_back(topLeft(nId));
+
+            CArtPixels light, dark;
+            ASSERT_TRUE(LoadToolStrip(::GetModuleHandleA(nullptr), IDR_RAW_ADDNEW, 192, false, light));
+            ASSERT_TRUE(LoadToolStrip(::GetModuleHandleA(nullptr), IDR_RAW_ADDNEW, 192, true, dark));
+            dlg.Buttons().SetUp(192, false);
+            for (size_t i = 0; i < std::size(kButtons); ++i) {
+                SCOPED_TRACE(kButtons[i]);
+                HWND hButton = dlg.GetDlgItem(kButtons[i]);
+                RECT rc;
+                ::GetClientRect(hButton, &rc);
+                EXPECT_EQ((std::vector<LONG>{110, 110}), (std::vector<LONG>{rc.right, rc.bottom}));
+                HRGN hRegion = ::CreateRectRgn(0, 0, 0, 0);
+                ASSERT_EQ(SIMPLEREGION, ::GetWindowRgn(hButton, hRegion));
+                ::GetRgnBox(hRegion, &rc);
+                ::DeleteObject(hRegion);
+                EXPECT_EQ((std::vector<LONG>{0, 0, 110, 110}),
+                          (std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}));
+                EXPECT_EQ(corners[i], topLeft(kButtons[i]));
+                // The tooltip answers the pointer over the whole of the larger button.
+                auto* pButton = static_cast<CHoverButtonEx*>(CWnd::FromHandle(hButton));
+                TOOLINFOA tool = {};
+                tool.cbSize = sizeof tool;
+                tool.hwnd = hButton;
+                tool.uId = 1;
+                ASSERT_TRUE(::SendMessageA(pButton->GetToolTip()->m_hWnd, TTM_GETTOOLINFOA, 0,
+                                           reinterpret_cast<LPARAM>(&tool)));
+                EXPECT_EQ((std::vector<LONG>{0, 0, 110, 110}),
+                          (std::vector<LONG>{tool.rect.left, tool.rect.top, tool.rect.right, tool.rect.bottom}));
+            }
+            expectShows(light);
+
+            // The balls of the normal state are the same on both faces; the captions below them
+            // are not.
+            const size_t nBallBytes = size_t(110) * 75 * 4, nStateBytes = size_t(110) * 110 * 4;
+            EXPECT_TRUE(std::equal(light.rgba.begin(), light.rgba.begin() + nBallBytes, dark.rgba.begin()));
+            EXPECT_FALSE(std::equal(light.rgba.begin() + nBallBytes, light.rgba.begin() + nStateBytes,
+                                    dark.rgba.begin() + nBallBytes));
+            dlg.Buttons().SetUp(192, true);
+            expectShows(dark);
+
+            // The toggle's face beside its picture, where the picture is clear.
+            HWND hToggle = dlg.SearchButton().m_hWnd;
+            RECT rcToggle;
+            ::GetClientRect(hToggle, &rcToggle);
+            auto toggleFace = [&] {
+                ::RedrawWindow(hToggle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                return ScreenPixel(hToggle, 2, rcToggle.bottom / 2);
+            };
+            dlg.Buttons().SetUp(96, true);
+            EXPECT_EQ(RGB(kArtDarkFace >> 16, kArtDarkFace >> 8 & 0xFF, kArtDarkFace & 0xFF), toggleFace());
+
+            // Back on the light face, the 55-pixel strip shows over the window's face, where the
+            // larger dark picture was before.
+            dlg.Buttons().SetUp(96, false);
+            EXPECT_EQ(face, toggleFace());
+            CArtPixels small;
+            ASSERT_TRUE(LoadToolStrip(::GetModuleHandleA(nullptr), IDR_RAW_ADDNEW, 96, false, small));
+            ASSERT_EQ(55, small.nWidth);
+            expectShows(small);
+            for (size_t i = 0; i < std::size(kButtons); ++i)
+                EXPECT_EQ(corners[i], topLeft(kButtons[i])) << kButtons[i];
         })
         .RunModal(dlg);
 }

@@ -22,6 +22,7 @@ public:
     CContactListView& List() { return m_probe.List(); }
     CStatusBarCtrl& StatusBar() { return m_probe.StatusBar(); }
     CButton& SearchButton() { return m_probe.Buttons().SearchToggle(); }
+    CMainButtons& Buttons() { return m_probe.Buttons(); }
     const int* ColumnWidths() const { return m_probe.Settings().m_columns.widths; }
     int IsLaunchOnStartup() const { return m_probe.Settings().m_bLaunchOnStartup; }
     bool IsTrayIconAdded() { return m_probe.Tray().IsIconAdded(); }

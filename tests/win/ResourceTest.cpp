@@ -4,6 +4,8 @@
 // module's own resources, the way the program itself will load them.
 #include "framework/win/Gdi.h"
 #include "framework/base/Handles.h"
+#include "ui/controls/ArtLogic.h"
+#include "ui/controls/ArtResources.h"
 
 #include <gtest/gtest.h>
 
@@ -330,24 +332,35 @@ TEST(ResourceTest, OleFailureMessageIsExact) {
     EXPECT_EQ(int(std::strlen(text)), length);
 }
 
-TEST(ResourceTest, IconsHold16And32And48PixelImagesOf32Bits) {
+// Every small and large icon size Windows asks for from 100% to 250%, and 256 pixels (0 in the
+// directory) for the window's icon in large views.
+TEST(ResourceTest, IconsHoldEverySizeTheScalesAskForIn32Bits) {
+    const std::vector<int> kSizes = {16, 20, 24, 28, 32, 40, 48, 64};
     for (int id : {IDR_MAINFRAME, IDI_TRAY}) {
         SCOPED_TRACE("icon " + std::to_string(id));
         std::vector<BYTE> group = ResourceBytes(RT_GROUP_ICON, id, kEnglishUs);
         // GRPICONDIR: three WORDs, then 14-byte entries.
         ASSERT_GE(group.size(), 6u);
         WORD count = WORD(group[4] | group[5] << 8);
-        ASSERT_EQ(3, count);
         ASSERT_EQ(6u + 14u * count, group.size());
         std::vector<int> sizes;
         for (WORD i = 0; i < count; ++i) {
             const BYTE* entry = group.data() + 6 + 14 * i;
             EXPECT_EQ(entry[0], entry[1]) << "square";
             EXPECT_EQ(32, entry[6] | entry[7] << 8) << "bits per pixel";
-            sizes.push_back(entry[0]);
+            sizes.push_back(entry[0] ? entry[0] : 256);
         }
-        EXPECT_EQ((std::vector<int>{16, 32, 48}), sizes);
+        std::vector<int> expected = kSizes;
+        if (id == IDR_MAINFRAME)
+            expected.push_back(256);
+        EXPECT_EQ(expected, sizes);
         EXPECT_NE(nullptr, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+        // The 256-pixel image is a PNG inside the icon: the system must still make an icon of it.
+        if (id == IDR_MAINFRAME) {
+            CIcon big(static_cast<HICON>(
+                LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 256, 256, LR_DEFAULTCOLOR)));
+            EXPECT_TRUE(big);
+        }
     }
 }
 
@@ -479,6 +492,94 @@ TEST(ResourceTest, AboutPictureIs64PixelsSquare) {
     ASSERT_NE(0, GetObjectA(bitmap.GetSafeHandle(), sizeof(info), &info));
     EXPECT_EQ(64, info.bmWidth);
     EXPECT_EQ(64, info.bmHeight);
+}
+
+namespace {
+
+// A bitmap's pixels as 0x00RRGGBB, rows top to bottom, and its side.
+std::vector<uint32_t> BitmapPixels(HBITMAP hBitmap, int* pnSide) {
+    BITMAP info = {};
+    if (!hBitmap || !GetObjectA(hBitmap, sizeof info, &info) || info.bmWidth != info.bmHeight)
+        return {};
+    *pnSide = info.bmWidth;
+    BITMAPINFO header = {};
+    header.bmiHeader = {sizeof(BITMAPINFOHEADER), info.bmWidth, -info.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> pixels(size_t(info.bmWidth) * size_t(info.bmHeight));
+    HDC hScreen = GetDC(nullptr);
+    GetDIBits(hScreen, hBitmap, 0, UINT(info.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, hScreen);
+    for (uint32_t& pixel : pixels)
+        pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+} // namespace
+
+// Every picture for every scale and both faces is there and decodes to the size the window shows:
+// the strips with their captions laid over (light and dark captions differing, the balls of the
+// normal state alike), the toggle's pictures with their transparent border kept even when
+// resampled, and the About picture on its light or dark panel.
+TEST(ResourceTest, PicturesLoadForEveryScaleAndFace) {
+    const HMODULE hModule = GetModuleHandleA(nullptr);
+    const UINT kStrips[] = {IDR_RAW_ADDNEW, IDR_RAW_DELETE, IDR_RAW_EXIT, IDR_RAW_HELP, IDR_RAW_VIEWEDIT, IDR_RAW_HOME};
+    const uint32_t kKey = 0xC0C0C0;
+    for (int nDpi : {96, 120, 144, 168, 192, 240, 288}) {
+        SCOPED_TRACE(std::to_string(nDpi) + " dpi");
+        const int nSide = ChooseArt(55, nDpi).nSide;
+        for (UINT nStrip : kStrips) {
+            SCOPED_TRACE("strip " + std::to_string(nStrip));
+            CArtPixels light, dark;
+            ASSERT_TRUE(LoadToolStrip(hModule, nStrip, nDpi, false, light));
+            ASSERT_TRUE(LoadToolStrip(hModule, nStrip, nDpi, true, dark));
+            for (const CArtPixels* pStrip : {&light, &dark}) {
+                EXPECT_EQ(nSide, pStrip->nWidth);
+                EXPECT_EQ(nSide * 4, pStrip->nHeight);
+                ASSERT_EQ(size_t(nSide) * nSide * 16, pStrip->rgba.size());
+            }
+            // Above 70% of the side the captions, below them the ball.
+            const size_t nBall = size_t(nSide) * (nSide * 7 / 10) * 4, nState = size_t(nSide) * nSide * 4;
+            EXPECT_TRUE(std::equal(light.rgba.begin(), light.rgba.begin() + nBall, dark.rgba.begin()));
+            EXPECT_FALSE(
+                std::equal(light.rgba.begin() + nBall, light.rgba.begin() + nState, dark.rgba.begin() + nBall));
+            EXPECT_FALSE(std::equal(light.rgba.begin() + 3 * nState, light.rgba.end(), dark.rgba.begin() + 3 * nState))
+                << "disabled alike";
+            // The maker's emblem does not change when pressed, at any size.
+            for (const CArtPixels* pStrip : {&light, &dark}) {
+                const bool bSame =
+                    std::equal(pStrip->rgba.begin(), pStrip->rgba.begin() + nState, pStrip->rgba.begin() + nState);
+                EXPECT_EQ(nStrip == IDR_RAW_HOME, bSame) << "pressed and normal";
+            }
+        }
+        for (UINT nBitmap : {IDB_SEARCH_UP, IDB_SEARCH_DOWN, IDB_ABOUT}) {
+            SCOPED_TRACE("bitmap " + std::to_string(nBitmap));
+            const bool bToggle = nBitmap != IDB_ABOUT;
+            const int nExpected = ChooseArt(bToggle ? 53 : 64, nDpi).nSide;
+            std::vector<uint32_t> faces[2];
+            for (bool bDark : {false, true}) {
+                const COLORREF key = bToggle ? RGB(192, 192, 192) : CLR_INVALID;
+                CGdiObject bitmap(LoadArtBitmap(hModule, nBitmap, nDpi, bDark, key));
+                int nGot = 0;
+                faces[bDark] = BitmapPixels(static_cast<HBITMAP>(bitmap.GetSafeHandle()), &nGot);
+                ASSERT_EQ(nExpected, nGot);
+                if (bToggle) {
+                    const std::vector<uint32_t>& p = faces[bDark];
+                    EXPECT_EQ(kKey, p.front());
+                    EXPECT_EQ(kKey, p.back());
+                    EXPECT_LT(std::count(p.begin(), p.end(), kKey), std::ptrdiff_t(p.size()) * 7 / 8);
+                }
+            }
+            EXPECT_NE(faces[0], faces[1]) << "the same on both faces";
+        }
+    }
+    // The 100% strip for the light face is the one the program always had.
+    CArtPixels strip;
+    ASSERT_TRUE(LoadToolStrip(hModule, IDR_RAW_HOME, 96, false, strip));
+    EXPECT_EQ(ResourceBytes("RAW", IDR_RAW_HOME, kEnglishUs), std::vector<BYTE>(strip.rgba.begin(), strip.rgba.end()));
+    // A picture that is not there is no picture, and leaves what the caller had.
+    EXPECT_FALSE(DecodePngResource(hModule, ArtResourceId(IDR_RAW_SEARCH, 1, kArtLayerPicture), strip));
+    EXPECT_FALSE(LoadToolStrip(hModule, 9999, 144, false, strip));
+    EXPECT_EQ(55, strip.nWidth);
+    EXPECT_EQ(nullptr, LoadArtBitmap(hModule, 9999, 144, false));
 }
 
 TEST(ResourceTest, MainWindowTemplateHeaderGivesStyleSizeCaptionAndFont) {

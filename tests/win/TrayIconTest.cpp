@@ -263,6 +263,37 @@ TEST_F(TrayIconTest, AddToTrayWithOwnerShowsTheIconAndRecordsIt) {
     EXPECT_FALSE(IconIsShown(m_hOwner, IDR_TRAY_MENU));
 }
 
+// The icon is loaded at the small icon size of the dots per inch asked for, kept by the object,
+// and shown at once while the icon is in the tray; a missing resource changes nothing.
+TEST_F(TrayIconTest, IconForDpiHasTheSmallIconSizeAndReplacesTheShownOne) {
+    auto side = [](HICON hIcon) {
+        ICONINFO info = {};
+        BITMAP bitmap = {};
+        if (!hIcon || !GetIconInfo(hIcon, &info))
+            return 0;
+        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return static_cast<int>(bitmap.bmWidth);
+    };
+    CTrayIcon tray;
+    ASSERT_TRUE(tray.SetIconForDpi(Instance(), IDI_TRAY, 96));
+    EXPECT_EQ(16, side(tray.GetIcon()));
+    ASSERT_TRUE(tray.AddToTray(Instance(), m_hOwner, kTrayCallback, "Tip", tray.GetIcon(), IDR_TRAY_MENU));
+
+    for (int nDpi : {120, 144, 192}) {
+        ASSERT_TRUE(tray.SetIconForDpi(Instance(), IDI_TRAY, nDpi)) << nDpi;
+        EXPECT_EQ(16 * nDpi / 96, side(tray.GetIcon())) << nDpi;
+        EXPECT_EQ(tray.GetIcon(), tray.m_data.hIcon);
+        EXPECT_TRUE(IconIsShown(m_hOwner, IDR_TRAY_MENU));
+    }
+    HICON hKept = tray.GetIcon();
+    EXPECT_FALSE(tray.SetIconForDpi(Instance(), kMissingMenuId, 96));
+    EXPECT_EQ(hKept, tray.GetIcon());
+    EXPECT_EQ(hKept, tray.m_data.hIcon);
+    EXPECT_TRUE(tray.RemoveFromTray());
+}
+
 TEST_F(TrayIconTest, AddToTrayWithoutOwnerUsesTheHiddenWindow) {
     HWND hHidden = nullptr;
     {

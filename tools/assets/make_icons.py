@@ -11,20 +11,39 @@ It needs Debian's Pillow (python3-pil) and fonts (fonts-dejavu-core, fonts-liber
 shebang: a Python from elsewhere on PATH may lack Pillow. The build uses the committed files and
 needs none of this.
 
-What it writes:
+What it writes, into res/ (the 100% pictures for the light face, in the formats the program has
+always read) and res/art/ (every other scale, and the dark face, as PNG):
 - the seven tool bar strips (*.raw): 55 x 220 pixels, the states normal, pressed, hover and
   disabled stacked top to bottom, 4 bytes a pixel (red, green, blue, alpha; straight alpha), rows
   top to bottom, no header;
+- for the six strips a window shows, at each scale (100, 125, 150, 175, 200 and 250%: 55, 69, 83,
+  96, 110 and 138 pixels a state), art/NAME_PERCENT.png, the four states' balls without captions
+  (the disabled one for the light face), and art/NAME_PERCENT_caption.png and
+  NAME_PERCENT_caption_dark.png, the four captions alone for the light and the dark face (the
+  100% light captions are in the .raw strip). The program lays the captions over the balls, and
+  for the dark face makes the disabled ball from the normal one (dark_disabled below), so a
+  ball is stored once for both faces;
 - search_down.bmp and search_up.bmp: the search toggle's magnifier, 53 x 53, 24 bits, with light
-  grey 0xC0C0C0 as the colour the button leaves transparent;
-- about.bmp: the product picture of the About dialog, 64 x 64, 24 bits;
-- tbook.ico and tray.ico: 16, 32 and 48 pixels, 32-bit images with straight alpha.
+  grey 0xC0C0C0 as the colour the button leaves transparent and the soft edges blended into the
+  light face 0xF0F0F0; art/search_down_PERCENT.png and search_up_PERCENT.png at the other scales
+  (66, 80, 93, 106 and 133 pixels), and *_dark.png at every scale, blended into the dark face
+  0x2B2B2B that the toggle paints in dark mode;
+- about.bmp: the product picture of the About dialog, 64 x 64, 24 bits, on a light panel;
+  art/about_PERCENT.png at the other scales (80, 96, 112, 128 and 160 pixels) and
+  art/about_PERCENT_dark.png, on a dark panel, at every scale;
+- tbook.ico and tray.ico: 16, 20, 24, 28, 32, 40, 48 and 64 pixels, the small and large icons
+  Windows asks for at those scales, 32-bit images with straight alpha; tbook.ico also holds the
+  256-pixel image of large views, stored as PNG. Icons keep their own colours on either face;
+- Pictures.rc: the "PNG" resources, with the ids the program computes (art_resource_id).
+
+Every size is drawn from the shapes, never scaled from another picture.
 
 Shapes are drawn supersampled and reduced with an area filter, which gives soft edges; captions
 are drawn at their real size with the font's hinting, which keeps small text crisp. The output is
 deterministic: regenerating without changes leaves every file byte for byte the same.
 """
 
+import io
 import math
 import os
 import struct
@@ -42,10 +61,17 @@ FONT_DIR_LIBERATION = "/usr/share/fonts/truetype/liberation"
 CAPTION_FONT = (os.path.join(FONT_DIR_LIBERATION, "LiberationSans-Regular.ttf"), 11)
 GLYPH_FONT = os.path.join(FONT_DIR_DEJAVU, "DejaVuSans-Bold.ttf")
 
-# The dialog face the pictures are seen on. Soft edges of the 24-bit bitmaps, which have no
-# alpha, are blended into it.
+# The dialog faces the pictures are seen on, light and dark. Soft edges of the 24-bit bitmaps,
+# which have no alpha, are blended into it; the search toggle paints its dark face in this colour.
 FACE = (0xF0, 0xF0, 0xF0)
+DARK_FACE = (0x2B, 0x2B, 0x2B)
 KEY = (0xC0, 0xC0, 0xC0)  # the colour the search toggle leaves transparent
+
+# The scales of the screen the pictures are drawn for, in percent, and the sizes of the icons
+# Windows asks for at them (small and large icons, and the 256-pixel one of large views).
+SCALES = (100, 125, 150, 175, 200, 250)
+ICON_SIZES = (16, 20, 24, 28, 32, 40, 48, 64)
+BIG_ICON_SIZE = 256
 
 # One palette for every picture: (light, base, dark) of each emblem.
 GREEN = ((0x9B, 0xE0, 0x5A), (0x3C, 0xA8, 0x1E), (0x1D, 0x66, 0x0C))
@@ -57,12 +83,35 @@ TEAL = ((0x7E, 0xE8, 0xC4), (0x0E, 0x9A, 0x74), (0x04, 0x58, 0x40))
 CAPTION = (0x1E, 0x28, 0x36)
 CAPTION_HOVER = (0x0A, 0x3C, 0x96)
 CAPTION_DISABLED = (0x9A, 0x9E, 0xA4)
+DARK_CAPTION = (0xE6, 0xE8, 0xEC)
+DARK_CAPTION_HOVER = (0x8C, 0xC8, 0xFF)
+DARK_CAPTION_DISABLED = (0x7A, 0x7E, 0x86)
 
-# Tool bar strips.
+# Tool bar strips, in the pixels of the 55-pixel design; the larger ones scale all of it.
 STATE = 55
-EMBLEM_CENTRE = (27.5, 21.5)
+EMBLEM_CENTRE_Y = 21.5
 EMBLEM_RADIUS = 17.0
 CAPTION_BASELINE = 51
+TOGGLE = 53
+ABOUT = 64
+
+# Resource ids of the 100% pictures; the others are numbered after them (art_resource_id).
+IDR_RAW_SEARCH = 166
+SEARCH_UP_ID = 169
+SEARCH_DOWN_ID = 160
+ABOUT_ID = 140
+
+# The pictures beyond the 100% light ones go into this folder of res/, as PNG, and are listed in
+# res/Pictures.rc, which res/tbook.rc includes.
+ART_FOLDER = "art"
+RC_HEADER = """// The pictures for other scales of the screen and for the dark face: resources of type "PNG",
+// decoded by the program. Written by tools/assets/make_icons.py; do not edit.
+//
+// Id: the 100% picture's own id x 100 + the scale's place (100, 125, 150, 175, 200, 250 %) x 10
+// + the layer: 0 the picture (of a tool bar strip: its four balls without captions), 1 the
+// picture for the dark face, 2 a strip's captions for the light face, 3 for the dark face."""
+LAYER_PICTURE, LAYER_DARK_PICTURE, LAYER_CAPTION, LAYER_DARK_CAPTION = range(4)
+LAYER_SUFFIXES = ("", "_dark", "_caption", "_caption_dark")
 
 # The address book of the icons and the product picture.
 BOOK_TOP = (0x3A, 0x7C, 0xD6)
@@ -160,23 +209,24 @@ def lerp(a, b, t):
 # --- Emblems of the tool bar: a glossy ball with a white symbol.
 
 
-def orb(canvas, cx, cy, r, palette):
-    """Draws the ball into canvas (a layer), with its shadow, rim, body, glow and gloss."""
+def orb(canvas, cx, cy, r, palette, f):
+    """Draws the ball into canvas (a layer), with its shadow, rim, body, glow and gloss; f is the
+    scale of the picture (1 for the 55-pixel design)."""
     light, base, dark = palette
     size = canvas.size
-    shadow = mask_of(size, lambda d: d.ellipse(box(cx, cy + 1.2, r), fill=255))
-    shadow = shadow.filter(ImageFilter.GaussianBlur(1.3 * SS))
+    shadow = mask_of(size, lambda d: d.ellipse(box(cx, cy + 1.2 * f, r), fill=255))
+    shadow = shadow.filter(ImageFilter.GaussianBlur(1.3 * f * SS))
     fill(canvas, (0, 0, 0), shadow, 0.40)
 
     rim = mask_of(size, lambda d: d.ellipse(box(cx, cy, r), fill=255))
     fill(canvas, dark, rim)
-    body = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 1.0), fill=255))
+    body = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 1.0 * f), fill=255))
     top, bottom = (cy - r) * SS, (cy + r) * SS
     paint(canvas, gradient(size, light, base, top, top + (bottom - top) * 0.75), body)
 
     # Light scattered back from the bottom edge, as in a glass ball.
     glow = ellipse_mask(size, cx - r * 0.75, cy + r * 0.15, cx + r * 0.75, cy + r * 1.15)
-    glow = ImageChops.multiply(glow.filter(ImageFilter.GaussianBlur(2.5 * SS)), body)
+    glow = ImageChops.multiply(glow.filter(ImageFilter.GaussianBlur(2.5 * f * SS)), body)
     fill(canvas, light, glow, 0.55)
 
     # The gloss: a lens of white on the upper half, fading downwards.
@@ -186,10 +236,10 @@ def orb(canvas, cx, cy, r, palette):
     fill(canvas, WHITE, gloss, 0.70)
 
 
-def symbol(canvas, shape_mask, palette):
+def symbol(canvas, shape_mask, palette, f):
     """A white symbol with a soft shadow in the ball's dark colour beneath it."""
     dark = palette[2]
-    shadow = ImageChops.offset(shape_mask, 0, round(0.9 * SS)).filter(ImageFilter.GaussianBlur(0.8 * SS))
+    shadow = ImageChops.offset(shape_mask, 0, round(0.9 * f * SS)).filter(ImageFilter.GaussianBlur(0.8 * f * SS))
     fill(canvas, dark, shadow, 0.75)
     fill(canvas, WHITE, shape_mask)
 
@@ -295,44 +345,40 @@ def magnifier_mark(size, at, r):
     return mask_of(size, shape)
 
 
-def emblem(palette, draw_symbol, details=None):
-    """The ball of a tool bar button at output size, without its caption."""
-    canvas = layer(STATE)
-    cx, cy = EMBLEM_CENTRE
-    r = EMBLEM_RADIUS
-    orb(canvas, cx, cy, r, palette)
+def emblem(palette, draw_symbol, details, side):
+    """The ball of a tool bar button, side pixels square, without its caption."""
+    f = side / STATE
+    canvas = layer(side)
+    cx, cy = side / 2.0, EMBLEM_CENTRE_Y * f
+    r = EMBLEM_RADIUS * f
+    orb(canvas, cx, cy, r, palette, f)
     at = unit(cx, cy, r)
     shape = draw_symbol(canvas.size, at, r)
     if details is not None:
         shape = ImageChops.subtract(shape, details(canvas.size, at, r))
-    symbol(canvas, shape, palette)
+    symbol(canvas, shape, palette, f)
     return reduce(canvas)
 
 
 # --- Captions, at their real size.
 
 
-def caption_font():
+def caption_font(side):
+    """The caption's font at its whole pixel size for a state image side pixels square."""
     path, pixels = CAPTION_FONT
-    return ImageFont.truetype(path, pixels, layout_engine=ImageFont.Layout.BASIC)
+    return ImageFont.truetype(path, round(pixels * side / STATE), layout_engine=ImageFont.Layout.BASIC)
 
 
-def caption_mask(text, dx=0, dy=0):
-    """The caption's coverage, centred on whole pixels on the common baseline."""
-    font = caption_font()
+def caption_mask(text, side, dx=0, dy=0):
+    """The caption's coverage, centred on whole pixels on the common baseline. The glyphs are
+    rasterised at the font's real size with its hinting, never scaled afterwards."""
+    font = caption_font(side)
     left, _top, right, _bottom = font.getbbox(text, anchor="ls")
-    x = (STATE - (right - left)) // 2 - left + dx
-    m = Image.new("L", (STATE, STATE), 0)
-    ImageDraw.Draw(m).text((x, CAPTION_BASELINE + dy), text, font=font, fill=255, anchor="ls")
+    x = (side - (right - left)) // 2 - left + dx
+    baseline = round(CAPTION_BASELINE * side / STATE)
+    m = Image.new("L", (side, side), 0)
+    ImageDraw.Draw(m).text((x, baseline + dy), text, font=font, fill=255, anchor="ls")
     return m
-
-
-def with_caption(picture, text, rgb, emboss=False):
-    out = picture.copy()
-    if emboss:
-        fill(out, WHITE, caption_mask(text, 1, 1))
-    fill(out, rgb, caption_mask(text))
-    return out
 
 
 # --- State variants, derived from the normal picture.
@@ -372,11 +418,23 @@ def faded(amount_grey, lift):
     return mapping
 
 
+DARK_DISABLED_OPACITY = 0.55
+
+
+def translucent(picture, opacity):
+    """The picture with its alpha scaled by opacity: it sinks into whatever lies beneath."""
+    out = picture.copy()
+    out.putalpha(picture.getchannel("A").point(lambda v: round(v * opacity)))
+    return out
+
+
 def halo(picture, rgb, opacity):
     """A soft glow around the ball, drawn beneath it."""
-    big = picture.resize((STATE * SS, STATE * SS), Image.BICUBIC).getchannel("A")
-    glow = big.filter(ImageFilter.GaussianBlur(1.8 * SS)).point(lambda v: min(255, v * 2))
-    under = layer(STATE)
+    side = picture.width
+    f = side / STATE
+    big = picture.resize((side * SS, side * SS), Image.BICUBIC).getchannel("A")
+    glow = big.filter(ImageFilter.GaussianBlur(1.8 * f * SS)).point(lambda v: min(255, v * 2))
+    under = layer(side)
     fill(under, rgb, glow, opacity)
     under = reduce(under)
     under.alpha_composite(picture)
@@ -389,33 +447,116 @@ def shifted(picture, dx, dy):
     return out
 
 
-def tool_strip(palette, draw_symbol, text, details=None, pressed_is_normal=False):
-    """The four states of a tool bar button: normal; pressed, a faded grey; hover, brighter and
-    glowing with a blue caption; disabled, a pale grey with an embossed caption."""
-    ball = emblem(palette, draw_symbol, details)
-    normal = with_caption(ball, text, CAPTION)
-    hover = with_caption(halo(recolour(ball, brighter), palette[0], 0.55), text, CAPTION_HOVER)
+class Theme:
+    """The colours a picture takes for the face it is seen on."""
+
+    def __init__(self, name, suffix, face, caption, hover, disabled, emboss, disabled_ball, panel, shade, bevel):
+        self.name = name
+        self.suffix = suffix  # of the file names
+        self.face = face
+        self.caption = caption
+        self.hover = hover
+        self.disabled = disabled
+        self.emboss = emboss  # beneath the disabled caption, or None
+        self.disabled_ball = disabled_ball  # picture -> picture
+        self.panel = panel  # the About picture's background, top and bottom
+        self.shade = shade  # the colour and opacity of the book's shadow there
+        self.bevel = bevel  # the toggle's highlight, dark shadow and shadow, for the previews
+
+
+def dark_disabled(ball):
+    """The disabled ball for the dark face. A pale ball would stand out there more than an enabled
+    one, so it is a grey that lets the face show through: the program makes it from the normal
+    ball with the same arithmetic (DarkDisabledPixel)."""
+    return translucent(recolour(ball, faded(1.0, 0.0)), DARK_DISABLED_OPACITY)
+
+
+# On the light face the disabled ball is a pale grey.
+LIGHT = Theme("light", "", FACE, CAPTION, CAPTION_HOVER, CAPTION_DISABLED, WHITE,
+              lambda ball: recolour(ball, faded(1.0, 0.45)),
+              ((0xFF, 0xFF, 0xFF), (0xC8, 0xDC, 0xF4)), ((0x10, 0x20, 0x40), 0.35),
+              (WHITE, (0x69, 0x69, 0x69), (0xA0, 0xA0, 0xA0)))
+DARK = Theme("dark", "_dark", DARK_FACE, DARK_CAPTION, DARK_CAPTION_HOVER, DARK_CAPTION_DISABLED, None,
+             dark_disabled,
+             ((0x3A, 0x42, 0x50), (0x16, 0x1C, 0x28)), ((0x00, 0x00, 0x00), 0.55),
+             ((0x5A, 0x5A, 0x5A), (0x0A, 0x0A, 0x0A), (0x1C, 0x1C, 0x1C)))
+THEMES = (LIGHT, DARK)
+
+
+def ball_states(palette, draw_symbol, details, pressed_is_normal, side, theme):
+    """The ball of each state: normal; pressed, a faded grey pushed down and right as a key goes
+    down (one pixel in the 55-pixel design, as many as the scale makes of it in the larger ones);
+    hover, brighter and glowing; disabled, in the theme's grey."""
+    ball = emblem(palette, draw_symbol, details, side)
+    hover = halo(recolour(ball, brighter), palette[0], 0.55)
     if pressed_is_normal:
-        pressed = normal
+        pressed = ball
     else:
-        # Pressed: a greyed ball and its caption pushed one pixel down and right, as a key goes down.
-        pressed = shifted(recolour(ball, faded(0.80, 0.0)), 1, 1)
-        fill(pressed, CAPTION, caption_mask(text, 1, 1))
-    disabled = with_caption(recolour(ball, faded(1.0, 0.45)), text, CAPTION_DISABLED, emboss=True)
-    strip = Image.new("RGBA", (STATE, STATE * 4), (0, 0, 0, 0))
-    for i, state in enumerate((normal, pressed, hover, disabled)):
-        strip.paste(state, (0, i * STATE))
+        push = pressed_push(side)
+        pressed = shifted(recolour(ball, faded(0.80, 0.0)), push, push)
+    return [ball, pressed, hover, theme.disabled_ball(ball)]
+
+
+def caption_states(text, pressed_is_normal, side, theme):
+    """How each state's caption is drawn, as a list of (colour, dx, dy) drawn in turn: the theme's
+    caption colour, pushed with the pressed ball, blue under the pointer, grey when disabled
+    (embossed on the light face)."""
+    normal = [(theme.caption, 0, 0)]
+    push = pressed_push(side)
+    pressed = normal if pressed_is_normal else [(theme.caption, push, push)]
+    disabled = ([(theme.emboss, 1, 1)] if theme.emboss is not None else []) + [(theme.disabled, 0, 0)]
+    return [normal, pressed, [(theme.hover, 0, 0)], disabled]
+
+
+def pressed_push(side):
+    return max(1, round(side / STATE))
+
+
+def captioned(picture, text, strokes):
+    out = picture.copy()
+    for rgb, dx, dy in strokes:
+        fill(out, rgb, caption_mask(text, picture.width, dx, dy))
+    return out
+
+
+def stacked(states):
+    side = states[0].width
+    strip = Image.new("RGBA", (side, side * len(states)), (0, 0, 0, 0))
+    for i, state in enumerate(states):
+        strip.paste(state, (0, i * side))
     return strip
 
 
+def tool_strip(palette, draw_symbol, text, details, pressed_is_normal, side, theme):
+    """The four states of a tool bar button, normal, pressed, hover and disabled, with their
+    captions, stacked top to bottom."""
+    balls = ball_states(palette, draw_symbol, details, pressed_is_normal, side, theme)
+    captions = caption_states(text, pressed_is_normal, side, theme)
+    return stacked([captioned(ball, text, strokes) for ball, strokes in zip(balls, captions)])
+
+
+def ball_strip(palette, draw_symbol, details, pressed_is_normal, side):
+    """The four balls without captions, the disabled one for the light face. The program lays a
+    theme's captions over them and, for the dark face, makes the disabled ball from the normal
+    one (see dark_disabled)."""
+    return stacked(ball_states(palette, draw_symbol, details, pressed_is_normal, side, LIGHT))
+
+
+def caption_strip(text, pressed_is_normal, side, theme):
+    """The four captions of a theme alone, on nothing."""
+    clear = Image.new("RGBA", (side, side), (0, 0, 0, 0))
+    return stacked([captioned(clear, text, strokes) for strokes in caption_states(text, pressed_is_normal, side, theme)])
+
+
+# Resource id, file name, palette, symbol, caption, details cut from the symbol, pressed looks normal.
 TOOL_STRIPS = (
-    ("addnew.raw", GREEN, check_mark, "Add New", None, False),
-    ("delete.raw", ORANGE, cross, "Delete", None, False),
-    ("exit.raw", GREY, swirl, "Exit", None, False),
-    ("help.raw", BLUE, lambda s, at, r: glyph(s, at, r, "?", 1.4), "Help", None, False),
-    ("search.raw", BLUE, magnifier_mark, "Search", None, False),
-    ("viewedit.raw", AMBER, pencil, "View/Edit", pencil_details, False),
-    ("home.raw", TEAL, maker_mark, "Home", None, True),
+    (162, "addnew", GREEN, check_mark, "Add New", None, False),
+    (163, "delete", ORANGE, cross, "Delete", None, False),
+    (164, "exit", GREY, swirl, "Exit", None, False),
+    (165, "help", BLUE, lambda s, at, r: glyph(s, at, r, "?", 1.4), "Help", None, False),
+    (166, "search", BLUE, magnifier_mark, "Search", None, False),
+    (167, "viewedit", AMBER, pencil, "View/Edit", pencil_details, False),
+    (173, "home", TEAL, maker_mark, "Home", None, True),
 )
 
 
@@ -431,54 +572,56 @@ def raw_bytes(strip):
 # --- The search toggle's magnifier (24 bits, keyed transparency).
 
 
-def magnifier(down):
-    """The search toggle's picture: a lens in a steel rim on a wooden handle. Down, it sits one
-    pixel lower and to the right and its glass is a deeper blue, so a search in force shows."""
-    n = 53
+def magnifier(down, n, face):
+    """The search toggle's picture, n pixels square (53 in the design): a lens in a steel rim on a
+    wooden handle. Down, it sits one design pixel lower and to the right and its glass is a deeper
+    blue, so a search in force shows."""
+    f = n / TOGGLE
     canvas = layer(n)
     size = canvas.size
     shift = 1.0 if down else 0.0
-    cx, cy, r = 22.0 + shift, 21.0 + shift, 12.5  # the lens
+    cx, cy, r = (22.0 + shift) * f, (21.0 + shift) * f, 12.5 * f  # the lens
     # The handle, from the lens towards the lower right.
     a = math.radians(45)
-    hx0, hy0 = cx + math.cos(a) * (r + 0.5), cy + math.sin(a) * (r + 0.5)
-    hx1, hy1 = cx + math.cos(a) * (r + 15.0), cy + math.sin(a) * (r + 15.0)
+    hx0, hy0 = cx + math.cos(a) * (r + 0.5 * f), cy + math.sin(a) * (r + 0.5 * f)
+    hx1, hy1 = cx + math.cos(a) * (r + 15.0 * f), cy + math.sin(a) * (r + 15.0 * f)
 
+    sx, sy = 1.2 * f, 1.6 * f  # where the light throws the shadow
     shadow = ImageChops.lighter(
-        mask_of(size, lambda d: d.ellipse(box(cx + 1.2, cy + 1.6, r + 2.2), fill=255)),
-        stroke_mask(size, [(hx0 + 1.2, hy0 + 1.6), (hx1 + 1.2, hy1 + 1.6)], 6.0),
+        mask_of(size, lambda d: d.ellipse(box(cx + sx, cy + sy, r + 2.2 * f), fill=255)),
+        stroke_mask(size, [(hx0 + sx, hy0 + sy), (hx1 + sx, hy1 + sy)], 6.0 * f),
     )
-    fill(canvas, (0, 0, 0), shadow.filter(ImageFilter.GaussianBlur(1.4 * SS)), 0.30)
+    fill(canvas, (0, 0, 0), shadow.filter(ImageFilter.GaussianBlur(1.4 * f * SS)), 0.30)
 
-    handle = stroke_mask(size, [(hx0, hy0), (hx1, hy1)], 6.0)
+    handle = stroke_mask(size, [(hx0, hy0), (hx1, hy1)], 6.0 * f)
     fill(canvas, (0x2A, 0x1A, 0x10), handle)
-    handle_core = stroke_mask(size, [(hx0 + 0.3, hy0 - 0.3), (hx1 - 0.2, hy1 - 0.8)], 3.4)
+    handle_core = stroke_mask(size, [(hx0 + 0.3 * f, hy0 - 0.3 * f), (hx1 - 0.2 * f, hy1 - 0.8 * f)], 3.4 * f)
     paint(canvas, gradient(size, (0x9A, 0x5A, 0x2C), (0x4A, 0x26, 0x10), hy0 * SS, hy1 * SS), handle_core)
-    collar = stroke_mask(size, [(hx0 - 1.0, hy0 - 1.0), (hx0 + 2.2, hy0 + 2.2)], 6.6)
-    steel = gradient(size, (0xE8, 0xEC, 0xF2), (0x70, 0x78, 0x84), (hy0 - 3) * SS, (hy0 + 4) * SS)
+    collar = stroke_mask(size, [(hx0 - 1.0 * f, hy0 - 1.0 * f), (hx0 + 2.2 * f, hy0 + 2.2 * f)], 6.6 * f)
+    steel = gradient(size, (0xE8, 0xEC, 0xF2), (0x70, 0x78, 0x84), (hy0 - 3 * f) * SS, (hy0 + 4 * f) * SS)
     paint(canvas, steel, collar)
 
-    rim = mask_of(size, lambda d: d.ellipse(box(cx, cy, r + 2.0), fill=255))
+    rim = mask_of(size, lambda d: d.ellipse(box(cx, cy, r + 2.0 * f), fill=255))
     paint(canvas, gradient(size, (0xF4, 0xF6, 0xFA), (0x5A, 0x62, 0x70), (cy - r) * SS, (cy + r) * SS), rim)
-    edge = mask_of(size, lambda d: d.ellipse(box(cx, cy, r + 2.0), outline=255, width=round(0.9 * SS)))
+    edge = mask_of(size, lambda d: d.ellipse(box(cx, cy, r + 2.0 * f), outline=255, width=round(0.9 * f * SS)))
     fill(canvas, (0x3A, 0x40, 0x4A), edge)
 
-    glass = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 0.2), fill=255))
+    glass = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 0.2 * f), fill=255))
     top, bottom = (0xE6, 0xF4, 0xFF), (0x7E, 0xB8, 0xEC)
     if down:
         top, bottom = (0xB4, 0xDC, 0xFF), (0x1E, 0x6C, 0xD8)
     paint(canvas, gradient(size, top, bottom, (cy - r) * SS, (cy + r) * SS), glass)
-    inner = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 0.2), outline=255, width=round(0.8 * SS)))
+    inner = mask_of(size, lambda d: d.ellipse(box(cx, cy, r - 0.2 * f), outline=255, width=round(0.8 * f * SS)))
     fill(canvas, (0x50, 0x5A, 0x68), inner, 0.8)
     gloss = ellipse_mask(size, cx - r * 0.68, cy - r * 0.80, cx + r * 0.40, cy - r * 0.05)
     fade = vertical_ramp(size, (cy - r) * SS, (cy) * SS).point(lambda v: 255 - v)
     fill(canvas, WHITE, ImageChops.multiply(gloss, fade), 0.85)
-    spark = mask_of(size, lambda d: d.ellipse(box(cx + r * 0.42, cy + r * 0.42, 1.4), fill=255))
-    fill(canvas, WHITE, spark.filter(ImageFilter.GaussianBlur(0.5 * SS)), 0.8)
-    return keyed(reduce(canvas))
+    spark = mask_of(size, lambda d: d.ellipse(box(cx + r * 0.42, cy + r * 0.42, 1.4 * f), fill=255))
+    fill(canvas, WHITE, spark.filter(ImageFilter.GaussianBlur(0.5 * f * SS)), 0.8)
+    return keyed(reduce(canvas), face)
 
 
-def keyed(picture):
+def keyed(picture, face):
     """A 24-bit picture for keyed transparency: the key where nothing is drawn, the face blended
     into soft edges, and the key itself never used by a drawn pixel."""
     out = Image.new("RGB", picture.size, KEY)
@@ -490,7 +633,7 @@ def keyed(picture):
             if a < 24:
                 continue
             t = a / 255.0
-            rgb = tuple(round(c * t + f * (1 - t)) for c, f in zip((r, g, b), FACE))
+            rgb = tuple(round(c * t + f * (1 - t)) for c, f in zip((r, g, b), face))
             if rgb == KEY:
                 rgb = (KEY[0] + 1, KEY[1], KEY[2])
             dst[x, y] = rgb
@@ -598,19 +741,22 @@ def tray(n):
     return reduce(canvas)
 
 
-def product_picture():
-    """The About dialog's picture: the address book, large, on a light panel."""
-    n = 64
+def product_picture(n, theme):
+    """The About dialog's picture, n pixels square (64 in the design): the address book, large,
+    on a panel lit from above, pale on the light face and deep on the dark one."""
+    f = n / ABOUT
     panel = Image.new("RGBA", (n, n))
-    panel.paste(gradient((n, n), (0xFF, 0xFF, 0xFF), (0xC8, 0xDC, 0xF4), 0, n), (0, 0))
-    art = book(52)
+    panel.paste(gradient((n, n), theme.panel[0], theme.panel[1], 0, n), (0, 0))
+    art = book(round(52 * f))
+    at = (n - art.width) // 2
     shadow = Image.new("RGBA", (n, n), (0, 0, 0, 0))
-    shadow.paste(art, (8, 9))
-    alpha = shadow.getchannel("A").filter(ImageFilter.GaussianBlur(2.0)).point(lambda v: round(v * 0.35))
-    shade = Image.new("RGBA", (n, n), (0x10, 0x20, 0x40, 0))
+    shadow.paste(art, (at + round(2 * f), at + round(3 * f)))
+    opacity = theme.shade[1]
+    alpha = shadow.getchannel("A").filter(ImageFilter.GaussianBlur(2.0 * f)).point(lambda v: round(v * opacity))
+    shade = Image.new("RGBA", (n, n), theme.shade[0] + (0,))
     shade.putalpha(alpha)
     panel.alpha_composite(shade)
-    panel.alpha_composite(art, (6, 6))
+    panel.alpha_composite(art, (at, at))
     return panel.convert("RGB")
 
 
@@ -641,11 +787,14 @@ def ico_image(picture):
 
 
 def ico_file(pictures):
-    images = [ico_image(p) for p in pictures]
+    """An icon file. The 256-pixel image is stored as PNG, as Windows stores it; the smaller ones
+    as bitmaps, which every reader of icons understands."""
+    images = [png_bytes(p) if p.width >= BIG_ICON_SIZE else ico_image(p) for p in pictures]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))  # reserved, type icon, count
     offset = 6 + 16 * len(images)
     for picture, data in zip(pictures, images):
-        out += struct.pack("<BBBBHHII", picture.width, picture.height, 0, 0, 1, 32, len(data), offset)
+        side = picture.width % 256  # 0 stands for 256
+        out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     for data in images:
         out += data
@@ -669,6 +818,33 @@ def bmp_file(picture):
     return head + info + bytes(pixels)
 
 
+def png_bytes(picture):
+    """A PNG without metadata, compressed as hard as zlib goes; the same picture always gives the
+    same bytes. Invisible pixels of a picture with alpha are stored as zero, which compresses
+    better and is what the program composites anyway."""
+    if picture.mode == "RGBA":
+        picture = Image.frombytes("RGBA", picture.size, raw_bytes(picture))
+    out = io.BytesIO()
+    picture.save(out, "PNG", optimize=True)
+    return out.getvalue()
+
+
+def scaled_side(side, percent):
+    """A side of the 100% design at a scale, rounded half up as the program rounds it."""
+    return (side * percent + 50) // 100
+
+
+def small_icon_side(percent):
+    """The small icon Windows asks for at a scale: 16 pixels at 100%."""
+    return scaled_side(16, percent)
+
+
+def art_resource_id(picture_id, scale_index, layer):
+    """The id of a "PNG" resource: the 100% picture's own id, the scale's place in SCALES and the
+    layer. The program computes the same number."""
+    return picture_id * 100 + scale_index * 10 + layer
+
+
 # --- Previews: the pictures as the program shows them, at real size and magnified.
 
 
@@ -687,52 +863,50 @@ def composite_like_program(strip_state, face):
     return out
 
 
-def toggle_on_face(toggle, down):
-    """The search toggle's bitmap as the button draws it: a bevel, then the bitmap through its key."""
-    face = Image.new("RGB", (STATE, STATE), FACE)
-    d = ImageDraw.Draw(face)
+def toggle_on_face(toggle, down, cell, face, bevel):
+    """The search toggle's bitmap as the button draws it: a bevel, then the bitmap through its key.
+    bevel: the highlight, dark shadow and shadow colours."""
+    highlight, dark_shadow, shadow = bevel
+    out = Image.new("RGB", (cell, cell), face)
+    d = ImageDraw.Draw(out)
     if down:
-        d.rectangle((0, 0, STATE - 1, STATE - 1), outline=(0xA0, 0xA0, 0xA0))
+        d.rectangle((0, 0, cell - 1, cell - 1), outline=shadow)
     else:
-        d.line((0, STATE - 1, 0, 0, STATE - 1, 0), fill=WHITE)
-        d.line((0, STATE - 1, STATE - 1, STATE - 1, STATE - 1, 0), fill=(0x69, 0x69, 0x69))
-        d.line((1, STATE - 2, STATE - 2, STATE - 2, STATE - 2, 1), fill=(0xA0, 0xA0, 0xA0))
+        d.line((0, cell - 1, 0, 0, cell - 1, 0), fill=highlight)
+        d.line((0, cell - 1, cell - 1, cell - 1, cell - 1, 0), fill=dark_shadow)
+        d.line((1, cell - 2, cell - 2, cell - 2, cell - 2, 1), fill=shadow)
     mask = Image.new("L", toggle.size, 0)
     pixels, m = toggle.load(), mask.load()
     for y in range(toggle.height):
         for x in range(toggle.width):
             m[x, y] = 0 if pixels[x, y] == KEY else 255
-    face.paste(toggle, (1, 1), mask)
-    return face
+    out.paste(toggle, ((cell - toggle.width) // 2, (cell - toggle.height) // 2), mask)
+    return out
 
 
-def write_previews(folder, strips, toggles, about, icons):
-    """sheet.png: every state of every strip over the face, the toggle up and down, the product
-    picture and the icons on the face and on a dark bar; sheet-x4.png: the same magnified."""
-    os.makedirs(folder, exist_ok=True)
+def write_sheet(path, strips, toggles, about, icons, theme):
+    """Every state of every strip over the theme's face, the toggle up and down, the product
+    picture and the icons, at one scale."""
+    side = strips[0].width
     gap = 5
-    cell = STATE + gap
-    width = gap + cell * (len(strips) + 1) + 110
-    sheet = Image.new("RGB", (width, gap + cell * 4), FACE)
+    cell = side + gap
+    icons_width = sum(icon.width + 2 for icon in icons) + gap
+    width = gap + cell * (len(strips) + 1) + max(icons_width, about.width + gap)
+    sheet = Image.new("RGB", (width, gap + cell * 4), theme.face)
     for i, strip in enumerate(strips):
         for k in range(4):
-            state = strip.crop((0, k * STATE, STATE, (k + 1) * STATE))
-            sheet.paste(composite_like_program(state, FACE), (gap + i * cell, gap + k * cell))
+            state = strip.crop((0, k * side, side, (k + 1) * side))
+            sheet.paste(composite_like_program(state, theme.face), (gap + i * cell, gap + k * cell))
     x = gap + len(strips) * cell
-    sheet.paste(toggle_on_face(toggles[0], False), (x, gap))
-    sheet.paste(toggle_on_face(toggles[1], True), (x, gap + cell))
-    sheet.paste(about, (x, gap + 2 * cell))
+    for row, (toggle, down) in enumerate(((toggles[0], False), (toggles[1], True))):
+        sheet.paste(toggle_on_face(toggle, down, side, theme.face, theme.bevel), (x, gap + row * cell))
     x += cell
-    for row, background in enumerate((FACE, (0x24, 0x2C, 0x3A))):
-        y = gap + row * cell
-        ImageDraw.Draw(sheet).rectangle((x, y, x + 104, y + STATE), fill=background)
-        ix = x
-        for icon in icons[:3] if row == 0 else icons[3:]:
-            sheet.paste(icon, (ix, y + STATE - icon.height), icon)
-            ix += icon.width + 2
-    sheet.save(os.path.join(folder, "sheet.png"))
-    magnified = sheet.resize((sheet.width * 4, sheet.height * 4), Image.NEAREST)
-    magnified.save(os.path.join(folder, "sheet-x4.png"))
+    sheet.paste(about, (x, gap))
+    ix = x
+    for icon in icons:
+        sheet.paste(icon, (ix, gap + 3 * cell - icon.height), icon)
+        ix += icon.width + 2
+    sheet.save(path)
 
 
 # --- Main.
@@ -749,7 +923,9 @@ def main(argv):
         args = args[2:]
     here = os.path.dirname(os.path.abspath(__file__))
     out_dir = args[0] if args else os.path.normpath(os.path.join(here, "..", "..", "res"))
-    os.makedirs(out_dir, exist_ok=True)
+    os.makedirs(os.path.join(out_dir, ART_FOLDER), exist_ok=True)
+    if preview:
+        os.makedirs(preview, exist_ok=True)
 
     def write(name, data):
         path = os.path.join(out_dir, name)
@@ -757,22 +933,55 @@ def main(argv):
             f.write(data)
         print("wrote", path)
 
-    strips = []
-    for name, palette, draw_symbol, text, details, pressed_is_normal in TOOL_STRIPS:
-        strip = tool_strip(palette, draw_symbol, text, details, pressed_is_normal)
-        strips.append(strip)
-        write(name, raw_bytes(strip))
-    toggles = [magnifier(down=False), magnifier(down=True)]
-    write("search_up.bmp", bmp_file(toggles[0]))
-    write("search_down.bmp", bmp_file(toggles[1]))
-    about = product_picture()
-    write("about.bmp", bmp_file(about))
-    books = [book(n) for n in (16, 32, 48)]
-    trays = [tray(n) for n in (16, 32, 48)]
+    rc = [RC_HEADER]
+
+    def write_art(picture_id, file_name, scale_index, layer, picture):
+        """A picture beyond the 100% light ones: PNG, and its line in Pictures.rc."""
+        file_name = "%s/%s_%d%s.png" % (ART_FOLDER, file_name, SCALES[scale_index], LAYER_SUFFIXES[layer])
+        write(file_name, png_bytes(picture))
+        rc.append('%d PNG "%s"' % (art_resource_id(picture_id, scale_index, layer), file_name))
+
+    books = [book(n) for n in ICON_SIZES + (BIG_ICON_SIZE,)]
+    trays = [tray(n) for n in ICON_SIZES]
     write("tbook.ico", ico_file(books))
     write("tray.ico", ico_file(trays))
-    if preview:
-        write_previews(preview, strips, toggles, about, books + trays)
+
+    for scale_index, percent in enumerate(SCALES):
+        rc.append("")
+        rc.append("// %d%%" % percent)
+        side = scaled_side(STATE, percent)
+        for picture_id, name, palette, draw_symbol, text, details, pressed_is_normal in TOOL_STRIPS:
+            if scale_index == 0:
+                strip = tool_strip(palette, draw_symbol, text, details, pressed_is_normal, side, LIGHT)
+                write(name + ".raw", raw_bytes(strip))
+            if picture_id == IDR_RAW_SEARCH:
+                continue  # stored for a search button that no window shows
+            write_art(picture_id, name, scale_index, LAYER_PICTURE, ball_strip(palette, draw_symbol, details,
+                                                                               pressed_is_normal, side))
+            for theme in THEMES:
+                if scale_index > 0 or theme is DARK:
+                    layer = LAYER_DARK_CAPTION if theme is DARK else LAYER_CAPTION
+                    write_art(picture_id, name, scale_index, layer, caption_strip(text, pressed_is_normal, side, theme))
+        for theme in THEMES:
+            n = scaled_side(TOGGLE, percent)
+            toggles = [magnifier(False, n, theme.face), magnifier(True, n, theme.face)]
+            about = product_picture(scaled_side(ABOUT, percent), theme)
+            if scale_index == 0 and theme is LIGHT:
+                write("search_up.bmp", bmp_file(toggles[0]))
+                write("search_down.bmp", bmp_file(toggles[1]))
+                write("about.bmp", bmp_file(about))
+            else:
+                layer = LAYER_DARK_PICTURE if theme is DARK else LAYER_PICTURE
+                write_art(SEARCH_UP_ID, "search_up", scale_index, layer, toggles[0])
+                write_art(SEARCH_DOWN_ID, "search_down", scale_index, layer, toggles[1])
+                write_art(ABOUT_ID, "about", scale_index, layer, about)
+            if preview:
+                strips = [tool_strip(palette, draw_symbol, text, details, pressed_is_normal, side, theme)
+                          for _id, _name, palette, draw_symbol, text, details, pressed_is_normal in TOOL_STRIPS]
+                small = ICON_SIZES.index(small_icon_side(percent))
+                sheet = "sheet-%d%s.png" % (percent, theme.suffix)
+                write_sheet(os.path.join(preview, sheet), strips, toggles, about, [books[small], trays[small]], theme)
+    write("Pictures.rc", ("\n".join(rc) + "\n").encode("ascii"))
     return 0
 
 

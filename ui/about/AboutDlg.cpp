@@ -8,6 +8,7 @@
 #include "ui/about/BuildText.h"
 #include "ui/about/FriendMailer.h"
 #include "ui/about/Maker.h"
+#include "ui/controls/ArtResources.h"
 
 #include <shellapi.h>
 
@@ -50,6 +51,7 @@ BOOL CAboutDlg::OnInitDialog() {
     m_labelMaker.SetTextColor(RGB(100, 100, 220));
     m_labelMaker.SetFontHeight(17, GetDpi());
     SetVersionText();
+    ShowPicture();
     return TRUE;
 }
 
@@ -57,6 +59,33 @@ void CAboutDlg::OnDpiChanged(int, int nNewDpi) {
     for (CColorLabel* pLabel : {&m_labelProduct, &m_labelVersion, &m_labelMaker}) {
         pLabel->SetDpi(nNewDpi);
     }
+    ShowPicture();
+}
+
+void CAboutDlg::ShowPicture() {
+    // The picture control has no id of its own: it is the static that shows a bitmap.
+    HWND hPicture = nullptr;
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild && !hPicture;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        char szClass[16] = "";
+        ::GetClassNameA(hChild, szClass, sizeof szClass);
+        if (lstrcmpiA(szClass, "Static") == 0 && (::GetWindowLongW(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
+            hPicture = hChild;
+        }
+    }
+    CBitmap picture;
+    picture.Attach(LoadArtBitmap(AfxGetResourceHandle(), IDB_ABOUT, GetDpi(), PaintsDarkFace(m_hWnd)));
+    if (!hPicture || !picture) {
+        return; // the picture of the template stays
+    }
+    HGDIOBJ hShown = reinterpret_cast<HGDIOBJ>(::SendMessageW(
+        hPicture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.GetSafeHandle())));
+    // The control hands back the picture it showed: the one it loaded from the template, which
+    // nobody else deletes, or ours from before, deleted as it is replaced.
+    if (hShown && hShown != m_picture.GetSafeHandle()) {
+        ::DeleteObject(hShown);
+    }
+    m_picture.Attach(picture.Detach());
 }
 
 CString CAboutDlg::GetBuildText() const { return BuildText(m_strVersion, kBuildDate); }

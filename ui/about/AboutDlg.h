@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/win/Dialog.h"
+#include "framework/win/Gdi.h"
 #include "ui/controls/ColorLabel.h"
 
 class CAboutDlg : public CDialog {
@@ -15,6 +16,9 @@ public:
     // "1.0 (build 10041022)".
     CString GetBuildText() const;
     void SetVersionText();
+    // Shows the product picture drawn for the dialog's dots per inch and for the face it paints,
+    // light or dark; again after either changed.
+    void ShowPicture();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -29,4 +33,5 @@ protected:
     CColorLabel m_labelProduct;
     CColorLabel m_labelVersion;
     CString m_strVersion;
+    CBitmap m_picture; // shown by the picture control, which does not own it
 };

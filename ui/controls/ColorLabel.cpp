@@ -1,5 +1,7 @@
 #include "ColorLabel.h"
 
+#include <algorithm>
+
 const CMessageTable* CColorLabel::GetThisMessageTable() {
     static const CMessageEntry entries[] = {
         OnCtlColorReflect<&CColorLabel::CtlColor>(),
@@ -28,7 +30,14 @@ void CColorLabel::SetFontHeight(int nHeight, int nDpi) {
     m_nFontHeight = nHeight;
     // The new font is in place before the old one goes, so the label never holds a deleted one.
     auto pFont = std::make_unique<CFont>();
-    pFont->CreateFont(ScaleToDpi(nHeight, nDpi), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+    // The label's height follows the dialog's font, which grows a little less than the dpi: the
+    // text never grows taller than the label.
+    int nPixels = ScaleToDpi(nHeight, nDpi);
+    RECT client = {};
+    if (m_hWnd && ::GetClientRect(m_hWnd, &client) && client.bottom > 0 && nDpi != kBaseDpi) {
+        nPixels = std::min(nPixels, static_cast<int>(client.bottom));
+    }
+    pFont->CreateFont(nPixels, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                       DEFAULT_QUALITY, VARIABLE_PITCH, "");
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(pFont->GetSafeHandle()), TRUE);
     m_pFont = std::move(pFont);

@@ -1,6 +1,7 @@
 #include "HoverButtonEx.h"
 
 #include "framework/base/AppContext.h"
+#include "ui/controls/ArtResources.h"
 #include "ui/controls/DibSurface.h"
 
 namespace {
@@ -38,11 +39,15 @@ int CHoverButtonEx::SetRegion(HRGN hRegion) {
     return windowRegion.SetWindowRgn(m_hWnd, FALSE);
 }
 
-BOOL CHoverButtonEx::LoadRaw(UINT nResourceId, int nStripWidth, int nStripHeight) {
+void CHoverButtonEx::BecomeOwnerDrawn() {
     DWORD dwStyle = GetStyle() & 0xFF;
     if ((dwStyle & BS_TYPEMASK) != BS_OWNERDRAW) {
         SendMessage(BM_SETSTYLE, (dwStyle & ~BS_TYPEMASK) | BS_OWNERDRAW, TRUE);
     }
+}
+
+BOOL CHoverButtonEx::LoadRaw(UINT nResourceId, int nStripWidth, int nStripHeight) {
+    BecomeOwnerDrawn();
     m_pRawPixels = nullptr;
     CString strName;
     strName.Format("#%u", nResourceId);
@@ -54,12 +59,40 @@ BOOL CHoverButtonEx::LoadRaw(UINT nResourceId, int nStripWidth, int nStripHeight
     if (!pPixels || !StripFitsResource(nStripWidth, nStripHeight, ::SizeofResource(hModule, hResource))) {
         return FALSE;
     }
-    m_pRawPixels = static_cast<const uint8_t*>(pPixels);
+    m_loaded.clear();
+    UseStrip(static_cast<const uint8_t*>(pPixels), nStripWidth, nStripHeight);
+    return TRUE;
+}
+
+BOOL CHoverButtonEx::LoadStrip(UINT nStripId, int nDpi, bool bDark) {
+    CArtPixels strip;
+    if (!LoadToolStrip(AfxGetResourceHandle(), nStripId, nDpi, bDark, strip)) {
+        return FALSE;
+    }
+    BecomeOwnerDrawn();
+    m_bHorizontal = false;
+    m_loaded = std::move(strip.rgba);
+    UseStrip(m_loaded.data(), strip.nWidth, strip.nHeight);
+    return TRUE;
+}
+
+void CHoverButtonEx::UseStrip(const uint8_t* pPixels, int nStripWidth, int nStripHeight) {
+    m_pRawPixels = pPixels;
     m_layout = MakeStripLayout(nStripWidth, nStripHeight, m_bHorizontal);
+    // What lay beneath the old size is not what lies beneath the new one.
     m_background.clear();
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_layout.nStateWidth, m_layout.nStateHeight,
                    SWP_NOMOVE | SWP_NOOWNERZORDER);
-    return TRUE;
+    if (m_pToolTip && m_pToolTip->GetToolCount() > 0) {
+        // The tip answers the pointer over the whole button, as large as it has become.
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = m_hWnd;
+        tool.uId = kToolId;
+        ::GetClientRect(m_hWnd, &tool.rect);
+        m_pToolTip->SendMessage(TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    Invalidate(TRUE);
 }
 
 void CHoverButtonEx::SetToolTipText(const CString& strText, BOOL bActivate) {
@@ -109,7 +142,21 @@ bool CHoverButtonEx::CaptureBackground(HDC hDC) {
     CMemoryDC memory(hDC);
     {
         CSelectGuard select(memory, section);
+        // The parent paints its background into the snapshot, with its origin moved to ours: the
+        // screen beneath the button may hold the button itself, drawn at another size or on
+        // another face before the strip changed. A parent that paints nothing there leaves the
+        // screen's pixels.
         ::BitBlt(memory, 0, 0, nWidth, nHeight, hDC, 0, 0, SRCCOPY);
+        HWND hParent = ::GetParent(m_hWnd);
+        if (hParent) {
+            POINT ptOrigin = {0, 0};
+            ::MapWindowPoints(m_hWnd, hParent, &ptOrigin, 1);
+            POINT ptOld;
+            ::SetViewportOrgEx(memory, -ptOrigin.x, -ptOrigin.y, &ptOld);
+            ::SendMessageW(hParent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.GetSafeHdc()), 0);
+            ::SendMessageW(hParent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.GetSafeHdc()), PRF_CLIENT);
+            ::SetViewportOrgEx(memory, ptOld.x, ptOld.y, nullptr);
+        }
     }
     ::GdiFlush();
     const uint32_t* pPixels = static_cast<const uint32_t*>(pBits);

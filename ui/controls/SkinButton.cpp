@@ -3,6 +3,8 @@
 #include "framework/base/AppContext.h"
 #include "framework/core/WideText.h"
 #include "ui/controls/AccessibleName.h"
+#include "ui/controls/ArtLogic.h"
+#include "ui/controls/ArtResources.h"
 
 #include <oleacc.h>
 
@@ -10,6 +12,14 @@
 
 namespace {
 
+// The dark face: the colour the toggle's dark pictures were blended into, light text, and a
+// bevel that stays a bevel on it (the system's are made for the light face).
+const COLORREF kDarkFace = RGB(kArtDarkFace >> 16 & 0xFF, kArtDarkFace >> 8 & 0xFF, kArtDarkFace & 0xFF);
+const COLORREF kDarkText = RGB(0xE6, 0xE8, 0xEC);
+const COLORREF kDarkHighlight = RGB(0x5A, 0x5A, 0x5A);
+const COLORREF kDarkLight = RGB(0x40, 0x40, 0x40);
+const COLORREF kDarkDarkShadow = RGB(0x0A, 0x0A, 0x0A);
+const COLORREF kDarkShadow = RGB(0x1C, 0x1C, 0x1C);
 
 RECT ToRect(const CRectI& rc) { return RECT{rc.left, rc.top, rc.right, rc.bottom}; }
 CRectI ToRectI(const RECT& rc) { return CRectI{rc.left, rc.top, rc.right, rc.bottom}; }
@@ -59,11 +69,38 @@ CSkinButton::CSkinButton() { ResetColors(); }
 
 CSkinButton::~CSkinButton() = default;
 
+COLORREF CSkinButton::FaceColor(int nRole) const {
+    if (!m_bDarkFace) {
+        return ::GetSysColor(nRole);
+    }
+    switch (nRole) {
+    case COLOR_BTNFACE: return kDarkFace;
+    case COLOR_BTNTEXT: return kDarkText;
+    case COLOR_BTNHIGHLIGHT: return kDarkHighlight;
+    case COLOR_3DLIGHT: return kDarkLight;
+    case COLOR_3DDKSHADOW: return kDarkDarkShadow;
+    default: return kDarkShadow;
+    }
+}
+
 void CSkinButton::ResetColors() {
     for (auto& pair : m_colors) {
-        pair[0] = ::GetSysColor(COLOR_BTNFACE);
-        pair[1] = ::GetSysColor(COLOR_BTNTEXT);
+        pair[0] = FaceColor(COLOR_BTNFACE);
+        pair[1] = FaceColor(COLOR_BTNTEXT);
     }
+}
+
+void CSkinButton::SetDarkFace(bool bDark) {
+    m_bDarkFace = bDark;
+    ResetColors();
+    Invalidate(TRUE);
+}
+
+int CSkinButton::LoadBitmapsForDpi(UINT nInId, UINT nOutId, COLORREF transparent, int nDpi, bool bDark) {
+    HMODULE hModule = AfxGetResourceHandle();
+    HBITMAP hIn = LoadArtBitmap(hModule, nInId, nDpi, bDark, transparent);
+    HBITMAP hOut = nOutId ? LoadArtBitmap(hModule, nOutId, nDpi, bDark, transparent) : nullptr;
+    return SetBitmaps(hIn, transparent, hOut, transparent);
 }
 
 void CSkinButton::PreSubclassWindow() {
@@ -200,11 +237,13 @@ int CSkinButton::PaintBorder(CDC* pDC, const CRectI& rc) {
     switch (ChooseSkinBorder(m_bPressed, m_bFlat, kFlatBorder)) {
     case kSkinBorderNone: break;
     case kSkinBorderSunken:
-        Draw3dRect(*pDC, rc, ::GetSysColor(COLOR_BTNSHADOW), ::GetSysColor(COLOR_BTNHIGHLIGHT));
+        Draw3dRect(*pDC, rc, FaceColor(COLOR_BTNSHADOW), FaceColor(COLOR_BTNHIGHLIGHT));
         break;
     case kSkinBorderFrame: {
         RECT rcFrame = ToRect(rc);
-        ::FrameRect(*pDC, &rcFrame, ::GetSysColorBrush(COLOR_BTNSHADOW));
+        CBrush shadow;
+        shadow.CreateSolidBrush(FaceColor(COLOR_BTNSHADOW));
+        ::FrameRect(*pDC, &rcFrame, shadow);
         break;
     }
     case kSkinBorderRaised: {
@@ -212,7 +251,7 @@ int CSkinButton::PaintBorder(CDC* pDC, const CRectI& rc) {
         RaisedBevelLines(rc, lines);
         for (const CBevelLine& line : lines) {
             CPen pen;
-            pen.CreatePen(PS_SOLID, 1, ::GetSysColor(BevelColorIndex(line.color)));
+            pen.CreatePen(PS_SOLID, 1, FaceColor(BevelColorIndex(line.color)));
             CSelectGuard select(*pDC, pen);
             ::MoveToEx(*pDC, line.x0, line.y0, nullptr);
             ::LineTo(*pDC, line.x1, line.y1);

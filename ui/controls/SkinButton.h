@@ -1,8 +1,9 @@
 // CSkinButton: an owner-drawn push button that paints its own face: a background in a state
 // colour, a flat or raised border, an optional pair of pictures with a transparent colour (the
 // In picture while pressed or checked, the Out picture otherwise), its caption and a focus
-// rectangle. A check box in the template becomes a toggle button. The drawing rules are in
-// SkinLogic. User-interface thread only.
+// rectangle. A check box in the template becomes a toggle button. On the dark face it paints its
+// face, text and bevel in dark colours of its own. The drawing rules are in SkinLogic.
+// User-interface thread only.
 #pragma once
 
 #include "framework/win/Controls.h"
@@ -22,6 +23,12 @@ public:
     // Takes both bitmaps over. 0, or 1 when a bitmap's size cannot be read, 2 when a mask
     // cannot be made: the button then has no pictures at all.
     int SetBitmaps(HBITMAP hIn, COLORREF inTransparent, HBITMAP hOut, COLORREF outTransparent);
+    // As LoadBitmaps, with the two pictures as drawn for a window at nDpi on the light or dark
+    // face (ArtResources); both share one transparent colour.
+    int LoadBitmapsForDpi(UINT nInId, UINT nOutId, COLORREF transparent, int nDpi, bool bDark);
+    // The dark face's colours instead of the system's, or back; repaints.
+    void SetDarkFace(bool bDark);
+    bool HasDarkFace() const { return m_bDarkFace; }
 
     void DrawItem(DRAWITEMSTRUCT* pDraw) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -56,6 +63,8 @@ private:
         COLORREF transparent = 0;
     };
     static int MakeImage(CImage& image, HBITMAP hBitmap, COLORREF transparent);
+    // The colour of a system colour role (COLOR_BTNFACE...) on the button's face.
+    COLORREF FaceColor(int nRole) const;
     void ResetColors();
     void ReleaseImages();
 
@@ -67,6 +76,7 @@ private:
     bool m_bFocused = false;
     bool m_bDefault = false;
     bool m_bCheckBox = false;
+    bool m_bDarkFace = false;
     // Nothing here turns these off or on: a flat button shows a sunken border while pressed
     // and no focus rectangle.
     static constexpr bool kFlatBorder = true;

@@ -75,8 +75,7 @@ void CContactDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CContactDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    SetCaptionIcons(IDR_MAINFRAME);
     m_stored = m_contact;
     m_moreValues.Init(m_stored);
     m_photoBox.Init(PhotoOf(m_stored.values), m_pPhotos);

@@ -3,6 +3,7 @@
 #include "ui/shell/TrayAnimation.h"
 #include "framework/win/Dialog.h"
 #include "framework/base/AppContext.h"
+#include "framework/win/DpiIcon.h"
 #include "res/resource.h"
 #include "ui/birthdays/BirthdaysDlg.h"
 #include "ui/main/BirthdayReminder.h"
@@ -31,7 +32,11 @@ const CMessageTable* CMainTray::GetThisMessageTable() {
 bool CMainTray::AddToTray() {
     m_trayIcon.SetCheckSource(&m_settings.m_bLaunchOnStartup, ID_TRAY_LAUNCH_ON_STARTUP);
     m_trayIcon.SetCheckSource(&m_settings.m_bBirthdayReminders, ID_TRAY_BIRTHDAY_REMINDERS);
-    HICON hTrayIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_TRAY));
+    // The notification area is drawn at the primary screen's dots per inch, whichever screen the
+    // window is on.
+    HICON hTrayIcon = m_trayIcon.SetIconForDpi(AfxGetResourceHandle(), IDI_TRAY, GetSystemDpi())
+                          ? m_trayIcon.GetIcon()
+                          : ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_TRAY));
     m_bTrayIconAdded = m_trayIcon.AddToTray(AfxGetInstanceHandle(), m_window.m_hWnd, WM_TRAYNOTIFY, kTrayTip,
                                             hTrayIcon, IDR_TRAY_MENU) != FALSE;
     if (m_bTrayIconAdded) {

@@ -103,8 +103,7 @@ BOOL CTBookDlg::OnInitDialog() {
         strText.Format("The main window is incomplete: control %d is missing.", GetFailedControlId());
         MessageBox(strText, kSystemCaption, MB_OK | MB_ICONSTOP);
     }
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    SetCaptionIcons(IDR_MAINFRAME);
 
     if (!m_tray.AddToTray()) {
         // Without an icon to come back from, the window must stay reachable: the rest of the
@@ -146,7 +145,7 @@ BOOL CTBookDlg::OnInitDialog() {
     } else if (m_book.IsTrulyEmpty()) {
         PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
     }
-    m_buttons.SetUp();
+    m_buttons.SetUp(GetDpi(), false);
     m_sync.Start();
     m_refresh.Start();
     return TRUE;
@@ -215,6 +214,7 @@ int CTBookDlg::TopRowBottom() const {
 
 void CTBookDlg::OnDpiChanged(int, int nNewDpi) {
     m_list.SetDpi(nNewDpi);
+    m_buttons.SetUp(nNewDpi, false);
     SetStatusBarFont();
     LayoutControls();
 }

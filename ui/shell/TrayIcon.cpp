@@ -2,6 +2,7 @@
 
 #include "framework/core/WideText.h"
 #include "framework/base/Handles.h"
+#include "framework/win/DpiIcon.h"
 
 #include <shellapi.h>
 
@@ -117,6 +118,25 @@ void CTrayIcon::ReinstallIcon() {
     // When the icon is still there the shell refuses a second one, which is just as good; when
     // it is gone there is nothing better to do than try again at the next broadcast.
     ::Shell_NotifyIconW(NIM_ADD, &m_data);
+}
+
+BOOL CTrayIcon::SetIconForDpi(HINSTANCE hInst, UINT nIconId, int nDpi) {
+    CIcon icon(LoadIconForDpi(hInst, nIconId, SM_CXSMICON, nDpi));
+    if (!icon) {
+        return FALSE;
+    }
+    if (m_bTraySupported && !m_bIconDeleted) {
+        NOTIFYICONDATAW data = m_data;
+        data.uFlags = NIF_ICON;
+        data.hIcon = icon.Get();
+        if (!::Shell_NotifyIconW(NIM_MODIFY, &data)) {
+            return FALSE;
+        }
+    }
+    // The tray shows the new icon (or will): the old one may go.
+    m_data.hIcon = icon.Get();
+    m_icon = std::move(icon);
+    return TRUE;
 }
 
 BOOL CTrayIcon::ChooseDefaultItem(UINT nItem, BOOL bByPosition) {

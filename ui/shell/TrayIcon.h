@@ -9,6 +9,7 @@
 // several objects can live side by side. Everything runs on the user-interface thread.
 #pragma once
 
+#include "framework/base/Handles.h"
 #include "framework/win/Wnd.h"
 
 #include <windows.h>
@@ -46,6 +47,13 @@ public:
     BOOL RemoveFromTray();
     // Adds the icon again as AddToTray did, unless it was removed since.
     void ReinstallIcon();
+
+    // Loads icon resource nIconId at the small icon size of a screen at nDpi (GetSystemDpi for
+    // the taskbar's) and keeps it; while the icon is in the tray it shows it at once. The handle,
+    // GetIcon, is what AddToTray is then given. False, keeping the icon it had, when the resource
+    // cannot be loaded or the shell refused the change.
+    BOOL SetIconForDpi(HINSTANCE hInst, UINT nIconId, int nDpi);
+    HICON GetIcon() const { return m_icon.Get(); }
 
     // The menu item shown in bold and run on a double click: a command id, or a position in the
     // popup when bByPosition. False when the menu resource or its popup is missing (the choice
@@ -91,4 +99,5 @@ private:
     HMENU LoadPopup() const;
 
     std::vector<std::pair<UINT, const int*>> m_checkSources; // command, flag
+    CIcon m_icon; // loaded by SetIconForDpi; outlives the icon in the tray
 };

@@ -1,6 +1,7 @@
 #include "SyncDlg.h"
 
 #include "framework/core/WideText.h"
+#include "framework/win/DpiIcon.h"
 #include "res/resource.h"
 #include "ui/controls/AccessibleName.h"
 #include "sync/Credentials.h"
@@ -55,6 +56,26 @@ CSyncDlg::CSyncDlg(const CSyncAccount& account, std::string strStatePath, std::f
     : CDialog(IDD_SYNC, pParent), m_account(account), m_strTrustedSha256(account.strTrustedSha256),
       m_strStatePath(std::move(strStatePath)), m_help(std::move(help)) {}
 
+void CSyncDlg::FitSpinToDpi() {
+    // The arrows take a scroll bar's width at the window's dpi out of the minutes box's place,
+    // where some systems give them the width of 96 dpi at any scaling.
+    HWND hSpin = GetDlgItem(IDC_SYNC_MINUTES_SPIN);
+    HWND hMinutes = GetDlgItem(IDC_SYNC_MINUTES);
+    RECT spin;
+    RECT minutes;
+    if (!hSpin || !hMinutes || !::GetWindowRect(hSpin, &spin) || !::GetWindowRect(hMinutes, &minutes)) {
+        return;
+    }
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&spin), 2);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&minutes), 2);
+    const int nWidth = GetSystemMetricForDpi(SM_CXVSCROLL, GetDpi());
+    if (nWidth <= 0 || nWidth == spin.right - spin.left || spin.right - minutes.left <= 2 * nWidth) {
+        return;
+    }
+    ::MoveWindow(hMinutes, minutes.left, minutes.top, spin.right - nWidth - minutes.left, minutes.bottom - minutes.top, TRUE);
+    ::MoveWindow(hSpin, spin.right - nWidth, spin.top, nWidth, spin.bottom - spin.top, TRUE);
+}
+
 BOOL CSyncDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     NameCombosByTheirLabels(m_hWnd);
@@ -67,6 +88,7 @@ BOOL CSyncDlg::OnInitDialog() {
     CheckDlgButton(IDC_SYNC_AT_START, m_account.bAtStart ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_SYNC_AFTER_CHANGE, m_account.bAfterChange ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_SYNC_EVERY, m_account.bEvery ? BST_CHECKED : BST_UNCHECKED);
+    FitSpinToDpi();
     ::SendMessageW(GetDlgItem(IDC_SYNC_MINUTES_SPIN), UDM_SETRANGE32, kMinSyncMinutes, kMaxSyncMinutes);
     ::SendMessageW(GetDlgItem(IDC_SYNC_MINUTES), EM_LIMITTEXT, 4, 0);
     ::SetDlgItemInt(m_hWnd, IDC_SYNC_MINUTES, static_cast<UINT>(m_account.nMinutes), FALSE);

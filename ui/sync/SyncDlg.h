@@ -35,6 +35,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void FitSpinToDpi();
     void OnOK() override;
     void OnCancel() override;
     void OnConnect();
