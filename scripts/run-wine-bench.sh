@@ -56,6 +56,9 @@ echo "=== start-up ($build)"
 exe=$(run winepath -w "$(cd "$build/bin" && pwd)/tbook.exe" | tr -d '\r')
 run "$build/bin/startup_timer.exe" "$exe" --rounds "$rounds" || status=1
 echo
+echo "=== start-up at 192 dpi beside 96 ($build)"
+run "$build/bin/startup_timer.exe" "$exe" --rounds "$rounds" --scaling || status=1
+echo
 echo "=== synchronisation ($build)"
 if tests/sync/dav_servers.py start "$build/dav" >/dev/null; then
     run "$build/bin/sync_bench.exe" --servers "Z:$(cd "$build/dav" && pwd)/dav-servers.env" --reps "$rounds" || status=1

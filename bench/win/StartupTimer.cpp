@@ -8,9 +8,11 @@
 // sizes alternate (ABBA order), after one unmeasured start of each, and the medians are
 // compared. Whatever address book was in place before is put back at the end.
 //
-//   startup_timer TBOOK_EXE [--rounds N] [--strict]
+//   startup_timer TBOOK_EXE [--rounds N] [--strict] [--scaling]
 // --strict: exit status 1 when the large book's start-up exceeds the small one's by more than
 // the target.
+// --scaling: instead, the large book's start-up on a screen of 192 dpi beside 96 dpi, the two
+// alternating (Wine gives each program started the dpi of the LogPixels setting of that moment).
 #include "BenchContacts.h"
 #include "BenchWin.h"
 
@@ -43,6 +45,8 @@ const double kTargetDifferenceMs = 500;
 // The most memory the program may hold per byte of the large book's file.
 const double kTargetBytesPerByte = 3;
 const int kDefaultRounds = 5;
+// The most the start-up at 192 dpi may take beside that at 96 dpi.
+const double kTargetScalingRatio = 1.1;
 
 const DWORD kPollMs = 3;
 const double kStartTimeoutMs = 60000;
@@ -257,6 +261,34 @@ bool CStartupTimer::TimeOneStart(const std::string& strDocument, int nRows, CSta
     return true;
 }
 
+// Sets the dpi the programs started from now on get, and puts the setting back as it was at the end.
+class CScreenDpi {
+public:
+    CScreenDpi() {
+        DWORD nSize = sizeof m_nSaved;
+        m_bHadValue = ::RegGetValueA(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &m_nSaved, &nSize) ==
+                      ERROR_SUCCESS;
+    }
+    CScreenDpi(const CScreenDpi&) = delete;
+    CScreenDpi& operator=(const CScreenDpi&) = delete;
+    ~CScreenDpi() {
+        if (m_bHadValue) {
+            Set(m_nSaved);
+        } else {
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, kValue);
+        }
+    }
+    bool Set(DWORD nDpi) {
+        return ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &nDpi, sizeof nDpi) == ERROR_SUCCESS;
+    }
+
+private:
+    static constexpr const char* kKey = "Control Panel\\Desktop";
+    static constexpr const char* kValue = "LogPixels";
+    DWORD m_nSaved = 96;
+    bool m_bHadValue = false;
+};
+
 struct CBookRuns {
     int nRows = 0;
     std::string strDocument;
@@ -334,6 +366,47 @@ int Run(const std::string& strExe, int nRounds, bool bStrict) {
     return bStrict && !bMet ? 1 : 0;
 }
 
+int RunScaling(const std::string& strExe, int nRounds) {
+    std::string strError;
+    std::string strFolder;
+    if (!ResolveDataFolder(&strFolder, &strError)) {
+        std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
+        return 2;
+    }
+    std::string strBook = strFolder + "\\tbk.xml";
+    CBookSwap swap;
+    if (!swap.Begin(strBook, &strError)) {
+        std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
+        return 2;
+    }
+    CScreenDpi screen;
+    const std::string strDocument = MakeBookDocument(kLargeBook);
+    CStartupTimer timer(strExe, strBook);
+    std::vector<double> at96;
+    std::vector<double> at192;
+    for (int nRound = 0; nRound <= nRounds; ++nRound) {
+        bool b96First = nRound % 2 == 0;
+        for (DWORD nDpi : {b96First ? 96u : 192u, b96First ? 192u : 96u}) {
+            CStartTimes times;
+            if (!screen.Set(nDpi) || !timer.TimeOneStart(strDocument, kLargeBook, &times, &strError)) {
+                std::fprintf(stderr, "startup_timer: at %u dpi: %s\n", static_cast<unsigned>(nDpi), strError.c_str());
+                return 2;
+            }
+            if (nRound > 0) {
+                (nDpi == 96 ? at96 : at192).push_back(times.dShownMs);
+            }
+        }
+    }
+    const double dRatio = Median(at192) / Median(at96);
+    std::printf("Start-up of tbook.exe under Wine with %d contacts, to its visible window with the list filled,\n"
+                "  median of %d starts at each scaling, alternating, after one unmeasured start of each\n\n",
+                kLargeBook, nRounds);
+    std::printf("%9s %10s\n%9d %10.0f\n%9d %10.0f\n", "dpi", "start ms", 96, Median(at96), 192, Median(at192));
+    std::printf("\n192 dpi beside 96: ratio %.2f; target at most %.1f: %s\n", dRatio, kTargetScalingRatio,
+                dRatio <= kTargetScalingRatio ? "met" : "MISSED");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -342,11 +415,14 @@ int main(int argc, char** argv) {
     std::string strExe;
     int nRounds = kDefaultRounds;
     bool bStrict = false;
+    bool bScaling = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
             nRounds = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--strict") == 0) {
             bStrict = true;
+        } else if (std::strcmp(argv[i], "--scaling") == 0) {
+            bScaling = true;
         } else if (strExe.empty() && argv[i][0] != '-') {
             strExe = argv[i];
         } else {
@@ -355,8 +431,8 @@ int main(int argc, char** argv) {
         }
     }
     if (strExe.empty()) {
-        std::fprintf(stderr, "usage: startup_timer TBOOK_EXE [--rounds N] [--strict]\n");
+        std::fprintf(stderr, "usage: startup_timer TBOOK_EXE [--rounds N] [--strict] [--scaling]\n");
         return 2;
     }
-    return Run(strExe, nRounds, bStrict);
+    return bScaling ? RunScaling(strExe, nRounds) : Run(strExe, nRounds, bStrict);
 }

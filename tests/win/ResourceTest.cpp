@@ -678,7 +678,7 @@ TEST(ResourceTest, EditorAndAboutTemplatesHaveTheirControlsInOrder) {
     }
 }
 
-TEST(ResourceTest, ManifestAsksForCommonControls6AndNoElevation) {
+TEST(ResourceTest, ManifestAsksForCommonControls6PerMonitorScalingAndNoElevation) {
     std::vector<BYTE> bytes = ResourceBytes(RT_MANIFEST, 1, kEnglishUs);
     ASSERT_FALSE(bytes.empty());
     std::string manifest(bytes.begin(), bytes.end());
@@ -691,8 +691,9 @@ TEST(ResourceTest, ManifestAsksForCommonControls6AndNoElevation) {
     EXPECT_NE(std::string::npos, identity.find("publicKeyToken=\"6595b64144ccf1df\""));
     EXPECT_NE(std::string::npos, manifest.find("level=\"asInvoker\""));
     EXPECT_NE(std::string::npos, manifest.find("uiAccess=\"false\""));
-    // The layout is in pixels, so the program must let the system scale it.
-    EXPECT_EQ(std::string::npos, manifest.find("dpiAware"));
+    // Every window scales itself, on each screen it is shown on; older systems read dpiAware.
+    EXPECT_NE(std::string::npos, manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"));
+    EXPECT_NE(std::string::npos, manifest.find(">true/pm</dpiAware>"));
 }
 
 TEST(ResourceTest, ManifestMakesTheProgramLoadCommonControls6) {
