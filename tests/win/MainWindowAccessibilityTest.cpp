@@ -7,6 +7,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -19,6 +20,21 @@ bool TakesFocus(HWND hWnd) {
 
 } // namespace
 
+namespace {
+
+std::vector<COLORREF> FocusLine(HWND hControl) {
+    ::UpdateWindow(hControl);
+    RECT rect;
+    ::GetClientRect(hControl, &rect);
+    std::vector<COLORREF> line;
+    for (int x = 2; x < rect.right - 2; ++x) {
+        line.push_back(ScreenPixel(hControl, x, 2));
+    }
+    return line;
+}
+
+} // namespace
+
 TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
     CContactArray contacts;
     contacts.Add(MakeContact("Adams", "X"));
@@ -27,6 +43,9 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
     CTestableDlg dlg(m_context);
     std::vector<HWND> focusable;
     std::vector<HWND> reached;
+    // The pixels along the top of each control reached, where a focus rectangle shows.
+    std::vector<std::vector<COLORREF>> focusLines;
+    std::vector<std::vector<COLORREF>> unfocusedLines;
     CStepRunner steps;
     steps.Do([&] {
         const std::map<int, CAccessibleText> expected = {
@@ -66,7 +85,11 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
     for (size_t i = 1; i <= kFocusable; ++i) {
         steps.Then([&, i] { return reached.size() == i - 1 && ::GetFocus() != (i == 1 ? focusable.front() : reached.back()); })
             .Do([&] {
+                if (!reached.empty()) {
+                    unfocusedLines.push_back(FocusLine(reached.back()));
+                }
                 reached.push_back(::GetFocus());
+                focusLines.push_back(FocusLine(::GetFocus()));
                 PostKey(::GetFocus(), VK_TAB);
             });
     }
@@ -74,6 +97,14 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
         std::vector<HWND> expectedOrder(focusable.begin() + 1, focusable.end());
         expectedOrder.push_back(focusable.front()); // round to the first again
         EXPECT_EQ(expectedOrder, reached);
+        // A picture button shows where the keyboard is: its look with the focus is not its look without.
+        for (size_t i = 0; i < unfocusedLines.size(); ++i) {
+            const int nId = ::GetDlgCtrlID(reached[i]);
+            const int pictureButtons[] = {IDC_ADD_NEW, IDC_VIEW_EDIT, IDC_DELETE, IDC_HELP_BUTTON, IDOK, IDC_HOME};
+            if (std::find(std::begin(pictureButtons), std::end(pictureButtons), nId) != std::end(pictureButtons)) {
+                EXPECT_NE(unfocusedLines[i], focusLines[i]) << "control " << nId;
+            }
+        }
     });
     steps.RunModal(dlg);
 }

@@ -229,7 +229,7 @@ void ExpectItems(const std::vector<DialogItem>& want, const std::vector<DialogIt
 }
 
 const DialogItem kMainWindowItems[] = {
-    {-1, L"Static", L"Search for text:", kChild | WS_GROUP, 0, 7, 7, 86, 10},
+    {-1, L"Static", L"&Search for text:", kChild | WS_GROUP, 0, 7, 7, 86, 10},
     {IDC_SEARCH_EDIT, L"Edit", L"", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_WANTRETURN, 0, 7,
      19, 115, 15},
     {IDC_SEARCH, L"Button", L"", kChild | BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, 0, 127, 7, 37, 34},
@@ -652,16 +652,16 @@ TEST(ResourceTest, EditorAndAboutTemplatesHaveTheirControlsInOrder) {
           {IDC_EDIT_OFFICEADDRESS, L""}, {IDC_EDIT_NOTE, L""}, {IDC_PHOTO, L""},
           {IDC_PHOTO_CHOOSE, L"Ch&oose..."}, {IDC_PHOTO_REMOVE, L"Remo&ve"}, {IDC_VALUE_LIST, L"More values"},
           {IDC_VALUE_ADD, L"&Add..."}, {IDC_VALUE_EDIT, L"&Edit..."}, {IDC_VALUE_REMOVE, L"&Remove"},
-          {IDOK, L"Save"}, {IDC_DELETE, L"Delete"}, {IDCANCEL, L"Close"}}},
+          {IDOK, L"Save"}, {IDC_DELETE, L"&Delete"}, {IDCANCEL, L"Close"}}},
         {IDD_ABOUTBOX, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 249, 206,
          L"About Tovano Address Book",
          {{IDC_ABOUT_PRODUCT, L"Tovano Address Book"}, {IDC_ABOUT_VERSION, L"Version"},
           {IDC_ABOUT_MAKER, L"TovanoSoft"},
           {IDC_SUPPORT_ADDRESS, L"Technical Support Address: support@tovano.example"},
-          {IDC_SUPPORT_MAIL, L"Compose New Mail Message"},
+          {IDC_SUPPORT_MAIL, L"&Compose New Mail Message"},
           {IDC_HOME_PAGE_ADDRESS, L"Program Homepage URL: http://tovano.example/tbook/index.html"},
-          {IDC_OPEN_HOME_PAGE, L"Open in New Browser Window"}, {IDC_TELL_A_FRIEND, L"Tell a friend"},
-          {IDC_MORE_PROGRAMS, L"Visit TovanoSoft for More Software"}}},
+          {IDC_OPEN_HOME_PAGE, L"&Open in New Browser Window"}, {IDC_TELL_A_FRIEND, L"&Tell a friend"},
+          {IDC_MORE_PROGRAMS, L"&Visit TovanoSoft for More Software"}}},
     };
     for (const auto& want : dialogs) {
         SCOPED_TRACE(Narrow(want.pszCaption));

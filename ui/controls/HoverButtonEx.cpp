@@ -188,6 +188,12 @@ void CHoverButtonEx::DrawItem(DRAWITEMSTRUCT* pDraw) {
     surface.m_rcSource = {0, 0, m_layout.nStateWidth, m_layout.nStateHeight};
     surface.m_rcDest = surface.m_rcSource;
     surface.Draw();
+    // Where the keyboard is, as on every button, once the keyboard has been used.
+    if ((pDraw->itemState & ODS_FOCUS) && !(pDraw->itemState & ODS_NOFOCUSRECT)) {
+        RECT rcFocus = {0, 0, m_layout.nStateWidth, m_layout.nStateHeight};
+        ::InflateRect(&rcFocus, -2, -2);
+        ::DrawFocusRect(pDraw->hDC, &rcFocus);
+    }
 }
 
 LRESULT CHoverButtonEx::OnMouseMove(WPARAM, LPARAM) {
