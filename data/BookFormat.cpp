@@ -8,9 +8,6 @@
 
 namespace {
 
-const std::string_view kTypeAttribute = "type";
-const std::string_view kLabelAttribute = "label";
-
 // A stored text holds its double quotes as "&quote;" already; one that does not is not allowed
 // to end the attribute early.
 void AppendAttribute(std::string& out, std::string_view name, std::string_view str) {
@@ -85,21 +82,20 @@ bool ValueOfElement(std::string_view name, const CElementAttributes& attributes,
     value.type = CString();
     value.label = CString();
     value.text = CString();
-    CString parts[kAddressPartCount];
+    std::string_view parts[kAddressPartCount];
     for (const auto& [attribute, text] : attributes) {
-        CString strText(text.data(), static_cast<int>(text.size()));
         if (attribute == kTypeAttribute) {
-            value.type = std::move(strText);
+            value.type = CString(text.data(), static_cast<int>(text.size()));
         } else if (attribute == kLabelAttribute) {
-            value.label = std::move(strText);
-        } else if (attribute == kValueAttribute && value.kind != EValueKind::address) {
-            value.text = std::move(strText);
-        } else if (value.kind == EValueKind::address) {
-            for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
-                if (attribute == AddressPartAttribute(nPart)) {
-                    parts[nPart] = std::move(strText);
-                    break;
-                }
+            value.label = CString(text.data(), static_cast<int>(text.size()));
+        } else if (value.kind != EValueKind::address) {
+            if (attribute == kValueAttribute) {
+                value.text = CString(text.data(), static_cast<int>(text.size()));
+            }
+        } else {
+            int nPart = AddressPartOfAttribute(attribute);
+            if (nPart >= 0) {
+                parts[nPart] = text;
             }
         }
     }
@@ -107,6 +103,15 @@ bool ValueOfElement(std::string_view name, const CElementAttributes& attributes,
         value.SetAddressParts(parts);
     }
     return true;
+}
+
+int AddressPartOfAttribute(std::string_view name) {
+    for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
+        if (name == AddressPartAttribute(nPart)) {
+            return nPart;
+        }
+    }
+    return -1;
 }
 
 void AppendValueElement(std::string& out, const CContactValue& value) {

@@ -81,6 +81,8 @@ struct CContactValue {
     void SetAddressPart(int nPart, const CString& strPart);
     // All the parts at once, in the order of EAddressPart.
     void SetAddressParts(const CString (&parts)[kAddressPartCount]);
+    // The same from views, as a reader finds the parts in its bytes: the text is made once.
+    void SetAddressParts(const std::string_view (&parts)[kAddressPartCount]);
     // Calls visit(nPart, part) for each part the text holds, in order.
     template <typename Visit> void ForEachAddressPart(Visit visit) const {
         std::string_view rest(text.GetString(), static_cast<size_t>(text.GetLength()));
