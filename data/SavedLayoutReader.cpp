@@ -168,23 +168,37 @@ int WhatAttributeSets(std::string_view name, EValueKind kind) {
 }
 
 // Room for reading further values, kept from one entry to the next so that a large book reads
-// them without allocating for each: an entry's values, which go into the entry at its end in
-// one piece of memory of their number, and an address's parts.
+// them without making anything anew for each: an entry's values, the first nValues of values,
+// which go into the entry at its end in one piece of memory of their number, and an address's
+// parts.
 struct CValueRoom {
     std::vector<CContactValue> values;
+    size_t nValues = 0;
     std::string parts[kAddressPartCount];
+
+    CContactValue& NextValue() {
+        if (nValues == values.size()) {
+            values.emplace_back();
+        }
+        CContactValue& value = values[nValues++];
+        value.type.Empty();
+        value.label.Empty();
+        value.text.Empty();
+        return value;
+    }
+    void MoveInto(std::vector<CContactValue>& into) {
+        into.assign(std::make_move_iterator(values.begin()),
+                    std::make_move_iterator(values.begin() + static_cast<std::ptrdiff_t>(nValues)));
+        nValues = 0;
+    }
 };
 
 // The rest of a further value's element, whose name was just read: its attributes, each
 // name="text" after one blank, up to "/>" and CR LF. Read as ValueOfElement reads the element's
 // attributes: a later attribute of one name wins, and those it does not know are passed over.
 // The texts are copied as they come, since the window may move its bytes for the next one.
-bool ReadValueElement(CByteWindow& window, std::string_view name, CValueRoom& room, CTextCheck& check) {
-    EValueKind kind;
-    if (!ValueKindOfElement(name, kind)) {
-        return false; // an element this version does not know: the tolerant reader decides
-    }
-    CContactValue& value = room.values.emplace_back();
+bool ReadValueElement(CByteWindow& window, EValueKind kind, CValueRoom& room, CTextCheck& check) {
+    CContactValue& value = room.NextValue();
     value.kind = kind;
     const bool bAddress = kind == EValueKind::address;
     if (bAddress) {
@@ -234,14 +248,18 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts, CTextCheck& check
         }
         CContact& contact = contacts.ElementAt(contacts.Add(CContact()));
         int nField = kNoField;
-        room.values.clear();
         while (window.Take("\t\t\t<")) {
             if (!window.TakeUntil(' ', text)) {
                 return false;
             }
-            int nThis = FieldOfElement(text, nField < 0 ? 0 : nField + 1);
+            // No further value is named as a field or the id: after the last field, where the
+            // writer puts the values, their names are looked for first.
+            EValueKind kind = EValueKind::custom;
+            bool bValue = nField == CContact::kFieldCount - 1 && ValueKindOfElement(text, kind);
+            int nThis = bValue ? kNoField : FieldOfElement(text, nField < 0 ? 0 : nField + 1);
             if (nThis == kNoField) {
-                if (!ReadValueElement(window, text, room, check)) {
+                // An element this version does not know is left to the tolerant reader.
+                if (!(bValue || ValueKindOfElement(text, kind)) || !ReadValueElement(window, kind, room, check)) {
                     return false;
                 }
                 continue;
@@ -264,8 +282,7 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts, CTextCheck& check
         if (!window.Take("\t\t</entry>\r\n")) {
             return false;
         }
-        contact.values.assign(std::make_move_iterator(room.values.begin()),
-                              std::make_move_iterator(room.values.end()));
+        room.MoveInto(contact.values);
     }
     return window.Take("\t</addressbook>\r\n") && window.AtEnd();
 }
