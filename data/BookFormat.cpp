@@ -184,21 +184,22 @@ const std::string_view* AttributePrefixes() {
 // its own would cost more than the bytes they hold.
 class CElementLine {
 public:
-    explicit CElementLine(EValueKind kind) : m_nKind(static_cast<size_t>(kind)) {
-        m_nLength = ElementStarts()[m_nKind].size() + kEnd.size();
+    explicit CElementLine(EValueKind kind)
+        : m_start(ElementStarts()[static_cast<size_t>(kind)]), m_pPrefixes(AttributePrefixes()) {
+        m_nLength = m_start.size() + kEnd.size();
     }
     void Add(int nPrefix, std::string_view text) {
         m_bQuote = m_bQuote || text.find('"') != std::string_view::npos;
         m_attributes[m_nCount++] = {nPrefix, text};
-        m_nLength += AttributePrefixes()[nPrefix].size() + text.size() + 1;
+        m_nLength += m_pPrefixes[nPrefix].size() + text.size() + 1;
     }
     bool HasQuote() const { return m_bQuote; }
     void AppendTo(std::string& out) const {
         const size_t nAt = out.size();
         out.resize(nAt + m_nLength);
-        char* p = Put(&out[nAt], ElementStarts()[m_nKind]);
+        char* p = Put(&out[nAt], m_start);
         for (size_t i = 0; i < m_nCount; ++i) {
-            p = Put(p, AttributePrefixes()[m_attributes[i].first]);
+            p = Put(p, m_pPrefixes[m_attributes[i].first]);
             p = Put(p, m_attributes[i].second);
             *p++ = '"';
         }
@@ -215,7 +216,8 @@ private:
         return p + piece.size();
     }
 
-    size_t m_nKind;
+    std::string_view m_start;
+    const std::string_view* m_pPrefixes;
     // A type, a label and every part of an address at most.
     std::pair<int, std::string_view> m_attributes[2 + kAddressPartCount];
     size_t m_nCount = 0;
