@@ -61,6 +61,24 @@ public:
         }
     }
 
+    // The small letters ahead up to (not including) the next "=", which is consumed too; false
+    // when anything else comes first, or nothing. Looked at byte by byte: an attribute's name is
+    // a few letters, too short to be worth a call that searches.
+    bool TakeSmallLettersUntilEquals(std::string_view& text) {
+        for (size_t n = 0; Have(n + 1); ++n) {
+            char c = Ahead()[n];
+            if (c == '=') {
+                text = std::string_view(Ahead(), n);
+                m_nPos += n + 1;
+                return n > 0;
+            }
+            if (c < 'a' || c > 'z') {
+                return false;
+            }
+        }
+        return false;
+    }
+
     bool AtEnd() { return !Have(1) && !m_bFailed; }
 
 private:
@@ -210,8 +228,7 @@ bool ReadValueElement(CByteWindow& window, EValueKind kind, CValueRoom& room, CT
     do {
         // A name of small letters only, as the writer writes them; anything else is left to the
         // tolerant reader, which knows what markup in it means.
-        if (!window.TakeUntil('=', text) || text.empty() ||
-            !std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
+        if (!window.TakeSmallLettersUntilEquals(text)) {
             return false;
         }
         const int nSets = WhatAttributeSets(text, kind);
