@@ -169,8 +169,9 @@ const std::string_view* AttributePrefixes() {
         for (size_t i = 0; i < prefixes.size(); ++i) {
             std::string_view name = i == kTypePrefix    ? kTypeAttribute
                                     : i == kLabelPrefix ? kLabelAttribute
-                                    : i == kValuePrefix ? kValueAttribute
-                                                        : AddressPartAttribute(static_cast<int>(i) - kPartPrefixes);
+                                    : i == kValuePrefix
+                                        ? kValueAttribute
+                                        : AddressPartAttribute(static_cast<int>(i) - kPartPrefixes);
             s_texts[i] = " " + std::string(name) + "=\"";
             prefixes[i] = s_texts[i];
         }

@@ -276,7 +276,8 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts, CTextCheck& check
             int nThis = bValue ? kNoField : FieldOfElement(text, nField < 0 ? 0 : nField + 1);
             if (nThis == kNoField) {
                 // An element this version does not know is left to the tolerant reader.
-                if (!(bValue || ValueKindOfElement(text, kind)) || !ReadValueElement(window, kind, room, check)) {
+                if (!(bValue || ValueKindOfElement(text, kind)) ||
+                    !ReadValueElement(window, kind, room, check)) {
                     return false;
                 }
                 continue;

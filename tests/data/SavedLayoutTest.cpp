@@ -196,11 +196,11 @@ TEST(SavedLayoutTest, SaysWhetherEveryTextIsPlainUtf8) {
         {"\xC3\x89lise M\xC3\xBCller, 12 rue de la Paix", true},
         {"tab\there\r\nand \x7F", true},
         {"\xFF", false},
-        {"caf\xC3", false},                // a character cut short
+        {"caf\xC3", false}, // a character cut short
         {"\xE0\x80\x80 overlong", false},
         {std::string("nul\0", 4), false},
-        {"1234567\x01", false},            // the last byte of a word of eight
-        {"12345678\x1E", false},           // the byte after one
+        {"1234567\x01", false},  // the last byte of a word of eight
+        {"12345678\x1E", false}, // the byte after one
         {"\x1B[0m escape", false},
     };
     for (const auto& c : cases) {
