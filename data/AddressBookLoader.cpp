@@ -297,7 +297,8 @@ CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CX
     int nFirst = contacts.GetSize();
     int64_t nStart = file.GetPosition();
     // The element tree is built only for a file that is not laid out as the program saves it.
-    bool bSavedLayout = ReadSavedLayout(file, contacts);
+    bool bPlainTexts = false;
+    bool bSavedLayout = ReadSavedLayout(file, contacts, &bPlainTexts);
     if (bSavedLayout) {
         result.nParsed = 1;
     } else {
@@ -305,8 +306,11 @@ CLoadResult ReadAddressBook(CFile& file, CXML& root, CContactArray& contacts, CX
         result.nParsed = CXMLParser::Load(root, file, CString(), &counter);
         CollectEntries(root, contacts);
     }
-    DecodeValues(contacts, nFirst, nLegacyCodePage, result, counter);
-    WarnOfControlCharacters(contacts, nFirst, counter);
+    // Texts that are UTF-8 and hold no control character leave both with nothing to do.
+    if (!bPlainTexts) {
+        DecodeValues(contacts, nFirst, nLegacyCodePage, result, counter);
+        WarnOfControlCharacters(contacts, nFirst, counter);
+    }
     result.nWarnings = counter.m_nCount;
     result.status = bSavedLayout ? (result.nWarnings > 0 ? LoadStatus::partial : LoadStatus::complete)
                                  : Classify(file, root, result, counter.m_nFirstOffset);

@@ -24,6 +24,8 @@ const int kIdField = -2;
 constexpr std::string_view kEntryElement = "entry";
 constexpr std::string_view kIdElement = "id";
 constexpr std::string_view kValueAttribute = "value";
+constexpr std::string_view kTypeAttribute = "type";
+constexpr std::string_view kLabelAttribute = "label";
 
 // What an element named so sets. nExpected, the field a writer puts next, is tried first.
 int FieldOfElement(std::string_view name, int nExpected = kNoField);
@@ -39,6 +41,9 @@ using CElementAttributes = std::vector<std::pair<std::string_view, std::string_v
 // The further value an element of an entry holds; false when it holds none (a field, the id, or
 // an element this version does not know). Attributes it does not know are passed over.
 bool ValueOfElement(std::string_view name, const CElementAttributes& attributes, CContactValue& value);
+
+// The address part an attribute of that name holds; -1 for none.
+int AddressPartOfAttribute(std::string_view name);
 
 // Appends the value's element as the writer lays it out: three tabs, the element, CR LF.
 void AppendValueElement(std::string& out, const CContactValue& value);

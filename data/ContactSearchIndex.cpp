@@ -29,9 +29,9 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
         }
         // Every further value too, an address part by part, and the user's own labels.
         for (const CContactValue& value : contacts[i].values) {
-            value.ForEachAddressPart([&](int, std::string_view part) { AppendSearchText(part); });
+            AppendValueText(value.text.GetStdString(), true);
             if (!value.label.IsEmpty()) {
-                AppendSearchText(value.label.GetStdString());
+                AppendValueText(value.label.GetStdString(), false);
             }
         }
     }
@@ -41,6 +41,41 @@ void CContactSearchIndex::Build(const CContactArray& contacts) {
     }
     m_pContacts = &contacts;
     m_bBuilt = true;
+}
+
+void CContactSearchIndex::AppendValueText(std::string_view stored, bool bParts) {
+    // Most values are ASCII without a stored form: lower-cased as they are copied, in one pass
+    // over the text however many parts it has, which comes to what the parts one by one would
+    // give. The others are taken part by part.
+    const size_t nAt = m_text.size();
+    m_text.resize(nAt + stored.size() + 1);
+    char* pOut = &m_text[nAt];
+    int nSeparators = 0;
+    bool bPlain = true;
+    for (char c : stored) {
+        if (c == '\\' || c == '&' || static_cast<unsigned char>(c) >= 0x80) {
+            bPlain = false;
+            break;
+        }
+        if (c == kAddressPartSeparator && bParts) {
+            ++nSeparators;
+            c = '\0';
+        } else if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        *pOut++ = c;
+    }
+    *pOut = '\0';
+    // Parts beyond those of an address are not the value's.
+    if (bPlain && nSeparators < kAddressPartCount) {
+        return;
+    }
+    m_text.resize(nAt);
+    if (!bParts) {
+        AppendSearchText(stored);
+        return;
+    }
+    CContactValue::ForEachPart(stored, [&](int, std::string_view part) { AppendSearchText(part); });
 }
 
 void CContactSearchIndex::AppendSearchText(std::string_view stored) {

@@ -40,6 +40,8 @@ private:
     void BuildPhoneForms() const;
     // A further value's text or label as the user reads it, lower case, and a zero byte.
     void AppendSearchText(std::string_view stored);
+    // The same for a value's text, each of its parts (bParts) with a zero byte of its own.
+    void AppendValueText(std::string_view stored, bool bParts);
 
     // The list position of the contact each block of the texts below was made from; empty while
     // the list is in the order it was built from.

@@ -215,26 +215,38 @@ void CContactValue::SetAddressPart(int nPart, const CString& strPart) {
 }
 
 void CContactValue::SetAddressParts(const CString (&given)[kAddressPartCount]) {
-    CString parts[kAddressPartCount];
-    // The separator in a part (only a damaged file has one) would split it in two.
-    const char szSeparator[] = {kAddressPartSeparator, '\0'};
+    std::string_view parts[kAddressPartCount];
     for (int i = 0; i < kAddressPartCount; ++i) {
-        parts[i] = given[i];
-        if (parts[i].Find(kAddressPartSeparator) >= 0) {
-            parts[i].Replace(szSeparator, kReplacementCharacter);
-        }
+        parts[i] = std::string_view(given[i].GetString(), static_cast<size_t>(given[i].GetLength()));
     }
+    SetAddressParts(parts);
+}
+
+void CContactValue::SetAddressParts(const std::string_view (&parts)[kAddressPartCount]) {
     // The empty parts at the end are left out, so that a street alone is just the street.
     int nLast = kAddressPartCount - 1;
-    while (nLast > 0 && parts[nLast].IsEmpty()) {
+    while (nLast > 0 && parts[nLast].empty()) {
         --nLast;
     }
+    size_t nLength = static_cast<size_t>(nLast);
+    for (int i = 0; i <= nLast; ++i) {
+        nLength += parts[i].size();
+    }
     std::string joined;
+    joined.reserve(nLength);
     for (int i = 0; i <= nLast; ++i) {
         if (i > 0) {
             joined += kAddressPartSeparator;
         }
-        joined += parts[i].GetStdString();
+        // The separator in a part (only a damaged file has one) would split it in two.
+        std::string_view part = parts[i];
+        for (size_t nAt = part.find(kAddressPartSeparator); nAt != std::string_view::npos;
+             nAt = part.find(kAddressPartSeparator)) {
+            joined.append(part.data(), nAt);
+            joined += kReplacementCharacter;
+            part.remove_prefix(nAt + 1);
+        }
+        joined.append(part.data(), part.size());
     }
     text = CString(std::move(joined));
 }

@@ -81,9 +81,14 @@ struct CContactValue {
     void SetAddressPart(int nPart, const CString& strPart);
     // All the parts at once, in the order of EAddressPart.
     void SetAddressParts(const CString (&parts)[kAddressPartCount]);
+    // The same from views, as a reader finds the parts in its bytes: the text is made once.
+    void SetAddressParts(const std::string_view (&parts)[kAddressPartCount]);
     // Calls visit(nPart, part) for each part the text holds, in order.
     template <typename Visit> void ForEachAddressPart(Visit visit) const {
-        std::string_view rest(text.GetString(), static_cast<size_t>(text.GetLength()));
+        ForEachPart(std::string_view(text.GetString(), static_cast<size_t>(text.GetLength())), visit);
+    }
+    // The same for an address's text.
+    template <typename Visit> static void ForEachPart(std::string_view rest, Visit visit) {
         for (int nPart = 0; nPart < kAddressPartCount; ++nPart) {
             size_t nEnd = rest.find(kAddressPartSeparator);
             visit(nPart, rest.substr(0, nEnd));

@@ -2,8 +2,12 @@
 
 #include "BookFormat.h"
 
+#include "framework/core/ByteWords.h"
+#include "framework/core/Unicode.h"
+
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -55,6 +59,24 @@ public:
                 return false;
             }
         }
+    }
+
+    // The small letters ahead up to (not including) the next "=", which is consumed too; false
+    // when anything else comes first, or nothing. Looked at byte by byte: an attribute's name is
+    // a few letters, too short to be worth a call that searches.
+    bool TakeSmallLettersUntilEquals(std::string_view& text) {
+        for (size_t n = 0; Have(n + 1); ++n) {
+            char c = Ahead()[n];
+            if (c == '=') {
+                text = std::string_view(Ahead(), n);
+                m_nPos += n + 1;
+                return n > 0;
+            }
+            if (c < 'a' || c > 'z') {
+                return false;
+            }
+        }
+        return false;
     }
 
     bool AtEnd() { return !Have(1) && !m_bFailed; }
@@ -112,54 +134,129 @@ int ExpectedEntries(std::string_view count, int64_t nFileSize) {
     return static_cast<int>(n);
 }
 
-// Room for reading further values, kept from one element to the next so that a large book reads
-// them without allocating for each.
+// Whether every text read so far is UTF-8 without a control character other than tab, CR and
+// LF. Looked at while its bytes are at hand, so that a loader need not pass over every contact
+// again to find what it would convert or warn about, which most books hold nowhere.
+class CTextCheck {
+public:
+    bool IsPlain() const { return m_bPlain; }
+
+    void Look(std::string_view text) {
+        const char* p = text.data();
+        for (size_t i = 0; m_bPlain && i < text.size();) {
+            // Eight bytes at a time while none is below a blank or above ASCII: a byte below 0x20
+            // borrows into its own high bit, and the first such byte is found whatever follows.
+            if (i + sizeof(uint64_t) <= text.size()) {
+                uint64_t nEight = EightBytesAt(p + i);
+                if ((((nEight - 0x20 * kEachByte) | nEight) & kHighBits) == 0) {
+                    i += sizeof(uint64_t);
+                    continue;
+                }
+            }
+            unsigned char c = static_cast<unsigned char>(p[i]);
+            if (c >= 0x80) {
+                m_bPlain = DecodeUtf8(text, i) != kInvalidUtf8;
+            } else {
+                m_bPlain = c >= 0x20 || c == '\t' || c == '\r' || c == '\n';
+                ++i;
+            }
+        }
+    }
+
+private:
+    bool m_bPlain = true;
+};
+
+// What a further value's attribute sets: its type, its label, its text, an address part
+// (0 to kAddressPartCount - 1), or nothing.
+enum { kSetsNothing = -1, kSetsType = -2, kSetsLabel = -3, kSetsText = -4 };
+
+int WhatAttributeSets(std::string_view name, EValueKind kind) {
+    if (name == kTypeAttribute) {
+        return kSetsType;
+    }
+    if (name == kLabelAttribute) {
+        return kSetsLabel;
+    }
+    if (kind != EValueKind::address) {
+        return name == kValueAttribute ? kSetsText : kSetsNothing;
+    }
+    int nPart = AddressPartOfAttribute(name);
+    return nPart >= 0 ? nPart : kSetsNothing;
+}
+
+// Room for reading further values, kept from one entry to the next so that a large book reads
+// them without making anything anew for each: an entry's values, the first nValues of values,
+// which go into the entry at its end in one piece of memory of their number, and an address's
+// parts.
 struct CValueRoom {
-    std::string strName;
-    std::vector<std::pair<std::string, std::string>> owned;
-    CElementAttributes attributes;
+    std::vector<CContactValue> values;
+    size_t nValues = 0;
+    std::string parts[kAddressPartCount];
+
+    CContactValue& NextValue() {
+        if (nValues == values.size()) {
+            values.emplace_back();
+        }
+        CContactValue& value = values[nValues++];
+        value.type.Empty();
+        value.label.Empty();
+        value.text.Empty();
+        return value;
+    }
+    void MoveInto(std::vector<CContactValue>& into) {
+        into.assign(std::make_move_iterator(values.begin()),
+                    std::make_move_iterator(values.begin() + static_cast<std::ptrdiff_t>(nValues)));
+        nValues = 0;
+    }
 };
 
 // The rest of a further value's element, whose name was just read: its attributes, each
-// name="text" after one blank, up to "/>" and CR LF. The texts are copied as they come, since the
-// window may move its bytes for the next one.
-bool ReadValueElement(CByteWindow& window, std::string_view name, CContact& contact, CValueRoom& room) {
-    room.strName.assign(name);
-    size_t nOwned = 0;
+// name="text" after one blank, up to "/>" and CR LF. Read as ValueOfElement reads the element's
+// attributes: a later attribute of one name wins, and those it does not know are passed over.
+// The texts are copied as they come, since the window may move its bytes for the next one.
+bool ReadValueElement(CByteWindow& window, EValueKind kind, CValueRoom& room, CTextCheck& check) {
+    CContactValue& value = room.NextValue();
+    value.kind = kind;
+    const bool bAddress = kind == EValueKind::address;
+    if (bAddress) {
+        for (std::string& strPart : room.parts) {
+            strPart.clear();
+        }
+    }
     std::string_view text;
     do {
-        if (room.owned.size() == nOwned) {
-            room.owned.emplace_back();
-        }
-        std::pair<std::string, std::string>& attribute = room.owned[nOwned++];
         // A name of small letters only, as the writer writes them; anything else is left to the
         // tolerant reader, which knows what markup in it means.
-        if (!window.TakeUntil('=', text) || text.empty() ||
-            !std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
+        if (!window.TakeSmallLettersUntilEquals(text)) {
             return false;
         }
-        attribute.first.assign(text);
+        const int nSets = WhatAttributeSets(text, kind);
         if (!window.Take("\"") || !window.TakeUntil('"', text)) {
             return false;
         }
-        attribute.second.assign(text);
+        check.Look(text);
+        const int nLength = static_cast<int>(text.size());
+        switch (nSets) {
+        case kSetsNothing: break;
+        case kSetsType: value.type = CString(text.data(), nLength); break;
+        case kSetsLabel: value.label = CString(text.data(), nLength); break;
+        case kSetsText: value.text = CString(text.data(), nLength); break;
+        default: room.parts[nSets].assign(text); break;
+        }
     } while (window.Take(" "));
     if (!window.Take("/>\r\n")) {
         return false;
     }
-    room.attributes.clear();
-    for (size_t i = 0; i < nOwned; ++i) {
-        room.attributes.emplace_back(room.owned[i].first, room.owned[i].second);
+    if (bAddress) {
+        std::string_view parts[kAddressPartCount];
+        std::copy(std::begin(room.parts), std::end(room.parts), parts);
+        value.SetAddressParts(parts);
     }
-    CContactValue value;
-    if (!ValueOfElement(room.strName, room.attributes, value)) {
-        return false; // an element this version does not know: the tolerant reader decides
-    }
-    contact.values.push_back(std::move(value));
     return true;
 }
 
-bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
+bool ReadEntries(CByteWindow& window, CContactArray& contacts, CTextCheck& check) {
     std::string_view text;
     CValueRoom room;
     while (window.Take("\t\t<entry id=\"")) {
@@ -172,9 +269,15 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
             if (!window.TakeUntil(' ', text)) {
                 return false;
             }
-            int nThis = FieldOfElement(text, nField < 0 ? 0 : nField + 1);
+            // No further value is named as a field or the id: after the last field, where the
+            // writer puts the values, their names are looked for first.
+            EValueKind kind = EValueKind::custom;
+            bool bValue = nField == CContact::kFieldCount - 1 && ValueKindOfElement(text, kind);
+            int nThis = bValue ? kNoField : FieldOfElement(text, nField < 0 ? 0 : nField + 1);
             if (nThis == kNoField) {
-                if (!ReadValueElement(window, text, contact, room)) {
+                // An element this version does not know is left to the tolerant reader.
+                if (!(bValue || ValueKindOfElement(text, kind)) ||
+                    !ReadValueElement(window, kind, room, check)) {
                     return false;
                 }
                 continue;
@@ -187,6 +290,7 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
             if (nField == kIdField) {
                 contact.id = ParseIdValue(std::string(text).c_str());
             } else {
+                check.Look(text);
                 contact.FieldAt(nField) = CString(text.data(), static_cast<int>(text.size()));
             }
             if (!window.Take("/>\r\n")) {
@@ -196,13 +300,14 @@ bool ReadEntries(CByteWindow& window, CContactArray& contacts) {
         if (!window.Take("\t\t</entry>\r\n")) {
             return false;
         }
+        room.MoveInto(contact.values);
     }
     return window.Take("\t</addressbook>\r\n") && window.AtEnd();
 }
 
 } // namespace
 
-bool ReadSavedLayout(CFile& file, CContactArray& contacts) {
+bool ReadSavedLayout(CFile& file, CContactArray& contacts, bool* pPlainTexts) {
     const int nFirst = contacts.GetSize();
     int64_t nStart = file.GetPosition();
     int64_t nSize = file.Seek(0, CFile::end);
@@ -210,17 +315,21 @@ bool ReadSavedLayout(CFile& file, CContactArray& contacts) {
         return false;
     }
     CByteWindow window(file);
+    CTextCheck check;
     std::string_view name;
     std::string_view count;
     bool bRead = window.Take("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n\t<addressbook name=\"") &&
                  window.TakeUntil('"', name) && window.Take(" value=\"") && window.TakeUntil('"', count);
     if (bRead) {
         contacts.Reserve(nFirst + ExpectedEntries(count, nSize - nStart));
-        bRead = window.Take(">\r\n") && ReadEntries(window, contacts);
+        bRead = window.Take(">\r\n") && ReadEntries(window, contacts, check);
     }
     if (!bRead || window.Failed()) {
         contacts.SetSize(nFirst);
         return false;
+    }
+    if (pPlainTexts) {
+        *pPlainTexts = check.IsPlain();
     }
     return true;
 }

@@ -10,5 +10,7 @@
 
 // Appends the file's contacts (from its current position to its end) in document order and
 // returns true; or returns false at the first byte that leaves the saved layout or when the file
-// cannot be read, with contacts as they were and the file at an unknown position.
-bool ReadSavedLayout(CFile& file, CContactArray& contacts);
+// cannot be read, with contacts as they were and the file at an unknown position. With
+// pPlainTexts, says whether every text of the contacts is UTF-8 without a control character
+// other than tab, CR and LF, which spares the loader looking at them again.
+bool ReadSavedLayout(CFile& file, CContactArray& contacts, bool* pPlainTexts = nullptr);

@@ -256,6 +256,11 @@ TEST(ContactTest, SearchFindsEveryFurtherValue) {
         {address, "leeds", true},
         {address, "st\x1fleeds", false}, // the parts are not one text
         {{EValueKind::email, "", "", "5550101"}, "555 0101", false}, // not a number
+        {{EValueKind::custom, "", "", "LEEDS Office"}, "leeds o", true},
+        {{EValueKind::custom, "", "", "\xC3\x89" "COLE Centrale"}, "\xC3\xA9" "cole c", true},
+        {{EValueKind::custom, "", "A\x1F" "B", "1"}, "a\x1F" "b", true}, // a label has no parts
+        {{EValueKind::custom, "", "", "p0\x1Fp1\x1Fp2\x1Fp3\x1Fp4\x1Fp5\x1FP6"}, "p6", true},
+        {{EValueKind::custom, "", "", "p0\x1Fp1\x1Fp2\x1Fp3\x1Fp4\x1Fp5\x1Fp6\x1FP7"}, "p7", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszSearch);

@@ -4,6 +4,7 @@
 #include "data/AddressBookLoader.h"
 #include "data/AddressBookWriter.h"
 #include "data/SavedLayoutReader.h"
+#include "framework/core/Unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -56,14 +57,45 @@ std::string Difference(const CContactArray& a, const CContactArray& b) {
     return std::string();
 }
 
-// Returns whether the quick reader took the bytes; when it did, the tree must agree.
-bool ExpectAgreement(const std::string& bytes, unsigned nMaxRead = ~0u) {
+// Whether a text is UTF-8 without a control character other than tab, CR, LF and, in an
+// address, the separator of its parts: a text the loader has nothing to convert or warn about.
+bool IsPlainText(const CString& strText, bool bAddress) {
+    for (char c : strText.GetStdString()) {
+        unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x20 && b != '\t' && b != '\r' && b != '\n' && !(bAddress && c == kAddressPartSeparator)) {
+            return false;
+        }
+    }
+    return IsValidUtf8(strText.GetStdString());
+}
+
+bool AllTextsPlain(const CContactArray& contacts) {
+    for (int i = 0; i < contacts.GetSize(); ++i) {
+        for (int f = 0; f < CContact::kFieldCount; ++f) {
+            if (!IsPlainText(contacts[i].FieldAt(f), false)) {
+                return false;
+            }
+        }
+        for (const CContactValue& value : contacts[i].values) {
+            if (!IsPlainText(value.type, false) || !IsPlainText(value.label, false) ||
+                !IsPlainText(value.text, value.kind == EValueKind::address)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Returns whether the quick reader took the bytes; when it did, the tree must agree, and texts
+// the reader calls plain must be so.
+bool ExpectAgreement(const std::string& bytes, unsigned nMaxRead = ~0u, bool* pPlain = nullptr) {
     CMemoryFile file(bytes);
     file.LimitReadsTo(nMaxRead);
     CContactArray quick;
     quick.Add(CContact()); // what a caller held before stays, and only that
     quick[0].lastname = "before";
-    if (!ReadSavedLayout(file, quick)) {
+    bool bPlain = false;
+    if (!ReadSavedLayout(file, quick, &bPlain)) {
         EXPECT_EQ(1, quick.GetSize());
         return false;
     }
@@ -73,6 +105,10 @@ bool ExpectAgreement(const std::string& bytes, unsigned nMaxRead = ~0u) {
     EXPECT_TRUE(tree.bClosed) << bytes;
     EXPECT_EQ(std::string::npos, tree.rest.find_first_not_of("\r\n\t ")) << bytes;
     EXPECT_EQ("", Difference(quick, tree.contacts)) << bytes;
+    EXPECT_TRUE(!bPlain || AllTextsPlain(tree.contacts)) << bytes;
+    if (pPlain) {
+        *pPlain = bPlain;
+    }
     return true;
 }
 
@@ -149,4 +185,40 @@ TEST(SavedLayoutTest, AnUnreadableFileIsRefused) {
     CContactArray contacts;
     EXPECT_FALSE(ReadSavedLayout(file, contacts));
     EXPECT_EQ(0, contacts.GetSize());
+}
+
+TEST(SavedLayoutTest, SaysWhetherEveryTextIsPlainUtf8) {
+    const struct {
+        std::string strText;
+        bool bPlain;
+    } cases[] = {
+        {"Anna", true},
+        {"\xC3\x89lise M\xC3\xBCller, 12 rue de la Paix", true},
+        {"tab\there\r\nand \x7F", true},
+        {"\xFF", false},
+        {"caf\xC3", false}, // a character cut short
+        {"\xE0\x80\x80 overlong", false},
+        {std::string("nul\0", 4), false},
+        {"1234567\x01", false},  // the last byte of a word of eight
+        {"12345678\x1E", false}, // the byte after one
+        {"\x1B[0m escape", false},
+    };
+    for (const auto& c : cases) {
+        CString strText(c.strText.data(), static_cast<int>(c.strText.size()));
+        for (int nWhere = 0; nWhere < 5; ++nWhere) {
+            CContactArray contacts;
+            contacts.Add(CContact());
+            CContactValue address{EValueKind::address, "home", "", ""};
+            address.SetAddressPart(addressLocality, nWhere == 4 ? strText : CString("Leeds"));
+            contacts[0].values = {{EValueKind::phone, nWhere == 1 ? strText : CString("work"),
+                                   nWhere == 2 ? strText : CString(), nWhere == 3 ? strText : CString("1")},
+                                  address};
+            if (nWhere == 0) {
+                contacts[0].note = strText;
+            }
+            bool bPlain = !c.bPlain;
+            EXPECT_TRUE(ExpectAgreement(BuildAddressBookDocument(contacts).GetStdString(), ~0u, &bPlain));
+            EXPECT_EQ(c.bPlain, bPlain) << c.strText << " in place " << nWhere;
+        }
+    }
 }

@@ -83,8 +83,12 @@ TEST(WriterTest, FurtherValuesFollowTheFieldsAndComeBackAsGiven) {
     contact.lastname = "Meier";
     CContactValue home{EValueKind::address, "home", "", ""};
     home.SetAddressPart(addressLocality, "Leeds");
+    CContactValue full{EValueKind::address, "work", "Depot", ""};
+    const CString parts[kAddressPartCount] = {"PO 1", "Unit 2", "3 Mill Rd", "York", "N Yorks", "YO1", "UK"};
+    full.SetAddressParts(parts);
     contact.values = {{EValueKind::phone, "mobile", "Holidays", "+44 7700 900123"},
                       home,
+                      full,
                       {EValueKind::date, "birthday", "", "--02-29"},
                       {EValueKind::group, "", "", "Chess club"},
                       {EValueKind::cardProperty, "", "", "X-FOO;TYPE=a:b"},
@@ -95,6 +99,9 @@ TEST(WriterTest, FurtherValuesFollowTheFieldsAndComeBackAsGiven) {
     const std::string kExpected = "\t\t\t<note value=\"\"/>\r\n"
                                   "\t\t\t<phone type=\"mobile\" label=\"Holidays\" value=\"+44 7700 900123\"/>\r\n"
                                   "\t\t\t<address type=\"home\" street=\"\" locality=\"Leeds\"/>\r\n"
+                                  "\t\t\t<address type=\"work\" label=\"Depot\" pobox=\"PO 1\" extended=\"Unit 2\" "
+                                  "street=\"3 Mill Rd\" locality=\"York\" region=\"N Yorks\" postalcode=\"YO1\" "
+                                  "country=\"UK\"/>\r\n"
                                   "\t\t\t<date type=\"birthday\" value=\"--02-29\"/>\r\n"
                                   "\t\t\t<group value=\"Chess club\"/>\r\n"
                                   "\t\t\t<cardproperty value=\"X-FOO;TYPE=a:b\"/>\r\n"
