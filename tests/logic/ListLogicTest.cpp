@@ -113,6 +113,19 @@ TEST(ListLogicTest, LayoutScalesWithTheDpiAndNeverOverlapsTheRowAbove) {
     }
 }
 
+// Column widths are stored as 96-dpi values: one shown on any screen of 100% or more and stored
+// again comes back as it was, and a move between scalings and back leaves a length in place.
+TEST(ListLogicTest, StoredLengthsSurviveEveryScaling) {
+    for (int nDpi : {96, 120, 144, 168, 192, 240, 288}) {
+        for (int nWidth : {20, 99, 100, 101, 333, 1000, 4000}) {
+            EXPECT_EQ(nWidth, UnscaleFromDpi(ScaleToDpi(nWidth, nDpi), nDpi)) << nWidth << " at " << nDpi;
+            EXPECT_EQ(nWidth, ScaleBetweenDpi(ScaleBetweenDpi(nWidth, 96, nDpi), nDpi, 96)) << nWidth << " at " << nDpi;
+        }
+    }
+    EXPECT_EQ(-15, ScaleBetweenDpi(-10, 96, 144)); // a font's height given negative rounds like its size
+    EXPECT_EQ(7, ScaleBetweenDpi(7, 0, 144));     // no dpi known: left as it is
+}
+
 TEST(ListLogicTest, GroupBarTakesItsRowAboveTheList) {
     CMainLayout layout = ComputeMainLayout(800, 500, true, true);
     EXPECT_EQ(74, layout.groupY);
