@@ -4,7 +4,10 @@
 #include "framework/core/WideText.h"
 #include "framework/base/AppContext.h"
 #include "framework/base/Handles.h"
+#include "framework/core/Dpi.h"
+#include "framework/win/DpiIcon.h"
 #include "res/resource.h"
+#include "ui/controls/ArtResources.h"
 #include "ui/main/TBookDlg.h"
 #include "ui/shell/BookLocation.h"
 #include "ui/shell/FileHandOver.h"
@@ -144,6 +147,9 @@ BOOL CTBookApp::InitInstance() {
         AutomationFactory().UpdateRegistry(g_strProgramPath);
     }
 
+    if (GetSystemDpi() != kBaseDpi) {
+        PrepareArtDecoding(); // the window's pictures are PNG resources at this scaling
+    }
     auto pDlg = std::make_unique<CTBookDlg>(context);
     m_pMainWnd = pDlg.get();
     pDlg->DoModal();

@@ -1,5 +1,6 @@
 #include "ArtResources.h"
 
+#include "framework/base/Thread.h"
 #include "ui/controls/ArtLogic.h"
 #include "ui/controls/HoverLogic.h"
 
@@ -131,6 +132,25 @@ bool IsStrip(const CArtPixels& picture, int nSide) {
 }
 
 } // namespace
+
+void PrepareArtDecoding() {
+    auto load = [](LPVOID) -> UINT {
+        if (FAILED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+            return 0;
+        }
+        {
+            CComRef<IWICImagingFactory> factory;
+            CComRef<IWICBitmapDecoder> decoder;
+            if (SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IWICImagingFactory, reinterpret_cast<void**>(&factory)))) {
+                factory->CreateDecoder(GUID_ContainerFormatPng, nullptr, &decoder);
+            }
+        }
+        ::CoUninitialize();
+        return 0;
+    };
+    AfxBeginThread(load, nullptr, THREAD_PRIORITY_BELOW_NORMAL);
+}
 
 bool DecodePngResource(HMODULE hModule, int nId, CArtPixels& picture) {
     DWORD nSize = 0;

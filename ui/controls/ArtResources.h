@@ -18,6 +18,11 @@ struct CArtPixels {
     std::vector<uint8_t> rgba;
 };
 
+// Starts loading the imaging component and its PNG decoder on a thread of its own and returns at
+// once, so that the first pictures of a window at a scaling other than 100% do not wait for that
+// load (under Wine it takes about as long as the rest of a small book's start-up).
+void PrepareArtDecoding();
+
 // Decodes "PNG" resource nId of hModule. False, leaving picture as it was, when the resource is
 // missing or is not a picture the imaging component reads.
 bool DecodePngResource(HMODULE hModule, int nId, CArtPixels& picture);
