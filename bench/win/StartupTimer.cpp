@@ -323,17 +323,23 @@ void PrintTable(const CBookRuns& small, const CBookRuns& large, int nRounds) {
                 kTargetBytesPerByte, dPerByte <= kTargetBytesPerByte ? "met" : "MISSED");
 }
 
-int Run(const std::string& strExe, int nRounds, bool bStrict) {
+// Puts the program's address book aside for the run; false (having said why) when it cannot.
+bool SwapBookAside(CBookSwap& swap, std::string* pBook) {
     std::string strError;
     std::string strFolder;
-    if (!ResolveDataFolder(&strFolder, &strError)) {
+    if (!ResolveDataFolder(&strFolder, &strError) || !swap.Begin(strFolder + "\\tbk.xml", &strError)) {
         std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
-        return 2;
+        return false;
     }
-    std::string strBook = strFolder + "\\tbk.xml";
+    *pBook = strFolder + "\\tbk.xml";
+    return true;
+}
+
+int Run(const std::string& strExe, int nRounds, bool bStrict) {
+    std::string strError;
+    std::string strBook;
     CBookSwap swap;
-    if (!swap.Begin(strBook, &strError)) {
-        std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
+    if (!SwapBookAside(swap, &strBook)) {
         return 2;
     }
     CBookRuns small;
@@ -368,15 +374,9 @@ int Run(const std::string& strExe, int nRounds, bool bStrict) {
 
 int RunScaling(const std::string& strExe, int nRounds) {
     std::string strError;
-    std::string strFolder;
-    if (!ResolveDataFolder(&strFolder, &strError)) {
-        std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
-        return 2;
-    }
-    std::string strBook = strFolder + "\\tbk.xml";
+    std::string strBook;
     CBookSwap swap;
-    if (!swap.Begin(strBook, &strError)) {
-        std::fprintf(stderr, "startup_timer: %s\n", strError.c_str());
+    if (!SwapBookAside(swap, &strBook)) {
         return 2;
     }
     CScreenDpi screen;

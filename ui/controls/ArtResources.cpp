@@ -1,6 +1,7 @@
 #include "ArtResources.h"
 
 #include "framework/base/Thread.h"
+#include "framework/win/ComRef.h"
 #include "ui/controls/ArtLogic.h"
 #include "ui/controls/HoverLogic.h"
 
@@ -14,25 +15,6 @@ const char kPngType[] = "PNG";
 const char kRawType[] = "RAW";
 const LPCSTR kBitmapType = MAKEINTRESOURCEA(2); // RT_BITMAP
 const int kStripSide100 = 55;
-
-// An interface pointer released when it goes.
-template <typename T> class CComRef {
-public:
-    CComRef() = default;
-    ~CComRef() {
-        if (m_p) {
-            m_p->Release();
-        }
-    }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    T** operator&() { return &m_p; }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // The bytes of a resource, borrowed from the module; null when it is missing.
 const BYTE* ResourceBytes(HMODULE hModule, int nId, const char* pszType, DWORD* pnSize) {

@@ -1,5 +1,6 @@
 #include "PhotoBox.h"
 
+#include "framework/win/ComRef.h"
 #include "res/resource.h"
 #include "ui/editor/ValueText.h"
 #include "ui/interchange/FileDialogs.h"
@@ -15,25 +16,6 @@ namespace {
 const char kNoPicture[] =
     "The file is not a picture this program can show. Choose a JPEG, PNG, GIF or BMP picture.";
 const char kPictureTooLarge[] = "The picture is larger than 3 MB. Choose a smaller picture for the photo.";
-
-// An interface pointer released when it goes.
-template <typename T> class CComRef {
-public:
-    CComRef() = default;
-    ~CComRef() {
-        if (m_p) {
-            m_p->Release();
-        }
-    }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    T** operator&() { return &m_p; }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // The picture scaled into the box (FitPicture) over the box's background, in premultiplied
 // BGRA rows of nBoxWidth pixels; false when the system cannot read the picture.
