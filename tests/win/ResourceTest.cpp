@@ -652,7 +652,7 @@ TEST(ResourceTest, EditorAndAboutTemplatesHaveTheirControlsInOrder) {
           {IDC_EDIT_OFFICEADDRESS, L""}, {IDC_EDIT_NOTE, L""}, {IDC_PHOTO, L""},
           {IDC_PHOTO_CHOOSE, L"Ch&oose..."}, {IDC_PHOTO_REMOVE, L"Remo&ve"}, {IDC_VALUE_LIST, L"More values"},
           {IDC_VALUE_ADD, L"&Add..."}, {IDC_VALUE_EDIT, L"&Edit..."}, {IDC_VALUE_REMOVE, L"&Remove"},
-          {IDOK, L"Save"}, {IDC_DELETE, L"&Delete"}, {IDCANCEL, L"Close"}}},
+          {IDOK, L"Save"}, {IDC_DELETE, L"Delete"}, {IDCANCEL, L"Close"}}},
         {IDD_ABOUTBOX, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 249, 206,
          L"About Tovano Address Book",
          {{IDC_ABOUT_PRODUCT, L"Tovano Address Book"}, {IDC_ABOUT_VERSION, L"Version"},
