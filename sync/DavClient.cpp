@@ -150,11 +150,18 @@ CHttpResponse CDavClient::Send(const char* pszMethod, const std::string& strUrl,
     request.strBody = strBody;
     CHttpResponse response = m_http.Send(request);
     // A server that refuses a request before reading its body (a wrong password, say) may reset
-    // the connection before its answer is read. A request that only reads is asked once more;
-    // one that writes is not, since it may have been carried out.
+    // the connection before its answer is read, and one may close a kept-alive connection just as
+    // a request sets out on it. A request that only reads is asked once more, and so is a write
+    // made only on the state it names (If-Match, If-None-Match): carried out the first time, its
+    // copy is refused with 412 and handled as a change meanwhile. Any other write is not, since it
+    // may have been carried out.
     bool bOnlyReads =
         request.strMethod == "PROPFIND" || request.strMethod == "REPORT" || request.strMethod == "GET";
-    if (response.failure == HttpFailure::cannotConnect && bOnlyReads) {
+    bool bConditional = false;
+    for (const auto& header : request.headers) {
+        bConditional = bConditional || header.first == "If-Match" || header.first == "If-None-Match";
+    }
+    if (response.failure == HttpFailure::cannotConnect && (bOnlyReads || bConditional)) {
         response = m_http.Send(request);
     }
     if (response.failure != HttpFailure::none) {

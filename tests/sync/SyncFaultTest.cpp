@@ -234,6 +234,30 @@ TEST(SyncFaultTest, ASyncSurvivesWhatServersAndStopsDo) {
     }
 }
 
+// A server may close a kept-alive connection just as a write sets out on it, or its answer may be
+// lost after it was carried out: a write made on the state it names is asked once more, and the
+// sync ends as if nothing had happened, the change there once.
+TEST(SyncFaultTest, AConditionalWriteWhoseConnectionBrokeIsAskedOnceMore) {
+    for (bool bCarriedOut : {false, true}) {
+        SCOPED_TRACE(bCarriedOut ? "carried out, its answer lost" : "lost on its way");
+        CScriptedDav dav;
+        CBookHere book;
+        dav.PutCard("anna.vcf", kAnnaCard);
+        ASSERT_TRUE(book.Sync(dav, dav.BookUrl()).bOk);
+        book.Find("Anna")->jobtitle = "Boss";
+        CDavRule rule = DavFault::LoseConnection(0, bCarriedOut);
+        rule.kind = DavKind::put;
+        rule.nTimes = 1;
+        dav.AddRule(rule);
+        CSyncOutcome outcome = book.Sync(dav, dav.BookUrl());
+        EXPECT_TRUE(outcome.bOk) << outcome.strError;
+        dav.ClearRules();
+        EXPECT_TRUE(DidNothing(book.Sync(dav, dav.BookUrl())));
+        ExpectSidesAgree(book, dav);
+        EXPECT_EQ("Boss", ContactFromCard(dav.Card(CardUrlOf(dav, "Anna"))).jobtitle);
+    }
+}
+
 // Most synchronised contacts deleted on the server at once (an address book emptied by mistake,
 // or another one behind the same address) are deleted here only when the user confirms as many.
 TEST(SyncFaultTest, MostContactsDeletedThereAreDeletedHereOnlyWhenConfirmed) {
