@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -210,7 +211,18 @@ TEST_F(MainWindowTest, EveryWindowAtTheScreensScalingShowsAllItsTextAndScales) {
                 } else {
                     EXPECT_EQ(std::vector<std::string>(), PlacesNotScaled(PlacesOfControls(hWindow), ReadPlaces(strPlaces), nDpi));
                 }
-                SaveScreenPicture(hWindow, strFolder + "\\" + shown.pszName + "-" + std::to_string(nDpi) + ".bmp");
+            })
+            // Wine hands a window's painting to the display a moment later: the picture waits for it.
+            .Then([&, nSince = std::make_shared<DWORD>(0)] {
+                *nSince = *nSince ? *nSince : ::GetTickCount();
+                return strFolder.empty() || ::GetTickCount() - *nSince >= 300;
+            })
+            .Do([&] {
+                HWND hWindow = WindowCalled(shown.pszCaption);
+                if (!strFolder.empty()) {
+                    const std::string strDpi = std::to_string(::GetDpiForWindow(hWindow));
+                    SaveScreenPicture(hWindow, strFolder + "\\" + shown.pszName + "-" + strDpi + ".bmp");
+                }
             })
             .Do(shown.close)
             .Then([&] { return std::string(shown.pszName) == "main" || std::string(shown.pszName) == "editor" ||
