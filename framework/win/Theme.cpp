@@ -19,6 +19,9 @@ const DWORD kDwmUseImmersiveDarkModeBefore20H1 = 19;
 const wchar_t kDarkExplorer[] = L"DarkMode_Explorer";
 const wchar_t kDarkCommonDialog[] = L"DarkMode_CFD";
 const wchar_t kDarkItemsView[] = L"DarkMode_ItemsView";
+// A class list no style has: the control is drawn without one. (An empty list would do on
+// Windows, but Wine then falls back to the control's own class.)
+const wchar_t kNoStyle[] = L" ";
 
 CTheme::HighContrastQuery g_pfnHighContrast = nullptr;
 
@@ -67,8 +70,8 @@ std::wstring ClassOf(HWND hWnd) {
 }
 
 // The visual style a control takes on the dark face: null for none of the system's dark ones,
-// L"" for no visual style at all. A check box or group box keeps the system's text colour under
-// a visual style, unreadable on the dark face, so those are drawn plain, in the dialog's colours.
+// kNoStyle for none at all. A check box or group box keeps the style's text colour under a
+// visual style, unreadable on the dark face, so those are drawn plain, in the dialog's colours.
 const wchar_t* DarkStyleOf(HWND hControl, const std::wstring& strClass) {
     if (_wcsicmp(strClass.c_str(), WC_LISTVIEWW) == 0 || _wcsicmp(strClass.c_str(), WC_LISTBOXW) == 0 ||
         _wcsicmp(strClass.c_str(), WC_SCROLLBARW) == 0) {
@@ -82,7 +85,7 @@ const wchar_t* DarkStyleOf(HWND hControl, const std::wstring& strClass) {
         case BS_PUSHBUTTON:
         case BS_DEFPUSHBUTTON: return kDarkExplorer;
         case BS_OWNERDRAW: return nullptr;
-        default: return L"";
+        default: return kNoStyle;
         }
     }
     return nullptr;
@@ -165,9 +168,9 @@ void ApplyThemeToControls(HWND hParent, const CTheme& theme, bool bStylesChange)
         }
         const wchar_t* pszDark = bStylesChange ? DarkStyleOf(hChild, strClass) : nullptr;
         if (pszDark) {
-            // Null names give the control its usual style back; empty ones take every style away.
-            ::SetWindowTheme(hChild, theme.IsDark() ? pszDark : nullptr,
-                             theme.IsDark() && !*pszDark ? L"" : nullptr);
+            // Null names give the control its usual style back.
+            const bool bPlain = pszDark == kNoStyle;
+            ::SetWindowTheme(hChild, theme.IsDark() ? pszDark : nullptr, theme.IsDark() && bPlain ? kNoStyle : nullptr);
         }
         if (bStylesChange && _wcsicmp(strClass.c_str(), WC_COMBOBOXW) == 0) {
             // A drop-down's own edit and list are windows of their own.

@@ -74,6 +74,21 @@ CThemeColors ExpectedColours(ETheme theme) {
                                   ::GetSysColor(COLOR_HIGHLIGHTTEXT), ::GetSysColor(COLOR_INFOBK)});
 }
 
+// Whether a pixel of the rectangle of a window (client coordinates) is within 8 of the colour.
+bool HasPixelNearIn(HWND hWnd, const RECT& rc, COLORREF color) {
+    auto isNear = [](int a, int b) { return a - b <= 8 && b - a <= 8; };
+    for (int y = rc.top; y < rc.bottom; ++y) {
+        for (int x = rc.left; x < rc.right; ++x) {
+            const COLORREF pixel = ScreenPixel(hWnd, x, y);
+            if (isNear(GetRValue(pixel), GetRValue(color)) && isNear(GetGValue(pixel), GetGValue(color)) &&
+                isNear(GetBValue(pixel), GetBValue(color))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // A first label of the window: a static with no id of its own.
 HWND FirstLabel(HWND hWindow) {
     for (HWND h = ::GetWindow(hWindow, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
@@ -208,6 +223,21 @@ TEST_F(MainWindowTest, EditorColoursFollowTheLook) {
                               AskColours(dlg.m_hWnd, WM_CTLCOLOREDIT, dlg.GetDlgItem(IDC_EDIT_LASTNAME)));
                     EXPECT_EQ((CAnswer{colors.face, colors.text}),
                               AskColours(dlg.m_hWnd, WM_CTLCOLORSTATIC, FirstLabel(dlg.m_hWnd)));
+                    // The caption of the first group box ("Home") is written in the face's text
+                    // colour, whatever the visual style would give it.
+                    HWND hGroup = ::GetWindow(dlg.m_hWnd, GW_CHILD);
+                    auto isGroupBox = [](HWND h) {
+                        wchar_t szClass[16] = L"";
+                        ::GetClassNameW(h, szClass, 16);
+                        return std::wstring(szClass) == L"Button" &&
+                               (::GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+                    };
+                    while (hGroup && !isGroupBox(hGroup)) {
+                        hGroup = ::GetWindow(hGroup, GW_HWNDNEXT);
+                    }
+                    ASSERT_NE(nullptr, hGroup);
+                    ::RedrawWindow(hGroup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+                    EXPECT_TRUE(HasPixelNearIn(hGroup, RECT{4, 0, 40, 12}, colors.text)) << "no caption to read";
                 }
                 HWND hPhoto = dlg.GetDlgItem(IDC_PHOTO);
                 ::RedrawWindow(hPhoto, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
