@@ -691,8 +691,9 @@ TEST(ResourceTest, ManifestAsksForCommonControls6AndNoElevation) {
     EXPECT_NE(std::string::npos, identity.find("publicKeyToken=\"6595b64144ccf1df\""));
     EXPECT_NE(std::string::npos, manifest.find("level=\"asInvoker\""));
     EXPECT_NE(std::string::npos, manifest.find("uiAccess=\"false\""));
-    // The layout is in pixels, so the program must let the system scale it.
-    EXPECT_EQ(std::string::npos, manifest.find("dpiAware"));
+    // Every window lays itself out for its screen's scaling, and again on another screen.
+    EXPECT_NE(std::string::npos, manifest.find(">PerMonitorV2, PerMonitor<"));
+    EXPECT_NE(std::string::npos, manifest.find(">true/pm<"));
 }
 
 TEST(ResourceTest, ManifestMakesTheProgramLoadCommonControls6) {
