@@ -51,9 +51,9 @@ CThemeColors ThemeColorsFor(ETheme theme, const CSystemColors& system) {
     if (theme == ETheme::dark) {
         return kDark;
     }
-    CThemeColors colors = {system.face,     system.text,      system.window,        system.windowText,
-                           system.grayText, system.highlight, system.highlightText, system.infoBack,
-                           kNoteText};
+    CThemeColors colors = {system.face,          system.text,     system.window,
+                           system.windowText,    system.grayText, system.highlight,
+                           system.highlightText, system.infoBack, kNoteText};
     if (theme == ETheme::highContrast) {
         // The user's colours carry the meaning there: the note is an edit like any other.
         colors.noteBack = system.window;

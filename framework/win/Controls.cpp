@@ -191,7 +191,8 @@ LRESULT PaintDarkHeader(const NMCUSTOMDRAW& draw, const CTheme& theme) {
         ::GetClientRect(draw.hdr.hwndFrom, &rcClient);
         const int nCount = static_cast<int>(::SendMessageW(draw.hdr.hwndFrom, HDM_GETITEMCOUNT, 0, 0));
         if (nCount > 0) {
-            const int nLast = static_cast<int>(::SendMessageW(draw.hdr.hwndFrom, HDM_ORDERTOINDEX, nCount - 1, 0));
+            const int nLast =
+                static_cast<int>(::SendMessageW(draw.hdr.hwndFrom, HDM_ORDERTOINDEX, nCount - 1, 0));
             ::SendMessageW(draw.hdr.hwndFrom, HDM_GETITEMRECT, nLast, reinterpret_cast<LPARAM>(&rcLast));
         }
         rcClient.left = rcLast.right;

@@ -289,8 +289,7 @@ void CDialog::ScaleControls(int nOldDpi, int nNewDpi) {
 
 void CDialog::OnDpiChanged(int, int) {}
 
-template <UINT nMessage>
-BOOL CDialog::OnCtlColor(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+template <UINT nMessage> BOOL CDialog::OnCtlColor(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     HBRUSH hBrush = ThemeControlColors(CTheme::Current(), nMessage, reinterpret_cast<HDC>(wParam),
                                        nMessage == WM_CTLCOLORDLG ? m_hWnd : reinterpret_cast<HWND>(lParam));
     *pResult = reinterpret_cast<LRESULT>(hBrush);

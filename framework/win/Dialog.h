@@ -84,8 +84,7 @@ private:
     void ScaleControls(int nOldDpi, int nNewDpi);
     // Every window of the program answers its controls' colour messages here, after the controls
     // that colour themselves (reflected) have declined them.
-    template <UINT nMessage>
-    BOOL OnCtlColor(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    template <UINT nMessage> BOOL OnCtlColor(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Both leave the message to the default processing too.
     BOOL OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     BOOL OnSysColorChange(WPARAM wParam, LPARAM lParam, LRESULT* pResult);

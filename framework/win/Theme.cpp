@@ -36,14 +36,14 @@ ETheme ReadTheme() {
     const bool bHighContrast = g_pfnHighContrast ? g_pfnHighContrast() : SystemHighContrast();
     DWORD dwValue = 0;
     DWORD dwSize = sizeof dwValue;
-    const bool bHasValue = ::RegGetValueW(HKEY_CURRENT_USER, kPersonalizeKey, kAppsUseLightTheme, RRF_RT_REG_DWORD,
-                                          nullptr, &dwValue, &dwSize) == ERROR_SUCCESS;
+    const bool bHasValue = ::RegGetValueW(HKEY_CURRENT_USER, kPersonalizeKey, kAppsUseLightTheme,
+                                          RRF_RT_REG_DWORD, nullptr, &dwValue, &dwSize) == ERROR_SUCCESS;
     return ChooseTheme(bHighContrast, bHasValue, dwValue);
 }
 
 CSystemColors ReadSystemColors() {
-    return {::GetSysColor(COLOR_BTNFACE),   ::GetSysColor(COLOR_BTNTEXT),   ::GetSysColor(COLOR_WINDOW),
-            ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_GRAYTEXT), ::GetSysColor(COLOR_HIGHLIGHT),
+    return {::GetSysColor(COLOR_BTNFACE),       ::GetSysColor(COLOR_BTNTEXT),  ::GetSysColor(COLOR_WINDOW),
+            ::GetSysColor(COLOR_WINDOWTEXT),    ::GetSysColor(COLOR_GRAYTEXT), ::GetSysColor(COLOR_HIGHLIGHT),
             ::GetSysColor(COLOR_HIGHLIGHTTEXT), ::GetSysColor(COLOR_INFOBK)};
 }
 
@@ -170,7 +170,8 @@ void ApplyThemeToControls(HWND hParent, const CTheme& theme, bool bStylesChange)
         if (pszDark) {
             // Null names give the control its usual style back.
             const bool bPlain = pszDark == kNoStyle;
-            ::SetWindowTheme(hChild, theme.IsDark() ? pszDark : nullptr, theme.IsDark() && bPlain ? kNoStyle : nullptr);
+            ::SetWindowTheme(hChild, theme.IsDark() ? pszDark : nullptr,
+                             theme.IsDark() && bPlain ? kNoStyle : nullptr);
         }
         if (bStylesChange && _wcsicmp(strClass.c_str(), WC_COMBOBOXW) == 0) {
             // A drop-down's own edit and list are windows of their own.

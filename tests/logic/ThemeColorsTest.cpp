@@ -37,9 +37,9 @@ TEST(ThemeColorsTest, HighContrastWinsAndOnlyADarkAppsValueIsDark) {
         uint32_t nValue;
         ETheme expected;
     } cases[] = {
-        {false, false, 0, ETheme::light},       {false, true, 1, ETheme::light},
-        {false, true, 0, ETheme::dark},         {false, true, 2, ETheme::light},
-        {true, true, 0, ETheme::highContrast},  {true, false, 0, ETheme::highContrast},
+        {false, false, 0, ETheme::light},      {false, true, 1, ETheme::light},
+        {false, true, 0, ETheme::dark},        {false, true, 2, ETheme::light},
+        {true, true, 0, ETheme::highContrast}, {true, false, 0, ETheme::highContrast},
         {true, true, 1, ETheme::highContrast},
     };
     for (const auto& c : cases) {
@@ -78,7 +78,8 @@ TEST(ThemeColorsTest, DarkFaceIsItsOwnAndEveryTextOnItReadsWell) {
     EXPECT_EQ(0, std::memcmp(&dark, &other, sizeof dark));
     EXPECT_EQ(MakeThemeColor(kArtDarkFace >> 16, kArtDarkFace >> 8 & 0xFF, kArtDarkFace & 0xFF), dark.face);
     for (const auto& pair : TextPairs(dark)) {
-        EXPECT_GE(ContrastRatio(pair.first, pair.second), 4.5) << std::hex << pair.first << " on " << pair.second;
+        EXPECT_GE(ContrastRatio(pair.first, pair.second), 4.5)
+            << std::hex << pair.first << " on " << pair.second;
         EXPECT_LT(ContrastRatio(pair.second, kDarkFace), 3.0) << std::hex << pair.second << " is not dark";
     }
     EXPECT_GE(ContrastRatio(dark.grayText, dark.face), 3.0);

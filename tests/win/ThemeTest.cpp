@@ -201,7 +201,8 @@ TEST_F(MainWindowTest, EditorColoursFollowTheLook) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszName);
         SetAppMode(c.theme == ETheme::light ? EMode::light : EMode::dark);
-        std::unique_ptr<CHighContrast> contrast(c.theme == ETheme::highContrast ? new CHighContrast : nullptr);
+        std::unique_ptr<CHighContrast> contrast(c.theme == ETheme::highContrast ? new CHighContrast
+                                                                                : nullptr);
         CContactDlg dlg;
         dlg.m_bNew = 1;
         CStepRunner()
@@ -237,7 +238,8 @@ TEST_F(MainWindowTest, EditorColoursFollowTheLook) {
                     }
                     ASSERT_NE(nullptr, hGroup);
                     ::RedrawWindow(hGroup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-                    EXPECT_TRUE(HasPixelNearIn(hGroup, RECT{4, 0, 40, 12}, colors.text)) << "no caption to read";
+                    EXPECT_TRUE(HasPixelNearIn(hGroup, RECT{4, 0, 40, 12}, colors.text))
+                        << "no caption to read";
                 }
                 HWND hPhoto = dlg.GetDlgItem(IDC_PHOTO);
                 ::RedrawWindow(hPhoto, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
