@@ -166,6 +166,12 @@ TEST_F(MainWindowTest, MainWindowFollowsTheAppMode) {
                         EXPECT_EQ((CAnswer{colors.face, colors.text}),
                                   AskColours(dlg.m_hWnd, WM_CTLCOLORSTATIC, hLabel));
                     }
+                    // The header paints itself on the dark face, where the system's style may
+                    // not reach.
+                    HWND hHeader = reinterpret_cast<HWND>(dlg.List().SendMessage(LVM_GETHEADER));
+                    ::RedrawWindow(hHeader, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+                    EXPECT_EQ(bDark, ScreenPixel(hHeader, 3, 2) == colors.face);
+                    EXPECT_TRUE(HasPixelNear(hHeader, colors.text)) << "the header's text";
                     HWND hStatus = dlg.StatusBar().m_hWnd;
                     ::RedrawWindow(hStatus, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
                     RECT rc;
