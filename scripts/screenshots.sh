@@ -18,7 +18,10 @@ mkdir -p "$env" "$out"
 run() { scripts/wine-env.sh exec "$env" "$@"; }
 # The screen's scaling: Wine gives every program started afterwards the dpi of LogPixels.
 scaling() { run wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
-trap 'scaling 96; scripts/wine-env.sh teardown "$env" >/dev/null 2>&1 || true' EXIT
+# The user's app mode: 0 is dark; without the value programs are light.
+personalize='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+light() { run wine reg delete "$personalize" /v AppsUseLightTheme /f >/dev/null 2>&1 || true; }
+trap 'scaling 96; light; scripts/wine-env.sh teardown "$env" >/dev/null 2>&1 || true' EXIT
 
 # A fresh program state: the sample book, no settings from an earlier run.
 appdata=$(run wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
@@ -130,4 +133,25 @@ shot editor-150 top
 driver close
 driver exit
 wait "$program" || true
+
+# Dark, as Windows shows programs when the user chose the dark app mode, at 100% again.
+scripts/wine-env.sh teardown "$env" >/dev/null 2>&1
+unset TBOOK_SCREEN
+scaling 96
+run wine reg delete 'HKCU\Software\TovanoSoft' /f >/dev/null 2>&1 || true
+run wine reg add "$personalize" /v AppsUseLightTheme /t REG_DWORD /d 0 /f >/dev/null 2>&1
+run wine "$build/bin/tbook.exe" >/dev/null 2>&1 &
+program=$!
+driver wait
+driver away
+shot main-window-dark
+driver editor
+shot editor-dark top
+driver close
+driver about
+shot about-dark top
+driver close
+driver exit
+wait "$program" || true
+light
 echo "screenshots: $(ls "$out"/*.png | tr '\n' ' ')"

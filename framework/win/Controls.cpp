@@ -1,7 +1,12 @@
 #include "Controls.h"
 
+#include "Theme.h"
 #include "framework/base/AppContext.h"
 #include "framework/core/WideText.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
 
 const CMessageTable* CButton::GetThisMessageTable() {
     static const CMessageEntry entries[] = {
@@ -105,6 +110,181 @@ int CListCtrl::GetNextItem(int nItem, int nFlags) const {
 
 BOOL CListCtrl::EnsureVisible(int nItem, BOOL bPartialOK) const {
     return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK));
+}
+
+namespace {
+
+std::wstring HeaderItemText(HWND hHeader, int nItem, int* pFormat) {
+    wchar_t szText[256] = L"";
+    HDITEMW item = {};
+    item.mask = HDI_TEXT | HDI_FORMAT;
+    item.pszText = szText;
+    item.cchTextMax = static_cast<int>(std::size(szText));
+    if (!::SendMessageW(hHeader, HDM_GETITEMW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item))) {
+        *pFormat = 0;
+        return std::wstring();
+    }
+    *pFormat = item.fmt;
+    return item.pszText ? item.pszText : L"";
+}
+
+// One header item on the dark face: its text as the header aligns it, a sort arrow, and a line
+// that parts it from the next.
+void PaintHeaderItem(const NMCUSTOMDRAW& draw, const CTheme& theme) {
+    const CThemeColors& colors = theme.Colors();
+    RECT rc = draw.rc;
+    ::FillRect(draw.hdc, &rc, theme.FaceBrush());
+    HBRUSH hLine = ::CreateSolidBrush(colors.grayText);
+    if (hLine) {
+        RECT line = {rc.right - 1, rc.top, rc.right, rc.bottom};
+        ::FillRect(draw.hdc, &line, hLine);
+        ::DeleteObject(hLine);
+    }
+    int nFormat = 0;
+    std::wstring text = HeaderItemText(draw.hdr.hwndFrom, static_cast<int>(draw.dwItemSpec), &nFormat);
+    const int nMargin = ::GetSystemMetrics(SM_CXEDGE) * 3;
+    ::InflateRect(&rc, -nMargin, 0);
+    const int nArrow = (nFormat & (HDF_SORTUP | HDF_SORTDOWN)) ? (rc.bottom - rc.top) / 3 : 0;
+    if (nArrow > 0) {
+        // A small triangle at the item's right, pointing up or down.
+        const int x = rc.right - nArrow, y = (rc.top + rc.bottom) / 2;
+        const bool bUp = (nFormat & HDF_SORTUP) != 0;
+        POINT points[3] = {{x - nArrow / 2, bUp ? y + nArrow / 4 : y - nArrow / 4},
+                           {x + nArrow / 2, bUp ? y + nArrow / 4 : y - nArrow / 4},
+                           {x, bUp ? y - nArrow / 4 : y + nArrow / 4}};
+        HBRUSH hArrow = ::CreateSolidBrush(colors.text);
+        HPEN hPen = ::CreatePen(PS_SOLID, 1, colors.text);
+        if (hArrow && hPen) {
+            HGDIOBJ hOldBrush = ::SelectObject(draw.hdc, hArrow);
+            HGDIOBJ hOldPen = ::SelectObject(draw.hdc, hPen);
+            ::Polygon(draw.hdc, points, 3);
+            ::SelectObject(draw.hdc, hOldPen);
+            ::SelectObject(draw.hdc, hOldBrush);
+        }
+        for (HGDIOBJ hObject : {static_cast<HGDIOBJ>(hArrow), static_cast<HGDIOBJ>(hPen)}) {
+            if (hObject) {
+                ::DeleteObject(hObject);
+            }
+        }
+        rc.right -= 2 * nArrow;
+    }
+    UINT nAlign = DT_LEFT;
+    switch (nFormat & HDF_JUSTIFYMASK) {
+    case HDF_RIGHT: nAlign = DT_RIGHT; break;
+    case HDF_CENTER: nAlign = DT_CENTER; break;
+    default: break;
+    }
+    ::SetTextColor(draw.hdc, colors.text);
+    ::SetBkMode(draw.hdc, TRANSPARENT);
+    ::DrawTextW(draw.hdc, text.c_str(), static_cast<int>(text.size()), &rc,
+                nAlign | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+// The header's custom drawing on the dark face: every item by itself, then the part beyond the
+// last one.
+LRESULT PaintDarkHeader(const NMCUSTOMDRAW& draw, const CTheme& theme) {
+    switch (draw.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPREPAINT: PaintHeaderItem(draw, theme); return CDRF_SKIPDEFAULT;
+    case CDDS_POSTPAINT: {
+        RECT rcClient, rcLast = {};
+        ::GetClientRect(draw.hdr.hwndFrom, &rcClient);
+        const int nCount = static_cast<int>(::SendMessageW(draw.hdr.hwndFrom, HDM_GETITEMCOUNT, 0, 0));
+        if (nCount > 0) {
+            const int nLast =
+                static_cast<int>(::SendMessageW(draw.hdr.hwndFrom, HDM_ORDERTOINDEX, nCount - 1, 0));
+            ::SendMessageW(draw.hdr.hwndFrom, HDM_GETITEMRECT, nLast, reinterpret_cast<LPARAM>(&rcLast));
+        }
+        rcClient.left = rcLast.right;
+        ::FillRect(draw.hdc, &rcClient, theme.FaceBrush());
+        return CDRF_DODEFAULT;
+    }
+    default: return CDRF_DODEFAULT;
+    }
+}
+
+} // namespace
+
+LRESULT CListCtrl::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    if (nMessage == WM_NOTIFY && CTheme::Current().IsDark()) {
+        const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+        if (pHeader && pHeader->code == static_cast<UINT>(NM_CUSTOMDRAW) &&
+            pHeader->hwndFrom == reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER))) {
+            return PaintDarkHeader(*reinterpret_cast<const NMCUSTOMDRAW*>(lParam), CTheme::Current());
+        }
+    }
+    return CWnd::WindowProc(nMessage, wParam, lParam);
+}
+
+const CMessageTable* CStatusBarCtrl::GetThisMessageTable() {
+    static const CMessageEntry entries[] = {
+        OnMessage<&CStatusBarCtrl::OnPaint>(WM_PAINT),
+        OnMessage<&CStatusBarCtrl::OnEraseBkgnd>(WM_ERASEBKGND),
+    };
+    static const CMessageTable table = {CWnd::GetThisMessageTable(), entries, std::size(entries)};
+    return &table;
+}
+
+LRESULT CStatusBarCtrl::OnEraseBkgnd(WPARAM wParam, LPARAM) {
+    const CTheme& theme = CTheme::Current();
+    if (!theme.IsDark()) {
+        return Default();
+    }
+    RECT rc;
+    GetClientRect(&rc);
+    ::FillRect(reinterpret_cast<HDC>(wParam), &rc, theme.FaceBrush());
+    return TRUE;
+}
+
+LRESULT CStatusBarCtrl::OnPaint(WPARAM wParam, LPARAM) {
+    const CTheme& theme = CTheme::Current();
+    if (!theme.IsDark()) {
+        return Default();
+    }
+    PAINTSTRUCT paint = {};
+    HDC hDC = wParam ? reinterpret_cast<HDC>(wParam) : ::BeginPaint(m_hWnd, &paint);
+    RECT rcClient;
+    GetClientRect(&rcClient);
+    ::FillRect(hDC, &rcClient, theme.FaceBrush());
+    HGDIOBJ hOldFont = ::SelectObject(hDC, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    ::SetTextColor(hDC, theme.Colors().text);
+    ::SetBkMode(hDC, TRANSPARENT);
+    const int nParts = static_cast<int>(SendMessage(SB_GETPARTS));
+    const int nMargin = ::GetSystemMetrics(SM_CXEDGE) * 2;
+    for (int nPart = 0; nPart < nParts; ++nPart) {
+        RECT rc;
+        if (!SendMessage(SB_GETRECT, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(&rc))) {
+            continue;
+        }
+        std::wstring text(LOWORD(SendMessage(SB_GETTEXTLENGTHW, static_cast<WPARAM>(nPart))) + 1, L'\0');
+        SendMessage(SB_GETTEXTW, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(std::wcslen(text.c_str()));
+        rc.left += nMargin;
+        ::DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &rc,
+                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    if ((GetStyle() & SBARS_SIZEGRIP) && !::IsZoomed(::GetParent(m_hWnd))) {
+        // The grip: dots in a triangle in the bottom right corner, three in the lowest row.
+        const int nDot = std::max(1, ::GetSystemMetrics(SM_CXEDGE));
+        const int nStep = 2 * nDot;
+        HBRUSH hDots = ::CreateSolidBrush(theme.Colors().grayText);
+        for (int nRow = 0; hDots && nRow < 3; ++nRow) {
+            for (int nColumn = 0; nColumn < 3 - nRow; ++nColumn) {
+                const int x = rcClient.right - (nColumn + 1) * nStep;
+                const int y = rcClient.bottom - (nRow + 1) * nStep;
+                RECT dot = {x, y, x + nDot, y + nDot};
+                ::FillRect(hDC, &dot, hDots);
+            }
+        }
+        if (hDots) {
+            ::DeleteObject(hDots);
+        }
+    }
+    ::SelectObject(hDC, hOldFont);
+    if (!wParam) {
+        ::EndPaint(m_hWnd, &paint);
+    }
+    return 0;
 }
 
 BOOL CStatusBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId) {

@@ -21,8 +21,12 @@ class CEdit : public CWnd {};
 
 class CStatic : public CWnd {};
 
+// On the dark face a list paints its header itself: the system's dark header style is not on
+// every system, and its text needs the dark face's colour even where it is.
 class CListCtrl : public CWnd {
 public:
+    LRESULT WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) override;
+
     int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem = -1) const;
     int GetColumnWidth(int nCol) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol))); }
     BOOL SetColumnWidth(int nCol, int nWidth) const {
@@ -56,8 +60,16 @@ public:
     void Update() const { SendMessage(TTM_UPDATE); }
 };
 
+// A status bar; on the dark face it paints itself in the theme's colours, which the system's
+// status bar does not take.
 class CStatusBarCtrl : public CWnd {
+    TBOOK_DECLARE_MESSAGE_TABLE()
+
 public:
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId);
     BOOL SetText(const char* pszText, int nPane, int nType) const;
+
+protected:
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
 };

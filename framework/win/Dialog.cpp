@@ -60,6 +60,14 @@ const CMessageTable* CDialog::GetThisMessageTable() {
         OnCommand<&CDialog::OnOK>(IDOK),
         OnCommand<&CDialog::OnCancel>(IDCANCEL),
         OnMessage<&CDialog::OnWmDpiChanged>(WM_DPICHANGED),
+        OnMessageUnlessDeclined<&CDialog::OnCtlColor<WM_CTLCOLORDLG>>(WM_CTLCOLORDLG),
+        OnMessageUnlessDeclined<&CDialog::OnCtlColor<WM_CTLCOLORSTATIC>>(WM_CTLCOLORSTATIC),
+        OnMessageUnlessDeclined<&CDialog::OnCtlColor<WM_CTLCOLOREDIT>>(WM_CTLCOLOREDIT),
+        OnMessageUnlessDeclined<&CDialog::OnCtlColor<WM_CTLCOLORBTN>>(WM_CTLCOLORBTN),
+        OnMessageUnlessDeclined<&CDialog::OnCtlColor<WM_CTLCOLORLISTBOX>>(WM_CTLCOLORLISTBOX),
+        OnMessageUnlessDeclined<&CDialog::OnCtlColor<WM_CTLCOLORSCROLLBAR>>(WM_CTLCOLORSCROLLBAR),
+        OnMessageUnlessDeclined<&CDialog::OnSettingChange>(WM_SETTINGCHANGE),
+        OnMessageUnlessDeclined<&CDialog::OnSysColorChange>(WM_SYSCOLORCHANGE),
     };
     static const CMessageTable table = {CWnd::GetThisMessageTable(), entries, std::size(entries)};
     return &table;
@@ -82,7 +90,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMessage, WPARAM, LPARAM) {
         if (pfnSetBehaviour) {
             pfnSetBehaviour(hWnd, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
         }
-        return pDlg->OnInitDialog();
+        // The window takes the theme as it is now, in OnInitDialog and here.
+        CTheme::Current().Refresh();
+        const BOOL bDefaultFocus = pDlg->OnInitDialog();
+        pDlg->FollowTheme(true);
+        return bDefaultFocus;
     }
     return FALSE;
 }
@@ -276,6 +288,49 @@ void CDialog::ScaleControls(int nOldDpi, int nNewDpi) {
 }
 
 void CDialog::OnDpiChanged(int, int) {}
+
+template <UINT nMessage> BOOL CDialog::OnCtlColor(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    HBRUSH hBrush = ThemeControlColors(CTheme::Current(), nMessage, reinterpret_cast<HDC>(wParam),
+                                       nMessage == WM_CTLCOLORDLG ? m_hWnd : reinterpret_cast<HWND>(lParam));
+    *pResult = reinterpret_cast<LRESULT>(hBrush);
+    return hBrush != nullptr;
+}
+
+BOOL CDialog::OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT*) {
+    const wchar_t* pszArea = reinterpret_cast<const wchar_t*>(lParam);
+    if (wParam == SPI_SETHIGHCONTRAST || (pszArea && std::wcscmp(pszArea, L"ImmersiveColorSet") == 0)) {
+        FollowTheme(false);
+    }
+    return FALSE;
+}
+
+BOOL CDialog::OnSysColorChange(WPARAM wParam, LPARAM lParam, LRESULT*) {
+    // The common controls hear of new colours only from their parent.
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        ::SendMessageW(hChild, WM_SYSCOLORCHANGE, wParam, lParam);
+    }
+    FollowTheme(false);
+    return FALSE;
+}
+
+void CDialog::FollowTheme(bool bStart) {
+    CTheme& theme = CTheme::Current();
+    theme.Refresh();
+    if (!bStart && theme.Generation() == m_nThemeGeneration) {
+        return;
+    }
+    m_nThemeGeneration = theme.Generation();
+    // A window that was never dark keeps the title bar and the styles it was made with.
+    const bool bStylesChange = theme.IsDark() != m_bDarkStyles;
+    if (bStylesChange) {
+        SetDarkTitleBar(m_hWnd, theme.IsDark());
+    }
+    ApplyThemeToControls(m_hWnd, theme, bStylesChange);
+    m_bDarkStyles = theme.IsDark();
+    if (!bStart) {
+        OnThemeChanged();
+    }
+}
 
 void CDialog::SetCaptionIcons(UINT nIconId) {
     m_nCaptionIconId = nIconId;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Gdi.h"
+#include "Theme.h"
 #include "Wnd.h"
 #include "framework/core/Dpi.h"
 
@@ -63,6 +64,10 @@ protected:
     // are scaled and the window has its new size: what the window sized or drew by itself
     // follows here.
     virtual void OnDpiChanged(int nOldDpi, int nNewDpi);
+    // After the user switched between the light face, the dark face and high contrast, or changed
+    // the system's colours, once the title bar and the controls follow: what the window coloured
+    // or drew by itself follows here. At the start a window takes the theme in OnInitDialog.
+    virtual void OnThemeChanged() {}
 
     void RunModalLoop();
 
@@ -77,6 +82,15 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
     LRESULT OnWmDpiChanged(WPARAM wParam, LPARAM lParam);
     void ScaleControls(int nOldDpi, int nNewDpi);
+    // Every window of the program answers its controls' colour messages here, after the controls
+    // that colour themselves (reflected) have declined them.
+    template <UINT nMessage> BOOL OnCtlColor(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Both leave the message to the default processing too.
+    BOOL OnSettingChange(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    BOOL OnSysColorChange(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Reads the theme again and, when this window does not show it yet, gives it to the title bar
+    // and the controls; bStart: the window is new and OnInitDialog took the theme itself.
+    void FollowTheme(bool bStart);
 
     bool m_bInModalLoop = false;
     int m_nFailedControlId = 0;
@@ -91,6 +105,8 @@ private:
     UINT m_nCaptionIconId = 0;
     HICON m_hSmallIcon = nullptr;
     HICON m_hBigIcon = nullptr;
+    unsigned m_nThemeGeneration = 0;
+    bool m_bDarkStyles = false; // the controls have the system's dark visual styles
 };
 
 // Offers a message to its target window's and the target's parents' PreTranslateMessage, up

@@ -241,9 +241,9 @@ TEST(ContactEditorTest, NoteIsPaintedInItsColoursAndKeepsItsChanges) {
                       (std::vector<LONG>{font.lfHeight, font.lfWeight, font.lfPitchAndFamily}));
             EXPECT_STREQ("Verdana", font.lfFaceName);
             HBRUSH hWhite = edit.GetBkBrush();
-            edit.SetBkColor(RGB(1, 2, 3));
+            edit.SetColors(RGB(1, 2, 3), RGB(0, 0, 0));
             HBRUSH hFirst = edit.GetBkBrush();
-            edit.SetBkColor(RGB(4, 5, 6));
+            edit.SetColors(RGB(4, 5, 6), RGB(0, 0, 0));
             EXPECT_EQ((std::vector<DWORD>{0, 0}), (std::vector<DWORD>{::GetObjectType(hWhite), ::GetObjectType(hFirst)}));
             LOGBRUSH brush = {};
             ASSERT_NE(0, ::GetObjectA(edit.GetBkBrush(), sizeof brush, &brush));

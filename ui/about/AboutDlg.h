@@ -24,6 +24,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnDpiChanged(int nOldDpi, int nNewDpi) override;
+    void OnThemeChanged() override { ShowPicture(); }
     void OnSupportMail();
     void OnHomePage();
     void OnTellAFriend();

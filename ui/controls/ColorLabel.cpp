@@ -1,5 +1,7 @@
 #include "ColorLabel.h"
 
+#include "framework/win/Theme.h"
+
 #include <algorithm>
 
 const CMessageTable* CColorLabel::GetThisMessageTable() {
@@ -10,9 +12,7 @@ const CMessageTable* CColorLabel::GetThisMessageTable() {
     return &table;
 }
 
-CColorLabel::CColorLabel() : m_clrBackground(::GetSysColor(COLOR_BTNFACE)) {
-    m_brBackground.CreateSolidBrush(m_clrBackground);
-}
+CColorLabel::CColorLabel() = default;
 
 CColorLabel::~CColorLabel() {
     // The window may outlive this object by a moment: it must not draw with a deleted font.
@@ -50,7 +50,8 @@ void CColorLabel::SetDpi(int nDpi) {
 }
 
 HBRUSH CColorLabel::CtlColor(CDC* pDC, UINT) {
-    pDC->SetBkColor(m_clrBackground);
-    pDC->SetTextColor(m_clrText);
-    return m_brBackground;
+    const CTheme& theme = CTheme::Current();
+    pDC->SetBkColor(theme.Colors().face);
+    pDC->SetTextColor(theme.Accent(m_clrText));
+    return theme.FaceBrush();
 }

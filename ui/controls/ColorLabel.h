@@ -1,6 +1,8 @@
 // CColorLabel: a static text with its own text colour and, once SetFontHeight chose one, a
-// bold font of its own. The background is the button-face colour read at construction. It
-// answers its parent's colour message itself (reflected). User-interface thread only.
+// bold font of its own, on the face of the theme the window shows. The colour is the one for the
+// light face: the dark face shows it lightened and high contrast the system's text colour
+// instead (CTheme::Accent). It answers its parent's colour message itself (reflected).
+// User-interface thread only.
 #pragma once
 
 #include "framework/win/Controls.h"
@@ -30,9 +32,7 @@ protected:
     HBRUSH CtlColor(CDC* pDC, UINT nCtlColor);
 
 private:
-    CBrush m_brBackground;
     int m_nFontHeight = 0;
-    COLORREF m_clrBackground;
     COLORREF m_clrText = 0;
     std::unique_ptr<CFont> m_pFont;
 };

@@ -33,10 +33,11 @@ CColorEdit::~CColorEdit() {
     m_brBackground.DeleteObject();
 }
 
-void CColorEdit::SetBkColor(COLORREF color) {
-    m_clrBackground = color;
+void CColorEdit::SetColors(COLORREF background, COLORREF text) {
+    m_clrBackground = background;
+    m_clrText = text;
     m_brBackground.DeleteObject();
-    m_brBackground.CreateSolidBrush(color);
+    m_brBackground.CreateSolidBrush(background);
     if (m_hWnd) {
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }

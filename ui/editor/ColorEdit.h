@@ -18,8 +18,8 @@ public:
     CColorEdit();
     ~CColorEdit() override;
 
-    // Paints the background in this colour from now on, at once.
-    void SetBkColor(COLORREF color);
+    // Paints the background and the text in these colours from now on, at once.
+    void SetColors(COLORREF background, COLORREF text);
     HBRUSH GetBkBrush() const { return m_brBackground; }
     HFONT GetOwnFont() const { return m_pFont ? m_pFont->GetSafeHandle() : nullptr; }
 

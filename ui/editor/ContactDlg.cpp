@@ -2,6 +2,7 @@
 
 #include "ui/shell/Globals.h"
 #include "framework/base/AppContext.h"
+#include "framework/win/Theme.h"
 #include "res/resource.h"
 
 #include <iterator>
@@ -87,10 +88,20 @@ BOOL CContactDlg::OnInitDialog() {
     if (m_bNew) {
         ::EnableWindow(GetDlgItem(IDC_DELETE), FALSE);
     }
-    m_editNote.SetBkColor(::GetSysColor(COLOR_INFOBK));
+    ColorNote();
     // Its own taskbar button: the editor may be open while the main window is hidden.
     ModifyStyleEx(0, WS_EX_APPWINDOW);
     return TRUE;
+}
+
+void CContactDlg::ColorNote() {
+    const CThemeColors& colors = CTheme::Current().Colors();
+    m_editNote.SetColors(colors.noteBack, colors.noteText);
+}
+
+void CContactDlg::OnThemeChanged() {
+    ColorNote();
+    m_photoBox.FollowTheme();
 }
 
 void CContactDlg::OnOK() {

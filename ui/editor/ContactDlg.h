@@ -35,6 +35,9 @@ protected:
     void OnOK() override;
     void OnDelete();
     void OnPaint();
+    void OnThemeChanged() override;
+    // The note's colours for the theme the window shows.
+    void ColorNote();
 
     CColorEdit m_editNote;
     CMoreValues m_moreValues;

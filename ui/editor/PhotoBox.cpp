@@ -1,6 +1,7 @@
 #include "PhotoBox.h"
 
 #include "framework/win/ComRef.h"
+#include "framework/win/Theme.h"
 #include "res/resource.h"
 #include "ui/editor/ValueText.h"
 #include "ui/interchange/FileDialogs.h"
@@ -150,7 +151,8 @@ bool CPhotoBox::Show(const std::string& strBytes) {
         return false;
     }
     std::vector<BYTE> pixels;
-    const COLORREF background = ::GetSysColor(COLOR_BTNFACE);
+    const CThemeColors& colors = CTheme::Current().Colors();
+    const COLORREF background = colors.face;
     if (!strBytes.empty() && !ScaledPicture(strBytes, nWidth, nHeight, background, pixels)) {
         return false;
     }
@@ -174,10 +176,9 @@ bool CPhotoBox::Show(const std::string& strBytes) {
         HDC hMemory = ::CreateCompatibleDC(dc.GetSafeHdc());
         HGDIOBJ hOldBitmap = ::SelectObject(hMemory, picture.GetSafeHandle());
         HGDIOBJ hOldFont = ::SelectObject(hMemory, reinterpret_cast<HFONT>(m_dialog.SendMessage(WM_GETFONT)));
-        HBRUSH hBack = ::GetSysColorBrush(COLOR_BTNFACE);
-        ::FillRect(hMemory, &box, hBack);
+        ::FillRect(hMemory, &box, CTheme::Current().FaceBrush());
         ::SetBkMode(hMemory, TRANSPARENT);
-        ::SetTextColor(hMemory, ::GetSysColor(COLOR_GRAYTEXT));
+        ::SetTextColor(hMemory, colors.grayText);
         ::DrawTextW(hMemory, L"No photo", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         ::SelectObject(hMemory, hOldFont);
         ::SelectObject(hMemory, hOldBitmap);
@@ -188,6 +189,18 @@ bool CPhotoBox::Show(const std::string& strBytes) {
     // with the next, the box's own copy with the box.
     m_picture.Attach(picture.Detach());
     return true;
+}
+
+void CPhotoBox::FollowTheme() {
+    std::string strBytes;
+    CFileException error;
+    if (!m_strPhoto.IsEmpty() && !InlinePhotoBytes(m_strPhoto, strBytes) &&
+        !(m_pPhotos && m_pPhotos->Read(m_strPhoto, strBytes, &error))) {
+        strBytes.clear();
+    }
+    if (!Show(strBytes)) {
+        Show(std::string());
+    }
 }
 
 void CPhotoBox::UpdateButtons() const {

@@ -29,6 +29,8 @@ public:
     // Takes the picture in the file as the photo; false, having told the user why, for a file
     // that cannot be read or is no picture the system can show. Choose... ends here.
     bool TakePictureFile(const CString& strPath);
+    // Shows the photo again, on the face of the theme the window shows now.
+    void FollowTheme();
 
 private:
     void OnChoose();

@@ -2,6 +2,7 @@
 
 #include "framework/base/FileError.h"
 #include "framework/win/Gdi.h"
+#include "framework/win/Theme.h"
 #include "framework/base/AppContext.h"
 #include "res/resource.h"
 #include "ui/main/ListLogic.h"
@@ -145,7 +146,7 @@ BOOL CTBookDlg::OnInitDialog() {
     } else if (m_book.IsTrulyEmpty()) {
         PostMessage(WM_COMMAND, IDC_ADD_NEW, 0);
     }
-    m_buttons.SetUp(GetDpi(), false);
+    m_buttons.SetUp(GetDpi(), CTheme::Current().IsDark());
     m_sync.Start();
     m_refresh.Start();
     return TRUE;
@@ -214,9 +215,14 @@ int CTBookDlg::TopRowBottom() const {
 
 void CTBookDlg::OnDpiChanged(int, int nNewDpi) {
     m_list.SetDpi(nNewDpi);
-    m_buttons.SetUp(nNewDpi, false);
+    m_buttons.SetUp(nNewDpi, CTheme::Current().IsDark());
     SetStatusBarFont();
     LayoutControls();
+}
+
+void CTBookDlg::OnThemeChanged() {
+    // The pictures of the other face, over the new face.
+    m_buttons.SetUp(GetDpi(), CTheme::Current().IsDark());
 }
 
 void CTBookDlg::SetStatusBarFont() {

@@ -67,6 +67,7 @@ private:
     void OnGetMinMaxInfo(MINMAXINFO* pInfo);
     void LayoutControls();
     void OnDpiChanged(int nOldDpi, int nNewDpi) override;
+    void OnThemeChanged() override;
     void SetStatusBarFont();
     // The lowest edge of the search box and the buttons above the list, in client pixels.
     int TopRowBottom() const;
