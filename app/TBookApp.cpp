@@ -6,6 +6,7 @@
 #include "framework/base/Handles.h"
 #include "framework/core/Dpi.h"
 #include "framework/win/DpiIcon.h"
+#include "framework/win/Theme.h"
 #include "res/resource.h"
 #include "ui/controls/ArtResources.h"
 #include "ui/main/TBookDlg.h"
@@ -147,8 +148,8 @@ BOOL CTBookApp::InitInstance() {
         AutomationFactory().UpdateRegistry(g_strProgramPath);
     }
 
-    if (GetSystemDpi() != kBaseDpi) {
-        PrepareArtDecoding(); // the window's pictures are PNG resources at this scaling
+    if (GetSystemDpi() != kBaseDpi || CTheme::Current().IsDark()) {
+        PrepareArtDecoding(); // the window's pictures are PNG resources at this scaling or face
     }
     auto pDlg = std::make_unique<CTBookDlg>(context);
     m_pMainWnd = pDlg.get();
