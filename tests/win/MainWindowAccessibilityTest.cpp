@@ -76,7 +76,16 @@ TEST_F(MainWindowTest, EveryControlHasANameAndTabReachesEachInTurn) {
         // Its smallest size, which a screen of one and a half times the scaling still holds.
         dlg.MoveWindow(0, 0, 640, 400, TRUE);
         EXPECT_EQ(std::vector<int>(), ControlsNotFollowingDpi(dlg.m_hWnd));
-        // The search box, its button, six picture buttons, the group drop-down and the list.
+        // The search box, its button, six picture buttons, the group drop-down and the list, in
+        // the order they stand in; the window opens on the list.
+        std::vector<int> order;
+        for (HWND hControl : focusable) {
+            order.push_back(::GetDlgCtrlID(hControl));
+        }
+        EXPECT_EQ((std::vector<int>{IDC_SEARCH_EDIT, IDC_SEARCH, IDC_ADD_NEW, IDC_VIEW_EDIT, IDC_DELETE, IDC_HELP_BUTTON,
+                                    IDOK, IDC_HOME, IDC_GROUP_FILTER, IDC_LIST}),
+                  order);
+        EXPECT_EQ(IDC_LIST, ::GetDlgCtrlID(::GetFocus()));
         ASSERT_EQ(kFocusable, focusable.size());
         ::SetFocus(focusable.front());
         PostKey(::GetFocus(), VK_TAB);

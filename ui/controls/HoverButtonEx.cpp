@@ -81,8 +81,9 @@ void CHoverButtonEx::UseStrip(const uint8_t* pPixels, int nStripWidth, int nStri
     m_layout = MakeStripLayout(nStripWidth, nStripHeight, m_bHorizontal);
     // What lay beneath the old size is not what lies beneath the new one.
     m_background.clear();
+    // The button keeps its place in the window's order, which is the order Tab follows.
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_layout.nStateWidth, m_layout.nStateHeight,
-                   SWP_NOMOVE | SWP_NOOWNERZORDER);
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
     if (m_pToolTip && m_pToolTip->GetToolCount() > 0) {
         // The tip answers the pointer over the whole button, as large as it has become.
         TOOLINFOW tool = {};

@@ -149,7 +149,9 @@ BOOL CTBookDlg::OnInitDialog() {
     m_buttons.SetUp(GetDpi(), CTheme::Current().IsDark());
     m_sync.Start();
     m_refresh.Start();
-    return TRUE;
+    // The window opens on its contacts: letters jump, Enter opens, Delete deletes.
+    m_list.SetFocus();
+    return FALSE;
 }
 
 void CTBookDlg::PlaceWindow() {
