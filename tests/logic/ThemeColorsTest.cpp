@@ -48,26 +48,33 @@ TEST(ThemeColorsTest, HighContrastWinsAndOnlyADarkAppsValueIsDark) {
     }
 }
 
-// High contrast shows the user's colours for every role, the note and the accents included.
-TEST(ThemeColorsTest, HighContrastUsesTheSystemsColoursOnly) {
-    const CSystemColors& s = kHighContrastBlack;
-    const CThemeColors c = ThemeColorsFor(ETheme::highContrast, s);
-    EXPECT_EQ((std::vector<ThemeColor>{s.face, s.text, s.window, s.windowText, s.grayText, s.highlight,
-                                       s.highlightText, s.window, s.windowText}),
-              (std::vector<ThemeColor>{c.face, c.text, c.window, c.windowText, c.grayText, c.selection,
-                                       c.selectionText, c.noteBack, c.noteText}));
-    EXPECT_EQ(s.text, AccentOnFace(ETheme::highContrast, c, MakeThemeColor(190, 60, 60)));
-}
-
-// The light face is the system's, with the note's own yellow and blue; accents stay as they are.
-TEST(ThemeColorsTest, LightFaceIsTheSystemsWithTheNotesOwnColours) {
-    const CSystemColors& s = kClassic;
-    const CThemeColors c = ThemeColorsFor(ETheme::light, s);
-    EXPECT_EQ((std::vector<ThemeColor>{s.face, s.text, s.window, s.windowText, s.grayText, s.highlight,
-                                       s.highlightText, s.infoBack, MakeThemeColor(68, 54, 235)}),
-              (std::vector<ThemeColor>{c.face, c.text, c.window, c.windowText, c.grayText, c.selection,
-                                       c.selectionText, c.noteBack, c.noteText}));
-    EXPECT_EQ(MakeThemeColor(60, 60, 220), AccentOnFace(ETheme::light, c, MakeThemeColor(60, 60, 220)));
+// High contrast is the system's colours only, the note and accents too; the light face is the
+// system's with the note's own yellow and blue, and accents stay as they are.
+TEST(ThemeColorsTest, HighContrastAndTheLightFaceKeepTheSystemsColours) {
+    const CSystemColors& hc = kHighContrastBlack;
+    const CSystemColors& cl = kClassic;
+    const ThemeColor accent = MakeThemeColor(60, 60, 220);
+    const struct {
+        ETheme theme;
+        const CSystemColors& system;
+        std::vector<ThemeColor> expected; // face to note text, as below
+        ThemeColor accent;
+    } cases[] = {
+        {ETheme::highContrast, hc,
+         {hc.face, hc.text, hc.window, hc.windowText, hc.grayText, hc.highlight, hc.highlightText, hc.window,
+          hc.windowText},
+         hc.text},
+        {ETheme::light, cl,
+         {cl.face, cl.text, cl.window, cl.windowText, cl.grayText, cl.highlight, cl.highlightText, cl.infoBack,
+          MakeThemeColor(68, 54, 235)},
+         accent},
+    };
+    for (const auto& t : cases) {
+        const CThemeColors c = ThemeColorsFor(t.theme, t.system);
+        EXPECT_EQ(t.expected, (std::vector<ThemeColor>{c.face, c.text, c.window, c.windowText, c.grayText, c.selection,
+                                                       c.selectionText, c.noteBack, c.noteText}));
+        EXPECT_EQ(t.accent, AccentOnFace(t.theme, c, accent));
+    }
 }
 
 // The dark face is the program's own whatever the system's colours, its background is the one the

@@ -37,10 +37,7 @@ std::vector<CControlPlace> PlacesOfControls(HWND hWindow) {
         }
         char szClass[32] = "";
         ::GetClassNameA(hChild, szClass, 32);
-        CControlPlace place = {szClass, {}};
-        ::GetWindowRect(hChild, &place.rect);
-        ::MapWindowPoints(nullptr, hWindow, reinterpret_cast<POINT*>(&place.rect), 2);
-        places.push_back(place);
+        places.push_back({szClass, RectInParent(hChild)});
     }
     return places;
 }
@@ -200,16 +197,17 @@ TEST_F(MainWindowTest, EveryWindowAtTheScreensScalingShowsAllItsTextAndScales) {
                 HWND hWindow = WindowCalled(shown.pszCaption);
                 ::RedrawWindow(hWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
                 EXPECT_EQ(std::vector<int>(), ControlsWithCutText(hWindow));
-                EXPECT_EQ(std::vector<std::string>(), OverlappingControls(PlacesOfControls(hWindow)));
+                const std::vector<CControlPlace> places = PlacesOfControls(hWindow);
+                EXPECT_EQ(std::vector<std::string>(), OverlappingControls(places));
                 if (strFolder.empty()) {
                     return;
                 }
                 const int nDpi = static_cast<int>(::GetDpiForWindow(hWindow));
                 const std::string strPlaces = strFolder + "\\" + shown.pszName + ".places";
                 if (nDpi == 96) {
-                    WritePlaces(strPlaces, PlacesOfControls(hWindow));
+                    WritePlaces(strPlaces, places);
                 } else {
-                    EXPECT_EQ(std::vector<std::string>(), PlacesNotScaled(PlacesOfControls(hWindow), ReadPlaces(strPlaces), nDpi));
+                    EXPECT_EQ(std::vector<std::string>(), PlacesNotScaled(places, ReadPlaces(strPlaces), nDpi));
                 }
             })
             // Wine hands a window's painting to the display a moment later: the picture waits for it.

@@ -74,21 +74,6 @@ CThemeColors ExpectedColours(ETheme theme) {
                                   ::GetSysColor(COLOR_HIGHLIGHTTEXT), ::GetSysColor(COLOR_INFOBK)});
 }
 
-// Whether a pixel of the rectangle of a window (client coordinates) is within 8 of the colour.
-bool HasPixelNearIn(HWND hWnd, const RECT& rc, COLORREF color) {
-    auto isNear = [](int a, int b) { return a - b <= 8 && b - a <= 8; };
-    for (int y = rc.top; y < rc.bottom; ++y) {
-        for (int x = rc.left; x < rc.right; ++x) {
-            const COLORREF pixel = ScreenPixel(hWnd, x, y);
-            if (isNear(GetRValue(pixel), GetRValue(color)) && isNear(GetGValue(pixel), GetGValue(color)) &&
-                isNear(GetBValue(pixel), GetBValue(color))) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 // A first label of the window: a static with no id of its own.
 HWND FirstLabel(HWND hWindow) {
     for (HWND h = ::GetWindow(hWindow, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
@@ -244,7 +229,8 @@ TEST_F(MainWindowTest, EditorColoursFollowTheLook) {
                     }
                     ASSERT_NE(nullptr, hGroup);
                     ::RedrawWindow(hGroup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-                    EXPECT_TRUE(HasPixelNearIn(hGroup, RECT{4, 0, 40, 12}, colors.text))
+                    const RECT caption = {4, 0, 40, 12};
+                    EXPECT_TRUE(HasPixelNear(hGroup, colors.text, &caption))
                         << "no caption to read";
                 }
                 HWND hPhoto = dlg.GetDlgItem(IDC_PHOTO);

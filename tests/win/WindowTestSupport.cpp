@@ -165,14 +165,17 @@ COLORREF ScreenPixel(HWND hWnd, int x, int y) {
     return color;
 }
 
-bool HasPixelNear(HWND hWnd, COLORREF color) {
+bool HasPixelNear(HWND hWnd, COLORREF color, const RECT* pArea) {
     auto isNear = [](int a, int b) { return a - b <= 8 && b - a <= 8; };
     RECT rc;
     ::GetClientRect(hWnd, &rc);
+    if (pArea) {
+        rc = *pArea;
+    }
     HDC hDC = ::GetDC(hWnd);
     bool bFound = false;
-    for (int y = 0; y < rc.bottom && !bFound; ++y) {
-        for (int x = 0; x < rc.right && !bFound; ++x) {
+    for (int y = rc.top; y < rc.bottom && !bFound; ++y) {
+        for (int x = rc.left; x < rc.right && !bFound; ++x) {
             COLORREF pixel = ::GetPixel(hDC, x, y);
             bFound = isNear(GetRValue(pixel), GetRValue(color)) && isNear(GetGValue(pixel), GetGValue(color)) &&
                      isNear(GetBValue(pixel), GetBValue(color));
@@ -262,6 +265,13 @@ std::vector<int> InaccessibleControls(HWND hWindow) {
     return found;
 }
 
+RECT RectInParent(HWND hControl) {
+    RECT rect = {};
+    ::GetWindowRect(hControl, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(hControl), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 namespace {
 
 struct CControlLook {
@@ -277,9 +287,7 @@ std::vector<CControlLook> LookOfControls(HWND hWindow) {
         if (!::IsWindowVisible(hChild)) {
             continue;
         }
-        CControlLook look = {hChild, {}, 0, 0};
-        ::GetWindowRect(hChild, &look.rect);
-        ::MapWindowPoints(nullptr, hWindow, reinterpret_cast<POINT*>(&look.rect), 2);
+        CControlLook look = {hChild, RectInParent(hChild), 0, 0};
         LOGFONTW font = {};
         HFONT hFont = reinterpret_cast<HFONT>(::SendMessageW(hChild, WM_GETFONT, 0, 0));
         if (hFont && ::GetObjectW(hFont, sizeof(font), &font)) {

@@ -83,9 +83,11 @@ std::vector<int> InaccessibleControls(HWND hWindow);
 std::vector<int> ControlsNotFollowingDpi(HWND hWindow);
 // The ids of the visible labels, buttons and check boxes whose text does not fit inside them.
 std::vector<int> ControlsWithCutText(HWND hWindow);
+// A control's rectangle in its parent's client area.
+RECT RectInParent(HWND hControl);
 
 // A pixel of a shown window as it is on the screen.
 COLORREF ScreenPixel(HWND hWnd, int x, int y);
-// Whether some pixel of the window's client area is within 8 of the colour in every channel
-// (text may be drawn smoothed).
-bool HasPixelNear(HWND hWnd, COLORREF color);
+// Whether some pixel of the window's client area (or of pArea in it) is within 8 of the colour in
+// every channel (text may be drawn smoothed).
+bool HasPixelNear(HWND hWnd, COLORREF color, const RECT* pArea = nullptr);
